@@ -1,0 +1,16 @@
+#pragma once
+// Program-wide state flags. One instance lives as long as the program and is
+// owned by whoever runs the session (the main window or zmtctl); the parts
+// that set or read a flag get a reference to it.
+namespace zmt {
+
+struct ProgramFlags {
+    bool AppClosing = false;        // the main window is closing; guided procedures leave
+    bool DeviceConnected = false;   // a controller is connected and announced
+    bool ImageValid = false;        // the image holds a configuration; changes may be sent
+    bool KeysSetupActive = false;   // button learning in progress: no automatic writing
+    bool KeysSetupRunning = false;  // the learning loop keeps going
+    bool TouchSetupRunning = false; // the calibration loop keeps going
+};
+
+} // namespace zmt

@@ -1,0 +1,46 @@
+#include "device/host.h"
+
+#include <algorithm>
+
+namespace zmt {
+
+uint32_t delayMs(Host& host, uint32_t ms) {
+    const uint32_t start = host.tickMs();
+    uint32_t elapsed = 0;
+    while (elapsed < ms) {
+        host.waitEvents(ms - elapsed);
+        elapsed = host.tickMs() - start;
+    }
+    return elapsed;
+}
+
+void Host::progressStart(int total, const std::string& caption) {
+    statusText(caption);
+    gauge_.savedCaption = caption;
+    gauge_.maximum = total;
+    gauge_.position = 0;
+    gauge_.accumulated = 0;
+    gauge_.visible = true;
+    gaugeChanged(gauge_);
+    processEvents();
+}
+
+void Host::progressStep(int count) {
+    if (gauge_.position >= gauge_.maximum) return;
+    if (!gauge_.visible) {
+        statusText(gauge_.savedCaption);
+        gauge_.visible = true;
+    }
+    gauge_.accumulated += count;
+    gauge_.position = std::clamp(gauge_.accumulated, 0, gauge_.maximum);
+    gaugeChanged(gauge_);
+    processEvents();
+}
+
+void Host::progressHide() {
+    if (!gauge_.visible) return;
+    gauge_.visible = false;
+    gaugeChanged(gauge_);
+}
+
+} // namespace zmt

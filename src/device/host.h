@@ -1,0 +1,77 @@
+#pragma once
+// The one seam between the core and whoever runs it. The core never touches a
+// window, a terminal or the wall clock directly: the desktop program implements
+// this with Qt, zmtctl with the terminal, and the tests with a virtual clock so
+// that a 1000 ms time-out runs in microseconds and exactly.
+#include <cstdint>
+#include <string>
+
+namespace zmt {
+
+// Message box kinds (low byte) and the flag that makes No the default answer.
+enum MsgBoxFlags : unsigned {
+    MB_ERROR = 0x10,
+    MB_QUESTION = 0x20,
+    MB_WARNING = 0x30,
+    MB_INFORMATION = 0x40,
+    MB_DEFAULT_NO = 0x100,
+};
+// Button identifiers a message box answers with.
+enum MsgBoxAnswer : int { ID_OK = 1, ID_YES = 6, ID_NO = 7 };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Millisecond tick counter; wraps like any 32-bit tick counter.
+    virtual uint32_t tickMs() = 0;
+    // Let pending timers, clicks and repaints run, waiting at most maxMs for
+    // something to happen. 0 means one pass without sleeping. Waits are built on
+    // this so that they sleep instead of spinning a core.
+    virtual void waitEvents(uint32_t maxMs) = 0;
+    void processEvents() { waitEvents(0); }
+
+    // A modal box; the text is already in the current language. Returns
+    // ID_OK, ID_YES or ID_NO.
+    virtual int messageBox(unsigned flags, const std::string& text) = 0;
+
+    // Monitoring log.
+    virtual void memoLine(const std::string& line) = 0;
+    virtual void memoClear() = 0;
+    virtual bool exchangeLogOn() = 0;
+
+    // The status bar's text and the blinking toolbar notice.
+    virtual void statusText(const std::string& text) = 0;
+    virtual void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) = 0;
+
+    // Transfer progress. The rules live here once; the shell only draws the
+    // gauge when gaugeChanged() tells it to.
+    struct Gauge {
+        bool visible = false;       // hidden and full at start, so a stray
+        int maximum = 100;          // step before any start changes nothing
+        int position = 100;
+        int accumulated = 0;        // sum of steps since the last start
+        std::string savedCaption;   // restored when a later step re-shows it
+    };
+    // Caption (already in the current language) into the status bar, gauge
+    // shown at 0 of total, one pass of events.
+    void progressStart(int total, const std::string& caption);
+    // Adds count bytes. Ignored once the gauge is full; a hidden gauge of an
+    // unfinished transfer comes back with its saved caption.
+    void progressStep(int count);
+    // Hides the gauge; the status text stays.
+    void progressHide();
+    const Gauge& gauge() const { return gauge_; }
+
+protected:
+    virtual void gaugeChanged(const Gauge& gauge) = 0;
+
+private:
+    Gauge gauge_;
+};
+
+// Waits at least ms milliseconds while letting events run; returns the
+// milliseconds that actually passed. 0 returns at once.
+uint32_t delayMs(Host& host, uint32_t ms);
+
+} // namespace zmt
