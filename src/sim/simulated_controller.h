@@ -118,6 +118,12 @@ public:
     void advance(uint32_t now);
 
     IdentityBlock identity() const;
+    // What a read of one region gives: data, or a status byte.
+    struct Region {
+        uint8_t status = 0;   // 0: data follow; otherwise the status answered
+        uint8_t length = 0;
+    };
+
     std::size_t requestsHandled() const { return requests_; }
 
 private:
@@ -127,7 +133,7 @@ private:
         bool never = false;
     };
     void answer(const uint8_t* request, Reply& reply, uint32_t now);
-    uint8_t readRegion(uint8_t command, uint16_t offset, uint8_t* out, bool& ok);
+    Region readRegion(uint8_t command, uint16_t offset, uint8_t* out);
     uint8_t writeRegion(uint8_t command, uint16_t offset, const uint8_t* data, uint8_t length, uint32_t now);
     void restart(uint32_t now);
     void stepCalibration(uint32_t now);
@@ -137,6 +143,8 @@ private:
     uint32_t generation_ = 0;
     std::optional<uint32_t> restartEnds_;
     std::optional<Reply> reply_;
+    bool restartAfterReply_ = false;     // reset / hand-over: restart once answered
+    bool enterBootAfterReply_ = false;
     std::size_t requests_ = 0;
     uint32_t lastCalibrationChange_ = 0;
     uint32_t lastFirmwareFrame_ = 0;
