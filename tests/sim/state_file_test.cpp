@@ -114,3 +114,34 @@ TEST_F(StateFileOnDisk, UnreadableOrUnwritablePlacesAreErrorsNamingThePath) {
 
 } // namespace
 } // namespace zmt::sim
+
+#include "sim/simulator.h"
+
+namespace zmt::sim {
+namespace {
+
+TEST_F(StateFileOnDisk, SuccessiveSimulatorRunsActOnOneDevice) {
+    const std::string path = (folder / "shared.state").string();
+    uint32_t now = 1;
+    std::string error;
+    {
+        Simulator first([&] { return now; });
+        ASSERT_TRUE(first.load(path, error)) << "a missing file is a fresh device: " << error;
+        first.controller().state.config[10] = 0x99;
+        first.controller().pushLogRecord(2, {1, 2, 3});
+        ASSERT_TRUE(first.save(path, error)) << error;
+    }
+    Simulator second([&] { return now; });
+    ASSERT_TRUE(second.load(path, error)) << error;
+    EXPECT_EQ(second.controller().state.config[10], 0x99);
+    EXPECT_EQ(second.controller().state.log.size(), 1u);
+
+    std::ofstream(path) << "serial = banana\n";
+    Simulator third([&] { return now; });
+    EXPECT_FALSE(third.load(path, error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+    EXPECT_EQ(third.controller().state, ControllerState{}) << "a bad file changes nothing";
+}
+
+} // namespace
+} // namespace zmt::sim
