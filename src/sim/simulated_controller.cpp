@@ -178,7 +178,7 @@ void SimulatedController::fetch(uint8_t* report, uint32_t now) {
                 state.bootMode = true;
                 state.firmware.clear();
                 firmwarePending_ = false;
-            } else if (state.bootMode && firmwarePending_) {
+            } else if (state.bootMode && !state.firmware.empty()) {
                 applyFirmware();
             }
             restart(now);

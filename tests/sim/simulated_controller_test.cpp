@@ -137,6 +137,15 @@ TEST_F(SimulatedDevice, FirstFirmwareFrameStartsTheBootLoaderWhichAppliesTheImag
     EXPECT_EQ(updated.controllerName, sim::kApplicationName);
 }
 
+TEST_F(SimulatedDevice, ResetOfTheBootLoaderStartsAStoredImage) {
+    // As a state file leaves it: boot loader running, image stored.
+    device().state.bootMode = true;
+    device().state.firmware = {0x2D, 0x01, 0x00};
+    ASSERT_EQ(rig.link.writeFrame(cmdReset, 0, nullptr, 0), errNone);
+    rig.host.advance(sim::kRestartMs);
+    EXPECT_EQ(readIdentity().applicationVersion, 301);
+}
+
 TEST_F(SimulatedDevice, UnplugAfterFramesCutsABlockShort) {
     device().faults.unplugAfterFrames = 3;
     std::vector<uint8_t> image(979);
