@@ -304,7 +304,9 @@ TEST_F(NestedExchange, InsideAnExchangeItIsRefusedAtOnceAndSendsNothing) {
     EXPECT_NE(std::count(nestedResults.begin(), nestedResults.end(), errBusy), 0);
     for (std::size_t i = 0; i < nestedResults.size(); ++i) {
         EXPECT_TRUE(nestedResults[i] == errBusy || nestedResults[i] == errExchange) << nestedResults[i];
-        if (nestedResults[i] == errBusy) EXPECT_EQ(requestsSentByNested[i], 0u);
+        if (nestedResults[i] == errBusy) {
+            EXPECT_EQ(requestsSentByNested[i], 0u);
+        }
     }
     EXPECT_FALSE(rig.link.exchangeBusy());
 }
