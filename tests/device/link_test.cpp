@@ -110,10 +110,19 @@ TEST_F(ScriptedLink, MalformedRepliesAreRetriedThenReported) {
         r[69] = frameCheck(r.data() + 1, 68);
         return r;
     };
+    host.logOn = true;
     std::size_t count = 0;
     uint8_t dest[64];
     EXPECT_EQ(link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
     EXPECT_EQ(requests, 10) << "5 exchanges per attempt, 2 attempts";
+    // Its log line lists no more than the 64 bytes a frame holds.
+    ASSERT_EQ(host.memo.size(), 20u);
+    const std::string& reply = host.memo[1];
+    const std::size_t open = reply.find("LEN:65 [");
+    ASSERT_NE(open, std::string::npos) << reply;
+    std::string listed;
+    for (int i = 0; i < 64; ++i) listed += formatText(" %02X", i);
+    EXPECT_EQ(reply.substr(open + 8), listed + " ]");
 }
 
 TEST_F(ScriptedLink, WriteReplyWithoutStatusIsNotRetried) {
