@@ -56,6 +56,9 @@ public:
     void printIdentity(const IdentityBlock& identity);
     // One device log record into the memo (nothing when none is waiting).
     ResultCode readDeviceLogRecord();
+    // One identity read into identity() (all zero after a failure); zmtctl
+    // reads the identity this way too.
+    ResultCode readIdentity();
 
     // Serial number of the last successful poll, 0 for none. Reset and
     // reset-to-defaults set it to 0 so that the next poll reads again.
@@ -65,7 +68,6 @@ public:
     int dotCount() const { return dotCount_; }
 
 private:
-    ResultCode readIdentity();
     void announceDisconnected(ResultCode code);
     void announceConnected();
 

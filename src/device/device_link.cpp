@@ -195,7 +195,7 @@ void DeviceLink::logFrame(const char* direction, const DeviceFrame& frame) {
         }
         line += " ]";
     }
-    host_.memoLine(line);
+    host_.exchangeLogLine(line);
 }
 
 } // namespace zmt

@@ -39,6 +39,9 @@ public:
     virtual void memoLine(const std::string& line) = 0;
     virtual void memoClear() = 0;
     virtual bool exchangeLogOn() = 0;
+    // One exchange-log line. The window puts it in the memo like any other
+    // line; zmtctl keeps it apart from its output.
+    virtual void exchangeLogLine(const std::string& line) { memoLine(line); }
 
     // The status bar's text and the blinking toolbar notice.
     virtual void statusText(const std::string& text) = 0;

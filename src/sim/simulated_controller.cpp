@@ -154,6 +154,7 @@ bool SimulatedController::request(const uint8_t* report, uint32_t now) {
     advance(now);
     if (report[0] != kReportId) return false;
     ++requests_;
+    std::memcpy(lastRequest_.data(), report, lastRequest_.size());
     Reply reply;
     answer(report, reply, now);
     reply_ = reply;

@@ -125,6 +125,9 @@ public:
     };
 
     std::size_t requestsHandled() const { return requests_; }
+    // The last request report that arrived (all zero before the first), for
+    // the simulator window's view of the traffic.
+    const std::array<uint8_t, 70>& lastRequest() const { return lastRequest_; }
 
 private:
     struct Reply {
@@ -148,6 +151,7 @@ private:
     bool restartAfterReply_ = false;     // reset / hand-over: restart once answered
     bool enterBootAfterReply_ = false;
     std::size_t requests_ = 0;
+    std::array<uint8_t, 70> lastRequest_{};
     uint32_t lastCalibrationChange_ = 0;
     uint32_t lastFirmwareFrame_ = 0;
     bool firmwarePending_ = false;

@@ -1,0 +1,113 @@
+#include "cli/commands.h"
+
+#include "device/protocol.h"
+#include "lang/lang.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zmt::cli {
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "zmtctl: %s\n%s\n", message.c_str(),
+                 LangText("Подробности: zmtctl --help\0See: zmtctl --help\0"));
+    return exitUsage;
+}
+
+int deviceError(ResultCode code) {
+    std::fprintf(stderr, "%s\n", resultText(code).c_str());
+    return exitDevice;
+}
+
+namespace {
+
+// A whole decimal number from 1 to limit, nothing else.
+bool parseCount(const std::string& text, unsigned long limit, unsigned long& value) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    value = std::strtoul(text.c_str(), nullptr, 10);
+    return value >= 1 && value <= limit;
+}
+
+int runInfo(Session& session, const Arguments& arguments) {
+    if (!arguments.empty())
+        return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"),
+                                     arguments.front().c_str()));
+    IdentityBlock identity;
+    const ResultCode code = session.readIdentity(identity);
+    if (code != errNone) return deviceError(code);
+    Host& host = session.host();
+    session.watch().printIdentity(identity);
+    host.memoLine(formatText(LangText("Код устройства    %u\0Device code         %u\0"), identity.deviceCode));
+    host.memoLine(formatText(LangText("Тип устройства    %u\0Device type         %u\0"), identity.deviceType));
+    return exitOk;
+}
+
+int runMonitor(Session& session, const Arguments& arguments) {
+    unsigned long count = 0;   // 0: until stopped
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
+        if (argument == "--count") {
+            if (i + 1 == arguments.size())
+                return usageError(LangText("--count требует число\0--count needs a number\0"));
+            value = arguments[++i];
+        } else if (argument.rfind("--count=", 0) == 0) {
+            value = argument.substr(8);
+        } else {
+            return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"),
+                                         argument.c_str()));
+        }
+        if (!parseCount(value, 1000000000UL, count))
+            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
+                                                  "--count: '%s' is not a number from 1 to 1000000000\0"),
+                                         value.c_str()));
+    }
+
+    ResultCode code = session.link().probeController();
+    if (code != errNone) return deviceError(code);
+
+    TerminalHost& host = session.host();
+    TerminalHost::installInterruptHandler();
+    const std::size_t linesBefore = host.memoLines();
+    // The window polls the device log every 10 ms; so do we. A read that
+    // fails ends the monitor as it switches the window's device log off.
+    while (!TerminalHost::interrupted) {
+        code = session.watch().readDeviceLogRecord();
+        if (code != errNone) return deviceError(code);
+        if (count != 0 && host.memoLines() - linesBefore >= count) break;
+        delayMs(host, kDeviceLogIntervalMs);
+    }
+    return exitOk;
+}
+
+} // namespace
+
+const std::vector<CommandSpec>& commandTable() {
+    static const std::vector<CommandSpec> table = {
+        {"info", "",
+         "Печатает идентификацию контроллера: имя, серийный номер, версии загрузчика\n"
+         "и приложения, код и тип устройства.\0"
+         "Prints the controller's identity: name, serial number, boot loader and\n"
+         "application versions, device code and device type.\0",
+         runInfo},
+        {"monitor", "[--count N]",
+         "Печатает записи журнала контроллера, по строке \"t:ТИП l:ДЛИНА [ БАЙТЫ ]\",\n"
+         "опрашивая его каждые 10 мс. Останавливается после N записей (--count N),\n"
+         "по Ctrl+C (код 0) или при ошибке чтения (код 2).\0"
+         "Prints the controller's own log records, one \"t:TYPE l:LENGTH [ BYTES ]\"\n"
+         "line each, polling every 10 ms. Stops after N records (--count N), on\n"
+         "Ctrl+C (status 0) or when a read fails (status 2).\0",
+         runMonitor},
+    };
+    return table;
+}
+
+const CommandSpec* findCommand(const std::string& name) {
+    for (const CommandSpec& command : commandTable())
+        if (name == command.name) return &command;
+    return nullptr;
+}
+
+} // namespace zmt::cli

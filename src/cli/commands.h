@@ -1,0 +1,37 @@
+#pragma once
+// zmtctl's commands. Each one is a row of the table: its name, its synopsis
+// and help (both languages) and the function that runs it on the session.
+// A new command is a new function and a new row; the help lists every row.
+#include "cli/session.h"
+
+#include <string>
+#include <vector>
+
+namespace zmt::cli {
+
+// Exit status of zmtctl (also listed in --help).
+enum ExitCode : int {
+    exitOk = 0,
+    exitUsage = 1,    // bad options or arguments
+    exitDevice = 2,   // the controller failed or is not there
+    exitFile = 3,     // a file cannot be read or written
+};
+
+using Arguments = std::vector<std::string>;
+
+struct CommandSpec {
+    const char* name;
+    const char* synopsis;   // arguments after the name, e.g. "[--count N]"
+    const char* help;       // bilingual literal, one or more lines
+    int (*run)(Session& session, const Arguments& arguments);
+};
+
+const std::vector<CommandSpec>& commandTable();
+const CommandSpec* findCommand(const std::string& name);
+
+// A usage error: the message and a hint at --help on stderr; returns exitUsage.
+int usageError(const std::string& message);
+// A device failure: the result code's text on stderr; returns exitDevice.
+int deviceError(ResultCode code);
+
+} // namespace zmt::cli

@@ -1,0 +1,244 @@
+// zmtctl: the command-line companion of zmtsetup. It shares the core with the
+// window: the same transport, link and connection watch, driven from a
+// terminal instead of timers.
+#include "cli/commands.h"
+#include "lang/lang.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace zmt::cli {
+namespace {
+
+struct CommandLine {
+    GlobalOptions options;
+    bool help = false;
+    bool version = false;
+    std::string command;
+    Arguments arguments;
+};
+
+// Russian for a Russian locale, English otherwise; --lang overrides it.
+int languageFromEnvironment() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return std::strncmp(value, "ru", 2) == 0 ? Russian : English;
+    }
+    return English;
+}
+
+bool parseLanguage(const std::string& value, int& language) {
+    if (value == "ru") language = Russian;
+    else if (value == "en") language = English;
+    else return false;
+    return true;
+}
+
+// Global options are taken wherever they stand; the first other word is the
+// command and everything else belongs to it. Returns exitOk or a usage error.
+int parseCommandLine(int argc, char** argv, CommandLine& line) {
+    line.options.language = languageFromEnvironment();
+    // --lang is applied first, so that every later message is in its language.
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--") break;
+        if (argument == "--lang" && i + 1 < argc) parseLanguage(argv[i + 1], line.options.language);
+        if (argument.rfind("--lang=", 0) == 0) parseLanguage(argument.substr(7), line.options.language);
+    }
+    setLanguageIndex(line.options.language);
+
+    bool onlyArguments = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (onlyArguments || argument.empty() || argument[0] != '-') {
+            if (line.command.empty() && !onlyArguments) line.command = argument;
+            else line.arguments.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            onlyArguments = true;
+        } else if (argument == "--simulator") {
+            line.options.simulator = true;
+        } else if (argument.rfind("--simulator=", 0) == 0) {
+            line.options.simulator = true;
+            line.options.stateFile = argument.substr(12);
+            if (line.options.stateFile->empty())
+                return usageError(LangText("--simulator=: не указан файл\0--simulator=: the file name is missing\0"));
+        } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
+            std::string value;
+            if (argument == "--lang") {
+                if (i + 1 == argc) return usageError(LangText("--lang требует ru или en\0--lang needs ru or en\0"));
+                value = argv[++i];
+            } else {
+                value = argument.substr(7);
+            }
+            if (!parseLanguage(value, line.options.language))
+                return usageError(formatText(LangText("--lang: '%s' не ru и не en\0--lang: '%s' is neither ru nor en\0"),
+                                             value.c_str()));
+        } else if (argument == "--log") {
+            line.options.exchangeLog = true;
+        } else if (argument == "--yes" || argument == "-y") {
+            line.options.yes = true;
+        } else if (argument == "--help" || argument == "-h") {
+            line.help = true;
+        } else if (argument == "--version" || argument == "-V") {
+            line.version = true;
+        } else if (!line.command.empty()) {
+            line.arguments.push_back(argument);   // the command's own option
+        } else {
+            return usageError(formatText(LangText("неизвестный параметр '%s'\0unknown option '%s'\0"),
+                                         argument.c_str()));
+        }
+    }
+    return exitOk;
+}
+
+void printHelp() {
+    std::printf("%s", LangText(
+        "ИМЯ\n"
+        "    zmtctl - настройка контроллера ZEL MORVA TOUCH из командной строки\n"
+        "\n"
+        "СИНТАКСИС\n"
+        "    zmtctl [ПАРАМЕТРЫ] КОМАНДА [АРГУМЕНТЫ]\n"
+        "\n"
+        "ОПИСАНИЕ\n"
+        "    Находит контроллер на USB (или симулятор в процессе) и выполняет одну\n"
+        "    команду. Вывод команды идёт в stdout; ошибки, вопросы, лог обмена и\n"
+        "    индикатор хода (только на терминале) - в stderr.\n"
+        "\n"
+        "ПАРАМЕТРЫ\n"
+        "    --simulator[=ФАЙЛ]\n"
+        "        Работать с симулятором контроллера вместо USB. С ФАЙЛОМ его\n"
+        "        состояние читается из файла и после команды записывается обратно\n"
+        "        (через временный файл); несуществующий файл - новый контроллер.\n"
+        "        Формат файла описан в docs/simulator.md.\n"
+        "    --lang ru|en\n"
+        "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
+        "        или LANG начинается с \"ru\", иначе английский.\n"
+        "    --log\n"
+        "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
+        "        не печатаются).\n"
+        "    -y, --yes\n"
+        "        Отвечать \"Да\" на все вопросы. Без него вопрос задаётся на\n"
+        "        терминале, а если stdin не терминал, ответ - \"Нет\".\n"
+        "    -h, --help\n"
+        "        Эта справка.\n"
+        "    -V, --version\n"
+        "        Версия программы.\n"
+        "\n"
+        "КОМАНДЫ\n\0"
+        "NAME\n"
+        "    zmtctl - configure the ZEL MORVA TOUCH controller from the command line\n"
+        "\n"
+        "SYNOPSIS\n"
+        "    zmtctl [OPTIONS] COMMAND [ARGUMENTS]\n"
+        "\n"
+        "DESCRIPTION\n"
+        "    Finds the controller on USB (or the in-process simulated controller) and\n"
+        "    runs one command. The command's output goes to stdout; errors,\n"
+        "    questions, the exchange log and the progress bar (on a terminal only)\n"
+        "    go to stderr.\n"
+        "\n"
+        "OPTIONS\n"
+        "    --simulator[=FILE]\n"
+        "        Use the simulated controller instead of USB. With FILE its state is\n"
+        "        loaded from the file and saved back after the command (through a\n"
+        "        temporary file); a file that does not exist gives a new controller.\n"
+        "        The file format is described in docs/simulator.md.\n"
+        "    --lang ru|en\n"
+        "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
+        "        starts with \"ru\", English otherwise.\n"
+        "    --log\n"
+        "        Print the exchange log on stderr, one line per frame (identity\n"
+        "        frames are not logged).\n"
+        "    -y, --yes\n"
+        "        Answer Yes to every question. Without it a question is asked on\n"
+        "        the terminal, and answered No when stdin is not a terminal.\n"
+        "    -h, --help\n"
+        "        This help.\n"
+        "    -V, --version\n"
+        "        The program's version.\n"
+        "\n"
+        "COMMANDS\n\0"));
+    for (const CommandSpec& command : commandTable()) {
+        std::printf("    %s%s%s\n", command.name, *command.synopsis ? " " : "", command.synopsis);
+        std::string help = LangText(command.help);
+        std::size_t start = 0;
+        while (start <= help.size()) {
+            const std::size_t end = help.find('\n', start);
+            std::printf("        %s\n", help.substr(start, end == std::string::npos ? std::string::npos : end - start).c_str());
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    std::printf("%s", LangText(
+        "\n"
+        "КОДЫ ВОЗВРАТА\n"
+        "    0   успешно\n"
+        "    1   неверные параметры или аргументы\n"
+        "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
+        "    3   файл не читается или не записывается\n"
+        "\n"
+        "ПРИМЕРЫ\n"
+        "    zmtctl info\n"
+        "    zmtctl --simulator=unit.sim --lang en info\n"
+        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"
+        "\n"
+        "EXIT STATUS\n"
+        "    0   success\n"
+        "    1   bad options or arguments\n"
+        "    2   the controller failed or is not connected (its text on stderr)\n"
+        "    3   a file cannot be read or written\n"
+        "\n"
+        "EXAMPLES\n"
+        "    zmtctl info\n"
+        "    zmtctl --simulator=unit.sim --lang en info\n"
+        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"));
+}
+
+int run(int argc, char** argv) {
+    CommandLine line;
+    if (const int status = parseCommandLine(argc, argv, line); status != exitOk) return status;
+    if (line.help) {
+        printHelp();
+        return exitOk;
+    }
+    if (line.version) {
+        std::printf("zmtctl %s\n", kProgramVersion);
+        return exitOk;
+    }
+    if (line.command.empty()) return usageError(LangText("не указана команда\0no command given\0"));
+    const CommandSpec* command = findCommand(line.command);
+    if (command == nullptr)
+        return usageError(formatText(LangText("неизвестная команда '%s'\0unknown command '%s'\0"),
+                                     line.command.c_str()));
+
+    Session session(line.options);
+    std::string error;
+    if (!session.loadState(error)) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Ошибка файла состояния симулятора: %s\0Simulator state file error: %s\0"),
+                                error.c_str()).c_str());
+        return exitFile;
+    }
+    const int status = command->run(session, line.arguments);
+    session.host().progressHide();
+    // The device's state is kept even after a failed command: what it did
+    // before failing (records read, bytes written) really happened.
+    if (!session.saveState(error)) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Ошибка записи файла состояния симулятора: %s\0"
+                                         "Cannot write the simulator state file: %s\0"),
+                                error.c_str()).c_str());
+        return status != exitOk ? status : exitFile;
+    }
+    return status;
+}
+
+} // namespace
+} // namespace zmt::cli
+
+int main(int argc, char** argv) { return zmt::cli::run(argc, argv); }

@@ -1,0 +1,120 @@
+#include "cli/terminal_host.h"
+
+#include "lang/lang.h"
+
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <string_view>
+#include <unistd.h>
+
+namespace zmt::cli {
+
+std::atomic<bool> TerminalHost::interrupted{false};
+
+namespace {
+void onInterrupt(int) { TerminalHost::interrupted = true; }
+
+constexpr int kBarWidth = 30;
+} // namespace
+
+void TerminalHost::installInterruptHandler() {
+    // sigaction without SA_RESTART, so that a sleep in progress ends at once.
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+TerminalHost::TerminalHost(Answering answering, bool exchangeLog, std::FILE* out, std::FILE* err)
+    : answering_(answering), exchangeLog_(exchangeLog), out_(out), err_(err),
+      drawBar_(isatty(fileno(err)) != 0) {}
+
+uint32_t TerminalHost::tickMs() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void TerminalHost::waitEvents(uint32_t maxMs) {
+    if (maxMs == 0 || interrupted) return;
+    timespec pause{static_cast<time_t>(maxMs / 1000), static_cast<long>(maxMs % 1000) * 1000000L};
+    nanosleep(&pause, nullptr);
+}
+
+void TerminalHost::breakBar() {
+    if (!barOpen_) return;
+    std::fputc('\n', err_);
+    barOpen_ = false;
+}
+
+void TerminalHost::memoLine(const std::string& line) {
+    breakBar();
+    std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
+    ++memoLines_;
+}
+
+void TerminalHost::exchangeLogLine(const std::string& line) {
+    breakBar();
+    std::fprintf(err_, "%s\n", line.c_str());
+}
+
+void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
+    breakBar();
+    std::fprintf(err_, "%s\n", text.c_str());
+}
+
+int TerminalHost::messageBox(unsigned flags, const std::string& text) {
+    breakBar();
+    std::fflush(out_);
+    if ((flags & 0xF0) != MB_QUESTION) {
+        std::fprintf(err_, "%s\n", text.c_str());
+        return ID_OK;
+    }
+    if (answering_ == Answering::AlwaysYes) {
+        std::fprintf(err_, "%s %s\n", text.c_str(), LangText("-> да\0-> yes\0"));
+        return ID_YES;
+    }
+    if (isatty(fileno(stdin)) == 0) {
+        // Nobody to ask: a script that wants Yes says so with --yes.
+        std::fprintf(err_, "%s %s\n", text.c_str(), LangText("-> нет (нужен --yes)\0-> no (use --yes)\0"));
+        return ID_NO;
+    }
+    return askOnTerminal(flags, text) ? ID_YES : ID_NO;
+}
+
+bool TerminalHost::askOnTerminal(unsigned flags, const std::string& text) {
+    const bool defaultNo = (flags & MB_DEFAULT_NO) != 0;
+    std::fprintf(err_, "%s %s ", text.c_str(),
+                 defaultNo ? LangText("[д/Н]\0[y/N]\0") : LangText("[Д/н]\0[Y/n]\0"));
+    std::fflush(err_);
+    char buffer[64];
+    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
+    std::string_view answer(buffer);
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r' || answer.back() == ' '))
+        answer.remove_suffix(1);
+    if (answer.empty()) return !defaultNo;
+    for (std::string_view yes : {"y", "Y", "yes", "Yes", "YES", "д", "Д", "да", "Да", "ДА"})
+        if (answer == yes) return true;
+    return false;
+}
+
+void TerminalHost::gaugeChanged(const Gauge& gauge) {
+    if (!drawBar_) return;
+    if (!gauge.visible) {
+        breakBar();
+        return;
+    }
+    const int maximum = gauge.maximum > 0 ? gauge.maximum : 1;
+    const int percent = static_cast<int>(100LL * gauge.position / maximum);
+    const int filled = static_cast<int>(static_cast<long long>(kBarWidth) * gauge.position / maximum);
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+    std::fprintf(err_, "\r%s [%s] %3d%%", gauge.savedCaption.c_str(), bar.c_str(), percent);
+    std::fflush(err_);
+    barOpen_ = true;
+    if (gauge.position >= gauge.maximum) breakBar();
+}
+
+} // namespace zmt::cli

@@ -1,0 +1,60 @@
+#pragma once
+// The Host of zmtctl: the memo is standard output, boxes and the exchange log
+// go to standard error, the progress bar is drawn on standard error only when
+// that is a terminal, and waits sleep on the real clock.
+#include "device/host.h"
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+namespace zmt::cli {
+
+// How questions are answered when nobody can be asked.
+enum class Answering {
+    Ask,          // ask on the terminal when stdin is one, otherwise No
+    AlwaysYes,    // --yes
+};
+
+class TerminalHost : public Host {
+public:
+    TerminalHost(Answering answering, bool exchangeLog, std::FILE* out = stdout, std::FILE* err = stderr);
+
+    uint32_t tickMs() override;
+    // Nothing runs in the background of a command, so waiting is sleeping.
+    // A signal (Ctrl+C) cuts the sleep short.
+    void waitEvents(uint32_t maxMs) override;
+    int messageBox(unsigned flags, const std::string& text) override;
+    void memoLine(const std::string& line) override;
+    void memoClear() override {}
+    bool exchangeLogOn() override { return exchangeLog_; }
+    void exchangeLogLine(const std::string& line) override;
+    // The status bar has no counterpart: every command reports its own end.
+    void statusText(const std::string&) override {}
+    void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
+
+    // Lines written to the memo so far (a command counts what it printed).
+    std::size_t memoLines() const { return memoLines_; }
+
+    // Set from the SIGINT handler; commands that run until stopped check it.
+    static std::atomic<bool> interrupted;
+    static void installInterruptHandler();
+
+protected:
+    void gaugeChanged(const Gauge& gauge) override;
+
+private:
+    // Ends a half-drawn progress bar line before any other output.
+    void breakBar();
+    bool askOnTerminal(unsigned flags, const std::string& text);
+
+    Answering answering_;
+    bool exchangeLog_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool drawBar_;
+    bool barOpen_ = false;
+    std::size_t memoLines_ = 0;
+};
+
+} // namespace zmt::cli
