@@ -226,8 +226,10 @@ int run(int argc, char** argv) {
     }
     const int status = command->run(session, line.arguments);
     session.host().progressHide();
-    // The device's state is kept even after a failed command: what it did
-    // before failing (records read, bytes written) really happened.
+    // A usage error never reached the device. Any other end keeps its
+    // state, a failed command too: what it did before failing (records
+    // read, bytes written) really happened.
+    if (status == exitUsage) return status;
     if (!session.saveState(error)) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Ошибка записи файла состояния симулятора: %s\0"
