@@ -104,6 +104,7 @@ public:
     // USB presence. A restart (reset, boot loader switch) is away kRestartMs.
     void unplug() { plugged_ = false; ++generation_; }
     void plug() { plugged_ = true; }
+    bool plugged() const { return plugged_; }
     bool attached(uint32_t now);
     // Changes whenever the USB device went away; handles of an older
     // generation are dead.

@@ -1,0 +1,483 @@
+#include "ui/sim/simulator_window.h"
+
+#include "lang/lang.h"
+#include "sim/simulator.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cctype>
+#include <sstream>
+
+namespace zmt::ui {
+
+namespace {
+
+QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+
+// The level a channel rests at with no button held.
+constexpr int kIdleLevel = 255;
+constexpr std::size_t kTrafficBytesShown = 16;
+constexpr int kStatusMessageMs = 5000;
+
+QSpinBox* hexSpin(int maximum, int digits) {
+    auto* spin = new QSpinBox;
+    spin->setRange(0, maximum);
+    spin->setDisplayIntegerBase(16);
+    spin->setPrefix("0x");
+    spin->setMinimumWidth(60 + 10 * digits);
+    return spin;
+}
+
+} // namespace
+
+bool parseHexBytes(const std::string& text, std::size_t maxCount, std::vector<uint8_t>& bytes) {
+    std::istringstream words(text);
+    std::vector<uint8_t> parsed;
+    std::string word;
+    while (words >> word) {
+        if (word.size() != 2 || !std::isxdigit(static_cast<unsigned char>(word[0])) ||
+            !std::isxdigit(static_cast<unsigned char>(word[1])) || parsed.size() == maxCount)
+            return false;
+        parsed.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+    }
+    bytes = std::move(parsed);
+    return true;
+}
+
+SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
+    : QWidget(parent), simulator_(simulator), controller_(simulator.controller()) {
+    setObjectName("SimulatorWindow");
+    setWindowFlag(Qt::Window);
+
+    auto* groups = new QGridLayout;
+    groups->setSpacing(10);
+    groups->addWidget(buildConnection(), 0, 0);
+    groups->addWidget(buildLevels(), 1, 0);
+    groups->addWidget(buildCalibration(), 2, 0);
+    groups->addWidget(buildInfrared(), 0, 1);
+    groups->addWidget(buildDeviceLog(), 1, 1);
+    groups->addWidget(buildFaults(), 2, 1);
+    groups->setColumnStretch(0, 1);
+    groups->setColumnStretch(1, 1);
+
+    trafficLabel_ = new QLabel;
+    trafficLabel_->setObjectName("trafficLabel");
+    trafficLabel_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    trafficLabel_->setFrameShape(QFrame::StyledPanel);
+    trafficLabel_->setMargin(4);
+    trafficLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    statusBar_ = new QStatusBar;
+    statusBar_->setObjectName("statusBar");
+    statusBar_->setSizeGripEnabled(false);
+    summary_ = new QLabel;
+    summary_->setObjectName("summaryLabel");
+    statusBar_->addPermanentWidget(summary_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 4);
+    layout->setSpacing(8);
+    layout->addLayout(groups);
+    layout->addWidget(trafficLabel_);
+    layout->addWidget(statusBar_);
+
+    connectControls();
+    retranslate();
+    refresh();
+
+    refreshTimer_ = new QTimer(this);
+    connect(refreshTimer_, &QTimer::timeout, this, &SimulatorWindow::refresh);
+    refreshTimer_->start(kRefreshMs);
+}
+
+QGroupBox* SimulatorWindow::buildConnection() {
+    connectionBox_ = new QGroupBox;
+    pluggedCheck_ = new QCheckBox;
+    pluggedCheck_->setObjectName("pluggedCheck");
+    bootModeCheck_ = new QCheckBox;
+    bootModeCheck_->setObjectName("bootModeCheck");
+    serialLabel_ = new QLabel;
+    serialEdit_ = new QLineEdit;
+    serialEdit_->setObjectName("serialEdit");
+    serialEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{1,10}"), serialEdit_));
+    serialButton_ = new QPushButton;
+    serialButton_->setObjectName("serialButton");
+
+    auto* serialRow = new QHBoxLayout;
+    serialRow->addWidget(serialLabel_);
+    serialRow->addWidget(serialEdit_, 1);
+    serialRow->addWidget(serialButton_);
+    auto* layout = new QVBoxLayout(connectionBox_);
+    layout->addWidget(pluggedCheck_);
+    layout->addWidget(bootModeCheck_);
+    layout->addLayout(serialRow);
+    return connectionBox_;
+}
+
+QGroupBox* SimulatorWindow::buildLevels() {
+    levelsBox_ = new QGroupBox;
+    auto* layout = new QGridLayout(levelsBox_);
+    for (std::size_t channel = 0; channel < levelSliders_.size(); ++channel) {
+        const int row = static_cast<int>(channel);
+        levelLabels_[channel] = new QLabel;
+        levelSliders_[channel] = new QSlider(Qt::Horizontal);
+        levelSliders_[channel]->setObjectName(QString("levelSlider%1").arg(channel));
+        levelSliders_[channel]->setRange(0, 255);
+        levelSliders_[channel]->setPageStep(16);
+        levelValues_[channel] = new QLabel;
+        levelValues_[channel]->setMinimumWidth(30);
+        levelValues_[channel]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        layout->addWidget(levelLabels_[channel], row, 0);
+        layout->addWidget(levelSliders_[channel], row, 1);
+        layout->addWidget(levelValues_[channel], row, 2);
+    }
+    releaseButton_ = new QPushButton;
+    releaseButton_->setObjectName("releaseButton");
+    layout->addWidget(releaseButton_, 4, 1, 1, 2, Qt::AlignRight);
+    layout->setColumnStretch(1, 1);
+    return levelsBox_;
+}
+
+QGroupBox* SimulatorWindow::buildInfrared() {
+    infraredBox_ = new QGroupBox;
+    irProtocol_ = hexSpin(0xFF, 2);
+    irProtocol_->setObjectName("irProtocol");
+    irAddress_ = hexSpin(0xFFFF, 4);
+    irAddress_->setObjectName("irAddress");
+    irCommand_ = hexSpin(0xFF, 2);
+    irCommand_->setObjectName("irCommand");
+    irProtocolLabel_ = new QLabel;
+    irAddressLabel_ = new QLabel;
+    irCommandLabel_ = new QLabel;
+    irReceiveButton_ = new QPushButton;
+    irReceiveButton_->setObjectName("irReceiveButton");
+    irCurrent_ = new QLabel;
+    irCurrent_->setObjectName("irCurrent");
+
+    auto* form = new QFormLayout(infraredBox_);
+    form->addRow(irProtocolLabel_, irProtocol_);
+    form->addRow(irAddressLabel_, irAddress_);
+    form->addRow(irCommandLabel_, irCommand_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(irCurrent_, 1);
+    row->addWidget(irReceiveButton_);
+    form->addRow(row);
+    return infraredBox_;
+}
+
+QGroupBox* SimulatorWindow::buildDeviceLog() {
+    logBox_ = new QGroupBox;
+    logTypeLabel_ = new QLabel;
+    logBytesLabel_ = new QLabel;
+    logType_ = hexSpin(0xFF, 2);
+    logType_->setObjectName("logType");
+    logBytes_ = new QLineEdit;
+    logBytes_->setObjectName("logBytes");
+    logBytes_->setPlaceholderText("0A 0B 0C");
+    logQueueButton_ = new QPushButton;
+    logQueueButton_->setObjectName("logQueueButton");
+    logQueued_ = new QLabel;
+    logQueued_->setObjectName("logQueued");
+
+    auto* form = new QFormLayout(logBox_);
+    form->addRow(logTypeLabel_, logType_);
+    form->addRow(logBytesLabel_, logBytes_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(logQueued_, 1);
+    row->addWidget(logQueueButton_);
+    form->addRow(row);
+    return logBox_;
+}
+
+QGroupBox* SimulatorWindow::buildCalibration() {
+    calibrationBox_ = new QGroupBox;
+    calibrationStep_ = new QLabel;
+    calibrationStep_->setObjectName("calibrationStep");
+    touchPressButton_ = new QPushButton;
+    touchPressButton_->setObjectName("touchPressButton");
+    touchReleaseButton_ = new QPushButton;
+    touchReleaseButton_->setObjectName("touchReleaseButton");
+    auto* layout = new QHBoxLayout(calibrationBox_);
+    layout->addWidget(calibrationStep_, 1);
+    layout->addWidget(touchPressButton_);
+    layout->addWidget(touchReleaseButton_);
+    return calibrationBox_;
+}
+
+QGroupBox* SimulatorWindow::buildFaults() {
+    faultsBox_ = new QGroupBox;
+    replyDelayLabel_ = new QLabel;
+    replyDelay_ = new QSpinBox;
+    replyDelay_->setObjectName("replyDelay");
+    replyDelay_->setRange(0, 10000);
+    replyDelay_->setSingleStep(100);
+    noReply_ = new QCheckBox;
+    noReply_->setObjectName("noReplyCheck");
+    corruptCheck_ = new QCheckBox;
+    corruptCheck_->setObjectName("corruptCheck");
+    refusalLabel_ = new QLabel;
+    refusal_ = new QComboBox;
+    refusal_->setObjectName("refusalCombo");
+    refusal_->addItems({QString(), QString(), QString()});
+    unplugAfter_ = new QSpinBox;
+    unplugAfter_->setObjectName("unplugAfter");
+    unplugAfter_->setRange(1, 100000);
+    unplugAfterButton_ = new QPushButton;
+    unplugAfterButton_->setObjectName("unplugAfterButton");
+    unplugPending_ = new QLabel;
+    unplugPending_->setObjectName("unplugPending");
+    clearFaultsButton_ = new QPushButton;
+    clearFaultsButton_->setObjectName("clearFaultsButton");
+
+    auto* form = new QFormLayout(faultsBox_);
+    form->addRow(replyDelayLabel_, replyDelay_);
+    form->addRow(noReply_);
+    form->addRow(corruptCheck_);
+    form->addRow(refusalLabel_, refusal_);
+    auto* unplugRow = new QHBoxLayout;
+    unplugRow->addWidget(unplugAfter_);
+    unplugRow->addWidget(unplugAfterButton_, 1);
+    form->addRow(unplugRow);
+    auto* lastRow = new QHBoxLayout;
+    lastRow->addWidget(unplugPending_, 1);
+    lastRow->addWidget(clearFaultsButton_);
+    form->addRow(lastRow);
+    return faultsBox_;
+}
+
+void SimulatorWindow::connectControls() {
+    connect(pluggedCheck_, &QCheckBox::toggled, this, [this](bool plugged) {
+        if (plugged) controller_.plug();
+        else controller_.unplug();
+        report(plugged ? text("Контроллер подключен к USB\0Controller plugged in\0")
+                       : text("Контроллер отключен от USB\0Controller unplugged\0"));
+    });
+    connect(bootModeCheck_, &QCheckBox::toggled, this, [this](bool boot) {
+        controller_.state.bootMode = boot;
+        report(boot ? text("Работает только загрузчик\0Only the boot loader runs\0")
+                    : text("Работает приложение\0The application runs\0"));
+    });
+    connect(serialButton_, &QPushButton::clicked, this, &SimulatorWindow::applySerial);
+    connect(serialEdit_, &QLineEdit::returnPressed, this, &SimulatorWindow::applySerial);
+
+    for (std::size_t channel = 0; channel < levelSliders_.size(); ++channel)
+        connect(levelSliders_[channel], &QSlider::valueChanged, this,
+                [this, channel](int level) { setLevel(channel, level); });
+    connect(releaseButton_, &QPushButton::clicked, this, &SimulatorWindow::releaseButtons);
+
+    connect(irReceiveButton_, &QPushButton::clicked, this, &SimulatorWindow::receiveIrCode);
+    connect(logQueueButton_, &QPushButton::clicked, this, &SimulatorWindow::queueLogRecord);
+    connect(logBytes_, &QLineEdit::returnPressed, this, &SimulatorWindow::queueLogRecord);
+
+    connect(touchPressButton_, &QPushButton::clicked, this, [this] {
+        controller_.touchPress(now());
+        refresh();
+    });
+    connect(touchReleaseButton_, &QPushButton::clicked, this, [this] {
+        controller_.touchRelease(now());
+        refresh();
+    });
+
+    connect(replyDelay_, &QSpinBox::valueChanged, this,
+            [this](int ms) { controller_.faults.replyDelayMs = static_cast<uint32_t>(ms); });
+    connect(noReply_, &QCheckBox::toggled, this, [this](bool on) { controller_.faults.noReply = on; });
+    connect(corruptCheck_, &QCheckBox::toggled, this, [this](bool on) { controller_.faults.corruptCheck = on; });
+    connect(refusal_, &QComboBox::currentIndexChanged, this, &SimulatorWindow::applyRefusal);
+    connect(unplugAfterButton_, &QPushButton::clicked, this, &SimulatorWindow::armUnplug);
+    connect(clearFaultsButton_, &QPushButton::clicked, this, &SimulatorWindow::clearFaults);
+}
+
+void SimulatorWindow::retranslate() {
+    setWindowTitle(text("Симулятор\0Simulator\0"));
+    connectionBox_->setTitle(text("Контроллер\0Controller\0"));
+    pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
+    bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));
+    serialLabel_->setText(text("Серийный номер\0Serial number\0"));
+    serialButton_->setText(text("Применить\0Apply\0"));
+
+    levelsBox_->setTitle(text("Кнопки руля (уровни каналов)\0Steering-wheel buttons (channel levels)\0"));
+    for (std::size_t channel = 0; channel < levelLabels_.size(); ++channel)
+        levelLabels_[channel]->setText(formatText(LangText("Канал %zu\0Channel %zu\0"), channel + 1).c_str());
+    releaseButton_->setText(text("Отпустить все\0Release all\0"));
+
+    infraredBox_->setTitle(text("ИК-приёмник\0Infrared receiver\0"));
+    irProtocolLabel_->setText(text("Протокол\0Protocol\0"));
+    irAddressLabel_->setText(text("Адрес\0Address\0"));
+    irCommandLabel_->setText(text("Команда\0Command\0"));
+    irReceiveButton_->setText(text("Принять код\0Receive code\0"));
+
+    logBox_->setTitle(text("Журнал устройства\0Device log\0"));
+    logTypeLabel_->setText(text("Тип записи\0Record type\0"));
+    logBytesLabel_->setText(text("Байты (hex)\0Bytes (hex)\0"));
+    logQueueButton_->setText(text("В очередь\0Queue\0"));
+
+    calibrationBox_->setTitle(text("Калибровка тачпанели\0Touch calibration\0"));
+    touchPressButton_->setText(text("Нажать\0Press\0"));
+    touchReleaseButton_->setText(text("Отпустить\0Release\0"));
+
+    faultsBox_->setTitle(text("Неисправности\0Faults\0"));
+    replyDelayLabel_->setText(text("Задержка ответа\0Reply delay\0"));
+    replyDelay_->setSuffix(text(" мс\0 ms\0"));
+    noReply_->setText(text("Не отвечать\0No reply\0"));
+    corruptCheck_->setText(text("Неверный контрольный байт\0Bad check byte\0"));
+    refusalLabel_->setText(text("Отказ\0Refusal\0"));
+    refusal_->setItemText(0, text("нет\0none\0"));
+    refusal_->setItemText(1, text("0xFE (параметры)\0" "0xFE (parameters)\0"));
+    refusal_->setItemText(2, text("0xFD (ошибка)\0" "0xFD (failure)\0"));
+    unplugAfterButton_->setText(text("Отключить после N кадров\0Unplug after N frames\0"));
+    clearFaultsButton_->setText(text("Сбросить все\0Clear all\0"));
+    refresh();
+}
+
+uint32_t SimulatorWindow::now() const { return simulator_.backend().now(); }
+
+void SimulatorWindow::report(const QString& message) {
+    statusBar_->showMessage(message, kStatusMessageMs);
+    refresh();
+}
+
+void SimulatorWindow::applySerial() {
+    bool ok = false;
+    const qulonglong serial = serialEdit_->text().toULongLong(&ok);
+    if (!ok || serial > 0xFFFFFFFFull) {
+        report(text("Серийный номер - число от 0 до 4294967295\0The serial number is a number from 0 to 4294967295\0"));
+        return;
+    }
+    controller_.state.serialNumber = static_cast<uint32_t>(serial);
+    report(formatText(LangText("Серийный номер %lu\0Serial number %lu\0"), static_cast<unsigned long>(serial)).c_str());
+}
+
+void SimulatorWindow::setLevel(std::size_t channel, int level) {
+    controller_.state.keyLevels[channel] = static_cast<uint8_t>(level);
+    levelValues_[channel]->setNum(level);
+}
+
+void SimulatorWindow::releaseButtons() {
+    for (QSlider* slider : levelSliders_) slider->setValue(kIdleLevel);
+    report(text("Кнопки отпущены\0Buttons released\0"));
+}
+
+void SimulatorWindow::receiveIrCode() {
+    // The receiver's layout: command, address low and high byte, protocol.
+    const int address = irAddress_->value();
+    controller_.state.irCode = {static_cast<uint8_t>(irCommand_->value()), static_cast<uint8_t>(address & 0xFF),
+                                static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(irProtocol_->value())};
+    report(text("ИК-код принят\0Infrared code received\0"));
+}
+
+void SimulatorWindow::queueLogRecord() {
+    std::vector<uint8_t> bytes;
+    if (!parseHexBytes(logBytes_->text().toStdString(), sim::kLogDataMax, bytes)) {
+        report(text("Байты записи: до 32 пар hex-цифр через пробел\0"
+                    "Record bytes: up to 32 pairs of hex digits separated by blanks\0"));
+        return;
+    }
+    controller_.pushLogRecord(static_cast<uint8_t>(logType_->value()), bytes);
+    report(text("Запись поставлена в очередь\0Record queued\0"));
+}
+
+void SimulatorWindow::applyRefusal(int index) {
+    static constexpr uint8_t statuses[] = {0, 0xFE, 0xFD};
+    controller_.faults.forceStatus = index >= 0 && index < 3 ? statuses[index] : 0;
+}
+
+void SimulatorWindow::armUnplug() {
+    controller_.faults.unplugAfterFrames = unplugAfter_->value();
+    report(formatText(LangText("Отключится после %d кадров\0Unplugs after %d frames\0"), unplugAfter_->value()).c_str());
+}
+
+void SimulatorWindow::clearFaults() {
+    controller_.faults = sim::Faults{};
+    {
+        const QSignalBlocker a(replyDelay_), b(noReply_), c(corruptCheck_), d(refusal_);
+        replyDelay_->setValue(0);
+        noReply_->setChecked(false);
+        corruptCheck_->setChecked(false);
+        refusal_->setCurrentIndex(0);
+    }
+    report(text("Неисправности сброшены\0Faults cleared\0"));
+}
+
+QString SimulatorWindow::calibrationText() const {
+    const uint8_t step = controller_.calibrationStep();
+    if (step == 0) return text("Калибровка не идёт\0No calibration running\0");
+    if (step == 4) return text("Калибровка прервана\0Calibration given up\0");
+    const unsigned corner = step & 0x7F;
+    if (step & 0x80)
+        return formatText(LangText("Угол %u нажат\0Corner %u pressed\0"), corner).c_str();
+    return formatText(LangText("Ждёт угол %u\0Waiting for corner %u\0"), corner).c_str();
+}
+
+QString SimulatorWindow::trafficText() const {
+    const std::size_t count = controller_.requestsHandled();
+    if (count == 0) return text("Запросов ещё не было\0No request yet\0");
+    const auto& report = controller_.lastRequest();
+    const unsigned length = report[4];
+    std::string line = formatText("CMD:%02X OFFSET:%04u LEN:%02u", report[1], report[2] | (report[3] << 8), length);
+    if (length != 0) {
+        line += " [";
+        const std::size_t shown = std::min<std::size_t>({length, 64, kTrafficBytesShown});
+        for (std::size_t i = 0; i < shown; ++i) line += formatText(" %02X", report[5 + i]);
+        line += shown < length ? " ... ]" : " ]";
+    }
+    return formatText(LangText("Получено (%zu): %s\0Received (%zu): %s\0"), count, line.c_str()).c_str();
+}
+
+QString SimulatorWindow::summaryText() const {
+    const sim::ControllerState& state = controller_.state;
+    const char* presence = controller_.plugged() ? LangText("на USB\0on USB\0") : LangText("отключен\0unplugged\0");
+    const char* mode = state.bootMode ? LangText("загрузчик\0boot loader\0") : LangText("приложение\0application\0");
+    return formatText(LangText("%s | %s %u.%02u | серийный %lu\0%s | %s %u.%02u | serial %lu\0"), presence, mode,
+                      state.applicationVersion / 100u, state.applicationVersion % 100u,
+                      static_cast<unsigned long>(state.serialNumber))
+        .c_str();
+}
+
+void SimulatorWindow::refresh() {
+    controller_.advance(now());
+    const sim::ControllerState& state = controller_.state;
+    {
+        // Reading back must not count as the user changing something.
+        const QSignalBlocker a(pluggedCheck_), b(bootModeCheck_);
+        pluggedCheck_->setChecked(controller_.plugged());
+        bootModeCheck_->setChecked(state.bootMode);
+    }
+    if (!serialEdit_->hasFocus()) serialEdit_->setText(QString::number(state.serialNumber));
+    for (std::size_t channel = 0; channel < levelSliders_.size(); ++channel) {
+        const QSignalBlocker block(levelSliders_[channel]);
+        levelSliders_[channel]->setValue(state.keyLevels[channel]);
+        levelValues_[channel]->setNum(state.keyLevels[channel]);
+    }
+    const auto& ir = state.irCode;
+    irCurrent_->setText(formatText(LangText("Последний: %02X %02X %02X %02X\0Last: %02X %02X %02X %02X\0"), ir[0],
+                                   ir[1], ir[2], ir[3]).c_str());
+    logQueued_->setText(formatText(LangText("В очереди: %zu\0Queued: %zu\0"), state.log.size()).c_str());
+    calibrationStep_->setText(calibrationText());
+    const bool calibrating = controller_.calibrationStep() != 0;
+    touchPressButton_->setEnabled(calibrating);
+    touchReleaseButton_->setEnabled(calibrating);
+    unplugPending_->setText(controller_.faults.unplugAfterFrames > 0
+                                ? formatText(LangText("Отключение через %d кадров\0Unplugs in %d frames\0"),
+                                             controller_.faults.unplugAfterFrames).c_str()
+                                : QString());
+    trafficLabel_->setText(trafficText());
+    summary_->setText(summaryText());
+}
+
+} // namespace zmt::ui
