@@ -65,16 +65,24 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     setObjectName("SimulatorWindow");
     setWindowFlag(Qt::Window);
 
-    auto* groups = new QGridLayout;
-    groups->setSpacing(10);
-    groups->addWidget(buildConnection(), 0, 0);
-    groups->addWidget(buildLevels(), 1, 0);
-    groups->addWidget(buildCalibration(), 2, 0);
-    groups->addWidget(buildInfrared(), 0, 1);
-    groups->addWidget(buildDeviceLog(), 1, 1);
-    groups->addWidget(buildFaults(), 2, 1);
-    groups->setColumnStretch(0, 1);
-    groups->setColumnStretch(1, 1);
+    // Two columns of independent height, so that a short group is not
+    // stretched to the height of its neighbour.
+    auto* left = new QVBoxLayout;
+    left->setSpacing(10);
+    left->addWidget(buildConnection());
+    left->addWidget(buildLevels());
+    left->addWidget(buildCalibration());
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->setSpacing(10);
+    right->addWidget(buildInfrared());
+    right->addWidget(buildDeviceLog());
+    right->addWidget(buildFaults());
+    right->addStretch(1);
+    auto* groups = new QHBoxLayout;
+    groups->setSpacing(12);
+    groups->addLayout(left, 1);
+    groups->addLayout(right, 1);
 
     trafficLabel_ = new QLabel;
     trafficLabel_->setObjectName("trafficLabel");
