@@ -72,7 +72,7 @@ struct EventRecord {
     uint8_t keyCol;  // channel 0..3, or 4 for the encoders
     uint8_t modRow;  // grid row of a held modifier button; 0 = none
     uint8_t modCol;
-    uint8_t flags;   // EventFlags
+    uint8_t flags;   // EV_* bits and the EventType
     Reaction reaction;
 
     int eventType() const;
@@ -140,14 +140,12 @@ static_assert(offsetof(ConfigImage, enc0Div) == 976);
 static_assert(offsetof(ConfigImage, enc1Mode) == 977);
 static_assert(offsetof(ConfigImage, enc1Div) == 978);
 
-// Bits of EventRecord::flags.
-enum EventFlags : uint8_t {
-    EV_TYPE_MASK = 0x0F,
-    EV_ONCE = 0x10,
-    EV_WAKEUP = 0x20,
-    EV_IR_TRIGGER = 0x40,      // what the editor sets for an infrared trigger
-    EV_TRIGGER_MASK = 0xC0,    // either bit set means an infrared trigger
-};
+// Bits of EventRecord::flags (plain constants, so they combine with EventType).
+inline constexpr uint8_t EV_TYPE_MASK = 0x0F;
+inline constexpr uint8_t EV_ONCE = 0x10;
+inline constexpr uint8_t EV_WAKEUP = 0x20;
+inline constexpr uint8_t EV_IR_TRIGGER = 0x40;   // what the editor sets for an infrared trigger
+inline constexpr uint8_t EV_TRIGGER_MASK = 0xC0; // either bit set means an infrared trigger
 
 enum EventType : int { EventDisabled = 0, EventShortPress = 1, EventLongPress = 2, EventAnyPress = 3 };
 
