@@ -1,0 +1,135 @@
+#include "device/connection_watch.h"
+
+#include "lang/lang.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zmt {
+
+void ConnectionWatch::TimerZELMORVATOUCHTestTimer() {
+    // Transfers raise pollSkip with every frame, so the poll stays away until
+    // they have been idle for that many ticks.
+    if (link_.pollSkip() != 0) {
+        link_.setPollSkip(link_.pollSkip() - 1);
+        return;
+    }
+    host_.progressHide();
+    pollController();
+}
+
+ResultCode ConnectionWatch::readIdentity() {
+    std::array<uint8_t, kIdentityCapacity> raw{};
+    std::size_t count = 0;
+    const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
+    raw.back() = 0;
+    identity_ = IdentityBlock::fromBytes(raw);
+    return code;
+}
+
+ResultCode ConnectionWatch::pollController() {
+    window_.stopPollTimer();
+
+    ResultCode code = errNone;
+    if (!flags_.DeviceConnected) {
+        code = link_.probeController();
+        if (code == errNone) code = readIdentity();
+    } else if (!window_.deviceLogChecked()) {
+        window_.setPollInterval(kPollIntervalMs);
+        code = readIdentity();
+    } else {
+        // The device log runs only while its page is watched; leaving the
+        // page or a failed read switches it off.
+        bool keepLogging = window_.monitoringPageActive();
+        if (keepLogging) {
+            window_.setPollInterval(kDeviceLogIntervalMs);
+            keepLogging = readDeviceLogRecord() == errNone;
+        }
+        if (!keepLogging) {
+            window_.setDeviceLogChecked(false);
+            window_.setPollInterval(kPollIntervalMs);
+            window_.startPollTimer();
+            return errNone;
+        }
+    }
+
+    if (code != errNone) {
+        announceDisconnected(code);
+    } else {
+        if (identity_.serialNumber != lastSerial_) {
+            // A new controller shows its configuration read first, then is announced.
+            lastSerial_ = identity_.serialNumber;
+            flags_.ImageValid = false;
+            if (readConfiguration_) readConfiguration_();
+        }
+        if (!flags_.DeviceConnected) {
+            announceConnected();
+        } else {
+            if (++dotCount_ > kMaxDots) dotCount_ = 0;
+            const std::string dots(static_cast<std::size_t>(dotCount_), '.');
+            host_.statusText(formatText(
+                LangText("Контроллер \"%s\" подключен%s\0Controller \"%s\" is connected%s\0"),
+                identity_.controllerName.c_str(), dots.c_str()));
+        }
+    }
+
+    link_.setPollSkip(0);
+    window_.startPollTimer();
+    return code;
+}
+
+void ConnectionWatch::announceDisconnected(ResultCode code) {
+    host_.statusText(resultText(code));
+    if (!flags_.DeviceConnected) return;
+    host_.memoLine(LangText("********** Контроллер отключен **********\0"
+                            "******** Controller is disconnected **********\0"));
+    flags_.DeviceConnected = false;
+    window_.SetDeviceButtons(false);
+}
+
+void ConnectionWatch::announceConnected() {
+    dotCount_ = 0;
+    host_.memoClear();
+    host_.memoLine(LangText("********** Контроллер подключен *********\0"
+                            "******** Controller is connected *************\0"));
+    // The English text has always started with a Cyrillic capital Es.
+    host_.statusText(formatText(LangText("Контроллер \"%s\" подключен\0Сontroller \"%s\" is connected\0"),
+                                identity_.controllerName.c_str()));
+    printIdentity(identity_);
+    flags_.DeviceConnected = true;
+    window_.SetDeviceButtons(false);
+}
+
+void ConnectionWatch::printIdentity(const IdentityBlock& identity) {
+    host_.memoLine(formatText(LangText("Контроллер        \"%s\"\0Controller          \"%s\"\0"),
+                              identity.controllerName.c_str()));
+    host_.memoLine(formatText(LangText("Серийный номер    %lu\0The serial number   %lu\0"),
+                              static_cast<unsigned long>(identity.serialNumber)));
+    host_.memoLine(formatText(LangText("Версия загрузчика %u.%02u\0Boot version        %u.%02u\0"),
+                              identity.bootVersion / 100u, identity.bootVersion % 100u));
+    if (identity.applicationVersion == 0) {
+        host_.memoLine(LangText("Версия приложения (Приложение не загружено)\0"
+                                "Application version (application is not loaded)\0"));
+    } else {
+        host_.memoLine(formatText(LangText("Версия приложения %u.%02u\0Application version %u.%02u\0"),
+                                  identity.applicationVersion / 100u, identity.applicationVersion % 100u));
+    }
+}
+
+ResultCode ConnectionWatch::readDeviceLogRecord() {
+    std::array<uint8_t, kDeviceLogRecordSize> record{};
+    std::size_t count = 0;
+    const ResultCode code = link_.readFrame(cmdDeviceLog, 0, record.data(), record.size(), count);
+    if (code != errNone || count == 0) return code;
+    const std::size_t shown = std::min<std::size_t>(record[1], record.size() - 2);
+    std::string bytes;
+    char hex[4];
+    for (std::size_t i = 0; i < shown; ++i) {
+        std::snprintf(hex, sizeof hex, " %02X", record[2 + i]);
+        bytes += hex;
+    }
+    host_.memoLine(formatText("t:%02X l:%02X [%s ]", record[0], record[1], bytes.c_str()));
+    return errNone;
+}
+
+} // namespace zmt

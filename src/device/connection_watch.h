@@ -1,0 +1,82 @@
+#pragma once
+// The connection watch: a poll driven by the window's timer that notices the
+// controller arriving and leaving, keeps DeviceConnected up to date, announces
+// both in the memo and the status bar, prints the identity, starts the
+// configuration read when a controller with another serial number appears,
+// and reads the controller's own log records while the device log is on.
+#include "device/device_link.h"
+#include "device/flags.h"
+#include "device/identity.h"
+
+#include <array>
+#include <functional>
+
+namespace zmt {
+
+inline constexpr unsigned kPollIntervalMs = 200;
+inline constexpr unsigned kDeviceLogIntervalMs = 10;
+inline constexpr int kMaxDots = 10;
+inline constexpr std::size_t kDeviceLogRecordSize = 34;
+
+// What the watch needs of the main window (zmtctl and the tests implement it
+// too). Memo and status text go through the Host.
+class WatchWindow {
+public:
+    virtual ~WatchWindow() = default;
+    // Toolbar buttons: busy disables them all; not busy enables the file
+    // buttons, and the device buttons while DeviceConnected is set.
+    virtual void SetDeviceButtons(bool busy) = 0;
+    // The device-log switch of the monitoring menu (MenuItemDevice).
+    virtual bool deviceLogChecked() = 0;
+    virtual void setDeviceLogChecked(bool checked) = 0;
+    // True while the first page (Monitoring) is the active one.
+    virtual bool monitoringPageActive() = 0;
+    // The poll timer (TimerZELMORVATOUCHTest).
+    virtual void setPollInterval(unsigned ms) = 0;
+    virtual void stopPollTimer() = 0;
+    virtual void startPollTimer() = 0;
+};
+
+class ConnectionWatch {
+public:
+    ConnectionWatch(DeviceLink& link, ProgramFlags& flags, WatchWindow& window)
+        : link_(link), host_(link.host()), flags_(flags), window_(window) {}
+
+    // The configuration read a controller with a new serial number starts
+    // (run inside the poll, before the controller is announced; it shows its
+    // own errors). Unset: nothing is read.
+    void setReadConfiguration(std::function<void()> readConfiguration) {
+        readConfiguration_ = std::move(readConfiguration);
+    }
+
+    // The poll timer's tick: counts pollSkip down, or hides the gauge and polls.
+    void TimerZELMORVATOUCHTestTimer();
+    ResultCode pollController();
+    // Four memo lines: name, serial, boot and application versions.
+    void printIdentity(const IdentityBlock& identity);
+    // One device log record into the memo (nothing when none is waiting).
+    ResultCode readDeviceLogRecord();
+
+    // Serial number of the last successful poll, 0 for none. Reset and
+    // reset-to-defaults set it to 0 so that the next poll reads again.
+    uint32_t lastSerial() const { return lastSerial_; }
+    void setLastSerial(uint32_t serial) { lastSerial_ = serial; }
+    const IdentityBlock& identity() const { return identity_; }
+    int dotCount() const { return dotCount_; }
+
+private:
+    ResultCode readIdentity();
+    void announceDisconnected(ResultCode code);
+    void announceConnected();
+
+    DeviceLink& link_;
+    Host& host_;
+    ProgramFlags& flags_;
+    WatchWindow& window_;
+    std::function<void()> readConfiguration_;
+    IdentityBlock identity_;
+    uint32_t lastSerial_ = 0;
+    int dotCount_ = 0;
+};
+
+} // namespace zmt

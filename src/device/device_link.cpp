@@ -1,0 +1,201 @@
+#include "device/device_link.h"
+
+#include "lang/lang.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace zmt {
+
+namespace {
+constexpr uint8_t kIdentityReply = cmdIdentity | kWriteFlag;
+constexpr std::size_t kLogLineLimit = 996;
+constexpr std::size_t kOffsetSpace = 0x10000;
+
+bool fitsOffsetSpace(uint16_t offset, std::size_t length) {
+    return static_cast<std::size_t>(offset) + length <= kOffsetSpace;
+}
+} // namespace
+
+ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
+    if (exchangeBusy_) return errBusy;
+    exchangeBusy_ = true;
+
+    frame.seal();
+    logFrame(">", frame);
+    ResultCode code = transport_.sendReport(frame.bytes.data());
+    if (code != errNone) {
+        exchangeBusy_ = false;
+        return code;
+    }
+
+    DeviceFrame reply;
+    const uint32_t start = host_.tickMs();
+    // The reply is polled without any pause: the wait ends the moment the
+    // controller has it ready, and each fetch blocks in the HID call anyway.
+    for (;;) {
+        reply.bytes.fill(0);
+        reply.bytes[0] = kReportId;
+        code = transport_.receiveReport(reply.bytes.data());
+        if (code != errNone) {
+            host_.processEvents();
+            break;
+        }
+        if (reply.command() == 0) {
+            if (host_.tickMs() - start >= kReplyTimeoutMs) {
+                code = errTimeout;
+                break;
+            }
+            continue;
+        }
+        logFrame("<", reply);
+        code = (reply.length() > kFrameData || !reply.checkValid()) ? errExchange : errNone;
+        break;
+    }
+
+    exchangeBusy_ = false;
+    if (code == errNone) frame = reply;
+    return code;
+}
+
+ResultCode DeviceLink::exchangeFrame(DeviceFrame& frame) {
+    ResultCode code = errNone;
+    for (int attempt = 0; attempt < kExchangeAttempts; ++attempt) {
+        code = exchangeOnce(frame);
+        if (code == errNone || code == errBusy) return code;
+        delayMs(host_, kRetryPauseMs);
+    }
+    return code;
+}
+
+ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* destination,
+                                 std::size_t capacity, std::size_t& count) {
+    count = 0;
+    if (exchangeBusy_) return errBusy;
+    if (destination == nullptr) capacity = 0;
+    pollSkip_ = 2;
+
+    ResultCode code = errNone;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        if (capacity > 0) std::memset(destination, 0, capacity);
+        count = 0;
+        DeviceFrame frame;
+        frame.setCommand(command);
+        frame.setOffset(offset);
+        code = exchangeFrame(frame);
+        if (code == errBusy) return code;
+        if (code != errNone) continue;
+
+        const uint8_t reply = frame.command();
+        if (reply == statusFailed) {
+            code = errResult;
+        } else if (reply == statusRejected) {
+            code = errParameters;
+        } else if (reply == statusAccepted) {
+            return errNone;   // nothing to read: count 0
+        } else if (reply != (command | kWriteFlag) || frame.offset() != offset) {
+            code = errExchange;
+        } else {
+            std::memcpy(destination, frame.data(), std::min<std::size_t>(capacity, frame.length()));
+            count = frame.length();
+            return errNone;
+        }
+    }
+    return code;
+}
+
+ResultCode DeviceLink::writeFrame(uint8_t command, uint16_t offset, const uint8_t* data,
+                                  std::size_t length) {
+    if (exchangeBusy_) return errBusy;
+    pollSkip_ = 2;
+    if (length > kFrameData) return errParameters;
+
+    DeviceFrame frame;
+    frame.setCommand(command | kWriteFlag);
+    frame.setOffset(offset);
+    frame.setLength(static_cast<uint8_t>(length));
+    if (data != nullptr && length > 0) std::memcpy(frame.data(), data, length);
+    const ResultCode code = exchangeFrame(frame);
+    if (code != errNone) return code;
+
+    if (frame.offset() != offset) return errExchange;
+    switch (frame.command()) {
+    case statusAccepted: return errNone;
+    case statusRejected: return errParameters;
+    case statusFailed: return errResult;
+    default: return errExchange;
+    }
+}
+
+ResultCode DeviceLink::readBlock(uint8_t command, uint16_t offset, uint8_t* destination,
+                                 std::size_t length) {
+    // A region that runs past the 16-bit offsets would wrap round to offset 0.
+    if ((destination == nullptr && length > 0) || !fitsOffsetSpace(offset, length)) return errParameters;
+    uint8_t scratch[kBlockScratch];
+    std::size_t done = 0;
+    do {
+        std::size_t got = 0;
+        const ResultCode code =
+            readFrame(command, static_cast<uint16_t>(offset + done), scratch, sizeof scratch, got);
+        if (code != errNone) return code;
+        if (got == 0) break;
+        got = std::min(got, length - done);
+        host_.progressStep(static_cast<int>(got));
+        if (got > 0) std::memcpy(destination + done, scratch, got);
+        done += got;
+    } while (done < length);
+    return done == length ? errNone : errExchange;
+}
+
+ResultCode DeviceLink::writeBlock(uint8_t command, uint16_t offset, const uint8_t* data,
+                                  std::size_t length, std::size_t chunk) {
+    if (chunk == 0 || !fitsOffsetSpace(offset, length)) return errParameters;
+    std::size_t done = 0;
+    std::size_t remaining = length;
+    for (;;) {
+        const std::size_t n = std::min(remaining, chunk);
+        const ResultCode code = writeFrame(command, static_cast<uint16_t>(offset + done),
+                                           data != nullptr ? data + done : nullptr, n);
+        if (code != errNone) return code;
+        host_.progressStep(static_cast<int>(n));
+        if (remaining == n) return errNone;
+        remaining -= n;
+        done += n;
+    }
+}
+
+ResultCode DeviceLink::probeController() {
+    if (exchangeBusy_) return errBusy;
+    exchangeBusy_ = true;
+    const ResultCode code = transport_.openController();
+    transport_.closeController();
+    exchangeBusy_ = false;
+    return code;
+}
+
+void DeviceLink::logFrame(const char* direction, const DeviceFrame& frame) {
+    // Identity frames go out every 200 ms from the connection poll; logging
+    // them would bury everything else.
+    if (frame.command() == cmdIdentity || frame.command() == kIdentityReply) return;
+    if (!host_.exchangeLogOn()) return;
+    const uint32_t now = host_.tickMs();
+    if (logEpoch_ == 0) logEpoch_ = now != 0 ? now : 1;
+    const uint32_t elapsed = now - logEpoch_;
+    std::string line = formatText("%6u.%03u %s CMD:%02X OFFSET:%04u LEN:%02u", elapsed / 1000,
+                                  elapsed % 1000, direction, frame.command(),
+                                  static_cast<unsigned>(frame.offset()), static_cast<unsigned>(frame.length()));
+    if (frame.length() != 0) {
+        line += " [";
+        const std::size_t shown = std::min<std::size_t>(frame.length(), kFrameData);
+        char hex[4];
+        for (std::size_t i = 0; i < shown && line.size() < kLogLineLimit; ++i) {
+            std::snprintf(hex, sizeof hex, " %02X", frame.data()[i]);
+            line += hex;
+        }
+        line += " ]";
+    }
+    host_.memoLine(line);
+}
+
+} // namespace zmt

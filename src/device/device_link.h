@@ -1,0 +1,73 @@
+#pragma once
+// The command protocol over the transport: frame exchanges with time-out and
+// retries, single frames, whole regions in chunks, the probe, and the exchange
+// log. One DeviceLink owns the protocol state (exchange in progress, poll skip
+// count, log epoch) and is handed to everyone who talks to the controller.
+//
+// Re-entry: waits here let the host process events, so a timer handler can
+// start an operation in the middle of another one. Operations may interleave
+// between whole frames. An exchange that starts while another one is under
+// way can only be running inside that exchange's event processing; it could
+// never wait for the one beneath it (that one resumes only when the nested
+// call returns), so it is refused at once with errBusy, without retries or
+// pauses, and nothing is sent.
+#include "device/host.h"
+#include "device/hid_transport.h"
+#include "device/protocol.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zmt {
+
+class DeviceLink {
+public:
+    DeviceLink(Host& host, HidTransport& transport) : host_(host), transport_(transport) {}
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    // One read request at offset; copies min(capacity, reply length) bytes
+    // into destination (zeroed first) and reports the reply length in count.
+    // Status 0xFF gives 0 with count 0. Two attempts.
+    ResultCode readFrame(uint8_t command, uint16_t offset, uint8_t* destination,
+                         std::size_t capacity, std::size_t& count);
+    // One write request of up to 64 bytes (data may be null: zeros).
+    // More than 64: errParameters and nothing is sent.
+    ResultCode writeFrame(uint8_t command, uint16_t offset, const uint8_t* data, std::size_t length);
+    // A whole region, frame by frame, each chunk stepping the progress gauge.
+    // A short region gives errExchange with what arrived left in destination.
+    ResultCode readBlock(uint8_t command, uint16_t offset, uint8_t* destination, std::size_t length);
+    // A whole region in frames of `chunk` bytes (64 everywhere in the
+    // program); length 0 sends one empty frame.
+    ResultCode writeBlock(uint8_t command, uint16_t offset, const uint8_t* data,
+                          std::size_t length, std::size_t chunk = kFrameData);
+    // Opens and closes the controller without sending anything.
+    ResultCode probeController();
+
+    // One request and its reply (1000 ms time-out, tight reply poll); the
+    // frame is replaced by the reply on success.
+    ResultCode exchangeOnce(DeviceFrame& frame);
+    // exchangeOnce up to 5 times with a 50 ms pause after each failure.
+    ResultCode exchangeFrame(DeviceFrame& frame);
+    // Writes one exchange-log line for a frame (">" sent, "<" received).
+    void logFrame(const char* direction, const DeviceFrame& frame);
+
+    // True while a frame exchange or the probe is under way. The window's
+    // message box checks it: a box opened inside an exchange must not wait.
+    bool exchangeBusy() const { return exchangeBusy_; }
+    // Poll ticks the connection watch lets pass; every frame sets it to 2.
+    int pollSkip() const { return pollSkip_; }
+    void setPollSkip(int ticks) { pollSkip_ = ticks; }
+
+    Host& host() { return host_; }
+    HidTransport& transport() { return transport_; }
+
+private:
+    Host& host_;
+    HidTransport& transport_;
+    bool exchangeBusy_ = false;
+    int pollSkip_ = 0;
+    uint32_t logEpoch_ = 0;   // tick of the first logged frame; 0 = not yet
+};
+
+} // namespace zmt

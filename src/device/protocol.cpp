@@ -1,0 +1,42 @@
+#include "device/protocol.h"
+
+#include "lang/lang.h"
+
+namespace zmt {
+
+uint8_t frameCheck(const uint8_t* bytes, std::size_t count) {
+    uint8_t c = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const uint8_t t = c ^ bytes[i];
+        c = static_cast<uint8_t>(t << 1);
+        if (t & 0x80) c ^= 0x21;
+    }
+    return c;
+}
+
+void DeviceFrame::seal() {
+    bytes[0] = kReportId;
+    bytes[69] = frameCheck(bytes.data() + 1, 68);
+}
+
+bool DeviceFrame::checkValid() const { return frameCheck(bytes.data() + 1, 68) == bytes[69]; }
+
+std::string resultText(ResultCode code) {
+    switch (code) {
+    case errNone: return LangText("Нет ошибок\0No errors\0");
+    case errHidLoad: return LangText("Ошибка загрузки драйвера HID.DLL\0Error loading driver HID.DLL\0");
+    case errHidFunction:
+        return LangText("Отсутствует функция в драйвере HID.DLL\0There is no function in the driver HID.DLL\0");
+    case errExchange:
+        return LangText("Ошибка обмена данными с контроллером\0Failed to communicate with the controller\0");
+    case errDisconnected: return LangText("Контроллер отключен\0Controller is disconnected\0");
+    case errTimeout: return LangText("Вышел таймаут ожидания ответа\0Out of the timeout response\0");
+    case errBusy:
+        return LangText("Контроллер занят другим обменом\0The controller is busy with another exchange\0");
+    case errParameters: return LangText("Ошибка в параметрах\0Error in parameters\0");
+    case errResult: return LangText("Ошибка результата\0Failed result\0");
+    default: return formatText(LangText("Неизвестная ошибка USB: %d\0Unknown error USB: %d\0"), code);
+    }
+}
+
+} // namespace zmt

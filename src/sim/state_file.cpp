@@ -1,0 +1,228 @@
+#include "sim/state_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zmt::sim {
+
+namespace {
+
+constexpr std::size_t kBytesPerLine = 16;
+constexpr std::uintmax_t kLargestStateFile = 1 << 20;   // a real one is a few KB
+
+std::string trim(const std::string& text) {
+    const auto begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) return {};
+    const auto end = text.find_last_not_of(" \t\r");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::string hexRun(const uint8_t* bytes, std::size_t count) {
+    std::string text;
+    char hex[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += hex;
+    }
+    return text;
+}
+
+void writeRuns(std::ostringstream& out, const char* key, const uint8_t* bytes, std::size_t count) {
+    for (std::size_t at = 0; at < count; at += kBytesPerLine) {
+        char offset[24];
+        std::snprintf(offset, sizeof offset, "%04zu", at);
+        out << key << '.' << offset << " = " << hexRun(bytes + at, std::min(kBytesPerLine, count - at)) << '\n';
+    }
+}
+
+bool parseNumber(const std::string& text, uint64_t limit, uint64_t& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && value <= limit;
+}
+
+bool parseHex(const std::string& text, std::vector<uint8_t>& bytes, std::string& error) {
+    std::istringstream in(text);
+    std::string token;
+    while (in >> token) {
+        unsigned value = 0;
+        const auto [stop, code] = std::from_chars(token.data(), token.data() + token.size(), value, 16);
+        if (token.size() != 2 || code != std::errc() || stop != token.data() + token.size()) {
+            error = "'" + token + "' is not a byte of two hex digits";
+            return false;
+        }
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return true;
+}
+
+template <std::size_t N>
+bool putBytes(std::array<uint8_t, N>& memory, std::size_t offset, const std::vector<uint8_t>& bytes,
+              std::string& error) {
+    if (offset > N || bytes.size() > N - offset) {
+        error = "bytes run past the end of the memory (" + std::to_string(N) + " bytes)";
+        return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), memory.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+// One `key = value` line into state; false with the reason in error.
+bool applyLine(const std::string& key, const std::string& value, ControllerState& state, std::string& error) {
+    struct Scalar { const char* key; uint64_t limit; };
+    static const Scalar scalars[] = {
+        {"application_version", 0xFFFF}, {"serial", 0xFFFFFFFF}, {"boot_version", 0xFFFF},
+        {"device_code", 0xFF},          {"device_type", 0xFF},  {"boot_mode", 1},
+    };
+    for (const Scalar& scalar : scalars) {
+        if (key != scalar.key) continue;
+        uint64_t number = 0;
+        if (!parseNumber(value, scalar.limit, number)) {
+            error = "'" + value + "' is not a decimal number from 0 to " + std::to_string(scalar.limit);
+            return false;
+        }
+        if (key == "application_version") state.applicationVersion = static_cast<uint16_t>(number);
+        else if (key == "serial") state.serialNumber = static_cast<uint32_t>(number);
+        else if (key == "boot_version") state.bootVersion = static_cast<uint16_t>(number);
+        else if (key == "device_code") state.deviceCode = static_cast<uint8_t>(number);
+        else if (key == "device_type") state.deviceType = static_cast<uint8_t>(number);
+        else state.bootMode = number == 1;
+        return true;
+    }
+
+    std::vector<uint8_t> bytes;
+    if (!parseHex(value, bytes, error)) return false;
+
+    const auto dot = key.find('.');
+    if (dot != std::string::npos) {
+        const std::string memory = key.substr(0, dot);
+        uint64_t offset = 0;
+        if ((memory != "config" && memory != "firmware") || !parseNumber(key.substr(dot + 1), 0xFFFF, offset)) {
+            error = "unknown key '" + key + "'";
+            return false;
+        }
+        if (memory == "config") return putBytes(state.config, offset, bytes, error);
+        if (offset + bytes.size() > kFirmwareCapacity) {
+            error = "firmware bytes run past " + std::to_string(kFirmwareCapacity);
+            return false;
+        }
+        if (state.firmware.size() < offset + bytes.size()) state.firmware.resize(offset + bytes.size());
+        std::copy(bytes.begin(), bytes.end(), state.firmware.begin() + static_cast<std::ptrdiff_t>(offset));
+        return true;
+    }
+    if (key == "touch") return putBytes(state.touch, 0, bytes, error);
+    if (key == "key_levels") return putBytes(state.keyLevels, 0, bytes, error);
+    if (key == "ir_code") return putBytes(state.irCode, 0, bytes, error);
+    if (key == "log") {
+        if (bytes.size() < 2 || bytes.size() > 2 + kLogDataMax) {
+            error = "a log record is a type, a length and at most 32 data bytes";
+            return false;
+        }
+        state.log.push_back({bytes[0], bytes[1], std::vector<uint8_t>(bytes.begin() + 2, bytes.end())});
+        return true;
+    }
+    error = "unknown key '" + key + "'";
+    return false;
+}
+
+} // namespace
+
+std::string formatControllerState(const ControllerState& state) {
+    std::ostringstream out;
+    out << "# Simulated ZEL MORVA TOUCH controller (format: docs/simulator.md)\n"
+        << "application_version = " << state.applicationVersion << '\n'
+        << "serial = " << state.serialNumber << '\n'
+        << "boot_version = " << state.bootVersion << '\n'
+        << "device_code = " << unsigned{state.deviceCode} << '\n'
+        << "device_type = " << unsigned{state.deviceType} << '\n'
+        << "boot_mode = " << (state.bootMode ? 1 : 0) << '\n'
+        << "touch = " << hexRun(state.touch.data(), state.touch.size()) << '\n'
+        << "key_levels = " << hexRun(state.keyLevels.data(), state.keyLevels.size()) << '\n'
+        << "ir_code = " << hexRun(state.irCode.data(), state.irCode.size()) << '\n';
+    for (const LogRecord& record : state.log) {
+        std::vector<uint8_t> bytes{record.type, record.length};
+        bytes.insert(bytes.end(), record.data.begin(), record.data.end());
+        out << "log = " << hexRun(bytes.data(), bytes.size()) << '\n';
+    }
+    writeRuns(out, "config", state.config.data(), state.config.size());
+    writeRuns(out, "firmware", state.firmware.data(), state.firmware.size());
+    return out.str();
+}
+
+bool parseControllerState(const std::string& text, ControllerState& state, std::string& error) {
+    ControllerState parsed;
+    std::istringstream in(text);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        line = trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        const auto equals = line.find('=');
+        std::string reason;
+        if (equals == std::string::npos) {
+            reason = "expected 'key = value'";
+        } else if (applyLine(trim(line.substr(0, equals)), trim(line.substr(equals + 1)), parsed, reason)) {
+            continue;
+        }
+        error = "line " + std::to_string(number) + ": " + reason;
+        return false;
+    }
+    state = std::move(parsed);
+    return true;
+}
+
+bool loadControllerState(const std::string& path, ControllerState& state, std::string& error) {
+    std::error_code code;
+    const auto size = std::filesystem::file_size(path, code);
+    if (code) {
+        error = path + ": " + code.message();
+        return false;
+    }
+    if (size > kLargestStateFile) {
+        error = path + ": too large for a state file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in.good() && !in.eof()) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    if (!parseControllerState(text.str(), state, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool saveControllerState(const std::string& path, const ControllerState& state, std::string& error) {
+    // Written beside the target and renamed over it, so a run that dies
+    // half-way leaves the previous state whole.
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << formatControllerState(state);
+        out.flush();
+        if (!out) {
+            error = temporary + ": " + std::strerror(errno);
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code code;
+    std::filesystem::rename(temporary, path, code);
+    if (code) {
+        error = path + ": " + code.message();
+        std::filesystem::remove(temporary, code);
+        return false;
+    }
+    return true;
+}
+
+} // namespace zmt::sim
