@@ -19,25 +19,9 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
-// The name of a "[name]" line, or nothing for any other line.
-std::optional<std::string> sectionName(const std::string& line) {
-    const std::string text = trim(line);
-    if (text.empty() || text.front() != '[') return std::nullopt;
-    const std::size_t close = text.find(']');
-    if (close == std::string::npos) return std::nullopt;
-    return trim(text.substr(1, close - 1));
-}
-
-bool isComment(const std::string& line) {
-    const std::string text = trim(line);
-    return !text.empty() && text.front() == ';';
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 } // namespace
@@ -91,7 +75,7 @@ FileResult IniFile::read(const std::string& path) {
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines_.push_back(std::move(line));
+        lines_.push_back(parseLine(std::move(line)));
         start = end + 1;
     }
     return result;
@@ -100,30 +84,45 @@ FileResult IniFile::read(const std::string& path) {
 std::string IniFile::contents() const {
     std::string text = byteOrderMark_ ? kByteOrderMark : "";
     const char* end = crlf_ ? "\r\n" : "\n";
-    for (const std::string& line : lines_) text += line + end;
+    for (const Line& line : lines_) text += line.text + end;
     return text;
 }
 
 FileResult IniFile::save(const std::string& path) const { return writeFileAtomically(path, contents()); }
 
+IniFile::Line IniFile::parseLine(std::string text) {
+    Line line{std::move(text), false, {}};
+    const std::string trimmed = trim(line.text);
+    if (trimmed.empty() || trimmed.front() == ';') return line;   // blank or comment
+    if (trimmed.front() == '[') {
+        const std::size_t close = trimmed.find(']');
+        if (close != std::string::npos) {
+            line.section = true;
+            line.name = lowerCase(trim(trimmed.substr(1, close - 1)));
+        }
+        return line;
+    }
+    const std::size_t equals = trimmed.find('=');
+    if (equals != std::string::npos) line.name = lowerCase(trim(trimmed.substr(0, equals)));
+    return line;
+}
+
 std::optional<IniFile::Range> IniFile::sectionRange(const std::string& section) const {
+    const std::string name = lowerCase(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const auto name = sectionName(lines_[i]);
-        if (!name || !sameName(*name, section)) continue;
+        if (!lines_[i].section || lines_[i].name != name) continue;
         std::size_t end = i + 1;
-        while (end < lines_.size() && !sectionName(lines_[end])) ++end;
+        while (end < lines_.size() && !lines_[end].section) ++end;
         return Range{i, end};
     }
     return std::nullopt;
 }
 
 std::optional<std::size_t> IniFile::keyLine(const Range& range, const std::string& key) const {
-    for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const std::string& line = lines_[i];
-        if (isComment(line)) continue;
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos && sameName(trim(line.substr(0, equals)), key)) return i;
-    }
+    const std::string name = lowerCase(key);
+    if (name.empty()) return std::nullopt;
+    for (std::size_t i = range.header + 1; i < range.end; ++i)
+        if (lines_[i].name == name) return i;
     return std::nullopt;
 }
 
@@ -134,7 +133,7 @@ std::optional<std::string> IniFile::find(const std::string& section, const std::
     if (!range) return std::nullopt;
     const auto line = keyLine(*range, key);
     if (!line) return std::nullopt;
-    const std::string& text = lines_[*line];
+    const std::string& text = lines_[*line].text;
     return trim(text.substr(text.find('=') + 1));
 }
 
@@ -152,22 +151,22 @@ int IniFile::readInteger(const std::string& section, const std::string& key, int
 }
 
 void IniFile::writeText(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string line = key + "=" + value.substr(0, value.find_first_of("\r\n"));
+    Line line = parseLine(key + "=" + value.substr(0, value.find_first_of("\r\n")));
     const auto range = sectionRange(section);
     if (!range) {
-        lines_.push_back("[" + section + "]");
-        lines_.push_back(line);
+        lines_.push_back(parseLine("[" + section + "]"));
+        lines_.push_back(std::move(line));
         return;
     }
     if (const auto existing = keyLine(*range, key)) {
-        lines_[*existing] = line;
+        lines_[*existing] = std::move(line);
         return;
     }
     // After the section's last non-blank line, so blank lines that separate
     // it from the next section stay where they are.
     std::size_t at = range->end;
-    while (at > range->header + 1 && trim(lines_[at - 1]).empty()) --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), line);
+    while (at > range->header + 1 && trim(lines_[at - 1].text).empty()) --at;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 void IniFile::writeInteger(const std::string& section, const std::string& key, long long value) {

@@ -51,11 +51,18 @@ public:
     std::string contents() const;
 
 private:
+    // Each line is taken apart once, so a lookup compares names only.
+    struct Line {
+        std::string text;
+        bool section = false;   // a "[name]" line
+        std::string name;       // lower-case section or key name; empty for other lines
+    };
+    static Line parseLine(std::string text);
     struct Range { std::size_t header; std::size_t end; }; // header line, one past the last line
     std::optional<Range> sectionRange(const std::string& section) const;
     std::optional<std::size_t> keyLine(const Range& range, const std::string& key) const;
 
-    std::vector<std::string> lines_;
+    std::vector<Line> lines_;
     bool crlf_ = true;       // new files get the line ends the Windows tools expect
     bool byteOrderMark_ = false;
 };
