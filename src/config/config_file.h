@@ -12,6 +12,12 @@
 
 namespace zmt {
 
+// Toolbar notices after a configuration file was saved or loaded.
+inline constexpr const char* kConfigSavedNotice = "Конфигурация записана\0The configuration is written";
+inline constexpr const char* kConfigLoadedNotice = "Конфигурация прочитана\0The configuration is read";
+inline constexpr unsigned kFileNoticeMs = 2500;
+inline constexpr unsigned kFileNoticeBlinkMs = 250;
+
 // 2n upper-case hexadecimal digits, high nibble first, no separators.
 std::string hexEncode(const uint8_t* bytes, std::size_t n);
 // Fills exactly n bytes from text, two digits a byte. Files have always been

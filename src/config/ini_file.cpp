@@ -1,7 +1,6 @@
 #include "config/ini_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 
 namespace zmt {
@@ -19,8 +18,10 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+// ASCII only: names must compare the same whatever locale the program runs in.
 std::string lowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
@@ -42,7 +43,8 @@ std::optional<int> parseIniInteger(const std::string& raw) {
         const unsigned char c = static_cast<unsigned char>(text[pos]);
         int digit;
         if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && std::isxdigit(c)) digit = std::tolower(c) - 'a' + 10;
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
         else return std::nullopt;
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
         if (value > 0xFFFFFFFFull) return std::nullopt;
