@@ -126,8 +126,7 @@ ResultCode ConfigTransfer::resetCommand() {
 }
 
 bool ConfigTransfer::changesPending() const {
-    return flags_.ImageValid &&
-           std::memcmp(record_.image.bytes(), record_.deviceCopy.bytes(), kConfigImageSize) != 0;
+    return std::memcmp(record_.image.bytes(), record_.deviceCopy.bytes(), kConfigImageSize) != 0;
 }
 
 void ConfigTransfer::syncChanges() {

@@ -66,7 +66,8 @@ public:
     // again kSyncRetryDelayMs later; its error box is shown once, not on
     // every retry.
     void syncChanges();
-    // True while the image holds edits the controller has not accepted yet.
+    // True while the image holds bytes the controller has not accepted (as
+    // far as we know), whether or not they can go out right now.
     bool changesPending() const;
 
 private:

@@ -67,6 +67,11 @@ FileResult readWholeFile(const std::string& path, std::size_t maxBytes, std::str
         result.detail = std::make_error_code(std::errc::is_a_directory).message();
         return result;
     }
+    // A pipe or a device would block the window or never end.
+    if (status.type() != fs::file_type::regular) {
+        result.error = FileError::CannotRead;
+        return result;
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         result.error = FileError::CannotRead;

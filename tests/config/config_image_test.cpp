@@ -1,5 +1,4 @@
 #include "config/config_image.h"
-#include "lang/lang.h"
 
 #include <gtest/gtest.h>
 
@@ -83,24 +82,6 @@ TEST(KeyName, FiveCharactersFillTheFieldWithoutTerminator) {
     EXPECT_EQ(key.nameText(), "");
 }
 
-TEST(DeviceRecord, ClearZeroesEverythingIncludingTheEditorState) {
-    _zelmorvatouch record;
-    record.image.longPressTimeout = 900;
-    record.deviceCopy.headType = 3;
-    record.touchState[9] = 7;
-    record.keyCellMark[3][15] = 1;
-    record.grid.editText = "VOL";
-    record.grid.dragging = 1;
-    record.clear();
-    const _zelmorvatouch zero;
-    EXPECT_EQ(std::memcmp(record.image.bytes(), zero.image.bytes(), kConfigImageSize), 0);
-    EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), zero.deviceCopy.bytes(), kConfigImageSize), 0);
-    EXPECT_EQ(record.touchState[9], 0);
-    EXPECT_EQ(record.keyCellMark[3][15], 0);
-    EXPECT_EQ(record.grid.editText, "");
-    EXPECT_EQ(record.grid.dragging, 0);
-}
-
 TEST(BlankDeviceFixUp, AnAllZeroMemoryGetsTheDefaultTimeoutAndNoThresholds) {
     ConfigImage image = emptyImage();
     blankDeviceFixUp(image);
@@ -175,21 +156,4 @@ TEST(ChannelCalculations, EmptyChannelAndEqualLevels) {
     EXPECT_EQ(image.keys[1][1].tolerance, 0);
     EXPECT_EQ(channelThreshold(image, 9, 20), 255);
     computeTolerances(image, 9, 20); // a bad channel changes nothing and does not crash
-}
-
-TEST(Enumerations, ItemTextsInBothLanguages) {
-    struct Restore { ~Restore() { setLanguageIndex(Russian); } } restore;
-    setLanguageIndex(Russian);
-    EXPECT_STREQ(LangText(kEventTypeItems[2]), "Длиное нажатие");
-    EXPECT_STREQ(LangText(kHeadTypeItems[5]), "KENWOOD тип 2");
-    setLanguageIndex(English);
-    EXPECT_STREQ(LangText(kEventTypeItems[2]), "Long tap");
-    EXPECT_STREQ(LangText(kTouchModeItems[3]), "Intercept - 5V");
-    EXPECT_STREQ(LangText(kHeadTypeItems[1]), "ALPINE");
-    EXPECT_STREQ(LangText(kEncoderModeItems[4]), "pins Keys12");
-    EXPECT_STREQ(irProtocolName(1), "NEC");
-    EXPECT_STREQ(irProtocolName(7), "SONY20");
-    EXPECT_EQ(irProtocolName(4), nullptr);
-    EXPECT_EQ(irProtocolName(0), nullptr);
-    EXPECT_EQ(irProtocolName(8), nullptr);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace zmt;
 using zmt::test::readFile;
 using zmt::test::TempFolder;
@@ -106,6 +108,10 @@ TEST(IniFile, FailedReadsKeepTheContentsAndSayWhy) {
 
     FileResult directory = ini.read(folder.path().string());
     EXPECT_EQ(directory.error, FileError::CannotRead);
+
+    const std::string pipe = folder.file("pipe.ini");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(ini.read(pipe).error, FileError::CannotRead); // returns instead of waiting for a writer
 
     const std::string huge = folder.file("huge.ini");
     writeFile(huge, "[A]\nk=" + std::string(IniFile::kMaxFileBytes, '0') + "\n");
