@@ -81,6 +81,13 @@ const KeyRecord* ConfigImage::keyAt(int channel, int row) const {
     return const_cast<ConfigImage*>(this)->keyAt(channel, row);
 }
 
+EventRecord* ConfigImage::eventAt(int index) {
+    if (index < 0 || index >= kEvents) return nullptr;
+    return &events[index];
+}
+
+const EventRecord* ConfigImage::eventAt(int index) const { return const_cast<ConfigImage*>(this)->eventAt(index); }
+
 void _zelmorvatouch::clear() { *this = _zelmorvatouch{}; }
 
 void blankDeviceFixUp(ConfigImage& image) {

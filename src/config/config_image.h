@@ -104,6 +104,9 @@ struct ConfigImage {
     // The button record of channel 0..3, grid row 1..15; nullptr when out of range.
     KeyRecord* keyAt(int channel, int row);
     const KeyRecord* keyAt(int channel, int row) const;
+    // Event 0..59; nullptr when out of range.
+    EventRecord* eventAt(int index);
+    const EventRecord* eventAt(int index) const;
 };
 
 #pragma pack(pop)

@@ -67,6 +67,9 @@ TEST(ConfigImageLayout, KeyAddressingRejectsCellsOutsideTheGrid) {
     EXPECT_EQ(image.keyAt(4, 1), nullptr); // the encoder column has no key records
     EXPECT_EQ(image.keyAt(-1, 1), nullptr);
     EXPECT_EQ(image.keyAt(3, 15), &image.keys[3][14]);
+    EXPECT_EQ(image.eventAt(59), &image.events[59]);
+    EXPECT_EQ(image.eventAt(60), nullptr);
+    EXPECT_EQ(image.eventAt(-1), nullptr);
 }
 
 TEST(KeyName, FiveCharactersFillTheFieldWithoutTerminator) {
