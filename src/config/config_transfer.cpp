@@ -92,6 +92,15 @@ ResultCode ConfigTransfer::writeWithMessage(uint8_t command, uint16_t offset, co
     return reportIfFailed(link_.writeBlock(command, offset, data, length, kFrameData), kWriteError);
 }
 
+ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length) {
+    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return errParameters;
+    uint8_t sent[kConfigImageSize];
+    std::memcpy(sent, record_.image.bytes() + offset, length);
+    const ResultCode code = writeWithMessage(cmdConfigMemory, static_cast<uint16_t>(offset), sent, length);
+    if (code == errNone) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
+    return code;
+}
+
 ResultCode ConfigTransfer::readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer,
                                            std::size_t length, std::size_t& received) {
     return reportIfFailed(link_.readFrame(command, offset, buffer, length, received), kReadError);

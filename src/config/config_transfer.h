@@ -52,6 +52,13 @@ public:
     ResultCode readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer, std::size_t length,
                                std::size_t& received);
 
+    // Writes image bytes offset..offset+length-1 with writeWithMessage and,
+    // only when the controller accepted them, takes them into deviceCopy;
+    // otherwise they stay pending for syncChanges (the end of button
+    // learning sends the button part this way). A range outside the image
+    // gives errParameters and sends nothing.
+    ResultCode sendImageBytes(std::size_t offset, std::size_t length);
+
     // The toolbar commands: the operation plus its question and error box.
     // The window adds its busy state around them.
     ResultCode readDeviceCommand();

@@ -373,3 +373,27 @@ TEST_F(TransferTest, GuardedCallsShowTheirBoxInTheCurrentLanguage) {
     EXPECT_EQ(received, 4u);
     EXPECT_EQ(host.boxes.size(), 3u);
 }
+
+TEST_F(TransferTest, ImageBytesReachDeviceCopyOnlyWhenTheControllerTookThem) {
+    connect();
+    record.image.keysLearned = 1;
+    record.image.channelThreshold[2] = 90;
+    record.image.keys[2][0].level = 60;
+
+    backend.unplug(*port);
+    EXPECT_NE(transfer.sendImageBytes(0, 5), errNone);
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(record.deviceCopy.keysLearned, 0);
+    EXPECT_TRUE(transfer.changesPending());
+
+    backend.plug(*port);
+    EXPECT_EQ(transfer.sendImageBytes(0, 5), errNone);
+    EXPECT_EQ(transfer.sendImageBytes(5, 420), errNone);
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_TRUE(controllerHoldsImage());
+
+    sentFrames();
+    EXPECT_EQ(transfer.sendImageBytes(970, 10), errParameters);
+    EXPECT_EQ(transfer.sendImageBytes(980, 0), errParameters);
+    EXPECT_TRUE(sentFrames().empty());
+}
