@@ -97,14 +97,22 @@ void SimulatedController::applyFirmware() {
 
 void SimulatedController::touchPress(uint32_t now) {
     advance(now);
+    pressAt(now);
+}
+
+void SimulatedController::touchRelease(uint32_t now) {
+    advance(now);
+    releaseAt(now);
+}
+
+void SimulatedController::pressAt(uint32_t now) {
     const uint8_t step = state.touch[1];
     if (givingUpSince_ || step == 0 || (step & kPressedBit)) return;
     state.touch[1] = step | kPressedBit;
     lastCalibrationChange_ = now;
 }
 
-void SimulatedController::touchRelease(uint32_t now) {
-    advance(now);
+void SimulatedController::releaseAt(uint32_t now) {
     const uint8_t step = state.touch[1];
     if (givingUpSince_ || !(step & kPressedBit)) return;
     const uint8_t corner = step & ~kPressedBit;
@@ -129,8 +137,8 @@ void SimulatedController::stepCalibration(uint32_t now) {
     while (state.touch[1] != 0 && calibrationAutoStepMs != 0 &&
            reached(now, lastCalibrationChange_ + calibrationAutoStepMs)) {
         const uint32_t due = lastCalibrationChange_ + calibrationAutoStepMs;
-        if (state.touch[1] & kPressedBit) touchRelease(due);
-        else touchPress(due);
+        if (state.touch[1] & kPressedBit) releaseAt(due);
+        else pressAt(due);
     }
     if (state.touch[1] != 0 && reached(now, lastCalibrationChange_ + calibrationTimeoutMs)) {
         state.touch[1] = kGaveUpStep;
@@ -170,7 +178,7 @@ void SimulatedController::fetch(uint8_t* report, uint32_t now) {
                 state.bootMode = true;
                 state.firmware.clear();
                 firmwarePending_ = false;
-            } else if (state.bootMode && firmwarePending_) {
+            } else if (state.bootMode && !state.firmware.empty()) {
                 applyFirmware();
             }
             restart(now);

@@ -137,6 +137,8 @@ private:
     uint8_t writeRegion(uint8_t command, uint16_t offset, const uint8_t* data, uint8_t length, uint32_t now);
     void restart(uint32_t now);
     void stepCalibration(uint32_t now);
+    void pressAt(uint32_t now);
+    void releaseAt(uint32_t now);
     void applyFirmware();
 
     bool plugged_ = true;

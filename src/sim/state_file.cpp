@@ -95,18 +95,22 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
         return true;
     }
 
+    const auto dot = key.find('.');
+    const std::string name = key.substr(0, dot);
+    uint64_t offset = 0;
+    const bool known = dot == std::string::npos
+                           ? name == "touch" || name == "key_levels" || name == "ir_code" || name == "log"
+                           : (name == "config" || name == "firmware") &&
+                                 parseNumber(key.substr(dot + 1), 0xFFFF, offset);
+    if (!known) {
+        error = "unknown key '" + key + "'";
+        return false;
+    }
     std::vector<uint8_t> bytes;
     if (!parseHex(value, bytes, error)) return false;
 
-    const auto dot = key.find('.');
     if (dot != std::string::npos) {
-        const std::string memory = key.substr(0, dot);
-        uint64_t offset = 0;
-        if ((memory != "config" && memory != "firmware") || !parseNumber(key.substr(dot + 1), 0xFFFF, offset)) {
-            error = "unknown key '" + key + "'";
-            return false;
-        }
-        if (memory == "config") return putBytes(state.config, offset, bytes, error);
+        if (name == "config") return putBytes(state.config, offset, bytes, error);
         if (offset + bytes.size() > kFirmwareCapacity) {
             error = "firmware bytes run past " + std::to_string(kFirmwareCapacity);
             return false;
@@ -118,16 +122,12 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
     if (key == "touch") return putBytes(state.touch, 0, bytes, error);
     if (key == "key_levels") return putBytes(state.keyLevels, 0, bytes, error);
     if (key == "ir_code") return putBytes(state.irCode, 0, bytes, error);
-    if (key == "log") {
-        if (bytes.size() < 2 || bytes.size() > 2 + kLogDataMax) {
-            error = "a log record is a type, a length and at most 32 data bytes";
-            return false;
-        }
-        state.log.push_back({bytes[0], bytes[1], std::vector<uint8_t>(bytes.begin() + 2, bytes.end())});
-        return true;
+    if (bytes.size() < 2 || bytes.size() > 2 + kLogDataMax) {
+        error = "a log record is a type, a length and at most 32 data bytes";
+        return false;
     }
-    error = "unknown key '" + key + "'";
-    return false;
+    state.log.push_back({bytes[0], bytes[1], std::vector<uint8_t>(bytes.begin() + 2, bytes.end())});
+    return true;
 }
 
 } // namespace

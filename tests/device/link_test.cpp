@@ -1,0 +1,336 @@
+// The command protocol: frames byte for byte, replies and their checks,
+// retries and time-outs on the virtual clock, block transfers, the exchange
+// log, and refusal of an exchange nested inside another.
+#include "device/device_link.h"
+#include "lang/lang.h"
+#include "scripted_backend.h"
+#include "sim_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace zmt::test {
+namespace {
+
+Report fromHex(std::initializer_list<uint8_t> head, uint8_t check) {
+    Report r{};
+    std::copy(head.begin(), head.end(), r.begin());
+    r[69] = check;
+    return r;
+}
+
+TEST(FrameCheck, ShiftsOncePerByte) {
+    const uint8_t abc[] = {'a', 'b', 'c'};
+    EXPECT_EQ(frameCheck(abc, 3), 0x04);
+    EXPECT_EQ(frameCheck(abc, 0), 0x00);
+}
+
+TEST(ResultText, BothLanguagesAndUnknownCodes) {
+    EXPECT_EQ(resultText(errDisconnected), "Контроллер отключен");
+    EXPECT_EQ(resultText(7), "Неизвестная ошибка USB: 7");
+    setLanguageIndex(English);
+    EXPECT_EQ(resultText(errTimeout), "Out of the timeout response");
+    EXPECT_EQ(resultText(errParameters), "Error in parameters");
+    EXPECT_EQ(resultText(7), "Unknown error USB: 7");
+    EXPECT_EQ(resultText(-1), "Unknown error USB: -1");
+    setLanguageIndex(Russian);
+}
+
+class ScriptedLink : public ::testing::Test {
+protected:
+    VirtualHost host;
+    ScriptedBackend backend;
+    HidTransport transport{backend};
+    DeviceLink link{host, transport};
+    void SetUp() override { backend.devices.resize(1); }
+};
+
+TEST_F(ScriptedLink, RequestsAreBuiltByteForByte) {
+    std::array<uint8_t, 65> identity{};
+    std::size_t count = 0;
+    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), errNone);
+    const uint8_t one = 0x02;
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), errNone);
+    ASSERT_EQ(backend.sent.size(), 2u);
+    EXPECT_EQ(backend.sent[0], fromHex({0x01, 0x01, 0x00, 0x00, 0x00}, 0x3A));
+    EXPECT_EQ(backend.sent[1], fromHex({0x01, 0x90, 0xC7, 0x03, 0x01, 0x02}, 0x05));
+}
+
+TEST_F(ScriptedLink, OversizedWriteIsRefusedUnsent) {
+    std::array<uint8_t, 65> data{};
+    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, data.data(), 65), errParameters);
+    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0, data.data(), 65, 0), errParameters);
+    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0xFFF0, data.data(), 64), errParameters)
+        << "would wrap round to offset 0";
+    EXPECT_TRUE(backend.sent.empty());
+}
+
+TEST_F(ScriptedLink, WriteBlockSplitsIntoChunksAndEmptyWriteSendsOneFrame) {
+    std::vector<uint8_t> image(979);
+    std::iota(image.begin(), image.end(), 0);
+    ASSERT_EQ(link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    ASSERT_EQ(backend.sent.size(), 16u);
+    for (std::size_t i = 0; i < 16; ++i) {
+        DeviceFrame f;
+        f.bytes = backend.sent[i];
+        EXPECT_EQ(f.offset(), i * 64);
+        EXPECT_EQ(f.length(), i < 15 ? 64 : 19);
+        EXPECT_EQ(f.data()[0], static_cast<uint8_t>(i * 64));
+    }
+    backend.sent.clear();
+    ASSERT_EQ(link.writeBlock(cmdReset, 0, nullptr, 0), errNone);
+    ASSERT_EQ(backend.sent.size(), 1u);
+    EXPECT_EQ(backend.sent[0][1], 0x83);
+    EXPECT_EQ(backend.sent[0][4], 0);
+}
+
+TEST_F(ScriptedLink, ReadCopiesUpToCapacityButCountsTheWholeReply) {
+    backend.respond = [](const Report& rq) {
+        Report r = acceptingReply(rq);
+        r[4] = 40;
+        r[69] = frameCheck(r.data() + 1, 68);
+        return r;
+    };
+    std::array<uint8_t, 40> dest;
+    dest.fill(0xEE);
+    std::size_t count = 0;
+    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, dest.data(), 34, count), errNone);
+    EXPECT_EQ(count, 40u);
+    EXPECT_EQ(dest[33], 33);
+    EXPECT_EQ(dest[34], 0xEE) << "nothing beyond the capacity is touched";
+}
+
+TEST_F(ScriptedLink, MalformedRepliesAreRetriedThenReported) {
+    int requests = 0;
+    backend.respond = [&](const Report& rq) {
+        ++requests;
+        Report r = acceptingReply(rq);
+        r[4] = 65;   // a length no frame can carry
+        r[69] = frameCheck(r.data() + 1, 68);
+        return r;
+    };
+    host.logOn = true;
+    std::size_t count = 0;
+    uint8_t dest[64];
+    EXPECT_EQ(link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(requests, 10) << "5 exchanges per attempt, 2 attempts";
+    // Its log line lists no more than the 64 bytes a frame holds.
+    ASSERT_EQ(host.memo.size(), 20u);
+    const std::string& reply = host.memo[1];
+    const std::size_t open = reply.find("LEN:65 [");
+    ASSERT_NE(open, std::string::npos) << reply;
+    std::string listed;
+    for (int i = 0; i < 64; ++i) listed += formatText(" %02X", i);
+    EXPECT_EQ(reply.substr(open + 8), listed + " ]");
+}
+
+TEST_F(ScriptedLink, WriteReplyWithoutStatusIsNotRetried) {
+    backend.respond = [](const Report& rq) {
+        DeviceFrame f;
+        f.bytes = rq;
+        f.setCommand(0x90);   // an echo, not a status
+        f.seal();
+        return f.bytes;
+    };
+    const uint8_t one = 1;
+    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, &one, 1), errExchange);
+    EXPECT_EQ(backend.sent.size(), 1u);
+}
+
+TEST_F(ScriptedLink, ExchangeLogLineFormat) {
+    host.logOn = true;
+    const uint8_t one = 0x02;
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 0, nullptr, 0), errNone);   // sets the epoch
+    host.memo.clear();
+    host.advance(1234);
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), errNone);
+    ASSERT_EQ(host.memo.size(), 2u);
+    EXPECT_EQ(host.memo[0], "     1.234 > CMD:90 OFFSET:0967 LEN:01 [ 02 ]");
+    EXPECT_EQ(host.memo[1], "     1.234 < CMD:FF OFFSET:0967 LEN:00");
+}
+
+TEST_F(ScriptedLink, IdentityFramesNeverReachTheLogAndNothingWhenSwitchedOff) {
+    std::array<uint8_t, 65> identity{};
+    std::size_t count = 0;
+    host.logOn = true;
+    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), errNone);
+    EXPECT_TRUE(host.memo.empty());
+    host.logOn = false;
+    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), errNone);
+    EXPECT_TRUE(host.memo.empty());
+    host.logOn = true;
+    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), errNone);
+    ASSERT_EQ(host.memo.size(), 2u);
+    EXPECT_EQ(host.memo[1].substr(11, 28), "< CMD:93 OFFSET:0000 LEN:64 ");
+}
+
+// --- against the simulated controller, on the virtual clock ---
+
+class SimLink : public ::testing::Test {
+protected:
+    SimRig rig;
+    sim::Faults& faults() { return rig.controller->faults; }
+};
+
+TEST_F(SimLink, SilentControllerCostsFiveTimeoutsPerAttempt) {
+    faults().noReply = true;
+    const uint8_t one = 1;
+    uint32_t start = rig.host.now;
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errTimeout);
+    EXPECT_NEAR(rig.host.now - start, 5250, 20);
+
+    start = rig.host.now;
+    uint8_t dest[4];
+    std::size_t count = 0;
+    EXPECT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), errTimeout);
+    EXPECT_NEAR(rig.host.now - start, 10500, 40);
+}
+
+TEST_F(SimLink, SlowReplyWithinTheTimeoutArrives) {
+    faults().replyDelayMs = 700;
+    uint8_t dest[4];
+    std::size_t count = 0;
+    const uint32_t start = rig.host.now;
+    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), errNone);
+    EXPECT_GE(rig.host.now - start, 700u);
+    EXPECT_LT(rig.host.now - start, 710u) << "the reply is taken as soon as it is ready";
+    EXPECT_EQ(rig.controller->requestsHandled(), 1u);
+}
+
+TEST_F(SimLink, UnpluggedControllerGivesDisconnectedAfterTheRetryPauses) {
+    uint8_t dest[4];
+    std::size_t count = 0;
+    ASSERT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), errNone);
+    rig.backend.unplug(*rig.port);
+    const uint32_t start = rig.host.now;
+    const uint8_t one = 1;
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errDisconnected);
+    EXPECT_NEAR(rig.host.now - start, 250, 10);
+    EXPECT_FALSE(rig.transport.isOpen());
+}
+
+TEST_F(SimLink, StatusRepliesToReads) {
+    uint8_t dest[34];
+    std::size_t count = 99;
+    // An empty device log answers "accepted, nothing": 0 with count 0 ...
+    EXPECT_EQ(rig.link.readFrame(cmdDeviceLog, 0, dest, sizeof dest, count), errNone);
+    EXPECT_EQ(count, 0u);
+    // ... which makes a region read come up short.
+    EXPECT_EQ(rig.link.readBlock(cmdDeviceLog, 0, dest, 10), errExchange);
+
+    faults().forceStatus = statusRejected;
+    const std::size_t before = rig.controller->requestsHandled();
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errParameters);
+    EXPECT_EQ(rig.controller->requestsHandled() - before, 2u);
+    faults().forceStatus = statusFailed;
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), errResult);
+}
+
+TEST_F(SimLink, WrongReplyIsRetriedOnceForReadsAndNotForWrites) {
+    uint8_t dest[64];
+    std::size_t count = 0;
+    faults().wrongOffset = true;
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(rig.controller->requestsHandled(), 2u);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), errExchange);
+    EXPECT_EQ(rig.controller->requestsHandled(), 3u);
+    faults().wrongOffset = false;
+    faults().wrongCommand = true;
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    faults().wrongCommand = false;
+    faults().corruptCheck = true;
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    faults().corruptCheck = false;
+    faults().wrongReportId = true;
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_FALSE(rig.transport.isOpen());
+}
+
+TEST_F(SimLink, ReadBlockTakesOnlyWhatIsWantedAndStepsProgress) {
+    rig.controller->state.config[5] = 0x42;
+    std::array<uint8_t, 12> dest;
+    dest.fill(0xEE);
+    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, dest.data(), 10), errNone);
+    EXPECT_EQ(dest[5], 0x42);
+    EXPECT_EQ(dest[10], 0xEE);
+
+    rig.host.progressStart(979, "reading");
+    std::array<uint8_t, 979> image{};
+    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    EXPECT_EQ(image, rig.controller->state.config);
+    EXPECT_EQ(rig.host.gauge().position, 979);
+    EXPECT_EQ(rig.host.gaugeHistory.size(), 1u + 16u);
+}
+
+TEST_F(SimLink, BlockWriteLandsInTheControllerMemory) {
+    std::vector<uint8_t> image(979);
+    std::iota(image.begin(), image.end(), 7);
+    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.controller->state.config.begin()));
+    EXPECT_EQ(rig.link.pollSkip(), 2);
+}
+
+TEST_F(SimLink, ProbeOpensAndClosesWithoutSending) {
+    EXPECT_EQ(rig.link.probeController(), errNone);
+    EXPECT_FALSE(rig.transport.isOpen());
+    EXPECT_EQ(rig.backend.counters().transfers, 0u);
+    rig.backend.unplug(*rig.port);
+    EXPECT_EQ(rig.link.probeController(), errDisconnected);
+}
+
+// A timer handler that talks to the controller while the link lets events run.
+class NestedExchange : public SimLink {
+protected:
+    std::vector<ResultCode> nestedResults;
+    std::vector<std::size_t> requestsSentByNested;
+    bool inside = false;
+    void armNestedReader() {
+        // Like every window timer that talks to the controller, it does not
+        // re-enter itself while its own exchange lets events run.
+        rig.host.startTimer(1, [this] {
+            if (inside) return;
+            inside = true;
+            uint8_t dest[4];
+            std::size_t count = 0;
+            const std::size_t before = rig.controller->requestsHandled();
+            nestedResults.push_back(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count));
+            requestsSentByNested.push_back(rig.controller->requestsHandled() - before);
+            inside = false;
+        });
+    }
+};
+
+TEST_F(NestedExchange, InsideAnExchangeItIsRefusedAtOnceAndSendsNothing) {
+    // A failed fetch lets events run while the exchange is still under way.
+    faults().failFetch = true;
+    armNestedReader();
+    const uint8_t one = 1;
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errExchange);
+    ASSERT_FALSE(nestedResults.empty());
+    // Refused inside the exchanges; the ones run in the pauses between
+    // exchanges found the fetch failing too, each making its own whole tries.
+    EXPECT_NE(std::count(nestedResults.begin(), nestedResults.end(), errBusy), 0);
+    for (std::size_t i = 0; i < nestedResults.size(); ++i) {
+        EXPECT_TRUE(nestedResults[i] == errBusy || nestedResults[i] == errExchange) << nestedResults[i];
+        if (nestedResults[i] == errBusy) {
+            EXPECT_EQ(requestsSentByNested[i], 0u);
+        }
+    }
+    EXPECT_FALSE(rig.link.exchangeBusy());
+}
+
+TEST_F(NestedExchange, BetweenFramesItRunsWholeAndTheOuterTransferCompletes) {
+    // Block transfers let events run after every chunk: the nested read is a
+    // whole exchange of its own and the outer block still arrives intact.
+    armNestedReader();
+    rig.host.progressStart(979, "writing");
+    std::vector<uint8_t> image(979, 0x5A);
+    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.controller->state.config.begin()));
+    ASSERT_FALSE(nestedResults.empty());
+    for (ResultCode code : nestedResults) EXPECT_EQ(code, errNone);
+}
+
+} // namespace
+} // namespace zmt::test

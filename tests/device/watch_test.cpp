@@ -1,0 +1,215 @@
+// The connection watch on the simulated controller: arrival and departure,
+// the configuration read for a new serial number, dots, the boot loader, the
+// language switch and the device log.
+#include "device/connection_watch.h"
+#include "lang/lang.h"
+#include "sim_rig.h"
+
+#include <gtest/gtest.h>
+
+namespace zmt::test {
+namespace {
+
+struct FakeWindow : WatchWindow {
+    std::vector<bool> buttonCalls;
+    bool deviceLog = false;
+    bool monitoring = true;
+    unsigned interval = kPollIntervalMs;
+    bool timerRunning = true;
+    void SetDeviceButtons(bool busy) override { buttonCalls.push_back(busy); }
+    bool deviceLogChecked() override { return deviceLog; }
+    void setDeviceLogChecked(bool checked) override { deviceLog = checked; }
+    bool monitoringPageActive() override { return monitoring; }
+    void setPollInterval(unsigned ms) override { interval = ms; }
+    void stopPollTimer() override { timerRunning = false; }
+    void startPollTimer() override { timerRunning = true; }
+};
+
+class Watch : public ::testing::Test {
+protected:
+    SimRig rig;
+    ProgramFlags flags;
+    FakeWindow window;
+    ConnectionWatch watch{rig.link, flags, window};
+    int configurationReads = 0;
+    std::vector<std::string> memoAtRead;
+
+    void SetUp() override {
+        watch.setReadConfiguration([this] {
+            ++configurationReads;
+            memoAtRead = rig.host.memo;
+            EXPECT_FALSE(flags.ImageValid);
+        });
+    }
+    void TearDown() override { setLanguageIndex(Russian); }
+    ResultCode poll() {
+        const ResultCode code = watch.pollController();
+        EXPECT_TRUE(window.timerRunning);
+        return code;
+    }
+};
+
+TEST_F(Watch, AbsentControllerOnlyShowsTheStatus) {
+    rig.backend.unplug(*rig.port);
+    EXPECT_EQ(poll(), errDisconnected);
+    EXPECT_EQ(rig.host.status, "Контроллер отключен");
+    EXPECT_TRUE(rig.host.memo.empty());
+    EXPECT_TRUE(window.buttonCalls.empty());
+    EXPECT_FALSE(flags.DeviceConnected);
+}
+
+TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
+    rig.host.memo.push_back("old line");
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 1);
+    EXPECT_EQ(memoAtRead, (std::vector<std::string>{"old line"})) << "read before the announcement";
+    EXPECT_EQ(rig.host.memo, (std::vector<std::string>{
+                                 "********** Контроллер подключен *********",
+                                 "Контроллер        \"ZEL-MORVA-TOUCH\"",
+                                 "Серийный номер    1001",
+                                 "Версия загрузчика 1.00",
+                                 "Версия приложения 1.17",
+                             }));
+    EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
+    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false}));
+    EXPECT_EQ(watch.lastSerial(), 1001u);
+    EXPECT_EQ(rig.link.pollSkip(), 0);
+}
+
+TEST_F(Watch, DotsCountToTenThenStartAgain) {
+    ASSERT_EQ(poll(), errNone);
+    for (int dots = 1; dots <= 10; ++dots) {
+        ASSERT_EQ(poll(), errNone);
+        EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен" + std::string(dots, '.'));
+    }
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(watch.dotCount(), 1);
+    EXPECT_EQ(configurationReads, 1);
+}
+
+TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
+    ASSERT_EQ(poll(), errNone);
+    rig.backend.unplug(*rig.port);
+    EXPECT_NE(poll(), errNone);
+    EXPECT_NE(poll(), errNone);
+    EXPECT_EQ(rig.host.status, "Контроллер отключен");
+    EXPECT_EQ(std::count(rig.host.memo.begin(), rig.host.memo.end(), "********** Контроллер отключен **********"), 1);
+    EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(flags.DeviceConnected);
+
+    rig.backend.plug(*rig.port);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 1);
+    EXPECT_EQ(rig.host.memo.front(), "********** Контроллер подключен *********") << "memo cleared on arrival";
+
+    auto other = std::make_shared<sim::SimulatedController>(2002);
+    rig.backend.unplug(*rig.port);
+    poll();
+    rig.backend.addController(other);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 2);
+    EXPECT_EQ(watch.lastSerial(), 2002u);
+}
+
+TEST_F(Watch, ForgottenSerialReadsAgain) {
+    ASSERT_EQ(poll(), errNone);
+    watch.setLastSerial(0);   // after reset or reset to defaults
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 2);
+}
+
+TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
+    rig.controller->state.bootMode = true;
+    setLanguageIndex(English);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(rig.host.memo, (std::vector<std::string>{
+                                 "******** Controller is connected *************",
+                                 "Controller          \"ZEL-MORVA-BOOT\"",
+                                 "The serial number   1001",
+                                 "Boot version        1.00",
+                                 "Application version (application is not loaded)",
+                             }));
+    // The English connected text has always begun with a Cyrillic Es.
+    EXPECT_EQ(rig.host.status, "\xD0\xA1ontroller \"ZEL-MORVA-BOOT\" is connected");
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(rig.host.status, "Controller \"ZEL-MORVA-BOOT\" is connected.");
+}
+
+TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
+    ASSERT_EQ(poll(), errNone);
+    setLanguageIndex(English);
+    flags.DeviceConnected = false;   // what applying a language does
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
+    EXPECT_EQ(rig.host.memo.size(), 5u);
+    EXPECT_EQ(configurationReads, 1);
+}
+
+TEST_F(Watch, TickLetsSkippedTicksPassThenHidesTheGaugeAndPolls) {
+    rig.host.progressStart(10, "transfer");
+    rig.link.setPollSkip(2);
+    watch.TimerZELMORVATOUCHTestTimer();
+    watch.TimerZELMORVATOUCHTestTimer();
+    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_TRUE(rig.host.gauge().visible);
+    watch.TimerZELMORVATOUCHTestTimer();
+    EXPECT_FALSE(rig.host.gauge().visible);
+    EXPECT_TRUE(flags.DeviceConnected);
+}
+
+TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
+    rig.backend.initResult = HidBackend::InitLibraryFailed;
+    EXPECT_EQ(poll(), errHidLoad);
+    EXPECT_EQ(rig.host.status, "Ошибка загрузки драйвера HID.DLL");
+}
+
+class DeviceLog : public Watch {
+protected:
+    void SetUp() override {
+        Watch::SetUp();
+        ASSERT_EQ(poll(), errNone);
+        window.deviceLog = true;
+        rig.host.memo.clear();
+    }
+};
+
+TEST_F(DeviceLog, RecordsAreFetchedEveryTenMillisecondsOnTheMonitoringPage) {
+    rig.controller->pushLogRecord(0x01, {0x0A, 0x0B});
+    std::vector<uint8_t> long_(40);
+    for (int i = 0; i < 40; ++i) long_[i] = static_cast<uint8_t>(i);
+    rig.controller->pushLogRecord(0x7F, long_, 40);
+    const std::size_t identityReads = rig.controller->requestsHandled();
+    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), errNone);   // nothing waiting: no line
+    EXPECT_EQ(window.interval, kDeviceLogIntervalMs);
+    std::string expectedLong = "t:7F l:28 [";
+    for (int i = 0; i < 32; ++i) expectedLong += formatText(" %02X", i);
+    expectedLong += " ]";
+    EXPECT_EQ(rig.host.memo, (std::vector<std::string>{"t:01 l:02 [ 0A 0B ]", expectedLong}));
+    EXPECT_EQ(rig.controller->requestsHandled() - identityReads, 3u) << "no identity read in log mode";
+    EXPECT_TRUE(window.deviceLog);
+}
+
+TEST_F(DeviceLog, LeavingThePageSwitchesItOff) {
+    window.monitoring = false;
+    const std::size_t before = rig.controller->requestsHandled();
+    EXPECT_EQ(poll(), errNone);
+    EXPECT_FALSE(window.deviceLog);
+    EXPECT_EQ(window.interval, kPollIntervalMs);
+    EXPECT_EQ(rig.controller->requestsHandled(), before);
+}
+
+TEST_F(DeviceLog, FailedReadSwitchesItOffAndKeepsTheConnection) {
+    rig.controller->faults.forceStatus = statusFailed;
+    EXPECT_EQ(poll(), errNone);
+    EXPECT_FALSE(window.deviceLog);
+    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(rig.host.memo.empty());
+}
+
+} // namespace
+} // namespace zmt::test
