@@ -1,7 +1,6 @@
 #include "config/config_transfer.h"
 #include "lang/lang.h"
-#include "sim/simulated_hid_backend.h"
-#include "virtual_host.h"
+#include "sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +38,10 @@ std::ostream& operator<<(std::ostream& out, const Frame& f) {
 }
 
 // The program's configuration side wired to one simulated controller on the
-// virtual clock; every USB transfer costs a millisecond so that time moves.
+// virtual clock.
 class TransferTest : public ::testing::Test {
 protected:
     TransferTest() {
-        backend.setTransferCost(1, [this](uint32_t ms) { host.now += ms; });
-        port = &backend.addController(controller);
         host.logOn = true;
         watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
         transfer.setShowImage([this] { ++shown; });
@@ -80,12 +77,12 @@ protected:
         host.boxes.clear();
     }
 
-    VirtualHost host;
-    sim::SimulatedHidBackend backend{[this] { return host.now; }};
-    std::shared_ptr<sim::SimulatedController> controller = std::make_shared<sim::SimulatedController>(1001);
-    sim::SimulatedHidBackend::Port* port = nullptr;
-    HidTransport transport{backend};
-    DeviceLink link{host, transport};
+    zmt::test::SimRig rig;
+    VirtualHost& host = rig.host;
+    sim::SimulatedHidBackend& backend = rig.backend;
+    std::shared_ptr<sim::SimulatedController>& controller = rig.controller;
+    sim::SimulatedHidBackend::Port* port = rig.port;
+    DeviceLink& link = rig.link;
     _zelmorvatouch record;
     ProgramFlags flags;
     QuietWindow window;
