@@ -109,8 +109,8 @@ FileResult writeFileAtomically(const std::string& path, const std::string& conte
     }
 
     std::random_device random;
-    const fs::path temporary =
-        target.parent_path() / (target.filename().string() + "." + std::to_string(random() % 1000000) + ".tmp");
+    fs::path temporary = target;
+    temporary += "." + std::to_string(random() % 1000000) + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
