@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -58,17 +60,23 @@ class CentreOnShow : public QObject {
 public:
     CentreOnShow(QWidget* owner, QObject* parent) : QObject(parent), owner_(owner) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && !done_ && owner_ != nullptr) {
+        if (event->type() == QEvent::Show && !done_ && !owner_.isNull()) {
             done_ = true;
-            auto* box = static_cast<QWidget*>(watched);
-            box->adjustSize();
-            box->move(centredPosition(owner_->frameGeometry(), box->frameGeometry().size(), kMsgBoxShiftDown));
+            // The box settles its final size in its own show handling, which
+            // runs after this filter: place it once that is done.
+            QPointer<QWidget> box = static_cast<QWidget*>(watched);
+            QTimer::singleShot(0, this, [this, box] {
+                if (box.isNull() || owner_.isNull()) return;
+                box->move(centredPosition(owner_->frameGeometry(), box->frameGeometry().size(), kMsgBoxShiftDown));
+                box->raise();
+                box->activateWindow();
+            });
         }
         return false;
     }
 
 private:
-    QWidget* owner_;
+    QPointer<QWidget> owner_;
     bool done_ = false;
 };
 
@@ -116,11 +124,10 @@ QPoint centredPosition(const QRect& owner, const QSize& boxSize, int shiftDown) 
 
 std::unique_ptr<QMessageBox> buildMsgBox(unsigned flags, const QString& text, QWidget* owner) {
     const MsgBoxLayout layout = msgBoxLayout(flags);
-    auto box = std::make_unique<QMessageBox>(owner);
-    box->setWindowTitle(QString::fromUtf8(LangText(layout.captionLiteral)));
+    auto box = std::make_unique<QMessageBox>(qtIcon(layout.icon), QString::fromUtf8(LangText(layout.captionLiteral)),
+                                             QString(), QMessageBox::NoButton, owner);
     box->setTextFormat(Qt::PlainText);
     box->setText(text);
-    box->setIcon(qtIcon(layout.icon));
     for (int answer : layout.buttons) {
         QPushButton* button = box->addButton(standardButton(answer));
         if (button == nullptr) {
@@ -131,8 +138,10 @@ std::unique_ptr<QMessageBox> buildMsgBox(unsigned flags, const QString& text, QW
         button->setProperty("zmtAnswer", answer);
         if (answer == layout.defaultButton) box->setDefaultButton(button);
     }
-    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box->setWindowModality(Qt::ApplicationModal);
+    // Adding buttons makes the box recompute its window flags, so ask for
+    // staying on top last.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box->installEventFilter(new CentreOnShow(owner, box.get()));
     return box;
 }

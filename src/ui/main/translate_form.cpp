@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -165,8 +166,12 @@ void TranslateForm(const TranslationRow* table, QWidget* window) {
     const std::string windowKey = windowName.toStdString() + "_Caption";
     if (const TranslationRow* row = FindTranslation(windowKey.c_str(), table)) window->setWindowTitle(text(*row));
 
-    const QList<QObject*> controls = window->findChildren<QObject*>();
-    for (QObject* control : controls) {
+    // Rebuilding an item list can delete child objects further down this
+    // list (a radio group's buttons), so hold them by guarded pointers.
+    QList<QPointer<QObject>> controls;
+    for (QObject* child : window->findChildren<QObject*>()) controls << child;
+    for (const QPointer<QObject>& control : controls) {
+        if (control.isNull()) continue;
         const QString name = control->objectName();
         if (name.isEmpty()) continue;
         const TranslationRow* caption = lookUp(table, windowName, name, "_Caption");
