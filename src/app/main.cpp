@@ -59,6 +59,11 @@ int main(int argc, char** argv) {
         std::printf("zmtsetup %s\n", zmt::kProgramVersion);
         return 0;
     }
+    const std::string unknown = zmt::ui::unknownLongOption(std::vector<std::string>(argv + 1, argv + argc));
+    if (!unknown.empty()) {
+        std::fprintf(stderr, "zmtsetup: unknown option: %s\n\n%s", unknown.c_str(), zmt::ui::kUsageText);
+        return 2;
+    }
 
     // The application outlives the windows so that a failure escaping them
     // can still be shown; the entry returns 0 either way.

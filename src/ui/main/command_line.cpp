@@ -12,6 +12,21 @@ const char* const kUsageText =
     "  --help               show this text and exit\n"
     "  --version            show the program version and exit\n";
 
+std::string unknownLongOption(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) continue;
+        if (arg == "--screenshot") {
+            ++i;  // its folder may look like anything
+            continue;
+        }
+        const std::vector<std::string> single{args[i]};
+        const std::string error = parseCommandLine(single).error;
+        if (error.rfind("unknown option", 0) == 0) return arg;
+    }
+    return {};
+}
+
 StartupOptions parseCommandLine(const std::vector<std::string>& args) {
     StartupOptions options;
     const std::string simulatorWithFile = "--simulator=";

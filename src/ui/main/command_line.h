@@ -18,6 +18,11 @@ struct StartupOptions {
 // args: the arguments after the program name, with the toolkit's own already removed.
 StartupOptions parseCommandLine(const std::vector<std::string>& args);
 
+// Checked before the toolkit starts (it needs a display, the answer does
+// not): the first "--" option that is not ours, or "" when there is none.
+// The toolkit's own options are single-dash ("-platform offscreen").
+std::string unknownLongOption(const std::vector<std::string>& args);
+
 extern const char* const kUsageText;
 
 } // namespace zmt::ui
