@@ -1,5 +1,6 @@
 #include "ui/main/screenshots.h"
 
+#include "lang/lang.h"
 #include "ui/main/main_form.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,11 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     const int languageBefore = window.SetLanguage(-1);
     const int pageBefore = pages->currentIndex();
     window.show();
+    auto save = [&](const QString& file) {
+        if (window.grab().save(file)) return true;
+        if (why) *why = QStringLiteral("cannot write %1").arg(file);
+        return false;
+    };
     bool ok = true;
     for (const char* language : {"ru", "en"}) {
         window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? 1 : 0);
@@ -27,11 +33,23 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
             QCoreApplication::processEvents();
             const QString pageName = pages->widget(page)->objectName().remove(QStringLiteral("TabSheet")).toLower();
             const QString file = QDir(dir).filePath(QStringLiteral("main-%1-%2.png").arg(pageName, QLatin1String(language)));
-            if (!window.grab().save(file)) {
-                if (why) *why = QStringLiteral("cannot write %1").arg(file);
-                ok = false;
-            }
+            ok = save(file) && ok;
         }
+        // A transfer half done: status caption and gauge over the notice panel.
+        const int total = 989;
+        window.host().progressStart(total, LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+        window.host().progressStep(total / 2);
+        QCoreApplication::processEvents();
+        ok = save(QDir(dir).filePath(QStringLiteral("main-transfer-%1.png").arg(QLatin1String(language)))) && ok;
+        // Finish it so that no half transfer is left behind to re-appear.
+        window.host().progressStep(total - total / 2);
+        window.host().progressHide();
+        window.setStatusText(QString());
+        // The toolbar notice an automatic write shows.
+        window.showNotice(0, 0, LangText("Запись изменений\0Record of changes"));
+        QCoreApplication::processEvents();
+        ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
+        window.ClearPanelNotice();
     }
     pages->setCurrentIndex(pageBefore);
     window.SetLanguage(languageBefore);

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures of the main window for the documentation and for checking that
-// every text fits: each page in Russian and in English.
+// every text fits: each page, a transfer in progress and a toolbar notice,
+// in Russian and in English.
 #include <QString>
 
 namespace zmt::ui {
