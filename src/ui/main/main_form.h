@@ -84,6 +84,10 @@ public:
     // made for this window.
     void setHost(std::unique_ptr<QtHost> host);
 
+    // The device poll timer; the connection watch changes its interval
+    // (200 ms, 10 ms while reading the device log) and stops and arms it.
+    QTimer& pollTimer() { return *pollTimer_; }
+
     // Runs once after both windows exist: restores settings (with the
     // language), prepares the controls, enables the file buttons, arms the
     // poll, places the picker and shows the image.

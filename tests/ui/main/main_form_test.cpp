@@ -402,6 +402,17 @@ private slots:
         QCOMPARE(saves, 1);
     }
 
+    void windowHostLetsPendingEventsRunWithoutWaiting() {
+        MainForm window;
+        bool ran = false;
+        QTimer::singleShot(0, &window, [&] { ran = true; });
+        const uint32_t before = window.host().tickMs();
+        window.host().processEvents();
+        QVERIFY(ran);
+        QVERIFY(window.host().tickMs() >= before);
+        QCOMPARE(window.DelayMs(0), 0u);
+    }
+
     void delayZeroReturnsAtOnceAndOthersWaitOnTheClock() {
         MainForm window;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
