@@ -1,13 +1,11 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
 #include "lang/lang.h"
+#include "ui/main/application.h"
 #include "ui/main/command_line.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 #include <exception>
@@ -17,28 +15,7 @@
 
 namespace {
 
-// A failure escaping a window handler is shown and the program goes on, the
-// way a click that failed should behave; it never takes the window down.
-class Application : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& failure) {
-            showFailure(failure.what());
-        } catch (...) {
-            showFailure("unknown exception");
-        }
-        return false;
-    }
-    static void showFailure(const char* what) {
-        std::fprintf(stderr, "zmtsetup: %s\n", what);
-        if (QApplication::instance() != nullptr) {
-            QMessageBox::critical(nullptr, QStringLiteral("zmtsetup"), QString::fromUtf8(what));
-        }
-    }
-};
+using zmt::ui::Application;
 
 bool hasArgument(int argc, char** argv, const char* wanted) {
     for (int i = 1; i < argc; ++i) {
@@ -98,9 +75,9 @@ int main(int argc, char** argv) {
         mainForm.show();
         app.exec();
     } catch (const std::exception& failure) {
-        Application::showFailure(failure.what());
+        Application::showFailureBox(QString::fromUtf8(failure.what()));
     } catch (...) {
-        Application::showFailure("unknown exception");
+        Application::showFailureBox(QStringLiteral("unknown exception"));
     }
     return 0;
 }

@@ -2,10 +2,12 @@
 // device buttons, start-up and shut-down.
 #include "ui/main/controls.h"
 #include "ui/main/form_keyboard.h"
+#include "ui/main/msg_box.h"
 #include "window_test_support.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -411,6 +413,35 @@ private slots:
         QVERIFY(ran);
         QVERIFY(window.host().tickMs() >= before);
         QCOMPARE(window.DelayMs(0), 0u);
+    }
+
+    void fileDialogIsKeptOverTheWindowCentreForFiftyTicks() {
+        MainForm window;
+        window.move(100, 100);
+        QTimer* onShow = timerNamed(window, "TimerOnShow");
+        QDialog dialog;
+        dialog.resize(300, 200);
+        window.centreDialogWhileShown(&dialog);
+        QVERIFY(onShow->isActive());
+        QCOMPARE(onShow->interval(), 1);
+        window.TimerOnShowTimer();  // not up yet: waits
+        QVERIFY(onShow->isActive());
+        dialog.show();
+        for (int tick = 0; tick < 49; ++tick) {
+            dialog.move(0, 0);  // whatever places it meanwhile, the next tick moves it back
+            window.TimerOnShowTimer();
+        }
+        QCOMPARE(dialog.frameGeometry().topLeft(),
+                 centredPosition(window.frameGeometry(), dialog.frameGeometry().size(), 0));
+        QVERIFY(onShow->isActive());
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());  // the 50th move was the last
+
+        window.centreDialogWhileShown(&dialog);
+        window.TimerOnShowTimer();
+        dialog.hide();  // the dialog ended
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());
     }
 
     void delayZeroReturnsAtOnceAndOthersWaitOnTheClock() {
