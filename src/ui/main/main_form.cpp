@@ -47,6 +47,7 @@ constexpr int kEventPages = 60;
 constexpr int kCommonIntervalMs = 100;
 constexpr int kUniversalIntervalMs = 100;
 constexpr int kOnShowIntervalMs = 1;
+constexpr int kBlinkIntervalMs = 250;  // every notice sets its own; this is what they all use
 constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
 
@@ -274,7 +275,7 @@ void MainForm::buildTimers() {
     pollTimer_ = timer("TimerZELMORVATOUCHTest", kPollIntervalMs, &MainForm::TimerZELMORVATOUCHTestTimer);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
     universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
-    flashTimer_ = timer("TimerFlash", 250, &MainForm::TimerFlashTimer);
+    flashTimer_ = timer("TimerFlash", kBlinkIntervalMs, &MainForm::TimerFlashTimer);
     onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
     commonTimer_->start();
 }
@@ -283,6 +284,9 @@ void MainForm::buildTimers() {
 
 void MainForm::startUp(FormKeyBoard& picker) {
     picker_ = &picker;
+    // Controls the editor and the picker built since the window was made get
+    // their design-time texts now, whatever the settings say afterwards.
+    retranslate();
     if (auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"))) {
         grid->clearSelection();
         grid->setCurrentCell(-1, -1);
@@ -301,13 +305,9 @@ std::optional<MainWindowSettings> MainForm::restoreSettings() {
     // Until the settings file is wired in, every start is a first start.
     const std::optional<MainWindowSettings> loaded =
         hooks_.loadSettings ? hooks_.loadSettings() : std::optional<MainWindowSettings>(MainWindowSettings{});
-    if (loaded) {
-        applySettings(*loaded);
-    } else {
-        // The file could not be used and the user has been told; both
-        // windows keep their design-time state and the language stays Russian.
-        TranslateForm(kFormKeyBoardTranslation, picker_);
-    }
+    // Without it (the file could not be used and the user has been told) both
+    // windows keep their design-time state and the language stays Russian.
+    if (loaded) applySettings(*loaded);
     return loaded;
 }
 

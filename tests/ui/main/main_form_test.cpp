@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QGroupBox>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -315,11 +316,18 @@ private slots:
         test::RussianAfterwards russian;
         MainForm window;
         FormKeyBoard picker;
+        // Built by the editor and the picker before start-up; they still get their texts.
+        auto* keys = new QGroupBox(child(window, "TabSheetParameters"));
+        keys->setObjectName("GroupBoxKeys");
+        auto* keyCodes = new QGroupBox(&picker);
+        keyCodes->setObjectName("GroupBoxKeyCodes");
         window.hooks().loadSettings = [] { return std::optional<MainWindowSettings>(); };
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp(picker);
         QCOMPARE(languageIndex(), 0);
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 0);
+        QCOMPARE(keys->title(), QStringLiteral(" Кнопки "));
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
 
