@@ -125,10 +125,7 @@ MainForm::MainForm(QWidget* parent)
     loadWindowResources();
     setObjectName(QStringLiteral("MainForm"));
     setFixedSize(kClientWidth, kClientHeight);
-    runMessageBox = [](QMessageBox& box) {
-        box.exec();
-        return msgBoxAnswer(box);
-    };
+    runMessageBox = &execMsgBox;
     buildToolBar();
     buildPages();
     buildPopupMenu();
@@ -427,7 +424,7 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
     pollTimer_->stop();
     callIfSet(hooks_.waitWhileBusy);
     std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
-    const int answer = runMessageBox(*box);
+    const int answer = runMessageBox ? runMessageBox(*box) : execMsgBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
     if (!flags_.AppClosing) pollTimer_->start();

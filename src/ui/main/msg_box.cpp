@@ -159,4 +159,9 @@ int msgBoxAnswer(const QMessageBox& box) {
     return ID_OK;
 }
 
+int execMsgBox(QMessageBox& box) {
+    box.exec();
+    return msgBoxAnswer(box);
+}
+
 } // namespace zmt::ui

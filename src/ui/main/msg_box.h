@@ -41,5 +41,7 @@ std::unique_ptr<QMessageBox> buildMsgBox(unsigned flags, const QString& text, QW
 // The answer a finished box gives; closing it without a button gives the
 // least committal answer it offers (Cancel, then No, then OK).
 int msgBoxAnswer(const QMessageBox& box);
+// Runs the box modally and gives its answer.
+int execMsgBox(QMessageBox& box);
 
 } // namespace zmt::ui

@@ -138,20 +138,6 @@ private slots:
         QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
     }
 
-    void universalTimerOnlyRunsWithCallbackAndInterval() {
-        MainForm window;
-        int calls = 0;
-        window.StartUniversalTimer([&] { ++calls; }, 0);
-        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
-        window.StartUniversalTimer(nullptr, 100);
-        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
-        window.StartUniversalTimer([&] { ++calls; }, 40);
-        window.UniversalTimerTimer();
-        window.UniversalTimerTimer();
-        QCOMPARE(calls, 2);  // it keeps ticking until someone stops it
-        QVERIFY(timerNamed(window, "UniversalTimer")->isActive());
-    }
-
     void diagnosticMenuItemsFollowTheDebugTick() {
         MainForm window;
         auto* debug = child<QAction>(window, "MenuItemDebug");

@@ -72,14 +72,6 @@ private slots:
         QCOMPARE(gauge(window)->value(), 495);
         QCOMPARE(window.statusText(), QStringLiteral("Читаю конфигурацию из устройства"));
     }
-
-    void emptyTransferDrawsFullNotBusy() {
-        MainForm window;
-        test::useVirtualClock(window);
-        window.host().progressStart(0, "Пусто");
-        QCOMPARE(gauge(window)->maximum(), 1);
-        QCOMPARE(gauge(window)->value(), 1);
-    }
 };
 
 QTEST_MAIN(ProgressTest)
