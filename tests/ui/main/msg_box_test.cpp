@@ -4,6 +4,7 @@
 #include "window_test_support.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -149,6 +150,21 @@ private slots:
         };
         window.MsgBox(0x40, "Готово");
         QCOMPARE(seen.position, centredPosition(window.frameGeometry(), boxSize, kMsgBoxShiftDown));
+    }
+
+    void realModalBoxAnswersWithTheButtonPressed() {
+        MainForm window;
+        window.show();
+        QString caption;
+        // Runs inside the box's own modal loop, as soon as it is up.
+        QTimer::singleShot(0, &window, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            caption = box->windowTitle();
+            box->defaultButton()->click();
+        });
+        QCOMPARE(window.MsgBox(0x130, "Записать?"), int(ID_NO));
+        QCOMPARE(caption, QStringLiteral("Предупреждение"));
     }
 
     void pollIsStoppedWhileTheBoxIsUpAndArmedAfterwards() {
