@@ -379,6 +379,30 @@ private slots:
         QCOMPARE(closed.count(), 1);
     }
 
+    void closingDuringAGuidedProcedureEndsItWithinOneTurn() {
+        MainForm window;
+        test::useVirtualClock(window);
+        window.show();
+        int saves = 0;
+        window.hooks().saveSettings = [&](const MainWindowSettings&) { ++saves; };
+        // A procedure loop as the learning and calibration run it: one turn
+        // per 100 ms while its running flag is set and the window stays.
+        window.flags().TouchSetupRunning = true;
+        int turnsAfterClose = 0;
+        bool closeRequested = false;
+        for (int turn = 0; window.flags().TouchSetupRunning && !window.flags().AppClosing && turn < 100; ++turn) {
+            if (turn == 3) {
+                QTimer::singleShot(0, &window, [&] { window.close(); });
+                closeRequested = true;
+            }
+            window.DelayMs(100);
+            if (closeRequested) ++turnsAfterClose;
+        }
+        QCOMPARE(turnsAfterClose, 1);
+        QCOMPARE(saves, 1);
+        QVERIFY(!window.isVisible());
+    }
+
     void closeRequestDuringShutDownIsNotRunTwice() {
         MainForm window;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
