@@ -52,11 +52,11 @@ constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
 
 // The toolbar, left to right, and the picture each button shows.
-struct ToolButtonSpec {
+struct ToolButtonEntry {
     const char* name;
     const char* icon;
 };
-constexpr ToolButtonSpec kToolButtons[] = {
+constexpr ToolButtonEntry kToolButtons[] = {
     {"SpeedButtonUpdateDevice", ":/icons/update_firmware.svg"},
     {"SpeedButtonReadConfig", ":/icons/open_file.svg"},
     {"SpeedButtonWriteConfig", ":/icons/save_file.svg"},
@@ -75,11 +75,11 @@ constexpr const char* kControllerButtons[] = {
 };
 
 // Hints of controls whose captions the program sets itself.
-struct HintSpec {
+struct ProgramHint {
     const char* control;
     const char* literal;
 };
-constexpr HintSpec kProgramHints[] = {
+constexpr ProgramHint kProgramHints[] = {
     {"PanelHOMEx", "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME"},
     {"PanelEventReactionx", "Нажмите для редактирования реакции\0Click to edit the responce"},
     {"PanelKeyModx", "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here"},
@@ -147,12 +147,12 @@ void MainForm::buildToolBar() {
     toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
 
     int left = 0;
-    for (const ToolButtonSpec& spec : kToolButtons) {
+    for (const ToolButtonEntry& entry : kToolButtons) {
         auto* button = new QToolButton(toolBar_);
-        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setObjectName(QString::fromLatin1(entry.name));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(svgIcon(spec.icon));
+        button->setIcon(svgIcon(entry.icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
         left += kButtonWidth;
@@ -389,7 +389,7 @@ void MainForm::retranslate() {
     if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
     setKeysGridHeader();
     if (picker_ != nullptr) picker_->retranslateTitle();
-    for (const HintSpec& hint : kProgramHints) {
+    for (const ProgramHint& hint : kProgramHints) {
         if (auto* control = findChild<QWidget*>(QString::fromLatin1(hint.control))) {
             control->setToolTip(qText(hint.literal));
         }
