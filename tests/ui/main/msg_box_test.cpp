@@ -139,7 +139,6 @@ private slots:
         MainForm window;
         window.move(100, 100);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         SeenBox seen;
         QSize boxSize;
         answerBoxes(window, seen, QMessageBox::Ok);
