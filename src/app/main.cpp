@@ -1,9 +1,83 @@
-#include <QApplication>
-#include <QWidget>
+// zmtsetup: creates the main window and the picker window, joins them to the
+// rest of the program and runs the event loop until the main window closes.
+#include "lang/lang.h"
+#include "ui/main/application.h"
+#include "ui/main/command_line.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/main_form.h"
+#include "ui/main/screenshots.h"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using zmt::ui::Application;
+
+bool hasArgument(int argc, char** argv, const char* wanted) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == wanted) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.show();
-    return app.exec();
+    // Answered before any window exists, so they work without a display.
+    if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
+        std::fputs(zmt::ui::kUsageText, stdout);
+        return 0;
+    }
+    if (hasArgument(argc, argv, "--version")) {
+        std::printf("zmtsetup %s\n", zmt::kProgramVersion);
+        return 0;
+    }
+    const std::string unknown = zmt::ui::unknownLongOption(std::vector<std::string>(argv + 1, argv + argc));
+    if (!unknown.empty()) {
+        std::fprintf(stderr, "zmtsetup: unknown option: %s\n\n%s", unknown.c_str(), zmt::ui::kUsageText);
+        return 2;
+    }
+
+    // The application outlives the windows so that a failure escaping them
+    // can still be shown; the entry returns 0 either way.
+    std::unique_ptr<Application> application;
+    try {
+        application = std::make_unique<Application>(argc, argv);  // takes the toolkit's own options out of argv
+        Application& app = *application;
+        app.setQuitOnLastWindowClosed(false);
+        const zmt::ui::StartupOptions options =
+            zmt::ui::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (!options.error.empty()) {
+            std::fprintf(stderr, "zmtsetup: %s\n\n%s", options.error.c_str(), zmt::ui::kUsageText);
+            return 2;
+        }
+
+        zmt::ui::MainForm mainForm;
+        zmt::ui::FormKeyBoard picker;
+        // The simulated controller and the real transport plug into the
+        // window's hooks here; until they exist the program runs with no
+        // controller in either mode.
+        mainForm.startUp(picker);
+        QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
+
+        if (!options.screenshotDir.empty()) {
+            QString why;
+            const bool saved = zmt::ui::saveScreenshots(mainForm, QString::fromStdString(options.screenshotDir), &why);
+            if (!saved) std::fprintf(stderr, "zmtsetup: %s\n", why.toLocal8Bit().constData());
+            mainForm.close();
+            return saved ? 0 : 1;
+        }
+
+        mainForm.show();
+        app.exec();
+    } catch (const std::exception& failure) {
+        Application::showFailureBox(QString::fromUtf8(failure.what()));
+    } catch (...) {
+        Application::showFailureBox(QStringLiteral("unknown exception"));
+    }
+    return 0;
 }

@@ -1,0 +1,75 @@
+// Cost of the automatic synchronisation, which runs on every 100 ms tick of
+// the window: an idle tick (nothing changed) must cost next to nothing, and
+// a tick that sends a change is dominated by its frames. The simulated
+// controller answers at once here (no modelled USB time), so the numbers are
+// the program's own CPU cost.
+#include "config/config_transfer.h"
+#include "sim/simulated_hid_backend.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+class QuietHost : public zmt::Host {
+public:
+    uint32_t tickMs() override { return ++ticks_; }   // every look at the clock moves it
+    void waitEvents(uint32_t) override {}
+    int messageBox(unsigned, const std::string&) override { return zmt::ID_OK; }
+    void memoLine(const std::string&) override {}
+    void memoClear() override {}
+    bool exchangeLogOn() override { return false; }
+    void statusText(const std::string&) override {}
+    void notice(unsigned, unsigned, const std::string&) override {}
+
+protected:
+    void gaugeChanged(const Gauge&) override {}
+
+private:
+    uint32_t ticks_ = 1;
+};
+
+struct Stack {
+    QuietHost host;
+    zmt::sim::SimulatedHidBackend backend{[this] { return host.tickMs(); }};
+    std::shared_ptr<zmt::sim::SimulatedController> controller = std::make_shared<zmt::sim::SimulatedController>();
+    zmt::HidTransport transport{backend};
+    zmt::DeviceLink link{host, transport};
+    zmt::_zelmorvatouch record;
+    zmt::ProgramFlags flags;
+    zmt::ConfigTransfer transfer{link, record, flags, nullptr};
+    Stack() {
+        backend.addController(controller);
+        flags.DeviceConnected = true;
+    }
+};
+
+void BM_SyncIdleTick(benchmark::State& state) {
+    Stack stack;
+    if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+    for (auto _ : state) stack.transfer.syncChanges();
+}
+BENCHMARK(BM_SyncIdleTick);
+
+void BM_SyncOneEdit(benchmark::State& state) {
+    Stack stack;
+    if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+    uint8_t value = 0;
+    for (auto _ : state) {
+        stack.record.image.headType = ++value;
+        stack.transfer.syncChanges();
+    }
+}
+BENCHMARK(BM_SyncOneEdit);
+
+void BM_FullRead(benchmark::State& state) {
+    Stack stack;
+    for (auto _ : state)
+        if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+}
+BENCHMARK(BM_FullRead)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,151 @@
+#include "config/config_file.h"
+
+#include "config/ini_file.h"
+#include "lang/lang.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zmt {
+
+namespace {
+
+const char* const kParam = "PARAM";
+const char* const kEventsSection = "EVENTS";
+const char* const kTouchWakeUpKey = "TOUCH_WAKEUP";
+
+std::string buttonSection(int channel) { return formatText("KEYSCH%d", channel + 1); }
+std::string buttonKey(int slot) { return formatText("KEY%02d", slot + 1); }
+std::string eventKey(int event) { return formatText("EVKEY%02d", event + 1); }
+
+int hexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Reading one file into a fresh image, noting every value that was not clean.
+class Reader {
+public:
+    Reader(const IniFile& ini, FileResult& result) : ini_(ini), result_(result) {}
+
+    int integer(const char* section, const std::string& key, int fallback) {
+        const auto text = ini_.find(section, key);
+        if (!text) return fallback;
+        const auto value = parseIniInteger(*text);
+        if (!value) damaged(section, key);
+        return value.value_or(fallback);
+    }
+
+    void record(const std::string& section, const std::string& key, uint8_t* bytes, std::size_t n) {
+        const std::string text = ini_.readText(section, key, "");
+        if (!hexDecode(text, n, bytes) && !text.empty()) damaged(section, key);
+    }
+
+private:
+    void damaged(const std::string& section, const std::string& key) {
+        result_.damaged.push_back(section + "/" + key);
+    }
+    const IniFile& ini_;
+    FileResult& result_;
+};
+
+bool looksLikeConfiguration(const IniFile& ini) {
+    if (ini.hasSection(kParam) || ini.hasSection(kEventsSection)) return true;
+    for (int channel = 0; channel < kChannels; ++channel)
+        if (ini.hasSection(buttonSection(channel))) return true;
+    return false;
+}
+
+} // namespace
+
+std::string hexEncode(const uint8_t* bytes, std::size_t n) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(2 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+bool hexDecode(const std::string& text, std::size_t n, uint8_t* bytes) {
+    bool clean = text.size() == 2 * n;
+    std::size_t filled = 0;
+    for (std::size_t pos = 0; pos + 1 < text.size() && filled < n; pos += 2) {
+        const int high = hexValue(static_cast<unsigned char>(text[pos]));
+        const int low = hexValue(static_cast<unsigned char>(text[pos + 1]));
+        if (high < 0 || low < 0) clean = false;
+        bytes[filled++] = static_cast<uint8_t>(16 * std::max(high, 0) + std::max(low, 0));
+    }
+    std::memset(bytes + filled, 0, n - filled);
+    return clean;
+}
+
+FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
+    IniFile ini;
+    // Keep whatever else the file holds; only a file that is not there yet
+    // starts empty. One we cannot read is not overwritten blindly.
+    FileResult existing = ini.read(path);
+    if (!existing.ok() && existing.error != FileError::NotFound) return existing;
+
+    ini.writeInteger(kParam, "LONGTO", image.longPressTimeout);
+    ini.writeInteger(kParam, "ENC0MODE", image.enc0Mode);
+    ini.writeInteger(kParam, "ENC0DIV", image.enc0Div);
+    ini.writeInteger(kParam, "ENC1MODE", image.enc1Mode);
+    ini.writeInteger(kParam, "ENC1DIV", image.enc1Div);
+    ini.writeFlag(kParam, "TOUCH_WINDOWS", image.touchFlags & TOUCH_WINDOWS);
+    ini.writeFlag(kParam, "TOUCH_5LINES", image.touchFlags & TOUCH_5LINES);
+    ini.writeInteger(kParam, "TOUCH_MODE", image.touchMode);
+    ini.writeInteger(kParam, "HEAD_TYPE", image.headType);
+    ini.writeText(kParam, "KEYHOME", hexEncode(reinterpret_cast<const uint8_t*>(&image.homeReaction), 4));
+    ini.writeText(kParam, "KEY", hexEncode(image.bytes(), 5));
+    ini.writeInteger(kParam, kTouchWakeUpKey, image.touchWakeUp);
+    for (int channel = 0; channel < kChannels; ++channel)
+        for (int slot = 0; slot < kSlotsPerChannel; ++slot)
+            ini.writeText(buttonSection(channel), buttonKey(slot),
+                          hexEncode(reinterpret_cast<const uint8_t*>(&image.keys[channel][slot]), sizeof(KeyRecord)));
+    for (int event = 0; event < kEvents; ++event)
+        ini.writeText(kEventsSection, eventKey(event),
+                      hexEncode(reinterpret_cast<const uint8_t*>(&image.events[event]), sizeof(EventRecord)));
+    return ini.save(path);
+}
+
+FileResult loadConfigFile(ConfigImage& image, const std::string& path) {
+    IniFile ini;
+    FileResult result = ini.read(path);
+    if (!result.ok()) return result;
+    if (!looksLikeConfiguration(ini)) {
+        result.error = FileError::NotConfiguration;
+        return result;
+    }
+
+    ConfigImage loaded{};
+    Reader read(ini, result);
+    // Values are stored without range checks, as the controller would take them.
+    loaded.longPressTimeout = static_cast<uint16_t>(read.integer(kParam, "LONGTO", kDefaultLongPressTimeout));
+    loaded.enc0Mode = static_cast<uint8_t>(read.integer(kParam, "ENC0MODE", 0));
+    loaded.enc0Div = static_cast<uint8_t>(read.integer(kParam, "ENC0DIV", 0));
+    loaded.enc1Mode = static_cast<uint8_t>(read.integer(kParam, "ENC1MODE", 0));
+    loaded.enc1Div = static_cast<uint8_t>(read.integer(kParam, "ENC1DIV", 0));
+    if (read.integer(kParam, "TOUCH_WINDOWS", 0) != 0) loaded.touchFlags |= TOUCH_WINDOWS;
+    if (read.integer(kParam, "TOUCH_5LINES", 0) != 0) loaded.touchFlags |= TOUCH_5LINES;
+    loaded.touchMode = static_cast<uint8_t>(read.integer(kParam, "TOUCH_MODE", 1));
+    loaded.headType = static_cast<uint8_t>(read.integer(kParam, "HEAD_TYPE", 0));
+    loaded.touchWakeUp = static_cast<uint8_t>(read.integer(kParam, kTouchWakeUpKey, 0));
+    read.record(kParam, "KEYHOME", reinterpret_cast<uint8_t*>(&loaded.homeReaction), 4);
+    read.record(kParam, "KEY", loaded.bytes(), 5);
+    for (int channel = 0; channel < kChannels; ++channel)
+        for (int slot = 0; slot < kSlotsPerChannel; ++slot)
+            read.record(buttonSection(channel), buttonKey(slot),
+                        reinterpret_cast<uint8_t*>(&loaded.keys[channel][slot]), sizeof(KeyRecord));
+    for (int event = 0; event < kEvents; ++event)
+        read.record(kEventsSection, eventKey(event), reinterpret_cast<uint8_t*>(&loaded.events[event]), sizeof(EventRecord));
+
+    image = loaded;
+    return result;
+}
+
+} // namespace zmt

@@ -1,0 +1,192 @@
+#include "config/config_transfer.h"
+
+#include "lang/lang.h"
+
+#include <cstring>
+
+namespace zmt {
+
+namespace {
+
+// Sets a flag for the length of a scope.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+const char* const kWriteError = "Ошибка записи в устройство\n%s\0Error writing to the device\n%s";
+const char* const kReadError = "Ошибка чтения из устройства\n%s\0Error reading from the device\n%s";
+
+} // namespace
+
+ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
+    if (code != errNone) host_.messageBox(MB_ERROR, formatText(LangText(format), resultText(code).c_str()));
+    return code;
+}
+
+ResultCode ConfigTransfer::sendCommand(uint8_t command) { return link_.writeFrame(command, 0, nullptr, 0); }
+
+void ConfigTransfer::forgetSerial() {
+    if (watch_ != nullptr) watch_->setLastSerial(0);
+}
+
+ResultCode ConfigTransfer::readConfiguration() {
+    FlagScope running(transferRunning_);
+    host_.progressStart(kFullReadTotal,
+                        LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+    // Read into scratch space: a read that breaks off half-way must not
+    // leave the image half old, half new (and the user's edits half gone).
+    ConfigImage fresh;
+    ResultCode code = link_.readBlock(cmdConfigMemory, 0, fresh.bytes(), kConfigImageSize);
+    if (code != errNone) return code;
+    uint8_t touch[sizeof record_.touchState];
+    code = link_.readBlock(cmdTouchMemory, 0, touch, sizeof touch);
+    if (code != errNone) return code;
+
+    blankDeviceFixUp(fresh);
+    record_.image = fresh;
+    std::memcpy(record_.touchState, touch, sizeof touch);
+    if (showImage_) showImage_();
+    // Taken after the refresh, so neither the fix-up nor what the editors
+    // straighten out while showing is written back.
+    record_.deviceCopy = record_.image;
+    flags_.ImageValid = true;
+    return errNone;
+}
+
+ResultCode ConfigTransfer::writeConfiguration() {
+    FlagScope running(transferRunning_);
+    host_.progressStart(static_cast<int>(kConfigImageSize),
+                        LangText("Пишу конфигурацию в устройство\0Write configuration to the device"));
+    // What goes out is the image as it was at the start; edits made while
+    // the frames travel stay pending for the synchronisation.
+    const ConfigImage sent = record_.image;
+    const ResultCode code = link_.writeBlock(cmdConfigMemory, 0, sent.bytes(), kConfigImageSize, kFrameData);
+    if (code != errNone) return code;
+    // The controller holds every byte now; nothing of it needs sending again
+    // (and the restart below would make such writes fail).
+    record_.deviceCopy = sent;
+    flags_.ImageValid = true;
+    return sendCommand(cmdReset);
+}
+
+ResultCode ConfigTransfer::resetToDefaults() {
+    const int answer = host_.messageBox(
+        MB_WARNING | MB_DEFAULT_NO,
+        LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
+                 "Are you sure you want to reset\nthe device configuration\nto its default state?"));
+    if (answer != ID_YES) return errNone;
+    return sendCommand(cmdDefaults);
+}
+
+ResultCode ConfigTransfer::restartDevice() { return sendCommand(cmdReset); }
+
+ResultCode ConfigTransfer::writeWithMessage(uint8_t command, uint16_t offset, const uint8_t* data,
+                                            std::size_t length) {
+    return reportIfFailed(link_.writeBlock(command, offset, data, length, kFrameData), kWriteError);
+}
+
+ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length) {
+    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return errParameters;
+    uint8_t sent[kConfigImageSize];
+    std::memcpy(sent, record_.image.bytes() + offset, length);
+    const ResultCode code = writeWithMessage(cmdConfigMemory, static_cast<uint16_t>(offset), sent, length);
+    if (code == errNone) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
+    return code;
+}
+
+ResultCode ConfigTransfer::readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer,
+                                           std::size_t length, std::size_t& received) {
+    return reportIfFailed(link_.readFrame(command, offset, buffer, length, received), kReadError);
+}
+
+ResultCode ConfigTransfer::readDeviceCommand() {
+    return reportIfFailed(readConfiguration(), "Ошибка чтения конфигурации из устройства\n%s\0"
+                                               "Error reading the configuration of the device\n%s");
+}
+
+ResultCode ConfigTransfer::writeDeviceCommand() {
+    const int answer = host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+                                        LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
+                                                 "Are you sure you want to write\ndata to the controller?"));
+    if (answer != ID_YES) return errNone;
+    return reportIfFailed(writeConfiguration(), "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s");
+}
+
+ResultCode ConfigTransfer::toDefaultCommand() {
+    // The fresh configuration comes back through the re-read that the
+    // forgotten serial number causes at the next poll.
+    flags_.ImageValid = false;
+    forgetSerial();
+    return reportIfFailed(resetToDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
+                                             "Failed to reset the device configuration in its default state\n%s");
+}
+
+ResultCode ConfigTransfer::resetCommand() {
+    flags_.ImageValid = false;
+    forgetSerial();
+    return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
+}
+
+bool ConfigTransfer::changesPending() const {
+    return std::memcmp(record_.image.bytes(), record_.deviceCopy.bytes(), kConfigImageSize) != 0;
+}
+
+void ConfigTransfer::syncChanges() {
+    // A full transfer replaces the image itself; a tick that comes round
+    // while one runs (or while a tick's own write lets events run) waits.
+    if (!flags_.ImageValid || flags_.KeysSetupActive || transferRunning_ || syncRunning_) return;
+    if (!flags_.DeviceConnected) {
+        // Changes wait for the controller; a new failure once it is back
+        // deserves a box of its own.
+        syncFailureShown_ = false;
+        syncRetryWaiting_ = false;
+        return;
+    }
+    if (syncRetryWaiting_ && static_cast<int32_t>(host_.tickMs() - syncRetryAt_) < 0) return;
+    if (link_.exchangeBusy()) return;
+    FlagScope running(syncRunning_);
+
+    uint8_t* image = record_.image.bytes();
+    uint8_t* copy = record_.deviceCopy.bytes();
+    std::size_t total = 0;
+    std::size_t k = 0;
+    while (k < kConfigImageSize) {
+        if (image[k] == copy[k]) {
+            ++k;
+            continue;
+        }
+        std::size_t end = k;
+        while (end < kConfigImageSize && image[end] != copy[end]) ++end;
+        // Send a snapshot: the user may edit while the frames travel, and
+        // only what the controller actually got may reach deviceCopy.
+        uint8_t run[kConfigImageSize];
+        const std::size_t n = end - k;
+        std::memcpy(run, image + k, n);
+        const ResultCode code = link_.writeBlock(cmdConfigMemory, static_cast<uint16_t>(k), run, n, kFrameData);
+        if (code == errBusy) break;   // another exchange is under way: next tick
+        if (code != errNone) {
+            syncRetryWaiting_ = true;
+            syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
+            if (!syncFailureShown_) {
+                syncFailureShown_ = true;
+                host_.messageBox(MB_ERROR, formatText(LangText(kWriteError), resultText(code).c_str()));
+            }
+            break;
+        }
+        std::memcpy(copy + k, run, n);
+        total += n;
+        syncFailureShown_ = false;
+        syncRetryWaiting_ = false;
+        k = end;
+    }
+    if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, LangText("Запись изменений\0Record of changes"));
+}
+
+} // namespace zmt

@@ -1,0 +1,98 @@
+#pragma once
+// Moving the configuration between the program and the controller: the full
+// read, the full write, reset to defaults, restart, the guarded single calls
+// with their error box, and the automatic synchronisation that sends every
+// run of bytes the user changed.
+//
+// The window owns one ConfigTransfer beside the device-state record, the
+// link and the connection watch, and calls:
+//   syncChanges()            on every tick of its 100 ms common timer;
+//   readDeviceCommand() ...  from the toolbar buttons, wrapped in its busy state;
+//   readDeviceCommand()      also from the connection watch (setReadConfiguration);
+//   changesPending()         to show edits that have not reached the controller.
+// zmtctl uses the same object without a watch.
+#include "config/config_image.h"
+#include "device/connection_watch.h"
+#include "device/device_link.h"
+#include "device/flags.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace zmt {
+
+inline constexpr int kFullReadTotal = 979 + 10;      // image and touch memory
+inline constexpr unsigned kSyncNoticeMs = 1000;
+inline constexpr unsigned kNoticeBlinkMs = 250;
+// After a failed synchronisation, the next attempt waits this long, so the
+// connection poll gets its turn and can notice a controller that went away.
+inline constexpr uint32_t kSyncRetryDelayMs = 1000;
+
+class ConfigTransfer {
+public:
+    // watch may be null (zmtctl has none); then nobody needs the serial forgotten.
+    ConfigTransfer(DeviceLink& link, _zelmorvatouch& record, ProgramFlags& flags, ConnectionWatch* watch)
+        : link_(link), host_(link.host()), record_(record), flags_(flags), watch_(watch) {}
+
+    // The full refresh of the editors after the image was replaced.
+    void setShowImage(std::function<void()> showImage) { showImage_ = std::move(showImage); }
+
+    // Reads the image and the touch memory. Only a complete read replaces
+    // them; a failed one leaves image and touchState as they were.
+    ResultCode readConfiguration();
+    // Writes the whole image (no question), then restarts the controller.
+    ResultCode writeConfiguration();
+    // Asks (warning, No the default); on Yes the controller restores its
+    // factory configuration. No is not an error: 0.
+    ResultCode resetToDefaults();
+    ResultCode restartDevice();
+
+    // writeBlock in 64-byte frames, or readFrame, with an error box on failure.
+    ResultCode writeWithMessage(uint8_t command, uint16_t offset, const uint8_t* data, std::size_t length);
+    ResultCode readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer, std::size_t length,
+                               std::size_t& received);
+
+    // Writes image bytes offset..offset+length-1 with writeWithMessage and,
+    // only when the controller accepted them, takes them into deviceCopy;
+    // otherwise they stay pending for syncChanges (the end of button
+    // learning sends the button part this way). A range outside the image
+    // gives errParameters and sends nothing.
+    ResultCode sendImageBytes(std::size_t offset, std::size_t length);
+
+    // The toolbar commands: the operation plus its question and error box.
+    // The window adds its busy state around them.
+    ResultCode readDeviceCommand();
+    ResultCode writeDeviceCommand();   // asks first (No the default)
+    ResultCode toDefaultCommand();
+    ResultCode resetCommand();
+
+    // One tick of the automatic synchronisation. Each run of changed bytes
+    // goes out as one block write, in ascending order; a run reaches
+    // deviceCopy only when the controller accepted it. With the controller
+    // away, changes stay pending. A failed run stops the tick and is tried
+    // again kSyncRetryDelayMs later; its error box is shown once, not on
+    // every retry.
+    void syncChanges();
+    // True while the image holds bytes the controller has not accepted (as
+    // far as we know), whether or not they can go out right now.
+    bool changesPending() const;
+
+private:
+    ResultCode sendCommand(uint8_t command);
+    void forgetSerial();
+    ResultCode reportIfFailed(ResultCode code, const char* format);
+
+    DeviceLink& link_;
+    Host& host_;
+    _zelmorvatouch& record_;
+    ProgramFlags& flags_;
+    ConnectionWatch* watch_;
+    std::function<void()> showImage_;
+    bool transferRunning_ = false;    // a full transfer owns the image
+    bool syncRunning_ = false;
+    bool syncFailureShown_ = false;
+    bool syncRetryWaiting_ = false;
+    uint32_t syncRetryAt_ = 0;
+};
+
+} // namespace zmt

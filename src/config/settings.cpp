@@ -1,0 +1,162 @@
+#include "config/settings.h"
+
+#include "config/ini_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace zmt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kMain = "MainSettings";
+
+const char* sectionOf(FileKind kind) { return kind == FileKind::Configuration ? "DirectoryConfig" : "DirectoryProg"; }
+const char* keyOf(FileKind kind) { return kind == FileKind::Configuration ? "ZELMORVATOUCH" : "PROG"; }
+
+std::optional<int> optionalInteger(const IniFile& ini, const char* key) {
+    const auto text = ini.find(kMain, key);
+    if (!text) return std::nullopt;
+    return parseIniInteger(*text);
+}
+
+std::string& rememberedFile(ProgramSettings& settings, FileKind kind) {
+    return kind == FileKind::Configuration ? settings.configFile : settings.firmwareFile;
+}
+
+// Reads the file for an update; a missing file starts empty.
+FileResult readForUpdate(IniFile& ini, const std::string& path) {
+    FileResult result = ini.read(path);
+    if (result.error == FileError::NotFound) result.error = FileError::None;
+    return result;
+}
+
+FileResult saveWithFolder(const IniFile& ini, const std::string& path) {
+    std::error_code ec;
+    const fs::path folder = pathFromUtf8(path).parent_path();
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    return ini.save(path);
+}
+
+bool writableFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return false;
+    // Opening for appending tells whether we may write without changing a byte.
+    std::ofstream probe(file, std::ios::binary | std::ios::app);
+    return probe.is_open();
+}
+
+} // namespace
+
+const FileDialogKind kOpenConfigDialog{FileKind::Configuration,
+                                       "Выбор файла конфигурации устройства\0The choice of device configuration file",
+                                       "ZMT", "*.ZMT"};
+const FileDialogKind kSaveConfigDialog{FileKind::Configuration,
+                                       "Сохранение файла конфигурации устройства\0Saving the Configuration File Devices",
+                                       "ZMT", "*.ZMT"};
+const FileDialogKind kFirmwareDialog{FileKind::Firmware,
+                                     "Выбор файла обновления прошивки устройства\0The choice of device firmware update file",
+                                     "LDR", "*.LDR"};
+
+FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings) {
+    settings = ProgramSettings{};
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;
+    settings.mainTop = optionalInteger(ini, "MainTop");
+    settings.mainLeft = optionalInteger(ini, "MainLeft");
+    settings.eventPage = eventPageFromSetting(ini.readInteger(kMain, "EventPage", 0));
+    settings.lang = ini.readInteger(kMain, "Lang", 0);
+    settings.log = ini.readInteger(kMain, "Log", 0) != 0;
+    settings.debug = ini.readInteger(kMain, "Debug", 0) != 0;
+    settings.keyTop = optionalInteger(ini, "KeyTop");
+    settings.keyLeft = optionalInteger(ini, "KeyLeft");
+    settings.keyVisible = ini.readInteger(kMain, "KeyVisible", 0) != 0;
+    settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
+    settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
+    return result;
+}
+
+FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings) {
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;   // never replace a file we could not read
+    const auto writePosition = [&ini](const char* key, const std::optional<int>& value) {
+        if (value) ini.writeInteger(kMain, key, *value);
+    };
+    writePosition("MainTop", settings.mainTop);
+    writePosition("MainLeft", settings.mainLeft);
+    ini.writeInteger(kMain, "EventPage", settings.eventPage);
+    ini.writeInteger(kMain, "Lang", settings.lang);
+    ini.writeFlag(kMain, "Log", settings.log);
+    ini.writeFlag(kMain, "Debug", settings.debug);
+    writePosition("KeyTop", settings.keyTop);
+    writePosition("KeyLeft", settings.keyLeft);
+    ini.writeInteger(kMain, "KeyVisible", settings.keyVisible ? 1 : 0);
+    return saveWithFolder(ini, settingsPath);
+}
+
+FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settings, FileKind kind,
+                        const std::string& path) {
+    if (path.empty()) return FileResult{FileError::None, settingsPath, {}, {}};
+    rememberedFile(settings, kind) = path;
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;
+    ini.writeText(sectionOf(kind), keyOf(kind), path);
+    return saveWithFolder(ini, settingsPath);
+}
+
+std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind) {
+    return folderOf(kind == FileKind::Configuration ? settings.configFile : settings.firmwareFile);
+}
+
+Position placeWindow(std::optional<int> storedLeft, std::optional<int> storedTop, Size screen, Size window) {
+    const int centredTop = screen.height / 2 - window.height / 2;
+    const int centredLeft = screen.width / 2 - window.width / 2;
+    int top = storedTop.value_or(centredTop);
+    if (top < 0 || top > screen.height - window.height / 2) top = centredTop;
+    int left = storedLeft.value_or(centredLeft);
+    if (left < -(window.width / 2) || left > screen.width - window.width / 2) left = centredLeft;
+    return {left, top};
+}
+
+int eventPageFromSetting(int stored) { return stored < 0 || stored > 59 ? 0 : stored; }
+
+std::string folderOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator == std::string::npos) return {};
+    // A file in a root folder keeps the root's separator ("/", "D:\\").
+    if (separator == 0 || path[separator - 1] == ':') return path.substr(0, separator + 1);
+    return path.substr(0, separator);
+}
+
+std::string settingsFilePath(const std::string& programPath, const std::string& configFolder) {
+    fs::path beside = pathFromUtf8(programPath);
+    beside.replace_extension(".ini");
+    if (configFolder.empty() || writableFile(beside)) {
+        const auto text = beside.u8string();
+        return std::string(text.begin(), text.end());
+    }
+    const auto text = (pathFromUtf8(configFolder) / "zmtsetup" / "zmtsetup.ini").u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string userConfigFolder() {
+    const auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
+#ifdef _WIN32
+    return variable("APPDATA");
+#else
+    if (std::string folder = variable("XDG_CONFIG_HOME"); !folder.empty()) return folder;
+    if (std::string home = variable("HOME"); !home.empty()) return home + "/.config";
+    return {};
+#endif
+}
+
+} // namespace zmt

@@ -1,0 +1,92 @@
+#pragma once
+// The program's own settings: window positions, the selected event tab, the
+// language, the log switches, the picker window, and the last file chosen in
+// each file dialog. The windows hold a ProgramSettings, fill it from the file
+// at start and write it back when the main window closes.
+#include "config/file_result.h"
+
+#include <optional>
+#include <string>
+
+namespace zmt {
+
+struct ProgramSettings {
+    // Stored positions; nothing when the file has none (the window is centred).
+    std::optional<int> mainTop;
+    std::optional<int> mainLeft;
+    int eventPage = 0;          // tab of the event editor, 0..59
+    int lang = 0;               // language index
+    bool log = false;           // exchange log switch
+    bool debug = false;         // debug switch
+    std::optional<int> keyTop;  // picker window
+    std::optional<int> keyLeft;
+    bool keyVisible = false;
+    std::string configFile;     // last configuration file opened or saved
+    std::string firmwareFile;   // last firmware file chosen
+};
+
+// Shown when the settings file exists but cannot be read.
+inline constexpr const char* kSettingsReadError =
+    "Ошибка чтения файла конфигурации программы\0Error reading the configuration file of the program";
+
+// Reads the settings. A missing file is the normal first start: defaults and
+// success. A file that cannot be read leaves settings at their defaults and
+// returns the error.
+FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings);
+// Writes the MainSettings keys (MainTop, MainLeft, EventPage, Lang, Log, Debug,
+// KeyTop, KeyLeft, KeyVisible, in that order), keeping everything else in the
+// file, and creates the settings folder when needed. The remembered files
+// are not written here: rememberFile stores them when they are chosen.
+FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings);
+
+enum class FileKind { Configuration, Firmware };
+
+// Stores path as the last file of its kind, in the file and in settings. An
+// empty path (a cancelled dialog) changes nothing.
+FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settings, FileKind kind,
+                        const std::string& path);
+// The folder a dialog starts in: the folder of the remembered file of its kind.
+std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind);
+
+// What a file dialog shows. Titles are bilingual literals.
+struct FileDialogKind {
+    FileKind kind;
+    const char* title;
+    const char* defaultSuffix;
+    const char* filter;
+};
+extern const FileDialogKind kOpenConfigDialog;
+extern const FileDialogKind kSaveConfigDialog;
+extern const FileDialogKind kFirmwareDialog;
+// Shown when a dialog cannot be made.
+inline constexpr const char* kDialogCreateError = "Ошибка создания формы диалога\0Failed to create the dialog";
+
+// Window placement.
+struct Size {
+    int width;
+    int height;
+};
+struct Position {
+    int left;
+    int top;
+};
+// Where a window of size window goes on a screen of size screen, given the
+// stored position: the stored one while the window stays reachable (top from
+// 0 to H - h/2, left from -w/2 to W - w/2), otherwise centred.
+Position placeWindow(std::optional<int> storedLeft, std::optional<int> storedTop, Size screen, Size window);
+// The event tab to select: a stored index outside 0..59 selects the first tab.
+int eventPageFromSetting(int stored);
+
+// The folder part of a path (everything before the last / or \), without the
+// separator; empty when the path has no folder.
+std::string folderOf(const std::string& path);
+
+// Where the settings live: a settings file beside the program (its name with
+// ".ini") when one exists there and can be written, as on a portable install;
+// otherwise zmtsetup/zmtsetup.ini in the user's configuration folder.
+std::string settingsFilePath(const std::string& programPath, const std::string& userConfigFolder);
+// The user's configuration folder from the environment: %APPDATA% on Windows,
+// else $XDG_CONFIG_HOME, else $HOME/.config; empty when none is known.
+std::string userConfigFolder();
+
+} // namespace zmt

@@ -1,0 +1,569 @@
+#include "ui/main/main_form.h"
+
+#include "lang/lang.h"
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/msg_box.h"
+#include "ui/main/qt_host.h"
+#include "ui/main/translate_form.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdarg>
+
+// The icons live in the window library's resources; a static library's
+// resources must be pulled in by name or the linker leaves them out.
+static void loadWindowResources() { Q_INIT_RESOURCE(resources); }
+
+namespace zmt::ui {
+
+namespace {
+
+constexpr int kButtonWidth = 23;
+constexpr int kButtonHeight = 22;
+constexpr int kButtonTop = 3;
+constexpr int kSpacerWidth = 5;
+constexpr int kPanelMenuWidth = 412;
+constexpr int kGaugeRightGap = 5;
+constexpr int kEventPages = 60;
+constexpr int kCommonIntervalMs = 100;
+constexpr int kUniversalIntervalMs = 100;
+constexpr int kOnShowIntervalMs = 1;
+constexpr int kBlinkIntervalMs = 250;  // every notice sets its own; this is what they all use
+constexpr int kDialogCentringMoves = 50;
+constexpr uint32_t kClosingPauseMs = 100;
+
+// The toolbar, left to right, and the picture each button shows.
+struct ToolButtonEntry {
+    const char* name;
+    const char* icon;
+};
+constexpr ToolButtonEntry kToolButtons[] = {
+    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.svg"},
+    {"SpeedButtonReadConfig", ":/icons/open_file.svg"},
+    {"SpeedButtonWriteConfig", ":/icons/save_file.svg"},
+    {"SpeedButtonReadDevice", ":/icons/read_device.svg"},
+    {"SpeedButtonWriteDevice", ":/icons/write_device.svg"},
+    {"SpeedButtonToDefault", ":/icons/factory_defaults.svg"},
+    {"SpeedButtonReset", ":/icons/reset_device.svg"},
+};
+
+// Buttons that need the controller, and the two that only need files.
+constexpr const char* kFileButtons[] = {"SpeedButtonReadConfig", "SpeedButtonWriteConfig"};
+constexpr const char* kControllerButtons[] = {
+    "SpeedButtonUpdateDevice", "SpeedButtonReadDevice", "SpeedButtonWriteDevice",
+    "SpeedButtonToDefault",    "SpeedButtonReset",      "SpeedButtonIRGET",
+    "SpeedButtonGetIRSend",    "SpeedButtonKeysSetup",  "SpeedButtonTouchSetup",
+};
+
+// Hints of controls whose captions the program sets itself.
+struct ProgramHint {
+    const char* control;
+    const char* literal;
+};
+constexpr ProgramHint kProgramHints[] = {
+    {"PanelHOMEx", "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME"},
+    {"PanelEventReactionx", "Нажмите для редактирования реакции\0Click to edit the responce"},
+    {"PanelKeyModx", "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here"},
+    {"PanelKeyValx", "Перетащите сюда нужную кнопку\0Drag a button here"},
+};
+
+constexpr const char* kTitleLiteral =
+    "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
+
+QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+
+// Icons are drawn as SVG; rendering them here keeps them sharp at any scale
+// without depending on an icon plugin being installed.
+QIcon svgIcon(const char* path) {
+    QSvgRenderer renderer{QString::fromLatin1(path)};
+    QIcon icon;
+    for (int side : {16, 32}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QSize screenSize(const QWidget* window) {
+    const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize();
+}
+
+void callIfSet(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+} // namespace
+
+MainForm::MainForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      host_(std::make_unique<QtHost>(*this)) {
+    loadWindowResources();
+    setObjectName(QStringLiteral("MainForm"));
+    setFixedSize(kClientWidth, kClientHeight);
+    runMessageBox = &execMsgBox;
+    buildToolBar();
+    buildPages();
+    buildPopupMenu();
+    buildTimers();
+    retranslate();
+}
+
+MainForm::~MainForm() = default;
+
+Host& MainForm::host() { return *host_; }
+
+void MainForm::setHost(std::unique_ptr<QtHost> host) {
+    if (host) host_ = std::move(host);
+}
+
+void MainForm::buildToolBar() {
+    toolBar_ = new ToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+
+    int left = 0;
+    for (const ToolButtonEntry& entry : kToolButtons) {
+        auto* button = new QToolButton(toolBar_);
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(svgIcon(entry.icon));
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        left += kButtonWidth;
+    }
+    left += kSpacerWidth;
+
+    // Kept for the translators' workflow; never shown, its click only selects Russian.
+    auto* languageMaker = new QToolButton(toolBar_);
+    languageMaker->setObjectName(QStringLiteral("SpeedButtonLanguageMakerx"));
+    languageMaker->setText(QStringLiteral("L"));
+    languageMaker->setAutoRaise(true);
+    languageMaker->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+    languageMaker->hide();
+    connect(languageMaker, &QToolButton::clicked, this, [this] { SpeedButtonLanguageMakerxClick(); });
+
+    // A hidden button takes no room on the toolbar, so the notice panel
+    // follows the spacer directly.
+    panelMenu_ = new Panel(toolBar_);
+    panelMenu_->setObjectName(QStringLiteral("PanelMenu"));
+    panelMenu_->setFrameStyle(QFrame::NoFrame);
+    panelMenu_->setGeometry(left, kButtonTop, kPanelMenuWidth, kButtonHeight);
+    panelMenu_->setCursor(Qt::WhatsThisCursor);
+    panelMenu_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(panelMenu_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenu_->popup(panelMenu_->mapToGlobal(at)); });
+
+    // Hidden and full, so a stray step before any transfer changes nothing.
+    gauge_ = new QProgressBar(panelMenu_);
+    gauge_->setObjectName(QStringLiteral("CGaugeProgressProcent"));
+    gauge_->setRange(0, 100);
+    gauge_->setValue(100);
+    gauge_->setTextVisible(true);
+    gauge_->setAlignment(Qt::AlignCenter);
+    gauge_->setGeometry(0, 0, kPanelMenuWidth, kButtonHeight);
+    gauge_->hide();
+}
+
+void MainForm::buildPages() {
+    auto* mainPanel = new Panel(this);
+    mainPanel->setObjectName(QStringLiteral("MainPanel"));
+    mainPanel->setFrameStyle(QFrame::NoFrame);
+    mainPanel->setGeometry(0, kToolBarHeight, kClientWidth, kClientHeight - kToolBarHeight - kStatusBarHeight);
+    auto* panelLayout = new QVBoxLayout(mainPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+
+    pages_ = new QTabWidget(mainPanel);
+    pages_->setObjectName(QStringLiteral("PageControlMain"));
+    panelLayout->addWidget(pages_);
+
+    monitoringPage_ = new TabSheet;
+    monitoringPage_->setObjectName(QStringLiteral("TabSheetMonitoring"));
+    auto* monitoringLayout = new QVBoxLayout(monitoringPage_);
+    monitoringLayout->setContentsMargins(0, 0, 0, 0);
+    memo_ = new Memo(monitoringPage_);
+    memo_->setObjectName(QStringLiteral("Memo"));
+    monitoringLayout->addWidget(memo_);
+    connect(memo_, &Memo::doubleClicked, this, [this] { MemoDblClick(); });
+
+    parametersPage_ = new TabSheet;
+    parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
+
+    pages_->addTab(monitoringPage_, QString());
+    pages_->addTab(parametersPage_, QString());
+    pages_->setCurrentWidget(parametersPage_);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+    statusPanel_ = new QLabel(statusBar_);
+    statusPanel_->setTextFormat(Qt::PlainText);
+    statusBar_->addWidget(statusPanel_, 1);
+}
+
+void MainForm::buildPopupMenu() {
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
+    auto checkItem = [this](const char* name) {
+        auto* item = new QAction(popupMenu_);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        popupMenu_->addAction(item);
+        return item;
+    };
+    menuDebug_ = checkItem("MenuItemDebug");
+    menuLog_ = checkItem("MenuItemLog");
+    menuDevice_ = checkItem("MenuItemDevice");
+    connect(menuDebug_, &QAction::triggered, this, [this] { MenuItemDebugClick(); });
+
+    QMenu* languages = popupMenu_->addMenu(QStringLiteral("Язык/Language"));
+    languages->menuAction()->setObjectName(QStringLiteral("MenuItemLanguagex"));
+    menuRussian_ = new QAction(QStringLiteral("Русский"), languages);
+    menuRussian_->setObjectName(QStringLiteral("MenuItemLanguageRussianx"));
+    menuEnglish_ = new QAction(QStringLiteral("English"), languages);
+    menuEnglish_->setObjectName(QStringLiteral("MenuItemLanguageEnglishx"));
+    for (QAction* item : {menuRussian_, menuEnglish_}) {
+        item->setCheckable(true);
+        languages->addAction(item);
+    }
+    menuRussian_->setChecked(languageIndex() == Russian);
+    menuEnglish_->setChecked(languageIndex() == English);
+    connect(menuRussian_, &QAction::triggered, this, [this] { MenuItemLanguageRussianxClick(); });
+    connect(menuEnglish_, &QAction::triggered, this, [this] { MenuItemLanguageEnglishxClick(); });
+
+    // Diagnostics stay out of sight until the stored setting asks for them.
+    MenuItemDebugClick();
+}
+
+void MainForm::buildTimers() {
+    auto timer = [this](const char* name, int intervalMs, void (MainForm::*handler)()) {
+        auto* t = new QTimer(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setInterval(intervalMs);
+        connect(t, &QTimer::timeout, this, handler);
+        return t;
+    };
+    pollTimer_ = timer("TimerZELMORVATOUCHTest", kPollIntervalMs, &MainForm::TimerZELMORVATOUCHTestTimer);
+    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
+    universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
+    flashTimer_ = timer("TimerFlash", kBlinkIntervalMs, &MainForm::TimerFlashTimer);
+    onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
+    commonTimer_->start();
+}
+
+// ---- start-up and shut-down ----
+
+void MainForm::startUp(FormKeyBoard& picker) {
+    picker_ = &picker;
+    // Controls the editor and the picker built since the window was made get
+    // their design-time texts now, whatever the settings say afterwards.
+    retranslate();
+    if (auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"))) {
+        grid->clearSelection();
+        grid->setCurrentCell(-1, -1);
+    }
+    const std::optional<MainWindowSettings> settings = restoreSettings();
+    MenuItemDebugClick();
+    callIfSet(hooks_.clearIdentity);
+    callIfSet(hooks_.prepareEditor);
+    SetDeviceButtons(false);
+    pollTimer_->start();
+    if (settings) applyPickerSettings(*settings);
+    callIfSet(hooks_.showImage);
+}
+
+std::optional<MainWindowSettings> MainForm::restoreSettings() {
+    // Until the settings file is wired in, every start is a first start.
+    const std::optional<MainWindowSettings> loaded =
+        hooks_.loadSettings ? hooks_.loadSettings() : std::optional<MainWindowSettings>(MainWindowSettings{});
+    // Without it (the file could not be used and the user has been told) both
+    // windows keep their design-time state and the language stays Russian.
+    if (loaded) applySettings(*loaded);
+    return loaded;
+}
+
+void MainForm::applySettings(const MainWindowSettings& settings) {
+    move(restoredPosition(settings.mainLeft, settings.mainTop, frameGeometry().size(), screenSize(this)));
+    pages_->setCurrentWidget(parametersPage_);
+    initialEventPage_ = settings.eventPage >= 0 && settings.eventPage < kEventPages ? settings.eventPage : 0;
+    if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
+        if (initialEventPage_ < eventTabs->count()) eventTabs->setCurrentIndex(initialEventPage_);
+    }
+    menuLog_->setChecked(settings.log);
+    menuDebug_->setChecked(settings.debug);
+    menuDevice_->setChecked(false);
+    SetLanguage(settings.language);
+}
+
+void MainForm::applyPickerSettings(const MainWindowSettings& settings) {
+    if (picker_ == nullptr) return;
+    picker_->move(restoredPosition(settings.keyLeft, settings.keyTop, picker_->frameGeometry().size(),
+                                   screenSize(picker_)));
+    if (settings.keyVisible) picker_->show();
+}
+
+MainWindowSettings MainForm::currentSettings() const {
+    MainWindowSettings settings;
+    settings.mainTop = frameGeometry().top();
+    settings.mainLeft = frameGeometry().left();
+    settings.eventPage = initialEventPage_;
+    if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
+        settings.eventPage = std::max(0, eventTabs->currentIndex());
+    }
+    settings.language = languageIndex();
+    settings.log = menuLog_->isChecked();
+    settings.debug = menuDebug_->isChecked();
+    if (picker_ != nullptr) {
+        settings.keyTop = picker_->frameGeometry().top();
+        settings.keyLeft = picker_->frameGeometry().left();
+        settings.keyVisible = picker_->isVisible();
+    }
+    return settings;
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    // A second close request while the first one is still pausing would run
+    // the shut-down twice; the first one finishes the job.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    FormCloseQuery();
+    event->accept();
+    emit closed();
+}
+
+void MainForm::FormCloseQuery() {
+    flags_.AppClosing = true;
+    DelayMs(kClosingPauseMs);
+    pollTimer_->stop();
+    callIfSet(hooks_.closeController);
+    DelayMs(kClosingPauseMs);
+    if (hooks_.saveSettings) hooks_.saveSettings(currentSettings());
+}
+
+// ---- language ----
+
+int MainForm::SetLanguage(int index) {
+    if (index == -1) return languageIndex();
+    setLanguageIndex(index == English ? English : Russian);
+    menuRussian_->setChecked(languageIndex() == Russian);
+    menuEnglish_->setChecked(languageIndex() == English);
+    // The next poll announces the controller again, now in the new language.
+    flags_.DeviceConnected = false;
+    retranslate();
+    callIfSet(hooks_.showImage);
+    return languageIndex();
+}
+
+void MainForm::retranslate() {
+    setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
+    TranslateForm(kMainFormTranslation, this);
+    if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
+    setKeysGridHeader();
+    if (picker_ != nullptr) picker_->retranslateTitle();
+    for (const ProgramHint& hint : kProgramHints) {
+        if (auto* control = findChild<QWidget*>(QString::fromLatin1(hint.control))) {
+            control->setToolTip(qText(hint.literal));
+        }
+    }
+}
+
+void MainForm::setKeysGridHeader() {
+    auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"));
+    if (grid == nullptr) return;
+    constexpr int kChannels = 4;
+    for (int column = 0; column <= kChannels && column < grid->columnCount(); ++column) {
+        const QString text = column < kChannels
+                                 ? QString::fromStdString(formatText(LangText("Канал %d\0Ch %d"), column + 1))
+                                 : qText("Энкодер\0Encoder");
+        if (QTableWidgetItem* item = grid->horizontalHeaderItem(column)) item->setText(text);
+        else grid->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
+    }
+    callIfSet(hooks_.rewriteEncoderLabels);
+}
+
+// ---- message boxes, notices, waits ----
+
+int MainForm::MsgBox(unsigned flags, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = formatTextV(format, args);
+    va_end(args);
+    return showMessage(flags, text);
+}
+
+int MainForm::showMessage(unsigned flags, const std::string& text) {
+    pollTimer_->stop();
+    callIfSet(hooks_.waitWhileBusy);
+    std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
+    const int answer = runMessageBox ? runMessageBox(*box) : execMsgBox(*box);
+    // Once closing has begun the controller is being shut; a poll now would
+    // open it again behind the shut-down's back.
+    if (!flags_.AppClosing) pollTimer_->start();
+    return answer;
+}
+
+void MainForm::ShowPanelNotice(unsigned clearMs, unsigned blinkMs, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = formatTextV(format, args);
+    va_end(args);
+    showNotice(clearMs, blinkMs, text);
+}
+
+void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
+    StartUniversalTimer(nullptr, 0);
+    panelMenu_->setVisible(true);
+    panelMenu_->setText(QString::fromStdString(text));
+    if (clearMs != 0) StartUniversalTimer([this] { ClearPanelNotice(); }, clearMs);
+    if (blinkMs != 0) {
+        flashTimer_->setInterval(static_cast<int>(blinkMs));
+        flashTimer_->start();
+    } else {
+        flashTimer_->stop();
+    }
+}
+
+void MainForm::ClearPanelNotice() {
+    flashTimer_->stop();
+    StartUniversalTimer(nullptr, 0);
+    panelMenu_->setVisible(true);
+    panelMenu_->setText(QString());
+}
+
+void MainForm::StartUniversalTimer(std::function<void()> callback, unsigned intervalMs) {
+    if (callback && intervalMs != 0) {
+        universalCallback_ = std::move(callback);
+        universalTimer_->setInterval(static_cast<int>(intervalMs));
+        universalTimer_->start();
+    } else {
+        universalTimer_->stop();
+        universalCallback_ = nullptr;
+    }
+}
+
+uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
+
+void MainForm::SetDeviceButtons(bool busy) {
+    auto setEnabled = [this](const char* name, bool enabled) {
+        // Buttons of pages that are not built yet are simply not there.
+        if (auto* button = findChild<QWidget*>(QString::fromLatin1(name))) button->setEnabled(enabled);
+    };
+    for (const char* name : kFileButtons) setEnabled(name, false);
+    for (const char* name : kControllerButtons) setEnabled(name, false);
+    if (busy) return;
+    for (const char* name : kFileButtons) setEnabled(name, true);
+    if (!flags_.DeviceConnected) return;
+    for (const char* name : kControllerButtons) setEnabled(name, true);
+}
+
+// ---- monitoring log, status, gauge ----
+
+void MainForm::MemoPrintf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string line = formatTextV(format, args);
+    va_end(args);
+    memoLine(line);
+}
+
+void MainForm::memoLine(const std::string& line) { memo_->appendLine(QString::fromStdString(line)); }
+
+void MainForm::memoClear() { memo_->clear(); }
+
+bool MainForm::exchangeLogOn() const { return menuLog_->isChecked(); }
+
+bool MainForm::deviceLogOn() const { return menuDevice_->isChecked(); }
+
+void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
+
+bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
+
+void MainForm::setStatusText(const QString& text) { statusPanel_->setText(text); }
+
+QString MainForm::statusText() const { return statusPanel_->text(); }
+
+void MainForm::showGauge(const Host::Gauge& gauge) {
+    panelMenu_->resize(toolBar_->width() - panelMenu_->x() - kGaugeRightGap, panelMenu_->height());
+    gauge_->setGeometry(0, 0, panelMenu_->width(), panelMenu_->height());
+    // A transfer of nothing is complete; Qt would draw an empty range as "busy".
+    gauge_->setRange(0, std::max(gauge.maximum, 1));
+    gauge_->setValue(gauge.maximum > 0 ? gauge.position : 1);
+    gauge_->setVisible(gauge.visible);
+}
+
+// ---- timers and handlers ----
+
+void MainForm::TimerZELMORVATOUCHTestTimer() { callIfSet(hooks_.poll); }
+
+void MainForm::TimerCommonTimer() {
+    callIfSet(hooks_.withdrawKeysHint);
+    callIfSet(hooks_.syncChanges);
+    callIfSet(hooks_.commitKeyName);
+}
+
+void MainForm::UniversalTimerTimer() {
+    // The callback may replace or stop itself; run a copy.
+    const std::function<void()> callback = universalCallback_;
+    callIfSet(callback);
+}
+
+void MainForm::TimerFlashTimer() { panelMenu_->setVisible(panelMenu_->isHidden()); }
+
+void MainForm::centreDialogWhileShown(QWidget* dialog) {
+    centredDialog_ = dialog;
+    centringMovesLeft_ = kDialogCentringMoves;
+    onShowTimer_->start();
+}
+
+void MainForm::TimerOnShowTimer() {
+    if (centredDialog_.isNull() || centringMovesLeft_ <= 0) {
+        onShowTimer_->stop();
+        return;
+    }
+    QWidget* dialog = centredDialog_->window();
+    if (!dialog->isVisible()) {
+        // Not up yet: wait for it. Up and gone again: the dialog has ended.
+        if (centringMovesLeft_ < kDialogCentringMoves) onShowTimer_->stop();
+        return;
+    }
+    dialog->move(centredPosition(frameGeometry(), dialog->frameGeometry().size(), 0));
+    if (--centringMovesLeft_ == 0) onShowTimer_->stop();
+}
+
+void MainForm::MemoDblClick() { memo_->clear(); }
+
+void MainForm::MenuItemDebugClick() {
+    const bool visible = menuDebug_->isChecked();
+    for (QAction* item : {menuDebug_, menuLog_, menuDevice_}) item->setVisible(visible);
+}
+
+} // namespace zmt::ui

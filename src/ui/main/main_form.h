@@ -1,0 +1,206 @@
+#pragma once
+// The main window: toolbar with the notice panel and progress gauge, the
+// Monitoring and Parameters pages, the status bar, the five timers, and the
+// services every other part uses (message boxes, notices, memo lines, waits,
+// device buttons, language switch). It owns the program-wide flags and the
+// Host through which the core reaches the window.
+#include "device/flags.h"
+#include "device/host.h"
+#include "ui/main/window_settings.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+
+namespace zmt::ui {
+
+class FormKeyBoard;
+class Memo;
+class Panel;
+class QtHost;
+class TabSheet;
+class ToolBar;
+
+// Where the rest of the program plugs into the window's life. Every hook is
+// optional; an empty one is skipped.
+struct MainFormHooks {
+    // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
+    std::function<void()> poll;
+    // TimerCommon tick, in this order: withdraw the keys grid's pointer hint,
+    // send edited bytes to the controller, commit an edited button name.
+    std::function<void()> withdrawKeysHint;
+    std::function<void()> syncChanges;
+    std::function<void()> commitKeyName;
+    // Show the configuration image in the window (rebuilds computed texts).
+    std::function<void()> showImage;
+    // Rewrite the encoder labels of the keys grid's last column.
+    std::function<void()> rewriteEncoderLabels;
+    // Wait, letting events run, while a frame exchange is in progress, so a
+    // message box never opens in the middle of one.
+    std::function<void()> waitWhileBusy;
+    // Start-up: clear the controller identity, then clear the configuration
+    // record and prepare the editor's controls.
+    std::function<void()> clearIdentity;
+    std::function<void()> prepareEditor;
+    // Shut-down: close the controller handle if one is held.
+    std::function<void()> closeController;
+    // Settings file: load gives nothing when the file cannot be used (it has
+    // told the user), and start-up then keeps the design-time state.
+    std::function<std::optional<MainWindowSettings>()> loadSettings;
+    std::function<void(const MainWindowSettings&)> saveSettings;
+};
+
+class MainForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 696;
+    static constexpr int kClientHeight = 442;
+    static constexpr int kToolBarHeight = 29;
+    static constexpr int kStatusBarHeight = 19;
+    static constexpr int kPollIntervalMs = 200;
+
+    explicit MainForm(QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // --- what other parts reach through the window ---
+    ProgramFlags& flags() { return flags_; }
+    Host& host();
+    MainFormHooks& hooks() { return hooks_; }
+    // Replaces the host (tests put one on a virtual clock); must be a QtHost
+    // made for this window.
+    void setHost(std::unique_ptr<QtHost> host);
+
+    // The device poll timer; the connection watch changes its interval
+    // (200 ms, 10 ms while reading the device log) and stops and arms it.
+    QTimer& pollTimer() { return *pollTimer_; }
+
+    // Runs once after both windows exist: restores settings (with the
+    // language), prepares the controls, enables the file buttons, arms the
+    // poll, places the picker and shows the image.
+    void startUp(FormKeyBoard& picker);
+    FormKeyBoard* picker() const { return picker_; }
+
+    // 1 English, -1 only returns the index in force, anything else Russian.
+    int SetLanguage(int index);
+
+    // A modal box over the window (kinds and answers as in device/host.h);
+    // the format is already in the current language. Returns 1 OK, 6 Yes, 7 No...
+    int MsgBox(unsigned flags, const char* format, ...);
+    int showMessage(unsigned flags, const std::string& text);
+    // How a built box is run; tests replace it to answer without a modal loop.
+    std::function<int(QMessageBox&)> runMessageBox;
+
+    // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
+    void ShowPanelNotice(unsigned clearMs, unsigned blinkMs, const char* format, ...);
+    void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text);
+    void ClearPanelNotice();
+    // With a callback and a non-zero interval arms UniversalTimer; otherwise stops it.
+    void StartUniversalTimer(std::function<void()> callback, unsigned intervalMs);
+
+    uint32_t DelayMs(uint32_t ms);
+    // Disables every device button; with busy false re-enables the file
+    // buttons, and the device ones while a controller is connected.
+    void SetDeviceButtons(bool busy);
+
+    void MemoPrintf(const char* format, ...);
+    void memoLine(const std::string& line);
+    void memoClear();
+    bool exchangeLogOn() const;
+    bool deviceLogOn() const;
+    void setDeviceLogOn(bool on);
+    bool monitoringPageActive() const;
+
+    void setStatusText(const QString& text);
+    QString statusText() const;
+    void showGauge(const Host::Gauge& gauge);
+
+    // The settings as they are now (for saving) and applying the main
+    // window's part of loaded ones (the picker is placed by startUp).
+    MainWindowSettings currentSettings() const;
+    void applySettings(const MainWindowSettings& settings);
+    // Tab index the event tabs start on, from the settings.
+    int initialEventPage() const { return initialEventPage_; }
+
+    // Moves a file dialog over the window's centre on the next 50 ticks.
+    void centreDialogWhileShown(QWidget* dialog);
+
+    // --- window event handlers ---
+    void TimerZELMORVATOUCHTestTimer();
+    void TimerCommonTimer();
+    void UniversalTimerTimer();
+    void TimerFlashTimer();
+    void TimerOnShowTimer();
+    void MemoDblClick();
+    void MenuItemDebugClick();
+    void MenuItemLanguageRussianxClick() { SetLanguage(0); }
+    void MenuItemLanguageEnglishxClick() { SetLanguage(1); }
+    void SpeedButtonLanguageMakerxClick() { SetLanguage(0); }
+    // Close request: ends running procedures, stops the poll, closes the
+    // controller and saves the settings. Closing is never refused.
+    void FormCloseQuery();
+
+signals:
+    // The window has accepted its close; the program ends with it.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolBar();
+    void buildPages();
+    void buildPopupMenu();
+    void buildTimers();
+    std::optional<MainWindowSettings> restoreSettings();
+    void applyPickerSettings(const MainWindowSettings& settings);
+    void retranslate();
+    void setKeysGridHeader();
+
+    ProgramFlags flags_;
+    MainFormHooks hooks_;
+    std::unique_ptr<QtHost> host_;
+    FormKeyBoard* picker_ = nullptr;
+
+    ToolBar* toolBar_ = nullptr;
+    Panel* panelMenu_ = nullptr;
+    QProgressBar* gauge_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    TabSheet* monitoringPage_ = nullptr;
+    TabSheet* parametersPage_ = nullptr;
+    Memo* memo_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
+    QAction* menuDebug_ = nullptr;
+    QAction* menuLog_ = nullptr;
+    QAction* menuDevice_ = nullptr;
+    QAction* menuRussian_ = nullptr;
+    QAction* menuEnglish_ = nullptr;
+
+    QTimer* pollTimer_ = nullptr;
+    QTimer* commonTimer_ = nullptr;
+    QTimer* universalTimer_ = nullptr;
+    QTimer* flashTimer_ = nullptr;
+    QTimer* onShowTimer_ = nullptr;
+    std::function<void()> universalCallback_;
+    QPointer<QWidget> centredDialog_;
+    int centringMovesLeft_ = 0;
+    int initialEventPage_ = 0;
+    bool closing_ = false;
+};
+
+} // namespace zmt::ui

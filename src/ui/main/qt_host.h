@@ -1,0 +1,38 @@
+#pragma once
+// The core's Host for the desktop program: the tick is a monotonic
+// millisecond clock, waits sleep in the event loop, and boxes, memo lines,
+// status text, notices and the gauge go to the main window.
+#include "device/host.h"
+
+#include <QElapsedTimer>
+
+namespace zmt::ui {
+
+class MainForm;
+
+class QtHost : public Host {
+public:
+    explicit QtHost(MainForm& window);
+
+    uint32_t tickMs() override;
+    // One pass over pending events; with maxMs > 0 the pass then sleeps in a
+    // local event loop until maxMs have gone by, still serving timers, clicks
+    // and repaints, and never spinning a core.
+    void waitEvents(uint32_t maxMs) override;
+
+    int messageBox(unsigned flags, const std::string& text) override;
+    void memoLine(const std::string& line) override;
+    void memoClear() override;
+    bool exchangeLogOn() override;
+    void statusText(const std::string& text) override;
+    void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
+
+protected:
+    void gaugeChanged(const Gauge& gauge) override;
+    MainForm& window_;
+
+private:
+    QElapsedTimer clock_;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,59 @@
+#include "ui/main/screenshots.h"
+
+#include "lang/lang.h"
+#include "ui/main/main_form.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTabWidget>
+
+namespace zmt::ui {
+
+bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
+    if (!QDir().mkpath(dir)) {
+        if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
+        return false;
+    }
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlMain"));
+    const int languageBefore = window.SetLanguage(-1);
+    const int pageBefore = pages->currentIndex();
+    window.show();
+    auto save = [&](const QString& file) {
+        if (window.grab().save(file)) return true;
+        if (why) *why = QStringLiteral("cannot write %1").arg(file);
+        return false;
+    };
+    bool ok = true;
+    for (const char* language : {"ru", "en"}) {
+        window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? 1 : 0);
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            // Let layout and painting catch up before the picture is taken.
+            QCoreApplication::processEvents();
+            const QString pageName = pages->widget(page)->objectName().remove(QStringLiteral("TabSheet")).toLower();
+            const QString file = QDir(dir).filePath(QStringLiteral("main-%1-%2.png").arg(pageName, QLatin1String(language)));
+            ok = save(file) && ok;
+        }
+        // A transfer half done: status caption and gauge over the notice panel.
+        const int total = 989;
+        window.host().progressStart(total, LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+        window.host().progressStep(total / 2);
+        QCoreApplication::processEvents();
+        ok = save(QDir(dir).filePath(QStringLiteral("main-transfer-%1.png").arg(QLatin1String(language)))) && ok;
+        // Finish it so that no half transfer is left behind to re-appear.
+        window.host().progressStep(total - total / 2);
+        window.host().progressHide();
+        window.setStatusText(QString());
+        // The toolbar notice an automatic write shows.
+        window.showNotice(0, 0, LangText("Запись изменений\0Record of changes"));
+        QCoreApplication::processEvents();
+        ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
+        window.ClearPanelNotice();
+    }
+    pages->setCurrentIndex(pageBefore);
+    window.SetLanguage(languageBefore);
+    return ok;
+}
+
+} // namespace zmt::ui

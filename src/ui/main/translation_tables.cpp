@@ -1,0 +1,92 @@
+#include "ui/main/translation_tables.h"
+
+#include "lang/lang.h"
+
+#include <cstring>
+
+namespace zmt {
+
+const TranslationRow kMainFormTranslation[] = {
+    {"MainForm_SpeedButtonUpdateDevice_Hint", "Обновление ПО устройства", "Firmware update"},
+    {"MainForm_SpeedButtonReadConfig_Hint", "Открыть файл конфигурации устройства", "Open the device configuration file"},
+    {"MainForm_SpeedButtonWriteConfig_Hint", "Сохранить файл конфигурации устройства", "Save device configuration file"},
+    {"MainForm_SpeedButtonReadDevice_Hint", "Прочитать конфигурацию из устройства", "Read configuration from the device"},
+    {"MainForm_SpeedButtonWriteDevice_Hint", "Записать конфигурацию в устройство", "Write configuration to the device"},
+    {"MainForm_SpeedButtonToDefault_Hint", "Сбросить конфигурацию устройства в состояние по умолчанию", "Reset the device configuration to its default state"},
+    {"MainForm_SpeedButtonReset_Hint", "Сброс устройства", "Reset device"},
+    {"MainForm_PanelMenu_Hint", "Выберите параметры в меню, после нажатия правой кнопки мыши", "Select Options from the menu after clicking the right mouse button"},
+    {"MainForm_TabSheetMonitoring_Caption", "Мониторинг", "Monitoring"},
+    {"MainForm_TabSheetParameters_Caption", "Параметры", "Parameters"},
+    {"MainForm_GroupBoxKeys_Caption", " Кнопки ", " Buttons "},
+    {"MainForm_GroupBoxEvent_Caption", " Событие ", " Event "},
+    {"MainForm_SpeedButtonIRGET_Hint", "Получить код с ИК приемника", "Get the code from the IR receiver"},
+    {"MainForm_PanelEventEvent_Caption", "Событие", "Event"},
+    {"MainForm_ComboBoxEventEvent_Caption", "Отключено\r\nКороткое нажатие\r\nДлиное нажатие\r\nЛюбое нажатие\r\n", "Disabled\r\nShort press\r\nLong tap\r\nAny press\r\n"},
+    {"MainForm_CheckBoxEventOnce_Caption", "Однократно", "One time only"},
+    {"MainForm_CheckBoxEventOnce_Hint", "Только однократная реакция", "Only a single responce"},
+    {"MainForm_CheckBoxEventWakeUp_Caption", "Пробуждать", "Wake Up"},
+    {"MainForm_CheckBoxEventWakeUp_Hint", "Пробуждать при наступлении этого события", "Wake up when that event occurs"},
+    {"MainForm_PanelKeyModText_Caption", "Модификатор", "Modifier"},
+    {"MainForm_PanelKeyText_Caption", "Кнопка", "Button"},
+    {"MainForm_PanelKeyIRCODEText_Caption", "ИК код", "IR code"},
+    {"MainForm_GroupBoxReaction_Caption", " Реакция ", " Response "},
+    {"MainForm_SpeedButtonGetIRSend_Hint", "Получить код с ИК приемника для реакции", "Get the code from the IR receiver for the reaction"},
+    {"MainForm_GroupBoxKeySetup_Caption", " Кнопки ", " Buttons "},
+    {"MainForm_SpeedButtonKeysSetup_Hint", "Настройка кнопок", "Button settings"},
+    {"MainForm_Label_PAR_LongTO_Descripion_Caption", "Длинное нажатие >", "Long tap >"},
+    {"MainForm_Label_PAR_LongTO_MSEC_Caption", "мСек", "mSec"},
+    {"MainForm_GroupBoxTouch_Caption", " Тачпанель ", " Touch panel "},
+    {"MainForm_SpeedButtonTouchSetup_Hint", "Настройка ориентации тачпанели и координат углов изображения", "Touchpanel and corners settings"},
+    {"MainForm_PanelHOMEText_Caption", "Кнопка HOME:", "Button HOME:"},
+    {"MainForm_Panel2_Caption", "Режим", "Mode"},
+    {"MainForm_ComboBoxTouchMode_Caption", "Отключен\r\nТолько внешний тач\r\nПерехват - 0В\r\nПерехват - 5В\r\n", "Disabled\r\nOnly external touch\r\nIntercept - 0V\r\nIntercept - 5V\r\n"},
+    {"MainForm_CheckBoxWindows_Caption", "Windows", "Windows"},
+    {"MainForm_CheckBoxWindows_Hint", "Поддержка тача под Windows", "Support for Windows touchpanel"},
+    {"MainForm_CheckBoxTouchWakeUp_Caption", "Пробуждать", "Wake Up"},
+    {"MainForm_CheckBoxTouchWakeUp_Hint", "Пробуждать при нажатии на тачпанель", "To wake up when you press the touchpanel"},
+    {"MainForm_CheckBoxTouchDXY_Caption", "Отступ 10% при настройке", "Offset 10% when setting"},
+    {"MainForm_CheckBoxTouchDXY_Hint", "Настройка углов тачпанели со смещением 10% от углов", "Setting corners touchpanel with an offset of 10%"},
+    {"MainForm_CheckBox5lines_Caption", "5 проводная", "5 lines"},
+    {"MainForm_CheckBox5lines_Hint", "Пятипроводная тачпанель", "5 lines touch panel"},
+    {"MainForm_GroupBoxEncoder1Setup_Caption", " Энкодер 1 ", " Encoder 1 "},
+    {"MainForm_PanelEncoder1DivText_Caption", "Делитель", "Divisor"},
+    {"MainForm_ComboBoxEditEncoder1Mode_Caption", "Отключен\r\nпины RXD/TXD\r\nпины Touch12\r\nпины Touch34\r\nпины Keys12\r\n", "Disabled\r\npins RXD/TXD\r\npins Touch12\r\npins Touch34\r\npins Keys12\r\n"},
+    {"MainForm_PanelEncoder1ModeText_Caption", "Режим", "Mode"},
+    {"MainForm_GroupBoxEncoder2Setup_Caption", " Энкодер 2 ", " Encoder 2 "},
+    {"MainForm_PanelEncoder2ModeText_Caption", "Режим", "Mode"},
+    {"MainForm_PanelEncoder2DivText_Caption", "Делитель", "Divisor"},
+    {"MainForm_ComboBoxEditEncoder2Mode_Caption", "Отключен\r\nпины RXD/TXD\r\nпины Touch12\r\nпины Touch34\r\nпины Keys12\r\n", "Disabled\r\npins RXD/TXD\r\npins Touch12\r\npins Touch34\r\npins Keys12\r\n"},
+    {"MainForm_GroupBoxHEAD_Caption", " Головное устройство ", " Head Unit "},
+    {"MainForm_ComboBoxHEADTYPE_Caption", "Не задан\r\nALPINE\r\nKENWOOD тип 1\r\nPIONEER тип 1\r\nPIONEER тип 2\r\nKENWOOD тип 2\r\n", "Disabled\r\nALPINE\r\nKENWOOD type 1\r\nPIONEER type 1\r\nPIONEER type 2\r\nKENWOOD type 2\r\n"},
+    {"MainForm_PanelHEADTYPEText_Caption", "Тип", "Type"},
+    {"MainForm_MenuItemDebug_Caption", "Отладка", "Debug"},
+    {"MainForm_MenuItemLog_Caption", "Лог обмена", "Communication log"},
+    {"MainForm_MenuItemDevice_Caption", "Лог устройства", "Device log"},
+    {"", "", ""},
+};
+
+const TranslationRow kFormKeyBoardTranslation[] = {
+    {"FormKeyBoard_GroupBoxKeyboardPage07_Caption", " Клавиатура, страница x07 ", " Keyboard, page x07 "},
+    {"FormKeyBoard_GroupBoxKeyCodes_Caption", " Коды кнопок ", " Key codes "},
+    {"FormKeyBoard_GroupBoxKeyboardPage0C_Caption", " Клавиатура, страница x0C ", " Keyboard, page x0C "},
+    {"FormKeyBoard_GroupBoxMMKeyCode_Caption", " Код мультимедиа ", " Multimedia code "},
+    {"FormKeyBoard_GroupBoxSystemControl_Caption", " Система управления ", " System Control "},
+    {"", "", ""},
+};
+
+const TranslationRow* FindTranslation(const char* key, const TranslationRow* table) {
+    if (key == nullptr || table == nullptr) return nullptr;
+    const char* lastSeparator = std::strrchr(key, '_');
+    if (lastSeparator != nullptr && lastSeparator != key && lastSeparator[-1] == 'x') return nullptr;
+    for (const TranslationRow* row = table; row->key != nullptr && row->key[0] != '\0'; ++row) {
+        if (std::strcmp(row->key, key) == 0) return row;
+    }
+    return nullptr;
+}
+
+const char* translationText(const TranslationRow& row) {
+    if (languageIndex() == Russian) return row.russian != nullptr ? row.russian : "(null)";
+    return row.english != nullptr && row.english[0] != '\0' ? row.english : "(null)";
+}
+
+} // namespace zmt

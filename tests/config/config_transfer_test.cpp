@@ -1,0 +1,396 @@
+#include "config/config_transfer.h"
+#include "lang/lang.h"
+#include "sim_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using namespace zmt;
+using zmt::test::VirtualHost;
+
+namespace {
+
+class QuietWindow : public WatchWindow {
+public:
+    void SetDeviceButtons(bool) override {}
+    bool deviceLogChecked() override { return false; }
+    void setDeviceLogChecked(bool) override {}
+    bool monitoringPageActive() override { return false; }
+    void setPollInterval(unsigned) override {}
+    void stopPollTimer() override {}
+    void startPollTimer() override {}
+};
+
+// A frame as the exchange log shows it.
+struct Frame {
+    char direction;
+    unsigned command;
+    unsigned offset;
+    unsigned length;
+    bool operator==(const Frame&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Frame& f) {
+    return out << f.direction << " cmd " << std::hex << f.command << std::dec << " @" << f.offset << " len " << f.length;
+}
+
+// The program's configuration side wired to one simulated controller on the
+// virtual clock.
+class TransferTest : public ::testing::Test {
+protected:
+    TransferTest() {
+        host.logOn = true;
+        watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
+        transfer.setShowImage([this] { ++shown; });
+    }
+    ~TransferTest() override { setLanguageIndex(Russian); }
+
+    // Sent frames (requests) since the last call, identity polls left out.
+    std::vector<Frame> sentFrames() {
+        std::vector<Frame> frames;
+        for (const std::string& line : host.memo) {
+            const std::size_t at = line.find("> CMD:");
+            if (at == std::string::npos) continue;
+            Frame f{'>', 0, 0, 0};
+            if (std::sscanf(line.c_str() + at, "> CMD:%X OFFSET:%u LEN:%u", &f.command, &f.offset, &f.length) == 3)
+                frames.push_back(f);
+        }
+        host.memo.clear();
+        return frames;
+    }
+    bool imagesEqual() const {
+        return std::memcmp(record.image.bytes(), record.deviceCopy.bytes(), kConfigImageSize) == 0;
+    }
+    bool controllerHoldsImage() const {
+        return std::memcmp(controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
+    }
+    // Connects as the window does at start: a poll that reads the configuration.
+    void connect() {
+        ASSERT_EQ(watch.pollController(), errNone);
+        ASSERT_TRUE(flags.DeviceConnected);
+        ASSERT_TRUE(flags.ImageValid);
+        host.memo.clear();
+        host.notices.clear();
+        host.boxes.clear();
+    }
+
+    zmt::test::SimRig rig;
+    VirtualHost& host = rig.host;
+    sim::SimulatedHidBackend& backend = rig.backend;
+    std::shared_ptr<sim::SimulatedController>& controller = rig.controller;
+    sim::SimulatedHidBackend::Port* port = rig.port;
+    DeviceLink& link = rig.link;
+    _zelmorvatouch record;
+    ProgramFlags flags;
+    QuietWindow window;
+    ConnectionWatch watch{link, flags, window};
+    ConfigTransfer transfer{link, record, flags, &watch};
+    int shown = 0;
+};
+
+} // namespace
+
+TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack) {
+    controller->state.config.fill(0);
+    controller->state.touch = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_EQ(transfer.readConfiguration(), errNone);
+
+    EXPECT_EQ(record.image.longPressTimeout, 1500);
+    for (uint8_t threshold : record.image.channelThreshold) EXPECT_EQ(threshold, 255);
+    EXPECT_EQ(record.image.keys[0][0].level, 0);
+    EXPECT_TRUE(imagesEqual());
+    EXPECT_EQ(record.touchState[9], 10);
+    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_EQ(shown, 1);
+    ASSERT_FALSE(host.gaugeHistory.empty());
+    EXPECT_EQ(host.gaugeHistory.front().maximum, 989);
+    EXPECT_EQ(host.gaugeHistory.back().position, 989);
+    EXPECT_EQ(host.status, "Читаю конфигурацию из устройства");
+
+    sentFrames();
+    flags.DeviceConnected = true;
+    transfer.syncChanges();
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_TRUE(host.notices.empty());
+    EXPECT_EQ(controller->state.config[965], 0); // the controller keeps its own zero
+}
+
+TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
+    record.image.longPressTimeout = 777;
+    record.image.events[3].flags = 0x21;
+    record.touchState[0] = 42;
+    flags.ImageValid = true;
+    const _zelmorvatouch before = record;
+    controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
+
+    setLanguageIndex(English);
+    const ResultCode code = transfer.readDeviceCommand();
+    EXPECT_NE(code, errNone);
+    EXPECT_EQ(std::memcmp(record.image.bytes(), before.image.bytes(), kConfigImageSize), 0);
+    EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), before.deviceCopy.bytes(), kConfigImageSize), 0);
+    EXPECT_EQ(record.touchState[0], 42);
+    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_EQ(shown, 0);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].flags, MB_ERROR);
+    EXPECT_EQ(host.boxes[0].text, "Error reading the configuration of the device\n" + resultText(code));
+}
+
+TEST_F(TransferTest, FullWriteAsksFirstAndNoSendsNothing) {
+    connect();
+    record.image.headType = 2;
+    const ProgramFlags flagsBefore = flags;
+    host.answers = {ID_NO};
+    EXPECT_EQ(transfer.writeDeviceCommand(), errNone);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].flags, MB_QUESTION | MB_DEFAULT_NO);
+    EXPECT_EQ(host.boxes[0].text, "Вы действительно хотите\nзаписать данные в контроллер?");
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_EQ(flags.ImageValid, flagsBefore.ImageValid);
+    EXPECT_EQ(controller->state.config[974], 0);
+}
+
+TEST_F(TransferTest, FullWriteSendsSixteenFramesThenRestartsAndLeavesNothingPending) {
+    connect();
+    record.image.headType = 2;
+    record.image.keys[3][14].level = 200;
+    host.answers = {ID_YES};
+    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+
+    std::vector<Frame> expected;
+    for (unsigned offset = 0; offset < 960; offset += 64) expected.push_back({'>', 0x90, offset, 64});
+    expected.push_back({'>', 0x90, 960, 19});
+    expected.push_back({'>', 0x83, 0, 0});
+    EXPECT_EQ(sentFrames(), expected);
+    EXPECT_TRUE(controllerHoldsImage());
+    EXPECT_TRUE(imagesEqual());
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_EQ(host.gaugeHistory.back().maximum, 979);
+
+    // The controller restarts; the next tick has nothing to send into that.
+    transfer.syncChanges();
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_TRUE(host.boxes.size() == 1u); // only the question
+}
+
+TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
+    connect();
+    ASSERT_EQ(watch.lastSerial(), 1001u);
+    controller->state.config[974] = 4;
+
+    host.answers = {ID_NO};
+    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
+    EXPECT_EQ(host.boxes.back().flags, MB_WARNING | MB_DEFAULT_NO);
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_EQ(watch.lastSerial(), 0u);
+    EXPECT_EQ(controller->state.config[974], 4);
+
+    watch.setLastSerial(1001);
+    flags.ImageValid = true;
+    host.answers = {ID_YES};
+    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x84, 0, 0}}));
+    EXPECT_EQ(controller->state.config[974], 0);
+    EXPECT_EQ(watch.lastSerial(), 0u);
+
+    watch.setLastSerial(1001);
+    flags.ImageValid = true;
+    EXPECT_EQ(transfer.resetCommand(), errNone);
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x83, 0, 0}}));
+    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_EQ(watch.lastSerial(), 0u);
+
+    // Back after the restart: a fresh read, because the serial was forgotten.
+    host.advance(sim::kRestartMs + 10);
+    ASSERT_EQ(watch.pollController(), errNone);
+    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_EQ(record.image.headType, 0);
+    EXPECT_EQ(shown, 2);
+}
+
+TEST_F(TransferTest, ChangedRunsGoOutInAscendingOrderAndLongRunsInFramesOf64) {
+    connect();
+    record.image.bytes()[967] ^= 0x01;
+    record.image.bytes()[965] ^= 0x01;  // 966 unchanged: two runs
+    std::memset(record.image.bytes() + 425, 0x11, 100);
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 425, 64},
+                                                {'>', 0x90, 489, 36},
+                                                {'>', 0x90, 965, 1},
+                                                {'>', 0x90, 967, 1}}));
+    EXPECT_TRUE(controllerHoldsImage());
+    EXPECT_TRUE(imagesEqual());
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_EQ(host.notices[0].clearMs, 1000u);
+    EXPECT_EQ(host.notices[0].blinkMs, 250u);
+    EXPECT_EQ(host.notices[0].text, "Запись изменений");
+
+    transfer.syncChanges();
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_EQ(host.notices.size(), 1u);
+}
+
+TEST_F(TransferTest, NothingIsSentWithoutAValidImageOrWhileButtonsAreLearned) {
+    connect();
+    record.image.enc0Mode = 3;
+    flags.ImageValid = false;
+    transfer.syncChanges();
+    flags.ImageValid = true;
+    flags.KeysSetupActive = true;
+    transfer.syncChanges();
+    EXPECT_TRUE(sentFrames().empty());
+    flags.KeysSetupActive = false;
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
+}
+
+TEST_F(TransferTest, EditsWhileTheControllerIsAwayStayPendingUntilItIsBack) {
+    connect();
+    backend.unplug(*port);
+    ASSERT_NE(watch.pollController(), errNone);
+    ASSERT_FALSE(flags.DeviceConnected);
+
+    record.image.touchMode = 2;
+    transfer.syncChanges();
+    EXPECT_TRUE(transfer.changesPending());
+    EXPECT_EQ(record.deviceCopy.touchMode, 0);
+    EXPECT_TRUE(host.boxes.empty());
+
+    backend.plug(*port);
+    ASSERT_EQ(watch.pollController(), errNone); // same serial: no new read
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(record.image.touchMode, 2);
+    sentFrames();
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 967, 1}}));
+    EXPECT_EQ(controller->state.config[967], 2);
+    EXPECT_FALSE(transfer.changesPending());
+}
+
+TEST_F(TransferTest, AFailedRunIsRetriedLaterAndReportedOnce) {
+    connect();
+    backend.unplug(*port); // the watch has not noticed yet
+    record.image.enc1Div = 5;
+    setLanguageIndex(English);
+
+    transfer.syncChanges();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].flags, MB_ERROR);
+    EXPECT_EQ(host.boxes[0].text.rfind("Error writing to the device\n", 0), 0u) << host.boxes[0].text;
+    EXPECT_TRUE(transfer.changesPending());
+    EXPECT_TRUE(host.notices.empty());
+    const std::size_t attempts = sentFrames().size();
+    EXPECT_GT(attempts, 0u);
+
+    transfer.syncChanges(); // too soon: the poll gets its turn first
+    EXPECT_TRUE(sentFrames().empty());
+
+    host.advance(kSyncRetryDelayMs);
+    transfer.syncChanges();
+    EXPECT_FALSE(sentFrames().empty());
+    EXPECT_EQ(host.boxes.size(), 1u); // no box on every retry
+    EXPECT_TRUE(transfer.changesPending());
+
+    backend.plug(*port);
+    host.advance(kSyncRetryDelayMs);
+    transfer.syncChanges();
+    EXPECT_EQ(controller->state.config[978], 5);
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_EQ(host.notices.size(), 1u);
+
+    // A later failure is news again.
+    controller->faults.forceStatus = 0xFE;
+    record.image.enc1Div = 6;
+    transfer.syncChanges();
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, "Error writing to the device\n" + resultText(errParameters));
+    EXPECT_EQ(record.deviceCopy.enc1Div, 5);
+}
+
+TEST_F(TransferTest, EditsMadeWhileFramesTravelAreNotTakenAsSent) {
+    connect();
+    std::memset(record.image.bytes() + 425, 0x22, 100);
+    // A gauge left unfinished (a transfer that broke off) lets events run
+    // between the frames of every later block write.
+    host.progressStart(5000, "");
+    // The user edits the first byte of the run while the frames travel.
+    const int timer = host.startTimer(1, [this] { record.image.bytes()[425] = 0x33; });
+    transfer.syncChanges();
+    host.stopTimer(timer);
+    EXPECT_EQ(controller->state.config[425], 0x22);
+    EXPECT_EQ(record.deviceCopy.bytes()[425], 0x22);
+    EXPECT_TRUE(transfer.changesPending());
+    sentFrames();
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 425, 1}}));
+    EXPECT_EQ(controller->state.config[425], 0x33);
+}
+
+TEST_F(TransferTest, TheTimerDoesNotSynchroniseInTheMiddleOfAFullTransfer) {
+    connect();
+    record.image.headType = 1;
+    // The common timer keeps ticking while the write lets events run.
+    const int timer = host.startTimer(1, [this] {
+        record.image.enc0Div = 7; // an edit during the write
+        transfer.syncChanges();
+    });
+    host.answers = {ID_YES};
+    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.stopTimer(timer);
+    const std::vector<Frame> frames = sentFrames();
+    ASSERT_EQ(frames.size(), 17u);
+    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(frames[i].offset, 64 * i);
+    EXPECT_EQ(controller->state.config[974], 1);
+    EXPECT_EQ(record.deviceCopy.enc0Div, 0);   // not part of what was written
+    EXPECT_TRUE(transfer.changesPending());
+}
+
+TEST_F(TransferTest, GuardedCallsShowTheirBoxInTheCurrentLanguage) {
+    connect();
+    controller->faults.forceStatus = 0xFD;
+    setLanguageIndex(English);
+    const uint8_t zero = 0;
+    EXPECT_EQ(transfer.writeWithMessage(cmdConfigMemory, 0, &zero, 1), errResult);
+    std::size_t received = 0;
+    uint8_t levels[4];
+    EXPECT_EQ(transfer.readWithMessage(cmdKeyLevels, 0, levels, sizeof levels, received), errResult);
+    setLanguageIndex(Russian);
+    EXPECT_EQ(transfer.writeWithMessage(cmdConfigMemory, 0, &zero, 1), errResult);
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(host.boxes[0].text, "Error writing to the device\nFailed result");
+    EXPECT_EQ(host.boxes[1].text, "Error reading from the device\nFailed result");
+    EXPECT_EQ(host.boxes[2].text, "Ошибка записи в устройство\nОшибка результата");
+
+    controller->faults.forceStatus = 0;
+    EXPECT_EQ(transfer.readWithMessage(cmdKeyLevels, 0, levels, sizeof levels, received), errNone);
+    EXPECT_EQ(received, 4u);
+    EXPECT_EQ(host.boxes.size(), 3u);
+}
+
+TEST_F(TransferTest, ImageBytesReachDeviceCopyOnlyWhenTheControllerTookThem) {
+    connect();
+    record.image.keysLearned = 1;
+    record.image.channelThreshold[2] = 90;
+    record.image.keys[2][0].level = 60;
+
+    backend.unplug(*port);
+    EXPECT_NE(transfer.sendImageBytes(0, 5), errNone);
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(record.deviceCopy.keysLearned, 0);
+    EXPECT_TRUE(transfer.changesPending());
+
+    backend.plug(*port);
+    EXPECT_EQ(transfer.sendImageBytes(0, 5), errNone);
+    EXPECT_EQ(transfer.sendImageBytes(5, 420), errNone);
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_TRUE(controllerHoldsImage());
+
+    sentFrames();
+    EXPECT_EQ(transfer.sendImageBytes(970, 10), errParameters);
+    EXPECT_EQ(transfer.sendImageBytes(980, 0), errParameters);
+    EXPECT_TRUE(sentFrames().empty());
+}

@@ -1,0 +1,157 @@
+#include "config/settings.h"
+#include "config/ini_file.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace zmt;
+using zmt::test::readFile;
+using zmt::test::TempFolder;
+using zmt::test::writeFile;
+
+TEST(Settings, NoFileMeansDefaultsAndCentredWindows) {
+    TempFolder folder;
+    ProgramSettings settings;
+    settings.lang = 1;
+    FileResult result = loadSettings(folder.file("zmtsetup.ini"), settings);
+    EXPECT_TRUE(result.ok());
+    EXPECT_FALSE(settings.mainTop || settings.mainLeft || settings.keyTop || settings.keyLeft);
+    EXPECT_EQ(settings.eventPage, 0);
+    EXPECT_EQ(settings.lang, 0);
+    EXPECT_FALSE(settings.log || settings.debug || settings.keyVisible);
+    EXPECT_EQ(dialogStartFolder(settings, FileKind::Configuration), "");
+    const Position main = placeWindow(settings.mainLeft, settings.mainTop, {1280, 800}, {701, 501});
+    EXPECT_EQ(main.left, 640 - 350);
+    EXPECT_EQ(main.top, 400 - 250);
+}
+
+TEST(Settings, ValuesComeBackAndTheEventPageIsClamped) {
+    TempFolder folder;
+    const std::string path = folder.file("zmtsetup.ini");
+    writeFile(path,
+              "[MainSettings]\nMainTop=10\nMainLeft=-10\nEventPage=59\nLang=1\nLog=1\nDebug=0\n"
+              "KeyTop=junk\nKeyLeft=0x20\nKeyVisible=1\n[DirectoryConfig]\nZELMORVATOUCH=/home/u/cfg/car.ZMT\n"
+              "[DirectoryProg]\nPROG=/srv/fw/new.LDR\n");
+    ProgramSettings settings;
+    ASSERT_TRUE(loadSettings(path, settings).ok());
+    EXPECT_EQ(settings.mainTop, 10);
+    EXPECT_EQ(settings.mainLeft, -10);
+    EXPECT_EQ(settings.eventPage, 59);
+    EXPECT_EQ(settings.lang, 1);
+    EXPECT_TRUE(settings.log);
+    EXPECT_FALSE(settings.debug);
+    EXPECT_FALSE(settings.keyTop); // not a number: as if missing, so centred
+    EXPECT_EQ(settings.keyLeft, 32);
+    EXPECT_TRUE(settings.keyVisible);
+    EXPECT_EQ(dialogStartFolder(settings, FileKind::Configuration), "/home/u/cfg");
+    EXPECT_EQ(dialogStartFolder(settings, FileKind::Firmware), "/srv/fw");
+
+    EXPECT_EQ(eventPageFromSetting(60), 0);
+    EXPECT_EQ(eventPageFromSetting(-1), 0);
+    EXPECT_EQ(eventPageFromSetting(0), 0);
+}
+
+TEST(WindowPlacement, StoredPositionsStayWhileTheWindowIsReachable) {
+    const Size screen{1280, 800};
+    const Size window{400, 300};
+    const Position centred{440, 250};
+    const auto place = [&](std::optional<int> left, std::optional<int> top) {
+        const Position p = placeWindow(left, top, screen, window);
+        return std::pair{p.left, p.top};
+    };
+    EXPECT_EQ(place(-10, 0), std::pair(-10, 0));
+    EXPECT_EQ(place(-200, 650), std::pair(-200, 650));  // both limits themselves still count
+    EXPECT_EQ(place(1080, 10), std::pair(1080, 10));
+    EXPECT_EQ(place(-201, 10), std::pair(centred.left, 10));
+    EXPECT_EQ(place(1081, 10), std::pair(centred.left, 10));
+    EXPECT_EQ(place(10, -1), std::pair(10, centred.top));
+    EXPECT_EQ(place(10, 651), std::pair(10, centred.top)); // below H - h/2
+    EXPECT_EQ(place(std::nullopt, std::nullopt), std::pair(centred.left, centred.top));
+    // A window larger than the screen is centred off the top-left corner.
+    const Position big = placeWindow(std::nullopt, std::nullopt, {800, 600}, {1001, 901});
+    EXPECT_EQ(big.left, 400 - 500);
+    EXPECT_EQ(big.top, 300 - 450);
+}
+
+TEST(Settings, SavingWritesTheKeysInOrderAndKeepsTheRest) {
+    TempFolder folder;
+    const std::string path = folder.file("sub/zmtsetup.ini"); // the folder is made when needed
+    ProgramSettings settings;
+    ASSERT_TRUE(rememberFile(path, settings, FileKind::Configuration, "/data/cfg/car.ZMT").ok());
+    settings.mainTop = 12;
+    settings.mainLeft = -3;
+    settings.eventPage = 5;
+    settings.lang = 1;
+    settings.log = true;
+    settings.keyTop = 40;
+    settings.keyLeft = 50;
+    ASSERT_TRUE(saveSettings(path, settings).ok());
+    EXPECT_EQ(readFile(path),
+              "[DirectoryConfig]\r\nZELMORVATOUCH=/data/cfg/car.ZMT\r\n"
+              "[MainSettings]\r\nMainTop=12\r\nMainLeft=-3\r\nEventPage=5\r\nLang=1\r\nLog=1\r\nDebug=0\r\n"
+              "KeyTop=40\r\nKeyLeft=50\r\nKeyVisible=0\r\n");
+
+    ProgramSettings again;
+    ASSERT_TRUE(loadSettings(path, again).ok());
+    EXPECT_EQ(again.mainLeft, -3);
+    EXPECT_EQ(again.configFile, "/data/cfg/car.ZMT");
+}
+
+TEST(Settings, RememberedFoldersFollowTheirKindAndCancelChangesNothing) {
+    TempFolder folder;
+    const std::string path = folder.file("zmtsetup.ini");
+    ProgramSettings settings;
+    ASSERT_TRUE(rememberFile(path, settings, FileKind::Firmware, "/fw/a.LDR").ok());
+    ASSERT_TRUE(rememberFile(path, settings, FileKind::Configuration, "D:\\cfg\\car.ZMT").ok());
+    const std::string before = readFile(path);
+    ASSERT_TRUE(rememberFile(path, settings, FileKind::Configuration, "").ok()); // cancelled dialog
+    EXPECT_EQ(readFile(path), before);
+
+    ProgramSettings loaded;
+    ASSERT_TRUE(loadSettings(path, loaded).ok());
+    EXPECT_EQ(dialogStartFolder(loaded, kOpenConfigDialog.kind), "D:\\cfg");
+    EXPECT_EQ(dialogStartFolder(loaded, kSaveConfigDialog.kind), "D:\\cfg");
+    EXPECT_EQ(dialogStartFolder(loaded, kFirmwareDialog.kind), "/fw");
+}
+
+TEST(Settings, FolderOfAPath) {
+    EXPECT_EQ(folderOf("/home/u/car.ZMT"), "/home/u");
+    EXPECT_EQ(folderOf("D:\\cfg\\car.ZMT"), "D:\\cfg");
+    EXPECT_EQ(folderOf("D:\\car.ZMT"), "D:\\");
+    EXPECT_EQ(folderOf("/car.ZMT"), "/");
+    EXPECT_EQ(folderOf("car.ZMT"), "");
+    EXPECT_EQ(folderOf(""), "");
+}
+
+TEST(Settings, AFileThatCannotBeReadGivesDefaultsAndIsNotOverwritten) {
+    TempFolder folder;
+    const std::string path = folder.file("zmtsetup.ini");
+    writeFile(path, "[MainSettings]\nLang=1\n" + std::string(IniFile::kMaxFileBytes, ';'));
+    ProgramSettings settings;
+    FileResult result = loadSettings(path, settings);
+    EXPECT_EQ(result.error, FileError::TooLarge);
+    EXPECT_EQ(settings.lang, 0);
+    settings.mainTop = 5;
+    EXPECT_FALSE(saveSettings(path, settings).ok());
+    EXPECT_FALSE(rememberFile(path, settings, FileKind::Firmware, "/x.LDR").ok());
+    EXPECT_EQ(readFile(path).size(), std::string("[MainSettings]\nLang=1\n").size() + IniFile::kMaxFileBytes);
+}
+
+TEST(SettingsLocation, BesideTheProgramOnlyWhenAUsableFileIsThere) {
+    TempFolder folder;
+    const std::string program = folder.file("zmtsetup");
+    const std::string configFolder = folder.file("config");
+    const std::string userFile = (std::filesystem::path(configFolder) / "zmtsetup" / "zmtsetup.ini").string();
+
+    EXPECT_EQ(settingsFilePath(program, configFolder), userFile);
+    writeFile(folder.file("zmtsetup.ini"), "[MainSettings]\n");
+    EXPECT_EQ(settingsFilePath(program, configFolder), folder.file("zmtsetup.ini"));
+    EXPECT_EQ(settingsFilePath(folder.file("zmtsetup.exe"), configFolder), folder.file("zmtsetup.ini"));
+
+    // Something that is not a file by that name does not count.
+    TempFolder other;
+    std::filesystem::create_directory(other.file("zmtsetup.ini"));
+    EXPECT_EQ(settingsFilePath(other.file("zmtsetup"), configFolder), userFile);
+    // With no user folder known, beside the program is all there is.
+    EXPECT_EQ(settingsFilePath(other.file("zmtsetup"), ""), other.file("zmtsetup.ini"));
+}

@@ -1,0 +1,475 @@
+// The main window's frame: layout, notices, menus, memo, language switch,
+// device buttons, start-up and shut-down.
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/msg_box.h"
+#include "window_test_support.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGroupBox>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace zmt;
+using namespace zmt::ui;
+using zmt::ui::test::timerNamed;
+
+namespace {
+
+template <class T = QWidget>
+T* child(QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no control named %s", name);
+    return found;
+}
+
+QLabel* panelMenu(MainForm& window) { return child<Panel>(window, "PanelMenu"); }
+
+const char* const kToolbarButtons[] = {"SpeedButtonUpdateDevice", "SpeedButtonReadConfig", "SpeedButtonWriteConfig",
+                                       "SpeedButtonReadDevice",   "SpeedButtonWriteDevice", "SpeedButtonToDefault",
+                                       "SpeedButtonReset"};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void frameIsLaidOutAsDesigned() {
+        MainForm window;
+        QCOMPARE(window.size(), QSize(696, 442));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        int left = 0;
+        for (const char* name : kToolbarButtons) {
+            auto* button = child<QToolButton>(window, name);
+            QCOMPARE(button->size(), QSize(23, 22));
+            QCOMPARE(button->x(), left);
+            QVERIFY(!button->icon().isNull());
+            left += 23;
+        }
+        QVERIFY(child(window, "SpeedButtonLanguageMakerx")->isHidden());
+        QCOMPARE(panelMenu(window)->geometry(), QRect(left + 5, 3, 412, 22));
+        QCOMPARE(panelMenu(window)->cursor().shape(), Qt::WhatsThisCursor);
+        QCOMPARE(panelMenu(window)->toolTip(),
+                 QStringLiteral("Выберите параметры в меню, после нажатия правой кнопки мыши"));
+        QVERIFY(child(window, "CGaugeProgressProcent")->isHidden());
+        QCOMPARE(child(window, "MainToolBar")->height(), 29);
+        QCOMPARE(child(window, "StatusBar")->geometry(), QRect(0, 442 - 19, 696, 19));
+        auto* pages = child<QTabWidget>(window, "PageControlMain");
+        QCOMPARE(pages->currentWidget(), child(window, "TabSheetParameters"));
+        QCOMPARE(pages->tabText(0), QStringLiteral("Мониторинг"));
+        QCOMPARE(pages->tabText(1), QStringLiteral("Параметры"));
+        QCOMPARE(child(window, "MainPanel")->geometry(), QRect(0, 29, 696, 442 - 29 - 19));
+        QCOMPARE(child(window, "Memo")->parentWidget(), child(window, "TabSheetMonitoring"));
+
+        QCOMPARE(timerNamed(window, "TimerZELMORVATOUCHTest")->interval(), 200);
+        QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+        QVERIFY(timerNamed(window, "TimerCommon")->isActive());
+        QCOMPARE(timerNamed(window, "TimerCommon")->interval(), 100);
+        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+        QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
+        QVERIFY(!timerNamed(window, "TimerOnShow")->isActive());
+
+        FormKeyBoard picker;
+        QCOMPARE(picker.size(), QSize(750, 348));
+        QVERIFY(!picker.isModal());
+    }
+
+    void ticksRunTheirHooksInOrder() {
+        MainForm window;
+        std::vector<std::string> ran;
+        window.hooks().withdrawKeysHint = [&] { ran.push_back("hint"); };
+        window.hooks().syncChanges = [&] { ran.push_back("sync"); };
+        window.hooks().commitKeyName = [&] { ran.push_back("name"); };
+        window.hooks().poll = [&] { ran.push_back("poll"); };
+        window.TimerCommonTimer();
+        window.TimerZELMORVATOUCHTestTimer();
+        QCOMPARE(ran, (std::vector<std::string>{"hint", "sync", "name", "poll"}));
+    }
+
+    void blinkingNoticeIsClearedOnceAndLeftVisibleAndEmpty() {
+        MainForm window;
+        window.ShowPanelNotice(3000, 250, "%s %d", "Запись изменений", 1);
+        QLabel* panel = panelMenu(window);
+        QCOMPARE(panel->text(), QStringLiteral("Запись изменений 1"));
+        QTimer* flash = timerNamed(window, "TimerFlash");
+        QTimer* universal = timerNamed(window, "UniversalTimer");
+        QVERIFY(flash->isActive());
+        QCOMPARE(flash->interval(), 250);
+        QVERIFY(universal->isActive());
+        QCOMPARE(universal->interval(), 3000);
+
+        window.TimerFlashTimer();
+        QVERIFY(panel->isHidden());
+        window.TimerFlashTimer();
+        QVERIFY(!panel->isHidden());
+        window.TimerFlashTimer();  // caught mid-blink by the auto-clear
+        window.UniversalTimerTimer();
+        QVERIFY(!panel->isHidden());
+        QCOMPARE(panel->text(), QString());
+        QVERIFY(!flash->isActive());
+        QVERIFY(!universal->isActive());  // fires once
+    }
+
+    void noticeWithoutAutoClearBlinksUntilReplaced() {
+        MainForm window;
+        window.ShowPanelNotice(0, 250, "первый");
+        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+        window.TimerFlashTimer();
+        QVERIFY(panelMenu(window)->isHidden());
+        // A steady notice replaces it: shown at once, no blinking, no clear pending.
+        window.ShowPanelNotice(1000, 0, "второй");
+        window.host().notice(0, 0, "третий");
+        QVERIFY(!panelMenu(window)->isHidden());
+        QCOMPARE(panelMenu(window)->text(), QStringLiteral("третий"));
+        QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
+        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+    }
+
+    void diagnosticMenuItemsFollowTheDebugTick() {
+        MainForm window;
+        auto* debug = child<QAction>(window, "MenuItemDebug");
+        auto* log = child<QAction>(window, "MenuItemLog");
+        auto* device = child<QAction>(window, "MenuItemDevice");
+        auto* languages = child<QAction>(window, "MenuItemLanguagex");
+        QCOMPARE(debug->text(), QStringLiteral("Отладка"));
+        QCOMPARE(log->text(), QStringLiteral("Лог обмена"));
+        QCOMPARE(device->text(), QStringLiteral("Лог устройства"));
+        QCOMPARE(languages->text(), QStringLiteral("Язык/Language"));
+        QCOMPARE(child<QAction>(window, "MenuItemLanguageRussianx")->text(), QStringLiteral("Русский"));
+        QCOMPARE(child<QAction>(window, "MenuItemLanguageEnglishx")->text(), QStringLiteral("English"));
+        // Default settings: only the language sub-menu shows.
+        FormKeyBoard picker;
+        window.startUp(picker);
+        QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
+        QVERIFY(languages->isVisible());
+
+        MainWindowSettings settings;
+        settings.debug = true;
+        settings.log = true;
+        window.setDeviceLogOn(true);
+        window.applySettings(settings);
+        window.MenuItemDebugClick();
+        QVERIFY(debug->isVisible() && log->isVisible() && device->isVisible());
+        QVERIFY(window.exchangeLogOn());
+        QVERIFY(!window.deviceLogOn());  // never carried over
+
+        debug->trigger();  // unticks itself and hides all three
+        QVERIFY(!debug->isChecked());
+        QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
+        QVERIFY(window.exchangeLogOn());  // hidden, not switched off
+    }
+
+    void doubleClickEmptiesTheMemo() {
+        MainForm window;
+        window.MemoPrintf("t:%02X l:%02X [%s ]", 1, 2, "ab");
+        window.host().memoLine("вторая строка");
+        auto* memo = child<Memo>(window, "Memo");
+        QCOMPARE(memo->toPlainText(), QStringLiteral("t:01 l:02 [ab ]\nвторая строка"));
+        QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(memo->font().fixedPitch());
+        window.show();
+        QTest::mouseDClick(memo->viewport(), Qt::LeftButton);
+        QCOMPARE(memo->toPlainText(), QString());
+        window.MemoPrintf("новый журнал");
+        QCOMPARE(memo->document()->blockCount(), 1);
+    }
+
+    void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        FormKeyBoard picker;
+        window.startUp(picker);
+        int images = 0;
+        window.hooks().showImage = [&] { ++images; };
+        window.flags().DeviceConnected = true;
+
+        QCOMPARE(window.SetLanguage(1), 1);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(0), QStringLiteral("Monitoring"));
+        QCOMPARE(child<QToolButton>(window, "SpeedButtonReset")->toolTip(), QStringLiteral("Reset device"));
+        QCOMPARE(child<QAction>(window, "MenuItemLog")->text(), QStringLiteral("Communication log"));
+        QVERIFY(child<QAction>(window, "MenuItemLanguageEnglishx")->isChecked());
+        QVERIFY(!child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+        QVERIFY(!window.flags().DeviceConnected);  // the next poll announces it again
+        QCOMPARE(images, 1);
+
+        window.flags().DeviceConnected = true;
+        QCOMPARE(window.SetLanguage(-1), 1);
+        QVERIFY(window.flags().DeviceConnected);
+        QCOMPARE(images, 1);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
+
+        QCOMPARE(window.SetLanguage(5), 0);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Программа настройки ZEL MORVA TOUCH. Версия 1.17"));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(1), QStringLiteral("Параметры"));
+        QVERIFY(child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+
+        child<QAction>(window, "MenuItemLanguageEnglishx")->trigger();
+        QCOMPARE(languageIndex(), 1);
+        child<QToolButton>(window, "SpeedButtonLanguageMakerx")->click();
+        QCOMPARE(languageIndex(), 0);
+    }
+
+    void languageSwitchReachesControlsAddedLater() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        FormKeyBoard picker;
+        window.startUp(picker);
+        // Controls of the editor and picker are built after the frame; the
+        // switch finds them by name.
+        auto* page = child(window, "TabSheetParameters");
+        auto* home = new Panel(page);
+        home->setObjectName("PanelHOMEx");
+        home->setText("Ctrl+A");
+        auto* grid = new QTableWidget(16, 5, page);
+        grid->setObjectName("StringGridKeys");
+        auto* keyCodes = new QGroupBox(&picker);
+        keyCodes->setObjectName("GroupBoxKeyCodes");
+        picker.setTitleLiteral("Выбор\0Choice");
+        int encoderLabels = 0;
+        window.hooks().rewriteEncoderLabels = [&] { ++encoderLabels; };
+
+        window.SetLanguage(1);
+        QCOMPARE(home->toolTip(), QStringLiteral("Click to edit the virtual key HOME"));
+        QCOMPARE(home->text(), QStringLiteral("Ctrl+A"));
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Ch 1"));
+        QCOMPARE(grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
+        QCOMPARE(grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
+        QCOMPARE(encoderLabels, 1);
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Key codes "));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Choice"));
+        window.SetLanguage(0);
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Канал 1"));
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Выбор"));
+    }
+
+    void deviceButtonsFollowBusyAndConnection() {
+        MainForm window;
+        // A button of a later page is picked up by its name.
+        auto* irGet = new QToolButton(child(window, "TabSheetParameters"));
+        irGet->setObjectName("SpeedButtonIRGET");
+        auto enabled = [&](const char* name) { return child(window, name)->isEnabled(); };
+
+        window.SetDeviceButtons(false);
+        QVERIFY(enabled("SpeedButtonReadConfig") && enabled("SpeedButtonWriteConfig"));
+        QVERIFY(!enabled("SpeedButtonReadDevice") && !enabled("SpeedButtonUpdateDevice") && !enabled("SpeedButtonIRGET"));
+
+        window.flags().DeviceConnected = true;
+        window.SetDeviceButtons(false);
+        for (const char* name : kToolbarButtons) QVERIFY2(enabled(name), name);
+        QVERIFY(enabled("SpeedButtonIRGET"));
+
+        window.SetDeviceButtons(true);
+        for (const char* name : kToolbarButtons) QVERIFY2(!enabled(name), name);
+        QVERIFY(!enabled("SpeedButtonIRGET"));
+    }
+
+    void startUpAppliesDefaultsAndArmsThePoll() {
+        MainForm window;
+        FormKeyBoard picker;
+        std::vector<std::string> ran;
+        window.hooks().clearIdentity = [&] { ran.push_back("identity"); };
+        window.hooks().prepareEditor = [&] { ran.push_back("editor"); };
+        window.hooks().showImage = [&] { ran.push_back("image"); };
+        child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
+        window.startUp(picker);
+        // The language switch shows the image once, the end of start-up again.
+        QCOMPARE(ran, (std::vector<std::string>{"image", "identity", "editor", "image"}));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 1);
+        QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+        QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
+        QVERIFY(!child(window, "SpeedButtonReadDevice")->isEnabled());
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(window.SetLanguage(-1), 0);
+        QCOMPARE(window.picker(), &picker);
+    }
+
+    void unusableSettingsKeepTheDesignTimeState() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        FormKeyBoard picker;
+        // Built by the editor and the picker before start-up; they still get their texts.
+        auto* keys = new QGroupBox(child(window, "TabSheetParameters"));
+        keys->setObjectName("GroupBoxKeys");
+        auto* keyCodes = new QGroupBox(&picker);
+        keyCodes->setObjectName("GroupBoxKeyCodes");
+        window.hooks().loadSettings = [] { return std::optional<MainWindowSettings>(); };
+        child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
+        window.startUp(picker);
+        QCOMPARE(languageIndex(), 0);
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 0);
+        QCOMPARE(keys->title(), QStringLiteral(" Кнопки "));
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
+        QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+    }
+
+    void storedSettingsComeBackAndAreHandedToSave() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        FormKeyBoard picker;
+        test::useVirtualClock(window);
+        MainWindowSettings stored;
+        stored.language = 1;
+        stored.log = true;
+        stored.debug = true;
+        stored.eventPage = 60;  // out of range: the first tab
+        stored.mainLeft = 10;
+        stored.mainTop = 20;
+        stored.keyVisible = true;
+        window.hooks().loadSettings = [&] { return std::optional<MainWindowSettings>(stored); };
+        std::optional<MainWindowSettings> saved;
+        window.hooks().saveSettings = [&](const MainWindowSettings& s) { saved = s; };
+        window.startUp(picker);
+        QCOMPARE(languageIndex(), 1);
+        QCOMPARE(window.initialEventPage(), 0);
+        QVERIFY(child<QAction>(window, "MenuItemDebug")->isVisible());
+        QVERIFY(picker.isVisible());
+
+        window.close();
+        QVERIFY(saved.has_value());
+        QCOMPARE(saved->language, 1);
+        QVERIFY(saved->log && saved->debug);
+        QCOMPARE(saved->mainLeft, std::optional<int>(window.frameGeometry().left()));
+        QVERIFY(saved->keyVisible);
+    }
+
+    void restoredPositionsFallBackToTheCentre() {
+        const QSize screen(1280, 800);
+        const QSize window(400, 300);
+        QCOMPARE(restoredPosition({}, {}, window, screen), QPoint(440, 250));
+        QCOMPARE(restoredPosition(-10, 5, window, screen), QPoint(-10, 5));
+        QCOMPARE(restoredPosition(-201, 5, window, screen), QPoint(440, 5));
+        QCOMPARE(restoredPosition(1080, 650, window, screen), QPoint(1080, 650));
+        QCOMPARE(restoredPosition(1081, 651, window, screen), QPoint(440, 250));
+        QCOMPARE(restoredPosition(0, -1, window, screen), QPoint(0, 250));
+    }
+
+    void closingStopsThePollClosesTheControllerThenSaves() {
+        MainForm window;
+        FormKeyBoard picker;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        window.startUp(picker);
+        window.show();
+        std::vector<std::string> ran;
+        QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
+        window.hooks().closeController = [&] {
+            ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
+                          (window.flags().AppClosing ? "yes" : "no"));
+        };
+        window.hooks().saveSettings = [&](const MainWindowSettings&) { ran.push_back("save"); };
+        QSignalSpy closed(&window, &MainForm::closed);
+        const uint32_t before = clock.now;
+        QVERIFY(window.close());
+        QCOMPARE(ran, (std::vector<std::string>{"close, poll off, closing yes", "save"}));
+        QCOMPARE(clock.now - before, 200u);  // two pauses for running procedures to notice
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void closingDuringAGuidedProcedureEndsItWithinOneTurn() {
+        MainForm window;
+        test::useVirtualClock(window);
+        window.show();
+        int saves = 0;
+        window.hooks().saveSettings = [&](const MainWindowSettings&) { ++saves; };
+        // A procedure loop as the learning and calibration run it: one turn
+        // per 100 ms while its running flag is set and the window stays.
+        window.flags().TouchSetupRunning = true;
+        int turnsAfterClose = 0;
+        bool closeRequested = false;
+        for (int turn = 0; window.flags().TouchSetupRunning && !window.flags().AppClosing && turn < 100; ++turn) {
+            if (turn == 3) {
+                QTimer::singleShot(0, &window, [&] { window.close(); });
+                closeRequested = true;
+            }
+            window.DelayMs(100);
+            if (closeRequested) ++turnsAfterClose;
+        }
+        QCOMPARE(turnsAfterClose, 1);
+        QCOMPARE(saves, 1);
+        QVERIFY(!window.isVisible());
+    }
+
+    void closeRequestDuringShutDownIsNotRunTwice() {
+        MainForm window;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        (void)clock;
+        window.show();
+        int saves = 0;
+        bool innerAccepted = true;
+        // A second click on the window's close box while the first close pauses.
+        window.hooks().closeController = [&] {
+            QCloseEvent again;
+            QCoreApplication::sendEvent(&window, &again);
+            innerAccepted = again.isAccepted();
+        };
+        window.hooks().saveSettings = [&](const MainWindowSettings&) { ++saves; };
+        QVERIFY(window.close());
+        QVERIFY(!innerAccepted);
+        QCOMPARE(saves, 1);
+    }
+
+    void windowHostLetsPendingEventsRunWithoutWaiting() {
+        MainForm window;
+        bool ran = false;
+        QTimer::singleShot(0, &window, [&] { ran = true; });
+        const uint32_t before = window.host().tickMs();
+        window.host().processEvents();
+        QVERIFY(ran);
+        QVERIFY(window.host().tickMs() >= before);
+        QCOMPARE(window.DelayMs(0), 0u);
+    }
+
+    void fileDialogIsKeptOverTheWindowCentreForFiftyTicks() {
+        MainForm window;
+        window.move(100, 100);
+        QTimer* onShow = timerNamed(window, "TimerOnShow");
+        QDialog dialog;
+        dialog.resize(300, 200);
+        window.centreDialogWhileShown(&dialog);
+        QVERIFY(onShow->isActive());
+        QCOMPARE(onShow->interval(), 1);
+        window.TimerOnShowTimer();  // not up yet: waits
+        QVERIFY(onShow->isActive());
+        dialog.show();
+        for (int tick = 0; tick < 49; ++tick) {
+            dialog.move(0, 0);  // whatever places it meanwhile, the next tick moves it back
+            window.TimerOnShowTimer();
+        }
+        QCOMPARE(dialog.frameGeometry().topLeft(),
+                 centredPosition(window.frameGeometry(), dialog.frameGeometry().size(), 0));
+        QVERIFY(onShow->isActive());
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());  // the 50th move was the last
+
+        window.centreDialogWhileShown(&dialog);
+        window.TimerOnShowTimer();
+        dialog.hide();  // the dialog ended
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());
+    }
+
+    void delayZeroReturnsAtOnceAndOthersWaitOnTheClock() {
+        MainForm window;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        QCOMPARE(window.DelayMs(0), 0u);
+        QCOMPARE(clock.passes, 0);
+        QCOMPARE(window.DelayMs(150), 150u);
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

@@ -1,0 +1,46 @@
+#pragma once
+// Helpers shared by the main window tests.
+#include "lang/lang.h"
+#include "ui/main/main_form.h"
+#include "ui/main/qt_host.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <memory>
+
+namespace zmt::ui::test {
+
+// The window's own host, but on a virtual clock: a wait runs pending events
+// once and moves time on by the whole wait, so shut-down pauses and delays
+// cost nothing and are exact.
+class VirtualClockHost : public QtHost {
+public:
+    using QtHost::QtHost;
+    uint32_t tickMs() override { return now; }
+    void waitEvents(uint32_t maxMs) override {
+        QCoreApplication::processEvents();
+        now += maxMs;
+        ++passes;
+    }
+    uint32_t now = 1000;
+    int passes = 0;
+};
+
+inline VirtualClockHost& useVirtualClock(MainForm& window) {
+    auto host = std::make_unique<VirtualClockHost>(window);
+    VirtualClockHost& ref = *host;
+    window.setHost(std::move(host));
+    return ref;
+}
+
+inline QTimer* timerNamed(QObject& window, const char* name) {
+    return window.findChild<QTimer*>(QString::fromLatin1(name));
+}
+
+// Leaves the process in Russian whatever a test switched to.
+struct RussianAfterwards {
+    ~RussianAfterwards() { setLanguageIndex(Russian); }
+};
+
+} // namespace zmt::ui::test
