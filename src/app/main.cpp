@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
+#include "ui/main/controller_wiring.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
@@ -58,22 +59,31 @@ int main(int argc, char** argv) {
 
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
-        // The simulated controller and the real transport plug into the
-        // window's hooks here; until they exist the program runs with no
-        // controller in either mode.
+        zmt::ui::ControllerWiring controller(mainForm, options.simulator, options.simulatorStateFile);
+        std::string stateError;
+        if (!controller.loadState(stateError)) {
+            std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
+            return 2;
+        }
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 
         if (!options.screenshotDir.empty()) {
+            const QString dir = QString::fromStdString(options.screenshotDir);
             QString why;
-            const bool saved = zmt::ui::saveScreenshots(mainForm, QString::fromStdString(options.screenshotDir), &why);
+            bool saved = zmt::ui::saveScreenshots(mainForm, dir, &why);
+            saved = saved && controller.saveConnectedScreenshots(dir, &why);
             if (!saved) std::fprintf(stderr, "zmtsetup: %s\n", why.toLocal8Bit().constData());
             mainForm.close();
             return saved ? 0 : 1;
         }
 
         mainForm.show();
+        controller.showSimulatorWindow();
         app.exec();
+        // The run's changes to the simulated controller would be lost
+        // silently otherwise.
+        if (!controller.saveState(stateError)) Application::showFailureBox(QString::fromStdString(stateError));
     } catch (const std::exception& failure) {
         Application::showFailureBox(QString::fromUtf8(failure.what()));
     } catch (...) {

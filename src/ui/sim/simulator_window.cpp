@@ -312,6 +312,7 @@ void SimulatorWindow::connectControls() {
 }
 
 void SimulatorWindow::retranslate() {
+    language_ = languageIndex();
     setWindowTitle(text("Симулятор\0Simulator\0"));
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
     pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
@@ -458,6 +459,7 @@ QString SimulatorWindow::summaryText() const {
 }
 
 void SimulatorWindow::refresh() {
+    if (language_ != languageIndex()) retranslate();
     controller_.advance(now());
     const sim::ControllerState& state = controller_.state;
     {

@@ -42,7 +42,8 @@ public:
 
     // Every text again in the current language.
     void retranslate();
-    // Shows the controller's present state in the controls.
+    // Shows the controller's present state in the controls (and follows a
+    // language switch made in the main window).
     void refresh();
 
 private:
@@ -123,6 +124,7 @@ private:
     QLabel* trafficLabel_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* summary_ = nullptr;
+    int language_ = -1;   // the language the texts are in
 };
 
 } // namespace zmt::ui

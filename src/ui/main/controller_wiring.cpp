@@ -1,0 +1,126 @@
+#include "ui/main/controller_wiring.h"
+
+#include "device/hidapi_backend.h"
+#include "lang/lang.h"
+#include "sim/simulator.h"
+#include "ui/main/main_form.h"
+#include "ui/sim/simulator_window.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace zmt::ui {
+
+namespace {
+
+std::unique_ptr<sim::Simulator> makeSimulator(bool simulated, MainForm& window) {
+    if (!simulated) return nullptr;
+    // The window's host is asked each time: tests may replace it.
+    return std::make_unique<sim::Simulator>([&window] { return window.host().tickMs(); });
+}
+
+std::unique_ptr<HidBackend> makeHidapi(bool simulated) {
+    if (simulated) return nullptr;
+    return std::make_unique<HidapiBackend>();
+}
+
+HidBackend& backendOf(sim::Simulator* simulator, HidBackend* hidapi) {
+    return simulator != nullptr ? static_cast<HidBackend&>(simulator->backend()) : *hidapi;
+}
+
+} // namespace
+
+void ControllerWiring::WatchAdapter::SetDeviceButtons(bool busy) { window_.SetDeviceButtons(busy); }
+bool ControllerWiring::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
+void ControllerWiring::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
+bool ControllerWiring::WatchAdapter::monitoringPageActive() { return window_.monitoringPageActive(); }
+void ControllerWiring::WatchAdapter::setPollInterval(unsigned ms) { window_.pollTimer().setInterval(static_cast<int>(ms)); }
+void ControllerWiring::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(); }
+void ControllerWiring::WatchAdapter::startPollTimer() {
+    // A poll that ends while the window is closing must not re-arm the timer
+    // the shut-down has just stopped.
+    if (!window_.flags().AppClosing) window_.pollTimer().start();
+}
+
+ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
+    : window_(window),
+      stateFile_(std::move(stateFile)),
+      simulator_(makeSimulator(simulated, window)),
+      hidapi_(makeHidapi(simulated)),
+      transport_(backendOf(simulator_.get(), hidapi_.get())),
+      link_(window.host(), transport_),
+      adapter_(window),
+      watch_(link_, window.flags(), adapter_) {
+    MainFormHooks& hooks = window_.hooks();
+    hooks.poll = [this] { watch_.TimerZELMORVATOUCHTestTimer(); };
+    hooks.closeController = [this] { transport_.closeController(); };
+    // One thread: an exchange still under way when a box is about to open
+    // can only be the one beneath this very call, and it cannot finish until
+    // the box's caller returns. Waiting for it would never end, so the box
+    // opens at once; the exchange itself refuses anything nested (errBusy).
+    hooks.waitWhileBusy = [] {};
+    if (simulator_) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator_);
+}
+
+ControllerWiring::~ControllerWiring() {
+    MainFormHooks& hooks = window_.hooks();
+    hooks.poll = nullptr;
+    hooks.closeController = nullptr;
+    hooks.waitWhileBusy = nullptr;
+    transport_.closeController();
+}
+
+bool ControllerWiring::loadState(std::string& error) {
+    if (!simulator_ || stateFile_.empty()) return true;
+    return simulator_->load(stateFile_, error);
+}
+
+bool ControllerWiring::saveState(std::string& error) {
+    if (!simulator_ || stateFile_.empty()) return true;
+    return simulator_->save(stateFile_, error);
+}
+
+void ControllerWiring::showSimulatorWindow() {
+    if (!simulatorWindow_) return;
+    simulatorWindow_->adjustSize();
+    const QRect main = window_.frameGeometry();
+    simulatorWindow_->move(main.right() + 12, main.top());
+    simulatorWindow_->show();
+}
+
+bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why) {
+    if (!simulatorWindow_) return true;
+    if (!QDir().mkpath(dir)) {
+        if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
+        return false;
+    }
+    const int languageBefore = window_.SetLanguage(-1);
+    if (auto* pages = window_.findChild<QTabWidget*>(QStringLiteral("PageControlMain"))) pages->setCurrentIndex(0);
+    window_.show();
+    showSimulatorWindow();
+    bool ok = true;
+    auto save = [&](QWidget& widget, const QString& name) {
+        QCoreApplication::processEvents();
+        const QString file = QDir(dir).filePath(name);
+        if (widget.grab().save(file)) return;
+        if (why) *why = QStringLiteral("cannot write %1").arg(file);
+        ok = false;
+    };
+    for (const char* language : {"ru", "en"}) {
+        // The language switch makes the next poll announce the controller
+        // again; three polls give the banner, the identity and two dots.
+        window_.SetLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
+        window_.SetDeviceButtons(false);
+        for (int poll = 0; poll < 3; ++poll) watch_.pollController();
+        simulatorWindow_->refresh();
+        save(window_, QStringLiteral("main-connected-%1.png").arg(QLatin1String(language)));
+        save(*simulatorWindow_, QStringLiteral("simulator-%1.png").arg(QLatin1String(language)));
+    }
+    window_.SetLanguage(languageBefore);
+    return ok;
+}
+
+} // namespace zmt::ui

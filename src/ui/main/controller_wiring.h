@@ -1,0 +1,87 @@
+#pragma once
+// The controller side of zmtsetup, joined to the main window in this one
+// place: the HID backend (hidapi, or the simulated controller with its
+// Simulator window), the transport, the link and the connection watch, and
+// the window hooks that drive them (poll tick, close, message boxes).
+//
+//   MainForm window;  ...
+//   ControllerWiring wiring(window, options.simulator, options.simulatorStateFile);
+//   if (!wiring.loadState(error)) ...
+//   window.startUp(picker); wiring.showSimulatorWindow(); app.exec();
+//   wiring.saveState(error);
+#include "device/connection_watch.h"
+#include "device/device_link.h"
+#include "device/hid_transport.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace zmt::sim { class Simulator; }
+
+namespace zmt::ui {
+
+class MainForm;
+class SimulatorWindow;
+
+class ControllerWiring {
+public:
+    // simulated: the in-process controller instead of USB; stateFile (may be
+    // empty) is where its state is kept between runs.
+    ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
+    // Takes the hooks back from the window, then closes the controller.
+    ~ControllerWiring();
+    ControllerWiring(const ControllerWiring&) = delete;
+    ControllerWiring& operator=(const ControllerWiring&) = delete;
+
+    // The simulated controller's state file: a missing file gives a fresh
+    // controller; one that cannot be read is an error and changes nothing.
+    // Both succeed at once without a state file.
+    bool loadState(std::string& error);
+    bool saveState(std::string& error);
+
+    // Shows the Simulator window beside the main window (simulated mode only).
+    void showSimulatorWindow();
+
+    // Pictures of the program with the simulated controller connected (the
+    // banner and identity in the memo, dots in the status bar) and of the
+    // Simulator window, in both languages, into dir.
+    bool saveConnectedScreenshots(const QString& dir, QString* why);
+
+    HidTransport& transport() { return transport_; }
+    DeviceLink& link() { return link_; }
+    ConnectionWatch& watch() { return watch_; }
+    sim::Simulator* simulator() { return simulator_.get(); }
+    SimulatorWindow* simulatorWindow() { return simulatorWindow_.get(); }
+
+private:
+    // The window as the watch sees it: its device buttons, the device-log
+    // switch, the Monitoring page and the poll timer.
+    class WatchAdapter : public WatchWindow {
+    public:
+        explicit WatchAdapter(MainForm& window) : window_(window) {}
+        void SetDeviceButtons(bool busy) override;
+        bool deviceLogChecked() override;
+        void setDeviceLogChecked(bool checked) override;
+        bool monitoringPageActive() override;
+        void setPollInterval(unsigned ms) override;
+        void stopPollTimer() override;
+        void startPollTimer() override;
+
+    private:
+        MainForm& window_;
+    };
+
+    MainForm& window_;
+    std::string stateFile_;
+    std::unique_ptr<sim::Simulator> simulator_;
+    std::unique_ptr<HidBackend> hidapi_;
+    HidTransport transport_;
+    DeviceLink link_;
+    WatchAdapter adapter_;
+    ConnectionWatch watch_;
+    std::unique_ptr<SimulatorWindow> simulatorWindow_;
+};
+
+} // namespace zmt::ui

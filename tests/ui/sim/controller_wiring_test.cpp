@@ -1,0 +1,158 @@
+// zmtsetup --simulator: the main window's poll drives the connection watch
+// over the simulated controller, the Simulator window's controls reach the
+// program through the ordinary HID path, closing shuts the controller, and
+// the state file carries the controller from one run to the next.
+#include "device/protocol.h"
+#include "sim/simulator.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
+#include "ui/sim/simulator_window.h"
+#include "../main/window_test_support.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <sstream>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+// The window on a virtual clock with the simulated controller wired in;
+// every HID transfer costs one virtual millisecond.
+struct Program {
+    MainForm window;
+    test::VirtualClockHost& clock = test::useVirtualClock(window);
+    ControllerWiring wiring;
+
+    explicit Program(std::string stateFile = {}) : wiring(window, true, std::move(stateFile)) {
+        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
+    }
+    QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
+    void tick() {
+        // Each tick after a poll first counts the frames' skip down.
+        window.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+    }
+    template <class T> T* simulatorControl(const char* name) {
+        T* control = wiring.simulatorWindow()->findChild<T*>(name);
+        if (control == nullptr) qFatal("no control %s", name);
+        return control;
+    }
+};
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+class ControllerWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLanguageIndex(English); }
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void pollAnnouncesAndLosesTheController() {
+        Program program;
+        QVERIFY(program.wiring.simulatorWindow() != nullptr);
+        program.tick();
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(program.memo().startsWith("******** Controller is connected"));
+        QVERIFY(program.memo().contains("The serial number   1001"));
+        QCOMPARE(program.window.statusText(), QString::fromUtf8("Сontroller \"ZEL-MORVA-TOUCH\" is connected"));
+        program.tick();
+        QVERIFY(program.window.statusText().endsWith("is connected."));
+
+        // Unplugged from the Simulator window: the next poll reports it once.
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        program.tick();
+        program.tick();
+        QVERIFY(!program.window.flags().DeviceConnected);
+        QCOMPARE(program.memo().count("Controller is disconnected"), 1);
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+    }
+
+    void serialChangedInTheSimulatorIsSeen() {
+        Program program;
+        program.tick();
+        auto* serial = program.simulatorControl<QLineEdit>("serialEdit");
+        serial->setText("5150");
+        QTest::mouseClick(program.simulatorControl<QPushButton>("serialButton"), Qt::LeftButton);
+        program.tick();
+        QCOMPARE(program.wiring.watch().lastSerial(), 5150u);
+    }
+
+    void closingShutsTheControllerAndStopsThePoll() {
+        Program program;
+        program.tick();
+        QVERIFY(program.wiring.transport().isOpen());
+        program.window.FormCloseQuery();
+        QVERIFY(!program.wiring.transport().isOpen());
+        QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
+        // A poll that still runs after closing began must not re-arm the timer.
+        program.wiring.watch().pollController();
+        QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
+    }
+
+    void stateFileCarriesTheController() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("unit.sim");
+        {
+            std::ofstream(path.toStdString()) << "serial = 77\nlog = 01 01 0A\n";
+            Program program(path.toStdString());
+            std::string error;
+            QVERIFY(program.wiring.loadState(error));
+            program.tick();
+            QVERIFY(program.memo().contains("The serial number   77"));
+            program.simulatorControl<QCheckBox>("bootModeCheck")->click();
+            QVERIFY(program.wiring.saveState(error));
+        }
+        const std::string saved = readFile(path);
+        QVERIFY(saved.find("serial = 77\n") != std::string::npos);
+        QVERIFY(saved.find("boot_mode = 1\n") != std::string::npos);
+        QVERIFY(saved.find("log = 01 01 0A\n") != std::string::npos);
+
+        // A file that cannot be parsed is refused and left as it was.
+        std::ofstream(path.toStdString()) << "serial = many\n";
+        Program program(path.toStdString());
+        std::string error;
+        QVERIFY(!program.wiring.loadState(error));
+        QVERIFY(error.find("line 1") != std::string::npos);
+        QCOMPARE(program.wiring.simulator()->controller().state.serialNumber, 1001u);
+        QCOMPARE(readFile(path), std::string("serial = many\n"));
+    }
+
+    void hooksLeaveWithTheWiring() {
+        MainForm window;
+        test::useVirtualClock(window);
+        {
+            ControllerWiring wiring(window, true, {});
+            QVERIFY(window.hooks().poll != nullptr);
+        }
+        QVERIFY(window.hooks().poll == nullptr);
+        QVERIFY(window.hooks().closeController == nullptr);
+        window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
+    }
+
+    void hardwareModeHasNoSimulatorWindow() {
+        MainForm window;
+        test::useVirtualClock(window);
+        ControllerWiring wiring(window, false, "ignored.sim");
+        QVERIFY(wiring.simulatorWindow() == nullptr);
+        std::string error;
+        QVERIFY(wiring.loadState(error));
+    }
+};
+
+QTEST_MAIN(ControllerWiringTest)
+#include "controller_wiring_test.moc"
