@@ -77,6 +77,7 @@ int runMonitor(Session& session, const Arguments& arguments) {
         code = session.watch().readDeviceLogRecord();
         if (code != errNone) return deviceError(code);
         if (count != 0 && host.memoLines() - linesBefore >= count) break;
+        if (host.outputClosed()) break;
         delayMs(host, kDeviceLogIntervalMs);
     }
     return exitOk;
@@ -95,10 +96,12 @@ const std::vector<CommandSpec>& commandTable() {
         {"monitor", "[--count N]",
          "Печатает записи журнала контроллера, по строке \"t:ТИП l:ДЛИНА [ БАЙТЫ ]\",\n"
          "опрашивая его каждые 10 мс. Останавливается после N записей (--count N),\n"
-         "по Ctrl+C (код 0) или при ошибке чтения (код 2).\0"
+         "по Ctrl+C или когда вывод закрыт (код 0), или при ошибке чтения (код 2).\n"
+         "Прочитанные записи из очереди симулятора удаляются и в этих случаях.\0"
          "Prints the controller's own log records, one \"t:TYPE l:LENGTH [ BYTES ]\"\n"
          "line each, polling every 10 ms. Stops after N records (--count N), on\n"
-         "Ctrl+C (status 0) or when a read fails (status 2).\0",
+         "Ctrl+C or when its output is closed (status 0), or when a read fails\n"
+         "(status 2). Records read leave the simulator's queue in every case.\0",
          runMonitor},
     };
     return table;

@@ -243,4 +243,7 @@ int run(int argc, char** argv) {
 } // namespace
 } // namespace zmt::cli
 
-int main(int argc, char** argv) { return zmt::cli::run(argc, argv); }
+int main(int argc, char** argv) {
+    zmt::cli::TerminalHost::ignoreBrokenPipe();
+    return zmt::cli::run(argc, argv);
+}

@@ -4,9 +4,16 @@
 
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <string_view>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
 #include <unistd.h>
+#endif
 
 namespace zmt::cli {
 
@@ -19,12 +26,17 @@ constexpr int kBarWidth = 30;
 } // namespace
 
 void TerminalHost::installInterruptHandler() {
-    // sigaction without SA_RESTART, so that a sleep in progress ends at once.
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+void TerminalHost::ignoreBrokenPipe() {
+#ifdef SIGPIPE
+    // A reader that goes away (zmtctl monitor | head) must not kill the run
+    // before the simulated controller's state is saved; the failed write is
+    // noticed instead.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 TerminalHost::TerminalHost(Answering answering, bool exchangeLog, std::FILE* out, std::FILE* err)
@@ -38,8 +50,7 @@ uint32_t TerminalHost::tickMs() {
 
 void TerminalHost::waitEvents(uint32_t maxMs) {
     if (maxMs == 0 || interrupted) return;
-    timespec pause{static_cast<time_t>(maxMs / 1000), static_cast<long>(maxMs % 1000) * 1000000L};
-    nanosleep(&pause, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
 }
 
 void TerminalHost::breakBar() {
@@ -50,8 +61,7 @@ void TerminalHost::breakBar() {
 
 void TerminalHost::memoLine(const std::string& line) {
     breakBar();
-    std::fprintf(out_, "%s\n", line.c_str());
-    std::fflush(out_);
+    if (std::fprintf(out_, "%s\n", line.c_str()) < 0 || std::fflush(out_) != 0) outputClosed_ = true;
     ++memoLines_;
 }
 

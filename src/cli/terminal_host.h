@@ -22,7 +22,6 @@ public:
 
     uint32_t tickMs() override;
     // Nothing runs in the background of a command, so waiting is sleeping.
-    // A signal (Ctrl+C) cuts the sleep short.
     void waitEvents(uint32_t maxMs) override;
     int messageBox(unsigned flags, const std::string& text) override;
     void memoLine(const std::string& line) override;
@@ -35,10 +34,13 @@ public:
 
     // Lines written to the memo so far (a command counts what it printed).
     std::size_t memoLines() const { return memoLines_; }
+    // True once a memo line could not be written (the reader went away).
+    bool outputClosed() const { return outputClosed_; }
 
     // Set from the SIGINT handler; commands that run until stopped check it.
     static std::atomic<bool> interrupted;
     static void installInterruptHandler();
+    static void ignoreBrokenPipe();
 
 protected:
     void gaugeChanged(const Gauge& gauge) override;
@@ -55,6 +57,7 @@ private:
     bool drawBar_;
     bool barOpen_ = false;
     std::size_t memoLines_ = 0;
+    bool outputClosed_ = false;
 };
 
 } // namespace zmt::cli

@@ -37,6 +37,30 @@ expect_rc 2 "monitor refused"
 [ "$ERR" == "Failed result" ] || fail "monitor refused: stderr '$ERR'"
 expect_out "" "monitor refused"
 
+# Ctrl+C ends a monitor with nothing more to show, and the record it did
+# show is gone from the saved queue. The signal goes out once the record is
+# on stdout, so the handler is in place by then.
+printf 'log = 05 01 AA\n' >"$STATE"
+"$ZMTCTL" --simulator="$STATE" monitor >"$WORK/bg.out" 2>"$WORK/bg.err" </dev/null &
+pid=$!
+for _ in $(seq 1 400); do [ -s "$WORK/bg.out" ] && break; sleep 0.05; done
+kill -INT $pid
+wait $pid
+rc=$?
+[ $rc -eq 0 ] || fail "monitor after Ctrl+C: status $rc ($(cat "$WORK/bg.err"))"
+[ "$(cat "$WORK/bg.out")" == "t:05 l:01 [ AA ]" ] || fail "monitor before Ctrl+C printed '$(cat "$WORK/bg.out")'"
+grep -q '^log = ' "$STATE" && fail "the shown record is still queued after Ctrl+C"
+
+# A reader that goes away does not kill the run before the state is saved.
+for i in $(seq 1 20); do echo "log = 01 01 $(printf '%02X' $i)"; done >"$STATE"
+"$ZMTCTL" --simulator="$STATE" monitor --count 20 | head -n 1 >"$WORK/first"
+rc=${PIPESTATUS[0]}
+[ $rc -eq 0 ] || fail "monitor into a closed pipe: status $rc"
+[ "$(cat "$WORK/first")" == "t:01 l:01 [ 01 ]" ] || fail "first line through the pipe: $(cat "$WORK/first")"
+grep -q '^log = 01 01 01$' "$STATE" && fail "the record shown through the pipe is still queued"
+run --simulator="$STATE" info
+expect_rc 0 "state file after a closed pipe"
+
 # No controller at all.
 run --lang en monitor --count 1
 expect_rc 2 "monitor without a controller"
