@@ -468,7 +468,12 @@ void SimulatorWindow::refresh() {
         pluggedCheck_->setChecked(controller_.plugged());
         bootModeCheck_->setChecked(state.bootMode);
     }
-    if (!serialEdit_->hasFocus()) serialEdit_->setText(QString::number(state.serialNumber));
+    // Only a serial that changed is written back, so that a number being
+    // typed is never replaced under the user's hands.
+    if (!shownSerial_ || *shownSerial_ != state.serialNumber) {
+        serialEdit_->setText(QString::number(state.serialNumber));
+        shownSerial_ = state.serialNumber;
+    }
     for (std::size_t channel = 0; channel < levelSliders_.size(); ++channel) {
         const QSignalBlocker block(levelSliders_[channel]);
         levelSliders_[channel]->setValue(state.keyLevels[channel]);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QLabel* summary_ = nullptr;
     int language_ = -1;   // the language the texts are in
+    std::optional<uint32_t> shownSerial_;
 };
 
 } // namespace zmt::ui

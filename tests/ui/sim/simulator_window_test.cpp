@@ -103,6 +103,13 @@ private slots:
         QTest::keyClick(serial, Qt::Key_Return);
         QCOMPARE(bench.controller().state.serialNumber, 4294967295u);
         QVERIFY(bench.status().contains("4294967295"));
+        // Reading the controller back leaves a number being typed alone, but
+        // shows a serial changed elsewhere (a state file, a test).
+        bench.window.refresh();
+        QCOMPARE(serial->text(), QString("4294967296"));
+        bench.controller().state.serialNumber = 42;
+        bench.window.refresh();
+        QCOMPARE(serial->text(), QString("42"));
 
         bench.child<QCheckBox>("bootModeCheck")->click();
         const IdentityBlock boot = bench.identity();
