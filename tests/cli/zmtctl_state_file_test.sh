@@ -33,6 +33,17 @@ expect_rc 3 "unknown key"
 expect_err_has "Ошибка файла состояния симулятора" "unknown key ru"
 expect_err_has "colour" "unknown key"
 
+# Something that is not a file is refused, never read from or replaced
+# (reading a pipe would wait for a writer forever).
+mkfifo "$WORK/pipe.sim"
+mkdir "$WORK/folder.sim"
+for odd in pipe.sim folder.sim; do
+  timeout 60 "$ZMTCTL" --simulator="$WORK/$odd" --lang en info >/dev/null 2>&1 </dev/null
+  rc=$?
+  [ $rc -eq 3 ] || fail "state file $odd: status $rc"
+done
+[ -p "$WORK/pipe.sim" ] && [ -d "$WORK/folder.sim" ] || fail "an odd state file was replaced"
+
 # A state file that cannot be written: the command's output stands, but the
 # run does not end as a success.
 run --simulator="$WORK/missing/folder/unit.sim" --lang en info
