@@ -54,7 +54,7 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (onlyArguments || argument.empty() || argument[0] != '-') {
-            if (line.command.empty() && !onlyArguments) line.command = argument;
+            if (line.command.empty()) line.command = argument;
             else line.arguments.push_back(argument);
             continue;
         }

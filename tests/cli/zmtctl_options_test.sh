@@ -36,6 +36,11 @@ for bad in 0 -1 abc 12x 99999999999 ""; do
   usage_case "is not a number from 1" --simulator monitor --count="$bad"
 done
 
+# After "--" nothing is an option any more, not even a global one.
+usage_case "unexpected argument '--log'" --simulator info -- --log
+run --simulator --lang en -- info
+expect_rc 0 "command after --"
+
 # A usage error leaves a state file alone, even one that does not exist yet.
 run --simulator="$WORK/never.sim" info extra
 expect_rc 1 "usage error with a state file"
