@@ -1,6 +1,8 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/config_image.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
 #include "ui/main/form_keyboard.h"
@@ -56,8 +58,12 @@ int main(int argc, char** argv) {
             return 2;
         }
 
+        // The session's one configuration record outlives the windows that edit it.
+        zmt::_zelmorvatouch record;
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
+        auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);  // owned by its page
+        mainForm.hooks().showImage = [parameters] { parameters->showImage(); };
         // The simulated controller and the real transport plug into the
         // window's hooks here; until they exist the program runs with no
         // controller in either mode.

@@ -4,6 +4,7 @@
 #include "lang/lang.h"
 #include "ui/main/controls.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -242,7 +243,13 @@ void FormKeyBoard::buildKeyboard() {
                                       QString::fromLatin1(keyboardKeyCaption(place.usage)), where)
                            : addPanel(group, QStringLiteral("PanelMod%1x").arg(place.modifier),
                                       QString::fromLatin1(kModifierCaptions[place.modifier]), where);
-        panel->setFont(keyFont);
+        // Long captions on narrow keys (Home, the keypad's Enter) get a
+        // smaller font rather than being cut off.
+        QFont fitted = keyFont;
+        while (fitted.pointSizeF() > 5.0 && QFontMetrics(fitted).horizontalAdvance(panel->text()) > where.width() - 4) {
+            fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+        }
+        panel->setFont(fitted);
     }
 
     auto* codes = new QGroupBox(group);
