@@ -306,7 +306,12 @@ void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const 
     target_ = &target;
     describe_ = std::move(describe);
     setTitleLiteral(titleLiteral);
-    if (isInfraredReaction(target)) return;
+    if (isInfraredReaction(target)) {
+        // Highlights left from the previous target would claim this reaction
+        // is a key; the infrared text is shown by its own display.
+        clearHighlights();
+        return;
+    }
     highlight();
     if (describe_) describe_();
 }

@@ -38,8 +38,8 @@ public:
     // Shows the window (without taking the input from the main window) and
     // makes target the reaction it edits. titleLiteral is a bilingual text,
     // copied, so a caption assembled in a buffer may go away afterwards.
-    // Unless target is an infrared reaction, the window highlights it and
-    // calls describe, which the opener uses to rewrite the reaction's memo;
+    // An infrared target clears the highlights and is not described;
+    // otherwise the window highlights the target and calls describe, which the opener uses to rewrite the reaction's memo;
     // describe is called again after every change the picker makes. target
     // must outlive the picker or be replaced by another open or by detach.
     void open(Reaction& target, std::function<void()> describe, const char* titleLiteral);

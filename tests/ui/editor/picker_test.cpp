@@ -199,9 +199,17 @@ private slots:
     }
 
     void infraredReactionIsLeftToItsOwnDisplayUntilACodeIsTyped() {
-        OpenPicker p{{0x11, 0x20, 0x34, 0x12}};
+        OpenPicker p{{ReactionKeyboard, 0x01, 4, 0}};
+        Reaction infrared{0x11, 0x20, 0x34, 0x12};
+        p.reaction = infrared;
+        p.memo.clear();
+        p.describes = 0;
+        p.picker.open(p.reaction, [&p] { ++p.describes; DescribeReaction(p.reaction, p.memo); }, kCaption);
         QCOMPARE(p.describes, 0);
         QVERIFY(p.memo.toPlainText().isEmpty());
+        // Nothing of the key reaction shown before stays highlighted.
+        QVERIFY(!p.selected("PanelKey4x") && !p.selected("PanelMod0x"));
+        QVERIFY(same(p.reaction, infrared));
         QCOMPARE(p.picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 3)"));
         p.type("EditKEY1", "x1E");
         QVERIFY(same(p.reaction, {ReactionKeyboard, 0, 0x1E, 0}));
