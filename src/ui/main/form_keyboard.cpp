@@ -276,27 +276,22 @@ void FormKeyBoard::buildConsumerUsageTable() {
     // The usages come from the buttons' names, so a button added to the row
     // takes part in highlighting without a second list to keep in step.
     const QString prefix = QString::fromLatin1(kConsumerButtonPrefix);
+    std::vector<std::pair<uint16_t, QToolButton*>> found;
     for (QToolButton* button : findChildren<QToolButton*>()) {
         const QString name = button->objectName();
         if (!name.startsWith(prefix) || !name.endsWith(QLatin1Char('x'))) continue;
         bool ok = false;
         const uint usage = name.mid(prefix.size(), name.size() - prefix.size() - 1).toUInt(&ok, 16);
-        if (!ok || usage > 0xFFFF || hexText("SpeedButtonMMKey%04Xx", usage) != name) continue;
-        consumerUsages_.push_back(static_cast<uint16_t>(usage));
+        if (ok && usage <= 0xFFFF && hexText("SpeedButtonMMKey%04Xx", usage) == name) {
+            found.emplace_back(static_cast<uint16_t>(usage), button);
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (found.size() > kMaxConsumerUsages) found.resize(kMaxConsumerUsages);
+    for (const auto& [usage, button] : found) {
+        consumerUsages_.push_back(usage);
         consumerButtons_.push_back(button);
     }
-    std::vector<std::size_t> order(consumerUsages_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return consumerUsages_[a] < consumerUsages_[b]; });
-    if (order.size() > kMaxConsumerUsages) order.resize(kMaxConsumerUsages);
-    std::vector<uint16_t> usages;
-    std::vector<QToolButton*> buttons;
-    for (std::size_t i : order) {
-        usages.push_back(consumerUsages_[i]);
-        buttons.push_back(consumerButtons_[i]);
-    }
-    consumerUsages_ = std::move(usages);
-    consumerButtons_ = std::move(buttons);
 }
 
 // ---- opening and highlighting ----
