@@ -1,12 +1,15 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/settings.h"
 #include "lang/lang.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
+#include "ui/main/config_commands.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
+#include "ui/main/settings_store.h"
 
 #include <cstdio>
 #include <exception>
@@ -59,7 +62,13 @@ int main(int argc, char** argv) {
 
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
+        zmt::ui::SettingsStore settings(
+            mainForm, zmt::settingsFilePath(QCoreApplication::applicationFilePath().toStdString(),
+                                            zmt::userConfigFolder()));
         zmt::ui::ControllerWiring controller(mainForm, options.simulator, options.simulatorStateFile);
+        zmt::ui::ConfigCommands commands(mainForm, controller, settings);
+        // The editors plug in here with controller.record() and add their
+        // part of the window refresh to mainForm.hooks().showImage.
         std::string stateError;
         if (!controller.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());

@@ -53,9 +53,20 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
       transport_(backendOf(simulator_.get(), hidapi_.get())),
       link_(window.host(), transport_),
       adapter_(window),
-      watch_(link_, window.flags(), adapter_) {
+      watch_(link_, window.flags(), adapter_),
+      transfer_(link_, record_, window.flags(), &watch_) {
     MainFormHooks& hooks = window_.hooks();
     hooks.poll = [this] { watch_.TimerZELMORVATOUCHTestTimer(); };
+    hooks.syncChanges = [this] { syncTick(); };
+    hooks.closeAllowed = [this] { return closeAllowed(); };
+    transfer_.setShowImage([this] { window_.showImage(); });
+    // A new controller's configuration is read like the toolbar's read,
+    // with the toolbar busy meanwhile.
+    watch_.setReadConfiguration([this] {
+        window_.SetDeviceButtons(true);
+        transfer_.readDeviceCommand();
+        window_.SetDeviceButtons(false);
+    });
     hooks.closeController = [this] { transport_.closeController(); };
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
@@ -68,9 +79,29 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
 ControllerWiring::~ControllerWiring() {
     MainFormHooks& hooks = window_.hooks();
     hooks.poll = nullptr;
+    hooks.syncChanges = nullptr;
+    hooks.closeAllowed = nullptr;
     hooks.closeController = nullptr;
     hooks.waitWhileBusy = nullptr;
     transport_.closeController();
+}
+
+bool ControllerWiring::changesWaiting() const {
+    return window_.flags().ImageValid && transfer_.changesPending();
+}
+
+void ControllerWiring::syncTick() {
+    transfer_.syncChanges();
+    window_.setChangesPending(changesWaiting());
+}
+
+bool ControllerWiring::closeAllowed() {
+    if (!changesWaiting()) return true;
+    const int answer = window_.showMessage(
+        MB_QUESTION | MB_DEFAULT_NO,
+        LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
+                 "Changes have not been written to the controller yet.\nClose the program anyway?"));
+    return answer == ID_YES;
 }
 
 bool ControllerWiring::loadState(std::string& error) {

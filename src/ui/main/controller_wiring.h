@@ -1,14 +1,21 @@
 #pragma once
 // The controller side of zmtsetup, joined to the main window in this one
 // place: the HID backend (hidapi, or the simulated controller with its
-// Simulator window), the transport, the link and the connection watch, and
-// the window hooks that drive them (poll tick, close, message boxes).
+// Simulator window), the transport, the link, the connection watch, the
+// configuration record and its transfer, and the window hooks that drive
+// them: the poll tick, the synchronisation on every common tick with the
+// "changes pending" panel, the watch's configuration read in the busy
+// state, the question before closing with changes pending, the close of
+// the controller and message boxes.
 //
 //   MainForm window;  ...
 //   ControllerWiring wiring(window, options.simulator, options.simulatorStateFile);
 //   if (!wiring.loadState(error)) ...
+//   Editor editor(window, wiring.record());   // adds its part of showImage
 //   window.startUp(picker); wiring.showSimulatorWindow(); app.exec();
 //   wiring.saveState(error);
+#include "config/config_image.h"
+#include "config/config_transfer.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/hid_transport.h"
@@ -31,6 +38,7 @@ public:
     // empty) is where its state is kept between runs.
     ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
     // Takes the hooks back from the window, then closes the controller.
+    // Parts that got record() must be gone by then.
     ~ControllerWiring();
     ControllerWiring(const ControllerWiring&) = delete;
     ControllerWiring& operator=(const ControllerWiring&) = delete;
@@ -49,6 +57,14 @@ public:
     // Simulator window, in both languages, into dir.
     bool saveConnectedScreenshots(const QString& dir, QString* why);
 
+    // The one configuration record of the session: the editors, the file
+    // handlers and the transfer all work on this one.
+    _zelmorvatouch& record() { return record_; }
+    ConfigTransfer& transfer() { return transfer_; }
+    // Edits that have not reached the controller and would go out once it
+    // is there (nothing counts while the image holds no configuration).
+    bool changesWaiting() const;
+
     HidTransport& transport() { return transport_; }
     DeviceLink& link() { return link_; }
     ConnectionWatch& watch() { return watch_; }
@@ -56,6 +72,9 @@ public:
     SimulatorWindow* simulatorWindow() { return simulatorWindow_.get(); }
 
 private:
+    void syncTick();
+    bool closeAllowed();
+
     // The window as the watch sees it: its device buttons, the device-log
     // switch, the Monitoring page and the poll timer.
     class WatchAdapter : public WatchWindow {
@@ -81,6 +100,8 @@ private:
     DeviceLink link_;
     WatchAdapter adapter_;
     ConnectionWatch watch_;
+    _zelmorvatouch record_;
+    ConfigTransfer transfer_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
 };
 
