@@ -76,13 +76,24 @@ ResultCode ConfigTransfer::writeConfiguration() {
     return sendCommand(cmdReset);
 }
 
+bool ConfigTransfer::confirmResetToDefaults() {
+    return host_.messageBox(
+               MB_WARNING | MB_DEFAULT_NO,
+               LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
+                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == ID_YES;
+}
+
+ResultCode ConfigTransfer::restoreDefaults() { return sendCommand(cmdDefaults); }
+
 ResultCode ConfigTransfer::resetToDefaults() {
-    const int answer = host_.messageBox(
-        MB_WARNING | MB_DEFAULT_NO,
-        LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
-                 "Are you sure you want to reset\nthe device configuration\nto its default state?"));
-    if (answer != ID_YES) return errNone;
-    return sendCommand(cmdDefaults);
+    if (!confirmResetToDefaults()) return errNone;
+    return restoreDefaults();
+}
+
+bool ConfigTransfer::confirmWriteConfiguration() {
+    return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+                            LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
+                                     "Are you sure you want to write\ndata to the controller?")) == ID_YES;
 }
 
 ResultCode ConfigTransfer::restartDevice() { return sendCommand(cmdReset); }
@@ -112,10 +123,7 @@ ResultCode ConfigTransfer::readDeviceCommand() {
 }
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
-    const int answer = host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
-                                        LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
-                                                 "Are you sure you want to write\ndata to the controller?"));
-    if (answer != ID_YES) return errNone;
+    if (!confirmWriteConfiguration()) return errNone;
     return reportIfFailed(writeConfiguration(), "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s");
 }
 

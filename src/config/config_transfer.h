@@ -45,6 +45,11 @@ public:
     // Asks (warning, No the default); on Yes the controller restores its
     // factory configuration. No is not an error: 0.
     ResultCode resetToDefaults();
+    // The two questions on their own (true for Yes), and the reset without
+    // one, for callers that must tell No from success (zmtctl).
+    bool confirmWriteConfiguration();
+    bool confirmResetToDefaults();
+    ResultCode restoreDefaults();
     ResultCode restartDevice();
 
     // writeBlock in 64-byte frames, or readFrame, with an error box on failure.
