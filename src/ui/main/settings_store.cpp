@@ -3,6 +3,8 @@
 #include "lang/lang.h"
 #include "ui/main/main_form.h"
 
+#include <QDir>
+
 namespace zmt::ui {
 
 namespace {
@@ -70,7 +72,9 @@ std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMo
     const QString pattern = QString::fromLatin1(kind.filter);
     dialog.setNameFilter(QStringLiteral("%1 (%1)").arg(pattern));
     const std::string folder = dialogStartFolder(settings_, kind.kind);
-    if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+    // Without a remembered file of its kind a dialog starts at home, not in
+    // whichever folder another kind of dialog visited last.
+    dialog.setDirectory(folder.empty() ? QDir::homePath() : QString::fromStdString(folder));
     window_.centreDialogWhileShown(&dialog);
     const QString chosen = runFileDialog ? runFileDialog(dialog) : execFileDialog(dialog);
     window_.stopDialogCentring();
