@@ -187,6 +187,20 @@ private slots:
         QCOMPARE(memo->document()->blockCount(), 1);
     }
 
+    void everyPartOfTheRefreshRunsInOrderUntilItLeaves() {
+        MainForm window;
+        std::string ran;
+        HookList& refresh = window.hooks().showImage;
+        const HookList::Id grid = refresh.add([&] { ran += "grid "; });
+        refresh.add([&] {
+            ran += "panel ";
+            refresh.remove(grid);   // a part going away while the refresh runs
+        });
+        window.showImage();
+        window.showImage();
+        QCOMPARE(QString::fromStdString(ran), QString("grid panel panel "));
+    }
+
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
         MainForm window;
