@@ -29,6 +29,7 @@ private:
 
 ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings)
     : window_(window),
+      wiring_(wiring),
       transfer_(wiring.transfer()),
       record_(wiring.record()),
       flags_(window.flags()),
@@ -115,6 +116,7 @@ void ConfigCommands::loadFile(const std::string& path) {
     window_.showImage();
     // From here the synchronisation sends what differs from the controller.
     flags_.ImageValid = true;
+    wiring_.refreshPendingPanel();
     window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }
 

@@ -37,6 +37,7 @@ private:
     void loadFile(const std::string& path);
 
     MainForm& window_;
+    ControllerWiring& wiring_;
     ConfigTransfer& transfer_;
     _zelmorvatouch& record_;
     ProgramFlags& flags_;

@@ -60,13 +60,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     hooks.syncChanges = [this] { syncTick(); };
     hooks.closeAllowed = [this] { return closeAllowed(); };
     transfer_.setShowImage([this] { window_.showImage(); });
-    // A new controller's configuration is read like the toolbar's read,
-    // with the toolbar busy meanwhile.
-    watch_.setReadConfiguration([this] {
-        window_.SetDeviceButtons(true);
-        transfer_.readDeviceCommand();
-        window_.SetDeviceButtons(false);
-    });
+    watch_.setReadConfiguration([this] { readNewController(); });
     hooks.closeController = [this] { transport_.closeController(); };
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
@@ -90,9 +84,33 @@ bool ControllerWiring::changesWaiting() const {
     return window_.flags().ImageValid && transfer_.changesPending();
 }
 
+void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
+
 void ControllerWiring::syncTick() {
     transfer_.syncChanges();
-    window_.setChangesPending(changesWaiting());
+    refreshPendingPanel();
+}
+
+void ControllerWiring::readNewController() {
+    // Read like the toolbar's read, with the toolbar busy meanwhile.
+    window_.SetDeviceButtons(true);
+    // The watch has just cleared ImageValid; the panel still tells whether
+    // the image held edits (a file opened, say) that never reached a
+    // controller. Reading this one's configuration would replace them
+    // without a word, so the user chooses.
+    const bool keepEdits =
+        window_.changesPendingShown() &&
+        window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                            LangText("Изменения в программе ещё не записаны в контроллер.\n"
+                                     "Записать их в подключенный контроллер?\n"
+                                     "Нет - прочитать конфигурацию контроллера.\0"
+                                     "Changes in the program have not been written to a controller yet.\n"
+                                     "Write them to the controller just connected?\n"
+                                     "No: read the controller's configuration instead.")) == ID_YES;
+    if (keepEdits) transfer_.readKeepingEditsCommand();
+    else transfer_.readDeviceCommand();
+    window_.SetDeviceButtons(false);
+    refreshPendingPanel();
 }
 
 bool ControllerWiring::closeAllowed() {

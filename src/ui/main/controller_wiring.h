@@ -5,8 +5,8 @@
 // configuration record and its transfer, and the window hooks that drive
 // them: the poll tick, the synchronisation on every common tick with the
 // "changes pending" panel, the watch's configuration read in the busy
-// state, the question before closing with changes pending, the close of
-// the controller and message boxes.
+// state (asking first when edits would be lost), the question before
+// closing with changes pending, the close of the controller and message boxes.
 //
 //   MainForm window;  ...
 //   ControllerWiring wiring(window, options.simulator, options.simulatorStateFile);
@@ -64,6 +64,9 @@ public:
     // Edits that have not reached the controller and would go out once it
     // is there (nothing counts while the image holds no configuration).
     bool changesWaiting() const;
+    // Brings the "changes pending" panel up to date at once (every common
+    // tick does it too), e.g. right after a file replaced the image.
+    void refreshPendingPanel();
 
     HidTransport& transport() { return transport_; }
     DeviceLink& link() { return link_; }
@@ -73,6 +76,9 @@ public:
 
 private:
     void syncTick();
+    // A controller with another serial number: its configuration is read,
+    // unless the user keeps edits that never reached a controller.
+    void readNewController();
     bool closeAllowed();
 
     // The window as the watch sees it: its device buttons, the device-log

@@ -147,6 +147,41 @@ private slots:
         QVERIFY(program.boxes.isEmpty());
     }
 
+    void fileOpenedBeforeTheControllerCameIsNotLostSilently() {
+        for (const int answer : {int(ID_NO), int(ID_YES)}) {
+            Program program;   // the controller is plugged in but not seen yet
+            ConfigImage fromFile;
+            std::memcpy(fromFile.bytes(), program.controller().state.config.data(), kConfigImageSize);
+            fromFile.headType = 3;
+            const QString path = program.dir.filePath("car.ZMT");
+            QVERIFY(saveConfigFile(fromFile, path.toStdString()).ok());
+            program.nextFile = path;
+            program.commands.SpeedButtonReadConfigClick();
+            QVERIFY(program.window.changesPendingShown());
+            program.tick();   // nowhere to send it yet
+            QVERIFY(program.window.changesPendingShown());
+
+            program.logExchanges();
+            program.answers = {answer};
+            program.poll();
+            QCOMPARE(program.boxes.size(), 1);
+            QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
+            QVERIFY(program.window.flags().ImageValid);
+            program.tick();
+            if (answer == ID_NO) {
+                // The controller's own configuration replaces the file's.
+                QCOMPARE(program.record().image.headType, uint8_t(0));
+                QVERIFY(program.configWrites().isEmpty());
+            } else {
+                // The file's configuration goes to this controller, only what differs.
+                QCOMPARE(program.configWrites(), QStringList({"OFFSET:0974 LEN:01"}));
+                QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(3));
+            }
+            QVERIFY(program.imageEqualsController());
+            QVERIFY(!program.window.changesPendingShown());
+        }
+    }
+
     void fileThatCannotBeReadChangesNothing() {
         Program program;
         program.connect();
