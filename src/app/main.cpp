@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,15 @@ int main(int argc, char** argv) {
             return 2;
         }
 
+        // Declared before the windows: its configuration record must outlive
+        // the editors, whose widgets the main window owns.
+        std::optional<zmt::ui::ControllerWiring> wiring;
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
         zmt::ui::SettingsStore settings(
             mainForm, zmt::settingsFilePath(QCoreApplication::applicationFilePath().toStdString(),
                                             zmt::userConfigFolder()));
-        zmt::ui::ControllerWiring controller(mainForm, options.simulator, options.simulatorStateFile);
+        zmt::ui::ControllerWiring& controller = wiring.emplace(mainForm, options.simulator, options.simulatorStateFile);
         zmt::ui::ConfigCommands commands(mainForm, controller, settings);
         // The editors plug in here with controller.record() and add their
         // part of the window refresh to mainForm.hooks().showImage.

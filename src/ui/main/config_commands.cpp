@@ -36,7 +36,9 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
       settings_(settings) {
     const auto connectButton = [this](const char* name, void (ConfigCommands::*handler)()) {
         auto* button = window_.findChild<QToolButton*>(QString::fromLatin1(name));
-        if (button != nullptr) QObject::connect(button, &QToolButton::clicked, &window_, [this, handler] { (this->*handler)(); });
+        if (button == nullptr) return;
+        connections_.push_back(
+            QObject::connect(button, &QToolButton::clicked, &window_, [this, handler] { (this->*handler)(); }));
     };
     connectButton("SpeedButtonReadDevice", &ConfigCommands::SpeedButtonReadDeviceClick);
     connectButton("SpeedButtonWriteDevice", &ConfigCommands::SpeedButtonWriteDeviceClick);
@@ -44,6 +46,10 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
     connectButton("SpeedButtonReset", &ConfigCommands::SpeedButtonResetClick);
     connectButton("SpeedButtonReadConfig", &ConfigCommands::SpeedButtonReadConfigClick);
     connectButton("SpeedButtonWriteConfig", &ConfigCommands::SpeedButtonWriteConfigClick);
+}
+
+ConfigCommands::~ConfigCommands() {
+    for (const QMetaObject::Connection& connection : connections_) QObject::disconnect(connection);
 }
 
 void ConfigCommands::SpeedButtonReadDeviceClick() {

@@ -6,7 +6,10 @@
 //   ConfigCommands commands(window, wiring, settings);   // connects the buttons
 #include "config/file_result.h"
 
+#include <QMetaObject>
+
 #include <string>
+#include <vector>
 
 namespace zmt {
 struct ProgramFlags;
@@ -23,6 +26,10 @@ class SettingsStore;
 class ConfigCommands {
 public:
     ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings);
+    // Lets go of the buttons, which may outlive us.
+    ~ConfigCommands();
+    ConfigCommands(const ConfigCommands&) = delete;
+    ConfigCommands& operator=(const ConfigCommands&) = delete;
 
     void SpeedButtonReadDeviceClick();
     void SpeedButtonWriteDeviceClick();    // asks first
@@ -42,6 +49,7 @@ private:
     _zelmorvatouch& record_;
     ProgramFlags& flags_;
     SettingsStore& settings_;
+    std::vector<QMetaObject::Connection> connections_;
 };
 
 } // namespace zmt::ui

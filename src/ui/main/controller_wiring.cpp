@@ -47,6 +47,7 @@ void ControllerWiring::WatchAdapter::startPollTimer() {
 
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
     : window_(window),
+      windowAlive_(&window),
       stateFile_(std::move(stateFile)),
       simulator_(makeSimulator(simulated, window)),
       hidapi_(makeHidapi(simulated)),
@@ -71,12 +72,14 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
 }
 
 ControllerWiring::~ControllerWiring() {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.poll = nullptr;
-    hooks.syncChanges = nullptr;
-    hooks.closeAllowed = nullptr;
-    hooks.closeController = nullptr;
-    hooks.waitWhileBusy = nullptr;
+    if (windowAlive_) {
+        MainFormHooks& hooks = window_.hooks();
+        hooks.poll = nullptr;
+        hooks.syncChanges = nullptr;
+        hooks.closeAllowed = nullptr;
+        hooks.closeController = nullptr;
+        hooks.waitWhileBusy = nullptr;
+    }
     transport_.closeController();
 }
 

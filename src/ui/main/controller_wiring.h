@@ -8,18 +8,24 @@
 // state (asking first when edits would be lost), the question before
 // closing with changes pending, the close of the controller and message boxes.
 //
+//   std::optional<ControllerWiring> wiring;   // before the window: see below
 //   MainForm window;  ...
-//   ControllerWiring wiring(window, options.simulator, options.simulatorStateFile);
-//   if (!wiring.loadState(error)) ...
-//   Editor editor(window, wiring.record());   // adds its part of showImage
-//   window.startUp(picker); wiring.showSimulatorWindow(); app.exec();
-//   wiring.saveState(error);
+//   wiring.emplace(window, options.simulator, options.simulatorStateFile);
+//   if (!wiring->loadState(error)) ...
+//   new Editor(page, wiring->record());        // adds its part of showImage
+//   window.startUp(picker); wiring->showSimulatorWindow(); app.exec();
+//   wiring->saveState(error);
+//
+// The editors' widgets belong to the window and work on record(), so the
+// record must outlive the window: declare the wiring before the window (it
+// may be destroyed after it) and make it once the window exists.
 #include "config/config_image.h"
 #include "config/config_transfer.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/hid_transport.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -37,8 +43,8 @@ public:
     // simulated: the in-process controller instead of USB; stateFile (may be
     // empty) is where its state is kept between runs.
     ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
-    // Takes the hooks back from the window, then closes the controller.
-    // Parts that got record() must be gone by then.
+    // Takes the hooks back from the window (unless the window is already
+    // gone), then closes the controller.
     ~ControllerWiring();
     ControllerWiring(const ControllerWiring&) = delete;
     ControllerWiring& operator=(const ControllerWiring&) = delete;
@@ -99,6 +105,7 @@ private:
     };
 
     MainForm& window_;
+    QPointer<MainForm> windowAlive_;   // the window may go first
     std::string stateFile_;
     std::unique_ptr<sim::Simulator> simulator_;
     std::unique_ptr<HidBackend> hidapi_;
