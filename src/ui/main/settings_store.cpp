@@ -69,8 +69,10 @@ std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMo
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromLatin1(kind.defaultSuffix));
+    // Names are matched exactly on most systems other than Windows; a file
+    // called car.zmt is still one of ours.
     const QString pattern = QString::fromLatin1(kind.filter);
-    dialog.setNameFilter(QStringLiteral("%1 (%1)").arg(pattern));
+    dialog.setNameFilter(QStringLiteral("%1 (%1 %2)").arg(pattern, pattern.toLower()));
     const std::string folder = dialogStartFolder(settings_, kind.kind);
     // Without a remembered file of its kind a dialog starts at home, not in
     // whichever folder another kind of dialog visited last.

@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(seen.title, QString("Saving the Configuration File Devices"));
         QVERIFY(seen.save);
         QCOMPARE(seen.suffix, QString("ZMT"));
-        QCOMPARE(seen.filters, QStringList({"*.ZMT (*.ZMT)"}));
+        QCOMPARE(seen.filters, QStringList({"*.ZMT (*.ZMT *.zmt)"}));
         QVERIFY(seen.centring);
         QVERIFY(!onShow->isActive());   // stopped when the dialog returned
         window.store.rememberConfigFile(car.toStdString());
@@ -165,7 +165,7 @@ private slots:
         answer = dir.filePath("fw/new.LDR");
         window.store.askFirmwareFile();
         QCOMPARE(seen.title, QString::fromUtf8("Выбор файла обновления прошивки устройства"));
-        QCOMPARE(seen.filters, QStringList({"*.LDR (*.LDR)"}));
+        QCOMPARE(seen.filters, QStringList({"*.LDR (*.LDR *.ldr)"}));
         QCOMPARE(seen.suffix, QString("LDR"));
         QCOMPARE(seen.folder, QDir::homePath());   // its own kind: nothing remembered yet
         window.store.rememberFirmwareFile(answer.toStdString());
