@@ -160,10 +160,10 @@ TEST_F(TransferTest, ReadingKeepingEditsTakesTheControllerAsItIsAndSendsOnlyTheD
     flags.DeviceConnected = true;
     ASSERT_EQ(transfer.readKeepingEdits(), errNone);
     EXPECT_TRUE(flags.ImageValid);
-    EXPECT_EQ(record.image.longPressTimeout, 900);
+    EXPECT_EQ(int(record.image.longPressTimeout), 900);
     EXPECT_EQ(record.touchState[2], 7);
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0x33);
-    EXPECT_EQ(record.deviceCopy.longPressTimeout, 0);
+    EXPECT_EQ(int(record.deviceCopy.longPressTimeout), 0);
     EXPECT_EQ(shown, 0);   // the image was not replaced: nothing to refresh
 
     sentFrames();

@@ -257,7 +257,7 @@ private slots:
         QTest::mouseClick(program.button("SpeedButtonWriteConfig"), Qt::LeftButton);
         ConfigImage loaded{};
         QVERIFY(loadConfigFile(loaded, good.toStdString()).ok());
-        QCOMPARE(loaded.longPressTimeout, uint16_t(777));
+        QCOMPARE(int(loaded.longPressTimeout), 777);
         QCOMPARE(program.notice(), QString("The configuration is written"));
         QCOMPARE(program.settings.settings().configFile, good.toStdString());
 

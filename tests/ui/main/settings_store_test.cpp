@@ -65,6 +65,7 @@ private slots:
         QCOMPARE(QString::fromStdString(path),
                  QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("zmtsetup/zmtsetup.ini"));
         QFile::remove(QString::fromStdString(path));
+        QVERIFY(QDir().mkpath(QFileInfo(QString::fromStdString(path)).path()));
         {
             std::ofstream(path) << "[MainSettings]\r\nEventPage=59\r\n[Other]\r\nKept=1\r\n";
             Window first(path);
