@@ -1,11 +1,17 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/config_file.h"
+#include "config/config_image.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_editor.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <exception>
@@ -58,6 +64,10 @@ int main(int argc, char** argv) {
 
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
+        // The configuration record lives here until the session object that
+        // also owns the transfer takes it over; it must outlive the editor.
+        zmt::_zelmorvatouch record;
+        zmt::ui::ParametersEditor parametersEditor(mainForm, record);
         // The simulated controller and the real transport plug into the
         // window's hooks here; until they exist the program runs with no
         // controller in either mode.
@@ -65,6 +75,13 @@ int main(int argc, char** argv) {
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 
         if (!options.screenshotDir.empty()) {
+            // The pictures show the demonstration configuration kept beside
+            // the screenshots folder, so the editor pages have content.
+            const QString demo = QDir(QString::fromStdString(options.screenshotDir)).filePath(QStringLiteral("../demo.ZMT"));
+            if (QFileInfo::exists(demo)) {
+                const zmt::FileResult loaded = zmt::loadConfigFile(record.image, demo.toStdString());
+                if (loaded.ok()) mainForm.hooks().showImage();
+            }
             QString why;
             const bool saved = zmt::ui::saveScreenshots(mainForm, QString::fromStdString(options.screenshotDir), &why);
             if (!saved) std::fprintf(stderr, "zmtsetup: %s\n", why.toLocal8Bit().constData());
