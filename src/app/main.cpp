@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTabBar>
 
 #include <cstdio>
 #include <exception>
@@ -80,6 +81,8 @@ int main(int argc, char** argv) {
             const QString demo = QDir(QString::fromStdString(options.screenshotDir)).filePath(QStringLiteral("../demo.ZMT"));
             if (QFileInfo::exists(demo)) {
                 const zmt::FileResult loaded = zmt::loadConfigFile(record.image, demo.toStdString());
+                // An event with a modifier, a key and a reaction shows the most.
+                if (auto* eventTabs = mainForm.findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) eventTabs->setCurrentIndex(3);
                 if (loaded.ok()) mainForm.hooks().showImage();
             }
             QString why;

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -164,6 +166,14 @@ void ParametersEditor::buildGrid(QWidget* page) {
     grid_->horizontalHeader()->setFixedHeight(kRowHeight);
     grid_->horizontalHeader()->setSectionsClickable(false);
     grid_->horizontalHeader()->setHighlightSections(false);
+    // "Канал 1" and "Энкодер" must fit a 45 px column: no section padding,
+    // and a slightly smaller type than the window's where that is too wide.
+    QFont headerFont = grid_->horizontalHeader()->font();
+    const int widest = std::max(QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Канал 4")),
+                                QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Энкодер")));
+    const double points = headerFont.pointSizeF() * std::min(1.0, double(kColumnWidth - 3) / widest);
+    grid_->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { padding: 0px; font-size: %1pt; }").arg(points, 0, 'f', 1));
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setMinimumSectionSize(kRowHeight);
     grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
@@ -279,10 +289,10 @@ void ParametersEditor::buildSetupPlace(QWidget* page) {
     setup->setGeometry(kSetupLeft, kSetupTop, kSetupWidth, kSetupHeight);
     auto* touch = named<QGroupBox>(setup, "GroupBoxTouch");
     touch->setGeometry(192, 0, 250, 149);
-    captionPanel(touch, "PanelHOMEText", QRect(5, 104, 86, 40))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    captionPanel(touch, "PanelHOMEText", QRect(5, 102, 90, 40))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     homePanel_ = named<Panel>(touch, "PanelHOMEx");
     homePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    homePanel_->setGeometry(93, 102, 152, 42);
+    homePanel_->setGeometry(97, 102, 146, 40);
     homePanel_->setCursor(Qt::PointingHandCursor);
     homePanel_->installEventFilter(this);
     homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
