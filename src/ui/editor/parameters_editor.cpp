@@ -171,7 +171,7 @@ void ParametersEditor::buildGrid(QWidget* page) {
     QFont headerFont = grid_->horizontalHeader()->font();
     const int widest = std::max(QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Канал 4")),
                                 QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Энкодер")));
-    const double points = headerFont.pointSizeF() * std::min(1.0, double(kColumnWidth - 3) / widest);
+    const double points = headerFont.pointSizeF() * std::min(1.0, double(kColumnWidth - 2) / widest);
     grid_->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { padding: 0px; font-size: %1pt; }").arg(points, 0, 'f', 1));
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -240,10 +240,15 @@ void ParametersEditor::buildEventEditor(QWidget* page) {
     panelIrCode_ = named<Panel>(groupEvent, "PanelIRCODE");
     panelIrCode_->setFrameStyle(QFrame::NoFrame);
     panelIrCode_->setGeometry(4, 17, 188, 44);
-    captionPanel(panelIrCode_, "PanelKeyIRCODEText", QRect(0, 0, 188, 18));
+    Panel* irCaption = captionPanel(panelIrCode_, "PanelKeyIRCODEText", QRect(0, 0, 188, 18));
     panelIrDef_ = named<Panel>(panelIrCode_, "PanelIRDEFx");
     panelIrDef_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panelIrDef_->setGeometry(0, 19, 188, 24);
+    // The whole infrared area offers the menu that removes the code.
+    for (QWidget* part : {static_cast<QWidget*>(panelIrCode_), static_cast<QWidget*>(irCaption),
+                          static_cast<QWidget*>(panelIrDef_)}) {
+        part->installEventFilter(this);
+    }
     panelIrCode_->hide();
 
     auto* irGet = named<QToolButton>(groupEvent, "SpeedButtonIRGET");
@@ -508,6 +513,9 @@ void ParametersEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, co
     else if (panel == keyValPanel_) action = editor::DeleteEventKey;
     else if (panel == reactionPanel_) action = editor::DeleteReaction;
     else if (panel == homePanel_) action = editor::DeleteHomeReaction;
+    else if (panel == panelIrCode_ || panel == panelIrDef_ || panel->parent() == panelIrCode_) {
+        action = editor::DeleteIrTrigger;
+    }
     if (action != editor::NoDeleteAction && eventRules_.menuOffered(action, index)) popupDeleteMenu(action, global);
 }
 
@@ -545,10 +553,7 @@ bool ParametersEditor::eventFilter(QObject* watched, QEvent* event) {
             gridMouseMove(column, row, global);
             return false;
         }
-        if (record_.grid.dragging != 0) {
-            gridMouseUp(global);
-            return true;
-        }
+        if (record_.grid.dragging != 0) gridMouseUp(global);
         return false;
     }
     if (type == QEvent::MouseButtonPress) {

@@ -276,6 +276,23 @@ private slots:
         QCOMPARE(p.keyPanel->text(), QStringLiteral("Tune"));
         QCOMPARE(p.boxes.size(), 1);
 
+        // A double click opens the editor as well; leaving it unchanged keeps the name.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int click = 0; click < 2; ++click) {
+            QTest::mousePress(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+            if (click == 1) QTest::mouseDClick(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+            QTest::mouseRelease(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+        }
+        QLineEdit* opened = p.grid->findChild<QLineEdit*>();
+        QVERIFY(opened != nullptr && opened->isVisible());
+        QCOMPARE(opened->text(), QStringLiteral("VOL-"));
+        QVERIFY(QApplication::overrideCursor() == nullptr);  // a click is no drag
+        QTest::keyClick(opened, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        p.tick();
+        QCOMPARE(p.cell(0, 2), QStringLiteral("VOL-"));
+        QCOMPARE(p.boxes.size(), 1);
+
         // Encoder labels and empty slots open no editor.
         QVERIFY(p.openEditor(4, 1) == nullptr);
         QVERIFY(p.openEditor(0, 9) == nullptr);
@@ -396,6 +413,19 @@ private slots:
         p.deleteItem->trigger();
         QCOMPARE(p.record.image.homeReaction.kind, uint8_t(0));
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nОтсутствует"));
+
+        // An infrared trigger: its panel replaces the buttons and offers its own menu.
+        p.event(9) = EventRecord{17, 4, 0, 1, EV_IR_TRIGGER | EventShortPress, {}};
+        p.select(9);
+        QVERIFY(child<QWidget>(p.form, "PanelIRCODE")->isVisible());
+        QVERIFY(!child<QWidget>(p.form, "PanelMODKEY")->isVisible());
+        QCOMPARE(child<Panel>(p.form, "PanelIRDEFx")->text(), QStringLiteral("NEC 4 / 17"));
+        p.rightClickPanel(child<Panel>(p.form, "PanelIRDEFx"));
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить ИК код"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QVERIFY(std::memcmp(&p.event(9), zero, 9) == 0);
+        QVERIFY(child<QWidget>(p.form, "PanelMODKEY")->isVisible());
     }
 
     void thePickerFollowsTheSelectedEvent() {
