@@ -147,6 +147,9 @@ ParametersEditor::ParametersEditor(MainForm& window, _zelmorvatouch& record)
 
 ParametersEditor::~ParametersEditor() {
     if (dragPointerSet_) QApplication::restoreOverrideCursor();
+    // The picker may outlive us; it must not keep a title that points into this object.
+    FormKeyBoard* picker = window_.picker();
+    if (picker != nullptr && picker->titleLiteral() == eventCaption_.data()) picker->setTitleLiteral(nullptr);
 }
 
 // ---- building ----
