@@ -25,7 +25,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace zmt::ui {

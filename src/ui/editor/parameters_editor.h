@@ -27,7 +27,6 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QTabBar;
-class QTableWidget;
 class QToolButton;
 class QWidget;
 
