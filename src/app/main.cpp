@@ -1,7 +1,9 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/config_file.h"
 #include "config/config_image.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_editor.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
@@ -9,6 +11,10 @@
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTabBar>
 
 #include <cstdio>
 #include <exception>
@@ -69,13 +75,33 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
-        auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);  // owned by its page
-        mainForm.hooks().showImage = [parameters] { parameters->showImage(); };
+        // The Parameters page: the device parameters panel (owned by its
+        // page), then the buttons grid and event editor, which put the HOME
+        // key into the panel's touch group and read infrared codes through
+        // the link.
+        auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);
+        zmt::ui::ParametersEditor parametersEditor(mainForm, record, *parameters);
+        parametersEditor.setLink(&controller.link());
+        // Showing the image: the panel's fields first, then the grid, the
+        // HOME memo and the selected event (which may follow the new modes).
+        mainForm.hooks().showImage = [parameters, &parametersEditor] {
+            parameters->showImage();
+            parametersEditor.showImage();
+        };
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 
         if (!options.screenshotDir.empty()) {
             const QString dir = QString::fromStdString(options.screenshotDir);
+            // The pictures show the demonstration configuration kept beside
+            // the screenshots folder, so the editor pages have content.
+            const QString demo = QDir(dir).filePath(QStringLiteral("../demo.ZMT"));
+            if (QFileInfo::exists(demo)) {
+                const zmt::FileResult loaded = zmt::loadConfigFile(record.image, demo.toStdString());
+                // An event with a modifier, a key and a reaction shows the most.
+                if (auto* eventTabs = mainForm.findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) eventTabs->setCurrentIndex(3);
+                if (loaded.ok()) mainForm.hooks().showImage();
+            }
             QString why;
             bool saved = zmt::ui::saveScreenshots(mainForm, dir, &why);
             saved = saved && controller.saveConnectedScreenshots(dir, &why);
