@@ -299,12 +299,12 @@ void ParametersEditor::buildHomeKey(ParametersPanel& panel) {
     // The HOME key shares the touch group with the touch settings, below them.
     QWidget* touch = panel.findChild<QGroupBox*>(QStringLiteral("GroupBoxTouch"));
     if (touch == nullptr) touch = &panel;
-    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 109, 70, 36));
+    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 110, 70, 36));
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     caption->setWordWrap(true);
     homePanel_ = named<Panel>(touch, "PanelHOMEx");
     homePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    homePanel_->setGeometry(80, 109, 163, 36);
+    homePanel_->setGeometry(80, 110, 163, 36);
     homePanel_->setCursor(Qt::PointingHandCursor);
     homePanel_->installEventFilter(this);
     homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
