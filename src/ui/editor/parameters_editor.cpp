@@ -414,7 +414,12 @@ void ParametersEditor::showEvent(int index) {
     if (window_.isVisible()) window_.update();
 }
 
-void ParametersEditor::describeHomeReaction() { DescribeReaction(record_.image.homeReaction, *homeMemo_); }
+void ParametersEditor::describeHomeReaction() {
+    // An infrared HOME reaction (from a file or another program) is named
+    // like an event's; leaving the memo alone would keep showing the HOME key
+    // of whatever image was shown before.
+    setMemoLines(homeMemo_, reactionMemoLines(record_.image.homeReaction));
+}
 
 void ParametersEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lines) {
     QStringList text;

@@ -251,6 +251,16 @@ private slots:
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nОтсутствует"));
     }
 
+    void anInfraredHomeReactionIsNamedNotLeftFromThePreviousImage() {
+        Program p;
+        p.record.image.homeReaction = Reaction{ReactionConsumer, 0, 0xE9, 0};
+        p.form.hooks().showImage();
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nConsumerPage:VOL+"));
+        p.record.image.homeReaction = Reaction{0x11, 17, 4, 0};
+        p.form.hooks().showImage();
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nИК код\nNEC 4 / 17"));
+    }
+
     void anOpenPickerFollowsToAnInfraredReaction() {
         Program p;
         p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
