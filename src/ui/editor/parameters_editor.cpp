@@ -398,19 +398,17 @@ void ParametersEditor::showEvent(int index) {
     keyModPanel_->setText(qs(view.modifierText));
     keyValPanel_->setText(qs(view.keyText));
 
+    // The picker describes HID reactions itself when it opens on them; an
+    // infrared one has only the memo's own text.
     FormKeyBoard* picker = window_.picker();
-    if (view.irReaction) {
-        setMemoLines(reactionMemo_, view.reactionLines);
-        if (picker != nullptr) picker->clearHighlights();
-    }
+    const bool pickerOpen = event != nullptr && picker != nullptr && picker->isVisible();
+    if (view.irReaction || !pickerOpen) setMemoLines(reactionMemo_, view.reactionLines);
     // An open picker follows the selected tab. It does so for an infrared
-    // reaction too: left on the previous event, its next click would change
-    // that event while this one's memo showed the result.
-    if (event != nullptr && picker != nullptr && picker->isVisible()) {
-        openPicker(eventCaption(index), reactionMemo_, event->reaction);
-    } else if (!view.irReaction) {
-        setMemoLines(reactionMemo_, view.reactionLines);
-    }
+    // reaction too (and clears its highlights): left on the previous event,
+    // its next click would change that event while this one's memo showed
+    // the result.
+    if (pickerOpen) openPicker(eventCaption(index), reactionMemo_, event->reaction);
+    else if (view.irReaction && picker != nullptr) picker->clearHighlights();
     if (window_.isVisible()) window_.update();
 }
 
@@ -472,20 +470,16 @@ void ParametersEditor::PanelHOMExClick() { openPicker(kHomeCaption, homeMemo_, r
 
 // ---- infrared capture ----
 
+IrCodeReader ParametersEditor::irReader() {
+    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
+}
+
 void ParametersEditor::SpeedButtonIRGETClick() {
-    EventRecord* event = record_.image.eventAt(selectedEvent());
-    if (event == nullptr) return;
-    reportIrCapture(captureIrTrigger(*event, [this](IrCode& code) {
-        return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected);
-    }));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
 }
 
 void ParametersEditor::SpeedButtonGetIRSendClick() {
-    EventRecord* event = record_.image.eventAt(selectedEvent());
-    if (event == nullptr) return;
-    reportIrCapture(captureIrReaction(*event, [this](IrCode& code) {
-        return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected);
-    }));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
 }
 
 void ParametersEditor::reportIrCapture(const IrCapture& capture) {

@@ -116,6 +116,7 @@ private:
 
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
+    IrCodeReader irReader();
     // Shows what an infrared capture came to; the event is shown again
     // whenever it may have changed.
     void reportIrCapture(const IrCapture& capture);
