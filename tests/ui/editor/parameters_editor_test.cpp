@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QSet>
 #include <QTest>
 
 #include <cstring>
@@ -466,6 +467,25 @@ private slots:
         QCursor::setPos(p.form.mapToGlobal(QPoint(p.form.width() - 5, p.form.height() - 5)));
         p.tick();
         QCOMPARE(page->toolTip(), QString());
+    }
+
+    void everyControlNameIsTheOnlyOne() {
+        // The grid, the event editor and the parameters panel share one
+        // page; a name found twice would leave whoever looks it up (the
+        // translation tables, the editor lock) with the wrong control.
+        Page p;
+        QSet<QString> seen;
+        for (QObject* object : p.form.findChildren<QObject*>()) {
+            const QString name = object->objectName();
+            // The tab bars' own scroll arrows are Qt's, not ours.
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || qobject_cast<QTabBar*>(object->parent())) continue;
+            QVERIFY2(!seen.contains(name), qPrintable(name));
+            seen.insert(name);
+        }
+        for (const char* name : {"PanelSetup", "GroupBoxTouch", "PanelHOMEx", "MemoHOMEx", "GroupBoxKeySetup"}) {
+            QVERIFY2(seen.contains(QLatin1String(name)), name);
+        }
+        QCOMPARE(child<QWidget>(p.form, "PanelHOMEx")->parent()->objectName(), QStringLiteral("GroupBoxTouch"));
     }
 
     void editorLock() {
