@@ -1,7 +1,9 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/config_file.h"
 #include "config/settings.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_editor.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
@@ -11,6 +13,10 @@
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
 #include "ui/main/settings_store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTabBar>
 
 #include <cstdio>
 #include <exception>
@@ -72,20 +78,36 @@ int main(int argc, char** argv) {
                                             zmt::userConfigFolder()));
         zmt::ui::ControllerWiring& controller = wiring.emplace(mainForm, options.simulator, options.simulatorStateFile);
         zmt::ui::ConfigCommands commands(mainForm, controller, settings);
-        // The editors plug in here with controller.record() and add their
-        // part of the window refresh to mainForm.hooks().showImage.
         std::string stateError;
         if (!controller.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
-        auto* parameters = new zmt::ui::ParametersPanel(mainForm, controller.record());  // owned by its page
+        // The Parameters page: the device parameters panel (owned by its
+        // page), then the buttons grid and event editor, which put the HOME
+        // key into the panel's touch group and read infrared codes through
+        // the link. Showing the image fills the panel's fields first, then
+        // the grid, the HOME memo and the selected event (which may follow
+        // the new modes).
+        auto* parameters = new zmt::ui::ParametersPanel(mainForm, controller.record());
+        zmt::ui::ParametersEditor parametersEditor(mainForm, controller.record(), *parameters);
+        parametersEditor.setLink(&controller.link());
         mainForm.hooks().showImage.add([parameters] { parameters->showImage(); });
+        mainForm.hooks().showImage.add([&parametersEditor] { parametersEditor.showImage(); });
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 
         if (!options.screenshotDir.empty()) {
             const QString dir = QString::fromStdString(options.screenshotDir);
+            // The pictures show the demonstration configuration kept beside
+            // the screenshots folder, so the editor pages have content.
+            const QString demo = QDir(dir).filePath(QStringLiteral("../demo.ZMT"));
+            if (QFileInfo::exists(demo)) {
+                const zmt::FileResult loaded = zmt::loadConfigFile(controller.record().image, demo.toStdString());
+                // An event with a modifier, a key and a reaction shows the most.
+                if (auto* eventTabs = mainForm.findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) eventTabs->setCurrentIndex(3);
+                if (loaded.ok()) mainForm.hooks().showImage();
+            }
             QString why;
             bool saved = zmt::ui::saveScreenshots(mainForm, dir, &why);
             saved = saved && controller.saveConnectedScreenshots(dir, &why);

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/editor_commands.h"
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
@@ -204,6 +205,23 @@ const std::vector<CommandSpec>& commandTable() {
          "Перезапускает контроллер.\0"
          "Restarts the controller.\0",
          runReset},
+        {"ir", "",
+         "Печатает последний ИК код, принятый контроллером, как его показывает\n"
+         "редактор событий (\"NEC 4 / 17\"), или \"ИК код отсутствует\".\0"
+         "Prints the last infrared code the controller received, as the event\n"
+         "editor shows it (\"NEC 4 / 17\"), or \"No Infrared code\".\0",
+         runIr},
+        {"show", "FILE.ZMT",
+         "Печатает файл конфигурации словами: кнопки каждого канала (имя, код,\n"
+         "допуск), каждое непустое событие (номер, триггер, тип, однократно,\n"
+         "пробуждать и реакция, как в окне), кнопку HOME и параметры. Контроллер\n"
+         "не нужен. Код 3, если файл не читается.\0"
+         "Prints a configuration file in words: the buttons of each channel (name,\n"
+         "code, limit), every event that is not empty (number, trigger, type, one\n"
+         "time only, wake up and the response as the window describes it), the\n"
+         "HOME key and the parameters. No controller is needed. Status 3 when the\n"
+         "file cannot be read.\0",
+         runShow},
     };
     return table;
 }

@@ -106,4 +106,26 @@ std::string reactionDescriptionLine(const Reaction& reaction) {
     return text.empty() ? std::string(LangText(kNoReactionText)) : text;
 }
 
+namespace {
+
+std::string irCodeText(int protocol, unsigned address, unsigned command) {
+    const char* name = irProtocolName(protocol);
+    if (name == nullptr) return LangText(kIrUndefined);
+    return formatText("%s %u / %u", name, address, command);
+}
+
+} // namespace
+
+std::string irTriggerText(const IrCode& code) { return irCodeText(code.protocol, code.address, code.command); }
+
+std::vector<std::string> describeIrReaction(const Reaction& reaction) {
+    if ((reaction.kind >> 4) != 1) return {"  ", LangText(kNoReactionText)};
+    return {"  ", LangText("ИК код\0IR code"), irCodeText(reaction.kind & 0x0F, reaction.word(), reaction.arg1)};
+}
+
+std::vector<std::string> reactionMemoLines(const Reaction& reaction) {
+    if (isInfraredReaction(reaction)) return describeIrReaction(reaction);
+    return {"  ", reactionDescriptionLine(reaction)};
+}
+
 } // namespace zmt

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zmt {
 
@@ -53,5 +54,21 @@ inline constexpr const char* kNoReactionText = "Отсутствует\0Not spec
 // The description in the current language: describeReaction, or
 // "Not specified" when that is empty.
 std::string reactionDescriptionLine(const Reaction& reaction);
+
+// Shown for an infrared code whose protocol has no name.
+inline constexpr const char* kIrUndefined = "Отсутствует\0Undefined";
+
+// The trigger text of an infrared-triggered event: "NEC 4 / 17" (protocol,
+// address, command), or "Undefined" for a protocol without a name.
+std::string irTriggerText(const IrCode& code);
+
+// An infrared reaction as its memo shows it: "  ", "IR code" and
+// "<protocol> <address> / <command>", or "  " and "Not specified" for a
+// kind whose high four bits are not 1.
+std::vector<std::string> describeIrReaction(const Reaction& reaction);
+
+// The lines the event editor's memo shows for any reaction, in the current
+// language: the infrared lines above, or "  " and the description line.
+std::vector<std::string> reactionMemoLines(const Reaction& reaction);
 
 } // namespace zmt

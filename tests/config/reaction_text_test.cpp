@@ -77,6 +77,31 @@ TEST(ReactionDescription, NothingToDescribeReadsNotSpecifiedInEitherLanguage) {
     EXPECT_EQ(describeReaction({0x17, 0x41, 4, 5}), "");
 }
 
+TEST(InfraredText, CodesNameTheirProtocolOrReadUndefined) {
+    RussianAfterwards restore;
+    setLanguageIndex(Russian);
+    EXPECT_EQ(irTriggerText(IrCode{17, 4, 1}), "NEC 4 / 17");
+    EXPECT_EQ(irTriggerText(IrCode{255, 0xFFFF, 7}), "SONY20 65535 / 255");
+    for (uint8_t protocol : {0, 4, 8, 0xFF}) EXPECT_EQ(irTriggerText(IrCode{1, 2, protocol}), "Отсутствует");
+    EXPECT_EQ(describeIrReaction(Reaction{0x13, 9, 0x00, 0x01}),
+              (std::vector<std::string>{"  ", "ИК код", "RC5 256 / 9"}));
+    setLanguageIndex(English);
+    EXPECT_EQ(irTriggerText(IrCode{1, 2, 4}), "Undefined");
+    EXPECT_EQ(describeIrReaction(Reaction{0x11, 17, 4, 0}), (std::vector<std::string>{"  ", "IR code", "NEC 4 / 17"}));
+    EXPECT_EQ(describeIrReaction(Reaction{0x18, 9, 0, 0}).back(), "Undefined");
+    // A kind the controller does not know is neither HID nor infrared.
+    EXPECT_EQ(describeIrReaction(Reaction{0x21, 9, 0, 0}), (std::vector<std::string>{"  ", "Not specified"}));
+}
+
+TEST(InfraredText, TheMemoLinesChooseTheirDescriptionByKind) {
+    RussianAfterwards restore;
+    setLanguageIndex(English);
+    EXPECT_EQ(reactionMemoLines({ReactionConsumer, 0, 0xE9, 0}), (std::vector<std::string>{"  ", "ConsumerPage:VOL+"}));
+    EXPECT_EQ(reactionMemoLines({}), (std::vector<std::string>{"  ", "Not specified"}));
+    EXPECT_EQ(reactionMemoLines({0x12, 3, 0x10, 0}), (std::vector<std::string>{"  ", "IR code", "JVC 16 / 3"}));
+    EXPECT_EQ(reactionMemoLines({0xF7, 0x41, 4, 5}), (std::vector<std::string>{"  ", "Not specified"}));
+}
+
 TEST(PickerClick, KeysFillKey1ThenKey2AndTheOldestDropsOut) {
     const Reaction none{};
     EXPECT_TRUE(same(clicked(none, {"PanelKey4x", "PanelKey5x", "PanelKey6x", "PanelKey7x"}), {ReactionKeyboard, 0, 6, 7}));

@@ -83,14 +83,14 @@ void ParametersPanel::build() {
 
     // Touch panel. The lower part of the group is left for the HOME key's panel.
     QGroupBox* touch = groupBox(this, "GroupBoxTouch", {192, 0, 250, 149});
-    windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 16, 110, 19});
-    fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {8, 34, 110, 19});
-    touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 52, 110, 19});
-    auto* modeLabel = named<Panel>(touch, "Panel2", {8, 73, 56, kRowHeight});
+    windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 15, 110, 17});
+    fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {8, 32, 110, 17});
+    touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 49, 110, 17});
+    auto* modeLabel = named<Panel>(touch, "Panel2", {8, 69, 56, kRowHeight});
     modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
-    touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 73, 175, kRowHeight});
+    touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 69, 175, kRowHeight});
     fillItems(touchMode_, kTouchModeItems, kTouchModeCount);
-    touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 96, 234, 19});
+    touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 91, 234, 17});
     windows_->setText(QStringLiteral("Windows"));
     fiveLines_->setText(QString::fromUtf8(LangText("5 проводная\0" "5 lines")));
     touchWakeUp_->setText(QString::fromUtf8(LangText("Пробуждать\0Wake Up")));

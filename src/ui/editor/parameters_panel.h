@@ -22,7 +22,7 @@ class MainForm;
 
 // Room is left in the group boxes for the controls other parts put there:
 // GroupBoxKeySetup right of x = 110 (button learning), GroupBoxTouch right
-// of x = 120 above y = 72 (touch calibration) and below y = 118 (the HOME
+// of x = 120 above y = 68 (touch calibration) and below y = 109 (the HOME
 // key's reaction).
 class ParametersPanel : public QWidget {
     Q_OBJECT

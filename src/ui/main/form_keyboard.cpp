@@ -425,9 +425,20 @@ void FormKeyBoard::retranslateTitle() {
     if (!titleLiteral_.empty()) setWindowTitle(QString::fromUtf8(LangText(titleLiteral_.data())));
 }
 
+namespace {
+
+QString memoText(const Reaction& reaction) {
+    return QStringLiteral("  \n") + QString::fromStdString(reactionDescriptionLine(reaction));
+}
+
+} // namespace
+
 void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo) {
-    if (isInfraredReaction(reaction)) return;
-    memo.setPlainText(QStringLiteral("  \n") + QString::fromStdString(reactionDescriptionLine(reaction)));
+    if (!isInfraredReaction(reaction)) memo.setPlainText(memoText(reaction));
+}
+
+void DescribeReaction(const Reaction& reaction, QLabel& memo) {
+    if (!isInfraredReaction(reaction)) memo.setText(memoText(reaction));
 }
 
 } // namespace zmt::ui

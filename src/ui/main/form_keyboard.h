@@ -18,6 +18,7 @@
 #include <vector>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
@@ -96,6 +97,8 @@ private:
 // Writes the description of reaction into memo as the editor shows it: a
 // line of two spaces, then the description or "Not specified". An infrared
 // reaction leaves the memo as it is (its own text is written elsewhere).
+// The event editor's memos are labels that let clicks through to their panel.
 void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo);
+void DescribeReaction(const Reaction& reaction, QLabel& memo);
 
 } // namespace zmt::ui

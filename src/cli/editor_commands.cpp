@@ -1,0 +1,47 @@
+#include "cli/editor_commands.h"
+
+#include "config/config_file.h"
+#include "config/config_listing.h"
+#include "config/ir_capture.h"
+#include "config/reaction_text.h"
+#include "lang/lang.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace zmt::cli {
+
+namespace {
+
+int unexpectedArgument(const std::string& argument) {
+    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
+}
+
+} // namespace
+
+int runIr(Session& session, const Arguments& arguments) {
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
+    IrCode code{};
+    const ResultCode result = readIrCode(session.link(), code);
+    if (result != errNone) return deviceError(result);
+    session.host().memoLine(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
+    return exitOk;
+}
+
+int runShow(Session& session, const Arguments& arguments) {
+    if (arguments.empty()) return usageError(LangText("нужен файл конфигурации\0a configuration file is needed\0"));
+    if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
+    auto image = std::make_unique<ConfigImage>();
+    const FileResult loaded = loadConfigFile(*image, arguments.front());
+    const std::string message = loaded.text();
+    if (!loaded.ok()) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return exitFile;
+    }
+    // Damaged values were read leniently; the listing shows what was made of them.
+    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    for (const std::string& line : listConfiguration(*image)) session.host().memoLine(line);
+    return exitOk;
+}
+
+} // namespace zmt::cli

@@ -1,0 +1,337 @@
+#include "config/editor_rules.h"
+
+#include "config/reaction_text.h"
+#include "lang/lang.h"
+#include "config/key_names.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace zmt::editor {
+
+namespace {
+
+constexpr const char* kEncoderLabels[kEncoderDirections] = {"Enc1+", "Enc1-", "Enc2+", "Enc2-"};
+constexpr const char* kEncoderTips[kEncoderDirections] = {
+    "Увеличение значения энкодера 1\0Increasing the value of the encoder 1",
+    "Уменьшение значения энкодера 1\0Decreasing the value of the encoder 1",
+    "Увеличение значения энкодера 2\0Increasing the value of the encoder 2",
+    "Уменьшение значения энкодера 2\0Decreasing the value of the encoder 2",
+};
+
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+void setEventTypeBits(EventRecord& event, int type) {
+    event.flags = static_cast<uint8_t>((event.flags & ~EV_TYPE_MASK) | (type & EV_TYPE_MASK));
+}
+
+void setBit(EventRecord& event, uint8_t bit, bool on) {
+    event.flags = static_cast<uint8_t>(on ? event.flags | bit : event.flags & ~bit);
+}
+
+bool reactionPresent(const Reaction& reaction) {
+    return (reaction.kind >> 4) == 1 || (reaction.kind & 0x0F) != 0;
+}
+
+// The panel text of a trigger reference whose cell shows nothing.
+std::string placeholder(int column, int row) {
+    if (column == kEncoderColumn && row >= 1 && row <= kEncoderDirections) {
+        return std::string(kEncoderLabels[row - 1]) + " ?";
+    }
+    return formatText("%d.[%d] ?", column + 1, row);
+}
+
+} // namespace
+
+const char* deleteActionCaption(int action) {
+    switch (action) {
+    case DeleteOneKey: return "Удалить эту кнопку\0Delete this key";
+    case DeleteModifier: return "Удалить модификатор\0Delete mod key";
+    case DeleteEventKey: return "Удалить кнопку\0Delete key";
+    case DeleteReaction: return "Удалить реакцию\0Delete reaction";
+    case DeleteHomeReaction: return "Удалить кнопку HOME\0Delete HOME key";
+    case DeleteChannel: return "Удалить все кнопки %d канала\0Delete all buttons of the channel %d";
+    case DeleteIrTrigger: return "Удалить ИК код\0Delete IR code";
+    default: return "\0";
+    }
+}
+
+bool isAutoLabel(const std::string& text) {
+    if (text.size() < 2 || !isDigit(text[0]) || text[1] != '.') return false;
+    for (std::size_t i = 2; i < text.size() && i < 5; ++i) {
+        if (!isDigit(text[i])) return false;
+    }
+    return true;
+}
+
+// ---- the buttons grid ----
+
+std::string KeysGridRules::encoderLabel(int row) {
+    return row >= 1 && row <= kEncoderDirections ? kEncoderLabels[row - 1] : "";
+}
+
+bool KeysGridRules::encoderRowOn(int row) const {
+    if (row == 1 || row == 2) return record_.image.enc0Mode != 0;
+    if (row == 3 || row == 4) return record_.image.enc1Mode != 0;
+    return false;
+}
+
+std::string KeysGridRules::autoLabel(int column, int row) const {
+    const KeyRecord* key = record_.image.keyAt(column, row);
+    if (key == nullptr) return {};
+    return formatText("%d.%u", column + 1, unsigned{key->level});
+}
+
+std::string KeysGridRules::cellText(int column, int row) const {
+    if (column == kEncoderColumn) return encoderRowOn(row) ? encoderLabel(row) : std::string();
+    const KeyRecord* key = record_.image.keyAt(column, row);
+    if (key == nullptr || key->level == 0) return {};
+    if (key->name[0] != '\0') return nameBytesToText(key->name, kKeyNameLength);
+    return autoLabel(column, row);
+}
+
+bool KeysGridRules::selectable(int column, int row) const {
+    if (column == kEncoderColumn) return encoderRowOn(row);
+    return editable(column, row);
+}
+
+bool KeysGridRules::editable(int column, int row) const {
+    const KeyRecord* key = record_.image.keyAt(column, row);
+    return key != nullptr && key->level != 0;
+}
+
+bool KeysGridRules::channelHasData(int column) const {
+    if (column < 0 || column >= kChannels) return false;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(record_.image.keys[column]);
+    for (std::size_t i = 0; i < sizeof record_.image.keys[column]; ++i) {
+        if (bytes[i] != 0) return true;
+    }
+    return false;
+}
+
+PointerHint KeysGridRules::pointerAt(int column, int row) const {
+    if (row == 0) {
+        if (column >= 0 && column < kChannels && channelHasData(column)) return {"", PointerShape::Help};
+        return {"", PointerShape::Default};
+    }
+    if (column == kEncoderColumn) {
+        if (encoderRowOn(row)) return {LangText(kEncoderTips[row - 1]), PointerShape::Hand};
+        return {"", PointerShape::NoEntry};
+    }
+    const KeyRecord* key = record_.image.keyAt(column, row);
+    if (key == nullptr || key->level == 0) return {"", PointerShape::NoEntry};
+    const std::string text = cellText(column, row);
+    if (isAutoLabel(text)) {
+        return {formatText(LangText("Канал %u, код %u (допуск %u)\0Channel %u, code %u (limit %u)"),
+                           unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
+                PointerShape::Hand};
+    }
+    return {formatText(LangText("Кнопка \"%s\" канал %u, код %u (допуск %u)\0Button \"%s\" channel %u, code %u (limit %u)"),
+                       text.c_str(), unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
+            PointerShape::Hand};
+}
+
+std::string KeysGridRules::typedName(const std::string& text) { return firstCharacters(text, kKeyNameLength); }
+
+KeysGridRules::NameCommit KeysGridRules::commitName(int column, int row, const std::string& typed,
+                                                    const std::string& oldText) {
+    KeyRecord* key = record_.image.keyAt(column, row);
+    // The button may have gone while its name was edited (deleted, or a new
+    // configuration read); there is nothing left to name.
+    if (key == nullptr || key->level == 0) return {NameOutcome::NoButton, cellText(column, row), {}};
+
+    // What the name bytes can hold is what the cell will show and what
+    // counts when names are compared.
+    const std::string stored = textToNameBytes(typedName(typed), kKeyNameLength);
+    std::string text = stored.empty() ? autoLabel(column, row) : nameBytesToText(stored.data(), stored.size());
+    NameOutcome outcome = NameOutcome::Stored;
+    std::string refused;
+    for (int c = 0; c < kChannels && outcome == NameOutcome::Stored; ++c) {
+        for (int r = 1; r < kGridRows; ++r) {
+            if ((c != column || r != row) && cellText(c, r) == text) {
+                outcome = NameOutcome::Duplicate;
+                refused = text;
+                text = oldText;
+                break;
+            }
+        }
+    }
+    key->setName(textToNameBytes(text, kKeyNameLength));
+    return {outcome, text, refused};
+}
+
+bool KeysGridRules::dropAccepted(DropPanel panel, const EventRecord& event, int sourceColumn) {
+    // A button and its modifier must lie on different channels (the
+    // controller reads one level per channel), and an encoder turn can
+    // start an event but cannot be held as a modifier.
+    if (panel == DropPanel::Modifier) {
+        return sourceColumn != kEncoderColumn && !(event.keyRow != 0 && event.keyCol == sourceColumn);
+    }
+    return !(event.modRow != 0 && event.modCol == sourceColumn);
+}
+
+bool KeysGridRules::drop(DropPanel panel, int eventIndex, int sourceColumn, int sourceRow) {
+    EventRecord* event = record_.image.eventAt(eventIndex);
+    if (event == nullptr || !dropCandidate(*event) || !dropAccepted(panel, *event, sourceColumn)) return false;
+    if (sourceColumn < 0 || sourceColumn > kEncoderColumn || sourceRow < 1 || sourceRow >= kGridRows) return false;
+    if (event->keyRow == 0 && event->modRow == 0) setEventTypeBits(*event, EventAnyPress);
+    if (panel == DropPanel::Modifier) {
+        event->modCol = static_cast<uint8_t>(sourceColumn);
+        event->modRow = static_cast<uint8_t>(sourceRow);
+    } else {
+        event->keyCol = static_cast<uint8_t>(sourceColumn);
+        event->keyRow = static_cast<uint8_t>(sourceRow);
+    }
+    return true;
+}
+
+void KeysGridRules::deleteKey(int column, int row) {
+    KeyRecord* key = record_.image.keyAt(column, row);
+    if (key == nullptr) return;
+    std::memset(key, 0, sizeof *key);
+    for (EventRecord& event : record_.image.events) {
+        if (event.irTrigger()) continue;
+        if (event.keyRow == row && event.keyCol == column) event.keyRow = event.keyCol = 0;
+        if (event.modRow == row && event.modCol == column) event.modRow = event.modCol = 0;
+    }
+}
+
+void KeysGridRules::deleteChannel(int column) {
+    if (column < 0 || column >= kChannels) return;
+    std::memset(record_.image.keys[column], 0, sizeof record_.image.keys[column]);
+    for (int row = 1; row < kGridRows; ++row) record_.keyCellMark[column][row] = 0;
+}
+
+// ---- the event editor ----
+
+// The controller's expectations, applied whenever an event is shown:
+//  - a button event with neither key nor modifier is disabled, sends nothing
+//    and has neither the once nor the wake-up bit;
+//  - an event with only a modifier, or with an encoder turn as key, is "any
+//    press" unless disabled (a modifier alone, or a turn, has no duration);
+//  - an encoder key always carries the once bit;
+//  - the once bit belongs to long and any presses of a key only.
+EventView EventRules::showEvent(int index) {
+    EventView view;
+    EventRecord* event = record_.image.eventAt(index);
+    if (event == nullptr) return view;
+
+    if (event->irTrigger()) {
+        view.irTrigger = true;
+        view.irText = irTriggerText(event->irCode());
+        view.typeEnabled = true;
+        view.onceEnabled = true;
+    } else {
+        const bool hasModifier = event->modRow != 0;
+        if (hasModifier) {
+            view.typeEnabled = true;
+            view.modifierText = grid_.cellText(event->modCol, event->modRow);
+            if (view.modifierText.empty()) view.modifierText = placeholder(event->modCol, event->modRow);
+        }
+        if (event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections) {
+            // Only four encoder directions exist; a reference past them
+            // (from a damaged file) is no key at all.
+            event->keyRow = event->keyCol = 0;
+        }
+        if (event->keyRow != 0) {
+            view.typeEnabled = true;
+            if (event->keyCol == kEncoderColumn) {
+                setBit(*event, EV_ONCE, true);
+                if (event->eventType() != EventDisabled) setEventTypeBits(*event, EventAnyPress);
+            } else {
+                view.onceEnabled = true;
+            }
+            view.keyText = grid_.cellText(event->keyCol, event->keyRow);
+            if (view.keyText.empty()) view.keyText = placeholder(event->keyCol, event->keyRow);
+        } else {
+            setBit(*event, EV_ONCE, false);
+            if (hasModifier) {
+                if (event->eventType() != EventDisabled) setEventTypeBits(*event, EventAnyPress);
+            } else {
+                setEventTypeBits(*event, EventDisabled);
+                event->reaction = Reaction{};
+            }
+        }
+    }
+
+    const int type = event->eventType();
+    if (view.typeEnabled && view.onceEnabled && (type == EventDisabled || type == EventShortPress)) {
+        setBit(*event, EV_ONCE, false);
+        view.onceEnabled = false;
+    }
+    if (!view.typeEnabled) setBit(*event, EV_WAKEUP, false);
+    view.wakeUpEnabled = view.typeEnabled;
+
+    view.eventType = event->eventType();
+    view.once = (event->flags & EV_ONCE) != 0;
+    view.wakeUp = (event->flags & EV_WAKEUP) != 0;
+    view.irReaction = isInfraredReaction(event->reaction);
+    view.reactionLines = reactionMemoLines(event->reaction);
+    return view;
+}
+
+void EventRules::setEventType(int index, int type) {
+    if (EventRecord* event = record_.image.eventAt(index)) setEventTypeBits(*event, type);
+}
+
+void EventRules::setOnce(int index, bool on) {
+    if (EventRecord* event = record_.image.eventAt(index)) setBit(*event, EV_ONCE, on);
+}
+
+void EventRules::setWakeUp(int index, bool on) {
+    if (EventRecord* event = record_.image.eventAt(index)) setBit(*event, EV_WAKEUP, on);
+}
+
+bool EventRules::menuOffered(int action, int index) const {
+    if (action == DeleteHomeReaction) {
+        const Reaction& home = record_.image.homeReaction;
+        return home.kind < 16 && (home.kind & 0x0F) != 0;
+    }
+    const EventRecord* event = record_.image.eventAt(index);
+    if (event == nullptr) return false;
+    switch (action) {
+    case DeleteModifier: return !event->irTrigger() && event->modRow != 0;
+    case DeleteEventKey: return !event->irTrigger() && event->keyRow != 0;
+    case DeleteReaction: return reactionPresent(event->reaction);
+    case DeleteIrTrigger: return event->irTrigger();
+    default: return false;
+    }
+}
+
+int EventRules::runPendingDelete(KeysGridRules& grid, int eventIndex) {
+    GridEditorState& state = record_.grid;
+    const int action = state.popupAction;
+    state.popupAction = NoDeleteAction;
+    EventRecord* event = record_.image.eventAt(eventIndex);
+    switch (action) {
+    case DeleteOneKey:
+        if (state.dragRow != 0) grid.deleteKey(state.dragCol, state.dragRow);
+        break;
+    case DeleteChannel:
+        if (state.dragRow == 0 && state.dragCol != kEncoderColumn) grid.deleteChannel(state.dragCol);
+        break;
+    case DeleteModifier:
+        if (event != nullptr) event->modRow = event->modCol = 0;
+        break;
+    case DeleteEventKey:
+        if (event != nullptr) event->keyRow = event->keyCol = 0;
+        break;
+    case DeleteReaction:
+        if (event != nullptr) event->reaction = Reaction{};
+        break;
+    case DeleteHomeReaction:
+        record_.image.homeReaction = Reaction{};
+        break;
+    case DeleteIrTrigger:
+        if (event != nullptr && event->irTrigger()) {
+            event->flags = static_cast<uint8_t>(event->flags & ~EV_TRIGGER_MASK);
+            event->setIrCode(IrCode{});
+        }
+        break;
+    default:
+        break;
+    }
+    return action;
+}
+
+} // namespace zmt::editor

@@ -1,0 +1,133 @@
+#pragma once
+// What the buttons grid and the event editor do to the configuration record,
+// without any window: cell texts, selection and pointer rules, naming, drops,
+// deletions and the normalising display of an event. The widgets ask these
+// classes and show the answers, so every rule is testable on its own and the
+// record stays the one place the configuration lives.
+#include "config/config_image.h"
+
+#include <string>
+#include <vector>
+
+namespace zmt::editor {
+
+inline constexpr int kGridRows = 16;           // row 0 is the header
+inline constexpr int kGridColumns = kChannels + 1;
+
+// Pending actions of the grid's single pop-up menu item.
+enum DeleteAction : int {
+    NoDeleteAction = 0,
+    DeleteOneKey = 1,
+    DeleteModifier = 2,
+    DeleteEventKey = 3,
+    DeleteReaction = 4,
+    DeleteHomeReaction = 5,
+    DeleteChannel = 6,
+    DeleteIrTrigger = 7,
+};
+// The caption the menu item shows for an action (a bilingual literal; action
+// 6 holds a %d for the channel number).
+const char* deleteActionCaption(int action);
+
+enum class PointerShape { Default, NoEntry, Hand, Help, Drag, NoDrop };
+
+struct PointerHint {
+    std::string tip;   // empty: the hint is withdrawn
+    PointerShape shape;
+};
+
+enum class DropPanel { Modifier, Key };
+
+// A text reads as an automatic label when it is a digit, a full stop and, as
+// far as present, digits up to the fifth character.
+bool isAutoLabel(const std::string& text);
+
+class KeysGridRules {
+public:
+    explicit KeysGridRules(_zelmorvatouch& record) : record_(record) {}
+
+    // Text of a cell in rows 1..15 (name, automatic label, encoder label or
+    // empty); anything outside the grid is empty.
+    std::string cellText(int column, int row) const;
+    std::string autoLabel(int column, int row) const;
+    // The encoder direction label of row 1..4, whether or not it is on.
+    static std::string encoderLabel(int row);
+    bool encoderRowOn(int row) const;
+    // A cell that holds a button, or an encoder direction that is switched on.
+    bool selectable(int column, int row) const;
+    // A button cell whose name may be edited.
+    bool editable(int column, int row) const;
+    bool channelHasData(int column) const;
+
+    // Tooltip and pointer shape over a cell; row 0 is the header.
+    PointerHint pointerAt(int column, int row) const;
+
+    // Typing: the text the cell keeps while its editor is open.
+    static std::string typedName(const std::string& text);
+
+    // Committing an edited name: an empty one becomes the automatic label,
+    // one that another button already carries is refused and the old text
+    // kept. The cell then shows text; refused is the name that was refused.
+    enum class NameOutcome { Stored, Duplicate, NoButton };
+    struct NameCommit {
+        NameOutcome outcome;
+        std::string text;
+        std::string refused;
+    };
+    NameCommit commitName(int column, int row, const std::string& typed, const std::string& oldText);
+
+    // Drops from cell (sourceColumn, sourceRow) onto the event's panels.
+    static bool dropCandidate(const EventRecord& event) { return !event.irTrigger(); }
+    static bool dropAccepted(DropPanel panel, const EventRecord& event, int sourceColumn);
+    // Stores the source in the event when the panel accepts it; false otherwise.
+    bool drop(DropPanel panel, int eventIndex, int sourceColumn, int sourceRow);
+
+    // Menu actions 1 and 6.
+    void deleteKey(int column, int row);
+    void deleteChannel(int column);
+
+private:
+    _zelmorvatouch& record_;
+};
+
+// Everything the event editor shows for one event.
+struct EventView {
+    bool irTrigger = false;
+    std::string irText;
+    int eventType = 0;
+    bool typeEnabled = false;
+    bool once = false;
+    bool onceEnabled = false;
+    bool wakeUp = false;
+    bool wakeUpEnabled = false;
+    std::string modifierText;
+    std::string keyText;
+    bool irReaction = false;           // the reaction is an infrared one
+    std::vector<std::string> reactionLines;
+};
+
+class EventRules {
+public:
+    EventRules(_zelmorvatouch& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
+
+    // Brings the event in line with the rules the controller expects (see the
+    // .cpp) and returns what its controls show. An index outside 0..59 shows
+    // an empty, disabled editor and changes nothing.
+    EventView showEvent(int index);
+
+    void setEventType(int index, int type);
+    void setOnce(int index, bool on);
+    void setWakeUp(int index, bool on);
+
+    // Whether the panel's menu is offered (actions 2 to 5 and 7).
+    bool menuOffered(int action, int index) const;
+    // Runs the record's pending delete action (1 to 7) with the grid's drag
+    // source and the selected event, and clears it. Returns the action run.
+    int runPendingDelete(KeysGridRules& grid, int eventIndex);
+
+private:
+    _zelmorvatouch& record_;
+    const KeysGridRules& grid_;
+};
+
+} // namespace zmt::editor

@@ -1,0 +1,374 @@
+// The rules of the buttons grid and the event editor, on the record alone and
+// against the simulated controller: every edit must leave the image as the
+// controller expects it, and one synchronisation tick later the controller
+// must hold exactly that image.
+#include "config/config_transfer.h"
+#include "lang/lang.h"
+#include "sim_rig.h"
+#include "config/editor_rules.h"
+#include "config/key_names.h"
+
+#include <QTest>
+
+#include <cstring>
+
+using namespace zmt;
+using namespace zmt::editor;
+
+namespace {
+
+// A record as a controller holds it after learning: channel 1 with three
+// buttons (the first two named), channel 3 with one unnamed button at level
+// 42, encoder 1 on and encoder 2 off.
+struct Bench {
+    test::SimRig rig;
+    _zelmorvatouch record;
+    ProgramFlags flags;
+    ConfigTransfer transfer{rig.link, record, flags, nullptr};
+    KeysGridRules grid{record};
+    EventRules events{record, grid};
+
+    Bench() {
+        QCOMPARE_EQ(int(transfer.readConfiguration()), 0);
+        flags.DeviceConnected = true;
+        ConfigImage& image = record.image;
+        image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
+        image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
+        image.keys[0][2] = KeyRecord{80, 10, {}};
+        image.keys[2][0] = KeyRecord{42, 15, {}};
+        image.enc0Mode = 1;
+        image.enc1Mode = 0;
+        sync();
+    }
+    EventRecord& event(int index) { return record.image.events[index]; }
+    // One tick of the automatic synchronisation; true when the controller
+    // then holds the image byte for byte.
+    bool sync() {
+        transfer.syncChanges();
+        return std::memcmp(rig.controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
+    }
+};
+
+} // namespace
+
+class EditorRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void cellTextsAndAutoLabels() {
+        Bench b;
+        QCOMPARE(b.grid.cellText(0, 1), std::string("VOL+"));
+        QCOMPARE(b.grid.cellText(0, 3), std::string("1.80"));
+        QCOMPARE(b.grid.cellText(2, 1), std::string("3.42"));
+        QCOMPARE(b.grid.cellText(0, 4), std::string());
+        // A full five-byte name has no terminator and must not run into the next field.
+        b.record.image.keys[1][0] = KeyRecord{137, 3, {'A', 'B', 'C', 'D', 'E'}};
+        QCOMPARE(b.grid.cellText(1, 1), std::string("ABCDE"));
+        QCOMPARE(b.grid.cellText(4, 1), std::string("Enc1+"));
+        QCOMPARE(b.grid.cellText(4, 2), std::string("Enc1-"));
+        QCOMPARE(b.grid.cellText(4, 3), std::string());  // encoder 2 is off
+        QVERIFY(!b.grid.selectable(4, 3));
+        QVERIFY(!b.grid.selectable(4, 5));
+        QVERIFY(b.grid.selectable(4, 1));
+        QVERIFY(!b.grid.selectable(0, 4));
+        // Out of the grid is empty and unselectable, never a crash.
+        QCOMPARE(b.grid.cellText(7, 99), std::string());
+        QVERIFY(!b.grid.selectable(-1, 0));
+
+        QVERIFY(isAutoLabel("2.137"));
+        QVERIFY(isAutoLabel("3.4"));
+        QVERIFY(isAutoLabel("1.123xyz"));  // past the fifth character nothing counts
+        QVERIFY(!isAutoLabel("2,137"));
+        QVERIFY(!isAutoLabel("A.12"));
+        QVERIFY(!isAutoLabel("2.1a"));
+        QVERIFY(!isAutoLabel("2"));
+    }
+
+    void pointerHints() {
+        Bench b;
+        PointerHint hint = b.grid.pointerAt(2, 1);
+        QCOMPARE(hint.tip, std::string("Канал 3, код 42 (допуск 15)"));
+        QCOMPARE(int(hint.shape), int(PointerShape::Hand));
+        setLanguageIndex(English);
+        QCOMPARE(b.grid.pointerAt(0, 1).tip, std::string("Button \"VOL+\" channel 1, code 40 (limit 10)"));
+        QCOMPARE(b.grid.pointerAt(4, 2).tip, std::string("Decreasing the value of the encoder 1"));
+        QCOMPARE(int(b.grid.pointerAt(4, 3).shape), int(PointerShape::NoEntry));
+        QCOMPARE(int(b.grid.pointerAt(0, 9).shape), int(PointerShape::NoEntry));
+        QCOMPARE(int(b.grid.pointerAt(0, 0).shape), int(PointerShape::Help));
+        QCOMPARE(int(b.grid.pointerAt(1, 0).shape), int(PointerShape::Default));
+        QCOMPARE(int(b.grid.pointerAt(4, 0).shape), int(PointerShape::Default));
+    }
+
+    void namingAButton() {
+        Bench b;
+        // Seven letters keep five.
+        QCOMPARE(KeysGridRules::typedName("ABCDEFG"), std::string("ABCDE"));
+        auto result = b.grid.commitName(0, 3, "ABCDEFG", "1.80");
+        QCOMPARE(int(result.outcome), int(KeysGridRules::NameOutcome::Stored));
+        QCOMPARE(result.text, std::string("ABCDE"));
+        QVERIFY(std::memcmp(b.record.image.keys[0][2].name, "ABCDE", 5) == 0);
+        QVERIFY(b.sync());
+
+        // An emptied name stores the automatic label, which still reads as unnamed.
+        result = b.grid.commitName(0, 3, "", "ABCDE");
+        QCOMPARE(result.text, std::string("1.80"));
+        QVERIFY(std::memcmp(b.record.image.keys[0][2].name, "1.80\0", 5) == 0);
+        QCOMPARE(b.grid.pointerAt(0, 3).tip, std::string("Канал 1, код 80 (допуск 10)"));
+        QVERIFY(b.sync());
+
+        // A name another button carries is refused and the old text stored again.
+        result = b.grid.commitName(0, 3, "VOL-", "1.80");
+        QCOMPARE(int(result.outcome), int(KeysGridRules::NameOutcome::Duplicate));
+        QCOMPARE(result.refused, std::string("VOL-"));
+        QCOMPARE(result.text, std::string("1.80"));
+        QVERIFY(std::memcmp(b.record.image.keys[0][2].name, "1.80\0", 5) == 0);
+        // Renaming a button to its own name is no duplicate; names are case-sensitive.
+        QCOMPARE(int(b.grid.commitName(0, 1, "VOL+", "VOL+").outcome), int(KeysGridRules::NameOutcome::Stored));
+        QCOMPARE(int(b.grid.commitName(0, 3, "vol-", "1.80").outcome), int(KeysGridRules::NameOutcome::Stored));
+        // Another button's automatic label is taken as well.
+        QCOMPARE(int(b.grid.commitName(0, 3, "3.42", "vol-").outcome), int(KeysGridRules::NameOutcome::Duplicate));
+
+        // Five Russian letters are five name bytes and read back the same.
+        result = b.grid.commitName(2, 1, "Громкость", "3.42");
+        QCOMPARE(result.text, std::string("Громк"));
+        QCOMPARE(b.grid.cellText(2, 1), std::string("Громк"));
+        QCOMPARE(uint8_t(b.record.image.keys[2][0].name[0]), uint8_t(0xC3));
+        QVERIFY(b.sync());
+
+        // The button went away while its editor was open: nothing is stored.
+        std::memset(&b.record.image.keys[0][1], 0, sizeof(KeyRecord));
+        QCOMPARE(int(b.grid.commitName(0, 2, "NEW", "VOL-").outcome), int(KeysGridRules::NameOutcome::NoButton));
+        QCOMPARE(b.record.image.keys[0][1].name[0], '\0');
+    }
+
+    void nameBytes() {
+        // Bytes without a letter read as '?', never as broken text.
+        const char raw[5] = {'A', char(0x81), char(0xA8), char(0xFF), 0};
+        QCOMPARE(nameBytesToText(raw, 5), std::string("A?Ёя"));
+        QCOMPARE(textToNameBytes("a€b", 5), std::string("a?b"));
+        // A broken UTF-8 sequence counts one character per byte.
+        QCOMPARE(characterCount(std::string("\xD0", 1)), std::size_t(1));
+        QCOMPARE(firstCharacters("日本語テキスト", 2), std::string("日本"));
+    }
+
+    void dropsOntoTheEventPanels() {
+        Bench b;
+        EventRecord& e = b.event(0);
+        // An encoder direction can be a key but never a modifier.
+        QVERIFY(!KeysGridRules::dropAccepted(DropPanel::Modifier, e, 4));
+        QVERIFY(!b.grid.drop(DropPanel::Modifier, 0, 4, 1));
+        QCOMPARE(e.modRow, uint8_t(0));
+        QVERIFY(KeysGridRules::dropAccepted(DropPanel::Key, e, 4));
+
+        // A drop onto an event without a trigger makes it any press, other bits kept.
+        e.flags = EV_WAKEUP | EventShortPress;
+        QVERIFY(b.grid.drop(DropPanel::Key, 0, 0, 1));
+        QCOMPARE(e.flags, uint8_t(EV_WAKEUP | EventAnyPress));
+        QCOMPARE(e.keyCol, uint8_t(0));
+        QCOMPARE(e.keyRow, uint8_t(1));
+        QVERIFY(b.sync());
+
+        // The modifier must be on another channel than the key.
+        QVERIFY(!b.grid.drop(DropPanel::Modifier, 0, 0, 2));
+        QCOMPARE(e.modRow, uint8_t(0));
+        QVERIFY(b.grid.drop(DropPanel::Modifier, 0, 2, 1));
+        QCOMPARE(e.modCol, uint8_t(2));
+        QCOMPARE(e.modRow, uint8_t(1));
+        // ...and the key on another channel than the modifier; the type stays.
+        e.flags = EventLongPress;
+        QVERIFY(!b.grid.drop(DropPanel::Key, 0, 2, 1));
+        QVERIFY(b.grid.drop(DropPanel::Key, 0, 0, 3));
+        QCOMPARE(e.flags, uint8_t(EventLongPress));
+        QVERIFY(b.sync());
+
+        // Infrared-triggered events take no buttons.
+        EventRecord& ir = b.event(1);
+        ir.flags = EV_IR_TRIGGER | EventShortPress;
+        ir.setIrCode(IrCode{17, 4, 1});
+        const EventRecord before = ir;
+        QVERIFY(!b.grid.drop(DropPanel::Key, 1, 0, 1));
+        QVERIFY(std::memcmp(&ir, &before, sizeof ir) == 0);
+        // Nor do events that do not exist.
+        QVERIFY(!b.grid.drop(DropPanel::Key, 60, 0, 1));
+    }
+
+    void deletingAButtonClearsItsReferences() {
+        Bench b;
+        b.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
+        b.event(1) = EventRecord{1, 2, 1, 0, EventAnyPress, {ReactionKeyboard, 0, 0x29, 0}};
+        b.event(2) = EventRecord{2, 0, 0, 0, EventShortPress, {}};
+        // An infrared trigger whose code bytes happen to read as (1, 0).
+        b.event(3) = EventRecord{1, 0, 1, 0, EV_IR_TRIGGER | EventShortPress, {}};
+        QVERIFY(b.sync());
+
+        b.record.grid = GridEditorState{};
+        b.record.grid.dragCol = 0;
+        b.record.grid.dragRow = 1;
+        b.record.grid.popupAction = DeleteOneKey;
+        QCOMPARE(b.events.runPendingDelete(b.grid, 0), int(DeleteOneKey));
+        QCOMPARE(b.record.grid.popupAction, 0);
+        const uint8_t zero[7] = {};
+        QVERIFY(std::memcmp(&b.record.image.keys[0][0], zero, 7) == 0);
+        QCOMPARE(b.event(0).keyRow, uint8_t(0));
+        QCOMPARE(b.event(0).keyCol, uint8_t(0));
+        QCOMPARE(b.event(1).modRow, uint8_t(0));
+        QCOMPARE(b.event(1).keyRow, uint8_t(1));  // its key is on channel 3
+        QCOMPARE(b.event(2).keyRow, uint8_t(2));
+        QCOMPARE(b.event(3).keyRow, uint8_t(1));   // infrared code untouched
+        QCOMPARE(b.event(3).modRow, uint8_t(1));
+        QVERIFY(b.sync());
+
+        // The header row deletes nothing as a single button.
+        b.record.grid.dragRow = 0;
+        b.record.grid.popupAction = DeleteOneKey;
+        b.events.runPendingDelete(b.grid, 0);
+        QCOMPARE(b.record.image.keys[0][1].level, uint8_t(60));
+    }
+
+    void deletingAChannelLeavesPlaceholders() {
+        Bench b;
+        b.event(0) = EventRecord{1, 2, 2, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
+        b.record.keyCellMark[2][1] = 1;
+        QVERIFY(b.grid.channelHasData(2));
+        b.record.grid.dragCol = 2;
+        b.record.grid.dragRow = 0;
+        b.record.grid.popupAction = DeleteChannel;
+        b.events.runPendingDelete(b.grid, 0);
+        QVERIFY(!b.grid.channelHasData(2));
+        QCOMPARE(b.record.keyCellMark[2][1], 0);
+        QCOMPARE(b.event(0).keyRow, uint8_t(1));
+        const EventView view = b.events.showEvent(0);
+        QCOMPARE(view.keyText, std::string("3.[1] ?"));
+        QCOMPARE(view.modifierText, std::string("VOL-"));
+        QVERIFY(b.sync());
+        // The encoder column is no channel.
+        b.record.grid.dragCol = 4;
+        b.record.grid.popupAction = DeleteChannel;
+        b.events.runPendingDelete(b.grid, 0);
+        QCOMPARE(b.record.image.keys[0][0].level, uint8_t(40));
+    }
+
+    void showingAnEventNormalisesIt() {
+        Bench b;
+        // No key and no modifier: disabled, nothing sent, no option bits.
+        b.event(0) = EventRecord{0, 0, 0, 0, EV_ONCE | EV_WAKEUP | EventLongPress, {ReactionKeyboard, 1, 2, 3}};
+        EventView view = b.events.showEvent(0);
+        QCOMPARE(b.event(0).flags, uint8_t(0));
+        QCOMPARE(b.event(0).reaction.kind, uint8_t(0));
+        QVERIFY(!view.typeEnabled && !view.onceEnabled && !view.wakeUpEnabled);
+        QCOMPARE(view.reactionLines.back(), std::string("Отсутствует"));
+        QVERIFY(b.sync());
+
+        // Only a modifier: any press unless disabled, never once.
+        b.event(1) = EventRecord{0, 0, 1, 0, EV_ONCE | EventShortPress, {}};
+        view = b.events.showEvent(1);
+        QCOMPARE(b.event(1).flags, uint8_t(EventAnyPress));
+        QVERIFY(view.typeEnabled && !view.onceEnabled && view.wakeUpEnabled);
+        QCOMPARE(view.modifierText, std::string("VOL+"));
+        b.events.setEventType(1, EventLongPress);
+        view = b.events.showEvent(1);
+        QCOMPARE(view.eventType, int(EventAnyPress));
+        b.events.setEventType(1, EventDisabled);
+        view = b.events.showEvent(1);
+        QCOMPARE(view.eventType, int(EventDisabled));
+        QVERIFY(!view.onceEnabled);
+        QVERIFY(b.sync());
+
+        // A button key: once belongs to long and any presses only.
+        b.event(2) = EventRecord{2, 0, 0, 0, EventShortPress, {}};
+        view = b.events.showEvent(2);
+        QVERIFY(!view.onceEnabled);
+        b.events.setEventType(2, EventLongPress);
+        view = b.events.showEvent(2);
+        QVERIFY(view.onceEnabled);
+        b.events.setOnce(2, true);
+        QCOMPARE(b.event(2).flags, uint8_t(EV_ONCE | EventLongPress));
+        QVERIFY(b.sync());
+        b.events.setEventType(2, EventShortPress);
+        b.events.showEvent(2);
+        QCOMPARE(b.event(2).flags, uint8_t(EventShortPress));
+        QVERIFY(b.sync());
+
+        // An encoder key always carries once and is any press; with its
+        // encoder off the panel shows a placeholder and the reference stays.
+        b.event(3) = EventRecord{1, 4, 0, 0, EventShortPress, {}};
+        view = b.events.showEvent(3);
+        QCOMPARE(b.event(3).flags, uint8_t(EV_ONCE | EventAnyPress));
+        QVERIFY(view.once && !view.onceEnabled);
+        QCOMPARE(view.keyText, std::string("Enc1+"));
+        b.record.image.enc0Mode = 0;
+        view = b.events.showEvent(3);
+        QCOMPARE(view.keyText, std::string("Enc1+ ?"));
+        QCOMPARE(b.event(3).keyRow, uint8_t(1));
+        QVERIFY(b.sync());
+
+        // An encoder row past the four directions is no key at all.
+        b.event(4) = EventRecord{9, 4, 0, 0, EventAnyPress, {ReactionKeyboard, 0, 4, 0}};
+        view = b.events.showEvent(4);
+        QCOMPARE(b.event(4).keyRow, uint8_t(0));
+        QCOMPARE(b.event(4).flags, uint8_t(0));
+        QCOMPARE(b.event(4).reaction.kind, uint8_t(0));
+        QVERIFY(b.sync());
+
+        // A modifier reference outside the grid shows a placeholder, no crash.
+        b.event(5) = EventRecord{1, 0, 200, 9, EventShortPress, {}};
+        QCOMPARE(b.events.showEvent(5).modifierText, std::string("10.[200] ?"));
+        QCOMPARE(b.events.showEvent(60).keyText, std::string());
+    }
+
+    void infraredEvents() {
+        Bench b;
+        EventRecord& e = b.event(0);
+        e.flags = EV_IR_TRIGGER | EV_WAKEUP | EventShortPress;
+        e.setIrCode(IrCode{17, 4, 1});
+        e.reaction = Reaction{0x11, 5, 0x34, 0x12};
+        EventView view = b.events.showEvent(0);
+        QVERIFY(view.irTrigger && view.typeEnabled && view.wakeUp);
+        QCOMPARE(view.irText, std::string("NEC 4 / 17"));
+        QVERIFY(view.irReaction);
+        QCOMPARE(view.reactionLines.size(), std::size_t(3));
+        QCOMPARE(view.reactionLines[2], std::string("NEC 4660 / 5"));
+        QCOMPARE(e.flags, uint8_t(EV_IR_TRIGGER | EV_WAKEUP | EventShortPress));
+        QVERIFY(b.events.menuOffered(DeleteIrTrigger, 0));
+        QVERIFY(!b.events.menuOffered(DeleteEventKey, 0));
+        QVERIFY(b.sync());
+
+        // Removing the code leaves an event without a trigger, which empties it.
+        b.record.grid.popupAction = DeleteIrTrigger;
+        b.events.runPendingDelete(b.grid, 0);
+        b.events.showEvent(0);
+        const uint8_t zero[9] = {};
+        QVERIFY(std::memcmp(&e, zero, 9) == 0);
+        QVERIFY(b.sync());
+    }
+
+    void menusOfTheEventPanels() {
+        Bench b;
+        b.event(0) = EventRecord{1, 0, 0, 0, EventLongPress, {ReactionConsumer, 0, 0xE9, 0}};
+        QVERIFY(!b.events.menuOffered(DeleteModifier, 0));
+        QVERIFY(b.events.menuOffered(DeleteEventKey, 0));
+        QVERIFY(b.events.menuOffered(DeleteReaction, 0));
+        QVERIFY(!b.events.menuOffered(DeleteHomeReaction, 0));
+        b.record.image.homeReaction = Reaction{ReactionKeyboard, 0, 0x4A, 0};
+        QVERIFY(b.events.menuOffered(DeleteHomeReaction, 0));
+        b.record.image.homeReaction = Reaction{0x11, 1, 2, 3};  // infrared HOME: no menu
+        QVERIFY(!b.events.menuOffered(DeleteHomeReaction, 0));
+
+        // Deleting the key of an event without a modifier empties it, reaction included.
+        b.record.grid.popupAction = DeleteEventKey;
+        b.events.runPendingDelete(b.grid, 0);
+        b.events.showEvent(0);
+        const uint8_t zero[9] = {};
+        QVERIFY(std::memcmp(&b.event(0), zero, 9) == 0);
+        QVERIFY(b.sync());
+
+        b.record.grid.popupAction = DeleteHomeReaction;
+        b.events.runPendingDelete(b.grid, 0);
+        QCOMPARE(b.record.image.homeReaction.kind, uint8_t(0));
+        QVERIFY(b.sync());
+    }
+};
+
+QTEST_GUILESS_MAIN(EditorRulesTest)
+#include "editor_rules_test.moc"

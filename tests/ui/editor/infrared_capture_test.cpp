@@ -1,0 +1,287 @@
+// The two infrared capture buttons of the event editor, driven through the
+// real widgets with the simulated controller connected and its code set in
+// the Simulator window: every refusal, box and notice, the trigger and
+// reaction texts, and removing an infrared trigger through its menu.
+#include "config/config_image.h"
+#include "sim/simulator.h"
+#include "ui/editor/parameters_editor.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/sim/simulator_window.h"
+#include "../main/window_test_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstring>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+template <class T = QWidget>
+T* child(QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no control named %s", name);
+    return found;
+}
+
+struct Box {
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+// zmtsetup's Parameters page with the simulated controller plugged in and
+// connected, on a virtual clock.
+struct Program {
+    MainForm form;
+    test::VirtualClockHost& clock = test::useVirtualClock(form);
+    ControllerWiring wiring{form, true, {}};
+    FormKeyBoard picker;
+    _zelmorvatouch& record = wiring.record();   // the one record the transfer keeps in step
+    ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
+    ParametersEditor editor{form, record, *panel};
+    QList<Box> boxes;
+    QToolButton* irGet = child<QToolButton>(form, "SpeedButtonIRGET");
+    QToolButton* irSend = child<QToolButton>(form, "SpeedButtonGetIRSend");
+
+    Program() {
+        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
+        editor.setLink(&wiring.link());
+        form.hooks().showImage.add([this] { panel->showImage(); });
+        form.hooks().showImage.add([this] { editor.showImage(); });
+        form.runMessageBox = [this](QMessageBox& box) {
+            boxes.push_back({box.icon(), box.text()});
+            return int(QMessageBox::Ok);
+        };
+        form.startUp(picker);
+        record.image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
+        record.image.keys[1][0] = KeyRecord{90, 10, {}};
+        form.hooks().showImage();
+        form.show();
+    }
+    ~Program() {
+        child<QMenu>(form, "PopupMenuKeys")->hide();
+        setLanguageIndex(Russian);
+    }
+
+    void connect() {
+        for (int i = 0; i < 10 && !form.flags().DeviceConnected; ++i) form.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) form.TimerZELMORVATOUCHTestTimer();
+    }
+    // What a user does in the Simulator window to have the receiver see a code.
+    void receive(int protocol, int address, int command) {
+        SimulatorWindow& simulator = *wiring.simulatorWindow();
+        child<QSpinBox>(simulator, "irProtocol")->setValue(protocol);
+        child<QSpinBox>(simulator, "irAddress")->setValue(address);
+        child<QSpinBox>(simulator, "irCommand")->setValue(command);
+        QTest::mouseClick(child<QPushButton>(simulator, "irReceiveButton"), Qt::LeftButton);
+    }
+    // Selecting the tab already selected changes nothing; the event set up
+    // behind the editor's back is shown anyway.
+    void select(int index) {
+        auto* tabs = child<QTabBar>(form, "TabControlEVKEYx");
+        if (tabs->currentIndex() == index) editor.showSelectedEvent();
+        else tabs->setCurrentIndex(index);
+    }
+    EventRecord& event(int index) { return record.image.events[index]; }
+    QString notice() { return child<Panel>(form, "PanelMenu")->text(); }
+    QString reactionMemo() { return child<QLabel>(form, "MemoEventReactionx")->text(); }
+    QString triggerText() { return child<Panel>(form, "PanelIRDEFx")->text(); }
+    bool irPanelShown() { return child<QWidget>(form, "PanelIRCODE")->isVisible(); }
+};
+
+bool same(const EventRecord& a, const EventRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+constexpr int kNec = 1;
+constexpr int kJvc = 2;
+
+} // namespace
+
+class InfraredCaptureTest : public QObject {
+    Q_OBJECT
+private slots:
+    void buttonsWaitForTheController() {
+        Program p;
+        QVERIFY(!p.irGet->isEnabled());
+        QVERIFY(!p.irSend->isEnabled());
+        p.connect();
+        QVERIFY(p.form.flags().DeviceConnected);
+        QVERIFY(p.irGet->isEnabled());
+        QVERIFY(p.irSend->isEnabled());
+    }
+
+    void triggerReplacesTheButtonsAndKeepsTheChosenType() {
+        Program p;
+        p.connect();
+        p.event(2) = EventRecord{1, 0, 1, 1, EV_ONCE | EV_WAKEUP | EventLongPress, {ReactionConsumer, 0, 0xE9, 0}};
+        p.select(2);
+        QVERIFY(!p.irPanelShown());
+        p.receive(kNec, 4, 17);
+        p.irGet->click();
+        QVERIFY(p.boxes.isEmpty());
+        QVERIFY(p.irPanelShown());
+        QVERIFY(!child<QWidget>(p.form, "PanelMODKEY")->isVisible());
+        QCOMPARE(p.triggerText(), QStringLiteral("NEC 4 / 17"));
+        QCOMPARE(p.event(2).flags, uint8_t(EV_IR_TRIGGER | EV_ONCE | EV_WAKEUP | EventAnyPress));
+        QCOMPARE(child<QComboBox>(p.form, "ComboBoxEventEvent")->currentIndex(), int(EventAnyPress));
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nConsumerPage:VOL+"));
+
+        // The user picks short press; a new code keeps it. A JVC code is a valid trigger.
+        auto* type = child<QComboBox>(p.form, "ComboBoxEventEvent");
+        type->setCurrentIndex(EventShortPress);
+        emit type->activated(EventShortPress);
+        p.receive(kJvc, 0x10, 3);
+        p.irGet->click();
+        QVERIFY(p.boxes.isEmpty());
+        QCOMPARE(p.event(2).eventType(), int(EventShortPress));
+        QCOMPARE(p.triggerText(), QStringLiteral("JVC 16 / 3"));
+
+        // A protocol without a name is kept but reads as undefined.
+        p.receive(4, 1, 1);
+        p.irGet->click();
+        QCOMPARE(p.triggerText(), QStringLiteral("Отсутствует"));
+        p.form.SetLanguage(English);
+        QCOMPARE(p.triggerText(), QStringLiteral("Undefined"));
+    }
+
+    void reactionTakesNecAndShowsItsCode() {
+        Program p;
+        p.connect();
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
+        p.select(0);
+        p.receive(kJvc, 0x10, 3);
+        p.irSend->click();
+        QCOMPARE(p.boxes.size(), 1);
+        QCOMPARE(p.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(p.boxes[0].text, QStringLiteral("Для реакции поддерживается только протокол NEC"));
+        QCOMPARE(p.event(0).reaction.kind, uint8_t(ReactionKeyboard));
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nA"));
+
+        p.receive(kNec, 0x0104, 0x22);
+        p.irSend->click();
+        QCOMPARE(p.boxes.size(), 1);
+        QCOMPARE(p.event(0).reaction.kind, uint8_t(0x11));
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nИК код\nNEC 260 / 34"));
+        p.form.SetLanguage(English);
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nIR code\nNEC 260 / 34"));
+    }
+
+    void infraredOnBothSidesIsRefusedEitherWay() {
+        Program p;
+        p.connect();
+        p.receive(kNec, 4, 17);
+        p.event(5) = EventRecord{1, 0, 0, 0, EventShortPress, {0x11, 17, 4, 0}};
+        p.event(6) = EventRecord{17, 4, 0, 1, EV_IR_TRIGGER | EventAnyPress, {ReactionKeyboard, 0, 4, 0}};
+        const EventRecord before5 = p.event(5);
+        const EventRecord before6 = p.event(6);
+        p.select(5);
+        p.irGet->click();
+        p.select(6);
+        p.irSend->click();
+        QCOMPARE(p.boxes.size(), 2);
+        for (const Box& box : p.boxes) {
+            QCOMPARE(box.icon, QMessageBox::Warning);
+            QCOMPARE(box.text, QStringLiteral("Вы не можете ставить ИК код на событие и реакцию"));
+        }
+        QVERIFY(same(p.event(5), before5));
+        QVERIFY(same(p.event(6), before6));
+        p.form.SetLanguage(English);
+        p.irSend->click();
+        QCOMPARE(p.boxes.last().text, QStringLiteral("You can not put the IR code for the event, and the reaction"));
+    }
+
+    void noCodeShowsTheNoticeAndAFailedReadTheError() {
+        Program p;
+        p.connect();
+        p.event(1) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
+        const EventRecord before = p.event(1);
+        p.select(1);
+        p.irGet->click();
+        QCOMPARE(p.notice(), QStringLiteral("ИК код отсутствует"));
+        p.form.SetLanguage(English);
+        p.irSend->click();
+        QCOMPARE(p.notice(), QStringLiteral("No Infrared code"));
+        QVERIFY(p.boxes.isEmpty());
+        QVERIFY(same(p.event(1), before));
+
+        p.receive(kNec, 4, 17);
+        p.wiring.simulator()->controller().faults.forceStatus = 0xFD;
+        p.irGet->click();
+        QCOMPARE(p.boxes.size(), 1);
+        QCOMPARE(p.boxes[0].icon, QMessageBox::Critical);
+        QVERIFY2(p.boxes[0].text.startsWith(QStringLiteral("Failed to get IR code\n")), qPrintable(p.boxes[0].text));
+        QVERIFY(p.boxes[0].text.size() > QStringLiteral("Failed to get IR code\n").size());
+        QVERIFY(same(p.event(1), before));
+    }
+
+    void removingTheCodeLeavesAnEmptyDisabledEvent() {
+        Program p;
+        p.connect();
+        p.event(3) = EventRecord{1, 0, 0, 0, EV_WAKEUP | EventLongPress, {ReactionKeyboard, 0, 4, 0}};
+        p.select(3);
+        p.receive(kNec, 4, 17);
+        p.irGet->click();
+        QVERIFY(p.irPanelShown());
+
+        // The caption panel offers the menu as well as the code's own panel.
+        QWidget* caption = child<QWidget>(p.form, "PanelKeyIRCODEText");
+        QTest::mousePress(caption, Qt::RightButton, {}, caption->rect().center());
+        auto* item = child<QAction>(p.form, "DeleteKeyx");
+        QCOMPARE(item->text(), QStringLiteral("Удалить ИК код"));
+        child<QMenu>(p.form, "PopupMenuKeys")->hide();
+        item->trigger();
+
+        const EventRecord empty{};
+        QVERIFY(same(p.event(3), empty));
+        QVERIFY(!p.irPanelShown());
+        QVERIFY(!child<QComboBox>(p.form, "ComboBoxEventEvent")->isEnabled());
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nОтсутствует"));
+    }
+
+    void anInfraredHomeReactionIsNamedNotLeftFromThePreviousImage() {
+        Program p;
+        p.record.image.homeReaction = Reaction{ReactionConsumer, 0, 0xE9, 0};
+        p.form.hooks().showImage();
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nConsumerPage:VOL+"));
+        p.record.image.homeReaction = Reaction{0x11, 17, 4, 0};
+        p.form.hooks().showImage();
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nИК код\nNEC 4 / 17"));
+    }
+
+    void anOpenPickerFollowsToAnInfraredReaction() {
+        Program p;
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
+        p.event(1) = EventRecord{1, 1, 0, 0, EventShortPress, {0x11, 17, 4, 0}};
+        p.select(0);
+        Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
+        QVERIFY(p.picker.isVisible());
+        QCOMPARE(child<QWidget>(p.picker, "PanelKey4x")->property("selected").toBool(), true);
+
+        p.select(1);
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nИК код\nNEC 4 / 17"));
+        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 2)"));
+        QCOMPARE(child<QWidget>(p.picker, "PanelKey4x")->property("selected").toBool(), false);
+        // A click now edits the event on show, never the one left behind.
+        p.picker.PanelKey59xClick(QStringLiteral("PanelKey5x"));
+        QCOMPARE(p.event(1).reaction.kind, uint8_t(ReactionKeyboard));
+        QCOMPARE(p.event(1).reaction.arg2, uint8_t(5));
+        QCOMPARE(p.event(0).reaction.arg2, uint8_t(4));
+        QCOMPARE(p.reactionMemo(), QStringLiteral("  \nB"));
+        p.picker.hide();
+    }
+};
+
+QTEST_MAIN(InfraredCaptureTest)
+#include "infrared_capture_test.moc"

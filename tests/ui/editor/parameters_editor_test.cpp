@@ -1,0 +1,501 @@
+// The Parameters page driven through its real widgets: presses, moves and
+// releases on the buttons grid, typing into its cells, the pop-up menus and
+// the event editor's controls. The rules themselves are tested without a
+// window; here we check that the widgets reach them and show the answers.
+#include "config/config_image.h"
+#include "ui/editor/parameters_editor.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "../main/window_test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QSet>
+#include <QTest>
+
+#include <cstring>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+template <class T = QWidget>
+T* child(QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no control named %s", name);
+    return found;
+}
+
+// The window as the program builds it, with a learned configuration:
+// channel 1 holds VOL+, VOL- and an unnamed button at level 80, channel 3
+// one unnamed button, encoder 1 is on and encoder 2 off.
+struct Page {
+    MainForm form;
+    FormKeyBoard picker;
+    _zelmorvatouch record;
+    ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
+    ParametersEditor editor{form, record, *panel};
+    QStringList boxes;
+    QTableWidget* grid = child<QTableWidget>(form, "StringGridKeys");
+    QTabBar* tabs = child<QTabBar>(form, "TabControlEVKEYx");
+    Panel* modPanel = child<Panel>(form, "PanelKeyModx");
+    Panel* keyPanel = child<Panel>(form, "PanelKeyValx");
+    QComboBox* type = child<QComboBox>(form, "ComboBoxEventEvent");
+    QCheckBox* once = child<QCheckBox>(form, "CheckBoxEventOnce");
+    QMenu* menu = child<QMenu>(form, "PopupMenuKeys");
+    QAction* deleteItem = child<QAction>(form, "DeleteKeyx");
+
+    Page() {
+        form.hooks().showImage.add([this] { panel->showImage(); });
+        form.hooks().showImage.add([this] { editor.showImage(); });
+        test::useVirtualClock(form);
+        form.runMessageBox = [this](QMessageBox& box) {
+            boxes << box.text();
+            return int(QMessageBox::Ok);
+        };
+        form.startUp(picker);
+        ConfigImage& image = record.image;
+        image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
+        image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
+        image.keys[0][2] = KeyRecord{80, 10, {}};
+        image.keys[2][0] = KeyRecord{42, 15, {}};
+        image.enc0Mode = 1;
+        form.hooks().showImage();
+        form.show();
+    }
+    ~Page() {
+        menu->hide();
+        setLanguageIndex(Russian);
+    }
+
+    EventRecord& event(int index) { return record.image.events[index]; }
+    void select(int index) { tabs->setCurrentIndex(index); }
+    void tick() { form.TimerCommonTimer(); }
+    QString cell(int column, int row) { return grid->item(row - 1, column)->text(); }
+
+    QPoint cellPoint(int column, int row) {
+        return grid->visualRect(grid->model()->index(row - 1, column)).center();
+    }
+    static QPoint centreOf(QWidget* widget) { return widget->mapToGlobal(widget->rect().center()); }
+
+    void press(int column, int row, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(grid->viewport(), button, {}, cellPoint(column, row));
+    }
+    // While the button is held the grid keeps the pointer, so it gets the
+    // movements and the release wherever the pointer is.
+    void dragTo(const QPoint& global) {
+        QMouseEvent move(QEvent::MouseMove, grid->viewport()->mapFromGlobal(global), global, Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(grid->viewport(), &move);
+    }
+    void releaseAt(const QPoint& global) {
+        QMouseEvent release(QEvent::MouseButtonRelease, grid->viewport()->mapFromGlobal(global), global,
+                            Qt::LeftButton, Qt::NoButton, {});
+        QApplication::sendEvent(grid->viewport(), &release);
+    }
+    void dragCell(int column, int row, QWidget* target) {
+        press(column, row);
+        dragTo(centreOf(target));
+        releaseAt(centreOf(target));
+    }
+
+    // Types into the cell's in-place editor and confirms, then lets the
+    // common timer commit the name.
+    QLineEdit* openEditor(int column, int row) {
+        // Closed editors linger until deferred deletion; only the new one may be found.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        grid->editItem(grid->item(row - 1, column));
+        return grid->findChild<QLineEdit*>();
+    }
+    void rename(int column, int row, const QString& text) {
+        QLineEdit* edit = openEditor(column, row);
+        QVERIFY(edit != nullptr);
+        tick();  // the timer sees the editor open
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        tick();
+    }
+    void hover(int column, int row) {
+        const QPoint local = cellPoint(column, row);
+        QMouseEvent move(QEvent::MouseMove, local, grid->viewport()->mapToGlobal(local), Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(grid->viewport(), &move);
+    }
+    void rightClickPanel(QWidget* panel) { QTest::mousePress(panel, Qt::RightButton, {}, panel->rect().center()); }
+
+    static QColor background(QWidget* panel) { return panel->palette().color(QPalette::Window); }
+    static Qt::CursorShape pointer() {
+        return QApplication::overrideCursor() != nullptr ? QApplication::overrideCursor()->shape() : Qt::BitmapCursor;
+    }
+};
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 128, 0);
+
+} // namespace
+
+class ParametersEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
+
+    void pageShowsTheImage() {
+        Page p;
+        QCOMPARE(p.tabs->count(), 60);
+        QCOMPARE(p.tabs->tabText(59), QStringLiteral("60"));
+        QCOMPARE(p.cell(0, 1), QStringLiteral("VOL+"));
+        QCOMPARE(p.cell(0, 3), QStringLiteral("1.80"));
+        QCOMPARE(p.cell(2, 1), QStringLiteral("3.42"));
+        QCOMPARE(p.cell(4, 2), QStringLiteral("Enc1-"));
+        QCOMPARE(p.cell(4, 3), QString());
+        QCOMPARE(p.grid->horizontalHeaderItem(0)->text(), QStringLiteral("Канал 1"));
+        QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Энкодер"));
+        p.form.SetLanguage(English);
+        QCOMPARE(p.grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
+        QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
+        QCOMPARE(p.keyPanel->toolTip(), QStringLiteral("Drag a button here"));
+        QCOMPARE(p.type->itemText(2), QStringLiteral("Long tap"));
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nNot specified"));
+        // Switching encoder 2 on shows its labels when the encoder column is refilled.
+        p.record.image.enc1Mode = 2;
+        p.form.hooks().rewriteEncoderLabels();
+        QCOMPARE(p.cell(4, 4), QStringLiteral("Enc2-"));
+    }
+
+    void encoderIsRefusedAsModifierAndAcceptedAsKey() {
+        Page p;
+        p.select(0);
+        p.press(4, 1);
+        QCOMPARE(Page::pointer(), Qt::ForbiddenCursor);
+        p.dragTo(Page::centreOf(p.modPanel));
+        QCOMPARE(Page::background(p.modPanel), kRed);
+        QCOMPARE(Page::pointer(), Qt::ForbiddenCursor);
+        p.dragTo(Page::centreOf(p.keyPanel));
+        QCOMPARE(Page::background(p.keyPanel), kGreen);
+        QVERIFY(Page::background(p.modPanel) != kRed);
+        QCOMPARE(Page::pointer(), Qt::DragMoveCursor);
+        QCOMPARE(p.event(0).keyRow, uint8_t(0));  // moving only shows
+        p.releaseAt(Page::centreOf(p.keyPanel));
+        QCOMPARE(p.event(0).keyCol, uint8_t(4));
+        QCOMPARE(p.event(0).keyRow, uint8_t(1));
+        QCOMPARE(p.event(0).flags, uint8_t(EV_ONCE | EventAnyPress));
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("Enc1+"));
+        QVERIFY(Page::background(p.keyPanel) != kGreen);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(p.once->isChecked() && !p.once->isEnabled());
+
+        // Dropping the encoder on the modifier panel changes nothing.
+        p.select(1);
+        p.dragCell(4, 2, p.modPanel);
+        QCOMPARE(p.event(1).modRow, uint8_t(0));
+        QCOMPARE(p.event(1).flags, uint8_t(0));
+
+        // Encoder 1 switched off: the key stays and shows as unresolved.
+        p.select(0);
+        p.record.image.enc0Mode = 0;
+        p.form.hooks().showImage();
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("Enc1+ ?"));
+        QCOMPARE(p.cell(4, 1), QString());
+        // ...and its rows can no longer be dragged.
+        p.select(2);
+        p.dragCell(4, 1, p.keyPanel);
+        QCOMPARE(p.event(2).keyRow, uint8_t(0));
+    }
+
+    void buttonsOnTheKeysChannelAreRefusedAsModifier() {
+        Page p;
+        p.event(3) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
+        p.select(3);
+        p.press(0, 2);
+        p.dragTo(Page::centreOf(p.modPanel));
+        QCOMPARE(Page::background(p.modPanel), kRed);
+        p.releaseAt(Page::centreOf(p.modPanel));
+        QCOMPARE(p.event(3).modRow, uint8_t(0));
+        // A button of another channel is taken, and the event type stays.
+        p.dragCell(2, 1, p.modPanel);
+        QCOMPARE(p.event(3).modCol, uint8_t(2));
+        QCOMPARE(p.event(3).modRow, uint8_t(1));
+        QCOMPARE(p.event(3).flags, uint8_t(EventShortPress));
+        QCOMPARE(p.modPanel->text(), QStringLiteral("3.42"));
+        // A release away from both panels stores nothing.
+        p.select(4);
+        p.press(0, 1);
+        p.releaseAt(p.grid->mapToGlobal(QPoint(5, 5)));
+        QCOMPARE(p.event(4).keyRow, uint8_t(0));
+    }
+
+    void aDropOntoAnEventWithoutTriggerMakesItAnyPress() {
+        Page p;
+        p.select(5);
+        p.dragCell(0, 1, p.keyPanel);
+        QCOMPARE(p.event(5).keyRow, uint8_t(1));
+        QCOMPARE(p.event(5).flags & EV_TYPE_MASK, int(EventAnyPress));
+        QCOMPARE(p.type->currentIndex(), int(EventAnyPress));
+        QVERIFY(p.type->isEnabled());
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("VOL+"));
+    }
+
+    void namingInTheGrid() {
+        Page p;
+        // Seven letters typed keep five.
+        QLineEdit* edit = p.openEditor(0, 3);
+        QVERIFY(edit != nullptr);
+        QTest::keyClicks(edit, QStringLiteral("ABCDEFG"));
+        QCOMPARE(edit->text(), QStringLiteral("ABCDE"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();  // the delegate closes its editor from the queue
+        p.tick();
+        QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
+        QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
+        QCOMPARE(p.record.grid.editState, 0);
+
+        // A duplicate shows the box and the old name comes back.
+        p.rename(0, 3, QStringLiteral("VOL-"));
+        QCOMPARE(p.boxes.size(), 1);
+        QVERIFY(p.boxes.front().startsWith(QStringLiteral("Имя \"VOL-\"\nуже присвоено другой кнопке")));
+        QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
+        QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
+
+        // An emptied name stores the automatic label.
+        p.rename(0, 3, QString());
+        QCOMPARE(p.cell(0, 3), QStringLiteral("1.80"));
+        QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "1.80\0", 5) == 0);
+
+        // An event shows the new name at once.
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(0);
+        p.rename(0, 1, QStringLiteral("Tune"));
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("Tune"));
+        QCOMPARE(p.boxes.size(), 1);
+
+        // A double click opens the editor as well; leaving it unchanged keeps the name.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int click = 0; click < 2; ++click) {
+            QTest::mousePress(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+            if (click == 1) QTest::mouseDClick(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+            QTest::mouseRelease(p.grid->viewport(), Qt::LeftButton, {}, p.cellPoint(0, 2));
+        }
+        QLineEdit* opened = p.grid->findChild<QLineEdit*>();
+        QVERIFY(opened != nullptr && opened->isVisible());
+        QCOMPARE(opened->text(), QStringLiteral("VOL-"));
+        QVERIFY(QApplication::overrideCursor() == nullptr);  // a click is no drag
+        QTest::keyClick(opened, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        p.tick();
+        QCOMPARE(p.cell(0, 2), QStringLiteral("VOL-"));
+        QCOMPARE(p.boxes.size(), 1);
+
+        // Encoder labels and empty slots open no editor.
+        QVERIFY(p.openEditor(4, 1) == nullptr);
+        QVERIFY(p.openEditor(0, 9) == nullptr);
+        QCOMPARE(p.record.grid.editState, 0);
+    }
+
+    void deletingFromTheGridMenus() {
+        Page p;
+        p.event(0) = EventRecord{1, 0, 1, 2, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
+        p.event(1) = EventRecord{2, 0, 1, 0, EventAnyPress, {}};
+        p.event(2) = EventRecord{1, 2, 0, 0, EventShortPress, {}};
+
+        // One button: right click on its cell.
+        p.press(0, 1, Qt::RightButton);
+        QVERIFY(p.menu->isVisible());
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить эту кнопку"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QCOMPARE(p.record.image.keys[0][0].level, uint8_t(0));
+        QCOMPARE(p.cell(0, 1), QString());
+        QCOMPARE(p.event(0).keyRow, uint8_t(0));
+        QCOMPARE(p.event(1).modRow, uint8_t(0));
+        QCOMPARE(p.event(1).keyRow, uint8_t(2));
+        QCOMPARE(p.record.grid.popupAction, 0);
+
+        // A right click on an empty slot or an empty channel's header offers nothing.
+        p.press(0, 1, Qt::RightButton);
+        QVERIFY(!p.menu->isVisible());
+        QHeaderView* header = p.grid->horizontalHeader();
+        auto headerPoint = [header](int column) {
+            return QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+        };
+        QTest::mousePress(header->viewport(), Qt::RightButton, {}, headerPoint(1));
+        QVERIFY(!p.menu->isVisible());
+
+        // A whole channel: its header, captioned with the channel number.
+        p.form.SetLanguage(English);
+        QTest::mousePress(header->viewport(), Qt::RightButton, {}, headerPoint(2));
+        QVERIFY(p.menu->isVisible());
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Delete all buttons of the channel 3"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QCOMPARE(p.cell(2, 1), QString());
+        QCOMPARE(p.event(2).keyRow, uint8_t(1));
+        p.select(2);
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("3.[1] ?"));
+        p.select(0);
+        QCOMPARE(p.modPanel->text(), QStringLiteral("3.[1] ?"));
+    }
+
+    void eventTypeAndOptions() {
+        Page p;
+        // Only a modifier: any press, and the once box stays disabled.
+        p.event(6) = EventRecord{0, 0, 1, 0, EventShortPress, {}};
+        p.select(6);
+        QCOMPARE(p.type->currentIndex(), int(EventAnyPress));
+        QVERIFY(!p.once->isEnabled());
+        p.type->setFocus();
+        QTest::keyClick(p.type, Qt::Key_Up);  // long press
+        QCOMPARE(p.type->currentIndex(), int(EventAnyPress));
+        QCOMPARE(p.event(6).flags, uint8_t(EventAnyPress));
+        p.type->setCurrentIndex(1);
+        emit p.type->activated(0);
+        QCOMPARE(p.type->currentIndex(), int(EventDisabled));
+        QCOMPARE(p.event(6).flags, uint8_t(EventDisabled));
+        QVERIFY(!p.once->isEnabled());
+
+        // A key: long press enables once, short press clears it again.
+        p.event(7) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(7);
+        QVERIFY(!p.once->isEnabled());
+        QTest::keyClick(p.type, Qt::Key_Down);
+        QCOMPARE(p.event(7).flags, uint8_t(EventLongPress));
+        QVERIFY(p.once->isEnabled());
+        QTest::mouseClick(p.once, Qt::LeftButton);
+        QCOMPARE(p.event(7).flags, uint8_t(EV_ONCE | EventLongPress));
+        QTest::mouseClick(child<QCheckBox>(p.form, "CheckBoxEventWakeUp"), Qt::LeftButton);
+        QCOMPARE(p.event(7).flags, uint8_t(EV_WAKEUP | EV_ONCE | EventLongPress));
+        QTest::keyClick(p.type, Qt::Key_Up);
+        QCOMPARE(p.event(7).flags, uint8_t(EV_WAKEUP | EventShortPress));
+        QVERIFY(!p.once->isChecked() && !p.once->isEnabled());
+    }
+
+    void eventPanelMenus() {
+        Page p;
+        p.event(8) = EventRecord{1, 0, 0, 0, EventLongPress, {ReactionConsumer, 0, 0xE9, 0}};
+        p.select(8);
+        Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        QCOMPARE(child<QLabel>(p.form, "MemoEventReactionx")->text(), QStringLiteral("  \nConsumerPage:VOL+"));
+
+        // No modifier: its panel offers no menu.
+        p.rightClickPanel(p.modPanel);
+        QVERIFY(!p.menu->isVisible());
+        p.rightClickPanel(reaction);
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить реакцию"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QCOMPARE(p.event(8).reaction.kind, uint8_t(0));
+        QCOMPARE(child<QLabel>(p.form, "MemoEventReactionx")->text(), QStringLiteral("  \nОтсутствует"));
+
+        // Deleting the key of an event without modifier empties it.
+        p.event(8).reaction = Reaction{ReactionKeyboard, 0, 0x28, 0};
+        p.rightClickPanel(p.keyPanel);
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить кнопку"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        const uint8_t zero[9] = {};
+        QVERIFY(std::memcmp(&p.event(8), zero, 9) == 0);
+        QVERIFY(!p.type->isEnabled());
+        QCOMPARE(p.keyPanel->text(), QString());
+
+        // The HOME key's reaction.
+        p.record.image.homeReaction = Reaction{ReactionKeyboard, 0, 0x4A, 0};
+        p.form.hooks().showImage();
+        p.rightClickPanel(child<Panel>(p.form, "PanelHOMEx"));
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить кнопку HOME"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QCOMPARE(p.record.image.homeReaction.kind, uint8_t(0));
+        QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nОтсутствует"));
+
+        // An infrared trigger: its panel replaces the buttons and offers its own menu.
+        p.event(9) = EventRecord{17, 4, 0, 1, EV_IR_TRIGGER | EventShortPress, {}};
+        p.select(9);
+        QVERIFY(child<QWidget>(p.form, "PanelIRCODE")->isVisible());
+        QVERIFY(!child<QWidget>(p.form, "PanelMODKEY")->isVisible());
+        QCOMPARE(child<Panel>(p.form, "PanelIRDEFx")->text(), QStringLiteral("NEC 4 / 17"));
+        p.rightClickPanel(child<Panel>(p.form, "PanelIRDEFx"));
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить ИК код"));
+        p.menu->hide();
+        p.deleteItem->trigger();
+        QVERIFY(std::memcmp(&p.event(9), zero, 9) == 0);
+        QVERIFY(child<QWidget>(p.form, "PanelMODKEY")->isVisible());
+    }
+
+    void thePickerFollowsTheSelectedEvent() {
+        Page p;
+        p.select(11);
+        Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
+        QVERIFY(p.picker.isVisible());
+        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
+        p.form.SetLanguage(English);
+        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 12)"));
+        p.select(12);
+        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 13)"));
+        Panel* home = child<Panel>(p.form, "PanelHOMEx");
+        QTest::mouseClick(home, Qt::LeftButton, {}, home->rect().center());
+        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
+        p.picker.hide();
+    }
+
+    void tooltipsAndTheirWithdrawal() {
+        Page p;
+        QWidget* page = child<QWidget>(p.form, "TabSheetParameters");
+        p.hover(0, 1);
+        QCOMPARE(page->toolTip(), QStringLiteral("Кнопка \"VOL+\" канал 1, код 40 (допуск 10)"));
+        QCOMPARE(p.grid->viewport()->cursor().shape(), Qt::PointingHandCursor);
+        p.hover(0, 9);
+        QCOMPARE(page->toolTip(), QString());
+        QCOMPARE(p.grid->viewport()->cursor().shape(), Qt::ForbiddenCursor);
+        p.hover(2, 1);
+        QCOMPARE(page->toolTip(), QStringLiteral("Канал 3, код 42 (допуск 15)"));
+        // The pointer leaves the grid: the next tick withdraws the hint.
+        QCursor::setPos(p.form.mapToGlobal(QPoint(p.form.width() - 5, p.form.height() - 5)));
+        p.tick();
+        QCOMPARE(page->toolTip(), QString());
+    }
+
+    void everyControlNameIsTheOnlyOne() {
+        // The grid, the event editor and the parameters panel share one
+        // page; a name found twice would leave whoever looks it up (the
+        // translation tables, the editor lock) with the wrong control.
+        Page p;
+        QSet<QString> seen;
+        for (QObject* object : p.form.findChildren<QObject*>()) {
+            const QString name = object->objectName();
+            // The tab bars' own scroll arrows are Qt's, not ours.
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || qobject_cast<QTabBar*>(object->parent())) continue;
+            QVERIFY2(!seen.contains(name), qPrintable(name));
+            seen.insert(name);
+        }
+        for (const char* name : {"PanelSetup", "GroupBoxTouch", "PanelHOMEx", "MemoHOMEx", "GroupBoxKeySetup"}) {
+            QVERIFY2(seen.contains(QLatin1String(name)), name);
+        }
+        QCOMPARE(child<QWidget>(p.form, "PanelHOMEx")->parent()->objectName(), QStringLiteral("GroupBoxTouch"));
+    }
+
+    void editorLock() {
+        Page p;
+        p.editor.setEditorLock(false);
+        QVERIFY(!child<QWidget>(p.form, "GroupBoxKeys")->isEnabled());
+        QVERIFY(!p.tabs->isEnabled());
+        QVERIFY(!child<QWidget>(p.form, "GroupBoxTouch")->isEnabled());
+        p.editor.setEditorLock(true);
+        QVERIFY(p.tabs->isEnabled());
+    }
+};
+
+QTEST_MAIN(ParametersEditorTest)
+#include "parameters_editor_test.moc"
