@@ -31,7 +31,7 @@ namespace {
 QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
 
 // The level a channel rests at with no button held.
-constexpr int kIdleLevel = 255;
+constexpr int kIdleLevel = sim::kIdleKeyLevel;
 constexpr std::size_t kTrafficBytesShown = 16;
 constexpr int kStatusMessageMs = 5000;
 

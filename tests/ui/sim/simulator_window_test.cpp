@@ -34,7 +34,10 @@ struct Bench {
     DeviceLink link{host, transport};
     ui::SimulatorWindow window{simulator};
 
-    Bench() { simulator.backend().setTransferCost(1, [this](uint32_t ms) { host.now += ms; }); }
+    Bench() {
+        simulator.backend().setTransferCost(1, [this](uint32_t ms) { host.now += ms; });
+        simulator.controller().levelNoise = 0;   // exact levels to compare
+    }
 
     sim::SimulatedController& controller() { return simulator.controller(); }
     template <class T> T* child(const char* name) {
@@ -124,10 +127,10 @@ private slots:
         bench.child<QSlider>("levelSlider2")->setValue(128);
         std::array<uint8_t, 4> levels{};
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
-        QCOMPARE(levels, (std::array<uint8_t, 4>{0, 255, 128, 255}));
+        QCOMPARE(levels, (std::array<uint8_t, 4>{0, sim::kIdleKeyLevel, 128, sim::kIdleKeyLevel}));
         bench.click("releaseButton");
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
-        QCOMPARE(levels, (std::array<uint8_t, 4>{255, 255, 255, 255}));
+        QCOMPARE(levels, (std::array<uint8_t, 4>{sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel}));
         // Levels the program cannot see change: the sliders follow them.
         bench.controller().state.keyLevels[3] = 7;
         bench.window.refresh();
