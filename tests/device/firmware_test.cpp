@@ -6,21 +6,35 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using namespace zmt;
 
 namespace {
 
-class QuietWindow : public WatchWindow {
+// The window's poll timer on the virtual clock: the watch stops it while it
+// polls, as the window does, so a poll never runs inside another one.
+class PollingWindow : public WatchWindow {
 public:
+    PollingWindow(test::VirtualHost& host, ConnectionWatch*& watch) : host_(host), watch_(watch) {}
     void SetDeviceButtons(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return false; }
     void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {}
-    void startPollTimer() override {}
+    void stopPollTimer() override {
+        if (timer_ != 0) host_.stopTimer(timer_);
+        timer_ = 0;
+    }
+    void startPollTimer() override {
+        if (timer_ == 0) timer_ = host_.startTimer(kPollIntervalMs, [this] { watch_->TimerZELMORVATOUCHTestTimer(); });
+    }
+
+private:
+    test::VirtualHost& host_;
+    ConnectionWatch*& watch_;
+    int timer_ = 0;
 };
 
 // The image description a simulated application carries at its start.
@@ -42,7 +56,7 @@ protected:
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         // The window's poll timer: it is what finds the boot loader.
-        rig.host.startTimer(kPollIntervalMs, [this] { watch.TimerZELMORVATOUCHTestTimer(); });
+        window.startPollTimer();
         watch.pollController();
     }
     ~FirmwareTest() override {
@@ -76,13 +90,27 @@ protected:
         }
         return frames;
     }
+    // A fault that starts right after the update's identity read.
+    void afterNextIdentityRead(std::function<void()> fault) {
+        std::size_t seen = controller().requestsHandled();
+        rig.backend.setTransferCost(1, [this, seen, fault](uint32_t ms) mutable {
+            rig.host.now += ms;
+            if (!fault || controller().requestsHandled() == seen) return;
+            seen = controller().requestsHandled();
+            if (controller().lastRequest()[1] == cmdIdentity) {
+                fault();
+                fault = nullptr;
+            }
+        });
+    }
     std::string lastBox() { return rig.host.boxes.empty() ? std::string() : rig.host.boxes.back().text; }
     sim::SimulatedController& controller() { return *rig.controller; }
 
     std::filesystem::path dir;
     test::SimRig rig;
     ProgramFlags flags;
-    QuietWindow window;
+    ConnectionWatch* watchOfWindow = &watch;
+    PollingWindow window{rig.host, watchOfWindow};
     ConnectionWatch watch{rig.link, flags, window};
     FirmwareUpdate firmware{rig.link, watch, flags};
 };
@@ -213,18 +241,7 @@ TEST_F(FirmwareTest, CancelledDialogOrMissingControllerEndsQuietlyOrWithItsBox) 
 TEST_F(FirmwareTest, HandOverAnsweredWithAnErrorWaitsForTheWatchThenTransfers) {
     // The reply to the hand-over frame arrives damaged; the controller
     // restarts into its boot loader all the same.
-    std::size_t seen = controller().requestsHandled();
-    bool armed = true;
-    rig.backend.setTransferCost(1, [&](uint32_t ms) {
-        rig.host.now += ms;
-        if (controller().requestsHandled() == seen) return;
-        seen = controller().requestsHandled();
-        // Armed by the update's identity read, so the next frame is the hand-over.
-        if (armed && controller().lastRequest()[1] == cmdIdentity) {
-            controller().faults.corruptCheck = true;
-            armed = false;
-        }
-    });
+    afterNextIdentityRead([this] { controller().faults.corruptCheck = true; });
     rig.host.startTimer(10, [this] {
         if (controller().state.bootMode) controller().faults.corruptCheck = false;
     });
@@ -258,7 +275,7 @@ TEST_F(FirmwareTest, ControllerThatNeverComesBackFailsAfterFiveSeconds) {
 TEST_F(FirmwareTest, TransferFailingThreeTimesReportsTheLastCode) {
     controller().state.bootMode = true;
     rig.host.advance(kPollIntervalMs * 2);
-    controller().faults.forceStatus = 0xFE;
+    afterNextIdentityRead([this] { controller().faults.forceStatus = 0xFE; });
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(100, 118))), FirmwareOutcome::Failed);
     EXPECT_EQ(lastBox(), "Ошибка обновления прошивки\n" + resultText(errParameters));
 }
