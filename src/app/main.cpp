@@ -1,6 +1,8 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
+#include "config/config_image.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
 #include "ui/main/controller_wiring.h"
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
             return 2;
         }
 
+        // The session's one configuration record outlives the windows that edit it.
+        zmt::_zelmorvatouch record;
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
         zmt::ui::ControllerWiring controller(mainForm, options.simulator, options.simulatorStateFile);
@@ -65,6 +69,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
+        auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);  // owned by its page
+        mainForm.hooks().showImage = [parameters] { parameters->showImage(); };
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 

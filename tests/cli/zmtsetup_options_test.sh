@@ -17,7 +17,7 @@ set -e
 grep -q "unknown option: --simulater" "$work/err" || fail "unknown option is named"
 
 "$bin" --simulator --screenshot "$work/shots" || fail "screenshot run"
-for picture in main-parameters-ru main-parameters-en main-monitoring-ru main-monitoring-en main-transfer-ru main-notice-en; do
+for picture in main-parameters-ru main-parameters-en main-monitoring-ru main-monitoring-en main-transfer-ru main-notice-en picker-ru picker-en; do
     [[ -s "$work/shots/$picture.png" ]] || fail "$picture.png written"
 done
 echo "ok"

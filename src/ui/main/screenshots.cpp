@@ -1,6 +1,8 @@
 #include "ui/main/screenshots.h"
 
 #include "lang/lang.h"
+#include "config/config_image.h"
+#include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,8 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         return false;
     };
     bool ok = true;
+    // lCtrl + rAlt + A + 1: both sides of the modifiers and both key slots.
+    Reaction sampleReaction{ReactionKeyboard, 0x41, 4, 30};
     for (const char* language : {"ru", "en"}) {
         window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? 1 : 0);
         for (int page = 0; page < pages->count(); ++page) {
@@ -50,6 +54,18 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
         window.ClearPanelNotice();
+        // The picker with a reaction chosen: modifiers and keys highlighted.
+        if (FormKeyBoard* picker = window.picker()) {
+            picker->open(sampleReaction, nullptr,
+                         "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+            QCoreApplication::processEvents();
+            const QString file = QDir(dir).filePath(QStringLiteral("picker-%1.png").arg(QLatin1String(language)));
+            ok = picker->grab().save(file) && ok;
+        }
+    }
+    if (FormKeyBoard* picker = window.picker()) {
+        picker->detach();
+        picker->hide();
     }
     pages->setCurrentIndex(pageBefore);
     window.SetLanguage(languageBefore);

@@ -1,0 +1,85 @@
+#include "config/parameter_rules.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace zmt {
+
+namespace {
+
+uint8_t& encoderMode(ConfigImage& image, int encoder) { return encoder == 0 ? image.enc0Mode : image.enc1Mode; }
+
+template <class Predicate>
+void disableEncodersWhere(ConfigImage& image, Predicate conflicts) {
+    for (int encoder = 0; encoder < 2; ++encoder) {
+        if (conflicts(encoderMode(image, encoder))) encoderMode(image, encoder) = EncoderDisabled;
+    }
+}
+
+uint8_t listIndex(int index) { return static_cast<uint8_t>(std::clamp(index, 0, 255)); }
+
+} // namespace
+
+uint16_t correctedLongPressTimeout(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    // Saturate instead of wrapping: 65736 must not come out as 200.
+    uint32_t value = 0;
+    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+        value = std::min<uint32_t>(value * 10 + static_cast<uint32_t>(text[at] - '0'), 1000000);
+    }
+    if (negative || value < kMinLongPressTimeout || value > kMaxLongPressTimeout) return kMaxLongPressTimeout;
+    return static_cast<uint16_t>(value);
+}
+
+void setEncoderDivisor(ConfigImage& image, int encoder, int shownDivisor) {
+    const auto stored = static_cast<uint8_t>(std::clamp(shownDivisor, kMinDivisor, kMaxDivisor) - 1);
+    (encoder == 0 ? image.enc0Div : image.enc1Div) = stored;
+}
+
+bool setEncoderMode(ConfigImage& image, int encoder, int mode) {
+    const uint8_t value = listIndex(mode);
+    encoderMode(image, encoder == 0 ? 0 : 1) = value;
+    if (value == EncoderRxdTxd) image.headType = 0;
+    if (value == EncoderTouch12 || value == EncoderTouch34) image.touchMode = 0;
+    if (value == EncoderKeys12) image.touchFlags &= static_cast<uint8_t>(~TOUCH_5LINES);
+    return true;
+}
+
+bool setHeadType(ConfigImage& image, int type) {
+    image.headType = listIndex(type);
+    image.touchMode = 0;
+    disableEncodersWhere(image, [](uint8_t mode) { return mode == EncoderRxdTxd; });
+    return true;
+}
+
+bool setTouchMode(ConfigImage& image, int mode) {
+    image.touchMode = listIndex(mode);
+    image.headType = 0;
+    disableEncodersWhere(image, [](uint8_t m) { return m == EncoderTouch12 || m == EncoderTouch34; });
+    if (image.touchMode != 0 && (image.touchFlags & TOUCH_5LINES)) {
+        disableEncodersWhere(image, [](uint8_t m) { return m == EncoderKeys12; });
+    }
+    return true;
+}
+
+bool setFiveWireTouch(ConfigImage& image, bool on) {
+    if (!on) {
+        image.touchFlags &= static_cast<uint8_t>(~TOUCH_5LINES);
+        return false;
+    }
+    image.touchFlags |= TOUCH_5LINES;
+    disableEncodersWhere(image, [](uint8_t mode) { return mode == EncoderKeys12; });
+    return true;
+}
+
+void setWindowsTouch(ConfigImage& image, bool on) {
+    if (on) image.touchFlags |= TOUCH_WINDOWS;
+    else image.touchFlags &= static_cast<uint8_t>(~TOUCH_WINDOWS);
+}
+
+void setTouchWakeUp(ConfigImage& image, bool on) { image.touchWakeUp = on ? 1 : 0; }
+
+} // namespace zmt

@@ -1,0 +1,39 @@
+#pragma once
+// How the picker edits a reaction: a click on one of its controls (the
+// control's name says what it stands for) or a code typed into one of its
+// entry fields. Plain functions over the four bytes, so the rules are the
+// same whoever drives them and are tested without a window.
+#include "config/config_image.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace zmt {
+
+// Names of the picker's controls; the number follows the prefix.
+inline constexpr const char* kKeyPanelPrefix = "PanelKey";            // usage in decimal, then "x"
+inline constexpr const char* kModifierPanelPrefix = "PanelMod";       // bit 0..7, then "x"
+inline constexpr const char* kConsumerButtonPrefix = "SpeedButtonMMKey"; // usage as %04X, then "x"
+inline constexpr const char* kSystemPanelPrefix = "SystemControl";    // 0..7, then "x"
+
+// Applies a click on the control of that name to the reaction. Returns true
+// when the reaction was edited and the picker must show it again; false for a
+// name that stands for nothing (the reaction is then unchanged, except that a
+// consumer button whose usage cannot be read still turns the reaction into a
+// consumer one, as a click on any consumer button does).
+bool applyPickerClick(Reaction& reaction, std::string_view controlName);
+
+// Reads a typed code: "x1E" / "X1e" hexadecimal (nothing readable after the
+// x gives 0), anything else decimal (no digits gives 0). The result is
+// clamped to 0..maxValue; a number too long for any integer is maxValue.
+uint32_t parseTypedCode(std::string_view text, uint32_t maxValue);
+
+enum class PickerEntry { Key1, Key2, Consumer };
+// The largest value the entry field takes.
+uint32_t pickerEntryMax(PickerEntry entry);
+// Stores a typed code (already parsed and clamped) into the reaction:
+// KEY1/KEY2 make it a keyboard reaction first (an infrared one included);
+// the consumer code makes it a consumer reaction, even with usage 0.
+void applyPickerEntry(Reaction& reaction, PickerEntry entry, uint32_t value);
+
+} // namespace zmt

@@ -1,0 +1,166 @@
+#include "ui/editor/parameters_panel.h"
+
+#include "config/parameter_rules.h"
+#include "lang/lang.h"
+#include "ui/main/controls.h"
+#include "ui/main/main_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+namespace zmt::ui {
+
+namespace {
+
+constexpr int kRowHeight = 21;
+constexpr int kLongTimeoutLength = 6;
+
+template <class Control>
+Control* named(QWidget* parent, const char* name, const QRect& where) {
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(where);
+    return control;
+}
+
+QGroupBox* groupBox(QWidget* parent, const char* name, const QRect& where) {
+    return named<QGroupBox>(parent, name, where);
+}
+
+// The design-time items, in the language in force; the language switch
+// replaces them from the translation table, keeping the selection.
+void fillItems(QComboBox* list, const char* const* literals, int count) {
+    for (int i = 0; i < count; ++i) list->addItem(QString::fromUtf8(LangText(literals[i])));
+}
+
+} // namespace
+
+ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
+    : QWidget(window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"))), image_(record.image) {
+    setObjectName(QStringLiteral("PanelSetup"));
+    setGeometry(kGeometry);
+    build();
+    showImage();
+}
+
+void ParametersPanel::build() {
+    // Long-press time-out.
+    QGroupBox* keys = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
+    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 16, 150, 18})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
+    longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 35, 52, 20});
+    longTimeout_->setMaxLength(kLongTimeoutLength);
+    longTimeout_->installEventFilter(this);
+    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 35, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));
+
+    // Encoders.
+    const char* groups[2] = {"GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup"};
+    const char* modeLabels[2] = {"PanelEncoder1ModeText", "PanelEncoder2ModeText"};
+    const char* modeLists[2] = {"ComboBoxEditEncoder1Mode", "ComboBoxEditEncoder2Mode"};
+    const char* divisorLabels[2] = {"PanelEncoder1DivText", "PanelEncoder2DivText"};
+    const char* divisors[2] = {"CSpinEditEncoder1Div", "CSpinEditEncoder2Div"};
+    for (int encoder = 0; encoder < 2; ++encoder) {
+        QGroupBox* group = groupBox(this, groups[encoder], {0, 62 + encoder * 70, 187, 68});
+        auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 18, 66, kRowHeight});
+        modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
+        encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {75, 18, 106, kRowHeight});
+        fillItems(encoderMode_[encoder], kEncoderModeItems, kEncoderModeCount);
+        auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 42, 66, kRowHeight});
+        divisorLabel->setText(QString::fromUtf8(LangText("Делитель\0Divisor")));
+        encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 42, 52, kRowHeight});
+        encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
+        encoderDivisor_[encoder]->setValue(kMinDivisor);
+    }
+    connect(encoderMode_[0], &QComboBox::activated, this, [this] { ComboBoxEditEncoder1ModeChange(); });
+    connect(encoderMode_[1], &QComboBox::activated, this, [this] { ComboBoxEditEncoder2ModeChange(); });
+    connect(encoderDivisor_[0], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder1DivChange(); });
+    connect(encoderDivisor_[1], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder2DivChange(); });
+
+    // Touch panel. The lower part of the group is left for the HOME key's panel.
+    QGroupBox* touch = groupBox(this, "GroupBoxTouch", {192, 0, 250, 149});
+    windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 16, 110, 19});
+    fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {8, 34, 110, 19});
+    touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 52, 110, 19});
+    auto* modeLabel = named<Panel>(touch, "Panel2", {8, 73, 56, kRowHeight});
+    modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
+    touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 73, 175, kRowHeight});
+    fillItems(touchMode_, kTouchModeItems, kTouchModeCount);
+    touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 96, 234, 19});
+    windows_->setText(QStringLiteral("Windows"));
+    fiveLines_->setText(QString::fromUtf8(LangText("5 проводная\0" "5 lines")));
+    touchWakeUp_->setText(QString::fromUtf8(LangText("Пробуждать\0Wake Up")));
+    touchOffset_->setText(QString::fromUtf8(LangText("Отступ 10% при настройке\0Offset 10% when setting")));
+    connect(windows_, &QCheckBox::clicked, this, [this] { CheckBoxWindowsClick(); });
+    connect(fiveLines_, &QCheckBox::clicked, this, [this] { CheckBox5linesClick(); });
+    connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { CheckBoxTouchWakeUpClick(); });
+    connect(touchMode_, &QComboBox::activated, this, [this] { ComboBoxTouchModeChange(); });
+
+    // Head unit.
+    QGroupBox* head = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
+    auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 20, 56, kRowHeight});
+    typeLabel->setText(QString::fromUtf8(LangText("Тип\0Type")));
+    headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 20, 175, kRowHeight});
+    fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
+    connect(headType_, &QComboBox::activated, this, [this] { ComboBoxHEADTYPEChange(); });
+}
+
+void ParametersPanel::showImage() {
+    // Filling the controls must not look like the user editing them: a
+    // handler run from here would apply the exclusions to an image that was
+    // only being shown (a controller read with 5-wire touch and a Keys12
+    // encoder would be changed behind the user's back).
+    const QSignalBlocker blockers[] = {
+        QSignalBlocker(encoderDivisor_[0]), QSignalBlocker(encoderDivisor_[1]), QSignalBlocker(windows_),
+        QSignalBlocker(fiveLines_), QSignalBlocker(touchWakeUp_)};
+    longTimeout_->setText(QString::number(image_.longPressTimeout));
+    encoderMode_[0]->setCurrentIndex(image_.enc0Mode < kEncoderModeCount ? image_.enc0Mode : -1);
+    encoderMode_[1]->setCurrentIndex(image_.enc1Mode < kEncoderModeCount ? image_.enc1Mode : -1);
+    encoderDivisor_[0]->setValue(image_.enc0Div + 1);
+    encoderDivisor_[1]->setValue(image_.enc1Div + 1);
+    windows_->setChecked(image_.touchFlags & TOUCH_WINDOWS);
+    fiveLines_->setChecked(image_.touchFlags & TOUCH_5LINES);
+    touchWakeUp_->setChecked(image_.touchWakeUp != 0);
+    touchMode_->setCurrentIndex(image_.touchMode < kTouchModeCount ? image_.touchMode : -1);
+    headType_->setCurrentIndex(image_.headType < kHeadTypeCount ? image_.headType : -1);
+}
+
+void ParametersPanel::refreshAfter(bool needed) {
+    // The exclusions may have switched other settings off: show them all again.
+    showImage();
+    if (!needed) return;
+    if (refillEncoderColumn) refillEncoderColumn();
+    if (showSelectedEvent) showSelectedEvent();
+}
+
+bool ParametersPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == longTimeout_ && event->type() == QEvent::FocusOut) Edit_PAR_LongTOExit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ParametersPanel::Edit_PAR_LongTOExit() {
+    const uint16_t value = correctedLongPressTimeout(longTimeout_->text().toStdString());
+    longTimeout_->setText(QString::number(value));
+    image_.longPressTimeout = value;
+}
+
+void ParametersPanel::CSpinEditEncoder1DivChange() { setEncoderDivisor(image_, 0, encoderDivisor_[0]->value()); }
+void ParametersPanel::CSpinEditEncoder2DivChange() { setEncoderDivisor(image_, 1, encoderDivisor_[1]->value()); }
+
+void ParametersPanel::ComboBoxEditEncoder1ModeChange() {
+    refreshAfter(setEncoderMode(image_, 0, encoderMode_[0]->currentIndex()));
+}
+void ParametersPanel::ComboBoxEditEncoder2ModeChange() {
+    refreshAfter(setEncoderMode(image_, 1, encoderMode_[1]->currentIndex()));
+}
+void ParametersPanel::ComboBoxHEADTYPEChange() { refreshAfter(setHeadType(image_, headType_->currentIndex())); }
+void ParametersPanel::ComboBoxTouchModeChange() { refreshAfter(setTouchMode(image_, touchMode_->currentIndex())); }
+void ParametersPanel::CheckBoxWindowsClick() { setWindowsTouch(image_, windows_->isChecked()); }
+void ParametersPanel::CheckBox5linesClick() { refreshAfter(setFiveWireTouch(image_, fiveLines_->isChecked())); }
+void ParametersPanel::CheckBoxTouchWakeUpClick() { setTouchWakeUp(image_, touchWakeUp_->isChecked()); }
+
+} // namespace zmt::ui

@@ -1,0 +1,77 @@
+#pragma once
+// PanelSetup, the controller-wide settings on the Parameters page: the
+// long-press time-out, the two encoders, the touch panel and the head unit.
+// Every control writes its image field the moment the user changes it (the
+// synchronisation sends it on); the exclusions between the settings are the
+// rules of config/parameter_rules.h, and this panel only shows their outcome.
+#include "config/config_image.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace zmt::ui {
+
+class MainForm;
+
+// Room is left in the group boxes for the controls other parts put there:
+// GroupBoxKeySetup right of x = 110 (button learning), GroupBoxTouch right
+// of x = 120 above y = 72 (touch calibration) and below y = 118 (the HOME
+// key's reaction).
+class ParametersPanel : public QWidget {
+    Q_OBJECT
+public:
+    // Where the panel sits on the Parameters page.
+    static constexpr QRect kGeometry{244, 160, 442, 201};
+
+    // Builds the panel on the window's Parameters page (TabSheetParameters)
+    // over the image of record, which must outlive the panel.
+    ParametersPanel(MainForm& window, _zelmorvatouch& record);
+
+    // The panel's part of showing the image. Showing never edits the image.
+    void showImage();
+
+    // After an edit that changes what the encoder column and the selected
+    // event show (an encoder mode, the touch mode, the head unit, the 5-wire
+    // option switched on), in this order. Either may be left empty.
+    std::function<void()> refillEncoderColumn;
+    std::function<void()> showSelectedEvent;
+
+    // --- window event handlers ---
+    void Edit_PAR_LongTOExit();
+    void CSpinEditEncoder1DivChange();
+    void CSpinEditEncoder2DivChange();
+    void ComboBoxEditEncoder1ModeChange();
+    void ComboBoxEditEncoder2ModeChange();
+    void ComboBoxHEADTYPEChange();
+    void ComboBoxTouchModeChange();
+    void CheckBoxWindowsClick();
+    void CheckBox5linesClick();
+    void CheckBoxTouchWakeUpClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void refreshAfter(bool needed);
+
+    ConfigImage& image_;
+    QLineEdit* longTimeout_ = nullptr;
+    QComboBox* encoderMode_[2] = {};
+    QSpinBox* encoderDivisor_[2] = {};
+    QCheckBox* windows_ = nullptr;
+    QCheckBox* fiveLines_ = nullptr;
+    QCheckBox* touchWakeUp_ = nullptr;
+    QComboBox* touchMode_ = nullptr;
+    QCheckBox* touchOffset_ = nullptr;
+    QComboBox* headType_ = nullptr;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,71 @@
+// The controller-wide settings and the rules by which they exclude each other.
+#include "config/parameter_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace zmt;
+
+namespace {
+
+ConfigImage imageWith(uint8_t enc0, uint8_t enc1, uint8_t touchMode, uint8_t headType, uint8_t touchFlags) {
+    ConfigImage image{};
+    image.enc0Mode = enc0;
+    image.enc1Mode = enc1;
+    image.touchMode = touchMode;
+    image.headType = headType;
+    image.touchFlags = touchFlags;
+    return image;
+}
+
+} // namespace
+
+TEST(LongPressTimeout, AnythingOutside200To1500Becomes1500) {
+    // The usual cases are typed into the panel's field in its own test.
+    for (const char* text : {"199", "1501", "-300", "65736", "999999", "   "}) {
+        EXPECT_EQ(correctedLongPressTimeout(text), 1500) << '"' << text << '"';
+    }
+    EXPECT_EQ(correctedLongPressTimeout("200"), 200);
+    EXPECT_EQ(correctedLongPressTimeout(" 700"), 700);
+    EXPECT_EQ(correctedLongPressTimeout(std::string(100, '9')), 1500);
+}
+
+TEST(EncoderDivisor, StoredAsShownMinusOneWithinRange) {
+    ConfigImage image{};
+    setEncoderDivisor(image, 0, 10);
+    setEncoderDivisor(image, 1, 1);
+    EXPECT_EQ(image.enc0Div, 9);
+    EXPECT_EQ(image.enc1Div, 0);
+    setEncoderDivisor(image, 1, 0);
+    setEncoderDivisor(image, 0, 200);
+    EXPECT_EQ(image.enc1Div, 0);
+    EXPECT_EQ(image.enc0Div, 9);
+}
+
+TEST(ParameterExclusions, EncoderPinsSwitchOffWhatUsesTheSamePins) {
+    ConfigImage image = imageWith(0, 0, 2, 3, TOUCH_5LINES | TOUCH_WINDOWS);
+    EXPECT_TRUE(setEncoderMode(image, 0, EncoderRxdTxd));
+    EXPECT_EQ(image.enc0Mode, EncoderRxdTxd);
+    EXPECT_EQ(image.headType, 0);
+    EXPECT_EQ(image.touchMode, 2);   // RXD/TXD leaves the touch panel alone
+
+    image = imageWith(0, 0, 2, 3, TOUCH_5LINES);
+    setEncoderMode(image, 1, EncoderTouch34);
+    EXPECT_EQ(image.enc1Mode, EncoderTouch34);
+    EXPECT_EQ(image.touchMode, 0);
+    EXPECT_EQ(image.headType, 3);
+
+    image = imageWith(0, 0, 1, 0, TOUCH_5LINES | TOUCH_WINDOWS);
+    setEncoderMode(image, 0, EncoderKeys12);
+    EXPECT_EQ(image.touchFlags, TOUCH_WINDOWS);
+    EXPECT_EQ(image.touchMode, 1);
+
+    // Choosing "Disabled" as touch mode still clears the head unit.
+    image = imageWith(EncoderTouch34, EncoderRxdTxd, 0, 4, 0);
+    setTouchMode(image, 0);
+    EXPECT_EQ(image.headType, 0);
+    EXPECT_EQ(image.enc0Mode, EncoderDisabled);
+    EXPECT_EQ(image.enc1Mode, EncoderRxdTxd);
+}
+

@@ -1,0 +1,133 @@
+// Describing reactions and editing them the way the picker's clicks and typed
+// codes do.
+#include "config/reaction_edit.h"
+#include "config/reaction_text.h"
+#include "lang/lang.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using namespace zmt;
+
+namespace {
+
+struct RussianAfterwards {
+    ~RussianAfterwards() { setLanguageIndex(Russian); }
+};
+
+Reaction clicked(Reaction reaction, std::initializer_list<const char*> names) {
+    for (const char* name : names) applyPickerClick(reaction, name);
+    return reaction;
+}
+
+bool same(const Reaction& a, const Reaction& b) {
+    return a.kind == b.kind && a.arg1 == b.arg1 && a.arg2 == b.arg2 && a.arg3 == b.arg3;
+}
+
+} // namespace
+
+TEST(ReactionTables, EveryKeyboardUsageFrom4To101ExceptTheTwoWithoutAKeyHasOneCaption) {
+    std::set<int> usages;
+    for (const KeyboardKey& key : kKeyboardKeys) {
+        EXPECT_TRUE(usages.insert(key.usage).second) << "usage " << int(key.usage) << " twice";
+        ASSERT_NE(key.caption, nullptr);
+    }
+    for (int usage = 4; usage <= 101; ++usage) {
+        EXPECT_EQ(usages.count(usage) == 1, usage != 50 && usage != 100) << usage;
+    }
+    std::set<int> consumer;
+    for (const ConsumerKey& key : kConsumerKeys) EXPECT_TRUE(consumer.insert(key.usage).second);
+}
+
+TEST(ReactionDescription, KeyboardReactionListsModifiersThenKeys) {
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0x41, 4, 0}), "lCtrl + rAlt + A");
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0xFF, 0, 0}),
+              "lCtrl + lShift + lAlt + lWin + rCtrl + rShift + rAlt + rWin");
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0x02, 44, 88}), "lShift + ____ + Enter");
+    // Keys the picker has no key for are still shown, by their numbers.
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0, 4, 0x32}), "A + KEY2:x32");
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0, 100, 0}), "KEY1:100");
+    EXPECT_EQ(describeReaction({ReactionKeyboard, 0, 0, 200}), "KEY2:xC8");
+}
+
+TEST(ReactionDescription, ConsumerAndSystemReactions) {
+    EXPECT_EQ(describeReaction({ReactionConsumer, 0, 0xE9, 0x00}), "ConsumerPage:VOL+");
+    EXPECT_EQ(describeReaction({ReactionConsumer, 0, 0x94, 0x01}), "ConsumerPage:MACHINE BROWSER");
+    EXPECT_EQ(describeReaction({ReactionConsumer, 0, 0x34, 0x12}), "ConsumerPage:x1234");
+    EXPECT_EQ(describeReaction({ReactionConsumer, 0x55, 0, 0}), "");
+    // Only the first system control is named, as only one is ever set.
+    EXPECT_EQ(describeReaction({ReactionSystem, 0, 0x02, 0}), "Sleep");
+    EXPECT_EQ(describeReaction({ReactionSystem, 0, 0x88, 0}), "Context Menu");
+    EXPECT_EQ(describeReaction({ReactionSystem, 0, 0, 0}), "");
+}
+
+TEST(ReactionDescription, NothingToDescribeReadsNotSpecifiedInEitherLanguage) {
+    RussianAfterwards restore;
+    for (const Reaction& reaction : {Reaction{0, 0, 0, 0}, Reaction{ReactionKeyboard, 0, 0, 0},
+                                     Reaction{0x05, 1, 2, 3}, Reaction{0x0F, 0xFF, 0xFF, 0xFF}}) {
+        setLanguageIndex(Russian);
+        EXPECT_EQ(reactionDescriptionLine(reaction), "Отсутствует");
+        setLanguageIndex(English);
+        EXPECT_EQ(reactionDescriptionLine(reaction), "Not specified");
+    }
+    EXPECT_TRUE(isInfraredReaction({0x11, 1, 2, 3}));
+    EXPECT_FALSE(isInfraredReaction({0x0C, 1, 2, 3}));
+    EXPECT_EQ(describeReaction({0x17, 0x41, 4, 5}), "");
+}
+
+TEST(PickerClick, KeysFillKey1ThenKey2AndTheOldestDropsOut) {
+    const Reaction none{};
+    EXPECT_TRUE(same(clicked(none, {"PanelKey4x", "PanelKey5x", "PanelKey6x", "PanelKey7x"}), {ReactionKeyboard, 0, 6, 7}));
+    // KEY1 clicked again while both are set: KEY2 moves up.
+    EXPECT_TRUE(same(clicked(none, {"PanelKey4x", "PanelKey5x", "PanelKey4x"}), {ReactionKeyboard, 0, 5, 0}));
+    // A key taken back with a modifier held keeps the keyboard reaction.
+    EXPECT_TRUE(same(clicked(none, {"PanelMod0x", "PanelKey4x", "PanelKey4x"}), {ReactionKeyboard, 1, 0, 0}));
+}
+
+TEST(PickerClick, AnotherPageStartsTheReactionAfresh) {
+    const Reaction consumer{ReactionConsumer, 0, 0xE9, 0};
+    EXPECT_TRUE(same(clicked(consumer, {"PanelKey4x"}), {ReactionKeyboard, 0, 4, 0}));
+    EXPECT_TRUE(same(clicked({0x12, 0x33, 0x44, 0x55}, {"SystemControl3x"}), {ReactionSystem, 0, 0x08, 0}));
+    // A consumer reaction keeps byte 1, which it does not use.
+    EXPECT_TRUE(same(clicked({ReactionKeyboard, 0x41, 4, 5}, {"SpeedButtonMMKey00E9x"}),
+                     {ReactionConsumer, 0x41, 0xE9, 0}));
+    // A typed consumer code of 0 is still a consumer reaction.
+    Reaction typed{ReactionKeyboard, 0x41, 4, 5};
+    applyPickerEntry(typed, PickerEntry::Consumer, 0);
+    EXPECT_TRUE(same(typed, {ReactionConsumer, 0x41, 0, 0}));
+}
+
+TEST(PickerClick, NamesThatStandForNothingLeaveTheReactionAlone) {
+    const Reaction keyboard{ReactionKeyboard, 0x41, 4, 5};
+    for (const char* name : {"PanelKeyx", "PanelKey0x", "PanelKey300x", "PanelMod8x", "PanelModx",
+                             "SystemControl8x", "SystemControl99999999999999999999x", "Memo", ""}) {
+        Reaction reaction = keyboard;
+        EXPECT_FALSE(applyPickerClick(reaction, name)) << name;
+        EXPECT_TRUE(same(reaction, keyboard)) << name;
+    }
+    // An unreadable consumer name still switches the page, as any consumer click does.
+    Reaction reaction = keyboard;
+    EXPECT_FALSE(applyPickerClick(reaction, "SpeedButtonMMKeyx"));
+    EXPECT_TRUE(same(reaction, {ReactionConsumer, 0x41, 0, 0}));
+}
+
+TEST(TypedCode, HexadecimalAfterXOtherwiseDecimalClampedToTheField) {
+    EXPECT_EQ(parseTypedCode("x1E", 255), 0x1Eu);
+    EXPECT_EQ(parseTypedCode("X1e", 255), 0x1Eu);
+    EXPECT_EQ(parseTypedCode("30", 255), 30u);
+    EXPECT_EQ(parseTypedCode("300", 255), 255u);
+    EXPECT_EQ(parseTypedCode("x1234", 255), 255u);
+    EXPECT_EQ(parseTypedCode("x1234", 0xFFFF), 0x1234u);
+    EXPECT_EQ(parseTypedCode("x123456", 0xFFFF), 0xFFFFu);
+    EXPECT_EQ(parseTypedCode("xzz", 255), 0u);
+    EXPECT_EQ(parseTypedCode("x", 255), 0u);
+    EXPECT_EQ(parseTypedCode("", 255), 0u);
+    EXPECT_EQ(parseTypedCode("abc", 255), 0u);
+    EXPECT_EQ(parseTypedCode("-5", 255), 0u);
+    EXPECT_EQ(parseTypedCode(" 12", 255), 12u);
+    EXPECT_EQ(parseTypedCode(std::string(300, '9'), 0xFFFF), 0xFFFFu);
+    EXPECT_EQ(parseTypedCode("x" + std::string(300, 'F'), 255), 255u);
+}
+

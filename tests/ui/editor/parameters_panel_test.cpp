@@ -1,0 +1,229 @@
+// The parameters panel driven through its controls on the main window's
+// Parameters page: what each control stores and which settings it switches off.
+#include "config/parameter_rules.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/controls.h"
+#include "ui/main/main_form.h"
+#include "ui/main/translate_form.h"
+#include "ui/main/translation_tables.h"
+#include "../main/window_test_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+template <class T>
+T* child(QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qWarning("no control named %s", name);
+    return found;
+}
+
+struct Page {
+    MainForm window;
+    _zelmorvatouch record;
+    ParametersPanel* panel = nullptr;
+    std::vector<std::string> refreshes;
+
+    explicit Page(ConfigImage start = {}) {
+        record.image = start;
+        panel = new ParametersPanel(window, record);
+        panel->refillEncoderColumn = [this] { refreshes.push_back("encoder column"); };
+        panel->showSelectedEvent = [this] { refreshes.push_back("event"); };
+    }
+    ConfigImage& image() { return record.image; }
+    QComboBox* list(const char* name) { return child<QComboBox>(*panel, name); }
+    QCheckBox* check(const char* name) { return child<QCheckBox>(*panel, name); }
+    // What a user choosing an item does: the selection moves and the list
+    // reports the choice (a selection set by the program reports nothing).
+    void choose(const char* name, int index) {
+        QComboBox* combo = list(name);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    void click(const char* name) { QTest::mouseClick(check(name), Qt::LeftButton); }
+    QString typeTimeout(const QString& text) {
+        auto* edit = child<QLineEdit>(*panel, "Edit_PAR_LongTO");
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &leave);
+        return edit->text();
+    }
+    bool refreshedOnce() const {
+        return refreshes == std::vector<std::string>{"encoder column", "event"};
+    }
+};
+
+ConfigImage imageWith(uint8_t enc0, uint8_t enc1, uint8_t touchMode, uint8_t headType, uint8_t touchFlags) {
+    ConfigImage image{};
+    image.longPressTimeout = 1500;
+    image.enc0Mode = enc0;
+    image.enc1Mode = enc1;
+    image.touchMode = touchMode;
+    image.headType = headType;
+    image.touchFlags = touchFlags;
+    return image;
+}
+
+} // namespace
+
+class ParametersPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sitsOnTheParametersPageAndShowsTheImage() {
+        ConfigImage image = imageWith(EncoderKeys12, EncoderTouch34, 0, 5, TOUCH_5LINES | TOUCH_WINDOWS);
+        image.longPressTimeout = 700;
+        image.enc0Div = 9;
+        image.enc1Div = 200;   // out of range: shown as the nearest, never written back
+        image.touchWakeUp = 1;
+        Page page(image);
+        QCOMPARE(page.panel->parentWidget()->objectName(), QStringLiteral("TabSheetParameters"));
+        QCOMPARE(page.panel->geometry(), QRect(244, 160, 442, 201));
+        QCOMPARE(child<QLineEdit>(*page.panel, "Edit_PAR_LongTO")->text(), QStringLiteral("700"));
+        QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentIndex(), 4);
+        QCOMPARE(page.list("ComboBoxEditEncoder2Mode")->currentIndex(), 3);
+        QCOMPARE(page.list("ComboBoxHEADTYPE")->currentIndex(), 5);
+        QCOMPARE(child<QSpinBox>(*page.panel, "CSpinEditEncoder1Div")->value(), 10);
+        QCOMPARE(child<QSpinBox>(*page.panel, "CSpinEditEncoder2Div")->value(), 10);
+        QVERIFY(page.check("CheckBoxWindows")->isChecked());
+        QVERIFY(page.check("CheckBox5lines")->isChecked());
+        QVERIFY(page.check("CheckBoxTouchWakeUp")->isChecked());
+        // Showing a 5-wire panel beside a Keys12 encoder must not edit the image.
+        QCOMPARE(page.image().enc0Mode, uint8_t(EncoderKeys12));
+        QCOMPARE(page.image().enc1Div, uint8_t(200));
+        QVERIFY(page.refreshes.empty());
+    }
+
+    void longPressTimeoutIsCorrectedWhenTheFieldIsLeft() {
+        Page page;
+        for (const char* text : {"150", "0", "", "abc", "2000", "65736"}) {
+            page.image().longPressTimeout = 700;
+            QCOMPARE(page.typeTimeout(QString::fromLatin1(text)), QStringLiteral("1500"));
+            QCOMPARE(page.image().longPressTimeout, uint16_t(1500));
+        }
+        QCOMPARE(page.typeTimeout(QStringLiteral("200")), QStringLiteral("200"));
+        QCOMPARE(page.image().longPressTimeout, uint16_t(200));
+        QCOMPARE(page.typeTimeout(QStringLiteral("1500")), QStringLiteral("1500"));
+        // The field takes no more than six characters.
+        QCOMPARE(page.typeTimeout(QStringLiteral("00000750")), QStringLiteral("1500"));
+    }
+
+    void divisorsStoreTheShownValueMinusOne() {
+        Page page;
+        auto* divisor = child<QSpinBox>(*page.panel, "CSpinEditEncoder2Div");
+        divisor->setValue(10);
+        QCOMPARE(page.image().enc1Div, uint8_t(9));
+        QTest::keyClick(divisor, Qt::Key_Down);
+        QCOMPARE(page.image().enc1Div, uint8_t(8));
+        child<QSpinBox>(*page.panel, "CSpinEditEncoder1Div")->setValue(1);
+        QCOMPARE(page.image().enc0Div, uint8_t(0));
+    }
+
+    void alpineSwitchesOffAnEncoderOnRxdTxd() {
+        Page page(imageWith(EncoderRxdTxd, EncoderTouch12, 2, 0, 0));
+        page.choose("ComboBoxHEADTYPE", 1);
+        QCOMPARE(page.image().headType, uint8_t(1));
+        QCOMPARE(page.image().enc0Mode, uint8_t(EncoderDisabled));
+        QCOMPARE(page.image().enc1Mode, uint8_t(EncoderTouch12));
+        QCOMPARE(page.image().touchMode, uint8_t(0));
+        QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentIndex(), 0);
+        QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
+        QVERIFY(page.refreshedOnce());
+    }
+
+    void touchModeAndHeadUnitExcludeEachOther() {
+        Page page(imageWith(0, 0, 0, 3, 0));
+        page.choose("ComboBoxTouchMode", 1);
+        QCOMPARE(page.image().headType, uint8_t(0));
+        QCOMPARE(page.list("ComboBoxHEADTYPE")->currentIndex(), 0);
+        page.choose("ComboBoxHEADTYPE", 4);
+        QCOMPARE(page.image().touchMode, uint8_t(0));
+        QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
+        QCOMPARE(page.image().headType, uint8_t(4));
+        QCOMPARE(int(page.refreshes.size()), 4);
+    }
+
+    void touchPinsForAnEncoderDisableTheTouchMode() {
+        Page page(imageWith(0, 0, 3, 0, 0));
+        page.choose("ComboBoxEditEncoder2Mode", EncoderTouch34);
+        QCOMPARE(page.image().enc1Mode, uint8_t(EncoderTouch34));
+        QCOMPARE(page.image().touchMode, uint8_t(0));
+        QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
+        QVERIFY(page.refreshedOnce());
+    }
+
+    void fiveWireTouchAndKeys12() {
+        Page page(imageWith(EncoderKeys12, 0, 0, 0, 0));
+        // With four wires the Keys12 encoder survives an intercept mode.
+        page.choose("ComboBoxTouchMode", 2);
+        QCOMPARE(page.image().enc0Mode, uint8_t(EncoderKeys12));
+        page.refreshes.clear();
+        page.click("CheckBox5lines");
+        QCOMPARE(page.image().touchFlags, uint8_t(TOUCH_5LINES));
+        QCOMPARE(page.image().enc0Mode, uint8_t(EncoderDisabled));
+        QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentIndex(), 0);
+        QVERIFY(page.refreshedOnce());
+        // Keys12 chosen again takes the fifth wire away.
+        page.choose("ComboBoxEditEncoder1Mode", EncoderKeys12);
+        QCOMPARE(page.image().touchFlags, uint8_t(0));
+        QVERIFY(!page.check("CheckBox5lines")->isChecked());
+        // Switching the option off changes nothing else and refreshes nothing.
+        page.image().touchFlags = TOUCH_5LINES;
+        page.panel->showImage();
+        page.refreshes.clear();
+        page.click("CheckBox5lines");
+        QCOMPARE(page.image().touchFlags, uint8_t(0));
+        QCOMPARE(page.image().enc0Mode, uint8_t(EncoderKeys12));
+        QVERIFY(page.refreshes.empty());
+        // With five wires an intercept mode takes the Keys12 encoder off.
+        page.click("CheckBox5lines");
+        page.image().enc1Mode = EncoderKeys12;
+        page.choose("ComboBoxTouchMode", 2);
+        QCOMPARE(page.image().enc1Mode, uint8_t(EncoderDisabled));
+    }
+
+    void touchOptionsWriteTheirBits() {
+        Page page;
+        page.click("CheckBoxWindows");
+        page.click("CheckBoxTouchWakeUp");
+        QCOMPARE(page.image().touchFlags, uint8_t(TOUCH_WINDOWS));
+        QCOMPARE(page.image().touchWakeUp, uint8_t(1));
+        page.click("CheckBoxTouchWakeUp");
+        QCOMPARE(page.image().touchWakeUp, uint8_t(0));
+        // The corner offset belongs to the calibration, not to the image.
+        const ConfigImage before = page.image();
+        page.click("CheckBoxTouchDXY");
+        QVERIFY(page.check("CheckBoxTouchDXY")->isChecked());
+        QVERIFY(std::memcmp(&before, &page.image(), sizeof before) == 0);
+        QVERIFY(page.refreshes.empty());
+    }
+
+    void languageSwitchKeepsTheSelections() {
+        test::RussianAfterwards russian;
+        Page page(imageWith(EncoderTouch12, 0, 0, 2, 0));
+        QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD тип 1"));
+        page.window.SetLanguage(1);
+        QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD type 1"));
+        QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentText(), QStringLiteral("pins Touch12"));
+        QCOMPARE(child<Panel>(*page.panel, "PanelEncoder1DivText")->text(), QStringLiteral("Divisor"));
+        QCOMPARE(child<QCheckBox>(*page.panel, "CheckBox5lines")->toolTip(), QStringLiteral("5 lines touch panel"));
+        QCOMPARE(page.image().headType, uint8_t(2));
+        QVERIFY(page.refreshes.empty());
+    }
+};
+
+QTEST_MAIN(ParametersPanelTest)
+#include "parameters_panel_test.moc"
