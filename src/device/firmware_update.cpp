@@ -24,7 +24,7 @@ FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()
         host_.messageBox(MB_ERROR, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
                                                        "Error reading the device configuration\n%s"),
                                               resultText(code).c_str()));
-        return FirmwareOutcome::Refused;
+        return FirmwareOutcome::DeviceRefused;
     }
     identity_ = IdentityBlock::fromBytes(raw);
     host_.memoClear();
@@ -35,7 +35,7 @@ FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()
     const std::string path = askFile ? askFile() : std::string();
     if (path.empty()) return FirmwareOutcome::Cancelled;
     FirmwareImage image;
-    if (!loadFirmwareFile(host_, path, image)) return FirmwareOutcome::Refused;
+    if (!loadFirmwareFile(host_, path, image)) return FirmwareOutcome::FileRefused;
     return flashFirmware(image);
 }
 
@@ -44,12 +44,12 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     if (identity_.deviceCode != header.deviceCode) {
         host_.messageBox(MB_ERROR, LangText("Это обновление не для данного устройства\0"
                                             "This update is not for this device"));
-        return FirmwareOutcome::Refused;
+        return FirmwareOutcome::DeviceRefused;
     }
     if (identity_.deviceType != header.deviceType) {
         host_.messageBox(MB_ERROR, LangText("Это обновление не для данного типа устройства\0"
                                             "This update is not for this type of device"));
-        return FirmwareOutcome::Refused;
+        return FirmwareOutcome::DeviceRefused;
     }
     const char* question = nullptr;
     if (identity_.applicationVersion == header.applicationVersion)

@@ -29,7 +29,8 @@ inline constexpr unsigned kUpdatedNoticeMs = 3000;
 enum class FirmwareOutcome {
     Updated,
     Cancelled,        // no file chosen, or a version question answered No
-    Refused,          // identity, file or device checks failed (box shown)
+    FileRefused,      // the file cannot be read or fails its checks (box shown)
+    DeviceRefused,    // no identity, or the file is for another device (box shown)
     Failed,           // the hand-over or the transfer failed (box shown)
 };
 

@@ -221,9 +221,9 @@ TEST_F(FirmwareTest, SameOrOlderVersionAsksAndNoSendsNothing) {
 
 TEST_F(FirmwareTest, OtherDeviceCodeOrTypeIsRefused) {
     rig.host.logOn = true;
-    EXPECT_EQ(update(ldr("code.LDR", 200, simulatedPayload(100, 200), 2, 1)), FirmwareOutcome::Refused);
+    EXPECT_EQ(update(ldr("code.LDR", 200, simulatedPayload(100, 200), 2, 1)), FirmwareOutcome::DeviceRefused);
     EXPECT_EQ(lastBox(), "Это обновление не для данного устройства");
-    EXPECT_EQ(update(ldr("type.LDR", 200, simulatedPayload(100, 200), 1, 9)), FirmwareOutcome::Refused);
+    EXPECT_EQ(update(ldr("type.LDR", 200, simulatedPayload(100, 200), 1, 9)), FirmwareOutcome::DeviceRefused);
     EXPECT_EQ(lastBox(), "Это обновление не для данного типа устройства");
     EXPECT_TRUE(firmwareFrames().empty());
 }
@@ -233,7 +233,7 @@ TEST_F(FirmwareTest, CancelledDialogOrMissingControllerEndsQuietlyOrWithItsBox) 
     EXPECT_TRUE(rig.host.boxes.empty());
     rig.backend.unplug(*rig.port);
     bool asked = false;
-    EXPECT_EQ(firmware.updateFirmware([&] { asked = true; return std::string("x"); }), FirmwareOutcome::Refused);
+    EXPECT_EQ(firmware.updateFirmware([&] { asked = true; return std::string("x"); }), FirmwareOutcome::DeviceRefused);
     EXPECT_FALSE(asked);
     EXPECT_EQ(lastBox().rfind("Ошибка чтения конфигурации устройства\n", 0), 0u);
 }
@@ -256,7 +256,7 @@ TEST_F(FirmwareTest, HandOverAnsweredWithAnErrorWaitsForTheWatchThenTransfers) {
 
 TEST_F(FirmwareTest, ControllerThatNeverComesBackFailsAfterFiveSeconds) {
     controller().faults.noReply = true;
-    EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(500, 118))), FirmwareOutcome::Refused)
+    EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(500, 118))), FirmwareOutcome::DeviceRefused)
         << "no reply to the identity either";
 
     // Identity fine, then the controller vanishes with the hand-over frame.
