@@ -1,6 +1,7 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
 #include "config/config_image.h"
+#include "config/config_transfer.h"
 #include "lang/lang.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
@@ -8,6 +9,7 @@
 #include "ui/main/controller_wiring.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
+#include "ui/main/procedures_wiring.h"
 #include "ui/main/screenshots.h"
 
 #include <cstdio>
@@ -71,6 +73,8 @@ int main(int argc, char** argv) {
         }
         auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);  // owned by its page
         mainForm.hooks().showImage = [parameters] { parameters->showImage(); };
+        zmt::ConfigTransfer transfer(controller.link(), record, mainForm.flags(), &controller.watch());
+        zmt::ui::ProceduresWiring procedures(mainForm, controller, record, transfer);
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 
