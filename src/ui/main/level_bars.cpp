@@ -9,7 +9,7 @@ namespace zmt::ui {
 namespace {
 constexpr int kBarWidth = 36;
 constexpr int kBarGap = 22;
-constexpr int kTop = 22;
+constexpr int kTop = 40;
 constexpr int kBarHeight = 160;
 constexpr int kMargin = 16;
 constexpr int kNameHeight = 34;
@@ -42,11 +42,14 @@ void LevelBars::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().window());
     const QString phase = QString::fromUtf8(levels_.phase == 2 ? LangText("Нажимайте кнопки\0Press the buttons")
                                                                : LangText("Покой\0Idle"));
-    painter.drawText(QRect(0, 2, width(), kTop - 4), Qt::AlignCenter, phase);
+    painter.drawText(QRect(0, 2, width(), 18), Qt::AlignCenter, phase);
     const int bottom = kTop + kBarHeight;
     for (int c = 0; c < kChannels; ++c) {
         const int left = kMargin + c * (kBarWidth + kBarGap);
         const QRect frame(left, kTop, kBarWidth, kBarHeight);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(left - kBarGap / 2, kTop - 18, kBarWidth + kBarGap, 16), Qt::AlignCenter,
+                         QString::fromStdString(formatText(LangText("Канал %d\0Ch %d"), c + 1)));
         painter.fillRect(frame, QColor(235, 235, 235));
         const bool pressed = levels_.phase == 2 && levels_.current[c] > levels_.pressThreshold[c];
         const int h = levelHeight(levels_.current[c]);
