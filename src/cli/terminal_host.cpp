@@ -78,7 +78,10 @@ void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
 int TerminalHost::messageBox(unsigned flags, const std::string& text) {
     breakBar();
     std::fflush(out_);
-    if ((flags & 0xF0) != MB_QUESTION) {
+    // Warnings ask Yes or No too (the window shows them so), e.g. before
+    // installing an older firmware or restoring the factory configuration.
+    const unsigned kind = flags & 0xF0;
+    if (kind != MB_QUESTION && kind != MB_WARNING) {
         std::fprintf(err_, "%s\n", text.c_str());
         return ID_OK;
     }

@@ -30,6 +30,7 @@ run --lang en make-ldr "$WORK/same-payload.bin" "$WORK/same.LDR" --version 1.17 
 run --simulator="$STATE" --lang en flash "$WORK/same.LDR"
 expect_rc 1 "same version without --yes"
 expect_err_has "Are you trying to download the same version as in the device" "same version without --yes"
+expect_out_has "Application version 1.17" "same version without --yes"
 
 # Another device's file is refused with the program's message.
 run --lang en make-ldr "$WORK/payload.bin" "$WORK/other.LDR" --version 2.00 --code 7 --type 1
@@ -53,6 +54,13 @@ run --simulator="$STATE" --lang en info
 expect_rc 0 "info after flash"
 expect_out_has "Application version 1.18" "info after flash"
 expect_out_has '"ZEL-MORVA-TOUCH"' "info after flash"
+
+# An older version is installed when --yes answers the question.
+run --simulator="$STATE" --lang en flash "$WORK/same.LDR" --yes
+expect_rc 0 "older version with --yes"
+expect_err_has "Are you trying to download an older version than the device" "older version with --yes"
+run --simulator="$STATE" --lang en info
+expect_out_has "Application version 1.17" "info after the older version"
 
 run --simulator="$STATE" --lang en levels --count 3
 expect_rc 0 "levels"
