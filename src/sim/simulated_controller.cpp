@@ -125,6 +125,15 @@ void SimulatedController::pressAt(uint32_t now) {
     if (givingUpSince_ || step == 0 || (step & kPressedBit)) return;
     state.touch[1] = step | kPressedBit;
     lastCalibrationChange_ = now;
+    if (!calibrationReleaseBits) releaseAt(now);
+}
+
+void SimulatedController::calibrationGiveUp(uint32_t now) {
+    advance(now);
+    if (state.touch[1] == 0 || givingUpSince_) return;
+    state.touch[1] = kGaveUpStep;
+    givingUpSince_ = now;
+    lastCalibrationChange_ = now;
 }
 
 void SimulatedController::releaseAt(uint32_t now) {

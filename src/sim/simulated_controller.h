@@ -99,8 +99,15 @@ public:
     // calibrationTimeoutMs gives up: it shows step 4 briefly, then 0.
     uint32_t calibrationAutoStepMs = 0;
     uint32_t calibrationTimeoutMs = 15000;
+    // With release reporting off, a press moves on to the next corner at
+    // once and the step never shows the pressed bit (0x81...), as some
+    // panels report it.
+    bool calibrationReleaseBits = true;
     void touchPress(uint32_t now);
     void touchRelease(uint32_t now);
+    // The controller gives up the running calibration now, as after its
+    // time-out (step 4 shown briefly, then 0).
+    void calibrationGiveUp(uint32_t now);
     uint8_t calibrationStep() const { return state.touch[1]; }
 
     // A held button's level wanders by up to this much either way between

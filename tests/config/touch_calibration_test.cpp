@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace zmt;
@@ -127,6 +128,31 @@ TEST_F(TouchCalibrationTest, NoSendsNothingAndFailuresShowTheirBox) {
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::StartFailed);
     EXPECT_EQ(rig.host.boxes.back().text.rfind("Ошибка записи в устройство\n", 0), 0u);
     EXPECT_TRUE(rig.host.notices.empty());
+}
+
+TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
+    // The controller's own sequence, not a script: it steps by itself.
+    rig.controller->calibrationAutoStepMs = 250;
+    calibration.SpeedButtonTouchSetupClick(false);
+    EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
+    const std::vector<std::string> withRelease = noticeTexts();
+    EXPECT_EQ(std::count(withRelease.begin(), withRelease.end(), "Пожалуйста отпустите нажатие"), 3);
+
+    rig.host.notices.clear();
+    rig.host.answers.push_back(ID_YES);
+    rig.controller->calibrationReleaseBits = false;
+    calibration.SpeedButtonTouchSetupClick(false);
+    EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
+    const std::vector<std::string> texts = noticeTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Пожалуйста отпустите нажатие"), 0);
+
+    // Giving up after the first corner is a time-out.
+    rig.controller->calibrationAutoStepMs = 0;
+    rig.host.answers.push_back(ID_YES);
+    rig.host.startTimer(300, [this] { rig.controller->calibrationGiveUp(rig.host.now); });
+    calibration.SpeedButtonTouchSetupClick(false);
+    EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::TimedOut);
+    EXPECT_EQ(touchBlockReads(), 2);
 }
 
 TEST_F(TouchCalibrationTest, EnglishPrompts) {

@@ -204,6 +204,20 @@ private slots:
         QCOMPARE(bench.controller().calibrationStep(), uint8_t{0});
         QCOMPARE(bench.label("calibrationStep"), QString("No calibration running"));
         QVERIFY(!press->isEnabled());
+
+        // Without release reports a press moves straight on; a give-up ends
+        // the run the way the controller's time-out does.
+        bench.child<QCheckBox>("releaseBitsCheck")->click();
+        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), errNone);
+        bench.window.refresh();
+        bench.click("touchPressButton");
+        QCOMPARE(bench.controller().calibrationStep(), uint8_t{2});
+        bench.click("touchGiveUpButton");
+        QCOMPARE(bench.controller().calibrationStep(), uint8_t{4});
+        bench.host.advance(1000);
+        std::array<uint8_t, 2> touch{};
+        QCOMPARE(bench.read(cmdTouchMemory, touch.data(), 2), errNone);
+        QCOMPARE(touch[1], uint8_t{0});
     }
 
     void refusalsAndCheckByte() {
