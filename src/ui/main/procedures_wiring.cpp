@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QIcon>
 #include <QToolButton>
 
 namespace zmt::ui {
@@ -37,20 +38,21 @@ ProceduresWiring::~ProceduresWiring() = default;
 
 void ProceduresWiring::buildButtons() {
     // The parameters panel leaves room for these two in its group boxes.
-    auto place = [this](const char* groupName, const char* name, const QRect& where, const char* caption) {
+    // Picture buttons like the toolbar's; their hints come with the window's
+    // translation, so they follow the language without a caption of their own.
+    auto place = [this](const char* groupName, const char* name, const QRect& where, const char* icon) {
         auto* group = window_.findChild<QGroupBox*>(QString::fromLatin1(groupName));
         if (group == nullptr) return;
         auto* button = new QToolButton(group);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(where);
-        button->setText(QString::fromUtf8(LangText(caption)));
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setIcon(QIcon(QString::fromLatin1(icon)));
+        button->setIconSize(QSize(32, 32));
         button->setEnabled(window_.flags().DeviceConnected);
         button->show();
-        return;
     };
-    place("GroupBoxKeySetup", kKeysButton, {112, 16, 68, 38}, "Кнопки\0Buttons");
-    place("GroupBoxTouch", kTouchButton, {124, 16, 118, 52}, "Тачпанель\0Touch panel");
+    place("GroupBoxKeySetup", kKeysButton, {128, 14, 44, 42}, ":/icons/learn_buttons.svg");
+    place("GroupBoxTouch", kTouchButton, {160, 16, 44, 42}, ":/icons/calibrate_touch.svg");
     if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
         connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
     if (auto* touch = window_.findChild<QAbstractButton*>(QString::fromLatin1(kTouchButton)))

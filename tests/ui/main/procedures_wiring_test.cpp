@@ -108,6 +108,14 @@ private slots:
         program.tick();
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
         QVERIFY(program.button("SpeedButtonTouchSetup")->isEnabled());
+
+        // Their hints follow the language like the window's own controls.
+        program.window.SetLanguage(Russian);
+        QCOMPARE(program.button("SpeedButtonTouchSetup")->toolTip(),
+                 QString("Настройка ориентации тачпанели и координат углов изображения"));
+        program.window.SetLanguage(English);
+        QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
+        QVERIFY(!program.button("SpeedButtonKeysSetup")->icon().isNull());
     }
 
     void firmwareUpdateFromTheToolbar() {
