@@ -16,6 +16,16 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code) {
 }
 
 FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()>& askFile) {
+    // A click that arrives while an update runs (its buttons come back with
+    // the boot loader's announcement) must not start a second one.
+    if (running_) return FirmwareOutcome::Cancelled;
+    running_ = true;
+    const FirmwareOutcome outcome = runUpdate(askFile);
+    running_ = false;
+    return outcome;
+}
+
+FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& askFile) {
     std::array<uint8_t, kIdentityCapacity> raw{};
     std::size_t count = 0;
     const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
@@ -87,6 +97,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         delayMs(host_, kBootLoaderSettleMs);
     }
 
+    if (beforeTransfer_) beforeTransfer_();
     ResultCode code = errNone;
     for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
         code = link_.writeBlock(cmdFirmwareData, 0, image.payload(), payload + kFrameData, kFrameData);

@@ -43,6 +43,11 @@ public:
     // update pauses. zmtctl has no timer; it polls the watch through this
     // hook once per pause of the wait for the boot loader.
     void setPollDuringWait(std::function<void()> poll) { pollDuringWait_ = std::move(poll); }
+    // Called once the controller is ready for the transfer, right before
+    // the first frame. The window disables its buttons again here: the
+    // watch's announcement of the boot loader has enabled them, and a read
+    // or a second update must not start between the transfer's frames.
+    void setBeforeTransfer(std::function<void()> beforeTransfer) { beforeTransfer_ = std::move(beforeTransfer); }
 
     // The whole update; askFile returns the chosen path or "" when cancelled.
     FirmwareOutcome updateFirmware(const std::function<std::string()>& askFile);
@@ -51,7 +56,10 @@ public:
 
     const IdentityBlock& identity() const { return identity_; }
 
+    bool running() const { return running_; }
+
 private:
+    FirmwareOutcome runUpdate(const std::function<std::string()>& askFile);
     FirmwareOutcome fail(ResultCode code);
 
     DeviceLink& link_;
@@ -59,7 +67,9 @@ private:
     ConnectionWatch& watch_;
     ProgramFlags& flags_;
     std::function<void()> pollDuringWait_;
+    std::function<void()> beforeTransfer_;
     IdentityBlock identity_;   // the update's own, apart from the watch's
+    bool running_ = false;
 };
 
 } // namespace zmt

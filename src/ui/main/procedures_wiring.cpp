@@ -29,6 +29,7 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
     askFirmwareFile = [this] {
         return QFileDialog::getOpenFileName(&window_, QString(), QString(), QStringLiteral("*.LDR")).toStdString();
     };
+    firmware_.setBeforeTransfer([this] { window_.SetDeviceButtons(true); });
     if (auto* update = window.findChild<QAbstractButton*>(QString::fromLatin1(kUpdateButton)))
         connect(update, &QAbstractButton::clicked, this, [this] { SpeedButtonUpdateDeviceClick(); });
     buildButtons();
@@ -67,6 +68,7 @@ void ProceduresWiring::busyExcept(bool busy, const char* keptEnabled) {
 }
 
 void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
+    if (firmware_.running()) return;
     window_.SetDeviceButtons(true);
     if (setEditorEnabled) setEditorEnabled(false);
     firmware_.updateFirmware(askFirmwareFile);
