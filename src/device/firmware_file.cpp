@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace zmt {
@@ -37,8 +38,13 @@ void fileError(Host& host, const char* literal, const std::string& path) {
 } // namespace
 
 bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
+    // A folder or a pipe is no file to open: a pipe would block the window
+    // and a folder "opens" on some systems with a nonsense length.
+    std::error_code error;
+    const bool regular = std::filesystem::is_regular_file(path, error);
+    std::ifstream file;
+    if (regular) file.open(path, std::ios::binary | std::ios::ate);
+    if (!regular || !file) {
         fileError(host, "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"", path);
         return false;
     }

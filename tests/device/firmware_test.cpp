@@ -127,6 +127,9 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
     FirmwareImage image;
     EXPECT_FALSE(loadFirmwareFile(rig.host, (dir / "missing.LDR").string(), image));
     EXPECT_EQ(lastBox(), "Ошибка открытия файла \"missing.LDR\"");
+    std::filesystem::create_directory(dir / "folder.LDR");
+    EXPECT_FALSE(loadFirmwareFile(rig.host, (dir / "folder.LDR").string(), image));
+    EXPECT_EQ(lastBox(), "Ошибка открытия файла \"folder.LDR\"");
 
     std::vector<uint8_t> largest;
     ASSERT_TRUE(buildFirmwareFile({}, std::vector<uint8_t>(kFirmwareFileMax - kFirmwareOverhead, 7), largest));
@@ -150,7 +153,7 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
         EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("tiny.LDR", std::vector<uint8_t>(size, 0)), image));
         EXPECT_EQ(lastBox(), "Error file size \"tiny.LDR\"") << size;
     }
-    EXPECT_EQ(rig.host.boxes.size(), 6u);
+    EXPECT_EQ(rig.host.boxes.size(), 7u);
     // The smallest file is a header and a check value with an empty payload.
     ASSERT_TRUE(buildFirmwareFile({0, 118, 1, 1}, {}, bytes));
     EXPECT_TRUE(loadFirmwareFile(rig.host, writeFile("empty.LDR", bytes), image));
@@ -217,6 +220,16 @@ TEST_F(FirmwareTest, SameOrOlderVersionAsksAndNoSendsNothing) {
 
     rig.host.answers.push_back(ID_YES);
     EXPECT_EQ(update(ldr("again.LDR", 117, simulatedPayload(200, 117))), FirmwareOutcome::Updated);
+}
+
+TEST_F(FirmwareTest, SecondUpdateCannotStartInsideTheFirst) {
+    FirmwareOutcome nested = FirmwareOutcome::Updated;
+    EXPECT_EQ(firmware.updateFirmware([&] {
+        nested = update(ldr("NEW.LDR", 118, simulatedPayload(100, 118)));
+        return std::string();
+    }), FirmwareOutcome::Cancelled);
+    EXPECT_EQ(nested, FirmwareOutcome::Cancelled);
+    EXPECT_FALSE(firmware.running());
 }
 
 TEST_F(FirmwareTest, OtherDeviceCodeOrTypeIsRefused) {
