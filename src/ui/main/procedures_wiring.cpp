@@ -1,5 +1,6 @@
 #include "ui/main/procedures_wiring.h"
 
+#include "config/settings.h"
 #include "lang/lang.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/level_bars.h"
@@ -26,8 +27,11 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
       calibration_(controller.link(), transfer, record, window.flags(),
                    [this](bool busy) { busyExcept(busy, kTouchButton); }),
       levelBars_(std::make_unique<LevelBars>(&window)) {
+    // Until the settings' dialog (which remembers the folder) is plugged in.
     askFirmwareFile = [this] {
-        return QFileDialog::getOpenFileName(&window_, QString(), QString(), QStringLiteral("*.LDR")).toStdString();
+        return QFileDialog::getOpenFileName(&window_, QString::fromUtf8(LangText(kFirmwareDialog.title)), QString(),
+                                            QString::fromLatin1(kFirmwareDialog.filter))
+            .toStdString();
     };
     firmware_.setBeforeTransfer([this] { window_.SetDeviceButtons(true); });
     if (auto* update = window.findChild<QAbstractButton*>(QString::fromLatin1(kUpdateButton)))
