@@ -40,7 +40,8 @@ struct FirmwareImage {
     std::size_t fileSize = 0;
     LdrHeader header;
 
-    std::size_t payloadSize() const { return fileSize - kFirmwareOverhead; }
+    bool loaded() const { return fileSize >= kFirmwareOverhead && fileSize <= kFirmwareFileMax; }
+    std::size_t payloadSize() const { return loaded() ? fileSize - kFirmwareOverhead : 0; }
     const uint8_t* payload() const { return buffer.data() + kFirmwareHeaderSize; }
 };
 

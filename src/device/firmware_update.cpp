@@ -50,6 +50,8 @@ FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& as
 }
 
 FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
+    // Only a verified file is ever sent.
+    if (!image.loaded() || image.buffer.size() < kFirmwareBufferSize) return FirmwareOutcome::FileRefused;
     const LdrHeader& header = image.header;
     if (identity_.deviceCode != header.deviceCode) {
         host_.messageBox(MB_ERROR, LangText("Это обновление не для данного устройства\0"

@@ -232,6 +232,15 @@ TEST_F(FirmwareTest, SecondUpdateCannotStartInsideTheFirst) {
     EXPECT_FALSE(firmware.running());
 }
 
+TEST_F(FirmwareTest, AnImageThatWasNeverLoadedIsNotSent) {
+    rig.host.logOn = true;
+    FirmwareImage image;
+    EXPECT_EQ(firmware.flashFirmware(image), FirmwareOutcome::FileRefused);
+    EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("short.LDR", {1, 2, 3}), image));
+    EXPECT_EQ(firmware.flashFirmware(image), FirmwareOutcome::FileRefused);
+    EXPECT_TRUE(firmwareFrames().empty());
+}
+
 TEST_F(FirmwareTest, OtherDeviceCodeOrTypeIsRefused) {
     rig.host.logOn = true;
     EXPECT_EQ(update(ldr("code.LDR", 200, simulatedPayload(100, 200), 2, 1)), FirmwareOutcome::DeviceRefused);
