@@ -38,6 +38,10 @@ void fileError(Host& host, const char* literal, const std::string& path) {
 } // namespace
 
 bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
+    // A refused file leaves no earlier file behind to be sent by mistake.
+    image.buffer.assign(kFirmwareBufferSize, 0);
+    image.fileSize = 0;
+    image.header = LdrHeader{};
     // A folder or a pipe is no file to open: a pipe would block the window
     // and a folder "opens" on some systems with a nonsense length.
     std::error_code error;
@@ -56,12 +60,9 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
         fileError(host, "Ошибка размера файла \"%s%s\"\0Error file size \"%s%s\"", path);
         return false;
     }
-    image.buffer.assign(kFirmwareBufferSize, 0);
-    image.fileSize = 0;
     file.seekg(0);
     file.read(reinterpret_cast<char*>(image.buffer.data()), length);
     if (file.gcount() != length) {
-        image.buffer.assign(kFirmwareBufferSize, 0);
         fileError(host, "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"", path);
         return false;
     }

@@ -236,6 +236,8 @@ TEST_F(FirmwareTest, AnImageThatWasNeverLoadedIsNotSent) {
     rig.host.logOn = true;
     FirmwareImage image;
     EXPECT_EQ(firmware.flashFirmware(image), FirmwareOutcome::FileRefused);
+    // A good file, then a refused one in its place: the good one is gone.
+    ASSERT_TRUE(loadFirmwareFile(rig.host, ldr("good.LDR", 118, simulatedPayload(100, 118)), image));
     EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("short.LDR", {1, 2, 3}), image));
     EXPECT_EQ(firmware.flashFirmware(image), FirmwareOutcome::FileRefused);
     EXPECT_TRUE(firmwareFrames().empty());
