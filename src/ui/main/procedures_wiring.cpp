@@ -26,7 +26,7 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
       learning_(controller.link(), transfer, record, window.flags(), *this),
       calibration_(controller.link(), transfer, record, window.flags(),
                    [this](bool busy) { busyExcept(busy, kTouchButton); }),
-      levelBars_(std::make_unique<LevelBars>(&window)) {
+      levelBars_(new LevelBars(&window)) {
     // Until the settings' dialog (which remembers the folder) is plugged in.
     askFirmwareFile = [this] {
         return QFileDialog::getOpenFileName(&window_, QString::fromUtf8(LangText(kFirmwareDialog.title)), QString(),

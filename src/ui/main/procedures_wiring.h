@@ -18,7 +18,6 @@
 #include <QObject>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 class QAbstractButton;
@@ -53,7 +52,7 @@ public:
     void SpeedButtonKeysSetupClick();
     void SpeedButtonTouchSetupClick();
 
-    LevelBars* levelBars() { return levelBars_.get(); }
+    LevelBars* levelBars() { return levelBars_; }
     FirmwareUpdate& firmware() { return firmware_; }
     TouchCalibration& calibration() { return calibration_; }
 
@@ -74,7 +73,7 @@ private:
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
     TouchCalibration calibration_;
-    std::unique_ptr<LevelBars> levelBars_;
+    LevelBars* levelBars_;   // owned by the window, as its other tool windows
 };
 
 } // namespace zmt::ui
