@@ -11,6 +11,7 @@
 #include "ui/main/controller_wiring.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
+#include "ui/main/procedures_wiring.h"
 #include "ui/main/screenshots.h"
 #include "ui/main/settings_store.h"
 
@@ -94,6 +95,9 @@ int main(int argc, char** argv) {
         parametersEditor.setLink(&controller.link());
         mainForm.hooks().showImage.add([parameters] { parameters->showImage(); });
         mainForm.hooks().showImage.add([&parametersEditor] { parametersEditor.showImage(); });
+        // Firmware update, button learning and touch calibration work on the
+        // same record and transfer as the toolbar and the editors.
+        zmt::ui::ProceduresWiring procedures(mainForm, controller, controller.record(), controller.transfer());
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 

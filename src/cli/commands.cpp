@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/editor_commands.h"
+#include "cli/firmware_commands.h"
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
@@ -222,6 +223,30 @@ const std::vector<CommandSpec>& commandTable() {
          "HOME key and the parameters. No controller is needed. Status 3 when the\n"
          "file cannot be read.\0",
          runShow},
+        {"flash", "FILE.LDR",
+         "Обновляет прошивку контроллера из файла, с теми же проверками и вопросами,\n"
+         "что и программа; без --yes вопрос задаётся в терминале (иначе ответ Нет).\n"
+         "Ждёт запуска нового приложения и печатает идентификацию. Коды: 1 вопрос\n"
+         "отклонён, 2 ошибка устройства или файл не для него, 3 ошибка файла.\0"
+         "Replaces the controller's firmware from the file, with the program's checks\n"
+         "and questions; without --yes a question is asked on the terminal (otherwise\n"
+         "answered No). Waits for the new application and prints its identity.\n"
+         "Status 1 a question refused, 2 a device failure or a file for another\n"
+         "device, 3 a file error.\0",
+         runFlash},
+        {"levels", "[--count N]",
+         "Печатает уровни четырёх каналов кнопок, строка на чтение, каждые 100 мс,\n"
+         "N раз или до Ctrl+C.\0"
+         "Prints the levels of the four button channels, one line a read, every\n"
+         "100 ms, N times or until Ctrl+C.\0",
+         runLevels},
+        {"make-ldr", "PAYLOAD OUT.LDR --version V --code C --type T [--reserved R]",
+         "Собирает файл прошивки: заголовок (версия вида 1.18, код и тип устройства),\n"
+         "данные PAYLOAD как есть и контрольная сумма CRC-16. Устройство не нужно.\0"
+         "Builds a firmware file: the header (version like 1.18, device code and\n"
+         "type), the PAYLOAD bytes as they are, and the CRC-16 check value. Needs no\n"
+         "controller.\0",
+         runMakeLdr},
     };
     return table;
 }

@@ -84,7 +84,8 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
             line.options.yes = true;
         } else if (argument == "--help" || argument == "-h") {
             line.help = true;
-        } else if (argument == "--version" || argument == "-V") {
+        } else if ((argument == "--version" || argument == "-V") && line.command != "make-ldr") {
+            // make-ldr has a --version of its own: the version written into the file.
             line.version = true;
         } else if (!line.command.empty()) {
             line.arguments.push_back(argument);   // the command's own option

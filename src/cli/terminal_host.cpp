@@ -78,7 +78,8 @@ void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
 int TerminalHost::messageBox(unsigned flags, const std::string& text) {
     breakBar();
     std::fflush(out_);
-    // Questions and warnings both ask Yes or No (the reset to defaults is a warning).
+    // Questions and warnings both ask Yes or No, as the window shows them: the
+    // reset to factory defaults and installing an older firmware are warnings.
     const unsigned kind = flags & 0xFF;
     if (kind != MB_QUESTION && kind != MB_WARNING) {
         std::fprintf(err_, "%s\n", text.c_str());

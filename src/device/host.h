@@ -73,6 +73,10 @@ private:
     Gauge gauge_;
 };
 
+// ClearPanelNotice through the host: an empty notice that neither blinks
+// nor clears itself is no notice at all.
+inline void clearNotice(Host& host) { host.notice(0, 0, std::string()); }
+
 // Waits at least ms milliseconds while letting events run; returns the
 // milliseconds that actually passed. 0 returns at once.
 uint32_t delayMs(Host& host, uint32_t ms);

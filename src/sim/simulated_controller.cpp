@@ -86,13 +86,28 @@ void SimulatedController::advance(uint32_t now) {
 }
 
 void SimulatedController::applyFirmware() {
-    if (state.firmware.size() >= 2) {
-        const auto version = static_cast<uint16_t>(state.firmware[0] | state.firmware[1] << 8);
+    const std::vector<uint8_t>& image = state.firmware;
+    if (image.size() >= 8 && image[6] == state.deviceCode && image[7] == state.deviceType) {
+        const auto version = static_cast<uint16_t>(image[4] | image[5] << 8);
         if (version != 0) state.applicationVersion = version;
     }
     state.firmware.clear();
     state.bootMode = false;
     firmwarePending_ = false;
+}
+
+std::array<uint8_t, kChannels> SimulatedController::noisyLevels() {
+    std::array<uint8_t, kChannels> levels = state.keyLevels;
+    if (levelNoise == 0) return levels;
+    for (uint8_t& level : levels) {
+        if (level == kIdleKeyLevel) continue;
+        noiseSeed_ ^= noiseSeed_ << 13;
+        noiseSeed_ ^= noiseSeed_ >> 17;
+        noiseSeed_ ^= noiseSeed_ << 5;
+        const int wander = static_cast<int>(noiseSeed_ % (2u * levelNoise + 1)) - levelNoise;
+        level = static_cast<uint8_t>(std::clamp(level + wander, 0, 255));
+    }
+    return levels;
 }
 
 void SimulatedController::touchPress(uint32_t now) {
@@ -109,6 +124,15 @@ void SimulatedController::pressAt(uint32_t now) {
     const uint8_t step = state.touch[1];
     if (givingUpSince_ || step == 0 || (step & kPressedBit)) return;
     state.touch[1] = step | kPressedBit;
+    lastCalibrationChange_ = now;
+    if (!calibrationReleaseBits) releaseAt(now);
+}
+
+void SimulatedController::calibrationGiveUp(uint32_t now) {
+    advance(now);
+    if (state.touch[1] == 0 || givingUpSince_) return;
+    state.touch[1] = kGaveUpStep;
+    givingUpSince_ = now;
     lastCalibrationChange_ = now;
 }
 
@@ -234,7 +258,7 @@ SimulatedController::Region SimulatedController::readRegion(uint8_t command, uin
     switch (command) {
     case cmdConfigMemory: return readFrom(state.config, offset, out);
     case cmdTouchMemory: return readFrom(state.touch, offset, out);
-    case cmdKeyLevels: return readFrom(state.keyLevels, offset, out);
+    case cmdKeyLevels: return readFrom(noisyLevels(), offset, out);
     case cmdIrCode: return readFrom(state.irCode, offset, out);
     case cmdDeviceLog: {
         if (offset != 0) return {statusRejected, 0};

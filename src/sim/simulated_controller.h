@@ -9,9 +9,12 @@
 //   loader, entered by the first firmware frame the application gets, which
 //   stores firmware frames and starts the new application once the transfer
 //   has been quiet for kFirmwareApplyIdleMs.
-// The simulated application keeps its version in the first two bytes of its
-// image (little-endian), so a firmware file made for the simulator repeats the
-// header's version at payload offset 0; 0 there keeps the old version.
+// A simulated application image starts with the same 8-byte description as
+// the firmware file's header (reserved, version x100, device code, device
+// type): the boot loader only ever sees the payload, so the new application
+// learns its version from there, as real firmware carries its own version.
+// An image whose description names another device code or type, or version 0,
+// keeps the old version.
 // Time comes from the caller (`now`, milliseconds of a tick counter), so tests
 // run it on a virtual clock.
 #include "device/identity.h"
@@ -34,6 +37,8 @@ inline constexpr std::size_t kFirmwareCapacity = 16384 + 64;
 inline constexpr uint32_t kRestartMs = 300;              // USB away during a restart
 inline constexpr uint32_t kFirmwareApplyIdleMs = 1000;
 inline constexpr const char* kApplicationName = "ZEL-MORVA-TOUCH";
+// Level of a resistive channel with no button held; a held button reads higher.
+inline constexpr uint8_t kIdleKeyLevel = 10;
 
 // One record of the controller's log: type, declared length (may exceed the
 // 32 data bytes that travel), data.
@@ -54,7 +59,7 @@ struct ControllerState {
     bool bootMode = false;                   // only the boot loader runs
     std::array<uint8_t, kConfigSize> config{};
     std::array<uint8_t, kTouchSize> touch{};
-    std::array<uint8_t, kChannels> keyLevels{255, 255, 255, 255};
+    std::array<uint8_t, kChannels> keyLevels{kIdleKeyLevel, kIdleKeyLevel, kIdleKeyLevel, kIdleKeyLevel};
     std::array<uint8_t, kIrCodeSize> irCode{};
     std::deque<LogRecord> log;
     std::vector<uint8_t> firmware;           // frames the boot loader stored
@@ -94,9 +99,20 @@ public:
     // calibrationTimeoutMs gives up: it shows step 4 briefly, then 0.
     uint32_t calibrationAutoStepMs = 0;
     uint32_t calibrationTimeoutMs = 15000;
+    // With release reporting off, a press moves on to the next corner at
+    // once and the step never shows the pressed bit (0x81...), as some
+    // panels report it.
+    bool calibrationReleaseBits = true;
     void touchPress(uint32_t now);
     void touchRelease(uint32_t now);
+    // The controller gives up the running calibration now, as after its
+    // time-out (step 4 shown briefly, then 0).
+    void calibrationGiveUp(uint32_t now);
     uint8_t calibrationStep() const { return state.touch[1]; }
+
+    // A held button's level wanders by up to this much either way between
+    // readings, as a real resistor ladder's does (0: steady, for tests).
+    uint8_t levelNoise = 0;
 
     // Log records and levels a test or the simulator window feeds in.
     void pushLogRecord(uint8_t type, const std::vector<uint8_t>& data, int declaredLength = -1);
@@ -144,6 +160,7 @@ private:
     void pressAt(uint32_t now);
     void releaseAt(uint32_t now);
     void applyFirmware();
+    std::array<uint8_t, kChannels> noisyLevels();
 
     bool plugged_ = true;
     uint32_t generation_ = 0;
@@ -157,6 +174,7 @@ private:
     uint32_t lastFirmwareFrame_ = 0;
     bool firmwarePending_ = false;
     std::optional<uint32_t> givingUpSince_;
+    uint32_t noiseSeed_ = 0x2545F491;
 };
 
 } // namespace zmt::sim

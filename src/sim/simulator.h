@@ -19,6 +19,8 @@ class Simulator {
 public:
     explicit Simulator(SimulatedHidBackend::Clock clock) : backend_(std::move(clock)) {
         port_ = &backend_.addController(controller_);
+        // The programs show a controller that behaves like hardware.
+        controller_->levelNoise = 3;
     }
 
     SimulatedHidBackend& backend() { return backend_; }

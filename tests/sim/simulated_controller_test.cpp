@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
 namespace zmt::test {
 namespace {
 
@@ -116,8 +120,10 @@ TEST_F(SimulatedDevice, CalibrationByTimeAndGivingUp) {
 
 TEST_F(SimulatedDevice, FirstFirmwareFrameStartsTheBootLoaderWhichAppliesTheImage) {
     std::vector<uint8_t> payload(1000, 0x11);
-    payload[0] = 0x2C;   // version 3.00 at the start of the simulated image
-    payload[1] = 0x01;
+    // The image describes itself as the file header does: version 3.00,
+    // this controller's device code and type.
+    const uint8_t description[8] = {0, 0, 0, 0, 0x2C, 0x01, 1, 1};
+    std::copy(description, description + 8, payload.begin());
     ASSERT_EQ(rig.link.writeFrame(cmdFirmwareData, 0, payload.data(), 64), errNone);
     rig.host.advance(sim::kRestartMs);
     IdentityBlock boot = readIdentity();
@@ -140,10 +146,35 @@ TEST_F(SimulatedDevice, FirstFirmwareFrameStartsTheBootLoaderWhichAppliesTheImag
 TEST_F(SimulatedDevice, ResetOfTheBootLoaderStartsAStoredImage) {
     // As a state file leaves it: boot loader running, image stored.
     device().state.bootMode = true;
-    device().state.firmware = {0x2D, 0x01, 0x00};
+    device().state.firmware = {0, 0, 0, 0, 0x2D, 0x01, 1, 1, 0x55};
     ASSERT_EQ(rig.link.writeFrame(cmdReset, 0, nullptr, 0), errNone);
     rig.host.advance(sim::kRestartMs);
     EXPECT_EQ(readIdentity().applicationVersion, 301);
+}
+
+TEST_F(SimulatedDevice, ImageForAnotherDeviceKeepsTheOldVersion) {
+    device().state.bootMode = true;
+    device().state.firmware = {0, 0, 0, 0, 0x2D, 0x01, 2, 1, 0x55};   // device code 2
+    ASSERT_EQ(rig.link.writeFrame(cmdReset, 0, nullptr, 0), errNone);
+    rig.host.advance(sim::kRestartMs);
+    EXPECT_EQ(readIdentity().applicationVersion, 117);
+}
+
+TEST_F(SimulatedDevice, HeldButtonWandersWithinThreeIdleStaysPut) {
+    device().levelNoise = 3;
+    device().state.keyLevels = {sim::kIdleKeyLevel, 100, sim::kIdleKeyLevel, 200};
+    std::set<int> seen;
+    for (int i = 0; i < 200; ++i) {
+        uint8_t levels[4] = {};
+        std::size_t count = 0;
+        ASSERT_EQ(rig.link.readFrame(cmdKeyLevels, 0, levels, 4, count), errNone);
+        EXPECT_EQ(levels[0], sim::kIdleKeyLevel);
+        EXPECT_EQ(levels[2], sim::kIdleKeyLevel);
+        EXPECT_LE(std::abs(levels[1] - 100), 3);
+        EXPECT_LE(std::abs(levels[3] - 200), 3);
+        seen.insert(levels[1]);
+    }
+    EXPECT_GT(seen.size(), 3u) << "the level should wander";
 }
 
 TEST_F(SimulatedDevice, UnplugAfterFramesCutsABlockShort) {

@@ -31,7 +31,7 @@ namespace {
 QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
 
 // The level a channel rests at with no button held.
-constexpr int kIdleLevel = 255;
+constexpr int kIdleLevel = sim::kIdleKeyLevel;
 constexpr std::size_t kTrafficBytesShown = 16;
 constexpr int kStatusMessageMs = 5000;
 
@@ -221,10 +221,21 @@ QGroupBox* SimulatorWindow::buildCalibration() {
     touchPressButton_->setObjectName("touchPressButton");
     touchReleaseButton_ = new QPushButton;
     touchReleaseButton_->setObjectName("touchReleaseButton");
-    auto* layout = new QHBoxLayout(calibrationBox_);
+    releaseBits_ = new QCheckBox;
+    releaseBits_->setObjectName("releaseBitsCheck");
+    releaseBits_->setChecked(controller_.calibrationReleaseBits);
+    touchGiveUpButton_ = new QPushButton;
+    touchGiveUpButton_->setObjectName("touchGiveUpButton");
+    auto* column = new QVBoxLayout(calibrationBox_);
+    auto* layout = new QHBoxLayout;
     layout->addWidget(calibrationStep_, 1);
     layout->addWidget(touchPressButton_);
     layout->addWidget(touchReleaseButton_);
+    column->addLayout(layout);
+    auto* options = new QHBoxLayout;
+    options->addWidget(releaseBits_, 1);
+    options->addWidget(touchGiveUpButton_);
+    column->addLayout(options);
     return calibrationBox_;
 }
 
@@ -301,6 +312,11 @@ void SimulatorWindow::connectControls() {
         controller_.touchRelease(now());
         refresh();
     });
+    connect(releaseBits_, &QCheckBox::toggled, this, [this](bool on) { controller_.calibrationReleaseBits = on; });
+    connect(touchGiveUpButton_, &QPushButton::clicked, this, [this] {
+        controller_.calibrationGiveUp(now());
+        refresh();
+    });
 
     connect(replyDelay_, &QSpinBox::valueChanged, this,
             [this](int ms) { controller_.faults.replyDelayMs = static_cast<uint32_t>(ms); });
@@ -339,6 +355,8 @@ void SimulatorWindow::retranslate() {
     calibrationBox_->setTitle(text("Калибровка тачпанели\0Touch calibration\0"));
     touchPressButton_->setText(text("Нажать\0Press\0"));
     touchReleaseButton_->setText(text("Отпустить\0Release\0"));
+    releaseBits_->setText(text("Сообщать об отпускании\0Report the release\0"));
+    touchGiveUpButton_->setText(text("Таймаут\0Time out\0"));
 
     faultsBox_->setTitle(text("Неисправности\0Faults\0"));
     replyDelayLabel_->setText(text("Задержка ответа\0Reply delay\0"));
@@ -486,7 +504,8 @@ void SimulatorWindow::refresh() {
     calibrationStep_->setText(calibrationText());
     const bool calibrating = controller_.calibrationStep() != 0;
     touchPressButton_->setEnabled(calibrating);
-    touchReleaseButton_->setEnabled(calibrating);
+    touchReleaseButton_->setEnabled(calibrating && controller_.calibrationReleaseBits);
+    touchGiveUpButton_->setEnabled(calibrating);
     unplugPending_->setText(controller_.faults.unplugAfterFrames > 0
                                 ? formatText(LangText("Отключение через %d кадров\0Unplugs in %d frames\0"),
                                              controller_.faults.unplugAfterFrames).c_str()

@@ -109,6 +109,8 @@ private:
     QLabel* calibrationStep_ = nullptr;
     QPushButton* touchPressButton_ = nullptr;
     QPushButton* touchReleaseButton_ = nullptr;
+    QCheckBox* releaseBits_ = nullptr;
+    QPushButton* touchGiveUpButton_ = nullptr;
 
     QGroupBox* faultsBox_ = nullptr;
     QLabel* replyDelayLabel_ = nullptr;

@@ -34,7 +34,10 @@ struct Bench {
     DeviceLink link{host, transport};
     ui::SimulatorWindow window{simulator};
 
-    Bench() { simulator.backend().setTransferCost(1, [this](uint32_t ms) { host.now += ms; }); }
+    Bench() {
+        simulator.backend().setTransferCost(1, [this](uint32_t ms) { host.now += ms; });
+        simulator.controller().levelNoise = 0;   // exact levels to compare
+    }
 
     sim::SimulatedController& controller() { return simulator.controller(); }
     template <class T> T* child(const char* name) {
@@ -124,10 +127,10 @@ private slots:
         bench.child<QSlider>("levelSlider2")->setValue(128);
         std::array<uint8_t, 4> levels{};
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
-        QCOMPARE(levels, (std::array<uint8_t, 4>{0, 255, 128, 255}));
+        QCOMPARE(levels, (std::array<uint8_t, 4>{0, sim::kIdleKeyLevel, 128, sim::kIdleKeyLevel}));
         bench.click("releaseButton");
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
-        QCOMPARE(levels, (std::array<uint8_t, 4>{255, 255, 255, 255}));
+        QCOMPARE(levels, (std::array<uint8_t, 4>{sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel}));
         // Levels the program cannot see change: the sliders follow them.
         bench.controller().state.keyLevels[3] = 7;
         bench.window.refresh();
@@ -201,6 +204,20 @@ private slots:
         QCOMPARE(bench.controller().calibrationStep(), uint8_t{0});
         QCOMPARE(bench.label("calibrationStep"), QString("No calibration running"));
         QVERIFY(!press->isEnabled());
+
+        // Without release reports a press moves straight on; a give-up ends
+        // the run the way the controller's time-out does.
+        bench.child<QCheckBox>("releaseBitsCheck")->click();
+        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), errNone);
+        bench.window.refresh();
+        bench.click("touchPressButton");
+        QCOMPARE(bench.controller().calibrationStep(), uint8_t{2});
+        bench.click("touchGiveUpButton");
+        QCOMPARE(bench.controller().calibrationStep(), uint8_t{4});
+        bench.host.advance(1000);
+        std::array<uint8_t, 2> touch{};
+        QCOMPARE(bench.read(cmdTouchMemory, touch.data(), 2), errNone);
+        QCOMPARE(touch[1], uint8_t{0});
     }
 
     void refusalsAndCheckByte() {

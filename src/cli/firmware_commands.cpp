@@ -1,0 +1,218 @@
+#include "cli/firmware_commands.h"
+
+#include "device/firmware_update.h"
+#include "device/protocol.h"
+#include "lang/lang.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace zmt::cli {
+
+namespace {
+
+constexpr uint32_t kLevelsIntervalMs = 100;
+// How long flash waits for the new application to announce itself.
+constexpr int kRestartPolls = 100;
+constexpr uint32_t kRestartPollMs = 100;
+
+int unexpected(const std::string& argument) {
+    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
+}
+
+// A whole number from 0 to limit, decimal or 0x-hexadecimal.
+bool parseNumber(const std::string& text, unsigned long limit, unsigned long& value) {
+    if (text.empty() || text.size() > 10 || text[0] == '-' || text[0] == '+') return false;
+    char* end = nullptr;
+    value = std::strtoul(text.c_str(), &end, 0);
+    return end != nullptr && *end == '\0' && value <= limit;
+}
+
+// "--name VALUE" or "--name=VALUE" at arguments[i]; advances i past it.
+bool optionValue(const Arguments& arguments, std::size_t& i, const std::string& name, std::string& value,
+                 bool& missing) {
+    const std::string& argument = arguments[i];
+    missing = false;
+    if (argument == name) {
+        if (i + 1 == arguments.size()) {
+            missing = true;
+            return true;
+        }
+        value = arguments[++i];
+        return true;
+    }
+    if (argument.rfind(name + "=", 0) == 0) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+int needsValue(const std::string& name) {
+    return usageError(formatText(LangText("%s требует значение\0%s needs a value\0"), name.c_str()));
+}
+
+} // namespace
+
+bool parseVersion(const std::string& text, uint16_t& value) {
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    if (whole.empty() || whole.size() > 3 || fraction.size() > 2 || (dot != std::string::npos && fraction.empty()))
+        return false;
+    for (char c : whole + fraction)
+        if (c < '0' || c > '9') return false;
+    unsigned long hundredths = std::strtoul(whole.c_str(), nullptr, 10) * 100;
+    if (!fraction.empty()) hundredths += std::strtoul(fraction.c_str(), nullptr, 10) * (fraction.size() == 1 ? 10 : 1);
+    if (hundredths > 0xFFFF) return false;
+    value = static_cast<uint16_t>(hundredths);
+    return true;
+}
+
+int runFlash(Session& session, const Arguments& arguments) {
+    if (arguments.empty()) return usageError(LangText("нужен файл прошивки\0a firmware file is needed\0"));
+    if (arguments.size() > 1) return unexpected(arguments[1]);
+    const std::string path = arguments[0];
+
+    FirmwareUpdate update(session.link(), session.watch(), session.flags());
+    // No window timer here: the wait for the boot loader polls by itself.
+    update.setPollDuringWait([&session] { session.watch().pollController(); });
+    switch (update.updateFirmware([&path] { return path; })) {
+    case FirmwareOutcome::Updated: break;
+    case FirmwareOutcome::Cancelled: return exitUsage;
+    case FirmwareOutcome::FileRefused: return exitFile;
+    case FirmwareOutcome::DeviceRefused:
+    case FirmwareOutcome::Failed: return exitDevice;
+    }
+
+    // The boot loader starts the new application once the transfer is
+    // over; a script wants to know it is running before going on.
+    Host& host = session.host();
+    IdentityBlock identity;
+    for (int poll = 0; poll < kRestartPolls; ++poll) {
+        delayMs(host, kRestartPollMs);
+        if (session.readIdentity(identity) == errNone && !identity.bootLoaderRunning()) {
+            session.watch().printIdentity(identity);
+            return exitOk;
+        }
+    }
+    std::fprintf(stderr, "%s\n", LangText("Контроллер не запустил новое приложение\0"
+                                          "The controller has not started the new application\0"));
+    return exitDevice;
+}
+
+int runLevels(Session& session, const Arguments& arguments) {
+    unsigned long count = 0;   // 0: until stopped
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string value;
+        bool missing = false;
+        if (!optionValue(arguments, i, "--count", value, missing)) return unexpected(arguments[i]);
+        if (missing) return needsValue("--count");
+        if (!parseNumber(value, 1000000000UL, count) || count == 0)
+            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
+                                                  "--count: '%s' is not a number from 1 to 1000000000\0"),
+                                         value.c_str()));
+    }
+    TerminalHost& host = session.host();
+    TerminalHost::installInterruptHandler();
+    for (unsigned long done = 0; !TerminalHost::interrupted && (count == 0 || done < count); ++done) {
+        if (done != 0) delayMs(host, kLevelsIntervalMs);
+        uint8_t levels[4] = {};
+        const ResultCode code = session.link().readBlock(cmdKeyLevels, 0, levels, sizeof levels);
+        if (code != errNone) return deviceError(code);
+        host.memoLine(formatText("%3u %3u %3u %3u", levels[0], levels[1], levels[2], levels[3]));
+        if (host.outputClosed()) break;
+    }
+    return exitOk;
+}
+
+int runMakeLdr(Session&, const Arguments& arguments) {
+    std::vector<std::string> files;
+    LdrHeader header;
+    bool haveVersion = false, haveCode = false, haveType = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string value;
+        bool missing = false;
+        unsigned long number = 0;
+        if (optionValue(arguments, i, "--version", value, missing)) {
+            if (missing) return needsValue("--version");
+            if (!parseVersion(value, header.applicationVersion))
+                return usageError(formatText(LangText("--version: '%s' не версия вида 1.18\0"
+                                                      "--version: '%s' is not a version like 1.18\0"),
+                                             value.c_str()));
+            haveVersion = true;
+            continue;
+        }
+        struct NumberOption { const char* name; unsigned long limit; bool* given; };
+        const NumberOption numbers[] = {{"--code", 255, &haveCode}, {"--type", 255, &haveType},
+                                        {"--reserved", 0xFFFFFFFFUL, nullptr}};
+        const NumberOption* matched = nullptr;
+        for (const NumberOption& option : numbers)
+            if (optionValue(arguments, i, option.name, value, missing)) {
+                matched = &option;
+                break;
+            }
+        if (matched != nullptr) {
+            if (missing) return needsValue(matched->name);
+            if (!parseNumber(value, matched->limit, number))
+                return usageError(formatText(LangText("%s: '%s' вне допустимого диапазона\0"
+                                                      "%s: '%s' is out of range\0"),
+                                             matched->name, value.c_str()));
+            if (matched->given == &haveCode) header.deviceCode = static_cast<uint8_t>(number);
+            else if (matched->given == &haveType) header.deviceType = static_cast<uint8_t>(number);
+            else header.reserved = static_cast<uint32_t>(number);
+            if (matched->given != nullptr) *matched->given = true;
+        } else if (!arguments[i].empty() && arguments[i][0] == '-' && arguments[i] != "-") {
+            return unexpected(arguments[i]);
+        } else {
+            files.push_back(arguments[i]);
+        }
+    }
+    if (files.size() != 2)
+        return usageError(LangText("нужны PAYLOAD и OUT.LDR\0PAYLOAD and OUT.LDR are needed\0"));
+    if (!haveVersion || !haveCode || !haveType)
+        return usageError(LangText("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
+
+    std::ifstream in(files[0], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0"),
+                                files[0].c_str()).c_str());
+        return exitFile;
+    }
+    std::vector<uint8_t> payload;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        payload.insert(payload.end(), chunk, chunk + in.gcount());
+        if (payload.size() > kFirmwareFileMax) break;   // no need to read a huge file to refuse it
+    }
+    std::vector<uint8_t> file;
+    if (!buildFirmwareFile(header, payload, file)) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Данные \"%s\" длиннее %u байт\0Payload \"%s\" is longer than %u bytes\0"),
+                                files[0].c_str(), static_cast<unsigned>(kFirmwareFileMax - kFirmwareOverhead))
+                         .c_str());
+        return exitFile;
+    }
+    // A half-written firmware file must never be left under the wanted name.
+    const std::string temporary = files[1] + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        out.close();
+        std::error_code error;
+        if (!out || (std::filesystem::rename(temporary, files[1], error), error)) {
+            std::filesystem::remove(temporary, error);
+            std::fprintf(stderr, "%s\n",
+                         formatText(LangText("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
+                                    files[1].c_str()).c_str());
+            return exitFile;
+        }
+    }
+    return exitOk;
+}
+
+} // namespace zmt::cli

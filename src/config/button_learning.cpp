@@ -1,0 +1,154 @@
+#include "config/button_learning.h"
+
+#include "lang/lang.h"
+
+#include <cctype>
+#include <cstddef>
+
+namespace zmt {
+
+namespace {
+constexpr unsigned kBlinkMs = 250;
+constexpr unsigned kDoneNoticeMs = 3000;
+constexpr std::size_t kKeysOffset = 5;
+constexpr std::size_t kKeysSize = sizeof(ConfigImage::keys);
+static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
+
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+} // namespace
+
+std::string autoLabel(int channel, uint8_t level) { return std::to_string(channel + 1) + "." + std::to_string(level); }
+
+bool isAutoLabel(const std::string& text) {
+    if (text.size() < 2 || !isDigit(text[0]) || text[1] != '.') return false;
+    for (std::size_t i = 2; i < text.size() && i < 5; ++i)
+        if (!isDigit(text[i])) return false;
+    return true;
+}
+
+void ButtonLearning::SpeedButtonKeysSetupClick() {
+    if (flags_.KeysSetupRunning) {
+        flags_.KeysSetupRunning = false;
+        return;
+    }
+    flags_.KeysSetupRunning = true;
+    view_.setLearningBusy(true);
+    flags_.KeysSetupActive = true;
+    run();
+    flags_.KeysSetupActive = false;
+    view_.setLearningBusy(false);
+    flags_.KeysSetupRunning = false;
+    view_.clearGridSelection();
+}
+
+bool ButtonLearning::readLevels() {
+    uint8_t levels[kChannels] = {};
+    if (link_.readBlock(cmdKeyLevels, 0, levels, kChannels) != errNone) return false;
+    for (int c = 0; c < kChannels; ++c) levels_.current[c] = levels[c];
+    return true;
+}
+
+void ButtonLearning::clearMarks(int channel) {
+    bool any = false;
+    for (int32_t& mark : record_.keyCellMark[channel]) {
+        any = any || mark != 0;
+        mark = 0;
+    }
+    levels_.recognisedRow[channel] = 0;
+    if (any) view_.keyMarksChanged(channel);
+}
+
+void ButtonLearning::handlePress(int channel, uint8_t level) {
+    int row = findKeySlot(record_.image, channel, level);
+    if (row == 0) row = findFreeSlot(record_.image, channel);
+    if (row == 0) return;   // fifteen buttons already: nothing more fits
+    KeyRecord& key = *record_.image.keyAt(channel, row);
+    key.level = level;      // a matched button follows its newest reading
+    const std::string name = key.nameText();
+    if (name.empty() || isAutoLabel(name)) view_.setKeyCellText(channel, row, autoLabel(channel, level));
+    clearMarks(channel);
+    record_.keyCellMark[channel][row] = 1;
+    levels_.recognisedRow[channel] = row;
+    view_.keyMarksChanged(channel);
+}
+
+void ButtonLearning::run() {
+    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+                         LangText("Вы действительно хотите запустить настройку кнопок?\0"
+                                  "You really want to launch setup of keys?")) != ID_YES)
+        return;
+    levels_ = LearningLevels{};
+    // The controller forgets its buttons while we learn, so it sends nothing
+    // for presses the user makes now. Our own image keeps them until the end.
+    const uint8_t unlearned = 0;
+    if (transfer_.writeWithMessage(cmdConfigMemory, 0, &unlearned, 1) != errNone) return;
+    if (transfer_.writeWithMessage(cmdConfigMemory, 0, nullptr, 0) != errNone) return;
+
+    int countdown = 0;
+    while (!flags_.AppClosing && flags_.KeysSetupRunning) {
+        if (levels_.phase == 0) {
+            host_.notice(0, kBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
+            countdown = kIdlePolls;
+            levels_.phase = 1;
+        } else if (levels_.phase == 1) {
+            if (--countdown == 0) {
+                host_.notice(0, kBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
+                                                   "Press each button and give it a name"));
+                for (int c = 0; c < kChannels; ++c)
+                    levels_.pressThreshold[c] = static_cast<uint8_t>(levels_.idleMaximum[c] + kPressMargin);
+                countdown = kCollectPolls;
+                levels_.phase = 2;
+            } else if (!readLevels()) {
+                flags_.KeysSetupRunning = false;
+            } else {
+                for (int c = 0; c < kChannels; ++c)
+                    if (levels_.current[c] > levels_.idleMaximum[c]) levels_.idleMaximum[c] = levels_.current[c];
+                view_.showLevels(levels_);
+            }
+        } else if (!readLevels()) {
+            flags_.KeysSetupRunning = false;
+        } else {
+            for (int c = 0; c < kChannels; ++c) {
+                if (levels_.current[c] > levels_.pressThreshold[c]) {
+                    handlePress(c, levels_.current[c]);
+                    countdown = kCollectPolls;
+                } else {
+                    clearMarks(c);
+                }
+            }
+            view_.showLevels(levels_);
+            if (--countdown == 0) flags_.KeysSetupRunning = false;
+        }
+        delayMs(host_, kLearningTurnMs);
+    }
+
+    for (int c = 0; c < kChannels; ++c) clearMarks(c);
+    clearNotice(host_);
+    if (flags_.KeysSetupRunning) return;   // the window is closing: nothing is written
+    finish();
+}
+
+void ButtonLearning::finish() {
+    ConfigImage& image = record_.image;
+    for (int c = 0; c < kChannels; ++c) computeTolerances(image, c, levels_.idleMaximum[c]);
+    image.keysLearned = 1;
+    for (int c = 0; c < kChannels; ++c)
+        image.channelThreshold[c] = channelThreshold(image, c, levels_.idleMaximum[c]);
+    host_.progressStart(kLearningWriteTotal, LangText("Пишу данные\0Write data"));
+    // Only what the controller accepted counts as written; a part that
+    // failed stays different from deviceCopy, so the synchronisation sends
+    // it again once the run is over instead of believing it arrived.
+    const ResultCode head = transfer_.sendImageBytes(0, kKeysOffset);
+    const ResultCode keys = transfer_.sendImageBytes(kKeysOffset, kKeysSize);
+    if (head == errNone && keys == errNone) {
+        host_.notice(kDoneNoticeMs, kBlinkMs,
+                     LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
+        flags_.ImageValid = true;
+    } else {
+        host_.notice(kDoneNoticeMs, kBlinkMs,
+                     LangText("Кнопки не записаны в устройство, запись будет повторена\0"
+                              "The buttons have not reached the device, writing will be retried"));
+    }
+}
+
+} // namespace zmt

@@ -1,0 +1,85 @@
+#pragma once
+// Learning the steering-wheel buttons: the idle level of each resistive
+// channel is measured, then every distinct level the user produces by holding
+// a button takes a slot of its channel, and at the end the thresholds and
+// tolerances are computed and the button part of the image is written.
+//
+// The window owns one ButtonLearning beside its ConfigTransfer and calls
+// SpeedButtonKeysSetupClick() from the learning button; a second click while
+// the run is inside its loop only asks it to stop. The grid, the toolbar and
+// the level bars are reached through LearningView.
+#include "config/config_image.h"
+#include "config/config_transfer.h"
+#include "device/device_link.h"
+#include "device/flags.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zmt {
+
+inline constexpr int kIdlePolls = 20;          // 19 readings, the 20th turn ends the phase
+inline constexpr int kCollectPolls = 600;      // polls without a press before the run ends
+inline constexpr uint8_t kPressMargin = 8;     // above the idle maximum counts as a press
+inline constexpr uint32_t kLearningTurnMs = 100;
+inline constexpr int kLearningWriteTotal = 425;
+
+// "c.v": the text a button without a name of its own shows.
+std::string autoLabel(int channel, uint8_t level);
+// True for a text of the auto-label form: a digit, a full stop, then digits
+// as far as the fifth character (what follows is not looked at).
+bool isAutoLabel(const std::string& text);
+
+// What the procedure knows about the four channels at one moment, for the
+// live level bars.
+struct LearningLevels {
+    int phase = 0;                              // 0 start, 1 idle measurement, 2 collecting
+    std::array<uint8_t, kChannels> current{};   // last reading
+    std::array<uint8_t, kChannels> idleMaximum{};
+    std::array<uint8_t, kChannels> pressThreshold{};   // meaningful in phase 2
+    std::array<int, kChannels> recognisedRow{};        // grid row 1..15 held now, 0 none
+};
+
+class LearningView {
+public:
+    virtual ~LearningView() = default;
+    // Toolbar busy state; with busy the learning button stays usable so a
+    // second click can stop the run.
+    virtual void setLearningBusy(bool busy) = 0;
+    // A cell's text is replaced (the held button shows its auto label).
+    virtual void setKeyCellText(int channel, int row, const std::string& text) = 0;
+    // keyCellMark of the column changed: repaint it.
+    virtual void keyMarksChanged(int channel) = 0;
+    virtual void clearGridSelection() = 0;
+    // After every reading; the default shows nothing.
+    virtual void showLevels(const LearningLevels&) {}
+};
+
+class ButtonLearning {
+public:
+    ButtonLearning(DeviceLink& link, ConfigTransfer& transfer, _zelmorvatouch& record, ProgramFlags& flags,
+                   LearningView& view)
+        : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags), view_(view) {}
+
+    // Starts a run, or asks the running one to stop (it then writes what it learned).
+    void SpeedButtonKeysSetupClick();
+    const LearningLevels& levels() const { return levels_; }
+
+private:
+    void run();
+    bool readLevels();
+    void handlePress(int channel, uint8_t level);
+    void clearMarks(int channel);
+    void finish();
+
+    DeviceLink& link_;
+    Host& host_;
+    ConfigTransfer& transfer_;
+    _zelmorvatouch& record_;
+    ProgramFlags& flags_;
+    LearningView& view_;
+    LearningLevels levels_;
+};
+
+} // namespace zmt

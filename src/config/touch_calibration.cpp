@@ -1,0 +1,95 @@
+#include "config/touch_calibration.h"
+
+#include "lang/lang.h"
+
+#include <cstring>
+
+namespace zmt {
+
+namespace {
+constexpr unsigned kBlinkMs = 250;
+constexpr unsigned kDoneNoticeMs = 3000;
+constexpr uint8_t kPressedBit = 0x80;
+constexpr uint8_t kLastCorner = 3;
+
+const char* const kTopLeft = "Нажмите в верхнем левом углу\0Press at top left corner";
+const char* const kBottomRight = "Нажмите в нижнем правом углу\0Press at bottom right corner";
+
+// The prompt of a step the controller reports, or nullptr to keep the current one.
+const char* promptOf(uint8_t step) {
+    switch (step) {
+    case 1: return kTopLeft;
+    case 2: return "Нажмите в верхнем правом углу\0Press at top right corner";
+    case 3: return kBottomRight;
+    case 4: return kTopLeft;
+    case 5: return kBottomRight;
+    default: return nullptr;
+    }
+}
+} // namespace
+
+void TouchCalibration::SpeedButtonTouchSetupClick(bool offsetTenPercent) {
+    if (flags_.TouchSetupRunning) {
+        flags_.TouchSetupRunning = false;
+        return;
+    }
+    flags_.TouchSetupRunning = true;
+    if (setBusy_) setBusy_(true);
+    run(offsetTenPercent);
+    if (setBusy_) setBusy_(false);
+    flags_.TouchSetupRunning = false;
+}
+
+void TouchCalibration::run(bool offsetTenPercent) {
+    ending_ = Ending::Declined;
+    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+                         LangText("Вы действительно хотите запустить настройку тачпанели?\0"
+                                  "You really want to launch setup of touchpanel?")) != ID_YES)
+        return;
+    ending_ = Ending::StartFailed;
+    const uint8_t option = offsetTenPercent ? 1 : 0;
+    if (transfer_.writeWithMessage(cmdTouchMemory, 0, &option, 1) != errNone) return;
+
+    ending_ = Ending::Stopped;
+    uint8_t previous = 0xFF;   // the first reading always counts as a change
+    while (!flags_.AppClosing && flags_.TouchSetupRunning) {
+        uint8_t state = 0;
+        std::size_t received = 0;
+        if (transfer_.readWithMessage(cmdTouchMemory, 1, &state, 1, received) != errNone) {
+            ending_ = Ending::ReadFailed;
+            break;
+        }
+        if (state != previous) {
+            const uint8_t step = state & ~kPressedBit;
+            if ((state & kPressedBit) && step != 0) {
+                host_.notice(0, kBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
+            } else if (step == 0) {
+                clearNotice(host_);
+                // Only a run whose last step was the last corner succeeded;
+                // the controller gives up after any other step.
+                if ((previous & ~kPressedBit) == kLastCorner) {
+                    // A failed read leaves touchState as the read left it,
+                    // and the calibration itself is done all the same.
+                    link_.readBlock(cmdTouchMemory, 0, record_.touchState, sizeof record_.touchState);
+                    host_.notice(kDoneNoticeMs, kBlinkMs,
+                                 LangText("Настройка тачпанели завершена успешно\0"
+                                          "Setting the touch panel is completed successfully"));
+                    ending_ = Ending::Succeeded;
+                } else {
+                    host_.notice(kDoneNoticeMs, kBlinkMs,
+                                 LangText("Настройка тачпанели завершена по таймауту\0"
+                                          "Setting the touch panel is completed by timeout"));
+                    ending_ = Ending::TimedOut;
+                }
+                return;
+            } else if (const char* prompt = promptOf(step)) {
+                host_.notice(0, kBlinkMs, LangText(prompt));
+            }
+            previous = state;
+        }
+        delayMs(host_, kCalibrationPollMs);
+    }
+    clearNotice(host_);
+}
+
+} // namespace zmt

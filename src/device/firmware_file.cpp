@@ -1,0 +1,107 @@
+#include "device/firmware_file.h"
+
+#include "lang/lang.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace zmt {
+
+uint16_t crc16Xmodem(const uint8_t* bytes, std::size_t count) {
+    uint16_t crc = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        uint16_t x = static_cast<uint16_t>((crc >> 8) ^ bytes[i]);
+        x = static_cast<uint16_t>(x ^ (x >> 4));
+        crc = static_cast<uint16_t>((crc << 8) ^ (x << 12) ^ (x << 5) ^ x);
+    }
+    return crc;
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+// The messages take the name and the extension as two parts.
+void fileError(Host& host, const char* literal, const std::string& path) {
+    const std::string name = fileNameOf(path);
+    const std::size_t dot = name.find_last_of('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    host.messageBox(MB_ERROR, formatText(LangText(literal), stem.c_str(), extension.c_str()));
+}
+
+} // namespace
+
+bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
+    // A refused file leaves no earlier file behind to be sent by mistake.
+    image.buffer.assign(kFirmwareBufferSize, 0);
+    image.fileSize = 0;
+    image.header = LdrHeader{};
+    // A folder or a pipe is no file to open: a pipe would block the window
+    // and a folder "opens" on some systems with a nonsense length.
+    std::error_code error;
+    const bool regular = std::filesystem::is_regular_file(path, error);
+    std::ifstream file;
+    if (regular) file.open(path, std::ios::binary | std::ios::ate);
+    if (!regular || !file) {
+        fileError(host, "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"", path);
+        return false;
+    }
+    const std::streamoff length = file.tellg();
+    // A file shorter than header and check value has no payload to speak
+    // of and no check value to compare; it is as unusable as an oversized one.
+    if (length < 0 || static_cast<std::size_t>(length) > kFirmwareFileMax ||
+        static_cast<std::size_t>(length) < kFirmwareOverhead) {
+        fileError(host, "Ошибка размера файла \"%s%s\"\0Error file size \"%s%s\"", path);
+        return false;
+    }
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(image.buffer.data()), length);
+    if (file.gcount() != length) {
+        fileError(host, "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"", path);
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(length);
+    const uint8_t* bytes = image.buffer.data();
+    const auto stored = static_cast<uint16_t>(bytes[size - 2] | bytes[size - 1] << 8);
+    if (crc16Xmodem(bytes, size - kFirmwareCheckSize) != stored) {
+        fileError(host, "Ошибка файла \"%s%s\"\0Error in file \"%s%s\"", path);
+        return false;
+    }
+    image.fileSize = size;
+    std::memcpy(&image.header.reserved, bytes, 4);
+    image.header.applicationVersion = static_cast<uint16_t>(bytes[4] | bytes[5] << 8);
+    image.header.deviceCode = bytes[6];
+    image.header.deviceType = bytes[7];
+
+    const std::string name = fileNameOf(path);
+    host.memoLine(LangText("**************** Обновление ****************\0"
+                           "******************* Update *******************"));
+    host.memoLine(formatText(LangText("Файл обновления   \"%s\"\0The update file           \"%s\""), name.c_str()));
+    host.memoLine(formatText(LangText("Версия приложения %u.%02u\0Application version       %u.%02u"),
+                             image.header.applicationVersion / 100u, image.header.applicationVersion % 100u));
+    return true;
+}
+
+bool buildFirmwareFile(const LdrHeader& header, const std::vector<uint8_t>& payload, std::vector<uint8_t>& out) {
+    out.clear();
+    if (payload.size() > kFirmwareFileMax - kFirmwareOverhead) return false;
+    out.resize(kFirmwareHeaderSize);
+    std::memcpy(out.data(), &header.reserved, 4);
+    out[4] = static_cast<uint8_t>(header.applicationVersion);
+    out[5] = static_cast<uint8_t>(header.applicationVersion >> 8);
+    out[6] = header.deviceCode;
+    out[7] = header.deviceType;
+    out.insert(out.end(), payload.begin(), payload.end());
+    const uint16_t crc = crc16Xmodem(out.data(), out.size());
+    out.push_back(static_cast<uint8_t>(crc));
+    out.push_back(static_cast<uint8_t>(crc >> 8));
+    return true;
+}
+
+} // namespace zmt

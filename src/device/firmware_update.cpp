@@ -1,0 +1,117 @@
+#include "device/firmware_update.h"
+
+#include "lang/lang.h"
+
+#include <array>
+
+namespace zmt {
+
+namespace {
+const char* const kUpdateFailed = "Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s";
+}
+
+FirmwareOutcome FirmwareUpdate::fail(ResultCode code) {
+    host_.messageBox(MB_ERROR, formatText(LangText(kUpdateFailed), resultText(code).c_str()));
+    return FirmwareOutcome::Failed;
+}
+
+FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()>& askFile) {
+    // A click that arrives while an update runs (its buttons come back with
+    // the boot loader's announcement) must not start a second one.
+    if (running_) return FirmwareOutcome::Cancelled;
+    running_ = true;
+    const FirmwareOutcome outcome = runUpdate(askFile);
+    running_ = false;
+    return outcome;
+}
+
+FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& askFile) {
+    std::array<uint8_t, kIdentityCapacity> raw{};
+    std::size_t count = 0;
+    const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
+    raw.back() = 0;
+    if (code != errNone) {
+        host_.messageBox(MB_ERROR, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
+                                                       "Error reading the device configuration\n%s"),
+                                              resultText(code).c_str()));
+        return FirmwareOutcome::DeviceRefused;
+    }
+    identity_ = IdentityBlock::fromBytes(raw);
+    host_.memoClear();
+    host_.memoLine(LangText("**************** Устройство ****************\0"
+                            "******************* Device *******************"));
+    watch_.printIdentity(identity_);
+
+    const std::string path = askFile ? askFile() : std::string();
+    if (path.empty()) return FirmwareOutcome::Cancelled;
+    FirmwareImage image;
+    if (!loadFirmwareFile(host_, path, image)) return FirmwareOutcome::FileRefused;
+    return flashFirmware(image);
+}
+
+FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
+    // Only a verified file is ever sent.
+    if (!image.loaded() || image.buffer.size() < kFirmwareBufferSize) return FirmwareOutcome::FileRefused;
+    const LdrHeader& header = image.header;
+    if (identity_.deviceCode != header.deviceCode) {
+        host_.messageBox(MB_ERROR, LangText("Это обновление не для данного устройства\0"
+                                            "This update is not for this device"));
+        return FirmwareOutcome::DeviceRefused;
+    }
+    if (identity_.deviceType != header.deviceType) {
+        host_.messageBox(MB_ERROR, LangText("Это обновление не для данного типа устройства\0"
+                                            "This update is not for this type of device"));
+        return FirmwareOutcome::DeviceRefused;
+    }
+    const char* question = nullptr;
+    if (identity_.applicationVersion == header.applicationVersion)
+        question = "Вы пытаетесь загрузить такую же версию как и в устройстве\nПродолжаем?\0"
+                   "Are you trying to download the same version as in the device\nContinue?";
+    else if (identity_.applicationVersion > header.applicationVersion)
+        question = "Вы пытаетесь загрузить более старую версию, чем в устройстве\nПродолжаем?\0"
+                   "Are you trying to download an older version than the device\nContinue?";
+    if (question != nullptr && host_.messageBox(MB_WARNING, LangText(question)) != ID_YES)
+        return FirmwareOutcome::Cancelled;
+
+    const std::size_t payload = image.payloadSize();
+    host_.progressStart(static_cast<int>(payload),
+                        LangText("Обновление программного обеспечения\0Firmware update"));
+
+    if (!identity_.bootLoaderRunning()) {
+        // The first frame makes the application restart into its boot
+        // loader; the reply may be lost in that restart, so an error here
+        // is expected and only matters if the controller never comes back.
+        const ResultCode handOver = link_.writeFrame(cmdFirmwareData, 0, image.payload(), kFrameData);
+        if (handOver != errNone) {
+            flags_.DeviceConnected = false;
+            bool back = false;
+            for (int step = 1; step <= kBootLoaderWaitSteps; ++step) {
+                delayMs(host_, kBootLoaderWaitStepMs);
+                if (step == kBootLoaderWaitSteps) break;
+                if (pollDuringWait_) pollDuringWait_();
+                if (flags_.DeviceConnected) {
+                    back = true;
+                    break;
+                }
+            }
+            if (!back) return fail(handOver);
+        }
+        delayMs(host_, kBootLoaderSettleMs);
+    }
+
+    if (beforeTransfer_) beforeTransfer_();
+    ResultCode code = errNone;
+    for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
+        code = link_.writeBlock(cmdFirmwareData, 0, image.payload(), payload + kFrameData, kFrameData);
+        if (code == errNone) {
+            host_.notice(kUpdatedNoticeMs, 250,
+                         formatText(LangText("Устройство обновлено до версии %u.%02u\0"
+                                             "The device is updated to version %u.%02u"),
+                                    header.applicationVersion / 100u, header.applicationVersion % 100u));
+            return FirmwareOutcome::Updated;
+        }
+    }
+    return fail(code);
+}
+
+} // namespace zmt

@@ -1,0 +1,75 @@
+#pragma once
+// Replacing the controller's application firmware from a *.LDR file: the
+// identity read, the file choice and checks, the version questions, the
+// hand-over from the application to its boot loader, and the transfer.
+//
+//   FirmwareUpdate update(link, watch, flags);
+//   update.updateFirmware([&] { return askFirmwareFile(); });   // "" = cancelled
+//
+// The window wraps the call in its busy state and the editor lock; zmtctl
+// calls it the same way with the file from its command line. Every failure
+// is reported in a box; the result says how it ended.
+#include "device/connection_watch.h"
+#include "device/device_link.h"
+#include "device/firmware_file.h"
+#include "device/flags.h"
+#include "device/identity.h"
+
+#include <functional>
+#include <string>
+
+namespace zmt {
+
+inline constexpr int kFirmwareAttempts = 3;
+inline constexpr int kBootLoaderWaitSteps = 50;     // x 100 ms for the watch to see it again
+inline constexpr uint32_t kBootLoaderWaitStepMs = 100;
+inline constexpr uint32_t kBootLoaderSettleMs = 1000;
+inline constexpr unsigned kUpdatedNoticeMs = 3000;
+
+enum class FirmwareOutcome {
+    Updated,
+    Cancelled,        // no file chosen, or a version question answered No
+    FileRefused,      // the file cannot be read or fails its checks (box shown)
+    DeviceRefused,    // no identity, or the file is for another device (box shown)
+    Failed,           // the hand-over or the transfer failed (box shown)
+};
+
+class FirmwareUpdate {
+public:
+    FirmwareUpdate(DeviceLink& link, ConnectionWatch& watch, ProgramFlags& flags)
+        : link_(link), host_(link.host()), watch_(watch), flags_(flags) {}
+
+    // In the window the connection watch runs on its own timer while the
+    // update pauses. zmtctl has no timer; it polls the watch through this
+    // hook once per pause of the wait for the boot loader.
+    void setPollDuringWait(std::function<void()> poll) { pollDuringWait_ = std::move(poll); }
+    // Called once the controller is ready for the transfer, right before
+    // the first frame. The window disables its buttons again here: the
+    // watch's announcement of the boot loader has enabled them, and a read
+    // or a second update must not start between the transfer's frames.
+    void setBeforeTransfer(std::function<void()> beforeTransfer) { beforeTransfer_ = std::move(beforeTransfer); }
+
+    // The whole update; askFile returns the chosen path or "" when cancelled.
+    FirmwareOutcome updateFirmware(const std::function<std::string()>& askFile);
+    // The checks against the controller, the questions and the transfer.
+    FirmwareOutcome flashFirmware(const FirmwareImage& image);
+
+    const IdentityBlock& identity() const { return identity_; }
+
+    bool running() const { return running_; }
+
+private:
+    FirmwareOutcome runUpdate(const std::function<std::string()>& askFile);
+    FirmwareOutcome fail(ResultCode code);
+
+    DeviceLink& link_;
+    Host& host_;
+    ConnectionWatch& watch_;
+    ProgramFlags& flags_;
+    std::function<void()> pollDuringWait_;
+    std::function<void()> beforeTransfer_;
+    IdentityBlock identity_;   // the update's own, apart from the watch's
+    bool running_ = false;
+};
+
+} // namespace zmt

@@ -1,0 +1,79 @@
+#pragma once
+// The guided procedures in the window: the firmware update behind the
+// toolbar's SpeedButtonUpdateDevice, button learning behind
+// SpeedButtonKeysSetup (with the live level bars), and the touch panel
+// calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
+// procedure buttons are placed in the parameters panel's group boxes
+// (GroupBoxKeySetup, GroupBoxTouch) when the panel is there.
+//
+//   ProceduresWiring procedures(mainForm, controllerWiring, record, transfer);
+//   procedures.askFirmwareFile = ...;     // the settings' firmware dialog
+//   procedures.setEditorEnabled = ...;    // the event editor's lock
+//   procedures.grid = {...};              // the buttons grid's cells
+#include "config/button_learning.h"
+#include "config/config_transfer.h"
+#include "config/touch_calibration.h"
+#include "device/firmware_update.h"
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+class QAbstractButton;
+
+namespace zmt::ui {
+
+class ControllerWiring;
+class LevelBars;
+class MainForm;
+
+class ProceduresWiring : public QObject, private LearningView {
+    Q_OBJECT
+public:
+    ProceduresWiring(MainForm& window, ControllerWiring& controller, _zelmorvatouch& record,
+                     ConfigTransfer& transfer);
+    ~ProceduresWiring() override;
+
+    // The firmware file dialog; "" when cancelled. Defaults to a plain
+    // open dialog for *.LDR files.
+    std::function<std::string()> askFirmwareFile;
+    // The event editor's lock, released while the firmware update runs.
+    std::function<void(bool enabled)> setEditorEnabled;
+    // The buttons grid as learning uses it. Unset members do nothing.
+    struct Grid {
+        std::function<void(int channel, int row, const QString& text)> setCellText;
+        std::function<QString(int channel, int row)> cellText;
+        std::function<void(int channel)> repaintColumn;
+        std::function<void()> clearSelection;
+    } grid;
+
+    void SpeedButtonUpdateDeviceClick();
+    void SpeedButtonKeysSetupClick();
+    void SpeedButtonTouchSetupClick();
+
+    LevelBars* levelBars() { return levelBars_; }
+    FirmwareUpdate& firmware() { return firmware_; }
+    TouchCalibration& calibration() { return calibration_; }
+
+private:
+    // LearningView
+    void setLearningBusy(bool busy) override;
+    void setKeyCellText(int channel, int row, const std::string& text) override;
+    void keyMarksChanged(int channel) override;
+    void clearGridSelection() override;
+    void showLevels(const LearningLevels& levels) override;
+
+    void buildButtons();
+    void busyExcept(bool busy, const char* keptEnabled);
+    QString recognisedName(int channel, int row) const;
+
+    MainForm& window_;
+    _zelmorvatouch& record_;
+    FirmwareUpdate firmware_;
+    ButtonLearning learning_;
+    TouchCalibration calibration_;
+    LevelBars* levelBars_;   // owned by the window, as its other tool windows
+};
+
+} // namespace zmt::ui

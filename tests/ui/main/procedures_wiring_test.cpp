@@ -1,0 +1,237 @@
+// The guided procedures in zmtsetup --simulator: the toolbar's firmware
+// update installs a new application, the learning button in the parameters
+// panel learns a held button with the level bars following it, and the
+// calibration button runs the controller's corner sequence. With
+// ZMT_SCREENSHOT_DIR set, pictures of learning and of an update in progress
+// are saved there.
+#include "config/config_transfer.h"
+#include "device/firmware_file.h"
+#include "device/protocol.h"
+#include "sim/simulator.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
+#include "ui/main/level_bars.h"
+#include "ui/main/procedures_wiring.h"
+#include "window_test_support.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <fstream>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+struct Program {
+    _zelmorvatouch record;
+    MainForm window;
+    test::VirtualClockHost& clock = test::useVirtualClock(window);
+    ControllerWiring wiring{window, true, {}};
+    ParametersPanel* panel = new ParametersPanel(window, record);
+    ConfigTransfer transfer{wiring.link(), record, window.flags(), &wiring.watch()};
+    ProceduresWiring procedures{window, wiring, record, transfer};
+    QStringList boxes;
+    // Called after every HID transfer, with the request just answered.
+    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
+
+    Program() {
+        controller().levelNoise = 0;
+        std::size_t seen = 0;
+        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
+            clock.now += ms;
+            if (!afterRequest || controller().requestsHandled() == seen) return;
+            seen = controller().requestsHandled();
+            afterRequest(controller().lastRequest());
+        });
+        window.runMessageBox = [this](QMessageBox& box) {
+            boxes << box.text();
+            return int{ID_YES};
+        };
+        window.resize(window.sizeHint());
+    }
+    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
+    void tick() {
+        window.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+    }
+    QAbstractButton* button(const char* name) {
+        auto* found = window.findChild<QAbstractButton*>(name);
+        if (found == nullptr) qFatal("no button %s", name);
+        return found;
+    }
+    QString notice() { return window.findChild<Panel*>("PanelMenu")->text(); }
+    const ConfigImage& controllerImage() {
+        return *reinterpret_cast<const ConfigImage*>(controller().state.config.data());
+    }
+};
+
+// Saves a picture of the window (and the level bars beside it when shown)
+// when screenshots were asked for.
+void picture(Program& program, const QString& name) {
+    const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QPixmap window = program.window.grab();
+    LevelBars* bars = program.procedures.levelBars();
+    if (bars->isVisible()) {
+        QPixmap both(window.width() + bars->width() + 8, std::max(window.height(), bars->height()));
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, window);
+        painter.drawPixmap(window.width() + 8, 0, bars->grab());
+        painter.end();
+        window = both;
+    }
+    QVERIFY(window.save(QString::fromLocal8Bit(dir) + "/" + name + ".png"));
+}
+
+} // namespace
+
+class ProceduresWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLanguageIndex(English); }
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void procedureButtonsSitInTheParametersPanel() {
+        Program program;
+        QCOMPARE(program.button("SpeedButtonKeysSetup")->parentWidget()->objectName(), QString("GroupBoxKeySetup"));
+        QCOMPARE(program.button("SpeedButtonTouchSetup")->parentWidget()->objectName(), QString("GroupBoxTouch"));
+        QVERIFY(!program.button("SpeedButtonKeysSetup")->isEnabled());
+        program.tick();
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+        QVERIFY(program.button("SpeedButtonTouchSetup")->isEnabled());
+
+        // Their hints follow the language like the window's own controls.
+        program.window.SetLanguage(Russian);
+        QCOMPARE(program.button("SpeedButtonTouchSetup")->toolTip(),
+                 QString("Настройка ориентации тачпанели и координат углов изображения"));
+        program.window.SetLanguage(English);
+        QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
+        QVERIFY(!program.button("SpeedButtonKeysSetup")->icon().isNull());
+    }
+
+    void firmwareUpdateFromTheToolbar() {
+        Program program;
+        program.tick();
+        QTemporaryDir dir;
+        std::vector<uint8_t> payload(2000, 0x5A);
+        const uint8_t description[8] = {0, 0, 0, 0, 118, 0, 1, 1};
+        std::copy(description, description + 8, payload.begin());
+        std::vector<uint8_t> file;
+        QVERIFY(buildFirmwareFile({0, 118, 1, 1}, payload, file));
+        const std::string path = dir.filePath("NEW.LDR").toStdString();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                   static_cast<std::streamsize>(file.size()));
+        program.procedures.askFirmwareFile = [path] { return path; };
+        std::vector<bool> editor;
+        program.procedures.setEditorEnabled = [&](bool enabled) { editor.push_back(enabled); };
+        int firmwareFrames = 0;
+        bool pictured = false;
+        program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] != (cmdFirmwareData | kWriteFlag)) return;
+            if (++firmwareFrames == 1) {
+                // During the pause after the hand-over the poll announces
+                // the boot loader (as after a hand-over that got no reply),
+                // which enables the toolbar again.
+                QTimer::singleShot(0, [&] {
+                    program.window.flags().DeviceConnected = false;
+                    program.clock.now += sim::kRestartMs;
+                    program.tick();
+                    program.tick();
+                    QVERIFY(program.window.flags().DeviceConnected);
+                    QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
+                });
+            }
+            if (firmwareFrames == 20 && !pictured) {
+                pictured = true;
+                QVERIFY(!program.button("SpeedButtonReadDevice")->isEnabled());
+                QVERIFY(!program.button("SpeedButtonUpdateDevice")->isEnabled());
+                // A click that gets through anyway starts nothing.
+                program.procedures.SpeedButtonUpdateDeviceClick();
+                auto* pages = program.window.findChild<QTabWidget*>("PageControlMain");
+                pages->setCurrentWidget(program.window.findChild<QWidget*>("TabSheetMonitoring"));
+                picture(program, "firmware-update-in-progress");
+            }
+        };
+
+        program.button("SpeedButtonUpdateDevice")->click();
+        QVERIFY(program.boxes.isEmpty());
+        QCOMPARE(program.notice(), QString("The device is updated to version 1.18"));
+        QCOMPARE(editor, (std::vector<bool>{false, true}));
+        QCOMPARE(firmwareFrames, 1 + (2000 + 64 + 63) / 64);
+
+        // The boot loader starts the new application; the poll finds it.
+        program.clock.now += sim::kFirmwareApplyIdleMs + sim::kRestartMs + 100;
+        for (int i = 0; i < 3; ++i) program.tick();
+        QCOMPARE(program.wiring.watch().identity().applicationVersion, uint16_t{118});
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
+    }
+
+    void learningAHeldButtonWithTheLevelBars() {
+        Program program;
+        program.tick();
+        program.controller().state.keyLevels = {10, 10, 10, 10};
+        std::vector<std::tuple<int, int, QString>> cells;
+        program.procedures.grid.setCellText = [&](int c, int r, const QString& t) { cells.emplace_back(c, r, t); };
+        int reads = 0;
+        QStringList namesShown;
+        program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] != cmdKeyLevels) return;
+            ++reads;
+            LevelBars* bars = program.procedures.levelBars();
+            QVERIFY(bars->isVisible());
+            if (reads == 19) program.controller().state.keyLevels = {150, 10, 90, 10};
+            if (reads == 23) {
+                namesShown << bars->names()[0] << bars->names()[2];
+                QCOMPARE(int(bars->levels().pressThreshold[0]), 18);
+                QVERIFY(program.record.keyCellMark[0][1] != 0);
+                picture(program, "button-learning");
+            }
+            if (reads == 24) program.controller().state.keyLevels = {10, 10, 10, 10};
+            if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+        program.button("SpeedButtonKeysSetup")->click();
+
+        QCOMPARE(program.boxes.first(), QString("You really want to launch setup of keys?"));
+        QCOMPARE(namesShown, (QStringList{"1.150", "3.90"}));
+        // Every turn the button is held shows its auto label again.
+        QVERIFY(!cells.empty());
+        for (const auto& cell : cells)
+            QVERIFY(cell == std::make_tuple(0, 1, QString("1.150")) || cell == std::make_tuple(2, 1, QString("3.90")));
+        QCOMPARE(program.record.image.keys[0][0].level, uint8_t{150});
+        QCOMPARE(program.controllerImage().keys[0][0].level, uint8_t{150});
+        QCOMPARE(program.controllerImage().keysLearned, uint8_t{1});
+        QCOMPARE(program.notice(), QString("Customize Buttons completed successfully"));
+        QVERIFY(!program.procedures.levelBars()->isVisible());
+        QVERIFY(!program.window.flags().KeysSetupRunning);
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+    }
+
+    void calibrationWithTheOffsetOption() {
+        Program program;
+        program.tick();
+        program.controller().calibrationAutoStepMs = 150;
+        program.window.findChild<QCheckBox*>("CheckBoxTouchDXY")->setChecked(true);
+        program.button("SpeedButtonTouchSetup")->click();
+        QCOMPARE(program.boxes.first(), QString("You really want to launch setup of touchpanel?"));
+        QCOMPARE(program.notice(), QString("Setting the touch panel is completed successfully"));
+        QCOMPARE(program.controller().state.touch[0], uint8_t{1});
+        QVERIFY(std::equal(program.controller().state.touch.begin(), program.controller().state.touch.end(),
+                           program.record.touchState));
+        QVERIFY(!program.window.flags().TouchSetupRunning);
+    }
+};
+
+QTEST_MAIN(ProceduresWiringTest)
+#include "procedures_wiring_test.moc"
