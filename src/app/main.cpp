@@ -98,6 +98,8 @@ int main(int argc, char** argv) {
         // Firmware update, button learning and touch calibration work on the
         // same record and transfer as the toolbar and the editors.
         zmt::ui::ProceduresWiring procedures(mainForm, controller, controller.record(), controller.transfer());
+        procedures.useSettings(settings);
+        procedures.useEditor(parametersEditor);
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 

@@ -1,8 +1,9 @@
 #include "config/button_learning.h"
 
+#include "config/key_names.h"
 #include "lang/lang.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstddef>
 
 namespace zmt {
@@ -14,16 +15,10 @@ constexpr std::size_t kKeysOffset = 5;
 constexpr std::size_t kKeysSize = sizeof(ConfigImage::keys);
 static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
 
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 } // namespace
 
-std::string autoLabel(int channel, uint8_t level) { return std::to_string(channel + 1) + "." + std::to_string(level); }
-
-bool isAutoLabel(const std::string& text) {
-    if (text.size() < 2 || !isDigit(text[0]) || text[1] != '.') return false;
-    for (std::size_t i = 2; i < text.size() && i < 5; ++i)
-        if (!isDigit(text[i])) return false;
-    return true;
+uint8_t pressThreshold(uint8_t idleMaximum) {
+    return static_cast<uint8_t>(std::min(idleMaximum + int{kPressMargin}, 255));
 }
 
 void ButtonLearning::SpeedButtonKeysSetupClick() {
@@ -65,7 +60,7 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
     KeyRecord& key = *record_.image.keyAt(channel, row);
     key.level = level;      // a matched button follows its newest reading
     const std::string name = key.nameText();
-    if (name.empty() || isAutoLabel(name)) view_.setKeyCellText(channel, row, autoLabel(channel, level));
+    if (name.empty() || editor::isAutoLabel(name)) view_.setKeyCellText(channel, row, editor::autoLabel(channel, level));
     clearMarks(channel);
     record_.keyCellMark[channel][row] = 1;
     levels_.recognisedRow[channel] = row;
@@ -94,8 +89,7 @@ void ButtonLearning::run() {
             if (--countdown == 0) {
                 host_.notice(0, kBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
                                                    "Press each button and give it a name"));
-                for (int c = 0; c < kChannels; ++c)
-                    levels_.pressThreshold[c] = static_cast<uint8_t>(levels_.idleMaximum[c] + kPressMargin);
+                for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
                 countdown = kCollectPolls;
                 levels_.phase = 2;
             } else if (!readLevels()) {

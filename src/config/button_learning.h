@@ -25,11 +25,12 @@ inline constexpr uint8_t kPressMargin = 8;     // above the idle maximum counts 
 inline constexpr uint32_t kLearningTurnMs = 100;
 inline constexpr int kLearningWriteTotal = 425;
 
-// "c.v": the text a button without a name of its own shows.
-std::string autoLabel(int channel, uint8_t level);
-// True for a text of the auto-label form: a digit, a full stop, then digits
-// as far as the fifth character (what follows is not looked at).
-bool isAutoLabel(const std::string& text);
+// The level a reading must exceed to count as a press. It stops at 255
+// rather than wrapping round: a channel resting at 248 or above would
+// otherwise get a tiny threshold, its idle level would read as a held button
+// and a phantom button would be stored on every turn. Such a channel simply
+// cannot register a press.
+uint8_t pressThreshold(uint8_t idleMaximum);
 
 // What the procedure knows about the four channels at one moment, for the
 // live level bars.

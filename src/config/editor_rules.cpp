@@ -4,7 +4,6 @@
 #include "lang/lang.h"
 #include "config/key_names.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace zmt::editor {
@@ -19,7 +18,6 @@ constexpr const char* kEncoderTips[kEncoderDirections] = {
     "Уменьшение значения энкодера 2\0Decreasing the value of the encoder 2",
 };
 
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 void setEventTypeBits(EventRecord& event, int type) {
     event.flags = static_cast<uint8_t>((event.flags & ~EV_TYPE_MASK) | (type & EV_TYPE_MASK));
@@ -56,14 +54,6 @@ const char* deleteActionCaption(int action) {
     }
 }
 
-bool isAutoLabel(const std::string& text) {
-    if (text.size() < 2 || !isDigit(text[0]) || text[1] != '.') return false;
-    for (std::size_t i = 2; i < text.size() && i < 5; ++i) {
-        if (!isDigit(text[i])) return false;
-    }
-    return true;
-}
-
 // ---- the buttons grid ----
 
 std::string KeysGridRules::encoderLabel(int row) {
@@ -79,7 +69,7 @@ bool KeysGridRules::encoderRowOn(int row) const {
 std::string KeysGridRules::autoLabel(int column, int row) const {
     const KeyRecord* key = record_.image.keyAt(column, row);
     if (key == nullptr) return {};
-    return formatText("%d.%u", column + 1, unsigned{key->level});
+    return editor::autoLabel(column, key->level);
 }
 
 std::string KeysGridRules::cellText(int column, int row) const {

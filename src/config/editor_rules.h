@@ -38,10 +38,6 @@ struct PointerHint {
 
 enum class DropPanel { Modifier, Key };
 
-// A text reads as an automatic label when it is a digit, a full stop and, as
-// far as present, digits up to the fifth character.
-bool isAutoLabel(const std::string& text);
-
 class KeysGridRules {
 public:
     explicit KeysGridRules(_zelmorvatouch& record) : record_(record) {}

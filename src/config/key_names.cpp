@@ -1,5 +1,6 @@
 #include "config/key_names.h"
 
+#include <cctype>
 #include <vector>
 
 namespace zmt::editor {
@@ -106,5 +107,16 @@ std::string firstCharacters(const std::string& text, std::size_t n) {
 }
 
 std::size_t characterCount(const std::string& text) { return decodeUtf8(text).size(); }
+
+std::string autoLabel(int channel, uint8_t level) { return std::to_string(channel + 1) + "." + std::to_string(level); }
+
+bool isAutoLabel(const std::string& text) {
+    auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    if (text.size() < 2 || !digit(text[0]) || text[1] != '.') return false;
+    for (std::size_t i = 2; i < text.size() && i < 5; ++i) {
+        if (!digit(text[i])) return false;
+    }
+    return true;
+}
 
 } // namespace zmt::editor

@@ -1,4 +1,5 @@
 #include "config/button_learning.h"
+#include "config/key_names.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
 
@@ -78,13 +79,19 @@ protected:
     ButtonLearning learning{rig.link, transfer, record, flags, view};
 };
 
+// The grid and learning share these: a name learning may replace is exactly
+// one the grid shows as automatic.
 TEST(AutoLabel, FormAndRecognition) {
+    using editor::autoLabel;
+    using editor::isAutoLabel;
     EXPECT_EQ(autoLabel(1, 137), "2.137");
     EXPECT_EQ(autoLabel(3, 5), "4.5");
-    EXPECT_TRUE(isAutoLabel("2.137"));
+    EXPECT_TRUE(isAutoLabel(autoLabel(0, 255)));
     EXPECT_TRUE(isAutoLabel("3.4"));
     EXPECT_TRUE(isAutoLabel("1.234xyz")) << "nothing after the fifth character counts";
     EXPECT_FALSE(isAutoLabel("1.2a"));
+    EXPECT_FALSE(isAutoLabel("2,137"));
+    EXPECT_FALSE(isAutoLabel("A.12"));
     EXPECT_FALSE(isAutoLabel("VOL+"));
     EXPECT_FALSE(isAutoLabel("1"));
     EXPECT_FALSE(isAutoLabel("12.3"));
@@ -216,6 +223,26 @@ TEST_F(ButtonLearningTest, SecondClickWhileMeasuringIdleFinishesWithWhatWasMeasu
     EXPECT_EQ(stored.channelThreshold[0], kNoThreshold);
     EXPECT_EQ(stored.channelThreshold[1], 70) << "midpoint of idle 40 and the stored 100";
     EXPECT_EQ(stored.keys[1][0].tolerance, 30);
+}
+
+TEST(PressThreshold, EightAboveTheIdleMaximumStoppingAt255) {
+    EXPECT_EQ(pressThreshold(0), 8);
+    EXPECT_EQ(pressThreshold(5), 13);
+    EXPECT_EQ(pressThreshold(247), 255);
+    for (int idle = 248; idle <= 255; ++idle) EXPECT_EQ(pressThreshold(static_cast<uint8_t>(idle)), 255) << idle;
+}
+
+TEST_F(ButtonLearningTest, ChannelRestingHighStoresNoPhantomButtons) {
+    // Channel 1 rests at 250: its threshold would wrap to 2 and the idle
+    // level itself would be taken for a held button on every turn.
+    controller().state.keyLevels = {I, 250, I, I};
+    learning.SpeedButtonKeysSetupClick();
+    EXPECT_EQ(view.snapshots.back().pressThreshold[1], 255);
+    EXPECT_EQ(view.readings[2], kCollectPolls) << "nothing pressed, so the countdown runs out";
+    EXPECT_TRUE(view.cellTexts.empty());
+    for (int s = 0; s < kSlotsPerChannel; ++s) EXPECT_EQ(controllerImage().keys[1][s].level, 0) << s;
+    EXPECT_EQ(controllerImage().channelThreshold[1], kNoThreshold);
+    EXPECT_EQ(controllerImage().keysLearned, 1) << "the run still finishes normally";
 }
 
 TEST_F(ButtonLearningTest, NoPressEndsAfterSixHundredPollsAndWritesThresholds) {

@@ -374,6 +374,13 @@ void ParametersEditor::setKeyCell(int column, int row, const QString& text, bool
     grid_->viewport()->update();
 }
 
+QString ParametersEditor::keyCellText(int column, int row) const {
+    if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return {};
+    return grid_->item(row - 1, column)->text();
+}
+
+void ParametersEditor::repaintGrid() { grid_->viewport()->update(); }
+
 void ParametersEditor::clearGridSelection() {
     grid_->clearSelection();
     grid_->setCurrentCell(-1, -1);

@@ -66,6 +66,10 @@ public:
     void rewriteEncoderLabels();
     // One button cell's text and highlight (the learning procedure).
     void setKeyCell(int column, int row, const QString& text, bool marked);
+    // What a button cell shows now, a name being typed in it included.
+    QString keyCellText(int column, int row) const;
+    // Draws the grid again, e.g. after its cell marks changed.
+    void repaintGrid();
     void clearGridSelection();
     int selectedEvent() const;
     void showEvent(int index);

@@ -1,10 +1,13 @@
 #include "ui/main/procedures_wiring.h"
 
+#include "config/key_names.h"
 #include "config/settings.h"
 #include "lang/lang.h"
+#include "ui/editor/parameters_editor.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/level_bars.h"
 #include "ui/main/main_form.h"
+#include "ui/main/settings_store.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -40,6 +43,26 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
 }
 
 ProceduresWiring::~ProceduresWiring() = default;
+
+void ProceduresWiring::useSettings(SettingsStore& settings) {
+    askFirmwareFile = [&settings] {
+        const std::string path = settings.askFirmwareFile();
+        settings.rememberFirmwareFile(path);   // a cancelled dialog ("") changes nothing
+        return path;
+    };
+}
+
+void ProceduresWiring::useEditor(ParametersEditor& editor) {
+    setEditorEnabled = [&editor](bool enabled) { editor.setEditorLock(enabled); };
+    // A cell keeps its mark when its text changes: learning sets the marks
+    // itself and then asks for the column to be drawn again.
+    grid.setCellText = [this, &editor](int channel, int row, const QString& text) {
+        editor.setKeyCell(channel, row, text, record_.keyCellMark[channel][row] != 0);
+    };
+    grid.cellText = [&editor](int channel, int row) { return editor.keyCellText(channel, row); };
+    grid.repaintColumn = [&editor](int) { editor.repaintGrid(); };
+    grid.clearSelection = [&editor] { editor.clearGridSelection(); };
+}
 
 void ProceduresWiring::buildButtons() {
     // The parameters panel leaves room for these two in its group boxes.
@@ -121,7 +144,7 @@ QString ProceduresWiring::recognisedName(int channel, int row) const {
     const KeyRecord* key = record_.image.keyAt(channel, row);
     if (key == nullptr) return {};
     const std::string name = key->nameText();
-    return QString::fromStdString(name.empty() ? autoLabel(channel, key->level) : name);
+    return QString::fromStdString(name.empty() ? editor::autoLabel(channel, key->level) : name);
 }
 
 void ProceduresWiring::showLevels(const LearningLevels& levels) {

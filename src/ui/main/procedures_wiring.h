@@ -7,9 +7,9 @@
 // (GroupBoxKeySetup, GroupBoxTouch) when the panel is there.
 //
 //   ProceduresWiring procedures(mainForm, controllerWiring, record, transfer);
-//   procedures.askFirmwareFile = ...;     // the settings' firmware dialog
-//   procedures.setEditorEnabled = ...;    // the event editor's lock
-//   procedures.grid = {...};              // the buttons grid's cells
+//   procedures.useSettings(settings);     // the firmware dialog remembering its folder
+//   procedures.useEditor(editor);         // the editor's lock and the buttons grid
+// The hooks below can also be set one by one (the tests do).
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
 #include "config/touch_calibration.h"
@@ -27,6 +27,8 @@ namespace zmt::ui {
 class ControllerWiring;
 class LevelBars;
 class MainForm;
+class ParametersEditor;
+class SettingsStore;
 
 class ProceduresWiring : public QObject, private LearningView {
     Q_OBJECT
@@ -47,6 +49,14 @@ public:
         std::function<void(int channel)> repaintColumn;
         std::function<void()> clearSelection;
     } grid;
+
+    // askFirmwareFile from the settings' dialog; the chosen file's folder is
+    // where the next one opens.
+    void useSettings(SettingsStore& settings);
+    // setEditorEnabled and grid from the buttons grid and event editor, so
+    // learning shows recognised buttons in the grid and reads names typed
+    // there while it runs.
+    void useEditor(ParametersEditor& editor);
 
     void SpeedButtonUpdateDeviceClick();
     void SpeedButtonKeysSetupClick();

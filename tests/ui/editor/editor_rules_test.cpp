@@ -75,14 +75,6 @@ private slots:
         // Out of the grid is empty and unselectable, never a crash.
         QCOMPARE(b.grid.cellText(7, 99), std::string());
         QVERIFY(!b.grid.selectable(-1, 0));
-
-        QVERIFY(isAutoLabel("2.137"));
-        QVERIFY(isAutoLabel("3.4"));
-        QVERIFY(isAutoLabel("1.123xyz"));  // past the fifth character nothing counts
-        QVERIFY(!isAutoLabel("2,137"));
-        QVERIFY(!isAutoLabel("A.12"));
-        QVERIFY(!isAutoLabel("2.1a"));
-        QVERIFY(!isAutoLabel("2"));
     }
 
     void pointerHints() {

@@ -8,6 +8,7 @@
 #include "device/firmware_file.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
+#include "ui/editor/parameters_editor.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
@@ -16,6 +17,8 @@
 #include "window_test_support.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QGroupBox>
 #include <QPainter>
 #include <QTabWidget>
@@ -25,20 +28,25 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <optional>
 
 using namespace zmt;
 using namespace zmt::ui;
 
 namespace {
 
+// Put together as zmtsetup does: one record and one transfer, the wiring's,
+// shared by the panel, the editor and the procedures. The wiring is made
+// before the window so its record outlives the widgets that use it.
 struct Program {
-    _zelmorvatouch record;
+    std::optional<ControllerWiring> wiringSlot;
     MainForm window;
     test::VirtualClockHost& clock = test::useVirtualClock(window);
-    ControllerWiring wiring{window, true, {}};
+    ControllerWiring& wiring = wiringSlot.emplace(window, true, std::string());
+    _zelmorvatouch& record = wiring.record();
     ParametersPanel* panel = new ParametersPanel(window, record);
-    ConfigTransfer transfer{wiring.link(), record, window.flags(), &wiring.watch()};
-    ProceduresWiring procedures{window, wiring, record, transfer};
+    ParametersEditor editor{window, record, *panel};
+    ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
     QStringList boxes;
     // Called after every HID transfer, with the request just answered.
     std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
@@ -56,6 +64,9 @@ struct Program {
             boxes << box.text();
             return int{ID_YES};
         };
+        procedures.useEditor(editor);
+        window.hooks().showImage.add([this] { panel->showImage(); });
+        window.hooks().showImage.add([this] { editor.showImage(); });
         window.resize(window.sizeHint());
     }
     sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
@@ -69,6 +80,7 @@ struct Program {
         return found;
     }
     QString notice() { return window.findChild<Panel*>("PanelMenu")->text(); }
+    QTableWidget* grid() { return window.findChild<QTableWidget*>("StringGridKeys"); }
     const ConfigImage& controllerImage() {
         return *reinterpret_cast<const ConfigImage*>(controller().state.config.data());
     }
@@ -90,7 +102,8 @@ void picture(Program& program, const QString& name) {
         painter.end();
         window = both;
     }
-    QVERIFY(window.save(QString::fromLocal8Bit(dir) + "/" + name + ".png"));
+    const QString language = languageIndex() == English ? "-en" : "-ru";
+    QVERIFY(window.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
 }
 
 } // namespace
@@ -119,7 +132,16 @@ private slots:
         QVERIFY(!program.button("SpeedButtonKeysSetup")->icon().isNull());
     }
 
+    void firmwareUpdateFromTheToolbar_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("updated");
+        QTest::newRow("en") << int(English) << QString("The device is updated to version 1.18");
+        QTest::newRow("ru") << int(Russian) << QString("Устройство обновлено до версии 1.18");
+    }
     void firmwareUpdateFromTheToolbar() {
+        QFETCH(int, language);
+        QFETCH(QString, updated);
+        setLanguageIndex(language);
         Program program;
         program.tick();
         QTemporaryDir dir;
@@ -159,13 +181,13 @@ private slots:
                 program.procedures.SpeedButtonUpdateDeviceClick();
                 auto* pages = program.window.findChild<QTabWidget*>("PageControlMain");
                 pages->setCurrentWidget(program.window.findChild<QWidget*>("TabSheetMonitoring"));
-                picture(program, "firmware-update-in-progress");
+                picture(program, "firmware-update");
             }
         };
 
         program.button("SpeedButtonUpdateDevice")->click();
         QVERIFY(program.boxes.isEmpty());
-        QCOMPARE(program.notice(), QString("The device is updated to version 1.18"));
+        QCOMPARE(program.notice(), updated);
         QCOMPARE(editor, (std::vector<bool>{false, true}));
         QCOMPARE(firmwareFrames, 1 + (2000 + 64 + 63) / 64);
 
@@ -177,7 +199,20 @@ private slots:
         QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
     }
 
+    void learningAHeldButtonWithTheLevelBars_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("en") << int(English) << QString("You really want to launch setup of keys?")
+                            << QString("Customize Buttons completed successfully");
+        QTest::newRow("ru") << int(Russian) << QString("Вы действительно хотите запустить настройку кнопок?")
+                            << QString("Настройка кнопок завершена успешно");
+    }
     void learningAHeldButtonWithTheLevelBars() {
+        QFETCH(int, language);
+        QFETCH(QString, question);
+        QFETCH(QString, done);
+        setLanguageIndex(language);
         Program program;
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
@@ -195,7 +230,7 @@ private slots:
                 namesShown << bars->names()[0] << bars->names()[2];
                 QCOMPARE(int(bars->levels().pressThreshold[0]), 18);
                 QVERIFY(program.record.keyCellMark[0][1] != 0);
-                picture(program, "button-learning");
+                picture(program, "learning-levels");
             }
             if (reads == 24) program.controller().state.keyLevels = {10, 10, 10, 10};
             if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
@@ -203,7 +238,7 @@ private slots:
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
         program.button("SpeedButtonKeysSetup")->click();
 
-        QCOMPARE(program.boxes.first(), QString("You really want to launch setup of keys?"));
+        QCOMPARE(program.boxes.first(), question);
         QCOMPARE(namesShown, (QStringList{"1.150", "3.90"}));
         // Every turn the button is held shows its auto label again.
         QVERIFY(!cells.empty());
@@ -212,10 +247,68 @@ private slots:
         QCOMPARE(program.record.image.keys[0][0].level, uint8_t{150});
         QCOMPARE(program.controllerImage().keys[0][0].level, uint8_t{150});
         QCOMPARE(program.controllerImage().keysLearned, uint8_t{1});
-        QCOMPARE(program.notice(), QString("Customize Buttons completed successfully"));
+        QCOMPARE(program.notice(), done);
         QVERIFY(!program.procedures.levelBars()->isVisible());
         QVERIFY(!program.window.flags().KeysSetupRunning);
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+    }
+
+    // With the editor plugged in, a held button shows in the buttons grid,
+    // and a name typed there while learning runs is kept: learning does not
+    // overwrite it with the auto label, and it reaches the controller.
+    void learningFillsTheEditorsGridAndKeepsATypedName() {
+        Program program;
+        program.tick();
+        program.controller().state.keyLevels = {10, 10, 10, 10};
+        QTableWidget* grid = program.grid();
+        int reads = 0;
+        program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] != cmdKeyLevels) return;
+            ++reads;
+            if (reads == 19) program.controller().state.keyLevels = {10, 10, 10, 120};
+            if (reads == 21) {
+                QCOMPARE(grid->item(0, 3)->text(), QString("4.120"));
+                QVERIFY(program.record.keyCellMark[3][1] != 0);
+                QVERIFY(grid->item(0, 3)->flags() & Qt::ItemIsEditable);
+                // The user names the button while still holding it.
+                grid->editItem(grid->item(0, 3));
+                auto* edit = grid->findChild<QLineEdit*>();
+                QVERIFY(edit != nullptr);
+                program.window.TimerCommonTimer();   // sees the editor open
+                edit->selectAll();
+                QTest::keyClicks(edit, "MUTE");
+                QTest::keyClick(edit, Qt::Key_Return);
+                QCoreApplication::processEvents();     // the grid closes its editor
+                program.window.TimerCommonTimer();   // commits the name
+            }
+            if (reads == 24) {
+                QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
+                QCOMPARE(program.procedures.levelBars()->names()[3], QString("MUTE"));
+                program.controller().state.keyLevels = {10, 10, 10, 10};
+            }
+            if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+
+        QVERIFY(reads >= 26);
+        QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
+        QCOMPARE(program.record.keyCellMark[3][1], 0);
+        QCOMPARE(program.record.image.keys[3][0].nameText(), std::string("MUTE"));
+        QCOMPARE(program.controllerImage().keys[3][0].nameText(), std::string("MUTE"));
+        QCOMPARE(program.controllerImage().keys[3][0].level, uint8_t{120});
+    }
+
+    void editorIsLockedWhileTheFirmwareUpdateRuns() {
+        Program program;
+        program.tick();
+        bool lockedDuringUpdate = false;
+        program.procedures.askFirmwareFile = [&] {
+            lockedDuringUpdate = !program.window.findChild<QWidget*>("StringGridKeys")->isEnabled();
+            return std::string();   // cancelled
+        };
+        program.button("SpeedButtonUpdateDevice")->click();
+        QVERIFY(lockedDuringUpdate);
+        QVERIFY(program.window.findChild<QWidget*>("StringGridKeys")->isEnabled());
     }
 
     void calibrationWithTheOffsetOption() {
