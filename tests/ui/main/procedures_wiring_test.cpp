@@ -12,11 +12,15 @@
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
 #include "ui/main/level_bars.h"
 #include "ui/main/procedures_wiring.h"
+#include "ui/main/settings_store.h"
 #include "window_test_support.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QGroupBox>
@@ -47,6 +51,7 @@ struct Program {
     ParametersPanel* panel = new ParametersPanel(window, record);
     ParametersEditor editor{window, record, *panel};
     ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
+    FormKeyBoard picker;
     QStringList boxes;
     // Called after every HID transfer, with the request just answered.
     std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
@@ -67,6 +72,10 @@ struct Program {
         procedures.useEditor(editor);
         window.hooks().showImage.add([this] { panel->showImage(); });
         window.hooks().showImage.add([this] { editor.showImage(); });
+        // Started as the program starts, in the language the test chose.
+        const int language = languageIndex();
+        window.startUp(picker);
+        window.SetLanguage(language);
         window.resize(window.sizeHint());
     }
     sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
@@ -217,7 +226,11 @@ private slots:
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
         std::vector<std::tuple<int, int, QString>> cells;
-        program.procedures.grid.setCellText = [&](int c, int r, const QString& t) { cells.emplace_back(c, r, t); };
+        program.procedures.grid.setCellText = [&, show = program.procedures.grid.setCellText](int c, int r,
+                                                                                           const QString& t) {
+            cells.emplace_back(c, r, t);
+            show(c, r, t);
+        };
         int reads = 0;
         QStringList namesShown;
         program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
@@ -309,6 +322,35 @@ private slots:
         program.button("SpeedButtonUpdateDevice")->click();
         QVERIFY(lockedDuringUpdate);
         QVERIFY(program.window.findChild<QWidget*>("StringGridKeys")->isEnabled());
+    }
+
+    // The toolbar's update asks through the settings' firmware dialog and
+    // remembers the chosen file (even one that is then refused), so the next
+    // dialog opens in its folder; a cancelled dialog changes nothing.
+    void firmwareDialogRemembersTheChosenFile() {
+        Program program;
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("fw"));
+        SettingsStore settings(program.window, dir.filePath("zmtsetup.ini").toStdString());
+        program.procedures.useSettings(settings);
+        program.tick();
+        QStringList folders;
+        QString answer = dir.filePath("fw/missing.LDR");
+        settings.runFileDialog = [&](QFileDialog& dialog) {
+            folders << dialog.directory().absolutePath();
+            return answer;
+        };
+        program.button("SpeedButtonUpdateDevice")->click();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes.first().contains("missing.LDR"));   // cannot be opened
+        QCOMPARE(settings.settings().firmwareFile, answer.toStdString());
+
+        answer.clear();
+        program.button("SpeedButtonUpdateDevice")->click();
+        QCOMPARE(folders.last(), dir.filePath("fw"));
+        QCOMPARE(program.boxes.size(), 1);   // cancelled silently
+        QCOMPARE(settings.settings().firmwareFile, dir.filePath("fw/missing.LDR").toStdString());
+        program.window.hooks().saveSettings = nullptr;
     }
 
     void calibrationWithTheOffsetOption() {
