@@ -52,7 +52,7 @@ ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
 void ParametersPanel::build() {
     // Long-press time-out.
     QGroupBox* keys = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
-    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 16, 150, 18})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
+    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 16, 128, 18})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
     longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 35, 52, 20});
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);

@@ -79,7 +79,7 @@ void ProceduresWiring::buildButtons() {
         button->setEnabled(window_.flags().DeviceConnected);
         button->show();
     };
-    place("GroupBoxKeySetup", kKeysButton, {128, 14, 44, 42}, ":/icons/learn_buttons.svg");
+    place("GroupBoxKeySetup", kKeysButton, {138, 14, 44, 42}, ":/icons/learn_buttons.svg");
     place("GroupBoxTouch", kTouchButton, {160, 16, 44, 42}, ":/icons/calibrate_touch.svg");
     if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
         connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
