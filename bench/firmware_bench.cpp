@@ -1,6 +1,7 @@
 // Cost of checking a firmware file before anything is sent: reading the
 // largest file (16384 bytes) and its CRC-16 over all but the last two bytes,
 // and the CRC alone. The window waits for this before the first question.
+#include "bench_host.h"
 #include "device/firmware_file.h"
 
 #include <benchmark/benchmark.h>
@@ -12,20 +13,7 @@
 
 namespace {
 
-class QuietHost : public zmt::Host {
-public:
-    uint32_t tickMs() override { return 0; }
-    void waitEvents(uint32_t) override {}
-    int messageBox(unsigned, const std::string&) override { return zmt::ID_OK; }
-    void memoLine(const std::string&) override {}
-    void memoClear() override {}
-    bool exchangeLogOn() override { return false; }
-    void statusText(const std::string&) override {}
-    void notice(unsigned, unsigned, const std::string&) override {}
-
-protected:
-    void gaugeChanged(const Gauge&) override {}
-};
+using zmt::bench::QuietHost;
 
 void BM_Crc16Largest(benchmark::State& state) {
     std::vector<uint8_t> bytes(zmt::kFirmwareFileMax - 2, 0xA5);

@@ -4,6 +4,7 @@
 // control transfer does; the "ratio" counter is measured time over that
 // modelled floor (1.0 = the stack adds nothing). The poll benchmark times one
 // connection poll with no controller present through the real hidapi backend.
+#include "bench_host.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/hidapi_backend.h"
@@ -21,7 +22,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A host on the real clock with nothing else to do: waits only pass time.
-class BenchHost : public zmt::Host {
+class BenchHost : public zmt::bench::QuietHost {
 public:
     uint32_t tickMs() override {
         return static_cast<uint32_t>(
@@ -30,15 +31,6 @@ public:
     void waitEvents(uint32_t maxMs) override {
         if (maxMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
     }
-    int messageBox(unsigned, const std::string&) override { return zmt::ID_OK; }
-    void memoLine(const std::string&) override {}
-    void memoClear() override {}
-    bool exchangeLogOn() override { return false; }
-    void statusText(const std::string&) override {}
-    void notice(unsigned, unsigned, const std::string&) override {}
-
-protected:
-    void gaugeChanged(const Gauge&) override {}
 
 private:
     Clock::time_point start_ = Clock::now();

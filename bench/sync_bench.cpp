@@ -3,6 +3,7 @@
 // a tick that sends a change is dominated by its frames. The simulated
 // controller answers at once here (no modelled USB time), so the numbers are
 // the program's own CPU cost.
+#include "bench_host.h"
 #include "config/config_transfer.h"
 #include "sim/simulated_hid_backend.h"
 
@@ -12,23 +13,7 @@
 
 namespace {
 
-class QuietHost : public zmt::Host {
-public:
-    uint32_t tickMs() override { return ++ticks_; }   // every look at the clock moves it
-    void waitEvents(uint32_t) override {}
-    int messageBox(unsigned, const std::string&) override { return zmt::ID_OK; }
-    void memoLine(const std::string&) override {}
-    void memoClear() override {}
-    bool exchangeLogOn() override { return false; }
-    void statusText(const std::string&) override {}
-    void notice(unsigned, unsigned, const std::string&) override {}
-
-protected:
-    void gaugeChanged(const Gauge&) override {}
-
-private:
-    uint32_t ticks_ = 1;
-};
+using zmt::bench::QuietHost;
 
 struct Stack {
     QuietHost host;

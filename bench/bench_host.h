@@ -1,0 +1,31 @@
+#pragma once
+// The host the benchmarks run the core under: nobody to ask, nothing to
+// show. Boxes answer OK, and every look at the clock moves it one
+// millisecond so time-outs still end; a benchmark on the real clock
+// overrides tickMs and waitEvents.
+#include "device/host.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zmt::bench {
+
+class QuietHost : public Host {
+public:
+    uint32_t tickMs() override { return ++ticks_; }
+    void waitEvents(uint32_t) override {}
+    int messageBox(unsigned, const std::string&) override { return ID_OK; }
+    void memoLine(const std::string&) override {}
+    void memoClear() override {}
+    bool exchangeLogOn() override { return false; }
+    void statusText(const std::string&) override {}
+    void notice(unsigned, unsigned, const std::string&) override {}
+
+protected:
+    void gaugeChanged(const Gauge&) override {}
+
+private:
+    uint32_t ticks_ = 1;
+};
+
+} // namespace zmt::bench
