@@ -29,12 +29,7 @@ using namespace zmt::ui;
 
 namespace {
 
-template <class T = QWidget>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no control named %s", name);
-    return found;
-}
+using test::child;
 
 struct Box {
     QMessageBox::Icon icon;

@@ -30,12 +30,7 @@ using namespace zmt::ui;
 
 namespace {
 
-template <class T = QWidget>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no control named %s", name);
-    return found;
-}
+using test::child;
 
 // The window as the program builds it, with a learned configuration:
 // channel 1 holds VOL+, VOL- and an unnamed button at level 80, channel 3

@@ -24,12 +24,7 @@ using zmt::ui::test::timerNamed;
 
 namespace {
 
-template <class T = QWidget>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no control named %s", name);
-    return found;
-}
+using test::child;
 
 QLabel* panelMenu(MainForm& window) { return child<Panel>(window, "PanelMenu"); }
 

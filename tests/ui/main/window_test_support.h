@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <memory>
 
@@ -32,6 +33,15 @@ inline VirtualClockHost& useVirtualClock(MainForm& window) {
     VirtualClockHost& ref = *host;
     window.setHost(std::move(host));
     return ref;
+}
+
+// A control the test cannot do without: a missing one ends the test run
+// with its name instead of a crash on a null pointer.
+template <class T = QWidget>
+T* child(QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no control named %s", name);
+    return found;
 }
 
 inline QTimer* timerNamed(QObject& window, const char* name) {
