@@ -70,6 +70,9 @@ public:
 private:
     void announceDisconnected(ResultCode code);
     void announceConnected();
+    // The memo explains a controller that is present but may not be opened,
+    // once each time that starts rather than on every poll.
+    void explainDeniedAccess();
 
     DeviceLink& link_;
     Host& host_;
@@ -79,6 +82,7 @@ private:
     IdentityBlock identity_;
     uint32_t lastSerial_ = 0;
     int dotCount_ = 0;
+    bool deniedAccessExplained_ = false;
 };
 
 } // namespace zmt

@@ -2,6 +2,7 @@
 // over the simulated controller, the Simulator window's controls reach the
 // program through the ordinary HID path, closing shuts the controller, and
 // the state file carries the controller from one run to the next.
+#include "device/access_help.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
 #include "ui/main/controller_wiring.h"
@@ -80,6 +81,37 @@ private slots:
         QVERIFY(!program.window.flags().DeviceConnected);
         QCOMPARE(program.memo().count("Controller is disconnected"), 1);
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+    }
+
+    // The controller is there but its node may not be opened: the Monitoring
+    // page explains once, in the window's language, while the status bar
+    // keeps the ordinary disconnected text on every poll.
+    void lockedControllerIsExplainedOnceInEitherLanguage() {
+        Program program;
+        sim::ControllerState& state = program.wiring.simulator()->controller().state;
+        state.openDenied = true;
+        program.window.SetLanguage(Russian);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
+        QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
+        QVERIFY(program.memo().contains("sudo udevadm control --reload-rules && sudo udevadm trigger"));
+        QVERIFY(program.memo().contains(QString::fromUtf8(udevRulePath())));
+        QVERIFY(!program.window.flags().DeviceConnected);
+
+        // Re-plugged under English: explained again, in English, once.
+        program.window.SetLanguage(English);
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        program.tick();
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
+
+        // Access granted: the ordinary arrival clears the explanation away.
+        state.openDenied = false;
+        program.tick();
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(!program.memo().contains("access to it was denied"));
     }
 
     void serialChangedInTheSimulatorIsSeen() {
