@@ -34,9 +34,11 @@ grep -qx ' Package: zmtsetup' <<<"$info" || fail "package name"
 version=$("$BIN/zmtctl" --version | awk '{print $2}')
 grep -qx " Version: $version" <<<"$info" || fail "package version is not $version"
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
+# One package name a line, versions dropped.
+names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for dependency in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libhidapi-hidraw0 \
                   qt6-qpa-plugins fonts-dejavu-core; do
-  grep -qE "(^|, )$dependency( |,|$)" <<<"$depends" || fail "Depends lacks $dependency: $depends"
+  grep -qxF "$dependency" <<<"$names" || fail "Depends lacks $dependency: $depends"
 done
 postinst=$(dpkg-deb -I "$deb" postinst) || fail "no postinst"
 grep -q 'udevadm control --reload-rules && udevadm trigger' <<<"$postinst" || fail "postinst does not reload udev rules"

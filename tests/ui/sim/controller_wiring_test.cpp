@@ -88,8 +88,7 @@ private slots:
     // keeps the ordinary disconnected text on every poll.
     void lockedControllerIsExplainedOnceInEitherLanguage() {
         Program program;
-        sim::ControllerState& state = program.wiring.simulator()->controller().state;
-        state.openDenied = true;
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
         program.window.SetLanguage(Russian);
         for (int poll = 0; poll < 4; ++poll) program.tick();
         QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
@@ -108,7 +107,8 @@ private slots:
         QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
 
         // Access granted: the ordinary arrival clears the explanation away.
-        state.openDenied = false;
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
+        QVERIFY(!program.wiring.simulator()->controller().state.openDenied);
         program.tick();
         QVERIFY(program.window.flags().DeviceConnected);
         QVERIFY(!program.memo().contains("access to it was denied"));
