@@ -58,7 +58,7 @@ ResultCode ConnectionWatch::pollController() {
         announceDisconnected(code);
         explainDeniedAccess();
     } else {
-        deniedAccessExplained_ = false;
+        deniedAccessExplainedIn_ = -1;
         if (identity_.serialNumber != lastSerial_) {
             // A new controller shows its configuration read first, then is announced.
             lastSerial_ = identity_.serialNumber;
@@ -91,10 +91,13 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
 }
 
 void ConnectionWatch::explainDeniedAccess() {
-    const bool denied = link_.transport().openDenied();
-    if (denied && !deniedAccessExplained_)
-        for (const std::string& line : accessDeniedHelp()) host_.memoLine(line);
-    deniedAccessExplained_ = denied;
+    if (!link_.transport().openDenied()) {
+        deniedAccessExplainedIn_ = -1;
+        return;
+    }
+    if (deniedAccessExplainedIn_ == languageIndex()) return;
+    for (const std::string& line : accessDeniedHelp()) host_.memoLine(line);
+    deniedAccessExplainedIn_ = languageIndex();
 }
 
 void ConnectionWatch::announceConnected() {

@@ -71,7 +71,8 @@ private:
     void announceDisconnected(ResultCode code);
     void announceConnected();
     // The memo explains a controller that is present but may not be opened,
-    // once each time that starts rather than on every poll.
+    // once each time that starts rather than on every poll, and again after
+    // a language switch (as the banner is).
     void explainDeniedAccess();
 
     DeviceLink& link_;
@@ -82,7 +83,7 @@ private:
     IdentityBlock identity_;
     uint32_t lastSerial_ = 0;
     int dotCount_ = 0;
-    bool deniedAccessExplained_ = false;
+    int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
 };
 
 } // namespace zmt

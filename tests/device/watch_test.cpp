@@ -169,7 +169,7 @@ TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
 
 // A controller plugged in whose node refuses to open (no udev rule): the
 // status keeps the disconnected text, and the memo explains the fix once per
-// appearance, not on every 200 ms poll.
+// appearance and language, not on every 200 ms poll.
 TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     const auto explanations = [this](const std::string& firstLine) {
         return std::count(rig.host.memo.begin(), rig.host.memo.end(), firstLine);
@@ -187,10 +187,12 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_FALSE(flags.DeviceConnected);
     EXPECT_TRUE(window.buttonCalls.empty());
 
-    // Still the same appearance after a language switch: no repetition.
+    // A language switch explains it once more, in the new language.
     setLanguageIndex(English);
     poll();
-    EXPECT_EQ(explanations(english), 0);
+    poll();
+    EXPECT_EQ(explanations(english), 1);
+    EXPECT_EQ(explanations(russian), 1);
 
     // Unplugged and plugged again: a new appearance, explained again.
     rig.backend.unplug(*rig.port);
@@ -199,7 +201,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     rig.backend.plug(*rig.port);
     poll();
     poll();
-    EXPECT_EQ(explanations(english), 1);
+    EXPECT_EQ(explanations(english), 2);
     EXPECT_EQ(rig.host.status, "Controller is disconnected");
 
     // Access granted (rule installed and triggered): the ordinary arrival.

@@ -97,14 +97,18 @@ private slots:
         QVERIFY(program.memo().contains(QString::fromUtf8(udevRulePath())));
         QVERIFY(!program.window.flags().DeviceConnected);
 
-        // Re-plugged under English: explained again, in English, once.
+        // Switched to English: explained again, in English, once.
         program.window.SetLanguage(English);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
+
+        // Re-plugged: a new appearance, explained once more.
         program.simulatorControl<QCheckBox>("pluggedCheck")->click();
         program.tick();
         program.simulatorControl<QCheckBox>("pluggedCheck")->click();
         for (int poll = 0; poll < 4; ++poll) program.tick();
-        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
-        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 2);
 
         // Access granted: the ordinary arrival clears the explanation away.
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
