@@ -10,6 +10,8 @@
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
 
+#include <QIcon>
+
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -51,6 +53,12 @@ int main(int argc, char** argv) {
     try {
         application = std::make_unique<Application>(argc, argv);  // takes the toolkit's own options out of argv
         Application& app = *application;
+        // Desktops find the menu entry's name and icon by this (Wayland's app
+        // id); the window icon serves those that do not, and Windows.
+        QGuiApplication::setDesktopFileName(QStringLiteral("zmtsetup"));
+        QIcon icon;
+        for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/app/zmtsetup-%1.png").arg(size));
+        app.setWindowIcon(icon);
         app.setQuitOnLastWindowClosed(false);
         const zmt::ui::StartupOptions options =
             zmt::ui::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
