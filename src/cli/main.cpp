@@ -250,5 +250,6 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     zmt::cli::TerminalHost::ignoreBrokenPipe();
+    zmt::cli::TerminalHost::useUtf8Console();
     return zmt::cli::run(argc, argv);
 }
