@@ -35,4 +35,19 @@ grep -q 'The serial number   1001' <<<"$out" || fail "installed zmtctl info prin
 out=$("$prefix/bin/zmtsetup" --version 2>&1) || fail "installed zmtsetup --version failed: $out"
 [[ "$out" == "zmtsetup "* ]] || fail "installed zmtsetup --version printed: $out"
 
+# The package's maintainer scripts never fail an installation or removal,
+# whether or not a udev daemon runs here, even when udevadm itself fails.
+mkdir -p "$WORK/stub"
+printf '#!/bin/sh\necho "udevadm $*" >>"%s/udevadm.log"\nexit 1\n' "$WORK" >"$WORK/stub/udevadm"
+chmod +x "$WORK/stub/udevadm"
+for step in "postinst configure" "postrm remove" "postrm purge" "postrm upgrade"; do
+  set -- $step
+  PATH="$WORK/stub:$PATH" sh "$SOURCE/packaging/debian/$1" "$2" >/dev/null 2>&1 || fail "$1 $2 failed"
+done
+if [ -S /run/udev/control ]; then
+  grep -q 'udevadm control --reload-rules' "$WORK/udevadm.log" || fail "postinst did not reload the rules"
+elif [ -f "$WORK/udevadm.log" ]; then
+  fail "udevadm was called with no udev daemon running: $(cat "$WORK/udevadm.log")"
+fi
+
 finish
