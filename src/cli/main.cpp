@@ -182,22 +182,28 @@ void printHelp() {
         "    1   неверные параметры или аргументы\n"
         "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
         "    3   файл не читается или не записывается\n"
+        "    4   на вопрос ответ \"Нет\": ничего не изменено\n"
         "\n"
         "ПРИМЕРЫ\n"
         "    zmtctl info\n"
         "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"
+        "    zmtctl --simulator=unit.sim monitor --count 5\n"
+        "    zmtctl read car.ZMT\n"
+        "    zmtctl --yes write car.ZMT\n\0"
         "\n"
         "EXIT STATUS\n"
         "    0   success\n"
         "    1   bad options or arguments\n"
         "    2   the controller failed or is not connected (its text on stderr)\n"
         "    3   a file cannot be read or written\n"
+        "    4   a question was answered No: nothing was changed\n"
         "\n"
         "EXAMPLES\n"
         "    zmtctl info\n"
         "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"));
+        "    zmtctl --simulator=unit.sim monitor --count 5\n"
+        "    zmtctl read car.ZMT\n"
+        "    zmtctl --yes write car.ZMT\n\0"));
 }
 
 int run(int argc, char** argv) {

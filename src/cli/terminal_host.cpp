@@ -87,7 +87,9 @@ void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
 int TerminalHost::messageBox(unsigned flags, const std::string& text) {
     breakBar();
     std::fflush(out_);
-    if ((flags & 0xF0) != MB_QUESTION) {
+    // Questions and warnings both ask Yes or No (the reset to defaults is a warning).
+    const unsigned kind = flags & 0xFF;
+    if (kind != MB_QUESTION && kind != MB_WARNING) {
         std::fprintf(err_, "%s\n", text.c_str());
         return ID_OK;
     }

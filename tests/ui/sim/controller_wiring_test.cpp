@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 using namespace zmt;
@@ -178,6 +179,20 @@ private slots:
         QVERIFY(window.hooks().poll == nullptr);
         QVERIFY(window.hooks().closeController == nullptr);
         window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
+    }
+
+    void wiringMayOutliveTheWindow() {
+        // As zmtsetup declares it: before the window, so the record outlives
+        // the editors the window owns.
+        std::optional<ControllerWiring> wiring;
+        {
+            MainForm window;
+            test::useVirtualClock(window);
+            wiring.emplace(window, true, std::string());
+            wiring->record().image.headType = 2;
+        }
+        QCOMPARE(wiring->record().image.headType, uint8_t(2));
+        wiring.reset();   // must not reach for the window's hooks
     }
 
     void hardwareModeHasNoSimulatorWindow() {
