@@ -17,10 +17,13 @@ done < <(grep -E '^    -' <<<"$ctl_help" | grep -oE -- '--?[a-z][a-z-]*' | sort 
 commands=$(sed -n '/^COMMANDS$/,/^EXIT STATUS$/p' <<<"$ctl_help" | grep -E '^    [a-z]' | awk '{print $1}')
 [ -n "$commands" ] || fail "no commands found in zmtctl --help"
 for command in $commands; do
-  grep -Eq "^\.B(R)? $command( |$)" <<<"$ctl_page" || fail "zmtctl.1 lacks the command $command"
+  # A tag line in bold: .B name, .BI "name ...", or \fBname\fR ...
+  grep -Eq "^(\.B[IR]? \"?|\\\\fB)$command( |\"|\\\\fR|$)" <<<"$ctl_page" || fail "zmtctl.1 lacks the command $command"
 done
-for status in 0 1 2 3; do
-  grep -qE "^    $status " <<<"$ctl_help" && { grep -qx ".B $status" <<<"$ctl_page" || fail "zmtctl.1 lacks exit status $status"; }
+statuses=$(sed -n '/^EXIT STATUS$/,/^$/p' <<<"$ctl_help" | grep -oE '^    [0-9]+' | tr -d ' ')
+[ -n "$statuses" ] || fail "no exit statuses found in zmtctl --help"
+for status in $statuses; do
+  grep -qx ".B $status" <<<"$ctl_page" || fail "zmtctl.1 lacks exit status $status"
 done
 
 setup_help=$("$BIN/zmtsetup" --help)
