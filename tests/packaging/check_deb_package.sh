@@ -53,6 +53,12 @@ check_desktop "$root/usr/share/applications/zmtsetup.desktop"
 out=$("$root/usr/bin/zmtctl" --version 2>&1) && [ "$out" == "zmtctl $version" ] || fail "unpacked zmtctl --version: $out"
 out=$("$root/usr/bin/zmtctl" --simulator --lang en info 2>&1) || fail "unpacked zmtctl info failed: $out"
 grep -q 'The serial number   1001' <<<"$out" || fail "unpacked zmtctl info printed: $out"
+# The rule the programs name when access is denied is the one the package installs.
+printf 'open_denied = 1\n' >"$WORK/locked.sim"
+out=$("$root/usr/bin/zmtctl" --simulator="$WORK/locked.sim" --lang en info 2>&1)
+named=$(grep -oE '/[^ ]*70-zel-morva-touch\.rules' <<<"$out")
+[ "$named" == "/usr/lib/udev/rules.d/70-zel-morva-touch.rules" ] || fail "a denied zmtctl names the rule '$named': $out"
+[ -f "$root$named" ] || fail "the rule zmtctl names is not in the package: $named"
 out=$("$root/usr/bin/zmtsetup" --version 2>&1) && [ "$out" == "zmtsetup $version" ] || fail "unpacked zmtsetup --version: $out"
 # The window itself, on the offscreen platform: start, picture, exit.
 "$root/usr/bin/zmtsetup" --simulator --screenshot "$WORK/shots" >"$WORK/shots.log" 2>&1 \
