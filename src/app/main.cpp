@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTabBar>
 
 #include <cstdio>
@@ -61,6 +62,12 @@ int main(int argc, char** argv) {
     try {
         application = std::make_unique<Application>(argc, argv);  // takes the toolkit's own options out of argv
         Application& app = *application;
+        // Desktops find the menu entry's name and icon by this (Wayland's app
+        // id); the window icon serves those that do not, and Windows.
+        QGuiApplication::setDesktopFileName(QStringLiteral("zmtsetup"));
+        QIcon icon;
+        for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/app/zmtsetup-%1.png").arg(size));
+        app.setWindowIcon(icon);
         app.setQuitOnLastWindowClosed(false);
         const zmt::ui::StartupOptions options =
             zmt::ui::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

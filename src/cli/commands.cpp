@@ -226,12 +226,12 @@ const std::vector<CommandSpec>& commandTable() {
         {"flash", "FILE.LDR",
          "Обновляет прошивку контроллера из файла, с теми же проверками и вопросами,\n"
          "что и программа; без --yes вопрос задаётся в терминале (иначе ответ Нет).\n"
-         "Ждёт запуска нового приложения и печатает идентификацию. Коды: 1 вопрос\n"
+         "Ждёт запуска нового приложения и печатает идентификацию. Коды: 4 вопрос\n"
          "отклонён, 2 ошибка устройства или файл не для него, 3 ошибка файла.\0"
          "Replaces the controller's firmware from the file, with the program's checks\n"
          "and questions; without --yes a question is asked on the terminal (otherwise\n"
          "answered No). Waits for the new application and prints its identity.\n"
-         "Status 1 a question refused, 2 a device failure or a file for another\n"
+         "Status 4 a question refused, 2 a device failure or a file for another\n"
          "device, 3 a file error.\0",
          runFlash},
         {"levels", "[--count N]",

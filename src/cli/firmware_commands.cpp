@@ -82,7 +82,7 @@ int runFlash(Session& session, const Arguments& arguments) {
     update.setPollDuringWait([&session] { session.watch().pollController(); });
     switch (update.updateFirmware([&path] { return path; })) {
     case FirmwareOutcome::Updated: break;
-    case FirmwareOutcome::Cancelled: return exitUsage;
+    case FirmwareOutcome::Cancelled: return exitDeclined;   // a version question answered No
     case FirmwareOutcome::FileRefused: return exitFile;
     case FirmwareOutcome::DeviceRefused:
     case FirmwareOutcome::Failed: return exitDevice;

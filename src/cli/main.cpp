@@ -2,6 +2,7 @@
 // window: the same transport, link and connection watch, driven from a
 // terminal instead of timers.
 #include "cli/commands.h"
+#include "device/access_help.h"
 #include "lang/lang.h"
 
 #include <cstdio>
@@ -232,6 +233,10 @@ int run(int argc, char** argv) {
         return exitFile;
     }
     const int status = command->run(session, line.arguments);
+    // "Disconnected" alone would send the user looking for a cable fault
+    // when the controller is there but its node is locked.
+    if (status == exitDevice && session.transport().openDenied())
+        for (const std::string& help : accessDeniedHelp()) std::fprintf(stderr, "%s\n", help.c_str());
     session.host().progressHide();
     // A usage error never reached the device. Any other end keeps its
     // state, a failed command too: what it did before failing (records
@@ -252,5 +257,6 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     zmt::cli::TerminalHost::ignoreBrokenPipe();
+    zmt::cli::TerminalHost::useUtf8Console();
     return zmt::cli::run(argc, argv);
 }

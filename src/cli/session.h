@@ -46,6 +46,7 @@ public:
 
     TerminalHost& host() { return host_; }
     DeviceLink& link() { return link_; }
+    HidTransport& transport() { return transport_; }
     ProgramFlags& flags() { return flags_; }
     ConnectionWatch& watch() { return watch_; }
     _zelmorvatouch& record() { return record_; }

@@ -8,6 +8,9 @@
 #include <thread>
 
 #ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
@@ -36,6 +39,12 @@ void TerminalHost::ignoreBrokenPipe() {
     // before the simulated controller's state is saved; the failed write is
     // noticed instead.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void TerminalHost::useUtf8Console() {
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);
 #endif
 }
 

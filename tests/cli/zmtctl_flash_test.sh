@@ -28,7 +28,7 @@ expect_rc 3 "make-ldr payload too long"
 printf '\000\000\000\000\165\000\001\001' | dd of="$WORK/same-payload.bin" 2>/dev/null
 run --lang en make-ldr "$WORK/same-payload.bin" "$WORK/same.LDR" --version 1.17 --code 1 --type 1
 run --simulator="$STATE" --lang en flash "$WORK/same.LDR"
-expect_rc 1 "same version without --yes"
+expect_rc 4 "same version without --yes"
 expect_err_has "Are you trying to download the same version as in the device" "same version without --yes"
 expect_out_has "Application version 1.17" "same version without --yes"
 
