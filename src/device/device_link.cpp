@@ -97,7 +97,8 @@ ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* dest
         } else if (reply != (command | kWriteFlag) || frame.offset() != offset) {
             code = errExchange;
         } else {
-            std::memcpy(destination, frame.data(), std::min<std::size_t>(capacity, frame.length()));
+            const std::size_t copied = std::min<std::size_t>(capacity, frame.length());
+            if (copied > 0) std::memcpy(destination, frame.data(), copied);   // destination may be null
             count = frame.length();
             return errNone;
         }

@@ -99,6 +99,11 @@ TEST_F(ScriptedLink, ReadCopiesUpToCapacityButCountsTheWholeReply) {
     EXPECT_EQ(count, 40u);
     EXPECT_EQ(dest[33], 33);
     EXPECT_EQ(dest[34], 0xEE) << "nothing beyond the capacity is touched";
+
+    // Only the count wanted: no destination at all.
+    count = 0;
+    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, nullptr, 0, count), errNone);
+    EXPECT_EQ(count, 40u);
 }
 
 TEST_F(ScriptedLink, MalformedRepliesAreRetriedThenReported) {
