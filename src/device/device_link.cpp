@@ -64,6 +64,10 @@ ResultCode DeviceLink::exchangeFrame(DeviceFrame& frame) {
     for (int attempt = 0; attempt < kExchangeAttempts; ++attempt) {
         code = exchangeOnce(frame);
         if (code == errNone || code == errBusy) return code;
+        // Retries belong to the transfer that is under way: the connection
+        // poll must not start its own exchanges (and time-outs) in the
+        // pauses, or a slow controller multiplies the time a transfer takes.
+        pollSkip_ = 2;
         delayMs(host_, kRetryPauseMs);
     }
     return code;

@@ -192,6 +192,20 @@ TEST_F(SimLink, SilentControllerCostsFiveTimeoutsPerAttempt) {
     EXPECT_NEAR(rig.host.now - start, 10500, 40);
 }
 
+TEST_F(SimLink, TheConnectionPollStaysAwayWhileAFrameIsRetried) {
+    // The watch's timer: it lets pollSkip ticks pass, otherwise it would poll.
+    int polls = 0;
+    rig.host.startTimer(200, [this, &polls] {
+        if (rig.link.pollSkip() != 0) rig.link.setPollSkip(rig.link.pollSkip() - 1);
+        else ++polls;
+    });
+    faults().replyDelayMs = 1010;   // every attempt times out
+    uint8_t dest[4];
+    std::size_t count = 0;
+    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), errTimeout);
+    EXPECT_EQ(polls, 0) << "a poll ran in the retry pauses";
+}
+
 TEST_F(SimLink, SlowReplyWithinTheTimeoutArrives) {
     faults().replyDelayMs = 700;
     uint8_t dest[4];
