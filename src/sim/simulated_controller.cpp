@@ -217,7 +217,9 @@ void SimulatedController::answer(const uint8_t* request, Reply& reply, uint32_t 
     }
     if (faults.wrongCommand) out[1] = static_cast<uint8_t>((command | kWriteFlag) ^ 0x01);
     out[69] = frameCheck(out.data() + 1, 68);
-    if (faults.corruptCheck) ++out[69];
+    const bool corruptThisOne =
+        faults.corruptPercent > 0 && static_cast<int>(faults.corruptRandom() % 100) < faults.corruptPercent;
+    if (faults.corruptCheck || corruptThisOne) ++out[69];
     reply.readyAt = now + faults.replyDelayMs;
     reply.never = faults.noReply;
 }
