@@ -1,18 +1,23 @@
 // zmtsetup: creates the main window and the picker window, joins them to the
 // rest of the program and runs the event loop until the main window closes.
-#include "config/config_image.h"
+#include "config/settings.h"
 #include "lang/lang.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
+#include "ui/main/config_commands.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/screenshots.h"
+#include "ui/main/settings_store.h"
+
+#include <QIcon>
 
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +56,12 @@ int main(int argc, char** argv) {
     try {
         application = std::make_unique<Application>(argc, argv);  // takes the toolkit's own options out of argv
         Application& app = *application;
+        // Desktops find the menu entry's name and icon by this (Wayland's app
+        // id); the window icon serves those that do not, and Windows.
+        QGuiApplication::setDesktopFileName(QStringLiteral("zmtsetup"));
+        QIcon icon;
+        for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/app/zmtsetup-%1.png").arg(size));
+        app.setWindowIcon(icon);
         app.setQuitOnLastWindowClosed(false);
         const zmt::ui::StartupOptions options =
             zmt::ui::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -59,18 +70,25 @@ int main(int argc, char** argv) {
             return 2;
         }
 
-        // The session's one configuration record outlives the windows that edit it.
-        zmt::_zelmorvatouch record;
+        // Declared before the windows: its configuration record must outlive
+        // the editors, whose widgets the main window owns.
+        std::optional<zmt::ui::ControllerWiring> wiring;
         zmt::ui::MainForm mainForm;
         zmt::ui::FormKeyBoard picker;
-        zmt::ui::ControllerWiring controller(mainForm, options.simulator, options.simulatorStateFile);
+        zmt::ui::SettingsStore settings(
+            mainForm, zmt::settingsFilePath(QCoreApplication::applicationFilePath().toStdString(),
+                                            zmt::userConfigFolder()));
+        zmt::ui::ControllerWiring& controller = wiring.emplace(mainForm, options.simulator, options.simulatorStateFile);
+        zmt::ui::ConfigCommands commands(mainForm, controller, settings);
+        // The editors plug in here with controller.record() and add their
+        // part of the window refresh to mainForm.hooks().showImage.
         std::string stateError;
         if (!controller.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
-        auto* parameters = new zmt::ui::ParametersPanel(mainForm, record);  // owned by its page
-        mainForm.hooks().showImage = [parameters] { parameters->showImage(); };
+        auto* parameters = new zmt::ui::ParametersPanel(mainForm, controller.record());  // owned by its page
+        mainForm.hooks().showImage.add([parameters] { parameters->showImage(); });
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
 

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "config/config_file.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
 
@@ -30,10 +31,29 @@ bool parseCount(const std::string& text, unsigned long limit, unsigned long& val
     return value >= 1 && value <= limit;
 }
 
+int unexpectedArgument(const std::string& argument) {
+    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
+}
+
+// Commands that take exactly one file name.
+int expectOneFile(const Arguments& arguments) {
+    if (arguments.empty()) return usageError(LangText("не указан файл\0the file name is missing\0"));
+    if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
+    return exitOk;
+}
+
+int fileError(const FileResult& result) {
+    std::fprintf(stderr, "%s\n", result.text().c_str());
+    return exitFile;
+}
+
+int declined() {
+    std::fprintf(stderr, "%s\n", LangText("Ничего не изменено.\0Nothing was changed.\0"));
+    return exitDeclined;
+}
+
 int runInfo(Session& session, const Arguments& arguments) {
-    if (!arguments.empty())
-        return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"),
-                                     arguments.front().c_str()));
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
     IdentityBlock identity;
     const ResultCode code = session.readIdentity(identity);
     if (code != errNone) return deviceError(code);
@@ -83,6 +103,63 @@ int runMonitor(Session& session, const Arguments& arguments) {
     return exitOk;
 }
 
+// Controller to file; an existing file keeps its other sections and keys.
+int runRead(Session& session, const Arguments& arguments) {
+    if (const int status = expectOneFile(arguments); status != exitOk) return status;
+    const std::string& file = arguments.front();
+    ResultCode code = session.link().probeController();
+    if (code == errNone) code = session.transfer().readConfiguration();
+    if (code != errNone) return deviceError(code);
+    const FileResult saved = saveConfigFile(session.record().image, file);
+    if (!saved.ok()) return fileError(saved);
+    session.host().memoLine(formatText(LangText("Конфигурация контроллера записана в %s\0"
+                                                "The controller's configuration was saved to %s\0"),
+                                       file.c_str()));
+    return exitOk;
+}
+
+// File to controller, as the toolbar's write: the whole image, then a restart.
+int runWrite(Session& session, const Arguments& arguments) {
+    if (const int status = expectOneFile(arguments); status != exitOk) return status;
+    const std::string& file = arguments.front();
+    const FileResult loaded = loadConfigFile(session.record().image, file);
+    if (!loaded.ok()) return fileError(loaded);
+    // Damaged values are read leniently, as the window does; say which.
+    if (!loaded.damaged.empty()) std::fprintf(stderr, "%s\n", loaded.text().c_str());
+    ConfigTransfer& transfer = session.transfer();
+    ResultCode code = session.link().probeController();
+    if (code != errNone) return deviceError(code);
+    if (!transfer.confirmWriteConfiguration()) return declined();
+    code = transfer.writeConfiguration();
+    if (code != errNone) return deviceError(code);
+    session.host().memoLine(formatText(LangText("Конфигурация из %s записана в контроллер\0"
+                                                "The configuration from %s was written to the controller\0"),
+                                       file.c_str()));
+    return exitOk;
+}
+
+int runDefaults(Session& session, const Arguments& arguments) {
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
+    ConfigTransfer& transfer = session.transfer();
+    ResultCode code = session.link().probeController();
+    if (code != errNone) return deviceError(code);
+    if (!transfer.confirmResetToDefaults()) return declined();
+    code = transfer.restoreDefaults();
+    if (code != errNone) return deviceError(code);
+    session.host().memoLine(LangText("Конфигурация контроллера сброшена в состояние по умолчанию\0"
+                                     "The controller's configuration was reset to its defaults\0"));
+    return exitOk;
+}
+
+int runReset(Session& session, const Arguments& arguments) {
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
+    ResultCode code = session.link().probeController();
+    if (code == errNone) code = session.transfer().restartDevice();
+    if (code != errNone) return deviceError(code);
+    session.host().memoLine(LangText("Контроллер перезапущен\0The controller was restarted\0"));
+    return exitOk;
+}
+
 } // namespace
 
 const std::vector<CommandSpec>& commandTable() {
@@ -103,6 +180,30 @@ const std::vector<CommandSpec>& commandTable() {
          "Ctrl+C or when its output is closed (status 0), or when a read fails\n"
          "(status 2). Records read leave the simulator's queue in every case.\0",
          runMonitor},
+        {"read", "FILE.ZMT",
+         "Читает конфигурацию контроллера в файл конфигурации. В существующем\n"
+         "файле заменяются только значения конфигурации, остальное остаётся.\0"
+         "Reads the controller's configuration into a configuration file. In an\n"
+         "existing file only the configuration values are replaced; the rest stays.\0",
+         runRead},
+        {"write", "FILE.ZMT",
+         "Записывает конфигурацию из файла в контроллер целиком и перезапускает\n"
+         "его. Спрашивает подтверждение (см. --yes). Повреждённые значения файла\n"
+         "читаются как нули и перечисляются в stderr.\0"
+         "Writes the configuration of the file to the controller as a whole and\n"
+         "restarts it. Asks first (see --yes). Damaged values of the file read as\n"
+         "zeros and are listed on stderr.\0",
+         runWrite},
+        {"defaults", "",
+         "Сбрасывает конфигурацию контроллера в заводское состояние. Спрашивает\n"
+         "подтверждение (см. --yes).\0"
+         "Resets the controller's configuration to its factory defaults. Asks\n"
+         "first (see --yes).\0",
+         runDefaults},
+        {"reset", "",
+         "Перезапускает контроллер.\0"
+         "Restarts the controller.\0",
+         runReset},
     };
     return table;
 }

@@ -15,6 +15,7 @@ enum ExitCode : int {
     exitUsage = 1,    // bad options or arguments
     exitDevice = 2,   // the controller failed or is not there
     exitFile = 3,     // a file cannot be read or written
+    exitDeclined = 4, // a question was answered No: nothing was changed
 };
 
 using Arguments = std::vector<std::string>;

@@ -2,6 +2,7 @@
 // window: the same transport, link and connection watch, driven from a
 // terminal instead of timers.
 #include "cli/commands.h"
+#include "device/access_help.h"
 #include "lang/lang.h"
 
 #include <cstdio>
@@ -181,22 +182,28 @@ void printHelp() {
         "    1   неверные параметры или аргументы\n"
         "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
         "    3   файл не читается или не записывается\n"
+        "    4   на вопрос ответ \"Нет\": ничего не изменено\n"
         "\n"
         "ПРИМЕРЫ\n"
         "    zmtctl info\n"
         "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"
+        "    zmtctl --simulator=unit.sim monitor --count 5\n"
+        "    zmtctl read car.ZMT\n"
+        "    zmtctl --yes write car.ZMT\n\0"
         "\n"
         "EXIT STATUS\n"
         "    0   success\n"
         "    1   bad options or arguments\n"
         "    2   the controller failed or is not connected (its text on stderr)\n"
         "    3   a file cannot be read or written\n"
+        "    4   a question was answered No: nothing was changed\n"
         "\n"
         "EXAMPLES\n"
         "    zmtctl info\n"
         "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n\0"));
+        "    zmtctl --simulator=unit.sim monitor --count 5\n"
+        "    zmtctl read car.ZMT\n"
+        "    zmtctl --yes write car.ZMT\n\0"));
 }
 
 int run(int argc, char** argv) {
@@ -225,6 +232,10 @@ int run(int argc, char** argv) {
         return exitFile;
     }
     const int status = command->run(session, line.arguments);
+    // "Disconnected" alone would send the user looking for a cable fault
+    // when the controller is there but its node is locked.
+    if (status == exitDevice && session.transport().openDenied())
+        for (const std::string& help : accessDeniedHelp()) std::fprintf(stderr, "%s\n", help.c_str());
     session.host().progressHide();
     // A usage error never reached the device. Any other end keeps its
     // state, a failed command too: what it did before failing (records
@@ -245,5 +256,6 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     zmt::cli::TerminalHost::ignoreBrokenPipe();
+    zmt::cli::TerminalHost::useUtf8Console();
     return zmt::cli::run(argc, argv);
 }

@@ -25,7 +25,8 @@ Session::Session(const GlobalOptions& options)
       hidapi_(makeHidapi(options.simulator)),
       transport_(chooseBackend(simulator_.get(), hidapi_.get())),
       link_(host_, transport_),
-      watch_(link_, flags_, window_) {}
+      watch_(link_, flags_, window_),
+      transfer_(link_, record_, flags_, &watch_) {}
 
 Session::~Session() {
     // The handle goes before the backend that made it.

@@ -1,9 +1,12 @@
 #pragma once
 // Everything one zmtctl run talks to the controller with: the HID backend
 // (hidapi, or the in-process simulated controller), the transport, the link,
-// the program flags, the connection watch and the terminal host. Commands get
+// the program flags, the connection watch, the terminal host, and the
+// configuration record with its transfer. Commands get
 // the session and use these members; none of them builds its own.
 #include "cli/terminal_host.h"
+#include "config/config_image.h"
+#include "config/config_transfer.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/flags.h"
@@ -43,8 +46,11 @@ public:
 
     TerminalHost& host() { return host_; }
     DeviceLink& link() { return link_; }
+    HidTransport& transport() { return transport_; }
     ProgramFlags& flags() { return flags_; }
     ConnectionWatch& watch() { return watch_; }
+    _zelmorvatouch& record() { return record_; }
+    ConfigTransfer& transfer() { return transfer_; }
     // Null unless --simulator.
     sim::Simulator* simulator() { return simulator_.get(); }
 
@@ -77,6 +83,8 @@ private:
     ProgramFlags flags_;
     QuietWindow window_;
     ConnectionWatch watch_;
+    _zelmorvatouch record_;
+    ConfigTransfer transfer_;
 };
 
 } // namespace zmt::cli

@@ -8,6 +8,9 @@
 #include <thread>
 
 #ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
@@ -36,6 +39,12 @@ void TerminalHost::ignoreBrokenPipe() {
     // before the simulated controller's state is saved; the failed write is
     // noticed instead.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void TerminalHost::useUtf8Console() {
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);
 #endif
 }
 
@@ -78,7 +87,9 @@ void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
 int TerminalHost::messageBox(unsigned flags, const std::string& text) {
     breakBar();
     std::fflush(out_);
-    if ((flags & 0xF0) != MB_QUESTION) {
+    // Questions and warnings both ask Yes or No (the reset to defaults is a warning).
+    const unsigned kind = flags & 0xFF;
+    if (kind != MB_QUESTION && kind != MB_WARNING) {
         std::fprintf(err_, "%s\n", text.c_str());
         return ID_OK;
     }

@@ -41,6 +41,8 @@ public:
     static std::atomic<bool> interrupted;
     static void installInterruptHandler();
     static void ignoreBrokenPipe();
+    // Our texts are UTF-8; a Windows console shows them right only when told.
+    static void useUtf8Console();
 
 protected:
     void gaugeChanged(const Gauge& gauge) override;

@@ -22,6 +22,8 @@ private:
 
 const char* const kWriteError = "Ошибка записи в устройство\n%s\0Error writing to the device\n%s";
 const char* const kReadError = "Ошибка чтения из устройства\n%s\0Error reading from the device\n%s";
+const char* const kReadConfigurationError =
+    "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s";
 
 } // namespace
 
@@ -36,17 +38,22 @@ void ConfigTransfer::forgetSerial() {
     if (watch_ != nullptr) watch_->setLastSerial(0);
 }
 
-ResultCode ConfigTransfer::readConfiguration() {
-    FlagScope running(transferRunning_);
+ResultCode ConfigTransfer::readController(ConfigImage& config,
+                                          uint8_t (&touch)[sizeof(_zelmorvatouch::touchState)]) {
     host_.progressStart(kFullReadTotal,
                         LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+    const ResultCode code = link_.readBlock(cmdConfigMemory, 0, config.bytes(), kConfigImageSize);
+    if (code != errNone) return code;
+    return link_.readBlock(cmdTouchMemory, 0, touch, sizeof touch);
+}
+
+ResultCode ConfigTransfer::readConfiguration() {
+    FlagScope running(transferRunning_);
     // Read into scratch space: a read that breaks off half-way must not
     // leave the image half old, half new (and the user's edits half gone).
     ConfigImage fresh;
-    ResultCode code = link_.readBlock(cmdConfigMemory, 0, fresh.bytes(), kConfigImageSize);
-    if (code != errNone) return code;
     uint8_t touch[sizeof record_.touchState];
-    code = link_.readBlock(cmdTouchMemory, 0, touch, sizeof touch);
+    const ResultCode code = readController(fresh, touch);
     if (code != errNone) return code;
 
     blankDeviceFixUp(fresh);
@@ -56,6 +63,19 @@ ResultCode ConfigTransfer::readConfiguration() {
     // Taken after the refresh, so neither the fix-up nor what the editors
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
+    flags_.ImageValid = true;
+    return errNone;
+}
+
+ResultCode ConfigTransfer::readKeepingEdits() {
+    FlagScope running(transferRunning_);
+    ConfigImage held;
+    uint8_t touch[sizeof record_.touchState];
+    const ResultCode code = readController(held, touch);
+    if (code != errNone) return code;
+    // No fix-up: deviceCopy is what the controller really holds.
+    record_.deviceCopy = held;
+    std::memcpy(record_.touchState, touch, sizeof touch);
     flags_.ImageValid = true;
     return errNone;
 }
@@ -76,13 +96,24 @@ ResultCode ConfigTransfer::writeConfiguration() {
     return sendCommand(cmdReset);
 }
 
+bool ConfigTransfer::confirmResetToDefaults() {
+    return host_.messageBox(
+               MB_WARNING | MB_DEFAULT_NO,
+               LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
+                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == ID_YES;
+}
+
+ResultCode ConfigTransfer::restoreDefaults() { return sendCommand(cmdDefaults); }
+
 ResultCode ConfigTransfer::resetToDefaults() {
-    const int answer = host_.messageBox(
-        MB_WARNING | MB_DEFAULT_NO,
-        LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
-                 "Are you sure you want to reset\nthe device configuration\nto its default state?"));
-    if (answer != ID_YES) return errNone;
-    return sendCommand(cmdDefaults);
+    if (!confirmResetToDefaults()) return errNone;
+    return restoreDefaults();
+}
+
+bool ConfigTransfer::confirmWriteConfiguration() {
+    return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+                            LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
+                                     "Are you sure you want to write\ndata to the controller?")) == ID_YES;
 }
 
 ResultCode ConfigTransfer::restartDevice() { return sendCommand(cmdReset); }
@@ -107,15 +138,15 @@ ResultCode ConfigTransfer::readWithMessage(uint8_t command, uint16_t offset, uin
 }
 
 ResultCode ConfigTransfer::readDeviceCommand() {
-    return reportIfFailed(readConfiguration(), "Ошибка чтения конфигурации из устройства\n%s\0"
-                                               "Error reading the configuration of the device\n%s");
+    return reportIfFailed(readConfiguration(), kReadConfigurationError);
+}
+
+ResultCode ConfigTransfer::readKeepingEditsCommand() {
+    return reportIfFailed(readKeepingEdits(), kReadConfigurationError);
 }
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
-    const int answer = host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
-                                        LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
-                                                 "Are you sure you want to write\ndata to the controller?"));
-    if (answer != ID_YES) return errNone;
+    if (!confirmWriteConfiguration()) return errNone;
     return reportIfFailed(writeConfiguration(), "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s");
 }
 

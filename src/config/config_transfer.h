@@ -40,11 +40,22 @@ public:
     // Reads the image and the touch memory. Only a complete read replaces
     // them; a failed one leaves image and touchState as they were.
     ResultCode readConfiguration();
+    // Reads what the controller holds into deviceCopy and touchState and
+    // leaves the image alone, so the synchronisation then sends every byte
+    // in which the image differs: edits not yet written go to this
+    // controller instead of being replaced by its configuration. Only a
+    // complete read changes anything.
+    ResultCode readKeepingEdits();
     // Writes the whole image (no question), then restarts the controller.
     ResultCode writeConfiguration();
     // Asks (warning, No the default); on Yes the controller restores its
     // factory configuration. No is not an error: 0.
     ResultCode resetToDefaults();
+    // The two questions on their own (true for Yes), and the reset without
+    // one, for callers that must tell No from success (zmtctl).
+    bool confirmWriteConfiguration();
+    bool confirmResetToDefaults();
+    ResultCode restoreDefaults();
     ResultCode restartDevice();
 
     // writeBlock in 64-byte frames, or readFrame, with an error box on failure.
@@ -62,6 +73,7 @@ public:
     // The toolbar commands: the operation plus its question and error box.
     // The window adds its busy state around them.
     ResultCode readDeviceCommand();
+    ResultCode readKeepingEditsCommand();   // same error box as readDeviceCommand
     ResultCode writeDeviceCommand();   // asks first (No the default)
     ResultCode toDefaultCommand();
     ResultCode resetCommand();
@@ -78,6 +90,8 @@ public:
     bool changesPending() const;
 
 private:
+    // The configuration and touch memories, both complete, or an error.
+    ResultCode readController(ConfigImage& config, uint8_t (&touch)[sizeof(_zelmorvatouch::touchState)]);
     ResultCode sendCommand(uint8_t command);
     void forgetSerial();
     ResultCode reportIfFailed(ResultCode code, const char* format);

@@ -146,13 +146,18 @@ std::string settingsFilePath(const std::string& programPath, const std::string& 
 }
 
 std::string userConfigFolder() {
+#ifdef _WIN32
+    // The narrow environment is in the ANSI code page, so a Cyrillic user
+    // name would not survive being read as UTF-8; take the wide form.
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (appData == nullptr) return {};
+    const auto text = fs::path(appData).u8string();
+    return std::string(text.begin(), text.end());
+#else
     const auto variable = [](const char* name) -> std::string {
         const char* value = std::getenv(name);
         return value ? value : "";
     };
-#ifdef _WIN32
-    return variable("APPDATA");
-#else
     if (std::string folder = variable("XDG_CONFIG_HOME"); !folder.empty()) return folder;
     if (std::string home = variable("HOME"); !home.empty()) return home + "/.config";
     return {};

@@ -1,5 +1,6 @@
 #include "device/connection_watch.h"
 
+#include "device/access_help.h"
 #include "lang/lang.h"
 
 #include <algorithm>
@@ -55,7 +56,9 @@ ResultCode ConnectionWatch::pollController() {
 
     if (code != errNone) {
         announceDisconnected(code);
+        explainDeniedAccess();
     } else {
+        deniedAccessExplainedIn_ = -1;
         if (identity_.serialNumber != lastSerial_) {
             // A new controller shows its configuration read first, then is announced.
             lastSerial_ = identity_.serialNumber;
@@ -85,6 +88,16 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
                             "******** Controller is disconnected **********\0"));
     flags_.DeviceConnected = false;
     window_.SetDeviceButtons(false);
+}
+
+void ConnectionWatch::explainDeniedAccess() {
+    if (!link_.transport().openDenied()) {
+        deniedAccessExplainedIn_ = -1;
+        return;
+    }
+    if (deniedAccessExplainedIn_ == languageIndex()) return;
+    for (const std::string& line : accessDeniedHelp()) host_.memoLine(line);
+    deniedAccessExplainedIn_ = languageIndex();
 }
 
 void ConnectionWatch::announceConnected() {

@@ -70,6 +70,10 @@ public:
 private:
     void announceDisconnected(ResultCode code);
     void announceConnected();
+    // The memo explains a controller that is present but may not be opened,
+    // once each time that starts rather than on every poll, and again after
+    // a language switch (as the banner is).
+    void explainDeniedAccess();
 
     DeviceLink& link_;
     Host& host_;
@@ -79,6 +83,7 @@ private:
     IdentityBlock identity_;
     uint32_t lastSerial_ = 0;
     int dotCount_ = 0;
+    int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
 };
 
 } // namespace zmt

@@ -33,6 +33,8 @@ ResultCode HidTransport::loadHidLibrary() {
 ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                                     const char* product, std::unique_ptr<HidDevice>& device) {
     device.reset();
+    openDenied_ = false;
+    bool denied = false;
     ResultCode provisional = errDisconnected;
     try {
         for (const HidInterfaceInfo& info : backend_.enumerate()) {
@@ -40,7 +42,10 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
             // the search runs on every poll while the controller is away.
             if (info.vendorId != vendorId || info.productId != productId) continue;
             std::unique_ptr<HidDevice> candidate = backend_.open(info.path);
-            if (!candidate) continue;
+            if (!candidate) {
+                denied = true;
+                continue;
+            }
             provisional = errDisconnected;
             if (manufacturer == nullptr || product == nullptr) {
                 device = std::move(candidate);
@@ -65,6 +70,7 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
         device.reset();
         return errDisconnected;
     }
+    openDenied_ = denied;
     return provisional;
 }
 

@@ -46,6 +46,11 @@ public:
     ResultCode openController();
     void closeController();
     bool isOpen() const { return device_ != nullptr; }
+    // True when the last search found no controller but passed over an
+    // interface with the controller's IDs that refused to open (on Linux a
+    // /dev/hidraw node the user may not access). The result code stays 4 as
+    // ever; this only lets the shells explain how to grant access.
+    bool openDenied() const { return openDenied_; }
 
     // One report on the held handle: 0, or 3 when the platform call fails or
     // the fetched report is not report 1. A thrown platform failure gives 4.
@@ -59,6 +64,7 @@ public:
 private:
     HidBackend& backend_;
     bool bound_ = false;
+    bool openDenied_ = false;
     std::unique_ptr<HidDevice> device_;
 };
 

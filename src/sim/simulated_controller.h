@@ -53,6 +53,8 @@ struct ControllerState {
     uint8_t deviceCode = 1;
     uint8_t deviceType = 1;
     bool bootMode = false;                   // only the boot loader runs
+    bool openDenied = false;                 // listed, but opening it is refused
+                                             // (a hidraw node without the udev rule)
     std::array<uint8_t, kConfigSize> config{};
     std::array<uint8_t, kTouchSize> touch{};
     std::array<uint8_t, kChannels> keyLevels{255, 255, 255, 255};

@@ -105,6 +105,7 @@ std::unique_ptr<HidDevice> SimulatedHidBackend::open(const std::string& path) {
     for (auto& port : ports_) {
         if (port->path != path) continue;
         if (!present(*port)) return nullptr;
+        if (port->controller && port->controller->state.openDenied) return nullptr;
         ++counters_.opens;
         return std::make_unique<Handle>(*this, *port);
     }

@@ -78,6 +78,7 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
     static const Scalar scalars[] = {
         {"application_version", 0xFFFF}, {"serial", 0xFFFFFFFF}, {"boot_version", 0xFFFF},
         {"device_code", 0xFF},          {"device_type", 0xFF},  {"boot_mode", 1},
+        {"open_denied", 1},
     };
     for (const Scalar& scalar : scalars) {
         if (key != scalar.key) continue;
@@ -91,7 +92,8 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
         else if (key == "boot_version") state.bootVersion = static_cast<uint16_t>(number);
         else if (key == "device_code") state.deviceCode = static_cast<uint8_t>(number);
         else if (key == "device_type") state.deviceType = static_cast<uint8_t>(number);
-        else state.bootMode = number == 1;
+        else if (key == "boot_mode") state.bootMode = number == 1;
+        else state.openDenied = number == 1;
         return true;
     }
 
@@ -141,6 +143,7 @@ std::string formatControllerState(const ControllerState& state) {
         << "device_code = " << unsigned{state.deviceCode} << '\n'
         << "device_type = " << unsigned{state.deviceType} << '\n'
         << "boot_mode = " << (state.bootMode ? 1 : 0) << '\n'
+        << (state.openDenied ? "open_denied = 1\n" : "")
         << "touch = " << hexRun(state.touch.data(), state.touch.size()) << '\n'
         << "key_levels = " << hexRun(state.keyLevels.data(), state.keyLevels.size()) << '\n'
         << "ir_code = " << hexRun(state.irCode.data(), state.irCode.size()) << '\n';

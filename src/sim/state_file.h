@@ -9,6 +9,9 @@
 //   device_code = 1                  decimal 0..255
 //   device_type = 1                  decimal 0..255
 //   boot_mode = 0                    1: the boot loader runs
+//   open_denied = 0                  1: listed, but opening is refused, as
+//                                    for a hidraw node without the udev rule
+//                                    (written only when 1)
 //   config.0000 = DC 05 ...          hex bytes of the configuration memory,
 //                                    starting at the decimal offset after the
 //                                    dot; any number of runs, any length

@@ -139,6 +139,39 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     EXPECT_EQ(host.boxes[0].text, "Error reading the configuration of the device\n" + resultText(code));
 }
 
+TEST_F(TransferTest, ReadingKeepingEditsTakesTheControllerAsItIsAndSendsOnlyTheDifference) {
+    controller->state.config.fill(0);   // a blank controller: no fix-up in what it holds
+    controller->state.config[1] = 0x33;
+    controller->state.touch[2] = 7;
+    record.image.channelThreshold[0] = 0x33;
+    record.image.longPressTimeout = 900;
+    record.image.headType = 2;
+
+    // A read that breaks off changes nothing.
+    controller->faults.unplugAfterFrames = 5;
+    EXPECT_NE(transfer.readKeepingEditsCommand(), errNone);
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0);   // arrived before the break
+    EXPECT_EQ(record.touchState[2], 0);
+
+    controller->faults.unplugAfterFrames = -1;
+    backend.plug(*port);
+    flags.DeviceConnected = true;
+    ASSERT_EQ(transfer.readKeepingEdits(), errNone);
+    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_EQ(int(record.image.longPressTimeout), 900);
+    EXPECT_EQ(record.touchState[2], 7);
+    EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0x33);
+    EXPECT_EQ(int(record.deviceCopy.longPressTimeout), 0);
+    EXPECT_EQ(shown, 0);   // the image was not replaced: nothing to refresh
+
+    sentFrames();
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 965, 2}, {'>', 0x90, 974, 1}}));
+    EXPECT_TRUE(controllerHoldsImage());
+}
+
 TEST_F(TransferTest, FullWriteAsksFirstAndNoSendsNothing) {
     connect();
     record.image.headType = 2;

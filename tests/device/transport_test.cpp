@@ -117,6 +117,34 @@ TEST(FindDevice, UnopenableInterfaceIsPassedOver) {
     EXPECT_EQ(backend.openedIndexes, (std::vector<std::size_t>{1}));
 }
 
+// openDenied tells "there but locked" from "not there" without changing the
+// result code, and follows every search.
+TEST(FindDevice, RefusedInterfaceWithTheControllersIdsIsReportedAsDenied) {
+    ScriptedBackend backend;
+    HidTransport transport(backend);
+    backend.devices.resize(1);
+    backend.devices[0].productId = 0x1234;   // not ours: never opened, never "denied"
+    backend.devices[0].opens = false;
+    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_FALSE(transport.openDenied());
+
+    backend.devices.resize(2);
+    backend.devices[1].opens = false;
+    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_TRUE(transport.openDenied());
+
+    // A second, accessible controller is found: nothing to explain.
+    backend.devices.resize(3);
+    ASSERT_EQ(transport.openController(), errNone);
+    EXPECT_FALSE(transport.openDenied());
+    transport.closeController();
+
+    // Gone altogether: not denied any more.
+    backend.devices.clear();
+    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_FALSE(transport.openDenied());
+}
+
 TEST(FindDevice, PlatformFailureDuringSearchIsDisconnected) {
     SimulatedWorld world;
     world.add(u"ZEL", u"MORVA-TOUCH");

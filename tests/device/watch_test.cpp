@@ -1,6 +1,7 @@
 // The connection watch on the simulated controller: arrival and departure,
 // the configuration read for a new serial number, dots, the boot loader, the
 // language switch and the device log.
+#include "device/access_help.h"
 #include "device/connection_watch.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
@@ -164,6 +165,62 @@ TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
     rig.backend.initResult = HidBackend::InitLibraryFailed;
     EXPECT_EQ(poll(), errHidLoad);
     EXPECT_EQ(rig.host.status, "Ошибка загрузки драйвера HID.DLL");
+}
+
+// A controller plugged in whose node refuses to open (no udev rule): the
+// status keeps the disconnected text, and the memo explains the fix once per
+// appearance and language, not on every 200 ms poll.
+TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
+    const auto explanations = [this](const std::string& firstLine) {
+        return std::count(rig.host.memo.begin(), rig.host.memo.end(), firstLine);
+    };
+    const std::string russian = "Контроллер найден, но доступ к нему запрещён.";
+    const std::string english = "Controller found, but access to it was denied.";
+    rig.controller->state.openDenied = true;
+
+    for (int polls = 0; polls < 5; ++polls) EXPECT_EQ(poll(), errDisconnected);
+    EXPECT_EQ(rig.host.status, "Контроллер отключен");
+    EXPECT_EQ(explanations(russian), 1);
+    EXPECT_EQ(rig.host.memo.size(), accessDeniedHelp().size());
+    EXPECT_NE(std::find(rig.host.memo.begin(), rig.host.memo.end(), std::string("    ") + udevRulePath()),
+              rig.host.memo.end());
+    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_TRUE(window.buttonCalls.empty());
+
+    // A language switch explains it once more, in the new language.
+    setLanguageIndex(English);
+    poll();
+    poll();
+    EXPECT_EQ(explanations(english), 1);
+    EXPECT_EQ(explanations(russian), 1);
+
+    // Unplugged and plugged again: a new appearance, explained again.
+    rig.backend.unplug(*rig.port);
+    poll();
+    EXPECT_EQ(rig.host.status, "Controller is disconnected");
+    rig.backend.plug(*rig.port);
+    poll();
+    poll();
+    EXPECT_EQ(explanations(english), 2);
+    EXPECT_EQ(rig.host.status, "Controller is disconnected");
+
+    // Access granted (rule installed and triggered): the ordinary arrival.
+    rig.controller->state.openDenied = false;
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
+    EXPECT_EQ(explanations(english), 0);
+
+    // Locked again later (a node re-created without the rule): the loss is
+    // announced, then explained once more.
+    rig.backend.unplug(*rig.port);
+    rig.controller->state.openDenied = true;
+    rig.backend.plug(*rig.port);
+    poll();
+    poll();
+    EXPECT_EQ(std::count(rig.host.memo.begin(), rig.host.memo.end(),
+                         "******** Controller is disconnected **********"), 1);
+    EXPECT_EQ(explanations(english), 1);
 }
 
 class DeviceLog : public Watch {

@@ -15,6 +15,7 @@ ControllerState usedState() {
     state.applicationVersion = 0;
     state.serialNumber = 0xFFFFFFFF;
     state.bootMode = true;
+    state.openDenied = true;
     state.config[0] = 1;
     state.config[978] = 0xAB;
     state.touch = {1, 0, 0x20, 0x01, 0xE0, 0x0E, 0x30, 0x02, 0xD0, 0x0D};
@@ -42,6 +43,9 @@ TEST(StateFile, HandWrittenFileStartsFromTheFactoryState) {
     EXPECT_EQ(state.serialNumber, 77u);
     EXPECT_EQ(state.config[965], 0x2C);
     EXPECT_EQ(state.config[1], 0xFF) << "bytes not named keep their factory value";
+    EXPECT_FALSE(state.openDenied);
+    // A port that opens is the usual case: the key is not written for it.
+    EXPECT_EQ(formatControllerState(state).find("open_denied"), std::string::npos);
 }
 
 TEST(StateFile, BadLinesAreRefusedWithTheLineAndLeaveTheStateAlone) {
@@ -52,6 +56,7 @@ TEST(StateFile, BadLinesAreRefusedWithTheLineAndLeaveTheStateAlone) {
         {"serial = 4294967296\n", "line 1"},
         {"device_code = 256\n", "line 1"},
         {"boot_mode = 2\n", "line 1"},
+        {"open_denied = yes\n", "line 1"},
         {"touch = 1 2\n", "'1' is not a byte"},
         {"touch = 0G\n", "'0G'"},
         {"touch = 00 00 00 00 00 00 00 00 00 00 00\n", "past the end"},

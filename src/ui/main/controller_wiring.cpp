@@ -47,15 +47,21 @@ void ControllerWiring::WatchAdapter::startPollTimer() {
 
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
     : window_(window),
+      windowAlive_(&window),
       stateFile_(std::move(stateFile)),
       simulator_(makeSimulator(simulated, window)),
       hidapi_(makeHidapi(simulated)),
       transport_(backendOf(simulator_.get(), hidapi_.get())),
       link_(window.host(), transport_),
       adapter_(window),
-      watch_(link_, window.flags(), adapter_) {
+      watch_(link_, window.flags(), adapter_),
+      transfer_(link_, record_, window.flags(), &watch_) {
     MainFormHooks& hooks = window_.hooks();
     hooks.poll = [this] { watch_.TimerZELMORVATOUCHTestTimer(); };
+    hooks.syncChanges = [this] { syncTick(); };
+    hooks.closeAllowed = [this] { return closeAllowed(); };
+    transfer_.setShowImage([this] { window_.showImage(); });
+    watch_.setReadConfiguration([this] { readNewController(); });
     hooks.closeController = [this] { transport_.closeController(); };
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
@@ -66,11 +72,57 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
 }
 
 ControllerWiring::~ControllerWiring() {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.poll = nullptr;
-    hooks.closeController = nullptr;
-    hooks.waitWhileBusy = nullptr;
+    if (windowAlive_) {
+        MainFormHooks& hooks = window_.hooks();
+        hooks.poll = nullptr;
+        hooks.syncChanges = nullptr;
+        hooks.closeAllowed = nullptr;
+        hooks.closeController = nullptr;
+        hooks.waitWhileBusy = nullptr;
+    }
     transport_.closeController();
+}
+
+bool ControllerWiring::changesWaiting() const {
+    return window_.flags().ImageValid && transfer_.changesPending();
+}
+
+void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
+
+void ControllerWiring::syncTick() {
+    transfer_.syncChanges();
+    refreshPendingPanel();
+}
+
+void ControllerWiring::readNewController() {
+    // Read like the toolbar's read, with the toolbar busy meanwhile.
+    window_.SetDeviceButtons(true);
+    // The watch has just cleared ImageValid; the panel still tells whether
+    // the image held edits (a file opened, say) that never reached a
+    // controller. Reading this one's configuration would replace them
+    // without a word, so the user chooses.
+    const bool keepEdits =
+        window_.changesPendingShown() &&
+        window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                            LangText("Изменения в программе ещё не записаны в контроллер.\n"
+                                     "Записать их в подключенный контроллер?\n"
+                                     "Нет - прочитать конфигурацию контроллера.\0"
+                                     "Changes in the program have not been written to a controller yet.\n"
+                                     "Write them to the controller just connected?\n"
+                                     "No: read the controller's configuration instead.")) == ID_YES;
+    if (keepEdits) transfer_.readKeepingEditsCommand();
+    else transfer_.readDeviceCommand();
+    window_.SetDeviceButtons(false);
+    refreshPendingPanel();
+}
+
+bool ControllerWiring::closeAllowed() {
+    if (!changesWaiting()) return true;
+    const int answer = window_.showMessage(
+        MB_QUESTION | MB_DEFAULT_NO,
+        LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
+                 "Changes have not been written to the controller yet.\nClose the program anyway?"));
+    return answer == ID_YES;
 }
 
 bool ControllerWiring::loadState(std::string& error) {

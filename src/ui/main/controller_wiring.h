@@ -1,18 +1,31 @@
 #pragma once
 // The controller side of zmtsetup, joined to the main window in this one
 // place: the HID backend (hidapi, or the simulated controller with its
-// Simulator window), the transport, the link and the connection watch, and
-// the window hooks that drive them (poll tick, close, message boxes).
+// Simulator window), the transport, the link, the connection watch, the
+// configuration record and its transfer, and the window hooks that drive
+// them: the poll tick, the synchronisation on every common tick with the
+// "changes pending" panel, the watch's configuration read in the busy
+// state (asking first when edits would be lost), the question before
+// closing with changes pending, the close of the controller and message boxes.
 //
+//   std::optional<ControllerWiring> wiring;   // before the window: see below
 //   MainForm window;  ...
-//   ControllerWiring wiring(window, options.simulator, options.simulatorStateFile);
-//   if (!wiring.loadState(error)) ...
-//   window.startUp(picker); wiring.showSimulatorWindow(); app.exec();
-//   wiring.saveState(error);
+//   wiring.emplace(window, options.simulator, options.simulatorStateFile);
+//   if (!wiring->loadState(error)) ...
+//   new Editor(page, wiring->record());        // adds its part of showImage
+//   window.startUp(picker); wiring->showSimulatorWindow(); app.exec();
+//   wiring->saveState(error);
+//
+// The editors' widgets belong to the window and work on record(), so the
+// record must outlive the window: declare the wiring before the window (it
+// may be destroyed after it) and make it once the window exists.
+#include "config/config_image.h"
+#include "config/config_transfer.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/hid_transport.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -30,7 +43,8 @@ public:
     // simulated: the in-process controller instead of USB; stateFile (may be
     // empty) is where its state is kept between runs.
     ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
-    // Takes the hooks back from the window, then closes the controller.
+    // Takes the hooks back from the window (unless the window is already
+    // gone), then closes the controller.
     ~ControllerWiring();
     ControllerWiring(const ControllerWiring&) = delete;
     ControllerWiring& operator=(const ControllerWiring&) = delete;
@@ -49,6 +63,17 @@ public:
     // Simulator window, in both languages, into dir.
     bool saveConnectedScreenshots(const QString& dir, QString* why);
 
+    // The one configuration record of the session: the editors, the file
+    // handlers and the transfer all work on this one.
+    _zelmorvatouch& record() { return record_; }
+    ConfigTransfer& transfer() { return transfer_; }
+    // Edits that have not reached the controller and would go out once it
+    // is there (nothing counts while the image holds no configuration).
+    bool changesWaiting() const;
+    // Brings the "changes pending" panel up to date at once (every common
+    // tick does it too), e.g. right after a file replaced the image.
+    void refreshPendingPanel();
+
     HidTransport& transport() { return transport_; }
     DeviceLink& link() { return link_; }
     ConnectionWatch& watch() { return watch_; }
@@ -56,6 +81,12 @@ public:
     SimulatorWindow* simulatorWindow() { return simulatorWindow_.get(); }
 
 private:
+    void syncTick();
+    // A controller with another serial number: its configuration is read,
+    // unless the user keeps edits that never reached a controller.
+    void readNewController();
+    bool closeAllowed();
+
     // The window as the watch sees it: its device buttons, the device-log
     // switch, the Monitoring page and the poll timer.
     class WatchAdapter : public WatchWindow {
@@ -74,6 +105,7 @@ private:
     };
 
     MainForm& window_;
+    QPointer<MainForm> windowAlive_;   // the window may go first
     std::string stateFile_;
     std::unique_ptr<sim::Simulator> simulator_;
     std::unique_ptr<HidBackend> hidapi_;
@@ -81,6 +113,8 @@ private:
     DeviceLink link_;
     WatchAdapter adapter_;
     ConnectionWatch watch_;
+    _zelmorvatouch record_;
+    ConfigTransfer transfer_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
 };
 

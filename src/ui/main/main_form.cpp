@@ -86,6 +86,9 @@ constexpr ProgramHint kProgramHints[] = {
     {"PanelKeyValx", "Перетащите сюда нужную кнопку\0Drag a button here"},
 };
 
+constexpr const char* kChangesPendingLiteral =
+    "Изменения ещё не записаны в контроллер\0Changes not yet written to the controller";
+
 constexpr const char* kTitleLiteral =
     "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
 
@@ -112,11 +115,33 @@ QSize screenSize(const QWidget* window) {
     return screen != nullptr ? screen->geometry().size() : QSize();
 }
 
+QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const QWidget* window) {
+    const QSize screen = screenSize(window);
+    const QSize size = window->frameGeometry().size();
+    const Position at = placeWindow(left, top, {screen.width(), screen.height()}, {size.width(), size.height()});
+    return {at.left, at.top};
+}
+
 void callIfSet(const std::function<void()>& hook) {
     if (hook) hook();
 }
 
 } // namespace
+
+HookList::Id HookList::add(std::function<void()> hook) {
+    const Id id = nextId_++;
+    if (hook) hooks_.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void HookList::remove(Id id) {
+    std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void HookList::operator()() const {
+    const auto hooks = hooks_;
+    for (const auto& entry : hooks) entry.second();
+}
 
 MainForm::MainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -225,6 +250,12 @@ void MainForm::buildPages() {
     statusPanel_ = new QLabel(statusBar_);
     statusPanel_->setTextFormat(Qt::PlainText);
     statusBar_->addWidget(statusPanel_, 1);
+    // The name ends in x: the program writes this text itself.
+    pendingPanel_ = new QLabel(statusBar_);
+    pendingPanel_->setObjectName(QStringLiteral("LabelChangesPendingx"));
+    pendingPanel_->setTextFormat(Qt::PlainText);
+    pendingPanel_->hide();
+    statusBar_->addPermanentWidget(pendingPanel_);
 }
 
 void MainForm::buildPopupMenu() {
@@ -288,55 +319,54 @@ void MainForm::startUp(FormKeyBoard& picker) {
         grid->clearSelection();
         grid->setCurrentCell(-1, -1);
     }
-    const std::optional<MainWindowSettings> settings = restoreSettings();
+    const std::optional<ProgramSettings> settings = restoreSettings();
     MenuItemDebugClick();
     callIfSet(hooks_.clearIdentity);
     callIfSet(hooks_.prepareEditor);
     SetDeviceButtons(false);
     pollTimer_->start();
     if (settings) applyPickerSettings(*settings);
-    callIfSet(hooks_.showImage);
+    showImage();
 }
 
-std::optional<MainWindowSettings> MainForm::restoreSettings() {
-    // Until the settings file is wired in, every start is a first start.
-    const std::optional<MainWindowSettings> loaded =
-        hooks_.loadSettings ? hooks_.loadSettings() : std::optional<MainWindowSettings>(MainWindowSettings{});
+std::optional<ProgramSettings> MainForm::restoreSettings() {
+    // Without a settings file wired in, every start is a first start.
+    const std::optional<ProgramSettings> loaded =
+        hooks_.loadSettings ? hooks_.loadSettings() : std::optional<ProgramSettings>(ProgramSettings{});
     // Without it (the file could not be used and the user has been told) both
     // windows keep their design-time state and the language stays Russian.
     if (loaded) applySettings(*loaded);
     return loaded;
 }
 
-void MainForm::applySettings(const MainWindowSettings& settings) {
-    move(restoredPosition(settings.mainLeft, settings.mainTop, frameGeometry().size(), screenSize(this)));
+void MainForm::applySettings(const ProgramSettings& settings) {
+    move(restoredPosition(settings.mainLeft, settings.mainTop, this));
     pages_->setCurrentWidget(parametersPage_);
-    initialEventPage_ = settings.eventPage >= 0 && settings.eventPage < kEventPages ? settings.eventPage : 0;
+    initialEventPage_ = eventPageFromSetting(settings.eventPage);
     if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
         if (initialEventPage_ < eventTabs->count()) eventTabs->setCurrentIndex(initialEventPage_);
     }
     menuLog_->setChecked(settings.log);
     menuDebug_->setChecked(settings.debug);
     menuDevice_->setChecked(false);
-    SetLanguage(settings.language);
+    SetLanguage(settings.lang);
 }
 
-void MainForm::applyPickerSettings(const MainWindowSettings& settings) {
+void MainForm::applyPickerSettings(const ProgramSettings& settings) {
     if (picker_ == nullptr) return;
-    picker_->move(restoredPosition(settings.keyLeft, settings.keyTop, picker_->frameGeometry().size(),
-                                   screenSize(picker_)));
+    picker_->move(restoredPosition(settings.keyLeft, settings.keyTop, picker_));
     if (settings.keyVisible) picker_->show();
 }
 
-MainWindowSettings MainForm::currentSettings() const {
-    MainWindowSettings settings;
+ProgramSettings MainForm::currentSettings() const {
+    ProgramSettings settings;
     settings.mainTop = frameGeometry().top();
     settings.mainLeft = frameGeometry().left();
     settings.eventPage = initialEventPage_;
     if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
         settings.eventPage = std::max(0, eventTabs->currentIndex());
     }
-    settings.language = languageIndex();
+    settings.lang = languageIndex();
     settings.log = menuLog_->isChecked();
     settings.debug = menuDebug_->isChecked();
     if (picker_ != nullptr) {
@@ -355,18 +385,24 @@ void MainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    FormCloseQuery();
+    if (!FormCloseQuery()) {
+        closing_ = false;
+        event->ignore();
+        return;
+    }
     event->accept();
     emit closed();
 }
 
-void MainForm::FormCloseQuery() {
+bool MainForm::FormCloseQuery() {
+    if (hooks_.closeAllowed && !hooks_.closeAllowed()) return false;
     flags_.AppClosing = true;
     DelayMs(kClosingPauseMs);
     pollTimer_->stop();
     callIfSet(hooks_.closeController);
     DelayMs(kClosingPauseMs);
     if (hooks_.saveSettings) hooks_.saveSettings(currentSettings());
+    return true;
 }
 
 // ---- language ----
@@ -379,7 +415,7 @@ int MainForm::SetLanguage(int index) {
     // The next poll announces the controller again, now in the new language.
     flags_.DeviceConnected = false;
     retranslate();
-    callIfSet(hooks_.showImage);
+    showImage();
     return languageIndex();
 }
 
@@ -389,6 +425,7 @@ void MainForm::retranslate() {
     if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
     setKeysGridHeader();
     if (picker_ != nullptr) picker_->retranslateTitle();
+    pendingPanel_->setText(qText(kChangesPendingLiteral));
     for (const ProgramHint& hint : kProgramHints) {
         if (auto* control = findChild<QWidget*>(QString::fromLatin1(hint.control))) {
             control->setToolTip(qText(hint.literal));
@@ -507,6 +544,11 @@ void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
 
 bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
 
+void MainForm::setChangesPending(bool pending) {
+    changesPending_ = pending;
+    pendingPanel_->setVisible(pending);
+}
+
 void MainForm::setStatusText(const QString& text) { statusPanel_->setText(text); }
 
 QString MainForm::statusText() const { return statusPanel_->text(); }
@@ -542,6 +584,12 @@ void MainForm::centreDialogWhileShown(QWidget* dialog) {
     centredDialog_ = dialog;
     centringMovesLeft_ = kDialogCentringMoves;
     onShowTimer_->start();
+}
+
+void MainForm::stopDialogCentring() {
+    onShowTimer_->stop();
+    centredDialog_ = nullptr;
+    centringMovesLeft_ = 0;
 }
 
 void MainForm::TimerOnShowTimer() {

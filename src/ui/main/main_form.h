@@ -4,9 +4,9 @@
 // services every other part uses (message boxes, notices, memo lines, waits,
 // device buttons, language switch). It owns the program-wide flags and the
 // Host through which the core reaches the window.
+#include "config/settings.h"
 #include "device/flags.h"
 #include "device/host.h"
-#include "ui/main/window_settings.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -35,6 +37,23 @@ class QtHost;
 class TabSheet;
 class ToolBar;
 
+// A hook several parts serve: each adds its own function, and calling the
+// list runs them in the order they were added. A part that goes away before
+// the window removes its function again.
+class HookList {
+public:
+    using Id = int;
+    Id add(std::function<void()> hook);
+    void remove(Id id);
+    // Runs a copy of the list, so a function may add or remove one.
+    void operator()() const;
+    bool empty() const { return hooks_.empty(); }
+
+private:
+    std::vector<std::pair<Id, std::function<void()>>> hooks_;
+    Id nextId_ = 1;
+};
+
 // Where the rest of the program plugs into the window's life. Every hook is
 // optional; an empty one is skipped.
 struct MainFormHooks {
@@ -45,8 +64,9 @@ struct MainFormHooks {
     std::function<void()> withdrawKeysHint;
     std::function<void()> syncChanges;
     std::function<void()> commitKeyName;
-    // Show the configuration image in the window (rebuilds computed texts).
-    std::function<void()> showImage;
+    // Show the configuration image in the window (rebuilds computed texts):
+    // the buttons grid, the event editor and the parameters each add theirs.
+    HookList showImage;
     // Rewrite the encoder labels of the keys grid's last column.
     std::function<void()> rewriteEncoderLabels;
     // Wait, letting events run, while a frame exchange is in progress, so a
@@ -56,12 +76,15 @@ struct MainFormHooks {
     // record and prepare the editor's controls.
     std::function<void()> clearIdentity;
     std::function<void()> prepareEditor;
+    // Close request, asked before anything stops: false keeps the window
+    // open (edits that have not reached the controller yet).
+    std::function<bool()> closeAllowed;
     // Shut-down: close the controller handle if one is held.
     std::function<void()> closeController;
     // Settings file: load gives nothing when the file cannot be used (it has
     // told the user), and start-up then keeps the design-time state.
-    std::function<std::optional<MainWindowSettings>()> loadSettings;
-    std::function<void(const MainWindowSettings&)> saveSettings;
+    std::function<std::optional<ProgramSettings>()> loadSettings;
+    std::function<void(const ProgramSettings&)> saveSettings;
 };
 
 class MainForm : public QWidget {
@@ -124,19 +147,30 @@ public:
     void setDeviceLogOn(bool on);
     bool monitoringPageActive() const;
 
+    // The whole refresh of the editors after the image was replaced.
+    void showImage() { hooks_.showImage(); }
+
+    // The status bar's second panel: edits that have not reached the
+    // controller yet. Kept in the current language.
+    void setChangesPending(bool pending);
+    bool changesPendingShown() const { return changesPending_; }
+
     void setStatusText(const QString& text);
     QString statusText() const;
     void showGauge(const Host::Gauge& gauge);
 
     // The settings as they are now (for saving) and applying the main
     // window's part of loaded ones (the picker is placed by startUp).
-    MainWindowSettings currentSettings() const;
-    void applySettings(const MainWindowSettings& settings);
+    // The file folders are not the window's: they stay empty here.
+    ProgramSettings currentSettings() const;
+    void applySettings(const ProgramSettings& settings);
     // Tab index the event tabs start on, from the settings.
     int initialEventPage() const { return initialEventPage_; }
 
-    // Moves a file dialog over the window's centre on the next 50 ticks.
+    // Moves a file dialog over the window's centre on the next 50 ticks;
+    // the dialog's owner stops the centring when the dialog returns.
     void centreDialogWhileShown(QWidget* dialog);
+    void stopDialogCentring();
 
     // --- window event handlers ---
     void TimerZELMORVATOUCHTestTimer();
@@ -149,9 +183,10 @@ public:
     void MenuItemLanguageRussianxClick() { SetLanguage(0); }
     void MenuItemLanguageEnglishxClick() { SetLanguage(1); }
     void SpeedButtonLanguageMakerxClick() { SetLanguage(0); }
-    // Close request: ends running procedures, stops the poll, closes the
-    // controller and saves the settings. Closing is never refused.
-    void FormCloseQuery();
+    // Close request: asks closeAllowed first (false: nothing happens and the
+    // window stays), then ends running procedures, stops the poll, closes
+    // the controller and saves the settings.
+    bool FormCloseQuery();
 
 signals:
     // The window has accepted its close; the program ends with it.
@@ -165,8 +200,8 @@ private:
     void buildPages();
     void buildPopupMenu();
     void buildTimers();
-    std::optional<MainWindowSettings> restoreSettings();
-    void applyPickerSettings(const MainWindowSettings& settings);
+    std::optional<ProgramSettings> restoreSettings();
+    void applyPickerSettings(const ProgramSettings& settings);
     void retranslate();
     void setKeysGridHeader();
 
@@ -184,6 +219,8 @@ private:
     Memo* memo_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;
+    QLabel* pendingPanel_ = nullptr;
+    bool changesPending_ = false;
     QMenu* popupMenu_ = nullptr;
     QAction* menuDebug_ = nullptr;
     QAction* menuLog_ = nullptr;

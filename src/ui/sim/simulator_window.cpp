@@ -120,6 +120,8 @@ QGroupBox* SimulatorWindow::buildConnection() {
     pluggedCheck_->setObjectName("pluggedCheck");
     bootModeCheck_ = new QCheckBox;
     bootModeCheck_->setObjectName("bootModeCheck");
+    openDeniedCheck_ = new QCheckBox;
+    openDeniedCheck_->setObjectName("openDeniedCheck");
     serialLabel_ = new QLabel;
     serialEdit_ = new QLineEdit;
     serialEdit_->setObjectName("serialEdit");
@@ -134,6 +136,7 @@ QGroupBox* SimulatorWindow::buildConnection() {
     auto* layout = new QVBoxLayout(connectionBox_);
     layout->addWidget(pluggedCheck_);
     layout->addWidget(bootModeCheck_);
+    layout->addWidget(openDeniedCheck_);
     layout->addLayout(serialRow);
     return connectionBox_;
 }
@@ -281,6 +284,12 @@ void SimulatorWindow::connectControls() {
         report(boot ? text("Работает только загрузчик\0Only the boot loader runs\0")
                     : text("Работает приложение\0The application runs\0"));
     });
+    // What a hidraw node without the udev rule does: listed, but not opened.
+    connect(openDeniedCheck_, &QCheckBox::toggled, this, [this](bool denied) {
+        controller_.state.openDenied = denied;
+        report(denied ? text("Доступ к устройству запрещён\0Access to the device denied\0")
+                      : text("Доступ к устройству разрешён\0Access to the device granted\0"));
+    });
     connect(serialButton_, &QPushButton::clicked, this, &SimulatorWindow::applySerial);
     connect(serialEdit_, &QLineEdit::returnPressed, this, &SimulatorWindow::applySerial);
 
@@ -317,6 +326,7 @@ void SimulatorWindow::retranslate() {
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
     pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
     bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));
+    openDeniedCheck_->setText(text("Доступ запрещён (нет правила udev)\0Access denied (no udev rule)\0"));
     serialLabel_->setText(text("Серийный номер\0Serial number\0"));
     serialButton_->setText(text("Применить\0Apply\0"));
 
@@ -464,9 +474,10 @@ void SimulatorWindow::refresh() {
     const sim::ControllerState& state = controller_.state;
     {
         // Reading back must not count as the user changing something.
-        const QSignalBlocker a(pluggedCheck_), b(bootModeCheck_);
+        const QSignalBlocker a(pluggedCheck_), b(bootModeCheck_), c(openDeniedCheck_);
         pluggedCheck_->setChecked(controller_.plugged());
         bootModeCheck_->setChecked(state.bootMode);
+        openDeniedCheck_->setChecked(state.openDenied);
     }
     // Only a serial that changed is written back, so that a number being
     // typed is never replaced under the user's hands.

@@ -77,6 +77,7 @@ private:
     QGroupBox* connectionBox_ = nullptr;
     QCheckBox* pluggedCheck_ = nullptr;
     QCheckBox* bootModeCheck_ = nullptr;
+    QCheckBox* openDeniedCheck_ = nullptr;
     QLabel* serialLabel_ = nullptr;
     QLineEdit* serialEdit_ = nullptr;
     QPushButton* serialButton_ = nullptr;

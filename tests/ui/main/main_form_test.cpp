@@ -156,7 +156,7 @@ private slots:
         QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
         QVERIFY(languages->isVisible());
 
-        MainWindowSettings settings;
+        ProgramSettings settings;
         settings.debug = true;
         settings.log = true;
         window.setDeviceLogOn(true);
@@ -187,13 +187,27 @@ private slots:
         QCOMPARE(memo->document()->blockCount(), 1);
     }
 
+    void everyPartOfTheRefreshRunsInOrderUntilItLeaves() {
+        MainForm window;
+        std::string ran;
+        HookList& refresh = window.hooks().showImage;
+        const HookList::Id grid = refresh.add([&] { ran += "grid "; });
+        refresh.add([&] {
+            ran += "panel ";
+            refresh.remove(grid);   // a part going away while the refresh runs
+        });
+        window.showImage();
+        window.showImage();
+        QCOMPARE(QString::fromStdString(ran), QString("grid panel panel "));
+    }
+
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
         MainForm window;
         FormKeyBoard picker;
         window.startUp(picker);
         int images = 0;
-        window.hooks().showImage = [&] { ++images; };
+        window.hooks().showImage.add([&] { ++images; });
         window.flags().DeviceConnected = true;
 
         QCOMPARE(window.SetLanguage(1), 1);
@@ -284,7 +298,7 @@ private slots:
         std::vector<std::string> ran;
         window.hooks().clearIdentity = [&] { ran.push_back("identity"); };
         window.hooks().prepareEditor = [&] { ran.push_back("editor"); };
-        window.hooks().showImage = [&] { ran.push_back("image"); };
+        window.hooks().showImage.add([&] { ran.push_back("image"); });
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp(picker);
         // The language switch shows the image once, the end of start-up again.
@@ -307,7 +321,7 @@ private slots:
         keys->setObjectName("GroupBoxKeys");
         auto* keyCodes = new QGroupBox(&picker);
         keyCodes->setObjectName("GroupBoxKeyCodes");
-        window.hooks().loadSettings = [] { return std::optional<MainWindowSettings>(); };
+        window.hooks().loadSettings = [] { return std::optional<ProgramSettings>(); };
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp(picker);
         QCOMPARE(languageIndex(), 0);
@@ -322,17 +336,17 @@ private slots:
         MainForm window;
         FormKeyBoard picker;
         test::useVirtualClock(window);
-        MainWindowSettings stored;
-        stored.language = 1;
+        ProgramSettings stored;
+        stored.lang = 1;
         stored.log = true;
         stored.debug = true;
         stored.eventPage = 60;  // out of range: the first tab
         stored.mainLeft = 10;
         stored.mainTop = 20;
         stored.keyVisible = true;
-        window.hooks().loadSettings = [&] { return std::optional<MainWindowSettings>(stored); };
-        std::optional<MainWindowSettings> saved;
-        window.hooks().saveSettings = [&](const MainWindowSettings& s) { saved = s; };
+        window.hooks().loadSettings = [&] { return std::optional<ProgramSettings>(stored); };
+        std::optional<ProgramSettings> saved;
+        window.hooks().saveSettings = [&](const ProgramSettings& s) { saved = s; };
         window.startUp(picker);
         QCOMPARE(languageIndex(), 1);
         QCOMPARE(window.initialEventPage(), 0);
@@ -341,21 +355,10 @@ private slots:
 
         window.close();
         QVERIFY(saved.has_value());
-        QCOMPARE(saved->language, 1);
+        QCOMPARE(saved->lang, 1);
         QVERIFY(saved->log && saved->debug);
         QCOMPARE(saved->mainLeft, std::optional<int>(window.frameGeometry().left()));
         QVERIFY(saved->keyVisible);
-    }
-
-    void restoredPositionsFallBackToTheCentre() {
-        const QSize screen(1280, 800);
-        const QSize window(400, 300);
-        QCOMPARE(restoredPosition({}, {}, window, screen), QPoint(440, 250));
-        QCOMPARE(restoredPosition(-10, 5, window, screen), QPoint(-10, 5));
-        QCOMPARE(restoredPosition(-201, 5, window, screen), QPoint(440, 5));
-        QCOMPARE(restoredPosition(1080, 650, window, screen), QPoint(1080, 650));
-        QCOMPARE(restoredPosition(1081, 651, window, screen), QPoint(440, 250));
-        QCOMPARE(restoredPosition(0, -1, window, screen), QPoint(0, 250));
     }
 
     void closingStopsThePollClosesTheControllerThenSaves() {
@@ -370,7 +373,7 @@ private slots:
             ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
                           (window.flags().AppClosing ? "yes" : "no"));
         };
-        window.hooks().saveSettings = [&](const MainWindowSettings&) { ran.push_back("save"); };
+        window.hooks().saveSettings = [&](const ProgramSettings&) { ran.push_back("save"); };
         QSignalSpy closed(&window, &MainForm::closed);
         const uint32_t before = clock.now;
         QVERIFY(window.close());
@@ -384,7 +387,7 @@ private slots:
         test::useVirtualClock(window);
         window.show();
         int saves = 0;
-        window.hooks().saveSettings = [&](const MainWindowSettings&) { ++saves; };
+        window.hooks().saveSettings = [&](const ProgramSettings&) { ++saves; };
         // A procedure loop as the learning and calibration run it: one turn
         // per 100 ms while its running flag is set and the window stays.
         window.flags().TouchSetupRunning = true;
@@ -416,7 +419,7 @@ private slots:
             QCoreApplication::sendEvent(&window, &again);
             innerAccepted = again.isAccepted();
         };
-        window.hooks().saveSettings = [&](const MainWindowSettings&) { ++saves; };
+        window.hooks().saveSettings = [&](const ProgramSettings&) { ++saves; };
         QVERIFY(window.close());
         QVERIFY(!innerAccepted);
         QCOMPARE(saves, 1);

@@ -2,6 +2,7 @@
 // over the simulated controller, the Simulator window's controls reach the
 // program through the ordinary HID path, closing shuts the controller, and
 // the state file carries the controller from one run to the next.
+#include "device/access_help.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
 #include "ui/main/controller_wiring.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 using namespace zmt;
@@ -82,6 +84,41 @@ private slots:
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
     }
 
+    // The controller is there but its node may not be opened: the Monitoring
+    // page explains once, in the window's language, while the status bar
+    // keeps the ordinary disconnected text on every poll.
+    void lockedControllerIsExplainedOnceInEitherLanguage() {
+        Program program;
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
+        program.window.SetLanguage(Russian);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
+        QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
+        QVERIFY(program.memo().contains("sudo udevadm control --reload-rules && sudo udevadm trigger"));
+        QVERIFY(program.memo().contains(QString::fromUtf8(udevRulePath())));
+        QVERIFY(!program.window.flags().DeviceConnected);
+
+        // Switched to English: explained again, in English, once.
+        program.window.SetLanguage(English);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
+
+        // Re-plugged: a new appearance, explained once more.
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        program.tick();
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 2);
+
+        // Access granted: the ordinary arrival clears the explanation away.
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
+        QVERIFY(!program.wiring.simulator()->controller().state.openDenied);
+        program.tick();
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(!program.memo().contains("access to it was denied"));
+    }
+
     void serialChangedInTheSimulatorIsSeen() {
         Program program;
         program.tick();
@@ -142,6 +179,20 @@ private slots:
         QVERIFY(window.hooks().poll == nullptr);
         QVERIFY(window.hooks().closeController == nullptr);
         window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
+    }
+
+    void wiringMayOutliveTheWindow() {
+        // As zmtsetup declares it: before the window, so the record outlives
+        // the editors the window owns.
+        std::optional<ControllerWiring> wiring;
+        {
+            MainForm window;
+            test::useVirtualClock(window);
+            wiring.emplace(window, true, std::string());
+            wiring->record().image.headType = 2;
+        }
+        QCOMPARE(wiring->record().image.headType, uint8_t(2));
+        wiring.reset();   // must not reach for the window's hooks
     }
 
     void hardwareModeHasNoSimulatorWindow() {

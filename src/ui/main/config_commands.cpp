@@ -1,0 +1,129 @@
+#include "ui/main/config_commands.h"
+
+#include "config/config_file.h"
+#include "config/config_transfer.h"
+#include "lang/lang.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/main_form.h"
+#include "ui/main/settings_store.h"
+
+#include <QToolButton>
+
+namespace zmt::ui {
+
+namespace {
+
+// The window's busy state for the length of a scope.
+class BusyScope {
+public:
+    explicit BusyScope(MainForm& window) : window_(window) { window_.SetDeviceButtons(true); }
+    ~BusyScope() { window_.SetDeviceButtons(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MainForm& window_;
+};
+
+} // namespace
+
+ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings)
+    : window_(window),
+      wiring_(wiring),
+      transfer_(wiring.transfer()),
+      record_(wiring.record()),
+      flags_(window.flags()),
+      settings_(settings) {
+    const auto connectButton = [this](const char* name, void (ConfigCommands::*handler)()) {
+        auto* button = window_.findChild<QToolButton*>(QString::fromLatin1(name));
+        if (button == nullptr) return;
+        connections_.push_back(
+            QObject::connect(button, &QToolButton::clicked, &window_, [this, handler] { (this->*handler)(); }));
+    };
+    connectButton("SpeedButtonReadDevice", &ConfigCommands::SpeedButtonReadDeviceClick);
+    connectButton("SpeedButtonWriteDevice", &ConfigCommands::SpeedButtonWriteDeviceClick);
+    connectButton("SpeedButtonToDefault", &ConfigCommands::SpeedButtonToDefaultClick);
+    connectButton("SpeedButtonReset", &ConfigCommands::SpeedButtonResetClick);
+    connectButton("SpeedButtonReadConfig", &ConfigCommands::SpeedButtonReadConfigClick);
+    connectButton("SpeedButtonWriteConfig", &ConfigCommands::SpeedButtonWriteConfigClick);
+}
+
+ConfigCommands::~ConfigCommands() {
+    for (const QMetaObject::Connection& connection : connections_) QObject::disconnect(connection);
+}
+
+void ConfigCommands::SpeedButtonReadDeviceClick() {
+    BusyScope busy(window_);
+    transfer_.readDeviceCommand();
+}
+
+void ConfigCommands::SpeedButtonWriteDeviceClick() {
+    BusyScope busy(window_);
+    transfer_.writeDeviceCommand();
+}
+
+void ConfigCommands::SpeedButtonToDefaultClick() {
+    BusyScope busy(window_);
+    transfer_.toDefaultCommand();
+}
+
+void ConfigCommands::SpeedButtonResetClick() {
+    BusyScope busy(window_);
+    transfer_.resetCommand();
+}
+
+void ConfigCommands::SpeedButtonWriteConfigClick() {
+    BusyScope busy(window_);
+    const std::string path = settings_.askSaveConfigFile();
+    if (path.empty()) return;
+    const FileResult saved = saveConfigFile(record_.image, path);
+    if (!saved.ok()) {
+        window_.showMessage(MB_ERROR, saved.text());
+        return;
+    }
+    settings_.rememberConfigFile(path);
+    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigSavedNotice));
+}
+
+void ConfigCommands::SpeedButtonReadConfigClick() {
+    std::string path;
+    {
+        BusyScope busy(window_);
+        path = settings_.askOpenConfigFile();
+    }
+    // A cancelled dialog changes nothing: in particular it does not declare
+    // whatever the image holds fit to be sent to the controller.
+    if (!path.empty()) loadFile(path);
+}
+
+void ConfigCommands::loadFile(const std::string& path) {
+    const bool wasValid = flags_.ImageValid;
+    {
+        BusyScope busy(window_);
+        // Nothing is sent while the image is being replaced.
+        flags_.ImageValid = false;
+        ConfigImage loaded = record_.image;
+        const FileResult result = loadConfigFile(loaded, path);
+        bool accepted = result.ok();
+        if (!accepted) {
+            window_.showMessage(MB_ERROR, result.text());
+        } else if (!result.damaged.empty()) {
+            const std::string question =
+                result.text() + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
+            accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
+        }
+        if (!accepted) {
+            flags_.ImageValid = wasValid;
+            return;
+        }
+        record_.image = loaded;
+        settings_.rememberConfigFile(path);
+    }
+    window_.showImage();
+    // From here the synchronisation sends what differs from the controller.
+    flags_.ImageValid = true;
+    wiring_.refreshPendingPanel();
+    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigLoadedNotice));
+}
+
+} // namespace zmt::ui

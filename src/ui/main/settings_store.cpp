@@ -1,0 +1,86 @@
+#include "ui/main/settings_store.h"
+
+#include "lang/lang.h"
+#include "ui/main/main_form.h"
+
+#include <QDir>
+
+namespace zmt::ui {
+
+namespace {
+
+QString execFileDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(MainForm& window, std::string settingsPath)
+    : runFileDialog(&execFileDialog), window_(window), path_(std::move(settingsPath)) {
+    MainFormHooks& hooks = window_.hooks();
+    hooks.loadSettings = [this] { return load(); };
+    hooks.saveSettings = [this](const ProgramSettings& fromWindow) { save(fromWindow); };
+}
+
+SettingsStore::~SettingsStore() {
+    MainFormHooks& hooks = window_.hooks();
+    hooks.loadSettings = nullptr;
+    hooks.saveSettings = nullptr;
+}
+
+std::optional<ProgramSettings> SettingsStore::load() {
+    const FileResult result = loadSettings(path_, settings_);
+    unreadable_ = !result.ok();
+    if (unreadable_) {
+        window_.showMessage(MB_ERROR, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
+        settings_ = ProgramSettings{};
+    }
+    return settings_;
+}
+
+void SettingsStore::save(const ProgramSettings& fromWindow) {
+    if (unreadable_) return;
+    // The remembered files are ours; everything else is the window's.
+    ProgramSettings next = fromWindow;
+    next.configFile = settings_.configFile;
+    next.firmwareFile = settings_.firmwareFile;
+    settings_ = next;
+    const FileResult result = saveSettings(path_, settings_);
+    if (!result.ok()) window_.showMessage(MB_ERROR, result.text());
+}
+
+void SettingsStore::remember(FileKind kind, const std::string& path) {
+    if (path.empty()) return;
+    if (unreadable_) {
+        // Kept for the rest of this run only; the unreadable file stays as it is.
+        (kind == FileKind::Configuration ? settings_.configFile : settings_.firmwareFile) = path;
+        return;
+    }
+    // A settings file that cannot be written costs only the folder of the
+    // next run's dialogs; the shut-down reports the file itself.
+    rememberFile(path_, settings_, kind, path);
+}
+
+std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(&window_, QString::fromUtf8(LangText(kind.title)));
+    // The same dialog on every system, and one the tests can look into.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kind.defaultSuffix));
+    // Names are matched exactly on most systems other than Windows; a file
+    // called car.zmt is still one of ours.
+    const QString pattern = QString::fromLatin1(kind.filter);
+    dialog.setNameFilter(QStringLiteral("%1 (%1 %2)").arg(pattern, pattern.toLower()));
+    const std::string folder = dialogStartFolder(settings_, kind.kind);
+    // Without a remembered file of its kind a dialog starts at home, not in
+    // whichever folder another kind of dialog visited last.
+    dialog.setDirectory(folder.empty() ? QDir::homePath() : QString::fromStdString(folder));
+    window_.centreDialogWhileShown(&dialog);
+    const QString chosen = runFileDialog ? runFileDialog(dialog) : execFileDialog(dialog);
+    window_.stopDialogCentring();
+    return chosen.toStdString();
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,61 @@
+#pragma once
+// The program's settings in the window: read once at start-up (the main
+// window and the picker are placed from them), written back when the main
+// window closes, and the three file dialogs, each starting in the folder of
+// the last file chosen for its kind and centred over the main window.
+//
+//   SettingsStore settings(window, settingsFilePath(programPath, userConfigFolder()));
+//   window.startUp(picker);                  // calls the load hook
+//   std::string file = settings.askOpenConfigFile();   // "" when cancelled
+//   settings.rememberConfigFile(file);
+#include "config/settings.h"
+
+#include <QFileDialog>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace zmt::ui {
+
+class MainForm;
+
+class SettingsStore {
+public:
+    // Installs the window's loadSettings and saveSettings hooks.
+    SettingsStore(MainForm& window, std::string settingsPath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    const std::string& settingsPath() const { return path_; }
+    const ProgramSettings& settings() const { return settings_; }
+
+    // The chosen full path (UTF-8), or "" when the dialog was cancelled.
+    std::string askOpenConfigFile() { return ask(kOpenConfigDialog, QFileDialog::AcceptOpen); }
+    std::string askSaveConfigFile() { return ask(kSaveConfigDialog, QFileDialog::AcceptSave); }
+    std::string askFirmwareFile() { return ask(kFirmwareDialog, QFileDialog::AcceptOpen); }
+    // The next dialog of the kind starts in this file's folder; "" changes nothing.
+    void rememberConfigFile(const std::string& path) { remember(FileKind::Configuration, path); }
+    void rememberFirmwareFile(const std::string& path) { remember(FileKind::Firmware, path); }
+
+    // Runs a prepared dialog and gives the chosen path, "" when cancelled.
+    // Tests replace it to answer without a modal loop.
+    std::function<QString(QFileDialog&)> runFileDialog;
+
+private:
+    std::optional<ProgramSettings> load();
+    void save(const ProgramSettings& fromWindow);
+    std::string ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode);
+    void remember(FileKind kind, const std::string& path);
+
+    MainForm& window_;
+    std::string path_;
+    ProgramSettings settings_;
+    // A file we could not read is never overwritten: the user's own
+    // settings may still be in it.
+    bool unreadable_ = false;
+};
+
+} // namespace zmt::ui

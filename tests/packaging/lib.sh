@@ -1,0 +1,34 @@
+# Shared by the packaging checks: the build tree (the argument is the folder
+# of the built programs, inside it), the sources, a scratch folder and a
+# failure that names what went wrong.
+set -u
+BIN=$(cd "$1" && pwd)
+BUILD=$(cd "$BIN/.." && pwd)
+SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+FAILED=0
+
+fail() { echo "FAIL: $*" >&2; FAILED=1; }
+need() { command -v "$1" >/dev/null || { echo "FAIL: $1 is missing; scripts/deps installs it" >&2; exit 1; }; }
+finish() { exit "$FAILED"; }
+
+# check_rule FILE: the udev rule matches the controller's hidraw node by its
+# USB IDs and grants access through the seat, never to everyone.
+check_rule() {
+  local rule=$1
+  grep -Eq '^SUBSYSTEM=="hidraw", ATTRS\{idVendor\}=="ffff", ATTRS\{idProduct\}=="2013", TAG\+="uaccess"$' "$rule" \
+    || fail "$rule does not tag the controller's hidraw node uaccess"
+  ! grep -Eq 'MODE|GROUP|OWNER' "$rule" || fail "$rule sets a mode, group or owner"
+  [[ "$(basename "$rule")" < "73-seat-late.rules" ]] || fail "$rule sorts after 73-seat-late.rules"
+}
+
+# check_desktop FILE: valid for desktops and it starts our program with our icon.
+check_desktop() {
+  need desktop-file-validate
+  desktop-file-validate "$1" || fail "$1 is not a valid desktop entry"
+  grep -qx 'Exec=zmtsetup' "$1" || fail "$1 does not start zmtsetup"
+  grep -qx 'Icon=zmtsetup' "$1" || fail "$1 names another icon"
+}
+
+ICON_SIZES="16 22 24 32 48 64 128 256"
