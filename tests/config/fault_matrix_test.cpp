@@ -256,6 +256,8 @@ std::vector<Fault> faultsFor(Operation operation) {
     faults.push_back({"check_byte_corrupt_10_percent", corrupt(10), errNone, true});
     faults.push_back({"reply_after_990_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }, errNone});
     faults.push_back({"reply_after_1010_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }, errTimeout});
+    faults.push_back({"silent", [](sim::SimulatedController& c) { c.faults.noReply = true; }, errTimeout});
+    faults.push_back({"wrong_report_id", [](sim::SimulatedController& c) { c.faults.wrongReportId = true; }, errExchange});
     faults.push_back({"wrong_offset", [](sim::SimulatedController& c) { c.faults.wrongOffset = true; }, errExchange});
     faults.push_back({"wrong_command", [](sim::SimulatedController& c) { c.faults.wrongCommand = true; }, errExchange});
     faults.push_back({"refused_FE", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }, errParameters});
