@@ -52,7 +52,9 @@ private:
     int timer_ = 0;
 };
 
-enum class Operation { FullRead, FullWrite, Sync };
+// Connect: a controller is plugged in and the poll reads its configuration,
+// the road most users take.
+enum class Operation { FullRead, FullWrite, Sync, Connect };
 
 struct OperationInfo {
     const char* name;
@@ -68,6 +70,8 @@ OperationInfo info(Operation operation) {
         return {"write", 17, "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"};
     case Operation::Sync:       // a run of 100 bytes (two frames) and two single bytes
         return {"sync", 4, "Ошибка записи в устройство\n%s\0Error writing to the device\n%s"};
+    case Operation::Connect:    // the identity, then the full read
+        return {"connect", 18, "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s"};
     }
     return {};
 }
@@ -146,16 +150,21 @@ protected:
             edit();
             rig.host.answers.push_back(ID_YES);
             return transfer.writeDeviceCommand();
-        case Operation::Sync: {
+        case Operation::Sync:
             edit();
-            const std::size_t shown = rig.host.boxes.size();
-            // One tick; a failure tells only through its box.
-            rig.host.advance(100);
-            if (rig.host.boxes.size() == shown) return errNone;
-            return failureCodeOf(rig.host.boxes.back().text);
-        }
+            return tickAndTell(100);   // one tick of the synchronisation
+        case Operation::Connect:
+            return tickAndTell(kPollIntervalMs);   // one poll
         }
         return errNone;
+    }
+
+    // Lets a timer run; its failure tells only through its box.
+    ResultCode tickAndTell(uint32_t ms) {
+        const std::size_t shown = rig.host.boxes.size();
+        rig.host.advance(ms);
+        if (rig.host.boxes.size() == shown) return errNone;
+        return failureCodeOf(rig.host.boxes.back().text);
     }
 
     // The code whose text ends a shown message.
@@ -193,7 +202,15 @@ protected:
 TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
     const Cell& cell = GetParam();
     const OperationInfo op = info(cell.operation);
-    connect();
+    if (cell.operation == Operation::Connect) {
+        // Unplugged until the fault is set.
+        controller().unplug();
+        startTimers();
+        rig.host.advance(kPollIntervalMs);
+        controller().plug();
+    } else {
+        connect();
+    }
     const ConfigImage imageBefore = record.image;
 
     cell.fault.inject(controller());
@@ -214,7 +231,7 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
         ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry; the last: " << errors.back();
         EXPECT_EQ(errors[0], formatText(LangText(op.errorFormat), resultText(expected).c_str()));
     }
-    if (cell.operation == Operation::FullRead) {
+    if (cell.operation == Operation::FullRead || cell.operation == Operation::Connect) {
         if (code != errNone) {
             EXPECT_EQ(std::memcmp(record.image.bytes(), imageBefore.bytes(), kConfigImageSize), 0)
                 << "a failed read changed the image";
@@ -228,6 +245,7 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
     controller().plug();
     rig.host.advance(kRecoveryMs);
     EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.ImageValid);
     if (cell.operation == Operation::FullRead && code != errNone) {
         // The user reads again.
         ASSERT_EQ(transfer.readDeviceCommand(), errNone);
@@ -240,8 +258,9 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
 
 std::vector<Fault> faultsFor(Operation operation) {
     std::vector<Fault> faults;
-    // Gone after taking each request in turn: its reply never comes.
-    for (int frame = 1; frame <= info(operation).frames; ++frame)
+    // Gone after taking each request in turn: its reply never comes. (A
+    // controller lost before its identity arrived is simply not there yet.)
+    for (int frame = operation == Operation::Connect ? 2 : 1; frame <= info(operation).frames; ++frame)
         faults.push_back({"unplug_after_frame_" + std::to_string(frame),
                           [frame](sim::SimulatedController& c) { c.faults.unplugAfterFrames = frame; },
                           errDisconnected});
@@ -255,6 +274,8 @@ std::vector<Fault> faultsFor(Operation operation) {
     faults.push_back({"check_byte_corrupt_1_percent", corrupt(1), errNone, true});
     faults.push_back({"check_byte_corrupt_10_percent", corrupt(10), errNone, true});
     faults.push_back({"reply_after_990_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }, errNone});
+    // The rest spoil the identity too: such a controller is never announced.
+    if (operation == Operation::Connect) return faults;
     faults.push_back({"reply_after_1010_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }, errTimeout});
     faults.push_back({"silent", [](sim::SimulatedController& c) { c.faults.noReply = true; }, errTimeout});
     faults.push_back({"wrong_report_id", [](sim::SimulatedController& c) { c.faults.wrongReportId = true; }, errExchange});
@@ -267,7 +288,7 @@ std::vector<Fault> faultsFor(Operation operation) {
 
 std::vector<Cell> cells() {
     std::vector<Cell> all;
-    for (Operation operation : {Operation::FullRead, Operation::FullWrite, Operation::Sync})
+    for (Operation operation : {Operation::FullRead, Operation::FullWrite, Operation::Sync, Operation::Connect})
         for (Fault& fault : faultsFor(operation)) all.push_back({operation, std::move(fault)});
     return all;
 }
