@@ -23,6 +23,8 @@ inline constexpr int kEncoderDirections = 4; // Enc1+, Enc1-, Enc2+, Enc2-
 inline constexpr uint16_t kDefaultLongPressTimeout = 1500;
 inline constexpr uint8_t kNoThreshold = 255; // channel without a learned button
 
+// Packed: a 16-bit field may sit at an odd address, so never bind a
+// reference to one (const uint16_t&, EXPECT_EQ); copy it first: uint16_t{f}.
 #pragma pack(push, 1)
 
 // A code as the infrared receiver reports it; all four bytes 0 = nothing received.

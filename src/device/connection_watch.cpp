@@ -64,6 +64,10 @@ ResultCode ConnectionWatch::pollController() {
             lastSerial_ = identity_.serialNumber;
             flags_.ImageValid = false;
             if (readConfiguration_) readConfiguration_();
+            // Gone in the middle of the read (the transport dropped its
+            // handle) and back before a poll could notice: read it again at
+            // the next poll rather than leave it unread for good.
+            if (!flags_.ImageValid && !link_.transport().isOpen()) lastSerial_ = 0;
         }
         if (!flags_.DeviceConnected) {
             announceConnected();
@@ -82,6 +86,10 @@ ResultCode ConnectionWatch::pollController() {
 }
 
 void ConnectionWatch::announceDisconnected(ResultCode code) {
+    // A controller that goes away before its configuration could be read
+    // (unplugged half-way through the read, say) is read when it comes back;
+    // otherwise the same serial number would leave it unread for good.
+    if (!flags_.ImageValid) lastSerial_ = 0;
     host_.statusText(resultText(code));
     if (!flags_.DeviceConnected) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"

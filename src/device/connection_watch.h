@@ -61,7 +61,8 @@ public:
     ResultCode readIdentity();
 
     // Serial number of the last successful poll, 0 for none. Reset and
-    // reset-to-defaults set it to 0 so that the next poll reads again.
+    // reset-to-defaults set it to 0 so that the next poll reads again; so
+    // does a controller lost (even briefly) while its configuration is unread.
     uint32_t lastSerial() const { return lastSerial_; }
     void setLastSerial(uint32_t serial) { lastSerial_ = serial; }
     const IdentityBlock& identity() const { return identity_; }

@@ -64,6 +64,10 @@ ResultCode DeviceLink::exchangeFrame(DeviceFrame& frame) {
     for (int attempt = 0; attempt < kExchangeAttempts; ++attempt) {
         code = exchangeOnce(frame);
         if (code == errNone || code == errBusy) return code;
+        // Retries belong to the transfer that is under way: the connection
+        // poll must not start its own exchanges (and time-outs) in the
+        // pauses, or a slow controller multiplies the time a transfer takes.
+        pollSkip_ = 2;
         delayMs(host_, kRetryPauseMs);
     }
     return code;
@@ -97,7 +101,8 @@ ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* dest
         } else if (reply != (command | kWriteFlag) || frame.offset() != offset) {
             code = errExchange;
         } else {
-            std::memcpy(destination, frame.data(), std::min<std::size_t>(capacity, frame.length()));
+            const std::size_t copied = std::min<std::size_t>(capacity, frame.length());
+            if (copied > 0) std::memcpy(destination, frame.data(), copied);   // destination may be null
             count = frame.length();
             return errNone;
         }

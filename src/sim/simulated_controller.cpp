@@ -241,7 +241,9 @@ void SimulatedController::answer(const uint8_t* request, Reply& reply, uint32_t 
     }
     if (faults.wrongCommand) out[1] = static_cast<uint8_t>((command | kWriteFlag) ^ 0x01);
     out[69] = frameCheck(out.data() + 1, 68);
-    if (faults.corruptCheck) ++out[69];
+    const bool corruptThisOne =
+        faults.corruptPercent > 0 && static_cast<int>(faults.corruptRandom() % 100) < faults.corruptPercent;
+    if (faults.corruptCheck || corruptThisOne) ++out[69];
     reply.readyAt = now + faults.replyDelayMs;
     reply.never = faults.noReply;
 }
@@ -267,7 +269,8 @@ SimulatedController::Region SimulatedController::readRegion(uint8_t command, uin
         state.log.pop_front();
         out[0] = record.type;
         out[1] = record.length;
-        std::memcpy(out + 2, record.data.data(), record.data.size());
+        // A record may carry no data at all; an empty vector has no buffer to copy from.
+        if (!record.data.empty()) std::memcpy(out + 2, record.data.data(), record.data.size());
         return {0, static_cast<uint8_t>(2 + record.data.size())};
     }
     default: return {statusRejected, 0};
@@ -285,7 +288,7 @@ uint8_t SimulatedController::writeRegion(uint8_t command, uint16_t offset, const
         const std::size_t end = static_cast<std::size_t>(offset) + length;
         if (end > kFirmwareCapacity) return statusRejected;
         if (state.firmware.size() < end) state.firmware.resize(end);
-        std::memcpy(state.firmware.data() + offset, data, length);
+        if (length > 0) std::memcpy(state.firmware.data() + offset, data, length);   // an empty frame: nothing stored yet
         firmwarePending_ = true;
         lastFirmwareFrame_ = now;
         return statusAccepted;

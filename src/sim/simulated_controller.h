@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,8 @@ struct Faults {
     uint32_t replyDelayMs = 0;       // reply reads "not ready" (byte 1 = 0) this long
     bool noReply = false;            // never ready
     bool corruptCheck = false;       // reply check byte off by one
+    int corruptPercent = 0;          // ...or only this share of replies, picked by
+    std::minstd_rand corruptRandom{1};   // this generator: seed it for a repeatable run
     bool wrongOffset = false;        // reply echoes offset + 1
     bool wrongCommand = false;       // read replies carry another command
     uint8_t forceStatus = 0;         // 0xFE / 0xFD: every request answered so

@@ -125,7 +125,7 @@ TEST(ConfigFile, HandWrittenFileLoadsLenientlyAndNamesTheDamagedValues) {
     FileResult result = loadConfigFile(image, fixture("handwritten.ZMT"));
     ASSERT_TRUE(result.ok()) << result.text();
 
-    EXPECT_EQ(image.longPressTimeout, 70000 % 65536); // no range check, low 16 bits
+    EXPECT_EQ(uint16_t{image.longPressTimeout}, 70000 % 65536); // no range check, low 16 bits
     EXPECT_EQ(image.touchFlags, TOUCH_WINDOWS);        // 2 is non-zero: set
     EXPECT_EQ(image.headType, 3);                      // hexadecimal integer
     EXPECT_EQ(image.enc0Div, 0);                       // not a number: default

@@ -54,7 +54,7 @@ TEST(ConfigImageLayout, AnInfraredTriggerSharesTheButtonTriggerBytes) {
     EXPECT_EQ(event.modCol, 1);
     EXPECT_TRUE(event.irTrigger());
     EXPECT_EQ(event.eventType(), EventShortPress);
-    EXPECT_EQ(event.irCode().address, 0xBF00);
+    EXPECT_EQ(uint16_t{event.irCode().address}, 0xBF00);
     event.flags = 0x80; // any trigger bit counts, not only the one the editor sets
     EXPECT_TRUE(event.irTrigger());
     EXPECT_TRUE(IrCode{}.empty());
@@ -99,7 +99,7 @@ TEST(BlankDeviceFixUp, AConfiguredControllerIsLeftAlone) {
     image.longPressTimeout = 1; // any non-zero time-out means configured
     image.channelThreshold[0] = 70;
     blankDeviceFixUp(image);
-    EXPECT_EQ(image.longPressTimeout, 1);
+    EXPECT_EQ(uint16_t{image.longPressTimeout}, 1);
     EXPECT_EQ(image.channelThreshold[0], 70);
     EXPECT_EQ(image.channelThreshold[1], 0);
 }

@@ -98,7 +98,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     controller->state.touch = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     ASSERT_EQ(transfer.readConfiguration(), errNone);
 
-    EXPECT_EQ(record.image.longPressTimeout, 1500);
+    EXPECT_EQ(uint16_t{record.image.longPressTimeout}, 1500);
     for (uint8_t threshold : record.image.channelThreshold) EXPECT_EQ(threshold, 255);
     EXPECT_EQ(record.image.keys[0][0].level, 0);
     EXPECT_TRUE(imagesEqual());

@@ -99,6 +99,11 @@ TEST_F(ScriptedLink, ReadCopiesUpToCapacityButCountsTheWholeReply) {
     EXPECT_EQ(count, 40u);
     EXPECT_EQ(dest[33], 33);
     EXPECT_EQ(dest[34], 0xEE) << "nothing beyond the capacity is touched";
+
+    // Only the count wanted: no destination at all.
+    count = 0;
+    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, nullptr, 0, count), errNone);
+    EXPECT_EQ(count, 40u);
 }
 
 TEST_F(ScriptedLink, MalformedRepliesAreRetriedThenReported) {
@@ -185,6 +190,20 @@ TEST_F(SimLink, SilentControllerCostsFiveTimeoutsPerAttempt) {
     std::size_t count = 0;
     EXPECT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), errTimeout);
     EXPECT_NEAR(rig.host.now - start, 10500, 40);
+}
+
+TEST_F(SimLink, TheConnectionPollStaysAwayWhileAFrameIsRetried) {
+    // The watch's timer: it lets pollSkip ticks pass, otherwise it would poll.
+    int polls = 0;
+    rig.host.startTimer(200, [this, &polls] {
+        if (rig.link.pollSkip() != 0) rig.link.setPollSkip(rig.link.pollSkip() - 1);
+        else ++polls;
+    });
+    faults().replyDelayMs = 1010;   // every attempt times out
+    uint8_t dest[4];
+    std::size_t count = 0;
+    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), errTimeout);
+    EXPECT_EQ(polls, 0) << "a poll ran in the retry pauses";
 }
 
 TEST_F(SimLink, SlowReplyWithinTheTimeoutArrives) {

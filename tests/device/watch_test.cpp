@@ -33,6 +33,8 @@ protected:
     FakeWindow window;
     ConnectionWatch watch{rig.link, flags, window};
     int configurationReads = 0;
+    bool readSucceeds = true;
+    bool dropHandleInRead = false;
     std::vector<std::string> memoAtRead;
 
     void SetUp() override {
@@ -40,6 +42,8 @@ protected:
             ++configurationReads;
             memoAtRead = rig.host.memo;
             EXPECT_FALSE(flags.ImageValid);
+            flags.ImageValid = readSucceeds;
+            if (dropHandleInRead) rig.transport.closeController();
         });
     }
     void TearDown() override { setLanguageIndex(Russian); }
@@ -113,6 +117,36 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
     ASSERT_EQ(poll(), errNone);
     EXPECT_EQ(configurationReads, 2);
     EXPECT_EQ(watch.lastSerial(), 2002u);
+}
+
+TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack) {
+    readSucceeds = false;   // unplugged in the middle of the read
+    ASSERT_EQ(poll(), errNone);
+    rig.backend.unplug(*rig.port);
+    EXPECT_NE(poll(), errNone);
+    rig.backend.plug(*rig.port);
+    readSucceeds = true;
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 2);
+    // Read now: the next departure and return read nothing.
+    rig.backend.unplug(*rig.port);
+    EXPECT_NE(poll(), errNone);
+    rig.backend.plug(*rig.port);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 2);
+
+    // Gone during the read and back before the next poll: no poll ever saw
+    // it away, but the dropped handle tells.
+    watch.setLastSerial(0);
+    readSucceeds = false;
+    dropHandleInRead = true;
+    ASSERT_EQ(poll(), errNone);
+    readSucceeds = true;
+    dropHandleInRead = false;
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 4);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 4) << "a refusal or a time-out is not retried on every poll";
 }
 
 TEST_F(Watch, ForgottenSerialReadsAgain) {

@@ -72,6 +72,13 @@ TEST_F(SimulatedDevice, LevelsInfraredCodeAndLogQueue) {
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(record[0], 3);
     EXPECT_EQ(record[2], 9);
+    // A record of type and length only (the sanitizer build once caught the
+    // copy of its missing data).
+    device().pushLogRecord(5, {});
+    ASSERT_EQ(rig.link.readFrame(cmdDeviceLog, 0, record.data(), record.size(), count), errNone);
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(record[0], 5);
+    EXPECT_EQ(record[1], 0);
     ASSERT_EQ(rig.link.readFrame(cmdDeviceLog, 0, record.data(), record.size(), count), errNone);
     EXPECT_EQ(count, 0u) << "queue empty";
 }

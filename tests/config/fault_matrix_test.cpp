@@ -1,0 +1,356 @@
+// Every way the controller can misbehave, against every transfer that moves
+// the configuration: each cell injects one fault into the simulated
+// controller, runs one operation the way the window does (poll and
+// synchronisation timers live on the virtual clock), and then checks
+//   - the operation ends in bounded virtual time with the right code and the
+//     right message, shown once;
+//   - nothing is taken as delivered that the controller does not hold;
+//   - once the fault is gone and the controller is back, image and
+//     controller agree again and nothing is left pending.
+// A new operation or fault is one more entry in the tables at the bottom.
+#include "config/config_file.h"
+#include "config/config_transfer.h"
+#include "lang/lang.h"
+#include "sim_rig.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zmt;
+
+namespace {
+
+// The window's side of the poll: its timer really stops while a poll runs,
+// as the window's does, so a poll never starts inside its own retry pauses.
+class PollTimerWindow : public WatchWindow {
+public:
+    PollTimerWindow(test::VirtualHost& host, std::function<void()> tick) : host_(host), tick_(std::move(tick)) {}
+    void SetDeviceButtons(bool) override {}
+    bool deviceLogChecked() override { return false; }
+    void setDeviceLogChecked(bool) override {}
+    bool monitoringPageActive() override { return false; }
+    void setPollInterval(unsigned ms) override { interval_ = ms; }
+    void stopPollTimer() override {
+        if (timer_ != 0) host_.stopTimer(timer_);
+        timer_ = 0;
+    }
+    void startPollTimer() override {
+        if (timer_ == 0) timer_ = host_.startTimer(interval_, tick_);
+    }
+
+private:
+    test::VirtualHost& host_;
+    std::function<void()> tick_;
+    unsigned interval_ = kPollIntervalMs;
+    int timer_ = 0;
+};
+
+// Connect: a controller is plugged in and the poll reads its configuration,
+// the road most users take.
+enum class Operation { FullRead, FullWrite, Sync, Connect };
+
+struct OperationInfo {
+    const char* name;
+    int frames;               // requests the operation sends when all goes well
+    const char* errorFormat;  // the message its failure shows
+};
+
+OperationInfo info(Operation operation) {
+    switch (operation) {
+    case Operation::FullRead:   // 16 configuration frames and the touch block
+        return {"read", 17, "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s"};
+    case Operation::FullWrite:  // 16 configuration frames and the restart
+        return {"write", 17, "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"};
+    case Operation::Sync:       // a run of 100 bytes (two frames) and two single bytes
+        return {"sync", 4, "Ошибка записи в устройство\n%s\0Error writing to the device\n%s"};
+    case Operation::Connect:    // the identity, then the full read
+        return {"connect", 18, "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s"};
+    }
+    return {};
+}
+
+// One fault: what to set on the controller, and the code it must end in.
+struct Fault {
+    std::string name;
+    std::function<void(sim::SimulatedController&)> inject;
+    ResultCode expected;
+    // A full write also ends in errDisconnected when the reply to its closing
+    // restart is lost: the controller is already restarting when the retry
+    // comes. The configuration is in by then, which the convergence shows.
+    bool restartReplyMayBeLost = false;
+};
+
+struct Cell {
+    Operation operation;
+    Fault fault;
+};
+
+void PrintTo(const Cell& cell, std::ostream* out) { *out << info(cell.operation).name << " with " << cell.fault.name; }
+
+std::string cellName(const ::testing::TestParamInfo<Cell>& param) {
+    return std::string(info(param.param.operation).name) + "_" + param.param.fault.name;
+}
+
+// The longest a cell may take in virtual time: a frame read that times out
+// on every attempt gives up after 2 x 5 x (1000 + 50) ms; a full read whose
+// 17 frames each answer just in time takes about 17 s.
+constexpr uint32_t kFailureBoundMs = 12'000;
+constexpr uint32_t kOperationBoundMs = 30'000;
+constexpr uint32_t kRecoveryMs = 5'000;
+
+class FaultMatrix : public ::testing::TestWithParam<Cell> {
+protected:
+    FaultMatrix() {
+        setLanguageIndex(English);
+        watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
+        // Other configuration in the controller than the defaults, so a read
+        // that goes wrong has something to lose.
+        for (std::size_t k = 200; k < 260; ++k) controller().state.config[k] = static_cast<uint8_t>(k);
+    }
+    ~FaultMatrix() override { setLanguageIndex(Russian); }
+
+    sim::SimulatedController& controller() { return *rig.controller; }
+
+    // The window's two device timers.
+    void startTimers() {
+        window.startPollTimer();
+        rig.host.startTimer(100, [this] { transfer.syncChanges(); });
+    }
+    void connect() {
+        startTimers();
+        rig.host.advance(2 * kPollIntervalMs);
+        ASSERT_TRUE(flags.DeviceConnected);
+        ASSERT_TRUE(flags.ImageValid);
+        ASSERT_FALSE(transfer.changesPending());
+        rig.host.boxes.clear();
+    }
+
+    // The user's edits: a run longer than one frame and two single bytes.
+    void edit() {
+        uint8_t* image = record.image.bytes();
+        for (std::size_t k = 425; k < 525; ++k) image[k] = static_cast<uint8_t>(k ^ 0x5A);
+        image[965] ^= 0x01;
+        image[967] ^= 0x02;
+    }
+
+    ResultCode run(Operation operation) {
+        switch (operation) {
+        case Operation::FullRead:
+            // Somebody else changed the controller since our last read.
+            for (std::size_t k = 600; k < 700; ++k) controller().state.config[k] = 0x33;
+            return transfer.readDeviceCommand();
+        case Operation::FullWrite:
+            edit();
+            rig.host.answers.push_back(ID_YES);
+            return transfer.writeDeviceCommand();
+        case Operation::Sync:
+            edit();
+            return tickAndTell(100);   // one tick of the synchronisation
+        case Operation::Connect:
+            return tickAndTell(kPollIntervalMs);   // one poll
+        }
+        return errNone;
+    }
+
+    // Lets a timer run; its failure tells only through its box.
+    ResultCode tickAndTell(uint32_t ms) {
+        const std::size_t shown = rig.host.boxes.size();
+        rig.host.advance(ms);
+        if (rig.host.boxes.size() == shown) return errNone;
+        return failureCodeOf(rig.host.boxes.back().text);
+    }
+
+    // The code whose text ends a shown message.
+    static ResultCode failureCodeOf(const std::string& text) {
+        for (ResultCode code : {errExchange, errDisconnected, errTimeout, errParameters, errResult})
+            if (text.ends_with("\n" + resultText(code))) return code;
+        return errNone;
+    }
+
+    // The error messages shown (the write's question is not one).
+    std::vector<std::string> errorBoxes() const {
+        std::vector<std::string> texts;
+        for (const auto& box : rig.host.boxes)
+            if ((box.flags & 0xFF) == MB_ERROR) texts.push_back(box.text);
+        return texts;
+    }
+
+    // No byte counts as delivered that the controller does not hold.
+    void expectNothingClaimedThatIsNotThere() {
+        for (std::size_t k = 0; k < kConfigImageSize; ++k) {
+            if (record.image.bytes()[k] != record.deviceCopy.bytes()[k]) continue;
+            ASSERT_EQ(controller().state.config[k], record.image.bytes()[k])
+                << "byte " << k << " is taken as sent but the controller does not hold it";
+        }
+    }
+
+    test::SimRig rig;
+    _zelmorvatouch record;
+    ProgramFlags flags;
+    PollTimerWindow window{rig.host, [this] { watch.TimerZELMORVATOUCHTestTimer(); }};
+    ConnectionWatch watch{rig.link, flags, window};
+    ConfigTransfer transfer{rig.link, record, flags, &watch};
+};
+
+TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
+    const Cell& cell = GetParam();
+    const OperationInfo op = info(cell.operation);
+    if (cell.operation == Operation::Connect) {
+        // Unplugged until the fault is set.
+        controller().unplug();
+        startTimers();
+        rig.host.advance(kPollIntervalMs);
+        controller().plug();
+    } else {
+        connect();
+    }
+    const ConfigImage imageBefore = record.image;
+
+    cell.fault.inject(controller());
+    const uint32_t start = rig.host.now;
+    const ResultCode code = run(cell.operation);
+    const uint32_t elapsed = rig.host.now - start;
+    EXPECT_LT(elapsed, code == errNone ? kOperationBoundMs : kFailureBoundMs) << "the operation did not give up in time";
+
+    const bool restartUnconfirmed = cell.operation == Operation::FullWrite && cell.fault.restartReplyMayBeLost &&
+                                    code == errDisconnected &&
+                                    std::memcmp(controller().state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
+    const ResultCode expected = restartUnconfirmed ? errDisconnected : cell.fault.expected;
+    EXPECT_EQ(code, expected) << resultText(code);
+    const auto errors = errorBoxes();
+    if (expected == errNone) {
+        EXPECT_TRUE(errors.empty()) << errors.front();
+    } else {
+        ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry; the last: " << errors.back();
+        EXPECT_EQ(errors[0], formatText(LangText(op.errorFormat), resultText(expected).c_str()));
+    }
+    if (cell.operation == Operation::FullRead || cell.operation == Operation::Connect) {
+        if (code != errNone) {
+            EXPECT_EQ(std::memcmp(record.image.bytes(), imageBefore.bytes(), kConfigImageSize), 0)
+                << "a failed read changed the image";
+        }
+    } else {
+        expectNothingClaimedThatIsNotThere();
+    }
+
+    // The fault goes away, the controller is plugged back in, the timers run.
+    controller().faults = sim::Faults{};
+    controller().plug();
+    rig.host.advance(kRecoveryMs);
+    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.ImageValid);
+    if (cell.operation == Operation::FullRead && code != errNone) {
+        // The user reads again.
+        ASSERT_EQ(transfer.readDeviceCommand(), errNone);
+    }
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_EQ(std::memcmp(controller().state.config.data(), record.image.bytes(), kConfigImageSize), 0)
+        << "image and controller still differ";
+    EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), record.image.bytes(), kConfigImageSize), 0);
+}
+
+std::vector<Fault> faultsFor(Operation operation) {
+    std::vector<Fault> faults;
+    // Gone after taking each request in turn: its reply never comes. (A
+    // controller lost before its identity arrived is simply not there yet.)
+    for (int frame = operation == Operation::Connect ? 2 : 1; frame <= info(operation).frames; ++frame)
+        faults.push_back({"unplug_after_frame_" + std::to_string(frame),
+                          [frame](sim::SimulatedController& c) { c.faults.unplugAfterFrames = frame; },
+                          errDisconnected});
+    const auto corrupt = [](int percent) {
+        return [percent](sim::SimulatedController& c) {
+            c.faults.corruptPercent = percent;
+            c.faults.corruptRandom.seed(20261207);
+        };
+    };
+    // Retries absorb an occasional bad frame.
+    faults.push_back({"check_byte_corrupt_1_percent", corrupt(1), errNone, true});
+    faults.push_back({"check_byte_corrupt_10_percent", corrupt(10), errNone, true});
+    faults.push_back({"reply_after_990_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }, errNone});
+    // The rest spoil the identity too: such a controller is never announced.
+    if (operation == Operation::Connect) return faults;
+    faults.push_back({"reply_after_1010_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }, errTimeout});
+    faults.push_back({"silent", [](sim::SimulatedController& c) { c.faults.noReply = true; }, errTimeout});
+    faults.push_back({"wrong_report_id", [](sim::SimulatedController& c) { c.faults.wrongReportId = true; }, errExchange});
+    faults.push_back({"wrong_offset", [](sim::SimulatedController& c) { c.faults.wrongOffset = true; }, errExchange});
+    faults.push_back({"wrong_command", [](sim::SimulatedController& c) { c.faults.wrongCommand = true; }, errExchange});
+    faults.push_back({"refused_FE", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }, errParameters});
+    faults.push_back({"refused_FD", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }, errResult});
+    return faults;
+}
+
+std::vector<Cell> cells() {
+    std::vector<Cell> all;
+    for (Operation operation : {Operation::FullRead, Operation::FullWrite, Operation::Sync, Operation::Connect})
+        for (Fault& fault : faultsFor(operation)) all.push_back({operation, std::move(fault)});
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Transfers, FaultMatrix, ::testing::ValuesIn(cells()), cellName);
+
+// Saving a .ZMT file where the write cannot complete: the file that was there
+// stays whole, no temporary is left beside it, and the failure is reported.
+class FileSaveFaults : public ::testing::Test {
+protected:
+    FileSaveFaults() {
+        image.longPressTimeout = 2500;
+        image.keys[0][0].level = 0x78;
+        test::writeFile(path, original);
+    }
+    void expectOriginalKeptAlone() {
+        EXPECT_EQ(test::readFile(path), original);
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
+        EXPECT_EQ(entries, 1u) << "a temporary file was left behind";
+    }
+
+    test::TempFolder folder;
+    const std::string path = folder.file("car.ZMT");
+    const std::string original = "[PARAM]\r\nLONGTO=1500\r\n[Notes]\r\nowner=me\r\n";
+    ConfigImage image{};
+};
+
+TEST_F(FileSaveFaults, AWriteThatFailsHalfWayLeavesTheOldFile) {
+    // The disk fills up after 100 bytes of the new file.
+    struct rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult result = saveConfigFile(image, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result.error, FileError::CannotWrite);
+    EXPECT_NE(result.text().find(path), std::string::npos) << "the message names the file";
+    expectOriginalKeptAlone();
+}
+
+TEST_F(FileSaveFaults, AReadOnlyFolderLeavesTheOldFile) {
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                                    std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                                                    std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    // Root writes into any folder; the save runs as an ordinary user then.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(static_cast<int>(saveConfigFile(image, path).error));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(FileError::CannotWrite));
+    expectOriginalKeptAlone();
+}
+
+} // namespace
