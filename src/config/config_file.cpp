@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace zmt {
 
@@ -58,6 +59,31 @@ bool looksLikeConfiguration(const IniFile& ini) {
     return false;
 }
 
+// Saving merges into an existing file, keeping what else it holds. A file that
+// is not ini text at all (a firmware image or a document picked by mistake)
+// would be ruined by that merge while the save reported success, so only an
+// empty file, ini text with sections, or text holding nothing but comments
+// and blank lines is written into.
+bool canMergeInto(const std::string& content) {
+    if (content.find('\0') != std::string::npos) return false;
+    bool hasSection = false;
+    bool hasOtherText = false;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        std::string_view line(content.data() + start, end - start);
+        const auto first = line.find_first_not_of(" \t\r\xEF\xBB\xBF");
+        if (first != std::string_view::npos) {
+            const char c = line[first];
+            if (c == '[') hasSection = true;
+            else if (c != ';' && c != '#') hasOtherText = true;
+        }
+        start = end + 1;
+    }
+    return hasSection || !hasOtherText;
+}
+
 } // namespace
 
 std::string hexEncode(const uint8_t* bytes, std::size_t n) {
@@ -90,6 +116,15 @@ FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
     // starts empty. One we cannot read is not overwritten blindly.
     FileResult existing = ini.read(path);
     if (!existing.ok() && existing.error != FileError::NotFound) return existing;
+    if (existing.ok()) {
+        std::string content;
+        FileResult raw = readWholeFile(path, IniFile::kMaxFileBytes, content);
+        if (!raw.ok()) return raw;
+        if (!canMergeInto(content)) {
+            raw.error = FileError::NotConfiguration;
+            return raw;
+        }
+    }
 
     ini.writeInteger(kParam, "LONGTO", image.longPressTimeout);
     ini.writeInteger(kParam, "ENC0MODE", image.enc0Mode);

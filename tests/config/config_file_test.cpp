@@ -195,6 +195,35 @@ TEST(ConfigFile, FilesThatCannotBeLoadedLeaveTheImageUntouched) {
     }
 }
 
+TEST(ConfigFile, SavingNeverMergesIntoAFileThatIsNotIniText) {
+    TempFolder folder;
+    // A firmware image or a document chosen by mistake stays as it was.
+    const std::string firmware = folder.file("new.LDR");
+    const std::string firmwareBytes("\x76\x00\x01\x02\0\0\0\0payload\xC3\x31", 19);
+    writeFile(firmware, firmwareBytes);
+    const std::string letter = folder.file("letter.txt");
+    writeFile(letter, "Dear Ivan,\nthe car is ready.\n");
+    for (const std::string& path : {firmware, letter}) {
+        FileResult result = saveConfigFile(oneButtonImage(), path);
+        EXPECT_EQ(result.error, FileError::NotConfiguration) << path;
+        EXPECT_NE(result.text().find(path), std::string::npos) << result.text();
+    }
+    EXPECT_EQ(readFile(firmware), firmwareBytes);
+    EXPECT_EQ(readFile(letter), "Dear Ivan,\nthe car is ready.\n");
+
+    // An empty file and one with only comments are fine to write into.
+    const std::string empty = folder.file("empty.ZMT");
+    writeFile(empty, "");
+    const std::string commented = folder.file("commented.ZMT");
+    writeFile(commented, "; set-up for the blue car\n\n");
+    for (const std::string& path : {empty, commented}) {
+        ASSERT_TRUE(saveConfigFile(oneButtonImage(), path).ok()) << path;
+        ConfigImage image{};
+        ASSERT_TRUE(loadConfigFile(image, path).ok()) << path;
+        EXPECT_TRUE(sameBytes(image, oneButtonImage())) << path;
+    }
+}
+
 TEST(ConfigFile, AHugeValueIsCutAndReportedNotTrusted) {
     TempFolder folder;
     const std::string path = folder.file("long.ZMT");
