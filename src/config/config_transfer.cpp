@@ -63,6 +63,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     // Taken after the refresh, so neither the fix-up nor what the editors
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
+    if (history_) history_->reset(record_.image);
     flags_.ImageValid = true;
     return errNone;
 }

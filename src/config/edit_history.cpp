@@ -1,0 +1,139 @@
+#include "config/edit_history.h"
+
+#include "lang/lang.h"
+
+#include <cstdarg>
+#include <cstring>
+
+namespace zmt {
+
+namespace {
+
+// Text of an outside change: something edited the image without naming it.
+constexpr const char* kUnnamedEdit = "изменение\0change";
+
+} // namespace
+
+const std::string& EditLabel::text() const { return languageIndex() == 1 ? english : russian; }
+
+EditLabel editLabel(const char* literal, ...) {
+    EditLabel label;
+    const char* english = literal + std::strlen(literal) + 1;
+    va_list args;
+    va_start(args, literal);
+    va_list copy;
+    va_copy(copy, args);
+    label.russian = formatTextV(literal, args);
+    label.english = formatTextV(english, copy);
+    va_end(copy);
+    va_end(args);
+    return label;
+}
+
+EditHistory::EditHistory(std::size_t maxSteps) : maxSteps_(maxSteps == 0 ? 1 : maxSteps) {}
+
+void EditHistory::reset(const ConfigImage& image) {
+    steps_.clear();
+    next_ = 0;
+    baseline_ = image;
+}
+
+bool EditHistory::outsideChanges(const ConfigImage& image) const {
+    return std::memcmp(image.bytes(), baseline_.bytes(), kConfigImageSize) != 0;
+}
+
+void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
+    Step step{label, {}};
+    const uint8_t* before = baseline_.bytes();
+    const uint8_t* after = image.bytes();
+    for (std::size_t i = 0; i < kConfigImageSize;) {
+        if (before[i] == after[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < kConfigImageSize && before[end] != after[end]) ++end;
+        step.runs.push_back(Run{static_cast<uint16_t>(i), std::vector<uint8_t>(before + i, before + end),
+                                std::vector<uint8_t>(after + i, after + end)});
+        i = end;
+    }
+    baseline_ = image;
+    if (step.runs.empty()) return;
+    steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(next_), steps_.end());
+    steps_.push_back(std::move(step));
+    if (steps_.size() > maxSteps_) steps_.pop_front();
+    next_ = steps_.size();
+}
+
+void EditHistory::begin(const ConfigImage& image, EditLabel label) {
+    if (depth_++ > 0) return;
+    if (outsideChanges(image)) record(image, editLabel(kUnnamedEdit));
+    openLabel_ = std::move(label);
+}
+
+void EditHistory::commit(const ConfigImage& image) {
+    if (depth_ == 0) return;
+    if (--depth_ > 0) return;
+    record(image, openLabel_);
+}
+
+void EditHistory::checkpoint(const ConfigImage& image, const EditLabel& label) {
+    if (depth_ == 0) record(image, label);
+}
+
+bool EditHistory::undo(ConfigImage& image) {
+    if (depth_ > 0) return false;
+    checkpoint(image, editLabel(kUnnamedEdit));
+    if (next_ == 0) return false;
+    const Step& step = steps_[--next_];
+    for (const Run& run : step.runs) std::memcpy(image.bytes() + run.offset, run.before.data(), run.before.size());
+    baseline_ = image;
+    return true;
+}
+
+bool EditHistory::redo(ConfigImage& image) {
+    if (depth_ > 0 || outsideChanges(image) || next_ == steps_.size()) return false;
+    const Step& step = steps_[next_++];
+    for (const Run& run : step.runs) std::memcpy(image.bytes() + run.offset, run.after.data(), run.after.size());
+    baseline_ = image;
+    return true;
+}
+
+bool EditHistory::canUndo(const ConfigImage& image) const {
+    return depth_ == 0 && (next_ > 0 || outsideChanges(image));
+}
+
+bool EditHistory::canRedo(const ConfigImage& image) const {
+    // An outside change is a new edit: it will drop the redo steps.
+    return depth_ == 0 && !outsideChanges(image) && next_ < steps_.size();
+}
+
+std::string EditHistory::undoLabel(const ConfigImage& image) const {
+    if (!canUndo(image)) return {};
+    if (outsideChanges(image)) return editLabel(kUnnamedEdit).text();
+    return steps_[next_ - 1].label.text();
+}
+
+std::string EditHistory::redoLabel(const ConfigImage& image) const {
+    return canRedo(image) ? steps_[next_].label.text() : std::string();
+}
+
+std::size_t EditHistory::storedBytes() const {
+    std::size_t total = 0;
+    for (const Step& step : steps_) {
+        total += sizeof(Step) + step.label.russian.capacity() + step.label.english.capacity();
+        for (const Run& run : step.runs) total += sizeof(Run) + run.before.capacity() + run.after.capacity();
+    }
+    return total;
+}
+
+EditStep::EditStep(EditHistory* history, const ConfigImage& image, EditLabel label)
+    : history_(history), image_(image) {
+    if (history_) history_->begin(image_, std::move(label));
+}
+
+EditStep::~EditStep() {
+    if (history_) history_->commit(image_);
+}
+
+} // namespace zmt
