@@ -67,7 +67,7 @@ void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
 
 void EditHistory::begin(const ConfigImage& image, EditLabel label) {
     if (depth_++ > 0) return;
-    if (outsideChanges(image)) record(image, editLabel(kUnnamedEdit));
+    checkpoint(image);
     openLabel_ = std::move(label);
 }
 
@@ -81,9 +81,13 @@ void EditHistory::checkpoint(const ConfigImage& image, const EditLabel& label) {
     if (depth_ == 0) record(image, label);
 }
 
+void EditHistory::checkpoint(const ConfigImage& image) {
+    if (depth_ == 0 && outsideChanges(image)) record(image, editLabel(kUnnamedEdit));
+}
+
 bool EditHistory::undo(ConfigImage& image) {
     if (depth_ > 0) return false;
-    checkpoint(image, editLabel(kUnnamedEdit));
+    checkpoint(image);
     if (next_ == 0) return false;
     const Step& step = steps_[--next_];
     for (const Run& run : step.runs) std::memcpy(image.bytes() + run.offset, run.before.data(), run.before.size());

@@ -65,6 +65,8 @@ public:
     // Records changes made outside any step under label (nothing happens
     // while a step is open: it will take them).
     void checkpoint(const ConfigImage& image, const EditLabel& label);
+    // The same under a general name, for changes nobody named.
+    void checkpoint(const ConfigImage& image);
 
     // Undo and redo are refused (false) while a step is open or when there
     // is nothing to do; changes made outside any step are recorded first,
