@@ -66,9 +66,13 @@ void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
 }
 
 void EditHistory::begin(const ConfigImage& image, EditLabel label) {
+    if (depth_ == 0) checkpoint(image);
     if (depth_++ > 0) return;
-    checkpoint(image);
     openLabel_ = std::move(label);
+}
+
+void EditHistory::rename(EditLabel label) {
+    if (depth_ == 1) openLabel_ = std::move(label);
 }
 
 void EditHistory::commit(const ConfigImage& image) {
@@ -134,6 +138,10 @@ std::size_t EditHistory::storedBytes() const {
 EditStep::EditStep(EditHistory* history, const ConfigImage& image, EditLabel label)
     : history_(history), image_(image) {
     if (history_) history_->begin(image_, std::move(label));
+}
+
+void EditStep::rename(EditLabel label) {
+    if (history_) history_->rename(std::move(label));
 }
 
 EditStep::~EditStep() {

@@ -61,6 +61,10 @@ public:
     // step. A new step drops everything that could be redone.
     void commit(const ConfigImage& image);
     bool stepOpen() const { return depth_ > 0; }
+    // Names the open step anew, for edits whose name is known only at
+    // their end (a typed name, once checked). Only the outermost step's
+    // name counts, so a step nested in another cannot rename it.
+    void rename(EditLabel label);
 
     // Records changes made outside any step under label (nothing happens
     // while a step is open: it will take them).
@@ -113,6 +117,7 @@ class EditStep {
 public:
     EditStep(EditHistory* history, const ConfigImage& image, EditLabel label);
     ~EditStep();
+    void rename(EditLabel label);
     EditStep(const EditStep&) = delete;
     EditStep& operator=(const EditStep&) = delete;
 
