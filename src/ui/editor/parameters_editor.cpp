@@ -561,10 +561,13 @@ void ParametersEditor::popupDeleteMenu(int action, const QPoint& global, int cha
 namespace {
 
 // What a delete from the pop-up menu takes away, as the undo button names it.
-EditLabel deleteLabel(int action, const GridEditorState& grid, int event) {
+EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const GridEditorState& grid, int event) {
     switch (action) {
-    case editor::DeleteOneKey:
-        return editLabel("удалить кнопку %d.%d\0delete button %d.%d", grid.dragCol + 1, grid.dragRow);
+    case editor::DeleteOneKey: {
+        // Named as the grid labels an unnamed button: channel and level.
+        const std::string button = rules.autoLabel(grid.dragCol, grid.dragRow);
+        return editLabel("удалить кнопку %s\0delete button %s", button.c_str());
+    }
     case editor::DeleteChannel:
         return editLabel("удалить канал %d\0delete channel %d", grid.dragCol + 1);
     case editor::DeleteModifier:
@@ -585,7 +588,7 @@ EditLabel deleteLabel(int action, const GridEditorState& grid, int event) {
 } // namespace
 
 void ParametersEditor::DeleteKeyxClick() {
-    const EditStep step = edit(deleteLabel(record_.grid.popupAction, record_.grid, selectedEvent() + 1));
+    const EditStep step = edit(deleteLabel(record_.grid.popupAction, gridRules_, record_.grid, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(gridRules_, selectedEvent());
     switch (action) {
     case editor::DeleteOneKey:
@@ -838,7 +841,8 @@ void ParametersEditor::TimerCommonCommitName() {
     const int column = state.editCol;
     const int row = state.editRow;
     state.editState = 0;
-    EditStep step = edit(editLabel("имя кнопки %d.%d\0name of button %d.%d", column + 1, row));
+    const std::string button = gridRules_.autoLabel(column, row);
+    EditStep step = edit(editLabel("имя кнопки %s\0name of button %s", button.c_str()));
     QTableWidgetItem* item = grid_->item(row - 1, column);
     const KeysGridRules::NameCommit result =
         item != nullptr ? gridRules_.commitName(column, row, item->text().toStdString(), state.editText)
@@ -848,7 +852,7 @@ void ParametersEditor::TimerCommonCommitName() {
     }
     if (item != nullptr) item->setText(qs(result.text));
     if (!result.text.empty()) {
-        step.rename(editLabel("переименовать кнопку %d.%d в %s\0rename button %d.%d to %s", column + 1, row,
+        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", button.c_str(),
                               result.text.c_str()));
     }
     showSelectedEvent();

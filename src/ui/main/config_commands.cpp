@@ -103,7 +103,7 @@ void ConfigCommands::loadFile(const std::string& path) {
     // One step for the whole file; a file refused leaves no step.
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,
-                        editLabel("загрузить файл %s\0load file %s", fileName.c_str(), fileName.c_str()));
+                        editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
     const bool wasValid = flags_.ImageValid;
     {
         BusyScope busy(window_);
