@@ -2,6 +2,7 @@
 // every kind of edit taken back and done again gives the exact bytes, and
 // the controller follows the image on the next common tick.
 #include "config/config_file.h"
+#include "device/protocol.h"
 #include "sim/simulator.h"
 #include "ui/editor/parameters_editor.h"
 #include "ui/editor/parameters_panel.h"
@@ -57,16 +58,25 @@ struct Program {
     ParametersEditor editor{window, record, *panel};
     ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
     QStringList boxes;
+    // Called after every HID transfer, with the request just answered.
+    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
     QToolButton* undoButton = child<QToolButton>(window, "SpeedButtonUndox");
     QToolButton* redoButton = child<QToolButton>(window, "SpeedButtonRedox");
     QTableWidget* grid = child<QTableWidget>(window, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(window, "TabControlEVKEYx");
 
     Program() {
-        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
+        controller().levelNoise = 0;
+        std::size_t seen = 0;
+        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
+            clock.now += ms;
+            if (!afterRequest || controller().requestsHandled() == seen) return;
+            seen = controller().requestsHandled();
+            afterRequest(controller().lastRequest());
+        });
         window.runMessageBox = [this](QMessageBox& box) {
             boxes << box.text();
-            return int{ID_OK};
+            return int{ID_YES};
         };
         editor.setLink(&wiring.link());
         procedures.useEditor(editor);
@@ -211,11 +221,16 @@ private slots:
         p.undoAndRedo(before, "event 1: reaction");
         const ConfigImage withA = p.image();
         p.click(child(p.picker, "PanelKey5x"));
-        // The picker edits the image in place: after an undo its next click
-        // changes the restored reaction, not a stale copy.
-        QTest::keyClick(&p.picker, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&p.picker, Qt::Key_Z, Qt::ControlModifier);   // in the picker's own window
         QVERIFY(sameBytes(p.image(), withA));
         QCOMPARE(p.picker.target(), &p.image().events[0].reaction);
+        // The picker edits the image in place, so its next click changes
+        // the restored reaction; a new edit leaves nothing to redo.
+        before = p.image();
+        p.click(child(p.picker, "PanelKey7x"));
+        p.tick();
+        QVERIFY(!p.redoButton->isEnabled());
+        p.undoAndRedo(before, "event 1: reaction");
 
         p.click(child(p.window, "PanelHOMEx"));
         before = p.image();
@@ -287,6 +302,31 @@ private slots:
         QVERIFY(!p.undoButton->isEnabled());
         QVERIFY(!p.redoButton->isEnabled());
         QVERIFY(!p.wiring.undo());
+    }
+
+    void aRunOfButtonLearningIsOneStepThatCannotBeUndoneWhileItRuns() {
+        Program p;
+        p.controller().state.keyLevels = {10, 10, 10, 10};
+        const ConfigImage before = p.image();
+        int reads = 0;
+        bool refusedWhileRunning = false;
+        p.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] != cmdKeyLevels) return;
+            ++reads;
+            if (reads == 19) p.controller().state.keyLevels = {150, 10, 120, 10};
+            if (reads == 22) {
+                p.window.refreshUndoButtons();
+                refusedWhileRunning = !p.undoButton->isEnabled() && !p.wiring.undo();
+            }
+            if (reads == 24) p.controller().state.keyLevels = {10, 10, 10, 10};
+            if (reads == 26) child<QToolButton>(p.window, "SpeedButtonKeysSetup")->click();   // stop
+        };
+        child<QToolButton>(p.window, "SpeedButtonKeysSetup")->click();
+        p.afterRequest = nullptr;
+        QVERIFY(refusedWhileRunning);
+        QCOMPARE(p.image().keys[0][2].level, uint8_t{150});
+        QCOMPARE(p.image().keys[2][1].level, uint8_t{120});
+        p.undoAndRedo(before, "learn buttons");
     }
 
     void undoWaitsWhileButtonsAreLearnt() {
