@@ -469,14 +469,16 @@ void ParametersEditor::openPicker(const char* captionLiteral, QLabel* memo, Reac
     FormKeyBoard* picker = window_.picker();
     if (picker == nullptr) return;
     // Each change the picker makes is a step of its own. The picker calls
-    // back after every change (and when it opens, when nothing has changed
-    // and no step is made), so the step is taken there.
+    // back after every change and when it opens; changes nobody named are
+    // set apart first, so the picker's name goes only to what it changed.
+    EditHistory* history = window_.editHistory();
+    if (history != nullptr) history->checkpoint(record_.image);
     const EditLabel label = &reaction == &record_.image.homeReaction
                                 ? editLabel("реакция HOME\0HOME reaction")
                                 : editLabel("событие %d: реакция\0event %d: reaction", selectedEvent() + 1);
     picker->open(reaction,
                  [this, &reaction, memo, label] {
-                     if (EditHistory* history = window_.editHistory()) history->checkpoint(record_.image, label);
+                     if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
                      DescribeReaction(reaction, *memo);
                  },
                  captionLiteral);
