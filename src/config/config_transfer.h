@@ -37,8 +37,9 @@ public:
 
     // The full refresh of the editors after the image was replaced.
     void setShowImage(std::function<void()> showImage) { showImage_ = std::move(showImage); }
-    // The undo history of the record's image (may be null): a full read
-    // starts it anew, so undo never reaches another controller's data.
+    // The undo history of the record's image (may be null): every read of
+    // a controller (keeping the edits or not) starts it anew, so undo never
+    // reaches another controller's data.
     void setEditHistory(EditHistory* history) { history_ = history; }
 
     // Reads the image and the touch memory. Only a complete read replaces

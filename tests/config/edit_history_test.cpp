@@ -213,10 +213,19 @@ TEST_F(HistoryWithControllerTest, ReadingTheControllerStartsANewHistory) {
     EXPECT_FALSE(history.canUndo(record.image));
     EXPECT_EQ(history.undoSteps(), 0u);
     EXPECT_EQ(record.image.headType, 1);
-    // A read that fails keeps the history it had.
+    // Keeping the edits for a controller just plugged in keeps the image
+    // but not the way back to the one read before.
     {
         EditStep step(&history, record.image, label("head"));
         record.image.headType = 2;
+    }
+    ASSERT_EQ(transfer.readKeepingEdits(), errNone);
+    EXPECT_EQ(record.image.headType, 2);
+    EXPECT_FALSE(history.canUndo(record.image));
+    // A read that fails keeps the history it had.
+    {
+        EditStep step(&history, record.image, label("head"));
+        record.image.headType = 4;
     }
     rig.controller->faults.unplugAfterFrames = 3;
     EXPECT_NE(transfer.readConfiguration(), errNone);
