@@ -43,7 +43,7 @@ bool EditHistory::outsideChanges(const ConfigImage& image) const {
 }
 
 void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
-    Step step{label, {}};
+    Step step;
     const uint8_t* before = baseline_.bytes();
     const uint8_t* after = image.bytes();
     for (std::size_t i = 0; i < kConfigImageSize;) {
@@ -53,16 +53,43 @@ void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
         }
         std::size_t end = i;
         while (end < kConfigImageSize && before[end] != after[end]) ++end;
-        step.runs.push_back(Run{static_cast<uint16_t>(i), std::vector<uint8_t>(before + i, before + end),
-                                std::vector<uint8_t>(after + i, after + end)});
+        const std::size_t length = end - i;
+        step.runs.insert(step.runs.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8),
+                                           static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)});
+        step.runs.insert(step.runs.end(), before + i, before + end);
+        step.runs.insert(step.runs.end(), after + i, after + end);
         i = end;
     }
     baseline_ = image;
     if (step.runs.empty()) return;
+    step.runs.shrink_to_fit();
+    step.label = label.russian;
+    step.label.push_back('\0');
+    step.label += label.english;
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(next_), steps_.end());
     steps_.push_back(std::move(step));
     if (steps_.size() > maxSteps_) steps_.pop_front();
     next_ = steps_.size();
+}
+
+void EditHistory::apply(const Step& step, ConfigImage& image, bool after) {
+    // The buffer was written by record() alone, but reading it never
+    // trusts a length to stay inside the image or the buffer.
+    const std::vector<uint8_t>& runs = step.runs;
+    for (std::size_t at = 0; at + 4 <= runs.size();) {
+        const std::size_t offset = runs[at] | (runs[at + 1] << 8);
+        const std::size_t length = runs[at + 2] | (runs[at + 3] << 8);
+        at += 4;
+        if (offset + length > kConfigImageSize || at + 2 * length > runs.size()) return;
+        std::memcpy(image.bytes() + offset, runs.data() + at + (after ? length : 0), length);
+        at += 2 * length;
+    }
+}
+
+std::string EditHistory::labelText(const std::string& label) {
+    const std::size_t nul = label.find('\0');
+    if (nul == std::string::npos) return label;
+    return languageIndex() == 1 ? label.substr(nul + 1) : label.substr(0, nul);
 }
 
 void EditHistory::begin(const ConfigImage& image, EditLabel label) {
@@ -93,16 +120,14 @@ bool EditHistory::undo(ConfigImage& image) {
     if (depth_ > 0) return false;
     checkpoint(image);
     if (next_ == 0) return false;
-    const Step& step = steps_[--next_];
-    for (const Run& run : step.runs) std::memcpy(image.bytes() + run.offset, run.before.data(), run.before.size());
+    apply(steps_[--next_], image, false);
     baseline_ = image;
     return true;
 }
 
 bool EditHistory::redo(ConfigImage& image) {
     if (depth_ > 0 || outsideChanges(image) || next_ == steps_.size()) return false;
-    const Step& step = steps_[next_++];
-    for (const Run& run : step.runs) std::memcpy(image.bytes() + run.offset, run.after.data(), run.after.size());
+    apply(steps_[next_++], image, true);
     baseline_ = image;
     return true;
 }
@@ -119,19 +144,16 @@ bool EditHistory::canRedo(const ConfigImage& image) const {
 std::string EditHistory::undoLabel(const ConfigImage& image) const {
     if (!canUndo(image)) return {};
     if (outsideChanges(image)) return editLabel(kUnnamedEdit).text();
-    return steps_[next_ - 1].label.text();
+    return labelText(steps_[next_ - 1].label);
 }
 
 std::string EditHistory::redoLabel(const ConfigImage& image) const {
-    return canRedo(image) ? steps_[next_].label.text() : std::string();
+    return canRedo(image) ? labelText(steps_[next_].label) : std::string();
 }
 
 std::size_t EditHistory::storedBytes() const {
     std::size_t total = 0;
-    for (const Step& step : steps_) {
-        total += sizeof(Step) + step.label.russian.capacity() + step.label.english.capacity();
-        for (const Run& run : step.runs) total += sizeof(Run) + run.before.capacity() + run.after.capacity();
-    }
+    for (const Step& step : steps_) total += sizeof(Step) + step.label.capacity() + step.runs.capacity();
     return total;
 }
 

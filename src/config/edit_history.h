@@ -90,16 +90,17 @@ public:
     std::size_t storedBytes() const;
 
 private:
-    struct Run {
-        uint16_t offset;
-        std::vector<uint8_t> before;
-        std::vector<uint8_t> after;
-    };
+    // A step's runs are packed into one buffer, each as offset (2 bytes),
+    // length (2 bytes), the bytes before and the bytes after; its name is
+    // the Russian half, a NUL and the English half. Two allocations a step.
     struct Step {
-        EditLabel label;
-        std::vector<Run> runs;
+        std::string label;
+        std::vector<uint8_t> runs;
     };
 
+    static std::string labelText(const std::string& label);
+    // Writes the step's before (or after) bytes into image.
+    static void apply(const Step& step, ConfigImage& image, bool after);
     bool outsideChanges(const ConfigImage& image) const;
     void record(const ConfigImage& image, const EditLabel& label);
 

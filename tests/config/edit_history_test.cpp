@@ -144,7 +144,7 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
     EditHistory history;
     history.reset(image);
     for (int edit = 1; edit <= 1500; ++edit) {
-        EditStep step(&history, image, label("long press time-out"));
+        EditStep step(&history, image, editLabel("время длинного нажатия\0long press time-out"));
         image.longPressTimeout = static_cast<uint16_t>(edit);
     }
     EXPECT_EQ(history.undoSteps(), kEditHistorySteps);
