@@ -63,6 +63,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     // Taken after the refresh, so neither the fix-up nor what the editors
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
+    if (history_) history_->reset(record_.image);
     flags_.ImageValid = true;
     return errNone;
 }
@@ -75,6 +76,9 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     if (code != errNone) return code;
     // No fix-up: deviceCopy is what the controller really holds.
     record_.deviceCopy = held;
+    // The edits stay, but what came before them was another controller's:
+    // undoing past this point would write that one's configuration here.
+    if (history_) history_->reset(record_.image);
     std::memcpy(record_.touchState, touch, sizeof touch);
     flags_.ImageValid = true;
     return errNone;

@@ -12,6 +12,7 @@
 //   changesPending()         to show edits that have not reached the controller.
 // zmtctl uses the same object without a watch.
 #include "config/config_image.h"
+#include "config/edit_history.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/flags.h"
@@ -36,6 +37,10 @@ public:
 
     // The full refresh of the editors after the image was replaced.
     void setShowImage(std::function<void()> showImage) { showImage_ = std::move(showImage); }
+    // The undo history of the record's image (may be null): every read of
+    // a controller (keeping the edits or not) starts it anew, so undo never
+    // reaches another controller's data.
+    void setEditHistory(EditHistory* history) { history_ = history; }
 
     // Reads the image and the touch memory. Only a complete read replaces
     // them; a failed one leaves image and touchState as they were.
@@ -102,6 +107,7 @@ private:
     ProgramFlags& flags_;
     ConnectionWatch* watch_;
     std::function<void()> showImage_;
+    EditHistory* history_ = nullptr;
     bool transferRunning_ = false;    // a full transfer owns the image
     bool syncRunning_ = false;
     bool syncFailureShown_ = false;

@@ -459,11 +459,29 @@ const char* ParametersEditor::eventCaption(int index) {
     return eventCaption_.data();
 }
 
+EditStep ParametersEditor::edit(EditLabel label) {
+    // The step spans the whole handler, so what showing the event again
+    // straightens out undoes with the edit that caused it.
+    return EditStep(window_.editHistory(), record_.image, std::move(label));
+}
+
 void ParametersEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction) {
     FormKeyBoard* picker = window_.picker();
     if (picker == nullptr) return;
-    // The picker copies the caption; the callback rewrites the memo after each of its changes.
-    picker->open(reaction, [&reaction, memo] { DescribeReaction(reaction, *memo); }, captionLiteral);
+    // Each change the picker makes is a step of its own. The picker calls
+    // back after every change and when it opens; changes nobody named are
+    // set apart first, so the picker's name goes only to what it changed.
+    EditHistory* history = window_.editHistory();
+    if (history != nullptr) history->checkpoint(record_.image);
+    const EditLabel label = &reaction == &record_.image.homeReaction
+                                ? editLabel("реакция HOME\0HOME reaction")
+                                : editLabel("событие %d: реакция\0event %d: reaction", selectedEvent() + 1);
+    picker->open(reaction,
+                 [this, &reaction, memo, label] {
+                     if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
+                     DescribeReaction(reaction, *memo);
+                 },
+                 captionLiteral);
 }
 
 void ParametersEditor::PanelEventReactionxClick() {
@@ -482,10 +500,12 @@ IrCodeReader ParametersEditor::irReader() {
 }
 
 void ParametersEditor::SpeedButtonIRGETClick() {
+    const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
 }
 
 void ParametersEditor::SpeedButtonGetIRSendClick() {
+    const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
 }
 
@@ -517,13 +537,20 @@ void ParametersEditor::reportIrCapture(const IrCapture& capture) {
 void ParametersEditor::TabControlEVKEYxChange() { showSelectedEvent(); }
 
 void ParametersEditor::ComboBoxEventEventChange(int index) {
+    const EditStep step = edit(editLabel("событие %d: тип\0event %d: type", selectedEvent() + 1));
     eventRules_.setEventType(selectedEvent(), index);
     showSelectedEvent();
 }
 
-void ParametersEditor::CheckBoxEventOnceClick(bool checked) { eventRules_.setOnce(selectedEvent(), checked); }
+void ParametersEditor::CheckBoxEventOnceClick(bool checked) {
+    const EditStep step = edit(editLabel("событие %d: однократно\0event %d: once", selectedEvent() + 1));
+    eventRules_.setOnce(selectedEvent(), checked);
+}
 
-void ParametersEditor::CheckBoxEventWakeUpClick(bool checked) { eventRules_.setWakeUp(selectedEvent(), checked); }
+void ParametersEditor::CheckBoxEventWakeUpClick(bool checked) {
+    const EditStep step = edit(editLabel("событие %d: пробуждение\0event %d: wake-up", selectedEvent() + 1));
+    eventRules_.setWakeUp(selectedEvent(), checked);
+}
 
 void ParametersEditor::popupDeleteMenu(int action, const QPoint& global, int channel) {
     const char* caption = editor::deleteActionCaption(action);
@@ -533,7 +560,37 @@ void ParametersEditor::popupDeleteMenu(int action, const QPoint& global, int cha
     deleteMenu_->popup(global);
 }
 
+namespace {
+
+// What a delete from the pop-up menu takes away, as the undo button names it.
+EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const GridEditorState& grid, int event) {
+    switch (action) {
+    case editor::DeleteOneKey: {
+        // Named as the grid labels an unnamed button: channel and level.
+        const std::string button = rules.autoLabel(grid.dragCol, grid.dragRow);
+        return editLabel("удалить кнопку %s\0delete button %s", button.c_str());
+    }
+    case editor::DeleteChannel:
+        return editLabel("удалить канал %d\0delete channel %d", grid.dragCol + 1);
+    case editor::DeleteModifier:
+        return editLabel("событие %d: удалить модификатор\0event %d: delete modifier", event);
+    case editor::DeleteEventKey:
+        return editLabel("событие %d: удалить кнопку\0event %d: delete key", event);
+    case editor::DeleteReaction:
+        return editLabel("событие %d: удалить реакцию\0event %d: delete reaction", event);
+    case editor::DeleteHomeReaction:
+        return editLabel("удалить реакцию HOME\0delete HOME reaction");
+    case editor::DeleteIrTrigger:
+        return editLabel("событие %d: удалить ИК код\0event %d: delete IR trigger", event);
+    default:
+        return editLabel("удаление\0delete");
+    }
+}
+
+} // namespace
+
 void ParametersEditor::DeleteKeyxClick() {
+    const EditStep step = edit(deleteLabel(record_.grid.popupAction, gridRules_, record_.grid, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(gridRules_, selectedEvent());
     switch (action) {
     case editor::DeleteOneKey:
@@ -700,7 +757,12 @@ void ParametersEditor::evaluateDrop(const QPoint& global, bool dropping) {
             const bool accepted = KeysGridRules::dropAccepted(kind, *event, state.dragCol);
             setPanelColours(panel, accepted ? kGreen : kRed, panel->palette().color(QPalette::Base));
             accepting = accepted;
-            if (dropping && accepted && gridRules_.drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
+            if (dropping && accepted) {
+                const EditStep step = edit(kind == DropPanel::Modifier
+                                               ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
+                                               : editLabel("событие %d: кнопка\0event %d: key", index + 1));
+                if (gridRules_.drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
+            }
         }
     }
     setDragPointer(accepting ? PointerShape::Drag : PointerShape::NoDrop);
@@ -781,6 +843,8 @@ void ParametersEditor::TimerCommonCommitName() {
     const int column = state.editCol;
     const int row = state.editRow;
     state.editState = 0;
+    const std::string button = gridRules_.autoLabel(column, row);
+    EditStep step = edit(editLabel("имя кнопки %s\0name of button %s", button.c_str()));
     QTableWidgetItem* item = grid_->item(row - 1, column);
     const KeysGridRules::NameCommit result =
         item != nullptr ? gridRules_.commitName(column, row, item->text().toStdString(), state.editText)
@@ -789,6 +853,10 @@ void ParametersEditor::TimerCommonCommitName() {
         window_.MsgBox(kInformationBox, LangText(kDuplicateName), result.refused.c_str());
     }
     if (item != nullptr) item->setText(qs(result.text));
+    if (!result.text.empty()) {
+        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", button.c_str(),
+                              result.text.c_str()));
+    }
     showSelectedEvent();
     clearGridSelection();
 }

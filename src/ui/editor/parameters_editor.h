@@ -18,6 +18,7 @@
 // Other parts call the public operations below (learning sets key cells, the
 // firmware update locks the editor).
 #include "config/config_image.h"
+#include "config/edit_history.h"
 #include "config/editor_rules.h"
 #include "config/ir_capture.h"
 
@@ -119,6 +120,8 @@ private:
     QWidget* openNameEditor(QWidget* parent, int column, int row);
     void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
 
+    // One undo step for the handler it is made in.
+    EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
     IrCodeReader irReader();

@@ -42,7 +42,9 @@ void fillItems(QComboBox* list, const char* const* literals, int count) {
 } // namespace
 
 ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
-    : QWidget(window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"))), image_(record.image) {
+    : QWidget(window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"))),
+      window_(window),
+      image_(record.image) {
     setObjectName(QStringLiteral("PanelSetup"));
     setGeometry(kGeometry);
     build();
@@ -142,25 +144,55 @@ bool ParametersPanel::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+EditStep ParametersPanel::edit(const char* label) {
+    // The step spans the whole handler: the exclusions a setting causes and
+    // what showing the event again straightens out undo with it.
+    return EditStep(window_.editHistory(), image_, editLabel(label));
+}
+
 void ParametersPanel::Edit_PAR_LongTOExit() {
+    const EditStep step = edit("время длинного нажатия\0long press time-out");
     const uint16_t value = correctedLongPressTimeout(longTimeout_->text().toStdString());
     longTimeout_->setText(QString::number(value));
     image_.longPressTimeout = value;
 }
 
-void ParametersPanel::CSpinEditEncoder1DivChange() { setEncoderDivisor(image_, 0, encoderDivisor_[0]->value()); }
-void ParametersPanel::CSpinEditEncoder2DivChange() { setEncoderDivisor(image_, 1, encoderDivisor_[1]->value()); }
+void ParametersPanel::CSpinEditEncoder1DivChange() {
+    const EditStep step = edit("делитель энкодера 1\0encoder 1 divisor");
+    setEncoderDivisor(image_, 0, encoderDivisor_[0]->value());
+}
+void ParametersPanel::CSpinEditEncoder2DivChange() {
+    const EditStep step = edit("делитель энкодера 2\0encoder 2 divisor");
+    setEncoderDivisor(image_, 1, encoderDivisor_[1]->value());
+}
 
 void ParametersPanel::ComboBoxEditEncoder1ModeChange() {
+    const EditStep step = edit("режим энкодера 1\0encoder 1 mode");
     refreshAfter(setEncoderMode(image_, 0, encoderMode_[0]->currentIndex()));
 }
 void ParametersPanel::ComboBoxEditEncoder2ModeChange() {
+    const EditStep step = edit("режим энкодера 2\0encoder 2 mode");
     refreshAfter(setEncoderMode(image_, 1, encoderMode_[1]->currentIndex()));
 }
-void ParametersPanel::ComboBoxHEADTYPEChange() { refreshAfter(setHeadType(image_, headType_->currentIndex())); }
-void ParametersPanel::ComboBoxTouchModeChange() { refreshAfter(setTouchMode(image_, touchMode_->currentIndex())); }
-void ParametersPanel::CheckBoxWindowsClick() { setWindowsTouch(image_, windows_->isChecked()); }
-void ParametersPanel::CheckBox5linesClick() { refreshAfter(setFiveWireTouch(image_, fiveLines_->isChecked())); }
-void ParametersPanel::CheckBoxTouchWakeUpClick() { setTouchWakeUp(image_, touchWakeUp_->isChecked()); }
+void ParametersPanel::ComboBoxHEADTYPEChange() {
+    const EditStep step = edit("тип головного устройства\0head unit type");
+    refreshAfter(setHeadType(image_, headType_->currentIndex()));
+}
+void ParametersPanel::ComboBoxTouchModeChange() {
+    const EditStep step = edit("режим сенсорной панели\0touch panel mode");
+    refreshAfter(setTouchMode(image_, touchMode_->currentIndex()));
+}
+void ParametersPanel::CheckBoxWindowsClick() {
+    const EditStep step = edit("сенсорная панель: Windows\0touch panel: Windows");
+    setWindowsTouch(image_, windows_->isChecked());
+}
+void ParametersPanel::CheckBox5linesClick() {
+    const EditStep step = edit("сенсорная панель: 5 проводов\0touch panel: 5 wires");
+    refreshAfter(setFiveWireTouch(image_, fiveLines_->isChecked()));
+}
+void ParametersPanel::CheckBoxTouchWakeUpClick() {
+    const EditStep step = edit("пробуждение от сенсорной панели\0touch panel wake-up");
+    setTouchWakeUp(image_, touchWakeUp_->isChecked());
+}
 
 } // namespace zmt::ui

@@ -5,6 +5,7 @@
 // synchronisation sends it on); the exclusions between the settings are the
 // rules of config/parameter_rules.h, and this panel only shows their outcome.
 #include "config/config_image.h"
+#include "config/edit_history.h"
 
 #include <QWidget>
 
@@ -61,7 +62,10 @@ protected:
 private:
     void build();
     void refreshAfter(bool needed);
+    // One undo step for the handler it is made in (label: a bilingual literal).
+    EditStep edit(const char* label);
 
+    MainForm& window_;
     ConfigImage& image_;
     QLineEdit* longTimeout_ = nullptr;
     QComboBox* encoderMode_[2] = {};

@@ -2,12 +2,15 @@
 
 #include "config/config_file.h"
 #include "config/config_transfer.h"
+#include "config/edit_history.h"
 #include "lang/lang.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/main_form.h"
 #include "ui/main/settings_store.h"
 
 #include <QToolButton>
+
+#include <filesystem>
 
 namespace zmt::ui {
 
@@ -97,6 +100,10 @@ void ConfigCommands::SpeedButtonReadConfigClick() {
 }
 
 void ConfigCommands::loadFile(const std::string& path) {
+    // One step for the whole file; a file refused leaves no step.
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    const EditStep step(window_.editHistory(), record_.image,
+                        editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
     const bool wasValid = flags_.ImageValid;
     {
         BusyScope busy(window_);

@@ -61,6 +61,12 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     hooks.syncChanges = [this] { syncTick(); };
     hooks.closeAllowed = [this] { return closeAllowed(); };
     transfer_.setShowImage([this] { window_.showImage(); });
+    transfer_.setEditHistory(&history_);
+    window_.setEditHistory(&history_);
+    hooks.undo = [this] { undo(); };
+    hooks.redo = [this] { redo(); };
+    hooks.undoLabel = [this] { return undoAllowed() ? history_.undoLabel(record_.image) : std::string(); };
+    hooks.redoLabel = [this] { return undoAllowed() ? history_.redoLabel(record_.image) : std::string(); };
     watch_.setReadConfiguration([this] { readNewController(); });
     hooks.closeController = [this] { transport_.closeController(); };
     // One thread: an exchange still under way when a box is about to open
@@ -79,6 +85,11 @@ ControllerWiring::~ControllerWiring() {
         hooks.closeAllowed = nullptr;
         hooks.closeController = nullptr;
         hooks.waitWhileBusy = nullptr;
+        hooks.undo = nullptr;
+        hooks.redo = nullptr;
+        hooks.undoLabel = nullptr;
+        hooks.redoLabel = nullptr;
+        window_.setEditHistory(nullptr);
     }
     transport_.closeController();
 }
@@ -90,8 +101,37 @@ bool ControllerWiring::changesWaiting() const {
 void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
 
 void ControllerWiring::syncTick() {
+    // An edit that named no step of its own still gets one, before it goes
+    // out; learning's changes wait for its end, which is one step.
+    if (!window_.flags().KeysSetupActive) history_.checkpoint(record_.image);
     transfer_.syncChanges();
     refreshPendingPanel();
+}
+
+bool ControllerWiring::undoAllowed() const {
+    // Learning writes button records as presses arrive and sends them at
+    // its end; taking them back under its feet would undo half of it.
+    return !window_.flags().KeysSetupActive && !history_.stepOpen();
+}
+
+bool ControllerWiring::undo() {
+    if (!undoAllowed() || !history_.undo(record_.image)) return false;
+    afterUndoOrRedo();
+    return true;
+}
+
+bool ControllerWiring::redo() {
+    if (!undoAllowed() || !history_.redo(record_.image)) return false;
+    afterUndoOrRedo();
+    return true;
+}
+
+void ControllerWiring::afterUndoOrRedo() {
+    // The open picker keeps editing the same reaction in the image; showing
+    // the image re-targets it to the selected event and redraws it.
+    window_.showImage();
+    refreshPendingPanel();
+    window_.refreshUndoButtons();
 }
 
 void ControllerWiring::readNewController() {

@@ -21,6 +21,7 @@
 // may be destroyed after it) and make it once the window exists.
 #include "config/config_image.h"
 #include "config/config_transfer.h"
+#include "config/edit_history.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/hid_transport.h"
@@ -67,6 +68,15 @@ public:
     // handlers and the transfer all work on this one.
     _zelmorvatouch& record() { return record_; }
     ConfigTransfer& transfer() { return transfer_; }
+    // The undo history of record().image; every full read starts it anew.
+    // The window hands it to the editors (MainForm::editHistory).
+    EditHistory& history() { return history_; }
+    // Takes the latest edit back, or does the last one taken back again,
+    // and shows the whole image; the synchronisation then sends what
+    // differs, as after any edit. Refused (false) while button learning
+    // runs or an edit is under way.
+    bool undo();
+    bool redo();
     // Edits that have not reached the controller and would go out once it
     // is there (nothing counts while the image holds no configuration).
     bool changesWaiting() const;
@@ -82,6 +92,8 @@ public:
 
 private:
     void syncTick();
+    bool undoAllowed() const;
+    void afterUndoOrRedo();
     // A controller with another serial number: its configuration is read,
     // unless the user keeps edits that never reached a controller.
     void readNewController();
@@ -114,6 +126,7 @@ private:
     WatchAdapter adapter_;
     ConnectionWatch watch_;
     _zelmorvatouch record_;
+    EditHistory history_;
     ConfigTransfer transfer_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
 };

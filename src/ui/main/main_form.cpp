@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QSvgRenderer>
 #include <QTabBar>
@@ -85,6 +86,12 @@ constexpr ProgramHint kProgramHints[] = {
     {"PanelKeyModx", "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here"},
     {"PanelKeyValx", "Перетащите сюда нужную кнопку\0Drag a button here"},
 };
+
+// The undo buttons' hints name the step they would take.
+constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
+constexpr const char* kRedoHintLiteral = "Вернуть: %s\0Redo: %s";
+constexpr const char* kNothingToUndoLiteral = "Нечего отменять\0Nothing to undo";
+constexpr const char* kNothingToRedoLiteral = "Нечего возвращать\0Nothing to redo";
 
 constexpr const char* kChangesPendingLiteral =
     "Изменения ещё не записаны в контроллер\0Changes not yet written to the controller";
@@ -184,6 +191,26 @@ void MainForm::buildToolBar() {
     }
     left += kSpacerWidth;
 
+    // Undo and redo: their names end in "x" because the program writes
+    // their hints itself (what they would take back), not the translation.
+    auto undoRedoButton = [&](const char* name, const char* icon, void (MainForm::*click)()) {
+        auto* button = new QToolButton(toolBar_);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(svgIcon(icon));
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        button->setEnabled(false);
+        connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
+        left += kButtonWidth;
+        return button;
+    };
+    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.svg", &MainForm::SpeedButtonUndoxClick);
+    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.svg", &MainForm::SpeedButtonRedoxClick);
+    left += kSpacerWidth;
+    addUndoShortcuts(this);
+
     // Kept for the translators' workflow; never shown, its click only selects Russian.
     auto* languageMaker = new QToolButton(toolBar_);
     languageMaker->setObjectName(QStringLiteral("SpeedButtonLanguageMakerx"));
@@ -213,6 +240,40 @@ void MainForm::buildToolBar() {
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->setGeometry(0, 0, kPanelMenuWidth, kButtonHeight);
     gauge_->hide();
+}
+
+void MainForm::addUndoShortcuts(QWidget* window) {
+    // A text field with the focus keeps Ctrl+Z for its own text: Qt gives
+    // a focused editor's shortcuts precedence over the window's.
+    auto add = [this, window](QKeySequence keys, void (MainForm::*handler)()) {
+        auto* shortcut = new QShortcut(keys, window);
+        connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainForm::SpeedButtonUndoxClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &MainForm::SpeedButtonRedoxClick);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainForm::SpeedButtonRedoxClick);
+}
+
+void MainForm::refreshUndoButtons() {
+    auto refresh = [](QToolButton* button, const std::function<std::string()>& label, const char* hint,
+                      const char* nothing) {
+        const std::string step = label ? label() : std::string();
+        button->setEnabled(!step.empty());
+        button->setToolTip(step.empty() ? qText(nothing)
+                                        : QString::fromStdString(formatText(LangText(hint), step.c_str())));
+    };
+    refresh(undoButton_, hooks_.undoLabel, kUndoHintLiteral, kNothingToUndoLiteral);
+    refresh(redoButton_, hooks_.redoLabel, kRedoHintLiteral, kNothingToRedoLiteral);
+}
+
+void MainForm::SpeedButtonUndoxClick() {
+    callIfSet(hooks_.undo);
+    refreshUndoButtons();
+}
+
+void MainForm::SpeedButtonRedoxClick() {
+    callIfSet(hooks_.redo);
+    refreshUndoButtons();
 }
 
 void MainForm::buildPages() {
@@ -312,6 +373,8 @@ void MainForm::buildTimers() {
 
 void MainForm::startUp(FormKeyBoard& picker) {
     picker_ = &picker;
+    // The picker edits too; undo there without going back to the main window.
+    addUndoShortcuts(&picker);
     // Controls the editor and the picker built since the window was made get
     // their design-time texts now, whatever the settings say afterwards.
     retranslate();
@@ -431,6 +494,7 @@ void MainForm::retranslate() {
             control->setToolTip(qText(hint.literal));
         }
     }
+    refreshUndoButtons();
 }
 
 void MainForm::setKeysGridHeader() {
@@ -570,6 +634,7 @@ void MainForm::TimerCommonTimer() {
     callIfSet(hooks_.withdrawKeysHint);
     callIfSet(hooks_.syncChanges);
     callIfSet(hooks_.commitKeyName);
+    refreshUndoButtons();
 }
 
 void MainForm::UniversalTimerTimer() {

@@ -4,6 +4,7 @@
 // services every other part uses (message boxes, notices, memo lines, waits,
 // device buttons, language switch). It owns the program-wide flags and the
 // Host through which the core reaches the window.
+#include "config/edit_history.h"
 #include "config/settings.h"
 #include "device/flags.h"
 #include "device/host.h"
@@ -85,6 +86,13 @@ struct MainFormHooks {
     // told the user), and start-up then keeps the design-time state.
     std::function<std::optional<ProgramSettings>()> loadSettings;
     std::function<void(const ProgramSettings&)> saveSettings;
+    // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
+    // and the two toolbar buttons), and the names of the steps they would
+    // take, empty when there is nothing to take (the buttons are disabled).
+    std::function<void()> undo;
+    std::function<void()> redo;
+    std::function<std::string()> undoLabel;
+    std::function<std::string()> redoLabel;
 };
 
 class MainForm : public QWidget {
@@ -150,6 +158,15 @@ public:
     // The whole refresh of the editors after the image was replaced.
     void showImage() { hooks_.showImage(); }
 
+    // The undo history of the configuration the editors work on; its owner
+    // (the one that owns the record) sets it. Editors open their steps on
+    // it; null (windows built without one) means nothing is recorded.
+    void setEditHistory(EditHistory* history) { editHistory_ = history; }
+    EditHistory* editHistory() const { return editHistory_; }
+    // Brings the undo and redo buttons' state and hints up to date (every
+    // common tick does it too).
+    void refreshUndoButtons();
+
     // The status bar's second panel: edits that have not reached the
     // controller yet. Kept in the current language.
     void setChangesPending(bool pending);
@@ -183,6 +200,8 @@ public:
     void MenuItemLanguageRussianxClick() { SetLanguage(0); }
     void MenuItemLanguageEnglishxClick() { SetLanguage(1); }
     void SpeedButtonLanguageMakerxClick() { SetLanguage(0); }
+    void SpeedButtonUndoxClick();
+    void SpeedButtonRedoxClick();
     // Close request: asks closeAllowed first (false: nothing happens and the
     // window stays), then ends running procedures, stops the poll, closes
     // the controller and saves the settings.
@@ -197,6 +216,7 @@ protected:
 
 private:
     void buildToolBar();
+    void addUndoShortcuts(QWidget* window);
     void buildPages();
     void buildPopupMenu();
     void buildTimers();
@@ -209,9 +229,12 @@ private:
     MainFormHooks hooks_;
     std::unique_ptr<QtHost> host_;
     FormKeyBoard* picker_ = nullptr;
+    EditHistory* editHistory_ = nullptr;
 
     ToolBar* toolBar_ = nullptr;
     Panel* panelMenu_ = nullptr;
+    QToolButton* undoButton_ = nullptr;
+    QToolButton* redoButton_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QTabWidget* pages_ = nullptr;
     TabSheet* monitoringPage_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/main/procedures_wiring.h"
 
+#include "config/edit_history.h"
 #include "config/key_names.h"
 #include "config/settings.h"
 #include "lang/lang.h"
@@ -103,7 +104,12 @@ void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
     window_.SetDeviceButtons(false);
 }
 
-void ProceduresWiring::SpeedButtonKeysSetupClick() { learning_.SpeedButtonKeysSetupClick(); }
+void ProceduresWiring::SpeedButtonKeysSetupClick() {
+    // All the buttons learnt in one run are one step; the click that ends
+    // the run comes in the middle of it and joins the same step.
+    const EditStep step(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
+    learning_.SpeedButtonKeysSetupClick();
+}
 
 void ProceduresWiring::SpeedButtonTouchSetupClick() {
     auto* offset = window_.findChild<QCheckBox*>(QStringLiteral("CheckBoxTouchDXY"));

@@ -55,7 +55,18 @@ private slots:
             left += 23;
         }
         QVERIFY(child(window, "SpeedButtonLanguageMakerx")->isHidden());
+        // Undo and redo after a gap, nothing to take back in a new window.
+        left += 5;
+        for (const char* name : {"SpeedButtonUndox", "SpeedButtonRedox"}) {
+            auto* button = child<QToolButton>(window, name);
+            QCOMPARE(button->geometry(), QRect(left, 3, 23, 22));
+            QVERIFY(!button->icon().isNull());
+            QVERIFY(!button->isEnabled());
+            left += 23;
+        }
+        QCOMPARE(child(window, "SpeedButtonUndox")->toolTip(), QStringLiteral("Нечего отменять"));
         QCOMPARE(panelMenu(window)->geometry(), QRect(left + 5, 3, 412, 22));
+        QVERIFY(panelMenu(window)->geometry().right() < 696);
         QCOMPARE(panelMenu(window)->cursor().shape(), Qt::WhatsThisCursor);
         QCOMPARE(panelMenu(window)->toolTip(),
                  QStringLiteral("Выберите параметры в меню, после нажатия правой кнопки мыши"));
