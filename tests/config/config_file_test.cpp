@@ -199,7 +199,8 @@ TEST(ConfigFile, SavingNeverMergesIntoAFileThatIsNotIniText) {
     TempFolder folder;
     // A firmware image or a document chosen by mistake stays as it was.
     const std::string firmware = folder.file("new.LDR");
-    const std::string firmwareBytes("\x76\x00\x01\x02\0\0\0\0payload\xC3\x31", 19);
+    static const char header[] = "\x76\x00\x01\x02\0\0\0\0payload\xC3\x31";
+    const std::string firmwareBytes(header, sizeof header - 1);
     writeFile(firmware, firmwareBytes);
     const std::string letter = folder.file("letter.txt");
     writeFile(letter, "Dear Ivan,\nthe car is ready.\n");
