@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     // Edits at random moments between the ticks of the synchronisation.
     std::mt19937 random(20261207);
     std::uniform_real_distribution<double> moment(0.0, kTickMs);
-    std::vector<double> latency, ratio;
+    std::vector<double> latency, ratio, excess;
     const auto phase = Clock::now();
     const auto tickPeriod = std::chrono::milliseconds(kTickMs);
     for (int i = 0; i < edits; ++i) {
@@ -172,12 +172,15 @@ int main(int argc, char** argv) {
         const double waitForTick = std::chrono::duration<double, std::milli>(tick - edited).count();
         latency.push_back(measured);
         ratio.push_back(measured / (waitForTick + stack.floorMs(from)));
+        excess.push_back(measured - (waitForTick + stack.floorMs(from)));
     }
     std::sort(latency.begin(), latency.end());
     std::sort(ratio.begin(), ratio.end());
+    std::sort(excess.begin(), excess.end());
     std::printf("edit_latency_median %.1f\nedit_latency_worst %.1f\nedit_latency_ratio_median %.3f\n"
-                "edit_latency_ratio_worst %.3f\n",
-                latency[latency.size() / 2], latency.back(), ratio[ratio.size() / 2], ratio.back());
+                "edit_latency_ratio_worst %.3f\nedit_latency_excess_median %.2f\nedit_latency_excess_worst %.2f\n",
+                latency[latency.size() / 2], latency.back(), ratio[ratio.size() / 2], ratio.back(),
+                excess[excess.size() / 2], excess.back());
 
     // The largest firmware file, from the application through its boot loader.
     std::vector<uint8_t> payload(zmt::kFirmwareFileMax - zmt::kFirmwareOverhead, 0xA5);
