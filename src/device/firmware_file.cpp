@@ -37,11 +37,20 @@ void fileError(Host& host, const char* literal, const std::string& path) {
 
 } // namespace
 
-bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
-    // A refused file leaves no earlier file behind to be sent by mistake.
+namespace {
+
+// A refused file leaves nothing behind to be sent by mistake: neither an
+// earlier file nor its own unchecked bytes.
+void forget(FirmwareImage& image) {
     image.buffer.assign(kFirmwareBufferSize, 0);
     image.fileSize = 0;
     image.header = LdrHeader{};
+}
+
+} // namespace
+
+bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
+    forget(image);
     // A folder or a pipe is no file to open: a pipe would block the window
     // and a folder "opens" on some systems with a nonsense length.
     std::error_code error;
@@ -63,6 +72,7 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     file.seekg(0);
     file.read(reinterpret_cast<char*>(image.buffer.data()), length);
     if (file.gcount() != length) {
+        forget(image);
         fileError(host, "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"", path);
         return false;
     }
@@ -70,6 +80,7 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     const uint8_t* bytes = image.buffer.data();
     const auto stored = static_cast<uint16_t>(bytes[size - 2] | bytes[size - 1] << 8);
     if (crc16Xmodem(bytes, size - kFirmwareCheckSize) != stored) {
+        forget(image);
         fileError(host, "Ошибка файла \"%s%s\"\0Error in file \"%s%s\"", path);
         return false;
     }

@@ -85,6 +85,10 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         if (handOver != errNone) {
             flags_.DeviceConnected = false;
             bool back = false;
+            // The pauses alone take 5 s, but each poll of a controller that
+            // never answers runs into its own time-outs: counted in pauses
+            // only, the wait would last minutes. The clock bounds it too.
+            const uint32_t waitStart = host_.tickMs();
             for (int step = 1; step <= kBootLoaderWaitSteps; ++step) {
                 delayMs(host_, kBootLoaderWaitStepMs);
                 if (step == kBootLoaderWaitSteps) break;
@@ -93,6 +97,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
                     back = true;
                     break;
                 }
+                if (host_.tickMs() - waitStart >= kBootLoaderWaitSteps * kBootLoaderWaitStepMs) break;
             }
             if (!back) return fail(handOver);
         }

@@ -10,6 +10,7 @@
 // A new operation or fault is one more entry in the tables at the bottom.
 #include "config/config_file.h"
 #include "config/config_transfer.h"
+#include "device/firmware_update.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
 #include "test_files.h"
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -294,6 +296,183 @@ std::vector<Cell> cells() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transfers, FaultMatrix, ::testing::ValuesIn(cells()), cellName);
+
+// Firmware updates under the same faults: each cell injects its fault at one
+// phase of the update (right after the identity read, so during the
+// hand-over, or right before the first transfer frame), runs the update the
+// way the window does, and checks that it ends in bounded virtual time with
+// the right outcome and one message. Then the fault goes, the controller is
+// back, and the user simply updates again: that must deliver the whole file
+// and leave the controller running the new application version.
+enum class FirmwarePhase { HandOver, Transfer };
+
+struct FirmwareFault {
+    std::string name;
+    FirmwarePhase phase;
+    std::function<void(test::SimRig&)> inject;
+    FirmwareOutcome outcome;
+    ResultCode expected;   // errNone when the update completes
+};
+
+void PrintTo(const FirmwareFault& fault, std::ostream* out) { *out << fault.name; }
+
+// 1000 bytes: the hand-over frame, then 16 full frames and one closing frame.
+constexpr std::size_t kMatrixPayload = 1000;
+constexpr int kTransferFrames = 17;
+constexpr uint16_t kOldVersion = 117;
+constexpr uint16_t kNewVersion = 118;
+// The longest failure: the hand-over times out (2 x 5 x 1050 ms) and the
+// boot loader is awaited 5 s; or every transfer attempt times out.
+constexpr uint32_t kFirmwareBoundMs = 40'000;
+
+class FirmwareFaultMatrix : public ::testing::TestWithParam<FirmwareFault> {
+protected:
+    FirmwareFaultMatrix() {
+        setLanguageIndex(English);
+        controller().state.applicationVersion = kOldVersion;
+        // The payload starts with the description the new application reads its version from.
+        std::vector<uint8_t> payload(kMatrixPayload);
+        for (std::size_t k = 0; k < payload.size(); ++k) payload[k] = static_cast<uint8_t>(k * 7 + 3);
+        const uint8_t description[8] = {0, 0, 0, 0, kNewVersion & 0xFF, kNewVersion >> 8, controller().state.deviceCode,
+                                        controller().state.deviceType};
+        std::copy(std::begin(description), std::end(description), payload.begin());
+        std::vector<uint8_t> file;
+        EXPECT_TRUE(buildFirmwareFile({0, kNewVersion, description[6], description[7]}, payload, file));
+        test::writeFile(path, std::string(file.begin(), file.end()));
+        // What the boot loader must hold after a complete transfer: the
+        // payload, then one frame more (the check value, then zeros).
+        delivered.assign(file.begin() + kFirmwareHeaderSize, file.end());
+        delivered.resize(kMatrixPayload + kFrameData, 0);
+        window.startPollTimer();
+        rig.host.advance(2 * kPollIntervalMs);
+    }
+    ~FirmwareFaultMatrix() override { setLanguageIndex(Russian); }
+
+    sim::SimulatedController& controller() { return *rig.controller; }
+    FirmwareOutcome update(const std::function<void()>& afterIdentity) {
+        return firmware.updateFirmware([&] {
+            if (afterIdentity) afterIdentity();
+            return path;
+        });
+    }
+
+    test::TempFolder folder;
+    const std::string path = folder.file("NEW.LDR");
+    std::vector<uint8_t> delivered;
+    test::SimRig rig;
+    ProgramFlags flags;
+    PollTimerWindow window{rig.host, [this] { watch.TimerZELMORVATOUCHTestTimer(); }};
+    ConnectionWatch watch{rig.link, flags, window};
+    FirmwareUpdate firmware{rig.link, watch, flags};
+};
+
+TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
+    const FirmwareFault& fault = GetParam();
+    ASSERT_TRUE(flags.DeviceConnected);
+    const auto inject = [&] { fault.inject(rig); };
+    if (fault.phase == FirmwarePhase::Transfer) firmware.setBeforeTransfer(inject);
+    const uint32_t start = rig.host.now;
+    const FirmwareOutcome outcome = update(fault.phase == FirmwarePhase::HandOver ? std::function<void()>(inject)
+                                                                                  : std::function<void()>());
+    firmware.setBeforeTransfer(nullptr);
+    EXPECT_LT(rig.host.now - start, kFirmwareBoundMs) << "the update did not give up in time";
+    EXPECT_EQ(outcome, fault.outcome);
+    std::vector<std::string> errors;
+    for (const auto& box : rig.host.boxes)
+        if ((box.flags & 0xFF) == MB_ERROR) errors.push_back(box.text);
+    if (fault.expected == errNone) {
+        EXPECT_TRUE(errors.empty()) << (errors.empty() ? std::string() : errors.front());
+        EXPECT_EQ(controller().state.firmware, delivered) << "the boot loader does not hold the whole file";
+    } else {
+        ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry";
+        EXPECT_EQ(errors[0], formatText(LangText("Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s"),
+                                        resultText(fault.expected).c_str()));
+    }
+
+    // The fault goes away, the controller is back; whatever it was left
+    // running, updating again brings it to the new version.
+    controller().faults = sim::Faults{};
+    controller().plug();
+    rig.host.advance(kRecoveryMs);
+    if (fault.expected != errNone) {
+        ASSERT_TRUE(flags.DeviceConnected) << "the controller is not found again";
+        rig.host.boxes.clear();
+        rig.host.answers.assign(3, ID_YES);   // a half-applied image may already report the new version
+        ASSERT_EQ(update(nullptr), FirmwareOutcome::Updated)
+            << (rig.host.boxes.empty() ? std::string() : rig.host.boxes.back().text);
+        EXPECT_EQ(controller().state.firmware, delivered) << "the boot loader does not hold the whole file";
+    }
+    rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + kRecoveryMs);
+    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_FALSE(controller().state.bootMode);
+    EXPECT_EQ(watch.identity().applicationVersion, kNewVersion);
+}
+
+// Gone right after the n-th firmware frame arrived: its reply never comes.
+// The hand-over is frame 1; the transfer is frames 2 to 18.
+std::function<void(test::SimRig&)> cutAfterFirmwareFrame(int frame) {
+    return [frame](test::SimRig& rig) {
+        sim::SimulatedController& c = *rig.controller;
+        auto seen = c.requestsHandled();
+        auto count = std::make_shared<int>(0);
+        rig.backend.setTransferCost(1, [&rig, &c, seen, count, frame](uint32_t ms) mutable {
+            rig.host.now += ms;
+            if (c.requestsHandled() == seen) return;
+            seen = c.requestsHandled();
+            // Writes carry the command with bit 7 set.
+            if ((c.lastRequest()[1] & 0x7F) == cmdFirmwareData && ++*count == frame) c.unplug();
+        });
+    };
+}
+
+std::function<void(test::SimRig&)> onController(std::function<void(sim::SimulatedController&)> change) {
+    return [change](test::SimRig& rig) { change(*rig.controller); };
+}
+
+std::vector<FirmwareFault> firmwareFaults() {
+    std::vector<FirmwareFault> faults;
+    for (int frame = 1; frame <= 1 + kTransferFrames; ++frame)
+        faults.push_back({"cut_after_firmware_frame_" + std::to_string(frame), FirmwarePhase::HandOver,
+                          cutAfterFirmwareFrame(frame), FirmwareOutcome::Failed, errDisconnected});
+    const auto corrupt = [](int percent) {
+        return onController([percent](sim::SimulatedController& c) {
+            c.faults.corruptPercent = percent;
+            c.faults.corruptRandom.seed(20261207);
+        });
+    };
+    for (FirmwarePhase phase : {FirmwarePhase::HandOver, FirmwarePhase::Transfer}) {
+        const std::string at = phase == FirmwarePhase::HandOver ? "handover_" : "transfer_";
+        faults.push_back({at + "check_byte_corrupt_10_percent", phase, corrupt(10), FirmwareOutcome::Updated, errNone});
+        faults.push_back({at + "reply_after_990_ms", phase,
+                          onController([](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }),
+                          FirmwareOutcome::Updated, errNone});
+    }
+    faults.push_back({"transfer_check_byte_always_corrupt", FirmwarePhase::Transfer,
+                      onController([](sim::SimulatedController& c) { c.faults.corruptCheck = true; }),
+                      FirmwareOutcome::Failed, errExchange});
+    faults.push_back({"transfer_reply_after_1010_ms", FirmwarePhase::Transfer,
+                      onController([](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }),
+                      FirmwareOutcome::Failed, errTimeout});
+    faults.push_back({"transfer_silent", FirmwarePhase::Transfer,
+                      onController([](sim::SimulatedController& c) { c.faults.noReply = true; }),
+                      FirmwareOutcome::Failed, errTimeout});
+    faults.push_back({"transfer_refused_FE", FirmwarePhase::Transfer,
+                      onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }),
+                      FirmwareOutcome::Failed, errParameters});
+    faults.push_back({"transfer_refused_FD", FirmwarePhase::Transfer,
+                      onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }),
+                      FirmwareOutcome::Failed, errResult});
+    faults.push_back({"handover_refused_FD", FirmwarePhase::HandOver,
+                      onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }),
+                      FirmwareOutcome::Failed, errResult});
+    faults.push_back({"handover_silent", FirmwarePhase::HandOver,
+                      onController([](sim::SimulatedController& c) { c.faults.noReply = true; }),
+                      FirmwareOutcome::Failed, errTimeout});
+    return faults;
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, FirmwareFaultMatrix, ::testing::ValuesIn(firmwareFaults()),
+                         [](const ::testing::TestParamInfo<FirmwareFault>& param) { return param.param.name; });
 
 // Saving a .ZMT file where the write cannot complete: the file that was there
 // stays whole, no temporary is left beside it, and the failure is reported.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -148,6 +149,8 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
     bytes[50] ^= 1;
     EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("bad.LDR", bytes), image));
     EXPECT_EQ(lastBox(), "Error in file \"bad.LDR\"");
+    EXPECT_EQ(std::count(image.buffer.begin(), image.buffer.end(), 0), static_cast<long>(kFirmwareBufferSize))
+        << "the refused file's unchecked bytes stay in the transfer buffer";
 
     for (std::size_t size : {0, 1, 9}) {
         EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("tiny.LDR", std::vector<uint8_t>(size, 0)), image));
