@@ -164,8 +164,8 @@ int runReset(Session& session, const Arguments& arguments) {
 
 } // namespace
 
-const std::vector<CommandSpec>& commandTable() {
-    static const std::vector<CommandSpec> table = {
+const std::vector<CommandRow>& commandTable() {
+    static const std::vector<CommandRow> table = {
         {"info", "",
          "Печатает идентификацию контроллера: имя, серийный номер, версии загрузчика\n"
          "и приложения, код и тип устройства.\0"
@@ -251,8 +251,8 @@ const std::vector<CommandSpec>& commandTable() {
     return table;
 }
 
-const CommandSpec* findCommand(const std::string& name) {
-    for (const CommandSpec& command : commandTable())
+const CommandRow* findCommand(const std::string& name) {
+    for (const CommandRow& command : commandTable())
         if (name == command.name) return &command;
     return nullptr;
 }

@@ -20,15 +20,15 @@ enum ExitCode : int {
 
 using Arguments = std::vector<std::string>;
 
-struct CommandSpec {
+struct CommandRow {
     const char* name;
     const char* synopsis;   // arguments after the name, e.g. "[--count N]"
     const char* help;       // bilingual literal, one or more lines
     int (*run)(Session& session, const Arguments& arguments);
 };
 
-const std::vector<CommandSpec>& commandTable();
-const CommandSpec* findCommand(const std::string& name);
+const std::vector<CommandRow>& commandTable();
+const CommandRow* findCommand(const std::string& name);
 
 // A usage error: the message and a hint at --help on stderr; returns exitUsage.
 int usageError(const std::string& message);

@@ -165,7 +165,7 @@ void printHelp() {
         "        The program's version.\n"
         "\n"
         "COMMANDS\n\0"));
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         std::printf("    %s%s%s\n", command.name, *command.synopsis ? " " : "", command.synopsis);
         std::string help = LangText(command.help);
         std::size_t start = 0;
@@ -219,7 +219,7 @@ int run(int argc, char** argv) {
         return exitOk;
     }
     if (line.command.empty()) return usageError(LangText("не указана команда\0no command given\0"));
-    const CommandSpec* command = findCommand(line.command);
+    const CommandRow* command = findCommand(line.command);
     if (command == nullptr)
         return usageError(formatText(LangText("неизвестная команда '%s'\0unknown command '%s'\0"),
                                      line.command.c_str()));
