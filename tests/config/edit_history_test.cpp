@@ -129,7 +129,7 @@ TEST(EditHistory, ChangesMadeOutsideAStepBecomeAStepOfTheirOwn) {
     ASSERT_EQ(history.undoSteps(), 2u);
     ASSERT_TRUE(history.undo(image));
     EXPECT_EQ(image.enc1Div, 0);
-    EXPECT_EQ(image.longPressTimeout, 700);
+    EXPECT_EQ(int(image.longPressTimeout), 700);
     // Redo would overwrite a change made after the undo: it is a new edit.
     image.touchWakeUp = 1;
     EXPECT_FALSE(history.canRedo(image));
@@ -151,7 +151,7 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
     // A whole image per step would be about a megabyte.
     EXPECT_LT(history.storedBytes(), 200u * 1000u);
     while (history.undo(image)) {}
-    EXPECT_EQ(image.longPressTimeout, 500);   // the oldest 500 steps were let go
+    EXPECT_EQ(int(image.longPressTimeout), 500);   // the oldest 500 steps were let go
     EXPECT_EQ(history.redoSteps(), kEditHistorySteps);
 }
 
