@@ -61,10 +61,13 @@ bool looksLikeConfiguration(const IniFile& ini) {
 
 // Saving merges into an existing file, keeping what else it holds. A file that
 // is not ini text at all (a firmware image or a document picked by mistake)
-// would be ruined by that merge while the save reported success, so only an
-// empty file, ini text with sections, or text holding nothing but comments
-// and blank lines is written into.
-bool canMergeInto(const std::string& content) {
+// would be ruined by that merge while the save reported success, so only a
+// file that already holds a configuration, an empty one, ini text with
+// sections, or text holding nothing but comments and blank lines is written
+// into. A configuration file with stray binary bytes still loads, so it may
+// also be saved over.
+bool canMergeInto(const std::string& content, bool holdsConfiguration) {
+    if (holdsConfiguration) return true;
     if (content.find('\0') != std::string::npos) return false;
     bool hasSection = false;
     bool hasOtherText = false;
@@ -120,7 +123,7 @@ FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
         std::string content;
         FileResult raw = readWholeFile(path, IniFile::kMaxFileBytes, content);
         if (!raw.ok()) return raw;
-        if (!canMergeInto(content)) {
+        if (!canMergeInto(content, looksLikeConfiguration(ini))) {
             raw.error = FileError::NotConfiguration;
             return raw;
         }

@@ -212,6 +212,12 @@ TEST(ConfigFile, SavingNeverMergesIntoAFileThatIsNotIniText) {
     EXPECT_EQ(readFile(firmware), firmwareBytes);
     EXPECT_EQ(readFile(letter), "Dear Ivan,\nthe car is ready.\n");
 
+    // A configuration with stray NUL bytes loads, so it can be saved over too.
+    const std::string damaged = folder.file("damaged.ZMT");
+    static const char withNul[] = "; cut \0\0 short\n[PARAM]\nLONGTO=700\n";
+    writeFile(damaged, std::string(withNul, sizeof withNul - 1));
+    ASSERT_TRUE(saveConfigFile(oneButtonImage(), damaged).ok());
+
     // An empty file and one with only comments are fine to write into.
     const std::string empty = folder.file("empty.ZMT");
     writeFile(empty, "");
