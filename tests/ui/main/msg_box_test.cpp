@@ -131,9 +131,9 @@ private slots:
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
 
         window.SetLanguage(Russian);
-        answerBoxes(window, seen, QMessageBox::Ok);
-        QCOMPARE(window.MsgBox(0x40, "%s", "Готово"), int(ID_OK));
-        QCOMPARE(seen.buttonTexts, QStringList{QStringLiteral("&ОК")});
+        answerBoxes(window, seen, QMessageBox::Yes);
+        QCOMPARE(window.MsgBox(0x20, "%s", "Готово?"), int(ID_YES));
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
     }
 
     void closingABoxWithoutAButtonNeverMeansYes() {
