@@ -56,6 +56,9 @@ lintian --fail-on error,warning --display-level ">=info" "$deb" >"$WORK/lintian.
   || fail "lintian rejects the package"
 grep -v '^running with root privileges' "$WORK/lintian.log" >&2 || true
 ! grep -qE '^[EW]: ' "$WORK/lintian.log" || fail "lintian reports errors or warnings"
+# scripts/package builds with Debian's hardening flags; lintian would see
+# their loss only as information.
+! grep -q ' hardening-' "$WORK/lintian.log" || fail "the programs are built without Debian's hardening flags"
 
 # Unpacked where nothing is installed: the programs start from there.
 root="$WORK/root"
