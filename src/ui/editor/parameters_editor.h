@@ -117,12 +117,14 @@ private:
     void panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global);
 
     // In-place naming.
+    bool cellEditorOpen(int column, int row) const;
     QWidget* openNameEditor(QWidget* parent, int column, int row);
     void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
 
     // One undo step for the handler it is made in.
     EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
+    void bringPickerForward();
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
     IrCodeReader irReader();
     // Shows what an infrared capture came to; the event is shown again

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -60,6 +61,24 @@ bool parseHexBytes(const std::string& text, std::size_t maxCount, std::vector<ui
     return true;
 }
 
+SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& screen, int gap) {
+    QPoint mainAt = main.topLeft();
+    int x = 0;
+    if (main.right() + gap + other.width() <= screen.right()) {
+        x = main.right() + 1 + gap;
+    } else if (main.left() - gap - other.width() >= screen.left()) {
+        x = main.left() - gap - other.width();
+    } else {
+        const int pair = main.width() + gap + other.width();
+        mainAt.setX(screen.left() + std::max(0, (screen.width() - pair) / 2));
+        x = mainAt.x() + main.width() + gap;
+    }
+    // Kept on the screen, even over the main window where there is no room.
+    x = std::max(screen.left(), std::min(x, screen.right() + 1 - other.width()));
+    const int y = std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - other.height()));
+    return {mainAt, QPoint(x, y)};
+}
+
 SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     : QWidget(parent), simulator_(simulator), controller_(simulator.controller()) {
     setObjectName("SimulatorWindow");
@@ -90,6 +109,8 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     trafficLabel_->setFrameShape(QFrame::StyledPanel);
     trafficLabel_->setMargin(4);
     trafficLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long frame wraps instead of widening the window off the screen.
+    trafficLabel_->setWordWrap(true);
 
     statusBar_ = new QStatusBar;
     statusBar_->setObjectName("statusBar");
@@ -229,16 +250,16 @@ QGroupBox* SimulatorWindow::buildCalibration() {
     releaseBits_->setChecked(controller_.calibrationReleaseBits);
     touchGiveUpButton_ = new QPushButton;
     touchGiveUpButton_->setObjectName("touchGiveUpButton");
+    // The step, the three hands, the option: one above the other, so the
+    // column stays narrow.
     auto* column = new QVBoxLayout(calibrationBox_);
-    auto* layout = new QHBoxLayout;
-    layout->addWidget(calibrationStep_, 1);
-    layout->addWidget(touchPressButton_);
-    layout->addWidget(touchReleaseButton_);
-    column->addLayout(layout);
-    auto* options = new QHBoxLayout;
-    options->addWidget(releaseBits_, 1);
-    options->addWidget(touchGiveUpButton_);
-    column->addLayout(options);
+    column->addWidget(calibrationStep_);
+    auto* hands = new QHBoxLayout;
+    hands->addWidget(touchPressButton_);
+    hands->addWidget(touchReleaseButton_);
+    hands->addWidget(touchGiveUpButton_);
+    column->addLayout(hands);
+    column->addWidget(releaseBits_);
     return calibrationBox_;
 }
 
