@@ -76,9 +76,9 @@ void ParametersPanel::build() {
         modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
         encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {59, 21, 124, kRowHeight});
         fillItems(encoderMode_[encoder], kEncoderModeItems, kEncoderModeCount);
-        auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 44, 66, kRowHeight});
+        auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 43, 66, kRowHeight});
         divisorLabel->setText(QString::fromUtf8(LangText("Делитель\0Divisor")));
-        encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 44, 52, kRowHeight});
+        encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 43, 52, kRowHeight});
         encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
         encoderDivisor_[encoder]->setValue(kMinDivisor);
     }

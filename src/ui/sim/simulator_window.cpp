@@ -98,8 +98,12 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     right->addWidget(buildDeviceLog());
     right->addWidget(buildFaults());
     right->addStretch(1);
+    // Narrow margins everywhere: the window has to fit beside the main
+    // window on a 1280-pixel screen, in Russian too.
+    for (QGroupBox* group : {connectionBox_, levelsBox_, calibrationBox_, infraredBox_, logBox_, faultsBox_})
+        group->layout()->setContentsMargins(6, 6, 6, 6);
     auto* groups = new QHBoxLayout;
-    groups->setSpacing(12);
+    groups->setSpacing(8);
     groups->addLayout(left, 1);
     groups->addLayout(right, 1);
 
@@ -120,7 +124,7 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     statusBar_->addPermanentWidget(summary_);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 4);
+    layout->setContentsMargins(6, 8, 6, 4);
     layout->setSpacing(8);
     layout->addLayout(groups);
     layout->addWidget(trafficLabel_);
@@ -150,14 +154,17 @@ QGroupBox* SimulatorWindow::buildConnection() {
     serialButton_ = new QPushButton;
     serialButton_->setObjectName("serialButton");
 
+    // Room for the largest serial number, 4294967295; the caption stands
+    // in a row of its own, so the column stays narrow.
+    serialEdit_->setMinimumWidth(serialEdit_->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")) + 12);
     auto* serialRow = new QHBoxLayout;
-    serialRow->addWidget(serialLabel_);
     serialRow->addWidget(serialEdit_, 1);
     serialRow->addWidget(serialButton_);
     auto* layout = new QVBoxLayout(connectionBox_);
     layout->addWidget(pluggedCheck_);
     layout->addWidget(bootModeCheck_);
     layout->addWidget(openDeniedCheck_);
+    layout->addWidget(serialLabel_);
     layout->addLayout(serialRow);
     return connectionBox_;
 }
@@ -250,14 +257,17 @@ QGroupBox* SimulatorWindow::buildCalibration() {
     releaseBits_->setChecked(controller_.calibrationReleaseBits);
     touchGiveUpButton_ = new QPushButton;
     touchGiveUpButton_->setObjectName("touchGiveUpButton");
-    // The step, the three hands, the option: one above the other, so the
-    // column stays narrow.
+    // The step with the time-out, the two hands, the option: one row each,
+    // so the column stays narrow.
     auto* column = new QVBoxLayout(calibrationBox_);
-    column->addWidget(calibrationStep_);
+    auto* step = new QHBoxLayout;
+    step->addWidget(calibrationStep_, 1);
+    step->addWidget(touchGiveUpButton_);
+    column->addLayout(step);
     auto* hands = new QHBoxLayout;
     hands->addWidget(touchPressButton_);
     hands->addWidget(touchReleaseButton_);
-    hands->addWidget(touchGiveUpButton_);
+    hands->addStretch(1);
     column->addLayout(hands);
     column->addWidget(releaseBits_);
     return calibrationBox_;
@@ -280,7 +290,7 @@ QGroupBox* SimulatorWindow::buildFaults() {
     refusal_->addItems({QString(), QString(), QString()});
     unplugAfter_ = new QSpinBox;
     unplugAfter_->setObjectName("unplugAfter");
-    unplugAfter_->setRange(1, 100000);
+    unplugAfter_->setRange(1, 9999);
     unplugAfterButton_ = new QPushButton;
     unplugAfterButton_->setObjectName("unplugAfterButton");
     unplugPending_ = new QLabel;
@@ -363,7 +373,7 @@ void SimulatorWindow::retranslate() {
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
     pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
     bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));
-    openDeniedCheck_->setText(text("Доступ запрещён (нет правила udev)\0Access denied (no udev rule)\0"));
+    openDeniedCheck_->setText(text("Нет доступа (нет правила udev)\0Access denied (no udev rule)\0"));
     serialLabel_->setText(text("Серийный номер\0Serial number\0"));
     serialButton_->setText(text("Применить\0Apply\0"));
 
@@ -398,7 +408,7 @@ void SimulatorWindow::retranslate() {
     refusal_->setItemText(0, text("нет\0none\0"));
     refusal_->setItemText(1, text("0xFE (параметры)\0" "0xFE (parameters)\0"));
     refusal_->setItemText(2, text("0xFD (ошибка)\0" "0xFD (failure)\0"));
-    unplugAfterButton_->setText(text("Отключить после N кадров\0Unplug after N frames\0"));
+    unplugAfterButton_->setText(text("Обрыв после N кадров\0Unplug after N frames\0"));
     clearFaultsButton_->setText(text("Сбросить все\0Clear all\0"));
     refresh();
 }
