@@ -385,9 +385,12 @@ void ParametersEditor::setKeyCell(int column, int row, const QString& text, bool
     // Qt hands every change of an item to its open editor, which then drops
     // what the user has typed. Learning sets the held button's cell on every
     // reading (a real controller's level never reads the same twice), and
-    // that is the very button the user is naming: its editor is left alone
-    // and the name typed there is committed as usual.
-    if (!cellEditorOpen(column, row)) item->setText(text);
+    // that is the very button the user is naming: the cell is left alone
+    // from the opening of its editor until the common tick has committed the
+    // name, which may come a reading after the editor has closed.
+    const GridEditorState& naming = record_.grid;
+    const bool beingNamed = naming.editState != 0 && naming.editCol == column && naming.editRow == row;
+    if (!beingNamed && !cellEditorOpen(column, row)) item->setText(text);
     const Qt::ItemFlags flags = gridRules_.editable(column, row)
                                     ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                     : Qt::NoItemFlags;
