@@ -319,12 +319,32 @@ void ParametersEditor::buildHomeKey(ParametersPanel& panel) {
     homePanel_->setCursor(Qt::PointingHandCursor);
     homePanel_->installEventFilter(this);
     homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
+    homeMemoPoints_ = homeMemo_->font().pointSizeF();
+    fitHomeMemo();
+}
+
+void ParametersEditor::fitHomeMemo() {
+    // Two lines hold every description but a key with most of the eight
+    // modifiers and two keys; such a one is set in a smaller type rather
+    // than cut.
+    constexpr double kSmallestPoints = 6.0;
+    const QRect inside = homePanel_->contentsRect();
+    const int width = inside.width() - 4;
+    QString description = homeMemo_->text().section(QLatin1Char('\n'), 1);
+    QFont font = homeMemo_->font();
+    font.setPointSizeF(homeMemoPoints_);
+    while (font.pointSizeF() > kSmallestPoints) {
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, width, 1000), Qt::AlignHCenter | Qt::TextWordWrap,
+                                                             description);
+        if (needed.height() <= inside.height() && needed.width() <= width) break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    homeMemo_->setFont(font);
     // A memo's first line is blank: it centres the text in the event's
     // taller box. Here it lies above the panel's edge, so the panel's
-    // height is left for two lines of description.
-    const int line = QFontMetrics(homeMemo_->font()).lineSpacing();
-    const QRect inside = homePanel_->contentsRect();
-    homeMemo_->setGeometry(inside.left() + 2, inside.top() - line, inside.width() - 4, inside.height() + line);
+    // height is left for the description, centred in it.
+    const int line = QFontMetrics(font).lineSpacing();
+    homeMemo_->setGeometry(inside.left() + 2, inside.top() - line, width, inside.height() + line);
 }
 
 void ParametersEditor::installHooks() {
@@ -454,6 +474,7 @@ void ParametersEditor::describeHomeReaction() {
     // like an event's; leaving the memo alone would keep showing the HOME key
     // of whatever image was shown before.
     setMemoLines(homeMemo_, reactionMemoLines(record_.image.homeReaction));
+    fitHomeMemo();
 }
 
 void ParametersEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lines) {
@@ -510,6 +531,7 @@ void ParametersEditor::openPicker(const char* captionLiteral, QLabel* memo, Reac
                  [this, &reaction, memo, label] {
                      if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
                      DescribeReaction(reaction, *memo);
+                     if (memo == homeMemo_) fitHomeMemo();
                  },
                  captionLiteral);
 }

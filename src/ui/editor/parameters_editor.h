@@ -125,6 +125,8 @@ private:
     EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
     void bringPickerForward();
+    // The HOME memo's type and place for the description it shows.
+    void fitHomeMemo();
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
     IrCodeReader irReader();
     // Shows what an infrared capture came to; the event is shown again
@@ -155,6 +157,7 @@ private:
     QLabel* reactionMemo_ = nullptr;
     Panel* homePanel_ = nullptr;
     QLabel* homeMemo_ = nullptr;
+    double homeMemoPoints_ = 0;
     QMenu* deleteMenu_ = nullptr;
     QAction* deleteItem_ = nullptr;
     std::array<char, 200> eventCaption_{};  // Russian half, NUL, English half

@@ -547,7 +547,8 @@ private slots:
         };
         const Reaction longest[] = {{ReactionConsumer, 0, 0x94, 0x01},     // MACHINE BROWSER
                                     {ReactionConsumer, 0, 0xCD, 0x00},     // PLAY/PAUSE
-                                    {ReactionKeyboard, 0x07, 4, 5}};       // lCtrl + lShift + lAlt + A + B
+                                    {ReactionKeyboard, 0x07, 4, 5},        // lCtrl + lShift + lAlt + A + B
+                                    {ReactionKeyboard, 0xFF, 42, 43}};     // all eight + Backspace + Tab
         for (const Reaction& reaction : longest) {
             p.record.image.homeReaction = reaction;
             p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, reaction};
