@@ -14,10 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace zmt::test {
@@ -91,9 +89,6 @@ struct HidrawTestbed::Impl {
     uint32_t costMs = 0;
     std::atomic<std::size_t> transfers{0};
 
-    GMainContext* context = nullptr;
-    GMainLoop* loop = nullptr;
-    std::thread thread;
     UMockdevTestbed* bed = nullptr;
     std::vector<Node> nodes;
     std::vector<UMockdevIoctlBase*> handlers;
@@ -105,28 +100,11 @@ struct HidrawTestbed::Impl {
     // are dead, as on real hardware.
     uint32_t generation = 0;
 
-    // Runs fn on the handler thread and waits for it.
-    void onLoop(const std::function<void()>& fn) {
-        if (g_main_context_is_owner(context)) {
-            fn();
-            return;
-        }
-        struct Call {
-            const std::function<void()>* fn;
-            std::promise<void> done;
-        } call{&fn, {}};
-        std::future<void> finished = call.done.get_future();
-        g_main_context_invoke(
-            context,
-            [](gpointer data) -> gboolean {
-                auto* c = static_cast<Call*>(data);
-                (*c->fn)();
-                c->done.set_value();
-                return G_SOURCE_REMOVE;
-            },
-            &call);
-        finished.get();
-    }
+    // umockdev answers ioctls on a thread of its own; a change of the tree
+    // (the cable, a restart) may come from the caller's thread or a timer at
+    // the same moment, so everything that touches the tree or the
+    // controller holds this.
+    std::mutex mutex;
 
     std::string usbDeviceText(const std::string& port) const {
         const std::string serial = std::to_string(controller->state.serialNumber);
@@ -199,7 +177,7 @@ struct HidrawTestbed::Impl {
         ++generation;
     }
 
-    // On the handler thread.
+    // With the mutex held.
     void followNow() {
         const bool wanted = cablePlugged && controller->attached(clock());
         if (wanted && !inTree) addTree();
@@ -237,6 +215,7 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
     const Node& node = *binding->node;
     const gulong request = umockdev_ioctl_client_get_request(client);
     if (_IOC_TYPE(request) != 'H') return FALSE;
+    const std::lock_guard<std::mutex> lock(impl.mutex);
     const std::size_t length = _IOC_SIZE(request);
     const auto fail = [client](int error) {
         umockdev_ioctl_client_complete(client, -1, error);
@@ -314,14 +293,8 @@ HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controlle
         impl.nodes.push_back({port, 0, 0, kVendorCollection, true, false});
     }
 
-    impl.context = g_main_context_new();
-    impl.loop = g_main_loop_new(impl.context, FALSE);
-    impl.thread = std::thread([&impl] {
-        g_main_context_push_thread_default(impl.context);
-        g_main_loop_run(impl.loop);
-        g_main_context_pop_thread_default(impl.context);
-    });
-    impl.onLoop([&impl] {
+    {
+        const std::lock_guard<std::mutex> lock(impl.mutex);
         impl.bed = umockdev_testbed_new();
         // The pci and root-hub parents stay when the cable is pulled.
         GError* error = nullptr;
@@ -333,7 +306,7 @@ HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controlle
             throw std::runtime_error("umockdev: cannot add the USB bus");
         }
         impl.addTree(true);
-    });
+    }
 }
 
 void HidrawTestbed::Impl::attach(const Node& node) {
@@ -352,15 +325,10 @@ void HidrawTestbed::Impl::attach(const Node& node) {
 
 HidrawTestbed::~HidrawTestbed() {
     Impl& impl = *impl_;
-    impl.onLoop([&impl] {
-        for (UMockdevIoctlBase* handler : impl.handlers) g_object_unref(handler);
-        g_object_unref(impl.bed);
-    });
-    g_main_loop_quit(impl.loop);
-    impl.thread.join();
+    // The test bed first: it stops answering before its handlers go.
+    g_object_unref(impl.bed);
+    for (UMockdevIoctlBase* handler : impl.handlers) g_object_unref(handler);
     for (Binding* binding : impl.bindings) delete binding;
-    g_main_loop_unref(impl.loop);
-    g_main_context_unref(impl.context);
 }
 
 bool HidrawTestbed::inMockEnvironment() {
@@ -395,33 +363,32 @@ void HidrawTestbed::enterMockEnvironment(int argc, char** argv) {
 }
 
 void HidrawTestbed::setTransferCost(uint32_t ms, Spend spend) {
-    impl_->onLoop([&] {
-        impl_->costMs = ms;
-        impl_->spend = std::move(spend);
-    });
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->costMs = ms;
+    impl_->spend = std::move(spend);
 }
 
 void HidrawTestbed::unplug() {
-    impl_->onLoop([this] {
-        impl_->cablePlugged = false;
-        impl_->controller->unplug();
-        impl_->followNow();
-    });
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->cablePlugged = false;
+    impl_->controller->unplug();
+    impl_->followNow();
 }
 
 void HidrawTestbed::plug() {
-    impl_->onLoop([this] {
-        impl_->cablePlugged = true;
-        impl_->controller->plug();
-        impl_->followNow();
-    });
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->cablePlugged = true;
+    impl_->controller->plug();
+    impl_->followNow();
 }
 
 void HidrawTestbed::follow() {
-    impl_->onLoop([this] { impl_->followNow(); });
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->followNow();
 }
 
 std::string HidrawTestbed::controllerNode() const {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
     for (const Node& node : impl_->nodes)
         if (node.answersFeature1) return "/dev/hidraw" + std::to_string(node.hidraw);
     return {};

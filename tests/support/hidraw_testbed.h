@@ -9,11 +9,10 @@
 // The process must run under umockdev's preload library: call
 // HidrawTestbed::enterMockEnvironment(argc, argv) first thing in main().
 //
-// Threads: hidapi's calls block until the ioctl handler has answered them, so
-// the handlers run on a thread of their own, and every change to the tree
-// (plug, unplug) is made on that thread too. The caller's thread is blocked
-// in the ioctl while its handler runs, so the controller and the clock are
-// never used from both threads at once.
+// Threads: umockdev answers the ioctls on a thread of its own while the
+// caller's thread waits in the ioctl; the controller, the clock and the tree
+// are only touched with the test bed's lock held. In a test the caller's
+// thread is blocked while a handler runs, so a virtual clock needs no lock.
 #include "sim/simulated_controller.h"
 
 #include <cstdint>

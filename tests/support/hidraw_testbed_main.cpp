@@ -82,28 +82,6 @@ int main(int argc, char** argv) {
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     Run run{&bed, loop};
-    GPid child = 0;
-    GError* spawnError = nullptr;
-    if (!g_spawn_async(nullptr, argv + first, nullptr,
-                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
-                                                G_SPAWN_CHILD_INHERITS_STDIN),
-                       nullptr, nullptr, &child, &spawnError)) {
-        std::fprintf(stderr, "hidraw-testbed: %s\n", spawnError->message);
-        g_error_free(spawnError);
-        return 127;
-    }
-    std::fprintf(stderr, "hidraw-testbed: controller on %s (%s), kill -USR1 %d pulls the cable\n",
-                 bed.controllerNode().c_str(),
-                 options.layout == zmt::test::HidrawTestbed::Layout::Composite ? "composite" : "plain",
-                 static_cast<int>(getpid()));
-    g_child_watch_add(
-        child,
-        [](GPid, gint status, gpointer data) {
-            auto* r = static_cast<Run*>(data);
-            r->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            g_main_loop_quit(r->loop);
-        },
-        &run);
     g_unix_signal_add(
         SIGUSR1,
         [](gpointer data) -> gboolean {
@@ -124,6 +102,28 @@ int main(int argc, char** argv) {
             return G_SOURCE_CONTINUE;
         },
         &run);
+    GPid child = 0;
+    GError* spawnError = nullptr;
+    if (!g_spawn_async(nullptr, argv + first, nullptr,
+                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                G_SPAWN_CHILD_INHERITS_STDIN),
+                       nullptr, nullptr, &child, &spawnError)) {
+        std::fprintf(stderr, "hidraw-testbed: %s\n", spawnError->message);
+        g_error_free(spawnError);
+        return 127;
+    }
+    g_child_watch_add(
+        child,
+        [](GPid, gint status, gpointer data) {
+            auto* r = static_cast<Run*>(data);
+            r->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            g_main_loop_quit(r->loop);
+        },
+        &run);
+    std::fprintf(stderr, "hidraw-testbed: controller on %s (%s), kill -USR1 %d pulls the cable\n",
+                 bed.controllerNode().c_str(),
+                 options.layout == zmt::test::HidrawTestbed::Layout::Composite ? "composite" : "plain",
+                 static_cast<int>(getpid()));
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
 
