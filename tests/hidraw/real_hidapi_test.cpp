@@ -10,6 +10,7 @@
 #include "device/hidapi_backend.h"
 #include "hidraw_testbed.h"
 #include "lang/lang.h"
+#include "polling_window.h"
 #include "virtual_host.h"
 
 #include <gtest/gtest.h>
@@ -30,29 +31,6 @@ public:
         bed->follow();
         return HidapiBackend::enumerate();
     }
-};
-
-// The window's poll timer on the virtual clock.
-class PollingWindow : public WatchWindow {
-public:
-    PollingWindow(VirtualHost& host, ConnectionWatch*& watch) : host_(host), watch_(watch) {}
-    void SetDeviceButtons(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return false; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {
-        if (timer_ != 0) host_.stopTimer(timer_);
-        timer_ = 0;
-    }
-    void startPollTimer() override {
-        if (timer_ == 0) timer_ = host_.startTimer(kPollIntervalMs, [this] { watch_->TimerZELMORVATOUCHTestTimer(); });
-    }
-
-private:
-    VirtualHost& host_;
-    ConnectionWatch*& watch_;
-    int timer_ = 0;
 };
 
 class RealHidapi : public ::testing::Test {
