@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -154,11 +155,22 @@ struct HidrawTestbed::Impl {
             g_error_free(error);
             throw std::runtime_error("umockdev tree: " + message);
         }
-        for (const Node& node : nodes)
-            if (withTwin || !node.answersNothing) attach(node);
+        for (const Node& node : nodes) {
+            if (!withTwin && node.answersNothing) continue;
+            attach(node);
+            if (options.locked && node.answersFeature1) lock(node);
+        }
         inTree = true;
     }
     void attach(const Node& node);
+    // umockdev's node is a link to a pseudo-terminal of ours; its mode is
+    // what open() checks.
+    void lock(const Node& node) {
+        gchar* root = umockdev_testbed_get_root_dir(bed);
+        const std::string link = std::string(root) + "/dev/hidraw" + std::to_string(node.hidraw);
+        g_free(root);
+        if (::chmod(link.c_str(), 0) != 0) throw std::runtime_error("cannot lock " + link);
+    }
 
     void removeTree() {
         for (const Node& node : nodes) {

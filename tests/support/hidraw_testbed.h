@@ -40,6 +40,10 @@ public:
         // answers no ioctl at all, listed before the controller: its open
         // fails for a reason other than permission.
         bool brokenTwinFirst = false;
+        // The controller's node may not be opened by anyone but root, as
+        // without the udev rule. Root opens it anyway: run the process that
+        // opens it as another user to see the refusal.
+        bool locked = false;
     };
 
     // Builds the tree with the controller plugged in. Time comes from clock

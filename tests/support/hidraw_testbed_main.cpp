@@ -2,7 +2,7 @@
 // in at the kernel interface, so that zmtsetup and zmtctl go through hidapi,
 // libudev and a hidraw node exactly as with hardware.
 //
-//   hidraw-testbed [--composite] [--state FILE] -- COMMAND [ARGUMENTS...]
+//   hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]
 //
 // SIGUSR1 pulls the cable out or puts it back. docs/simulator.md has more.
 #include "hidraw_testbed.h"
@@ -22,10 +22,12 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: hidraw-testbed [--composite] [--product TEXT] [--state FILE] -- COMMAND [ARGUMENTS...]\n"
+                 "usage: hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]\n"
                  "  --composite     the controller also shows a keyboard (listed first) and\n"
                  "                  consumer and system-control collections\n"
                  "  --product TEXT  another USB product string (the program must not take it)\n"
+                 "  --locked        the controller's node has mode 000, as without the udev\n"
+                 "                  rule (root opens it anyway: run as another user)\n"
                  "  --state FILE    keep the controller's state in FILE, the format of\n"
                  "                  zmtctl --simulator=FILE\n"
                  "  kill -USR1 PID  pulls the cable out or puts it back\n");
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
         }
         if (argument == "--composite") {
             options.layout = zmt::test::HidrawTestbed::Layout::Composite;
+        } else if (argument == "--locked") {
+            options.locked = true;
         } else if (argument == "--product" && first + 1 < argc) {
             options.product = argv[++first];
         } else if (argument == "--state" && first + 1 < argc) {
