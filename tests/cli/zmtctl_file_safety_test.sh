@@ -1,6 +1,6 @@
 # Saving never defeats a file's protection: configuration files, firmware
 # files and the simulated unit's state written by zmtctl as an ordinary user
-# keep their owner, group, mode and links, a file the user may not write is
+# keep their owner, group and mode, a file the user may not write is
 # refused and left alone, and a folder that takes no new file still lets a
 # writable file in it be saved.
 . "$(dirname "$0")/lib.sh"
@@ -58,14 +58,6 @@ expect_rc 0 "shared file"
 grep -q '^LONGTO=1500' "$AREA/open/shared.ZMT" || fail "shared file: not saved"
 [ "$(ownership "$AREA/open/shared.ZMT" | cut -d' ' -f1-2)" == "$before" ] ||
   fail "shared file: $before became $(ownership "$AREA/open/shared.ZMT")"
-
-# Through a symbolic link: the file it names is saved, the link stays.
-ln -s shared.ZMT "$AREA/open/link.ZMT"
-printf '[PARAM]\r\nLONGTO=300\r\n' >"$AREA/open/shared.ZMT"
-run_user --simulator="$STATE" --lang en read "$AREA/open/link.ZMT"
-expect_rc 0 "link"
-[ -L "$AREA/open/link.ZMT" ] || fail "link: replaced by a file"
-grep -q '^LONGTO=1500' "$AREA/open/shared.ZMT" || fail "link: the file it names was not saved"
 
 # A writable file in a folder that takes no new file: written in place.
 [ "$(id -u)" -eq 0 ] || chmod 755 "$AREA/closed"
