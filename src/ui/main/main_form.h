@@ -216,8 +216,9 @@ public:
     void closeOnSystemRequest();
     bool closingOnSystemRequest() const { return systemClose_; }
     // Close request: asks closeAllowed first (false: nothing happens and the
-    // window stays), then ends running procedures, stops the poll, closes
-    // the controller and saves the settings.
+    // window stays; on a system request deliverPending runs instead), then
+    // ends running procedures, stops the poll, closes the controller and
+    // saves the settings.
     bool FormCloseQuery();
 
 signals:
