@@ -133,11 +133,18 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
         EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("tiny.LDR", std::vector<uint8_t>(size, 0)), image));
         EXPECT_EQ(lastBox(), "Error file size \"tiny.LDR\"") << size;
     }
-    EXPECT_EQ(rig.host.boxes.size(), 7u);
-    // The smallest file is a header and a check value with an empty payload.
+    // A header and a valid check value with nothing between would install nothing.
     ASSERT_TRUE(buildFirmwareFile({0, 118, 1, 1}, {}, bytes));
-    EXPECT_TRUE(loadFirmwareFile(rig.host, writeFile("empty.LDR", bytes), image));
+    ASSERT_EQ(bytes.size(), kFirmwareOverhead);
+    EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("empty.LDR", bytes), image));
+    EXPECT_EQ(lastBox(), "Error file size \"empty.LDR\"");
+    EXPECT_FALSE(image.loaded());
+    EXPECT_EQ(rig.host.boxes.size(), 8u);
+    // The smallest file carries one byte.
+    ASSERT_TRUE(buildFirmwareFile({0, 118, 1, 1}, {0x5A}, bytes));
+    EXPECT_TRUE(loadFirmwareFile(rig.host, writeFile("one.LDR", bytes), image));
     EXPECT_EQ(image.header.applicationVersion, 118);
+    EXPECT_EQ(image.payloadSize(), 1u);
     EXPECT_FALSE(buildFirmwareFile({}, std::vector<uint8_t>(16375), bytes));
 }
 
