@@ -147,7 +147,7 @@ const QColor kGreen(0, 128, 0);
 
 } // namespace
 
-class ParametersEditorTest : public QObject {
+class KeysGridAndEventEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
@@ -573,5 +573,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ParametersEditorTest)
-#include "parameters_editor_test.moc"
+QTEST_MAIN(KeysGridAndEventEditorTest)
+#include "keys_grid_and_event_editor_test.moc"
