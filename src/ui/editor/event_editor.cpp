@@ -72,9 +72,7 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
     : QObject(&window), window_(window), record_(record), grid_(grid), eventRules_(record, grid.rules()) {
     setObjectName(QStringLiteral("EventEditor"));
-    QWidget* page = window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"));
-    if (page == nullptr) page = &window;
-    build(page);
+    build(window.parametersPage());
     buildHomeKey(panel);
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
@@ -301,8 +299,11 @@ void EventEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lin
 }
 
 void EventEditor::setEditorLock(bool enabled) {
-    for (const char* name : {"GroupBoxKeys", "PanelEVKEY", "GroupBoxKeySetup", "GroupBoxEncoder1Setup",
-                             "GroupBoxEncoder2Setup", "GroupBoxTouch", "GroupBoxHEAD"}) {
+    grid_.box()->setEnabled(enabled);
+    eventArea_->setEnabled(enabled);
+    // The parameters panel's groups.
+    for (const char* name : {"GroupBoxKeySetup", "GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup", "GroupBoxTouch",
+                             "GroupBoxHEAD"}) {
         if (auto* control = window_.findChild<QWidget*>(QString::fromLatin1(name))) control->setEnabled(enabled);
     }
     if (FormKeyBoard* picker = window_.picker()) {

@@ -95,8 +95,7 @@ private:
 KeysGridView::KeysGridView(MainForm& window, _zelmorvatouch& record)
     : QObject(&window), window_(window), record_(record), rules_(record) {
     setObjectName(QStringLiteral("KeysGridView"));
-    page_ = window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"));
-    if (page_ == nullptr) page_ = &window;
+    page_ = window.parametersPage();
     build(page_);
     installHooks();
 }

@@ -606,6 +606,8 @@ bool MainForm::deviceLogOn() const { return menuDevice_->isChecked(); }
 
 void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
 
+QWidget* MainForm::parametersPage() const { return parametersPage_; }
+
 bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
 
 void MainForm::setChangesPending(bool pending) {
