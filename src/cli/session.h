@@ -51,10 +51,10 @@ public:
     ResultCode readIdentity(IdentityBlock& identity);
 
 private:
-    // A command runs on its own, with no window around it.
     GlobalOptions options_;
     TerminalHost host_;
     ProgramFlags flags_;
+    // A command runs on its own, with no window around it.
     QuietWatchWindow window_;
     DeviceStack stack_;
 };

@@ -114,8 +114,9 @@ private:
     MainForm& window_;
     QPointer<MainForm> windowAlive_;   // the window may go first
     WatchAdapter adapter_;
-    DeviceStack stack_;
+    // Before the stack: its transfer keeps a pointer to the history.
     EditHistory history_;
+    DeviceStack stack_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
 };
 
