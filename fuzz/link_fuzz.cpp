@@ -91,18 +91,6 @@ private:
     test::VirtualHost& host_;
 };
 
-class QuietWindow : public WatchWindow {
-public:
-    void SetDeviceButtons(bool) override {}
-    bool deviceLogChecked() override { return logChecked; }
-    void setDeviceLogChecked(bool checked) override { logChecked = checked; }
-    bool monitoringPageActive() override { return true; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {}
-    void startPollTimer() override {}
-    bool logChecked = false;
-};
-
 void requireKnownCode(ResultCode code) {
     switch (code) {
     case errNone: case errExchange: case errDisconnected: case errTimeout: case errParameters: case errResult:
@@ -125,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     HidTransport transport(backend);
     DeviceLink link(host, transport);
     ProgramFlags flags;
-    QuietWindow window;
+    QuietWatchWindow window;
     ConnectionWatch watch(link, flags, window);
     _zelmorvatouch record;
     ConfigTransfer transfer(link, record, flags, &watch);
@@ -165,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             break;
         }
         case Operation::Poll:
-            window.logChecked = input.ConsumeBool();
+            window.setDeviceLogChecked(input.ConsumeBool());
             code = watch.pollController();
             break;
         case Operation::DeviceLog:

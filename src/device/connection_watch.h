@@ -38,6 +38,23 @@ public:
     virtual void startPollTimer() = 0;
 };
 
+// The watch's window for a run with none around it (zmtctl): nothing to
+// enable or time; the device-log switch is only remembered, and the
+// monitoring page counts as shown, so the device log is read when asked for.
+class QuietWatchWindow : public WatchWindow {
+public:
+    void SetDeviceButtons(bool) override {}
+    bool deviceLogChecked() override { return deviceLog_; }
+    void setDeviceLogChecked(bool checked) override { deviceLog_ = checked; }
+    bool monitoringPageActive() override { return true; }
+    void setPollInterval(unsigned) override {}
+    void stopPollTimer() override {}
+    void startPollTimer() override {}
+
+private:
+    bool deviceLog_ = false;
+};
+
 class ConnectionWatch {
 public:
     ConnectionWatch(DeviceLink& link, ProgramFlags& flags, WatchWindow& window)

@@ -150,4 +150,6 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path, HidOpenF
     return nullptr;
 }
 
+std::unique_ptr<HidBackend> makeHidapiBackend() { return std::make_unique<HidapiBackend>(); }
+
 } // namespace zmt

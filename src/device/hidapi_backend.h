@@ -30,4 +30,9 @@ private:
     bool initialised_ = false;
 };
 
+// The backend the programs reach real controllers with (what a DeviceStack
+// is given to make when not simulated). Defined beside the backend, so
+// whatever links hidapi links this too.
+std::unique_ptr<HidBackend> makeHidapiBackend();
+
 } // namespace zmt

@@ -15,25 +15,6 @@
 
 namespace zmt::ui {
 
-namespace {
-
-std::unique_ptr<sim::Simulator> makeSimulator(bool simulated, MainForm& window) {
-    if (!simulated) return nullptr;
-    // The window's host is asked each time: tests may replace it.
-    return std::make_unique<sim::Simulator>([&window] { return window.host().tickMs(); });
-}
-
-std::unique_ptr<HidBackend> makeHidapi(bool simulated) {
-    if (simulated) return nullptr;
-    return std::make_unique<HidapiBackend>();
-}
-
-HidBackend& backendOf(sim::Simulator* simulator, HidBackend* hidapi) {
-    return simulator != nullptr ? static_cast<HidBackend&>(simulator->backend()) : *hidapi;
-}
-
-} // namespace
-
 void ControllerWiring::WatchAdapter::SetDeviceButtons(bool busy) { window_.SetDeviceButtons(busy); }
 bool ControllerWiring::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
 void ControllerWiring::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
@@ -49,37 +30,34 @@ void ControllerWiring::WatchAdapter::startPollTimer() {
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
     : window_(window),
       windowAlive_(&window),
-      stateFile_(std::move(stateFile)),
-      simulator_(makeSimulator(simulated, window)),
-      hidapi_(makeHidapi(simulated)),
-      transport_(backendOf(simulator_.get(), hidapi_.get())),
-      link_(window.host(), transport_),
       adapter_(window),
-      watch_(link_, window.flags(), adapter_),
-      transfer_(link_, record_, window.flags(), &watch_) {
+      // Tests put the window on a virtual clock before the wiring is made;
+      // the link and the simulated controller keep the host they are given.
+      stack_(window.host(), window.flags(), adapter_,
+             {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
     MainFormHooks& hooks = window_.hooks();
-    hooks.poll = [this] { watch_.TimerZELMORVATOUCHTestTimer(); };
+    hooks.poll = [this] { watch().TimerZELMORVATOUCHTestTimer(); };
     hooks.syncChanges = [this] { syncTick(); };
     hooks.closeAllowed = [this] { return closeAllowed(); };
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they chain the hook).
-    hooks.prepareEditor = [this] { record_.clear(); };
-    transfer_.setShowImage([this] { window_.showImage(); });
-    transfer_.setEditHistory(&history_);
+    hooks.prepareEditor = [this] { record().clear(); };
+    transfer().setShowImage([this] { window_.showImage(); });
+    transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
     hooks.undo = [this] { undo(); };
     hooks.redo = [this] { redo(); };
-    hooks.undoLabel = [this] { return undoAllowed() ? history_.undoLabel(record_.image) : std::string(); };
-    hooks.redoLabel = [this] { return undoAllowed() ? history_.redoLabel(record_.image) : std::string(); };
-    watch_.setReadConfiguration([this] { readNewController(); });
-    hooks.closeController = [this] { transport_.closeController(); };
+    hooks.undoLabel = [this] { return undoAllowed() ? history_.undoLabel(record().image) : std::string(); };
+    hooks.redoLabel = [this] { return undoAllowed() ? history_.redoLabel(record().image) : std::string(); };
+    watch().setReadConfiguration([this] { readNewController(); });
+    hooks.closeController = [this] { transport().closeController(); };
     hooks.deliverPending = [this] { syncTick(); };
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
     // the box's caller returns. Waiting for it would never end, so the box
     // opens at once; the exchange itself refuses anything nested (errBusy).
     hooks.waitWhileBusy = [] {};
-    if (simulator_) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator_);
+    if (simulator() != nullptr) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
 }
 
 ControllerWiring::~ControllerWiring() {
@@ -98,11 +76,10 @@ ControllerWiring::~ControllerWiring() {
         hooks.redoLabel = nullptr;
         window_.setEditHistory(nullptr);
     }
-    transport_.closeController();
 }
 
 bool ControllerWiring::changesWaiting() const {
-    return window_.flags().ImageValid && transfer_.changesPending();
+    return window_.flags().ImageValid && stack_.transfer().changesPending();
 }
 
 void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
@@ -110,8 +87,8 @@ void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changes
 void ControllerWiring::syncTick() {
     // An edit that named no step of its own still gets one, before it goes
     // out; learning's changes wait for its end, which is one step.
-    if (!window_.flags().KeysSetupActive) history_.checkpoint(record_.image);
-    transfer_.syncChanges();
+    if (!window_.flags().KeysSetupActive) history_.checkpoint(record().image);
+    transfer().syncChanges();
     refreshPendingPanel();
 }
 
@@ -122,13 +99,13 @@ bool ControllerWiring::undoAllowed() const {
 }
 
 bool ControllerWiring::undo() {
-    if (!undoAllowed() || !history_.undo(record_.image)) return false;
+    if (!undoAllowed() || !history_.undo(record().image)) return false;
     afterUndoOrRedo();
     return true;
 }
 
 bool ControllerWiring::redo() {
-    if (!undoAllowed() || !history_.redo(record_.image)) return false;
+    if (!undoAllowed() || !history_.redo(record().image)) return false;
     afterUndoOrRedo();
     return true;
 }
@@ -157,8 +134,8 @@ void ControllerWiring::readNewController() {
                                      "Changes in the program have not been written to a controller yet.\n"
                                      "Write them to the controller just connected?\n"
                                      "No: read the controller's configuration instead.")) == ID_YES;
-    if (keepEdits) transfer_.readKeepingEditsCommand();
-    else transfer_.readDeviceCommand();
+    if (keepEdits) transfer().readKeepingEditsCommand();
+    else transfer().readDeviceCommand();
     window_.SetDeviceButtons(false);
     refreshPendingPanel();
 }
@@ -170,16 +147,6 @@ bool ControllerWiring::closeAllowed() {
         LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
                  "Changes have not been written to the controller yet.\nClose the program anyway?"));
     return answer == ID_YES;
-}
-
-bool ControllerWiring::loadState(std::string& error) {
-    if (!simulator_ || stateFile_.empty()) return true;
-    return simulator_->load(stateFile_, error);
-}
-
-bool ControllerWiring::saveState(std::string& error) {
-    if (!simulator_ || stateFile_.empty()) return true;
-    return simulator_->save(stateFile_, error);
 }
 
 void ControllerWiring::showSimulatorWindow() {
@@ -224,7 +191,7 @@ bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why
         // again; three polls give the banner, the identity and two dots.
         window_.SetLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
         window_.SetDeviceButtons(false);
-        for (int poll = 0; poll < 3; ++poll) watch_.pollController();
+        for (int poll = 0; poll < 3; ++poll) watch().pollController();
         simulatorWindow_->refresh();
         save(window_, QStringLiteral("main-connected-%1.png").arg(QLatin1String(language)));
         save(*simulatorWindow_, QStringLiteral("simulator-%1.png").arg(QLatin1String(language)));

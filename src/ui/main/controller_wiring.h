@@ -1,8 +1,9 @@
 #pragma once
 // The controller side of zmtsetup, joined to the main window in this one
-// place: the HID backend (hidapi, or the simulated controller with its
-// Simulator window), the transport, the link, the connection watch, the
-// configuration record and its transfer, and the window hooks that drive
+// place: the device stack (the HID backend, hidapi or the simulated
+// controller, the transport, the link, the connection watch, the
+// configuration record and its transfer) over the window's host and flags,
+// the Simulator window, the undo history, and the window hooks that drive
 // them: the poll tick, the synchronisation on every common tick with the
 // "changes pending" panel, the watch's configuration read in the busy
 // state (asking first when edits would be lost), the question before
@@ -19,12 +20,8 @@
 // The editors' widgets belong to the window and work on record(), so the
 // record must outlive the window: declare the wiring before the window (it
 // may be destroyed after it) and make it once the window exists.
-#include "config/config_image.h"
-#include "config/config_transfer.h"
+#include "config/device_stack.h"
 #include "config/edit_history.h"
-#include "device/connection_watch.h"
-#include "device/device_link.h"
-#include "device/hid_transport.h"
 
 #include <QPointer>
 #include <QString>
@@ -45,16 +42,14 @@ public:
     // empty) is where its state is kept between runs.
     ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
     // Takes the hooks back from the window (unless the window is already
-    // gone), then closes the controller.
+    // gone); the stack then closes the controller.
     ~ControllerWiring();
     ControllerWiring(const ControllerWiring&) = delete;
     ControllerWiring& operator=(const ControllerWiring&) = delete;
 
-    // The simulated controller's state file: a missing file gives a fresh
-    // controller; one that cannot be read is an error and changes nothing.
-    // Both succeed at once without a state file.
-    bool loadState(std::string& error);
-    bool saveState(std::string& error);
+    // The simulated controller's state file (DeviceStack::loadState).
+    bool loadState(std::string& error) { return stack_.loadState(error); }
+    bool saveState(std::string& error) { return stack_.saveState(error); }
 
     // Shows the Simulator window beside the main window (simulated mode only).
     void showSimulatorWindow();
@@ -66,8 +61,8 @@ public:
 
     // The one configuration record of the session: the editors, the file
     // handlers and the transfer all work on this one.
-    _zelmorvatouch& record() { return record_; }
-    ConfigTransfer& transfer() { return transfer_; }
+    _zelmorvatouch& record() { return stack_.record(); }
+    ConfigTransfer& transfer() { return stack_.transfer(); }
     // The undo history of record().image; every full read starts it anew.
     // The window hands it to the editors (MainForm::editHistory).
     EditHistory& history() { return history_; }
@@ -84,10 +79,10 @@ public:
     // tick does it too), e.g. right after a file replaced the image.
     void refreshPendingPanel();
 
-    HidTransport& transport() { return transport_; }
-    DeviceLink& link() { return link_; }
-    ConnectionWatch& watch() { return watch_; }
-    sim::Simulator* simulator() { return simulator_.get(); }
+    HidTransport& transport() { return stack_.transport(); }
+    DeviceLink& link() { return stack_.link(); }
+    ConnectionWatch& watch() { return stack_.watch(); }
+    sim::Simulator* simulator() { return stack_.simulator(); }
     SimulatorWindow* simulatorWindow() { return simulatorWindow_.get(); }
 
 private:
@@ -118,16 +113,10 @@ private:
 
     MainForm& window_;
     QPointer<MainForm> windowAlive_;   // the window may go first
-    std::string stateFile_;
-    std::unique_ptr<sim::Simulator> simulator_;
-    std::unique_ptr<HidBackend> hidapi_;
-    HidTransport transport_;
-    DeviceLink link_;
     WatchAdapter adapter_;
-    ConnectionWatch watch_;
-    _zelmorvatouch record_;
+    // Before the stack: its transfer keeps a pointer to the history.
     EditHistory history_;
-    ConfigTransfer transfer_;
+    DeviceStack stack_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
 };
 
