@@ -14,7 +14,7 @@ constexpr const char* kUnnamedEdit = "изменение\0change";
 
 } // namespace
 
-const std::string& EditLabel::text() const { return languageIndex() == 1 ? english : russian; }
+const std::string& EditLabel::text() const { return languageIndex() == English ? english : russian; }
 
 EditLabel editLabel(const char* literal, ...) {
     EditLabel label;
@@ -89,7 +89,7 @@ void EditHistory::apply(const Step& step, ConfigImage& image, bool after) {
 std::string EditHistory::labelText(const std::string& label) {
     const std::size_t nul = label.find('\0');
     if (nul == std::string::npos) return label;
-    return languageIndex() == 1 ? label.substr(nul + 1) : label.substr(0, nul);
+    return languageIndex() == English ? label.substr(nul + 1) : label.substr(0, nul);
 }
 
 void EditHistory::begin(const ConfigImage& image, EditLabel label) {

@@ -85,7 +85,7 @@ void ConfigCommands::SpeedButtonWriteConfigClick() {
         return;
     }
     settings_.rememberConfigFile(path);
-    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigSavedNotice));
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigSavedNotice));
 }
 
 void ConfigCommands::SpeedButtonReadConfigClick() {
@@ -130,7 +130,7 @@ void ConfigCommands::loadFile(const std::string& path) {
     // From here the synchronisation sends what differs from the controller.
     flags_.ImageValid = true;
     wiring_.refreshPendingPanel();
-    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigLoadedNotice));
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }
 
 } // namespace zmt::ui

@@ -44,11 +44,9 @@ constexpr int kButtonTop = 3;
 constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
-constexpr int kEventPages = 60;
 constexpr int kCommonIntervalMs = 100;
 constexpr int kUniversalIntervalMs = 100;
 constexpr int kOnShowIntervalMs = 1;
-constexpr int kBlinkIntervalMs = 250;  // every notice sets its own; this is what they all use
 constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
 
@@ -364,7 +362,7 @@ void MainForm::buildTimers() {
     pollTimer_ = timer("TimerZELMORVATOUCHTest", kPollIntervalMs, &MainForm::TimerZELMORVATOUCHTestTimer);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
     universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
-    flashTimer_ = timer("TimerFlash", kBlinkIntervalMs, &MainForm::TimerFlashTimer);
+    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);
     onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
     commonTimer_->start();
 }
@@ -502,7 +500,6 @@ void MainForm::retranslate() {
 void MainForm::setKeysGridHeader() {
     auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"));
     if (grid == nullptr) return;
-    constexpr int kChannels = 4;
     for (int column = 0; column <= kChannels && column < grid->columnCount(); ++column) {
         const QString text = column < kChannels
                                  ? QString::fromStdString(formatText(LangText("Канал %d\0Ch %d"), column + 1))
@@ -532,14 +529,6 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
     // open it again behind the shut-down's back.
     if (!flags_.AppClosing) pollTimer_->start();
     return answer;
-}
-
-void MainForm::ShowPanelNotice(unsigned clearMs, unsigned blinkMs, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::string text = formatTextV(format, args);
-    va_end(args);
-    showNotice(clearMs, blinkMs, text);
 }
 
 void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
@@ -589,14 +578,6 @@ void MainForm::SetDeviceButtons(bool busy) {
 }
 
 // ---- monitoring log, status, gauge ----
-
-void MainForm::MemoPrintf(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::string line = formatTextV(format, args);
-    va_end(args);
-    memoLine(line);
-}
 
 void MainForm::memoLine(const std::string& line) { memo_->appendLine(QString::fromStdString(line)); }
 
