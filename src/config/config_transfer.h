@@ -22,7 +22,7 @@
 
 namespace zmt {
 
-inline constexpr int kFullReadTotal = 979 + 10;      // image and touch memory
+inline constexpr int kFullReadTotal = static_cast<int>(kConfigImageSize + kTouchMemorySize);
 inline constexpr unsigned kSyncNoticeMs = 1000;
 // After a failed synchronisation, the next attempt waits this long, so the
 // connection poll gets its turn and can notice a controller that went away.

@@ -32,7 +32,7 @@ namespace zmt::sim {
 
 // The controller's memories, as the program's own image describes them.
 inline constexpr std::size_t kConfigSize = kConfigImageSize;
-inline constexpr std::size_t kTouchSize = 10;
+inline constexpr std::size_t kTouchSize = kTouchMemorySize;
 inline constexpr std::size_t kIrCodeSize = 4;
 inline constexpr std::size_t kLogDataMax = 32;
 inline constexpr std::size_t kFirmwareCapacity = 16384 + 64;
