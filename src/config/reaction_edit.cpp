@@ -3,7 +3,6 @@
 #include "lang/number_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace zmt {
