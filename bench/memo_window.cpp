@@ -1,5 +1,5 @@
 // The main window after an hour of device log: 360 000 lines (100 a second)
-// appended to the memo through MemoPrintf. Prints the resident memory they
+// appended to the memo through memoLine. Prints the resident memory they
 // added and how long the window takes for one event-loop pass, one more line
 // and a scroll to the end afterwards; the window is responsive while a pass
 // stays well under 50 ms. Run offscreen:
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     for (long i = 0; i < lines; ++i) {
         // A device-log record as the watch prints it.
-        window.MemoPrintf("%02ld:%02ld:%02ld.%03ld LOG type 01 len 08 : 12 34 56 78 9A BC DE F0", i / 360000 % 24,
-                          i / 6000 % 60, i / 100 % 60, i % 100 * 10);
+        window.memoLine(zmt::formatText("%02ld:%02ld:%02ld.%03ld LOG type 01 len 08 : 12 34 56 78 9A BC DE F0",
+                                        i / 360000 % 24, i / 6000 % 60, i / 100 % 60, i % 100 * 10));
         if (i % 100 == 0) QApplication::processEvents();   // the event loop runs between records
     }
     QApplication::processEvents();
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double eventPass = msSince(pass);
     pass = Clock::now();
-    window.MemoPrintf("one more line");
+    window.memoLine("one more line");
     QApplication::processEvents();
     const double oneMore = msSince(pass);
     double scroll = 0;

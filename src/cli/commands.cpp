@@ -6,9 +6,9 @@
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace zmt::cli {
 
@@ -23,20 +23,50 @@ int deviceError(ResultCode code) {
     return exitDevice;
 }
 
-namespace {
-
-// A whole decimal number from 1 to limit, nothing else.
-bool parseCount(const std::string& text, unsigned long limit, unsigned long& value) {
-    if (text.empty() || text.size() > 10) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    value = std::strtoul(text.c_str(), nullptr, 10);
-    return value >= 1 && value <= limit;
-}
-
 int unexpectedArgument(const std::string& argument) {
     return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
 }
+
+int needsValue(const std::string& name) {
+    return usageError(formatText(LangText("%s требует значение\0%s needs a value\0"), name.c_str()));
+}
+
+bool optionValue(const Arguments& arguments, std::size_t& i, const std::string& name, std::string& value,
+                 bool& missing) {
+    const std::string& argument = arguments[i];
+    missing = false;
+    if (argument == name) {
+        if (i + 1 == arguments.size()) {
+            missing = true;
+            return true;
+        }
+        value = arguments[++i];
+        return true;
+    }
+    if (argument.rfind(name + "=", 0) == 0) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+int countOption(const Arguments& arguments, unsigned long& count) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string value;
+        bool missing = false;
+        if (!optionValue(arguments, i, "--count", value, missing)) return unexpectedArgument(arguments[i]);
+        if (missing) return usageError(LangText("--count требует число\0--count needs a number\0"));
+        const auto parsed = parseUnsigned(value, 1000000000UL);
+        if (!parsed || *parsed == 0)
+            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
+                                                  "--count: '%s' is not a number from 1 to 1000000000\0"),
+                                         value.c_str()));
+        count = static_cast<unsigned long>(*parsed);
+    }
+    return exitOk;
+}
+
+namespace {
 
 // Commands that take exactly one file name.
 int expectOneFile(const Arguments& arguments) {
@@ -73,24 +103,7 @@ int runInfo(Session& session, const Arguments& arguments) {
 
 int runMonitor(Session& session, const Arguments& arguments) {
     unsigned long count = 0;   // 0: until stopped
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        std::string value;
-        if (argument == "--count") {
-            if (i + 1 == arguments.size())
-                return usageError(LangText("--count требует число\0--count needs a number\0"));
-            value = arguments[++i];
-        } else if (argument.rfind("--count=", 0) == 0) {
-            value = argument.substr(8);
-        } else {
-            return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"),
-                                         argument.c_str()));
-        }
-        if (!parseCount(value, 1000000000UL, count))
-            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
-                                                  "--count: '%s' is not a number from 1 to 1000000000\0"),
-                                         value.c_str()));
-    }
+    if (const int status = countOption(arguments, count); status != exitOk) return status;
 
     ResultCode code = session.link().probeController();
     if (code != errNone) return deviceError(code);

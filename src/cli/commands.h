@@ -35,4 +35,17 @@ int usageError(const std::string& message);
 // A device failure: the result code's text on stderr; returns exitDevice.
 int deviceError(ResultCode code);
 
+// The usage errors every command shares: an argument it does not take, and
+// an option given without its value.
+int unexpectedArgument(const std::string& argument);
+int needsValue(const std::string& name);
+// "--name VALUE" or "--name=VALUE" at arguments[i]: true when it is that
+// option, with i advanced past its value; missing when no value follows.
+bool optionValue(const Arguments& arguments, std::size_t& i, const std::string& name, std::string& value,
+                 bool& missing);
+// The arguments of a command whose only option is "--count N" (N from 1 to
+// 1000000000); count stays 0 when it is not given. exitOk, or the usage
+// error already reported.
+int countOption(const Arguments& arguments, unsigned long& count);
+
 } // namespace zmt::cli

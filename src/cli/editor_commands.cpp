@@ -12,14 +12,6 @@
 
 namespace zmt::cli {
 
-namespace {
-
-int unexpectedArgument(const std::string& argument) {
-    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
-}
-
-} // namespace
-
 int runIr(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
     IrCode code{};

@@ -5,9 +5,9 @@
 #include "device/firmware_update.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,54 +21,17 @@ constexpr uint32_t kLevelsIntervalMs = 100;
 constexpr int kRestartPolls = 100;
 constexpr uint32_t kRestartPollMs = 100;
 
-int unexpected(const std::string& argument) {
-    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
-}
-
-// A whole number from 0 to limit, decimal or 0x-hexadecimal.
-bool parseNumber(const std::string& text, unsigned long limit, unsigned long& value) {
-    if (text.empty() || text.size() > 10 || text[0] == '-' || text[0] == '+') return false;
-    char* end = nullptr;
-    value = std::strtoul(text.c_str(), &end, 0);
-    return end != nullptr && *end == '\0' && value <= limit;
-}
-
-// "--name VALUE" or "--name=VALUE" at arguments[i]; advances i past it.
-bool optionValue(const Arguments& arguments, std::size_t& i, const std::string& name, std::string& value,
-                 bool& missing) {
-    const std::string& argument = arguments[i];
-    missing = false;
-    if (argument == name) {
-        if (i + 1 == arguments.size()) {
-            missing = true;
-            return true;
-        }
-        value = arguments[++i];
-        return true;
-    }
-    if (argument.rfind(name + "=", 0) == 0) {
-        value = argument.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-int needsValue(const std::string& name) {
-    return usageError(formatText(LangText("%s требует значение\0%s needs a value\0"), name.c_str()));
-}
-
 } // namespace
 
 bool parseVersion(const std::string& text, uint16_t& value) {
     const std::size_t dot = text.find('.');
     const std::string whole = text.substr(0, dot);
     const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
-    if (whole.empty() || whole.size() > 3 || fraction.size() > 2 || (dot != std::string::npos && fraction.empty()))
-        return false;
-    for (char c : whole + fraction)
-        if (c < '0' || c > '9') return false;
-    unsigned long hundredths = std::strtoul(whole.c_str(), nullptr, 10) * 100;
-    if (!fraction.empty()) hundredths += std::strtoul(fraction.c_str(), nullptr, 10) * (fraction.size() == 1 ? 10 : 1);
+    if (whole.size() > 3 || fraction.size() > 2 || (dot != std::string::npos && fraction.empty())) return false;
+    const auto units = parseUnsigned(whole, 999);
+    const auto parts = fraction.empty() ? std::optional<uint64_t>(0) : parseUnsigned(fraction, 99);
+    if (!units || !parts) return false;
+    const uint64_t hundredths = *units * 100 + *parts * (fraction.size() == 1 ? 10 : 1);
     if (hundredths > 0xFFFF) return false;
     value = static_cast<uint16_t>(hundredths);
     return true;
@@ -76,7 +39,7 @@ bool parseVersion(const std::string& text, uint16_t& value) {
 
 int runFlash(Session& session, const Arguments& arguments) {
     if (arguments.empty()) return usageError(LangText("нужен файл прошивки\0a firmware file is needed\0"));
-    if (arguments.size() > 1) return unexpected(arguments[1]);
+    if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     const std::string path = arguments[0];
 
     FirmwareUpdate update(session.link(), session.watch(), session.flags());
@@ -108,16 +71,7 @@ int runFlash(Session& session, const Arguments& arguments) {
 
 int runLevels(Session& session, const Arguments& arguments) {
     unsigned long count = 0;   // 0: until stopped
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        if (!optionValue(arguments, i, "--count", value, missing)) return unexpected(arguments[i]);
-        if (missing) return needsValue("--count");
-        if (!parseNumber(value, 1000000000UL, count) || count == 0)
-            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
-                                                  "--count: '%s' is not a number from 1 to 1000000000\0"),
-                                         value.c_str()));
-    }
+    if (const int status = countOption(arguments, count); status != exitOk) return status;
     TerminalHost& host = session.host();
     TerminalHost::installInterruptHandler();
     for (unsigned long done = 0; !TerminalHost::interrupted && (count == 0 || done < count); ++done) {
@@ -138,7 +92,6 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string value;
         bool missing = false;
-        unsigned long number = 0;
         if (optionValue(arguments, i, "--version", value, missing)) {
             if (missing) return needsValue("--version");
             if (!parseVersion(value, header.applicationVersion))
@@ -159,16 +112,18 @@ int runMakeLdr(Session&, const Arguments& arguments) {
             }
         if (matched != nullptr) {
             if (missing) return needsValue(matched->name);
-            if (!parseNumber(value, matched->limit, number))
+            // Decimal or 0x-hexadecimal; a leading 0 is no octal.
+            const auto parsed = parseUnsigned(value, matched->limit, NumberBase::DecimalOrHex);
+            if (!parsed)
                 return usageError(formatText(LangText("%s: '%s' вне допустимого диапазона\0"
                                                       "%s: '%s' is out of range\0"),
                                              matched->name, value.c_str()));
-            if (matched->given == &haveCode) header.deviceCode = static_cast<uint8_t>(number);
-            else if (matched->given == &haveType) header.deviceType = static_cast<uint8_t>(number);
-            else header.reserved = static_cast<uint32_t>(number);
+            if (matched->given == &haveCode) header.deviceCode = static_cast<uint8_t>(*parsed);
+            else if (matched->given == &haveType) header.deviceType = static_cast<uint8_t>(*parsed);
+            else header.reserved = static_cast<uint32_t>(*parsed);
             if (matched->given != nullptr) *matched->given = true;
         } else if (!arguments[i].empty() && arguments[i][0] == '-' && arguments[i] != "-") {
-            return unexpected(arguments[i]);
+            return unexpectedArgument(arguments[i]);
         } else {
             files.push_back(arguments[i]);
         }

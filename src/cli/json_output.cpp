@@ -10,8 +10,6 @@ namespace zmt::cli {
 
 namespace {
 
-std::string versionText(unsigned version) { return formatText("%u.%02u", version / 100u, version % 100u); }
-
 // A reaction as the file stores it (KEYHOME, the last 4 bytes of EVKEYnn):
 // kind and its three values in hexadecimal, and the response in words.
 void writeReaction(JsonWriter& json, const Reaction& reaction, const std::string& words) {

@@ -23,7 +23,7 @@ struct CommandLine {
 };
 
 // Russian for a Russian locale, English otherwise; --lang overrides it.
-int languageFromEnvironment() {
+Language languageFromEnvironment() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0') return std::strncmp(value, "ru", 2) == 0 ? Russian : English;
@@ -31,7 +31,7 @@ int languageFromEnvironment() {
     return English;
 }
 
-bool parseLanguage(const std::string& value, int& language) {
+bool parseLanguage(const std::string& value, Language& language) {
     if (value == "ru") language = Russian;
     else if (value == "en") language = English;
     else return false;

@@ -18,7 +18,7 @@ namespace zmt::cli {
 struct GlobalOptions {
     bool simulator = false;
     std::optional<std::string> stateFile;   // --simulator=FILE
-    int language = English;
+    Language language = English;
     bool exchangeLog = false;               // --log
     bool yes = false;                       // --yes
     bool json = false;                      // --json: one JSON object on stdout

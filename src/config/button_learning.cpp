@@ -9,9 +9,8 @@
 namespace zmt {
 
 namespace {
-constexpr unsigned kBlinkMs = 250;
 constexpr unsigned kDoneNoticeMs = 3000;
-constexpr std::size_t kKeysOffset = 5;
+constexpr std::size_t kKeysOffset = offsetof(ConfigImage, keys);
 constexpr std::size_t kKeysSize = sizeof(ConfigImage::keys);
 static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
 
@@ -83,17 +82,17 @@ void ButtonLearning::run() {
 
     int countdown = 0;
     while (!flags_.AppClosing && flags_.KeysSetupRunning) {
-        if (levels_.phase == 0) {
-            host_.notice(0, kBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
+        if (levels_.phase == LearningStarting) {
+            host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
             countdown = kIdlePolls;
-            levels_.phase = 1;
-        } else if (levels_.phase == 1) {
+            levels_.phase = LearningIdle;
+        } else if (levels_.phase == LearningIdle) {
             if (--countdown == 0) {
-                host_.notice(0, kBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
+                host_.notice(0, kNoticeBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
                                                    "Press each button and give it a name"));
                 for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
                 countdown = kCollectPolls;
-                levels_.phase = 2;
+                levels_.phase = LearningCollecting;
             } else if (!readLevels()) {
                 flags_.KeysSetupRunning = false;
             } else {
@@ -137,11 +136,11 @@ void ButtonLearning::finish() {
     const ResultCode head = transfer_.sendImageBytes(0, kKeysOffset);
     const ResultCode keys = transfer_.sendImageBytes(kKeysOffset, kKeysSize);
     if (head == errNone && keys == errNone) {
-        host_.notice(kDoneNoticeMs, kBlinkMs,
+        host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
         flags_.ImageValid = true;
     } else {
-        host_.notice(kDoneNoticeMs, kBlinkMs,
+        host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Кнопки не записаны в устройство, запись будет повторена\0"
                               "The buttons have not reached the device, writing will be retried"));
     }

@@ -32,17 +32,21 @@ inline constexpr int kLearningWriteTotal = 425;
 // cannot register a press.
 uint8_t pressThreshold(uint8_t idleMaximum);
 
+// Where a learning run is: about to start, measuring the channels at rest,
+// then collecting the buttons pressed.
+enum LearningPhase : int { LearningStarting = 0, LearningIdle = 1, LearningCollecting = 2 };
+
 // What the procedure knows about the four channels at one moment, for the
 // live level bars.
 struct LearningLevels {
-    int phase = 0;                              // 0 start, 1 idle measurement, 2 collecting
+    LearningPhase phase = LearningStarting;
     std::array<uint8_t, kChannels> current{};   // last reading
     std::array<uint8_t, kChannels> idleMaximum{};
-    std::array<uint8_t, kChannels> pressThreshold{};   // meaningful in phase 2
+    std::array<uint8_t, kChannels> pressThreshold{};   // meaningful while collecting
     std::array<int, kChannels> recognisedRow{};        // grid row 1..15 held now, 0 none
 
     // The channel's last reading counts as a button held (only while collecting).
-    bool pressed(int channel) const { return phase == 2 && current[channel] > pressThreshold[channel]; }
+    bool pressed(int channel) const { return phase == LearningCollecting && current[channel] > pressThreshold[channel]; }
 };
 
 class LearningView {

@@ -3,6 +3,7 @@
 #include "config/ini_file.h"
 #include "config/parameter_rules.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,13 +20,6 @@ const char* const kTouchWakeUpKey = "TOUCH_WAKEUP";
 std::string buttonSection(int channel) { return formatText("KEYSCH%d", channel + 1); }
 std::string buttonKey(int slot) { return formatText("KEY%02d", slot + 1); }
 std::string eventKey(int event) { return formatText("EVKEY%02d", event + 1); }
-
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // Reading one file into a fresh image, noting every value that was not clean.
 class Reader {
@@ -116,8 +110,8 @@ bool hexDecode(const std::string& text, std::size_t n, uint8_t* bytes) {
     bool clean = text.size() == 2 * n;
     std::size_t filled = 0;
     for (std::size_t pos = 0; pos + 1 < text.size() && filled < n; pos += 2) {
-        const int high = hexValue(static_cast<unsigned char>(text[pos]));
-        const int low = hexValue(static_cast<unsigned char>(text[pos + 1]));
+        const int high = digitValue(text[pos], 16);
+        const int low = digitValue(text[pos + 1], 16);
         if (high < 0 || low < 0) clean = false;
         bytes[filled++] = static_cast<uint8_t>(16 * std::max(high, 0) + std::max(low, 0));
     }

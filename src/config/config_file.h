@@ -16,7 +16,6 @@ namespace zmt {
 inline constexpr const char* kConfigSavedNotice = "Конфигурация записана\0The configuration is written";
 inline constexpr const char* kConfigLoadedNotice = "Конфигурация прочитана\0The configuration is read";
 inline constexpr unsigned kFileNoticeMs = 2500;
-inline constexpr unsigned kFileNoticeBlinkMs = 250;
 
 // 2n upper-case hexadecimal digits, high nibble first, no separators.
 std::string hexEncode(const uint8_t* bytes, std::size_t n);

@@ -114,6 +114,7 @@ struct ConfigImage {
 #pragma pack(pop)
 
 inline constexpr std::size_t kConfigImageSize = 979;
+inline constexpr std::size_t kTouchMemorySize = 10;   // the touch panel's own memory
 
 static_assert(sizeof(IrCode) == 4);
 static_assert(offsetof(IrCode, command) == 0 && offsetof(IrCode, address) == 1 &&
@@ -203,7 +204,7 @@ struct GridEditorState {
 struct _zelmorvatouch {
     ConfigImage image{};       // what the user sees and edits
     ConfigImage deviceCopy{};  // what the controller holds, as far as we know
-    uint8_t touchState[10]{};  // touch panel memory, kept but not interpreted
+    uint8_t touchState[kTouchMemorySize]{};  // touch panel memory, kept but not interpreted
     int32_t keyCellMark[kChannels][16]{}; // cells the learning procedure just touched
     GridEditorState grid;
 

@@ -22,9 +22,8 @@
 
 namespace zmt {
 
-inline constexpr int kFullReadTotal = 979 + 10;      // image and touch memory
+inline constexpr int kFullReadTotal = static_cast<int>(kConfigImageSize + kTouchMemorySize);
 inline constexpr unsigned kSyncNoticeMs = 1000;
-inline constexpr unsigned kNoticeBlinkMs = 250;
 // After a failed synchronisation, the next attempt waits this long, so the
 // connection poll gets its turn and can notice a controller that went away.
 inline constexpr uint32_t kSyncRetryDelayMs = 1000;

@@ -14,18 +14,10 @@ constexpr const char* kUnnamedEdit = "изменение\0change";
 
 } // namespace
 
-const std::string& EditLabel::text() const { return languageIndex() == 1 ? english : russian; }
-
 EditLabel editLabel(const char* literal, ...) {
-    EditLabel label;
-    const char* english = literal + std::strlen(literal) + 1;
     va_list args;
     va_start(args, literal);
-    va_list copy;
-    va_copy(copy, args);
-    label.russian = formatTextV(literal, args);
-    label.english = formatTextV(english, copy);
-    va_end(copy);
+    EditLabel label{formatBilingualV(literal, args)};
     va_end(args);
     return label;
 }
@@ -63,9 +55,7 @@ void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
     baseline_ = image;
     if (step.runs.empty()) return;
     step.runs.shrink_to_fit();
-    step.label = label.russian;
-    step.label.push_back('\0');
-    step.label += label.english;
+    step.label = label.both;
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(next_), steps_.end());
     steps_.push_back(std::move(step));
     if (steps_.size() > maxSteps_) steps_.pop_front();
@@ -84,12 +74,6 @@ void EditHistory::apply(const Step& step, ConfigImage& image, bool after) {
         std::memcpy(image.bytes() + offset, runs.data() + at + (after ? length : 0), length);
         at += 2 * length;
     }
-}
-
-std::string EditHistory::labelText(const std::string& label) {
-    const std::size_t nul = label.find('\0');
-    if (nul == std::string::npos) return label;
-    return languageIndex() == 1 ? label.substr(nul + 1) : label.substr(0, nul);
 }
 
 void EditHistory::begin(const ConfigImage& image, EditLabel label) {
@@ -144,11 +128,11 @@ bool EditHistory::canRedo(const ConfigImage& image) const {
 std::string EditHistory::undoLabel(const ConfigImage& image) const {
     if (!canUndo(image)) return {};
     if (outsideChanges(image)) return editLabel(kUnnamedEdit).text();
-    return labelText(steps_[next_ - 1].label);
+    return LangText(steps_[next_ - 1].label);
 }
 
 std::string EditHistory::redoLabel(const ConfigImage& image) const {
-    return canRedo(image) ? labelText(steps_[next_].label) : std::string();
+    return canRedo(image) ? LangText(steps_[next_].label) : std::string();
 }
 
 std::size_t EditHistory::storedBytes() const {

@@ -20,6 +20,7 @@
 // made outside any step are not lost: they become a step of their own
 // the next time the history looks at the image.
 #include "config/config_image.h"
+#include "lang/lang.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,12 +32,12 @@ namespace zmt {
 
 inline constexpr std::size_t kEditHistorySteps = 1000;
 
-// A step's name in both languages, formatted when the step begins.
+// A step's name in both languages, formatted when the step begins, as a
+// bilingual text ("рус\0eng", see formatBilingual).
 struct EditLabel {
-    std::string russian;
-    std::string english;
+    std::string both;
     // In the language in force.
-    const std::string& text() const;
+    std::string text() const { return LangText(both); }
 };
 
 // Fills each half of a bilingual format ("рус %d\0eng %d") with the same
@@ -92,13 +93,12 @@ public:
 private:
     // A step's runs are packed into one buffer, each as offset (2 bytes),
     // length (2 bytes), the bytes before and the bytes after; its name is
-    // the Russian half, a NUL and the English half. Two allocations a step.
+    // the label's bilingual text. Two allocations a step.
     struct Step {
         std::string label;
         std::vector<uint8_t> runs;
     };
 
-    static std::string labelText(const std::string& label);
     // Writes the step's before (or after) bytes into image.
     static void apply(const Step& step, ConfigImage& image, bool after);
     bool outsideChanges(const ConfigImage& image) const;

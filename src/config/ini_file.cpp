@@ -1,5 +1,7 @@
 #include "config/ini_file.h"
 
+#include "lang/number_text.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -32,24 +34,11 @@ std::optional<int> parseIniInteger(const std::string& raw) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
-    int base = 10;
-    if (text.size() - pos > 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
-        base = 16;
-        pos += 2;
-    }
-    if (pos >= text.size()) return std::nullopt;
-    uint64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const unsigned char c = static_cast<unsigned char>(text[pos]);
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return std::nullopt;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-        if (value > 0xFFFFFFFFull) return std::nullopt;
-    }
-    if (base == 16) {
+    const std::string_view digits = std::string_view(text).substr(pos);
+    const auto parsed = parseUnsigned(digits, 0xFFFFFFFFull, NumberBase::DecimalOrHex);
+    if (!parsed) return std::nullopt;
+    const uint64_t value = *parsed;
+    if (digits.size() > 2 && (digits[1] == 'x' || digits[1] == 'X')) {
         // Eight hexadecimal digits cover the whole 32-bit pattern: 0xFFFFFFFF is -1.
         const auto bits = static_cast<uint32_t>(value);
         return static_cast<int32_t>(negative ? 0u - bits : bits);

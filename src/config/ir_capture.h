@@ -47,8 +47,8 @@ inline constexpr const char* kNoIrCodeText = "ИК код отсутствует
 inline constexpr const char* kIrReactionNecOnlyText =
     "Для реакции поддерживается только протокол NEC\0For the reaction is only supported protocol NEC";
 
-// The notice about an absent code stays 2500 ms and blinks every 250 ms.
+// The notice about an absent code stays 2500 ms and blinks like every notice.
 inline constexpr unsigned kNoIrCodeNoticeMs = 2500;
-inline constexpr unsigned kNoIrCodeBlinkMs = 250;
+inline constexpr unsigned kNoIrCodeBlinkMs = kNoticeBlinkMs;
 
 } // namespace zmt

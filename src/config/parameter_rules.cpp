@@ -1,7 +1,8 @@
 #include "config/parameter_rules.h"
 
+#include "lang/number_text.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace zmt {
 
@@ -21,15 +22,14 @@ uint8_t listIndex(int index) { return static_cast<uint8_t>(std::clamp(index, 0, 
 } // namespace
 
 uint16_t correctedLongPressTimeout(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+    text = skipBlanks(text);
     bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    // Saturate instead of wrapping: 65736 must not come out as 200.
-    uint32_t value = 0;
-    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
-        value = std::min<uint32_t>(value * 10 + static_cast<uint32_t>(text[at] - '0'), 1000000);
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
     }
+    // Saturate instead of wrapping: 65736 must not come out as 200.
+    const uint64_t value = leadingUnsigned(text, 10, 1000000).value_or(0);
     if (negative || value < kMinLongPressTimeout || value > kMaxLongPressTimeout) return kMaxLongPressTimeout;
     return static_cast<uint16_t>(value);
 }

@@ -2,9 +2,9 @@
 
 #include "config/reaction_text.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace zmt {
@@ -13,30 +13,6 @@ namespace {
 
 bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-int digitValue(char c, int base) {
-    int value = -1;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-    return value < base ? value : -1;
-}
-
-// Leading digits of text in base, saturating at limit; nothing when there
-// are none. Leading blanks are skipped as the C scanners do.
-std::optional<uint64_t> leadingNumber(std::string_view text, int base, uint64_t limit, int maxDigits = 64) {
-    std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    uint64_t value = 0;
-    int digits = 0;
-    for (; at < text.size() && digits < maxDigits; ++at, ++digits) {
-        const int digit = digitValue(text[at], base);
-        if (digit < 0) break;
-        value = std::min<uint64_t>(value * base + digit, limit);
-    }
-    if (digits == 0) return std::nullopt;
-    return value;
 }
 
 void becomeKeyboard(Reaction& reaction) {
@@ -69,13 +45,13 @@ void clickKey(Reaction& reaction, uint8_t usage) {
 
 bool applyPickerClick(Reaction& reaction, std::string_view name) {
     if (startsWith(name, kKeyPanelPrefix)) {
-        const auto usage = leadingNumber(name.substr(std::string_view(kKeyPanelPrefix).size()), 10, 1000);
+        const auto usage = leadingUnsigned(name.substr(std::string_view(kKeyPanelPrefix).size()), 10, 1000);
         if (!usage || *usage == 0 || *usage > 255) return false;
         clickKey(reaction, static_cast<uint8_t>(*usage));
         return true;
     }
     if (startsWith(name, kModifierPanelPrefix)) {
-        const auto bit = leadingNumber(name.substr(std::string_view(kModifierPanelPrefix).size()), 10, 1000);
+        const auto bit = leadingUnsigned(name.substr(std::string_view(kModifierPanelPrefix).size()), 10, 1000);
         if (!bit || *bit > 7) return false;
         becomeKeyboard(reaction);
         // Modifiers alone are a valid keyboard reaction, so it stays one even
@@ -89,7 +65,7 @@ bool applyPickerClick(Reaction& reaction, std::string_view name) {
             reaction.setWord(0);
         }
         const auto usage =
-            leadingNumber(name.substr(std::string_view(kConsumerButtonPrefix).size()), 16, 0xFFFF, 4);
+            leadingUnsigned(name.substr(std::string_view(kConsumerButtonPrefix).size()), 16, 0xFFFF, 4);
         if (!usage) return false;
         if (reaction.word() == *usage) {
             reaction.kind = ReactionNone;
@@ -100,7 +76,7 @@ bool applyPickerClick(Reaction& reaction, std::string_view name) {
         return true;
     }
     if (startsWith(name, kSystemPanelPrefix)) {
-        const auto n = leadingNumber(name.substr(std::string_view(kSystemPanelPrefix).size()), 10, 1000);
+        const auto n = leadingUnsigned(name.substr(std::string_view(kSystemPanelPrefix).size()), 10, 1000);
         if (!n || *n > 7) return false;
         if (reaction.kind != ReactionSystem) reaction = {ReactionSystem, 0, 0, 0};
         const auto mask = static_cast<uint8_t>(1u << *n);
@@ -113,16 +89,14 @@ bool applyPickerClick(Reaction& reaction, std::string_view name) {
 }
 
 uint32_t parseTypedCode(std::string_view text, uint32_t maxValue) {
-    std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    text.remove_prefix(at);
+    text = skipBlanks(text);
     if (!text.empty() && (text.front() == 'x' || text.front() == 'X')) {
-        return static_cast<uint32_t>(leadingNumber(text.substr(1), 16, maxValue).value_or(0));
+        return static_cast<uint32_t>(leadingUnsigned(skipBlanks(text.substr(1)), 16, maxValue).value_or(0));
     }
     // A minus sign can only mean a value below the range.
     if (!text.empty() && text.front() == '-') return 0;
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    return static_cast<uint32_t>(leadingNumber(text, 10, maxValue).value_or(0));
+    return static_cast<uint32_t>(leadingUnsigned(skipBlanks(text), 10, maxValue).value_or(0));
 }
 
 uint32_t pickerEntryMax(PickerEntry entry) { return entry == PickerEntry::Consumer ? 0xFFFF : 0xFF; }

@@ -7,7 +7,6 @@
 namespace zmt {
 
 namespace {
-constexpr unsigned kBlinkMs = 250;
 constexpr unsigned kDoneNoticeMs = 3000;
 constexpr uint8_t kPressedBit = 0x80;
 constexpr uint8_t kLastCorner = 3;
@@ -62,7 +61,7 @@ void TouchCalibration::run(bool offsetTenPercent) {
         if (state != previous) {
             const uint8_t step = state & ~kPressedBit;
             if ((state & kPressedBit) && step != 0) {
-                host_.notice(0, kBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
+                host_.notice(0, kNoticeBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
             } else if (step == 0) {
                 clearNotice(host_);
                 // Only a run whose last step was the last corner succeeded;
@@ -71,19 +70,19 @@ void TouchCalibration::run(bool offsetTenPercent) {
                     // A failed read leaves touchState as the read left it,
                     // and the calibration itself is done all the same.
                     link_.readBlock(cmdTouchMemory, 0, record_.touchState, sizeof record_.touchState);
-                    host_.notice(kDoneNoticeMs, kBlinkMs,
+                    host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                                  LangText("Настройка тачпанели завершена успешно\0"
                                           "Setting the touch panel is completed successfully"));
                     ending_ = Ending::Succeeded;
                 } else {
-                    host_.notice(kDoneNoticeMs, kBlinkMs,
+                    host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                                  LangText("Настройка тачпанели завершена по таймауту\0"
                                           "Setting the touch panel is completed by timeout"));
                     ending_ = Ending::TimedOut;
                 }
                 return;
             } else if (const char* prompt = promptOf(step)) {
-                host_.notice(0, kBlinkMs, LangText(prompt));
+                host_.notice(0, kNoticeBlinkMs, LangText(prompt));
             }
             previous = state;
         }

@@ -2,9 +2,9 @@
 
 #include "device/access_help.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zmt {
 
@@ -126,14 +126,14 @@ void ConnectionWatch::printIdentity(const IdentityBlock& identity) {
                               identity.controllerName.c_str()));
     host_.memoLine(formatText(LangText("Серийный номер    %lu\0The serial number   %lu\0"),
                               static_cast<unsigned long>(identity.serialNumber)));
-    host_.memoLine(formatText(LangText("Версия загрузчика %u.%02u\0Boot version        %u.%02u\0"),
-                              identity.bootVersion / 100u, identity.bootVersion % 100u));
+    host_.memoLine(formatText(LangText("Версия загрузчика %s\0Boot version        %s\0"),
+                              versionText(identity.bootVersion).c_str()));
     if (identity.applicationVersion == 0) {
         host_.memoLine(LangText("Версия приложения (Приложение не загружено)\0"
                                 "Application version (application is not loaded)\0"));
     } else {
-        host_.memoLine(formatText(LangText("Версия приложения %u.%02u\0Application version %u.%02u\0"),
-                                  identity.applicationVersion / 100u, identity.applicationVersion % 100u));
+        host_.memoLine(formatText(LangText("Версия приложения %s\0Application version %s\0"),
+                                  versionText(identity.applicationVersion).c_str()));
     }
 }
 
@@ -143,12 +143,7 @@ ResultCode ConnectionWatch::readDeviceLogRecord() {
     const ResultCode code = link_.readFrame(cmdDeviceLog, 0, record.data(), record.size(), count);
     if (code != errNone || count == 0) return code;
     const std::size_t shown = std::min<std::size_t>(record[1], record.size() - 2);
-    std::string bytes;
-    char hex[4];
-    for (std::size_t i = 0; i < shown; ++i) {
-        std::snprintf(hex, sizeof hex, " %02X", record[2 + i]);
-        bytes += hex;
-    }
+    const std::string bytes = hexDump(record.data() + 2, shown);
     host_.memoLine(formatText("t:%02X l:%02X [%s ]", record[0], record[1], bytes.c_str()));
     return errNone;
 }

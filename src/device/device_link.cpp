@@ -1,16 +1,15 @@
 #include "device/device_link.h"
 
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace zmt {
 
 namespace {
 constexpr uint8_t kIdentityReply = cmdIdentity | kWriteFlag;
-constexpr std::size_t kLogLineLimit = 996;
 constexpr std::size_t kOffsetSpace = 0x10000;
 
 bool fitsOffsetSpace(uint16_t offset, std::size_t length) {
@@ -209,11 +208,7 @@ void DeviceLink::logFrame(const char* direction, const DeviceFrame& frame) {
     if (frame.length() != 0) {
         line += " [";
         const std::size_t shown = std::min<std::size_t>(frame.length(), kFrameData);
-        char hex[4];
-        for (std::size_t i = 0; i < shown && line.size() < kLogLineLimit; ++i) {
-            std::snprintf(hex, sizeof hex, " %02X", frame.data()[i]);
-            line += hex;
-        }
+        line += hexDump(frame.data(), shown);   // 64 bytes at most: the line stays short
         line += " ]";
     }
     host_.exchangeLogLine(line);

@@ -1,5 +1,6 @@
 #include "device/firmware_file.h"
 
+#include "device/identity.h"
 #include "lang/lang.h"
 
 #include <algorithm>
@@ -95,8 +96,8 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     host.memoLine(LangText("**************** Обновление ****************\0"
                            "******************* Update *******************"));
     host.memoLine(formatText(LangText("Файл обновления   \"%s\"\0The update file           \"%s\""), name.c_str()));
-    host.memoLine(formatText(LangText("Версия приложения %u.%02u\0Application version       %u.%02u"),
-                             image.header.applicationVersion / 100u, image.header.applicationVersion % 100u));
+    host.memoLine(formatText(LangText("Версия приложения %s\0Application version       %s"),
+                             versionText(image.header.applicationVersion).c_str()));
     return true;
 }
 

@@ -109,10 +109,10 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
         code = link_.writeBlock(cmdFirmwareData, 0, image.payload(), payload + kFrameData, kFrameData);
         if (code == errNone) {
-            host_.notice(kUpdatedNoticeMs, 250,
-                         formatText(LangText("Устройство обновлено до версии %u.%02u\0"
-                                             "The device is updated to version %u.%02u"),
-                                    header.applicationVersion / 100u, header.applicationVersion % 100u));
+            host_.notice(kUpdatedNoticeMs, kNoticeBlinkMs,
+                         formatText(LangText("Устройство обновлено до версии %s\0"
+                                             "The device is updated to version %s"),
+                                    versionText(header.applicationVersion).c_str()));
             return FirmwareOutcome::Updated;
         }
     }

@@ -73,6 +73,10 @@ private:
     Gauge gauge_;
 };
 
+// Every blinking notice blinks at this period: the toolbar's flash timer
+// starts with it, and each notice asks for it again.
+inline constexpr unsigned kNoticeBlinkMs = 250;
+
 // ClearPanelNotice through the host: an empty notice that neither blinks
 // nor clears itself is no notice at all.
 inline void clearNotice(Host& host) { host.notice(0, 0, std::string()); }

@@ -1,5 +1,7 @@
 #include "device/identity.h"
 
+#include "lang/lang.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,5 +34,7 @@ std::array<uint8_t, 64> IdentityBlock::toBytes() const {
     std::memcpy(raw.data() + 10, controllerName.data(), n);
     return raw;
 }
+
+std::string versionText(unsigned hundredths) { return formatText("%u.%02u", hundredths / 100u, hundredths % 100u); }
 
 } // namespace zmt

@@ -28,4 +28,8 @@ struct IdentityBlock {
     bool bootLoaderRunning() const { return controllerName == kBootLoaderName; }
 };
 
+// A version as the controller keeps it, in hundredths, as people write it:
+// 117 is "1.17", 105 is "1.05".
+std::string versionText(unsigned hundredths);
+
 } // namespace zmt

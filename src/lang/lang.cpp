@@ -25,6 +25,26 @@ const char* LangText(const char* literal) {
     return text;
 }
 
+std::string LangText(const std::string& text) {
+    if (text.find('\0') == std::string::npos) return text;
+    return LangText(text.c_str());   // c_str() ends the English half with a NUL
+}
+
+std::string bilingualCopy(const char* literal) {
+    const std::size_t russian = std::strlen(literal);
+    return std::string(literal, russian + 1) + (literal + russian + 1);
+}
+
+std::string formatBilingualV(const char* literal, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    std::string text = formatTextV(literal, args);
+    text.push_back('\0');
+    text += formatTextV(literal + std::strlen(literal) + 1, copy);
+    va_end(copy);
+    return text;
+}
+
 std::string formatTextV(const char* format, va_list args) {
     char buffer[kLineCapacity];
     int written = std::vsnprintf(buffer, sizeof buffer, format, args);

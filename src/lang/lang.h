@@ -19,6 +19,16 @@ void setLanguageIndex(int index);
 // vanishing; index 0 returns the Russian half as it is.
 const char* LangText(const char* literal);
 
+// A bilingual text made at run time keeps the literal's shape in a string:
+// the Russian half, a NUL, the English half. LangText picks its half (the
+// whole string when it has no NUL).
+std::string LangText(const std::string& text);
+// A copy of a literal's two halves, for a text that must outlive it.
+std::string bilingualCopy(const char* literal);
+// Each half of a bilingual format ("рус %d\0eng %d") filled with the same
+// arguments.
+std::string formatBilingualV(const char* literal, va_list args);
+
 // printf-style formatting into a bounded line (the program's texts stay under
 // 1000 bytes; anything longer is cut rather than overrunning).
 std::string formatText(const char* format, ...)

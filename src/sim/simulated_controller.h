@@ -17,6 +17,7 @@
 // keeps the old version.
 // Time comes from the caller (`now`, milliseconds of a tick counter), so tests
 // run it on a virtual clock.
+#include "config/config_image.h"
 #include "device/identity.h"
 
 #include <array>
@@ -29,9 +30,9 @@
 
 namespace zmt::sim {
 
-inline constexpr std::size_t kConfigSize = 979;
-inline constexpr std::size_t kTouchSize = 10;
-inline constexpr std::size_t kChannels = 4;
+// The controller's memories, as the program's own image describes them.
+inline constexpr std::size_t kConfigSize = kConfigImageSize;
+inline constexpr std::size_t kTouchSize = kTouchMemorySize;
 inline constexpr std::size_t kIrCodeSize = 4;
 inline constexpr std::size_t kLogDataMax = 32;
 inline constexpr std::size_t kFirmwareCapacity = 16384 + 64;

@@ -1,7 +1,9 @@
 #include "sim/state_file.h"
 
 #include "config/file_result.h"
+#include "lang/number_text.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -23,15 +25,8 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin + 1);
 }
 
-std::string hexRun(const uint8_t* bytes, std::size_t count) {
-    std::string text;
-    char hex[4];
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
-        text += hex;
-    }
-    return text;
-}
+// "0A FF 3C": the dump without its first blank.
+std::string hexRun(const uint8_t* bytes, std::size_t count) { return hexDump(bytes, count).substr(count == 0 ? 0 : 1); }
 
 void writeRuns(std::ostringstream& out, const char* key, const uint8_t* bytes, std::size_t count) {
     for (std::size_t at = 0; at < count; at += kBytesPerLine) {
@@ -42,23 +37,19 @@ void writeRuns(std::ostringstream& out, const char* key, const uint8_t* bytes, s
 }
 
 bool parseNumber(const std::string& text, uint64_t limit, uint64_t& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && value <= limit;
+    const auto parsed = parseUnsigned(text, limit);
+    value = parsed.value_or(0);
+    return parsed.has_value();
 }
 
 bool parseHex(const std::string& text, std::vector<uint8_t>& bytes, std::string& error) {
-    std::istringstream in(text);
-    std::string token;
-    while (in >> token) {
-        unsigned value = 0;
-        const auto [stop, code] = std::from_chars(token.data(), token.data() + token.size(), value, 16);
-        if (token.size() != 2 || code != std::errc() || stop != token.data() + token.size()) {
-            error = "'" + token + "' is not a byte of two hex digits";
-            return false;
-        }
-        bytes.push_back(static_cast<uint8_t>(value));
+    std::string word;
+    auto parsed = parseHexBytes(text, &word);
+    if (!parsed) {
+        error = "'" + word + "' is not a byte of two hex digits";
+        return false;
     }
+    bytes = std::move(*parsed);
     return true;
 }
 

@@ -31,9 +31,12 @@ usage_case "neither ru nor en" --lang=de info
 usage_case "the file name is missing" --simulator= info
 usage_case "unexpected argument 'extra'" --simulator info extra
 usage_case "unexpected argument '--fast'" --simulator monitor --fast
-usage_case "--count needs a number" --simulator monitor --count
-for bad in 0 -1 abc 12x 99999999999 ""; do
-  usage_case "is not a number from 1" --simulator monitor --count="$bad"
+# monitor and levels read --count alike: a decimal number, nothing else.
+for command in monitor levels; do
+  usage_case "--count needs a number" --simulator $command --count
+  for bad in 0 -1 abc 12x 0x10 " 5" 99999999999 ""; do
+    usage_case "is not a number from 1" --simulator $command --count="$bad"
+  done
 done
 
 # After "--" nothing is an option any more, not even a global one.

@@ -157,8 +157,7 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
 
 TEST(EditHistory, LabelsFormatBothLanguages) {
     const EditLabel made = editLabel("удалить кнопку %d.%d\0delete button %d.%d", 2, 137);
-    EXPECT_EQ(made.russian, "удалить кнопку 2.137");
-    EXPECT_EQ(made.english, "delete button 2.137");
+    EXPECT_EQ(made.both, std::string("удалить кнопку 2.137") + '\0' + "delete button 2.137");
 }
 
 // The history against a simulated controller: undo is an edit like any other

@@ -33,10 +33,8 @@ StartupOptions parseCommandLine(const std::vector<std::string>& args) {
     const std::string screenshotWithDir = "--screenshot=";
     for (std::size_t i = 0; i < args.size() && options.error.empty(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            // Ours, but answered by main() before any window exists.
         } else if (arg == "--simulator") {
             options.simulator = true;
         } else if (arg.rfind(simulatorWithFile, 0) == 0) {

@@ -10,8 +10,6 @@ struct StartupOptions {
     bool simulator = false;          // run on the built-in simulated controller
     std::string simulatorStateFile;  // its state file; empty: a fresh one in memory
     std::string screenshotDir;       // save pictures of the windows there and exit
-    bool help = false;
-    bool version = false;
     std::string error;               // set when the arguments make no sense
 };
 

@@ -87,7 +87,7 @@ void ConfigCommands::SpeedButtonWriteConfigClick() {
         return;
     }
     settings_.rememberConfigFile(path);
-    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigSavedNotice));
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigSavedNotice));
 }
 
 void ConfigCommands::SpeedButtonReadConfigClick() {
@@ -132,7 +132,7 @@ void ConfigCommands::loadFile(const std::string& path) {
     // From here the synchronisation sends what differs from the controller.
     flags_.ImageValid = true;
     wiring_.refreshPendingPanel();
-    window_.showNotice(kFileNoticeMs, kFileNoticeBlinkMs, LangText(kConfigLoadedNotice));
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }
 
 } // namespace zmt::ui

@@ -396,17 +396,12 @@ void FormKeyBoard::setTitleLiteral(const char* literal) {
         titleLiteral_.clear();
         return;
     }
-    const std::string russian = literal;
-    const std::string english = literal + russian.size() + 1;
-    titleLiteral_ = russian;
-    titleLiteral_.push_back('\0');
-    titleLiteral_ += english;
-    titleLiteral_.push_back('\0');
+    titleLiteral_ = bilingualCopy(literal);
     retranslateTitle();
 }
 
 void FormKeyBoard::retranslateTitle() {
-    if (!titleLiteral_.empty()) setWindowTitle(QString::fromUtf8(LangText(titleLiteral_.data())));
+    if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
 }
 
 namespace {

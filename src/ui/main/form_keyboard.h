@@ -84,7 +84,7 @@ private:
 
     Reaction* target_ = nullptr;
     std::function<void()> describe_;
-    std::string titleLiteral_;   // both halves and their NULs
+    std::string titleLiteral_;   // a bilingual text: both halves
     std::vector<uint16_t> consumerUsages_;
 
     std::vector<Panel*> keyPanels_;     // keyboard, modifier and system panels

@@ -41,7 +41,7 @@ void LevelBars::showLevels(const LearningLevels& levels, const std::array<QStrin
 void LevelBars::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const QString phase = QString::fromUtf8(levels_.phase == 2 ? LangText("Нажимайте кнопки\0Press the buttons")
+    const QString phase = QString::fromUtf8(levels_.phase == LearningCollecting ? LangText("Нажимайте кнопки\0Press the buttons")
                                                                : LangText("Покой\0Idle"));
     painter.drawText(QRect(0, 2, width(), 18), Qt::AlignCenter, phase);
     const int bottom = kTop + kBarHeight;
@@ -65,7 +65,7 @@ void LevelBars::paintEvent(QPaintEvent*) {
             painter.drawLine(left - 4, y, left + kBarWidth + 4, y);
         };
         mark(levels_.idleMaximum[c], QColor(90, 90, 90));
-        if (levels_.phase == 2) mark(levels_.pressThreshold[c], QColor(210, 0, 0));
+        if (levels_.phase == LearningCollecting) mark(levels_.pressThreshold[c], QColor(210, 0, 0));
 
         painter.setPen(Qt::black);
         painter.drawText(QRect(left - kBarGap / 2, bottom + 2, kBarWidth + kBarGap, 16), Qt::AlignCenter,

@@ -47,11 +47,9 @@ constexpr int kButtonTop = 3;
 constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
-constexpr int kEventPages = 60;
 constexpr int kCommonIntervalMs = 100;
 constexpr int kUniversalIntervalMs = 100;
 constexpr int kOnShowIntervalMs = 1;
-constexpr int kBlinkIntervalMs = 250;  // every notice sets its own; this is what they all use
 constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
 
@@ -374,7 +372,7 @@ void MainForm::buildTimers() {
     pollTimer_ = timer("TimerZELMORVATOUCHTest", kPollIntervalMs, &MainForm::TimerZELMORVATOUCHTestTimer);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
     universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
-    flashTimer_ = timer("TimerFlash", kBlinkIntervalMs, &MainForm::TimerFlashTimer);
+    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);
     onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
     commonTimer_->start();
 }
@@ -565,14 +563,6 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
     return answer;
 }
 
-void MainForm::ShowPanelNotice(unsigned clearMs, unsigned blinkMs, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::string text = formatTextV(format, args);
-    va_end(args);
-    showNotice(clearMs, blinkMs, text);
-}
-
 void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
     StartUniversalTimer(nullptr, 0);
     panelMenu_->setVisible(true);
@@ -620,14 +610,6 @@ void MainForm::SetDeviceButtons(bool busy) {
 }
 
 // ---- monitoring log, status, gauge ----
-
-void MainForm::MemoPrintf(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::string line = formatTextV(format, args);
-    va_end(args);
-    memoLine(line);
-}
 
 void MainForm::memoLine(const std::string& line) { memo_->appendLine(QString::fromStdString(line)); }
 

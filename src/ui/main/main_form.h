@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "device/flags.h"
 #include "device/host.h"
+#include "lang/lang.h"
 #include "ui/main/qt_translations.h"
 
 #include <QMessageBox>
@@ -140,7 +141,6 @@ public:
     std::function<int(QMessageBox&)> runMessageBox;
 
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
-    void ShowPanelNotice(unsigned clearMs, unsigned blinkMs, const char* format, ...);
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text);
     void ClearPanelNotice();
     // With a callback and a non-zero interval arms UniversalTimer; otherwise stops it.
@@ -151,7 +151,6 @@ public:
     // buttons, and the device ones while a controller is connected.
     void SetDeviceButtons(bool busy);
 
-    void MemoPrintf(const char* format, ...);
     void memoLine(const std::string& line);
     void memoClear();
     bool exchangeLogOn() const;
@@ -203,9 +202,9 @@ public:
     void TimerOnShowTimer();
     void MemoDblClick();
     void MenuItemDebugClick();
-    void MenuItemLanguageRussianxClick() { SetLanguage(0); }
-    void MenuItemLanguageEnglishxClick() { SetLanguage(1); }
-    void SpeedButtonLanguageMakerxClick() { SetLanguage(0); }
+    void MenuItemLanguageRussianxClick() { SetLanguage(Russian); }
+    void MenuItemLanguageEnglishxClick() { SetLanguage(English); }
+    void SpeedButtonLanguageMakerxClick() { SetLanguage(Russian); }
     void SpeedButtonUndoxClick();
     void SpeedButtonRedoxClick();
     // Commits what is typed into the focused field, exactly as leaving the

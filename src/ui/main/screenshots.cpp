@@ -37,7 +37,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     // lCtrl + rAlt + A + 1: both sides of the modifiers and both key slots.
     Reaction sampleReaction{ReactionKeyboard, 0x41, 4, 30};
     for (const char* language : {"ru", "en"}) {
-        window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? 1 : 0);
+        window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? English : Russian);
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
             // Let layout and painting catch up before the picture is taken.

@@ -10,8 +10,7 @@ namespace zmt {
 
 struct TranslationRow {
     const char* key;
-    const char* russian;
-    const char* english;
+    const char* text;   // a bilingual literal, "Русский\0" "English"
 };
 
 // Both tables end with a row whose key is empty.

@@ -1,6 +1,7 @@
 #include "ui/sim/simulator_window.h"
 
 #include "lang/lang.h"
+#include "lang/number_text.h"
 #include "sim/simulator.h"
 
 #include <QCheckBox>
@@ -46,20 +47,6 @@ QSpinBox* hexSpin(int maximum, int digits) {
 }
 
 } // namespace
-
-bool parseHexBytes(const std::string& text, std::size_t maxCount, std::vector<uint8_t>& bytes) {
-    std::istringstream words(text);
-    std::vector<uint8_t> parsed;
-    std::string word;
-    while (words >> word) {
-        if (word.size() != 2 || !std::isxdigit(static_cast<unsigned char>(word[0])) ||
-            !std::isxdigit(static_cast<unsigned char>(word[1])) || parsed.size() == maxCount)
-            return false;
-        parsed.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
-    }
-    bytes = std::move(parsed);
-    return true;
-}
 
 SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& screen, int gap) {
     QPoint mainAt = main.topLeft();
@@ -450,13 +437,13 @@ void SimulatorWindow::receiveIrCode() {
 }
 
 void SimulatorWindow::queueLogRecord() {
-    std::vector<uint8_t> bytes;
-    if (!parseHexBytes(logBytes_->text().toStdString(), sim::kLogDataMax, bytes)) {
+    const auto bytes = parseHexBytes(logBytes_->text().toStdString());
+    if (!bytes || bytes->size() > sim::kLogDataMax) {
         report(text("Байты записи: до 32 пар hex-цифр через пробел\0"
                     "Record bytes: up to 32 pairs of hex digits separated by blanks\0"));
         return;
     }
-    controller_.pushLogRecord(static_cast<uint8_t>(logType_->value()), bytes);
+    controller_.pushLogRecord(static_cast<uint8_t>(logType_->value()), *bytes);
     report(text("Запись поставлена в очередь\0Record queued\0"));
 }
 
@@ -501,7 +488,7 @@ QString SimulatorWindow::trafficText() const {
     if (length != 0) {
         line += " [";
         const std::size_t shown = std::min<std::size_t>({length, 64, kTrafficBytesShown});
-        for (std::size_t i = 0; i < shown; ++i) line += formatText(" %02X", report[5 + i]);
+        line += hexDump(report.data() + 5, shown);
         line += shown < length ? " ... ]" : " ]";
     }
     return formatText(LangText("Получено (%zu): %s\0Received (%zu): %s\0"), count, line.c_str()).c_str();
@@ -511,9 +498,8 @@ QString SimulatorWindow::summaryText() const {
     const sim::ControllerState& state = controller_.state;
     const char* presence = controller_.plugged() ? LangText("на USB\0on USB\0") : LangText("отключен\0unplugged\0");
     const char* mode = state.bootMode ? LangText("загрузчик\0boot loader\0") : LangText("приложение\0application\0");
-    return formatText(LangText("%s | %s %u.%02u | серийный %lu\0%s | %s %u.%02u | serial %lu\0"), presence, mode,
-                      state.applicationVersion / 100u, state.applicationVersion % 100u,
-                      static_cast<unsigned long>(state.serialNumber))
+    return formatText(LangText("%s | %s %s | серийный %lu\0%s | %s %s | serial %lu\0"), presence, mode,
+                      versionText(state.applicationVersion).c_str(), static_cast<unsigned long>(state.serialNumber))
         .c_str();
 }
 

@@ -30,10 +30,6 @@ namespace zmt::sim { class Simulator; class SimulatedController; }
 
 namespace zmt::ui {
 
-// Two-digit hex bytes separated by blanks ("0A 0B"), at most maxCount. False
-// for anything else; bytes is then untouched.
-bool parseHexBytes(const std::string& text, std::size_t maxCount, std::vector<uint8_t>& bytes);
-
 // Where a second window of outer size `other` goes beside the main window
 // (its frame geometry `main`) within `screen` (the screen's free area):
 // right of it where that fits, else left of it; where neither side has room

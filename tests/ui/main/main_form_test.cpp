@@ -107,7 +107,7 @@ private slots:
 
     void blinkingNoticeIsClearedOnceAndLeftVisibleAndEmpty() {
         MainForm window;
-        window.ShowPanelNotice(3000, 250, "%s %d", "Запись изменений", 1);
+        window.showNotice(3000, 250, formatText("%s %d", "Запись изменений", 1));
         QLabel* panel = panelMenu(window);
         QCOMPARE(panel->text(), QStringLiteral("Запись изменений 1"));
         QTimer* flash = timerNamed(window, "TimerFlash");
@@ -131,12 +131,12 @@ private slots:
 
     void noticeWithoutAutoClearBlinksUntilReplaced() {
         MainForm window;
-        window.ShowPanelNotice(0, 250, "первый");
+        window.showNotice(0, 250, "первый");
         QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
         window.TimerFlashTimer();
         QVERIFY(panelMenu(window)->isHidden());
         // A steady notice replaces it: shown at once, no blinking, no clear pending.
-        window.ShowPanelNotice(1000, 0, "второй");
+        window.showNotice(1000, 0, "второй");
         window.host().notice(0, 0, "третий");
         QVERIFY(!panelMenu(window)->isHidden());
         QCOMPARE(panelMenu(window)->text(), QStringLiteral("третий"));
@@ -180,7 +180,7 @@ private slots:
 
     void doubleClickEmptiesTheMemo() {
         MainForm window;
-        window.MemoPrintf("t:%02X l:%02X [%s ]", 1, 2, "ab");
+        window.memoLine(formatText("t:%02X l:%02X [%s ]", 1, 2, "ab"));
         window.host().memoLine("вторая строка");
         auto* memo = child<Memo>(window, "Memo");
         QCOMPARE(memo->toPlainText(), QStringLiteral("t:01 l:02 [ab ]\nвторая строка"));
@@ -189,7 +189,7 @@ private slots:
         window.show();
         QTest::mouseDClick(memo->viewport(), Qt::LeftButton);
         QCOMPARE(memo->toPlainText(), QString());
-        window.MemoPrintf("новый журнал");
+        window.memoLine("новый журнал");
         QCOMPARE(memo->document()->blockCount(), 1);
     }
 

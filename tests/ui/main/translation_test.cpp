@@ -23,29 +23,29 @@ using namespace zmt::ui;
 namespace {
 
 const TranslationRow kTestTable[] = {
-    {"TestForm_Caption", "Окно", "Window"},
-    {"TestForm_ComboBoxEventEvent_Caption", "Один\r\nДва\r\nТри\r\n", "One\r\nTwo\r\nThree\r\n"},
-    {"TestForm_ComboBoxTouchMode_Caption", "А\r\nБ\r\n", "A\r\nB\r\n"},
-    {"TestForm_CheckBoxEventOnce_Caption", "Однократно", "One time only"},
-    {"TestForm_CheckBoxEventOnce_Hint", "Подсказка", "Hint"},
-    {"TestForm_CheckBoxTri_Caption", "Три", "Tri"},
-    {"TestForm_TabControlEVKEY_Caption", "1\r\n2\r\n3\r\n", "I\r\nII\r\nIII\r\n"},
-    {"TestForm_CheckListBoxOptions_Caption", "Раз\r\nДва\r\n", "One\r\nTwo\r\n"},
-    {"TestForm_RadioGroupMode_Caption", "Режим", "Mode"},
-    {"TestForm_RadioGroupMode_Items", "Выкл\r\nВкл\r\n", "Off\r\nOn\r\n"},
-    {"TestForm_GroupBoxKeys_Caption", " Кнопки ", " Buttons "},
-    {"TestForm_PanelKeyText_Caption", "Кнопка", "Button"},
-    {"TestForm_LabelUnit_Caption", "мСек", "mSec"},
-    {"TestForm_TabSheetPage_Caption", "Страница", "Page"},
-    {"TestForm_SpeedButtonRead_Hint", "Прочитать", "Read"},
-    {"TestForm_SpinEditDelay_Hint", "Задержка", "Delay"},
-    {"TestForm_MenuItemLog_Caption", "Лог обмена", "Communication log"},
-    {"TestForm_MenuItemLog_Hint", "Подсказка меню", "Menu hint"},
-    {"TestForm_PanelKeyModx_Caption", "Не трогать", "Do not touch"},
-    {"TestForm_FancyCombo_Caption", "Нет\r\n", "No\r\n"},
-    {"TestForm_MemoLog_Caption", "Нет", "No"},
-    {"", "", ""},
-    {"TestForm_AfterTheEnd_Caption", "За концом", "Past the end"},
+    {"TestForm_Caption", "Окно\0" "Window"},
+    {"TestForm_ComboBoxEventEvent_Caption", "Один\r\nДва\r\nТри\r\n\0" "One\r\nTwo\r\nThree\r\n"},
+    {"TestForm_ComboBoxTouchMode_Caption", "А\r\nБ\r\n\0" "A\r\nB\r\n"},
+    {"TestForm_CheckBoxEventOnce_Caption", "Однократно\0" "One time only"},
+    {"TestForm_CheckBoxEventOnce_Hint", "Подсказка\0" "Hint"},
+    {"TestForm_CheckBoxTri_Caption", "Три\0" "Tri"},
+    {"TestForm_TabControlEVKEY_Caption", "1\r\n2\r\n3\r\n\0" "I\r\nII\r\nIII\r\n"},
+    {"TestForm_CheckListBoxOptions_Caption", "Раз\r\nДва\r\n\0" "One\r\nTwo\r\n"},
+    {"TestForm_RadioGroupMode_Caption", "Режим\0" "Mode"},
+    {"TestForm_RadioGroupMode_Items", "Выкл\r\nВкл\r\n\0" "Off\r\nOn\r\n"},
+    {"TestForm_GroupBoxKeys_Caption", " Кнопки \0" " Buttons "},
+    {"TestForm_PanelKeyText_Caption", "Кнопка\0" "Button"},
+    {"TestForm_LabelUnit_Caption", "мСек\0" "mSec"},
+    {"TestForm_TabSheetPage_Caption", "Страница\0" "Page"},
+    {"TestForm_SpeedButtonRead_Hint", "Прочитать\0" "Read"},
+    {"TestForm_SpinEditDelay_Hint", "Задержка\0" "Delay"},
+    {"TestForm_MenuItemLog_Caption", "Лог обмена\0" "Communication log"},
+    {"TestForm_MenuItemLog_Hint", "Подсказка меню\0" "Menu hint"},
+    {"TestForm_PanelKeyModx_Caption", "Не трогать\0" "Do not touch"},
+    {"TestForm_FancyCombo_Caption", "Нет\r\n\0" "No\r\n"},
+    {"TestForm_MemoLog_Caption", "Нет\0" "No"},
+    {"", ""},
+    {"TestForm_AfterTheEnd_Caption", "За концом\0" "Past the end"},
 };
 
 // A control built on a translated class but of its own kind: the exact-class
@@ -80,7 +80,7 @@ private slots:
     void findsExactKeysUpToTheEmptyRow() {
         const TranslationRow* row = FindTranslation("TestForm_LabelUnit_Caption", kTestTable);
         QVERIFY(row != nullptr);
-        QCOMPARE(QString::fromUtf8(row->english), QStringLiteral("mSec"));
+        QCOMPARE(QString::fromUtf8(row->text), QStringLiteral("мСек"));
         QVERIFY(FindTranslation("TestForm_labelunit_Caption", kTestTable) == nullptr);  // case matters
         QVERIFY(FindTranslation("TestForm_LabelUnit_Caption ", kTestTable) == nullptr);
         QVERIFY(FindTranslation("TestForm_AfterTheEnd_Caption", kTestTable) == nullptr);
@@ -92,7 +92,7 @@ private slots:
         QVERIFY(FindTranslation("TestForm_PanelKeyModx_Caption", kTestTable) == nullptr);
         // Only the character right before the last "_" counts.
         QVERIFY(FindTranslation("TestForm_CheckBoxTri_Caption", kTestTable) != nullptr);
-        const TranslationRow tableWithX[] = {{"Formx_Panel_Caption", "а", "b"}, {"", "", ""}};
+        const TranslationRow tableWithX[] = {{"Formx_Panel_Caption", "а\0b"}, {"", ""}};
         QVERIFY(FindTranslation("Formx_Panel_Caption", tableWithX) != nullptr);
     }
 
@@ -113,7 +113,7 @@ private slots:
     }
 
     void emptyEnglishHalfShowsAsNull() {
-        const TranslationRow row{"K_C_Caption", "Русский", ""};
+        const TranslationRow row{"K_C_Caption", "Русский\0"};
         QCOMPARE(QString::fromUtf8(translationText(row)), QStringLiteral("Русский"));
         setLanguageIndex(English);
         QCOMPARE(QString::fromUtf8(translationText(row)), QStringLiteral("(null)"));
