@@ -6,6 +6,7 @@
 #include "lang/lang.h"
 #include "ui/editor/parameters_editor.h"
 #include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
 #include "ui/main/level_bars.h"
 #include "ui/main/main_form.h"
 #include "ui/main/settings_store.h"
@@ -75,13 +76,13 @@ void ProceduresWiring::buildButtons() {
         auto* button = new QToolButton(group);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(where);
-        button->setIcon(QIcon(QString::fromLatin1(icon)));
+        button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(32, 32));
         button->setEnabled(window_.flags().DeviceConnected);
         button->show();
     };
-    place("GroupBoxKeySetup", kKeysButton, {138, 14, 44, 42}, ":/icons/learn_buttons.svg");
-    place("GroupBoxTouch", kTouchButton, {160, 16, 44, 42}, ":/icons/calibrate_touch.svg");
+    place("GroupBoxKeySetup", kKeysButton, {138, 14, 44, 42}, ":/icons/learn_buttons.png");
+    place("GroupBoxTouch", kTouchButton, {160, 16, 44, 42}, ":/icons/calibrate_touch.png");
     if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
         connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
     if (auto* touch = window_.findChild<QAbstractButton*>(QString::fromLatin1(kTouchButton)))
