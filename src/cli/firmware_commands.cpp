@@ -1,5 +1,6 @@
 #include "cli/firmware_commands.h"
 
+#include "config/file_result.h"
 #include "device/firmware_update.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
@@ -176,7 +177,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     if (!haveVersion || !haveCode || !haveType)
         return usageError(LangText("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
 
-    std::ifstream in(files[0], std::ios::binary);
+    std::ifstream in(pathFromUtf8(files[0]), std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0"),
@@ -200,12 +201,12 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     // A half-written firmware file must never be left under the wanted name.
     const std::string temporary = files[1] + ".tmp";
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream out(pathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
         out.close();
         std::error_code error;
-        if (!out || (std::filesystem::rename(temporary, files[1], error), error)) {
-            std::filesystem::remove(temporary, error);
+        if (!out || (std::filesystem::rename(pathFromUtf8(temporary), pathFromUtf8(files[1]), error), error)) {
+            std::filesystem::remove(pathFromUtf8(temporary), error);
             std::fprintf(stderr, "%s\n",
                          formatText(LangText("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
                                     files[1].c_str()).c_str());

@@ -1,5 +1,7 @@
 #include "sim/state_file.h"
 
+#include "config/file_result.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -180,7 +182,7 @@ bool parseControllerState(const std::string& text, ControllerState& state, std::
 
 bool loadControllerState(const std::string& path, ControllerState& state, std::string& error) {
     std::error_code code;
-    const auto size = std::filesystem::file_size(path, code);
+    const auto size = std::filesystem::file_size(pathFromUtf8(path), code);
     if (code) {
         error = path + ": " + code.message();
         return false;
@@ -189,7 +191,7 @@ bool loadControllerState(const std::string& path, ControllerState& state, std::s
         error = path + ": too large for a state file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     if (!in.good() && !in.eof()) {
@@ -208,21 +210,21 @@ bool saveControllerState(const std::string& path, const ControllerState& state, 
     // half-way leaves the previous state whole.
     const std::string temporary = path + ".tmp";
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream out(pathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
         out << formatControllerState(state);
         out.flush();
         if (!out) {
             error = temporary + ": " + std::strerror(errno);
             std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
+            std::filesystem::remove(pathFromUtf8(temporary), ignored);
             return false;
         }
     }
     std::error_code code;
-    std::filesystem::rename(temporary, path, code);
+    std::filesystem::rename(pathFromUtf8(temporary), pathFromUtf8(path), code);
     if (code) {
         error = path + ": " + code.message();
-        std::filesystem::remove(temporary, code);
+        std::filesystem::remove(pathFromUtf8(temporary), code);
         return false;
     }
     return true;
