@@ -2,6 +2,7 @@
 
 #include "cli/editor_commands.h"
 #include "cli/firmware_commands.h"
+#include "cli/json_output.h"
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
@@ -60,6 +61,10 @@ int runInfo(Session& session, const Arguments& arguments) {
     const ResultCode code = session.readIdentity(identity);
     if (code != errNone) return deviceError(code);
     Host& host = session.host();
+    if (session.options().json) {
+        host.memoLine(identityJson(identity));
+        return exitOk;
+    }
     session.watch().printIdentity(identity);
     host.memoLine(formatText(LangText("Код устройства    %u\0Device code         %u\0"), identity.deviceCode));
     host.memoLine(formatText(LangText("Тип устройства    %u\0Device type         %u\0"), identity.deviceType));

@@ -1,5 +1,6 @@
 #include "cli/editor_commands.h"
 
+#include "cli/json_output.h"
 #include "config/config_file.h"
 #include "config/config_listing.h"
 #include "config/ir_capture.h"
@@ -24,7 +25,8 @@ int runIr(Session& session, const Arguments& arguments) {
     IrCode code{};
     const ResultCode result = readIrCode(session.link(), code);
     if (result != errNone) return deviceError(result);
-    session.host().memoLine(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
+    if (session.options().json) session.host().memoLine(irCodeJson(code));
+    else session.host().memoLine(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
     return exitOk;
 }
 
@@ -40,6 +42,10 @@ int runShow(Session& session, const Arguments& arguments) {
     }
     // Damaged values were read leniently; the listing shows what was made of them.
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    if (session.options().json) {
+        session.host().memoLine(configurationJson(arguments.front(), loaded, *image));
+        return exitOk;
+    }
     for (const std::string& line : listConfiguration(*image)) session.host().memoLine(line);
     return exitOk;
 }

@@ -79,6 +79,8 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
             if (!parseLanguage(value, line.options.language))
                 return usageError(formatText(LangText("--lang: '%s' не ru и не en\0--lang: '%s' is neither ru nor en\0"),
                                              value.c_str()));
+        } else if (argument == "--json") {
+            line.options.json = true;
         } else if (argument == "--log") {
             line.options.exchangeLog = true;
         } else if (argument == "--yes" || argument == "-y") {
@@ -120,6 +122,9 @@ void printHelp() {
         "    --lang ru|en\n"
         "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
         "        или LANG начинается с \"ru\", иначе английский.\n"
+        "    --json\n"
+        "        Для info, show и ir: вместо текста один объект JSON в stdout\n"
+        "        (поля описаны в zmtctl(1)). Ошибки и коды возврата те же.\n"
         "    --log\n"
         "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
         "        не печатаются).\n"
@@ -153,6 +158,10 @@ void printHelp() {
         "    --lang ru|en\n"
         "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
         "        starts with \"ru\", English otherwise.\n"
+        "    --json\n"
+        "        For info, show and ir: one JSON object on stdout instead of text\n"
+        "        (its fields are listed in zmtctl(1)). Errors and exit statuses\n"
+        "        stay the same.\n"
         "    --log\n"
         "        Print the exchange log on stderr, one line per frame (identity\n"
         "        frames are not logged).\n"
@@ -222,6 +231,13 @@ int run(int argc, char** argv) {
     const CommandRow* command = findCommand(line.command);
     if (command == nullptr)
         return usageError(formatText(LangText("неизвестная команда '%s'\0unknown command '%s'\0"),
+                                     line.command.c_str()));
+
+    // Only these commands have facts to hand to a script; any other would
+    // print text where a script expects JSON.
+    if (line.options.json && line.command != "info" && line.command != "show" && line.command != "ir")
+        return usageError(formatText(LangText("--json работает только с info, show и ir, не с '%s'\0"
+                                              "--json works only with info, show and ir, not with '%s'\0"),
                                      line.command.c_str()));
 
     Session session(line.options);

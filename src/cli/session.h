@@ -29,6 +29,7 @@ struct GlobalOptions {
     int language = English;
     bool exchangeLog = false;               // --log
     bool yes = false;                       // --yes
+    bool json = false;                      // --json: one JSON object on stdout
 };
 
 class Session {
@@ -44,6 +45,7 @@ public:
     // Writes it back (atomically) after the command.
     bool saveState(std::string& error);
 
+    const GlobalOptions& options() const { return options_; }
     TerminalHost& host() { return host_; }
     DeviceLink& link() { return link_; }
     HidTransport& transport() { return transport_; }

@@ -79,6 +79,8 @@ void ButtonLearning::run() {
     if (transfer_.writeWithMessage(cmdConfigMemory, 0, &unlearned, 1) != errNone) return;
     if (transfer_.writeWithMessage(cmdConfigMemory, 0, nullptr, 0) != errNone) return;
 
+    view_.learningStarted();
+
     int countdown = 0;
     while (!flags_.AppClosing && flags_.KeysSetupRunning) {
         if (levels_.phase == 0) {

@@ -48,6 +48,9 @@ public:
     // Toolbar busy state; with busy the learning button stays usable so a
     // second click can stop the run.
     virtual void setLearningBusy(bool busy) = 0;
+    // The question was answered Yes and the controller has forgotten its
+    // buttons: the readings begin. The default shows nothing.
+    virtual void learningStarted() {}
     // A cell's text is replaced (the held button shows its auto label).
     virtual void setKeyCellText(int channel, int row, const std::string& text) = 0;
     // keyCellMark of the column changed: repaint it.

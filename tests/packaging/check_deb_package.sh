@@ -1,10 +1,13 @@
 # The Debian package, made from this build tree with CPack into
 # <build>/package: its contents, its control data (dependencies, the udev
-# reload on install) and programs that start from the unpacked tree.
+# reload on install), what Debian's own checker (lintian) and AppStream's
+# validator say of it, and programs that start from the unpacked tree.
 # Registered only with -DZMT_PACKAGE_TEST=ON (scripts/package does that).
 . "$(dirname "$0")/lib.sh"
 need cpack
 need dpkg-deb
+need lintian
+need appstreamcli
 
 rm -rf "$BUILD/package"
 (cd "$BUILD" && cpack -G DEB -B "$BUILD/package") >"$WORK/cpack.log" 2>&1 \
@@ -19,7 +22,9 @@ prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$BUILD/CMakeCache.txt")
 contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/zmtsetup usr/bin/zmtctl usr/lib/udev/rules.d/70-zel-morva-touch.rules \
             usr/share/applications/zmtsetup.desktop usr/share/icons/hicolor/scalable/apps/zmtsetup.svg \
-            usr/share/man/man1/zmtsetup.1 usr/share/man/man1/zmtctl.1; do
+            usr/share/man/man1/zmtsetup.1.gz usr/share/man/man1/zmtctl.1.gz \
+            usr/share/doc/zmtsetup/changelog.gz usr/share/doc/zmtsetup/copyright \
+            "usr/share/metainfo/$METAINFO" usr/share/bash-completion/completions/zmtctl; do
   grep -qE " \./$path$" <<<"$contents" || fail "package lacks /$path"
 done
 for size in $ICON_SIZES; do
@@ -37,7 +42,7 @@ depends=$(sed -n 's/^ Depends: //p' <<<"$info")
 # One package name a line, versions dropped.
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for dependency in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libhidapi-hidraw0 \
-                  qt6-qpa-plugins fonts-dejavu-core; do
+                  qt6-qpa-plugins fonts-dejavu-core qt6-translations-l10n; do
   grep -qxF "$dependency" <<<"$names" || fail "Depends lacks $dependency: $depends"
 done
 postinst=$(dpkg-deb -I "$deb" postinst) || fail "no postinst"
@@ -45,11 +50,33 @@ grep -q 'udevadm control --reload-rules && udevadm trigger' <<<"$postinst" || fa
 grep -q '/run/udev/control' <<<"$postinst" || fail "postinst reload is not guarded for a system without udev"
 dpkg-deb -I "$deb" postrm >/dev/null || fail "no postrm"
 
+# Debian's checker: no error and no warning (overrides would be listed as
+# "O:" and need a reason; there are none). Its report is shown either way.
+lintian --fail-on error,warning --display-level ">=info" "$deb" >"$WORK/lintian.log" 2>&1 \
+  || fail "lintian rejects the package"
+grep -v '^running with root privileges' "$WORK/lintian.log" >&2 || true
+! grep -qE '^[EW]: ' "$WORK/lintian.log" || fail "lintian reports errors or warnings"
+# scripts/package builds with Debian's hardening flags; lintian would see
+# their loss only as information.
+! grep -q ' hardening-' "$WORK/lintian.log" || fail "the programs are built without Debian's hardening flags"
+
 # Unpacked where nothing is installed: the programs start from there.
 root="$WORK/root"
 dpkg-deb -x "$deb" "$root"
 check_rule "$root/usr/lib/udev/rules.d/70-zel-morva-touch.rules"
 check_desktop "$root/usr/share/applications/zmtsetup.desktop"
+check_metainfo "$root/usr/share/metainfo/$METAINFO" "$root/usr/lib/udev/rules.d/70-zel-morva-touch.rules" \
+               "$root/usr/share/applications/zmtsetup.desktop" "$version"
+# The changelog's newest entry is this version, on the day of the newest release.
+changelog=$(gzip -dc "$root/usr/share/doc/zmtsetup/changelog.gz")
+head -1 <<<"$changelog" | grep -q "^zmtsetup ($version) " || fail "the changelog's newest entry is not $version: $(head -1 <<<"$changelog")"
+changed=$(date -u -d "$(grep -m1 '^ -- ' <<<"$changelog" | sed 's/.*>  //')" +%F)
+grep -q "<release version=\"$version\" date=\"$changed\"" "$root/usr/share/metainfo/$METAINFO" \
+  || fail "the metainfo's release $version is not dated $changed like the changelog"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' "$root/usr/share/doc/zmtsetup/copyright" \
+  || fail "the copyright file is not in the machine-readable format"
+cmp -s "$root/usr/share/bash-completion/completions/zmtctl" "$SOURCE/packaging/linux/zmtctl.bash-completion" \
+  || fail "the package's bash completion is not packaging/linux/zmtctl.bash-completion"
 out=$("$root/usr/bin/zmtctl" --version 2>&1) && [ "$out" == "zmtctl $version" ] || fail "unpacked zmtctl --version: $out"
 out=$("$root/usr/bin/zmtctl" --simulator --lang en info 2>&1) || fail "unpacked zmtctl info failed: $out"
 grep -q 'The serial number   1001' <<<"$out" || fail "unpacked zmtctl info printed: $out"

@@ -23,7 +23,13 @@ for size in $ICON_SIZES; do
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/zmtsetup.svg" ] || fail "no scalable icon"
 for page in zmtsetup zmtctl; do
-  [ -f "$prefix/share/man/man1/$page.1" ] || fail "no manual page $page(1)"
+  # Compressed, and still the page of the sources.
+  gzip -dc "$prefix/share/man/man1/$page.1.gz" 2>/dev/null | cmp -s - "$SOURCE/packaging/man/$page.1" \
+    || fail "no manual page $page(1) compressed from packaging/man/$page.1"
+done
+for file in share/doc/zmtsetup/changelog.gz share/doc/zmtsetup/copyright "share/metainfo/$METAINFO" \
+            share/bash-completion/completions/zmtctl; do
+  [ -f "$prefix/$file" ] || fail "$file not installed"
 done
 
 # Nothing installed may be writable by everyone.

@@ -32,3 +32,21 @@ check_desktop() {
 }
 
 ICON_SIZES="16 22 24 32 48 64 128 256"
+
+# check_metainfo FILE RULE DESKTOP VERSION: AppStream accepts it, it launches
+# the desktop entry, provides the USB IDs the udev rule grants access to,
+# and its newest release is VERSION.
+METAINFO=org.example.zmtsetup.metainfo.xml
+check_metainfo() {
+  local file=$1 rule=$2 desktop=$3 version=$4 vendor product
+  need appstreamcli
+  appstreamcli validate --no-net --pedantic "$file" >"$WORK/appstream.log" 2>&1 \
+    || fail "$file does not validate: $(cat "$WORK/appstream.log")"
+  grep -qF "<launchable type=\"desktop-id\">$(basename "$desktop")</launchable>" "$file" \
+    || fail "$file does not launch $(basename "$desktop")"
+  vendor=$(grep -oP 'idVendor}=="\K[0-9a-f]{4}' "$rule")
+  product=$(grep -oP 'idProduct}=="\K[0-9a-f]{4}' "$rule")
+  grep -qF "<modalias>usb:v${vendor^^}p${product^^}d*</modalias>" "$file" \
+    || fail "$file does not provide the modalias of $vendor:$product"
+  [ "$(grep -m1 -oP '<release version="\K[^"]+' "$file")" == "$version" ] || fail "$file's newest release is not $version"
+}

@@ -40,9 +40,11 @@ for program in zmtctl zmtsetup; do
   [ -z "$warnings" ] || fail "$program.1 renders with warnings: $warnings"
 done
 
-# The desktop entry and the udev rule in the sources, checked here too so
-# that a mistake shows without installing.
+# The desktop entry, the udev rule and the AppStream metadata in the
+# sources, checked here too so that a mistake shows without installing.
 check_desktop "$SOURCE/packaging/linux/zmtsetup.desktop"
 check_rule "$SOURCE/packaging/linux/70-zel-morva-touch.rules"
+check_metainfo "$SOURCE/packaging/linux/$METAINFO" "$SOURCE/packaging/linux/70-zel-morva-touch.rules" \
+               "$SOURCE/packaging/linux/zmtsetup.desktop" "$("$BIN/zmtctl" --version | awk '{print $2}')"
 
 finish

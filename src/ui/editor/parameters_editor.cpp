@@ -38,8 +38,12 @@ using editor::PointerShape;
 
 namespace {
 
-constexpr int kColumnWidth = 45;
-constexpr int kRowHeight = 20;
+// A column 45 px wide and a row 20 px high, each with its grid line. Qt
+// draws the line inside the section, so a section is one pixel more; the
+// last row and column take what is left, so the cells fill the grid's box
+// exactly and leave no empty strip.
+constexpr int kColumnWidth = 45 + 1;
+constexpr int kRowHeight = 20 + 1;
 constexpr const char* kDuplicateName =
     "Имя \"%s\"\nуже присвоено другой кнопке\nВведите другое имя\0"
     "The name \"%s\"\nis already assigned\nPlease enter a different name";
@@ -185,6 +189,8 @@ void ParametersEditor::buildGrid(QWidget* page) {
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setMinimumSectionSize(kRowHeight);
     grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->verticalHeader()->setStretchLastSection(true);
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
@@ -302,15 +308,43 @@ void ParametersEditor::buildHomeKey(ParametersPanel& panel) {
     // The HOME key shares the touch group with the touch settings, below them.
     QWidget* touch = panel.findChild<QGroupBox*>(QStringLiteral("GroupBoxTouch"));
     if (touch == nullptr) touch = &panel;
-    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 110, 70, 36));
+    // The longest descriptions ("ConsumerPage:MACHINE BROWSER", a key with
+    // three modifiers and two keys) need the group's whole width and two
+    // lines, so the caption stands above the panel.
+    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 98, 234, 15));
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    caption->setWordWrap(true);
     homePanel_ = named<Panel>(touch, "PanelHOMEx");
     homePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    homePanel_->setGeometry(80, 110, 163, 36);
+    homePanel_->setGeometry(8, 113, 234, 33);
     homePanel_->setCursor(Qt::PointingHandCursor);
     homePanel_->installEventFilter(this);
     homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
+    homeMemoPoints_ = homeMemo_->font().pointSizeF();
+    fitHomeMemo();
+}
+
+void ParametersEditor::fitHomeMemo() {
+    // Two lines hold every description but a key with most of the eight
+    // modifiers and two keys; such a one is set in a smaller type rather
+    // than cut.
+    constexpr double kSmallestPoints = 6.0;
+    const QRect inside = homePanel_->contentsRect();
+    const int width = inside.width() - 4;
+    QString description = homeMemo_->text().section(QLatin1Char('\n'), 1);
+    QFont font = homeMemo_->font();
+    font.setPointSizeF(homeMemoPoints_);
+    while (font.pointSizeF() > kSmallestPoints) {
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, width, 1000), Qt::AlignHCenter | Qt::TextWordWrap,
+                                                             description);
+        if (needed.height() <= inside.height() && needed.width() <= width) break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    homeMemo_->setFont(font);
+    // A memo's first line is blank: it centres the text in the event's
+    // taller box. Here it lies above the panel's edge, so the panel's
+    // height is left for the description, centred in it.
+    const int line = QFontMetrics(font).lineSpacing();
+    homeMemo_->setGeometry(inside.left() + 2, inside.top() - line, width, inside.height() + line);
 }
 
 void ParametersEditor::installHooks() {
@@ -368,14 +402,30 @@ void ParametersEditor::setKeyCell(int column, int row, const QString& text, bool
     if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return;
     record_.keyCellMark[column][row] = marked ? 1 : 0;
     QTableWidgetItem* item = grid_->item(row - 1, column);
-    item->setText(text);
-    item->setFlags(gridRules_.editable(column, row) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
-                                                     : Qt::NoItemFlags);
+    // Qt hands every change of an item to its open editor, which then drops
+    // what the user has typed. Learning sets the held button's cell on every
+    // reading (a real controller's level never reads the same twice), and
+    // that is the very button the user is naming: the cell is left alone
+    // from the opening of its editor until the common tick has committed the
+    // name, which may come a reading after the editor has closed.
+    const GridEditorState& naming = record_.grid;
+    const bool beingNamed = naming.editState != 0 && naming.editCol == column && naming.editRow == row;
+    if (!beingNamed && !cellEditorOpen(column, row)) item->setText(text);
+    const Qt::ItemFlags flags = gridRules_.editable(column, row)
+                                    ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                                    : Qt::NoItemFlags;
+    if (item->flags() != flags) item->setFlags(flags);
     grid_->viewport()->update();
+}
+
+bool ParametersEditor::cellEditorOpen(int column, int row) const {
+    return grid_->indexWidget(grid_->model()->index(row - 1, column)) != nullptr;
 }
 
 QString ParametersEditor::keyCellText(int column, int row) const {
     if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return {};
+    if (auto* typing = qobject_cast<QLineEdit*>(grid_->indexWidget(grid_->model()->index(row - 1, column))))
+        return typing->text();
     return grid_->item(row - 1, column)->text();
 }
 
@@ -424,6 +474,7 @@ void ParametersEditor::describeHomeReaction() {
     // like an event's; leaving the memo alone would keep showing the HOME key
     // of whatever image was shown before.
     setMemoLines(homeMemo_, reactionMemoLines(record_.image.homeReaction));
+    fitHomeMemo();
 }
 
 void ParametersEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lines) {
@@ -480,6 +531,7 @@ void ParametersEditor::openPicker(const char* captionLiteral, QLabel* memo, Reac
                  [this, &reaction, memo, label] {
                      if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
                      DescribeReaction(reaction, *memo);
+                     if (memo == homeMemo_) fitHomeMemo();
                  },
                  captionLiteral);
 }
@@ -489,9 +541,24 @@ void ParametersEditor::PanelEventReactionxClick() {
     EventRecord* event = record_.image.eventAt(index);
     if (event == nullptr) return;
     openPicker(eventCaption(index), reactionMemo_, event->reaction);
+    bringPickerForward();
 }
 
-void ParametersEditor::PanelHOMExClick() { openPicker(kHomeCaption, homeMemo_, record_.image.homeReaction); }
+void ParametersEditor::PanelHOMExClick() {
+    openPicker(kHomeCaption, homeMemo_, record_.image.homeReaction);
+    bringPickerForward();
+}
+
+void ParametersEditor::bringPickerForward() {
+    // A click on a reaction is the way to the picker; one already open may
+    // lie behind the main window, and the click would look dead. Following
+    // the selected tab does not come here: that must not take the input
+    // away from the main window.
+    if (FormKeyBoard* picker = window_.picker()) {
+        picker->raise();
+        picker->activateWindow();
+    }
+}
 
 // ---- infrared capture ----
 
@@ -844,6 +911,9 @@ void ParametersEditor::TimerCommonCommitName() {
     const int row = state.editRow;
     state.editState = 0;
     const std::string button = gridRules_.autoLabel(column, row);
+    // The name the button had, which is what undo brings back.
+    const KeyRecord* key = record_.image.keyAt(column, row);
+    const std::string before = key != nullptr && !key->nameText().empty() ? key->nameText() : button;
     EditStep step = edit(editLabel("имя кнопки %s\0name of button %s", button.c_str()));
     QTableWidgetItem* item = grid_->item(row - 1, column);
     const KeysGridRules::NameCommit result =
@@ -854,7 +924,7 @@ void ParametersEditor::TimerCommonCommitName() {
     }
     if (item != nullptr) item->setText(qs(result.text));
     if (!result.text.empty()) {
-        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", button.c_str(),
+        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", before.c_str(),
                               result.text.c_str()));
     }
     showSelectedEvent();

@@ -117,12 +117,16 @@ private:
     void panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global);
 
     // In-place naming.
+    bool cellEditorOpen(int column, int row) const;
     QWidget* openNameEditor(QWidget* parent, int column, int row);
     void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
 
     // One undo step for the handler it is made in.
     EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
+    void bringPickerForward();
+    // The HOME memo's type and place for the description it shows.
+    void fitHomeMemo();
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
     IrCodeReader irReader();
     // Shows what an infrared capture came to; the event is shown again
@@ -153,6 +157,7 @@ private:
     QLabel* reactionMemo_ = nullptr;
     Panel* homePanel_ = nullptr;
     QLabel* homeMemo_ = nullptr;
+    double homeMemoPoints_ = 0;
     QMenu* deleteMenu_ = nullptr;
     QAction* deleteItem_ = nullptr;
     std::array<char, 200> eventCaption_{};  // Russian half, NUL, English half

@@ -52,13 +52,15 @@ ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
 }
 
 void ParametersPanel::build() {
+    // The controls sit inside the group boxes' frames: the frame line runs
+    // under the caption, down to about 20 px from a box's top edge.
     // Long-press time-out.
     QGroupBox* keys = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
-    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 16, 128, 18})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
-    longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 35, 52, 20});
+    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
+    longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 37, 52, 20});
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);
-    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 35, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));
+    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));
 
     // Encoders.
     const char* groups[2] = {"GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup"};
@@ -68,13 +70,15 @@ void ParametersPanel::build() {
     const char* divisors[2] = {"CSpinEditEncoder1Div", "CSpinEditEncoder2Div"};
     for (int encoder = 0; encoder < 2; ++encoder) {
         QGroupBox* group = groupBox(this, groups[encoder], {0, 62 + encoder * 70, 187, 68});
-        auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 18, 66, kRowHeight});
+        // The mode list takes the room its longest item needs ("пины
+        // RXD/TXD"); its caption is only as wide as "Режим".
+        auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 21, 50, kRowHeight});
         modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
-        encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {75, 18, 106, kRowHeight});
+        encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {59, 21, 124, kRowHeight});
         fillItems(encoderMode_[encoder], kEncoderModeItems, kEncoderModeCount);
-        auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 42, 66, kRowHeight});
+        auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 43, 66, kRowHeight});
         divisorLabel->setText(QString::fromUtf8(LangText("Делитель\0Divisor")));
-        encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 42, 52, kRowHeight});
+        encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 43, 52, kRowHeight});
         encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
         encoderDivisor_[encoder]->setValue(kMinDivisor);
     }
@@ -83,16 +87,19 @@ void ParametersPanel::build() {
     connect(encoderDivisor_[0], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder1DivChange(); });
     connect(encoderDivisor_[1], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder2DivChange(); });
 
-    // Touch panel. The lower part of the group is left for the HOME key's panel.
+    // Touch panel. Two of the options share a row, so that the lower part
+    // of the group leaves the HOME key's panel the whole width and two
+    // lines (its caption and panel come with the event editor); the
+    // calibration button stands at the top right.
     QGroupBox* touch = groupBox(this, "GroupBoxTouch", {192, 0, 250, 149});
-    windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 15, 110, 17});
-    fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {8, 32, 110, 17});
-    touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 49, 110, 17});
-    auto* modeLabel = named<Panel>(touch, "Panel2", {8, 69, 56, kRowHeight});
+    windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 21, 78, 17});
+    fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {88, 21, 106, 17});
+    touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 38, 106, 17});
+    auto* modeLabel = named<Panel>(touch, "Panel2", {8, 58, 56, kRowHeight});
     modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
-    touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 69, 175, kRowHeight});
+    touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 58, 175, kRowHeight});
     fillItems(touchMode_, kTouchModeItems, kTouchModeCount);
-    touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 91, 234, 17});
+    touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 80, 234, 17});
     windows_->setText(QStringLiteral("Windows"));
     fiveLines_->setText(QString::fromUtf8(LangText("5 проводная\0" "5 lines")));
     touchWakeUp_->setText(QString::fromUtf8(LangText("Пробуждать\0Wake Up")));
@@ -104,9 +111,9 @@ void ParametersPanel::build() {
 
     // Head unit.
     QGroupBox* head = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
-    auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 20, 56, kRowHeight});
+    auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 22, 56, kRowHeight});
     typeLabel->setText(QString::fromUtf8(LangText("Тип\0Type")));
-    headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 20, 175, kRowHeight});
+    headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 22, 175, kRowHeight});
     fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
     connect(headType_, &QComboBox::activated, this, [this] { ComboBoxHEADTYPEChange(); });
 }

@@ -23,8 +23,8 @@ class MainForm;
 
 // Room is left in the group boxes for the controls other parts put there:
 // GroupBoxKeySetup right of x = 110 (button learning), GroupBoxTouch right
-// of x = 120 above y = 68 (touch calibration) and below y = 109 (the HOME
-// key's reaction).
+// of x = 196 above y = 57 (touch calibration) and below y = 98, the whole
+// width (the HOME key's reaction).
 class ParametersPanel : public QWidget {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -177,9 +178,20 @@ bool ControllerWiring::saveState(std::string& error) {
 
 void ControllerWiring::showSimulatorWindow() {
     if (!simulatorWindow_) return;
-    simulatorWindow_->adjustSize();
+    // As narrow as its contents allow, so it fits beside the main window on
+    // a 1280-pixel screen.
+    simulatorWindow_->resize(simulatorWindow_->minimumSizeHint().width(), simulatorWindow_->sizeHint().height());
     const QRect main = window_.frameGeometry();
-    simulatorWindow_->move(main.right() + 12, main.top());
+    // The window manager's frame is not known before the window is shown;
+    // it will be the main window's.
+    const QMargins frame(window_.geometry().left() - main.left(), window_.geometry().top() - main.top(),
+                         main.right() - window_.geometry().right(), main.bottom() - window_.geometry().bottom());
+    const QSize outer = simulatorWindow_->size().grownBy(frame);
+    const QScreen* screen = window_.screen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : QRect(main.topLeft(), main.size() + outer);
+    const SideBySide places = placeBeside(main, outer, free, 8);
+    if (places.main != main.topLeft()) window_.move(places.main);
+    simulatorWindow_->move(places.other);
     simulatorWindow_->show();
 }
 

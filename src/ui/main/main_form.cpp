@@ -465,6 +465,8 @@ int MainForm::SetLanguage(int index) {
 }
 
 void MainForm::retranslate() {
+    // Qt's own texts first, so boxes and menus built from here on follow too.
+    qtTranslations_.use(languageIndex());
     setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
     TranslateForm(kMainFormTranslation, this);
     if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);

@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "device/flags.h"
 #include "device/host.h"
+#include "ui/main/qt_translations.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -228,6 +229,7 @@ private:
     ProgramFlags flags_;
     MainFormHooks hooks_;
     std::unique_ptr<QtHost> host_;
+    QtTranslations qtTranslations_;
     FormKeyBoard* picker_ = nullptr;
     EditHistory* editHistory_ = nullptr;
 

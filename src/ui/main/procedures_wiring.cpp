@@ -77,12 +77,13 @@ void ProceduresWiring::buildButtons() {
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(where);
         button->setIcon(pictureIcon(icon));
-        button->setIconSize(QSize(32, 32));
+        button->setIconSize(QSize(28, 28));
         button->setEnabled(window_.flags().DeviceConnected);
         button->show();
     };
-    place("GroupBoxKeySetup", kKeysButton, {138, 14, 44, 42}, ":/icons/learn_buttons.png");
-    place("GroupBoxTouch", kTouchButton, {160, 16, 44, 42}, ":/icons/calibrate_touch.png");
+    // Inside the boxes' frames, which start about 20 px below their top edge.
+    place("GroupBoxKeySetup", kKeysButton, {138, 20, 44, 37}, ":/icons/learn_buttons.png");
+    place("GroupBoxTouch", kTouchButton, {198, 21, 44, 36}, ":/icons/calibrate_touch.png");
     if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
         connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
     if (auto* touch = window_.findChild<QAbstractButton*>(QString::fromLatin1(kTouchButton)))
@@ -119,14 +120,16 @@ void ProceduresWiring::SpeedButtonTouchSetupClick() {
 
 void ProceduresWiring::setLearningBusy(bool busy) {
     busyExcept(busy, kKeysButton);
-    if (busy) {
-        levelBars_->retranslate();
-        levelBars_->showLevels(LearningLevels{}, {});
-        levelBars_->move(window_.frameGeometry().topRight() + QPoint(8, 0));
-        levelBars_->show();
-    } else {
-        levelBars_->hide();
-    }
+    if (!busy) levelBars_->hide();
+}
+
+void ProceduresWiring::learningStarted() {
+    // Only now: before the question is answered there is nothing to show,
+    // and a "No" must not leave a window flashing up and away.
+    levelBars_->retranslate();
+    levelBars_->showLevels(LearningLevels{}, {});
+    levelBars_->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+    levelBars_->show();
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {

@@ -69,6 +69,7 @@ public:
 private:
     // LearningView
     void setLearningBusy(bool busy) override;
+    void learningStarted() override;
     void setKeyCellText(int channel, int row, const std::string& text) override;
     void keyMarksChanged(int channel) override;
     void clearGridSelection() override;

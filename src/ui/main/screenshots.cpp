@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace zmt::ui {
 
@@ -17,6 +18,12 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
         return false;
     }
+    // These pictures show the window on its own: the poll must not find a
+    // controller meanwhile (on a slow machine it would, and the pages would
+    // show its configuration being read instead).
+    auto* poll = window.findChild<QTimer*>(QStringLiteral("TimerZELMORVATOUCHTest"));
+    const bool polling = poll != nullptr && poll->isActive();
+    if (poll != nullptr) poll->stop();
     auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlMain"));
     const int languageBefore = window.SetLanguage(-1);
     const int pageBefore = pages->currentIndex();
@@ -69,6 +76,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     }
     pages->setCurrentIndex(pageBefore);
     window.SetLanguage(languageBefore);
+    if (polling) poll->start();
     return ok;
 }
 

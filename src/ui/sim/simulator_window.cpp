@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -60,6 +61,24 @@ bool parseHexBytes(const std::string& text, std::size_t maxCount, std::vector<ui
     return true;
 }
 
+SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& screen, int gap) {
+    QPoint mainAt = main.topLeft();
+    int x = 0;
+    if (main.right() + gap + other.width() <= screen.right()) {
+        x = main.right() + 1 + gap;
+    } else if (main.left() - gap - other.width() >= screen.left()) {
+        x = main.left() - gap - other.width();
+    } else {
+        const int pair = main.width() + gap + other.width();
+        mainAt.setX(screen.left() + std::max(0, (screen.width() - pair) / 2));
+        x = mainAt.x() + main.width() + gap;
+    }
+    // Kept on the screen, even over the main window where there is no room.
+    x = std::max(screen.left(), std::min(x, screen.right() + 1 - other.width()));
+    const int y = std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - other.height()));
+    return {mainAt, QPoint(x, y)};
+}
+
 SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     : QWidget(parent), simulator_(simulator), controller_(simulator.controller()) {
     setObjectName("SimulatorWindow");
@@ -79,8 +98,12 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     right->addWidget(buildDeviceLog());
     right->addWidget(buildFaults());
     right->addStretch(1);
+    // Narrow margins everywhere: the window has to fit beside the main
+    // window on a 1280-pixel screen, in Russian too.
+    for (QGroupBox* group : {connectionBox_, levelsBox_, calibrationBox_, infraredBox_, logBox_, faultsBox_})
+        group->layout()->setContentsMargins(6, 6, 6, 6);
     auto* groups = new QHBoxLayout;
-    groups->setSpacing(12);
+    groups->setSpacing(8);
     groups->addLayout(left, 1);
     groups->addLayout(right, 1);
 
@@ -90,6 +113,8 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     trafficLabel_->setFrameShape(QFrame::StyledPanel);
     trafficLabel_->setMargin(4);
     trafficLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long frame wraps instead of widening the window off the screen.
+    trafficLabel_->setWordWrap(true);
 
     statusBar_ = new QStatusBar;
     statusBar_->setObjectName("statusBar");
@@ -99,7 +124,7 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     statusBar_->addPermanentWidget(summary_);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 4);
+    layout->setContentsMargins(6, 8, 6, 4);
     layout->setSpacing(8);
     layout->addLayout(groups);
     layout->addWidget(trafficLabel_);
@@ -129,14 +154,17 @@ QGroupBox* SimulatorWindow::buildConnection() {
     serialButton_ = new QPushButton;
     serialButton_->setObjectName("serialButton");
 
+    // Room for the largest serial number, 4294967295; the caption stands
+    // in a row of its own, so the column stays narrow.
+    serialEdit_->setMinimumWidth(serialEdit_->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")) + 12);
     auto* serialRow = new QHBoxLayout;
-    serialRow->addWidget(serialLabel_);
     serialRow->addWidget(serialEdit_, 1);
     serialRow->addWidget(serialButton_);
     auto* layout = new QVBoxLayout(connectionBox_);
     layout->addWidget(pluggedCheck_);
     layout->addWidget(bootModeCheck_);
     layout->addWidget(openDeniedCheck_);
+    layout->addWidget(serialLabel_);
     layout->addLayout(serialRow);
     return connectionBox_;
 }
@@ -229,16 +257,19 @@ QGroupBox* SimulatorWindow::buildCalibration() {
     releaseBits_->setChecked(controller_.calibrationReleaseBits);
     touchGiveUpButton_ = new QPushButton;
     touchGiveUpButton_->setObjectName("touchGiveUpButton");
+    // The step with the time-out, the two hands, the option: one row each,
+    // so the column stays narrow.
     auto* column = new QVBoxLayout(calibrationBox_);
-    auto* layout = new QHBoxLayout;
-    layout->addWidget(calibrationStep_, 1);
-    layout->addWidget(touchPressButton_);
-    layout->addWidget(touchReleaseButton_);
-    column->addLayout(layout);
-    auto* options = new QHBoxLayout;
-    options->addWidget(releaseBits_, 1);
-    options->addWidget(touchGiveUpButton_);
-    column->addLayout(options);
+    auto* step = new QHBoxLayout;
+    step->addWidget(calibrationStep_, 1);
+    step->addWidget(touchGiveUpButton_);
+    column->addLayout(step);
+    auto* hands = new QHBoxLayout;
+    hands->addWidget(touchPressButton_);
+    hands->addWidget(touchReleaseButton_);
+    hands->addStretch(1);
+    column->addLayout(hands);
+    column->addWidget(releaseBits_);
     return calibrationBox_;
 }
 
@@ -259,7 +290,7 @@ QGroupBox* SimulatorWindow::buildFaults() {
     refusal_->addItems({QString(), QString(), QString()});
     unplugAfter_ = new QSpinBox;
     unplugAfter_->setObjectName("unplugAfter");
-    unplugAfter_->setRange(1, 100000);
+    unplugAfter_->setRange(1, 9999);
     unplugAfterButton_ = new QPushButton;
     unplugAfterButton_->setObjectName("unplugAfterButton");
     unplugPending_ = new QLabel;
@@ -342,7 +373,7 @@ void SimulatorWindow::retranslate() {
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
     pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
     bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));
-    openDeniedCheck_->setText(text("Доступ запрещён (нет правила udev)\0Access denied (no udev rule)\0"));
+    openDeniedCheck_->setText(text("Нет доступа (нет правила udev)\0Access denied (no udev rule)\0"));
     serialLabel_->setText(text("Серийный номер\0Serial number\0"));
     serialButton_->setText(text("Применить\0Apply\0"));
 
@@ -377,7 +408,7 @@ void SimulatorWindow::retranslate() {
     refusal_->setItemText(0, text("нет\0none\0"));
     refusal_->setItemText(1, text("0xFE (параметры)\0" "0xFE (parameters)\0"));
     refusal_->setItemText(2, text("0xFD (ошибка)\0" "0xFD (failure)\0"));
-    unplugAfterButton_->setText(text("Отключить после N кадров\0Unplug after N frames\0"));
+    unplugAfterButton_->setText(text("Обрыв после N кадров\0Unplug after N frames\0"));
     clearFaultsButton_->setText(text("Сбросить все\0Clear all\0"));
     refresh();
 }

@@ -21,9 +21,12 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include <cstring>
+#include <functional>
 
 using namespace zmt;
 using namespace zmt::ui;
@@ -442,6 +445,22 @@ private slots:
         Panel* home = child<Panel>(p.form, "PanelHOMEx");
         QTest::mouseClick(home, Qt::LeftButton, {}, home->rect().center());
         QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
+
+        // Clicking a reaction again brings an open picker forward, even
+        // from behind the main window; following a tab leaves the input
+        // with the main window.
+        auto activeAfter = [&](const std::function<void()>& action) {
+            p.form.activateWindow();
+            QCoreApplication::processEvents();
+            action();
+            QCoreApplication::processEvents();
+            return QApplication::activeWindow();
+        };
+        for (Panel* panel : {reaction, home}) {
+            QWidget* active = activeAfter([&] { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); });
+            QCOMPARE(active, static_cast<QWidget*>(&p.picker));
+        }
+        QCOMPARE(activeAfter([&] { p.select(13); }), static_cast<QWidget*>(&p.form));
         p.picker.hide();
     }
 
@@ -479,6 +498,66 @@ private slots:
             QVERIFY2(seen.contains(QLatin1String(name)), name);
         }
         QCOMPARE(child<QWidget>(p.form, "PanelHOMEx")->parent()->objectName(), QStringLiteral("GroupBoxTouch"));
+    }
+
+    // What a new user sees, in both languages: no list cuts an item,
+    // nothing in the parameters' group boxes sits on a frame, the grid's
+    // cells fill its box, and the HOME panel shows the longest descriptions
+    // whole, as the event's Response box does.
+    void nothingIsCutOrOnAFrame() {
+        test::RussianAfterwards russian;
+        Page p;
+        QCoreApplication::processEvents();
+        auto* page = child<QWidget>(p.form, "TabSheetParameters");
+        for (int language : {Russian, English}) {
+            p.form.SetLanguage(language);
+            for (QComboBox* list : page->findChildren<QComboBox*>()) {
+                QStyleOptionComboBox option;
+                option.initFrom(list);
+                const QRect field =
+                    list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+                for (int i = 0; i < list->count(); ++i) {
+                    QVERIFY2(list->fontMetrics().horizontalAdvance(list->itemText(i)) + 2 <= field.width(),
+                             qPrintable(list->objectName() + ": " + list->itemText(i)));
+                }
+            }
+        }
+        for (QGroupBox* group : p.panel->findChildren<QGroupBox*>()) {
+            for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                QVERIFY2(group->contentsRect().contains(control->geometry()), qPrintable(control->objectName()));
+            }
+        }
+
+        const QHeaderView* columns = p.grid->horizontalHeader();
+        const QHeaderView* rows = p.grid->verticalHeader();
+        QCOMPARE(columns->sectionViewportPosition(4) + columns->sectionSize(4), p.grid->viewport()->width());
+        QCOMPARE(rows->sectionViewportPosition(14) + rows->sectionSize(14), p.grid->viewport()->height());
+        for (int row = 0; row < 15; ++row) QVERIFY(rows->sectionSize(row) >= 21);
+
+        auto* home = child<QLabel>(p.form, "MemoHOMEx");
+        auto* response = child<QLabel>(p.form, "MemoEventReactionx");
+        // The part of a memo its panel shows, and where the description
+        // (after the memo's blank first line) lands in it.
+        auto fits = [](QLabel* memo) {
+            const QRect shown = memo->rect() & memo->parentWidget()->contentsRect().translated(-memo->pos());
+            const QFontMetrics metrics(memo->font());
+            QRect text = metrics.boundingRect(memo->rect(), Qt::AlignCenter | Qt::TextWordWrap, memo->text());
+            text.setTop(text.top() + metrics.lineSpacing());
+            return text.width() <= memo->width() && shown.contains(text);
+        };
+        const Reaction longest[] = {{ReactionConsumer, 0, 0x94, 0x01},     // MACHINE BROWSER
+                                    {ReactionConsumer, 0, 0xCD, 0x00},     // PLAY/PAUSE
+                                    {ReactionKeyboard, 0x07, 4, 5},        // lCtrl + lShift + lAlt + A + B
+                                    {ReactionKeyboard, 0xFF, 42, 43}};     // all eight + Backspace + Tab
+        for (const Reaction& reaction : longest) {
+            p.record.image.homeReaction = reaction;
+            p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, reaction};
+            p.select(0);
+            p.form.hooks().showImage();
+            QVERIFY2(fits(response), qPrintable(response->text()));
+            QCOMPARE(home->text(), response->text());
+            QVERIFY2(fits(home), qPrintable(home->text()));
+        }
     }
 
     void editorLock() {

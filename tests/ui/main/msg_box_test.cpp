@@ -5,8 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 using namespace zmt;
 using namespace zmt::ui;
@@ -19,6 +23,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QMessageBox::StandardButton> buttons;
+    QStringList buttonTexts;   // as shown, shortcut marks included
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool onTop = false;
     Qt::TextFormat format = Qt::AutoText;
@@ -34,7 +39,11 @@ void answerBoxes(MainForm& window, SeenBox& seen, QMessageBox::StandardButton pr
         seen.text = box.text();
         seen.icon = box.icon();
         seen.buttons.clear();
-        for (QAbstractButton* b : box.buttons()) seen.buttons << box.standardButton(b);
+        seen.buttonTexts.clear();
+        for (QAbstractButton* b : box.buttons()) {
+            seen.buttons << box.standardButton(b);
+            seen.buttonTexts << b->text();
+        }
         seen.defaultButton = box.defaultButton() ? box.standardButton(box.defaultButton()) : QMessageBox::NoButton;
         seen.format = box.textFormat();
         seen.pollArmed = timerNamed(window, "TimerZELMORVATOUCHTest")->isActive();
@@ -104,13 +113,27 @@ private slots:
         QCOMPARE(seen.buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Yes, QMessageBox::No}));
         QCOMPARE(seen.defaultButton, QMessageBox::No);
         QVERIFY(seen.onTop);
+        // Qt's own texts follow the program's language too: its buttons and
+        // the edit fields' context menus.
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Отменить действие"));
 
-        setLanguageIndex(English);
+        window.SetLanguage(English);
         answerBoxes(window, seen, QMessageBox::No);
         QCOMPARE(window.MsgBox(0x130, "%s", "Sure?"), int(ID_NO));
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QCOMPARE(seen.icon, QMessageBox::Warning);
         QCOMPARE(seen.defaultButton, QMessageBox::No);
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+        menu.reset(field.createStandardContextMenu());
+        QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
+
+        window.SetLanguage(Russian);
+        answerBoxes(window, seen, QMessageBox::Yes);
+        QCOMPARE(window.MsgBox(0x20, "%s", "Готово?"), int(ID_YES));
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
     }
 
     void closingABoxWithoutAButtonNeverMeansYes() {

@@ -138,7 +138,7 @@ private slots:
                  QString("Настройка ориентации тачпанели и координат углов изображения"));
         program.window.SetLanguage(English);
         QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
-        QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 32));
+        QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 28));
     }
 
     void firmwareUpdateFromTheToolbar_data() {
@@ -248,9 +248,17 @@ private slots:
             if (reads == 24) program.controller().state.keyLevels = {10, 10, 10, 10};
             if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
         };
+        // The bars come with the run, not with the question.
+        bool barsAtQuestion = true;
+        program.window.runMessageBox = [&](QMessageBox& box) {
+            program.boxes << box.text();
+            barsAtQuestion = program.procedures.levelBars()->isVisible();
+            return int{ID_YES};
+        };
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
         program.button("SpeedButtonKeysSetup")->click();
 
+        QVERIFY(!barsAtQuestion);
         QCOMPARE(program.boxes.first(), question);
         QCOMPARE(namesShown, (QStringList{"1.150", "3.90"}));
         // Every turn the button is held shows its auto label again.
@@ -266,14 +274,32 @@ private slots:
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
     }
 
+    // Answered No, learning shows nothing at all.
+    void learningAnsweredNoShowsNoLevelBars() {
+        Program program;
+        program.tick();
+        QList<bool> barsAtQuestion;
+        program.window.runMessageBox = [&](QMessageBox&) {
+            barsAtQuestion << program.procedures.levelBars()->isVisible();
+            return int{ID_NO};
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+        QCOMPARE(barsAtQuestion, QList<bool>{false});
+        QVERIFY(!program.procedures.levelBars()->isVisible());
+        QVERIFY(!program.window.flags().KeysSetupRunning);
+    }
+
     // With the editor plugged in, a held button shows in the buttons grid,
-    // and a name typed there while learning runs is kept: learning does not
-    // overwrite it with the auto label, and it reaches the controller.
+    // and the user names it while still holding it: the polls that follow
+    // (the level jitters on every reading, as a real controller's does)
+    // neither reset the open editor nor overwrite the name with the auto
+    // label, and the name reaches the controller.
     void learningFillsTheEditorsGridAndKeepsATypedName() {
         Program program;
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
         QTableWidget* grid = program.grid();
+        QLineEdit* edit = nullptr;
         int reads = 0;
         program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
             if (request[1] != cmdKeyLevels) return;
@@ -283,27 +309,36 @@ private slots:
                 QCOMPARE(grid->item(0, 3)->text(), QString("4.120"));
                 QVERIFY(program.record.keyCellMark[3][1] != 0);
                 QVERIFY(grid->item(0, 3)->flags() & Qt::ItemIsEditable);
-                // The user names the button while still holding it.
                 grid->editItem(grid->item(0, 3));
-                auto* edit = grid->findChild<QLineEdit*>();
+                edit = grid->findChild<QLineEdit*>();
                 QVERIFY(edit != nullptr);
                 program.window.TimerCommonTimer();   // sees the editor open
                 edit->selectAll();
-                QTest::keyClicks(edit, "MUTE");
+                QTest::keyClicks(edit, "MU");
+            }
+            if (reads > 21 && reads < 25) program.controller().state.keyLevels[3] = uint8_t(120 + reads % 3);
+            if (reads == 25) {
+                QCOMPARE(grid->indexWidget(grid->model()->index(0, 3)), edit);   // still open
+                QCOMPARE(edit->text(), QString("MU"));
+                // The bars name the button as it is being typed.
+                QCOMPARE(program.procedures.levelBars()->names()[3], QString("MU"));
+                QTest::keyClicks(edit, "TE");
                 QTest::keyClick(edit, Qt::Key_Return);
                 QCoreApplication::processEvents();     // the grid closes its editor
-                program.window.TimerCommonTimer();   // commits the name
             }
-            if (reads == 24) {
+            // A reading comes between the editor's closing and the tick
+            // that commits the name.
+            if (reads == 26) program.window.TimerCommonTimer();
+            if (reads == 27) {
                 QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
                 QCOMPARE(program.procedures.levelBars()->names()[3], QString("MUTE"));
                 program.controller().state.keyLevels = {10, 10, 10, 10};
             }
-            if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
+            if (reads == 29) program.button("SpeedButtonKeysSetup")->click();   // stop
         };
         program.button("SpeedButtonKeysSetup")->click();
 
-        QVERIFY(reads >= 26);
+        QVERIFY(reads >= 29);
         QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
         QCOMPARE(program.record.keyCellMark[3][1], 0);
         QCOMPARE(program.record.image.keys[3][0].nameText(), std::string("MUTE"));

@@ -208,6 +208,21 @@ private slots:
         p.undoAndRedo(before, "rename button 1.60 to VOL");
         p.undoButton->click();
         QCOMPARE(p.grid->item(1, 0)->text(), QString("1.60"));
+
+        // A cleared name becomes the auto label; the hint names the name
+        // that undo brings back, not the label twice.
+        before = p.image();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        p.grid->editItem(p.grid->item(0, 0));
+        edit = p.grid->findChild<QLineEdit*>();
+        QVERIFY(edit != nullptr);
+        p.tick();
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        p.tick();
+        QCOMPARE(p.image().keys[0][0].nameText(), std::string("1.40"));
+        p.undoAndRedo(before, "rename button VOL+ to 1.40");
     }
 
     void pickerEditsAndTheOpenPickerFollowsUndo() {

@@ -77,6 +77,49 @@ private slots:
         QCOMPARE(bench.child<QPushButton>("releaseButton")->text(), QString::fromUtf8("Отпустить все"));
     }
 
+    // Beside the main window and wholly on the screen: a 1280-pixel screen
+    // has no room on either side of a centred main window, so the pair is
+    // centred instead. The window also has to be narrow enough for that.
+    void placedBesideTheMainWindow_data() {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("mainAt");
+        QTest::addColumn<QPoint>("otherAt");
+        const QSize mainSize(696, 442);
+        QTest::newRow("centred on 1280") << QRect(QPoint(292, 179), mainSize) << QRect(0, 0, 1280, 800)
+                                         << QPoint(8, 179) << QPoint(712, 179);
+        QTest::newRow("room on the right") << QRect(QPoint(0, 10), mainSize) << QRect(0, 0, 1280, 800)
+                                           << QPoint(0, 10) << QPoint(704, 10);
+        QTest::newRow("room on the left") << QRect(QPoint(584, 10), mainSize) << QRect(0, 0, 1280, 800)
+                                          << QPoint(584, 10) << QPoint(16, 10);
+        QTest::newRow("low and on a second screen") << QRect(QPoint(1300, 500), mainSize)
+                                                    << QRect(1280, 0, 1280, 800) << QPoint(1288, 500)
+                                                    << QPoint(1992, 180);
+        QTest::newRow("no room at all") << QRect(QPoint(100, 0), mainSize) << QRect(0, 0, 1024, 768)
+                                        << QPoint(0, 0) << QPoint(464, 0);
+    }
+    void placedBesideTheMainWindow() {
+        QFETCH(QRect, main);
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, mainAt);
+        QFETCH(QPoint, otherAt);
+        const ui::SideBySide places = ui::placeBeside(main, QSize(560, 620), screen, 8);
+        QCOMPARE(places.main, mainAt);
+        QCOMPARE(places.other, otherAt);
+    }
+    void narrowEnoughToStandBesideTheMainWindow() {
+        Bench bench;
+        bench.window.show();   // measured as drawn, with the style's own margins
+        for (int language : {English, Russian}) {
+            setLanguageIndex(language);
+            bench.window.retranslate();
+            QCoreApplication::processEvents();
+            // 1280 minus the main window (696) and two window frames.
+            QVERIFY2(bench.window.minimumSizeHint().width() <= 560,
+                     qPrintable(QString::number(bench.window.minimumSizeHint().width())));
+        }
+    }
+
     void plugAndUnplug() {
         Bench bench;
         auto* plugged = bench.child<QCheckBox>("pluggedCheck");

@@ -1,0 +1,42 @@
+#pragma once
+// Qt's own texts in the program's language: the standard buttons of message
+// boxes and file dialogs ("Да", "Нет", "Отмена") and the edit fields' context
+// menus ("Отменить", "Вырезать", "Копировать", "Вставить"). Our texts come
+// from the bilingual literals; these come from Qt's translation files
+// (Debian's qt6-translations-l10n), in the folder Qt was built to use.
+#include <QString>
+
+#include <memory>
+
+class QTranslator;
+
+namespace zmt::ui {
+
+class QtTranslations {
+public:
+    QtTranslations();
+    ~QtTranslations();
+    QtTranslations(const QtTranslations&) = delete;
+    QtTranslations& operator=(const QtTranslations&) = delete;
+
+    // Installs Qt's translation for the language, or none for English (Qt's
+    // texts are English already). Widgets that are shown follow at once;
+    // asking again for the same language changes nothing.
+    // False when the translation cannot be loaded: Qt's texts then stay
+    // English, which is all a missing file costs.
+    bool use(int language);
+
+    // Where Qt's translation files are looked for.
+    static QString folder();
+
+private:
+    bool load(int language);
+
+    std::unique_ptr<QTranslator> translator_;
+    bool installed_ = false;
+    int language_ = -1;   // the language last asked for
+    bool loaded_ = false;
+    bool warned_ = false;
+};
+
+} // namespace zmt::ui
