@@ -32,14 +32,6 @@ public:
     FuzzedController(FuzzedDataProvider& input, test::VirtualHost& host, sim::SimulatedController& controller)
         : input_(input), host_(host), controller_(controller) {}
 
-    bool manufacturerString(std::u16string& text) override {
-        text = u"ZEL";
-        return true;
-    }
-    bool productString(std::u16string& text) override {
-        text = u"MORVA-TOUCH";
-        return true;
-    }
     bool setFeature(const uint8_t* report, std::size_t length) override {
         ++host_.now;
         if (length != kReportSize || input_.ConsumeIntegralInRange<uint8_t>(0, 15) == 15) return false;
@@ -86,8 +78,10 @@ class FuzzedBackend : public HidBackend {
 public:
     FuzzedBackend(FuzzedDataProvider& input, test::VirtualHost& host) : input_(input), host_(host) {}
     int initialise() override { return InitOk; }
-    std::vector<HidInterfaceInfo> enumerate() override { return {{"fuzz", kControllerVendorId, kControllerProductId}}; }
-    std::unique_ptr<HidDevice> open(const std::string&) override {
+    std::vector<HidInterfaceInfo> enumerate() override {
+        return {{"fuzz", kControllerVendorId, kControllerProductId, u"ZEL", u"MORVA-TOUCH"}};
+    }
+    std::unique_ptr<HidDevice> open(const std::string&, HidOpenFailure&) override {
         return std::make_unique<FuzzedController>(input_, host_, controller);
     }
     sim::SimulatedController controller{1001};

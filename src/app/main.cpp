@@ -14,6 +14,7 @@
 #include "ui/main/procedures_wiring.h"
 #include "ui/main/screenshots.h"
 #include "ui/main/settings_store.h"
+#include "ui/main/termination_signals.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,6 +113,10 @@ int main(int argc, char** argv) {
         procedures.useEditor(parametersEditor);
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
+        // Logout, shutdown or kill end the program as a close would.
+        zmt::ui::TerminationSignals termination;
+        QObject::connect(&termination, &zmt::ui::TerminationSignals::requested, &mainForm,
+                         &zmt::ui::MainForm::closeOnSystemRequest);
 
         if (!options.screenshotDir.empty()) {
             const QString dir = QString::fromStdString(options.screenshotDir);

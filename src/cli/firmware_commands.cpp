@@ -190,6 +190,13 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         payload.insert(payload.end(), chunk, chunk + in.gcount());
         if (payload.size() > kFirmwareFileMax) break;   // no need to read a huge file to refuse it
     }
+    // The controller's loader would take it, and the update would report
+    // an installation of nothing.
+    if (payload.empty()) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Данные \"%s\" пусты\0Payload \"%s\" is empty\0"), files[0].c_str()).c_str());
+        return exitFile;
+    }
     std::vector<uint8_t> file;
     if (!buildFirmwareFile(header, payload, file)) {
         std::fprintf(stderr, "%s\n",
@@ -198,20 +205,16 @@ int runMakeLdr(Session&, const Arguments& arguments) {
                          .c_str());
         return exitFile;
     }
-    // A half-written firmware file must never be left under the wanted name.
-    const std::string temporary = files[1] + ".tmp";
-    {
-        std::ofstream out(pathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-        out.close();
-        std::error_code error;
-        if (!out || (std::filesystem::rename(pathFromUtf8(temporary), pathFromUtf8(files[1]), error), error)) {
-            std::filesystem::remove(pathFromUtf8(temporary), error);
-            std::fprintf(stderr, "%s\n",
-                         formatText(LangText("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
-                                    files[1].c_str()).c_str());
-            return exitFile;
-        }
+    // Written like every file of ours: never half a file under the wanted
+    // name, and never over a file the user may not write.
+    const FileResult saved = writeFileSafely(
+        files[1], std::string(reinterpret_cast<const char*>(file.data()), file.size()));
+    if (!saved.ok()) {
+        std::fprintf(stderr, "%s\n%s\n",
+                     formatText(LangText("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
+                                files[1].c_str()).c_str(),
+                     saved.detail.c_str());
+        return exitFile;
     }
     return exitOk;
 }

@@ -1,6 +1,7 @@
 #include "config/config_file.h"
 
 #include "config/ini_file.h"
+#include "config/parameter_rules.h"
 #include "lang/lang.h"
 
 #include <algorithm>
@@ -37,6 +38,17 @@ public:
         const auto value = parseIniInteger(*text);
         if (!value) damaged(section, key);
         return value.value_or(fallback);
+    }
+
+    // The divisor fields show 1 to 10 (stored 0 to 9). A value beyond that
+    // could not be shown, so the screen would show one divisor while the
+    // controller was sent another: it takes the nearest one that can be
+    // shown, and the file is named as damaged.
+    uint8_t divisor(const char* key) {
+        const int value = integer(kParam, key, 0);
+        const int shown = std::clamp(value, 0, kMaxDivisor - 1);
+        if (shown != value) damaged(kParam, key);
+        return static_cast<uint8_t>(shown);
     }
 
     void record(const std::string& section, const std::string& key, uint8_t* bytes, std::size_t n) {
@@ -162,12 +174,13 @@ FileResult loadConfigFile(ConfigImage& image, const std::string& path) {
 
     ConfigImage loaded{};
     Reader read(ini, result);
-    // Values are stored without range checks, as the controller would take them.
+    // Values are stored without range checks, as the controller would take
+    // them; only the divisors are kept to what their fields can show.
     loaded.longPressTimeout = static_cast<uint16_t>(read.integer(kParam, "LONGTO", kDefaultLongPressTimeout));
     loaded.enc0Mode = static_cast<uint8_t>(read.integer(kParam, "ENC0MODE", 0));
-    loaded.enc0Div = static_cast<uint8_t>(read.integer(kParam, "ENC0DIV", 0));
+    loaded.enc0Div = read.divisor("ENC0DIV");
     loaded.enc1Mode = static_cast<uint8_t>(read.integer(kParam, "ENC1MODE", 0));
-    loaded.enc1Div = static_cast<uint8_t>(read.integer(kParam, "ENC1DIV", 0));
+    loaded.enc1Div = read.divisor("ENC1DIV");
     if (read.integer(kParam, "TOUCH_WINDOWS", 0) != 0) loaded.touchFlags |= TOUCH_WINDOWS;
     if (read.integer(kParam, "TOUCH_5LINES", 0) != 0) loaded.touchFlags |= TOUCH_5LINES;
     loaded.touchMode = static_cast<uint8_t>(read.integer(kParam, "TOUCH_MODE", 1));

@@ -35,7 +35,7 @@ ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
 ResultCode ConfigTransfer::sendCommand(uint8_t command) { return link_.writeFrame(command, 0, nullptr, 0); }
 
 void ConfigTransfer::forgetSerial() {
-    if (watch_ != nullptr) watch_->setLastSerial(0);
+    if (watch_ != nullptr) watch_->forgetController();
 }
 
 ResultCode ConfigTransfer::readController(ConfigImage& config,

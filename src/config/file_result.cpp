@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace zmt {
@@ -96,45 +95,6 @@ FileResult readWholeFile(const std::string& path, std::size_t maxBytes, std::str
         return result;
     }
     content = std::move(data);
-    return result;
-}
-
-FileResult writeFileAtomically(const std::string& path, const std::string& content) {
-    FileResult result{FileError::None, path, {}, {}};
-    fs::path target = pathFromUtf8(path);
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::read_symlink(target, ec);
-        if (!ec) target = resolved.is_absolute() ? resolved : target.parent_path() / resolved;
-    }
-
-    std::random_device random;
-    fs::path temporary = target;
-    temporary += "." + std::to_string(random() % 1000000) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            result.error = FileError::CannotWrite;
-            result.detail = systemReason();
-            return result;
-        }
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            result.error = FileError::CannotWrite;
-            result.detail = systemReason();
-            out.close();
-            fs::remove(temporary, ec);
-            return result;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        result.error = FileError::CannotWrite;
-        result.detail = ec.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-    }
     return result;
 }
 

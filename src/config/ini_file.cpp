@@ -90,7 +90,7 @@ std::string IniFile::contents() const {
     return text;
 }
 
-FileResult IniFile::save(const std::string& path) const { return writeFileAtomically(path, contents()); }
+FileResult IniFile::save(const std::string& path) const { return writeFileSafely(path, contents()); }
 
 IniFile::Line IniFile::parseLine(std::string text) {
     Line line{std::move(text), false, {}};

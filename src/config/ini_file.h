@@ -25,7 +25,7 @@ public:
     // Replaces the contents with the file at path. On failure (including a
     // missing file, FileError::NotFound) the contents stay as they were.
     FileResult read(const std::string& path);
-    // Writes the contents to path atomically.
+    // Writes the contents to path through writeFileSafely.
     FileResult save(const std::string& path) const;
 
     // The text of key in section (at most 2047 characters), or fallback when

@@ -59,7 +59,7 @@ ResultCode ConnectionWatch::pollController() {
         explainDeniedAccess();
     } else {
         deniedAccessExplainedIn_ = -1;
-        if (identity_.serialNumber != lastSerial_) {
+        if (lastSerial_ != identity_.serialNumber) {
             // A new controller shows its configuration read first, then is announced.
             lastSerial_ = identity_.serialNumber;
             flags_.ImageValid = false;
@@ -67,7 +67,7 @@ ResultCode ConnectionWatch::pollController() {
             // Gone in the middle of the read (the transport dropped its
             // handle) and back before a poll could notice: read it again at
             // the next poll rather than leave it unread for good.
-            if (!flags_.ImageValid && !link_.transport().isOpen()) lastSerial_ = 0;
+            if (!flags_.ImageValid && !link_.transport().isOpen()) forgetController();
         }
         if (!flags_.DeviceConnected) {
             announceConnected();
@@ -89,7 +89,7 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     // A controller that goes away before its configuration could be read
     // (unplugged half-way through the read, say) is read when it comes back;
     // otherwise the same serial number would leave it unread for good.
-    if (!flags_.ImageValid) lastSerial_ = 0;
+    if (!flags_.ImageValid) forgetController();
     host_.statusText(resultText(code));
     if (!flags_.DeviceConnected) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"

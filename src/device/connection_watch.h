@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace zmt {
 
@@ -60,11 +61,15 @@ public:
     // reads the identity this way too.
     ResultCode readIdentity();
 
-    // Serial number of the last successful poll, 0 for none. Reset and
-    // reset-to-defaults set it to 0 so that the next poll reads again; so
-    // does a controller lost (even briefly) while its configuration is unread.
-    uint32_t lastSerial() const { return lastSerial_; }
+    // Whether a controller has been read, and its serial number (0 when
+    // none has). Kept apart, because 0 is a serial number like any other.
+    // Reset and reset-to-defaults forget the controller so that the next
+    // poll reads again; so does a controller lost (even briefly) while its
+    // configuration is unread.
+    bool controllerRead() const { return lastSerial_.has_value(); }
+    uint32_t lastSerial() const { return lastSerial_.value_or(0); }
     void setLastSerial(uint32_t serial) { lastSerial_ = serial; }
+    void forgetController() { lastSerial_.reset(); }
     const IdentityBlock& identity() const { return identity_; }
     int dotCount() const { return dotCount_; }
 
@@ -82,7 +87,7 @@ private:
     WatchWindow& window_;
     std::function<void()> readConfiguration_;
     IdentityBlock identity_;
-    uint32_t lastSerial_ = 0;
+    std::optional<uint32_t> lastSerial_;
     int dotCount_ = 0;
     int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
 };

@@ -26,6 +26,7 @@ ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
     logFrame(">", frame);
     ResultCode code = transport_.sendReport(frame.bytes.data());
     if (code != errNone) {
+        logPlatformFailure();
         exchangeBusy_ = false;
         return code;
     }
@@ -39,6 +40,7 @@ ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
         reply.bytes[0] = kReportId;
         code = transport_.receiveReport(reply.bytes.data());
         if (code != errNone) {
+            logPlatformFailure();
             host_.processEvents();
             break;
         }
@@ -55,7 +57,10 @@ ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
     }
 
     exchangeBusy_ = false;
-    if (code == errNone) frame = reply;
+    if (code == errNone) {
+        frame = reply;
+        loggedFailure_.clear();
+    }
     return code;
 }
 
@@ -174,9 +179,20 @@ ResultCode DeviceLink::probeController() {
     if (exchangeBusy_) return errBusy;
     exchangeBusy_ = true;
     const ResultCode code = transport_.openController();
+    if (code != errNone) logPlatformFailure();
+    else loggedFailure_.clear();
     transport_.closeController();
     exchangeBusy_ = false;
     return code;
+}
+
+void DeviceLink::logPlatformFailure() {
+    // The poll searches every 200 ms while the controller is away: a reason
+    // that stays the same is told once, until something else happens.
+    const std::string& reason = transport_.failureText();
+    if (reason.empty() || reason == loggedFailure_ || !host_.exchangeLogOn()) return;
+    loggedFailure_ = reason;
+    host_.exchangeLogLine(formatText(LangText("Ошибка HID: %s\0HID failure: %s\0"), reason.c_str()));
 }
 
 void DeviceLink::logFrame(const char* direction, const DeviceFrame& frame) {

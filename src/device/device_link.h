@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace zmt {
 
@@ -51,6 +52,9 @@ public:
     ResultCode exchangeFrame(DeviceFrame& frame);
     // Writes one exchange-log line for a frame (">" sent, "<" received).
     void logFrame(const char* direction, const DeviceFrame& frame);
+    // Writes the platform's reason for the transport failure just met to the
+    // exchange log (a refused access is explained elsewhere, not here).
+    void logPlatformFailure();
 
     // True while a frame exchange or the probe is under way. The window's
     // message box checks it: a box opened inside an exchange must not wait.
@@ -68,6 +72,7 @@ private:
     bool exchangeBusy_ = false;
     int pollSkip_ = 0;
     uint32_t logEpoch_ = 0;   // tick of the first logged frame; 0 = not yet
+    std::string loggedFailure_;   // the last platform failure logged
 };
 
 } // namespace zmt

@@ -64,10 +64,11 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
         return false;
     }
     const std::streamoff length = file.tellg();
-    // A file shorter than header and check value has no payload to speak
-    // of and no check value to compare; it is as unusable as an oversized one.
+    // A file no longer than header and check value has no payload: it
+    // would "install" nothing and report success. It is as unusable as an
+    // oversized one.
     if (length < 0 || static_cast<std::size_t>(length) > kFirmwareFileMax ||
-        static_cast<std::size_t>(length) < kFirmwareOverhead) {
+        static_cast<std::size_t>(length) <= kFirmwareOverhead) {
         fileError(host, "Ошибка размера файла \"%s%s\"\0Error file size \"%s%s\"", path);
         return false;
     }

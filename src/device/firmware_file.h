@@ -40,7 +40,7 @@ struct FirmwareImage {
     std::size_t fileSize = 0;
     LdrHeader header;
 
-    bool loaded() const { return fileSize >= kFirmwareOverhead && fileSize <= kFirmwareFileMax; }
+    bool loaded() const { return fileSize > kFirmwareOverhead && fileSize <= kFirmwareFileMax; }
     std::size_t payloadSize() const { return loaded() ? fileSize - kFirmwareOverhead : 0; }
     const uint8_t* payload() const { return buffer.data() + kFirmwareHeaderSize; }
 };
@@ -50,12 +50,14 @@ std::string fileNameOf(const std::string& path);
 
 // Reads and checks path into image: open, size, complete read, check value.
 // A failure shows its error box through host and returns false. A file too
-// short to hold a header and a check value is refused with the size message.
+// short to hold a header, some payload and a check value is refused with the
+// size message.
 // On success prints the update lines into the memo.
 bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image);
 
 // A complete file: header, payload, check value. The payload may be at most
 // kFirmwareFileMax - 10 bytes; returns false (and leaves out empty) otherwise.
+// An empty payload is built (the loader refuses such a file).
 bool buildFirmwareFile(const LdrHeader& header, const std::vector<uint8_t>& payload, std::vector<uint8_t>& out);
 
 } // namespace zmt

@@ -2,7 +2,9 @@
 
 #include "device/protocol.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace zmt {
 
@@ -34,36 +36,47 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
                                     const char* product, std::unique_ptr<HidDevice>& device) {
     device.reset();
     openDenied_ = false;
+    failureText_.clear();
     bool denied = false;
     ResultCode provisional = errDisconnected;
     try {
-        for (const HidInterfaceInfo& info : backend_.enumerate()) {
-            // Interfaces with other IDs are passed over without being opened:
-            // the search runs on every poll while the controller is away.
+        const std::vector<HidInterfaceInfo> entries = backend_.enumerate();
+        std::vector<const HidInterfaceInfo*> matches;
+        for (const HidInterfaceInfo& info : entries) {
             if (info.vendorId != vendorId || info.productId != productId) continue;
-            std::unique_ptr<HidDevice> candidate = backend_.open(info.path);
-            if (!candidate) {
-                denied = true;
-                continue;
-            }
             provisional = errDisconnected;
-            if (manufacturer == nullptr || product == nullptr) {
-                device = std::move(candidate);
-                return errNone;
+            if (manufacturer != nullptr && product != nullptr) {
+                if (!info.manufacturer) {
+                    provisional = errExchange;
+                    continue;
+                }
+                if (utf16ToNarrow(*info.manufacturer) != manufacturer) continue;
+                if (!info.product) {
+                    provisional = errExchange;
+                    continue;
+                }
+                if (utf16ToNarrow(*info.product) != product) continue;
             }
-            std::u16string text;
-            if (!candidate->manufacturerString(text)) {
-                provisional = errExchange;
+            matches.push_back(&info);
+        }
+        const bool anyVendorDefined = std::any_of(matches.begin(), matches.end(), [](const HidInterfaceInfo* info) {
+            return info->usagePage >= kVendorUsagePageFirst;
+        });
+        std::vector<std::string> tried;
+        for (const HidInterfaceInfo* info : matches) {
+            if (anyVendorDefined && info->usagePage < kVendorUsagePageFirst) continue;
+            // One node may carry several collections, listed once each.
+            if (std::find(tried.begin(), tried.end(), info->path) != tried.end()) continue;
+            tried.push_back(info->path);
+            HidOpenFailure failure;
+            std::unique_ptr<HidDevice> candidate = backend_.open(info->path, failure);
+            if (!candidate) {
+                if (failure.denied) denied = true;
+                else failureText_ = failure.reason;
                 continue;
             }
-            if (utf16ToNarrow(text) != manufacturer) continue;
-            text.clear();
-            if (!candidate->productString(text)) {
-                provisional = errExchange;
-                continue;
-            }
-            if (utf16ToNarrow(text) != product) continue;
             device = std::move(candidate);
+            failureText_.clear();
             return errNone;
         }
     } catch (...) {
@@ -87,7 +100,9 @@ void HidTransport::closeController() { device_.reset(); }
 ResultCode HidTransport::setFeature(const uint8_t* report) {
     if (!device_) return errDisconnected;
     try {
-        return device_->setFeature(report, kReportSize) ? errNone : errExchange;
+        if (device_->setFeature(report, kReportSize)) return errNone;
+        failureText_ = device_->failureText();
+        return errExchange;
     } catch (...) {
         return errDisconnected;
     }
@@ -96,7 +111,10 @@ ResultCode HidTransport::setFeature(const uint8_t* report) {
 ResultCode HidTransport::getFeature(uint8_t* report) {
     if (!device_) return errDisconnected;
     try {
-        if (!device_->getFeature(report, kReportSize)) return errExchange;
+        if (!device_->getFeature(report, kReportSize)) {
+            failureText_ = device_->failureText();
+            return errExchange;
+        }
     } catch (...) {
         return errDisconnected;
     }

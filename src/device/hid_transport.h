@@ -20,6 +20,8 @@ inline constexpr const char* kControllerManufacturer = "ZEL";
 inline constexpr const char* kControllerProduct = "MORVA-TOUCH";
 inline constexpr std::size_t kReportSize = 70;
 inline constexpr uint8_t kReportId = 1;
+// Usage pages 0xFF00 to 0xFFFF are the vendor's own.
+inline constexpr uint16_t kVendorUsagePageFirst = 0xFF00;
 
 // UTF-16 to 8-bit text: units below 256 become that byte, any other unit "?",
 // the first zero unit ends the text.
@@ -35,10 +37,16 @@ public:
     // 0, or 1 / 2 when the library cannot be made usable; retried on the next
     // call until it succeeds once.
     ResultCode loadHidLibrary();
-    // Searches the interfaces present: IDs first (no string read for a
-    // mismatch), then the manufacturer and product strings byte for byte;
-    // a null text accepts any string without reading it. First match wins.
-    // 0 with the open device, or 4 (none found) / 3 (the last device with
+    // Searches the interfaces the platform lists, in its order, on what each
+    // entry carries: IDs first, then the manufacturer and product strings
+    // byte for byte (a null text accepts any string). Among the entries that
+    // match, the controller's own interface is the one in a vendor-defined
+    // collection (usage page 0xFF00 to 0xFFFF): that is where feature report 1
+    // lives, while the keyboard, consumer and system-control collections the
+    // controller shows the head unit sit on standard pages. When no match is
+    // vendor-defined (a platform that does not tell the page) every match
+    // qualifies. The first qualifying entry that opens wins.
+    // 0 with the open device, or 4 (none found) / 3 (the last entry with
     // matching IDs had an unreadable string).
     ResultCode findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                           const char* product, std::unique_ptr<HidDevice>& device);
@@ -46,11 +54,15 @@ public:
     ResultCode openController();
     void closeController();
     bool isOpen() const { return device_ != nullptr; }
-    // True when the last search found no controller but passed over an
-    // interface with the controller's IDs that refused to open (on Linux a
-    // /dev/hidraw node the user may not access). The result code stays 4 as
-    // ever; this only lets the shells explain how to grant access.
+    // True when the last search found no controller but passed over the
+    // controller's interface because the system refused access (on Linux a
+    // /dev/hidraw node the user may not open). The result code stays 4 as
+    // ever; this only lets the shells explain how to grant access. Any other
+    // reason an open or a report failed is kept in failureText().
     bool openDenied() const { return openDenied_; }
+    // The platform's words for the last failure of a search or a report
+    // transfer (not a refused access); empty after a clean search.
+    const std::string& failureText() const { return failureText_; }
 
     // One report on the held handle: 0, or 3 when the platform call fails or
     // the fetched report is not report 1. A thrown platform failure gives 4.
@@ -65,6 +77,7 @@ private:
     HidBackend& backend_;
     bool bound_ = false;
     bool openDenied_ = false;
+    std::string failureText_;
     std::unique_ptr<HidDevice> device_;
 };
 

@@ -3,6 +3,11 @@
 // Windows). Everything platform-specific stays in hidapi_backend.cpp.
 #include "device/hid_backend.h"
 
+#include <string>
+#include <vector>
+
+struct hid_device_info;
+
 namespace zmt {
 
 class HidapiBackend : public HidBackend {
@@ -10,7 +15,16 @@ public:
     ~HidapiBackend() override;
     int initialise() override;
     std::vector<HidInterfaceInfo> enumerate() override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;
+
+    // What enumerate() makes of hidapi's list: one entry per element, in its
+    // order, strings converted, elements without a path left out.
+    static std::vector<HidInterfaceInfo> entriesFrom(const hid_device_info* list);
+    // hidapi's wide strings (UTF-16 on Windows, UTF-32 elsewhere) as UTF-16;
+    // a null string is nullopt, a value that is no character becomes U+FFFD.
+    static std::optional<std::u16string> toUtf16(const wchar_t* text);
+    // The same as UTF-8, for log lines; null gives "".
+    static std::string toUtf8(const wchar_t* text);
 
 private:
     bool initialised_ = false;

@@ -1,5 +1,7 @@
 #include "sim/simulated_hid_backend.h"
 
+#include "device/hid_transport.h"
+
 #include <stdexcept>
 
 namespace zmt::sim {
@@ -10,9 +12,6 @@ class SimulatedHidBackend::Handle : public HidDevice {
 public:
     Handle(SimulatedHidBackend& backend, Port& port)
         : backend_(backend), port_(port), generation_(generationOf(port)) {}
-
-    bool manufacturerString(std::u16string& text) override { return readString(port_.manufacturer, text); }
-    bool productString(std::u16string& text) override { return readString(port_.product, text); }
 
     bool setFeature(const uint8_t* report, std::size_t length) override {
         backend_.spendTransfer();
@@ -40,12 +39,6 @@ private:
         if (!backend_.present(port_) || generationOf(port_) != generation_) return nullptr;
         return port_.controller.get();
     }
-    bool readString(const std::optional<std::u16string>& source, std::u16string& text) {
-        ++backend_.counters_.stringReads;
-        if (!source || !backend_.present(port_)) return false;
-        text = *source;
-        return true;
-    }
 
     SimulatedHidBackend& backend_;
     Port& port_;
@@ -55,7 +48,9 @@ private:
 SimulatedHidBackend::Port& SimulatedHidBackend::addController(std::shared_ptr<SimulatedController> controller,
                                                               std::optional<std::u16string> manufacturer,
                                                               std::optional<std::u16string> product) {
-    return addDevice(0xFFFF, 0x2013, std::move(manufacturer), std::move(product), std::move(controller));
+    Port& port = addDevice(0xFFFF, 0x2013, std::move(manufacturer), std::move(product), std::move(controller));
+    port.usagePage = kVendorUsagePageFirst;
+    return port;
 }
 
 SimulatedHidBackend::Port& SimulatedHidBackend::addDevice(uint16_t vendorId, uint16_t productId,
@@ -97,16 +92,24 @@ std::vector<HidInterfaceInfo> SimulatedHidBackend::enumerate() {
     ++counters_.enumerations;
     std::vector<HidInterfaceInfo> found;
     for (auto& port : ports_)
-        if (present(*port)) found.push_back({port->path, port->vendorId, port->productId});
+        if (present(*port))
+            found.push_back({port->path, port->vendorId, port->productId, port->manufacturer, port->product,
+                             port->usagePage, 0, -1});
     return found;
 }
 
-std::unique_ptr<HidDevice> SimulatedHidBackend::open(const std::string& path) {
+std::unique_ptr<HidDevice> SimulatedHidBackend::open(const std::string& path, HidOpenFailure& failure) {
+    failure.reason = "No such device";
     for (auto& port : ports_) {
         if (port->path != path) continue;
         if (!present(*port)) return nullptr;
-        if (port->controller && port->controller->state.openDenied) return nullptr;
+        if (port->controller && port->controller->state.openDenied) {
+            failure.denied = true;
+            failure.reason = "Permission denied";
+            return nullptr;
+        }
         ++counters_.opens;
+        lastOpened_ = path;
         return std::make_unique<Handle>(*this, *port);
     }
     return nullptr;

@@ -28,6 +28,7 @@ public:
         std::optional<std::u16string> manufacturer;   // nullopt: unreadable
         std::optional<std::u16string> product;
         std::shared_ptr<SimulatedController> controller;   // null: a device that never answers
+        uint16_t usagePage = 0;   // the controller's own: vendor-defined
         bool plugged = true;
     };
     // A controller with the real identity, appended to the enumeration order.
@@ -51,13 +52,15 @@ public:
 
     int initialise() override { return initResult; }
     std::vector<HidInterfaceInfo> enumerate() override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;
 
     // Counters for tests and the benchmark.
     struct Counters {
-        std::size_t enumerations = 0, opens = 0, stringReads = 0, transfers = 0;
+        std::size_t enumerations = 0, opens = 0, transfers = 0;
     };
     const Counters& counters() const { return counters_; }
+    // The path of the interface opened last ("" before the first).
+    const std::string& lastOpened() const { return lastOpened_; }
     uint32_t now() const { return clock_(); }
 
 private:
@@ -70,6 +73,7 @@ private:
     uint32_t costMs_ = 0;
     std::vector<std::unique_ptr<Port>> ports_;
     Counters counters_;
+    std::string lastOpened_;
 };
 
 } // namespace zmt::sim

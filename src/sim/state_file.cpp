@@ -2,7 +2,6 @@
 
 #include "config/file_result.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -206,28 +205,9 @@ bool loadControllerState(const std::string& path, ControllerState& state, std::s
 }
 
 bool saveControllerState(const std::string& path, const ControllerState& state, std::string& error) {
-    // Written beside the target and renamed over it, so a run that dies
-    // half-way leaves the previous state whole.
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(pathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
-        out << formatControllerState(state);
-        out.flush();
-        if (!out) {
-            error = temporary + ": " + std::strerror(errno);
-            std::error_code ignored;
-            std::filesystem::remove(pathFromUtf8(temporary), ignored);
-            return false;
-        }
-    }
-    std::error_code code;
-    std::filesystem::rename(pathFromUtf8(temporary), pathFromUtf8(path), code);
-    if (code) {
-        error = path + ": " + code.message();
-        std::filesystem::remove(pathFromUtf8(temporary), code);
-        return false;
-    }
-    return true;
+    const FileResult saved = writeFileSafely(path, formatControllerState(state));
+    if (!saved.ok()) error = saved.text();
+    return saved.ok();
 }
 
 } // namespace zmt::sim

@@ -25,7 +25,7 @@
 //
 // Keys left out keep the factory state; memory bytes not named keep their
 // factory value. Hex bytes are two digits each, separated by blanks.
-// Saving writes a temporary file beside the target and renames it over.
+// Saving goes through writeFileSafely, like every file the programs write.
 #include "sim/simulated_controller.h"
 
 #include <string>

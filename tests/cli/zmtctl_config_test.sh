@@ -54,6 +54,14 @@ run --simulator="$STATE" --lang en --yes write "$WORK/damaged.ZMT"
 expect_rc 0 "damaged file"
 expect_err_has "some values are damaged: EVENTS/EVKEY01" "damaged file"
 
+# A divisor no field can show is sent as the one the window shows (10).
+sed -e 's/^ENC0DIV=.*/ENC0DIV=25\r/' "$WORK/a.ZMT" >"$WORK/divisor.ZMT"
+run --simulator="$STATE" --lang en --yes write "$WORK/divisor.ZMT"
+expect_rc 0 "divisor out of range"
+expect_err_has "some values are damaged: PARAM/ENC0DIV" "divisor out of range"
+run --simulator="$STATE" --lang en read "$WORK/divisor-back.ZMT"
+grep -q '^ENC0DIV=9' "$WORK/divisor-back.ZMT" || fail "divisor 25 reached the controller as $(grep ^ENC0DIV "$WORK/divisor-back.ZMT")"
+
 # Reading into an existing file keeps what is not ours; an unwritable place fails.
 printf '[NOTES]\r\nCAR=Lada\r\n' >"$WORK/notes.ZMT"
 run --simulator="$STATE" --lang en read "$WORK/notes.ZMT"

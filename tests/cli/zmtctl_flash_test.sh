@@ -23,6 +23,27 @@ head -c 16375 /dev/zero >"$WORK/huge.bin"
 run --lang en make-ldr "$WORK/huge.bin" "$WORK/x.LDR" --version 1.18 --code 1 --type 1
 expect_rc 3 "make-ldr payload too long"
 [ -e "$WORK/x.LDR" ] && fail "a refused make-ldr left a file"
+: >"$WORK/empty.bin"
+run --lang en make-ldr "$WORK/empty.bin" "$WORK/x.LDR" --version 1.18 --code 1 --type 1
+expect_rc 3 "make-ldr empty payload"
+expect_err_has "is empty" "make-ldr empty payload"
+[ -e "$WORK/x.LDR" ] && fail "an empty payload made a file"
+
+# A header and its valid check value with no payload would install nothing
+# and report an update: refused by its size, and not a frame goes out.
+printf '\000\000\000\000\166\000\001\001\374\106' >"$WORK/hollow.LDR"
+run --simulator="$STATE" --lang en --log flash "$WORK/hollow.LDR" --yes
+expect_rc 3 "empty payload"
+expect_err_has 'Error file size "hollow.LDR"' "empty payload"
+grep -qE '> CMD:8[23] ' <<<"$ERR" && fail "an empty payload sent frames: $ERR"
+
+# make-ldr writes like every save: through a unique temporary name, so a
+# file of the old fixed name beside the output is left alone.
+printf 'mine\n' >"$WORK/new.LDR.tmp"
+run --lang en make-ldr "$WORK/payload.bin" "$WORK/new.LDR" --version 1.18 --code 1 --type 1
+expect_rc 0 "make-ldr beside a .tmp file"
+[ "$(cat "$WORK/new.LDR.tmp")" == "mine" ] || fail "make-ldr overwrote new.LDR.tmp"
+[ "$(find "$WORK" -name '.*.tmp' | wc -l)" -eq 0 ] || fail "make-ldr left a temporary file"
 
 # Without --yes and nobody to ask, the same version is refused before anything is sent.
 printf '\000\000\000\000\165\000\001\001' | dd of="$WORK/same-payload.bin" 2>/dev/null

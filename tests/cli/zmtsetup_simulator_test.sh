@@ -24,4 +24,50 @@ rc=$?
 grep -q "line 2" "$WORK/err" || fail "the message does not name the line: $(cat "$WORK/err")"
 cmp -s "$WORK/bad.sim" "$WORK/before.sim" || fail "the bad state file was rewritten"
 
+# Ended by the system (logout, shutdown, kill, Ctrl+C, a closed terminal): the
+# program ends as if closed, so the settings and the simulated unit's state
+# are written. Each run waits until the program catches the signal, as seen
+# in /proc, rather than for a fixed time.
+caught() { # PID SIGNAL: does the process catch that signal yet?
+  local mask
+  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
+  [ -n "$mask" ] && (( (16#$mask >> ($2 - 1)) & 1 ))
+}
+# Gone within TRIES polls of 50 ms, or killed outright and false.
+ended_within() { # PID TRIES
+  for _ in $(seq 1 "$2"); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  kill -9 "$1" 2>/dev/null
+  return 1
+}
+for signal in TERM INT HUP; do
+  number=$(kill -l "$signal")
+  mkdir -p "$WORK/$signal/config"
+  printf 'serial = 31337\n' >"$WORK/$signal/unit.sim"
+  XDG_CONFIG_HOME="$WORK/$signal/config" "$ZMTSETUP" -platform offscreen \
+    --simulator="$WORK/$signal/unit.sim" 2>"$WORK/$signal/err" &
+  pid=$!
+  for _ in $(seq 1 600); do
+    caught "$pid" "$number" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if ! caught "$pid" "$number"; then
+    fail "SIG$signal is never caught: $(cat "$WORK/$signal/err")"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid"
+    continue
+  fi
+  kill -s "$signal" "$pid"
+  ended_within "$pid" 600 || fail "SIG$signal: the program did not end"
+  wait "$pid"
+  rc=$?
+  [ $rc -eq 0 ] || fail "SIG$signal: ended with $rc: $(cat "$WORK/$signal/err")"
+  grep -q '^application_version' "$WORK/$signal/unit.sim" || fail "SIG$signal: the simulated unit's state was not saved"
+  grep -q '^MainTop=' "$WORK/$signal/config/zmtsetup/zmtsetup.ini" 2>/dev/null ||
+    fail "SIG$signal: the settings were not saved"
+done
+
 exit $FAILED

@@ -32,12 +32,15 @@ ConfigImage oneButtonImage() {
     return image;
 }
 
-// Every byte random, except the touch flag bits the file has no place for.
+// Every byte random, except the touch flag bits the file has no place for
+// and the divisors, which load as one their fields can show.
 ConfigImage randomImage(unsigned seed) {
     std::mt19937 random(seed);
     ConfigImage image;
     for (std::size_t i = 0; i < kConfigImageSize; ++i) image.bytes()[i] = static_cast<uint8_t>(random());
     image.touchFlags &= TOUCH_WINDOWS | TOUCH_5LINES;
+    image.enc0Div %= 10;
+    image.enc1Div %= 10;
     return image;
 }
 
@@ -129,6 +132,7 @@ TEST(ConfigFile, HandWrittenFileLoadsLenientlyAndNamesTheDamagedValues) {
     EXPECT_EQ(image.touchFlags, TOUCH_WINDOWS);        // 2 is non-zero: set
     EXPECT_EQ(image.headType, 3);                      // hexadecimal integer
     EXPECT_EQ(image.enc0Div, 0);                       // not a number: default
+    EXPECT_EQ(image.enc1Div, 9);                       // 25: the largest divisor a field shows
     EXPECT_EQ(image.touchMode, 1);                     // missing: default
     EXPECT_EQ(image.touchWakeUp, 0);
     EXPECT_EQ(image.homeReaction.kind, ReactionKeyboard);
@@ -147,9 +151,9 @@ TEST(ConfigFile, HandWrittenFileLoadsLenientlyAndNamesTheDamagedValues) {
     EXPECT_EQ(image.keys[0][0].level, 0); // sections left out are zero
 
     EXPECT_EQ(result.damaged,
-              (std::vector<std::string>{"PARAM/ENC0DIV", "KEYSCH2/KEY03", "EVENTS/EVKEY02", "EVENTS/EVKEY05"}));
+              (std::vector<std::string>{"PARAM/ENC0DIV", "PARAM/ENC1DIV", "KEYSCH2/KEY03", "EVENTS/EVKEY02", "EVENTS/EVKEY05"}));
     setLanguageIndex(English);
-    EXPECT_NE(result.text().find("some values are damaged: PARAM/ENC0DIV, KEYSCH2/KEY03"), std::string::npos);
+    EXPECT_NE(result.text().find("some values are damaged: PARAM/ENC0DIV, PARAM/ENC1DIV, KEYSCH2"), std::string::npos);
     setLanguageIndex(Russian);
 }
 

@@ -219,7 +219,7 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_EQ(host.boxes.back().flags, MB_WARNING | MB_DEFAULT_NO);
     EXPECT_TRUE(sentFrames().empty());
     EXPECT_FALSE(flags.ImageValid);
-    EXPECT_EQ(watch.lastSerial(), 0u);
+    EXPECT_FALSE(watch.controllerRead());
     EXPECT_EQ(controller->state.config[974], 4);
 
     watch.setLastSerial(1001);
@@ -228,14 +228,14 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_EQ(transfer.toDefaultCommand(), errNone);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x84, 0, 0}}));
     EXPECT_EQ(controller->state.config[974], 0);
-    EXPECT_EQ(watch.lastSerial(), 0u);
+    EXPECT_FALSE(watch.controllerRead());
 
     watch.setLastSerial(1001);
     flags.ImageValid = true;
     EXPECT_EQ(transfer.resetCommand(), errNone);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x83, 0, 0}}));
     EXPECT_FALSE(flags.ImageValid);
-    EXPECT_EQ(watch.lastSerial(), 0u);
+    EXPECT_FALSE(watch.controllerRead());
 
     // Back after the restart: a fresh read, because the serial was forgotten.
     host.advance(sim::kRestartMs + 10);

@@ -156,6 +156,30 @@ TEST(SettingsLocation, BesideTheProgramOnlyWhenAUsableFileIsThere) {
     EXPECT_EQ(settingsFilePath(other.file("zmtsetup"), ""), other.file("zmtsetup.ini"));
 }
 
+#ifndef _WIN32
+// A portable install in a folder the user may not add files to (the
+// program's own folder, say), with a settings file the user may write:
+// the settings are saved there, in place.
+TEST(SettingsLocation, AWritableFileBesideTheProgramIsSavedInAClosedFolder) {
+    TempFolder folder;
+    const std::string path = folder.file("zmtsetup.ini");
+    writeFile(path, "[MainSettings]\nLang=1\n");
+    zmt::test::giveToOrdinaryUser(path);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                                    std::filesystem::perms::others_read |
+                                                    std::filesystem::perms::others_exec);
+    const int saved = zmt::test::asOrdinaryUser([&] {
+        if (settingsFilePath(folder.file("zmtsetup"), folder.file("config")) != path) return 1;
+        ProgramSettings settings;
+        settings.mainTop = 42;
+        return saveSettings(path, settings).ok() ? 0 : 2;
+    });
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(saved, 0);
+    EXPECT_NE(readFile(path).find("MainTop=42"), std::string::npos) << readFile(path);
+}
+#endif
+
 #ifdef _WIN32
 // Windows keeps the settings below %APPDATA%. A user name in Cyrillic is out
 // of reach of the narrow environment, so this is where it would break.

@@ -1,5 +1,6 @@
 #include "device/firmware_update.h"
 #include "lang/lang.h"
+#include "polling_window.h"
 #include "sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -13,30 +14,6 @@
 using namespace zmt;
 
 namespace {
-
-// The window's poll timer on the virtual clock: the watch stops it while it
-// polls, as the window does, so a poll never runs inside another one.
-class PollingWindow : public WatchWindow {
-public:
-    PollingWindow(test::VirtualHost& host, ConnectionWatch*& watch) : host_(host), watch_(watch) {}
-    void SetDeviceButtons(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return false; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {
-        if (timer_ != 0) host_.stopTimer(timer_);
-        timer_ = 0;
-    }
-    void startPollTimer() override {
-        if (timer_ == 0) timer_ = host_.startTimer(kPollIntervalMs, [this] { watch_->TimerZELMORVATOUCHTestTimer(); });
-    }
-
-private:
-    test::VirtualHost& host_;
-    ConnectionWatch*& watch_;
-    int timer_ = 0;
-};
 
 // The image description a simulated application carries at its start.
 std::vector<uint8_t> simulatedPayload(std::size_t size, uint16_t version, uint8_t code = 1, uint8_t type = 1) {
@@ -111,7 +88,7 @@ protected:
     test::SimRig rig;
     ProgramFlags flags;
     ConnectionWatch* watchOfWindow = &watch;
-    PollingWindow window{rig.host, watchOfWindow};
+    test::PollingWindow window{rig.host, watchOfWindow};
     ConnectionWatch watch{rig.link, flags, window};
     FirmwareUpdate firmware{rig.link, watch, flags};
 };
@@ -156,11 +133,18 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
         EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("tiny.LDR", std::vector<uint8_t>(size, 0)), image));
         EXPECT_EQ(lastBox(), "Error file size \"tiny.LDR\"") << size;
     }
-    EXPECT_EQ(rig.host.boxes.size(), 7u);
-    // The smallest file is a header and a check value with an empty payload.
+    // A header and a valid check value with nothing between would install nothing.
     ASSERT_TRUE(buildFirmwareFile({0, 118, 1, 1}, {}, bytes));
-    EXPECT_TRUE(loadFirmwareFile(rig.host, writeFile("empty.LDR", bytes), image));
+    ASSERT_EQ(bytes.size(), kFirmwareOverhead);
+    EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("empty.LDR", bytes), image));
+    EXPECT_EQ(lastBox(), "Error file size \"empty.LDR\"");
+    EXPECT_FALSE(image.loaded());
+    EXPECT_EQ(rig.host.boxes.size(), 8u);
+    // The smallest file carries one byte.
+    ASSERT_TRUE(buildFirmwareFile({0, 118, 1, 1}, {0x5A}, bytes));
+    EXPECT_TRUE(loadFirmwareFile(rig.host, writeFile("one.LDR", bytes), image));
     EXPECT_EQ(image.header.applicationVersion, 118);
+    EXPECT_EQ(image.payloadSize(), 1u);
     EXPECT_FALSE(buildFirmwareFile({}, std::vector<uint8_t>(16375), bytes));
 }
 

@@ -39,6 +39,8 @@ public:
         std::optional<std::u16string> manufacturer = u"ZEL";
         std::optional<std::u16string> product = u"MORVA-TOUCH";
         bool opens = true;
+        uint16_t usagePage = 0;
+        bool denied = false;        // refused for want of permission (else another reason)
     };
     std::vector<Device> devices;
     std::function<Report(const Report&)> respond = acceptingReply;
@@ -47,19 +49,24 @@ public:
 
     std::vector<Report> sent;
     std::vector<std::size_t> openedIndexes;
-    int initCalls = 0, enumerations = 0, stringReads = 0;
+    int initCalls = 0, enumerations = 0;
 
     int initialise() override { ++initCalls; return initResult; }
     std::vector<HidInterfaceInfo> enumerate() override {
         ++enumerations;
         std::vector<HidInterfaceInfo> list;
         for (std::size_t i = 0; i < devices.size(); ++i)
-            list.push_back({std::to_string(i), devices[i].vendorId, devices[i].productId});
+            list.push_back({std::to_string(i), devices[i].vendorId, devices[i].productId, devices[i].manufacturer,
+                            devices[i].product, devices[i].usagePage});
         return list;
     }
-    std::unique_ptr<HidDevice> open(const std::string& path) override {
+    std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override {
         const std::size_t index = std::stoul(path);
-        if (!devices.at(index).opens) return nullptr;
+        if (!devices.at(index).opens) {
+            failure.denied = devices[index].denied;
+            failure.reason = "busy " + path;
+            return nullptr;
+        }
         openedIndexes.push_back(index);
         return std::make_unique<Handle>(*this, index);
     }
@@ -68,8 +75,6 @@ private:
     class Handle : public HidDevice {
     public:
         Handle(ScriptedBackend& owner, std::size_t index) : owner_(owner), index_(index) {}
-        bool manufacturerString(std::u16string& text) override { return read(owner_.devices[index_].manufacturer, text); }
-        bool productString(std::u16string& text) override { return read(owner_.devices[index_].product, text); }
         bool setFeature(const uint8_t* report, std::size_t length) override {
             if (owner_.throwOnSend) throw std::runtime_error("platform failure");
             if (owner_.failSend || length != 70) return false;
@@ -79,6 +84,7 @@ private:
             pending_ = owner_.respond(request);
             return true;
         }
+        std::string failureText() override { return owner_.failSend ? "send refused" : "fetch refused"; }
         bool getFeature(uint8_t* report, std::size_t length) override {
             if (owner_.failFetch || length != 70) return false;
             std::copy(pending_.begin(), pending_.end(), report);
@@ -86,12 +92,6 @@ private:
         }
 
     private:
-        bool read(const std::optional<std::u16string>& source, std::u16string& text) {
-            ++owner_.stringReads;
-            if (!source) return false;
-            text = *source;
-            return true;
-        }
         ScriptedBackend& owner_;
         std::size_t index_;
         Report pending_{};

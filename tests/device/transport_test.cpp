@@ -18,29 +18,41 @@ TEST(Utf16ToNarrow, KeepsLatin1MarksWiderUnitsAndStopsAtZero) {
 }
 
 // The search rules hold whatever sits below the transport: run them against
-// the scripted fake and against the simulated controller.
+// the scripted fake and against the simulated controller. Entries are added
+// in enumeration order; opened() lists the indexes of the entries opened.
+constexpr uint16_t kKeyboardPage = 0x01, kConsumerPage = 0x0C, kVendorPage = 0xFF00;
+
+std::optional<std::u16string> text(const char16_t* value) {
+    return value ? std::optional<std::u16string>(value) : std::nullopt;
+}
+
 struct ScriptedWorld {
     ScriptedBackend backend;
-    void add(const char16_t* manufacturer, const char16_t* product, uint16_t productId = 0x2013) {
+    void add(const char16_t* manufacturer, const char16_t* product, uint16_t productId = 0x2013,
+             uint16_t usagePage = 0) {
         ScriptedBackend::Device device;
         device.productId = productId;
-        device.manufacturer = manufacturer ? std::optional<std::u16string>(manufacturer) : std::nullopt;
-        device.product = product ? std::optional<std::u16string>(product) : std::nullopt;
+        device.manufacturer = text(manufacturer);
+        device.product = text(product);
+        device.usagePage = usagePage;
         backend.devices.push_back(device);
     }
-    int stringReads() const { return backend.stringReads; }
+    std::vector<std::size_t> opened() const { return backend.openedIndexes; }
 };
 
 struct SimulatedWorld {
     VirtualHost host;
     sim::SimulatedHidBackend backend{[this] { return host.now; }};
-    void add(const char16_t* manufacturer, const char16_t* product, uint16_t productId = 0x2013) {
-        backend.addDevice(0xFFFF, productId,
-                          manufacturer ? std::optional<std::u16string>(manufacturer) : std::nullopt,
-                          product ? std::optional<std::u16string>(product) : std::nullopt,
-                          std::make_shared<sim::SimulatedController>());
+    std::vector<std::string> openedPaths;
+    void add(const char16_t* manufacturer, const char16_t* product, uint16_t productId = 0x2013,
+             uint16_t usagePage = 0) {
+        backend.addDevice(0xFFFF, productId, text(manufacturer), text(product),
+                          std::make_shared<sim::SimulatedController>()).usagePage = usagePage;
     }
-    int stringReads() const { return static_cast<int>(backend.counters().stringReads); }
+    std::vector<std::size_t> opened() const {
+        if (backend.counters().opens == 0) return {};
+        return {std::stoul(backend.lastOpened().substr(4))};   // "sim:N"
+    }
 };
 
 template <class World>
@@ -54,10 +66,9 @@ protected:
         return transport.findDevice(kControllerVendorId, kControllerManufacturer, kControllerProductId,
                                     kControllerProduct, found);
     }
-    std::string productOfFound() {
-        std::u16string text;
-        found->productString(text);
-        return utf16ToNarrow(text);
+    std::size_t lastOpened() {
+        const std::vector<std::size_t> opened = world.opened();
+        return opened.empty() ? 99 : opened.back();
     }
 };
 using Worlds = ::testing::Types<ScriptedWorld, SimulatedWorld>;
@@ -67,17 +78,18 @@ TYPED_TEST(SearchContract, NothingPresentIsDisconnected) {
     this->world.add(u"ZEL", u"MORVA-TOUCH", 0x1234);
     EXPECT_EQ(this->findController(), errDisconnected);
     EXPECT_EQ(this->found, nullptr);
-    EXPECT_EQ(this->world.stringReads(), 0) << "a device with other IDs has no strings read";
+    EXPECT_TRUE(this->world.opened().empty()) << "a device with other IDs is never opened";
 }
 
-TYPED_TEST(SearchContract, ImpostorsAreSkippedAndTheFirstRealOneWins) {
+TYPED_TEST(SearchContract, ImpostorsAreSkippedUnopenedAndTheFirstRealOneWins) {
     this->world.add(u"ZEl", u"MORVA-TOUCH");        // case matters
     this->world.add(u"ZEL", u"MORVA-TOUCH ");       // so does every byte
     this->world.add(u"\u0417EL", u"MORVA-TOUCH");  // a character above U+00FF never matches
     this->world.add(u"ZEL", u"MORVA-TOUCH");
     this->world.add(u"ZEL", u"MORVA-TOUCH2");
+    this->world.add(u"ZEL", u"MORVA-TOUCH");
     ASSERT_EQ(this->findController(), errNone);
-    EXPECT_EQ(this->productOfFound(), "MORVA-TOUCH");
+    EXPECT_EQ(this->world.opened(), (std::vector<std::size_t>{3})) << "strings come with the entries";
 }
 
 TYPED_TEST(SearchContract, UnreadableStringOfTheLastCandidateGivesExchangeError) {
@@ -90,11 +102,36 @@ TYPED_TEST(SearchContract, UnreadableStringOfTheLastCandidateGivesExchangeError)
     EXPECT_EQ(this->findController(), errDisconnected);
 }
 
-TYPED_TEST(SearchContract, WithoutTextsTheFirstIdMatchIsTakenUnread) {
+TYPED_TEST(SearchContract, WithoutTextsTheFirstIdMatchIsTaken) {
     this->world.add(u"ACME", u"GADGET");
     ASSERT_EQ(this->transport.findDevice(kControllerVendorId, nullptr, kControllerProductId, nullptr, this->found),
               errNone);
-    EXPECT_EQ(this->world.stringReads(), 0);
+    EXPECT_EQ(this->lastOpened(), 0u);
+}
+
+// A composite controller lists its keyboard, consumer and system-control
+// collections with the same IDs and strings; the one in the vendor-defined
+// collection carries the configuration reports, wherever it is listed.
+TYPED_TEST(SearchContract, CompositeControllerIsReachedThroughItsVendorDefinedCollection) {
+    struct Case { std::vector<uint16_t> pages; std::size_t chosen; };
+    const Case cases[] = {
+        {{kKeyboardPage, kConsumerPage, kVendorPage}, 2},
+        {{kVendorPage, kKeyboardPage}, 0},
+        {{kKeyboardPage, 0xFFA0, kVendorPage}, 1},    // first qualifying one wins
+        {{kKeyboardPage, kConsumerPage}, 0},          // no page tells: first match, as ever
+        {{0, 0}, 0},
+    };
+    for (const Case& c : cases) {
+        TypeParam world;
+        world.add(u"ACME", u"KEYBOARD", 0x2013, kVendorPage);   // right IDs, wrong strings
+        for (uint16_t page : c.pages) world.add(u"ZEL", u"MORVA-TOUCH", 0x2013, page);
+        HidTransport transport(world.backend);
+        for (int search = 0; search < 2; ++search) {
+            ASSERT_EQ(transport.openController(), errNone);
+            transport.closeController();
+            EXPECT_EQ(world.opened().back(), c.chosen + 1) << "case with " << c.pages.size() << " entries";
+        }
+    }
 }
 
 TEST(FindDevice, FirstOfTwoControllersIsUsedOnEverySearch) {
@@ -118,31 +155,69 @@ TEST(FindDevice, UnopenableInterfaceIsPassedOver) {
 }
 
 // openDenied tells "there but locked" from "not there" without changing the
-// result code, and follows every search.
-TEST(FindDevice, RefusedInterfaceWithTheControllersIdsIsReportedAsDenied) {
+// result code, and follows every search. Only a refused permission counts;
+// any other reason an interface would not open is kept for the log.
+TEST(FindDevice, OnlyARefusedPermissionIsReportedAsDenied) {
     ScriptedBackend backend;
     HidTransport transport(backend);
     backend.devices.resize(1);
     backend.devices[0].productId = 0x1234;   // not ours: never opened, never "denied"
     backend.devices[0].opens = false;
+    backend.devices[0].denied = true;
     EXPECT_EQ(transport.openController(), errDisconnected);
     EXPECT_FALSE(transport.openDenied());
 
     backend.devices.resize(2);
-    backend.devices[1].opens = false;
+    backend.devices[1].opens = false;         // busy, gone in between, not a hidraw node...
+    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_FALSE(transport.openDenied());
+    EXPECT_EQ(transport.failureText(), "busy 1");
+
+    backend.devices[1].denied = true;
     EXPECT_EQ(transport.openController(), errDisconnected);
     EXPECT_TRUE(transport.openDenied());
+    EXPECT_EQ(transport.failureText(), "") << "a refused access has its own explanation";
 
     // A second, accessible controller is found: nothing to explain.
     backend.devices.resize(3);
     ASSERT_EQ(transport.openController(), errNone);
     EXPECT_FALSE(transport.openDenied());
+    EXPECT_EQ(transport.failureText(), "");
     transport.closeController();
 
     // Gone altogether: not denied any more.
     backend.devices.clear();
     EXPECT_EQ(transport.openController(), errDisconnected);
     EXPECT_FALSE(transport.openDenied());
+}
+
+// The reason reaches the exchange log once, not on every poll tick, and
+// again after the controller answered in between.
+TEST(FindDevice, PlatformReasonIsLoggedOnceWhileItLasts) {
+    ScriptedBackend backend;
+    backend.devices.resize(1);
+    backend.devices[0].opens = false;
+    HidTransport transport(backend);
+    VirtualHost host;
+    host.logOn = true;
+    DeviceLink link(host, transport);
+    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(link.probeController(), errDisconnected);
+    const auto reasons = [&host] {
+        std::vector<std::string> tails;
+        for (const std::string& line : host.memo) tails.push_back(line.substr(line.rfind(": ") + 2));
+        return tails;
+    };
+    EXPECT_EQ(reasons(), (std::vector<std::string>{"busy 0"}));
+    backend.devices[0].opens = true;
+    EXPECT_EQ(link.probeController(), errNone);
+    backend.failFetch = true;
+    DeviceFrame frame;
+    frame.setCommand(cmdIdentity);   // identity frames stay out of the log
+    EXPECT_EQ(link.exchangeOnce(frame), errExchange);
+    backend.devices[0].opens = false;
+    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(reasons(), (std::vector<std::string>{"busy 0", "fetch refused", "busy 0"}));
 }
 
 TEST(FindDevice, PlatformFailureDuringSearchIsDisconnected) {

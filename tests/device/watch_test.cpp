@@ -137,7 +137,7 @@ TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack)
 
     // Gone during the read and back before the next poll: no poll ever saw
     // it away, but the dropped handle tells.
-    watch.setLastSerial(0);
+    watch.forgetController();
     readSucceeds = false;
     dropHandleInRead = true;
     ASSERT_EQ(poll(), errNone);
@@ -151,7 +151,26 @@ TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack)
 
 TEST_F(Watch, ForgottenSerialReadsAgain) {
     ASSERT_EQ(poll(), errNone);
-    watch.setLastSerial(0);   // after reset or reset to defaults
+    watch.forgetController();   // after reset or reset to defaults
+    EXPECT_FALSE(watch.controllerRead());
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 2);
+}
+
+TEST_F(Watch, SerialNumberZeroIsReadLikeAnyOther) {
+    rig.controller->state.serialNumber = 0;
+    EXPECT_FALSE(watch.controllerRead());
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 1);
+    EXPECT_TRUE(watch.controllerRead());
+    EXPECT_EQ(watch.lastSerial(), 0u);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 1) << "read once, as any controller";
+    // Another controller after it is new, and so is serial 0 after that one.
+    rig.backend.unplug(*rig.port);
+    poll();
+    auto other = std::make_shared<sim::SimulatedController>(2002);
+    rig.backend.addController(other);
     ASSERT_EQ(poll(), errNone);
     EXPECT_EQ(configurationReads, 2);
 }

@@ -76,6 +76,8 @@ void ConfigCommands::SpeedButtonResetClick() {
 }
 
 void ConfigCommands::SpeedButtonWriteConfigClick() {
+    // However the save was started, a value still being typed is saved too.
+    window_.commitPendingInput();
     BusyScope busy(window_);
     const std::string path = settings_.askSaveConfigFile();
     if (path.empty()) return;

@@ -70,6 +70,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     hooks.redoLabel = [this] { return undoAllowed() ? history_.redoLabel(record_.image) : std::string(); };
     watch_.setReadConfiguration([this] { readNewController(); });
     hooks.closeController = [this] { transport_.closeController(); };
+    hooks.deliverPending = [this] { syncTick(); };
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
     // the box's caller returns. Waiting for it would never end, so the box
@@ -85,6 +86,7 @@ ControllerWiring::~ControllerWiring() {
         hooks.syncChanges = nullptr;
         hooks.closeAllowed = nullptr;
         hooks.closeController = nullptr;
+        hooks.deliverPending = nullptr;
         hooks.waitWhileBusy = nullptr;
         hooks.undo = nullptr;
         hooks.redo = nullptr;

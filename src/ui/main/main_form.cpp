@@ -8,6 +8,7 @@
 #include "ui/main/translate_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 
 // The icons live in the window library's resources; a static library's
 // resources must be pulled in by name or the linker leaves them out.
@@ -172,6 +174,12 @@ void MainForm::buildToolBar() {
         left += kButtonWidth;
     }
     left += kSpacerWidth;
+    // Text typed into a field is committed when the field loses the focus;
+    // a toolbar button takes none, so its action would not see the text.
+    for (const ToolButtonEntry& entry : kToolButtons) {
+        if (auto* button = toolBar_->findChild<QToolButton*>(QString::fromLatin1(entry.name)))
+            connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
+    }
 
     // Undo and redo: their names end in "x" because the program writes
     // their hints itself (what they would take back), not the translation.
@@ -184,6 +192,7 @@ void MainForm::buildToolBar() {
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
         button->setEnabled(false);
+        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
         connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
         left += kButtonWidth;
         return button;
@@ -430,6 +439,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    commitPendingInput();
     if (!FormCloseQuery()) {
         closing_ = false;
         event->ignore();
@@ -439,8 +449,25 @@ void MainForm::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
+void MainForm::commitPendingInput() {
+    QWidget* focused = QApplication::focusWidget();
+    // Only our own windows' fields; clearing the focus sends the field the
+    // same focus-out that clicking elsewhere would.
+    if (focused == nullptr || (focused->window() != this && focused->window() != picker_)) return;
+    focused->clearFocus();
+}
+
+void MainForm::closeOnSystemRequest() {
+    systemClose_ = true;
+    // A box waiting for an answer would hold the shut-down for good.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    // Once the box's caller has returned, not from inside it.
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
 bool MainForm::FormCloseQuery() {
-    if (hooks_.closeAllowed && !hooks_.closeAllowed()) return false;
+    if (systemClose_) callIfSet(hooks_.deliverPending);
+    else if (hooks_.closeAllowed && !hooks_.closeAllowed()) return false;
     flags_.AppClosing = true;
     DelayMs(kClosingPauseMs);
     pollTimer_->stop();
@@ -509,6 +536,12 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
     pollTimer_->stop();
     callIfSet(hooks_.waitWhileBusy);
     std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
+    // Nobody may be there to answer while the system ends the program: the
+    // text goes to the error output and the box gives its least committal answer.
+    if (systemClose_) {
+        std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
+        return msgBoxAnswer(*box);
+    }
     const int answer = runMessageBox ? runMessageBox(*box) : execMsgBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.

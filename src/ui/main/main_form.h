@@ -83,6 +83,9 @@ struct MainFormHooks {
     std::function<bool()> closeAllowed;
     // Shut-down: close the controller handle if one is held.
     std::function<void()> closeController;
+    // A shut-down the system asked for (SIGTERM, logout): one last attempt
+    // to send edits that have not reached the controller, without asking.
+    std::function<void()> deliverPending;
     // Settings file: load gives nothing when the file cannot be used (it has
     // told the user), and start-up then keeps the design-time state.
     std::function<std::optional<ProgramSettings>()> loadSettings;
@@ -203,9 +206,20 @@ public:
     void SpeedButtonLanguageMakerxClick() { SetLanguage(0); }
     void SpeedButtonUndoxClick();
     void SpeedButtonRedoxClick();
+    // Commits what is typed into the focused field, exactly as leaving the
+    // field does: done before the window closes and before every toolbar
+    // action, whose buttons take no focus.
+    void commitPendingInput();
+    // Ends the program at the system's request (a signal): no question is
+    // asked and a box waiting for an answer goes as if dismissed; pending
+    // edits get one last attempt to reach the controller, and the settings
+    // are saved as on every close.
+    void closeOnSystemRequest();
+    bool closingOnSystemRequest() const { return systemClose_; }
     // Close request: asks closeAllowed first (false: nothing happens and the
-    // window stays), then ends running procedures, stops the poll, closes
-    // the controller and saves the settings.
+    // window stays; on a system request deliverPending runs instead), then
+    // ends running procedures, stops the poll, closes the controller and
+    // saves the settings.
     bool FormCloseQuery();
 
 signals:
@@ -263,6 +277,7 @@ private:
     int centringMovesLeft_ = 0;
     int initialEventPage_ = 0;
     bool closing_ = false;
+    bool systemClose_ = false;
 };
 
 } // namespace zmt::ui

@@ -4,6 +4,7 @@
 // question before closing with changes that never reached the controller.
 #include "config/config_file.h"
 #include "sim/simulator.h"
+#include "ui/editor/parameters_panel.h"
 #include "ui/main/config_commands.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
@@ -12,6 +13,9 @@
 #include "window_test_support.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -329,7 +333,7 @@ private slots:
         program.commands.SpeedButtonToDefaultClick();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
         QVERIFY(!program.window.flags().ImageValid);
-        QCOMPARE(program.wiring.watch().lastSerial(), 0u);
+        QVERIFY(!program.wiring.watch().controllerRead());
 
         program.answers = {ID_YES};
         program.commands.SpeedButtonToDefaultClick();
@@ -340,7 +344,7 @@ private slots:
         QVERIFY(program.imageEqualsController());
 
         program.commands.SpeedButtonResetClick();
-        QCOMPARE(program.wiring.watch().lastSerial(), 0u);
+        QVERIFY(!program.wiring.watch().controllerRead());
         QVERIFY(!program.window.flags().ImageValid);
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
@@ -400,6 +404,77 @@ private slots:
         QVERIFY(program.window.close());
         QVERIFY(program.window.flags().AppClosing);
         QVERIFY(!program.window.isVisible());
+    }
+
+    // A time-out typed and not yet confirmed by leaving its field counts as
+    // soon as the user saves, clicks any toolbar button or closes.
+    void typedInputIsCommittedBeforeSavingToolbarActionsAndClosing() {
+        Program program;
+        auto* panel = new ParametersPanel(program.window, program.record());
+        program.window.hooks().showImage.add([panel] { panel->showImage(); });
+        program.connect();
+        auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
+        program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        const auto type = [&](const char* text) {
+            field->setFocus();
+            QVERIFY(field->hasFocus());
+            field->selectAll();
+            QTest::keyClicks(field, text);
+        };
+
+        type("700");
+        const QString path = program.dir.filePath("typed.ZMT");
+        program.nextFile = path;
+        QTest::mouseClick(program.button("SpeedButtonWriteConfig"), Qt::LeftButton);
+        ConfigImage saved{};
+        QVERIFY(loadConfigFile(saved, path.toStdString()).ok());
+        QCOMPARE(int(saved.longPressTimeout), 700);
+        QCOMPARE(field->text(), QString("700"));
+
+        // The controller's own write button: the typed value goes with it.
+        type("800");
+        program.answers = {ID_YES};
+        QTest::mouseClick(program.button("SpeedButtonWriteDevice"), Qt::LeftButton);
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 800);
+
+        // Closing: the typed value is an edit still to be sent, so it is asked about.
+        program.unplug();
+        type("900");
+        const int boxes = program.boxes.size();
+        program.answers = {ID_NO};
+        QVERIFY(!program.window.close());
+        QCOMPARE(int(program.record().image.longPressTimeout), 900);
+        QCOMPARE(program.boxes.size(), boxes + 1);
+    }
+
+    // SIGTERM and its kin: nothing is asked, the edit typed last gets its
+    // last chance to reach the controller, and the settings are saved.
+    void aShutDownTheSystemAsksForDeliversAndSavesWithoutAQuestion() {
+        Program program;
+        auto* panel = new ParametersPanel(program.window, program.record());
+        program.window.hooks().showImage.add([panel] { panel->showImage(); });
+        program.connect();
+        program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, "1200");
+        const QString settingsFile = program.dir.filePath("zmtsetup.ini");
+        QFile::remove(settingsFile);
+        program.answers = {ID_NO, ID_NO};   // would keep the window open if asked
+
+        program.window.closeOnSystemRequest();
+        QCoreApplication::processEvents();
+        QVERIFY(!program.window.isVisible());
+        QVERIFY(program.boxes.isEmpty());
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 1200);
+        QVERIFY(QFile::exists(settingsFile));
     }
 };
 

@@ -1,0 +1,411 @@
+#include "hidraw_testbed.h"
+
+#include <umockdev.h>
+
+#include <dlfcn.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace zmt::test {
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The controller's own collection: vendor page 0xFF00, feature report 1
+// with 69 bytes after the report ID.
+const Bytes kVendorCollection = {
+    0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00,
+    0x75, 0x08, 0x95, 0x45, 0x09, 0x01, 0xB1, 0x02, 0xC0};
+// A boot keyboard: modifiers, a reserved byte, six keys; no report IDs.
+const Bytes kKeyboard = {
+    0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0, 0x29, 0xE7, 0x15, 0x00,
+    0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x75, 0x08, 0x81, 0x01,
+    0x95, 0x06, 0x75, 0x08, 0x15, 0x00, 0x25, 0x65, 0x05, 0x07, 0x19, 0x00, 0x29, 0x65,
+    0x81, 0x00, 0xC0};
+// Consumer control (report 2) and system control (report 3).
+const Bytes kConsumerAndSystem = {
+    0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 0x15, 0x00, 0x26, 0xFF, 0x03, 0x19,
+    0x00, 0x2A, 0xFF, 0x03, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
+    0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85, 0x03, 0x19, 0x81, 0x29, 0x83, 0x15, 0x00,
+    0x25, 0x01, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x95, 0x05, 0x81, 0x01, 0xC0};
+
+constexpr const char* kBus = "/devices/pci0000:00/0000:00:14.0/usb1";
+
+struct Node {
+    std::string usbPort;     // "1-2"
+    int interfaceNumber = 0;
+    int hidraw = 0;          // /dev/hidrawN; a new N each time it comes back
+    Bytes descriptor;
+    bool answersFeature1 = false;   // the node that carries the controller's reports
+    bool answersNothing = false;    // not even the descriptor size: its open fails
+};
+
+std::string hex(const Bytes& bytes) {
+    std::string text;
+    char two[3];
+    for (uint8_t b : bytes) {
+        std::snprintf(two, sizeof two, "%02X", b);
+        text += two;
+    }
+    return text;
+}
+
+std::string hidFolder(const Node& node) {
+    char name[64];
+    std::snprintf(name, sizeof name, "0003:FFFF:2013.%04X", node.hidraw + 1);
+    return name;
+}
+
+std::string interfacePath(const Node& node) {
+    return std::string(kBus) + "/" + node.usbPort + "/" + node.usbPort + ":1." + std::to_string(node.interfaceNumber);
+}
+
+std::string hidrawPath(const Node& node) {
+    return interfacePath(node) + "/" + hidFolder(node) + "/hidraw/hidraw" + std::to_string(node.hidraw);
+}
+
+} // namespace
+
+struct Binding;
+
+struct HidrawTestbed::Impl {
+    std::shared_ptr<sim::SimulatedController> controller;
+    Clock clock;
+    Options options;
+    Spend spend;
+    uint32_t costMs = 0;
+    std::atomic<std::size_t> transfers{0};
+
+    UMockdevTestbed* bed = nullptr;
+    std::vector<Node> nodes;
+    std::vector<UMockdevIoctlBase*> handlers;
+    std::vector<Binding*> bindings;
+
+    bool cablePlugged = true;
+    bool inTree = false;
+    // Bumped whenever the controller leaves the bus: handles opened before
+    // are dead, as on real hardware.
+    uint32_t generation = 0;
+
+    // umockdev answers ioctls on a thread of its own; a change of the tree
+    // (the cable, a restart) may come from the caller's thread or a timer at
+    // the same moment, so everything that touches the tree or the
+    // controller holds this.
+    std::mutex mutex;
+
+    std::string usbDeviceText(const std::string& port) const {
+        const std::string serial = std::to_string(controller->state.serialNumber);
+        return "P: " + std::string(kBus) + "/" + port + "\n"
+               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
+               "A: idVendor=ffff\nA: idProduct=2013\nA: bcdDevice=0117\n"
+               "A: manufacturer=" + options.manufacturer + "\nA: product=" + options.product + "\n"
+               "A: serial=" + serial + "\n\n";
+    }
+
+    std::string nodeText(const Node& node) const {
+        const std::string serial = std::to_string(controller->state.serialNumber);
+        char number[8];
+        std::snprintf(number, sizeof number, "%02X", node.interfaceNumber);
+        const std::string n = std::to_string(node.hidraw);
+        return "P: " + hidrawPath(node) + "\nN: hidraw" + n + "\n"
+               "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + n + "\n"
+               "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n"
+               "P: " + interfacePath(node) + "/" + hidFolder(node) + "\n"
+               "E: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=0003:0000FFFF:00002013\n"
+               "E: HID_NAME=" + options.manufacturer + " " + options.product + "\n"
+               "E: HID_UNIQ=" + serial + "\n"
+               "H: report_descriptor=" + hex(node.descriptor) + "\n\n"
+               "P: " + interfacePath(node) + "\n"
+               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
+               "A: bInterfaceClass=03\nA: bInterfaceNumber=" + number + "\n\n";
+    }
+
+    // The broken twin is another device: it stays when the controller goes.
+    void addTree(bool withTwin = false) {
+        // Back on the bus, the node is a new one: a handle on the old one
+        // stays dead, and umockdev wants a fresh name for a fresh node.
+        if (!withTwin)
+            for (Node& node : nodes)
+                if (!node.answersNothing) node.hidraw += 16;
+        std::string text;
+        std::string lastPort;
+        for (const Node& node : nodes) {
+            if (node.answersNothing && !withTwin) continue;
+            text += nodeText(node);
+            if (node.usbPort != lastPort) text += usbDeviceText(node.usbPort);
+            lastPort = node.usbPort;
+        }
+        GError* error = nullptr;
+        if (!umockdev_testbed_add_from_string(bed, text.c_str(), &error)) {
+            const std::string message = error->message;
+            g_error_free(error);
+            throw std::runtime_error("umockdev tree: " + message);
+        }
+        for (const Node& node : nodes) {
+            if (!withTwin && node.answersNothing) continue;
+            attach(node);
+            if (options.locked && node.answersFeature1) lock(node);
+        }
+        inTree = true;
+    }
+    void attach(const Node& node);
+    // umockdev's node is a link to a pseudo-terminal of ours; its mode is
+    // what open() checks.
+    void lock(const Node& node) {
+        gchar* root = umockdev_testbed_get_root_dir(bed);
+        const std::string link = std::string(root) + "/dev/hidraw" + std::to_string(node.hidraw);
+        g_free(root);
+        if (::chmod(link.c_str(), 0) != 0) throw std::runtime_error("cannot lock " + link);
+    }
+
+    void removeTree() {
+        for (const Node& node : nodes) {
+            if (node.answersNothing) continue;
+            umockdev_testbed_remove_device(bed, ("/sys" + hidrawPath(node)).c_str());
+            umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node) + "/" + hidFolder(node)).c_str());
+            umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node)).c_str());
+        }
+        std::string lastPort;
+        for (const Node& node : nodes) {
+            if (node.usbPort != lastPort && !node.answersNothing)
+                umockdev_testbed_remove_device(bed, ("/sys" + std::string(kBus) + "/" + node.usbPort).c_str());
+            lastPort = node.usbPort;
+        }
+        inTree = false;
+        ++generation;
+    }
+
+    // With the mutex held.
+    void followNow() {
+        const bool wanted = cablePlugged && controller->attached(clock());
+        if (wanted && !inTree) addTree();
+        else if (!wanted && inTree) removeTree();
+    }
+};
+
+// What a handler needs to know about its node.
+struct Binding {
+    HidrawTestbed::Impl* impl;
+    const Node* node;
+    uint32_t generation;   // of the tree the node was made in
+};
+
+namespace {
+
+bool writeBack(UMockdevIoctlClient* client, std::size_t length, const std::function<void(Bytes&)>& change) {
+    GError* error = nullptr;
+    UMockdevIoctlData* buffer = umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, length, &error);
+    if (buffer == nullptr) {
+        if (error != nullptr) g_error_free(error);
+        return false;
+    }
+    Bytes bytes(buffer->data, buffer->data + std::min<std::size_t>(length, static_cast<std::size_t>(buffer->data_len)));
+    bytes.resize(length);
+    change(bytes);
+    umockdev_ioctl_data_update(buffer, 0, bytes.data(), static_cast<gint>(bytes.size()));
+    g_object_unref(buffer);
+    return true;
+}
+
+gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data) {
+    auto* binding = static_cast<Binding*>(data);
+    HidrawTestbed::Impl& impl = *binding->impl;
+    const Node& node = *binding->node;
+    const gulong request = umockdev_ioctl_client_get_request(client);
+    if (_IOC_TYPE(request) != 'H') return FALSE;
+    const std::lock_guard<std::mutex> lock(impl.mutex);
+    const std::size_t length = _IOC_SIZE(request);
+    const auto fail = [client](int error) {
+        umockdev_ioctl_client_complete(client, -1, error);
+        return TRUE;
+    };
+
+    impl.followNow();
+    if (node.answersNothing) return fail(ENOTTY);
+    // A handle from before the controller left the bus stays dead.
+    if (!impl.inTree || binding->generation != impl.generation) return fail(ENODEV);
+
+    switch (_IOC_NR(request)) {
+    case 0x01: {   // HIDIOCGRDESCSIZE
+        const int size = static_cast<int>(node.descriptor.size());
+        if (!writeBack(client, sizeof size, [size](Bytes& b) { std::memcpy(b.data(), &size, sizeof size); }))
+            return fail(EFAULT);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+    case 0x02: {   // HIDIOCGRDESC
+        if (!writeBack(client, sizeof(hidraw_report_descriptor), [&node](Bytes& b) {
+                const uint32_t size = static_cast<uint32_t>(node.descriptor.size());
+                std::memcpy(b.data(), &size, sizeof size);
+                std::memcpy(b.data() + offsetof(hidraw_report_descriptor, value), node.descriptor.data(), size);
+            }))
+            return fail(EFAULT);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+    case 0x06:     // HIDIOCSFEATURE(len)
+    case 0x07: {   // HIDIOCGFEATURE(len)
+        ++impl.transfers;
+        if (impl.costMs != 0 && impl.spend) impl.spend(impl.costMs);
+        const bool set = _IOC_NR(request) == 0x06;
+        bool accepted = false;
+        const bool reached = writeBack(client, length, [&](Bytes& report) {
+            // Other collections do not have report 1: the device stalls.
+            if (!node.answersFeature1 || length != 70 || report[0] != 1) return;
+            if (set) {
+                accepted = impl.controller->request(report.data(), impl.clock());
+            } else {
+                impl.controller->fetch(report.data(), impl.clock());
+                accepted = true;
+            }
+        });
+        if (!reached) return fail(EFAULT);
+        impl.followNow();   // a request may have taken it off the bus
+        if (!accepted) return fail(EPIPE);
+        umockdev_ioctl_client_complete(client, static_cast<glong>(length), 0);
+        return TRUE;
+    }
+    default:
+        return fail(EINVAL);
+    }
+}
+
+} // namespace
+
+HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controller, Clock clock, Options options)
+    : impl_(std::make_unique<Impl>()) {
+    Impl& impl = *impl_;
+    impl.controller = std::move(controller);
+    impl.clock = std::move(clock);
+    impl.options = std::move(options);
+
+    const std::string port = "1-2";
+    if (impl.options.brokenTwinFirst)
+        impl.nodes.push_back({"1-1", 0, 5, kVendorCollection, false, true});
+    if (impl.options.layout == Layout::Composite) {
+        Bytes both = kConsumerAndSystem;
+        both.insert(both.end(), kVendorCollection.begin(), kVendorCollection.end());
+        impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
+        impl.nodes.push_back({port, 1, 1, both, true, false});
+    } else {
+        impl.nodes.push_back({port, 0, 0, kVendorCollection, true, false});
+    }
+
+    {
+        const std::lock_guard<std::mutex> lock(impl.mutex);
+        impl.bed = umockdev_testbed_new();
+        // The pci and root-hub parents stay when the cable is pulled.
+        GError* error = nullptr;
+        const std::string parents = std::string("P: ") + kBus +
+                                    "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n\n"
+                                    "P: /devices/pci0000:00/0000:00:14.0\nE: SUBSYSTEM=pci\n";
+        if (!umockdev_testbed_add_from_string(impl.bed, parents.c_str(), &error)) {
+            g_error_free(error);
+            throw std::runtime_error("umockdev: cannot add the USB bus");
+        }
+        impl.addTree(true);
+    }
+}
+
+void HidrawTestbed::Impl::attach(const Node& node) {
+    UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
+    auto* binding = new Binding{this, &node, generation};
+    bindings.push_back(binding);
+    g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), binding);
+    const std::string dev = "/dev/hidraw" + std::to_string(node.hidraw);
+    GError* error = nullptr;
+    if (!umockdev_testbed_attach_ioctl(bed, dev.c_str(), handler, &error)) {
+        g_error_free(error);
+        throw std::runtime_error("umockdev: cannot attach to " + dev);
+    }
+    handlers.push_back(handler);
+}
+
+HidrawTestbed::~HidrawTestbed() {
+    Impl& impl = *impl_;
+    // The test bed first: it stops answering before its handlers go.
+    g_object_unref(impl.bed);
+    for (UMockdevIoctlBase* handler : impl.handlers) g_object_unref(handler);
+    for (Binding* binding : impl.bindings) delete binding;
+}
+
+bool HidrawTestbed::inMockEnvironment() {
+    // umockdev_in_mock_environment() answers no here even under the wrapper
+    // (it looks for the library that provides open(), which glibc 2.36 maps
+    // elsewhere); asking the dynamic loader is exact.
+    void* preload = dlopen("libumockdev-preload.so.0", RTLD_NOW | RTLD_NOLOAD);
+    if (preload == nullptr) return false;
+    dlclose(preload);
+    return true;
+}
+
+void HidrawTestbed::enterMockEnvironment(int argc, char** argv) {
+    if (inMockEnvironment()) return;
+    if (std::getenv("ZMT_TESTBED_REEXEC") != nullptr) {
+        std::fprintf(stderr, "umockdev's preload library did not take effect\n");
+        std::exit(2);
+    }
+    setenv("ZMT_TESTBED_REEXEC", "1", 1);
+    // AddressSanitizer wants to come first among the preloaded libraries;
+    // the umockdev one must, for its interception to work.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + (asan && *asan ? ":" : "") +
+                            "verify_asan_link_order=0").c_str(), 1);
+    std::vector<char*> args;
+    args.push_back(const_cast<char*>("umockdev-wrapper"));
+    for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    std::fprintf(stderr, "cannot run umockdev-wrapper (package umockdev): %s\n", std::strerror(errno));
+    std::exit(2);
+}
+
+void HidrawTestbed::setTransferCost(uint32_t ms, Spend spend) {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->costMs = ms;
+    impl_->spend = std::move(spend);
+}
+
+void HidrawTestbed::unplug() {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->cablePlugged = false;
+    impl_->controller->unplug();
+    impl_->followNow();
+}
+
+void HidrawTestbed::plug() {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->cablePlugged = true;
+    impl_->controller->plug();
+    impl_->followNow();
+}
+
+void HidrawTestbed::follow() {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->followNow();
+}
+
+std::string HidrawTestbed::controllerNode() const {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    for (const Node& node : impl_->nodes)
+        if (node.answersFeature1) return "/dev/hidraw" + std::to_string(node.hidraw);
+    return {};
+}
+
+std::size_t HidrawTestbed::featureTransfers() const { return impl_->transfers; }
+
+} // namespace zmt::test

@@ -1,0 +1,83 @@
+#pragma once
+// A ZEL MORVA TOUCH faked at the kernel interface, so that the real hidapi
+// code (enumeration through libudev, opening the hidraw node, feature-report
+// ioctls) runs without hardware. umockdev provides the sysfs tree, the udev
+// database and the /dev node; the feature reports are answered by the same
+// simulated controller that stands behind `--simulator`, so one model serves
+// both paths.
+//
+// The process must run under umockdev's preload library: call
+// HidrawTestbed::enterMockEnvironment(argc, argv) first thing in main().
+//
+// Threads: umockdev answers the ioctls on a thread of its own while the
+// caller's thread waits in the ioctl; the controller, the clock and the tree
+// are only touched with the test bed's lock held. In a test the caller's
+// thread is blocked while a handler runs, so a virtual clock needs no lock.
+#include "sim/simulated_controller.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zmt::test {
+
+class HidrawTestbed {
+public:
+    using Clock = std::function<uint32_t()>;
+    using Spend = std::function<void(uint32_t ms)>;
+
+    enum class Layout {
+        Plain,       // one USB interface: the controller's vendor-defined collection
+        Composite,   // interface 0 a boot keyboard (listed first), interface 1 one node
+                     // with consumer, system-control and the vendor collection, in that order
+    };
+    struct Options {
+        Layout layout = Layout::Plain;
+        std::string manufacturer = "ZEL";
+        std::string product = "MORVA-TOUCH";
+        // A second device with the controller's IDs and strings whose node
+        // answers no ioctl at all, listed before the controller: its open
+        // fails for a reason other than permission.
+        bool brokenTwinFirst = false;
+        // The controller's node may not be opened by anyone but root, as
+        // without the udev rule. Root opens it anyway: run the process that
+        // opens it as another user to see the refusal.
+        bool locked = false;
+    };
+
+    // Builds the tree with the controller plugged in. Time comes from clock
+    // (milliseconds, as the controller's own time).
+    HidrawTestbed(std::shared_ptr<sim::SimulatedController> controller, Clock clock, Options options);
+    ~HidrawTestbed();
+    HidrawTestbed(const HidrawTestbed&) = delete;
+    HidrawTestbed& operator=(const HidrawTestbed&) = delete;
+
+    // Re-runs the program under umockdev-wrapper unless the preload is in
+    // place already. Returns only when it is (or exits with a message).
+    static void enterMockEnvironment(int argc, char** argv);
+    static bool inMockEnvironment();
+
+    // Every feature-report ioctl spends ms through spend first (a test moves
+    // its virtual clock, as a USB transfer takes time).
+    void setTransferCost(uint32_t ms, Spend spend);
+
+    // The cable: pulled out, put back.
+    void unplug();
+    void plug();
+    // Makes the tree follow the controller's own comings and goings (a reset
+    // or the hand-over to the boot loader takes it off the bus briefly).
+    // The test bed program calls it on a timer; tests before each search.
+    void follow();
+
+    // The controller's hidraw node, e.g. "/dev/hidraw1".
+    std::string controllerNode() const;
+    std::size_t featureTransfers() const;
+
+    struct Impl;   // umockdev and GLib stay in the .cpp
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace zmt::test

@@ -1,0 +1,139 @@
+// hidraw-testbed: runs one command with a simulated ZEL MORVA TOUCH plugged
+// in at the kernel interface, so that zmtsetup and zmtctl go through hidapi,
+// libudev and a hidraw node exactly as with hardware.
+//
+//   hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]
+//
+// SIGUSR1 pulls the cable out or puts it back. docs/simulator.md has more.
+#include "hidraw_testbed.h"
+#include "sim/simulator.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]\n"
+                 "  --composite     the controller also shows a keyboard (listed first) and\n"
+                 "                  consumer and system-control collections\n"
+                 "  --product TEXT  another USB product string (the program must not take it)\n"
+                 "  --locked        the controller's node has mode 000, as without the udev\n"
+                 "                  rule (root opens it anyway: run as another user)\n"
+                 "  --state FILE    keep the controller's state in FILE, the format of\n"
+                 "                  zmtctl --simulator=FILE\n"
+                 "  kill -USR1 PID  pulls the cable out or puts it back\n");
+    return 1;
+}
+
+struct Run {
+    zmt::test::HidrawTestbed* bed = nullptr;
+    GMainLoop* loop = nullptr;
+    bool plugged = true;
+    int status = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    zmt::test::HidrawTestbed::enterMockEnvironment(argc, argv);
+
+    zmt::test::HidrawTestbed::Options options;
+    std::string stateFile;
+    int first = 1;
+    for (; first < argc; ++first) {
+        const std::string argument = argv[first];
+        if (argument == "--") {
+            ++first;
+            break;
+        }
+        if (argument == "--composite") {
+            options.layout = zmt::test::HidrawTestbed::Layout::Composite;
+        } else if (argument == "--locked") {
+            options.locked = true;
+        } else if (argument == "--product" && first + 1 < argc) {
+            options.product = argv[++first];
+        } else if (argument == "--state" && first + 1 < argc) {
+            stateFile = argv[++first];
+        } else {
+            return usage();
+        }
+    }
+    if (first >= argc) return usage();
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto clock = [start] {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    };
+    // The same controller and state file as --simulator; only the way in differs.
+    zmt::sim::Simulator simulator(clock);
+    std::string error;
+    if (!stateFile.empty() && !simulator.load(stateFile, error)) {
+        std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
+        return 3;
+    }
+    std::shared_ptr<zmt::sim::SimulatedController> controller(std::shared_ptr<void>(), &simulator.controller());
+    zmt::test::HidrawTestbed bed(controller, clock, options);
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    Run run{&bed, loop};
+    g_unix_signal_add(
+        SIGUSR1,
+        [](gpointer data) -> gboolean {
+            auto* r = static_cast<Run*>(data);
+            r->plugged = !r->plugged;
+            if (r->plugged) r->bed->plug();
+            else r->bed->unplug();
+            std::fprintf(stderr, "hidraw-testbed: cable %s\n", r->plugged ? "in" : "out");
+            return G_SOURCE_CONTINUE;
+        },
+        &run);
+    // Resets and the boot-loader hand-over take the controller off the bus
+    // for a moment; the tree follows it.
+    g_timeout_add(
+        20,
+        [](gpointer data) -> gboolean {
+            static_cast<Run*>(data)->bed->follow();
+            return G_SOURCE_CONTINUE;
+        },
+        &run);
+    GPid child = 0;
+    GError* spawnError = nullptr;
+    if (!g_spawn_async(nullptr, argv + first, nullptr,
+                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                G_SPAWN_CHILD_INHERITS_STDIN),
+                       nullptr, nullptr, &child, &spawnError)) {
+        std::fprintf(stderr, "hidraw-testbed: %s\n", spawnError->message);
+        g_error_free(spawnError);
+        return 127;
+    }
+    g_child_watch_add(
+        child,
+        [](GPid, gint status, gpointer data) {
+            auto* r = static_cast<Run*>(data);
+            r->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            g_main_loop_quit(r->loop);
+        },
+        &run);
+    std::fprintf(stderr, "hidraw-testbed: controller on %s (%s), kill -USR1 %d pulls the cable\n",
+                 bed.controllerNode().c_str(),
+                 options.layout == zmt::test::HidrawTestbed::Layout::Composite ? "composite" : "plain",
+                 static_cast<int>(getpid()));
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+
+    if (!stateFile.empty() && !simulator.save(stateFile, error)) {
+        std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
+        return run.status != 0 ? run.status : 3;
+    }
+    return run.status;
+}
