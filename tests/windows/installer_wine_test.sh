@@ -25,13 +25,17 @@ run "$INSTALLED\\zmtctl.exe" --simulator --lang en info
 expect_out_has '"ZEL-MORVA-TOUCH"' "installed zmtctl"
 
 # The window: the program reports the moment its first window is shown and
-# quits (the start-up measurement of the bench). A screenshot run then shows
-# the window, closes it as a user would, and so saves the settings.
+# quits (the start-up measurement of the bench), keeping the simulated
+# controller in a file with a Cyrillic name. A screenshot run then shows the
+# window, closes it as a user would, and so saves the settings.
+mkdir "$WORK/Папка"
 export ZMT_QUIT_WHEN_SHOWN=0
 timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
-  sh -c 'wine "$1" --simulator 2>"$2"; wineserver -w' sh "$INSTALLED\\zmtsetup.exe" "$WORK/shown" </dev/null >/dev/null
+  sh -c 'wine "$1" "$2" 2>"$3"; wineserver -w' sh "$INSTALLED\\zmtsetup.exe" \
+  "--simulator=Z:$WORK/Папка/блок.sim" "$WORK/shown" </dev/null >/dev/null
 unset ZMT_QUIT_WHEN_SHOWN
 grep -q '^shown_after_ms ' "$WORK/shown" || fail "zmtsetup.exe showed no window: $(cat "$WORK/shown")"
+grep -q '^serial = ' "$WORK/Папка/блок.sim" 2>/dev/null || fail "zmtsetup.exe kept no state file under its Cyrillic name"
 
 mkdir "$WORK/pictures"
 timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
