@@ -3,7 +3,8 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "lang/lang.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
@@ -105,15 +106,16 @@ int main(int argc, char** argv) {
         // the grid, the HOME memo and the selected event (which may follow
         // the new modes).
         auto* parameters = new zmt::ui::ParametersPanel(mainForm, controller.record());
-        zmt::ui::ParametersEditor parametersEditor(mainForm, controller.record(), *parameters);
-        parametersEditor.setLink(&controller.link());
+        zmt::ui::KeysGridView keysGrid(mainForm, controller.record());
+        zmt::ui::EventEditor eventEditor(mainForm, controller.record(), *parameters, keysGrid);
+        eventEditor.setLink(&controller.link());
         mainForm.hooks().showImage.add([parameters] { parameters->showImage(); });
-        mainForm.hooks().showImage.add([&parametersEditor] { parametersEditor.showImage(); });
+        mainForm.hooks().showImage.add([&eventEditor] { eventEditor.showImage(); });
         // Firmware update, button learning and touch calibration work on the
         // same record and transfer as the toolbar and the editors.
         zmt::ui::ProceduresWiring procedures(mainForm, controller, controller.record(), controller.transfer());
         procedures.useSettings(settings);
-        procedures.useEditor(parametersEditor);
+        procedures.useEditor(keysGrid, eventEditor);
         mainForm.startUp(picker);
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.

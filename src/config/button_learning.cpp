@@ -105,7 +105,7 @@ void ButtonLearning::run() {
             flags_.KeysSetupRunning = false;
         } else {
             for (int c = 0; c < kChannels; ++c) {
-                if (levels_.current[c] > levels_.pressThreshold[c]) {
+                if (levels_.pressed(c)) {
                     handlePress(c, levels_.current[c]);
                     countdown = kCollectPolls;
                 } else {

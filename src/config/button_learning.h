@@ -40,6 +40,9 @@ struct LearningLevels {
     std::array<uint8_t, kChannels> idleMaximum{};
     std::array<uint8_t, kChannels> pressThreshold{};   // meaningful in phase 2
     std::array<int, kChannels> recognisedRow{};        // grid row 1..15 held now, 0 none
+
+    // The channel's last reading counts as a button held (only while collecting).
+    bool pressed(int channel) const { return phase == 2 && current[channel] > pressThreshold[channel]; }
 };
 
 class LearningView {

@@ -56,6 +56,24 @@ const char* deleteActionCaption(int action) {
 
 // ---- the buttons grid ----
 
+std::string gridHeaderText(int column) {
+    if (column >= 0 && column < kChannels) return formatText(LangText("Канал %d\0Ch %d"), column + 1);
+    if (column == kEncoderColumn) return LangText("Энкодер\0Encoder");
+    return {};
+}
+
+std::string buttonName(const ConfigImage& image, int column, int row) {
+    const KeyRecord* key = image.keyAt(column, row);
+    if (key == nullptr) return {};
+    const std::string name = key->nameText();
+    return name.empty() ? autoLabel(column, key->level) : name;
+}
+
+std::string heldButtonName(const ConfigImage& image, int column, int row, const std::string& cellText) {
+    if (row == 0) return {};
+    return cellText.empty() ? buttonName(image, column, row) : cellText;
+}
+
 std::string KeysGridRules::encoderLabel(int row) {
     return row >= 1 && row <= kEncoderDirections ? kEncoderLabels[row - 1] : "";
 }
@@ -119,6 +137,84 @@ PointerHint KeysGridRules::pointerAt(int column, int row) const {
     return {formatText(LangText("Кнопка \"%s\" канал %u, код %u (допуск %u)\0Button \"%s\" channel %u, code %u (limit %u)"),
                        text.c_str(), unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
             PointerShape::Hand};
+}
+
+GridPress KeysGridRules::press(int column, int row, GridButton button) {
+    GridEditorState& state = record_.grid;
+    state.dragCol = 0;
+    state.dragRow = 0;
+    GridPress result;
+    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) return result;
+    if (row == 0) {
+        // A channel's caption offers to delete all its buttons.
+        if (button == GridButton::Right && column < kChannels && channelHasData(column)) {
+            state.dragCol = column;
+            result.menu = DeleteChannel;
+            result.channel = column + 1;
+        }
+        return result;
+    }
+    if (column == kEncoderColumn) {
+        // An encoder turn is dragged onto an event, never deleted or renamed.
+        if (button == GridButton::Left && encoderRowOn(row)) {
+            state.dragCol = column;
+            state.dragRow = row;
+            state.dragging = 1;
+            result.drag = true;
+        }
+        return result;
+    }
+    if (!editable(column, row)) return result;
+    state.dragCol = column;
+    state.dragRow = row;
+    if (button == GridButton::Right) {
+        result.menu = DeleteOneKey;
+    } else if (button == GridButton::Left) {
+        state.dragging = 1;
+        result.drag = true;
+    }
+    return result;
+}
+
+DropHover KeysGridRules::hover(int eventIndex, bool overModifier, bool overKey) const {
+    DropHover result;
+    const EventRecord* event = record_.image.eventAt(eventIndex);
+    if (event == nullptr || !dropCandidate(*event)) return result;
+    result.candidate = true;
+    if (overModifier) result.target = DropPanel::Modifier;
+    else if (overKey) result.target = DropPanel::Key;
+    if (result.target) result.accepted = dropAccepted(*result.target, *event, record_.grid.dragCol);
+    return result;
+}
+
+void KeysGridRules::namingOpened(int column, int row, const std::string& cellText) {
+    GridEditorState& state = record_.grid;
+    // Reopened before the name was committed: the first text is still what
+    // a refused name goes back to.
+    if (state.editState != NamingState::Idle) return;
+    state.editState = NamingState::Opened;
+    state.editCol = column;
+    state.editRow = row;
+    state.editText = cellText;
+}
+
+bool KeysGridRules::beingNamed(int column, int row) const {
+    const GridEditorState& state = record_.grid;
+    return state.editState != NamingState::Idle && state.editCol == column && state.editRow == row;
+}
+
+NamingTick KeysGridRules::namingTick(bool editorOpen) {
+    GridEditorState& state = record_.grid;
+    if (state.editState == NamingState::Idle) return NamingTick::Nothing;
+    if (editorOpen) {
+        state.editState = NamingState::SeenOpen;
+        return NamingTick::Wait;
+    }
+    // A name typed and confirmed between two ticks is committed as well;
+    // waiting for a tick that saw the editor open would leave it in the
+    // cell but never in the image.
+    state.editState = NamingState::Idle;
+    return NamingTick::Commit;
 }
 
 std::string KeysGridRules::typedName(const std::string& text) { return firstCharacters(text, kKeyNameLength); }

@@ -6,6 +6,7 @@
 // record stays the one place the configuration lives.
 #include "config/config_image.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,36 @@ struct PointerHint {
 
 enum class DropPanel { Modifier, Key };
 
+// The mouse buttons the grid tells apart.
+enum class GridButton { Left, Right, Other };
+
+// What a press on a grid cell starts.
+struct GridPress {
+    bool drag = false;             // the cell's button (or encoder turn) is dragged
+    int menu = NoDeleteAction;     // the delete item offered: DeleteOneKey or DeleteChannel
+    int channel = 0;               // 1..4, the channel DeleteChannel names
+};
+
+// The event panels while a button is dragged over them.
+struct DropHover {
+    bool candidate = false;        // false: the event takes no drops, the panels are left alone
+    std::optional<DropPanel> target;   // the panel under the pointer
+    bool accepted = false;         // the target takes the dragged button
+};
+
+// What a tick of the common timer does about a name being typed.
+enum class NamingTick { Nothing, Wait, Commit };
+
+// The caption over a grid column: "Канал 1".."Канал 4", "Энкодер".
+std::string gridHeaderText(int column);
+// The name a button goes by: its stored name, or the automatic label of its
+// channel and level; empty for a slot outside the grid.
+std::string buttonName(const ConfigImage& image, int column, int row);
+// The name the learning procedure shows under a channel's level bar for the
+// button held on row (0: none): what its cell shows (a name being typed
+// included), or else the name it goes by.
+std::string heldButtonName(const ConfigImage& image, int column, int row, const std::string& cellText);
+
 class KeysGridRules {
 public:
     explicit KeysGridRules(_zelmorvatouch& record) : record_(record) {}
@@ -57,6 +88,23 @@ public:
 
     // Tooltip and pointer shape over a cell; row 0 is the header.
     PointerHint pointerAt(int column, int row) const;
+
+    // A press of button on a cell (row 0 is the header, -1 is outside the
+    // cells): records the drag source (0, 0 where nothing starts) and whether
+    // a drag begins, and says what to offer.
+    GridPress press(int column, int row, GridButton button);
+    // The dragged button over the selected event's panels; where the pointer
+    // is over both, the modifier panel takes it.
+    DropHover hover(int eventIndex, bool overModifier, bool overKey) const;
+
+    // Naming in place. The first opening of a cell's editor remembers the
+    // cell and its text (what a refused name falls back to); while a name is
+    // pending that cell is not rewritten from outside.
+    void namingOpened(int column, int row, const std::string& cellText);
+    bool beingNamed(int column, int row) const;
+    // A tick of the common timer: wait while the editor is open, commit once
+    // it has closed (naming is then over; the cell is in editCol/editRow).
+    NamingTick namingTick(bool editorOpen);
 
     // Typing: the text the cell keeps while its editor is open.
     static std::string typedName(const std::string& text);

@@ -1,5 +1,8 @@
 #include "config/reaction_edit.h"
 
+#include "config/reaction_text.h"
+#include "lang/lang.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -140,6 +143,38 @@ void applyPickerEntry(Reaction& reaction, PickerEntry entry, uint32_t value) {
         reaction.setWord(static_cast<uint16_t>(value));
         break;
     }
+}
+
+PickerHighlight pickerHighlight(const Reaction& reaction) {
+    PickerHighlight shown;
+    auto select = [&shown](const char* prefix, unsigned number) {
+        shown.selected.push_back(formatText("%s%ux", prefix, number));
+    };
+    if (isInfraredReaction(reaction)) return shown;   // its low nibble is a protocol, not a page
+    switch (reaction.kind & 0x0F) {
+    case ReactionSystem:
+        for (int n = 0; n < kSystemControlCount; ++n) {
+            if ((reaction.arg2 & (1u << n)) != 0) select(kSystemPanelPrefix, unsigned(n));
+        }
+        break;
+    case ReactionKeyboard:
+        for (int bit = 0; bit < kModifierCount; ++bit) {
+            if ((reaction.arg1 & (1u << bit)) != 0) select(kModifierPanelPrefix, unsigned(bit));
+        }
+        for (uint8_t usage : {reaction.arg2, reaction.arg3}) {
+            if (usage != 0) select(kKeyPanelPrefix, usage);
+        }
+        shown.key1 = formatText("x%02X", unsigned{reaction.arg2});
+        shown.key2 = formatText("x%02X", unsigned{reaction.arg3});
+        break;
+    case ReactionConsumer:
+        shown.consumerUsage = reaction.word();
+        shown.consumer = formatText("x%04X", unsigned{reaction.word()});
+        break;
+    default:
+        break;
+    }
+    return shown;
 }
 
 } // namespace zmt

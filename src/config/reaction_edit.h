@@ -6,7 +6,10 @@
 #include "config/config_image.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zmt {
 
@@ -22,6 +25,18 @@ inline constexpr const char* kSystemPanelPrefix = "SystemControl";    // 0..7, t
 // consumer button whose usage cannot be read still turns the reaction into a
 // consumer one, as a click on any consumer button does).
 bool applyPickerClick(Reaction& reaction, std::string_view controlName);
+
+// What the picker shows for a reaction: the panels drawn selected, the
+// consumer button pressed in and the texts of the three entry fields.
+struct PickerHighlight {
+    std::vector<std::string> selected;       // panel names, as above
+    std::optional<uint16_t> consumerUsage;   // a consumer reaction's usage
+    std::string key1 = "x00";
+    std::string key2 = "x00";
+    std::string consumer = "x0000";
+};
+// An infrared reaction, or none, highlights nothing.
+PickerHighlight pickerHighlight(const Reaction& reaction);
 
 // Reads a typed code: "x1E" / "X1e" hexadecimal (nothing readable after the
 // x gives 0), anything else decimal (no digits gives 0). The result is

@@ -121,6 +121,11 @@ TEST_F(ButtonLearningTest, IdleMaximumPlusEightIsNotAPressOneMoreIs) {
     EXPECT_EQ(atThirteen.pressThreshold[0], 13);
     EXPECT_EQ(atThirteen.recognisedRow[0], 0) << "13 is no press";
     EXPECT_EQ(view.snapshots[20].recognisedRow[0], 1) << "14 is";
+    // The level bars colour a bar by the same rule; while the idle level is
+    // measured the threshold is still 0 and nothing counts as pressed.
+    EXPECT_FALSE(atThirteen.pressed(0));
+    EXPECT_TRUE(view.snapshots[20].pressed(0));
+    EXPECT_FALSE(view.snapshots[0].pressed(0));
     EXPECT_EQ(record.image.keys[0][0].level, 14);
     EXPECT_EQ(controllerImage().keys[0][0].level, 14);
     // Threshold from the idle maximum itself (5), not the press threshold.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -136,6 +137,37 @@ TEST(PickerClick, NamesThatStandForNothingLeaveTheReactionAlone) {
     Reaction reaction = keyboard;
     EXPECT_FALSE(applyPickerClick(reaction, "SpeedButtonMMKeyx"));
     EXPECT_TRUE(same(reaction, {ReactionConsumer, 0x41, 0, 0}));
+}
+
+TEST(PickerHighlight, EachPageLightsItsOwnControlsAndFields) {
+    using Names = std::vector<std::string>;
+    const struct {
+        Reaction reaction;
+        Names selected;
+        std::optional<uint16_t> consumer;
+        const char* key1;
+        const char* key2;
+        const char* consumerCode;
+    } cases[] = {
+        {{ReactionKeyboard, 0x03, 0x04, 0x1E}, {"PanelMod0x", "PanelMod1x", "PanelKey4x", "PanelKey30x"}, {},
+         "x04", "x1E", "x0000"},
+        {{ReactionKeyboard, 0x80, 0x00, 0xE0}, {"PanelMod7x", "PanelKey224x"}, {}, "x00", "xE0", "x0000"},
+        {{ReactionConsumer, 0x41, 0xE9, 0x00}, {}, 0x00E9, "x00", "x00", "x00E9"},
+        {{ReactionConsumer, 0, 0, 0}, {}, 0, "x00", "x00", "x0000"},
+        {{ReactionSystem, 0xFF, 0x05, 0}, {"SystemControl0x", "SystemControl2x"}, {}, "x00", "x00", "x0000"},
+        // An infrared reaction's low nibble is its protocol (7 here), not a page.
+        {{0x17, 0x03, 0x04, 0x1E}, {}, {}, "x00", "x00", "x0000"},
+        {{}, {}, {}, "x00", "x00", "x0000"},
+    };
+    for (const auto& c : cases) {
+        const PickerHighlight shown = pickerHighlight(c.reaction);
+        const int kind = c.reaction.kind;
+        EXPECT_EQ(shown.selected, c.selected) << kind;
+        EXPECT_EQ(shown.consumerUsage, c.consumer) << kind;
+        EXPECT_EQ(shown.key1, c.key1) << kind;
+        EXPECT_EQ(shown.key2, c.key2) << kind;
+        EXPECT_EQ(shown.consumer, c.consumerCode) << kind;
+    }
 }
 
 TEST(TypedCode, HexadecimalAfterXOtherwiseDecimalClampedToTheField) {

@@ -61,6 +61,9 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     hooks.poll = [this] { watch_.TimerZELMORVATOUCHTestTimer(); };
     hooks.syncChanges = [this] { syncTick(); };
     hooks.closeAllowed = [this] { return closeAllowed(); };
+    // Start-up begins with an empty record; the editors prepare their
+    // controls after this (they chain the hook).
+    hooks.prepareEditor = [this] { record_.clear(); };
     transfer_.setShowImage([this] { window_.showImage(); });
     transfer_.setEditHistory(&history_);
     window_.setEditHistory(&history_);
@@ -85,6 +88,7 @@ ControllerWiring::~ControllerWiring() {
         hooks.poll = nullptr;
         hooks.syncChanges = nullptr;
         hooks.closeAllowed = nullptr;
+        hooks.prepareEditor = nullptr;
         hooks.closeController = nullptr;
         hooks.deliverPending = nullptr;
         hooks.waitWhileBusy = nullptr;

@@ -328,37 +328,21 @@ void FormKeyBoard::clearHighlights() {
 
 void FormKeyBoard::highlight() {
     clearHighlights();
-    const Reaction& reaction = *target_;
-    switch (reaction.kind & 0x0F) {
-    case ReactionSystem:
-        for (int n = 0; n < kSystemControlCount; ++n) {
-            if (auto* panel = findChild<Panel*>(QStringLiteral("SystemControl%1x").arg(n))) {
-                setSelected(panel, (reaction.arg2 & (1u << n)) != 0);
-            }
+    const PickerHighlight shown = pickerHighlight(*target_);
+    for (Panel* panel : keyPanels_) {
+        const std::string name = panel->objectName().toStdString();
+        if (std::find(shown.selected.begin(), shown.selected.end(), name) != shown.selected.end()) {
+            setSelected(panel, true);
         }
-        break;
-    case ReactionKeyboard:
-        for (int bit = 0; bit < kModifierCount; ++bit) {
-            if (auto* panel = findChild<Panel*>(QStringLiteral("PanelMod%1x").arg(bit))) {
-                setSelected(panel, (reaction.arg1 & (1u << bit)) != 0);
-            }
-        }
-        editKey1_->setText(hexText("x%02X", reaction.arg2));
-        editKey2_->setText(hexText("x%02X", reaction.arg3));
-        for (uint8_t usage : {reaction.arg2, reaction.arg3}) {
-            if (usage == 0) continue;
-            if (auto* panel = findChild<Panel*>(QStringLiteral("PanelKey%1x").arg(usage))) setSelected(panel, true);
-        }
-        break;
-    case ReactionConsumer:
-        for (std::size_t i = 0; i < consumerUsages_.size(); ++i) {
-            consumerButtons_[i]->setChecked(consumerUsages_[i] == reaction.word());
-        }
-        editMMKey_->setText(hexText("x%04X", reaction.word()));
-        break;
-    default:
-        break;
     }
+    if (shown.consumerUsage) {
+        for (std::size_t i = 0; i < consumerUsages_.size(); ++i) {
+            consumerButtons_[i]->setChecked(consumerUsages_[i] == *shown.consumerUsage);
+        }
+    }
+    editKey1_->setText(QString::fromStdString(shown.key1));
+    editKey2_->setText(QString::fromStdString(shown.key2));
+    editMMKey_->setText(QString::fromStdString(shown.consumer));
 }
 
 // ---- clicks and typed codes ----

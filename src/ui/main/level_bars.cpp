@@ -1,5 +1,6 @@
 #include "ui/main/level_bars.h"
 
+#include "config/editor_rules.h"
 #include "lang/lang.h"
 
 #include <QPainter>
@@ -49,9 +50,9 @@ void LevelBars::paintEvent(QPaintEvent*) {
         const QRect frame(left, kTop, kBarWidth, kBarHeight);
         painter.setPen(Qt::black);
         painter.drawText(QRect(left - kBarGap / 2, kTop - 18, kBarWidth + kBarGap, 16), Qt::AlignCenter,
-                         QString::fromStdString(formatText(LangText("Канал %d\0Ch %d"), c + 1)));
+                         QString::fromStdString(editor::gridHeaderText(c)));
         painter.fillRect(frame, QColor(235, 235, 235));
-        const bool pressed = levels_.phase == 2 && levels_.current[c] > levels_.pressThreshold[c];
+        const bool pressed = levels_.pressed(c);
         const int h = levelHeight(levels_.current[c]);
         painter.fillRect(QRect(left, bottom - h, kBarWidth, h), pressed ? QColor(0, 0, 255) : QColor(120, 160, 200));
         painter.setPen(Qt::black);

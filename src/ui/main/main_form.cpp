@@ -1,5 +1,6 @@
 #include "ui/main/main_form.h"
 
+#include "config/editor_rules.h"
 #include "lang/lang.h"
 #include "ui/main/controls.h"
 #include "ui/main/form_keyboard.h"
@@ -511,11 +512,8 @@ void MainForm::retranslate() {
 void MainForm::setKeysGridHeader() {
     auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"));
     if (grid == nullptr) return;
-    constexpr int kChannels = 4;
-    for (int column = 0; column <= kChannels && column < grid->columnCount(); ++column) {
-        const QString text = column < kChannels
-                                 ? QString::fromStdString(formatText(LangText("Канал %d\0Ch %d"), column + 1))
-                                 : qText("Энкодер\0Encoder");
+    for (int column = 0; column < editor::kGridColumns && column < grid->columnCount(); ++column) {
+        const QString text = QString::fromStdString(editor::gridHeaderText(column));
         if (QTableWidgetItem* item = grid->horizontalHeaderItem(column)) item->setText(text);
         else grid->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
     }
@@ -622,6 +620,8 @@ bool MainForm::exchangeLogOn() const { return menuLog_->isChecked(); }
 bool MainForm::deviceLogOn() const { return menuDevice_->isChecked(); }
 
 void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
+
+QWidget* MainForm::parametersPage() const { return parametersPage_; }
 
 bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
 

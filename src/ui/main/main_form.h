@@ -158,6 +158,8 @@ public:
     bool deviceLogOn() const;
     void setDeviceLogOn(bool on);
     bool monitoringPageActive() const;
+    // The page the parameters panel, the buttons grid and the event editor share.
+    QWidget* parametersPage() const;
 
     // The whole refresh of the editors after the image was replaced.
     void showImage() { hooks_.showImage(); }

@@ -1,10 +1,11 @@
 #include "ui/main/procedures_wiring.h"
 
 #include "config/edit_history.h"
-#include "config/key_names.h"
 #include "config/settings.h"
 #include "lang/lang.h"
-#include "ui/editor/parameters_editor.h"
+#include "config/editor_rules.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
 #include "ui/main/level_bars.h"
@@ -54,16 +55,16 @@ void ProceduresWiring::useSettings(SettingsStore& settings) {
     };
 }
 
-void ProceduresWiring::useEditor(ParametersEditor& editor) {
-    setEditorEnabled = [&editor](bool enabled) { editor.setEditorLock(enabled); };
+void ProceduresWiring::useEditor(KeysGridView& keysGrid, EventEditor& events) {
+    setEditorEnabled = [&events](bool enabled) { events.setEditorLock(enabled); };
     // A cell keeps its mark when its text changes: learning sets the marks
     // itself and then asks for the column to be drawn again.
-    grid.setCellText = [this, &editor](int channel, int row, const QString& text) {
-        editor.setKeyCell(channel, row, text, record_.keyCellMark[channel][row] != 0);
+    grid.setCellText = [this, &keysGrid](int channel, int row, const QString& text) {
+        keysGrid.setKeyCell(channel, row, text, record_.keyCellMark[channel][row] != 0);
     };
-    grid.cellText = [&editor](int channel, int row) { return editor.keyCellText(channel, row); };
-    grid.repaintColumn = [&editor](int) { editor.repaintGrid(); };
-    grid.clearSelection = [&editor] { editor.clearGridSelection(); };
+    grid.cellText = [&keysGrid](int channel, int row) { return keysGrid.keyCellText(channel, row); };
+    grid.repaintColumn = [&keysGrid](int) { keysGrid.repaintGrid(); };
+    grid.clearSelection = [&keysGrid] { keysGrid.clearGridSelection(); };
 }
 
 void ProceduresWiring::buildButtons() {
@@ -147,14 +148,8 @@ void ProceduresWiring::clearGridSelection() {
 QString ProceduresWiring::recognisedName(int channel, int row) const {
     if (row == 0) return {};
     // What the user sees in the grid (a name being typed included).
-    if (grid.cellText) {
-        const QString text = grid.cellText(channel, row);
-        if (!text.isEmpty()) return text;
-    }
-    const KeyRecord* key = record_.image.keyAt(channel, row);
-    if (key == nullptr) return {};
-    const std::string name = key->nameText();
-    return QString::fromStdString(name.empty() ? editor::autoLabel(channel, key->level) : name);
+    const std::string shown = grid.cellText ? grid.cellText(channel, row).toStdString() : std::string();
+    return QString::fromStdString(editor::heldButtonName(record_.image, channel, row, shown));
 }
 
 void ProceduresWiring::showLevels(const LearningLevels& levels) {

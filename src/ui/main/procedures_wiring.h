@@ -8,7 +8,7 @@
 //
 //   ProceduresWiring procedures(mainForm, controllerWiring, record, transfer);
 //   procedures.useSettings(settings);     // the firmware dialog remembering its folder
-//   procedures.useEditor(editor);         // the editor's lock and the buttons grid
+//   procedures.useEditor(grid, events);   // the buttons grid and the editor's lock
 // The hooks below can also be set one by one (the tests do).
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
@@ -27,7 +27,8 @@ namespace zmt::ui {
 class ControllerWiring;
 class LevelBars;
 class MainForm;
-class ParametersEditor;
+class EventEditor;
+class KeysGridView;
 class SettingsStore;
 
 class ProceduresWiring : public QObject, private LearningView {
@@ -53,10 +54,10 @@ public:
     // askFirmwareFile from the settings' dialog; the chosen file's folder is
     // where the next one opens.
     void useSettings(SettingsStore& settings);
-    // setEditorEnabled and grid from the buttons grid and event editor, so
+    // grid and setEditorEnabled from the buttons grid and event editor, so
     // learning shows recognised buttons in the grid and reads names typed
     // there while it runs.
-    void useEditor(ParametersEditor& editor);
+    void useEditor(KeysGridView& keysGrid, EventEditor& events);
 
     void SpeedButtonUpdateDeviceClick();
     void SpeedButtonKeysSetupClick();

@@ -185,6 +185,140 @@ private slots:
         QVERIFY(!b.grid.drop(DropPanel::Key, 60, 0, 1));
     }
 
+    void pressesOnTheGrid() {
+        // Channel 1 holds rows 1..3, channel 2 nothing, encoder 1 is on and
+        // encoder 2 off; row 0 is the header, -1 outside the cells.
+        const struct {
+            int column, row;
+            GridButton button;
+            bool drag;
+            int menu, channel, sourceColumn, sourceRow;
+        } cases[] = {
+            {0, 1, GridButton::Left, true, NoDeleteAction, 0, 0, 1},
+            {0, 3, GridButton::Right, false, DeleteOneKey, 0, 0, 3},
+            {0, 1, GridButton::Other, false, NoDeleteAction, 0, 0, 1},
+            {0, 4, GridButton::Left, false, NoDeleteAction, 0, 0, 0},    // an empty slot
+            {0, 4, GridButton::Right, false, NoDeleteAction, 0, 0, 0},
+            {2, 0, GridButton::Right, false, DeleteChannel, 3, 2, 0},    // a caption deletes its channel
+            {1, 0, GridButton::Right, false, NoDeleteAction, 0, 0, 0},   // ...when it holds anything
+            {0, 0, GridButton::Left, false, NoDeleteAction, 0, 0, 0},
+            {4, 0, GridButton::Right, false, NoDeleteAction, 0, 0, 0},
+            {4, 2, GridButton::Left, true, NoDeleteAction, 0, 4, 2},     // an encoder turn drags
+            {4, 2, GridButton::Right, false, NoDeleteAction, 0, 0, 0},   // ...but has no menu
+            {4, 3, GridButton::Left, false, NoDeleteAction, 0, 0, 0},    // encoder 2 is off
+            {5, 1, GridButton::Left, false, NoDeleteAction, 0, 0, 0},
+            {-1, -1, GridButton::Right, false, NoDeleteAction, 0, 0, 0},
+        };
+        Bench b;
+        for (const auto& c : cases) {
+            b.record.grid = GridEditorState{};
+            b.record.grid.dragCol = b.record.grid.dragRow = 9;
+            const GridPress press = b.grid.press(c.column, c.row, c.button);
+            const QByteArray where = QByteArray::number(c.column) + "," + QByteArray::number(c.row);
+            QVERIFY2(press.drag == c.drag && (b.record.grid.dragging != 0) == c.drag, where);
+            QVERIFY2(press.menu == c.menu && press.channel == c.channel, where);
+            QVERIFY2(b.record.grid.dragCol == c.sourceColumn && b.record.grid.dragRow == c.sourceRow, where);
+        }
+    }
+
+    void dragHoverPrefersTheModifierPanel() {
+        Bench b;
+        b.event(1) = EventRecord{1, 0, 0, 0, EventShortPress, {}};   // key: channel 1, row 1
+        b.event(2).flags = EV_IR_TRIGGER | EventShortPress;
+        const std::optional<DropPanel> none;
+        const struct {
+            int event, sourceColumn;
+            bool overModifier, overKey, candidate;
+            std::optional<DropPanel> target;
+            bool accepted;
+        } cases[] = {
+            {0, 0, true, true, true, DropPanel::Modifier, true},
+            // An encoder turn is refused as a modifier, and the key panel
+            // beneath the pointer does not take it instead.
+            {0, 4, true, true, true, DropPanel::Modifier, false},
+            {0, 4, false, true, true, DropPanel::Key, true},
+            {0, 0, false, false, true, none, false},
+            {1, 0, true, false, true, DropPanel::Modifier, false},   // the key's own channel
+            {1, 2, true, false, true, DropPanel::Modifier, true},
+            {2, 0, true, true, false, none, false},                    // an infrared trigger
+            {60, 0, true, true, false, none, false},
+        };
+        for (const auto& c : cases) {
+            b.record.grid.dragCol = c.sourceColumn;
+            const DropHover hover = b.grid.hover(c.event, c.overModifier, c.overKey);
+            const QByteArray which = QByteArray::number(c.event) + "/" + QByteArray::number(c.sourceColumn);
+            QVERIFY2(hover.candidate == c.candidate && hover.target == c.target && hover.accepted == c.accepted, which);
+        }
+    }
+
+    void namingStateAcrossTicks() {
+        Bench b;
+        enum Step { Open, Tick, TickWhileOpen };
+        const struct {
+            Step step;
+            int column, row;
+            NamingTick tick;
+            NamingState state;
+        } steps[] = {
+            {Tick, 0, 0, NamingTick::Nothing, NamingState::Idle},
+            {Open, 0, 3, NamingTick::Nothing, NamingState::Opened},
+            {Open, 0, 1, NamingTick::Nothing, NamingState::Opened},   // a second opening keeps the first cell
+            {TickWhileOpen, 0, 0, NamingTick::Wait, NamingState::SeenOpen},
+            {TickWhileOpen, 0, 0, NamingTick::Wait, NamingState::SeenOpen},
+            {Tick, 0, 0, NamingTick::Commit, NamingState::Idle},
+            {Tick, 0, 0, NamingTick::Nothing, NamingState::Idle},
+            // Typed and confirmed between two ticks: committed all the same.
+            {Open, 2, 1, NamingTick::Nothing, NamingState::Opened},
+            {Tick, 0, 0, NamingTick::Commit, NamingState::Idle},
+        };
+        int n = 0;
+        for (const auto& s : steps) {
+            const QByteArray at = "step " + QByteArray::number(n++);
+            NamingTick tick = NamingTick::Nothing;
+            if (s.step == Open) b.grid.namingOpened(s.column, s.row, b.grid.cellText(s.column, s.row));
+            else tick = b.grid.namingTick(s.step == TickWhileOpen);
+            QVERIFY2(tick == s.tick && b.record.grid.editState == s.state, at);
+        }
+        // The cell committed last is still where the name goes, with the text
+        // a refused name falls back to; no other cell is held meanwhile.
+        QCOMPARE(b.record.grid.editCol, 2);
+        QCOMPARE(b.record.grid.editText, std::string("3.42"));
+        b.grid.namingOpened(0, 3, "1.80");
+        QVERIFY(b.grid.beingNamed(0, 3));
+        QVERIFY(!b.grid.beingNamed(0, 1));
+        QCOMPARE(b.record.grid.editText, std::string("1.80"));
+    }
+
+    void captionsAndHeldButtonNames() {
+        const struct {
+            int column;
+            const char* russian;
+            const char* english;
+        } headers[] = {{0, "Канал 1", "Ch 1"}, {3, "Канал 4", "Ch 4"}, {4, "Энкодер", "Encoder"}, {5, "", ""}, {-1, "", ""}};
+        for (const auto& h : headers) {
+            setLanguageIndex(Russian);
+            QCOMPARE(gridHeaderText(h.column), std::string(h.russian));
+            setLanguageIndex(English);
+            QCOMPARE(gridHeaderText(h.column), std::string(h.english));
+        }
+
+        Bench b;
+        const struct {
+            int column, row;
+            const char* shown;
+            const char* name;
+        } held[] = {
+            {0, 1, "", "VOL+"},          // the stored name
+            {0, 3, "", "1.80"},          // unnamed: the automatic label
+            {0, 1, "VO", "VO"},          // what the cell shows, a name being typed
+            {0, 0, "VOL+", ""},          // nothing held
+            {7, 1, "", ""},
+        };
+        for (const auto& h : held) {
+            QCOMPARE(heldButtonName(b.record.image, h.column, h.row, h.shown), std::string(h.name));
+        }
+    }
+
     void deletingAButtonClearsItsReferences() {
         Bench b;
         b.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};

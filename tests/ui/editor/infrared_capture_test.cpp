@@ -4,7 +4,8 @@
 // reaction texts, and removing an infrared trigger through its menu.
 #include "config/config_image.h"
 #include "sim/simulator.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
@@ -45,7 +46,8 @@ struct Program {
     FormKeyBoard picker;
     _zelmorvatouch& record = wiring.record();   // the one record the transfer keeps in step
     ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    ParametersEditor editor{form, record, *panel};
+    KeysGridView keysGrid{form, record};
+    EventEditor editor{form, record, *panel, keysGrid};
     QList<Box> boxes;
     QToolButton* irGet = child<QToolButton>(form, "SpeedButtonIRGET");
     QToolButton* irSend = child<QToolButton>(form, "SpeedButtonGetIRSend");

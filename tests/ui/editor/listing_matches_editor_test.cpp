@@ -3,7 +3,8 @@
 // panels, list, check boxes and memo show for that event, in both languages.
 #include "config/config_file.h"
 #include "config/config_listing.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controls.h"
 #include "ui/main/form_keyboard.h"
@@ -26,7 +27,8 @@ struct Page {
     FormKeyBoard picker;
     _zelmorvatouch record;
     ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    ParametersEditor editor{form, record, *panel};
+    KeysGridView keysGrid{form, record};
+    EventEditor editor{form, record, *panel, keysGrid};
 
     Page() {
         test::useVirtualClock(form);

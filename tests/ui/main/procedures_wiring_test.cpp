@@ -8,7 +8,8 @@
 #include "device/firmware_file.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
@@ -49,7 +50,8 @@ struct Program {
     ControllerWiring& wiring = wiringSlot.emplace(window, true, std::string());
     _zelmorvatouch& record = wiring.record();
     ParametersPanel* panel = new ParametersPanel(window, record);
-    ParametersEditor editor{window, record, *panel};
+    KeysGridView keysGrid{window, record};
+    EventEditor editor{window, record, *panel, keysGrid};
     ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
     FormKeyBoard picker;
     QStringList boxes;
@@ -69,7 +71,7 @@ struct Program {
             boxes << box.text();
             return int{ID_YES};
         };
-        procedures.useEditor(editor);
+        procedures.useEditor(keysGrid, editor);
         window.hooks().showImage.add([this] { panel->showImage(); });
         window.hooks().showImage.add([this] { editor.showImage(); });
         // Started as the program starts, in the language the test chose.

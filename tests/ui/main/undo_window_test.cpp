@@ -4,7 +4,8 @@
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/config_commands.h"
 #include "ui/main/controller_wiring.h"
@@ -55,7 +56,8 @@ struct Program {
     SettingsStore settings{window, dir.filePath("zmtsetup.ini").toStdString()};
     ConfigCommands commands{window, wiring, settings};
     ParametersPanel* panel = new ParametersPanel(window, record);
-    ParametersEditor editor{window, record, *panel};
+    KeysGridView keysGrid{window, record};
+    EventEditor editor{window, record, *panel, keysGrid};
     ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
     QStringList boxes;
     // Called after every HID transfer, with the request just answered.
@@ -79,7 +81,7 @@ struct Program {
             return int{ID_YES};
         };
         editor.setLink(&wiring.link());
-        procedures.useEditor(editor);
+        procedures.useEditor(keysGrid, editor);
         window.hooks().showImage.add([this] { panel->showImage(); });
         window.hooks().showImage.add([this] { editor.showImage(); });
         window.startUp(picker);

@@ -3,7 +3,8 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
-#include "ui/editor/parameters_editor.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/main/controls.h"
 #include "ui/main/form_keyboard.h"
@@ -43,7 +44,8 @@ struct Page {
     FormKeyBoard picker;
     _zelmorvatouch record;
     ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    ParametersEditor editor{form, record, *panel};
+    KeysGridView keysGrid{form, record};
+    EventEditor editor{form, record, *panel, keysGrid};
     QStringList boxes;
     QTableWidget* grid = child<QTableWidget>(form, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(form, "TabControlEVKEYx");
@@ -145,7 +147,7 @@ const QColor kGreen(0, 128, 0);
 
 } // namespace
 
-class ParametersEditorTest : public QObject {
+class KeysGridAndEventEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
@@ -258,7 +260,7 @@ private slots:
         p.tick();
         QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
         QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
-        QCOMPARE(p.record.grid.editState, 0);
+        QCOMPARE(p.record.grid.editState, NamingState::Idle);
 
         // A duplicate shows the box and the old name comes back.
         p.rename(0, 3, QStringLiteral("VOL-"));
@@ -299,7 +301,7 @@ private slots:
         // Encoder labels and empty slots open no editor.
         QVERIFY(p.openEditor(4, 1) == nullptr);
         QVERIFY(p.openEditor(0, 9) == nullptr);
-        QCOMPARE(p.record.grid.editState, 0);
+        QCOMPARE(p.record.grid.editState, NamingState::Idle);
     }
 
     void deletingFromTheGridMenus() {
@@ -571,5 +573,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ParametersEditorTest)
-#include "parameters_editor_test.moc"
+QTEST_MAIN(KeysGridAndEventEditorTest)
+#include "keys_grid_and_event_editor_test.moc"

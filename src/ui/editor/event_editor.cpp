@@ -1,0 +1,578 @@
+#include "ui/editor/event_editor.h"
+
+#include "config/reaction_text.h"
+#include "device/device_link.h"
+#include "device/host.h"
+#include "lang/lang.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/main_form.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zmt::ui {
+
+using editor::DropPanel;
+
+namespace {
+
+constexpr const char* kHomeCaption =
+    "Клавиатура (реакция на виртуальную кнопку HOME)\0Keyboard (reaction to the virtual button HOME)";
+constexpr const char* kHomeAgainCaption = "Клавиатура (кнопка HOME)\0Keyboard (HOME key)";
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 128, 0);
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename T>
+T* named(QWidget* parent, const char* name) {
+    auto* control = new T(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+Panel* captionPanel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* panel = named<Panel>(parent, name);
+    panel->setFrameStyle(QFrame::NoFrame);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+// A panel that shows a reaction: a bold, centred text that lets clicks
+// through to the panel it sits in.
+QLabel* reactionMemo(Panel* panel, const char* name) {
+    auto* memo = named<QLabel>(panel, name);
+    memo->setTextFormat(Qt::PlainText);
+    memo->setAlignment(Qt::AlignCenter);
+    memo->setWordWrap(true);
+    QFont bold = memo->font();
+    bold.setBold(true);
+    memo->setFont(bold);
+    memo->setAttribute(Qt::WA_TransparentForMouseEvents);
+    memo->setGeometry(panel->contentsRect().adjusted(2, 2, -2, -2));
+    return memo;
+}
+
+} // namespace
+
+EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
+    : QObject(&window), window_(window), record_(record), grid_(grid), eventRules_(record, grid.rules()) {
+    setObjectName(QStringLiteral("EventEditor"));
+    build(window.parametersPage());
+    buildHomeKey(panel);
+    // Mode changes on the panel change what the encoder column and the
+    // selected event show.
+    panel.refillEncoderColumn = [&grid] { grid.rewriteEncoderLabels(); };
+    panel.showSelectedEvent = [this] { showSelectedEvent(); };
+
+    deleteMenu_ = new QMenu(&window);
+    deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
+    deleteItem_ = deleteMenu_->addAction(QString());
+    deleteItem_->setObjectName(QStringLiteral("DeleteKeyx"));
+    connect(deleteItem_, &QAction::triggered, this, [this] { DeleteKeyxClick(); });
+
+    grid.setPartner(this);
+    // Start-up prepares the controls after whoever owns the record has
+    // started it afresh.
+    MainFormHooks& hooks = window_.hooks();
+    hooks.prepareEditor = [previous = hooks.prepareEditor, this] {
+        if (previous) previous();
+        prepareEditor();
+    };
+}
+
+EventEditor::~EventEditor() {
+    grid_.setPartner(nullptr);
+    // The picker may outlive us; its describe callback points at our memos.
+    if (FormKeyBoard* picker = window_.picker()) picker->detach();
+}
+
+// ---- building ----
+
+void EventEditor::build(QWidget* page) {
+    // The tab strip and the event panel under it form one area, locked and
+    // unlocked together.
+    eventArea_ = named<QWidget>(page, "PanelEVKEY");
+    eventArea_->setGeometry(244, 0, 442, 159);
+    eventTabs_ = named<QTabBar>(eventArea_, "TabControlEVKEYx");
+    eventTabs_->setGeometry(0, 0, 442, 24);
+    eventTabs_->setUsesScrollButtons(true);
+    eventTabs_->setExpanding(false);
+    eventTabs_->setDrawBase(true);
+    eventTabs_->setFocusPolicy(Qt::NoFocus);
+    for (int i = 1; i <= kEvents; ++i) eventTabs_->addTab(QString::number(i));
+    connect(eventTabs_, &QTabBar::currentChanged, this, [this] { TabControlEVKEYxChange(); });
+
+    auto* panelEvent = named<Panel>(eventArea_, "PanelEvent");
+    panelEvent->setFrameStyle(QFrame::NoFrame);
+    panelEvent->setGeometry(3, 27, 436, 129);
+
+    auto* groupEvent = named<QGroupBox>(panelEvent, "GroupBoxEvent");
+    groupEvent->setGeometry(0, 0, 221, 129);
+
+    panelModKey_ = named<Panel>(groupEvent, "PanelMODKEY");
+    panelModKey_->setFrameStyle(QFrame::NoFrame);
+    panelModKey_->setGeometry(4, 17, 188, 44);
+    captionPanel(panelModKey_, "PanelKeyModText", QRect(0, 0, 92, 18));
+    captionPanel(panelModKey_, "PanelKeyText", QRect(96, 0, 92, 18));
+    keyModPanel_ = named<Panel>(panelModKey_, "PanelKeyModx");
+    keyModPanel_->setGeometry(0, 19, 92, 24);
+    keyValPanel_ = named<Panel>(panelModKey_, "PanelKeyValx");
+    keyValPanel_->setGeometry(96, 19, 92, 24);
+    for (Panel* panel : {keyModPanel_, keyValPanel_}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setAutoFillBackground(true);
+        setPanelNormal(panel);
+        panel->installEventFilter(this);
+    }
+
+    panelIrCode_ = named<Panel>(groupEvent, "PanelIRCODE");
+    panelIrCode_->setFrameStyle(QFrame::NoFrame);
+    panelIrCode_->setGeometry(4, 17, 188, 44);
+    Panel* irCaption = captionPanel(panelIrCode_, "PanelKeyIRCODEText", QRect(0, 0, 188, 18));
+    panelIrDef_ = named<Panel>(panelIrCode_, "PanelIRDEFx");
+    panelIrDef_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panelIrDef_->setGeometry(0, 19, 188, 24);
+    // The whole infrared area offers the menu that removes the code.
+    for (QWidget* part : {static_cast<QWidget*>(panelIrCode_), static_cast<QWidget*>(irCaption),
+                          static_cast<QWidget*>(panelIrDef_)}) {
+        part->installEventFilter(this);
+    }
+    panelIrCode_->hide();
+
+    auto* irGet = named<QToolButton>(groupEvent, "SpeedButtonIRGET");
+    irGet->setText(QStringLiteral("IR"));
+    irGet->setIcon(pictureIcon(":/icons/ir_receive.png"));
+    irGet->setAutoRaise(true);
+    irGet->setGeometry(195, 36, 22, 24);
+    connect(irGet, &QToolButton::clicked, this, [this] { SpeedButtonIRGETClick(); });
+
+    captionPanel(groupEvent, "PanelEventEvent", QRect(4, 66, 62, 24))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    eventType_ = named<QComboBox>(groupEvent, "ComboBoxEventEvent");
+    eventType_->setGeometry(68, 66, 149, 24);
+    for (const char* item : kEventTypeItems) eventType_->addItem(QString::fromUtf8(LangText(item)));
+    eventType_->setCurrentIndex(0);
+    eventType_->setEnabled(false);
+    connect(eventType_, &QComboBox::activated, this, [this](int index) { ComboBoxEventEventChange(index); });
+
+    once_ = named<QCheckBox>(groupEvent, "CheckBoxEventOnce");
+    once_->setGeometry(6, 98, 110, 22);
+    once_->setEnabled(false);
+    connect(once_, &QCheckBox::clicked, this, [this](bool checked) { CheckBoxEventOnceClick(checked); });
+    wakeUp_ = named<QCheckBox>(groupEvent, "CheckBoxEventWakeUp");
+    wakeUp_->setGeometry(118, 98, 100, 22);
+    connect(wakeUp_, &QCheckBox::clicked, this, [this](bool checked) { CheckBoxEventWakeUpClick(checked); });
+
+    auto* groupReaction = named<QGroupBox>(panelEvent, "GroupBoxReaction");
+    groupReaction->setGeometry(224, 0, 211, 129);
+    reactionPanel_ = named<Panel>(groupReaction, "PanelEventReactionx");
+    reactionPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    reactionPanel_->setGeometry(5, 17, 201, 78);
+    reactionPanel_->setCursor(Qt::PointingHandCursor);
+    reactionPanel_->installEventFilter(this);
+    reactionMemo_ = reactionMemo(reactionPanel_, "MemoEventReactionx");
+    auto* irSend = named<QToolButton>(groupReaction, "SpeedButtonGetIRSend");
+    irSend->setText(QStringLiteral("IR"));
+    irSend->setIcon(pictureIcon(":/icons/ir_receive.png"));
+    irSend->setAutoRaise(true);
+    irSend->setGeometry(184, 99, 22, 24);
+    connect(irSend, &QToolButton::clicked, this, [this] { SpeedButtonGetIRSendClick(); });
+}
+
+void EventEditor::buildHomeKey(ParametersPanel& panel) {
+    // The HOME key shares the touch group with the touch settings, below them.
+    QWidget* touch = panel.findChild<QGroupBox*>(QStringLiteral("GroupBoxTouch"));
+    if (touch == nullptr) touch = &panel;
+    // The longest descriptions ("ConsumerPage:MACHINE BROWSER", a key with
+    // three modifiers and two keys) need the group's whole width and two
+    // lines, so the caption stands above the panel.
+    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 98, 234, 15));
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    homePanel_ = named<Panel>(touch, "PanelHOMEx");
+    homePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    homePanel_->setGeometry(8, 113, 234, 33);
+    homePanel_->setCursor(Qt::PointingHandCursor);
+    homePanel_->installEventFilter(this);
+    homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
+    homeMemoPoints_ = homeMemo_->font().pointSizeF();
+    fitHomeMemo();
+}
+
+void EventEditor::fitHomeMemo() {
+    // Two lines hold every description but a key with most of the eight
+    // modifiers and two keys; such a one is set in a smaller type rather
+    // than cut.
+    constexpr double kSmallestPoints = 6.0;
+    const QRect inside = homePanel_->contentsRect();
+    const int width = inside.width() - 4;
+    QString description = homeMemo_->text().section(QLatin1Char('\n'), 1);
+    QFont font = homeMemo_->font();
+    font.setPointSizeF(homeMemoPoints_);
+    while (font.pointSizeF() > kSmallestPoints) {
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, width, 1000), Qt::AlignHCenter | Qt::TextWordWrap,
+                                                             description);
+        if (needed.height() <= inside.height() && needed.width() <= width) break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    homeMemo_->setFont(font);
+    // A memo's first line is blank: it centres the text in the event's
+    // taller box. Here it lies above the panel's edge, so the panel's
+    // height is left for the description, centred in it.
+    const int line = QFontMetrics(font).lineSpacing();
+    homeMemo_->setGeometry(inside.left() + 2, inside.top() - line, width, inside.height() + line);
+}
+
+void EventEditor::prepareEditor() {
+    eventType_->setCurrentIndex(0);
+    const int page = window_.initialEventPage();
+    if (page >= 0 && page < eventTabs_->count()) eventTabs_->setCurrentIndex(page);
+}
+
+// ---- showing ----
+
+void EventEditor::showImage() {
+    // The events name their buttons as the grid shows them.
+    grid_.fillGrid();
+    describeHomeReaction();
+    showSelectedEvent();
+}
+
+int EventEditor::selectedEvent() const { return eventTabs_->currentIndex(); }
+
+void EventEditor::showEvent(int index) {
+    const editor::EventView view = eventRules_.showEvent(index);
+    EventRecord* event = record_.image.eventAt(index);
+
+    eventType_->setCurrentIndex(view.eventType < eventType_->count() ? view.eventType : -1);
+    eventType_->setEnabled(view.typeEnabled);
+    once_->setChecked(view.once);
+    once_->setEnabled(view.onceEnabled);
+    wakeUp_->setChecked(view.wakeUp);
+    wakeUp_->setEnabled(view.wakeUpEnabled);
+
+    panelModKey_->setVisible(!view.irTrigger);
+    panelIrCode_->setVisible(view.irTrigger);
+    panelIrDef_->setText(qs(view.irText));
+    keyModPanel_->setText(qs(view.modifierText));
+    keyValPanel_->setText(qs(view.keyText));
+
+    // The picker describes HID reactions itself when it opens on them; an
+    // infrared one has only the memo's own text.
+    FormKeyBoard* picker = window_.picker();
+    const bool pickerOpen = event != nullptr && picker != nullptr && picker->isVisible();
+    if (view.irReaction || !pickerOpen) setMemoLines(reactionMemo_, view.reactionLines);
+    // An open picker follows the selected tab. It does so for an infrared
+    // reaction too (and clears its highlights): left on the previous event,
+    // its next click would change that event while this one's memo showed
+    // the result.
+    if (pickerOpen) openPicker(eventCaption(index), reactionMemo_, event->reaction);
+    else if (view.irReaction && picker != nullptr) picker->clearHighlights();
+    if (window_.isVisible()) window_.update();
+}
+
+void EventEditor::describeHomeReaction() {
+    // An infrared HOME reaction (from a file or another program) is named
+    // like an event's; leaving the memo alone would keep showing the HOME key
+    // of whatever image was shown before.
+    setMemoLines(homeMemo_, reactionMemoLines(record_.image.homeReaction));
+    fitHomeMemo();
+}
+
+void EventEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lines) {
+    QStringList text;
+    for (const std::string& line : lines) text << qs(line);
+    memo->setText(text.join(QLatin1Char('\n')));
+}
+
+void EventEditor::setEditorLock(bool enabled) {
+    grid_.box()->setEnabled(enabled);
+    eventArea_->setEnabled(enabled);
+    // The parameters panel's groups.
+    for (const char* name : {"GroupBoxKeySetup", "GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup", "GroupBoxTouch",
+                             "GroupBoxHEAD"}) {
+        if (auto* control = window_.findChild<QWidget*>(QString::fromLatin1(name))) control->setEnabled(enabled);
+    }
+    if (FormKeyBoard* picker = window_.picker()) {
+        for (const char* name : {"GroupBoxSystemControl", "GroupBoxKeyboardPage0C", "GroupBoxKeyboardPage07"}) {
+            if (auto* control = picker->findChild<QWidget*>(QString::fromLatin1(name))) control->setEnabled(enabled);
+        }
+    }
+}
+
+// ---- the picker ----
+
+const char* EventEditor::eventCaption(int index) {
+    // Built as a bilingual literal of our own, so a language switch picks
+    // the other half just like it does for the fixed captions.
+    eventCaption_.fill('\0');
+    const std::string russian = formatText("Клавиатура (реакция на событие %d)", index + 1);
+    const std::string english = formatText("Keyboard (Reactions for the event %d)", index + 1);
+    const std::size_t room = eventCaption_.size() - 2;
+    const std::size_t first = std::min(russian.size(), room / 2);
+    std::memcpy(eventCaption_.data(), russian.data(), first);
+    std::memcpy(eventCaption_.data() + first + 1, english.data(), std::min(english.size(), room - first - 1));
+    return eventCaption_.data();
+}
+
+EditStep EventEditor::edit(EditLabel label) {
+    // The step spans the whole handler, so what showing the event again
+    // straightens out undoes with the edit that caused it.
+    return EditStep(window_.editHistory(), record_.image, std::move(label));
+}
+
+void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction) {
+    FormKeyBoard* picker = window_.picker();
+    if (picker == nullptr) return;
+    // Each change the picker makes is a step of its own. The picker calls
+    // back after every change and when it opens; changes nobody named are
+    // set apart first, so the picker's name goes only to what it changed.
+    EditHistory* history = window_.editHistory();
+    if (history != nullptr) history->checkpoint(record_.image);
+    const EditLabel label = &reaction == &record_.image.homeReaction
+                                ? editLabel("реакция HOME\0HOME reaction")
+                                : editLabel("событие %d: реакция\0event %d: reaction", selectedEvent() + 1);
+    picker->open(reaction,
+                 [this, &reaction, memo, label] {
+                     if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
+                     DescribeReaction(reaction, *memo);
+                     if (memo == homeMemo_) fitHomeMemo();
+                 },
+                 captionLiteral);
+}
+
+void EventEditor::PanelEventReactionxClick() {
+    const int index = selectedEvent();
+    EventRecord* event = record_.image.eventAt(index);
+    if (event == nullptr) return;
+    openPicker(eventCaption(index), reactionMemo_, event->reaction);
+    bringPickerForward();
+}
+
+void EventEditor::PanelHOMExClick() {
+    openPicker(kHomeCaption, homeMemo_, record_.image.homeReaction);
+    bringPickerForward();
+}
+
+void EventEditor::bringPickerForward() {
+    // A click on a reaction is the way to the picker; one already open may
+    // lie behind the main window, and the click would look dead. Following
+    // the selected tab does not come here: that must not take the input
+    // away from the main window.
+    if (FormKeyBoard* picker = window_.picker()) {
+        picker->raise();
+        picker->activateWindow();
+    }
+}
+
+// ---- infrared capture ----
+
+IrCodeReader EventEditor::irReader() {
+    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
+}
+
+void EventEditor::SpeedButtonIRGETClick() {
+    const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
+}
+
+void EventEditor::SpeedButtonGetIRSendClick() {
+    const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
+}
+
+void EventEditor::reportIrCapture(const IrCapture& capture) {
+    switch (capture.outcome) {
+    case IrCaptureOutcome::BothSides:
+        window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
+        break;
+    case IrCaptureOutcome::ReadFailed:
+        window_.MsgBox(MB_ERROR, LangText(kIrReadFailedText), resultText(capture.result).c_str());
+        break;
+    case IrCaptureOutcome::NoCode:
+        window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
+        showSelectedEvent();
+        break;
+    case IrCaptureOutcome::NotNec:
+        window_.showMessage(MB_WARNING, LangText(kIrReactionNecOnlyText));
+        break;
+    case IrCaptureOutcome::Stored:
+        showSelectedEvent();
+        break;
+    }
+}
+
+// ---- event handlers ----
+
+void EventEditor::TabControlEVKEYxChange() { showSelectedEvent(); }
+
+void EventEditor::ComboBoxEventEventChange(int index) {
+    const EditStep step = edit(editLabel("событие %d: тип\0event %d: type", selectedEvent() + 1));
+    eventRules_.setEventType(selectedEvent(), index);
+    showSelectedEvent();
+}
+
+void EventEditor::CheckBoxEventOnceClick(bool checked) {
+    const EditStep step = edit(editLabel("событие %d: однократно\0event %d: once", selectedEvent() + 1));
+    eventRules_.setOnce(selectedEvent(), checked);
+}
+
+void EventEditor::CheckBoxEventWakeUpClick(bool checked) {
+    const EditStep step = edit(editLabel("событие %d: пробуждение\0event %d: wake-up", selectedEvent() + 1));
+    eventRules_.setWakeUp(selectedEvent(), checked);
+}
+
+void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel) {
+    const char* caption = editor::deleteActionCaption(action);
+    deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(LangText(caption), channel))
+                                                         : QString::fromUtf8(LangText(caption)));
+    record_.grid.popupAction = action;
+    deleteMenu_->popup(global);
+}
+
+namespace {
+
+// What a delete from the pop-up menu takes away, as the undo button names it.
+EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const GridEditorState& grid, int event) {
+    switch (action) {
+    case editor::DeleteOneKey: {
+        // Named as the grid labels an unnamed button: channel and level.
+        const std::string button = rules.autoLabel(grid.dragCol, grid.dragRow);
+        return editLabel("удалить кнопку %s\0delete button %s", button.c_str());
+    }
+    case editor::DeleteChannel:
+        return editLabel("удалить канал %d\0delete channel %d", grid.dragCol + 1);
+    case editor::DeleteModifier:
+        return editLabel("событие %d: удалить модификатор\0event %d: delete modifier", event);
+    case editor::DeleteEventKey:
+        return editLabel("событие %d: удалить кнопку\0event %d: delete key", event);
+    case editor::DeleteReaction:
+        return editLabel("событие %d: удалить реакцию\0event %d: delete reaction", event);
+    case editor::DeleteHomeReaction:
+        return editLabel("удалить реакцию HOME\0delete HOME reaction");
+    case editor::DeleteIrTrigger:
+        return editLabel("событие %d: удалить ИК код\0event %d: delete IR trigger", event);
+    default:
+        return editLabel("удаление\0delete");
+    }
+}
+
+} // namespace
+
+void EventEditor::DeleteKeyxClick() {
+    const EditStep step = edit(deleteLabel(record_.grid.popupAction, grid_.rules(), record_.grid, selectedEvent() + 1));
+    const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
+    switch (action) {
+    case editor::DeleteOneKey:
+        grid_.setKeyCell(record_.grid.dragCol, record_.grid.dragRow, QString(), false);
+        showSelectedEvent();
+        break;
+    case editor::DeleteChannel:
+        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(record_.grid.dragCol, row, QString(), false);
+        showSelectedEvent();
+        break;
+    case editor::DeleteHomeReaction: {
+        FormKeyBoard* picker = window_.picker();
+        if (picker != nullptr && picker->isVisible()) openPicker(kHomeAgainCaption, homeMemo_, record_.image.homeReaction);
+        else describeHomeReaction();
+        break;
+    }
+    case editor::NoDeleteAction:
+        break;
+    default:
+        showSelectedEvent();
+        break;
+    }
+    grid_.clearGridSelection();
+}
+
+void EventEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global) {
+    if (button != Qt::RightButton) return;
+    const int index = selectedEvent();
+    int action = editor::NoDeleteAction;
+    if (panel == keyModPanel_) action = editor::DeleteModifier;
+    else if (panel == keyValPanel_) action = editor::DeleteEventKey;
+    else if (panel == reactionPanel_) action = editor::DeleteReaction;
+    else if (panel == homePanel_) action = editor::DeleteHomeReaction;
+    else if (panel == panelIrCode_ || panel == panelIrDef_ || panel->parent() == panelIrCode_) {
+        action = editor::DeleteIrTrigger;
+    }
+    if (action != editor::NoDeleteAction && eventRules_.menuOffered(action, index)) popupDeleteMenu(action, global);
+}
+
+// ---- drops from the grid ----
+
+bool EventEditor::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        panelMouseDown(watched, mouse->button(), mouse->globalPosition().toPoint());
+    } else if (type == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* widget = static_cast<QWidget*>(watched);
+        if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
+            if (watched == reactionPanel_) PanelEventReactionxClick();
+            else if (watched == homePanel_) PanelHOMExClick();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool EventEditor::dragOver(const QPoint& global, bool dropping) {
+    const int index = selectedEvent();
+    auto over = [&global](const Panel* panel) {
+        return QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size()).contains(global);
+    };
+    const editor::DropHover hover = grid_.rules().hover(index, over(keyModPanel_), over(keyValPanel_));
+    if (!hover.candidate) return false;
+    const std::pair<Panel*, DropPanel> panels[] = {{keyModPanel_, DropPanel::Modifier}, {keyValPanel_, DropPanel::Key}};
+    for (const auto& [panel, kind] : panels) {
+        if (hover.target != kind) {
+            setPanelNormal(panel);
+            continue;
+        }
+        grid_.clearGridSelection();
+        setPanelColours(panel, hover.accepted ? kGreen : kRed, panel->palette().color(QPalette::Base));
+        if (dropping && hover.accepted) {
+            const EditStep step = edit(kind == DropPanel::Modifier
+                                           ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
+                                           : editLabel("событие %d: кнопка\0event %d: key", index + 1));
+            const GridEditorState& state = record_.grid;
+            if (grid_.rules().drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
+        }
+    }
+    return hover.accepted;
+}
+
+void EventEditor::dragEnded() {
+    setPanelNormal(keyModPanel_);
+    setPanelNormal(keyValPanel_);
+}
+
+void EventEditor::offerDelete(int action, const QPoint& global, int channel) { popupDeleteMenu(action, global, channel); }
+
+void EventEditor::setPanelColours(Panel* panel, const QColor& background, const QColor& text) {
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    panel->setPalette(palette);
+}
+
+void EventEditor::setPanelNormal(Panel* panel) {
+    setPanelColours(panel, panel->style()->standardPalette().color(QPalette::Button), Qt::black);
+}
+
+} // namespace zmt::ui

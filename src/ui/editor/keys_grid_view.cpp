@@ -1,0 +1,379 @@
+#include "ui/editor/keys_grid_view.h"
+
+#include "device/host.h"
+#include "lang/lang.h"
+#include "ui/main/main_form.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace zmt::ui {
+
+using editor::GridButton;
+using editor::KeysGridRules;
+using editor::PointerShape;
+
+namespace {
+
+// A column 45 px wide and a row 20 px high, each with its grid line. Qt
+// draws the line inside the section, so a section is one pixel more; the
+// last row and column take what is left, so the cells fill the grid's box
+// exactly and leave no empty strip.
+constexpr int kColumnWidth = 45 + 1;
+constexpr int kRowHeight = 20 + 1;
+constexpr const char* kDuplicateName =
+    "Имя \"%s\"\nуже присвоено другой кнопке\nВведите другое имя\0"
+    "The name \"%s\"\nis already assigned\nPlease enter a different name";
+
+const QColor kBlue(0, 0, 255);
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+Qt::CursorShape cursorShape(PointerShape shape) {
+    switch (shape) {
+    case PointerShape::NoEntry: return Qt::ForbiddenCursor;
+    case PointerShape::Hand: return Qt::PointingHandCursor;
+    case PointerShape::Help: return Qt::WhatsThisCursor;
+    case PointerShape::Drag: return Qt::DragMoveCursor;
+    case PointerShape::NoDrop: return Qt::ForbiddenCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+GridButton gridButton(Qt::MouseButton button) {
+    if (button == Qt::LeftButton) return GridButton::Left;
+    if (button == Qt::RightButton) return GridButton::Right;
+    return GridButton::Other;
+}
+
+} // namespace
+
+// The table itself; the only thing it adds is telling whether its in-place
+// editor is open, which Qt keeps to the view.
+class KeysGridTable : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+    bool editorOpen() const { return state() == QAbstractItemView::EditingState; }
+};
+
+// Draws every cell the same way whatever is selected (the highlight belongs
+// to the learning procedure, not to the selection) and opens the name editor.
+class KeysGridDelegate : public QStyledItemDelegate {
+public:
+    KeysGridDelegate(KeysGridView& view, QObject* parent) : QStyledItemDelegate(parent), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int column = index.column();
+        const int row = index.row() + 1;
+        const bool marked = column < kChannels && view_.record_.keyCellMark[column][row] != 0;
+        painter->save();
+        painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
+        painter->setPen(marked ? option.palette.color(QPalette::Base) : QColor(Qt::black));
+        painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
+        painter->restore();
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+        return view_.openNameEditor(parent, index.column(), index.row() + 1);
+    }
+
+private:
+    KeysGridView& view_;
+};
+
+KeysGridView::KeysGridView(MainForm& window, _zelmorvatouch& record)
+    : QObject(&window), window_(window), record_(record), rules_(record) {
+    setObjectName(QStringLiteral("KeysGridView"));
+    page_ = window.parametersPage();
+    build(page_);
+    installHooks();
+}
+
+KeysGridView::~KeysGridView() {
+    if (dragPointerSet_) QApplication::restoreOverrideCursor();
+}
+
+QWidget* KeysGridView::box() const { return groupBoxKeys_; }
+
+void KeysGridView::build(QWidget* page) {
+    groupBoxKeys_ = new QGroupBox(page);
+    groupBoxKeys_->setObjectName(QStringLiteral("GroupBoxKeys"));
+    groupBoxKeys_->setGeometry(0, 0, 241, 361);
+
+    grid_ = new KeysGridTable(groupBoxKeys_);
+    grid_->setObjectName(QStringLiteral("StringGridKeys"));
+    grid_->setGeometry(4, 18, 234, 339);
+    grid_->setColumnCount(editor::kGridColumns);
+    grid_->setRowCount(kSlotsPerChannel);
+    grid_->verticalHeader()->hide();
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    grid_->horizontalHeader()->setMinimumSectionSize(kColumnWidth);
+    grid_->horizontalHeader()->setFixedHeight(kRowHeight);
+    grid_->horizontalHeader()->setSectionsClickable(false);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    // "Канал 1" and "Энкодер" must fit a 45 px column: no section padding,
+    // and a slightly smaller type than the window's where that is too wide.
+    QFont headerFont = grid_->horizontalHeader()->font();
+    const int widest = std::max(QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Канал 4")),
+                                QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Энкодер")));
+    const double points = headerFont.pointSizeF() * std::min(1.0, double(kColumnWidth - 2) / widest);
+    grid_->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { padding: 0px; font-size: %1pt; }").arg(points, 0, 'f', 1));
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->verticalHeader()->setStretchLastSection(true);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setDragEnabled(false);
+    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    grid_->setItemDelegate(new KeysGridDelegate(*this, grid_));
+    QPalette palette = grid_->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    grid_->setPalette(palette);
+    for (int row = 0; row < kSlotsPerChannel; ++row) {
+        for (int column = 0; column < editor::kGridColumns; ++column) {
+            grid_->setItem(row, column, new QTableWidgetItem);
+        }
+    }
+    grid_->viewport()->setMouseTracking(true);
+    grid_->viewport()->installEventFilter(this);
+    grid_->horizontalHeader()->viewport()->setMouseTracking(true);
+    grid_->horizontalHeader()->viewport()->installEventFilter(this);
+}
+
+void KeysGridView::installHooks() {
+    MainFormHooks& hooks = window_.hooks();
+    hooks.withdrawKeysHint = [this] { TimerCommonWithdrawHint(); };
+    hooks.commitKeyName = [this] { TimerCommonCommitName(); };
+    hooks.rewriteEncoderLabels = [this] { rewriteEncoderLabels(); };
+}
+
+// ---- showing ----
+
+void KeysGridView::fillGrid() {
+    for (int column = 0; column < kChannels; ++column) {
+        for (int row = 1; row < editor::kGridRows; ++row) {
+            record_.keyCellMark[column][row] = 0;
+            QTableWidgetItem* item = grid_->item(row - 1, column);
+            item->setText(qs(rules_.cellText(column, row)));
+            Qt::ItemFlags flags = Qt::NoItemFlags;
+            if (rules_.editable(column, row)) flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+            item->setFlags(flags);
+        }
+    }
+    rewriteEncoderLabels();
+    grid_->viewport()->update();
+}
+
+void KeysGridView::rewriteEncoderLabels() {
+    for (int row = 1; row < editor::kGridRows; ++row) {
+        QTableWidgetItem* item = grid_->item(row - 1, kEncoderColumn);
+        item->setText(qs(rules_.cellText(kEncoderColumn, row)));
+        item->setFlags(rules_.selectable(kEncoderColumn, row) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                                               : Qt::NoItemFlags);
+    }
+}
+
+void KeysGridView::setKeyCell(int column, int row, const QString& text, bool marked) {
+    if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return;
+    record_.keyCellMark[column][row] = marked ? 1 : 0;
+    QTableWidgetItem* item = grid_->item(row - 1, column);
+    // Qt hands every change of an item to its open editor, which then drops
+    // what the user has typed. Learning sets the held button's cell on every
+    // reading (a real controller's level never reads the same twice), and
+    // that is the very button the user is naming: the cell is left alone
+    // from the opening of its editor until the common tick has committed the
+    // name, which may come a reading after the editor has closed.
+    if (!rules_.beingNamed(column, row) && !cellEditorOpen(column, row)) item->setText(text);
+    const Qt::ItemFlags flags = rules_.editable(column, row)
+                                    ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                                    : Qt::NoItemFlags;
+    if (item->flags() != flags) item->setFlags(flags);
+    grid_->viewport()->update();
+}
+
+bool KeysGridView::cellEditorOpen(int column, int row) const {
+    return grid_->indexWidget(grid_->model()->index(row - 1, column)) != nullptr;
+}
+
+QString KeysGridView::keyCellText(int column, int row) const {
+    if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return {};
+    if (auto* typing = qobject_cast<QLineEdit*>(grid_->indexWidget(grid_->model()->index(row - 1, column))))
+        return typing->text();
+    return grid_->item(row - 1, column)->text();
+}
+
+void KeysGridView::repaintGrid() { grid_->viewport()->update(); }
+
+void KeysGridView::clearGridSelection() {
+    grid_->clearSelection();
+    grid_->setCurrentCell(-1, -1);
+}
+
+// ---- the mouse ----
+
+bool KeysGridView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool header = watched == grid_->horizontalHeader()->viewport();
+    if ((watched != grid_->viewport() && !header) ||
+        (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)) {
+        return QObject::eventFilter(watched, event);
+    }
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint global = mouse->globalPosition().toPoint();
+    const QPoint local = mouse->position().toPoint();
+    int column = -1;
+    int row = -1;
+    if (header) {
+        column = grid_->horizontalHeader()->logicalIndexAt(local);
+        row = 0;
+    } else if (const QModelIndex index = grid_->indexAt(local); index.isValid()) {
+        column = index.column();
+        row = index.row() + 1;
+    }
+    if (type == QEvent::MouseButtonPress) {
+        mouseDown(column, row, mouse->button(), global);
+        // The header has nothing to select; the cells select themselves.
+        return header;
+    }
+    if (type == QEvent::MouseMove) {
+        if (record_.grid.dragging != 0) {
+            dragTo(global, false);
+            return true;  // a drag never extends the selection
+        }
+        mouseMove(column, row, global);
+        return false;
+    }
+    if (record_.grid.dragging != 0) mouseUp(global);
+    return false;
+}
+
+void KeysGridView::mouseDown(int column, int row, Qt::MouseButton button, const QPoint& global) {
+    const editor::GridPress press = rules_.press(column, row, gridButton(button));
+    if (press.menu != editor::NoDeleteAction && partner_ != nullptr) {
+        partner_->offerDelete(press.menu, global, press.channel);
+    }
+    if (press.drag) setDragPointer(PointerShape::NoDrop);
+}
+
+void KeysGridView::mouseMove(int column, int row, const QPoint& global) {
+    if (column < 0 || row < 0) return;
+    const editor::PointerHint hint = rules_.pointerAt(column, row);
+    QWidget* surface = row == 0 ? grid_->horizontalHeader()->viewport() : grid_->viewport();
+    surface->setCursor(cursorShape(hint.shape));
+    if (hint.tip.empty()) {
+        withdrawHint();
+        return;
+    }
+    const QString tip = qs(hint.tip);
+    page_->setToolTip(tip);
+    QToolTip::showText(global, tip, grid_);
+}
+
+void KeysGridView::mouseUp(const QPoint& global) {
+    dragTo(global, true);
+    record_.grid.dragging = 0;
+    if (dragPointerSet_) {
+        QApplication::restoreOverrideCursor();
+        dragPointerSet_ = false;
+    }
+    if (partner_ != nullptr) partner_->dragEnded();
+    withdrawHint();
+}
+
+void KeysGridView::dragTo(const QPoint& global, bool dropping) {
+    const bool accepting = partner_ != nullptr && partner_->dragOver(global, dropping);
+    setDragPointer(accepting ? PointerShape::Drag : PointerShape::NoDrop);
+}
+
+void KeysGridView::setDragPointer(PointerShape shape) {
+    const QCursor cursor(cursorShape(shape));
+    if (dragPointerSet_) {
+        QApplication::changeOverrideCursor(cursor);
+    } else {
+        QApplication::setOverrideCursor(cursor);
+        dragPointerSet_ = true;
+    }
+}
+
+void KeysGridView::withdrawHint() {
+    page_->setToolTip(QString());
+    QToolTip::hideText();
+}
+
+void KeysGridView::TimerCommonWithdrawHint() {
+    if (record_.grid.dragging != 0 || page_->toolTip().isEmpty()) return;
+    const QRect gridOnScreen(grid_->mapToGlobal(QPoint(0, 0)), grid_->size());
+    if (gridOnScreen.contains(QCursor::pos())) return;
+    withdrawHint();
+    grid_->viewport()->setCursor(Qt::ForbiddenCursor);
+}
+
+// ---- naming a button ----
+
+QWidget* KeysGridView::openNameEditor(QWidget* parent, int column, int row) {
+    // Encoder labels are fixed, and a slot without a button has no name.
+    if (!rules_.editable(column, row)) return nullptr;
+    rules_.namingOpened(column, row, grid_->item(row - 1, column)->text().toStdString());
+    auto* lineEdit = new QLineEdit(parent);
+    lineEdit->setFrame(false);
+    lineEdit->setAlignment(Qt::AlignCenter);
+    connect(lineEdit, &QLineEdit::textEdited, this,
+            [this, column, row, lineEdit](const QString& text) { nameTyped(column, row, lineEdit, text); });
+    return lineEdit;
+}
+
+void KeysGridView::nameTyped(int column, int row, QWidget* lineEdit, const QString& text) {
+    const std::string kept = KeysGridRules::typedName(text.toStdString());
+    if (kept == text.toStdString()) return;
+    const QString cut = qs(kept);
+    static_cast<QLineEdit*>(lineEdit)->setText(cut);
+    grid_->item(row - 1, column)->setText(cut);
+}
+
+void KeysGridView::TimerCommonCommitName() {
+    if (rules_.namingTick(grid_->editorOpen()) != editor::NamingTick::Commit) return;
+    const GridEditorState& state = record_.grid;
+    const int column = state.editCol;
+    const int row = state.editRow;
+    const std::string button = rules_.autoLabel(column, row);
+    // The name the button had, which is what undo brings back. The step
+    // spans the whole handler, so what showing the event again straightens
+    // out undoes with the rename.
+    const std::string before = editor::buttonName(record_.image, column, row);
+    EditStep step(window_.editHistory(), record_.image, editLabel("имя кнопки %s\0name of button %s", button.c_str()));
+    QTableWidgetItem* item = grid_->item(row - 1, column);
+    const KeysGridRules::NameCommit result =
+        item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
+                        : KeysGridRules::NameCommit{KeysGridRules::NameOutcome::NoButton, {}, {}};
+    if (result.outcome == KeysGridRules::NameOutcome::Duplicate) {
+        window_.MsgBox(MB_INFORMATION, LangText(kDuplicateName), result.refused.c_str());
+    }
+    if (item != nullptr) item->setText(qs(result.text));
+    if (!result.text.empty()) {
+        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", before.c_str(),
+                              result.text.c_str()));
+    }
+    if (partner_ != nullptr) partner_->buttonsChanged();
+    clearGridSelection();
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,104 @@
+#pragma once
+// The buttons grid on the Parameters page: the learned buttons of the four
+// channels and the encoder turns, named in place, dragged onto the event
+// editor's panels and deleted from the page's pop-up menu. The widget is
+// thin: every rule is KeysGridRules' over the configuration record.
+//
+// Built once with the main window, before the event editor beside it (which
+// then becomes its partner):
+//     KeysGridView grid(mainForm, record);
+//     EventEditor events(mainForm, record, *panel, grid);
+// It places "GroupBoxKeys" with "StringGridKeys" on the page
+// "TabSheetParameters" and installs the window hooks it serves:
+// withdrawKeysHint, commitKeyName and rewriteEncoderLabels.
+#include "config/config_image.h"
+#include "config/edit_history.h"
+#include "config/editor_rules.h"
+
+#include <QObject>
+#include <QPoint>
+
+class QGroupBox;
+class QWidget;
+
+namespace zmt::ui {
+
+class KeysGridDelegate;
+class KeysGridTable;
+class MainForm;
+
+class KeysGridView : public QObject {
+    Q_OBJECT
+public:
+    // What the grid needs from the event editor beside it.
+    class Partner {
+    public:
+        virtual ~Partner() = default;
+        // A button is dragged and the pointer is at global; dropping: it was
+        // let go there. True where the panel under it takes the button.
+        virtual bool dragOver(const QPoint& global, bool dropping) = 0;
+        // The drag has ended: the drop panels look normal again.
+        virtual void dragEnded() = 0;
+        // The page's delete menu, for one of the grid's actions.
+        virtual void offerDelete(int action, const QPoint& global, int channel) = 0;
+        // A button's name changed: the selected event shows it again.
+        virtual void buttonsChanged() = 0;
+    };
+
+    KeysGridView(MainForm& window, _zelmorvatouch& record);
+    ~KeysGridView() override;
+
+    void setPartner(Partner* partner) { partner_ = partner; }
+    editor::KeysGridRules& rules() { return rules_; }
+    // The group the grid sits in, locked with the rest of the editor.
+    QWidget* box() const;
+
+    // Every cell from the image, all marks cleared; then the encoder column.
+    void fillGrid();
+    void rewriteEncoderLabels();
+    // One button cell's text and highlight (the learning procedure).
+    void setKeyCell(int column, int row, const QString& text, bool marked);
+    // What a button cell shows now, a name being typed in it included.
+    QString keyCellText(int column, int row) const;
+    // Draws the grid again, e.g. after its cell marks changed.
+    void repaintGrid();
+    void clearGridSelection();
+
+    // ---- window event handlers (the common timer) ----
+    void TimerCommonWithdrawHint();
+    void TimerCommonCommitName();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class KeysGridDelegate;
+
+    void build(QWidget* page);
+    void installHooks();
+
+    // Mouse handling; row 0 is the header.
+    void mouseDown(int column, int row, Qt::MouseButton button, const QPoint& global);
+    void mouseMove(int column, int row, const QPoint& global);
+    void mouseUp(const QPoint& global);
+    void dragTo(const QPoint& global, bool dropping);
+    void withdrawHint();
+    void setDragPointer(editor::PointerShape shape);
+
+    // In-place naming.
+    bool cellEditorOpen(int column, int row) const;
+    QWidget* openNameEditor(QWidget* parent, int column, int row);
+    void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
+
+    MainForm& window_;
+    _zelmorvatouch& record_;
+    editor::KeysGridRules rules_;
+    Partner* partner_ = nullptr;
+
+    QWidget* page_ = nullptr;
+    QGroupBox* groupBoxKeys_ = nullptr;
+    KeysGridTable* grid_ = nullptr;
+    bool dragPointerSet_ = false;
+};
+
+} // namespace zmt::ui
