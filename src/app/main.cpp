@@ -74,8 +74,11 @@ int main(int argc, char** argv) {
         for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/app/zmtsetup-%1.png").arg(size));
         app.setWindowIcon(icon);
         app.setQuitOnLastWindowClosed(false);
-        const zmt::ui::StartupOptions options =
-            zmt::ui::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        // Qt's own list, not argv: on Windows argv is in the ANSI code page,
+        // where a Cyrillic state file name turns into question marks.
+        std::vector<std::string> arguments;
+        for (const QString& argument : QCoreApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+        const zmt::ui::StartupOptions options = zmt::ui::parseCommandLine(arguments);
         if (!options.error.empty()) {
             std::fprintf(stderr, "zmtsetup: %s\n\n%s", options.error.c_str(), zmt::ui::kUsageText);
             return 2;

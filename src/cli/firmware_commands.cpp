@@ -1,7 +1,6 @@
 #include "cli/firmware_commands.h"
 
 #include "config/file_result.h"
-
 #include "device/firmware_update.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
@@ -133,7 +132,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     if (!haveVersion || !haveCode || !haveType)
         return usageError(LangText("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
 
-    std::ifstream in(files[0], std::ios::binary);
+    std::ifstream in(pathFromUtf8(files[0]), std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0"),

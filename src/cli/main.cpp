@@ -274,5 +274,9 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     zmt::cli::TerminalHost::ignoreBrokenPipe();
     zmt::cli::TerminalHost::useUtf8Console();
-    return zmt::cli::run(argc, argv);
+    std::vector<std::string> arguments = zmt::cli::TerminalHost::utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return zmt::cli::run(static_cast<int>(arguments.size()), pointers.data());
 }

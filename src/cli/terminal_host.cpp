@@ -8,10 +8,13 @@
 #include <thread>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <io.h>
+#include <shellapi.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -46,6 +49,24 @@ void TerminalHost::useUtf8Console() {
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
 #endif
+}
+
+std::vector<std::string> TerminalHost::utf8Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    int count = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        std::vector<std::string> arguments;
+        for (int i = 0; i < count; ++i) {
+            const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string text(bytes > 0 ? bytes - 1 : 0, '\0');
+            if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, text.data(), bytes, nullptr, nullptr);
+            arguments.push_back(std::move(text));
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 TerminalHost::TerminalHost(Answering answering, bool exchangeLog, std::FILE* out, std::FILE* err)

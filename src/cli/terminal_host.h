@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace zmt::cli {
 
@@ -43,6 +44,10 @@ public:
     static void ignoreBrokenPipe();
     // Our texts are UTF-8; a Windows console shows them right only when told.
     static void useUtf8Console();
+    // The program's arguments as UTF-8, as everything inside takes them. On
+    // Windows the narrow argv is in the ANSI code page, where most Cyrillic
+    // file names turn into question marks, so the wide command line is used.
+    static std::vector<std::string> utf8Arguments(int argc, char** argv);
 
 protected:
     void gaugeChanged(const Gauge& gauge) override;

@@ -1,5 +1,6 @@
 #include "device/firmware_file.h"
 
+#include "config/file_result.h"
 #include "device/identity.h"
 #include "lang/lang.h"
 
@@ -55,9 +56,10 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     // A folder or a pipe is no file to open: a pipe would block the window
     // and a folder "opens" on some systems with a nonsense length.
     std::error_code error;
-    const bool regular = std::filesystem::is_regular_file(path, error);
+    const std::filesystem::path filePath = pathFromUtf8(path);
+    const bool regular = std::filesystem::is_regular_file(filePath, error);
     std::ifstream file;
-    if (regular) file.open(path, std::ios::binary | std::ios::ate);
+    if (regular) file.open(filePath, std::ios::binary | std::ios::ate);
     if (!regular || !file) {
         fileError(host, "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"", path);
         return false;

@@ -2,13 +2,17 @@
 
 #include "sim/state_file.h"
 
+#include "config/file_result.h"
+
 #include <filesystem>
 
 namespace zmt::sim {
 
 bool Simulator::load(const std::string& path, std::string& error) {
+    // The name is UTF-8: read narrowly, a Cyrillic name would look missing on
+    // Windows and the kept controller would be replaced by a new one.
     std::error_code code;
-    if (!std::filesystem::exists(path, code) && !code) {
+    if (!std::filesystem::exists(pathFromUtf8(path), code) && !code) {
         controller_->state = ControllerState{};
         return true;
     }

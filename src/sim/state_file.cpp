@@ -172,7 +172,7 @@ bool parseControllerState(const std::string& text, ControllerState& state, std::
 
 bool loadControllerState(const std::string& path, ControllerState& state, std::string& error) {
     std::error_code code;
-    const auto size = std::filesystem::file_size(path, code);
+    const auto size = std::filesystem::file_size(pathFromUtf8(path), code);
     if (code) {
         error = path + ": " + code.message();
         return false;
@@ -181,7 +181,7 @@ bool loadControllerState(const std::string& path, ControllerState& state, std::s
         error = path + ": too large for a state file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     if (!in.good() && !in.eof()) {

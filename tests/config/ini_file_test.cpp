@@ -144,6 +144,7 @@ TEST(IniFile, SavingReplacesTheFileAtomicallyAndReportsFailure) {
     setLanguageIndex(Russian);
 }
 
+#ifndef _WIN32   // Windows lets only administrators make symbolic links
 TEST(IniFile, SavingThroughASymbolicLinkKeepsTheLink) {
     TempFolder folder;
     const std::string real = folder.file("real.ini");
@@ -157,3 +158,4 @@ TEST(IniFile, SavingThroughASymbolicLinkKeepsTheLink) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(readFile(real), "[A]\nk=5\n");
 }
+#endif

@@ -179,3 +179,31 @@ TEST(SettingsLocation, AWritableFileBesideTheProgramIsSavedInAClosedFolder) {
     EXPECT_NE(readFile(path).find("MainTop=42"), std::string::npos) << readFile(path);
 }
 #endif
+
+#ifdef _WIN32
+// Windows keeps the settings below %APPDATA%. A user name in Cyrillic is out
+// of reach of the narrow environment, so this is where it would break.
+TEST(SettingsLocation, WindowsKeepsThemBelowAppDataWhateverTheUserIsCalled) {
+    const wchar_t* before = _wgetenv(L"APPDATA");
+    const std::wstring saved = before ? before : L"";
+    TempFolder folder;
+    const std::filesystem::path appData = folder.path() / std::filesystem::path(u8"Пользователь") / "AppData";
+    ASSERT_EQ(_wputenv_s(L"APPDATA", appData.wstring().c_str()), 0);
+    const auto utf8 = [](const std::filesystem::path& path) {
+        const auto text = path.u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const std::string configFolder = userConfigFolder();
+    _wputenv_s(L"APPDATA", saved.c_str());
+
+    EXPECT_EQ(configFolder, utf8(appData));
+    const std::string path = settingsFilePath(utf8(folder.path() / "zmtsetup.exe"), configFolder);
+    EXPECT_EQ(path, utf8(appData / "zmtsetup" / "zmtsetup.ini"));
+    ProgramSettings settings;
+    settings.lang = 1;
+    ASSERT_TRUE(saveSettings(path, settings).ok());   // its folders are made on the way
+    ASSERT_TRUE(loadSettings(path, settings).ok());
+    EXPECT_EQ(settings.lang, 1);
+    EXPECT_TRUE(std::filesystem::is_regular_file(appData / "zmtsetup" / "zmtsetup.ini"));
+}
+#endif

@@ -235,8 +235,10 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_EQ(explanations(russian), 1);
     EXPECT_EQ(rig.host.memo.size(), accessDeniedHelp().size());
+#ifdef __linux__
     EXPECT_NE(std::find(rig.host.memo.begin(), rig.host.memo.end(), std::string("    ") + udevRulePath()),
               rig.host.memo.end());
+#endif
     EXPECT_FALSE(flags.DeviceConnected);
     EXPECT_TRUE(window.buttonCalls.empty());
 

@@ -156,7 +156,7 @@ void EventEditor::build(QWidget* page) {
 
     auto* irGet = named<QToolButton>(groupEvent, "SpeedButtonIRGET");
     irGet->setText(QStringLiteral("IR"));
-    irGet->setIcon(QIcon(QStringLiteral(":/icons/ir_receive.svg")));
+    irGet->setIcon(pictureIcon(":/icons/ir_receive.png"));
     irGet->setAutoRaise(true);
     irGet->setGeometry(195, 36, 22, 24);
     connect(irGet, &QToolButton::clicked, this, [this] { SpeedButtonIRGETClick(); });
@@ -187,7 +187,7 @@ void EventEditor::build(QWidget* page) {
     reactionMemo_ = reactionMemo(reactionPanel_, "MemoEventReactionx");
     auto* irSend = named<QToolButton>(groupReaction, "SpeedButtonGetIRSend");
     irSend->setText(QStringLiteral("IR"));
-    irSend->setIcon(QIcon(QStringLiteral(":/icons/ir_receive.svg")));
+    irSend->setIcon(pictureIcon(":/icons/ir_receive.png"));
     irSend->setAutoRaise(true);
     irSend->setGeometry(184, 99, 22, 24);
     connect(irSend, &QToolButton::clicked, this, [this] { SpeedButtonGetIRSendClick(); });

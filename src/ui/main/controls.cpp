@@ -10,6 +10,13 @@
 
 namespace zmt::ui {
 
+QIcon pictureIcon(const char* resource) {
+    QString path = QString::fromLatin1(resource);
+    QIcon icon(path);
+    icon.addFile(path.insert(path.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x")));
+    return icon;
+}
+
 Panel::Panel(QWidget* parent) : QLabel(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAlignment(Qt::AlignCenter);

@@ -5,6 +5,7 @@
 // with a frame, but a label's caption and a panel's caption are different
 // kinds). Each carries Q_OBJECT so that its metaObject() is its own.
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -71,5 +72,10 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
+
+// A picture of the program's (a PNG resource such as ":/icons/undo.png"),
+// together with its twice-as-large twin "undo@2x.png" for dense screens; Qt
+// only looks for the twin itself when the screen is dense at start-up.
+QIcon pictureIcon(const char* resource);
 
 } // namespace zmt::ui

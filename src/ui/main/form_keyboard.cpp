@@ -10,10 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QSvgRenderer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -126,37 +124,27 @@ QRect keyRect(const KeyPlace& place) {
 // Icon file of each consumer button, by usage.
 const char* consumerIcon(uint16_t usage) {
     switch (usage) {
-    case 0x00E9: return ":/icons/mm_volume_up.svg";
-    case 0x00EA: return ":/icons/mm_volume_down.svg";
-    case 0x00E2: return ":/icons/mm_mute.svg";
-    case 0x00B6: return ":/icons/mm_prev_track.svg";
-    case 0x00B4: return ":/icons/mm_rewind.svg";
-    case 0x00B0: return ":/icons/mm_play.svg";
-    case 0x00CD: return ":/icons/mm_play_pause.svg";
-    case 0x00B1: return ":/icons/mm_pause.svg";
-    case 0x00B7: return ":/icons/mm_stop.svg";
-    case 0x00B2: return ":/icons/mm_record.svg";
-    case 0x00B3: return ":/icons/mm_forward.svg";
-    case 0x00B5: return ":/icons/mm_next_track.svg";
-    case 0x0183: return ":/icons/mm_media_library.svg";
-    case 0x0196: return ":/icons/mm_browser.svg";
-    case 0x0192: return ":/icons/mm_calculator.svg";
-    case 0x018A: return ":/icons/mm_email.svg";
-    case 0x0194: return ":/icons/mm_computer.svg";
-    case 0x0223: return ":/icons/mm_home.svg";
-    case 0x0224: return ":/icons/mm_back.svg";
+    case 0x00E9: return ":/icons/mm_volume_up.png";
+    case 0x00EA: return ":/icons/mm_volume_down.png";
+    case 0x00E2: return ":/icons/mm_mute.png";
+    case 0x00B6: return ":/icons/mm_prev_track.png";
+    case 0x00B4: return ":/icons/mm_rewind.png";
+    case 0x00B0: return ":/icons/mm_play.png";
+    case 0x00CD: return ":/icons/mm_play_pause.png";
+    case 0x00B1: return ":/icons/mm_pause.png";
+    case 0x00B7: return ":/icons/mm_stop.png";
+    case 0x00B2: return ":/icons/mm_record.png";
+    case 0x00B3: return ":/icons/mm_forward.png";
+    case 0x00B5: return ":/icons/mm_next_track.png";
+    case 0x0183: return ":/icons/mm_media_library.png";
+    case 0x0196: return ":/icons/mm_browser.png";
+    case 0x0192: return ":/icons/mm_calculator.png";
+    case 0x018A: return ":/icons/mm_email.png";
+    case 0x0194: return ":/icons/mm_computer.png";
+    case 0x0223: return ":/icons/mm_home.png";
+    case 0x0224: return ":/icons/mm_back.png";
     default: return nullptr;
     }
-}
-
-QIcon renderedIcon(const char* path, int side) {
-    QSvgRenderer renderer{QString::fromLatin1(path)};
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.end();
-    return QIcon(pixmap);
 }
 
 QString hexText(const char* format, unsigned value) { return QString::fromStdString(formatText(format, value)); }
@@ -212,7 +200,7 @@ void FormKeyBoard::buildConsumerButtons() {
         button->setCheckable(true);
         button->setGeometry(left, 18, kConsumerButtonSide, kConsumerButtonSide);
         button->setIconSize(QSize(22, 22));
-        if (const char* icon = consumerIcon(key.usage)) button->setIcon(renderedIcon(icon, 22));
+        if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
         // The keyword is the same in both languages, as in the descriptions.
         button->setToolTip(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, name] { PanelKey59xClick(name); });

@@ -15,13 +15,11 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QSvgRenderer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -59,13 +57,13 @@ struct ToolButtonEntry {
     const char* icon;
 };
 constexpr ToolButtonEntry kToolButtons[] = {
-    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.svg"},
-    {"SpeedButtonReadConfig", ":/icons/open_file.svg"},
-    {"SpeedButtonWriteConfig", ":/icons/save_file.svg"},
-    {"SpeedButtonReadDevice", ":/icons/read_device.svg"},
-    {"SpeedButtonWriteDevice", ":/icons/write_device.svg"},
-    {"SpeedButtonToDefault", ":/icons/factory_defaults.svg"},
-    {"SpeedButtonReset", ":/icons/reset_device.svg"},
+    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.png"},
+    {"SpeedButtonReadConfig", ":/icons/open_file.png"},
+    {"SpeedButtonWriteConfig", ":/icons/save_file.png"},
+    {"SpeedButtonReadDevice", ":/icons/read_device.png"},
+    {"SpeedButtonWriteDevice", ":/icons/write_device.png"},
+    {"SpeedButtonToDefault", ":/icons/factory_defaults.png"},
+    {"SpeedButtonReset", ":/icons/reset_device.png"},
 };
 
 // Buttons that need the controller, and the two that only need files.
@@ -101,22 +99,6 @@ constexpr const char* kTitleLiteral =
     "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
 
 QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
-
-// Icons are drawn as SVG; rendering them here keeps them sharp at any scale
-// without depending on an icon plugin being installed.
-QIcon svgIcon(const char* path) {
-    QSvgRenderer renderer{QString::fromLatin1(path)};
-    QIcon icon;
-    for (int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
 
 QSize screenSize(const QWidget* window) {
     const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
@@ -185,7 +167,7 @@ void MainForm::buildToolBar() {
         button->setObjectName(QString::fromLatin1(entry.name));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(svgIcon(entry.icon));
+        button->setIcon(pictureIcon(entry.icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
         left += kButtonWidth;
@@ -205,7 +187,7 @@ void MainForm::buildToolBar() {
         button->setObjectName(QString::fromLatin1(name));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(svgIcon(icon));
+        button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
         button->setEnabled(false);
@@ -214,8 +196,8 @@ void MainForm::buildToolBar() {
         left += kButtonWidth;
         return button;
     };
-    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.svg", &MainForm::SpeedButtonUndoxClick);
-    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.svg", &MainForm::SpeedButtonRedoxClick);
+    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.png", &MainForm::SpeedButtonUndoxClick);
+    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.png", &MainForm::SpeedButtonRedoxClick);
     left += kSpacerWidth;
     addUndoShortcuts(this);
 

@@ -7,6 +7,7 @@
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
 #include "ui/main/level_bars.h"
 #include "ui/main/main_form.h"
 #include "ui/main/settings_store.h"
@@ -76,14 +77,14 @@ void ProceduresWiring::buildButtons() {
         auto* button = new QToolButton(group);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(where);
-        button->setIcon(QIcon(QString::fromLatin1(icon)));
+        button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(28, 28));
         button->setEnabled(window_.flags().DeviceConnected);
         button->show();
     };
     // Inside the boxes' frames, which start about 20 px below their top edge.
-    place("GroupBoxKeySetup", kKeysButton, {138, 20, 44, 37}, ":/icons/learn_buttons.svg");
-    place("GroupBoxTouch", kTouchButton, {198, 21, 44, 36}, ":/icons/calibrate_touch.svg");
+    place("GroupBoxKeySetup", kKeysButton, {138, 20, 44, 37}, ":/icons/learn_buttons.png");
+    place("GroupBoxTouch", kTouchButton, {198, 21, 44, 36}, ":/icons/calibrate_touch.png");
     if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
         connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
     if (auto* touch = window_.findChild<QAbstractButton*>(QString::fromLatin1(kTouchButton)))

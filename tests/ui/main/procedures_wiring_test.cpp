@@ -140,7 +140,7 @@ private slots:
                  QString("Настройка ориентации тачпанели и координат углов изображения"));
         program.window.SetLanguage(English);
         QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
-        QVERIFY(!program.button("SpeedButtonKeysSetup")->icon().isNull());
+        QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 28));
     }
 
     void firmwareUpdateFromTheToolbar_data() {

@@ -5,6 +5,8 @@
 #include "ui/main/qt_host.h"
 
 #include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -33,6 +35,13 @@ inline VirtualClockHost& useVirtualClock(MainForm& window) {
     VirtualClockHost& ref = *host;
     window.setHost(std::move(host));
     return ref;
+}
+
+// A picture button's icon exists for ordinary screens and, twice as large,
+// for dense ones (the @2x picture drawn beside it at build time).
+inline bool drawnForBothDensities(const QIcon& icon, int side) {
+    return icon.pixmap(QSize(side, side), 1.0).size() == QSize(side, side) &&
+           icon.pixmap(QSize(side, side), 2.0).size() == QSize(2 * side, 2 * side);
 }
 
 // A control the test cannot do without: a missing one ends the test run

@@ -1,0 +1,55 @@
+# The Windows installer under Wine: a silent install puts both programs, their
+# libraries and Qt's plugins under Program Files with a Start-menu entry and
+# an uninstaller; the installed zmtsetup.exe shows its window on the
+# simulated controller (on a virtual X display) and keeps its settings below
+# %APPDATA%; the silent uninstall takes everything away again.
+# Usage: installer_wine_test.sh SETUP.EXE
+. "$(dirname "$0")/wine_lib.sh"
+SETUP=$1
+[ -f "$SETUP" ] || { echo "no installer at $SETUP" >&2; exit 1; }
+DRIVE="$WINEPREFIX/drive_c"
+FOLDER="$DRIVE/Program Files/ZEL MORVA TOUCH Setup"
+INSTALLED='C:\Program Files\ZEL MORVA TOUCH Setup'
+
+wine "$SETUP" /S
+wineserver -w
+for file in zmtsetup.exe zmtctl.exe uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libhidapi.dll \
+            libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
+            styles/qwindowsvistastyle.dll; do
+  [ -f "$FOLDER/$file" ] || fail "not installed: $file"
+done
+[ -f "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] ||
+  fail "no Start-menu entry"
+
+run "$INSTALLED\\zmtctl.exe" --simulator --lang en info
+expect_out_has '"ZEL-MORVA-TOUCH"' "installed zmtctl"
+
+# The window: the program reports the moment its first window is shown and
+# quits (the start-up measurement of the bench), keeping the simulated
+# controller in a file with a Cyrillic name. A screenshot run then shows the
+# window, closes it as a user would, and so saves the settings.
+mkdir "$WORK/Папка"
+export ZMT_QUIT_WHEN_SHOWN=0
+timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
+  sh -c 'wine "$1" "$2" 2>"$3"; wineserver -w' sh "$INSTALLED\\zmtsetup.exe" \
+  "--simulator=Z:$WORK/Папка/блок.sim" "$WORK/shown" </dev/null >/dev/null
+unset ZMT_QUIT_WHEN_SHOWN
+grep -q '^shown_after_ms ' "$WORK/shown" || fail "zmtsetup.exe showed no window: $(cat "$WORK/shown")"
+grep -q '^serial = ' "$WORK/Папка/блок.sim" 2>/dev/null || fail "zmtsetup.exe kept no state file under its Cyrillic name"
+
+mkdir "$WORK/pictures"
+timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
+  sh -c 'wine "$1" --simulator --screenshot "$2"; wineserver -w' sh "$INSTALLED\\zmtsetup.exe" "Z:$WORK/pictures" \
+  </dev/null >/dev/null 2>&1
+compgen -G "$WORK/pictures/main-*-en.png" >/dev/null || fail "no screenshot of the main window: $(ls "$WORK/pictures")"
+settings=$(find "$DRIVE/users" -path '*/AppData/Roaming/zmtsetup/zmtsetup.ini' | head -1)
+[ -n "$settings" ] || fail "no settings file below %APPDATA%"
+[ -e "$FOLDER/zmtsetup.ini" ] && fail "settings written beside the program"
+
+wine "$INSTALLED\\uninstall.exe" /S
+wineserver -w
+[ -e "$FOLDER" ] && fail "the uninstaller left $(ls -R "$FOLDER")"
+[ -e "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] &&
+  fail "the Start-menu entry is still there"
+[ -n "$settings" ] && [ ! -e "$settings" ] && fail "the uninstaller took the user's settings"
+finish
