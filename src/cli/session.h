@@ -5,7 +5,7 @@
 // connection watch, and the configuration record with its transfer).
 // Commands get the session and use these members; none of them builds its own.
 #include "cli/terminal_host.h"
-#include "config/device_stack.h"
+#include "stack/device_stack.h"
 #include "lang/lang.h"
 
 #include <optional>

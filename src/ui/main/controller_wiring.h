@@ -20,7 +20,7 @@
 // The editors' widgets belong to the window and work on record(), so the
 // record must outlive the window: declare the wiring before the window (it
 // may be destroyed after it) and make it once the window exists.
-#include "config/device_stack.h"
+#include "stack/device_stack.h"
 #include "config/edit_history.h"
 
 #include <QPointer>

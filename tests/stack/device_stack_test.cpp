@@ -1,9 +1,9 @@
 // The device stack both programs own: which backend it talks through, and the
 // simulated controller's state file it keeps. The parts above the backend
 // have their own tests.
-#include "config/device_stack.h"
+#include "stack/device_stack.h"
 #include "sim/simulator.h"
-#include "test_files.h"
+#include "../config/test_files.h"
 #include "virtual_host.h"
 
 #include <gtest/gtest.h>

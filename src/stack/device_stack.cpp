@@ -1,4 +1,4 @@
-#include "config/device_stack.h"
+#include "stack/device_stack.h"
 
 #include "sim/simulator.h"
 
