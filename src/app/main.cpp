@@ -109,8 +109,6 @@ int main(int argc, char** argv) {
         zmt::ui::KeysGridView keysGrid(mainForm, controller.record());
         zmt::ui::EventEditor eventEditor(mainForm, controller.record(), *parameters, keysGrid);
         eventEditor.setLink(&controller.link());
-        mainForm.hooks().showImage.add([parameters] { parameters->showImage(); });
-        mainForm.hooks().showImage.add([&eventEditor] { eventEditor.showImage(); });
         // Firmware update, button learning and touch calibration work on the
         // same record and transfer as the toolbar and the editors.
         zmt::ui::ProceduresWiring procedures(mainForm, controller, controller.record(), controller.transfer());
@@ -132,7 +130,7 @@ int main(int argc, char** argv) {
                 const zmt::FileResult loaded = zmt::loadConfigFile(controller.record().image, demo.toStdString());
                 // An event with a modifier, a key and a reaction shows the most.
                 if (auto* eventTabs = mainForm.findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) eventTabs->setCurrentIndex(3);
-                if (loaded.ok()) mainForm.hooks().showImage();
+                if (loaded.ok()) mainForm.showImage();
             }
             QString why;
             bool saved = zmt::ui::saveScreenshots(mainForm, dir, &why);

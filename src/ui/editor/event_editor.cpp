@@ -87,12 +87,10 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
 
     grid.setPartner(this);
     // Start-up prepares the controls after whoever owns the record has
-    // started it afresh.
-    MainFormHooks& hooks = window_.hooks();
-    hooks.prepareEditor = [previous = hooks.prepareEditor, this] {
-        if (previous) previous();
-        prepareEditor();
-    };
+    // started it afresh (the controller connects before the editor).
+    connect(&window, &MainForm::startingUp, this, [this] { prepareEditor(); });
+    // The grid shows the image first, then the HOME memo and the event.
+    connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
 }
 
 EventEditor::~EventEditor() {

@@ -6,19 +6,17 @@
 // picker. The widgets are thin: every rule lives in EventRules and
 // KeysGridRules over the configuration record.
 //
-// Built once with the main window, after the buttons grid, with the record
-// it edits and the parameters panel that shares the page with it:
+// Built once with the main window (the Program does it), after the
+// parameters panel that shares the page with it and the buttons grid:
 //     auto* panel = new ParametersPanel(mainForm, record);
 //     KeysGridView grid(mainForm, record);
 //     EventEditor events(mainForm, record, *panel, grid);
 //     events.setLink(&link);                 // the infrared captures read through it
-//     hooks.showImage.add([panel] { panel->showImage(); });   // panel first
-//     hooks.showImage.add([&events] { events.showImage(); }); // then grid and events
 // It places its controls on the page "TabSheetParameters" (the HOME key into
 // the panel's touch group), owns the page's delete menu "PopupMenuKeys",
-// answers the panel's refresh requests and chains the window's
-// prepareEditor hook. Other parts call the public operations below (the
-// firmware update locks the editor).
+// answers the panel's refresh requests and follows the window's start-up and
+// showingImage signals (after the panel, which connects first). Other parts
+// call the public operations below (the firmware update locks the editor).
 #include "config/config_image.h"
 #include "config/edit_history.h"
 #include "config/editor_rules.h"

@@ -97,7 +97,13 @@ KeysGridView::KeysGridView(MainForm& window, _zelmorvatouch& record)
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();
     build(page_);
-    installHooks();
+    connect(&window, &MainForm::commonTick, this, [this] {
+        TimerCommonWithdrawHint();
+        TimerCommonCommitName();
+    });
+    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    // Nothing is selected when the program starts.
+    connect(&window, &MainForm::startingUp, this, [this] { clearGridSelection(); });
 }
 
 KeysGridView::~KeysGridView() {
@@ -159,11 +165,13 @@ void KeysGridView::build(QWidget* page) {
     grid_->horizontalHeader()->viewport()->installEventFilter(this);
 }
 
-void KeysGridView::installHooks() {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.withdrawKeysHint = [this] { TimerCommonWithdrawHint(); };
-    hooks.commitKeyName = [this] { TimerCommonCommitName(); };
-    hooks.rewriteEncoderLabels = [this] { rewriteEncoderLabels(); };
+void KeysGridView::retranslate() {
+    for (int column = 0; column < editor::kGridColumns; ++column) {
+        const QString text = QString::fromStdString(editor::gridHeaderText(column));
+        if (QTableWidgetItem* item = grid_->horizontalHeaderItem(column)) item->setText(text);
+        else grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
+    }
+    rewriteEncoderLabels();
 }
 
 // ---- showing ----

@@ -9,8 +9,9 @@
 //     KeysGridView grid(mainForm, record);
 //     EventEditor events(mainForm, record, *panel, grid);
 // It places "GroupBoxKeys" with "StringGridKeys" on the page
-// "TabSheetParameters" and installs the window hooks it serves:
-// withdrawKeysHint, commitKeyName and rewriteEncoderLabels.
+// "TabSheetParameters" and follows the window's common tick (the pointer
+// hint, a name being typed) and language changes (its header and encoder
+// labels).
 #include "config/config_image.h"
 #include "config/edit_history.h"
 #include "config/editor_rules.h"
@@ -75,7 +76,7 @@ private:
     friend class KeysGridDelegate;
 
     void build(QWidget* page);
-    void installHooks();
+    void retranslate();
 
     // Mouse handling; row 0 is the header.
     void mouseDown(int column, int row, Qt::MouseButton button, const QPoint& global);

@@ -49,6 +49,9 @@ ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
     setGeometry(kGeometry);
     build();
     showImage();
+    // Before the grid and the event editor, which are built after the
+    // panel: the selected event may follow the modes the panel shows.
+    connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
 }
 
 void ParametersPanel::build() {

@@ -29,53 +29,37 @@ void ControllerWiring::WatchAdapter::startPollTimer() {
 
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
     : window_(window),
-      windowAlive_(&window),
       adapter_(window),
       // Tests put the window on a virtual clock before the wiring is made;
       // the link and the simulated controller keep the host they are given.
       stack_(window.host(), window.flags(), adapter_,
              {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.poll = [this] { watch().TimerZELMORVATOUCHTestTimer(); };
-    hooks.syncChanges = [this] { syncTick(); };
-    hooks.closeAllowed = [this] { return closeAllowed(); };
+    connect(&window_, &MainForm::pollTick, this, [this] { watch().TimerZELMORVATOUCHTestTimer(); });
+    connect(&window_, &MainForm::commonTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their
-    // controls after this (they chain the hook).
-    hooks.prepareEditor = [this] { record().clear(); };
+    // controls after this (they connect later).
+    connect(&window_, &MainForm::startingUp, this, [this] { record().clear(); });
+    connect(&window_, &MainForm::undoRequested, this, [this] { undo(); });
+    connect(&window_, &MainForm::redoRequested, this, [this] { redo(); });
+    connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
+    connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
+    window_.setCloseGuard(this);
+    window_.setUndoLabels(this);
     transfer().setShowImage([this] { window_.showImage(); });
     transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
-    hooks.undo = [this] { undo(); };
-    hooks.redo = [this] { redo(); };
-    hooks.undoLabel = [this] { return undoAllowed() ? history_.undoLabel(record().image) : std::string(); };
-    hooks.redoLabel = [this] { return undoAllowed() ? history_.redoLabel(record().image) : std::string(); };
     watch().setReadConfiguration([this] { readNewController(); });
-    hooks.closeController = [this] { transport().closeController(); };
-    hooks.deliverPending = [this] { syncTick(); };
-    // One thread: an exchange still under way when a box is about to open
-    // can only be the one beneath this very call, and it cannot finish until
-    // the box's caller returns. Waiting for it would never end, so the box
-    // opens at once; the exchange itself refuses anything nested (errBusy).
-    hooks.waitWhileBusy = [] {};
     if (simulator() != nullptr) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
 }
 
-ControllerWiring::~ControllerWiring() {
-    if (windowAlive_) {
-        MainFormHooks& hooks = window_.hooks();
-        hooks.poll = nullptr;
-        hooks.syncChanges = nullptr;
-        hooks.closeAllowed = nullptr;
-        hooks.prepareEditor = nullptr;
-        hooks.closeController = nullptr;
-        hooks.deliverPending = nullptr;
-        hooks.waitWhileBusy = nullptr;
-        hooks.undo = nullptr;
-        hooks.redo = nullptr;
-        hooks.undoLabel = nullptr;
-        hooks.redoLabel = nullptr;
-        window_.setEditHistory(nullptr);
-    }
+ControllerWiring::~ControllerWiring() = default;
+
+std::string ControllerWiring::undoLabel() {
+    return undoAllowed() ? history_.undoLabel(record().image) : std::string();
+}
+
+std::string ControllerWiring::redoLabel() {
+    return undoAllowed() ? history_.redoLabel(record().image) : std::string();
 }
 
 bool ControllerWiring::changesWaiting() const {

@@ -3,26 +3,21 @@
 // place: the device stack (the HID backend, hidapi or the simulated
 // controller, the transport, the link, the connection watch, the
 // configuration record and its transfer) over the window's host and flags,
-// the Simulator window, the undo history, and the window hooks that drive
+// the Simulator window, the undo history, and the window signals that drive
 // them: the poll tick, the synchronisation on every common tick with the
 // "changes pending" panel, the watch's configuration read in the busy
 // state (asking first when edits would be lost), the question before
-// closing with changes pending, the close of the controller and message boxes.
-//
-//   std::optional<ControllerWiring> wiring;   // before the window: see below
-//   MainForm window;  ...
-//   wiring.emplace(window, options.simulator, options.simulatorStateFile);
-//   if (!wiring->loadState(error)) ...
-//   new Editor(page, wiring->record());        // adds its part of showImage
-//   window.startUp(picker); wiring->showSimulatorWindow(); app.exec();
-//   wiring->saveState(error);
+// closing with changes pending, the close of the controller, undo and redo.
+// It connects to the window's signals and answers its questions (close
+// guard, undo labels); the Program builds it (ui/main/program.h).
 //
 // The editors' widgets belong to the window and work on record(), so the
-// record must outlive the window: declare the wiring before the window (it
-// may be destroyed after it) and make it once the window exists.
-#include "stack/device_stack.h"
+// record must outlive the window: the wiring may be destroyed after it.
 #include "config/edit_history.h"
+#include "stack/device_stack.h"
+#include "ui/main/main_form.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -33,17 +28,15 @@ namespace zmt::sim { class Simulator; }
 
 namespace zmt::ui {
 
-class MainForm;
 class SimulatorWindow;
 
-class ControllerWiring {
+class ControllerWiring : public QObject, private CloseGuard, private UndoLabels {
 public:
     // simulated: the in-process controller instead of USB; stateFile (may be
     // empty) is where its state is kept between runs.
     ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
-    // Takes the hooks back from the window (unless the window is already
-    // gone); the stack then closes the controller.
-    ~ControllerWiring();
+    // The stack closes the controller.
+    ~ControllerWiring() override;
     ControllerWiring(const ControllerWiring&) = delete;
     ControllerWiring& operator=(const ControllerWiring&) = delete;
 
@@ -92,7 +85,10 @@ private:
     // A controller with another serial number: its configuration is read,
     // unless the user keeps edits that never reached a controller.
     void readNewController();
-    bool closeAllowed();
+    // CloseGuard, UndoLabels
+    bool closeAllowed() override;
+    std::string undoLabel() override;
+    std::string redoLabel() override;
 
     // The window as the watch sees it: its device buttons, the device-log
     // switch, the Monitoring page and the poll timer.
@@ -112,7 +108,6 @@ private:
     };
 
     MainForm& window_;
-    QPointer<MainForm> windowAlive_;   // the window may go first
     WatchAdapter adapter_;
     // Before the stack: its transfer keeps a pointer to the history.
     EditHistory history_;

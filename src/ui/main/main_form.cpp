@@ -112,26 +112,7 @@ QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const Q
     return {at.left, at.top};
 }
 
-void callIfSet(const std::function<void()>& hook) {
-    if (hook) hook();
-}
-
 } // namespace
-
-HookList::Id HookList::add(std::function<void()> hook) {
-    const Id id = nextId_++;
-    if (hook) hooks_.emplace_back(id, std::move(hook));
-    return id;
-}
-
-void HookList::remove(Id id) {
-    std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
-}
-
-void HookList::operator()() const {
-    const auto hooks = hooks_;
-    for (const auto& entry : hooks) entry.second();
-}
 
 MainForm::MainForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -245,24 +226,24 @@ void MainForm::addUndoShortcuts(QWidget* window) {
 }
 
 void MainForm::refreshUndoButtons() {
-    auto refresh = [](QToolButton* button, const std::function<std::string()>& label, const char* hint,
-                      const char* nothing) {
-        const std::string step = label ? label() : std::string();
+    auto refresh = [](QToolButton* button, const std::string& step, const char* hint, const char* nothing) {
         button->setEnabled(!step.empty());
         button->setToolTip(step.empty() ? qText(nothing)
                                         : QString::fromStdString(formatText(LangText(hint), step.c_str())));
     };
-    refresh(undoButton_, hooks_.undoLabel, kUndoHintLiteral, kNothingToUndoLiteral);
-    refresh(redoButton_, hooks_.redoLabel, kRedoHintLiteral, kNothingToRedoLiteral);
+    refresh(undoButton_, undoLabels_ ? undoLabels_->undoLabel() : std::string(), kUndoHintLiteral,
+            kNothingToUndoLiteral);
+    refresh(redoButton_, undoLabels_ ? undoLabels_->redoLabel() : std::string(), kRedoHintLiteral,
+            kNothingToRedoLiteral);
 }
 
 void MainForm::SpeedButtonUndoxClick() {
-    callIfSet(hooks_.undo);
+    emit undoRequested();
     refreshUndoButtons();
 }
 
 void MainForm::SpeedButtonRedoxClick() {
-    callIfSet(hooks_.redo);
+    emit redoRequested();
     refreshUndoButtons();
 }
 
@@ -368,14 +349,9 @@ void MainForm::startUp(FormKeyBoard& picker) {
     // Controls the editor and the picker built since the window was made get
     // their design-time texts now, whatever the settings say afterwards.
     retranslate();
-    if (auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"))) {
-        grid->clearSelection();
-        grid->setCurrentCell(-1, -1);
-    }
     const std::optional<ProgramSettings> settings = restoreSettings();
     MenuItemDebugClick();
-    callIfSet(hooks_.clearIdentity);
-    callIfSet(hooks_.prepareEditor);
+    emit startingUp();
     SetDeviceButtons(false);
     pollTimer_->start();
     if (settings) applyPickerSettings(*settings);
@@ -385,7 +361,7 @@ void MainForm::startUp(FormKeyBoard& picker) {
 std::optional<ProgramSettings> MainForm::restoreSettings() {
     // Without a settings file wired in, every start is a first start.
     const std::optional<ProgramSettings> loaded =
-        hooks_.loadSettings ? hooks_.loadSettings() : std::optional<ProgramSettings>(ProgramSettings{});
+        settingsSource_ ? settingsSource_->loadSettings() : std::optional<ProgramSettings>(ProgramSettings{});
     // Without it (the file could not be used and the user has been told) both
     // windows keep their design-time state and the language stays Russian.
     if (loaded) applySettings(*loaded);
@@ -465,14 +441,14 @@ void MainForm::closeOnSystemRequest() {
 }
 
 bool MainForm::FormCloseQuery() {
-    if (systemClose_) callIfSet(hooks_.deliverPending);
-    else if (hooks_.closeAllowed && !hooks_.closeAllowed()) return false;
+    if (systemClose_) emit closingUnasked();
+    else if (closeGuard_ && !closeGuard_->closeAllowed()) return false;
     flags_.AppClosing = true;
     DelayMs(kClosingPauseMs);
     pollTimer_->stop();
-    callIfSet(hooks_.closeController);
+    emit shuttingDown();
     DelayMs(kClosingPauseMs);
-    if (hooks_.saveSettings) hooks_.saveSettings(currentSettings());
+    if (settingsSource_) settingsSource_->saveSettings(currentSettings());
     return true;
 }
 
@@ -496,7 +472,6 @@ void MainForm::retranslate() {
     setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
     TranslateForm(kMainFormTranslation, this);
     if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
-    setKeysGridHeader();
     if (picker_ != nullptr) picker_->retranslateTitle();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
     for (const ProgramHint& hint : kProgramHints) {
@@ -505,17 +480,7 @@ void MainForm::retranslate() {
         }
     }
     refreshUndoButtons();
-}
-
-void MainForm::setKeysGridHeader() {
-    auto* grid = findChild<QTableWidget*>(QStringLiteral("StringGridKeys"));
-    if (grid == nullptr) return;
-    for (int column = 0; column < editor::kGridColumns && column < grid->columnCount(); ++column) {
-        const QString text = QString::fromStdString(editor::gridHeaderText(column));
-        if (QTableWidgetItem* item = grid->horizontalHeaderItem(column)) item->setText(text);
-        else grid->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
-    }
-    callIfSet(hooks_.rewriteEncoderLabels);
+    emit languageChanged();
 }
 
 // ---- message boxes, notices, waits ----
@@ -530,7 +495,10 @@ int MainForm::MsgBox(unsigned flags, const char* format, ...) {
 
 int MainForm::showMessage(unsigned flags, const std::string& text) {
     pollTimer_->stop();
-    callIfSet(hooks_.waitWhileBusy);
+    // One thread: an exchange still under way when a box is about to open
+    // can only be the one beneath this very call, and it cannot finish until
+    // the box's caller returns, so the box opens at once; the exchange itself
+    // refuses anything nested (errBusy).
     std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
     // Nobody may be there to answer while the system ends the program: the
     // text goes to the error output and the box gives its least committal answer.
@@ -627,19 +595,17 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 
 // ---- timers and handlers ----
 
-void MainForm::TimerZELMORVATOUCHTestTimer() { callIfSet(hooks_.poll); }
+void MainForm::TimerZELMORVATOUCHTestTimer() { emit pollTick(); }
 
 void MainForm::TimerCommonTimer() {
-    callIfSet(hooks_.withdrawKeysHint);
-    callIfSet(hooks_.syncChanges);
-    callIfSet(hooks_.commitKeyName);
+    emit commonTick();
     refreshUndoButtons();
 }
 
 void MainForm::UniversalTimerTimer() {
     // The callback may replace or stop itself; run a copy.
     const std::function<void()> callback = universalCallback_;
-    callIfSet(callback);
+    if (callback) callback();
 }
 
 void MainForm::TimerFlashTimer() { panelMenu_->setVisible(panelMenu_->isHidden()); }

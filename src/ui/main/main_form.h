@@ -40,64 +40,35 @@ class QtHost;
 class TabSheet;
 class ToolBar;
 
-// A hook several parts serve: each adds its own function, and calling the
-// list runs them in the order they were added. A part that goes away before
-// the window removes its function again.
-class HookList {
-public:
-    using Id = int;
-    Id add(std::function<void()> hook);
-    void remove(Id id);
-    // Runs a copy of the list, so a function may add or remove one.
-    void operator()() const;
-    bool empty() const { return hooks_.empty(); }
+// What the window asks of the parts behind it, where an answer must come
+// back; everything else reaches the parts as the window's signals.
 
-private:
-    std::vector<std::pair<Id, std::function<void()>>> hooks_;
-    Id nextId_ = 1;
+// The settings file: read once at start-up, handed the window's settings
+// when it closes.
+class SettingsSource {
+public:
+    virtual ~SettingsSource() = default;
+    // Nothing when the file cannot be used (the user has been told): start-up
+    // then keeps the design-time state.
+    virtual std::optional<ProgramSettings> loadSettings() = 0;
+    virtual void saveSettings(const ProgramSettings& settings) = 0;
 };
 
-// Where the rest of the program plugs into the window's life. Every hook is
-// optional; an empty one is skipped.
-struct MainFormHooks {
-    // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
-    std::function<void()> poll;
-    // TimerCommon tick, in this order: withdraw the keys grid's pointer hint,
-    // send edited bytes to the controller, commit an edited button name.
-    std::function<void()> withdrawKeysHint;
-    std::function<void()> syncChanges;
-    std::function<void()> commitKeyName;
-    // Show the configuration image in the window (rebuilds computed texts):
-    // the buttons grid, the event editor and the parameters each add theirs.
-    HookList showImage;
-    // Rewrite the encoder labels of the keys grid's last column.
-    std::function<void()> rewriteEncoderLabels;
-    // Wait, letting events run, while a frame exchange is in progress, so a
-    // message box never opens in the middle of one.
-    std::function<void()> waitWhileBusy;
-    // Start-up: clear the controller identity, then clear the configuration
-    // record and prepare the editor's controls.
-    std::function<void()> clearIdentity;
-    std::function<void()> prepareEditor;
-    // Close request, asked before anything stops: false keeps the window
-    // open (edits that have not reached the controller yet).
-    std::function<bool()> closeAllowed;
-    // Shut-down: close the controller handle if one is held.
-    std::function<void()> closeController;
-    // A shut-down the system asked for (SIGTERM, logout): one last attempt
-    // to send edits that have not reached the controller, without asking.
-    std::function<void()> deliverPending;
-    // Settings file: load gives nothing when the file cannot be used (it has
-    // told the user), and start-up then keeps the design-time state.
-    std::function<std::optional<ProgramSettings>()> loadSettings;
-    std::function<void(const ProgramSettings&)> saveSettings;
-    // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
-    // and the two toolbar buttons), and the names of the steps they would
-    // take, empty when there is nothing to take (the buttons are disabled).
-    std::function<void()> undo;
-    std::function<void()> redo;
-    std::function<std::string()> undoLabel;
-    std::function<std::string()> redoLabel;
+// The names of the steps undo and redo would take; empty when there is
+// nothing to take (the buttons are disabled).
+class UndoLabels {
+public:
+    virtual ~UndoLabels() = default;
+    virtual std::string undoLabel() = 0;
+    virtual std::string redoLabel() = 0;
+};
+
+// Asked before a close the user started: false keeps the window open
+// (edits that have not reached the controller yet).
+class CloseGuard {
+public:
+    virtual ~CloseGuard() = default;
+    virtual bool closeAllowed() = 0;
 };
 
 class MainForm : public QWidget {
@@ -115,7 +86,12 @@ public:
     // --- what other parts reach through the window ---
     ProgramFlags& flags() { return flags_; }
     Host& host();
-    MainFormHooks& hooks() { return hooks_; }
+    // The parts that answer the window's questions; each must stay until
+    // the window has closed (the Program owns them all). Null: the window
+    // goes without (no settings file, nothing to undo, closing always allowed).
+    void setSettingsSource(SettingsSource* source) { settingsSource_ = source; }
+    void setUndoLabels(UndoLabels* labels) { undoLabels_ = labels; }
+    void setCloseGuard(CloseGuard* guard) { closeGuard_ = guard; }
     // Replaces the host (tests put one on a virtual clock); must be a QtHost
     // made for this window.
     void setHost(std::unique_ptr<QtHost> host);
@@ -125,8 +101,8 @@ public:
     QTimer& pollTimer() { return *pollTimer_; }
 
     // Runs once after both windows exist: restores settings (with the
-    // language), prepares the controls, enables the file buttons, arms the
-    // poll, places the picker and shows the image.
+    // language), lets the parts prepare (startingUp), enables the file
+    // buttons, arms the poll, places the picker and shows the image.
     void startUp(FormKeyBoard& picker);
     FormKeyBoard* picker() const { return picker_; }
 
@@ -161,7 +137,7 @@ public:
     QWidget* parametersPage() const;
 
     // The whole refresh of the editors after the image was replaced.
-    void showImage() { hooks_.showImage(); }
+    void showImage() { emit showingImage(); }
 
     // The undo history of the configuration the editors work on; its owner
     // (the one that owns the record) sets it. Editors open their steps on
@@ -217,13 +193,38 @@ public:
     // are saved as on every close.
     void closeOnSystemRequest();
     bool closingOnSystemRequest() const { return systemClose_; }
-    // Close request: asks closeAllowed first (false: nothing happens and the
-    // window stays; on a system request deliverPending runs instead), then
-    // ends running procedures, stops the poll, closes the controller and
+    // Close request: asks the close guard first (false: nothing happens and
+    // the window stays; on a system request closingUnasked is sent instead),
+    // then ends running procedures, stops the poll, sends shuttingDown and
     // saves the settings.
     bool FormCloseQuery();
 
 signals:
+    // Parts connect to these; on a signal several parts serve, they run in
+    // the order they connected (the Program connects the controller before
+    // the editors).
+    // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
+    void pollTick();
+    // TimerCommon tick: the synchronisation of edited bytes, the keys
+    // grid's pointer hint and its name being typed.
+    void commonTick();
+    // Start-up, once the settings are applied: the configuration record is
+    // started afresh and the editor prepares its controls.
+    void startingUp();
+    // Show the configuration image in the window (rebuilds computed texts).
+    void showingImage();
+    // The language changed (and once at start-up): the window's own texts
+    // are rewritten; parts rewrite theirs.
+    void languageChanged();
+    // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
+    // and the two toolbar buttons).
+    void undoRequested();
+    void redoRequested();
+    // A shut-down the system asked for (SIGTERM, logout): one last attempt
+    // to send edits that have not reached the controller, without asking.
+    void closingUnasked();
+    // Shut-down, after the poll stopped: close the controller handle.
+    void shuttingDown();
     // The window has accepted its close; the program ends with it.
     void closed();
 
@@ -239,10 +240,11 @@ private:
     std::optional<ProgramSettings> restoreSettings();
     void applyPickerSettings(const ProgramSettings& settings);
     void retranslate();
-    void setKeysGridHeader();
 
     ProgramFlags flags_;
-    MainFormHooks hooks_;
+    SettingsSource* settingsSource_ = nullptr;
+    UndoLabels* undoLabels_ = nullptr;
+    CloseGuard* closeGuard_ = nullptr;
     std::unique_ptr<QtHost> host_;
     QtTranslations qtTranslations_;
     FormKeyBoard* picker_ = nullptr;

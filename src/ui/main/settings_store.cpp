@@ -18,19 +18,11 @@ QString execFileDialog(QFileDialog& dialog) {
 
 SettingsStore::SettingsStore(MainForm& window, std::string settingsPath)
     : runFileDialog(&execFileDialog), window_(window), path_(std::move(settingsPath)) {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.loadSettings = [this] { return load(); };
-    hooks.saveSettings = [this](const ProgramSettings& fromWindow) { save(fromWindow); };
+    window_.setSettingsSource(this);
 }
 
-SettingsStore::~SettingsStore() {
-    MainFormHooks& hooks = window_.hooks();
-    hooks.loadSettings = nullptr;
-    hooks.saveSettings = nullptr;
-}
-
-std::optional<ProgramSettings> SettingsStore::load() {
-    const FileResult result = loadSettings(path_, settings_);
+std::optional<ProgramSettings> SettingsStore::loadSettings() {
+    const FileResult result = zmt::loadSettings(path_, settings_);
     unreadable_ = !result.ok();
     if (unreadable_) {
         window_.showMessage(MB_ERROR, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
@@ -39,14 +31,14 @@ std::optional<ProgramSettings> SettingsStore::load() {
     return settings_;
 }
 
-void SettingsStore::save(const ProgramSettings& fromWindow) {
+void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     if (unreadable_) return;
     // The remembered files are ours; everything else is the window's.
     ProgramSettings next = fromWindow;
     next.configFile = settings_.configFile;
     next.firmwareFile = settings_.firmwareFile;
     settings_ = next;
-    const FileResult result = saveSettings(path_, settings_);
+    const FileResult result = zmt::saveSettings(path_, settings_);
     if (!result.ok()) window_.showMessage(MB_ERROR, result.text());
 }
 

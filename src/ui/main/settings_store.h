@@ -5,10 +5,11 @@
 // the last file chosen for its kind and centred over the main window.
 //
 //   SettingsStore settings(window, settingsFilePath(programPath, userConfigFolder()));
-//   window.startUp(picker);                  // calls the load hook
+//   window.startUp(picker);                  // loads the file
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
 #include "config/settings.h"
+#include "ui/main/main_form.h"
 
 #include <QFileDialog>
 #include <QString>
@@ -19,13 +20,10 @@
 
 namespace zmt::ui {
 
-class MainForm;
-
-class SettingsStore {
+class SettingsStore : private SettingsSource {
 public:
-    // Installs the window's loadSettings and saveSettings hooks.
+    // The window's settings source from now on.
     SettingsStore(MainForm& window, std::string settingsPath);
-    ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
@@ -45,8 +43,9 @@ public:
     std::function<QString(QFileDialog&)> runFileDialog;
 
 private:
-    std::optional<ProgramSettings> load();
-    void save(const ProgramSettings& fromWindow);
+    // SettingsSource
+    std::optional<ProgramSettings> loadSettings() override;
+    void saveSettings(const ProgramSettings& fromWindow) override;
     std::string ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode);
     void remember(FileKind kind, const std::string& path);
 

@@ -55,8 +55,6 @@ struct Program {
     Program() {
         wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
         editor.setLink(&wiring.link());
-        form.hooks().showImage.add([this] { panel->showImage(); });
-        form.hooks().showImage.add([this] { editor.showImage(); });
         form.runMessageBox = [this](QMessageBox& box) {
             boxes.push_back({box.icon(), box.text()});
             return int(QMessageBox::Ok);
@@ -64,7 +62,7 @@ struct Program {
         form.startUp(picker);
         record.image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
         record.image.keys[1][0] = KeyRecord{90, 10, {}};
-        form.hooks().showImage();
+        form.showImage();
         form.show();
     }
     ~Program() {
@@ -249,10 +247,10 @@ private slots:
     void anInfraredHomeReactionIsNamedNotLeftFromThePreviousImage() {
         Program p;
         p.record.image.homeReaction = Reaction{ReactionConsumer, 0, 0xE9, 0};
-        p.form.hooks().showImage();
+        p.form.showImage();
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nConsumerPage:VOL+"));
         p.record.image.homeReaction = Reaction{0x11, 17, 4, 0};
-        p.form.hooks().showImage();
+        p.form.showImage();
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nИК код\nNEC 4 / 17"));
     }
 

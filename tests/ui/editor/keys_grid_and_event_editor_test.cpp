@@ -57,8 +57,6 @@ struct Page {
     QAction* deleteItem = child<QAction>(form, "DeleteKeyx");
 
     Page() {
-        form.hooks().showImage.add([this] { panel->showImage(); });
-        form.hooks().showImage.add([this] { editor.showImage(); });
         test::useVirtualClock(form);
         form.runMessageBox = [this](QMessageBox& box) {
             boxes << box.text();
@@ -71,7 +69,7 @@ struct Page {
         image.keys[0][2] = KeyRecord{80, 10, {}};
         image.keys[2][0] = KeyRecord{42, 15, {}};
         image.enc0Mode = 1;
-        form.hooks().showImage();
+        form.showImage();
         form.show();
     }
     ~Page() {
@@ -171,7 +169,7 @@ private slots:
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nNot specified"));
         // Switching encoder 2 on shows its labels when the encoder column is refilled.
         p.record.image.enc1Mode = 2;
-        p.form.hooks().rewriteEncoderLabels();
+        p.keysGrid.rewriteEncoderLabels();
         QCOMPARE(p.cell(4, 4), QStringLiteral("Enc2-"));
     }
 
@@ -206,7 +204,7 @@ private slots:
         // Encoder 1 switched off: the key stays and shows as unresolved.
         p.select(0);
         p.record.image.enc0Mode = 0;
-        p.form.hooks().showImage();
+        p.form.showImage();
         QCOMPARE(p.keyPanel->text(), QStringLiteral("Enc1+ ?"));
         QCOMPARE(p.cell(4, 1), QString());
         // ...and its rows can no longer be dragged.
@@ -411,7 +409,7 @@ private slots:
 
         // The HOME key's reaction.
         p.record.image.homeReaction = Reaction{ReactionKeyboard, 0, 0x4A, 0};
-        p.form.hooks().showImage();
+        p.form.showImage();
         p.rightClickPanel(child<Panel>(p.form, "PanelHOMEx"));
         QCOMPARE(p.deleteItem->text(), QStringLiteral("Удалить кнопку HOME"));
         p.menu->hide();
@@ -555,7 +553,7 @@ private slots:
             p.record.image.homeReaction = reaction;
             p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, reaction};
             p.select(0);
-            p.form.hooks().showImage();
+            p.form.showImage();
             QVERIFY2(fits(response), qPrintable(response->text()));
             QCOMPARE(home->text(), response->text());
             QVERIFY2(fits(home), qPrintable(home->text()));

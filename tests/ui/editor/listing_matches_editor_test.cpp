@@ -32,8 +32,6 @@ struct Page {
 
     Page() {
         test::useVirtualClock(form);
-        form.hooks().showImage.add([this] { panel->showImage(); });
-        form.hooks().showImage.add([this] { editor.showImage(); });
         form.startUp(picker);
     }
     ~Page() { setLanguageIndex(Russian); }
@@ -81,7 +79,7 @@ private slots:
         const std::string path = qEnvironmentVariable("ZMT_TEST_DATA").toStdString() + "/show-reactions.ZMT";
         QVERIFY(loadConfigFile(p.record.image, path).ok());
         const ConfigImage before = p.record.image;
-        p.form.hooks().showImage();
+        p.form.showImage();
 
         const std::vector<std::string> listing = listConfiguration(p.record.image);
         int events = 0;

@@ -61,7 +61,6 @@ struct Program {
         window.startUp(picker);
         window.SetLanguage(English);   // the fresh settings file said Russian
     }
-    ~Program() { window.hooks().saveSettings = nullptr; }
 
     sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
     _zelmorvatouch& record() { return wiring.record(); }
@@ -109,7 +108,7 @@ private slots:
         Program program;
         program.controller().state.config[kHeadTypeOffset] = 2;
         bool fileButtonDuringRead = true;
-        program.window.hooks().showImage.add(
+        QObject::connect(&program.window, &MainForm::showingImage,
             [&] { fileButtonDuringRead = program.button("SpeedButtonReadConfig")->isEnabled(); });
         program.connect();
         QVERIFY(!fileButtonDuringRead);
@@ -411,7 +410,7 @@ private slots:
     void typedInputIsCommittedBeforeSavingToolbarActionsAndClosing() {
         Program program;
         auto* panel = new ParametersPanel(program.window, program.record());
-        program.window.hooks().showImage.add([panel] { panel->showImage(); });
+        (void)panel;
         program.connect();
         auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
         program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
@@ -455,7 +454,7 @@ private slots:
     void aShutDownTheSystemAsksForDeliversAndSavesWithoutAQuestion() {
         Program program;
         auto* panel = new ParametersPanel(program.window, program.record());
-        program.window.hooks().showImage.add([panel] { panel->showImage(); });
+        (void)panel;
         program.connect();
         program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
         program.window.show();

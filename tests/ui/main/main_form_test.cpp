@@ -28,6 +28,21 @@ using test::child;
 
 QLabel* panelMenu(MainForm& window) { return child<Panel>(window, "PanelMenu"); }
 
+// The settings file as the window sees it: what it loads, what it was
+// handed at the close.
+struct FakeSettings : SettingsSource {
+    std::optional<ProgramSettings> stored = ProgramSettings{};
+    std::optional<ProgramSettings> saved;
+    int saves = 0;
+    std::function<void()> onSave;
+    std::optional<ProgramSettings> loadSettings() override { return stored; }
+    void saveSettings(const ProgramSettings& settings) override {
+        saved = settings;
+        ++saves;
+        if (onSave) onSave();
+    }
+};
+
 const char* const kToolbarButtons[] = {"SpeedButtonUpdateDevice", "SpeedButtonReadConfig", "SpeedButtonWriteConfig",
                                        "SpeedButtonReadDevice",   "SpeedButtonWriteDevice", "SpeedButtonToDefault",
                                        "SpeedButtonReset"};
@@ -93,16 +108,19 @@ private slots:
         QVERIFY(!picker.isModal());
     }
 
-    void ticksRunTheirHooksInOrder() {
+    void ticksReachThePartsInTheOrderTheyConnected() {
         MainForm window;
         std::vector<std::string> ran;
-        window.hooks().withdrawKeysHint = [&] { ran.push_back("hint"); };
-        window.hooks().syncChanges = [&] { ran.push_back("sync"); };
-        window.hooks().commitKeyName = [&] { ran.push_back("name"); };
-        window.hooks().poll = [&] { ran.push_back("poll"); };
+        {
+            QObject gone;   // a part that goes away is not called any more
+            QObject::connect(&window, &MainForm::commonTick, &gone, [&] { ran.push_back("gone"); });
+        }
+        QObject::connect(&window, &MainForm::commonTick, [&] { ran.push_back("sync"); });
+        QObject::connect(&window, &MainForm::commonTick, [&] { ran.push_back("name"); });
+        QObject::connect(&window, &MainForm::pollTick, [&] { ran.push_back("poll"); });
         window.TimerCommonTimer();
         window.TimerZELMORVATOUCHTestTimer();
-        QCOMPARE(ran, (std::vector<std::string>{"hint", "sync", "name", "poll"}));
+        QCOMPARE(ran, (std::vector<std::string>{"sync", "name", "poll"}));
     }
 
     void blinkingNoticeIsClearedOnceAndLeftVisibleAndEmpty() {
@@ -193,27 +211,13 @@ private slots:
         QCOMPARE(memo->document()->blockCount(), 1);
     }
 
-    void everyPartOfTheRefreshRunsInOrderUntilItLeaves() {
-        MainForm window;
-        std::string ran;
-        HookList& refresh = window.hooks().showImage;
-        const HookList::Id grid = refresh.add([&] { ran += "grid "; });
-        refresh.add([&] {
-            ran += "panel ";
-            refresh.remove(grid);   // a part going away while the refresh runs
-        });
-        window.showImage();
-        window.showImage();
-        QCOMPARE(QString::fromStdString(ran), QString("grid panel panel "));
-    }
-
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
         MainForm window;
         FormKeyBoard picker;
         window.startUp(picker);
         int images = 0;
-        window.hooks().showImage.add([&] { ++images; });
+        QObject::connect(&window, &MainForm::showingImage, [&] { ++images; });
         window.flags().DeviceConnected = true;
 
         QCOMPARE(window.SetLanguage(1), 1);
@@ -254,25 +258,19 @@ private slots:
         auto* home = new Panel(page);
         home->setObjectName("PanelHOMEx");
         home->setText("Ctrl+A");
-        auto* grid = new QTableWidget(16, 5, page);
-        grid->setObjectName("StringGridKeys");
         auto* keyCodes = new QGroupBox(&picker);
         keyCodes->setObjectName("GroupBoxKeyCodes");
         picker.setTitleLiteral("Выбор\0Choice");
-        int encoderLabels = 0;
-        window.hooks().rewriteEncoderLabels = [&] { ++encoderLabels; };
+        int languageChanges = 0;
+        QObject::connect(&window, &MainForm::languageChanged, [&] { ++languageChanges; });
 
         window.SetLanguage(1);
         QCOMPARE(home->toolTip(), QStringLiteral("Click to edit the virtual key HOME"));
         QCOMPARE(home->text(), QStringLiteral("Ctrl+A"));
-        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Ch 1"));
-        QCOMPARE(grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
-        QCOMPARE(grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
-        QCOMPARE(encoderLabels, 1);
+        QCOMPARE(languageChanges, 1);
         QCOMPARE(keyCodes->title(), QStringLiteral(" Key codes "));
         QCOMPARE(picker.windowTitle(), QStringLiteral("Choice"));
         window.SetLanguage(0);
-        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Канал 1"));
         QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
         QCOMPARE(picker.windowTitle(), QStringLiteral("Выбор"));
     }
@@ -302,13 +300,12 @@ private slots:
         MainForm window;
         FormKeyBoard picker;
         std::vector<std::string> ran;
-        window.hooks().clearIdentity = [&] { ran.push_back("identity"); };
-        window.hooks().prepareEditor = [&] { ran.push_back("editor"); };
-        window.hooks().showImage.add([&] { ran.push_back("image"); });
+        QObject::connect(&window, &MainForm::startingUp, [&] { ran.push_back("editor"); });
+        QObject::connect(&window, &MainForm::showingImage, [&] { ran.push_back("image"); });
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp(picker);
         // The language switch shows the image once, the end of start-up again.
-        QCOMPARE(ran, (std::vector<std::string>{"image", "identity", "editor", "image"}));
+        QCOMPARE(ran, (std::vector<std::string>{"image", "editor", "image"}));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 1);
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
         QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
@@ -327,7 +324,9 @@ private slots:
         keys->setObjectName("GroupBoxKeys");
         auto* keyCodes = new QGroupBox(&picker);
         keyCodes->setObjectName("GroupBoxKeyCodes");
-        window.hooks().loadSettings = [] { return std::optional<ProgramSettings>(); };
+        FakeSettings settings;
+        settings.stored.reset();
+        window.setSettingsSource(&settings);
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp(picker);
         QCOMPARE(languageIndex(), 0);
@@ -350,9 +349,10 @@ private slots:
         stored.mainLeft = 10;
         stored.mainTop = 20;
         stored.keyVisible = true;
-        window.hooks().loadSettings = [&] { return std::optional<ProgramSettings>(stored); };
-        std::optional<ProgramSettings> saved;
-        window.hooks().saveSettings = [&](const ProgramSettings& s) { saved = s; };
+        FakeSettings settings;
+        settings.stored = stored;
+        window.setSettingsSource(&settings);
+        const std::optional<ProgramSettings>& saved = settings.saved;
         window.startUp(picker);
         QCOMPARE(languageIndex(), 1);
         QCOMPARE(window.initialEventPage(), 0);
@@ -375,11 +375,13 @@ private slots:
         window.show();
         std::vector<std::string> ran;
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
-        window.hooks().closeController = [&] {
+        QObject::connect(&window, &MainForm::shuttingDown, [&] {
             ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
                           (window.flags().AppClosing ? "yes" : "no"));
-        };
-        window.hooks().saveSettings = [&](const ProgramSettings&) { ran.push_back("save"); };
+        });
+        FakeSettings settings;
+        settings.onSave = [&] { ran.push_back("save"); };
+        window.setSettingsSource(&settings);
         QSignalSpy closed(&window, &MainForm::closed);
         const uint32_t before = clock.now;
         QVERIFY(window.close());
@@ -392,8 +394,9 @@ private slots:
         MainForm window;
         test::useVirtualClock(window);
         window.show();
-        int saves = 0;
-        window.hooks().saveSettings = [&](const ProgramSettings&) { ++saves; };
+        FakeSettings settings;
+        window.setSettingsSource(&settings);
+        const int& saves = settings.saves;
         // A procedure loop as the learning and calibration run it: one turn
         // per 100 ms while its running flag is set and the window stays.
         window.flags().TouchSetupRunning = true;
@@ -420,12 +423,14 @@ private slots:
         int saves = 0;
         bool innerAccepted = true;
         // A second click on the window's close box while the first close pauses.
-        window.hooks().closeController = [&] {
+        QObject::connect(&window, &MainForm::shuttingDown, [&] {
             QCloseEvent again;
             QCoreApplication::sendEvent(&window, &again);
             innerAccepted = again.isAccepted();
-        };
-        window.hooks().saveSettings = [&](const ProgramSettings&) { ++saves; };
+        });
+        FakeSettings settings;
+        settings.onSave = [&] { ++saves; };
+        window.setSettingsSource(&settings);
         QVERIFY(window.close());
         QVERIFY(!innerAccepted);
         QCOMPARE(saves, 1);

@@ -72,8 +72,6 @@ struct Program {
             return int{ID_YES};
         };
         procedures.useEditor(keysGrid, editor);
-        window.hooks().showImage.add([this] { panel->showImage(); });
-        window.hooks().showImage.add([this] { editor.showImage(); });
         // Started as the program starts, in the language the test chose.
         const int language = languageIndex();
         window.startUp(picker);
@@ -387,7 +385,6 @@ private slots:
         QCOMPARE(folders.last(), dir.filePath("fw"));
         QCOMPARE(program.boxes.size(), 1);   // cancelled silently
         QCOMPARE(settings.settings().firmwareFile, dir.filePath("fw/missing.LDR").toStdString());
-        program.window.hooks().saveSettings = nullptr;
     }
 
     void calibrationWithTheOffsetOption() {

@@ -95,7 +95,6 @@ private slots:
         QVERIFY(second.picker.isVisible());
         QCOMPARE(second.picker.pos(), QPoint(200, 60));
         QCOMPARE(second.store.settings().firmwareFile, std::string("/fw/new.LDR"));
-        second.window.hooks().saveSettings = nullptr;
     }
 
     void unreadableFileIsReportedAndLeftAlone() {
@@ -170,7 +169,6 @@ private slots:
         QCOMPARE(seen.suffix, QString("LDR"));
         QCOMPARE(seen.folder, QDir::homePath());   // its own kind: nothing remembered yet
         window.store.rememberFirmwareFile(answer.toStdString());
-        window.window.hooks().saveSettings = nullptr;
 
         // The remembered files are in the file at once, not only at shut-down.
         Window next(settingsPath);
@@ -181,7 +179,6 @@ private slots:
         QCOMPARE(seen.folder, dir.filePath("cfg"));
         next.store.askFirmwareFile();
         QCOMPARE(seen.folder, dir.filePath("fw"));
-        next.window.hooks().saveSettings = nullptr;
     }
 };
 

@@ -82,8 +82,6 @@ struct Program {
         };
         editor.setLink(&wiring.link());
         procedures.useEditor(keysGrid, editor);
-        window.hooks().showImage.add([this] { panel->showImage(); });
-        window.hooks().showImage.add([this] { editor.showImage(); });
         window.startUp(picker);
         window.SetLanguage(English);
 
@@ -102,7 +100,6 @@ struct Program {
         window.SetDeviceButtons(false);
     }
     ~Program() {
-        window.hooks().saveSettings = nullptr;
         picker.hide();
         setLanguageIndex(Russian);
     }

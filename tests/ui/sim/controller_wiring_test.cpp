@@ -169,16 +169,18 @@ private slots:
         QCOMPARE(readFile(path), std::string("serial = many\n"));
     }
 
-    void hooksLeaveWithTheWiring() {
+    void ticksLeaveWithTheWiring() {
         MainForm window;
         test::useVirtualClock(window);
         {
             ControllerWiring wiring(window, true, {});
-            QVERIFY(window.hooks().poll != nullptr);
+            window.TimerZELMORVATOUCHTestTimer();
+            QVERIFY(window.flags().DeviceConnected);
         }
-        QVERIFY(window.hooks().poll == nullptr);
-        QVERIFY(window.hooks().closeController == nullptr);
+        window.flags().DeviceConnected = false;
         window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
+        window.TimerCommonTimer();
+        QVERIFY(!window.flags().DeviceConnected);
     }
 
     void wiringMayOutliveTheWindow() {
@@ -192,7 +194,7 @@ private slots:
             wiring->record().image.headType = 2;
         }
         QCOMPARE(wiring->record().image.headType, uint8_t(2));
-        wiring.reset();   // must not reach for the window's hooks
+        wiring.reset();   // must not reach for the window
     }
 
     void hardwareModeHasNoSimulatorWindow() {
