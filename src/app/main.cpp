@@ -1,26 +1,14 @@
-// zmtsetup: creates the main window and the picker window, joins them to the
-// rest of the program and runs the event loop until the main window closes.
-#include "config/config_file.h"
+// zmtsetup: builds the desktop program (ui/main/program.h) and runs the
+// event loop until the main window closes.
 #include "config/settings.h"
 #include "lang/lang.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
-#include "ui/main/config_commands.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/form_keyboard.h"
 #include "ui/main/main_form.h"
-#include "ui/main/procedures_wiring.h"
-#include "ui/main/screenshots.h"
-#include "ui/main/settings_store.h"
+#include "ui/main/program.h"
 #include "ui/main/termination_signals.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
-#include <QTabBar>
 #include <QTimer>
 
 #include <chrono>
@@ -84,37 +72,17 @@ int main(int argc, char** argv) {
             return 2;
         }
 
-        // Declared before the windows: its configuration record must outlive
-        // the editors, whose widgets the main window owns.
-        std::optional<zmt::ui::ControllerWiring> wiring;
-        zmt::ui::MainForm mainForm;
-        zmt::ui::FormKeyBoard picker;
-        zmt::ui::SettingsStore settings(
-            mainForm, zmt::settingsFilePath(QCoreApplication::applicationFilePath().toStdString(),
-                                            zmt::userConfigFolder()));
-        zmt::ui::ControllerWiring& controller = wiring.emplace(mainForm, options.simulator, options.simulatorStateFile);
-        zmt::ui::ConfigCommands commands(mainForm, controller, settings);
+        zmt::ui::Program program({.simulated = options.simulator,
+                                  .simulatorStateFile = options.simulatorStateFile,
+                                  .settingsPath = zmt::settingsFilePath(
+                                      QCoreApplication::applicationFilePath().toStdString(), zmt::userConfigFolder())});
         std::string stateError;
-        if (!controller.loadState(stateError)) {
+        if (!program.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
-        // The Parameters page: the device parameters panel (owned by its
-        // page), then the buttons grid and event editor, which put the HOME
-        // key into the panel's touch group and read infrared codes through
-        // the link. Showing the image fills the panel's fields first, then
-        // the grid, the HOME memo and the selected event (which may follow
-        // the new modes).
-        auto* parameters = new zmt::ui::ParametersPanel(mainForm, controller.record());
-        zmt::ui::KeysGridView keysGrid(mainForm, controller.record());
-        zmt::ui::EventEditor eventEditor(mainForm, controller.record(), *parameters, keysGrid);
-        eventEditor.setLink(&controller.link());
-        // Firmware update, button learning and touch calibration work on the
-        // same record and transfer as the toolbar and the editors.
-        zmt::ui::ProceduresWiring procedures(mainForm, controller, controller.record(), controller.transfer());
-        procedures.useSettings(settings);
-        procedures.useEditor(keysGrid, eventEditor);
-        mainForm.startUp(picker);
+        program.startUp();
+        zmt::ui::MainForm& mainForm = program.window();
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.
         zmt::ui::TerminationSignals termination;
@@ -122,26 +90,14 @@ int main(int argc, char** argv) {
                          &zmt::ui::MainForm::closeOnSystemRequest);
 
         if (!options.screenshotDir.empty()) {
-            const QString dir = QString::fromStdString(options.screenshotDir);
-            // The pictures show the demonstration configuration kept beside
-            // the screenshots folder, so the editor pages have content.
-            const QString demo = QDir(dir).filePath(QStringLiteral("../demo.ZMT"));
-            if (QFileInfo::exists(demo)) {
-                const zmt::FileResult loaded = zmt::loadConfigFile(controller.record().image, demo.toStdString());
-                // An event with a modifier, a key and a reaction shows the most.
-                if (auto* eventTabs = mainForm.findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) eventTabs->setCurrentIndex(3);
-                if (loaded.ok()) mainForm.showImage();
-            }
             QString why;
-            bool saved = zmt::ui::saveScreenshots(mainForm, dir, &why);
-            saved = saved && controller.saveConnectedScreenshots(dir, &why);
+            const bool saved = program.saveScreenshots(QString::fromStdString(options.screenshotDir), &why);
             if (!saved) std::fprintf(stderr, "zmtsetup: %s\n", why.toLocal8Bit().constData());
             mainForm.close();
             return saved ? 0 : 1;
         }
 
-        mainForm.show();
-        controller.showSimulatorWindow();
+        program.show();
         // scripts/bench times the start-up to the first shown window: it
         // passes its clock reading at the launch, and the program reports how
         // long ago that was once the window is up, then quits (closing takes
@@ -158,7 +114,7 @@ int main(int argc, char** argv) {
         app.exec();
         // The run's changes to the simulated controller would be lost
         // silently otherwise.
-        if (!controller.saveState(stateError)) Application::showFailureBox(QString::fromStdString(stateError));
+        if (!program.saveState(stateError)) Application::showFailureBox(QString::fromStdString(stateError));
     } catch (const std::exception& failure) {
         Application::showFailureBox(QString::fromUtf8(failure.what()));
     } catch (...) {

@@ -251,6 +251,8 @@ void EventEditor::showImage() {
 
 int EventEditor::selectedEvent() const { return eventTabs_->currentIndex(); }
 
+void EventEditor::selectEvent(int index) { eventTabs_->setCurrentIndex(index); }
+
 void EventEditor::showEvent(int index) {
     const editor::EventView view = eventRules_.showEvent(index);
     EventRecord* event = record_.image.eventAt(index);

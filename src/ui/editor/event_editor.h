@@ -61,6 +61,8 @@ public:
     // The grid's and the editor's part of showing a new image.
     void showImage();
     int selectedEvent() const;
+    // Selects an event's tab, as a click on it does.
+    void selectEvent(int index);
     void showEvent(int index);
     void showSelectedEvent() { showEvent(selectedEvent()); }
     void describeHomeReaction();

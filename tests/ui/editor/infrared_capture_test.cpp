@@ -3,15 +3,8 @@
 // the Simulator window: every refusal, box and notice, the trigger and
 // reaction texts, and removing an infrared trigger through its menu.
 #include "config/config_image.h"
-#include "sim/simulator.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
 #include "ui/sim/simulator_window.h"
-#include "../main/window_test_support.h"
+#include "../program_rig.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,43 +25,20 @@ namespace {
 
 using test::child;
 
-struct Box {
-    QMessageBox::Icon icon;
-    QString text;
-};
-
 // zmtsetup's Parameters page with the simulated controller plugged in and
 // connected, on a virtual clock.
-struct Program {
-    MainForm form;
-    test::VirtualClockHost& clock = test::useVirtualClock(form);
-    ControllerWiring wiring{form, true, {}};
-    FormKeyBoard picker;
-    _zelmorvatouch& record = wiring.record();   // the one record the transfer keeps in step
-    ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    KeysGridView keysGrid{form, record};
-    EventEditor editor{form, record, *panel, keysGrid};
-    QList<Box> boxes;
+struct Rig : test::ProgramRig {
+    MainForm& form = window;
     QToolButton* irGet = child<QToolButton>(form, "SpeedButtonIRGET");
     QToolButton* irSend = child<QToolButton>(form, "SpeedButtonGetIRSend");
 
-    Program() {
-        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
-        editor.setLink(&wiring.link());
-        form.runMessageBox = [this](QMessageBox& box) {
-            boxes.push_back({box.icon(), box.text()});
-            return int(QMessageBox::Ok);
-        };
-        form.startUp(picker);
+    Rig() {
         record.image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
         record.image.keys[1][0] = KeyRecord{90, 10, {}};
         form.showImage();
         form.show();
     }
-    ~Program() {
-        child<QMenu>(form, "PopupMenuKeys")->hide();
-        setLanguageIndex(Russian);
-    }
+    ~Rig() { child<QMenu>(form, "PopupMenuKeys")->hide(); }
 
     void connect() {
         for (int i = 0; i < 10 && !form.flags().DeviceConnected; ++i) form.TimerZELMORVATOUCHTestTimer();
@@ -90,7 +60,6 @@ struct Program {
         else tabs->setCurrentIndex(index);
     }
     EventRecord& event(int index) { return record.image.events[index]; }
-    QString notice() { return child<Panel>(form, "PanelMenu")->text(); }
     QString reactionMemo() { return child<QLabel>(form, "MemoEventReactionx")->text(); }
     QString triggerText() { return child<Panel>(form, "PanelIRDEFx")->text(); }
     bool irPanelShown() { return child<QWidget>(form, "PanelIRCODE")->isVisible(); }
@@ -107,7 +76,7 @@ class InfraredCaptureTest : public QObject {
     Q_OBJECT
 private slots:
     void buttonsWaitForTheController() {
-        Program p;
+        Rig p;
         QVERIFY(!p.irGet->isEnabled());
         QVERIFY(!p.irSend->isEnabled());
         p.connect();
@@ -117,7 +86,7 @@ private slots:
     }
 
     void triggerReplacesTheButtonsAndKeepsTheChosenType() {
-        Program p;
+        Rig p;
         p.connect();
         p.event(2) = EventRecord{1, 0, 1, 1, EV_ONCE | EV_WAKEUP | EventLongPress, {ReactionConsumer, 0, 0xE9, 0}};
         p.select(2);
@@ -151,15 +120,15 @@ private slots:
     }
 
     void reactionTakesNecAndShowsItsCode() {
-        Program p;
+        Rig p;
         p.connect();
         p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
         p.select(0);
         p.receive(kJvc, 0x10, 3);
         p.irSend->click();
         QCOMPARE(p.boxes.size(), 1);
-        QCOMPARE(p.boxes[0].icon, QMessageBox::Warning);
-        QCOMPARE(p.boxes[0].text, QStringLiteral("Для реакции поддерживается только протокол NEC"));
+        QCOMPARE(p.boxIcons[0], QMessageBox::Warning);
+        QCOMPARE(p.boxes[0], QStringLiteral("Для реакции поддерживается только протокол NEC"));
         QCOMPARE(p.event(0).reaction.kind, uint8_t(ReactionKeyboard));
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nA"));
 
@@ -173,7 +142,7 @@ private slots:
     }
 
     void infraredOnBothSidesIsRefusedEitherWay() {
-        Program p;
+        Rig p;
         p.connect();
         p.receive(kNec, 4, 17);
         p.event(5) = EventRecord{1, 0, 0, 0, EventShortPress, {0x11, 17, 4, 0}};
@@ -185,19 +154,19 @@ private slots:
         p.select(6);
         p.irSend->click();
         QCOMPARE(p.boxes.size(), 2);
-        for (const Box& box : p.boxes) {
-            QCOMPARE(box.icon, QMessageBox::Warning);
-            QCOMPARE(box.text, QStringLiteral("Вы не можете ставить ИК код на событие и реакцию"));
+        for (int box = 0; box < 2; ++box) {
+            QCOMPARE(p.boxIcons[box], QMessageBox::Warning);
+            QCOMPARE(p.boxes[box], QStringLiteral("Вы не можете ставить ИК код на событие и реакцию"));
         }
         QVERIFY(same(p.event(5), before5));
         QVERIFY(same(p.event(6), before6));
         p.form.SetLanguage(English);
         p.irSend->click();
-        QCOMPARE(p.boxes.last().text, QStringLiteral("You can not put the IR code for the event, and the reaction"));
+        QCOMPARE(p.boxes.last(), QStringLiteral("You can not put the IR code for the event, and the reaction"));
     }
 
     void noCodeShowsTheNoticeAndAFailedReadTheError() {
-        Program p;
+        Rig p;
         p.connect();
         p.event(1) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
         const EventRecord before = p.event(1);
@@ -214,14 +183,14 @@ private slots:
         p.wiring.simulator()->controller().faults.forceStatus = 0xFD;
         p.irGet->click();
         QCOMPARE(p.boxes.size(), 1);
-        QCOMPARE(p.boxes[0].icon, QMessageBox::Critical);
-        QVERIFY2(p.boxes[0].text.startsWith(QStringLiteral("Failed to get IR code\n")), qPrintable(p.boxes[0].text));
-        QVERIFY(p.boxes[0].text.size() > QStringLiteral("Failed to get IR code\n").size());
+        QCOMPARE(p.boxIcons[0], QMessageBox::Critical);
+        QVERIFY2(p.boxes[0].startsWith(QStringLiteral("Failed to get IR code\n")), qPrintable(p.boxes[0]));
+        QVERIFY(p.boxes[0].size() > QStringLiteral("Failed to get IR code\n").size());
         QVERIFY(same(p.event(1), before));
     }
 
     void removingTheCodeLeavesAnEmptyDisabledEvent() {
-        Program p;
+        Rig p;
         p.connect();
         p.event(3) = EventRecord{1, 0, 0, 0, EV_WAKEUP | EventLongPress, {ReactionKeyboard, 0, 4, 0}};
         p.select(3);
@@ -245,7 +214,7 @@ private slots:
     }
 
     void anInfraredHomeReactionIsNamedNotLeftFromThePreviousImage() {
-        Program p;
+        Rig p;
         p.record.image.homeReaction = Reaction{ReactionConsumer, 0, 0xE9, 0};
         p.form.showImage();
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nConsumerPage:VOL+"));
@@ -255,7 +224,7 @@ private slots:
     }
 
     void anOpenPickerFollowsToAnInfraredReaction() {
-        Program p;
+        Rig p;
         p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionKeyboard, 0, 4, 0}};
         p.event(1) = EventRecord{1, 1, 0, 0, EventShortPress, {0x11, 17, 4, 0}};
         p.select(0);

@@ -3,12 +3,7 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "../main/window_test_support.h"
+#include "../program_rig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,17 +31,11 @@ namespace {
 
 using test::child;
 
-// The window as the program builds it, with a learned configuration:
-// channel 1 holds VOL+, VOL- and an unnamed button at level 80, channel 3
-// one unnamed button, encoder 1 is on and encoder 2 off.
-struct Page {
-    MainForm form;
-    FormKeyBoard picker;
-    _zelmorvatouch record;
-    ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    KeysGridView keysGrid{form, record};
-    EventEditor editor{form, record, *panel, keysGrid};
-    QStringList boxes;
+// The program as zmtsetup builds it, with no controller plugged in and a
+// learned configuration: channel 1 holds VOL+, VOL- and an unnamed button at
+// level 80, channel 3 one unnamed button, encoder 1 is on and encoder 2 off.
+struct Page : test::ProgramRig {
+    MainForm& form = window;
     QTableWidget* grid = child<QTableWidget>(form, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(form, "TabControlEVKEYx");
     Panel* modPanel = child<Panel>(form, "PanelKeyModx");
@@ -56,13 +45,7 @@ struct Page {
     QMenu* menu = child<QMenu>(form, "PopupMenuKeys");
     QAction* deleteItem = child<QAction>(form, "DeleteKeyx");
 
-    Page() {
-        test::useVirtualClock(form);
-        form.runMessageBox = [this](QMessageBox& box) {
-            boxes << box.text();
-            return int(QMessageBox::Ok);
-        };
-        form.startUp(picker);
+    Page() : ProgramRig({.plugged = false}) {
         ConfigImage& image = record.image;
         image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
         image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
@@ -72,14 +55,10 @@ struct Page {
         form.showImage();
         form.show();
     }
-    ~Page() {
-        menu->hide();
-        setLanguageIndex(Russian);
-    }
+    ~Page() { menu->hide(); }
 
     EventRecord& event(int index) { return record.image.events[index]; }
     void select(int index) { tabs->setCurrentIndex(index); }
-    void tick() { form.TimerCommonTimer(); }
     QString cell(int column, int row) { return grid->item(row - 1, column)->text(); }
 
     QPoint cellPoint(int column, int row) {
@@ -522,7 +501,7 @@ private slots:
                 }
             }
         }
-        for (QGroupBox* group : p.panel->findChildren<QGroupBox*>()) {
+        for (QGroupBox* group : p.panel.findChildren<QGroupBox*>()) {
             for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 QVERIFY2(group->contentsRect().contains(control->geometry()), qPrintable(control->objectName()));
             }

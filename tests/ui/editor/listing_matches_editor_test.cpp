@@ -3,12 +3,7 @@
 // panels, list, check boxes and memo show for that event, in both languages.
 #include "config/config_file.h"
 #include "config/config_listing.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "../main/window_test_support.h"
+#include "../program_rig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,19 +17,10 @@ namespace {
 
 using test::child;
 
-struct Page {
-    MainForm form;
-    FormKeyBoard picker;
-    _zelmorvatouch record;
-    ParametersPanel* panel = new ParametersPanel(form, record);   // owned by its page
-    KeysGridView keysGrid{form, record};
-    EventEditor editor{form, record, *panel, keysGrid};
-
-    Page() {
-        test::useVirtualClock(form);
-        form.startUp(picker);
-    }
-    ~Page() { setLanguageIndex(Russian); }
+// The program as zmtsetup builds it, with no controller plugged in.
+struct Page : test::ProgramRig {
+    MainForm& form = window;
+    Page() : ProgramRig({.plugged = false}) {}
 
     // The event line and the response line as the window shows event index.
     QStringList shown(int index) {

@@ -3,14 +3,7 @@
 // synchronisation on the common timer with its pending panel, and the
 // question before closing with changes that never reached the controller.
 #include "config/config_file.h"
-#include "sim/simulator.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/config_commands.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/settings_store.h"
-#include "window_test_support.h"
+#include "../program_rig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,43 +26,11 @@ namespace {
 constexpr std::size_t kLongPressOffset = 965;
 constexpr std::size_t kHeadTypeOffset = 974;
 
-// The window as zmtsetup --simulator builds it, on a virtual clock; boxes
-// are answered from a queue (OK when it is empty) and file dialogs with the
-// next path set.
-struct Program {
-    QTemporaryDir dir;
-    MainForm window;
-    FormKeyBoard picker;
-    test::VirtualClockHost& clock = test::useVirtualClock(window);
-    SettingsStore settings{window, dir.filePath("zmtsetup.ini").toStdString()};
-    ControllerWiring wiring{window, true, {}};
-    ConfigCommands commands{window, wiring, settings};
-    std::deque<int> answers;
-    QStringList boxes;
-    QString nextFile;   // what the next file dialog answers; empty: cancelled
+// The program as zmtsetup --simulator builds it, in English.
+struct Rig : test::ProgramRig {
+    Rig() { window.SetLanguage(English); }   // the fresh settings file said Russian
 
-    Program() {
-        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
-        window.runMessageBox = [this](QMessageBox& box) {
-            boxes << box.text();
-            if (answers.empty()) return int(ID_OK);
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        };
-        settings.runFileDialog = [this](QFileDialog&) { return nextFile; };
-        window.startUp(picker);
-        window.SetLanguage(English);   // the fresh settings file said Russian
-    }
-
-    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
-    _zelmorvatouch& record() { return wiring.record(); }
     uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
-    // One real poll: ticks that only count the skip after frames do not poll.
-    void poll() {
-        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
-        window.TimerZELMORVATOUCHTestTimer();
-    }
     void connect() {
         poll();
         QVERIFY(window.flags().DeviceConnected);
@@ -80,9 +41,7 @@ struct Program {
         poll();
     }
     void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
-    void tick() { window.TimerCommonTimer(); }
     QToolButton* button(const char* name) { return window.findChild<QToolButton*>(name); }
-    QString notice() { return window.findChild<Panel*>("PanelMenu")->text(); }
     QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
     void logExchanges() { window.findChild<QAction*>("MenuItemLog")->setChecked(true); }
     QStringList configWrites() {
@@ -93,7 +52,7 @@ struct Program {
     }
     std::size_t requests() { return controller().requestsHandled(); }
     bool imageEqualsController() {
-        return std::memcmp(record().image.bytes(), controller().state.config.data(), kConfigImageSize) == 0;
+        return std::memcmp(record.image.bytes(), controller().state.config.data(), kConfigImageSize) == 0;
     }
 };
 
@@ -105,23 +64,23 @@ private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void newControllerIsReadWhileTheToolbarIsBusy() {
-        Program program;
+        Rig program;
         program.controller().state.config[kHeadTypeOffset] = 2;
         bool fileButtonDuringRead = true;
         QObject::connect(&program.window, &MainForm::showingImage,
             [&] { fileButtonDuringRead = program.button("SpeedButtonReadConfig")->isEnabled(); });
         program.connect();
         QVERIFY(!fileButtonDuringRead);
-        QCOMPARE(program.record().image.headType, uint8_t(2));
+        QCOMPARE(program.record.image.headType, uint8_t(2));
         QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
     }
 
     void editReachesTheControllerWithinOneTick() {
-        Program program;
+        Rig program;
         program.connect();
         program.tick();
         QVERIFY(program.notice().isEmpty());   // nothing changed, nothing said
-        program.record().image.longPressTimeout = 900;
+        program.record.image.longPressTimeout = 900;
         program.tick();
         QCOMPARE(program.deviceByte(kLongPressOffset), uint8_t(900 & 0xFF));
         QCOMPARE(program.deviceByte(kLongPressOffset + 1), uint8_t(900 >> 8));
@@ -130,9 +89,9 @@ private slots:
     }
 
     void loadingAFileSendsExactlyTheRunsThatDiffer() {
-        Program program;
+        Rig program;
         program.connect();
-        ConfigImage fromFile = program.record().image;
+        ConfigImage fromFile = program.record.image;
         fromFile.longPressTimeout = 900;   // both bytes differ from 1500
         fromFile.headType = 3;
         const QString path = program.dir.filePath("car.ZMT");
@@ -152,7 +111,7 @@ private slots:
 
     void fileOpenedBeforeTheControllerCameIsNotLostSilently() {
         for (const int answer : {int(ID_NO), int(ID_YES)}) {
-            Program program;   // the controller is plugged in but not seen yet
+            Rig program;   // the controller is plugged in but not seen yet
             ConfigImage fromFile;
             std::memcpy(fromFile.bytes(), program.controller().state.config.data(), kConfigImageSize);
             fromFile.headType = 3;
@@ -173,7 +132,7 @@ private slots:
             program.tick();
             if (answer == ID_NO) {
                 // The controller's own configuration replaces the file's.
-                QCOMPARE(program.record().image.headType, uint8_t(0));
+                QCOMPARE(program.record.image.headType, uint8_t(0));
                 QVERIFY(program.configWrites().isEmpty());
             } else {
                 // The file's configuration goes to this controller, only what differs.
@@ -186,11 +145,11 @@ private slots:
     }
 
     void fileThatCannotBeReadChangesNothing() {
-        Program program;
+        Rig program;
         program.connect();
-        program.record().image.headType = 4;
+        program.record.image.headType = 4;
         program.tick();
-        const ConfigImage before = program.record().image;
+        const ConfigImage before = program.record.image;
         const std::size_t requests = program.requests();
         for (const QString& bad : {program.dir.filePath("missing.ZMT"), program.dir.path()}) {
             program.boxes.clear();
@@ -201,7 +160,7 @@ private slots:
             QVERIFY(program.window.flags().ImageValid);
             program.tick();
         }
-        QVERIFY(std::memcmp(&before, &program.record().image, sizeof before) == 0);
+        QVERIFY(std::memcmp(&before, &program.record.image, sizeof before) == 0);
         QCOMPARE(program.requests(), requests);
         QVERIFY(program.settings.settings().configFile.empty());
         QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
@@ -209,7 +168,7 @@ private slots:
         // Cancelling the dialog changes nothing either, and never marks a
         // configuration fit for sending.
         program.window.flags().ImageValid = false;
-        program.record().image.headType = 5;
+        program.record.image.headType = 5;
         program.nextFile.clear();
         program.commands.SpeedButtonReadConfigClick();
         QVERIFY(!program.window.flags().ImageValid);
@@ -218,7 +177,7 @@ private slots:
     }
 
     void damagedFileIsLoadedOnlyWhenTheUserAgrees() {
-        Program program;
+        Rig program;
         const QString path = program.dir.filePath("damaged.ZMT");
         QVERIFY(saveConfigFile(ConfigImage{}, path.toStdString()).ok());
         QByteArray text;
@@ -233,28 +192,28 @@ private slots:
             QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
             out.write(text);
         }
-        program.record().image.headType = 2;
+        program.record.image.headType = 2;
         program.nextFile = path;
         program.answers = {ID_NO};
         program.commands.SpeedButtonReadConfigClick();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY2(program.boxes[0].contains("EVENTS/EVKEY05"), qPrintable(program.boxes[0]));
-        QCOMPARE(program.record().image.headType, uint8_t(2));
+        QCOMPARE(program.record.image.headType, uint8_t(2));
         QVERIFY(program.notice().isEmpty());
 
         program.answers = {ID_YES};
         program.commands.SpeedButtonReadConfigClick();
-        QCOMPARE(program.record().image.headType, uint8_t(0));
-        QCOMPARE(program.record().image.events[4].keyRow, uint8_t(1));
-        QCOMPARE(program.record().image.events[4].keyCol, uint8_t(2));
-        QCOMPARE(program.record().image.events[4].modRow, uint8_t(0));   // "zz" reads as 0
+        QCOMPARE(program.record.image.headType, uint8_t(0));
+        QCOMPARE(program.record.image.events[4].keyRow, uint8_t(1));
+        QCOMPARE(program.record.image.events[4].keyCol, uint8_t(2));
+        QCOMPARE(program.record.image.events[4].modRow, uint8_t(0));   // "zz" reads as 0
         QCOMPARE(program.notice(), QString("The configuration is read"));
     }
 
     void savingWritesTheFileOrSaysWhyNot() {
-        Program program;
+        Rig program;
         program.connect();
-        program.record().image.longPressTimeout = 777;
+        program.record.image.longPressTimeout = 777;
         const QString good = program.dir.filePath("saved.ZMT");
         program.nextFile = good;
         QTest::mouseClick(program.button("SpeedButtonWriteConfig"), Qt::LeftButton);
@@ -276,12 +235,12 @@ private slots:
     }
 
     void readButtonReplacesTheImageOrReportsTheFailure() {
-        Program program;
+        Rig program;
         program.connect();
         program.controller().state.config[kHeadTypeOffset] = 5;
         QTest::mouseClick(program.button("SpeedButtonReadDevice"), Qt::LeftButton);
-        QCOMPARE(program.record().image.headType, uint8_t(5));
-        QCOMPARE(program.record().deviceCopy.headType, uint8_t(5));
+        QCOMPARE(program.record.image.headType, uint8_t(5));
+        QCOMPARE(program.record.deviceCopy.headType, uint8_t(5));
         QVERIFY(program.boxes.isEmpty());
 
         program.controller().state.config[kHeadTypeOffset] = 1;
@@ -289,16 +248,16 @@ private slots:
         program.commands.SpeedButtonReadDeviceClick();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
-        QCOMPARE(program.record().image.headType, uint8_t(5));
+        QCOMPARE(program.record.image.headType, uint8_t(5));
         QVERIFY(program.window.flags().ImageValid);
         QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
     }
 
     void writeButtonAsksThenWritesEverythingAndRestarts() {
-        Program program;
+        Rig program;
         program.connect();
         program.window.flags().ImageValid = false;   // so no tick sends the edit first
-        program.record().image.headType = 4;
+        program.record.image.headType = 4;
         const std::size_t requests = program.requests();
         program.answers = {ID_NO};
         program.commands.SpeedButtonWriteDeviceClick();
@@ -325,7 +284,7 @@ private slots:
     }
 
     void defaultsAndRestartForgetTheControllerAndReportFailures() {
-        Program program;
+        Rig program;
         program.connect();
         program.controller().state.config[kHeadTypeOffset] = 2;
         program.answers = {ID_NO};
@@ -358,11 +317,11 @@ private slots:
     }
 
     void pendingChangesAreShownAndAskedAboutWhenClosing() {
-        Program program;
+        Rig program;
         program.connect();
         program.unplug();
         QVERIFY(!program.window.flags().DeviceConnected);
-        program.record().image.headType = 1;
+        program.record.image.headType = 1;
         program.tick();
         auto* panel = program.window.findChild<QLabel*>("LabelChangesPendingx");
         QVERIFY(program.window.changesPendingShown());
@@ -393,10 +352,10 @@ private slots:
     }
 
     void closingWithPendingChangesGoesAheadOnYes() {
-        Program program;
+        Rig program;
         program.connect();
         program.unplug();
-        program.record().image.headType = 1;
+        program.record.image.headType = 1;
         program.tick();
         program.window.show();
         program.answers = {ID_YES};
@@ -408,9 +367,7 @@ private slots:
     // A time-out typed and not yet confirmed by leaving its field counts as
     // soon as the user saves, clicks any toolbar button or closes.
     void typedInputIsCommittedBeforeSavingToolbarActionsAndClosing() {
-        Program program;
-        auto* panel = new ParametersPanel(program.window, program.record());
-        (void)panel;
+        Rig program;
         program.connect();
         auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
         program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
@@ -445,16 +402,14 @@ private slots:
         const int boxes = program.boxes.size();
         program.answers = {ID_NO};
         QVERIFY(!program.window.close());
-        QCOMPARE(int(program.record().image.longPressTimeout), 900);
+        QCOMPARE(int(program.record.image.longPressTimeout), 900);
         QCOMPARE(program.boxes.size(), boxes + 1);
     }
 
     // SIGTERM and its kin: nothing is asked, the edit typed last gets its
     // last chance to reach the controller, and the settings are saved.
     void aShutDownTheSystemAsksForDeliversAndSavesWithoutAQuestion() {
-        Program program;
-        auto* panel = new ParametersPanel(program.window, program.record());
-        (void)panel;
+        Rig program;
         program.connect();
         program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
         program.window.show();

@@ -7,17 +7,8 @@
 #include "config/config_transfer.h"
 #include "device/firmware_file.h"
 #include "device/protocol.h"
-#include "sim/simulator.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
+#include "../program_rig.h"
 #include "ui/main/level_bars.h"
-#include "ui/main/procedures_wiring.h"
-#include "ui/main/settings_store.h"
-#include "window_test_support.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -40,45 +31,17 @@ using namespace zmt::ui;
 
 namespace {
 
-// Put together as zmtsetup does: one record and one transfer, the wiring's,
-// shared by the panel, the editor and the procedures. The wiring is made
-// before the window so its record outlives the widgets that use it.
-struct Program {
-    std::optional<ControllerWiring> wiringSlot;
-    MainForm window;
-    test::VirtualClockHost& clock = test::useVirtualClock(window);
-    ControllerWiring& wiring = wiringSlot.emplace(window, true, std::string());
-    _zelmorvatouch& record = wiring.record();
-    ParametersPanel* panel = new ParametersPanel(window, record);
-    KeysGridView keysGrid{window, record};
-    EventEditor editor{window, record, *panel, keysGrid};
-    ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
-    FormKeyBoard picker;
-    QStringList boxes;
-    // Called after every HID transfer, with the request just answered.
-    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
-
-    Program() {
+// The program as zmtsetup --simulator builds it, in the language the test
+// chose; boxes answer Yes.
+struct Rig : test::ProgramRig {
+    Rig() : ProgramRig({.startUp = false, .answer = ID_YES}) {
         controller().levelNoise = 0;
-        std::size_t seen = 0;
-        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
-            clock.now += ms;
-            if (!afterRequest || controller().requestsHandled() == seen) return;
-            seen = controller().requestsHandled();
-            afterRequest(controller().lastRequest());
-        });
-        window.runMessageBox = [this](QMessageBox& box) {
-            boxes << box.text();
-            return int{ID_YES};
-        };
-        procedures.useEditor(keysGrid, editor);
         // Started as the program starts, in the language the test chose.
         const int language = languageIndex();
-        window.startUp(picker);
+        program.startUp();
         window.SetLanguage(language);
         window.resize(window.sizeHint());
     }
-    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
     void tick() {
         window.TimerZELMORVATOUCHTestTimer();
         while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
@@ -88,7 +51,6 @@ struct Program {
         if (found == nullptr) qFatal("no button %s", name);
         return found;
     }
-    QString notice() { return window.findChild<Panel*>("PanelMenu")->text(); }
     QTableWidget* grid() { return window.findChild<QTableWidget*>("StringGridKeys"); }
     const ConfigImage& controllerImage() {
         return *reinterpret_cast<const ConfigImage*>(controller().state.config.data());
@@ -97,7 +59,7 @@ struct Program {
 
 // Saves a picture of the window (and the level bars beside it when shown)
 // when screenshots were asked for.
-void picture(Program& program, const QString& name) {
+void picture(Rig& program, const QString& name) {
     const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
     if (dir.isEmpty()) return;
     QPixmap window = program.window.grab();
@@ -124,7 +86,7 @@ private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void procedureButtonsSitInTheParametersPanel() {
-        Program program;
+        Rig program;
         QCOMPARE(program.button("SpeedButtonKeysSetup")->parentWidget()->objectName(), QString("GroupBoxKeySetup"));
         QCOMPARE(program.button("SpeedButtonTouchSetup")->parentWidget()->objectName(), QString("GroupBoxTouch"));
         QVERIFY(!program.button("SpeedButtonKeysSetup")->isEnabled());
@@ -151,7 +113,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, updated);
         setLanguageIndex(language);
-        Program program;
+        Rig program;
         program.tick();
         QTemporaryDir dir;
         std::vector<uint8_t> payload(2000, 0x5A);
@@ -222,7 +184,7 @@ private slots:
         QFETCH(QString, question);
         QFETCH(QString, done);
         setLanguageIndex(language);
-        Program program;
+        Rig program;
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
         std::vector<std::tuple<int, int, QString>> cells;
@@ -276,7 +238,7 @@ private slots:
 
     // Answered No, learning shows nothing at all.
     void learningAnsweredNoShowsNoLevelBars() {
-        Program program;
+        Rig program;
         program.tick();
         QList<bool> barsAtQuestion;
         program.window.runMessageBox = [&](QMessageBox&) {
@@ -295,7 +257,7 @@ private slots:
     // neither reset the open editor nor overwrite the name with the auto
     // label, and the name reaches the controller.
     void learningFillsTheEditorsGridAndKeepsATypedName() {
-        Program program;
+        Rig program;
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
         QTableWidget* grid = program.grid();
@@ -347,7 +309,7 @@ private slots:
     }
 
     void editorIsLockedWhileTheFirmwareUpdateRuns() {
-        Program program;
+        Rig program;
         program.tick();
         bool lockedDuringUpdate = false;
         program.procedures.askFirmwareFile = [&] {
@@ -363,11 +325,10 @@ private slots:
     // remembers the chosen file (even one that is then refused), so the next
     // dialog opens in its folder; a cancelled dialog changes nothing.
     void firmwareDialogRemembersTheChosenFile() {
-        Program program;
-        QTemporaryDir dir;
+        Rig program;
+        QTemporaryDir& dir = program.dir;
         QVERIFY(QDir(dir.path()).mkpath("fw"));
-        SettingsStore settings(program.window, dir.filePath("zmtsetup.ini").toStdString());
-        program.procedures.useSettings(settings);
+        SettingsStore& settings = program.settings;
         program.tick();
         QStringList folders;
         QString answer = dir.filePath("fw/missing.LDR");
@@ -388,7 +349,7 @@ private slots:
     }
 
     void calibrationWithTheOffsetOption() {
-        Program program;
+        Rig program;
         program.tick();
         program.controller().calibrationAutoStepMs = 150;
         program.window.findChild<QCheckBox*>("CheckBoxTouchDXY")->setChecked(true);

@@ -1,9 +1,7 @@
 // The program's settings in the window: a round trip through the real file in
 // the user's configuration folder, an unusable file, and the three file
 // dialogs with their titles, filters, remembered folders and centring.
-#include "ui/main/form_keyboard.h"
-#include "ui/main/settings_store.h"
-#include "window_test_support.h"
+#include "../program_rig.h"
 
 #include <QAction>
 #include <QDir>
@@ -26,20 +24,12 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
-// A window with its settings store; boxes are recorded and answered OK.
-struct Window {
-    MainForm window;
-    FormKeyBoard picker;
-    SettingsStore store;
-    QStringList boxes;
-
-    explicit Window(const std::string& settingsPath) : store(window, settingsPath) {
-        test::useVirtualClock(window);
-        window.runMessageBox = [this](QMessageBox& box) {
-            boxes << box.text();
-            return int(ID_OK);
-        };
-    }
+// The program with its settings file at settingsPath, not started up yet;
+// boxes are recorded and answered OK.
+struct Window : test::ProgramRig {
+    SettingsStore& store = settings;
+    explicit Window(const std::string& settingsPath)
+        : ProgramRig({.startUp = false, .settingsPath = settingsPath}) {}
 };
 
 // What a file dialog looked like when it was run.

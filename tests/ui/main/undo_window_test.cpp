@@ -3,17 +3,7 @@
 // the controller follows the image on the next common tick.
 #include "config/config_file.h"
 #include "device/protocol.h"
-#include "sim/simulator.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
-#include "ui/main/config_commands.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/procedures_wiring.h"
-#include "ui/main/settings_store.h"
-#include "window_test_support.h"
+#include "../program_rig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,47 +32,17 @@ bool sameBytes(const ConfigImage& a, const ConfigImage& b) {
     return std::memcmp(a.bytes(), b.bytes(), kConfigImageSize) == 0;
 }
 
-// Put together as zmtsetup does, on a virtual clock, connected to a
+// The program as zmtsetup --simulator builds it, in English, connected to a
 // controller that holds two learned buttons on channel 1, one on channel 3,
-// and encoder 1 on.
-struct Program {
-    QTemporaryDir dir;
-    std::optional<ControllerWiring> wiringSlot;
-    MainForm window;
-    FormKeyBoard picker;
-    test::VirtualClockHost& clock = test::useVirtualClock(window);
-    ControllerWiring& wiring = wiringSlot.emplace(window, true, std::string());
-    _zelmorvatouch& record = wiring.record();
-    SettingsStore settings{window, dir.filePath("zmtsetup.ini").toStdString()};
-    ConfigCommands commands{window, wiring, settings};
-    ParametersPanel* panel = new ParametersPanel(window, record);
-    KeysGridView keysGrid{window, record};
-    EventEditor editor{window, record, *panel, keysGrid};
-    ProceduresWiring procedures{window, wiring, record, wiring.transfer()};
-    QStringList boxes;
-    // Called after every HID transfer, with the request just answered.
-    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
+// and encoder 1 on; boxes answer Yes.
+struct Rig : test::ProgramRig {
     QToolButton* undoButton = child<QToolButton>(window, "SpeedButtonUndox");
     QToolButton* redoButton = child<QToolButton>(window, "SpeedButtonRedox");
     QTableWidget* grid = child<QTableWidget>(window, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(window, "TabControlEVKEYx");
 
-    Program() {
+    Rig() : ProgramRig({.answer = ID_YES}) {
         controller().levelNoise = 0;
-        std::size_t seen = 0;
-        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
-            clock.now += ms;
-            if (!afterRequest || controller().requestsHandled() == seen) return;
-            seen = controller().requestsHandled();
-            afterRequest(controller().lastRequest());
-        });
-        window.runMessageBox = [this](QMessageBox& box) {
-            boxes << box.text();
-            return int{ID_YES};
-        };
-        editor.setLink(&wiring.link());
-        procedures.useEditor(keysGrid, editor);
-        window.startUp(picker);
         window.SetLanguage(English);
 
         ConfigImage held;
@@ -99,18 +59,8 @@ struct Program {
         QVERIFY(window.flags().DeviceConnected && window.flags().ImageValid);
         window.SetDeviceButtons(false);
     }
-    ~Program() {
-        picker.hide();
-        setLanguageIndex(Russian);
-    }
 
-    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
     ConfigImage& image() { return record.image; }
-    void poll() {
-        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
-        window.TimerZELMORVATOUCHTestTimer();
-    }
-    void tick() { window.TimerCommonTimer(); }
     bool controllerHoldsImage() {
         return std::memcmp(image().bytes(), controller().state.config.data(), kConfigImageSize) == 0;
     }
@@ -158,7 +108,7 @@ private slots:
     void initTestCase() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
 
     void gridAndEventEditorEdits() {
-        Program p;
+        Rig p;
         QVERIFY(!p.undoButton->isEnabled());   // the configuration as read
         QCOMPARE(p.undoButton->toolTip(), QString("Nothing to undo"));
 
@@ -225,7 +175,7 @@ private slots:
     }
 
     void pickerEditsAndTheOpenPickerFollowsUndo() {
-        Program p;
+        Rig p;
         p.tabs->setCurrentIndex(0);
         p.click(child(p.window, "PanelEventReactionx"));
         QVERIFY(p.picker.isVisible());
@@ -253,7 +203,7 @@ private slots:
     }
 
     void parameterChangeAndItsExclusionsAreOneStep() {
-        Program p;
+        Rig p;
         ConfigImage before;
         auto* head = child<QComboBox>(p.window, "ComboBoxHEADTYPE");
         head->setCurrentIndex(1);
@@ -270,12 +220,12 @@ private slots:
         before = p.image();
         auto* timeout = child<QLineEdit>(p.window, "Edit_PAR_LongTO");
         timeout->setText("900");
-        p.panel->Edit_PAR_LongTOExit();
+        p.panel.Edit_PAR_LongTOExit();
         p.undoAndRedo(before, "long press time-out");
     }
 
     void infraredCaptureIsAStep() {
-        Program p;
+        Rig p;
         p.tabs->setCurrentIndex(4);
         p.controller().state.irCode = {0x12, 0x34, 0x01, 0x00};
         const ConfigImage before = p.image();
@@ -285,7 +235,7 @@ private slots:
     }
 
     void loadingAFileIsOneStepAndReadingAControllerStartsAnew() {
-        Program p;
+        Rig p;
         const ConfigImage asRead = p.image();
         ConfigImage fromFile = p.image();
         fromFile.headType = 2;
@@ -319,7 +269,7 @@ private slots:
     }
 
     void aRunOfButtonLearningIsOneStepThatCannotBeUndoneWhileItRuns() {
-        Program p;
+        Rig p;
         p.controller().state.keyLevels = {10, 10, 10, 10};
         const ConfigImage before = p.image();
         int reads = 0;
@@ -344,7 +294,7 @@ private slots:
     }
 
     void undoWaitsWhileButtonsAreLearnt() {
-        Program p;
+        Rig p;
         p.image().headType = 3;   // an edit nobody named still is one
         p.tick();
         QCOMPARE(p.undoButton->toolTip(), QString("Undo: change"));

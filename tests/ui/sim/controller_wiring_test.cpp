@@ -5,10 +5,8 @@
 #include "device/access_help.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
 #include "ui/sim/simulator_window.h"
-#include "../main/window_test_support.h"
+#include "../program_rig.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -26,16 +24,10 @@ using namespace zmt::ui;
 
 namespace {
 
-// The window on a virtual clock with the simulated controller wired in;
-// every HID transfer costs one virtual millisecond.
-struct Program {
-    MainForm window;
-    test::VirtualClockHost& clock = test::useVirtualClock(window);
-    ControllerWiring wiring;
-
-    explicit Program(std::string stateFile = {}) : wiring(window, true, std::move(stateFile)) {
-        wiring.simulator()->backend().setTransferCost(1, [this](uint32_t ms) { clock.now += ms; });
-    }
+// The program as zmtsetup --simulator builds it, not started up yet (the
+// language stays the test's).
+struct Rig : test::ProgramRig {
+    explicit Rig(std::string stateFile = {}) : ProgramRig({.startUp = false, .stateFile = std::move(stateFile)}) {}
     QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
     void tick() {
         // Each tick after a poll first counts the frames' skip down.
@@ -65,7 +57,7 @@ private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void pollAnnouncesAndLosesTheController() {
-        Program program;
+        Rig program;
         QVERIFY(program.wiring.simulatorWindow() != nullptr);
         program.tick();
         QVERIFY(program.window.flags().DeviceConnected);
@@ -88,7 +80,7 @@ private slots:
     // page explains once, in the window's language, while the status bar
     // keeps the ordinary disconnected text on every poll.
     void lockedControllerIsExplainedOnceInEitherLanguage() {
-        Program program;
+        Rig program;
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
         program.window.SetLanguage(Russian);
         for (int poll = 0; poll < 4; ++poll) program.tick();
@@ -120,7 +112,7 @@ private slots:
     }
 
     void serialChangedInTheSimulatorIsSeen() {
-        Program program;
+        Rig program;
         program.tick();
         auto* serial = program.simulatorControl<QLineEdit>("serialEdit");
         serial->setText("5150");
@@ -130,7 +122,7 @@ private slots:
     }
 
     void closingShutsTheControllerAndStopsThePoll() {
-        Program program;
+        Rig program;
         program.tick();
         QVERIFY(program.wiring.transport().isOpen());
         program.window.FormCloseQuery();
@@ -146,7 +138,7 @@ private slots:
         const QString path = dir.filePath("unit.sim");
         {
             std::ofstream(path.toStdString()) << "serial = 77\nlog = 01 01 0A\n";
-            Program program(path.toStdString());
+            Rig program(path.toStdString());
             std::string error;
             QVERIFY(program.wiring.loadState(error));
             program.tick();
@@ -161,7 +153,7 @@ private slots:
 
         // A file that cannot be parsed is refused and left as it was.
         std::ofstream(path.toStdString()) << "serial = many\n";
-        Program program(path.toStdString());
+        Rig program(path.toStdString());
         std::string error;
         QVERIFY(!program.wiring.loadState(error));
         QVERIFY(error.find("line 1") != std::string::npos);

@@ -1,0 +1,71 @@
+#include "ui/main/program.h"
+
+#include "config/config_file.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/config_commands.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/main_form.h"
+#include "ui/main/procedures_wiring.h"
+#include "ui/main/qt_host.h"
+#include "ui/main/screenshots.h"
+#include "ui/main/settings_store.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zmt::ui {
+
+Program::Program(ProgramOptions options)
+    : window_(std::make_unique<MainForm>()), picker_(std::make_unique<FormKeyBoard>()) {
+    // The link and the simulated controller keep the host they are given.
+    if (options.makeHost) window_->setHost(options.makeHost(*window_));
+    settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
+    controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile);
+    commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
+    // The Parameters page: the device parameters panel, then the buttons
+    // grid and the event editor, which puts the HOME key into the panel's
+    // touch group and reads infrared codes through the link. Showing the
+    // image fills the panel's fields first, then the grid, the HOME memo and
+    // the selected event (which may follow the new modes).
+    _zelmorvatouch& record = controller_->record();
+    parameters_ = new ParametersPanel(*window_, record);
+    keysGrid_ = std::make_unique<KeysGridView>(*window_, record);
+    events_ = std::make_unique<EventEditor>(*window_, record, *parameters_, *keysGrid_);
+    events_->setLink(&controller_->link());
+    // Firmware update, button learning and touch calibration work on the
+    // same record and transfer as the toolbar and the editors.
+    procedures_ = std::make_unique<ProceduresWiring>(*window_, *controller_, record, controller_->transfer());
+    procedures_->useSettings(*settings_);
+    procedures_->useEditor(*keysGrid_, *events_);
+}
+
+Program::~Program() = default;
+
+bool Program::loadState(std::string& error) { return controller_->loadState(error); }
+
+bool Program::saveState(std::string& error) { return controller_->saveState(error); }
+
+void Program::startUp() { window_->startUp(*picker_); }
+
+void Program::show() {
+    window_->show();
+    controller_->showSimulatorWindow();
+}
+
+bool Program::saveScreenshots(const QString& dir, QString* why) {
+    // The pictures show the demonstration configuration kept beside the
+    // screenshots folder, so the editor pages have content.
+    const QString demo = QDir(dir).filePath(QStringLiteral("../demo.ZMT"));
+    if (QFileInfo::exists(demo)) {
+        const FileResult loaded = loadConfigFile(controller_->record().image, demo.toStdString());
+        // An event with a modifier, a key and a reaction shows the most.
+        events_->selectEvent(3);
+        if (loaded.ok()) window_->showImage();
+    }
+    return zmt::ui::saveScreenshots(*window_, dir, why) && controller_->saveConnectedScreenshots(dir, why);
+}
+
+} // namespace zmt::ui

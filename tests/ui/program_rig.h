@@ -1,0 +1,115 @@
+#pragma once
+// zmtsetup --simulator as main() builds it: the same Program, on a virtual
+// clock where every HID transfer costs one millisecond, with its settings
+// file in a folder of its own. Boxes are recorded and answered from a queue
+// (the rig's default answer when it is empty), file dialogs answer nextFile
+// (empty: cancelled). Each window test derives its fixture from this and adds
+// only the state and helpers of its own.
+#include "sim/simulator.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/main/config_commands.h"
+#include "ui/main/controller_wiring.h"
+#include "ui/main/controls.h"
+#include "ui/main/form_keyboard.h"
+#include "ui/main/procedures_wiring.h"
+#include "ui/main/program.h"
+#include "ui/main/settings_store.h"
+#include "main/window_test_support.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+
+namespace zmt::ui::test {
+
+struct RigOptions {
+    // The simulated controller is plugged in (it connects at the first poll).
+    bool plugged = true;
+    // Restores the settings and shows the image, as main() does before the
+    // window opens.
+    bool startUp = true;
+    // What a box answers when the queue is empty.
+    int answer = ID_OK;
+    // The simulated controller's state file (empty: none) and the settings
+    // file (empty: zmtsetup.ini in the rig's own folder).
+    std::string stateFile = {};
+    std::string settingsPath = {};
+};
+
+struct ProgramRig {
+    QTemporaryDir dir;
+    RigOptions options;
+    VirtualClockHost* host = nullptr;
+    Program program;
+    VirtualClockHost& clock = *host;
+    MainForm& window = program.window();
+    FormKeyBoard& picker = program.picker();
+    ControllerWiring& wiring = program.controller();
+    _zelmorvatouch& record = wiring.record();
+    SettingsStore& settings = program.settings();
+    ConfigCommands& commands = program.commands();
+    ParametersPanel& panel = program.parameters();
+    KeysGridView& keysGrid = program.keysGrid();
+    EventEditor& editor = program.events();
+    ProceduresWiring& procedures = program.procedures();
+
+    std::deque<int> answers;
+    QStringList boxes;
+    QList<QMessageBox::Icon> boxIcons;
+    QString nextFile;
+    // Called after every HID transfer, with the request just answered.
+    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
+
+    explicit ProgramRig(RigOptions chosen = {})
+        : options(std::move(chosen)),
+          program({.simulated = true,
+                   .simulatorStateFile = options.stateFile,
+                   .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
+                                                                : options.settingsPath,
+                   .makeHost = [this](MainForm& form) {
+                       auto made = std::make_unique<VirtualClockHost>(form);
+                       host = made.get();
+                       return made;
+                   }}) {
+        std::size_t seen = 0;
+        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
+            clock.now += ms;
+            if (!afterRequest || controller().requestsHandled() == seen) return;
+            seen = controller().requestsHandled();
+            afterRequest(controller().lastRequest());
+        });
+        if (!options.plugged) wiring.simulator()->backend().unplug(wiring.simulator()->port());
+        window.runMessageBox = [this](QMessageBox& box) {
+            boxes << box.text();
+            boxIcons << box.icon();
+            if (answers.empty()) return options.answer;
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+        settings.runFileDialog = [this](QFileDialog&) { return nextFile; };
+        if (options.startUp) program.startUp();
+    }
+    ~ProgramRig() {
+        picker.hide();
+        setLanguageIndex(Russian);
+    }
+
+    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
+    // One real poll: ticks that only count the skip after frames do not poll.
+    void poll() {
+        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+        window.TimerZELMORVATOUCHTestTimer();
+    }
+    void tick() { window.TimerCommonTimer(); }
+    QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
+};
+
+} // namespace zmt::ui::test
