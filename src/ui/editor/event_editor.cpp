@@ -33,6 +33,13 @@ constexpr const char* kHomeCaption =
     "Клавиатура (реакция на виртуальную кнопку HOME)\0Keyboard (reaction to the virtual button HOME)";
 constexpr const char* kHomeAgainCaption = "Клавиатура (кнопка HOME)\0Keyboard (HOME key)";
 
+// Hints of the panels whose captions the editor writes itself.
+constexpr const char* kHomeHint =
+    "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME";
+constexpr const char* kReactionHint = "Нажмите для редактирования реакции\0Click to edit the responce";
+constexpr const char* kModifierHint = "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here";
+constexpr const char* kKeyHint = "Перетащите сюда нужную кнопку\0Drag a button here";
+
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 128, 0);
 
@@ -70,7 +77,8 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 } // namespace
 
 EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
-    : QObject(&window), window_(window), record_(record), grid_(grid), eventRules_(record, grid.rules()) {
+    : QObject(&window), window_(window), record_(record), panel_(panel), grid_(grid),
+      eventRules_(record, grid.rules()) {
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);
@@ -91,6 +99,16 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     connect(&window, &MainForm::startingUp, this, [this] { prepareEditor(); });
     // The grid shows the image first, then the HOME memo and the event.
     connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
+    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    window.setEventTabs(eventTabs_);
+}
+
+void EventEditor::retranslate() {
+    const auto hint = [](QWidget* panel, const char* literal) { panel->setToolTip(QString::fromUtf8(LangText(literal))); };
+    hint(homePanel_, kHomeHint);
+    hint(reactionPanel_, kReactionHint);
+    hint(keyModPanel_, kModifierHint);
+    hint(keyValPanel_, kKeyHint);
 }
 
 EventEditor::~EventEditor() {
@@ -158,6 +176,7 @@ void EventEditor::build(QWidget* page) {
     irGet->setAutoRaise(true);
     irGet->setGeometry(195, 36, 22, 24);
     connect(irGet, &QToolButton::clicked, this, [this] { SpeedButtonIRGETClick(); });
+    window_.addDeviceButton(irGet);
 
     captionPanel(groupEvent, "PanelEventEvent", QRect(4, 66, 62, 24))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     eventType_ = named<QComboBox>(groupEvent, "ComboBoxEventEvent");
@@ -189,12 +208,12 @@ void EventEditor::build(QWidget* page) {
     irSend->setAutoRaise(true);
     irSend->setGeometry(184, 99, 22, 24);
     connect(irSend, &QToolButton::clicked, this, [this] { SpeedButtonGetIRSendClick(); });
+    window_.addDeviceButton(irSend);
 }
 
 void EventEditor::buildHomeKey(ParametersPanel& panel) {
     // The HOME key shares the touch group with the touch settings, below them.
-    QWidget* touch = panel.findChild<QGroupBox*>(QStringLiteral("GroupBoxTouch"));
-    if (touch == nullptr) touch = &panel;
+    QWidget* touch = &panel.touchGroup();
     // The longest descriptions ("ConsumerPage:MACHINE BROWSER", a key with
     // three modifiers and two keys) need the group's whole width and two
     // lines, so the caption stands above the panel.
@@ -301,16 +320,8 @@ void EventEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lin
 void EventEditor::setEditorLock(bool enabled) {
     grid_.box()->setEnabled(enabled);
     eventArea_->setEnabled(enabled);
-    // The parameters panel's groups.
-    for (const char* name : {"GroupBoxKeySetup", "GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup", "GroupBoxTouch",
-                             "GroupBoxHEAD"}) {
-        if (auto* control = window_.findChild<QWidget*>(QString::fromLatin1(name))) control->setEnabled(enabled);
-    }
-    if (FormKeyBoard* picker = window_.picker()) {
-        for (const char* name : {"GroupBoxSystemControl", "GroupBoxKeyboardPage0C", "GroupBoxKeyboardPage07"}) {
-            if (auto* control = picker->findChild<QWidget*>(QString::fromLatin1(name))) control->setEnabled(enabled);
-        }
-    }
+    panel_.setGroupsEnabled(enabled);
+    if (FormKeyBoard* picker = window_.picker()) picker->setEditingEnabled(enabled);
 }
 
 // ---- the picker ----

@@ -92,6 +92,7 @@ private:
 
     void build(QWidget* page);
     void buildHomeKey(ParametersPanel& panel);
+    void retranslate();
     void prepareEditor();
 
     void setPanelColours(Panel* panel, const QColor& background, const QColor& text);
@@ -114,6 +115,7 @@ private:
 
     MainForm& window_;
     _zelmorvatouch& record_;
+    ParametersPanel& panel_;
     KeysGridView& grid_;
     DeviceLink* link_ = nullptr;
     editor::EventRules eventRules_;

@@ -42,7 +42,7 @@ void fillItems(QComboBox* list, const char* const* literals, int count) {
 } // namespace
 
 ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
-    : QWidget(window.findChild<QWidget*>(QStringLiteral("TabSheetParameters"))),
+    : QWidget(window.parametersPage()),
       window_(window),
       image_(record.image) {
     setObjectName(QStringLiteral("PanelSetup"));
@@ -58,7 +58,7 @@ void ParametersPanel::build() {
     // The controls sit inside the group boxes' frames: the frame line runs
     // under the caption, down to about 20 px from a box's top edge.
     // Long-press time-out.
-    QGroupBox* keys = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
+    QGroupBox* keys = keySetupGroup_ = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
     named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
     longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 37, 52, 20});
     longTimeout_->setMaxLength(kLongTimeoutLength);
@@ -72,7 +72,7 @@ void ParametersPanel::build() {
     const char* divisorLabels[2] = {"PanelEncoder1DivText", "PanelEncoder2DivText"};
     const char* divisors[2] = {"CSpinEditEncoder1Div", "CSpinEditEncoder2Div"};
     for (int encoder = 0; encoder < 2; ++encoder) {
-        QGroupBox* group = groupBox(this, groups[encoder], {0, 62 + encoder * 70, 187, 68});
+        QGroupBox* group = encoderGroups_[encoder] = groupBox(this, groups[encoder], {0, 62 + encoder * 70, 187, 68});
         // The mode list takes the room its longest item needs ("пины
         // RXD/TXD"); its caption is only as wide as "Режим".
         auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 21, 50, kRowHeight});
@@ -94,7 +94,7 @@ void ParametersPanel::build() {
     // of the group leaves the HOME key's panel the whole width and two
     // lines (its caption and panel come with the event editor); the
     // calibration button stands at the top right.
-    QGroupBox* touch = groupBox(this, "GroupBoxTouch", {192, 0, 250, 149});
+    QGroupBox* touch = touchGroup_ = groupBox(this, "GroupBoxTouch", {192, 0, 250, 149});
     windows_ = named<QCheckBox>(touch, "CheckBoxWindows", {8, 21, 78, 17});
     fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {88, 21, 106, 17});
     touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 38, 106, 17});
@@ -113,12 +113,30 @@ void ParametersPanel::build() {
     connect(touchMode_, &QComboBox::activated, this, [this] { ComboBoxTouchModeChange(); });
 
     // Head unit.
-    QGroupBox* head = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
+    QGroupBox* head = headGroup_ = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
     auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 22, 56, kRowHeight});
     typeLabel->setText(QString::fromUtf8(LangText("Тип\0Type")));
     headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 22, 175, kRowHeight});
     fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
     connect(headType_, &QComboBox::activated, this, [this] { ComboBoxHEADTYPEChange(); });
+}
+
+void ParametersPanel::placeLearningButton(QWidget* button) {
+    // Inside the box's frame, which starts about 20 px below its top edge.
+    button->setParent(keySetupGroup_);
+    button->setGeometry(138, 20, 44, 37);
+}
+
+void ParametersPanel::placeCalibrationButton(QWidget* button) {
+    button->setParent(touchGroup_);
+    button->setGeometry(198, 21, 44, 36);
+}
+
+bool ParametersPanel::touchOffsetChecked() const { return touchOffset_->isChecked(); }
+
+void ParametersPanel::setGroupsEnabled(bool enabled) {
+    for (QWidget* group : {keySetupGroup_, encoderGroups_[0], encoderGroups_[1], touchGroup_, headGroup_})
+        group->setEnabled(enabled);
 }
 
 void ParametersPanel::showImage() {

@@ -38,6 +38,18 @@ public:
     // The panel's part of showing the image. Showing never edits the image.
     void showImage();
 
+    // What other parts put into the panel's groups or read from them.
+    // Button learning's and touch calibration's buttons, in the room left
+    // for them:
+    void placeLearningButton(QWidget* button);
+    void placeCalibrationButton(QWidget* button);
+    // The touch group, whose lower part takes the HOME key's reaction.
+    QGroupBox& touchGroup() const { return *touchGroup_; }
+    // "Offset 10% when setting": how the calibration runs.
+    bool touchOffsetChecked() const;
+    // The editor's lock: every group of the panel.
+    void setGroupsEnabled(bool enabled);
+
     // After an edit that changes what the encoder column and the selected
     // event show (an encoder mode, the touch mode, the head unit, the 5-wire
     // option switched on), in this order. Either may be left empty.
@@ -67,6 +79,10 @@ private:
 
     MainForm& window_;
     ConfigImage& image_;
+    QGroupBox* keySetupGroup_ = nullptr;
+    QGroupBox* encoderGroups_[2] = {};
+    QGroupBox* touchGroup_ = nullptr;
+    QGroupBox* headGroup_ = nullptr;
     QLineEdit* longTimeout_ = nullptr;
     QComboBox* encoderMode_[2] = {};
     QSpinBox* encoderDivisor_[2] = {};

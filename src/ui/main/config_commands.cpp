@@ -37,22 +37,16 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
       record_(wiring.record()),
       flags_(window.flags()),
       settings_(settings) {
-    const auto connectButton = [this](const char* name, void (ConfigCommands::*handler)()) {
-        auto* button = window_.findChild<QToolButton*>(QString::fromLatin1(name));
-        if (button == nullptr) return;
-        connections_.push_back(
-            QObject::connect(button, &QToolButton::clicked, &window_, [this, handler] { (this->*handler)(); }));
+    const auto connectButton = [this](MainForm::ToolButton which, void (ConfigCommands::*handler)()) {
+        connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
-    connectButton("SpeedButtonReadDevice", &ConfigCommands::SpeedButtonReadDeviceClick);
-    connectButton("SpeedButtonWriteDevice", &ConfigCommands::SpeedButtonWriteDeviceClick);
-    connectButton("SpeedButtonToDefault", &ConfigCommands::SpeedButtonToDefaultClick);
-    connectButton("SpeedButtonReset", &ConfigCommands::SpeedButtonResetClick);
-    connectButton("SpeedButtonReadConfig", &ConfigCommands::SpeedButtonReadConfigClick);
-    connectButton("SpeedButtonWriteConfig", &ConfigCommands::SpeedButtonWriteConfigClick);
-}
-
-ConfigCommands::~ConfigCommands() {
-    for (const QMetaObject::Connection& connection : connections_) QObject::disconnect(connection);
+    using Button = MainForm::ToolButton;
+    connectButton(Button::ReadDevice, &ConfigCommands::SpeedButtonReadDeviceClick);
+    connectButton(Button::WriteDevice, &ConfigCommands::SpeedButtonWriteDeviceClick);
+    connectButton(Button::ToDefault, &ConfigCommands::SpeedButtonToDefaultClick);
+    connectButton(Button::Reset, &ConfigCommands::SpeedButtonResetClick);
+    connectButton(Button::ReadConfig, &ConfigCommands::SpeedButtonReadConfigClick);
+    connectButton(Button::WriteConfig, &ConfigCommands::SpeedButtonWriteConfigClick);
 }
 
 void ConfigCommands::SpeedButtonReadDeviceClick() {

@@ -6,10 +6,9 @@
 //   ConfigCommands commands(window, wiring, settings);   // connects the buttons
 #include "config/file_result.h"
 
-#include <QMetaObject>
+#include <QObject>
 
 #include <string>
-#include <vector>
 
 namespace zmt {
 struct ProgramFlags;
@@ -23,13 +22,9 @@ class ControllerWiring;
 class MainForm;
 class SettingsStore;
 
-class ConfigCommands {
+class ConfigCommands : public QObject {
 public:
     ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings);
-    // Lets go of the buttons, which may outlive us.
-    ~ConfigCommands();
-    ConfigCommands(const ConfigCommands&) = delete;
-    ConfigCommands& operator=(const ConfigCommands&) = delete;
 
     void SpeedButtonReadDeviceClick();
     void SpeedButtonWriteDeviceClick();    // asks first
@@ -49,7 +44,6 @@ private:
     _zelmorvatouch& record_;
     ProgramFlags& flags_;
     SettingsStore& settings_;
-    std::vector<QMetaObject::Connection> connections_;
 };
 
 } // namespace zmt::ui

@@ -159,7 +159,7 @@ bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why
         return false;
     }
     const int languageBefore = window_.SetLanguage(-1);
-    if (auto* pages = window_.findChild<QTabWidget*>(QStringLiteral("PageControlMain"))) pages->setCurrentIndex(0);
+    window_.pages().setCurrentIndex(0);
     window_.show();
     showSimulatorWindow();
     bool ok = true;

@@ -162,7 +162,6 @@ FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
     buildSystemControls();
     buildConsumerButtons();
     buildKeyboard();
-    buildConsumerUsageTable();
     clearHighlights();
 }
 
@@ -179,6 +178,7 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, const QString& name, const QStrin
 
 void FormKeyBoard::buildSystemControls() {
     auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxSystemControl"));
     group->setGeometry(kSystemGroup);
     constexpr int width = 86;
@@ -190,9 +190,12 @@ void FormKeyBoard::buildSystemControls() {
 
 void FormKeyBoard::buildConsumerButtons() {
     auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxKeyboardPage0C"));
     group->setGeometry(kConsumerGroup);
     int left = kKeyboardLeft;
+    // The buttons in the order of their usages, for highlighting.
+    std::vector<std::pair<uint16_t, QToolButton*>> byUsage;
     for (const ConsumerKey& key : kConsumerKeys) {
         auto* button = new QToolButton(group);
         const QString name = hexText("SpeedButtonMMKey%04Xx", key.usage);
@@ -205,6 +208,13 @@ void FormKeyBoard::buildConsumerButtons() {
         button->setToolTip(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, name] { PanelKey59xClick(name); });
         left += kConsumerButtonSide + 1;
+        byUsage.emplace_back(key.usage, button);
+    }
+    std::sort(byUsage.begin(), byUsage.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (byUsage.size() > kMaxConsumerUsages) byUsage.resize(kMaxConsumerUsages);
+    for (const auto& [usage, button] : byUsage) {
+        consumerUsages_.push_back(usage);
+        consumerButtons_.push_back(button);
     }
 
     auto* codeGroup = new QGroupBox(group);
@@ -218,6 +228,7 @@ void FormKeyBoard::buildConsumerButtons() {
 
 void FormKeyBoard::buildKeyboard() {
     auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxKeyboardPage07"));
     group->setGeometry(kKeyboardGroup);
     QFont keyFont = font();
@@ -260,26 +271,8 @@ void FormKeyBoard::buildKeyboard() {
     connect(editKey2_, &QLineEdit::returnPressed, this, [this] { EditKEY2KeyPress(); });
 }
 
-void FormKeyBoard::buildConsumerUsageTable() {
-    // The usages come from the buttons' names, so a button added to the row
-    // takes part in highlighting without a second list to keep in step.
-    const QString prefix = QString::fromLatin1(kConsumerButtonPrefix);
-    std::vector<std::pair<uint16_t, QToolButton*>> found;
-    for (QToolButton* button : findChildren<QToolButton*>()) {
-        const QString name = button->objectName();
-        if (!name.startsWith(prefix) || !name.endsWith(QLatin1Char('x'))) continue;
-        bool ok = false;
-        const uint usage = name.mid(prefix.size(), name.size() - prefix.size() - 1).toUInt(&ok, 16);
-        if (ok && usage <= 0xFFFF && hexText("SpeedButtonMMKey%04Xx", usage) == name) {
-            found.emplace_back(static_cast<uint16_t>(usage), button);
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (found.size() > kMaxConsumerUsages) found.resize(kMaxConsumerUsages);
-    for (const auto& [usage, button] : found) {
-        consumerUsages_.push_back(usage);
-        consumerButtons_.push_back(button);
-    }
+void FormKeyBoard::setEditingEnabled(bool enabled) {
+    for (QWidget* group : editingGroups_) group->setEnabled(enabled);
 }
 
 // ---- opening and highlighting ----

@@ -51,6 +51,8 @@ public:
 
     // All consumer buttons up, all panels unselected, the entry fields at 0.
     void clearHighlights();
+    // The editor's lock: the system, consumer and keyboard groups.
+    void setEditingEnabled(bool enabled);
 
     // The bilingual title the picker shows for what it is picking; the
     // language switch re-applies it. nullptr: no title of its own.
@@ -76,7 +78,6 @@ private:
     void buildConsumerButtons();
     void buildKeyboard();
     Panel* addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where);
-    void buildConsumerUsageTable();
     void enterCode(PickerEntry entry);
     void highlight();
     void reopen();
@@ -87,6 +88,7 @@ private:
     std::string titleLiteral_;   // a bilingual text: both halves
     std::vector<uint16_t> consumerUsages_;
 
+    std::vector<QWidget*> editingGroups_;
     std::vector<Panel*> keyPanels_;     // keyboard, modifier and system panels
     std::vector<QToolButton*> consumerButtons_;
     QLineEdit* editKey1_ = nullptr;

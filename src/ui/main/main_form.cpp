@@ -51,40 +51,24 @@ constexpr int kOnShowIntervalMs = 1;
 constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
 
-// The toolbar, left to right, and the picture each button shows.
+// The toolbar, left to right (as MainForm::ToolButton), the picture each
+// button shows and whether it needs the controller (the others only need
+// files).
 struct ToolButtonEntry {
     const char* name;
     const char* icon;
+    bool needsController;
 };
 constexpr ToolButtonEntry kToolButtons[] = {
-    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.png"},
-    {"SpeedButtonReadConfig", ":/icons/open_file.png"},
-    {"SpeedButtonWriteConfig", ":/icons/save_file.png"},
-    {"SpeedButtonReadDevice", ":/icons/read_device.png"},
-    {"SpeedButtonWriteDevice", ":/icons/write_device.png"},
-    {"SpeedButtonToDefault", ":/icons/factory_defaults.png"},
-    {"SpeedButtonReset", ":/icons/reset_device.png"},
+    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.png", true},
+    {"SpeedButtonReadConfig", ":/icons/open_file.png", false},
+    {"SpeedButtonWriteConfig", ":/icons/save_file.png", false},
+    {"SpeedButtonReadDevice", ":/icons/read_device.png", true},
+    {"SpeedButtonWriteDevice", ":/icons/write_device.png", true},
+    {"SpeedButtonToDefault", ":/icons/factory_defaults.png", true},
+    {"SpeedButtonReset", ":/icons/reset_device.png", true},
 };
-
-// Buttons that need the controller, and the two that only need files.
-constexpr const char* kFileButtons[] = {"SpeedButtonReadConfig", "SpeedButtonWriteConfig"};
-constexpr const char* kControllerButtons[] = {
-    "SpeedButtonUpdateDevice", "SpeedButtonReadDevice", "SpeedButtonWriteDevice",
-    "SpeedButtonToDefault",    "SpeedButtonReset",      "SpeedButtonIRGET",
-    "SpeedButtonGetIRSend",    "SpeedButtonKeysSetup",  "SpeedButtonTouchSetup",
-};
-
-// Hints of controls whose captions the program sets itself.
-struct ProgramHint {
-    const char* control;
-    const char* literal;
-};
-constexpr ProgramHint kProgramHints[] = {
-    {"PanelHOMEx", "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME"},
-    {"PanelEventReactionx", "Нажмите для редактирования реакции\0Click to edit the responce"},
-    {"PanelKeyModx", "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here"},
-    {"PanelKeyValx", "Перетащите сюда нужную кнопку\0Drag a button here"},
-};
+static_assert(std::size(kToolButtons) == MainForm::kToolButtonCount);
 
 // The undo buttons' hints name the step they would take.
 constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
@@ -143,7 +127,8 @@ void MainForm::buildToolBar() {
     toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
 
     int left = 0;
-    for (const ToolButtonEntry& entry : kToolButtons) {
+    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+        const ToolButtonEntry& entry = kToolButtons[i];
         auto* button = new QToolButton(toolBar_);
         button->setObjectName(QString::fromLatin1(entry.name));
         button->setAutoRaise(true);
@@ -152,14 +137,13 @@ void MainForm::buildToolBar() {
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
         left += kButtonWidth;
+        // Text typed into a field is committed when the field loses the
+        // focus; a toolbar button takes none, so its action would not see it.
+        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
+        toolButtons_[i] = button;
+        (entry.needsController ? controllerButtons_ : fileButtons_).push_back(button);
     }
     left += kSpacerWidth;
-    // Text typed into a field is committed when the field loses the focus;
-    // a toolbar button takes none, so its action would not see the text.
-    for (const ToolButtonEntry& entry : kToolButtons) {
-        if (auto* button = toolBar_->findChild<QToolButton*>(QString::fromLatin1(entry.name)))
-            connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
-    }
 
     // Undo and redo: their names end in "x" because the program writes
     // their hints itself (what they would take back), not the translation.
@@ -372,9 +356,7 @@ void MainForm::applySettings(const ProgramSettings& settings) {
     move(restoredPosition(settings.mainLeft, settings.mainTop, this));
     pages_->setCurrentWidget(parametersPage_);
     initialEventPage_ = eventPageFromSetting(settings.eventPage);
-    if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
-        if (initialEventPage_ < eventTabs->count()) eventTabs->setCurrentIndex(initialEventPage_);
-    }
+    if (eventTabs_ != nullptr && initialEventPage_ < eventTabs_->count()) eventTabs_->setCurrentIndex(initialEventPage_);
     menuLog_->setChecked(settings.log);
     menuDebug_->setChecked(settings.debug);
     menuDevice_->setChecked(false);
@@ -391,10 +373,7 @@ ProgramSettings MainForm::currentSettings() const {
     ProgramSettings settings;
     settings.mainTop = frameGeometry().top();
     settings.mainLeft = frameGeometry().left();
-    settings.eventPage = initialEventPage_;
-    if (auto* eventTabs = findChild<QTabBar*>(QStringLiteral("TabControlEVKEYx"))) {
-        settings.eventPage = std::max(0, eventTabs->currentIndex());
-    }
+    settings.eventPage = eventTabs_ != nullptr ? std::max(0, eventTabs_->currentIndex()) : initialEventPage_;
     settings.lang = languageIndex();
     settings.log = menuLog_->isChecked();
     settings.debug = menuDebug_->isChecked();
@@ -474,11 +453,6 @@ void MainForm::retranslate() {
     if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
     if (picker_ != nullptr) picker_->retranslateTitle();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
-    for (const ProgramHint& hint : kProgramHints) {
-        if (auto* control = findChild<QWidget*>(QString::fromLatin1(hint.control))) {
-            control->setToolTip(qText(hint.literal));
-        }
-    }
     refreshUndoButtons();
     emit languageChanged();
 }
@@ -547,16 +521,8 @@ void MainForm::StartUniversalTimer(std::function<void()> callback, unsigned inte
 uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
 
 void MainForm::SetDeviceButtons(bool busy) {
-    auto setEnabled = [this](const char* name, bool enabled) {
-        // Buttons of pages that are not built yet are simply not there.
-        if (auto* button = findChild<QWidget*>(QString::fromLatin1(name))) button->setEnabled(enabled);
-    };
-    for (const char* name : kFileButtons) setEnabled(name, false);
-    for (const char* name : kControllerButtons) setEnabled(name, false);
-    if (busy) return;
-    for (const char* name : kFileButtons) setEnabled(name, true);
-    if (!flags_.DeviceConnected) return;
-    for (const char* name : kControllerButtons) setEnabled(name, true);
+    for (QWidget* button : fileButtons_) button->setEnabled(!busy);
+    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.DeviceConnected);
 }
 
 // ---- monitoring log, status, gauge ----

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,6 +28,7 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
+class QTabBar;
 class QTabWidget;
 class QTimer;
 class QToolButton;
@@ -82,6 +84,18 @@ public:
 
     explicit MainForm(QWidget* parent = nullptr);
     ~MainForm() override;
+
+    // The toolbar's buttons, left to right.
+    enum class ToolButton { UpdateDevice, ReadConfig, WriteConfig, ReadDevice, WriteDevice, ToDefault, Reset };
+    static constexpr std::size_t kToolButtonCount = 7;
+    QToolButton& toolButton(ToolButton which) const { return *toolButtons_[static_cast<std::size_t>(which)]; }
+    // A button of another part that needs the controller: SetDeviceButtons
+    // enables and disables it with the toolbar's.
+    void addDeviceButton(QWidget* button) { controllerButtons_.push_back(button); }
+    // The event tabs, whose page the settings keep.
+    void setEventTabs(QTabBar* tabs) { eventTabs_ = tabs; }
+    // The Monitoring and Parameters pages.
+    QTabWidget& pages() const { return *pages_; }
 
     // --- what other parts reach through the window ---
     ProgramFlags& flags() { return flags_; }
@@ -252,6 +266,10 @@ private:
 
     ToolBar* toolBar_ = nullptr;
     Panel* panelMenu_ = nullptr;
+    std::array<QToolButton*, kToolButtonCount> toolButtons_{};
+    std::vector<QWidget*> fileButtons_;
+    std::vector<QWidget*> controllerButtons_;
+    QTabBar* eventTabs_ = nullptr;
     QToolButton* undoButton_ = nullptr;
     QToolButton* redoButton_ = nullptr;
     QProgressBar* gauge_ = nullptr;

@@ -6,32 +6,25 @@
 #include "config/editor_rules.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_panel.h"
 #include "ui/main/controller_wiring.h"
 #include "ui/main/controls.h"
 #include "ui/main/level_bars.h"
 #include "ui/main/main_form.h"
 #include "ui/main/settings_store.h"
 
-#include <QCheckBox>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QIcon>
 #include <QToolButton>
 
 namespace zmt::ui {
 
-namespace {
-constexpr const char* kUpdateButton = "SpeedButtonUpdateDevice";
-constexpr const char* kKeysButton = "SpeedButtonKeysSetup";
-constexpr const char* kTouchButton = "SpeedButtonTouchSetup";
-} // namespace
-
-ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, _zelmorvatouch& record,
-                                   ConfigTransfer& transfer)
-    : window_(window), record_(record), firmware_(controller.link(), controller.watch(), window.flags()),
-      learning_(controller.link(), transfer, record, window.flags(), *this),
-      calibration_(controller.link(), transfer, record, window.flags(),
-                   [this](bool busy) { busyExcept(busy, kTouchButton); }),
+ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, ParametersPanel& panel)
+    : window_(window), panel_(panel), record_(controller.record()),
+      firmware_(controller.link(), controller.watch(), window.flags()),
+      learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
+      calibration_(controller.link(), controller.transfer(), record_, window.flags(),
+                   [this](bool busy) { busyExcept(busy, touchButton_); }),
       levelBars_(new LevelBars(&window)) {
     // Until the settings' dialog (which remembers the folder) is plugged in.
     askFirmwareFile = [this] {
@@ -40,8 +33,8 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
             .toStdString();
     };
     firmware_.setBeforeTransfer([this] { window_.SetDeviceButtons(true); });
-    if (auto* update = window.findChild<QAbstractButton*>(QString::fromLatin1(kUpdateButton)))
-        connect(update, &QAbstractButton::clicked, this, [this] { SpeedButtonUpdateDeviceClick(); });
+    connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
+            [this] { SpeedButtonUpdateDeviceClick(); });
     buildButtons();
 }
 
@@ -68,34 +61,32 @@ void ProceduresWiring::useEditor(KeysGridView& keysGrid, EventEditor& events) {
 }
 
 void ProceduresWiring::buildButtons() {
-    // The parameters panel leaves room for these two in its group boxes.
-    // Picture buttons like the toolbar's; their hints come with the window's
-    // translation, so they follow the language without a caption of their own.
-    auto place = [this](const char* groupName, const char* name, const QRect& where, const char* icon) {
-        auto* group = window_.findChild<QGroupBox*>(QString::fromLatin1(groupName));
-        if (group == nullptr) return;
-        auto* button = new QToolButton(group);
+    // Picture buttons like the toolbar's, in the room the parameters panel
+    // leaves for them; their hints come with the window's translation, so
+    // they follow the language without a caption of their own.
+    auto make = [this](const char* name, const char* icon, void (ProceduresWiring::*click)()) {
+        auto* button = new QToolButton;
         button->setObjectName(QString::fromLatin1(name));
-        button->setGeometry(where);
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(28, 28));
         button->setEnabled(window_.flags().DeviceConnected);
-        button->show();
+        connect(button, &QAbstractButton::clicked, this, [this, click] { (this->*click)(); });
+        window_.addDeviceButton(button);
+        return button;
     };
-    // Inside the boxes' frames, which start about 20 px below their top edge.
-    place("GroupBoxKeySetup", kKeysButton, {138, 20, 44, 37}, ":/icons/learn_buttons.png");
-    place("GroupBoxTouch", kTouchButton, {198, 21, 44, 36}, ":/icons/calibrate_touch.png");
-    if (auto* keys = window_.findChild<QAbstractButton*>(QString::fromLatin1(kKeysButton)))
-        connect(keys, &QAbstractButton::clicked, this, [this] { SpeedButtonKeysSetupClick(); });
-    if (auto* touch = window_.findChild<QAbstractButton*>(QString::fromLatin1(kTouchButton)))
-        connect(touch, &QAbstractButton::clicked, this, [this] { SpeedButtonTouchSetupClick(); });
+    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::SpeedButtonKeysSetupClick);
+    touchButton_ =
+        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::SpeedButtonTouchSetupClick);
+    panel_.placeLearningButton(keysButton_);
+    panel_.placeCalibrationButton(touchButton_);
+    keysButton_->show();
+    touchButton_->show();
 }
 
-void ProceduresWiring::busyExcept(bool busy, const char* keptEnabled) {
+void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     window_.SetDeviceButtons(busy);
     // The procedure's own button stays usable: a second click stops it.
-    if (busy)
-        if (auto* button = window_.findChild<QWidget*>(QString::fromLatin1(keptEnabled))) button->setEnabled(true);
+    if (busy) keptEnabled->setEnabled(true);
 }
 
 void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
@@ -115,12 +106,11 @@ void ProceduresWiring::SpeedButtonKeysSetupClick() {
 }
 
 void ProceduresWiring::SpeedButtonTouchSetupClick() {
-    auto* offset = window_.findChild<QCheckBox*>(QStringLiteral("CheckBoxTouchDXY"));
-    calibration_.SpeedButtonTouchSetupClick(offset != nullptr && offset->isChecked());
+    calibration_.SpeedButtonTouchSetupClick(panel_.touchOffsetChecked());
 }
 
 void ProceduresWiring::setLearningBusy(bool busy) {
-    busyExcept(busy, kKeysButton);
+    busyExcept(busy, keysButton_);
     if (!busy) levelBars_->hide();
 }
 

@@ -3,10 +3,10 @@
 // toolbar's SpeedButtonUpdateDevice, button learning behind
 // SpeedButtonKeysSetup (with the live level bars), and the touch panel
 // calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
-// procedure buttons are placed in the parameters panel's group boxes
-// (GroupBoxKeySetup, GroupBoxTouch) when the panel is there.
+// procedure buttons go where the parameters panel leaves room for them.
+// They work on the controller wiring's record and transfer.
 //
-//   ProceduresWiring procedures(mainForm, controllerWiring, record, transfer);
+//   ProceduresWiring procedures(mainForm, controllerWiring, parametersPanel);
 //   procedures.useSettings(settings);     // the firmware dialog remembering its folder
 //   procedures.useEditor(grid, events);   // the buttons grid and the editor's lock
 // The hooks below can also be set one by one (the tests do).
@@ -21,6 +21,8 @@
 #include <string>
 
 class QAbstractButton;
+class QToolButton;
+class QWidget;
 
 namespace zmt::ui {
 
@@ -28,14 +30,14 @@ class ControllerWiring;
 class LevelBars;
 class MainForm;
 class EventEditor;
+class ParametersPanel;
 class KeysGridView;
 class SettingsStore;
 
 class ProceduresWiring : public QObject, private LearningView {
     Q_OBJECT
 public:
-    ProceduresWiring(MainForm& window, ControllerWiring& controller, _zelmorvatouch& record,
-                     ConfigTransfer& transfer);
+    ProceduresWiring(MainForm& window, ControllerWiring& controller, ParametersPanel& panel);
     ~ProceduresWiring() override;
 
     // The firmware file dialog; "" when cancelled. Defaults to a plain
@@ -77,15 +79,18 @@ private:
     void showLevels(const LearningLevels& levels) override;
 
     void buildButtons();
-    void busyExcept(bool busy, const char* keptEnabled);
+    void busyExcept(bool busy, QWidget* keptEnabled);
     QString recognisedName(int channel, int row) const;
 
     MainForm& window_;
+    ParametersPanel& panel_;
     _zelmorvatouch& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
     TouchCalibration calibration_;
     LevelBars* levelBars_;   // owned by the window, as its other tool windows
+    QToolButton* keysButton_ = nullptr;    // SpeedButtonKeysSetup, owned by the panel
+    QToolButton* touchButton_ = nullptr;   // SpeedButtonTouchSetup
 };
 
 } // namespace zmt::ui

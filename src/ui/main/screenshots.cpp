@@ -21,10 +21,10 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     // These pictures show the window on its own: the poll must not find a
     // controller meanwhile (on a slow machine it would, and the pages would
     // show its configuration being read instead).
-    auto* poll = window.findChild<QTimer*>(QStringLiteral("TimerZELMORVATOUCHTest"));
-    const bool polling = poll != nullptr && poll->isActive();
-    if (poll != nullptr) poll->stop();
-    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlMain"));
+    QTimer* poll = &window.pollTimer();
+    const bool polling = poll->isActive();
+    poll->stop();
+    QTabWidget* pages = &window.pages();
     const int languageBefore = window.SetLanguage(-1);
     const int pageBefore = pages->currentIndex();
     window.show();

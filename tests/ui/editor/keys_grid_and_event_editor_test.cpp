@@ -144,6 +144,7 @@ private slots:
         QCOMPARE(p.grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
         QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
         QCOMPARE(p.keyPanel->toolTip(), QStringLiteral("Drag a button here"));
+        QCOMPARE(child(p.form, "PanelHOMEx")->toolTip(), QStringLiteral("Click to edit the virtual key HOME"));
         QCOMPARE(p.type->itemText(2), QStringLiteral("Long tap"));
         QCOMPARE(child<QLabel>(p.form, "MemoHOMEx")->text(), QStringLiteral("  \nNot specified"));
         // Switching encoder 2 on shows its labels when the encoder column is refilled.
