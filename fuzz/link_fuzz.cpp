@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     ConnectionWatch watch(link, flags, window);
     _zelmorvatouch record;
     ConfigTransfer transfer(link, record, flags, &watch);
-    watch.setReadConfiguration([&transfer] { transfer.readDeviceCommand(); });
+    watch.setReadConfiguration([&transfer] { transfer.readNewController(); });
 
     for (int step = 0; step < 24 && input.remaining_bytes() > 0; ++step) {
         const auto operation =

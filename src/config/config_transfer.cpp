@@ -149,6 +149,14 @@ ResultCode ConfigTransfer::readKeepingEditsCommand() {
     return reportIfFailed(readKeepingEdits(), kReadConfigurationError);
 }
 
+ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEdits) {
+    // Decided before the image is declared unfit, which would hide the edits.
+    const bool editsWaiting = flags_.ImageValid && changesPending();
+    flags_.ImageValid = false;
+    if (editsWaiting && keepEdits && keepEdits()) return readKeepingEditsCommand();
+    return readDeviceCommand();
+}
+
 ResultCode ConfigTransfer::writeDeviceCommand() {
     if (!confirmWriteConfiguration()) return errNone;
     return reportIfFailed(writeConfiguration(), "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s");

@@ -8,7 +8,7 @@
 // link and the connection watch, and calls:
 //   syncChanges()            on every tick of its 100 ms common timer;
 //   readDeviceCommand() ...  from the toolbar buttons, wrapped in its busy state;
-//   readDeviceCommand()      also from the connection watch (setReadConfiguration);
+//   readNewController()      from the connection watch (setReadConfiguration);
 //   changesPending()         to show edits that have not reached the controller.
 // zmtctl uses the same object without a watch.
 #include "config/config_image.h"
@@ -78,6 +78,13 @@ public:
     // The window adds its busy state around them.
     ResultCode readDeviceCommand();
     ResultCode readKeepingEditsCommand();   // same error box as readDeviceCommand
+    // The read a controller with another serial number starts (the watch's
+    // read callback). Nothing goes to it until it is read: deviceCopy is the
+    // last controller's, so the image is not fit to send meanwhile. When the
+    // image holds edits that never reached a controller, keepEdits (asked
+    // only then) chooses: true sends them to this controller instead of
+    // replacing them with its configuration.
+    ResultCode readNewController(const std::function<bool()>& keepEdits = {});
     ResultCode writeDeviceCommand();   // asks first (No the default)
     ResultCode toDefaultCommand();
     ResultCode resetCommand();

@@ -62,7 +62,6 @@ ResultCode ConnectionWatch::pollController() {
         if (lastSerial_ != identity_.serialNumber) {
             // A new controller shows its configuration read first, then is announced.
             lastSerial_ = identity_.serialNumber;
-            flags_.ImageValid = false;
             if (readConfiguration_) readConfiguration_();
             // Gone in the middle of the read (the transport dropped its
             // handle) and back before a poll could notice: read it again at

@@ -62,7 +62,9 @@ public:
 
     // The configuration read a controller with a new serial number starts
     // (run inside the poll, before the controller is announced; it shows its
-    // own errors). Unset: nothing is read.
+    // own errors). It belongs to the configuration's owner, which alone
+    // declares the image fit to send (ImageValid) or not: set it to
+    // ConfigTransfer::readNewController. Unset: nothing is read.
     void setReadConfiguration(std::function<void()> readConfiguration) {
         readConfiguration_ = std::move(readConfiguration);
     }

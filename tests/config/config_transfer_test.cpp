@@ -43,7 +43,7 @@ class TransferTest : public ::testing::Test {
 protected:
     TransferTest() {
         host.logOn = true;
-        watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
+        watch.setReadConfiguration([this] { transfer.readNewController(); });
         transfer.setShowImage([this] { ++shown; });
     }
     ~TransferTest() override { setLanguageIndex(Russian); }

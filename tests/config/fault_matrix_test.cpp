@@ -113,7 +113,7 @@ class FaultMatrix : public ::testing::TestWithParam<Cell> {
 protected:
     FaultMatrix() {
         setLanguageIndex(English);
-        watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
+        watch.setReadConfiguration([this] { transfer.readNewController(); });
         // Other configuration in the controller than the defaults, so a read
         // that goes wrong has something to lose.
         for (std::size_t k = 200; k < 260; ++k) controller().state.config[k] = static_cast<uint8_t>(k);

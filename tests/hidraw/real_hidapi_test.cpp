@@ -45,7 +45,7 @@ protected:
         bed = std::make_unique<HidrawTestbed>(controller, [this] { return host.now; }, options);
         bed->setTransferCost(1, [this](uint32_t ms) { host.now += ms; });
         backend.bed = bed.get();
-        watch.setReadConfiguration([this] { transfer.readDeviceCommand(); });
+        watch.setReadConfiguration([this] { transfer.readNewController(); });
     }
     void connect() {
         ASSERT_EQ(watch.pollController(), errNone);

@@ -103,23 +103,20 @@ void ControllerWiring::afterUndoOrRedo() {
 }
 
 void ControllerWiring::readNewController() {
-    // Read like the toolbar's read, with the toolbar busy meanwhile.
-    window_.SetDeviceButtons(true);
-    // The watch has just cleared ImageValid; the panel still tells whether
-    // the image held edits (a file opened, say) that never reached a
-    // controller. Reading this one's configuration would replace them
+    // Read like the toolbar's read, with the toolbar busy meanwhile. When
+    // the image holds edits (a file opened, say) that never reached a
+    // controller, reading this one's configuration would replace them
     // without a word, so the user chooses.
-    const bool keepEdits =
-        window_.changesPendingShown() &&
-        window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
-                            LangText("Изменения в программе ещё не записаны в контроллер.\n"
-                                     "Записать их в подключенный контроллер?\n"
-                                     "Нет - прочитать конфигурацию контроллера.\0"
-                                     "Changes in the program have not been written to a controller yet.\n"
-                                     "Write them to the controller just connected?\n"
-                                     "No: read the controller's configuration instead.")) == ID_YES;
-    if (keepEdits) transfer().readKeepingEditsCommand();
-    else transfer().readDeviceCommand();
+    window_.SetDeviceButtons(true);
+    transfer().readNewController([this] {
+        return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                                   LangText("Изменения в программе ещё не записаны в контроллер.\n"
+                                            "Записать их в подключенный контроллер?\n"
+                                            "Нет - прочитать конфигурацию контроллера.\0"
+                                            "Changes in the program have not been written to a controller yet.\n"
+                                            "Write them to the controller just connected?\n"
+                                            "No: read the controller's configuration instead.")) == ID_YES;
+    });
     window_.SetDeviceButtons(false);
     refreshPendingPanel();
 }

@@ -144,6 +144,25 @@ private slots:
         }
     }
 
+    // The question rests on the edits themselves, not on the panel, which
+    // only the next common tick brings up to date.
+    void aNewControllerIsAskedAboutEditsThePanelDoesNotShowYet() {
+        Rig program;
+        program.connect();
+        program.unplug();
+        program.record.image.headType = 3;
+        QVERIFY(!program.window.changesPendingShown());
+        program.controller().state.serialNumber = 2002;
+        program.plug();
+        program.answers = {ID_YES};
+        program.poll();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
+        program.tick();
+        QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(3));
+        QVERIFY(program.imageEqualsController());
+    }
+
     void fileThatCannotBeReadChangesNothing() {
         Rig program;
         program.connect();
