@@ -173,15 +173,23 @@ int Memo::visibleRows() const { return std::max(1, (viewport()->height() - kMarg
 int Memo::firstVisibleLine() const { return verticalScrollBar()->value(); }
 
 void Memo::updateScrollBars() {
-    // Scrolled a line at a time; the last line rests at the bottom.
     QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    if (lines_.empty()) {
+        // Nothing to measure: the fixed-pitch font is not even looked up
+        // (fontconfig and FreeType cost the start-up a few milliseconds)
+        // until the log has a line to show.
+        vertical->setRange(0, 0);
+        horizontal->setRange(0, 0);
+        return;
+    }
+    // Scrolled a line at a time; the last line rests at the bottom.
     const int rows = visibleRows();
     const auto lineCount = static_cast<int>(std::min<std::size_t>(lines_.size(), INT_MAX));
     vertical->setRange(0, std::max(0, lineCount - rows));
     vertical->setPageStep(rows);
     vertical->setSingleStep(1);
     // The widest line sets the width; the font has one width for every character.
-    QScrollBar* horizontal = horizontalScrollBar();
     const auto widest = static_cast<int>(std::min<std::size_t>(lines_.widestLine(), INT_MAX / 64));
     horizontal->setRange(0, std::max(0, widest * charWidth() + 2 * kMargin - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
@@ -222,6 +230,7 @@ void Memo::changeEvent(QEvent* event) {
 }
 
 void Memo::paintEvent(QPaintEvent*) {
+    if (lines_.empty()) return;   // the background is the viewport's own
     QPainter painter(viewport());
     const QFontMetrics metrics = fontMetrics();
     const int height = lineHeight();
