@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace zmt::ui {
 
@@ -164,7 +165,8 @@ bool Memo::saveLogTo(const QString& path) {
 
 // ---- layout ----
 
-int Memo::lineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
+// The rows as a text control spaces them: the font's height rounded up.
+int Memo::lineHeight() const { return std::max(1, static_cast<int>(std::ceil(QFontMetricsF(font()).height()))); }
 
 int Memo::charWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M'))); }
 

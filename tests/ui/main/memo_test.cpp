@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
+
 using namespace zmt;
 using namespace zmt::ui;
 using test::child;
@@ -56,9 +58,9 @@ private slots:
         memo->verticalScrollBar()->setValue(0);
         memo->horizontalScrollBar()->setValue(0);
         const QFontMetrics metrics(memo->font());
-        auto at = [&metrics](int column, int row) {   // just right of the gap before column
-            return QPoint(4 + column * metrics.horizontalAdvance(QLatin1Char('M')) + 1,
-                          4 + row * metrics.lineSpacing() + metrics.lineSpacing() / 2);
+        const int rowHeight = int(std::ceil(QFontMetricsF(memo->font()).height()));
+        auto at = [&metrics, rowHeight](int column, int row) {   // just right of the gap before column
+            return QPoint(4 + column * metrics.horizontalAdvance(QLatin1Char('M')) + 1, 4 + row * rowHeight + rowHeight / 2);
         };
         QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, at(2, 0));
         QTest::mouseMove(memo->viewport(), at(6, 1));
