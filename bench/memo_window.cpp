@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     long textBytes = 0;
     for (long i = 0; i < lines; ++i) {
         // A device-log record as the watch prints it.
-        const std::string line =
-            zmt::formatText("%02ld:%02ld:%02ld.%03ld LOG type 01 len 08 : 12 34 56 78 9A BC DE F0", i / 360000 % 24, i / 6000 % 60, i / 100 % 60, i % 100 * 10);
+        const std::string line = zmt::formatText("%02ld:%02ld:%02ld.%03ld LOG type 01 len 08 : 12 34 56 78 9A BC DE F0",
+                                                 i / 360000 % 24, i / 6000 % 60, i / 100 % 60, i % 100 * 10);
         textBytes += static_cast<long>(line.size());
         window.memoLine(line);
         if (i % 100 == 0) QApplication::processEvents();   // the event loop runs between records

@@ -60,7 +60,8 @@ private slots:
         const QFontMetrics metrics(memo->font());
         const int rowHeight = int(std::ceil(QFontMetricsF(memo->font()).height()));
         auto at = [&metrics, rowHeight](int column, int row) {   // just right of the gap before column
-            return QPoint(4 + column * metrics.horizontalAdvance(QLatin1Char('M')) + 1, 4 + row * rowHeight + rowHeight / 2);
+            return QPoint(4 + column * metrics.horizontalAdvance(QLatin1Char('M')) + 1,
+                          4 + row * rowHeight + rowHeight / 2);
         };
         QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, at(2, 0));
         QTest::mouseMove(memo->viewport(), at(6, 1));
@@ -119,7 +120,8 @@ private slots:
                     if (!item->isSeparator()) shown << item->text() + (item->isEnabled() ? "" : " (off)");
                 menu->close();
             });
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), memo->viewport()->mapToGlobal(QPoint(10, 10)));
+            const QPoint at(10, 10);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, memo->viewport()->mapToGlobal(at));
             QApplication::sendEvent(memo->viewport(), &event);
             QCOMPARE(shown.size(), 3);
             QVERIFY(shown[0].endsWith(" (off)"));   // nothing selected, nothing to copy
