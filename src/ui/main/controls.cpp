@@ -2,10 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QFont>
-#include <QMouseEvent>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace zmt::ui {
@@ -62,32 +59,6 @@ void RadioGroup::setItemIndex(int index) {
     buttons_->setExclusive(false);
     for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
     buttons_->setExclusive(true);
-}
-
-Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
-    QFont font(QStringLiteral("DejaVu Sans Mono"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(13);
-    setFont(font);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setWordWrapMode(QTextOption::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The memo is a log: its lines come from the program, not from typing.
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
-}
-
-void Memo::appendLine(const QString& line) {
-    // appendPlainText keeps following the end only while the view is already
-    // there, so a user reading older lines is not yanked down by every new one.
-    appendPlainText(line);
-}
-
-void Memo::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
-    emit doubleClicked();
 }
 
 } // namespace zmt::ui

@@ -7,9 +7,11 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QStringList>
 #include <QWidget>
+
+// The monitoring log is a control of its own, in its own file.
+#include "ui/main/memo.h"
 
 class QButtonGroup;
 
@@ -57,20 +59,6 @@ signals:
 
 private:
     QButtonGroup* buttons_;
-};
-
-// The monitoring log: fixed-pitch, never wrapped, keeps every line until the
-// user empties it with a double click.
-class Memo : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    explicit Memo(QWidget* parent = nullptr);
-    void appendLine(const QString& line);
-signals:
-    void doubleClicked();
-
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 // A picture of the program's (a PNG resource such as ":/icons/undo.png"),

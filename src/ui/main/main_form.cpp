@@ -251,6 +251,7 @@ void MainForm::buildPages() {
     memo_->setObjectName(QStringLiteral("Memo"));
     monitoringLayout->addWidget(memo_);
     connect(memo_, &Memo::doubleClicked, this, [this] { MemoDblClick(); });
+    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MB_ERROR, why.toStdString()); });
 
     parametersPage_ = new TabSheet;
     parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
@@ -527,7 +528,7 @@ void MainForm::SetDeviceButtons(bool busy) {
 
 // ---- monitoring log, status, gauge ----
 
-void MainForm::memoLine(const std::string& line) { memo_->appendLine(QString::fromStdString(line)); }
+void MainForm::memoLine(const std::string& line) { memo_->appendLine(std::string_view(line)); }
 
 void MainForm::memoClear() { memo_->clear(); }
 
