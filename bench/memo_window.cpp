@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     zmt::ui::MainForm window;
     // The device log runs only while its page is shown, so the view paints
     // as the lines arrive.
-    if (auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlMain"))) pages->setCurrentIndex(0);
+    window.pages().setCurrentIndex(0);
     window.show();
     QApplication::processEvents();
     const long before = residentKb();
