@@ -18,7 +18,6 @@
 #include "ui/main/main_form.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>

@@ -9,7 +9,7 @@
 //   ProceduresWiring procedures(mainForm, controllerWiring, parametersPanel);
 //   procedures.useSettings(settings);     // the firmware dialog remembering its folder
 //   procedures.useEditor(grid, events);   // the buttons grid and the editor's lock
-// The hooks below can also be set one by one (the tests do).
+// The functions below can also be set one by one (the tests do).
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
 #include "config/touch_calibration.h"
