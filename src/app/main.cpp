@@ -10,6 +10,7 @@
 
 #include <QIcon>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <cstdio>
@@ -98,6 +99,13 @@ int main(int argc, char** argv) {
         }
 
         program.show();
+        // A window the window system refused (no desktop to draw on) still
+        // counts as shown to Qt, and closing it later never ends: Qt keeps
+        // retrying a close that does nothing. Say so and stop instead.
+        if (mainForm.windowHandle() == nullptr || mainForm.windowHandle()->handle() == nullptr) {
+            std::fprintf(stderr, "zmtsetup: the window system did not create the main window\n");
+            return 1;
+        }
         // scripts/bench times the start-up to the first shown window: it
         // passes its clock reading at the launch, and the program reports how
         // long ago that was once the window is up, then quits (closing takes
