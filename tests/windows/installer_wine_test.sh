@@ -21,8 +21,21 @@ done
 [ -f "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] ||
   fail "no Start-menu entry"
 
+# zmtctl needs no display. Its Wine session (desktop included) is kept alive
+# here, so zmtsetup started in it next, even with a display, gets no window:
+# it must say so and end, not count the window as shown and then hang.
+wineserver -p
 run "$INSTALLED\\zmtctl.exe" --simulator --lang en info
 expect_out_has '"ZEL-MORVA-TOUCH"' "installed zmtctl"
+timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" wine "$INSTALLED\\zmtsetup.exe" --simulator \
+  </dev/null >/dev/null 2>"$WORK/err"
+RC=$?
+ERR=$(tr -d '\r' <"$WORK/err")
+expect_rc 1 "zmtsetup.exe in a session without a desktop"
+expect_err_has "did not create the main window" "zmtsetup.exe in a session without a desktop"
+# Every windowed run below starts a session of its own.
+wineserver -k
+wineserver -w
 
 # The window: the program reports the moment its first window is shown and
 # quits (the start-up measurement of the bench), keeping the simulated
