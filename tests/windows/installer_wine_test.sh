@@ -15,7 +15,7 @@ wine "$SETUP" /S
 wineserver -w
 for file in zmtsetup.exe zmtctl.exe uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libhidapi.dll \
             libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
-            styles/qwindowsvistastyle.dll; do
+            styles/qwindowsvistastyle.dll translations/qtbase_ru.qm; do
   [ -f "$FOLDER/$file" ] || fail "not installed: $file"
 done
 [ -f "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] ||
@@ -48,6 +48,8 @@ timeout 180 xvfb-run -a -s "-screen 0 1280x800x24" \
   "--simulator=Z:$WORK/Папка/блок.sim" "$WORK/shown" </dev/null >/dev/null
 unset ZMT_QUIT_WHEN_SHOWN
 grep -q '^shown_after_ms ' "$WORK/shown" || fail "zmtsetup.exe showed no window: $(cat "$WORK/shown")"
+# Russian is the first language: Qt's standard buttons need Qt's own texts.
+grep -q 'qtbase_ru' "$WORK/shown" && fail "zmtsetup.exe did not find Qt's Russian texts: $(cat "$WORK/shown")"
 grep -q '^serial = ' "$WORK/Папка/блок.sim" 2>/dev/null || fail "zmtsetup.exe kept no state file under its Cyrillic name"
 
 mkdir "$WORK/pictures"
