@@ -27,7 +27,7 @@ done
 wineserver -p
 run "$INSTALLED\\zmtctl.exe" --simulator --lang en info
 expect_out_has '"ZEL-MORVA-TOUCH"' "installed zmtctl"
-timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" wine "$INSTALLED\\zmtsetup.exe" --simulator \
+ZMT_QUIT_WHEN_SHOWN=0 timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" wine "$INSTALLED\\zmtsetup.exe" --simulator \
   </dev/null >/dev/null 2>"$WORK/err"
 RC=$?
 ERR=$(tr -d '\r' <"$WORK/err")
