@@ -4,11 +4,12 @@
 #include "lang/lang.h"
 #include "ui/main/application.h"
 #include "ui/main/command_line.h"
+#include "ui/main/controls.h"
 #include "ui/main/main_form.h"
 #include "ui/main/program.h"
 #include "ui/main/termination_signals.h"
 
-#include <QIcon>
+#include <QStringList>
 #include <QTimer>
 #include <QWindow>
 
@@ -59,9 +60,17 @@ int main(int argc, char** argv) {
         // Desktops find the menu entry's name and icon by this (Wayland's app
         // id); the window icon serves those that do not, and Windows.
         QGuiApplication::setDesktopFileName(QStringLiteral("zmtsetup"));
-        QIcon icon;
-        for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/app/zmtsetup-%1.png").arg(size));
-        app.setWindowIcon(icon);
+        // Windows reads only the sizes it shows (a dense task bar the large
+        // one). An X11 window is sent every size it is given, each read and
+        // converted before the window can show, and 256 pixels cost more
+        // than the rest of the icon; the desktops that show icons that large
+        // take them from the installed menu entry instead.
+        QStringList icons;
+        for (int size : {16, 32, 48, 256}) {
+            if (size < 256 || QGuiApplication::platformName() != QLatin1String("xcb"))
+                icons << QStringLiteral(":/app/zmtsetup-%1.png").arg(size);
+        }
+        app.setWindowIcon(zmt::ui::pictureIcon(icons));
         app.setQuitOnLastWindowClosed(false);
         // Qt's own list, not argv: on Windows argv is in the ANSI code page,
         // where a Cyrillic state file name turns into question marks.

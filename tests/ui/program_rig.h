@@ -50,7 +50,6 @@ struct ProgramRig {
     Program program;
     VirtualClockHost& clock = *host;
     MainForm& window = program.window();
-    FormKeyBoard& picker = program.picker();
     ControllerWiring& wiring = program.controller();
     _zelmorvatouch& record = wiring.record();
     SettingsStore& settings = program.settings();
@@ -98,9 +97,12 @@ struct ProgramRig {
         if (options.startUp) program.startUp();
     }
     ~ProgramRig() {
-        picker.hide();
+        if (FormKeyBoard* built = window.builtPicker()) built->hide();
         setLanguageIndex(Russian);
     }
+
+    // Built when first used, as in the program (an open does it too).
+    FormKeyBoard& picker() { return program.picker(); }
 
     sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
     // One real poll: ticks that only count the skip after frames do not poll.

@@ -17,11 +17,13 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStringList>
 #include <QTabBar>
 #include <QToolButton>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace zmt::ui {
 
@@ -51,6 +53,38 @@ T* named(QWidget* parent, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
+
+// The event tabs. QTabBar lays all its tabs out again after each one added
+// (to see whether the new one lies under the pointer), measuring every
+// caption each time: sixty tabs cost some 1800 text measurements, more than
+// the rest of the editor. While they are added, a caption measured once is
+// taken as measured; the layout after that measures afresh.
+class EventTabs : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+    void addTabs(const QStringList& captions) {
+        adding_ = true;
+        for (const QString& caption : captions) addTab(caption);
+        adding_ = false;
+        measured_.clear();
+        // Any change of a caption leaves the layout to be made anew.
+        if (count() > 0) setTabText(0, tabText(0));
+    }
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        if (!adding_) return QTabBar::tabSizeHint(index);
+        const QString caption = tabText(index);
+        auto known = measured_.find(caption);
+        if (known == measured_.end()) known = measured_.emplace(caption, QTabBar::tabSizeHint(index)).first;
+        return known->second;
+    }
+
+private:
+    bool adding_ = false;
+    mutable std::map<QString, QSize> measured_;
+};
 
 Panel* captionPanel(QWidget* parent, const char* name, const QRect& geometry) {
     auto* panel = named<Panel>(parent, name);
@@ -100,6 +134,9 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     // The grid shows the image first, then the HOME memo and the event.
     connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
     connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    // A picker built later comes under the lock in force.
+    connect(&window, &MainForm::pickerBuilt, this,
+            [this](FormKeyBoard& picker) { picker.setEditingEnabled(editorEnabled_); });
     window.setEventTabs(eventTabs_);
 }
 
@@ -114,7 +151,7 @@ void EventEditor::retranslate() {
 EventEditor::~EventEditor() {
     grid_.setPartner(nullptr);
     // The picker may outlive us; its describe callback points at our memos.
-    if (FormKeyBoard* picker = window_.picker()) picker->detach();
+    if (FormKeyBoard* picker = window_.builtPicker()) picker->detach();
 }
 
 // ---- building ----
@@ -124,13 +161,16 @@ void EventEditor::build(QWidget* page) {
     // unlocked together.
     eventArea_ = named<QWidget>(page, "PanelEVKEY");
     eventArea_->setGeometry(244, 0, 442, 159);
-    eventTabs_ = named<QTabBar>(eventArea_, "TabControlEVKEYx");
+    auto* tabs = named<EventTabs>(eventArea_, "TabControlEVKEYx");
+    eventTabs_ = tabs;
     eventTabs_->setGeometry(0, 0, 442, 24);
     eventTabs_->setUsesScrollButtons(true);
     eventTabs_->setExpanding(false);
     eventTabs_->setDrawBase(true);
     eventTabs_->setFocusPolicy(Qt::NoFocus);
-    for (int i = 1; i <= kEvents; ++i) eventTabs_->addTab(QString::number(i));
+    QStringList numbers;
+    for (int i = 1; i <= kEvents; ++i) numbers << QString::number(i);
+    tabs->addTabs(numbers);
     connect(eventTabs_, &QTabBar::currentChanged, this, [this] { TabControlEVKEYxChange(); });
 
     auto* panelEvent = named<Panel>(eventArea_, "PanelEvent");
@@ -291,7 +331,7 @@ void EventEditor::showEvent(int index) {
 
     // The picker describes HID reactions itself when it opens on them; an
     // infrared one has only the memo's own text.
-    FormKeyBoard* picker = window_.picker();
+    FormKeyBoard* picker = window_.builtPicker();
     const bool pickerOpen = event != nullptr && picker != nullptr && picker->isVisible();
     if (view.irReaction || !pickerOpen) setMemoLines(reactionMemo_, view.reactionLines);
     // An open picker follows the selected tab. It does so for an infrared
@@ -321,7 +361,8 @@ void EventEditor::setEditorLock(bool enabled) {
     grid_.box()->setEnabled(enabled);
     eventArea_->setEnabled(enabled);
     panel_.setGroupsEnabled(enabled);
-    if (FormKeyBoard* picker = window_.picker()) picker->setEditingEnabled(enabled);
+    editorEnabled_ = enabled;
+    if (FormKeyBoard* picker = window_.builtPicker()) picker->setEditingEnabled(enabled);
 }
 
 // ---- the picker ----
@@ -346,8 +387,6 @@ EditStep EventEditor::edit(EditLabel label) {
 }
 
 void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction) {
-    FormKeyBoard* picker = window_.picker();
-    if (picker == nullptr) return;
     // Each change the picker makes is a step of its own. The picker calls
     // back after every change and when it opens; changes nobody named are
     // set apart first, so the picker's name goes only to what it changed.
@@ -356,13 +395,13 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
     const EditLabel label = &reaction == &record_.image.homeReaction
                                 ? editLabel("реакция HOME\0HOME reaction")
                                 : editLabel("событие %d: реакция\0event %d: reaction", selectedEvent() + 1);
-    picker->open(reaction,
-                 [this, &reaction, memo, label] {
-                     if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
-                     DescribeReaction(reaction, *memo);
-                     if (memo == homeMemo_) fitHomeMemo();
-                 },
-                 captionLiteral);
+    window_.picker().open(reaction,
+                          [this, &reaction, memo, label] {
+                              if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
+                              DescribeReaction(reaction, *memo);
+                              if (memo == homeMemo_) fitHomeMemo();
+                          },
+                          captionLiteral);
 }
 
 void EventEditor::PanelEventReactionxClick() {
@@ -383,10 +422,9 @@ void EventEditor::bringPickerForward() {
     // lie behind the main window, and the click would look dead. Following
     // the selected tab does not come here: that must not take the input
     // away from the main window.
-    if (FormKeyBoard* picker = window_.picker()) {
-        picker->raise();
-        picker->activateWindow();
-    }
+    FormKeyBoard& picker = window_.picker();
+    picker.raise();
+    picker.activateWindow();
 }
 
 // ---- infrared capture ----
@@ -496,7 +534,7 @@ void EventEditor::DeleteKeyxClick() {
         showSelectedEvent();
         break;
     case editor::DeleteHomeReaction: {
-        FormKeyBoard* picker = window_.picker();
+        const FormKeyBoard* picker = window_.builtPicker();
         if (picker != nullptr && picker->isVisible()) openPicker(kHomeAgainCaption, homeMemo_, record_.image.homeReaction);
         else describeHomeReaction();
         break;

@@ -118,6 +118,7 @@ private:
     ParametersPanel& panel_;
     KeysGridView& grid_;
     DeviceLink* link_ = nullptr;
+    bool editorEnabled_ = true;   // the lock, for a picker built later
     editor::EventRules eventRules_;
 
     QWidget* eventArea_ = nullptr;

@@ -65,5 +65,8 @@ private:
 // together with its twice-as-large twin "undo@2x.png" for dense screens; Qt
 // only looks for the twin itself when the screen is dense at start-up.
 QIcon pictureIcon(const char* resource);
+// One drawing as PNG files of several sizes, smallest first (the window
+// icon's 16 to 256 pixels).
+QIcon pictureIcon(const QStringList& files);
 
 } // namespace zmt::ui

@@ -89,11 +89,21 @@ QSize screenSize(const QWidget* window) {
     return screen != nullptr ? screen->geometry().size() : QSize();
 }
 
-QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const QWidget* window) {
-    const QSize screen = screenSize(window);
-    const QSize size = window->frameGeometry().size();
+QPoint restoredPosition(std::optional<int> left, std::optional<int> top, QSize screen, QSize size) {
     const Position at = placeWindow(left, top, {screen.width(), screen.height()}, {size.width(), size.height()});
     return {at.left, at.top};
+}
+
+QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const QWidget* window) {
+    return restoredPosition(left, top, screenSize(window), window->frameGeometry().size());
+}
+
+// The screen a window not built yet will be on: the one at its centre when
+// it stands at the origin, as Qt picks it for a window never shown.
+QSize screenSizeAtOrigin(QSize size) {
+    const QScreen* screen = QGuiApplication::screenAt(QRect(QPoint(0, 0), size).center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize();
 }
 
 } // namespace
@@ -327,12 +337,9 @@ void MainForm::buildTimers() {
 
 // ---- start-up and shut-down ----
 
-void MainForm::startUp(FormKeyBoard& picker) {
-    picker_ = &picker;
-    // The picker edits too; undo there without going back to the main window.
-    addUndoShortcuts(&picker);
-    // Controls the editor and the picker built since the window was made get
-    // their design-time texts now, whatever the settings say afterwards.
+void MainForm::startUp() {
+    // Controls the editor built since the window was made get their
+    // design-time texts now, whatever the settings say afterwards.
     retranslate();
     const std::optional<ProgramSettings> settings = restoreSettings();
     MenuItemDebugClick();
@@ -365,9 +372,24 @@ void MainForm::applySettings(const ProgramSettings& settings) {
 }
 
 void MainForm::applyPickerSettings(const ProgramSettings& settings) {
-    if (picker_ == nullptr) return;
-    picker_->move(restoredPosition(settings.keyLeft, settings.keyTop, picker_));
-    if (settings.keyVisible) picker_->show();
+    // Placed as the window will stand when it is built: never shown, so
+    // without a frame yet.
+    const QSize size(FormKeyBoard::kClientWidth, FormKeyBoard::kClientHeight);
+    pickerPlace_ = picker_ ? restoredPosition(settings.keyLeft, settings.keyTop, picker_.get())
+                           : restoredPosition(settings.keyLeft, settings.keyTop, screenSizeAtOrigin(size), size);
+    if (picker_) picker_->move(*pickerPlace_);
+    if (settings.keyVisible) picker().show();
+}
+
+FormKeyBoard& MainForm::picker() {
+    if (picker_) return *picker_;
+    picker_ = std::make_unique<FormKeyBoard>();
+    // The picker edits too; undo there without going back to the main window.
+    addUndoShortcuts(picker_.get());
+    retranslatePicker();
+    if (pickerPlace_) picker_->move(*pickerPlace_);
+    emit pickerBuilt(*picker_);
+    return *picker_;
 }
 
 ProgramSettings MainForm::currentSettings() const {
@@ -378,11 +400,11 @@ ProgramSettings MainForm::currentSettings() const {
     settings.lang = languageIndex();
     settings.log = menuLog_->isChecked();
     settings.debug = menuDebug_->isChecked();
-    if (picker_ != nullptr) {
-        settings.keyTop = picker_->frameGeometry().top();
-        settings.keyLeft = picker_->frameGeometry().left();
-        settings.keyVisible = picker_->isVisible();
-    }
+    // A picker never built stays where the settings put it.
+    const QPoint picker = picker_ ? picker_->frameGeometry().topLeft() : pickerPlace_.value_or(QPoint(0, 0));
+    settings.keyTop = picker.y();
+    settings.keyLeft = picker.x();
+    settings.keyVisible = picker_ && picker_->isVisible();
     return settings;
 }
 
@@ -408,7 +430,7 @@ void MainForm::commitPendingInput() {
     QWidget* focused = QApplication::focusWidget();
     // Only our own windows' fields; clearing the focus sends the field the
     // same focus-out that clicking elsewhere would.
-    if (focused == nullptr || (focused->window() != this && focused->window() != picker_)) return;
+    if (focused == nullptr || (focused->window() != this && focused->window() != builtPicker())) return;
     focused->clearFocus();
 }
 
@@ -451,11 +473,16 @@ void MainForm::retranslate() {
     qtTranslations_.use(languageIndex());
     setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
     TranslateForm(kMainFormTranslation, this);
-    if (picker_ != nullptr) TranslateForm(kFormKeyBoardTranslation, picker_);
-    if (picker_ != nullptr) picker_->retranslateTitle();
+    retranslatePicker();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
     refreshUndoButtons();
     emit languageChanged();
+}
+
+void MainForm::retranslatePicker() {
+    if (!picker_) return;
+    TranslateForm(kFormKeyBoardTranslation, picker_.get());
+    picker_->retranslateTitle();
 }
 
 // ---- message boxes, notices, waits ----

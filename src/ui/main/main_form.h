@@ -12,6 +12,7 @@
 #include "ui/main/qt_translations.h"
 
 #include <QMessageBox>
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 
@@ -114,11 +115,19 @@ public:
     // (200 ms, 10 ms while reading the device log) and stops and arms it.
     QTimer& pollTimer() { return *pollTimer_; }
 
-    // Runs once after both windows exist: restores settings (with the
+    // Runs once after the parts are wired: restores settings (with the
     // language), lets the parts prepare (startingUp), enables the file
     // buttons, arms the poll, places the picker and shows the image.
-    void startUp(FormKeyBoard& picker);
-    FormKeyBoard* picker() const { return picker_; }
+    void startUp();
+    // The keyboard usage picker, built the first time it is needed (opened,
+    // or shown at start-up as the settings ask): with its keys and pictures
+    // it costs more than the rest of the window, and most runs never open
+    // it. It comes translated, placed where the settings put it, and sends
+    // pickerBuilt so the parts that govern it bring it up to date.
+    FormKeyBoard& picker();
+    // The picker if it has been built, null until then: what only updates
+    // the picker (language, lock, highlights) has nothing to do before.
+    FormKeyBoard* builtPicker() const { return picker_.get(); }
 
     // 1 English, -1 only returns the index in force, anything else Russian.
     int SetLanguage(int index);
@@ -230,6 +239,8 @@ signals:
     // The language changed (and once at start-up): the window's own texts
     // are rewritten; parts rewrite theirs.
     void languageChanged();
+    // The picker has just been built, already translated and placed.
+    void pickerBuilt(FormKeyBoard& picker);
     // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
     // and the two toolbar buttons).
     void undoRequested();
@@ -253,6 +264,7 @@ private:
     void buildTimers();
     std::optional<ProgramSettings> restoreSettings();
     void applyPickerSettings(const ProgramSettings& settings);
+    void retranslatePicker();
     void retranslate();
 
     ProgramFlags flags_;
@@ -261,7 +273,9 @@ private:
     CloseGuard* closeGuard_ = nullptr;
     std::unique_ptr<QtHost> host_;
     QtTranslations qtTranslations_;
-    FormKeyBoard* picker_ = nullptr;
+    std::unique_ptr<FormKeyBoard> picker_;
+    // Where the settings put the picker, for when it is built.
+    std::optional<QPoint> pickerPlace_;
     EditHistory* editHistory_ = nullptr;
 
     ToolBar* toolBar_ = nullptr;

@@ -24,8 +24,7 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
       firmware_(controller.link(), controller.watch(), window.flags()),
       learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
       calibration_(controller.link(), controller.transfer(), record_, window.flags(),
-                   [this](bool busy) { busyExcept(busy, touchButton_); }),
-      levelBars_(new LevelBars(&window)) {
+                   [this](bool busy) { busyExcept(busy, touchButton_); }) {
     // Until the settings' dialog (which remembers the folder) is plugged in.
     askFirmwareFile = [this] {
         return QFileDialog::getOpenFileName(&window_, QString::fromUtf8(LangText(kFirmwareDialog.title)), QString(),
@@ -39,6 +38,11 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
 }
 
 ProceduresWiring::~ProceduresWiring() = default;
+
+LevelBars* ProceduresWiring::levelBars() {
+    if (levelBars_ == nullptr) levelBars_ = new LevelBars(&window_);
+    return levelBars_;
+}
 
 void ProceduresWiring::useSettings(SettingsStore& settings) {
     askFirmwareFile = [&settings] {
@@ -111,16 +115,17 @@ void ProceduresWiring::SpeedButtonTouchSetupClick() {
 
 void ProceduresWiring::setLearningBusy(bool busy) {
     busyExcept(busy, keysButton_);
-    if (!busy) levelBars_->hide();
+    if (!busy && levelBars_ != nullptr) levelBars_->hide();
 }
 
 void ProceduresWiring::learningStarted() {
     // Only now: before the question is answered there is nothing to show,
     // and a "No" must not leave a window flashing up and away.
-    levelBars_->retranslate();
-    levelBars_->showLevels(LearningLevels{}, {});
-    levelBars_->move(window_.frameGeometry().topRight() + QPoint(8, 0));
-    levelBars_->show();
+    LevelBars* bars = levelBars();
+    bars->retranslate();
+    bars->showLevels(LearningLevels{}, {});
+    bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+    bars->show();
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
@@ -145,7 +150,7 @@ QString ProceduresWiring::recognisedName(int channel, int row) const {
 void ProceduresWiring::showLevels(const LearningLevels& levels) {
     std::array<QString, kChannels> names;
     for (int c = 0; c < kChannels; ++c) names[c] = recognisedName(c, levels.recognisedRow[c]);
-    levelBars_->showLevels(levels, names);
+    levelBars()->showLevels(levels, names);
 }
 
 } // namespace zmt::ui

@@ -65,7 +65,9 @@ public:
     void SpeedButtonKeysSetupClick();
     void SpeedButtonTouchSetupClick();
 
-    LevelBars* levelBars() { return levelBars_; }
+    // The learning's level window, built when first wanted (most runs
+    // never learn buttons).
+    LevelBars* levelBars();
     FirmwareUpdate& firmware() { return firmware_; }
     TouchCalibration& calibration() { return calibration_; }
 
@@ -88,7 +90,7 @@ private:
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
     TouchCalibration calibration_;
-    LevelBars* levelBars_;   // owned by the window, as its other tool windows
+    LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows
     QToolButton* keysButton_ = nullptr;    // SpeedButtonKeysSetup, owned by the panel
     QToolButton* touchButton_ = nullptr;   // SpeedButtonTouchSetup
 };

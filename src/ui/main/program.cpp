@@ -19,7 +19,7 @@
 namespace zmt::ui {
 
 Program::Program(ProgramOptions options)
-    : window_(std::make_unique<MainForm>()), picker_(std::make_unique<FormKeyBoard>()) {
+    : window_(std::make_unique<MainForm>()) {
     // The link and the simulated controller keep the host they are given.
     if (options.makeHost) window_->setHost(options.makeHost(*window_));
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
@@ -48,7 +48,9 @@ bool Program::loadState(std::string& error) { return controller_->loadState(erro
 
 bool Program::saveState(std::string& error) { return controller_->saveState(error); }
 
-void Program::startUp() { window_->startUp(*picker_); }
+void Program::startUp() { window_->startUp(); }
+
+FormKeyBoard& Program::picker() { return window_->picker(); }
 
 void Program::show() {
     window_->show();

@@ -65,7 +65,8 @@ public:
     bool saveScreenshots(const QString& dir, QString* why);
 
     MainForm& window() { return *window_; }
-    FormKeyBoard& picker() { return *picker_; }
+    // Built on first use (see MainForm::picker).
+    FormKeyBoard& picker();
     SettingsStore& settings() { return *settings_; }
     ControllerWiring& controller() { return *controller_; }
     ConfigCommands& commands() { return *commands_; }
@@ -79,7 +80,6 @@ private:
     // work on its configuration record.
     std::unique_ptr<ControllerWiring> controller_;
     std::unique_ptr<MainForm> window_;
-    std::unique_ptr<FormKeyBoard> picker_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ConfigCommands> commands_;
     ParametersPanel* parameters_ = nullptr;   // owned by its page

@@ -62,18 +62,14 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
         window.ClearPanelNotice();
         // The picker with a reaction chosen: modifiers and keys highlighted.
-        if (FormKeyBoard* picker = window.picker()) {
-            picker->open(sampleReaction, nullptr,
-                         "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
-            QCoreApplication::processEvents();
-            const QString file = QDir(dir).filePath(QStringLiteral("picker-%1.png").arg(QLatin1String(language)));
-            ok = picker->grab().save(file) && ok;
-        }
+        FormKeyBoard& picker = window.picker();
+        picker.open(sampleReaction, nullptr, "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+        QCoreApplication::processEvents();
+        const QString file = QDir(dir).filePath(QStringLiteral("picker-%1.png").arg(QLatin1String(language)));
+        ok = picker.grab().save(file) && ok;
     }
-    if (FormKeyBoard* picker = window.picker()) {
-        picker->detach();
-        picker->hide();
-    }
+    window.picker().detach();
+    window.picker().hide();
     pages->setCurrentIndex(pageBefore);
     window.SetLanguage(languageBefore);
     if (polling) poll->start();

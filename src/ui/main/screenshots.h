@@ -8,8 +8,8 @@ namespace zmt::ui {
 
 class MainForm;
 
-// Shows the window, grabs it, and saves main-<page>-<ru|en>.png (and
-// picker-<ru|en>.png when the window has a picker) into dir.
+// Shows the window, grabs it, and saves main-<page>-<ru|en>.png and
+// picker-<ru|en>.png into dir.
 // The language in force before is restored. Returns false (with why) when a
 // picture could not be written.
 bool saveScreenshots(MainForm& window, const QString& dir, QString* why);

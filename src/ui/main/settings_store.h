@@ -5,7 +5,7 @@
 // the last file chosen for its kind and centred over the main window.
 //
 //   SettingsStore settings(window, settingsFilePath(programPath, userConfigFolder()));
-//   window.startUp(picker);                  // loads the file
+//   window.startUp();                        // loads the file
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
 #include "config/settings.h"

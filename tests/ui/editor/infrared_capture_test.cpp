@@ -230,20 +230,20 @@ private slots:
         p.select(0);
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
-        QVERIFY(p.picker.isVisible());
-        QCOMPARE(child<QWidget>(p.picker, "PanelKey4x")->property("selected").toBool(), true);
+        QVERIFY(p.picker().isVisible());
+        QCOMPARE(child<QWidget>(p.picker(), "PanelKey4x")->property("selected").toBool(), true);
 
         p.select(1);
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nИК код\nNEC 4 / 17"));
-        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 2)"));
-        QCOMPARE(child<QWidget>(p.picker, "PanelKey4x")->property("selected").toBool(), false);
+        QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 2)"));
+        QCOMPARE(child<QWidget>(p.picker(), "PanelKey4x")->property("selected").toBool(), false);
         // A click now edits the event on show, never the one left behind.
-        p.picker.PanelKey59xClick(QStringLiteral("PanelKey5x"));
+        p.picker().PanelKey59xClick(QStringLiteral("PanelKey5x"));
         QCOMPARE(p.event(1).reaction.kind, uint8_t(ReactionKeyboard));
         QCOMPARE(p.event(1).reaction.arg2, uint8_t(5));
         QCOMPARE(p.event(0).reaction.arg2, uint8_t(4));
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nB"));
-        p.picker.hide();
+        p.picker().hide();
     }
 };
 

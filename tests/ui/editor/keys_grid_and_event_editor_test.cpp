@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -416,15 +417,15 @@ private slots:
         p.select(11);
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
-        QVERIFY(p.picker.isVisible());
-        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
+        QVERIFY(p.picker().isVisible());
+        QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
         p.form.SetLanguage(English);
-        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 12)"));
+        QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 12)"));
         p.select(12);
-        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 13)"));
+        QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 13)"));
         Panel* home = child<Panel>(p.form, "PanelHOMEx");
         QTest::mouseClick(home, Qt::LeftButton, {}, home->rect().center());
-        QCOMPARE(p.picker.windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
+        QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
 
         // Clicking a reaction again brings an open picker forward, even
         // from behind the main window; following a tab leaves the input
@@ -438,10 +439,26 @@ private slots:
         };
         for (Panel* panel : {reaction, home}) {
             QWidget* active = activeAfter([&] { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); });
-            QCOMPARE(active, static_cast<QWidget*>(&p.picker));
+            QCOMPARE(active, static_cast<QWidget*>(&p.picker()));
         }
         QCOMPARE(activeAfter([&] { p.select(13); }), static_cast<QWidget*>(&p.form));
-        p.picker.hide();
+        p.picker().hide();
+    }
+
+    void thePickerBuiltWhenFirstOpenedComesTranslatedAndLocked() {
+        Page p;
+        QVERIFY(p.form.builtPicker() == nullptr);   // start-up leaves it for later
+        p.form.SetLanguage(English);
+        p.editor.setEditorLock(false);   // as while the firmware is updated
+        p.editor.PanelHOMExClick();
+        FormKeyBoard* picker = p.form.builtPicker();
+        QVERIFY(picker != nullptr && picker->isVisible());
+        QCOMPARE(picker->windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
+        QCOMPARE(child<QGroupBox>(*picker, "GroupBoxKeyCodes")->title(), QStringLiteral(" Key codes "));
+        QVERIFY(!child<QGroupBox>(*picker, "GroupBoxKeyboardPage07")->isEnabled());
+        p.editor.setEditorLock(true);
+        QVERIFY(child<QGroupBox>(*picker, "GroupBoxKeyboardPage07")->isEnabled());
+        QCOMPARE(p.form.currentSettings().keyVisible, true);
     }
 
     void tooltipsAndTheirWithdrawal() {

@@ -175,8 +175,7 @@ private slots:
         QCOMPARE(child<QAction>(window, "MenuItemLanguageRussianx")->text(), QStringLiteral("Русский"));
         QCOMPARE(child<QAction>(window, "MenuItemLanguageEnglishx")->text(), QStringLiteral("English"));
         // Default settings: only the language sub-menu shows.
-        FormKeyBoard picker;
-        window.startUp(picker);
+        window.startUp();
         QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
         QVERIFY(languages->isVisible());
 
@@ -214,8 +213,7 @@ private slots:
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
         MainForm window;
-        FormKeyBoard picker;
-        window.startUp(picker);
+        window.startUp();
         int images = 0;
         QObject::connect(&window, &MainForm::showingImage, [&] { ++images; });
         window.flags().DeviceConnected = true;
@@ -250,12 +248,11 @@ private slots:
     void languageSwitchReachesControlsAddedLater() {
         test::RussianAfterwards russian;
         MainForm window;
-        FormKeyBoard picker;
-        window.startUp(picker);
-        // Controls of the picker are built after the frame; the switch finds
-        // them by name.
-        auto* keyCodes = new QGroupBox(&picker);
-        keyCodes->setObjectName("GroupBoxKeyCodes");
+        window.startUp();
+        // The picker is built after start-up, when first needed; the switch
+        // finds its controls by name.
+        FormKeyBoard& picker = window.picker();
+        auto* keyCodes = child<QGroupBox>(picker, "GroupBoxKeyCodes");
         picker.setTitleLiteral("Выбор\0Choice");
         int languageChanges = 0;
         QObject::connect(&window, &MainForm::languageChanged, [&] { ++languageChanges; });
@@ -293,48 +290,43 @@ private slots:
 
     void startUpAppliesDefaultsAndArmsThePoll() {
         MainForm window;
-        FormKeyBoard picker;
         std::vector<std::string> ran;
         QObject::connect(&window, &MainForm::startingUp, [&] { ran.push_back("editor"); });
         QObject::connect(&window, &MainForm::showingImage, [&] { ran.push_back("image"); });
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
-        window.startUp(picker);
+        window.startUp();
         // The language switch shows the image once, the end of start-up again.
         QCOMPARE(ran, (std::vector<std::string>{"image", "editor", "image"}));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 1);
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
         QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
         QVERIFY(!child(window, "SpeedButtonReadDevice")->isEnabled());
-        QVERIFY(!picker.isVisible());
         QCOMPARE(window.SetLanguage(-1), 0);
-        QCOMPARE(window.picker(), &picker);
+        QVERIFY(window.builtPicker() == nullptr);   // not shown, so not built
     }
 
     void unusableSettingsKeepTheDesignTimeState() {
         test::RussianAfterwards russian;
         MainForm window;
-        FormKeyBoard picker;
-        // Built by the editor and the picker before start-up; they still get their texts.
+        // Built by the editor before start-up, and the picker after it; they
+        // still get their texts.
         auto* keys = new QGroupBox(child(window, "TabSheetParameters"));
         keys->setObjectName("GroupBoxKeys");
-        auto* keyCodes = new QGroupBox(&picker);
-        keyCodes->setObjectName("GroupBoxKeyCodes");
         FakeSettings settings;
         settings.stored.reset();
         window.setSettingsSource(&settings);
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
-        window.startUp(picker);
+        window.startUp();
         QCOMPARE(languageIndex(), 0);
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 0);
         QCOMPARE(keys->title(), QStringLiteral(" Кнопки "));
-        QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
+        QCOMPARE(child<QGroupBox>(window.picker(), "GroupBoxKeyCodes")->title(), QStringLiteral(" Коды кнопок "));
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
 
     void storedSettingsComeBackAndAreHandedToSave() {
         test::RussianAfterwards russian;
         MainForm window;
-        FormKeyBoard picker;
         test::useVirtualClock(window);
         ProgramSettings stored;
         stored.lang = 1;
@@ -348,11 +340,11 @@ private slots:
         settings.stored = stored;
         window.setSettingsSource(&settings);
         const std::optional<ProgramSettings>& saved = settings.saved;
-        window.startUp(picker);
+        window.startUp();
         QCOMPARE(languageIndex(), 1);
         QCOMPARE(window.initialEventPage(), 0);
         QVERIFY(child<QAction>(window, "MenuItemDebug")->isVisible());
-        QVERIFY(picker.isVisible());
+        QVERIFY(window.builtPicker() != nullptr && window.builtPicker()->isVisible());
 
         window.close();
         QVERIFY(saved.has_value());
@@ -362,11 +354,26 @@ private slots:
         QVERIFY(saved->keyVisible);
     }
 
+    void pickerNeverOpenedKeepsItsPlaceAndIsBuiltThere() {
+        MainForm window;
+        test::useVirtualClock(window);
+        FakeSettings settings;
+        settings.stored->keyLeft = 40;
+        settings.stored->keyTop = 50;
+        window.setSettingsSource(&settings);
+        window.startUp();
+        window.close();
+        QVERIFY(window.builtPicker() == nullptr);
+        QCOMPARE(settings.saved->keyLeft, std::optional<int>(40));
+        QCOMPARE(settings.saved->keyTop, std::optional<int>(50));
+        QVERIFY(!settings.saved->keyVisible);
+        QCOMPARE(window.picker().pos(), QPoint(40, 50));
+    }
+
     void closingStopsThePollClosesTheControllerThenSaves() {
         MainForm window;
-        FormKeyBoard picker;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
-        window.startUp(picker);
+        window.startUp();
         window.show();
         std::vector<std::string> ran;
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");

@@ -59,14 +59,14 @@ private slots:
         {
             std::ofstream(path) << "[MainSettings]\r\nEventPage=59\r\n[Other]\r\nKept=1\r\n";
             Window first(path);
-            first.window.startUp(first.picker);
+            first.window.startUp();
             QCOMPARE(first.window.initialEventPage(), 59);
             first.window.SetLanguage(English);
             first.window.findChild<QAction*>("MenuItemLog")->setChecked(true);
             first.window.findChild<QAction*>("MenuItemDebug")->setChecked(true);
             first.window.move(30, 40);
-            first.picker.move(200, 60);
-            first.picker.show();
+            first.picker().move(200, 60);
+            first.picker().show();
             first.store.rememberFirmwareFile("/fw/new.LDR");
             QVERIFY(first.window.close());
             QVERIFY(first.boxes.isEmpty());
@@ -76,14 +76,14 @@ private slots:
         QVERIFY(text.find("Lang=1\r\nLog=1\r\nDebug=1\r\n") != std::string::npos);
 
         Window second(path);
-        second.window.startUp(second.picker);
+        second.window.startUp();
         QCOMPARE(languageIndex(), int(English));
         QVERIFY(second.window.exchangeLogOn());
         QVERIFY(second.window.findChild<QAction*>("MenuItemDebug")->isChecked());
         QCOMPARE(second.window.initialEventPage(), 59);
         QCOMPARE(second.window.pos(), QPoint(30, 40));
-        QVERIFY(second.picker.isVisible());
-        QCOMPARE(second.picker.pos(), QPoint(200, 60));
+        QVERIFY(second.picker().isVisible());
+        QCOMPARE(second.picker().pos(), QPoint(200, 60));
         QCOMPARE(second.store.settings().firmwareFile, std::string("/fw/new.LDR"));
     }
 
@@ -93,11 +93,11 @@ private slots:
         const QString path = dir.filePath("zmtsetup.ini");
         QVERIFY(QDir().mkdir(path));
         Window window(path.toStdString());
-        window.window.startUp(window.picker);
+        window.window.startUp();
         QCOMPARE(window.boxes.size(), 1);
         QVERIFY(window.boxes[0].startsWith(QString::fromUtf8("Ошибка чтения файла конфигурации программы")));
         QCOMPARE(languageIndex(), int(Russian));
-        QVERIFY(!window.picker.isVisible());
+        QVERIFY(window.window.builtPicker() == nullptr);   // not shown, so never built
         window.store.rememberConfigFile("/cfg/car.ZMT");   // kept for this run only
         QCOMPARE(window.store.settings().configFile, std::string("/cfg/car.ZMT"));
         QVERIFY(window.window.close());
@@ -110,7 +110,7 @@ private slots:
         std::ofstream(dir.filePath("plain").toStdString()) << "x";
         const QString path = dir.filePath("plain/zmtsetup.ini");   // under a file: cannot be made
         Window window(path.toStdString());
-        window.window.startUp(window.picker);
+        window.window.startUp();
         QVERIFY(window.boxes.isEmpty());   // no file yet is a first start
         QVERIFY(window.window.close());
         QCOMPARE(window.boxes.size(), 1);
@@ -122,7 +122,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath("cfg") && QDir(dir.path()).mkpath("fw"));
         const std::string settingsPath = dir.filePath("zmtsetup.ini").toStdString();
         Window window(settingsPath);
-        window.window.startUp(window.picker);
+        window.window.startUp();
         window.window.SetLanguage(English);
         QTimer* onShow = test::timerNamed(window.window, "TimerOnShow");
         DialogSeen seen;
@@ -162,7 +162,7 @@ private slots:
 
         // The remembered files are in the file at once, not only at shut-down.
         Window next(settingsPath);
-        next.window.startUp(next.picker);
+        next.window.startUp();
         next.store.runFileDialog = window.store.runFileDialog;
         answer.clear();
         next.store.askOpenConfigFile();

@@ -178,27 +178,27 @@ private slots:
         Rig p;
         p.tabs->setCurrentIndex(0);
         p.click(child(p.window, "PanelEventReactionx"));
-        QVERIFY(p.picker.isVisible());
+        QVERIFY(p.picker().isVisible());
         ConfigImage before = p.image();
-        p.click(child(p.picker, "PanelKey4x"));
+        p.click(child(p.picker(), "PanelKey4x"));
         QVERIFY(p.image().events[0].reaction.kind != 0);
         p.undoAndRedo(before, "event 1: reaction");
         const ConfigImage withA = p.image();
-        p.click(child(p.picker, "PanelKey5x"));
-        QTest::keyClick(&p.picker, Qt::Key_Z, Qt::ControlModifier);   // in the picker's own window
+        p.click(child(p.picker(), "PanelKey5x"));
+        QTest::keyClick(&p.picker(), Qt::Key_Z, Qt::ControlModifier);   // in the picker's own window
         QVERIFY(sameBytes(p.image(), withA));
-        QCOMPARE(p.picker.target(), &p.image().events[0].reaction);
+        QCOMPARE(p.picker().target(), &p.image().events[0].reaction);
         // The picker edits the image in place, so its next click changes
         // the restored reaction; a new edit leaves nothing to redo.
         before = p.image();
-        p.click(child(p.picker, "PanelKey7x"));
+        p.click(child(p.picker(), "PanelKey7x"));
         p.tick();
         QVERIFY(!p.redoButton->isEnabled());
         p.undoAndRedo(before, "event 1: reaction");
 
         p.click(child(p.window, "PanelHOMEx"));
         before = p.image();
-        p.click(child(p.picker, "PanelKey6x"));
+        p.click(child(p.picker(), "PanelKey6x"));
         p.undoAndRedo(before, "HOME reaction");
     }
 
