@@ -51,6 +51,12 @@ struct Rig : test::ProgramRig {
         return writes;
     }
     std::size_t requests() { return controller().requestsHandled(); }
+    // Saves through the toolbar's file button into dir/name and reads the file back.
+    bool saveToFile(const char* name, ConfigImage& saved) {
+        nextFile = dir.filePath(name);
+        QTest::mouseClick(button("SpeedButtonWriteConfig"), Qt::LeftButton);
+        return loadConfigFile(saved, nextFile.toStdString()).ok();
+    }
     bool imageEqualsController() {
         return std::memcmp(record.image.bytes(), controller().state.config.data(), kConfigImageSize) == 0;
     }
@@ -233,11 +239,9 @@ private slots:
         Rig program;
         program.connect();
         program.record.image.longPressTimeout = 777;
-        const QString good = program.dir.filePath("saved.ZMT");
-        program.nextFile = good;
-        QTest::mouseClick(program.button("SpeedButtonWriteConfig"), Qt::LeftButton);
         ConfigImage loaded{};
-        QVERIFY(loadConfigFile(loaded, good.toStdString()).ok());
+        QVERIFY(program.saveToFile("saved.ZMT", loaded));
+        const QString good = program.dir.filePath("saved.ZMT");
         QCOMPARE(int(loaded.longPressTimeout), 777);
         QCOMPARE(program.notice(), QString("The configuration is written"));
         QCOMPARE(program.settings.settings().configFile, good.toStdString());
@@ -401,11 +405,8 @@ private slots:
         };
 
         type("700");
-        const QString path = program.dir.filePath("typed.ZMT");
-        program.nextFile = path;
-        QTest::mouseClick(program.button("SpeedButtonWriteConfig"), Qt::LeftButton);
         ConfigImage saved{};
-        QVERIFY(loadConfigFile(saved, path.toStdString()).ok());
+        QVERIFY(program.saveToFile("typed.ZMT", saved));
         QCOMPARE(int(saved.longPressTimeout), 700);
         QCOMPARE(field->text(), QString("700"));
 
