@@ -129,7 +129,7 @@ void ButtonLearning::finish() {
     image.keysLearned = 1;
     for (int c = 0; c < kChannels; ++c)
         image.channelThreshold[c] = channelThreshold(image, c, levels_.idleMaximum[c]);
-    host_.progressStart(kLearningWriteTotal, LangText("Пишу данные\0Write data"));
+    const ProgressScope progress(host_, kLearningWriteTotal, LangText("Пишу данные\0Write data"));
     // Only what the controller accepted counts as written; a part that
     // failed stays different from deviceCopy, so the synchronisation sends
     // it again once the run is over instead of believing it arrived.

@@ -40,8 +40,8 @@ void ConfigTransfer::forgetSerial() {
 
 ResultCode ConfigTransfer::readController(ConfigImage& config,
                                           uint8_t (&touch)[sizeof(_zelmorvatouch::touchState)]) {
-    host_.progressStart(kFullReadTotal,
-                        LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+    const ProgressScope progress(host_, kFullReadTotal,
+                                 LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
     const ResultCode code = link_.readBlock(cmdConfigMemory, 0, config.bytes(), kConfigImageSize);
     if (code != errNone) return code;
     return link_.readBlock(cmdTouchMemory, 0, touch, sizeof touch);
@@ -86,8 +86,8 @@ ResultCode ConfigTransfer::readKeepingEdits() {
 
 ResultCode ConfigTransfer::writeConfiguration() {
     FlagScope running(transferRunning_);
-    host_.progressStart(static_cast<int>(kConfigImageSize),
-                        LangText("Пишу конфигурацию в устройство\0Write configuration to the device"));
+    const ProgressScope progress(host_, static_cast<int>(kConfigImageSize),
+                                 LangText("Пишу конфигурацию в устройство\0Write configuration to the device"));
     // What goes out is the image as it was at the start; edits made while
     // the frames travel stay pending for the synchronisation.
     const ConfigImage sent = record_.image;
@@ -108,11 +108,6 @@ bool ConfigTransfer::confirmResetToDefaults() {
 }
 
 ResultCode ConfigTransfer::restoreDefaults() { return sendCommand(cmdDefaults); }
-
-ResultCode ConfigTransfer::resetToDefaults() {
-    if (!confirmResetToDefaults()) return errNone;
-    return restoreDefaults();
-}
 
 bool ConfigTransfer::confirmWriteConfiguration() {
     return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
@@ -163,11 +158,15 @@ ResultCode ConfigTransfer::writeDeviceCommand() {
 }
 
 ResultCode ConfigTransfer::toDefaultCommand() {
+    // Asked first: a No leaves everything as it was. Forgetting the
+    // controller before the answer would re-read it at the next poll and so
+    // throw away the undo history and edits still waiting to be sent.
+    if (!confirmResetToDefaults()) return errNone;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
     flags_.ImageValid = false;
     forgetSerial();
-    return reportIfFailed(resetToDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
+    return reportIfFailed(restoreDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
                                              "Failed to reset the device configuration in its default state\n%s");
 }
 

@@ -52,11 +52,9 @@ public:
     ResultCode readKeepingEdits();
     // Writes the whole image (no question), then restarts the controller.
     ResultCode writeConfiguration();
-    // Asks (warning, No the default); on Yes the controller restores its
-    // factory configuration. No is not an error: 0.
-    ResultCode resetToDefaults();
-    // The two questions on their own (true for Yes), and the reset without
-    // one, for callers that must tell No from success (zmtctl).
+    // The two questions on their own (true for Yes, warning and question
+    // with No the default), and the reset to the factory configuration
+    // without one.
     bool confirmWriteConfiguration();
     bool confirmResetToDefaults();
     ResultCode restoreDefaults();
@@ -86,6 +84,8 @@ public:
     // replacing them with its configuration.
     ResultCode readNewController(const std::function<bool()>& keepEdits = {});
     ResultCode writeDeviceCommand();   // asks first (No the default)
+    // Asks first (No the default); No changes nothing, not even the undo
+    // history (the controller is re-read only after a reset).
     ResultCode toDefaultCommand();
     ResultCode resetCommand();
 

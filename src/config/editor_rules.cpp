@@ -356,6 +356,15 @@ EventView EventRules::showEvent(int index) {
     return view;
 }
 
+bool EventRules::takesReaction(int index) const {
+    const EventRecord* event = record_.image.eventAt(index);
+    if (event == nullptr) return false;
+    // As showEvent sees it: an encoder direction past the four that exist
+    // is no key.
+    const bool key = event->keyRow != 0 && !(event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections);
+    return event->irTrigger() || event->modRow != 0 || key;
+}
+
 void EventRules::setEventType(int index, int type) {
     if (EventRecord* event = record_.image.eventAt(index)) setEventTypeBits(*event, type);
 }

@@ -150,6 +150,10 @@ struct EventView {
     std::vector<std::string> reactionLines;
 };
 
+// Why a reaction is refused for an event without a trigger.
+inline constexpr const char* kNoTriggerText =
+    "Сначала задайте событию кнопку или ИК код\0Give the event a button or an IR code first";
+
 class EventRules {
 public:
     EventRules(_zelmorvatouch& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
@@ -158,6 +162,12 @@ public:
     // .cpp) and returns what its controls show. An index outside 0..59 shows
     // an empty, disabled editor and changes nothing.
     EventView showEvent(int index);
+
+    // Whether the event keeps a reaction: it has a button, a modifier or an
+    // infrared trigger. Showing an event with none clears its reaction, so
+    // a reaction given to it would be lost at the next look; the editor
+    // refuses it instead (kNoTriggerText).
+    bool takesReaction(int index) const;
 
     void setEventType(int index, int type);
     void setOnce(int index, bool on);

@@ -74,8 +74,8 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         return FirmwareOutcome::Cancelled;
 
     const std::size_t payload = image.payloadSize();
-    host_.progressStart(static_cast<int>(payload),
-                        LangText("Обновление программного обеспечения\0Firmware update"));
+    const ProgressScope progress(host_, static_cast<int>(payload),
+                                 LangText("Обновление программного обеспечения\0Firmware update"));
 
     if (!identity_.bootLoaderRunning()) {
         // The first frame makes the application restart into its boot

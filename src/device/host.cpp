@@ -21,12 +21,15 @@ void Host::progressStart(int total, const std::string& caption) {
     gauge_.position = 0;
     gauge_.accumulated = 0;
     gauge_.visible = true;
+    gauge_.running = true;
     gaugeChanged(gauge_);
     processEvents();
 }
 
+void Host::progressEnd() { gauge_.running = false; }
+
 void Host::progressStep(int count) {
-    if (gauge_.position >= gauge_.maximum) return;
+    if (!gauge_.running || gauge_.position >= gauge_.maximum) return;
     if (!gauge_.visible) {
         statusText(gauge_.savedCaption);
         gauge_.visible = true;

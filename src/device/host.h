@@ -55,13 +55,20 @@ public:
         int position = 100;
         int accumulated = 0;        // sum of steps since the last start
         std::string savedCaption;   // restored when a later step re-shows it
+        bool running = false;       // between progressStart and progressEnd
     };
     // Caption (already in the current language) into the status bar, gauge
     // shown at 0 of total, one pass of events.
     void progressStart(int total, const std::string& caption);
-    // Adds count bytes. Ignored once the gauge is full; a hidden gauge of an
-    // unfinished transfer comes back with its saved caption.
+    // Adds count bytes. Ignored once the gauge is full or its transfer has
+    // ended; a gauge hidden while its transfer runs comes back with its
+    // saved caption.
     void progressStep(int count);
+    // The transfer the gauge was started for is over, whether it finished or
+    // broke off: the gauge stays as drawn until hidden, and the short reads
+    // and writes after it no longer bring back its caption (in the language
+    // of its day) and its stale figure. ProgressScope calls it.
+    void progressEnd();
     // Hides the gauge; the status text stays.
     void progressHide();
     const Gauge& gauge() const { return gauge_; }
@@ -71,6 +78,20 @@ protected:
 
 private:
     Gauge gauge_;
+};
+
+// The gauge of one transfer, from its start to the end of the scope.
+class ProgressScope {
+public:
+    ProgressScope(Host& host, int total, const std::string& caption) : host_(host) {
+        host_.progressStart(total, caption);
+    }
+    ~ProgressScope() { host_.progressEnd(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    Host& host_;
 };
 
 // Every blinking notice blinks at this period: the toolbar's flash timer

@@ -5,6 +5,7 @@
 // (the rig's default answer when it is empty), file dialogs answer nextFile
 // (empty: cancelled). Each window test derives its fixture from this and adds
 // only the state and helpers of its own.
+#include "device/firmware_file.h"
 #include "sim/simulator.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
@@ -23,9 +24,12 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <algorithm>
 #include <deque>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zmt::ui::test {
 
@@ -111,6 +115,20 @@ struct ProgramRig {
         window.TimerZELMORVATOUCHTestTimer();
     }
     void tick() { window.TimerCommonTimer(); }
+    // A firmware file of version 1.18 for the simulated controller, with a
+    // payload of 2000 bytes, in the rig's folder; the update asks for it.
+    std::string useFirmwareFile() {
+        std::vector<uint8_t> payload(2000, 0x5A);
+        const uint8_t description[8] = {0, 0, 0, 0, 118, 0, 1, 1};
+        std::copy(description, description + 8, payload.begin());
+        std::vector<uint8_t> file;
+        if (!buildFirmwareFile({0, 118, 1, 1}, payload, file)) qFatal("no firmware file");
+        const std::string path = dir.filePath("NEW.LDR").toStdString();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        procedures.askFirmwareFile = [path] { return path; };
+        return path;
+    }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
 };
 

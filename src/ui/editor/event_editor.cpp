@@ -392,37 +392,51 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
     // set apart first, so the picker's name goes only to what it changed.
     EditHistory* history = window_.editHistory();
     if (history != nullptr) history->checkpoint(record_.image);
-    const EditLabel label = &reaction == &record_.image.homeReaction
-                                ? editLabel("реакция HOME\0HOME reaction")
-                                : editLabel("событие %d: реакция\0event %d: reaction", selectedEvent() + 1);
+    const bool home = &reaction == &record_.image.homeReaction;
+    const int index = selectedEvent();
+    const EditLabel label = home ? editLabel("реакция HOME\0HOME reaction")
+                                 : editLabel("событие %d: реакция\0event %d: reaction", index + 1);
+    // An open picker follows the tabs onto events without a trigger too;
+    // there its clicks are refused rather than lost at the next look.
+    std::function<bool()> mayChange;
+    if (!home) mayChange = [this, index] { return reactionAccepted(index); };
     window_.picker().open(reaction,
                           [this, &reaction, memo, label] {
                               if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
                               DescribeReaction(reaction, *memo);
                               if (memo == homeMemo_) fitHomeMemo();
                           },
-                          captionLiteral);
+                          captionLiteral, std::move(mayChange));
+}
+
+bool EventEditor::reactionAccepted(int index) {
+    if (eventRules_.takesReaction(index)) return true;
+    window_.showMessage(MB_WARNING, LangText(editor::kNoTriggerText));
+    return false;
 }
 
 void EventEditor::PanelEventReactionxClick() {
     const int index = selectedEvent();
     EventRecord* event = record_.image.eventAt(index);
-    if (event == nullptr) return;
-    openPicker(eventCaption(index), reactionMemo_, event->reaction);
-    bringPickerForward();
+    if (event == nullptr || !reactionAccepted(index)) return;
+    openPickerFrom(reactionPanel_, eventCaption(index), reactionMemo_, event->reaction);
 }
 
 void EventEditor::PanelHOMExClick() {
-    openPicker(kHomeCaption, homeMemo_, record_.image.homeReaction);
-    bringPickerForward();
+    openPickerFrom(homePanel_, kHomeCaption, homeMemo_, record_.image.homeReaction);
 }
 
-void EventEditor::bringPickerForward() {
+void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo,
+                                 Reaction& reaction) {
+    // Placed before it shows, so it never appears over the panel first.
+    window_.placePickerClearOf(QRect(clicked->mapToGlobal(QPoint(0, 0)), clicked->size()));
+    openPicker(captionLiteral, memo, reaction);
     // A click on a reaction is the way to the picker; one already open may
-    // lie behind the main window, and the click would look dead. Following
-    // the selected tab does not come here: that must not take the input
-    // away from the main window.
+    // lie behind the main window or sit in the task bar, and the click would
+    // look dead. Following the selected tab does not come here: that must
+    // not take the input away from the main window.
     FormKeyBoard& picker = window_.picker();
+    if (picker.isMinimized()) picker.showNormal();
     picker.raise();
     picker.activateWindow();
 }
@@ -439,6 +453,7 @@ void EventEditor::SpeedButtonIRGETClick() {
 }
 
 void EventEditor::SpeedButtonGetIRSendClick() {
+    if (!reactionAccepted(selectedEvent())) return;
     const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
 }

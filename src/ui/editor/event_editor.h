@@ -103,7 +103,12 @@ private:
     // One undo step for the handler it is made in.
     EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
-    void bringPickerForward();
+    // True when the event keeps a reaction; otherwise the user is told why
+    // not (a warning box) and false comes back.
+    bool reactionAccepted(int index);
+    // For a click on a reaction panel: the picker opens clear of the panel
+    // clicked, and comes back from the task bar and to the front.
+    void openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo, Reaction& reaction);
     // The HOME memo's type and place for the description it shows.
     void fitHomeMemo();
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);

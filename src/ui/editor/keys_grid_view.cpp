@@ -79,7 +79,10 @@ public:
         const bool marked = column < kChannels && view_.record_.keyCellMark[column][row] != 0;
         painter->save();
         painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
-        painter->setPen(marked ? option.palette.color(QPalette::Base) : QColor(Qt::black));
+        // A locked editor greys its names out like every other control.
+        const bool enabled = (option.state & QStyle::State_Enabled) != 0;
+        const QColor text = enabled ? QColor(Qt::black) : option.palette.color(QPalette::Disabled, QPalette::WindowText);
+        painter->setPen(marked ? option.palette.color(QPalette::Base) : text);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
         painter->restore();
     }

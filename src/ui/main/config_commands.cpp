@@ -16,11 +16,17 @@ namespace zmt::ui {
 
 namespace {
 
-// The window's busy state for the length of a scope.
+// The window's busy state, and its editing hold, for the length of a scope.
 class BusyScope {
 public:
-    explicit BusyScope(MainForm& window) : window_(window) { window_.SetDeviceButtons(true); }
-    ~BusyScope() { window_.SetDeviceButtons(false); }
+    explicit BusyScope(MainForm& window) : window_(window) {
+        window_.SetDeviceButtons(true);
+        window_.holdEditing(true);
+    }
+    ~BusyScope() {
+        window_.holdEditing(false);
+        window_.SetDeviceButtons(false);
+    }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 

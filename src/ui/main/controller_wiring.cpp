@@ -77,9 +77,12 @@ void ControllerWiring::syncTick() {
 }
 
 bool ControllerWiring::undoAllowed() const {
-    // Learning writes button records as presses arrive and sends them at
-    // its end; taking them back under its feet would undo half of it.
-    return !window_.flags().KeysSetupActive && !history_.stepOpen();
+    // Decided here alone, for the buttons, the keys and their hints: not
+    // while a procedure or a whole transfer holds the image (the window's
+    // editing hold), nor while learning writes button records as presses
+    // arrive (it sends them at its end; taking them back under its feet
+    // would undo half of it), nor in the middle of an edit.
+    return !window_.editingHeld() && !window_.flags().KeysSetupActive && !history_.stepOpen();
 }
 
 bool ControllerWiring::undo() {
@@ -108,6 +111,7 @@ void ControllerWiring::readNewController() {
     // controller, reading this one's configuration would replace them
     // without a word, so the user chooses.
     window_.SetDeviceButtons(true);
+    window_.holdEditing(true);
     transfer().readNewController([this] {
         return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
                                    LangText("Изменения в программе ещё не записаны в контроллер.\n"
@@ -117,11 +121,16 @@ void ControllerWiring::readNewController() {
                                             "Write them to the controller just connected?\n"
                                             "No: read the controller's configuration instead.")) == ID_YES;
     });
+    window_.holdEditing(false);
     window_.SetDeviceButtons(false);
     refreshPendingPanel();
 }
 
 bool ControllerWiring::closeAllowed() {
+    // A value typed just before the close (committed by the close itself)
+    // has not met a common tick yet: it gets its chance to go out first,
+    // and only what still could not be sent is asked about.
+    syncTick();
     if (!changesWaiting()) return true;
     const int answer = window_.showMessage(
         MB_QUESTION | MB_DEFAULT_NO,

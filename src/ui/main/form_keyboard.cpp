@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 
 // The consumer buttons' icons live in the window library's resources, which a
 // static library only links in when asked by name.
@@ -277,10 +278,12 @@ void FormKeyBoard::setEditingEnabled(bool enabled) {
 
 // ---- opening and highlighting ----
 
-void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const char* titleLiteral) {
+void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const char* titleLiteral,
+                        std::function<bool()> mayChange) {
     show();
     target_ = &target;
     describe_ = std::move(describe);
+    mayChange_ = std::move(mayChange);
     setTitleLiteral(titleLiteral);
     if (isInfraredReaction(target)) {
         // Highlights left from the previous target would claim this reaction
@@ -295,12 +298,13 @@ void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const 
 void FormKeyBoard::reopen() {
     if (target_ == nullptr) return;
     std::string title = titleLiteral_;
-    open(*target_, describe_, title.empty() ? nullptr : title.data());
+    open(*target_, describe_, title.empty() ? nullptr : title.data(), mayChange_);
 }
 
 void FormKeyBoard::detach() {
     target_ = nullptr;
     describe_ = nullptr;
+    mayChange_ = nullptr;
 }
 
 void FormKeyBoard::setSelected(Panel* panel, bool selected) {
@@ -358,13 +362,19 @@ void FormKeyBoard::PanelKey59xClick(const QString& controlName) {
         for (QToolButton* button : consumerButtons_) button->setChecked(false);
         return;
     }
-    const bool changed = applyPickerClick(*target_, controlName.toStdString());
+    const bool changed = !changeRefused() && applyPickerClick(*target_, controlName.toStdString());
     if (changed) reopen();
     else highlight();   // undo a button's own toggle
 }
 
+bool FormKeyBoard::changeRefused() { return mayChange_ && !mayChange_(); }
+
 void FormKeyBoard::enterCode(PickerEntry entry) {
     if (target_ == nullptr) return;
+    if (changeRefused()) {
+        highlight();   // the typed code goes back to what the reaction holds
+        return;
+    }
     QLineEdit* edit = entry == PickerEntry::Key1 ? editKey1_ : entry == PickerEntry::Key2 ? editKey2_ : editMMKey_;
     applyPickerEntry(*target_, entry, parseTypedCode(edit->text().toStdString(), pickerEntryMax(entry)));
     reopen();
@@ -383,6 +393,39 @@ void FormKeyBoard::setTitleLiteral(const char* literal) {
 
 void FormKeyBoard::retranslateTitle() {
     if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
+}
+
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen) {
+    constexpr int gap = 8;
+    const int centred = main.center().x() - picker.width() / 2;
+    // Below and above the window first (the picker is wider than it is
+    // tall), then beside it; then just clear of the panel clicked.
+    const QPoint wanted[] = {
+        {centred, main.bottom() + 1 + gap},         {centred, main.top() - gap - picker.height()},
+        {main.right() + 1 + gap, main.top()},       {main.left() - gap - picker.width(), main.top()},
+        {centred, clicked.bottom() + 1 + gap},      {centred, clicked.top() - gap - picker.height()},
+    };
+    auto onScreen = [&](QPoint at) {
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - picker.width())));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - picker.height())));
+        return at;
+    };
+    auto covered = [&](QPoint at, const QRect& area) {
+        const QRect over = QRect(at, picker).intersected(area);
+        return over.isEmpty() ? 0LL : static_cast<long long>(over.width()) * over.height();
+    };
+    // Clear of the panel first, then over as little of the window as may be.
+    QPoint best;
+    std::pair<long long, long long> bestCost{-1, -1};
+    for (const QPoint& place : wanted) {
+        const QPoint at = onScreen(place);
+        const std::pair<long long, long long> cost{covered(at, clicked), covered(at, main)};
+        if (bestCost.first < 0 || cost < bestCost) {
+            best = at;
+            bestCost = cost;
+        }
+    }
+    return best;
 }
 
 namespace {

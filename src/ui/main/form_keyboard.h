@@ -43,7 +43,10 @@ public:
     // otherwise the window highlights the target and calls describe, which the opener uses to rewrite the reaction's memo;
     // describe is called again after every change the picker makes. target
     // must outlive the picker or be replaced by another open or by detach.
-    void open(Reaction& target, std::function<void()> describe, const char* titleLiteral);
+    // mayChange, when given, is asked before every click or typed code: false
+    // leaves the reaction as it is (whoever refuses tells the user why).
+    void open(Reaction& target, std::function<void()> describe, const char* titleLiteral,
+              std::function<bool()> mayChange = nullptr);
     using QDialog::open;
     // Forgets the target; clicks and typed codes are then ignored.
     void detach();
@@ -79,12 +82,14 @@ private:
     void buildKeyboard();
     Panel* addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where);
     void enterCode(PickerEntry entry);
+    bool changeRefused();
     void highlight();
     void reopen();
     void setSelected(Panel* panel, bool selected);
 
     Reaction* target_ = nullptr;
     std::function<void()> describe_;
+    std::function<bool()> mayChange_;
     std::string titleLiteral_;   // a bilingual text: both halves
     std::vector<uint16_t> consumerUsages_;
 
@@ -95,6 +100,13 @@ private:
     QLineEdit* editKey2_ = nullptr;
     QLineEdit* editMMKey_ = nullptr;
 };
+
+// Where the picker (outer size picker) goes beside the main window (its
+// frame main) within screen (the screen's free area), for a click on
+// clicked (global; empty for none): below, above, right or left of the main
+// window where it fits there; otherwise on the screen, clear of clicked and
+// over as little of the main window as it can. The top-left of its frame.
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen);
 
 // Writes the description of reaction into memo as the editor shows it: a
 // line of two spaces, then the description or "Not specified". An infrared

@@ -375,10 +375,33 @@ void MainForm::applyPickerSettings(const ProgramSettings& settings) {
     // Placed as the window will stand when it is built: never shown, so
     // without a frame yet.
     const QSize size(FormKeyBoard::kClientWidth, FormKeyBoard::kClientHeight);
-    pickerPlace_ = picker_ ? restoredPosition(settings.keyLeft, settings.keyTop, picker_.get())
-                           : restoredPosition(settings.keyLeft, settings.keyTop, screenSizeAtOrigin(size), size);
-    if (picker_) picker_->move(*pickerPlace_);
-    if (settings.keyVisible) picker().show();
+    const QPoint restored = picker_ ? restoredPosition(settings.keyLeft, settings.keyTop, picker_.get())
+                                    : restoredPosition(settings.keyLeft, settings.keyTop, screenSizeAtOrigin(size), size);
+    // Only a place the settings really hold is remembered: the screen's
+    // centre, where placeWindow puts the rest, lies over the editor.
+    pickerPlaced_ = settings.keyLeft && settings.keyTop && restored == QPoint(*settings.keyLeft, *settings.keyTop);
+    pickerPlace_ = pickerPlaced_ ? std::optional<QPoint>(restored) : std::nullopt;
+    if (picker_ && pickerPlace_) picker_->move(*pickerPlace_);
+    if (settings.keyVisible) {
+        placePickerClearOf(QRect());
+        picker().show();
+    }
+}
+
+void MainForm::placePickerClearOf(const QRect& clicked) {
+    FormKeyBoard& shown = picker();
+    // The window manager's frame is not known before the picker is first
+    // shown; it will be the main window's.
+    const QRect main = frameGeometry();
+    const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
+                         main.right() - geometry().right(), main.bottom() - geometry().bottom());
+    const QSize outer = shown.isVisible() || shown.isMinimized() ? shown.frameGeometry().size()
+                                                                  : shown.size().grownBy(frame);
+    if (pickerPlaced_ && !QRect(shown.pos(), outer).intersects(clicked)) return;
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : main.united(QRect(shown.pos(), outer));
+    shown.move(pickerBeside(main, clicked, outer, free));
+    pickerPlaced_ = true;
 }
 
 FormKeyBoard& MainForm::picker() {
@@ -400,10 +423,12 @@ ProgramSettings MainForm::currentSettings() const {
     settings.lang = languageIndex();
     settings.log = menuLog_->isChecked();
     settings.debug = menuDebug_->isChecked();
-    // A picker never built stays where the settings put it.
-    const QPoint picker = picker_ ? picker_->frameGeometry().topLeft() : pickerPlace_.value_or(QPoint(0, 0));
-    settings.keyTop = picker.y();
-    settings.keyLeft = picker.x();
+    // A picker never built stays where the settings put it, or placeless.
+    const std::optional<QPoint> picker = picker_ ? std::optional<QPoint>(picker_->frameGeometry().topLeft()) : pickerPlace_;
+    if (picker) {
+        settings.keyTop = picker->y();
+        settings.keyLeft = picker->x();
+    }
     settings.keyVisible = picker_ && picker_->isVisible();
     return settings;
 }
@@ -551,6 +576,11 @@ uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
 void MainForm::SetDeviceButtons(bool busy) {
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
     for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.DeviceConnected);
+}
+
+void MainForm::holdEditing(bool held) {
+    editingHolds_ = std::max(0, editingHolds_ + (held ? 1 : -1));
+    refreshUndoButtons();
 }
 
 // ---- monitoring log, status, gauge ----

@@ -128,6 +128,12 @@ public:
     // The picker if it has been built, null until then: what only updates
     // the picker (language, lock, highlights) has nothing to do before.
     FormKeyBoard* builtPicker() const { return picker_.get(); }
+    // Before the picker opens for a click on clicked (a reaction panel, in
+    // global coordinates; empty for none): a picker with no place yet (none
+    // remembered in the settings) goes beside the window where it fits on
+    // the screen, and one that would stand over clicked moves there too, so
+    // the next click meant for the panel cannot land on a picker key.
+    void placePickerClearOf(const QRect& clicked);
 
     // 1 English, -1 only returns the index in force, anything else Russian.
     int SetLanguage(int index);
@@ -149,6 +155,15 @@ public:
     // Disables every device button; with busy false re-enables the file
     // buttons, and the device ones while a controller is connected.
     void SetDeviceButtons(bool busy);
+    // The editing hold: while a guided procedure (firmware update, button
+    // learning, touch calibration) or a transfer of the whole configuration
+    // runs, undo and redo refuse (buttons, keys and all): a step taken back
+    // would go to the controller in the middle of it. Each phase holds it
+    // for its whole length, however the toolbar's buttons come and go
+    // meanwhile (the boot loader's announcement enables them during an
+    // update). Holds nest; the undo buttons follow at once.
+    void holdEditing(bool held);
+    bool editingHeld() const { return editingHolds_ > 0; }
 
     void memoLine(const std::string& line);
     void memoClear();
@@ -274,8 +289,12 @@ private:
     std::unique_ptr<QtHost> host_;
     QtTranslations qtTranslations_;
     std::unique_ptr<FormKeyBoard> picker_;
-    // Where the settings put the picker, for when it is built.
+    // Where the settings put the picker, for when it is built; nothing when
+    // they hold no reachable place (it goes beside the window when opened).
     std::optional<QPoint> pickerPlace_;
+    // The picker stands where the user or the settings want it: it is only
+    // moved off the panel that opened it.
+    bool pickerPlaced_ = false;
     EditHistory* editHistory_ = nullptr;
 
     ToolBar* toolBar_ = nullptr;
@@ -311,6 +330,7 @@ private:
     QPointer<QWidget> centredDialog_;
     int centringMovesLeft_ = 0;
     int initialEventPage_ = 0;
+    int editingHolds_ = 0;
     bool closing_ = false;
     bool systemClose_ = false;
 };

@@ -12,15 +12,17 @@
 #include "ui/main/level_bars.h"
 #include "ui/main/main_form.h"
 #include "ui/main/settings_store.h"
+#include "ui/sim/simulator_window.h"
 
 #include <QFileDialog>
 #include <QIcon>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace zmt::ui {
 
 ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, ParametersPanel& panel)
-    : window_(window), panel_(panel), record_(controller.record()),
+    : window_(window), controller_(controller), panel_(panel), record_(controller.record()),
       firmware_(controller.link(), controller.watch(), window.flags()),
       learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
       calibration_(controller.link(), controller.transfer(), record_, window.flags(),
@@ -31,7 +33,12 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
                                             QString::fromLatin1(kFirmwareDialog.filter))
             .toStdString();
     };
-    firmware_.setBeforeTransfer([this] { window_.SetDeviceButtons(true); });
+    firmware_.setBeforeTransfer([this] {
+        window_.SetDeviceButtons(true);
+        // The update reports on the Monitoring page (the device, the
+        // attempts); the Parameters page is locked meanwhile anyway.
+        window_.pages().setCurrentIndex(0);
+    });
     connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
             [this] { SpeedButtonUpdateDeviceClick(); });
     buildButtons();
@@ -89,6 +96,7 @@ void ProceduresWiring::buildButtons() {
 
 void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     window_.SetDeviceButtons(busy);
+    window_.holdEditing(busy);
     // The procedure's own button stays usable: a second click stops it.
     if (busy) keptEnabled->setEnabled(true);
 }
@@ -96,9 +104,11 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
 void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
     if (firmware_.running()) return;
     window_.SetDeviceButtons(true);
+    window_.holdEditing(true);
     if (setEditorEnabled) setEditorEnabled(false);
     firmware_.updateFirmware(askFirmwareFile);
     if (setEditorEnabled) setEditorEnabled(true);
+    window_.holdEditing(false);
     window_.SetDeviceButtons(false);
 }
 
@@ -124,7 +134,18 @@ void ProceduresWiring::learningStarted() {
     LevelBars* bars = levelBars();
     bars->retranslate();
     bars->showLevels(LearningLevels{}, {});
-    bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+    // Right of the main window; when the Simulator window stands there, over
+    // its right-hand groups (infrared, device log), which learning does not
+    // use, so its connection and level controls stay in sight.
+    const SimulatorWindow* simulator = controller_.simulatorWindow();
+    if (simulator != nullptr && simulator->isVisible()) {
+        const QRect main = window_.frameGeometry();
+        const int frameWidth = main.width() - window_.width();
+        const QRect beside = simulator->frameGeometry();
+        bars->move(beside.right() + 1 - bars->width() - frameWidth, beside.top());
+    } else {
+        bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+    }
     bars->show();
 }
 

@@ -43,7 +43,7 @@ public:
     // The firmware file dialog; "" when cancelled. Defaults to a plain
     // open dialog for *.LDR files.
     std::function<std::string()> askFirmwareFile;
-    // The event editor's lock, released while the firmware update runs.
+    // The event editor's lock: false while the firmware update runs, true after.
     std::function<void(bool enabled)> setEditorEnabled;
     // The buttons grid as learning uses it. Unset members do nothing.
     struct Grid {
@@ -85,6 +85,7 @@ private:
     QString recognisedName(int channel, int row) const;
 
     MainForm& window_;
+    ControllerWiring& controller_;
     ParametersPanel& panel_;
     _zelmorvatouch& record_;
     FirmwareUpdate firmware_;

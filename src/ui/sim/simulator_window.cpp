@@ -100,8 +100,10 @@ SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
     trafficLabel_->setFrameShape(QFrame::StyledPanel);
     trafficLabel_->setMargin(4);
     trafficLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // A long frame wraps instead of widening the window off the screen.
-    trafficLabel_->setWordWrap(true);
+    // One line, whatever the frame: a long one is cut at the window's edge
+    // (its hint holds it whole) rather than widening the window off the
+    // screen or wrapping, which would push the groups above it around.
+    trafficLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     statusBar_ = new QStatusBar;
     statusBar_->setObjectName("statusBar");
@@ -539,6 +541,7 @@ void SimulatorWindow::refresh() {
                                              controller_.faults.unplugAfterFrames).c_str()
                                 : QString());
     trafficLabel_->setText(trafficText());
+    trafficLabel_->setToolTip(trafficLabel_->text());
     summary_->setText(summaryText());
 }
 

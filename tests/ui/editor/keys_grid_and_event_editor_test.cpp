@@ -414,6 +414,8 @@ private slots:
 
     void thePickerFollowsTheSelectedEvent() {
         Page p;
+        // Events with a trigger: only they take a reaction.
+        for (int index : {11, 12}) p.event(index) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
         p.select(11);
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
@@ -442,6 +444,82 @@ private slots:
             QCOMPARE(active, static_cast<QWidget*>(&p.picker()));
         }
         QCOMPARE(activeAfter([&] { p.select(13); }), static_cast<QWidget*>(&p.form));
+        p.picker().hide();
+    }
+
+    // An event without a trigger loses its reaction whenever it is shown,
+    // so none is taken for it, from the panel, the open picker or the
+    // infrared receiver: the user is told to give it a trigger first.
+    void aReactionIsRefusedForAnEventWithoutATrigger() {
+        Page p;
+        const QString refusal = QStringLiteral("Сначала задайте событию кнопку или ИК код");
+        Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        p.select(20);
+        QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
+        QCOMPARE(p.boxes, QStringList{refusal});
+        QCOMPARE(p.boxIcons.last(), QMessageBox::Warning);
+        QVERIFY(p.form.builtPicker() == nullptr);
+
+        p.event(21) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(21);
+        QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
+        QVERIFY(p.picker().isVisible());
+        QCOMPARE(p.boxes.size(), 1);
+        p.select(20);   // the open picker follows, but its keys change nothing here
+        QTest::mouseClick(child<Panel>(p.picker(), "PanelKey4x"), Qt::LeftButton);
+        QCOMPARE(p.boxes.size(), 2);
+        QCOMPARE(p.event(20).reaction.kind, uint8_t(0));
+        QVERIFY(!child<Panel>(p.picker(), "PanelKey4x")->property("selected").toBool());
+        p.select(21);
+        QTest::mouseClick(child<Panel>(p.picker(), "PanelKey4x"), Qt::LeftButton);
+        QCOMPARE(p.event(21).reaction.kind, uint8_t(ReactionKeyboard));
+        p.select(20);
+        p.select(21);
+        QCOMPARE(p.event(21).reaction.kind, uint8_t(ReactionKeyboard));
+        QCOMPARE(p.boxes.size(), 2);
+
+        p.select(20);
+        p.editor.SpeedButtonGetIRSendClick();   // its button waits for a controller
+        QCOMPARE(p.boxes.last(), refusal);
+        QCOMPARE(p.boxes.size(), 3);
+        p.picker().hide();
+    }
+
+    // The picker opens beside the main window where the screen has room,
+    // and never over the panel that opened it, so the next click meant for
+    // the panel cannot land on a key; a minimized one comes back.
+    void thePickerOpensClearOfThePanelClicked() {
+        Page p;
+        for (int index : {0, 1}) p.event(index) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        const QRect screen = p.form.screen()->availableGeometry();
+        auto clear = [&](QWidget* panel) {
+            const QRect picker = p.picker().frameGeometry();
+            return !picker.intersects(QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size())) &&
+                   screen.contains(picker);
+        };
+        auto click = [](QWidget* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); };
+        Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        Panel* home = child<Panel>(p.form, "PanelHOMEx");
+
+        p.form.move(screen.topLeft());
+        click(reaction);
+        QVERIFY(clear(reaction));
+        // Where it stands now it is clear of the panel: it stays there.
+        const QPoint placed = p.picker().pos();
+        p.select(1);
+        click(reaction);
+        QCOMPARE(p.picker().pos(), placed);
+        // The HOME panel lies lower: at the bottom of the screen the window
+        // leaves room above it.
+        p.form.move(screen.left(), screen.bottom() + 1 - p.form.frameGeometry().height());
+        click(home);
+        QVERIFY(clear(home));
+
+        p.picker().showMinimized();
+        QVERIFY(p.picker().isMinimized());
+        click(home);
+        QVERIFY(!p.picker().isMinimized());
+        QVERIFY(p.picker().isVisible());
         p.picker().hide();
     }
 

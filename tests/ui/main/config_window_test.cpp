@@ -313,8 +313,8 @@ private slots:
         program.answers = {ID_NO};
         program.commands.SpeedButtonToDefaultClick();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
-        QVERIFY(!program.window.flags().ImageValid);
-        QVERIFY(!program.wiring.watch().controllerRead());
+        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.wiring.watch().controllerRead());
 
         program.answers = {ID_YES};
         program.commands.SpeedButtonToDefaultClick();
@@ -416,7 +416,8 @@ private slots:
         QTest::mouseClick(program.button("SpeedButtonWriteDevice"), Qt::LeftButton);
         QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 800);
 
-        // Closing: the typed value is an edit still to be sent, so it is asked about.
+        // Closing with the controller away: the typed value is an edit
+        // still to be sent, so it is asked about.
         program.unplug();
         type("900");
         const int boxes = program.boxes.size();
@@ -424,6 +425,15 @@ private slots:
         QVERIFY(!program.window.close());
         QCOMPARE(int(program.record.image.longPressTimeout), 900);
         QCOMPARE(program.boxes.size(), boxes + 1);
+
+        // With the controller there, a value typed right before the close
+        // goes out with it: nothing is left to ask about.
+        program.plug();
+        program.poll();
+        type("950");
+        QVERIFY(program.window.close());
+        QCOMPARE(program.boxes.size(), boxes + 1);
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 950);
     }
 
     // SIGTERM and its kin: nothing is asked, the edit typed last gets its

@@ -5,7 +5,6 @@
 // ZMT_SCREENSHOT_DIR set, pictures of learning and of an update in progress
 // are saved there.
 #include "config/config_transfer.h"
-#include "device/firmware_file.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
 #include "ui/main/level_bars.h"
@@ -23,7 +22,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <fstream>
 #include <optional>
 
 using namespace zmt;
@@ -115,16 +113,7 @@ private slots:
         setLanguageIndex(language);
         Rig program;
         program.tick();
-        QTemporaryDir dir;
-        std::vector<uint8_t> payload(2000, 0x5A);
-        const uint8_t description[8] = {0, 0, 0, 0, 118, 0, 1, 1};
-        std::copy(description, description + 8, payload.begin());
-        std::vector<uint8_t> file;
-        QVERIFY(buildFirmwareFile({0, 118, 1, 1}, payload, file));
-        const std::string path = dir.filePath("NEW.LDR").toStdString();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                   static_cast<std::streamsize>(file.size()));
-        program.procedures.askFirmwareFile = [path] { return path; };
+        program.useFirmwareFile();
         std::vector<bool> editor;
         program.procedures.setEditorEnabled = [&](bool enabled) { editor.push_back(enabled); };
         int firmwareFrames = 0;
@@ -234,6 +223,40 @@ private slots:
         QVERIFY(!program.procedures.levelBars()->isVisible());
         QVERIFY(!program.window.flags().KeysSetupRunning);
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+    }
+
+    // A read that broke off in Russian leaves nothing behind: a later
+    // learning run in English does not bring back its caption and figure.
+    void aFailedReadLeavesNoCaptionForLaterTransfers() {
+        setLanguageIndex(Russian);
+        Rig program;
+        program.tick();
+        int frames = 0;
+        program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] == cmdConfigMemory && ++frames == 4) program.controller().faults.forceStatus = 0xFE;
+        };
+        program.button("SpeedButtonReadDevice")->click();
+        program.afterRequest = nullptr;
+        program.controller().faults.forceStatus = 0;
+        QVERIFY(program.boxes.last().startsWith("Ошибка чтения конфигурации из устройства"));
+        program.tick();
+        program.window.SetLanguage(English);
+        program.tick();
+        auto* gauge = program.window.findChild<QWidget*>("CGaugeProgressProcent");
+        QVERIFY(gauge->isHidden());
+        QString statusDuringLearning;
+        bool gaugeDuringLearning = true;
+        int reads = 0;
+        program.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+            if (request[1] != cmdKeyLevels || ++reads != 2) return;
+            statusDuringLearning = program.window.statusText();
+            gaugeDuringLearning = !gauge->isHidden();
+            program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+        QCOMPARE(reads, 2);
+        QVERIFY2(!statusDuringLearning.contains("Читаю"), qPrintable(statusDuringLearning));
+        QVERIFY(!gaugeDuringLearning);
     }
 
     // Answered No, learning shows nothing at all.

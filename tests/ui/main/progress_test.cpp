@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(gauge(window)->text(), QStringLiteral("100%"));
     }
 
-    void stepAfterAHideBringsBackTheSavedCaption() {
+    void aHiddenGaugeComesBackOnlyWhileItsTransferRuns() {
         MainForm window;
         test::useVirtualClock(window);
         window.host().progressStart(989, "Читаю конфигурацию из устройства");
@@ -71,6 +71,14 @@ private slots:
         QVERIFY(!gauge(window)->isHidden());
         QCOMPARE(gauge(window)->value(), 495);
         QCOMPARE(window.statusText(), QStringLiteral("Читаю конфигурацию из устройства"));
+
+        // Once that transfer has ended (it broke off), nothing brings it back.
+        window.host().progressEnd();
+        window.host().progressHide();
+        window.setStatusText("Connected");
+        window.host().progressStep(4);
+        QVERIFY(gauge(window)->isHidden());
+        QCOMPARE(window.statusText(), QStringLiteral("Connected"));
     }
 };
 

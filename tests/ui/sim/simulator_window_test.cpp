@@ -319,11 +319,18 @@ private slots:
         QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errNone);
         bench.window.refresh();
         QCOMPARE(bench.label("trafficLabel"), QString("Received (1): CMD:90 OFFSET:0967 LEN:01 [ 02 ]"));
+        bench.window.adjustSize();
+        const QSize shortLine = bench.window.size();
         std::array<uint8_t, 64> block{};
         QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 0, block.data(), block.size()), errNone);
         bench.window.refresh();
         QVERIFY(bench.label("trafficLabel").startsWith("Received (2): CMD:90 OFFSET:0000 LEN:64 [ 00"));
         QVERIFY(bench.label("trafficLabel").endsWith(" ... ]"));
+        // A long line neither widens the window nor wraps (which would push
+        // the groups above it around); its hint holds it whole.
+        bench.window.adjustSize();
+        QCOMPARE(bench.window.size(), shortLine);
+        QCOMPARE(bench.child<QLabel>("trafficLabel")->toolTip(), bench.label("trafficLabel"));
     }
 };
 
