@@ -501,7 +501,10 @@ private slots:
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         Panel* home = child<Panel>(p.form, "PanelHOMEx");
 
-        p.form.move(screen.topLeft());
+        // Centred on the screen, as at a first start: the screen's centre,
+        // where a picker with no place of its own used to open, lies over
+        // the reaction panel.
+        p.form.move(screen.center() - p.form.rect().center());
         click(reaction);
         QVERIFY(clear(reaction));
         // Where it stands now it is clear of the panel: it stays there.
