@@ -146,6 +146,13 @@ void EventEditor::retranslate() {
     hint(reactionPanel_, kReactionHint);
     hint(keyModPanel_, kModifierHint);
     hint(keyValPanel_, kKeyHint);
+    // Qt names the tab strip's scroll buttons (for screen readers) once,
+    // when the strip is made, and never again: they follow the language
+    // here, from Qt's own translation now in force.
+    for (QToolButton* scroll : eventTabs_->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (scroll->arrowType() == Qt::LeftArrow) scroll->setAccessibleName(QTabBar::tr("Scroll Left"));
+        else if (scroll->arrowType() == Qt::RightArrow) scroll->setAccessibleName(QTabBar::tr("Scroll Right"));
+    }
 }
 
 EventEditor::~EventEditor() {

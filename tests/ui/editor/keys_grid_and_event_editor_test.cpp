@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QToolButton>
 
 #include <cstring>
 #include <functional>
@@ -638,9 +639,36 @@ private slots:
         }
     }
 
+    // Qt's scroll buttons on the event tabs are named for screen readers
+    // in the language in force, not the one the tabs were made in.
+    void theTabScrollButtonsFollowTheLanguage() {
+        Page p;
+        auto leftName = [&] {
+            for (QToolButton* scroll : p.tabs->findChildren<QToolButton*>())
+                if (scroll->arrowType() == Qt::LeftArrow) return scroll->accessibleName();
+            return QString();
+        };
+        const QString russian = leftName();
+        QVERIFY(!russian.isEmpty() && russian != QStringLiteral("Scroll Left"));
+        p.form.SetLanguage(English);
+        QCOMPARE(leftName(), QStringLiteral("Scroll Left"));
+        p.form.SetLanguage(Russian);
+        QCOMPARE(leftName(), russian);
+    }
+
     void editorLock() {
         Page p;
+        // The names in the grid are drawn in black, and greyed out with the rest when locked.
+        auto blackPixels = [&] {
+            const QImage cells = p.grid->viewport()->grab().toImage();
+            int black = 0;
+            for (int y = 0; y < cells.height(); ++y)
+                for (int x = 0; x < cells.width(); ++x) black += cells.pixel(x, y) == qRgb(0, 0, 0);
+            return black;
+        };
+        QVERIFY(blackPixels() > 0);
         p.editor.setEditorLock(false);
+        QCOMPARE(blackPixels(), 0);
         QVERIFY(!child<QWidget>(p.form, "GroupBoxKeys")->isEnabled());
         QVERIFY(!p.tabs->isEnabled());
         QVERIFY(!child<QWidget>(p.form, "GroupBoxTouch")->isEnabled());
