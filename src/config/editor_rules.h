@@ -166,7 +166,7 @@ public:
     // Whether the event keeps a reaction: it has a button, a modifier or an
     // infrared trigger. Showing an event with none clears its reaction, so
     // a reaction given to it would be lost at the next look; the editor
-    // refuses it instead (kNoTriggerText).
+    // refuses it instead, telling why (kNoTriggerText).
     bool takesReaction(int index) const;
 
     void setEventType(int index, int type);

@@ -418,7 +418,7 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
 
 bool EventEditor::reactionAccepted(int index) {
     if (eventRules_.takesReaction(index)) return true;
-    window_.showMessage(MB_WARNING, LangText(editor::kNoTriggerText));
+    window_.showMessage(MB_INFORMATION, LangText(editor::kNoTriggerText));
     return false;
 }
 

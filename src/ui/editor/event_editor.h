@@ -104,7 +104,7 @@ private:
     EditStep edit(EditLabel label);
     void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
     // True when the event keeps a reaction; otherwise the user is told why
-    // not (a warning box) and false comes back.
+    // not (an information box) and false comes back.
     bool reactionAccepted(int index);
     // For a click on a reaction panel: the picker opens clear of the panel
     // clicked, and comes back from the task bar and to the front.
