@@ -139,8 +139,8 @@ private slots:
                 QVERIFY(!program.button("SpeedButtonUpdateDevice")->isEnabled());
                 // A click that gets through anyway starts nothing.
                 program.procedures.SpeedButtonUpdateDeviceClick();
-                auto* pages = program.window.findChild<QTabWidget*>("PageControlMain");
-                pages->setCurrentWidget(program.window.findChild<QWidget*>("TabSheetMonitoring"));
+                // The update reports on the Monitoring page, which it brings up.
+                QCOMPARE(program.window.pages().currentWidget()->objectName(), QString("TabSheetMonitoring"));
                 picture(program, "firmware-update");
             }
         };
