@@ -1,4 +1,5 @@
 #include "hidraw_testbed.h"
+#include "device/hid_transport.h"
 
 #include <umockdev.h>
 
@@ -159,6 +160,10 @@ struct HidrawTestbed::Impl {
             if (!withTwin && node.answersNothing) continue;
             attach(node);
             if (options.locked && node.answersFeature1) lock(node);
+            // hidapi on Linux enumerates afresh each time, but a program that
+            // keeps a device list (Wine's HID bus) learns of a new node only
+            // from its udev event, as from the kernel.
+            umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "add");
         }
         inTree = true;
     }
@@ -175,6 +180,7 @@ struct HidrawTestbed::Impl {
     void removeTree() {
         for (const Node& node : nodes) {
             if (node.answersNothing) continue;
+            umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "remove");
             umockdev_testbed_remove_device(bed, ("/sys" + hidrawPath(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node) + "/" + hidFolder(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node)).c_str());
@@ -252,6 +258,16 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
                 const uint32_t size = static_cast<uint32_t>(node.descriptor.size());
                 std::memcpy(b.data(), &size, sizeof size);
                 std::memcpy(b.data() + offsetof(hidraw_report_descriptor, value), node.descriptor.data(), size);
+            }))
+            return fail(EFAULT);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+    case 0x03: {   // HIDIOCGRAWINFO: Wine's HID bus asks it before it lists the node
+        if (!writeBack(client, sizeof(hidraw_devinfo), [](Bytes& b) {
+                const hidraw_devinfo info{3 /* BUS_USB */, static_cast<__s16>(kControllerVendorId),
+                                          static_cast<__s16>(kControllerProductId)};
+                std::memcpy(b.data(), &info, sizeof info);
             }))
             return fail(EFAULT);
         umockdev_ioctl_client_complete(client, 0, 0);
