@@ -122,17 +122,19 @@ struct HidrawTestbed::Impl {
         char number[8];
         std::snprintf(number, sizeof number, "%02X", node.interfaceNumber);
         const std::string n = std::to_string(node.hidraw);
-        return "P: " + hidrawPath(node) + "\nN: hidraw" + n + "\n"
-               "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + n + "\n"
-               "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n"
+        // Parents first: umockdev announces each device as it adds it, and a
+        // listener looks the node's parents up at once.
+        return "P: " + interfacePath(node) + "\n"
+               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
+               "A: bInterfaceClass=03\nA: bInterfaceNumber=" + number + "\n\n"
                "P: " + interfacePath(node) + "/" + hidFolder(node) + "\n"
                "E: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=0003:0000FFFF:00002013\n"
                "E: HID_NAME=" + options.manufacturer + " " + options.product + "\n"
                "E: HID_UNIQ=" + serial + "\n"
                "H: report_descriptor=" + hex(node.descriptor) + "\n\n"
-               "P: " + interfacePath(node) + "\n"
-               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
-               "A: bInterfaceClass=03\nA: bInterfaceNumber=" + number + "\n\n";
+               "P: " + hidrawPath(node) + "\nN: hidraw" + n + "\n"
+               "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + n + "\n"
+               "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n";
     }
 
     // The broken twin is another device: it stays when the controller goes.
@@ -146,9 +148,12 @@ struct HidrawTestbed::Impl {
         std::string lastPort;
         for (const Node& node : nodes) {
             if (node.answersNothing && !withTwin) continue;
-            text += nodeText(node);
             if (node.usbPort != lastPort) text += usbDeviceText(node.usbPort);
+            text += nodeText(node);
             lastPort = node.usbPort;
+            // Answering before the node is announced: a listener (Wine's HID
+            // bus) asks for the descriptor as soon as it hears of the node.
+            attach(node);
         }
         GError* error = nullptr;
         if (!umockdev_testbed_add_from_string(bed, text.c_str(), &error)) {
@@ -156,15 +161,8 @@ struct HidrawTestbed::Impl {
             g_error_free(error);
             throw std::runtime_error("umockdev tree: " + message);
         }
-        for (const Node& node : nodes) {
-            if (!withTwin && node.answersNothing) continue;
-            attach(node);
+        for (const Node& node : nodes)
             if (options.locked && node.answersFeature1) lock(node);
-            // hidapi on Linux enumerates afresh each time, but a program that
-            // keeps a device list (Wine's HID bus) learns of a new node only
-            // from its udev event, as from the kernel.
-            umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "add");
-        }
         inTree = true;
     }
     void attach(const Node& node);
@@ -180,6 +178,8 @@ struct HidrawTestbed::Impl {
     void removeTree() {
         for (const Node& node : nodes) {
             if (node.answersNothing) continue;
+            // umockdev announces what it adds, not what it removes; a program
+            // that keeps a device list (Wine's HID bus) must hear of it.
             umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "remove");
             umockdev_testbed_remove_device(bed, ("/sys" + hidrawPath(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node) + "/" + hidFolder(node)).c_str());
