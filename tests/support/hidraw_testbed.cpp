@@ -98,6 +98,7 @@ struct HidrawTestbed::Impl {
 
     bool cablePlugged = true;
     bool inTree = false;
+    uint32_t removedAt = 0;
     // Bumped whenever the controller leaves the bus: handles opened before
     // are dead, as on real hardware.
     uint32_t generation = 0;
@@ -197,9 +198,14 @@ struct HidrawTestbed::Impl {
 
     // With the mutex held.
     void followNow() {
-        const bool wanted = cablePlugged && controller->attached(clock());
-        if (wanted && !inTree) addTree();
-        else if (!wanted && inTree) removeTree();
+        const uint32_t now = clock();
+        const bool wanted = cablePlugged && controller->attached(now);
+        if (wanted && !inTree && now - removedAt >= options.replugDelayMs) {
+            addTree();
+        } else if (!wanted && inTree) {
+            removeTree();
+            removedAt = now;
+        }
     }
 };
 
@@ -317,6 +323,10 @@ HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controlle
         both.insert(both.end(), kVendorCollection.begin(), kVendorCollection.end());
         impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
         impl.nodes.push_back({port, 1, 1, both, true, false});
+    } else if (impl.options.layout == Layout::CompositeSplit) {
+        impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
+        impl.nodes.push_back({port, 1, 1, kConsumerAndSystem, false, false});
+        impl.nodes.push_back({port, 2, 2, kVendorCollection, true, false});
     } else {
         impl.nodes.push_back({port, 0, 0, kVendorCollection, true, false});
     }
