@@ -91,8 +91,7 @@ ResultCode HidTransport::openController() {
     if (device_) return errNone;
     const ResultCode loaded = loadHidLibrary();
     if (loaded != errNone) return loaded;
-    return findDevice(kControllerVendorId, kControllerManufacturer, kControllerProductId,
-                      kControllerProduct, device_);
+    return findDevice(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, device_);
 }
 
 void HidTransport::closeController() { device_.reset(); }

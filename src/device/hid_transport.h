@@ -27,9 +27,18 @@ inline constexpr uint16_t kVendorUsagePageFirst = 0xFF00;
 // the first zero unit ends the text.
 std::string utf16ToNarrow(const std::u16string& text);
 
+// The strings a controller's interface carries. Always the ones above in the
+// programs; a platform that reports other strings for every device (Wine
+// names the manufacturer of every hidraw node "hidraw") is searched with its
+// own by the tests that run there.
+struct ControllerStrings {
+    const char* manufacturer = kControllerManufacturer;
+    const char* product = kControllerProduct;
+};
+
 class HidTransport {
 public:
-    explicit HidTransport(HidBackend& backend) : backend_(backend) {}
+    explicit HidTransport(HidBackend& backend, ControllerStrings strings = {}) : backend_(backend), strings_(strings) {}
     ~HidTransport() { closeController(); }
     HidTransport(const HidTransport&) = delete;
     HidTransport& operator=(const HidTransport&) = delete;
@@ -75,6 +84,7 @@ public:
 
 private:
     HidBackend& backend_;
+    ControllerStrings strings_;
     bool bound_ = false;
     bool openDenied_ = false;
     std::string failureText_;

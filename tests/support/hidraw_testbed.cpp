@@ -1,4 +1,5 @@
 #include "hidraw_testbed.h"
+#include "device/hid_transport.h"
 
 #include <umockdev.h>
 
@@ -97,6 +98,7 @@ struct HidrawTestbed::Impl {
 
     bool cablePlugged = true;
     bool inTree = false;
+    uint32_t removedAt = 0;
     // Bumped whenever the controller leaves the bus: handles opened before
     // are dead, as on real hardware.
     uint32_t generation = 0;
@@ -121,17 +123,19 @@ struct HidrawTestbed::Impl {
         char number[8];
         std::snprintf(number, sizeof number, "%02X", node.interfaceNumber);
         const std::string n = std::to_string(node.hidraw);
-        return "P: " + hidrawPath(node) + "\nN: hidraw" + n + "\n"
-               "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + n + "\n"
-               "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n"
+        // Parents first: umockdev announces each device as it adds it, and a
+        // listener looks the node's parents up at once.
+        return "P: " + interfacePath(node) + "\n"
+               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
+               "A: bInterfaceClass=03\nA: bInterfaceNumber=" + number + "\n\n"
                "P: " + interfacePath(node) + "/" + hidFolder(node) + "\n"
                "E: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=0003:0000FFFF:00002013\n"
                "E: HID_NAME=" + options.manufacturer + " " + options.product + "\n"
                "E: HID_UNIQ=" + serial + "\n"
                "H: report_descriptor=" + hex(node.descriptor) + "\n\n"
-               "P: " + interfacePath(node) + "\n"
-               "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
-               "A: bInterfaceClass=03\nA: bInterfaceNumber=" + number + "\n\n";
+               "P: " + hidrawPath(node) + "\nN: hidraw" + n + "\n"
+               "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + n + "\n"
+               "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n";
     }
 
     // The broken twin is another device: it stays when the controller goes.
@@ -145,9 +149,12 @@ struct HidrawTestbed::Impl {
         std::string lastPort;
         for (const Node& node : nodes) {
             if (node.answersNothing && !withTwin) continue;
-            text += nodeText(node);
             if (node.usbPort != lastPort) text += usbDeviceText(node.usbPort);
+            text += nodeText(node);
             lastPort = node.usbPort;
+            // Answering before the node is announced: a listener (Wine's HID
+            // bus) asks for the descriptor as soon as it hears of the node.
+            attach(node);
         }
         GError* error = nullptr;
         if (!umockdev_testbed_add_from_string(bed, text.c_str(), &error)) {
@@ -155,11 +162,8 @@ struct HidrawTestbed::Impl {
             g_error_free(error);
             throw std::runtime_error("umockdev tree: " + message);
         }
-        for (const Node& node : nodes) {
-            if (!withTwin && node.answersNothing) continue;
-            attach(node);
+        for (const Node& node : nodes)
             if (options.locked && node.answersFeature1) lock(node);
-        }
         inTree = true;
     }
     void attach(const Node& node);
@@ -175,6 +179,9 @@ struct HidrawTestbed::Impl {
     void removeTree() {
         for (const Node& node : nodes) {
             if (node.answersNothing) continue;
+            // umockdev announces what it adds, not what it removes; a program
+            // that keeps a device list (Wine's HID bus) must hear of it.
+            umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "remove");
             umockdev_testbed_remove_device(bed, ("/sys" + hidrawPath(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node) + "/" + hidFolder(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node)).c_str());
@@ -191,9 +198,14 @@ struct HidrawTestbed::Impl {
 
     // With the mutex held.
     void followNow() {
-        const bool wanted = cablePlugged && controller->attached(clock());
-        if (wanted && !inTree) addTree();
-        else if (!wanted && inTree) removeTree();
+        const uint32_t now = clock();
+        const bool wanted = cablePlugged && controller->attached(now);
+        if (wanted && !inTree && now - removedAt >= options.replugDelayMs) {
+            addTree();
+        } else if (!wanted && inTree) {
+            removeTree();
+            removedAt = now;
+        }
     }
 };
 
@@ -257,6 +269,16 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
         umockdev_ioctl_client_complete(client, 0, 0);
         return TRUE;
     }
+    case 0x03: {   // HIDIOCGRAWINFO: Wine's HID bus asks it before it lists the node
+        if (!writeBack(client, sizeof(hidraw_devinfo), [](Bytes& b) {
+                const hidraw_devinfo info{3 /* BUS_USB */, static_cast<__s16>(kControllerVendorId),
+                                          static_cast<__s16>(kControllerProductId)};
+                std::memcpy(b.data(), &info, sizeof info);
+            }))
+            return fail(EFAULT);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
     case 0x06:     // HIDIOCSFEATURE(len)
     case 0x07: {   // HIDIOCGFEATURE(len)
         ++impl.transfers;
@@ -301,6 +323,10 @@ HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controlle
         both.insert(both.end(), kVendorCollection.begin(), kVendorCollection.end());
         impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
         impl.nodes.push_back({port, 1, 1, both, true, false});
+    } else if (impl.options.layout == Layout::CompositeSplit) {
+        impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
+        impl.nodes.push_back({port, 1, 1, kConsumerAndSystem, false, false});
+        impl.nodes.push_back({port, 2, 2, kVendorCollection, true, false});
     } else {
         impl.nodes.push_back({port, 0, 0, kVendorCollection, true, false});
     }

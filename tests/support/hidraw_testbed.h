@@ -31,6 +31,11 @@ public:
         Plain,       // one USB interface: the controller's vendor-defined collection
         Composite,   // interface 0 a boot keyboard (listed first), interface 1 one node
                      // with consumer, system-control and the vendor collection, in that order
+        // The same collections as Windows lists them, each a device of its own:
+        // keyboard, consumer and system control, then the vendor collection on
+        // interfaces 0, 1 and 2. Wine 8 does not split a node's collections as
+        // Windows does, so the Windows checks under Wine use this one.
+        CompositeSplit,
     };
     struct Options {
         Layout layout = Layout::Plain;
@@ -44,6 +49,11 @@ public:
         // without the udev rule. Root opens it anyway: run the process that
         // opens it as another user to see the refusal.
         bool locked = false;
+        // Once off the bus, the controller comes back no sooner than this,
+        // as a real USB device takes its time to enumerate again. Wine's HID
+        // bus loses a node that comes back while it is still removing the
+        // old one (the same instance ID), which real hardware never asks of it.
+        uint32_t replugDelayMs = 0;
     };
 
     // Builds the tree with the controller plugged in. Time comes from clock

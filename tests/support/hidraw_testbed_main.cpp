@@ -2,9 +2,11 @@
 // in at the kernel interface, so that zmtsetup and zmtctl go through hidapi,
 // libudev and a hidraw node exactly as with hardware.
 //
-//   hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]
+//   hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]
 //
-// SIGUSR1 pulls the cable out or puts it back. docs/simulator.md has more.
+// SIGUSR1 pulls the cable out or puts it back; so does making or removing
+// the --cable file (for a program that cannot send signals, such as a
+// Windows one under Wine). docs/simulator.md has more.
 #include "hidraw_testbed.h"
 #include "sim/simulator.h"
 
@@ -14,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -22,14 +25,19 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: hidraw-testbed [--composite] [--product TEXT] [--locked] [--state FILE] -- COMMAND [ARGUMENTS...]\n"
+                 "usage: hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]\n"
                  "  --composite     the controller also shows a keyboard (listed first) and\n"
                  "                  consumer and system-control collections\n"
+                 "  --composite-split  the same collections, each on a USB interface of its\n"
+                 "                  own, as Windows lists them\n"
                  "  --product TEXT  another USB product string (the program must not take it)\n"
                  "  --locked        the controller's node has mode 000, as without the udev\n"
                  "                  rule (root opens it anyway: run as another user)\n"
                  "  --state FILE    keep the controller's state in FILE, the format of\n"
                  "                  zmtctl --simulator=FILE\n"
+                 "  --cable FILE    the cable is out while FILE exists\n"
+                 "  --replug-delay MS  the controller comes back on the bus no sooner than\n"
+                 "                  MS milliseconds after it left it\n"
                  "  kill -USR1 PID  pulls the cable out or puts it back\n");
     return 1;
 }
@@ -39,6 +47,15 @@ struct Run {
     GMainLoop* loop = nullptr;
     bool plugged = true;
     int status = 0;
+    std::string cableFile;
+
+    void setCable(bool in) {
+        if (in == plugged) return;
+        plugged = in;
+        if (plugged) bed->plug();
+        else bed->unplug();
+        std::fprintf(stderr, "hidraw-testbed: cable %s\n", plugged ? "in" : "out");
+    }
 };
 
 } // namespace
@@ -48,6 +65,7 @@ int main(int argc, char** argv) {
 
     zmt::test::HidrawTestbed::Options options;
     std::string stateFile;
+    std::string cableFile;
     int first = 1;
     for (; first < argc; ++first) {
         const std::string argument = argv[first];
@@ -57,12 +75,18 @@ int main(int argc, char** argv) {
         }
         if (argument == "--composite") {
             options.layout = zmt::test::HidrawTestbed::Layout::Composite;
+        } else if (argument == "--composite-split") {
+            options.layout = zmt::test::HidrawTestbed::Layout::CompositeSplit;
         } else if (argument == "--locked") {
             options.locked = true;
         } else if (argument == "--product" && first + 1 < argc) {
             options.product = argv[++first];
         } else if (argument == "--state" && first + 1 < argc) {
             stateFile = argv[++first];
+        } else if (argument == "--cable" && first + 1 < argc) {
+            cableFile = argv[++first];
+        } else if (argument == "--replug-delay" && first + 1 < argc) {
+            options.replugDelayMs = static_cast<uint32_t>(std::strtoul(argv[++first], nullptr, 10));
         } else {
             return usage();
         }
@@ -86,14 +110,12 @@ int main(int argc, char** argv) {
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     Run run{&bed, loop};
+    run.cableFile = cableFile;
     g_unix_signal_add(
         SIGUSR1,
         [](gpointer data) -> gboolean {
             auto* r = static_cast<Run*>(data);
-            r->plugged = !r->plugged;
-            if (r->plugged) r->bed->plug();
-            else r->bed->unplug();
-            std::fprintf(stderr, "hidraw-testbed: cable %s\n", r->plugged ? "in" : "out");
+            r->setCable(!r->plugged);
             return G_SOURCE_CONTINUE;
         },
         &run);
@@ -102,7 +124,9 @@ int main(int argc, char** argv) {
     g_timeout_add(
         20,
         [](gpointer data) -> gboolean {
-            static_cast<Run*>(data)->bed->follow();
+            auto* r = static_cast<Run*>(data);
+            if (!r->cableFile.empty()) r->setCable(!g_file_test(r->cableFile.c_str(), G_FILE_TEST_EXISTS));
+            r->bed->follow();
             return G_SOURCE_CONTINUE;
         },
         &run);
@@ -126,7 +150,7 @@ int main(int argc, char** argv) {
         &run);
     std::fprintf(stderr, "hidraw-testbed: controller on %s (%s), kill -USR1 %d pulls the cable\n",
                  bed.controllerNode().c_str(),
-                 options.layout == zmt::test::HidrawTestbed::Layout::Composite ? "composite" : "plain",
+                 options.layout == zmt::test::HidrawTestbed::Layout::Plain ? "plain" : "composite",
                  static_cast<int>(getpid()));
     g_main_loop_run(loop);
     g_main_loop_unref(loop);

@@ -21,6 +21,14 @@ done
 [ -f "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] ||
   fail "no Start-menu entry"
 
+# A lean release: no debug information in what is installed (it stays beside
+# the build), and an installer that fits a mail attachment.
+size=$(stat -c %s "$SETUP")
+[ "$size" -lt $((10 * 1024 * 1024)) ] || fail "the installer is $size bytes, not under 10 MB"
+while IFS= read -r -d '' binary; do
+  ! x86_64-w64-mingw32-objdump -h "$binary" | grep -q ' \.debug_' || fail "debug information in ${binary#"$FOLDER"/}"
+done < <(find "$FOLDER" \( -name '*.dll' -o -name '*.exe' \) -print0)
+
 # zmtctl needs no display. Its Wine session (desktop included) is kept alive
 # here, so zmtsetup started in it next, even with a display, gets no window:
 # it must say so and end, not count the window as shown and then hang.
