@@ -268,15 +268,18 @@ Outcome writeInPlace(const fs::path& target, const std::string& content, Failure
     // For reading too: the old content must be at hand to be put back.
     FileHandle file(target, O_RDWR);
     std::string old;
-    if (!file.isOpen() || !files::readAll(file.fd(), old, std::string::npos - 1) ||
-        files::reserve(file.fd(), content.size()) != 0) {
+    if (!file.isOpen() || !files::readAll(file.fd(), old, std::string::npos - 1)) {
         failure.error = errno;
-        // A reservation that grew the file (where the system cannot reserve
-        // otherwise) gives the growth back.
-        if (file.isOpen()) files::truncate(file.fd(), old.size());
         return Outcome::Failed;
     }
     const int fd = file.fd();
+    if (files::reserve(fd, content.size()) != 0) {
+        failure.error = errno;
+        // A reservation that grew the file (where the system cannot reserve
+        // otherwise) gives the growth back.
+        files::truncate(fd, old.size());
+        return Outcome::Failed;
+    }
     const bool written = files::writeAll(fd, content.data(), content.size(), 0) &&
                          (content.size() >= old.size() || files::truncate(fd, content.size()) == 0) &&
                          files::sync(fd) == 0;
