@@ -162,7 +162,8 @@ private:
         std::error_code ec;
         for (fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, ec), end; !ec && entry != end;
              entry.increment(ec)) {
-            if (isOurTemporary(utf8Of(entry->path().filename()), target) && entry->is_regular_file(ec))
+            if (isOurTemporary(utf8Of(entry->path().filename()), target) &&
+                entry->symlink_status(ec).type() == fs::file_type::regular)
                 files::remove(entry->path());
         }
     }

@@ -127,10 +127,12 @@ TEST_P(SaveFaults, AnyOneCallFailingLeavesTheOldFileOrTheNewOneAndTellsWhy) {
     }
 }
 
-std::string targetName(const ::testing::TestParamInfo<Target>& info) {
+const char* nameOf(Target target) {
     const char* names[] = {"New", "Replaced", "InPlaceLonger", "InPlaceShorter"};
-    return names[static_cast<int>(info.param)];
+    return names[static_cast<int>(target)];
 }
+void PrintTo(Target target, std::ostream* out) { *out << nameOf(target); }
+std::string targetName(const ::testing::TestParamInfo<Target>& info) { return nameOf(info.param); }
 
 INSTANTIATE_TEST_SUITE_P(Saves, SaveFaults,
                          ::testing::Values(Target::New, Target::Replaced, Target::InPlaceLonger, Target::InPlaceShorter),
