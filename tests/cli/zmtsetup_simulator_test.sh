@@ -30,6 +30,9 @@ cmp -s "$WORK/bad.sim" "$WORK/before.sim" || fail "the bad state file was rewrit
 # in /proc, rather than for a fixed time.
 caught() { # PID SIGNAL: does the process catch that signal yet?
   local mask
+  # Until it runs zmtsetup, the process is the shell that starts it, whose
+  # own handlers (bash catches SIGINT and SIGTERM) say nothing about ours.
+  [ "$(cat "/proc/$1/comm" 2>/dev/null)" == zmtsetup ] || return 1
   mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
   [ -n "$mask" ] && (( (16#$mask >> ($2 - 1)) & 1 ))
 }
