@@ -111,7 +111,10 @@ std::string temporaryName(const std::string& name, unsigned random) {
     const std::size_t room = kLongestName - 1 - std::strlen(suffix);
     std::size_t keep = std::min(room, name.size());
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-    return "." + name.substr(0, keep) + suffix;
+    std::string temporary = ".";
+    temporary.append(name, 0, keep);
+    temporary += suffix;
+    return temporary;
 }
 
 bool isHexDigits(std::string_view text) {
@@ -334,9 +337,11 @@ FileResult writeFileSafely(const std::string& path, const std::string& content) 
     if (outcome == Outcome::NotHere && original.exists) outcome = writeInPlace(target, content, failure);
     if (outcome == Outcome::Done) return result;
     std::string detail = reason(failure.error);
-    if (failure.oldContentLost)
-        detail += "\n" + std::string(LangText("Прежнее содержимое файла восстановить не удалось\0"
-                                              "The file's old content could not be put back"));
+    if (failure.oldContentLost) {
+        detail += '\n';
+        detail += LangText("Прежнее содержимое файла восстановить не удалось\0"
+                           "The file's old content could not be put back");
+    }
     return refuse(detail);
 }
 

@@ -14,13 +14,15 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
     std::string text = formatText(LangText(kUpdateFailed), resultText(code).c_str());
     // The boot loader has taken over and holds an incomplete application:
     // the controller starts only its boot loader until an update completes.
-    if (partTransferred)
-        text += "\n" + std::string(LangText("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
-                                             "(ZEL-MORVA-BOOT). Когда он снова будет подключён, запустите обновление "
-                                             "ещё раз с тем же файлом.\0"
-                                             "The controller got only part of the new firmware and will start only "
-                                             "its boot loader (ZEL-MORVA-BOOT). Once it is back, run the update "
-                                             "again with the same file."));
+    if (partTransferred) {
+        text += '\n';
+        text += LangText("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
+                         "(ZEL-MORVA-BOOT). Когда он снова будет подключён, запустите обновление "
+                         "ещё раз с тем же файлом.\0"
+                         "The controller got only part of the new firmware and will start only "
+                         "its boot loader (ZEL-MORVA-BOOT). Once it is back, run the update "
+                         "again with the same file.");
+    }
     host_.messageBox(MB_ERROR, text);
     return FirmwareOutcome::Failed;
 }

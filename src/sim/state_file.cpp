@@ -23,6 +23,14 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin + 1);
 }
 
+// Text from the file, quoted, its control characters escaped.
+std::string quotedText(std::string_view text) {
+    std::string shown = "'";
+    shown += escapeControls(text);
+    shown += '\'';
+    return shown;
+}
+
 // "0A FF 3C": the dump without its first blank.
 std::string hexRun(const uint8_t* bytes, std::size_t count) { return hexDump(bytes, count).substr(count == 0 ? 0 : 1); }
 
@@ -44,7 +52,7 @@ bool parseHex(const std::string& text, std::vector<uint8_t>& bytes, std::string&
     std::string word;
     auto parsed = parseHexBytes(text, &word);
     if (!parsed) {
-        error = "'" + escapeControls(word) + "' is not a byte of two hex digits";
+        error = quotedText(word) + " is not a byte of two hex digits";
         return false;
     }
     bytes = std::move(*parsed);
@@ -74,7 +82,7 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
         if (key != scalar.key) continue;
         uint64_t number = 0;
         if (!parseNumber(value, scalar.limit, number)) {
-            error = "'" + escapeControls(value) + "' is not a decimal number from 0 to " + std::to_string(scalar.limit);
+            error = quotedText(value) + " is not a decimal number from 0 to " + std::to_string(scalar.limit);
             return false;
         }
         if (key == "application_version") state.applicationVersion = static_cast<uint16_t>(number);
@@ -95,7 +103,8 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
                            : (name == "config" || name == "firmware") &&
                                  parseNumber(key.substr(dot + 1), 0xFFFF, offset);
     if (!known) {
-        error = "unknown key '" + escapeControls(key) + "'";
+        error = "unknown key ";
+        error += quotedText(key);
         return false;
     }
     std::vector<uint8_t> bytes;
