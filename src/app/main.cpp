@@ -11,6 +11,7 @@
 
 #include <QStringList>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
 
 #include <chrono>
@@ -96,8 +97,12 @@ int main(int argc, char** argv) {
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.
         zmt::ui::TerminationSignals termination;
-        QObject::connect(&termination, &zmt::ui::TerminationSignals::requested, &mainForm,
-                         &zmt::ui::MainForm::closeOnSystemRequest);
+        bool endedBySystem = false;
+        const QMetaObject::Connection closeOnSignal =
+            QObject::connect(&termination, &zmt::ui::TerminationSignals::requested, &mainForm, [&] {
+                endedBySystem = true;
+                mainForm.closeOnSystemRequest();
+            });
 
         if (!options.screenshotDir.empty()) {
             QString why;
@@ -129,9 +134,21 @@ int main(int argc, char** argv) {
             });
         }
         app.exec();
+        // From here on a signal only answers the box below, if one is open,
+        // as Cancel: the window has closed already.
+        QObject::disconnect(closeOnSignal);
+        QObject::connect(&termination, &zmt::ui::TerminationSignals::requested, &app, [&endedBySystem] {
+            endedBySystem = true;
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
         // The run's changes to the simulated controller would be lost
-        // silently otherwise.
-        if (!program.saveState(stateError)) Application::showFailureBox(QString::fromStdString(stateError));
+        // silently otherwise. Asked by the system to end, there may be
+        // nobody to answer a box (a logout, a shutdown): the error output
+        // alone tells, and the program ends.
+        if (!program.saveState(stateError)) {
+            if (endedBySystem) std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
+            else Application::showFailureBox(QString::fromStdString(stateError));
+        }
     } catch (const std::exception& failure) {
         Application::showFailureBox(QString::fromUtf8(failure.what()));
     } catch (...) {

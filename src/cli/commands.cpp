@@ -151,7 +151,12 @@ int runWrite(Session& session, const Arguments& arguments) {
     if (code != errNone) return deviceError(code);
     if (!transfer.confirmWriteConfiguration()) return declined();
     code = transfer.writeConfiguration();
-    if (code != errNone) return deviceError(code);
+    if (code != errNone) {
+        const int status = deviceError(code);
+        if (const std::string partial = transfer.partialWriteText(); !partial.empty())
+            std::fprintf(stderr, "%s\n", partial.c_str());
+        return status;
+    }
     session.host().memoLine(formatText(LangText("Конфигурация из %s записана в контроллер\0"
                                                 "The configuration from %s was written to the controller\0"),
                                        file.c_str()));

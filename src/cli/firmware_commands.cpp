@@ -7,18 +7,12 @@
 #include "lang/number_text.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace zmt::cli {
 
 namespace {
 
 constexpr uint32_t kLevelsIntervalMs = 100;
-// How long flash waits for the new application to announce itself.
-constexpr int kRestartPolls = 100;
-constexpr uint32_t kRestartPollMs = 100;
 
 } // namespace
 
@@ -42,30 +36,21 @@ int runFlash(Session& session, const Arguments& arguments) {
     const std::string path = arguments[0];
 
     FirmwareUpdate update(session.link(), session.watch(), session.flags());
-    // No window timer here: the wait for the boot loader polls by itself.
+    // No window timer here: the wait for the boot loader polls by itself,
+    // and so does the wait for the new application: a script wants to know
+    // it is running before going on.
     update.setPollDuringWait([&session] { session.watch().pollController(); });
+    update.setAwaitNewApplication(true);
     switch (update.updateFirmware([&path] { return path; })) {
     case FirmwareOutcome::Updated: break;
     case FirmwareOutcome::Cancelled: return exitDeclined;   // a version question answered No
     case FirmwareOutcome::FileRefused: return exitFile;
     case FirmwareOutcome::DeviceRefused:
-    case FirmwareOutcome::Failed: return exitDevice;
+    case FirmwareOutcome::Failed:
+    case FirmwareOutcome::NotStarted: return exitDevice;
     }
-
-    // The boot loader starts the new application once the transfer is
-    // over; a script wants to know it is running before going on.
-    Host& host = session.host();
-    IdentityBlock identity;
-    for (int poll = 0; poll < kRestartPolls; ++poll) {
-        delayMs(host, kRestartPollMs);
-        if (session.readIdentity(identity) == errNone && !identity.bootLoaderRunning()) {
-            session.watch().printIdentity(identity);
-            return exitOk;
-        }
-    }
-    std::fprintf(stderr, "%s\n", LangText("Контроллер не запустил новое приложение\0"
-                                          "The controller has not started the new application\0"));
-    return exitDevice;
+    session.watch().printIdentity(session.watch().identity());
+    return exitOk;
 }
 
 int runLevels(Session& session, const Arguments& arguments) {
@@ -132,28 +117,27 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     if (!haveVersion || !haveCode || !haveType)
         return usageError(LangText("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
 
-    std::ifstream in(pathFromUtf8(files[0]), std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0"),
-                                files[0].c_str()).c_str());
+    // Read like every file of ours: a folder, a pipe (which would block for
+    // ever) or a read error is refused with its reason, never taken for an
+    // empty payload. One byte over the limit is enough to refuse it.
+    std::string data;
+    const FileResult read = readWholeFile(files[0], kFirmwareFileMax, data);
+    if (read.error == FileError::NotFound || read.error == FileError::CannotRead) {
+        const char* format = read.opened ? "Ошибка чтения файла \"%s\"\0Error reading file \"%s\"\0"
+                                         : "Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0";
+        std::fprintf(stderr, "%s\n%s\n", formatText(LangText(format), files[0].c_str()).c_str(), read.reason().c_str());
         return exitFile;
     }
-    std::vector<uint8_t> payload;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        payload.insert(payload.end(), chunk, chunk + in.gcount());
-        if (payload.size() > kFirmwareFileMax) break;   // no need to read a huge file to refuse it
-    }
+    const std::vector<uint8_t> payload(data.begin(), data.end());
     // The controller's loader would take it, and the update would report
     // an installation of nothing.
-    if (payload.empty()) {
+    if (read.ok() && payload.empty()) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Данные \"%s\" пусты\0Payload \"%s\" is empty\0"), files[0].c_str()).c_str());
         return exitFile;
     }
     std::vector<uint8_t> file;
-    if (!buildFirmwareFile(header, payload, file)) {
+    if (!read.ok() || !buildFirmwareFile(header, payload, file)) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Данные \"%s\" длиннее %u байт\0Payload \"%s\" is longer than %u bytes\0"),
                                 files[0].c_str(), static_cast<unsigned>(kFirmwareFileMax - kFirmwareOverhead))

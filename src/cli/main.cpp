@@ -5,6 +5,8 @@
 #include "device/access_help.h"
 #include "lang/lang.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -268,6 +270,27 @@ int run(int argc, char** argv) {
     return status;
 }
 
+// A run whose output did not reach standard output in full (a reader that
+// went away, a full disk under a redirection) has not done what it was
+// asked, whatever the command says. A reader gone ends it by SIGPIPE, as
+// other tools end in a pipe; it is ignored until then only so that the
+// simulated controller's state is saved first.
+int endOutput(int status) {
+    int error = std::fflush(stdout) != 0 ? errno : 0;
+    if (error == 0 && std::ferror(stdout)) error = TerminalHost::outputError != 0 ? TerminalHost::outputError : EIO;
+    if (error == 0) return status;
+#ifdef SIGPIPE
+    if (error == EPIPE) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+#endif
+    std::fprintf(stderr, "%s: %s\n",
+                 LangText("Ошибка записи в стандартный вывод\0Error writing to standard output\0"),
+                 std::strerror(error));
+    return status != exitOk ? status : exitFile;
+}
+
 } // namespace
 } // namespace zmt::cli
 
@@ -278,5 +301,5 @@ int main(int argc, char** argv) {
     std::vector<char*> pointers;
     for (std::string& argument : arguments) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
-    return zmt::cli::run(static_cast<int>(arguments.size()), pointers.data());
+    return zmt::cli::endOutput(zmt::cli::run(static_cast<int>(arguments.size()), pointers.data()));
 }

@@ -1,7 +1,9 @@
 #include "cli/terminal_host.h"
 
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <string_view>
@@ -24,6 +26,7 @@
 namespace zmt::cli {
 
 std::atomic<bool> TerminalHost::interrupted{false};
+int TerminalHost::outputError = 0;
 
 namespace {
 void onInterrupt(int) { TerminalHost::interrupted = true; }
@@ -43,6 +46,14 @@ void TerminalHost::ignoreBrokenPipe() {
     // noticed instead.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+}
+
+std::string TerminalHost::shown(const std::string& text) {
+    std::string lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines += escapeControls(std::string_view(text).substr(start, end - start)) + '\n';
+    return lines + escapeControls(std::string_view(text).substr(start));
 }
 
 void TerminalHost::useUtf8Console() {
@@ -91,22 +102,26 @@ void TerminalHost::breakBar() {
 
 void TerminalHost::memoLine(const std::string& line) {
     breakBar();
-    if (std::fprintf(out_, "%s\n", line.c_str()) < 0 || std::fflush(out_) != 0) outputClosed_ = true;
+    if (std::fprintf(out_, "%s\n", shown(line).c_str()) < 0 || std::fflush(out_) != 0) {
+        if (!outputClosed_ && out_ == stdout && outputError == 0) outputError = errno != 0 ? errno : EIO;
+        outputClosed_ = true;
+    }
     ++memoLines_;
 }
 
 void TerminalHost::exchangeLogLine(const std::string& line) {
     breakBar();
-    std::fprintf(err_, "%s\n", line.c_str());
+    std::fprintf(err_, "%s\n", shown(line).c_str());
 }
 
 void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
     breakBar();
-    std::fprintf(err_, "%s\n", text.c_str());
+    std::fprintf(err_, "%s\n", shown(text).c_str());
 }
 
-int TerminalHost::messageBox(unsigned flags, const std::string& text) {
+int TerminalHost::messageBox(unsigned flags, const std::string& message) {
     breakBar();
+    const std::string text = shown(message);
     std::fflush(out_);
     // Questions and warnings both ask Yes or No, as the window shows them: the
     // reset to factory defaults and installing an older firmware are warnings.

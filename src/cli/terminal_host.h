@@ -37,11 +37,17 @@ public:
     std::size_t memoLines() const { return memoLines_; }
     // True once a memo line could not be written (the reader went away).
     bool outputClosed() const { return outputClosed_; }
+    // The first error (errno) writing a memo line to standard output, 0
+    // while there is none; the run's end reports it.
+    static int outputError;
 
     // Set from the SIGINT handler; commands that run until stopped check it.
     static std::atomic<bool> interrupted;
     static void installInterruptHandler();
     static void ignoreBrokenPipe();
+    // Lines shown on the terminal: control characters (from a file, a
+    // controller or a name) escaped, so none can drive the terminal.
+    static std::string shown(const std::string& text);
     // Our texts are UTF-8; a Windows console shows them right only when told.
     static void useUtf8Console();
     // The program's arguments as UTF-8, as everything inside takes them. On

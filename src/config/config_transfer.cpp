@@ -91,13 +91,26 @@ ResultCode ConfigTransfer::writeConfiguration() {
     // What goes out is the image as it was at the start; edits made while
     // the frames travel stay pending for the synchronisation.
     const ConfigImage sent = record_.image;
-    const ResultCode code = link_.writeBlock(cmdConfigMemory, 0, sent.bytes(), kConfigImageSize, kFrameData);
+    const ResultCode code =
+        link_.writeBlock(cmdConfigMemory, 0, sent.bytes(), kConfigImageSize, kFrameData, &writeAccepted_);
     if (code != errNone) return code;
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
     flags_.ImageValid = true;
     return sendCommand(cmdReset);
+}
+
+std::string ConfigTransfer::partialWriteText() const {
+    // A cut at the first frame leaves the old configuration as it was; any
+    // later one leaves a mixture that works in neither form's way.
+    if (writeAccepted_ == 0 || writeAccepted_ >= kConfigImageSize) return {};
+    return formatText(LangText("Контроллер принял %u из %u байт новой конфигурации: теперь в нём часть новой и часть "
+                               "прежней. Запишите конфигурацию ещё раз, когда контроллер снова будет подключён.\0"
+                               "The controller took %u of the %u bytes of the new configuration: it now holds part "
+                               "of the new one and part of the old. Write the configuration again once the "
+                               "controller is back."),
+                      static_cast<unsigned>(writeAccepted_), static_cast<unsigned>(kConfigImageSize));
 }
 
 bool ConfigTransfer::confirmResetToDefaults() {
@@ -154,7 +167,13 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
     if (!confirmWriteConfiguration()) return errNone;
-    return reportIfFailed(writeConfiguration(), "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s");
+    const ResultCode code = writeConfiguration();
+    if (code == errNone) return code;
+    std::string text = formatText(LangText("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
+                                  resultText(code).c_str());
+    if (const std::string partial = partialWriteText(); !partial.empty()) text += "\n" + partial;
+    host_.messageBox(MB_ERROR, text);
+    return code;
 }
 
 ResultCode ConfigTransfer::toDefaultCommand() {

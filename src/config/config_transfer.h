@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace zmt {
 
@@ -52,6 +53,10 @@ public:
     ResultCode readKeepingEdits();
     // Writes the whole image (no question), then restarts the controller.
     ResultCode writeConfiguration();
+    // After a writeConfiguration cut part-way: what the controller now
+    // holds and what to do, one line; empty when it took none of it.
+    std::string partialWriteText() const;
+    std::size_t writeAccepted() const { return writeAccepted_; }
     // The two questions on their own (true for Yes, warning and question
     // with No the default), and the reset to the factory configuration
     // without one.
@@ -115,6 +120,7 @@ private:
     std::function<void()> showImage_;
     EditHistory* history_ = nullptr;
     bool transferRunning_ = false;    // a full transfer owns the image
+    std::size_t writeAccepted_ = 0;   // bytes of the last writeConfiguration the controller confirmed
     bool syncRunning_ = false;
     bool syncFailureShown_ = false;
     bool syncRetryWaiting_ = false;

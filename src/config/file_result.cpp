@@ -1,11 +1,12 @@
 #include "config/file_result.h"
 
+#include "config/file_calls.h"
 #include "lang/lang.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <system_error>
 
 namespace zmt {
@@ -27,7 +28,8 @@ const char* messageFormat(FileError error) {
     return "";
 }
 
-std::string systemReason() { return std::strerror(errno); }
+std::string reasonOf(int error) { return std::generic_category().message(error); }
+std::string systemReason() { return reasonOf(errno); }
 
 } // namespace
 
@@ -48,52 +50,51 @@ std::string FileResult::text() const {
     return message;
 }
 
+std::string FileResult::reason() const { return error == FileError::NotFound ? reasonOf(ENOENT) : detail; }
+
 fs::path pathFromUtf8(const std::string& utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::string notRegularFileReason() {
+    return LangText("Это не обычный файл (канал, устройство или сокет)\0Not a regular file (a pipe, a device or a socket)");
+}
+
 FileResult readWholeFile(const std::string& path, std::size_t maxBytes, std::string& content) {
     FileResult result{FileError::None, path, {}, {}};
+    const auto fail = [&result](FileError error, std::string detail) {
+        result.error = error;
+        result.detail = std::move(detail);
+        return result;
+    };
     const fs::path file = pathFromUtf8(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found) {
-        result.error = FileError::NotFound;
-        return result;
-    }
-    if (status.type() == fs::file_type::directory) {
-        result.error = FileError::CannotRead;
-        result.detail = std::make_error_code(std::errc::is_a_directory).message();
-        return result;
-    }
-    // A pipe or a device would block the window or never end.
+    if (status.type() == fs::file_type::not_found) return fail(FileError::NotFound, {});
+    if (status.type() == fs::file_type::directory) return fail(FileError::CannotRead, reasonOf(EISDIR));
+    // A pipe would block the window (or the command) until a writer comes,
+    // and a device might never end.
     if (status.type() != fs::file_type::regular) {
-        result.error = FileError::CannotRead;
-        return result;
+        if (ec) return fail(FileError::CannotRead, ec.message());
+        return fail(FileError::CannotRead, notRegularFileReason());
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        result.error = FileError::CannotRead;
-        result.detail = systemReason();
-        return result;
-    }
-    // Read in pieces instead of trusting the reported size: devices and pipes
-    // report none, and a file may grow while we read it.
+    const int fd = files::open(file, O_RDONLY);
+    if (fd < 0 && errno == ENOENT) return fail(FileError::NotFound, {});
+    if (fd < 0) return fail(FileError::CannotRead, systemReason());
+    result.opened = true;
+    // Read to the end instead of trusting the reported size: a file may
+    // grow while we read it. Checked again once open: the name may have
+    // been given to a pipe since.
     std::string data;
-    char buffer[16384];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (data.size() > maxBytes) {
-            result.error = FileError::TooLarge;
-            return result;
-        }
-    }
-    if (in.bad()) {
-        result.error = FileError::CannotRead;
-        result.detail = systemReason();
-        return result;
-    }
+    std::uint64_t size = 0;
+    bool regular = false;
+    std::string why;
+    if (files::size(fd, size, regular) != 0) why = systemReason();
+    else if (!regular) why = notRegularFileReason();
+    else if (!files::readAll(fd, data, maxBytes)) why = systemReason();
+    files::close(fd);   // nothing was written: a close error loses nothing
+    if (!why.empty()) return fail(FileError::CannotRead, why);
+    if (data.size() > maxBytes) return fail(FileError::TooLarge, {});
     content = std::move(data);
     return result;
 }

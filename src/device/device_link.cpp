@@ -158,7 +158,8 @@ ResultCode DeviceLink::readBlock(uint8_t command, uint16_t offset, uint8_t* dest
 }
 
 ResultCode DeviceLink::writeBlock(uint8_t command, uint16_t offset, const uint8_t* data,
-                                  std::size_t length, std::size_t chunk) {
+                                  std::size_t length, std::size_t chunk, std::size_t* accepted) {
+    if (accepted != nullptr) *accepted = 0;
     if (chunk == 0 || !fitsOffsetSpace(offset, length)) return errParameters;
     std::size_t done = 0;
     std::size_t remaining = length;
@@ -167,6 +168,7 @@ ResultCode DeviceLink::writeBlock(uint8_t command, uint16_t offset, const uint8_
         const ResultCode code = writeFrame(command, static_cast<uint16_t>(offset + done),
                                            data != nullptr ? data + done : nullptr, n);
         if (code != errNone) return code;
+        if (accepted != nullptr) *accepted = done + n;
         host_.progressStep(static_cast<int>(n));
         if (remaining == n) return errNone;
         remaining -= n;

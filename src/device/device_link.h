@@ -40,8 +40,10 @@ public:
     ResultCode readBlock(uint8_t command, uint16_t offset, uint8_t* destination, std::size_t length);
     // A whole region in frames of `chunk` bytes (64 everywhere in the
     // program); length 0 sends one empty frame.
+    // accepted, when given, counts the bytes of the frames the controller
+    // confirmed, so that a write cut part-way can say how far it got.
     ResultCode writeBlock(uint8_t command, uint16_t offset, const uint8_t* data,
-                          std::size_t length, std::size_t chunk = kFrameData);
+                          std::size_t length, std::size_t chunk = kFrameData, std::size_t* accepted = nullptr);
     // Opens and closes the controller without sending anything.
     ResultCode probeController();
 

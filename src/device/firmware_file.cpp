@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace zmt {
 
@@ -29,12 +27,15 @@ std::string fileNameOf(const std::string& path) {
 namespace {
 
 // The messages take the name and the extension as two parts.
-void fileError(Host& host, const char* literal, const std::string& path) {
+// The system's reason, when there is one, goes on a line of its own.
+void fileError(Host& host, const char* literal, const std::string& path, const std::string& reason = {}) {
     const std::string name = fileNameOf(path);
     const std::size_t dot = name.find_last_of('.');
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    host.messageBox(MB_ERROR, formatText(LangText(literal), stem.c_str(), extension.c_str()));
+    std::string text = formatText(LangText(literal), stem.c_str(), extension.c_str());
+    if (!reason.empty()) text += "\n" + reason;
+    host.messageBox(MB_ERROR, text);
 }
 
 } // namespace
@@ -53,34 +54,25 @@ void forget(FirmwareImage& image) {
 
 bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image) {
     forget(image);
-    // A folder or a pipe is no file to open: a pipe would block the window
-    // and a folder "opens" on some systems with a nonsense length.
-    std::error_code error;
-    const std::filesystem::path filePath = pathFromUtf8(path);
-    const bool regular = std::filesystem::is_regular_file(filePath, error);
-    std::ifstream file;
-    if (regular) file.open(filePath, std::ios::binary | std::ios::ate);
-    if (!regular || !file) {
-        fileError(host, "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"", path);
+    // A folder or a pipe is refused unread (a pipe would block the window);
+    // each refusal names the system's reason on a line of its own.
+    std::string data;
+    const FileResult read = readWholeFile(path, kFirmwareFileMax, data);
+    if (read.error == FileError::NotFound || read.error == FileError::CannotRead) {
+        const char* opening = "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"";
+        const char* reading = "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"";
+        fileError(host, read.opened ? reading : opening, path, read.reason());
         return false;
     }
-    const std::streamoff length = file.tellg();
     // A file no longer than header and check value has no payload: it
     // would "install" nothing and report success. It is as unusable as an
     // oversized one.
-    if (length < 0 || static_cast<std::size_t>(length) > kFirmwareFileMax ||
-        static_cast<std::size_t>(length) <= kFirmwareOverhead) {
+    if (read.error == FileError::TooLarge || data.size() <= kFirmwareOverhead) {
         fileError(host, "Ошибка размера файла \"%s%s\"\0Error file size \"%s%s\"", path);
         return false;
     }
-    file.seekg(0);
-    file.read(reinterpret_cast<char*>(image.buffer.data()), length);
-    if (file.gcount() != length) {
-        forget(image);
-        fileError(host, "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"", path);
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(length);
+    std::memcpy(image.buffer.data(), data.data(), data.size());
+    const std::size_t size = data.size();
     const uint8_t* bytes = image.buffer.data();
     const auto stored = static_cast<uint16_t>(bytes[size - 2] | bytes[size - 1] << 8);
     if (crc16Xmodem(bytes, size - kFirmwareCheckSize) != stored) {

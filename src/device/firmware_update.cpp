@@ -10,9 +10,31 @@ namespace {
 const char* const kUpdateFailed = "Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s";
 }
 
-FirmwareOutcome FirmwareUpdate::fail(ResultCode code) {
-    host_.messageBox(MB_ERROR, formatText(LangText(kUpdateFailed), resultText(code).c_str()));
+FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
+    std::string text = formatText(LangText(kUpdateFailed), resultText(code).c_str());
+    // The boot loader has taken over and holds an incomplete application:
+    // the controller starts only its boot loader until an update completes.
+    if (partTransferred) {
+        text += '\n';
+        text += LangText("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
+                         "(ZEL-MORVA-BOOT). Когда он снова будет подключён, запустите обновление "
+                         "ещё раз с тем же файлом.\0"
+                         "The controller got only part of the new firmware and will start only "
+                         "its boot loader (ZEL-MORVA-BOOT). Once it is back, run the update "
+                         "again with the same file.");
+    }
+    host_.messageBox(MB_ERROR, text);
     return FirmwareOutcome::Failed;
+}
+
+bool FirmwareUpdate::newApplicationRuns() {
+    for (int poll = 0; poll < kRestartPolls; ++poll) {
+        delayMs(host_, kRestartPollMs);
+        if (link_.probeController() == errNone && watch_.readIdentity() == errNone &&
+            !watch_.identity().bootLoaderRunning())
+            return true;
+    }
+    return false;
 }
 
 FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()>& askFile) {
@@ -109,6 +131,23 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
         code = link_.writeBlock(cmdFirmwareData, 0, image.payload(), payload + kFrameData, kFrameData);
         if (code == errNone) {
+            // Every frame was confirmed, yet the new application may still
+            // not run (the cable pulled before the boot loader starts it):
+            // "updated" would then be untrue.
+            if (awaitNewApplication_ && !newApplicationRuns()) {
+                host_.messageBox(
+                    MB_ERROR,
+                    formatText(LangText("Контроллер не запустил новое приложение\n"
+                                        "Он получил всю прошивку %s, но так и не был замечен работающим с ней "
+                                        "(отключён или без питания?). Подключите его снова; если он виден как "
+                                        "ZEL-MORVA-BOOT, запустите обновление ещё раз с тем же файлом.\0"
+                                        "The controller has not started the new application\n"
+                                        "It received all of firmware %s, but has not been seen running it "
+                                        "(unplugged or without power?). Plug it back in; if it shows as "
+                                        "ZEL-MORVA-BOOT, run the update again with the same file."),
+                               versionText(header.applicationVersion).c_str()));
+                return FirmwareOutcome::NotStarted;
+            }
             host_.notice(kUpdatedNoticeMs, kNoticeBlinkMs,
                          formatText(LangText("Устройство обновлено до версии %s\0"
                                              "The device is updated to version %s"),
@@ -116,7 +155,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
             return FirmwareOutcome::Updated;
         }
     }
-    return fail(code);
+    return fail(code, true);
 }
 
 } // namespace zmt

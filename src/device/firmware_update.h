@@ -32,7 +32,12 @@ enum class FirmwareOutcome {
     FileRefused,      // the file cannot be read or fails its checks (box shown)
     DeviceRefused,    // no identity, or the file is for another device (box shown)
     Failed,           // the hand-over or the transfer failed (box shown)
+    NotStarted,       // transferred in full, but the new application was not seen running (box shown)
 };
+
+// How long awaitNewApplication waits for the controller to come back.
+inline constexpr int kRestartPolls = 100;
+inline constexpr uint32_t kRestartPollMs = 100;
 
 class FirmwareUpdate {
 public:
@@ -48,6 +53,11 @@ public:
     // watch's announcement of the boot loader has enabled them, and a read
     // or a second update must not start between the transfer's frames.
     void setBeforeTransfer(std::function<void()> beforeTransfer) { beforeTransfer_ = std::move(beforeTransfer); }
+    // zmtctl has no window whose watch shows the controller coming back: the
+    // update then waits for the new application itself and reports the
+    // update only once it runs (the watch's identity holds it), or
+    // NotStarted with what the controller now holds.
+    void setAwaitNewApplication(bool await) { awaitNewApplication_ = await; }
 
     // The whole update; askFile returns the chosen path or "" when cancelled.
     FirmwareOutcome updateFirmware(const std::function<std::string()>& askFile);
@@ -60,7 +70,8 @@ public:
 
 private:
     FirmwareOutcome runUpdate(const std::function<std::string()>& askFile);
-    FirmwareOutcome fail(ResultCode code);
+    FirmwareOutcome fail(ResultCode code, bool partTransferred = false);
+    bool newApplicationRuns();
 
     DeviceLink& link_;
     Host& host_;
@@ -70,6 +81,7 @@ private:
     std::function<void()> beforeTransfer_;
     IdentityBlock identity_;   // the update's own, apart from the watch's
     bool running_ = false;
+    bool awaitNewApplication_ = false;
 };
 
 } // namespace zmt

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace zmt {
 
@@ -77,6 +78,27 @@ std::string hexDump(const uint8_t* bytes, std::size_t count) {
         text += kDigits[bytes[i] & 0x0F];
     }
     return text;
+}
+
+std::string escapeControls(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    char code[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            shown += code;
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(code, sizeof code, "\\u%04X", next);
+            shown += code;
+            ++i;
+        } else {
+            shown += static_cast<char>(byte);
+        }
+    }
+    return shown;
 }
 
 } // namespace zmt

@@ -39,4 +39,11 @@ std::optional<std::vector<uint8_t>> parseHexBytes(std::string_view text, std::st
 // The bytes for a log line: " 0A FF 3C", upper case, a blank before each.
 std::string hexDump(const uint8_t* bytes, std::size_t count);
 
+// Text from a file made safe to show in a message: control characters (C0,
+// DEL and the C1 range, which a terminal may take for the start of an escape
+// sequence) become \xNN (\u0080 to \u009F for C1), line breaks included,
+// as one line of a file must stay one line of the message. Tabs and
+// everything else, Cyrillic included, stay as they are.
+std::string escapeControls(std::string_view text);
+
 } // namespace zmt

@@ -7,8 +7,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace zmt::sim {
@@ -16,13 +14,21 @@ namespace zmt::sim {
 namespace {
 
 constexpr std::size_t kBytesPerLine = 16;
-constexpr std::uintmax_t kLargestStateFile = 1 << 20;   // a real one is a few KB
+constexpr std::size_t kLargestStateFile = 1 << 20;   // a real one is a few KB
 
 std::string trim(const std::string& text) {
     const auto begin = text.find_first_not_of(" \t\r");
     if (begin == std::string::npos) return {};
     const auto end = text.find_last_not_of(" \t\r");
     return text.substr(begin, end - begin + 1);
+}
+
+// Text from the file, quoted, its control characters escaped.
+std::string quotedText(std::string_view text) {
+    std::string shown = "'";
+    shown += escapeControls(text);
+    shown += '\'';
+    return shown;
 }
 
 // "0A FF 3C": the dump without its first blank.
@@ -46,7 +52,7 @@ bool parseHex(const std::string& text, std::vector<uint8_t>& bytes, std::string&
     std::string word;
     auto parsed = parseHexBytes(text, &word);
     if (!parsed) {
-        error = "'" + word + "' is not a byte of two hex digits";
+        error = quotedText(word) + " is not a byte of two hex digits";
         return false;
     }
     bytes = std::move(*parsed);
@@ -76,7 +82,7 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
         if (key != scalar.key) continue;
         uint64_t number = 0;
         if (!parseNumber(value, scalar.limit, number)) {
-            error = "'" + value + "' is not a decimal number from 0 to " + std::to_string(scalar.limit);
+            error = quotedText(value) + " is not a decimal number from 0 to " + std::to_string(scalar.limit);
             return false;
         }
         if (key == "application_version") state.applicationVersion = static_cast<uint16_t>(number);
@@ -97,7 +103,8 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
                            : (name == "config" || name == "firmware") &&
                                  parseNumber(key.substr(dot + 1), 0xFFFF, offset);
     if (!known) {
-        error = "unknown key '" + key + "'";
+        error = "unknown key ";
+        error += quotedText(key);
         return false;
     }
     std::vector<uint8_t> bytes;
@@ -171,24 +178,16 @@ bool parseControllerState(const std::string& text, ControllerState& state, std::
 }
 
 bool loadControllerState(const std::string& path, ControllerState& state, std::string& error) {
-    std::error_code code;
-    const auto size = std::filesystem::file_size(pathFromUtf8(path), code);
-    if (code) {
-        error = path + ": " + code.message();
+    // A file that cannot be read in full (EIO, a folder, a pipe) is an
+    // error, never an empty file: taken for one, it would start a new
+    // controller and the save at the end would write that over the user's.
+    std::string text;
+    const FileResult read = readWholeFile(path, kLargestStateFile, text);
+    if (!read.ok()) {
+        error = path + ": " + (read.error == FileError::TooLarge ? "too large for a state file" : read.reason());
         return false;
     }
-    if (size > kLargestStateFile) {
-        error = path + ": too large for a state file";
-        return false;
-    }
-    std::ifstream in(pathFromUtf8(path), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in.good() && !in.eof()) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    if (!parseControllerState(text.str(), state, error)) {
+    if (!parseControllerState(text, state, error)) {
         error = path + ": " + error;
         return false;
     }

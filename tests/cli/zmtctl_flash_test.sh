@@ -23,6 +23,23 @@ head -c 16375 /dev/zero >"$WORK/huge.bin"
 run --lang en make-ldr "$WORK/huge.bin" "$WORK/x.LDR" --version 1.18 --code 1 --type 1
 expect_rc 3 "make-ldr payload too long"
 [ -e "$WORK/x.LDR" ] && fail "a refused make-ldr left a file"
+# A payload that is no file is refused with the reason, never taken for an
+# empty one; a pipe is not read at all (it would wait for a writer for ever).
+mkdir "$WORK/folder.bin"
+mkfifo "$WORK/pipe.bin"
+for odd in folder.bin pipe.bin; do
+  timeout 60 "$ZMTCTL" --lang en make-ldr "$WORK/$odd" "$WORK/x.LDR" --version 1.18 --code 1 --type 1 \
+    >/dev/null 2>"$RUN/err" </dev/null
+  RC=$?
+  ERR=$(cat "$RUN/err")
+  expect_rc 3 "make-ldr payload $odd"
+  expect_err_has "Error opening file \"$WORK/$odd\"" "make-ldr payload $odd"
+  grep -q "is empty" <<<"$ERR" && fail "make-ldr payload $odd: called empty"
+done
+expect_err_has "Not a regular file" "make-ldr payload pipe.bin"
+run --lang en make-ldr "$WORK/folder.bin" "$WORK/x.LDR" --version 1.18 --code 1 --type 1
+expect_err_has "Is a directory" "make-ldr payload folder.bin"
+[ -e "$WORK/x.LDR" ] && fail "a refused payload made a file"
 : >"$WORK/empty.bin"
 run --lang en make-ldr "$WORK/empty.bin" "$WORK/x.LDR" --version 1.18 --code 1 --type 1
 expect_rc 3 "make-ldr empty payload"

@@ -33,6 +33,33 @@ expect_rc 3 "unknown key"
 expect_err_has "Ошибка файла состояния симулятора" "unknown key ru"
 expect_err_has "colour" "unknown key"
 
+# Text from the file is shown with its control characters escaped: an
+# escape sequence in it never reaches the terminal.
+printf '\033]0;owned\007colour = blue\n' >"$STATE"
+run --simulator="$STATE" --lang en info
+expect_rc 3 "escape sequence in a key"
+expect_err_has "unknown key '\x1B]0;owned\x07colour'" "escape sequence in a key"
+grep -q $'\033' "$RUN/err" && fail "an escape character from the file reached the terminal"
+
+# A save killed half-way leaves its temporary file; the next save removes
+# it (no other save runs then), and leaves files that are not ours alone.
+rm -f "$STATE"
+printf 'half a state' >"$WORK/.unit.sim.zmt-0badc0de.tmp"
+printf 'the user'"'"'s' >"$WORK/.unit.sim.tmp"
+run --simulator="$STATE" --lang en info
+expect_rc 0 "stale temporary file"
+[ -e "$WORK/.unit.sim.zmt-0badc0de.tmp" ] && fail "the stale temporary file of a killed save is still there"
+[ -e "$WORK/.unit.sim.tmp" ] || fail "a file that is not ours was removed"
+rm -f "$WORK/.unit.sim.tmp"
+
+# Output that cannot be written is a failed run, with its reason.
+run --simulator="$STATE" --lang en info
+"$ZMTCTL" --simulator="$STATE" --lang en info >/dev/full 2>"$RUN/err" </dev/null
+rc=$?
+[ $rc -eq 3 ] || fail "stdout on a full disk: status $rc, expected 3"
+grep -qF "Error writing to standard output: No space left on device" "$RUN/err" ||
+  fail "stdout on a full disk: $(cat "$RUN/err")"
+
 # Something that is not a file is refused, never read from or replaced
 # (reading a pipe would wait for a writer forever).
 mkfifo "$WORK/pipe.sim"

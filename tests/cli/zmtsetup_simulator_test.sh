@@ -30,6 +30,9 @@ cmp -s "$WORK/bad.sim" "$WORK/before.sim" || fail "the bad state file was rewrit
 # in /proc, rather than for a fixed time.
 caught() { # PID SIGNAL: does the process catch that signal yet?
   local mask
+  # Until it runs zmtsetup, the process is the shell that starts it, whose
+  # own handlers (bash catches SIGINT and SIGTERM) say nothing about ours.
+  [ "$(cat "/proc/$1/comm" 2>/dev/null)" == zmtsetup ] || return 1
   mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
   [ -n "$mask" ] && (( (16#$mask >> ($2 - 1)) & 1 ))
 }
@@ -69,5 +72,25 @@ for signal in TERM INT HUP; do
   grep -q '^MainTop=' "$WORK/$signal/config/zmtsetup/zmtsetup.ini" 2>/dev/null ||
     fail "SIG$signal: the settings were not saved"
 done
+
+# Ended by the system with a box to answer: the state file's folder is gone
+# when the program ends, so saving it fails. Nobody may be there to answer
+# the box (a logout), so the program says why on the error output and ends.
+mkdir -p "$WORK/gone/config" "$WORK/gone/folder"
+XDG_CONFIG_HOME="$WORK/gone/config" "$ZMTSETUP" -platform offscreen \
+  --simulator="$WORK/gone/folder/unit.sim" 2>"$WORK/gone/err" &
+pid=$!
+for _ in $(seq 1 600); do
+  caught "$pid" 15 && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+rm -rf "$WORK/gone/folder"
+kill -s TERM "$pid"
+ended_within "$pid" 600 || fail "SIGTERM with the state file's save failing: the program did not end"
+wait "$pid"
+rc=$?
+[ $rc -eq 0 ] || fail "SIGTERM with the state file's save failing: ended with $rc"
+grep -q "No such file or directory" "$WORK/gone/err" || fail "the failed save is not reported: $(cat "$WORK/gone/err")"
 
 exit $FAILED

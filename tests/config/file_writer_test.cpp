@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zmt::test {
 namespace {
@@ -156,6 +159,43 @@ TEST_F(FileWriter, TemporaryNamesAreUniqueAndNewFilesGetTheUsersMode) {
     EXPECT_EQ(statOf(folder.file("fresh.ZMT")).st_mode & 07777, 0640u);
     EXPECT_EQ(readFile(path + ".tmp"), "mine\n");
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"car.ZMT", "car.ZMT.tmp", "fresh.ZMT"}));
+
+    // The longest names a file system takes save too, new or replaced,
+    // Cyrillic ones (two bytes a letter) included.
+    for (const std::string& name : {std::string(251, 'a') + ".ZMT", std::string(122, 'a') + "\u0416" + std::string(127, 'b') + ".ZMT"}) {
+        ASSERT_EQ(name.size(), 255u);
+        const FileResult first = writeFileSafely(folder.file(name), "first\n");
+        EXPECT_TRUE(first.ok()) << first.text();
+        const FileResult again = writeFileSafely(folder.file(name), "second\n");
+        EXPECT_TRUE(again.ok()) << again.text();
+        EXPECT_EQ(readFile(folder.file(name)), "second\n");
+        fs::remove(folder.file(name));
+    }
+}
+
+TEST_F(FileWriter, StaleTemporaryFilesOfOursGoOnlyWhileNoOtherSaveRuns) {
+    // Left by saves that were killed: ours (of this file, of another, and of
+    // the form earlier versions used), and files that only look alike.
+    const std::vector<std::string> ours = {".car.ZMT.zmt-0badc0de.tmp", ".other.ZMT.zmt-12345678.tmp",
+                                           ".car.ZMT.89abcdef.tmp"};
+    const std::vector<std::string> others = {".car.ZMT.tmp", ".other.ZMT.89abcdef.tmp", ".car.ZMT.zmt-xyz.tmp",
+                                             "car.ZMT.zmt-12345678.tmp"};
+    for (const auto& name : ours) writeFile(folder.file(name), "half a save");
+    for (const auto& name : others) writeFile(folder.file(name), "the user's");
+
+    // Another save holds the folder: nothing is cleaned.
+    const int held = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_SH), 0);
+    ASSERT_TRUE(writeFileSafely(path, "new\n").ok());
+    EXPECT_TRUE(fs::exists(folder.file(ours[0]))) << "removed while another save may be writing it";
+    ::close(held);
+
+    ASSERT_TRUE(writeFileSafely(path, "newer\n").ok());
+    std::vector<std::string> expected = others;
+    expected.push_back("car.ZMT");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(folder.path()), expected);
 }
 
 } // namespace

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <system_error>
 
 using namespace zmt;
 
@@ -103,11 +105,12 @@ TEST(FirmwareCheckValue, IsCrc16Xmodem) {
 
 TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
     FirmwareImage image;
+    // Each with the system's reason, and never read as an empty or short file.
     EXPECT_FALSE(loadFirmwareFile(rig.host, (dir / "missing.LDR").string(), image));
-    EXPECT_EQ(lastBox(), "Ошибка открытия файла \"missing.LDR\"");
+    EXPECT_EQ(lastBox(), "Ошибка открытия файла \"missing.LDR\"\n" + std::generic_category().message(ENOENT));
     std::filesystem::create_directory(dir / "folder.LDR");
     EXPECT_FALSE(loadFirmwareFile(rig.host, (dir / "folder.LDR").string(), image));
-    EXPECT_EQ(lastBox(), "Ошибка открытия файла \"folder.LDR\"");
+    EXPECT_EQ(lastBox(), "Ошибка открытия файла \"folder.LDR\"\n" + std::generic_category().message(EISDIR));
 
     std::vector<uint8_t> largest;
     ASSERT_TRUE(buildFirmwareFile({}, std::vector<uint8_t>(kFirmwareFileMax - kFirmwareOverhead, 7), largest));
@@ -288,7 +291,34 @@ TEST_F(FirmwareTest, TransferFailingThreeTimesReportsTheLastCode) {
     rig.host.advance(kPollIntervalMs * 2);
     afterNextIdentityRead([this] { controller().faults.forceStatus = 0xFE; });
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(100, 118))), FirmwareOutcome::Failed);
-    EXPECT_EQ(lastBox(), "Ошибка обновления прошивки\n" + resultText(errParameters));
+    EXPECT_EQ(lastBox().rfind("Ошибка обновления прошивки\n" + resultText(errParameters) +
+                                  "\nКонтроллер получил только часть новой прошивки",
+                              0),
+              0u)
+        << lastBox();
+}
+
+// zmtctl has the update wait for the new application: "updated" is said
+// only once it runs, and a controller gone right after the last frame gets
+// a message that says what it holds and what to do.
+TEST_F(FirmwareTest, AnAwaitedUpdateIsReportedOnlyOnceTheNewApplicationRuns) {
+    setLanguageIndex(English);
+    firmware.setAwaitNewApplication(true);
+    EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(300, 118))), FirmwareOutcome::Updated);
+    EXPECT_EQ(watch.identity().applicationVersion, 118) << "reported before the new application ran";
+    ASSERT_EQ(rig.host.notices.size(), 1u);
+
+    // 300 bytes and the closing frame are 6 frames; the 7th request, the
+    // first look for the new application, is the last the controller takes.
+    firmware.setBeforeTransfer([this] { controller().faults.unplugAfterFrames = 7; });
+    rig.host.answers.push_back(ID_YES);   // the same version again
+    EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(300, 118))), FirmwareOutcome::NotStarted);
+    EXPECT_EQ(rig.host.notices.size(), 1u) << "the cut update was reported as done";
+    EXPECT_EQ(lastBox().rfind("The controller has not started the new application\n"
+                              "It received all of firmware 1.18, but has not been seen running it",
+                              0),
+              0u)
+        << lastBox();
 }
 
 } // namespace

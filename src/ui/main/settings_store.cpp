@@ -9,6 +9,8 @@ namespace zmt::ui {
 
 namespace {
 
+constexpr unsigned kSettingsNoticeMs = 10000;
+
 QString execFileDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
@@ -50,8 +52,14 @@ void SettingsStore::remember(FileKind kind, const std::string& path) {
         return;
     }
     // A settings file that cannot be written costs only the folder of the
-    // next run's dialogs; the shut-down reports the file itself.
-    rememberFile(path_, settings_, kind, path);
+    // next run's dialogs: worth a notice in the status bar, not a box in the
+    // middle of opening or saving a file.
+    const FileResult saved = rememberFile(path_, settings_, kind, path);
+    if (!saved.ok()) {
+        std::string text = saved.text();
+        for (std::size_t line; (line = text.find('\n')) != std::string::npos;) text.replace(line, 1, ": ");
+        window_.showNotice(kSettingsNoticeMs, 0, text);
+    }
 }
 
 std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode) {

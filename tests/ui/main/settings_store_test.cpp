@@ -112,6 +112,12 @@ private slots:
         Window window(path.toStdString());
         window.window.startUp();
         QVERIFY(window.boxes.isEmpty());   // no file yet is a first start
+        // A file chosen during the run cannot be remembered: the window says
+        // so in its notice, without a box in the way of the open or save.
+        setLanguageIndex(English);
+        window.store.rememberConfigFile("/cfg/car.ZMT");
+        QVERIFY(window.boxes.isEmpty());
+        QVERIFY2(window.notice().startsWith("Unable to write to " + path + ": "), qPrintable(window.notice()));
         QVERIFY(window.window.close());
         QCOMPARE(window.boxes.size(), 1);
         QVERIFY2(window.boxes[0].contains(path), qPrintable(window.boxes[0]));
