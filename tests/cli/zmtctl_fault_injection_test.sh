@@ -63,13 +63,19 @@ grep -q 'reset' "$RUN/out" && fail "read EIO: the command ran on a state that wa
 
 # Saving fails at each step: the file's own calls (no other part of zmtctl
 # makes them), first and second time.
-for call in pwrite64 fsync rename fchmod fchown flock; do
-  for error in EIO ENOSPC EDQUOT EINTR; do
-    for when in 1 2; do
-      inject "$call $error #$when" "$error" -e trace=$call -e inject=$call:error=$error:when=$when
+# inject_each LABEL "CALLS" "ERRORS": each call failing with each error, the
+# first time and the second.
+inject_each() {
+  local call error when
+  for call in $2; do
+    for error in $3; do
+      for when in 1 2; do
+        inject "$1$call $error #$when" "$error" -e trace=$call -e inject=$call:error=$error:when=$when
+      done
     done
   done
-done
+}
+inject_each "" "pwrite64 fsync rename fchmod fchown flock" "EIO ENOSPC EDQUOT EINTR"
 inject "rename EXDEV" EXDEV -e trace=rename -e inject=rename:error=EXDEV
 # The faults above did happen: a disk that takes no byte is reported.
 inject "pwrite64 ENOSPC" ENOSPC -e trace=pwrite64 -e inject=pwrite64:error=ENOSPC
@@ -78,13 +84,7 @@ expect_err_has "Cannot write the simulator state file: Unable to write to $STATE
 
 # The same for a state file with a second name, rewritten in place.
 TWIN="$WORK/twin.sim"
-for call in pwrite64 fallocate ftruncate fsync; do
-  for error in EIO ENOSPC EDQUOT; do
-    for when in 1 2; do
-      inject "in place: $call $error #$when" "$error" -e trace=$call -e inject=$call:error=$error:when=$when
-    done
-  done
-done
+inject_each "in place: " "pwrite64 fallocate ftruncate fsync" "EIO ENOSPC EDQUOT"
 # A full disk fails before the first old byte is overwritten.
 inject "in place: no room" ENOSPC -e trace=fallocate -e inject=fallocate:error=ENOSPC
 expect_rc 3 "in place: no room"

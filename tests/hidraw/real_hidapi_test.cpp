@@ -2,16 +2,12 @@
 // through libudev and moves feature reports through hidraw ioctls, and the
 // simulated controller answers them behind a umockdev test bed. The clock is
 // virtual as everywhere else: each feature report costs 1 ms of it.
-#include "config/config_transfer.h"
-#include "device/connection_watch.h"
-#include "device/device_link.h"
+#include "controller_chain.h"
 #include "device/firmware_file.h"
 #include "device/firmware_update.h"
 #include "device/hidapi_backend.h"
 #include "hidraw_testbed.h"
 #include "lang/lang.h"
-#include "polling_window.h"
-#include "virtual_host.h"
 
 #include <gtest/gtest.h>
 
@@ -33,11 +29,11 @@ public:
     }
 };
 
-class RealHidapi : public ::testing::Test {
+class RealHidapi : public ::testing::Test, protected ControllerChain<TestbedBackend> {
 protected:
     RealHidapi() { setLanguageIndex(English); }
     ~RealHidapi() override {
-        transport.closeController();
+        transport.closeController();   // while the bed's node is still there
         setLanguageIndex(Russian);
     }
 
@@ -45,7 +41,6 @@ protected:
         bed = std::make_unique<HidrawTestbed>(controller, [this] { return host.now; }, options);
         bed->setTransferCost(1, [this](uint32_t ms) { host.now += ms; });
         backend.bed = bed.get();
-        watch.setReadConfiguration([this] { transfer.readNewController(); });
     }
     void connect() {
         ASSERT_EQ(watch.pollController(), errNone);
@@ -56,18 +51,8 @@ protected:
         return std::memcmp(controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
     }
 
-    VirtualHost host;
     std::shared_ptr<sim::SimulatedController> controller = std::make_shared<sim::SimulatedController>(4242);
     std::unique_ptr<HidrawTestbed> bed;
-    TestbedBackend backend;
-    HidTransport transport{backend};
-    DeviceLink link{host, transport};
-    ProgramFlags flags;
-    ConnectionWatch* watchOfWindow = &watch;
-    PollingWindow window{host, watchOfWindow};
-    ConnectionWatch watch{link, flags, window};
-    _zelmorvatouch record;
-    ConfigTransfer transfer{link, record, flags, &watch};
 };
 
 TEST_F(RealHidapi, IdentityComesThroughHidrawAndTheEntryCarriesWhatTheSearchMatches) {

@@ -10,14 +10,10 @@
 // the controller does by itself (its restart after a full write, noticing a
 // pulled cable) is waited for as a condition, never for a fixed time; the
 // program side runs on the virtual clock as everywhere else.
-#include "config/config_transfer.h"
-#include "device/connection_watch.h"
-#include "device/device_link.h"
+#include "controller_chain.h"
 #include "device/hidapi_backend.h"
 #include "lang/lang.h"
-#include "polling_window.h"
 #include "sim/simulated_controller.h"
-#include "virtual_host.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -48,12 +44,9 @@ bool eventually(const std::function<bool()>& done, int seconds = 20) {
     return done();
 }
 
-class WineHid : public ::testing::Test {
+class WineHid : public ::testing::Test, protected ControllerChain<HidapiBackend> {
 protected:
-    WineHid() {
-        setLanguageIndex(English);
-        watch.setReadConfiguration([this] { transfer.readNewController(); });
-    }
+    WineHid() : ControllerChain(kWineStrings) { setLanguageIndex(English); }
     ~WineHid() override {
         transport.closeController();
         setCable(true);
@@ -84,17 +77,6 @@ protected:
             if (entry.vendorId == kControllerVendorId && entry.usagePage >= kVendorUsagePageFirst) return &entry;
         return nullptr;
     }
-
-    VirtualHost host;
-    HidapiBackend backend;
-    HidTransport transport{backend, kWineStrings};
-    DeviceLink link{host, transport};
-    ProgramFlags flags;
-    ConnectionWatch* watchOfWindow = &watch;
-    PollingWindow window{host, watchOfWindow};
-    ConnectionWatch watch{link, flags, window};
-    _zelmorvatouch record;
-    ConfigTransfer transfer{link, record, flags, &watch};
 };
 
 using WineHidPlain = WineHid;
