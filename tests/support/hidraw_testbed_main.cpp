@@ -109,7 +109,9 @@ int main(int argc, char** argv) {
     zmt::test::HidrawTestbed bed(controller, clock, options);
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-    Run run{&bed, loop};
+    Run run;
+    run.bed = &bed;
+    run.loop = loop;
     run.cableFile = cableFile;
     g_unix_signal_add(
         SIGUSR1,

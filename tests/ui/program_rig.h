@@ -68,7 +68,7 @@ struct ProgramRig {
     QList<QMessageBox::Icon> boxIcons;
     QString nextFile;
     // Called after every HID transfer, with the request just answered.
-    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
+    std::function<void(const std::array<uint8_t, kReportSize>&)> afterRequest;
 
     explicit ProgramRig(RigOptions chosen = {})
         : options(std::move(chosen)),
@@ -126,7 +126,7 @@ struct ProgramRig {
         const std::string path = dir.filePath("NEW.LDR").toStdString();
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-        procedures.askFirmwareFile = [path] { return path; };
+        nextFile = QString::fromStdString(path);
         return path;
     }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }

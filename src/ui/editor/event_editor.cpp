@@ -118,8 +118,8 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     buildHomeKey(panel);
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
-    panel.refillEncoderColumn = [&grid] { grid.rewriteEncoderLabels(); };
-    panel.showSelectedEvent = [this] { showSelectedEvent(); };
+    connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
+    connect(&panel, &ParametersPanel::selectedEventOutdated, this, &EventEditor::showSelectedEvent);
 
     deleteMenu_ = new QMenu(&window);
     deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
@@ -146,6 +146,10 @@ void EventEditor::retranslate() {
     hint(reactionPanel_, kReactionHint);
     hint(keyModPanel_, kModifierHint);
     hint(keyValPanel_, kKeyHint);
+    // The event types' one home is the core's list, which zmtctl's listing
+    // uses too; the window's translation table has no row for them.
+    for (int i = 0; i < kEventTypeCount; ++i)
+        eventType_->setItemText(i, QString::fromUtf8(LangText(kEventTypeItems[i])));
     // Qt names the tab strip's scroll buttons (for screen readers) once,
     // when the strip is made, and never again: they follow the language
     // here, from Qt's own translation now in force.

@@ -163,8 +163,8 @@ void ParametersPanel::refreshAfter(bool needed) {
     // The exclusions may have switched other settings off: show them all again.
     showImage();
     if (!needed) return;
-    if (refillEncoderColumn) refillEncoderColumn();
-    if (showSelectedEvent) showSelectedEvent();
+    emit encoderColumnOutdated();
+    emit selectedEventOutdated();
 }
 
 bool ParametersPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -9,8 +9,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -50,12 +48,14 @@ public:
     // The editor's lock: every group of the panel.
     void setGroupsEnabled(bool enabled);
 
+signals:
     // After an edit that changes what the encoder column and the selected
     // event show (an encoder mode, the touch mode, the head unit, the 5-wire
-    // option switched on), in this order. Either may be left empty.
-    std::function<void()> refillEncoderColumn;
-    std::function<void()> showSelectedEvent;
+    // option switched on), in this order.
+    void encoderColumnOutdated();
+    void selectedEventOutdated();
 
+public:
     // --- window event handlers ---
     void Edit_PAR_LongTOExit();
     void CSpinEditEncoder1DivChange();

@@ -1,6 +1,7 @@
 #include "ui/main/main_form.h"
 
 #include "config/editor_rules.h"
+#include "device/connection_watch.h"
 #include "lang/lang.h"
 #include "ui/main/controls.h"
 #include "ui/main/form_keyboard.h"
@@ -327,7 +328,7 @@ void MainForm::buildTimers() {
         connect(t, &QTimer::timeout, this, handler);
         return t;
     };
-    pollTimer_ = timer("TimerZELMORVATOUCHTest", kPollIntervalMs, &MainForm::TimerZELMORVATOUCHTestTimer);
+    pollTimer_ = timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::TimerZELMORVATOUCHTestTimer);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
     universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
     flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);

@@ -81,7 +81,6 @@ public:
     static constexpr int kClientHeight = 442;
     static constexpr int kToolBarHeight = 29;
     static constexpr int kStatusBarHeight = 19;
-    static constexpr int kPollIntervalMs = 200;
 
     explicit MainForm(QWidget* parent = nullptr);
     ~MainForm() override;

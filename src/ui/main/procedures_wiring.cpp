@@ -1,7 +1,6 @@
 #include "ui/main/procedures_wiring.h"
 
 #include "config/edit_history.h"
-#include "config/settings.h"
 #include "lang/lang.h"
 #include "config/editor_rules.h"
 #include "ui/editor/event_editor.h"
@@ -14,25 +13,19 @@
 #include "ui/main/settings_store.h"
 #include "ui/sim/simulator_window.h"
 
-#include <QFileDialog>
 #include <QIcon>
 #include <QTabWidget>
 #include <QToolButton>
 
 namespace zmt::ui {
 
-ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, ParametersPanel& panel)
-    : window_(window), controller_(controller), panel_(panel), record_(controller.record()),
+ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor,
+                                   SettingsStore& settings)
+    : window_(window), controller_(controller), editor_(editor), settings_(settings), record_(controller.record()),
       firmware_(controller.link(), controller.watch(), window.flags()),
       learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
       calibration_(controller.link(), controller.transfer(), record_, window.flags(),
                    [this](bool busy) { busyExcept(busy, touchButton_); }) {
-    // Until the settings' dialog (which remembers the folder) is plugged in.
-    askFirmwareFile = [this] {
-        return QFileDialog::getOpenFileName(&window_, QString::fromUtf8(LangText(kFirmwareDialog.title)), QString(),
-                                            QString::fromLatin1(kFirmwareDialog.filter))
-            .toStdString();
-    };
     firmware_.setBeforeTransfer([this] {
         window_.SetDeviceButtons(true);
         // The update reports on the Monitoring page (the device, the
@@ -51,24 +44,10 @@ LevelBars* ProceduresWiring::levelBars() {
     return levelBars_;
 }
 
-void ProceduresWiring::useSettings(SettingsStore& settings) {
-    askFirmwareFile = [&settings] {
-        const std::string path = settings.askFirmwareFile();
-        settings.rememberFirmwareFile(path);   // a cancelled dialog ("") changes nothing
-        return path;
-    };
-}
-
-void ProceduresWiring::useEditor(KeysGridView& keysGrid, EventEditor& events) {
-    setEditorEnabled = [&events](bool enabled) { events.setEditorLock(enabled); };
-    // A cell keeps its mark when its text changes: learning sets the marks
-    // itself and then asks for the column to be drawn again.
-    grid.setCellText = [this, &keysGrid](int channel, int row, const QString& text) {
-        keysGrid.setKeyCell(channel, row, text, record_.keyCellMark[channel][row] != 0);
-    };
-    grid.cellText = [&keysGrid](int channel, int row) { return keysGrid.keyCellText(channel, row); };
-    grid.repaintColumn = [&keysGrid](int) { keysGrid.repaintGrid(); };
-    grid.clearSelection = [&keysGrid] { keysGrid.clearGridSelection(); };
+std::string ProceduresWiring::askFirmwareFile() {
+    const std::string path = settings_.askFirmwareFile();
+    settings_.rememberFirmwareFile(path);   // a cancelled dialog ("") changes nothing
+    return path;
 }
 
 void ProceduresWiring::buildButtons() {
@@ -88,8 +67,8 @@ void ProceduresWiring::buildButtons() {
     keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::SpeedButtonKeysSetupClick);
     touchButton_ =
         make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::SpeedButtonTouchSetupClick);
-    panel_.placeLearningButton(keysButton_);
-    panel_.placeCalibrationButton(touchButton_);
+    editor_.panel.placeLearningButton(keysButton_);
+    editor_.panel.placeCalibrationButton(touchButton_);
     keysButton_->show();
     touchButton_->show();
 }
@@ -105,9 +84,9 @@ void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
     if (firmware_.running()) return;
     window_.SetDeviceButtons(true);
     window_.holdEditing(true);
-    if (setEditorEnabled) setEditorEnabled(false);
-    firmware_.updateFirmware(askFirmwareFile);
-    if (setEditorEnabled) setEditorEnabled(true);
+    editor_.events.setEditorLock(false);
+    firmware_.updateFirmware([this] { return askFirmwareFile(); });
+    editor_.events.setEditorLock(true);
     window_.holdEditing(false);
     window_.SetDeviceButtons(false);
 }
@@ -120,7 +99,7 @@ void ProceduresWiring::SpeedButtonKeysSetupClick() {
 }
 
 void ProceduresWiring::SpeedButtonTouchSetupClick() {
-    calibration_.SpeedButtonTouchSetupClick(panel_.touchOffsetChecked());
+    calibration_.SpeedButtonTouchSetupClick(editor_.panel.touchOffsetChecked());
 }
 
 void ProceduresWiring::setLearningBusy(bool busy) {
@@ -150,21 +129,19 @@ void ProceduresWiring::learningStarted() {
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
-    if (grid.setCellText) grid.setCellText(channel, row, QString::fromStdString(text));
+    // A cell keeps its mark when its text changes: learning sets the marks
+    // itself and then asks for the column to be drawn again.
+    editor_.keysGrid.setKeyCell(channel, row, QString::fromStdString(text), record_.keyCellMark[channel][row] != 0);
 }
 
-void ProceduresWiring::keyMarksChanged(int channel) {
-    if (grid.repaintColumn) grid.repaintColumn(channel);
-}
+void ProceduresWiring::keyMarksChanged(int) { editor_.keysGrid.repaintGrid(); }
 
-void ProceduresWiring::clearGridSelection() {
-    if (grid.clearSelection) grid.clearSelection();
-}
+void ProceduresWiring::clearGridSelection() { editor_.keysGrid.clearGridSelection(); }
 
 QString ProceduresWiring::recognisedName(int channel, int row) const {
     if (row == 0) return {};
     // What the user sees in the grid (a name being typed included).
-    const std::string shown = grid.cellText ? grid.cellText(channel, row).toStdString() : std::string();
+    const std::string shown = editor_.keysGrid.keyCellText(channel, row).toStdString();
     return QString::fromStdString(editor::heldButtonName(record_.image, channel, row, shown));
 }
 

@@ -4,12 +4,13 @@
 // SpeedButtonKeysSetup (with the live level bars), and the touch panel
 // calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
 // procedure buttons go where the parameters panel leaves room for them.
-// They work on the controller wiring's record and transfer.
+// They work on the controller wiring's record and transfer; the firmware
+// file is asked through the settings' dialog, which remembers its folder;
+// learning shows recognised buttons in the buttons grid and reads names
+// typed there while it runs; the event editor is locked during an update.
 //
-//   ProceduresWiring procedures(mainForm, controllerWiring, parametersPanel);
-//   procedures.useSettings(settings);     // the firmware dialog remembering its folder
-//   procedures.useEditor(grid, events);   // the buttons grid and the editor's lock
-// The functions below can also be set one by one (the tests do).
+//   ProceduresWiring procedures(mainForm, controllerWiring,
+//                               {parametersPanel, keysGrid, eventEditor}, settings);
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
 #include "config/touch_calibration.h"
@@ -17,7 +18,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <string>
 
 class QAbstractButton;
@@ -37,29 +37,14 @@ class SettingsStore;
 class ProceduresWiring : public QObject, private LearningView {
     Q_OBJECT
 public:
-    ProceduresWiring(MainForm& window, ControllerWiring& controller, ParametersPanel& panel);
+    // The Parameters page's parts the procedures use; all outlive them.
+    struct Editor {
+        ParametersPanel& panel;
+        KeysGridView& keysGrid;
+        EventEditor& events;
+    };
+    ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor, SettingsStore& settings);
     ~ProceduresWiring() override;
-
-    // The firmware file dialog; "" when cancelled. Defaults to a plain
-    // open dialog for *.LDR files.
-    std::function<std::string()> askFirmwareFile;
-    // The event editor's lock: false while the firmware update runs, true after.
-    std::function<void(bool enabled)> setEditorEnabled;
-    // The buttons grid as learning uses it. Unset members do nothing.
-    struct Grid {
-        std::function<void(int channel, int row, const QString& text)> setCellText;
-        std::function<QString(int channel, int row)> cellText;
-        std::function<void(int channel)> repaintColumn;
-        std::function<void()> clearSelection;
-    } grid;
-
-    // askFirmwareFile from the settings' dialog; the chosen file's folder is
-    // where the next one opens.
-    void useSettings(SettingsStore& settings);
-    // grid and setEditorEnabled from the buttons grid and event editor, so
-    // learning shows recognised buttons in the grid and reads names typed
-    // there while it runs.
-    void useEditor(KeysGridView& keysGrid, EventEditor& events);
 
     void SpeedButtonUpdateDeviceClick();
     void SpeedButtonKeysSetupClick();
@@ -81,12 +66,15 @@ private:
     void showLevels(const LearningLevels& levels) override;
 
     void buildButtons();
+    // The settings' firmware dialog; "" when cancelled.
+    std::string askFirmwareFile();
     void busyExcept(bool busy, QWidget* keptEnabled);
     QString recognisedName(int channel, int row) const;
 
     MainForm& window_;
     ControllerWiring& controller_;
-    ParametersPanel& panel_;
+    Editor editor_;
+    SettingsStore& settings_;
     _zelmorvatouch& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;

@@ -37,9 +37,8 @@ Program::Program(ProgramOptions options)
     events_->setLink(&controller_->link());
     // Firmware update, button learning and touch calibration work on the
     // same record and transfer as the toolbar and the editors.
-    procedures_ = std::make_unique<ProceduresWiring>(*window_, *controller_, *parameters_);
-    procedures_->useSettings(*settings_);
-    procedures_->useEditor(*keysGrid_, *events_);
+    procedures_ = std::make_unique<ProceduresWiring>(
+        *window_, *controller_, ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
 }
 
 Program::~Program() = default;

@@ -21,7 +21,6 @@ const TranslationRow kMainFormTranslation[] = {
     {"MainForm_GroupBoxEvent_Caption", " Событие \0" " Event "},
     {"MainForm_SpeedButtonIRGET_Hint", "Получить код с ИК приемника\0" "Get the code from the IR receiver"},
     {"MainForm_PanelEventEvent_Caption", "Событие\0" "Event"},
-    {"MainForm_ComboBoxEventEvent_Caption", "Отключено\r\nКороткое нажатие\r\nДлиное нажатие\r\nЛюбое нажатие\r\n\0" "Disabled\r\nShort press\r\nLong tap\r\nAny press\r\n"},
     {"MainForm_CheckBoxEventOnce_Caption", "Однократно\0" "One time only"},
     {"MainForm_CheckBoxEventOnce_Hint", "Только однократная реакция\0" "Only a single responce"},
     {"MainForm_CheckBoxEventWakeUp_Caption", "Пробуждать\0" "Wake Up"},

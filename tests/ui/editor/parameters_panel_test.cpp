@@ -24,12 +24,7 @@ using namespace zmt::ui;
 
 namespace {
 
-template <class T>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qWarning("no control named %s", name);
-    return found;
-}
+using zmt::ui::test::child;
 
 struct Page {
     MainForm window;
@@ -40,8 +35,8 @@ struct Page {
     explicit Page(ConfigImage start = {}) {
         record.image = start;
         panel = new ParametersPanel(window, record);
-        panel->refillEncoderColumn = [this] { refreshes.push_back("encoder column"); };
-        panel->showSelectedEvent = [this] { refreshes.push_back("event"); };
+        QObject::connect(panel, &ParametersPanel::encoderColumnOutdated, [this] { refreshes.push_back("encoder column"); });
+        QObject::connect(panel, &ParametersPanel::selectedEventOutdated, [this] { refreshes.push_back("event"); });
     }
     ConfigImage& image() { return record.image; }
     QComboBox* list(const char* name) { return child<QComboBox>(*panel, name); }

@@ -24,12 +24,7 @@ namespace {
 
 constexpr const char* kCaption = "Клавиатура (реакция на событие 3)\0Keyboard (Reactions for the event 3)";
 
-template <class T = QWidget>
-T* child(QObject& window, const QString& name) {
-    T* found = window.findChild<T*>(name);
-    if (found == nullptr) qWarning("no control named %s", qPrintable(name));
-    return found;
-}
+using zmt::ui::test::child;
 
 // A picker opened on one reaction whose description goes to a memo, as the
 // event editor does it.

@@ -101,7 +101,7 @@ private slots:
         while (kMainFormTranslation[mainRows].key[0] != '\0') ++mainRows;
         int pickerRows = 0;
         while (kFormKeyBoardTranslation[pickerRows].key[0] != '\0') ++pickerRows;
-        QCOMPARE(mainRows, 55);
+        QCOMPARE(mainRows, 54);
         QCOMPARE(pickerRows, 5);
         const TranslationRow* hint = FindTranslation("MainForm_PanelMenu_Hint", kMainFormTranslation);
         QVERIFY(hint != nullptr);

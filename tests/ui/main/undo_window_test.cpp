@@ -274,7 +274,7 @@ private slots:
         const ConfigImage before = p.image();
         int reads = 0;
         bool refusedWhileRunning = false;
-        p.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+        p.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
             if (request[1] != cmdKeyLevels) return;
             ++reads;
             if (reads == 19) p.controller().state.keyLevels = {150, 10, 120, 10};
@@ -323,7 +323,7 @@ private slots:
 
         int seen = 0;
         bool held = false;
-        p.afterRequest = [&](const std::array<uint8_t, 70>& request) {
+        p.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
             if (request[1] != command || ++seen != 3) return;
             const ConfigImage before = p.image();
             p.window.refreshUndoButtons();   // as every common tick does

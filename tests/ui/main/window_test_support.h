@@ -47,9 +47,9 @@ inline bool drawnForBothDensities(const QIcon& icon, int side) {
 // A control the test cannot do without: a missing one ends the test run
 // with its name instead of a crash on a null pointer.
 template <class T = QWidget>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no control named %s", name);
+T* child(QObject& window, const QString& name) {
+    T* found = window.findChild<T*>(name);
+    if (found == nullptr) qFatal("no control named %s", qPrintable(name));
     return found;
 }
 
