@@ -48,7 +48,8 @@ private:
 SimulatedHidBackend::Port& SimulatedHidBackend::addController(std::shared_ptr<SimulatedController> controller,
                                                               std::optional<std::u16string> manufacturer,
                                                               std::optional<std::u16string> product) {
-    Port& port = addDevice(kControllerVendorId, kControllerProductId, std::move(manufacturer), std::move(product), std::move(controller));
+    Port& port = addDevice(kControllerVendorId, kControllerProductId, std::move(manufacturer), std::move(product),
+                           std::move(controller));
     port.usagePage = kVendorUsagePageFirst;
     return port;
 }

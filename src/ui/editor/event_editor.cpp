@@ -404,20 +404,24 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
     EditHistory* history = window_.editHistory();
     if (history != nullptr) history->checkpoint(record_.image);
     const bool home = &reaction == &record_.image.homeReaction;
-    const int index = selectedEvent();
-    const EditLabel label = home ? editLabel("реакция HOME\0HOME reaction")
-                                 : editLabel("событие %d: реакция\0event %d: reaction", index + 1);
+    pickerEvent_ = home ? -1 : selectedEvent();
+    pickerLabel_ = home ? editLabel("реакция HOME\0HOME reaction")
+                        : editLabel("событие %d: реакция\0event %d: reaction", pickerEvent_ + 1);
+    pickerReaction_ = &reaction;
+    pickerMemo_ = memo;
+    window_.picker().open(reaction, this, captionLiteral);
+}
+
+void EventEditor::reactionShown() {
+    if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, pickerLabel_);
+    DescribeReaction(*pickerReaction_, *pickerMemo_);
+    if (pickerMemo_ == homeMemo_) fitHomeMemo();
+}
+
+bool EventEditor::mayChangeReaction() {
     // An open picker follows the tabs onto events without a trigger too;
     // there its clicks are refused rather than lost at the next look.
-    std::function<bool()> mayChange;
-    if (!home) mayChange = [this, index] { return reactionAccepted(index); };
-    window_.picker().open(reaction,
-                          [this, &reaction, memo, label] {
-                              if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
-                              DescribeReaction(reaction, *memo);
-                              if (memo == homeMemo_) fitHomeMemo();
-                          },
-                          captionLiteral, std::move(mayChange));
+    return pickerEvent_ < 0 || reactionAccepted(pickerEvent_);
 }
 
 bool EventEditor::reactionAccepted(int index) {

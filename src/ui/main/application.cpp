@@ -7,7 +7,7 @@
 
 namespace zmt::ui {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv), showFailure(&showFailureBox) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

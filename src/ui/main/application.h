@@ -4,8 +4,6 @@
 // it never takes the window (and unsaved work) down with it.
 #include <QApplication>
 
-#include <functional>
-
 namespace zmt::ui {
 
 class Application : public QApplication {
@@ -13,9 +11,12 @@ public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // How a failure is shown; by default on stderr and in an error box.
-    std::function<void(const QString& what)> showFailure;
+    // On stderr and in an error box.
     static void showFailureBox(const QString& what);
+
+protected:
+    // How a caught failure is shown: showFailureBox (the tests record it).
+    virtual void showFailure(const QString& what) { showFailureBox(what); }
 };
 
 } // namespace zmt::ui

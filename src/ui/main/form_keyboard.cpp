@@ -278,12 +278,10 @@ void FormKeyBoard::setEditingEnabled(bool enabled) {
 
 // ---- opening and highlighting ----
 
-void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const char* titleLiteral,
-                        std::function<bool()> mayChange) {
+void FormKeyBoard::open(Reaction& target, ReactionOwner* owner, const char* titleLiteral) {
     show();
     target_ = &target;
-    describe_ = std::move(describe);
-    mayChange_ = std::move(mayChange);
+    owner_ = owner;
     setTitleLiteral(titleLiteral);
     if (isInfraredReaction(target)) {
         // Highlights left from the previous target would claim this reaction
@@ -292,19 +290,18 @@ void FormKeyBoard::open(Reaction& target, std::function<void()> describe, const 
         return;
     }
     highlight();
-    if (describe_) describe_();
+    if (owner_ != nullptr) owner_->reactionShown();
 }
 
 void FormKeyBoard::reopen() {
     if (target_ == nullptr) return;
     std::string title = titleLiteral_;
-    open(*target_, describe_, title.empty() ? nullptr : title.data(), mayChange_);
+    open(*target_, owner_, title.empty() ? nullptr : title.data());
 }
 
 void FormKeyBoard::detach() {
     target_ = nullptr;
-    describe_ = nullptr;
-    mayChange_ = nullptr;
+    owner_ = nullptr;
 }
 
 void FormKeyBoard::setSelected(Panel* panel, bool selected) {
@@ -367,7 +364,7 @@ void FormKeyBoard::PanelKey59xClick(const QString& controlName) {
     else highlight();   // undo a button's own toggle
 }
 
-bool FormKeyBoard::changeRefused() { return mayChange_ && !mayChange_(); }
+bool FormKeyBoard::changeRefused() { return owner_ != nullptr && !owner_->mayChangeReaction(); }
 
 void FormKeyBoard::enterCode(PickerEntry entry) {
     if (target_ == nullptr) return;

@@ -13,7 +13,6 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,20 @@ namespace zmt::ui {
 
 class Panel;
 
+// Whoever opens the picker on a reaction (the event editor).
+class ReactionOwner {
+public:
+    // When the picker opens on the reaction and after every change it makes
+    // to it: the owner rewrites the reaction's memo.
+    virtual void reactionShown() = 0;
+    // Asked before every click or typed code: false leaves the reaction as
+    // it is (the owner tells the user why).
+    virtual bool mayChangeReaction() { return true; }
+
+protected:
+    ~ReactionOwner() = default;
+};
+
 class FormKeyBoard : public QDialog {
     Q_OBJECT
 public:
@@ -39,14 +52,11 @@ public:
     // Shows the window (without taking the input from the main window) and
     // makes target the reaction it edits. titleLiteral is a bilingual text,
     // copied, so a caption assembled in a buffer may go away afterwards.
-    // An infrared target clears the highlights and is not described;
-    // otherwise the window highlights the target and calls describe, which the opener uses to rewrite the reaction's memo;
-    // describe is called again after every change the picker makes. target
-    // must outlive the picker or be replaced by another open or by detach.
-    // mayChange, when given, is asked before every click or typed code: false
-    // leaves the reaction as it is (whoever refuses tells the user why).
-    void open(Reaction& target, std::function<void()> describe, const char* titleLiteral,
-              std::function<bool()> mayChange = nullptr);
+    // An infrared target clears the highlights and is not shown to the
+    // owner; otherwise the window highlights the target and tells the owner
+    // (which may be null). target and owner must outlive the picker or be
+    // replaced by another open or by detach.
+    void open(Reaction& target, ReactionOwner* owner, const char* titleLiteral);
     using QDialog::open;
     // Forgets the target; clicks and typed codes are then ignored.
     void detach();
@@ -88,8 +98,7 @@ private:
     void setSelected(Panel* panel, bool selected);
 
     Reaction* target_ = nullptr;
-    std::function<void()> describe_;
-    std::function<bool()> mayChange_;
+    ReactionOwner* owner_ = nullptr;
     std::string titleLiteral_;   // a bilingual text: both halves
     std::vector<uint16_t> consumerUsages_;
 

@@ -47,7 +47,6 @@ constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
 constexpr int kCommonIntervalMs = 100;
-constexpr int kUniversalIntervalMs = 100;
 constexpr int kOnShowIntervalMs = 1;
 constexpr int kDialogCentringMoves = 50;
 constexpr uint32_t kClosingPauseMs = 100;
@@ -328,9 +327,10 @@ void MainForm::buildTimers() {
         connect(t, &QTimer::timeout, this, handler);
         return t;
     };
-    pollTimer_ = timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::TimerZELMORVATOUCHTestTimer);
+    pollTimer_ =
+        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::TimerZELMORVATOUCHTestTimer);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
-    universalTimer_ = timer("UniversalTimer", kUniversalIntervalMs, &MainForm::UniversalTimerTimer);
+    noticeClearTimer_ = timer("TimerNoticeClear", 0, &MainForm::ClearPanelNotice);
     flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);
     onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
     commonTimer_->start();
@@ -542,10 +542,13 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
 }
 
 void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
-    StartUniversalTimer(nullptr, 0);
+    noticeClearTimer_->stop();
     panelMenu_->setVisible(true);
     panelMenu_->setText(QString::fromStdString(text));
-    if (clearMs != 0) StartUniversalTimer([this] { ClearPanelNotice(); }, clearMs);
+    if (clearMs != 0) {
+        noticeClearTimer_->setInterval(static_cast<int>(clearMs));
+        noticeClearTimer_->start();
+    }
     if (blinkMs != 0) {
         flashTimer_->setInterval(static_cast<int>(blinkMs));
         flashTimer_->start();
@@ -556,20 +559,9 @@ void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string&
 
 void MainForm::ClearPanelNotice() {
     flashTimer_->stop();
-    StartUniversalTimer(nullptr, 0);
+    noticeClearTimer_->stop();
     panelMenu_->setVisible(true);
     panelMenu_->setText(QString());
-}
-
-void MainForm::StartUniversalTimer(std::function<void()> callback, unsigned intervalMs) {
-    if (callback && intervalMs != 0) {
-        universalCallback_ = std::move(callback);
-        universalTimer_->setInterval(static_cast<int>(intervalMs));
-        universalTimer_->start();
-    } else {
-        universalTimer_->stop();
-        universalCallback_ = nullptr;
-    }
 }
 
 uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
@@ -625,12 +617,6 @@ void MainForm::TimerZELMORVATOUCHTestTimer() { emit pollTick(); }
 void MainForm::TimerCommonTimer() {
     emit commonTick();
     refreshUndoButtons();
-}
-
-void MainForm::UniversalTimerTimer() {
-    // The callback may replace or stop itself; run a copy.
-    const std::function<void()> callback = universalCallback_;
-    if (callback) callback();
 }
 
 void MainForm::TimerFlashTimer() { panelMenu_->setVisible(panelMenu_->isHidden()); }

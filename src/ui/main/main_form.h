@@ -147,8 +147,6 @@ public:
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text);
     void ClearPanelNotice();
-    // With a callback and a non-zero interval arms UniversalTimer; otherwise stops it.
-    void StartUniversalTimer(std::function<void()> callback, unsigned intervalMs);
 
     uint32_t DelayMs(uint32_t ms);
     // Disables every device button; with busy false re-enables the file
@@ -210,7 +208,6 @@ public:
     // --- window event handlers ---
     void TimerZELMORVATOUCHTestTimer();
     void TimerCommonTimer();
-    void UniversalTimerTimer();
     void TimerFlashTimer();
     void TimerOnShowTimer();
     void MemoDblClick();
@@ -322,10 +319,9 @@ private:
 
     QTimer* pollTimer_ = nullptr;
     QTimer* commonTimer_ = nullptr;
-    QTimer* universalTimer_ = nullptr;
+    QTimer* noticeClearTimer_ = nullptr;   // clears a notice after its time
     QTimer* flashTimer_ = nullptr;
     QTimer* onShowTimer_ = nullptr;
-    std::function<void()> universalCallback_;
     QPointer<QWidget> centredDialog_;
     int centringMovesLeft_ = 0;
     int initialEventPage_ = 0;

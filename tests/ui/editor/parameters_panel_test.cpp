@@ -35,7 +35,8 @@ struct Page {
     explicit Page(ConfigImage start = {}) {
         record.image = start;
         panel = new ParametersPanel(window, record);
-        QObject::connect(panel, &ParametersPanel::encoderColumnOutdated, [this] { refreshes.push_back("encoder column"); });
+        QObject::connect(panel, &ParametersPanel::encoderColumnOutdated,
+                         [this] { refreshes.push_back("encoder column"); });
         QObject::connect(panel, &ParametersPanel::selectedEventOutdated, [this] { refreshes.push_back("event"); });
     }
     ConfigImage& image() { return record.image; }

@@ -26,17 +26,28 @@ constexpr const char* kCaption = "Клавиатура (реакция на со
 
 using zmt::ui::test::child;
 
-// A picker opened on one reaction whose description goes to a memo, as the
-// event editor does it.
+// Describes its reaction in a memo whenever the picker shows it, as the
+// event editor does.
+struct DescribingOwner : ReactionOwner {
+    Reaction& reaction;
+    QPlainTextEdit& memo;
+    int describes = 0;
+    DescribingOwner(Reaction& r, QPlainTextEdit& m) : reaction(r), memo(m) {}
+    void reactionShown() override {
+        ++describes;
+        DescribeReaction(reaction, memo);
+    }
+};
+
+// A picker opened on one reaction whose description goes to a memo.
 struct OpenPicker {
     FormKeyBoard picker;
     Reaction reaction{};
     QPlainTextEdit memo;
-    int describes = 0;
+    DescribingOwner owner{reaction, memo};
+    int& describes = owner.describes;
 
-    explicit OpenPicker(Reaction start = {}) : reaction(start) {
-        picker.open(reaction, [this] { ++describes; DescribeReaction(reaction, memo); }, kCaption);
-    }
+    explicit OpenPicker(Reaction start = {}) : reaction(start) { picker.open(reaction, &owner, kCaption); }
     void click(const QString& name) {
         if (auto* button = picker.findChild<QToolButton*>(name)) QTest::mouseClick(button, Qt::LeftButton);
         else QTest::mouseClick(child<Panel>(picker, name), Qt::LeftButton);
@@ -199,7 +210,7 @@ private slots:
         p.reaction = infrared;
         p.memo.clear();
         p.describes = 0;
-        p.picker.open(p.reaction, [&p] { ++p.describes; DescribeReaction(p.reaction, p.memo); }, kCaption);
+        p.picker.open(p.reaction, &p.owner, kCaption);
         QCOMPARE(p.describes, 0);
         QVERIFY(p.memo.toPlainText().isEmpty());
         // Nothing of the key reaction shown before stays highlighted.
@@ -229,15 +240,16 @@ private slots:
         FormKeyBoard picker;
         Reaction first{}, second{ReactionSystem, 0, 0x04, 0};
         QPlainTextEdit firstMemo, secondMemo;
+        DescribingOwner firstOwner{first, firstMemo}, secondOwner{second, secondMemo};
         {
             auto caption = std::make_unique<char[]>(200);
             const char title[] = "Событие 12\0Event 12";
             std::memcpy(caption.get(), title, sizeof title);
-            picker.open(first, [&] { DescribeReaction(first, firstMemo); }, caption.get());
+            picker.open(first, &firstOwner, caption.get());
         }
         QVERIFY(picker.isVisible());
         QCOMPARE(picker.windowTitle(), QStringLiteral("Событие 12"));
-        picker.open(second, [&] { DescribeReaction(second, secondMemo); }, kCaption);
+        picker.open(second, &secondOwner, kCaption);
         QVERIFY(child<Panel>(picker, QStringLiteral("SystemControl2x"))->property("selected").toBool());
         QTest::mouseClick(child<Panel>(picker, QStringLiteral("PanelKey4x")), Qt::LeftButton);
         QVERIFY(same(first, {}));

@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
         QVERIFY(timerNamed(window, "TimerCommon")->isActive());
         QCOMPARE(timerNamed(window, "TimerCommon")->interval(), 100);
-        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
         QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
         QVERIFY(!timerNamed(window, "TimerOnShow")->isActive());
 
@@ -129,28 +129,28 @@ private slots:
         QLabel* panel = panelMenu(window);
         QCOMPARE(panel->text(), QStringLiteral("Запись изменений 1"));
         QTimer* flash = timerNamed(window, "TimerFlash");
-        QTimer* universal = timerNamed(window, "UniversalTimer");
+        QTimer* clear = timerNamed(window, "TimerNoticeClear");
         QVERIFY(flash->isActive());
         QCOMPARE(flash->interval(), 250);
-        QVERIFY(universal->isActive());
-        QCOMPARE(universal->interval(), 3000);
+        QVERIFY(clear->isActive());
+        QCOMPARE(clear->interval(), 3000);
 
         window.TimerFlashTimer();
         QVERIFY(panel->isHidden());
         window.TimerFlashTimer();
         QVERIFY(!panel->isHidden());
         window.TimerFlashTimer();  // caught mid-blink by the auto-clear
-        window.UniversalTimerTimer();
+        QVERIFY(QMetaObject::invokeMethod(clear, "timeout"));
         QVERIFY(!panel->isHidden());
         QCOMPARE(panel->text(), QString());
         QVERIFY(!flash->isActive());
-        QVERIFY(!universal->isActive());  // fires once
+        QVERIFY(!clear->isActive());  // fires once
     }
 
     void noticeWithoutAutoClearBlinksUntilReplaced() {
         MainForm window;
         window.showNotice(0, 250, "первый");
-        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
         window.TimerFlashTimer();
         QVERIFY(panelMenu(window)->isHidden());
         // A steady notice replaces it: shown at once, no blinking, no clear pending.
@@ -159,7 +159,7 @@ private slots:
         QVERIFY(!panelMenu(window)->isHidden());
         QCOMPARE(panelMenu(window)->text(), QStringLiteral("третий"));
         QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
-        QVERIFY(!timerNamed(window, "UniversalTimer")->isActive());
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
     }
 
     void diagnosticMenuItemsFollowTheDebugTick() {
