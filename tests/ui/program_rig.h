@@ -50,9 +50,18 @@ struct RigOptions {
 struct ProgramRig {
     QTemporaryDir dir;
     RigOptions options;
-    VirtualClockHost* host = nullptr;
+    // Puts the program on the virtual clock.
+    struct ClockMaker : HostMaker {
+        VirtualClockHost* made = nullptr;
+        std::unique_ptr<QtHost> makeHost(MainForm& form) override {
+            auto host = std::make_unique<VirtualClockHost>(form);
+            made = host.get();
+            return host;
+        }
+    } clockMaker;
+    ScriptedDialogs dialogs;   // answered from answers and nextFile
     Program program;
-    VirtualClockHost& clock = *host;
+    VirtualClockHost& clock = *clockMaker.made;
     MainForm& window = program.window();
     ControllerWiring& wiring = program.controller();
     _zelmorvatouch& record = wiring.record();
@@ -76,11 +85,7 @@ struct ProgramRig {
                    .simulatorStateFile = options.stateFile,
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
-                   .makeHost = [this](MainForm& form) {
-                       auto made = std::make_unique<VirtualClockHost>(form);
-                       host = made.get();
-                       return made;
-                   }}) {
+                   .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
             clock.now += ms;
@@ -89,7 +94,8 @@ struct ProgramRig {
             afterRequest(controller().lastRequest());
         });
         if (!options.plugged) wiring.simulator()->backend().unplug(wiring.simulator()->port());
-        window.runMessageBox = [this](QMessageBox& box) {
+        window.setDialogs(dialogs);
+        dialogs.messageBox = [this](QMessageBox& box) {
             boxes << box.text();
             boxIcons << box.icon();
             if (answers.empty()) return options.answer;
@@ -97,7 +103,7 @@ struct ProgramRig {
             answers.pop_front();
             return answer;
         };
-        settings.runFileDialog = [this](QFileDialog&) { return nextFile; };
+        dialogs.fileDialog = [this](QFileDialog&) { return nextFile; };
         if (options.startUp) program.startUp();
     }
     ~ProgramRig() {

@@ -115,7 +115,6 @@ MainForm::MainForm(QWidget* parent)
     loadWindowResources();
     setObjectName(QStringLiteral("MainForm"));
     setFixedSize(kClientWidth, kClientHeight);
-    runMessageBox = &execMsgBox;
     buildToolBar();
     buildPages();
     buildPopupMenu();
@@ -534,11 +533,16 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
         std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
         return msgBoxAnswer(*box);
     }
-    const int answer = runMessageBox ? runMessageBox(*box) : execMsgBox(*box);
+    const int answer = dialogs_->runMessageBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
     if (!flags_.AppClosing) pollTimer_->start();
     return answer;
+}
+
+void MainForm::setDialogs(ModalDialogs& dialogs) {
+    dialogs_ = &dialogs;
+    memo_->setDialogs(dialogs);
 }
 
 void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {

@@ -9,6 +9,7 @@
 #include "device/flags.h"
 #include "device/host.h"
 #include "lang/lang.h"
+#include "ui/main/modal_dialogs.h"
 #include "ui/main/qt_translations.h"
 
 #include <QMessageBox>
@@ -17,7 +18,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -141,8 +141,10 @@ public:
     // the format is already in the current language. Returns 1 OK, 6 Yes, 7 No...
     int MsgBox(unsigned flags, const char* format, ...);
     int showMessage(unsigned flags, const std::string& text);
-    // How a built box is run; tests replace it to answer without a modal loop.
-    std::function<int(QMessageBox&)> runMessageBox;
+    // Who runs the window's modal dialogs (boxes, the settings' and the
+    // log's file dialogs); dialogs must outlive the window.
+    void setDialogs(ModalDialogs& dialogs);
+    ModalDialogs& dialogs() { return *dialogs_; }
 
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text);
@@ -283,6 +285,8 @@ private:
     UndoLabels* undoLabels_ = nullptr;
     CloseGuard* closeGuard_ = nullptr;
     std::unique_ptr<QtHost> host_;
+    ModalDialogs modalDialogs_;   // run for real, unless replaced
+    ModalDialogs* dialogs_ = &modalDialogs_;
     QtTranslations qtTranslations_;
     std::unique_ptr<FormKeyBoard> picker_;
     // Where the settings put the picker, for when it is built; nothing when

@@ -37,18 +37,13 @@ constexpr const char* kAllFilesLiteral = "Все файлы (*)\0All files (*)";
 
 QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
 
-QString execFileDialog(QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 QString fromUtf8(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 } // namespace
 
-Memo::Memo(QWidget* parent) : QAbstractScrollArea(parent), runFileDialog(&execFileDialog) {
+Memo::Memo(QWidget* parent) : QAbstractScrollArea(parent) {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
@@ -151,7 +146,7 @@ bool Memo::saveLog() {
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setNameFilters({qText(kLogFilesLiteral), qText(kAllFilesLiteral)});
     dialog.setDirectory(QDir::homePath());
-    const QString path = runFileDialog ? runFileDialog(dialog) : execFileDialog(dialog);
+    const QString path = dialogs_->runFileDialog(dialog);
     if (path.isEmpty()) return false;
     return saveLogTo(path);
 }

@@ -11,15 +11,14 @@
 // Select All and "Save log…", which writes the whole log through
 // writeFileSafely and reports a failure with saveFailed.
 #include "device/log_lines.h"
+#include "ui/main/modal_dialogs.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
 
-#include <functional>
 #include <string_view>
 
 class QAction;
-class QFileDialog;
 
 namespace zmt::ui {
 
@@ -53,9 +52,8 @@ public:
     // The first line in sight.
     int firstVisibleLine() const;
 
-    // Runs the prepared save dialog and gives the chosen path, "" when
-    // cancelled. Tests replace it to answer without a modal loop.
-    std::function<QString(QFileDialog&)> runFileDialog;
+    // Who runs the save dialog (the window's); dialogs must outlive the memo.
+    void setDialogs(ModalDialogs& dialogs) { dialogs_ = &dialogs; }
 
 signals:
     void doubleClicked();
@@ -74,6 +72,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    ModalDialogs ownDialogs_;   // run for real, unless replaced
+    ModalDialogs* dialogs_ = &ownDialogs_;
     // A place in the log: a line and a character (UTF-16 unit) within it.
     struct Place {
         std::size_t line = 0;

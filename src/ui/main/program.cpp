@@ -21,7 +21,7 @@ namespace zmt::ui {
 Program::Program(ProgramOptions options)
     : window_(std::make_unique<MainForm>()) {
     // The link and the simulated controller keep the host they are given.
-    if (options.makeHost) window_->setHost(options.makeHost(*window_));
+    if (options.hostMaker != nullptr) window_->setHost(options.hostMaker->makeHost(*window_));
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
     controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile);
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);

@@ -14,7 +14,6 @@
 //   program.saveState(error);
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +30,16 @@ class ProceduresWiring;
 class QtHost;
 class SettingsStore;
 
+// Makes the window's host before anything uses it. Tests put the program
+// on a virtual clock with one.
+class HostMaker {
+public:
+    virtual std::unique_ptr<QtHost> makeHost(MainForm& window) = 0;
+
+protected:
+    ~HostMaker() = default;
+};
+
 struct ProgramOptions {
     // The in-process simulated controller instead of USB, and where its
     // state is kept between runs (empty: nowhere).
@@ -38,9 +47,9 @@ struct ProgramOptions {
     std::string simulatorStateFile;
     // The program's settings file.
     std::string settingsPath;
-    // The window's host, made before anything uses it; empty: the window's
-    // own. Tests put the program on a virtual clock with it.
-    std::function<std::unique_ptr<QtHost>(MainForm&)> makeHost = nullptr;
+    // Who makes the window's host (it must outlive the constructor);
+    // null: the window's own.
+    HostMaker* hostMaker = nullptr;
 };
 
 class Program {

@@ -11,15 +11,10 @@ namespace {
 
 constexpr unsigned kSettingsNoticeMs = 10000;
 
-QString execFileDialog(QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace
 
 SettingsStore::SettingsStore(MainForm& window, std::string settingsPath)
-    : runFileDialog(&execFileDialog), window_(window), path_(std::move(settingsPath)) {
+    : window_(window), path_(std::move(settingsPath)) {
     window_.setSettingsSource(this);
 }
 
@@ -78,7 +73,7 @@ std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMo
     // whichever folder another kind of dialog visited last.
     dialog.setDirectory(folder.empty() ? QDir::homePath() : QString::fromStdString(folder));
     window_.centreDialogWhileShown(&dialog);
-    const QString chosen = runFileDialog ? runFileDialog(dialog) : execFileDialog(dialog);
+    const QString chosen = window_.dialogs().runFileDialog(dialog);
     window_.stopDialogCentring();
     return chosen.toStdString();
 }

@@ -14,7 +14,6 @@
 #include <QFileDialog>
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -37,10 +36,6 @@ public:
     // The next dialog of the kind starts in this file's folder; "" changes nothing.
     void rememberConfigFile(const std::string& path) { remember(FileKind::Configuration, path); }
     void rememberFirmwareFile(const std::string& path) { remember(FileKind::Firmware, path); }
-
-    // Runs a prepared dialog and gives the chosen path, "" when cancelled.
-    // Tests replace it to answer without a modal loop.
-    std::function<QString(QFileDialog&)> runFileDialog;
 
 private:
     // SettingsSource

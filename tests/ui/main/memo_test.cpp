@@ -130,17 +130,19 @@ private slots:
     }
 
     void saveLogWritesTheWholeLogOrSaysWhyNot() {
+        test::ScriptedDialogs dialogs;
         MainForm window;
+        window.setDialogs(dialogs);
         auto* memo = child<Memo>(window, "Memo");
         const QString expected = fill(window, 300);
         QStringList boxes;
-        window.runMessageBox = [&boxes](QMessageBox& box) {
+        dialogs.messageBox = [&boxes](QMessageBox& box) {
             boxes << box.text();
             return int(QMessageBox::Ok);
         };
         QTemporaryDir folder;
         QString answer = folder.filePath("монитор.txt");
-        memo->runFileDialog = [&answer](QFileDialog&) { return answer; };
+        dialogs.fileDialog = [&answer](QFileDialog&) { return answer; };
         auto* save = child<QAction>(window, "MenuItemMemoSaveLogx");
 
         save->trigger();

@@ -31,10 +31,17 @@ struct SeenBox {
     QPoint position;
 };
 
+// Outlives every window of the tests.
+test::ScriptedDialogs& boxDialogs() {
+    static test::ScriptedDialogs dialogs;
+    return dialogs;
+}
+
 // Runs the window's boxes without a modal loop: records what was built and
 // presses the button the test asks for (nullptr: the box is just closed).
 void answerBoxes(MainForm& window, SeenBox& seen, QMessageBox::StandardButton press) {
-    window.runMessageBox = [&window, &seen, press](QMessageBox& box) {
+    window.setDialogs(boxDialogs());
+    boxDialogs().messageBox = [&window, &seen, press](QMessageBox& box) {
         seen.caption = box.windowTitle();
         seen.text = box.text();
         seen.icon = box.icon();
@@ -165,7 +172,7 @@ private slots:
         SeenBox seen;
         QSize boxSize;
         answerBoxes(window, seen, QMessageBox::Ok);
-        window.runMessageBox = [inner = window.runMessageBox, &boxSize](QMessageBox& box) {
+        boxDialogs().messageBox = [inner = boxDialogs().messageBox, &boxSize](QMessageBox& box) {
             const int answer = inner(box);
             boxSize = box.frameGeometry().size();
             return answer;

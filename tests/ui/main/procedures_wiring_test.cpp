@@ -197,7 +197,7 @@ private slots:
         };
         // The bars come with the run, not with the question.
         bool barsAtQuestion = true;
-        program.window.runMessageBox = [&](QMessageBox& box) {
+        program.dialogs.messageBox = [&](QMessageBox& box) {
             program.boxes << box.text();
             barsAtQuestion = program.procedures.levelBars()->isVisible();
             return int{ID_YES};
@@ -258,7 +258,7 @@ private slots:
         Rig program;
         program.tick();
         QList<bool> barsAtQuestion;
-        program.window.runMessageBox = [&](QMessageBox&) {
+        program.dialogs.messageBox = [&](QMessageBox&) {
             barsAtQuestion << program.procedures.levelBars()->isVisible();
             return int{ID_NO};
         };
@@ -329,7 +329,7 @@ private slots:
         Rig program;
         program.tick();
         bool lockedDuringUpdate = false;
-        program.settings.runFileDialog = [&](QFileDialog&) {
+        program.dialogs.fileDialog = [&](QFileDialog&) {
             lockedDuringUpdate = !program.window.findChild<QWidget*>("StringGridKeys")->isEnabled();
             return QString();   // cancelled
         };
@@ -349,7 +349,7 @@ private slots:
         program.tick();
         QStringList folders;
         QString answer = dir.filePath("fw/missing.LDR");
-        settings.runFileDialog = [&](QFileDialog& dialog) {
+        program.dialogs.fileDialog = [&](QFileDialog& dialog) {
             folders << dialog.directory().absolutePath();
             return answer;
         };

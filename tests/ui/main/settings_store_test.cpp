@@ -133,7 +133,7 @@ private slots:
         QTimer* onShow = test::timerNamed(window.window, "TimerOnShow");
         DialogSeen seen;
         QString answer;
-        window.store.runFileDialog = [&](QFileDialog& dialog) {
+        window.dialogs.fileDialog = [&](QFileDialog& dialog) {
             seen = {dialog.windowTitle(), dialog.directory().absolutePath(), dialog.defaultSuffix(),
                     dialog.nameFilters(), dialog.acceptMode() == QFileDialog::AcceptSave, onShow->isActive()};
             return answer;
@@ -169,7 +169,7 @@ private slots:
         // The remembered files are in the file at once, not only at shut-down.
         Window next(settingsPath);
         next.window.startUp();
-        next.store.runFileDialog = window.store.runFileDialog;
+        next.dialogs.fileDialog = window.dialogs.fileDialog;
         answer.clear();
         next.store.askOpenConfigFile();
         QCOMPARE(seen.folder, dir.filePath("cfg"));

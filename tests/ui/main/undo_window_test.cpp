@@ -242,7 +242,7 @@ private slots:
         fromFile.events[7] = EventRecord{1, 0, 0, 0, EventLongPress, {ReactionKeyboard, 0, 0x28, 0}};
         const QString path = p.dir.filePath("car.ZMT");
         QVERIFY(saveConfigFile(fromFile, path.toStdString()).ok());
-        p.settings.runFileDialog = [&path](QFileDialog&) { return path; };
+        p.dialogs.fileDialog = [&path](QFileDialog&) { return path; };
         child<QToolButton>(p.window, "SpeedButtonReadConfig")->click();
         QVERIFY(sameBytes(p.image(), fromFile));
         p.undoAndRedo(asRead, "load file car.ZMT");

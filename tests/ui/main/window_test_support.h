@@ -2,6 +2,7 @@
 // Helpers shared by the main window tests.
 #include "lang/lang.h"
 #include "ui/main/main_form.h"
+#include "ui/main/modal_dialogs.h"
 #include "ui/main/qt_host.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace zmt::ui::test {
@@ -28,6 +30,19 @@ public:
     }
     uint32_t now = 1000;
     int passes = 0;
+};
+
+// The window's modal dialogs answered without a modal loop by the
+// functions the test sets; one left unset runs its dialog for real.
+struct ScriptedDialogs : ModalDialogs {
+    std::function<int(QMessageBox&)> messageBox;
+    std::function<QString(QFileDialog&)> fileDialog;
+    int runMessageBox(QMessageBox& box) override {
+        return messageBox ? messageBox(box) : ModalDialogs::runMessageBox(box);
+    }
+    QString runFileDialog(QFileDialog& dialog) override {
+        return fileDialog ? fileDialog(dialog) : ModalDialogs::runFileDialog(dialog);
+    }
 };
 
 inline VirtualClockHost& useVirtualClock(MainForm& window) {
