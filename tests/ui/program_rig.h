@@ -10,14 +10,14 @@
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/config_commands.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/procedures_wiring.h"
-#include "ui/main/program.h"
-#include "ui/main/settings_store.h"
-#include "main/window_test_support.h"
+#include "ui/shell/config_commands.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/procedures/procedures_wiring.h"
+#include "ui/shell/program.h"
+#include "ui/shell/settings_store.h"
+#include "window_test_support.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -5,9 +5,9 @@
 #include "device/host.h"
 #include "lang/lang.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/main_form.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/shell/main_form.h"
 
 #include <QAction>
 #include <QCheckBox>

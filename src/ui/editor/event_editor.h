@@ -22,7 +22,7 @@
 #include "config/editor_rules.h"
 #include "config/ir_capture.h"
 #include "ui/editor/keys_grid_view.h"
-#include "ui/main/form_keyboard.h"
+#include "ui/picker/form_keyboard.h"
 
 #include <QObject>
 #include <QPoint>

@@ -2,7 +2,7 @@
 
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/main/main_form.h"
+#include "ui/shell/main_form.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -2,8 +2,8 @@
 
 #include "config/parameter_rules.h"
 #include "lang/lang.h"
-#include "ui/main/controls.h"
-#include "ui/main/main_form.h"
+#include "ui/widgets/controls.h"
+#include "ui/shell/main_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>

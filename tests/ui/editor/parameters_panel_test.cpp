@@ -2,11 +2,11 @@
 // Parameters page: what each control stores and which settings it switches off.
 #include "config/parameter_rules.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/main_form.h"
-#include "ui/main/translate_form.h"
-#include "ui/main/translation_tables.h"
-#include "../main/window_test_support.h"
+#include "ui/widgets/controls.h"
+#include "ui/shell/main_form.h"
+#include "ui/i18n/translate_form.h"
+#include "ui/i18n/translation_tables.h"
+#include "../window_test_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>

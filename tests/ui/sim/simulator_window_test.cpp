@@ -6,7 +6,7 @@
 #include "lang/lang.h"
 #include "sim/simulator.h"
 #include "ui/sim/simulator_window.h"
-#include "../main/window_test_support.h"
+#include "../window_test_support.h"
 #include "virtual_host.h"
 
 #include <QCheckBox>
