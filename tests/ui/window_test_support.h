@@ -2,7 +2,7 @@
 // Helpers shared by the main window tests.
 #include "lang/lang.h"
 #include "ui/shell/main_form.h"
-#include "ui/shell/modal_dialogs.h"
+#include "ui/widgets/modal_dialogs.h"
 #include "ui/shell/qt_host.h"
 
 #include <QCoreApplication>

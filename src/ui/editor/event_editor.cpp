@@ -7,7 +7,7 @@
 #include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -110,8 +110,8 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 
 } // namespace
 
-EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
-    : QObject(&window), window_(window), record_(record), panel_(panel), grid_(grid),
+EventEditor::EventEditor(EditorShell& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
+    : QObject(&window.windowWidget()), window_(window), record_(record), panel_(panel), grid_(grid),
       eventRules_(record, grid.rules()) {
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
@@ -121,7 +121,7 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
     connect(&panel, &ParametersPanel::selectedEventOutdated, this, &EventEditor::showSelectedEvent);
 
-    deleteMenu_ = new QMenu(&window);
+    deleteMenu_ = new QMenu(&window.windowWidget());
     deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
     deleteItem_ = deleteMenu_->addAction(QString());
     deleteItem_->setObjectName(QStringLiteral("DeleteKeyx"));
@@ -130,12 +130,12 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     grid.setPartner(this);
     // Start-up prepares the controls after whoever owns the record has
     // started it afresh (the controller connects before the editor).
-    connect(&window, &MainForm::startingUp, this, [this] { prepareEditor(); });
+    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] { prepareEditor(); });
     // The grid shows the image first, then the HOME memo and the event.
-    connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
-    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    connect(&window.shellSignals(), &ShellSignals::showingImage, this, [this] { showImage(); });
+    connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // A picker built later comes under the lock in force.
-    connect(&window, &MainForm::pickerBuilt, this,
+    connect(&window.shellSignals(), &ShellSignals::pickerBuilt, this,
             [this](FormKeyBoard& picker) { picker.setEditingEnabled(editorEnabled_); });
     window.setEventTabs(eventTabs_);
 }
@@ -351,7 +351,7 @@ void EventEditor::showEvent(int index) {
     // the result.
     if (pickerOpen) openPicker(eventCaption(index), reactionMemo_, event->reaction);
     else if (view.irReaction && picker != nullptr) picker->clearHighlights();
-    if (window_.isVisible()) window_.update();
+    if (window_.windowWidget().isVisible()) window_.windowWidget().update();
 }
 
 void EventEditor::describeHomeReaction() {
@@ -479,7 +479,7 @@ void EventEditor::reportIrCapture(const IrCapture& capture) {
         window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
         break;
     case IrCaptureOutcome::ReadFailed:
-        window_.MsgBox(MB_ERROR, LangText(kIrReadFailedText), resultText(capture.result).c_str());
+        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
         break;
     case IrCaptureOutcome::NoCode:
         window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));

@@ -42,14 +42,14 @@ namespace zmt { class DeviceLink; }
 
 namespace zmt::ui {
 
-class MainForm;
+class EditorShell;
 class Panel;
 class ParametersPanel;
 
 class EventEditor : public QObject, private KeysGridView::Partner, private ReactionOwner {
     Q_OBJECT
 public:
-    EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid);
+    EventEditor(EditorShell& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid);
     ~EventEditor() override;
 
     // Where the infrared captures read the controller's last code; null (the
@@ -122,7 +122,7 @@ private:
     void reportIrCapture(const IrCapture& capture);
     const char* eventCaption(int index);
 
-    MainForm& window_;
+    EditorShell& window_;
     _zelmorvatouch& record_;
     ParametersPanel& panel_;
     KeysGridView& grid_;

@@ -2,7 +2,7 @@
 
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -95,18 +95,18 @@ private:
     KeysGridView& view_;
 };
 
-KeysGridView::KeysGridView(MainForm& window, _zelmorvatouch& record)
-    : QObject(&window), window_(window), record_(record), rules_(record) {
+KeysGridView::KeysGridView(EditorShell& window, _zelmorvatouch& record)
+    : QObject(&window.windowWidget()), window_(window), record_(record), rules_(record) {
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();
     build(page_);
-    connect(&window, &MainForm::commonTick, this, [this] {
+    connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] {
         TimerCommonWithdrawHint();
         TimerCommonCommitName();
     });
-    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // Nothing is selected when the program starts.
-    connect(&window, &MainForm::startingUp, this, [this] { clearGridSelection(); });
+    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] { clearGridSelection(); });
 }
 
 KeysGridView::~KeysGridView() {
@@ -376,7 +376,7 @@ void KeysGridView::TimerCommonCommitName() {
         item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
                         : KeysGridRules::NameCommit{KeysGridRules::NameOutcome::NoButton, {}, {}};
     if (result.outcome == KeysGridRules::NameOutcome::Duplicate) {
-        window_.MsgBox(MB_INFORMATION, LangText(kDuplicateName), result.refused.c_str());
+        window_.showMessage(MB_INFORMATION, formatText(LangText(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
     if (!result.text.empty()) {

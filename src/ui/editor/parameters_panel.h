@@ -17,7 +17,7 @@ class QSpinBox;
 
 namespace zmt::ui {
 
-class MainForm;
+class EditorShell;
 
 // Room is left in the group boxes for the controls other parts put there:
 // GroupBoxKeySetup right of x = 110 (button learning), GroupBoxTouch right
@@ -31,7 +31,7 @@ public:
 
     // Builds the panel on the window's Parameters page (TabSheetParameters)
     // over the image of record, which must outlive the panel.
-    ParametersPanel(MainForm& window, _zelmorvatouch& record);
+    ParametersPanel(EditorShell& window, _zelmorvatouch& record);
 
     // The panel's part of showing the image. Showing never edits the image.
     void showImage();
@@ -77,7 +77,7 @@ private:
     // One undo step for the handler it is made in (label: a bilingual literal).
     EditStep edit(const char* label);
 
-    MainForm& window_;
+    EditorShell& window_;
     ConfigImage& image_;
     QGroupBox* keySetupGroup_ = nullptr;
     QGroupBox* encoderGroups_[2] = {};

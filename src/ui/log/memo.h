@@ -11,7 +11,7 @@
 // Select All and "Save log…", which writes the whole log through
 // writeFileSafely and reports a failure with saveFailed.
 #include "device/log_lines.h"
-#include "ui/shell/modal_dialogs.h"
+#include "ui/widgets/modal_dialogs.h"
 
 #include <QAbstractScrollArea>
 #include <QString>

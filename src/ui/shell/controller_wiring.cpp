@@ -35,10 +35,10 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
       stack_(window.host(), window.flags(), adapter_,
              {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
     connect(&window_, &MainForm::pollTick, this, [this] { watch().TimerZELMORVATOUCHTestTimer(); });
-    connect(&window_, &MainForm::commonTick, this, [this] { syncTick(); });
+    connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they connect later).
-    connect(&window_, &MainForm::startingUp, this, [this] { record().clear(); });
+    connect(&window_.shellSignals(), &ShellSignals::startingUp, this, [this] { record().clear(); });
     connect(&window_, &MainForm::undoRequested, this, [this] { undo(); });
     connect(&window_, &MainForm::redoRequested, this, [this] { redo(); });
     connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });

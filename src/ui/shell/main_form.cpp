@@ -6,7 +6,7 @@
 #include "ui/log/memo.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
-#include "ui/shell/msg_box.h"
+#include "ui/widgets/msg_box.h"
 #include "ui/shell/qt_host.h"
 #include "ui/i18n/translate_form.h"
 
@@ -344,7 +344,7 @@ void MainForm::startUp() {
     retranslate();
     const std::optional<ProgramSettings> settings = restoreSettings();
     MenuItemDebugClick();
-    emit startingUp();
+    emit shellSignals_.startingUp();
     SetDeviceButtons(false);
     pollTimer_->start();
     if (settings) applyPickerSettings(*settings);
@@ -412,7 +412,7 @@ FormKeyBoard& MainForm::picker() {
     addUndoShortcuts(picker_.get());
     retranslatePicker();
     if (pickerPlace_) picker_->move(*pickerPlace_);
-    emit pickerBuilt(*picker_);
+    emit shellSignals_.pickerBuilt(*picker_);
     return *picker_;
 }
 
@@ -502,7 +502,7 @@ void MainForm::retranslate() {
     retranslatePicker();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
     refreshUndoButtons();
-    emit languageChanged();
+    emit shellSignals_.languageChanged();
 }
 
 void MainForm::retranslatePicker() {
@@ -620,7 +620,7 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 void MainForm::TimerZELMORVATOUCHTestTimer() { emit pollTick(); }
 
 void MainForm::TimerCommonTimer() {
-    emit commonTick();
+    emit shellSignals_.commonTick();
     refreshUndoButtons();
 }
 

@@ -9,7 +9,8 @@
 #include "device/flags.h"
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/shell/modal_dialogs.h"
+#include "ui/shell/editor_shell.h"
+#include "ui/widgets/modal_dialogs.h"
 #include "ui/i18n/qt_translations.h"
 
 #include <QMessageBox>
@@ -74,7 +75,7 @@ public:
     virtual bool closeAllowed() = 0;
 };
 
-class MainForm : public QWidget {
+class MainForm : public QWidget, public EditorShell {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 696;
@@ -91,13 +92,16 @@ public:
     QToolButton& toolButton(ToolButton which) const { return *toolButtons_[static_cast<std::size_t>(which)]; }
     // A button of another part that needs the controller: SetDeviceButtons
     // enables and disables it with the toolbar's.
-    void addDeviceButton(QWidget* button) { controllerButtons_.push_back(button); }
+    void addDeviceButton(QWidget* button) override { controllerButtons_.push_back(button); }
     // The event tabs, whose page the settings keep.
-    void setEventTabs(QTabBar* tabs) { eventTabs_ = tabs; }
+    void setEventTabs(QTabBar* tabs) override { eventTabs_ = tabs; }
     // The Monitoring and Parameters pages.
     QTabWidget& pages() const { return *pages_; }
 
     // --- what other parts reach through the window ---
+    // commonTick, startingUp, showingImage, languageChanged, pickerBuilt.
+    ShellSignals& shellSignals() override { return shellSignals_; }
+    QWidget& windowWidget() override { return *this; }
     ProgramFlags& flags() { return flags_; }
     Host& host();
     // The parts that answer the window's questions; each must stay until
@@ -123,16 +127,16 @@ public:
     // it costs more than the rest of the window, and most runs never open
     // it. It comes translated, placed where the settings put it, and sends
     // pickerBuilt so the parts that govern it bring it up to date.
-    FormKeyBoard& picker();
+    FormKeyBoard& picker() override;
     // The picker if it has been built, null until then: what only updates
     // the picker (language, lock, highlights) has nothing to do before.
-    FormKeyBoard* builtPicker() const { return picker_.get(); }
+    FormKeyBoard* builtPicker() const override { return picker_.get(); }
     // Before the picker opens for a click on clicked (a reaction panel, in
     // global coordinates; empty for none): a picker with no place yet (none
     // remembered in the settings) goes beside the window where it fits on
     // the screen, and one that would stand over clicked moves there too, so
     // the next click meant for the panel cannot land on a picker key.
-    void placePickerClearOf(const QRect& clicked);
+    void placePickerClearOf(const QRect& clicked) override;
 
     // 1 English, -1 only returns the index in force, anything else Russian.
     int SetLanguage(int index);
@@ -140,14 +144,14 @@ public:
     // A modal box over the window (kinds and answers as in device/host.h);
     // the format is already in the current language. Returns 1 OK, 6 Yes, 7 No...
     int MsgBox(unsigned flags, const char* format, ...);
-    int showMessage(unsigned flags, const std::string& text);
+    int showMessage(unsigned flags, const std::string& text) override;
     // Who runs the window's modal dialogs (boxes, the settings' and the
     // log's file dialogs); dialogs must outlive the window.
     void setDialogs(ModalDialogs& dialogs);
     ModalDialogs& dialogs() { return *dialogs_; }
 
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
-    void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text);
+    void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
     void ClearPanelNotice();
 
     uint32_t DelayMs(uint32_t ms);
@@ -171,16 +175,16 @@ public:
     void setDeviceLogOn(bool on);
     bool monitoringPageActive() const;
     // The page the parameters panel, the buttons grid and the event editor share.
-    QWidget* parametersPage() const;
+    QWidget* parametersPage() const override;
 
     // The whole refresh of the editors after the image was replaced.
-    void showImage() { emit showingImage(); }
+    void showImage() { emit shellSignals_.showingImage(); }
 
     // The undo history of the configuration the editors work on; its owner
     // (the one that owns the record) sets it. Editors open their steps on
     // it; null (windows built without one) means nothing is recorded.
     void setEditHistory(EditHistory* history) { editHistory_ = history; }
-    EditHistory* editHistory() const { return editHistory_; }
+    EditHistory* editHistory() const override { return editHistory_; }
     // Brings the undo and redo buttons' state and hints up to date (every
     // common tick does it too).
     void refreshUndoButtons();
@@ -200,7 +204,7 @@ public:
     ProgramSettings currentSettings() const;
     void applySettings(const ProgramSettings& settings);
     // Tab index the event tabs start on, from the settings.
-    int initialEventPage() const { return initialEventPage_; }
+    int initialEventPage() const override { return initialEventPage_; }
 
     // Moves a file dialog over the window's centre on the next 50 ticks;
     // the dialog's owner stops the centring when the dialog returns.
@@ -241,19 +245,6 @@ signals:
     // the editors).
     // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
     void pollTick();
-    // TimerCommon tick: the synchronisation of edited bytes, the keys
-    // grid's pointer hint and its name being typed.
-    void commonTick();
-    // Start-up, once the settings are applied: the configuration record is
-    // started afresh and the editor prepares its controls.
-    void startingUp();
-    // Show the configuration image in the window (rebuilds computed texts).
-    void showingImage();
-    // The language changed (and once at start-up): the window's own texts
-    // are rewritten; parts rewrite theirs.
-    void languageChanged();
-    // The picker has just been built, already translated and placed.
-    void pickerBuilt(FormKeyBoard& picker);
     // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
     // and the two toolbar buttons).
     void undoRequested();
@@ -285,6 +276,7 @@ private:
     UndoLabels* undoLabels_ = nullptr;
     CloseGuard* closeGuard_ = nullptr;
     std::unique_ptr<QtHost> host_;
+    ShellSignals shellSignals_;
     ModalDialogs modalDialogs_;   // run for real, unless replaced
     ModalDialogs* dialogs_ = &modalDialogs_;
     QtTranslations qtTranslations_;

@@ -74,7 +74,7 @@ private slots:
         Rig program;
         program.controller().state.config[kHeadTypeOffset] = 2;
         bool fileButtonDuringRead = true;
-        QObject::connect(&program.window, &MainForm::showingImage,
+        QObject::connect(&program.window.shellSignals(), &ShellSignals::showingImage,
             [&] { fileButtonDuringRead = program.button("SpeedButtonReadConfig")->isEnabled(); });
         program.connect();
         QVERIFY(!fileButtonDuringRead);

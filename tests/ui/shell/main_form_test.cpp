@@ -3,7 +3,7 @@
 #include "ui/log/memo.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
-#include "ui/shell/msg_box.h"
+#include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
 
 #include <QAction>
@@ -114,10 +114,10 @@ private slots:
         std::vector<std::string> ran;
         {
             QObject gone;   // a part that goes away is not called any more
-            QObject::connect(&window, &MainForm::commonTick, &gone, [&] { ran.push_back("gone"); });
+            QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, &gone, [&] { ran.push_back("gone"); });
         }
-        QObject::connect(&window, &MainForm::commonTick, [&] { ran.push_back("sync"); });
-        QObject::connect(&window, &MainForm::commonTick, [&] { ran.push_back("name"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("sync"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("name"); });
         QObject::connect(&window, &MainForm::pollTick, [&] { ran.push_back("poll"); });
         window.TimerCommonTimer();
         window.TimerZELMORVATOUCHTestTimer();
@@ -216,7 +216,7 @@ private slots:
         MainForm window;
         window.startUp();
         int images = 0;
-        QObject::connect(&window, &MainForm::showingImage, [&] { ++images; });
+        QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ++images; });
         window.flags().DeviceConnected = true;
 
         QCOMPARE(window.SetLanguage(1), 1);
@@ -256,7 +256,7 @@ private slots:
         auto* keyCodes = child<QGroupBox>(picker, "GroupBoxKeyCodes");
         picker.setTitleLiteral("Выбор\0Choice");
         int languageChanges = 0;
-        QObject::connect(&window, &MainForm::languageChanged, [&] { ++languageChanges; });
+        QObject::connect(&window.shellSignals(), &ShellSignals::languageChanged, [&] { ++languageChanges; });
 
         window.SetLanguage(1);
         QCOMPARE(languageChanges, 1);
@@ -292,8 +292,8 @@ private slots:
     void startUpAppliesDefaultsAndArmsThePoll() {
         MainForm window;
         std::vector<std::string> ran;
-        QObject::connect(&window, &MainForm::startingUp, [&] { ran.push_back("editor"); });
-        QObject::connect(&window, &MainForm::showingImage, [&] { ran.push_back("image"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::startingUp, [&] { ran.push_back("editor"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ran.push_back("image"); });
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp();
         // The language switch shows the image once, the end of start-up again.

@@ -1,6 +1,6 @@
-#include "ui/shell/modal_dialogs.h"
+#include "ui/widgets/modal_dialogs.h"
 
-#include "ui/shell/msg_box.h"
+#include "ui/widgets/msg_box.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

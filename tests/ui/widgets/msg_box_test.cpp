@@ -1,6 +1,6 @@
 // Message boxes: what each flags value shows, where the box goes, and how the
 // box treats the device poll around it.
-#include "ui/shell/msg_box.h"
+#include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "ui/shell/msg_box.h"
+#include "ui/widgets/msg_box.h"
 
 #include "device/host.h"
 #include "lang/lang.h"
