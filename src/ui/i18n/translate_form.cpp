@@ -76,8 +76,7 @@ void setCheckListItems(QListWidget* list, const QStringList& items) {
     }
 }
 
-void translateControl(QObject* control, const TranslationRow* caption, const TranslationRow* items,
-                      const TranslationRow* hint) {
+void translateControl(QObject* control, const TranslationRow* caption, const TranslationRow* hint) {
     // Nothing a listener could mistake for a user's edit may escape from here.
     const QSignalBlocker quiet(control);
     switch (controlKind(control)) {
@@ -117,12 +116,6 @@ void translateControl(QObject* control, const TranslationRow* caption, const Tra
     case ControlKind::CheckListBox:
         if (caption) setCheckListItems(static_cast<QListWidget*>(control), splitListText(translationText(*caption)));
         break;
-    case ControlKind::RadioGroup: {
-        auto* group = static_cast<RadioGroup*>(control);
-        if (caption) group->setTitle(text(*caption));
-        if (items) group->setItems(splitListText(translationText(*items)));
-        break;
-    }
     case ControlKind::ToolBar:
     case ControlKind::HintOnly:
         break;
@@ -146,11 +139,8 @@ ControlKind controlKind(const QObject* control) {
     if (isExactly<QCheckBox>(control)) return ControlKind::CheckBox;
     if (isExactly<QListWidget>(control)) return ControlKind::CheckListBox;
     if (isExactly<ToolBar>(control)) return ControlKind::ToolBar;
-    if (isExactly<RadioGroup>(control)) return ControlKind::RadioGroup;
     if (isExactly<QLabel>(control)) return ControlKind::Label;
-    if (isExactly<QSpinBox>(control) || isExactly<QScrollBar>(control) || isExactly<PaintBox>(control)) {
-        return ControlKind::HintOnly;
-    }
+    if (isExactly<QSpinBox>(control) || isExactly<QScrollBar>(control)) return ControlKind::HintOnly;
     return ControlKind::Other;
 }
 
@@ -166,8 +156,8 @@ void TranslateForm(const TranslationRow* table, QWidget* window) {
     const std::string windowKey = windowName.toStdString() + "_Caption";
     if (const TranslationRow* row = FindTranslation(windowKey.c_str(), table)) window->setWindowTitle(text(*row));
 
-    // Rebuilding an item list can delete child objects further down this
-    // list (a radio group's buttons), so hold them by guarded pointers.
+    // Held by guarded pointers: a control's translation may delete child
+    // objects further down this list.
     QList<QPointer<QObject>> controls;
     for (QObject* child : window->findChildren<QObject*>()) controls << child;
     for (const QPointer<QObject>& control : controls) {
@@ -175,10 +165,9 @@ void TranslateForm(const TranslationRow* table, QWidget* window) {
         const QString name = control->objectName();
         if (name.isEmpty()) continue;
         const TranslationRow* caption = lookUp(table, windowName, name, "_Caption");
-        const TranslationRow* items = lookUp(table, windowName, name, "_Items");
         const TranslationRow* hint = lookUp(table, windowName, name, "_Hint");
-        if (caption == nullptr && items == nullptr && hint == nullptr) continue;
-        translateControl(control, caption, items, hint);
+        if (caption == nullptr && hint == nullptr) continue;
+        translateControl(control, caption, hint);
     }
 }
 

@@ -24,13 +24,12 @@ namespace zmt::ui {
 //   CheckBox      QCheckBox        caption = text; keeps the check state
 //   CheckListBox  QListWidget      caption = item list; keeps each item's check by position
 //   ToolBar       ui::ToolBar      hint only
-//   RadioGroup    ui::RadioGroup   caption = title, items = radio buttons; keeps the selection
 //   Label         QLabel           caption = text
-//   HintOnly      QSpinBox, QScrollBar, ui::PaintBox   hint only
+//   HintOnly      QSpinBox, QScrollBar   hint only
 //   Other         anything else    untouched, even when the table has rows for it
 enum class ControlKind {
     GroupBox, Panel, SpeedButton, TabSheet, TabControl, MenuItem, ComboBox, CheckBox,
-    CheckListBox, ToolBar, RadioGroup, Label, HintOnly, Other
+    CheckListBox, ToolBar, Label, HintOnly, Other
 };
 ControlKind controlKind(const QObject* control);
 

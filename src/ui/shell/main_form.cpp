@@ -176,17 +176,7 @@ void MainForm::buildToolBar() {
     left += kSpacerWidth;
     addUndoShortcuts(this);
 
-    // Kept for the translators' workflow; never shown, its click only selects Russian.
-    auto* languageMaker = new QToolButton(toolBar_);
-    languageMaker->setObjectName(QStringLiteral("SpeedButtonLanguageMakerx"));
-    languageMaker->setText(QStringLiteral("L"));
-    languageMaker->setAutoRaise(true);
-    languageMaker->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
-    languageMaker->hide();
-    connect(languageMaker, &QToolButton::clicked, this, [this] { SpeedButtonLanguageMakerxClick(); });
-
-    // A hidden button takes no room on the toolbar, so the notice panel
-    // follows the spacer directly.
+    // The notice panel follows the spacer directly.
     panelMenu_ = new Panel(toolBar_);
     panelMenu_->setObjectName(QStringLiteral("PanelMenu"));
     panelMenu_->setFrameStyle(QFrame::NoFrame);

@@ -220,7 +220,6 @@ public:
     void MenuItemDebugClick();
     void MenuItemLanguageRussianxClick() { SetLanguage(Russian); }
     void MenuItemLanguageEnglishxClick() { SetLanguage(English); }
-    void SpeedButtonLanguageMakerxClick() { SetLanguage(Russian); }
     void SpeedButtonUndoxClick();
     void SpeedButtonRedoxClick();
     // Commits what is typed into the focused field, exactly as leaving the

@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <QWidget>
 
-class QButtonGroup;
 
 namespace zmt::ui {
 
@@ -33,29 +32,6 @@ class ToolBar : public QWidget {
     Q_OBJECT
 public:
     explicit ToolBar(QWidget* parent = nullptr) : QWidget(parent) {}
-};
-
-// A surface the program paints itself.
-class PaintBox : public QWidget {
-    Q_OBJECT
-public:
-    explicit PaintBox(QWidget* parent = nullptr) : QWidget(parent) {}
-};
-
-// A captioned group of radio buttons, one of which is selected.
-class RadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    explicit RadioGroup(QWidget* parent = nullptr);
-    void setItems(const QStringList& items);
-    QStringList items() const;
-    int itemIndex() const;            // -1 when none is selected
-    void setItemIndex(int index);     // out of range selects none
-signals:
-    void itemIndexChanged(int index);
-
-private:
-    QButtonGroup* buttons_;
 };
 
 // A picture of the program's (a PNG resource such as ":/icons/undo.png"),

@@ -32,8 +32,6 @@ const TranslationRow kTestTable[] = {
     {"TestForm_CheckBoxTri_Caption", "Три\0" "Tri"},
     {"TestForm_TabControlEVKEY_Caption", "1\r\n2\r\n3\r\n\0" "I\r\nII\r\nIII\r\n"},
     {"TestForm_CheckListBoxOptions_Caption", "Раз\r\nДва\r\n\0" "One\r\nTwo\r\n"},
-    {"TestForm_RadioGroupMode_Caption", "Режим\0" "Mode"},
-    {"TestForm_RadioGroupMode_Items", "Выкл\r\nВкл\r\n\0" "Off\r\nOn\r\n"},
     {"TestForm_GroupBoxKeys_Caption", " Кнопки \0" " Buttons "},
     {"TestForm_PanelKeyText_Caption", "Кнопка\0" "Button"},
     {"TestForm_LabelUnit_Caption", "мСек\0" "mSec"},
@@ -153,7 +151,6 @@ private slots:
         tri->setTristate(true);
         auto* tabs = named<QTabBar>(&window, "TabControlEVKEY");
         auto* options = named<QListWidget>(&window, "CheckListBoxOptions");
-        auto* mode = named<RadioGroup>(&window, "RadioGroupMode");
         auto* keys = named<QGroupBox>(&window, "GroupBoxKeys");
         auto* keyText = named<Panel>(keys, "PanelKeyText");  // nested one level down
         auto* unit = named<QLabel>(&window, "LabelUnit");
@@ -177,7 +174,6 @@ private slots:
         QCOMPARE(comboItems(event), (QStringList{"Один", "Два", "Три"}));
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(options->count(), 2);
-        QCOMPARE(mode->items(), (QStringList{"Выкл", "Вкл"}));
 
         event->setCurrentIndex(2);
         touch->setCurrentIndex(1);
@@ -185,7 +181,6 @@ private slots:
         tri->setCheckState(Qt::PartiallyChecked);
         tabs->setCurrentIndex(1);
         options->item(1)->setCheckState(Qt::Checked);
-        mode->setItemIndex(1);
         QSignalSpy eventChanged(event, &QComboBox::currentIndexChanged);
         QSignalSpy tabChanged(tabs, &QTabBar::currentChanged);
         QSignalSpy onceToggled(once, &QCheckBox::toggled);
@@ -204,9 +199,6 @@ private slots:
         QCOMPARE(options->item(0)->text(), QStringLiteral("One"));
         QCOMPARE(options->item(0)->checkState(), Qt::Unchecked);
         QCOMPARE(options->item(1)->checkState(), Qt::Checked);
-        QCOMPARE(mode->title(), QStringLiteral("Mode"));
-        QCOMPARE(mode->items(), (QStringList{"Off", "On"}));
-        QCOMPARE(mode->itemIndex(), 1);
         QCOMPARE(keys->title(), QStringLiteral(" Buttons "));
         QCOMPARE(keyText->text(), QStringLiteral("Button"));
         QCOMPARE(unit->text(), QStringLiteral("mSec"));
@@ -235,7 +227,6 @@ private slots:
         QCOMPARE(tabs->tabText(0), QStringLiteral("1"));
         QCOMPARE(tabs->currentIndex(), 1);
         QCOMPARE(options->item(1)->checkState(), Qt::Checked);
-        QCOMPARE(mode->itemIndex(), 1);
     }
 
     void aSelectionBeyondTheNewListSelectsNothing() {
