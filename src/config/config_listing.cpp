@@ -45,7 +45,9 @@ void describeEvents(_zelmorvatouch& copy, ConfigDescription& description) {
     editor::KeysGridRules grid(copy);
     editor::EventRules events(copy, grid);
     for (int index = 0; index < kEvents; ++index) {
-        const editor::EventView view = events.showEvent(index);
+        // As the editor would show it (the listing works on a copy).
+        events.normaliseEvent(index);
+        const editor::EventView view = events.eventView(index);
         const EventRecord& event = copy.image.events[index];
         if (allZero(&event, sizeof event)) continue;
         ListedEvent listed;

@@ -158,13 +158,17 @@ class EventRules {
 public:
     EventRules(_zelmorvatouch& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
 
-    // Brings the event in line with the rules the controller expects (see the
-    // .cpp) and returns what its controls show. An index outside 0..59 shows
-    // an empty, disabled editor and changes nothing.
-    EventView showEvent(int index);
+    // Brings the event in line with the rules the controller expects (see
+    // the .cpp); the editor does it before it shows the event. An index
+    // outside 0..59 changes nothing.
+    void normaliseEvent(int index);
+    // What the event's controls show, for an event normaliseEvent has
+    // brought in line; showing never edits. An index outside 0..59 shows an
+    // empty, disabled editor.
+    EventView eventView(int index) const;
 
     // Whether the event keeps a reaction: it has a button, a modifier or an
-    // infrared trigger. Showing an event with none clears its reaction, so
+    // infrared trigger. Normalising an event with none clears its reaction, so
     // a reaction given to it would be lost at the next look; the editor
     // refuses it instead, telling why (kNoTriggerText).
     bool takesReaction(int index) const;

@@ -42,6 +42,11 @@ struct Bench {
         sync();
     }
     EventRecord& event(int index) { return record.image.events[index]; }
+    // As the editor shows an event: brought in line, then viewed.
+    EventView show(int index) {
+        events.normaliseEvent(index);
+        return events.eventView(index);
+    }
     // One tick of the automatic synchronisation; true when the controller
     // then holds the image byte for byte.
     bool sync() {
@@ -365,7 +370,7 @@ TEST_F(EditorRules, DeletingAChannelLeavesPlaceholders) {
     ASSERT_TRUE(!b.grid.channelHasData(2));
     ASSERT_EQ(b.record.keyCellMark[2][1], 0);
     ASSERT_EQ(b.event(0).keyRow, uint8_t(1));
-    const EventView view = b.events.showEvent(0);
+    const EventView view = b.show(0);
     ASSERT_EQ(view.keyText, std::string("3.[1] ?"));
     ASSERT_EQ(view.modifierText, std::string("VOL-"));
     ASSERT_TRUE(b.sync());
@@ -380,7 +385,7 @@ TEST_F(EditorRules, ShowingAnEventNormalisesIt) {
     Bench b;
     // No key and no modifier: disabled, nothing sent, no option bits.
     b.event(0) = EventRecord{0, 0, 0, 0, EV_ONCE | EV_WAKEUP | EventLongPress, {ReactionKeyboard, 1, 2, 3}};
-    EventView view = b.events.showEvent(0);
+    EventView view = b.show(0);
     ASSERT_EQ(b.event(0).flags, uint8_t(0));
     ASSERT_EQ(b.event(0).reaction.kind, uint8_t(0));
     ASSERT_TRUE(!view.typeEnabled && !view.onceEnabled && !view.wakeUpEnabled);
@@ -389,50 +394,50 @@ TEST_F(EditorRules, ShowingAnEventNormalisesIt) {
 
     // Only a modifier: any press unless disabled, never once.
     b.event(1) = EventRecord{0, 0, 1, 0, EV_ONCE | EventShortPress, {}};
-    view = b.events.showEvent(1);
+    view = b.show(1);
     ASSERT_EQ(b.event(1).flags, uint8_t(EventAnyPress));
     ASSERT_TRUE(view.typeEnabled && !view.onceEnabled && view.wakeUpEnabled);
     ASSERT_EQ(view.modifierText, std::string("VOL+"));
     b.events.setEventType(1, EventLongPress);
-    view = b.events.showEvent(1);
+    view = b.show(1);
     ASSERT_EQ(view.eventType, int(EventAnyPress));
     b.events.setEventType(1, EventDisabled);
-    view = b.events.showEvent(1);
+    view = b.show(1);
     ASSERT_EQ(view.eventType, int(EventDisabled));
     ASSERT_TRUE(!view.onceEnabled);
     ASSERT_TRUE(b.sync());
 
     // A button key: once belongs to long and any presses only.
     b.event(2) = EventRecord{2, 0, 0, 0, EventShortPress, {}};
-    view = b.events.showEvent(2);
+    view = b.show(2);
     ASSERT_TRUE(!view.onceEnabled);
     b.events.setEventType(2, EventLongPress);
-    view = b.events.showEvent(2);
+    view = b.show(2);
     ASSERT_TRUE(view.onceEnabled);
     b.events.setOnce(2, true);
     ASSERT_EQ(b.event(2).flags, uint8_t(EV_ONCE | EventLongPress));
     ASSERT_TRUE(b.sync());
     b.events.setEventType(2, EventShortPress);
-    b.events.showEvent(2);
+    b.show(2);
     ASSERT_EQ(b.event(2).flags, uint8_t(EventShortPress));
     ASSERT_TRUE(b.sync());
 
     // An encoder key always carries once and is any press; with its
     // encoder off the panel shows a placeholder and the reference stays.
     b.event(3) = EventRecord{1, 4, 0, 0, EventShortPress, {}};
-    view = b.events.showEvent(3);
+    view = b.show(3);
     ASSERT_EQ(b.event(3).flags, uint8_t(EV_ONCE | EventAnyPress));
     ASSERT_TRUE(view.once && !view.onceEnabled);
     ASSERT_EQ(view.keyText, std::string("Enc1+"));
     b.record.image.enc0Mode = 0;
-    view = b.events.showEvent(3);
+    view = b.show(3);
     ASSERT_EQ(view.keyText, std::string("Enc1+ ?"));
     ASSERT_EQ(b.event(3).keyRow, uint8_t(1));
     ASSERT_TRUE(b.sync());
 
     // An encoder row past the four directions is no key at all.
     b.event(4) = EventRecord{9, 4, 0, 0, EventAnyPress, {ReactionKeyboard, 0, 4, 0}};
-    view = b.events.showEvent(4);
+    view = b.show(4);
     ASSERT_EQ(b.event(4).keyRow, uint8_t(0));
     ASSERT_EQ(b.event(4).flags, uint8_t(0));
     ASSERT_EQ(b.event(4).reaction.kind, uint8_t(0));
@@ -440,8 +445,8 @@ TEST_F(EditorRules, ShowingAnEventNormalisesIt) {
 
     // A modifier reference outside the grid shows a placeholder, no crash.
     b.event(5) = EventRecord{1, 0, 200, 9, EventShortPress, {}};
-    ASSERT_EQ(b.events.showEvent(5).modifierText, std::string("10.[200] ?"));
-    ASSERT_EQ(b.events.showEvent(60).keyText, std::string());
+    ASSERT_EQ(b.show(5).modifierText, std::string("10.[200] ?"));
+    ASSERT_EQ(b.show(60).keyText, std::string());
 }
 
 TEST_F(EditorRules, InfraredEvents) {
@@ -450,7 +455,7 @@ TEST_F(EditorRules, InfraredEvents) {
     e.flags = EV_IR_TRIGGER | EV_WAKEUP | EventShortPress;
     e.setIrCode(IrCode{17, 4, 1});
     e.reaction = Reaction{0x11, 5, 0x34, 0x12};
-    EventView view = b.events.showEvent(0);
+    EventView view = b.show(0);
     ASSERT_TRUE(view.irTrigger && view.typeEnabled && view.wakeUp);
     ASSERT_EQ(view.irText, std::string("NEC 4 / 17"));
     ASSERT_TRUE(view.irReaction);
@@ -464,7 +469,7 @@ TEST_F(EditorRules, InfraredEvents) {
     // Removing the code leaves an event without a trigger, which empties it.
     b.record.grid.popupAction = DeleteIrTrigger;
     b.events.runPendingDelete(b.grid, 0);
-    b.events.showEvent(0);
+    b.show(0);
     const uint8_t zero[9] = {};
     ASSERT_TRUE(std::memcmp(&e, zero, 9) == 0);
     ASSERT_TRUE(b.sync());
@@ -485,7 +490,7 @@ TEST_F(EditorRules, MenusOfTheEventPanels) {
     // Deleting the key of an event without a modifier empties it, reaction included.
     b.record.grid.popupAction = DeleteEventKey;
     b.events.runPendingDelete(b.grid, 0);
-    b.events.showEvent(0);
+    b.show(0);
     const uint8_t zero[9] = {};
     ASSERT_TRUE(std::memcmp(&b.event(0), zero, 9) == 0);
     ASSERT_TRUE(b.sync());

@@ -324,7 +324,9 @@ int EventEditor::selectedEvent() const { return eventTabs_->currentIndex(); }
 void EventEditor::selectEvent(int index) { eventTabs_->setCurrentIndex(index); }
 
 void EventEditor::showEvent(int index) {
-    const editor::EventView view = eventRules_.showEvent(index);
+    // The editor keeps every event it shows in line with the controller's rules.
+    eventRules_.normaliseEvent(index);
+    const editor::EventView view = eventRules_.eventView(index);
     EventRecord* event = record_.image.eventAt(index);
 
     eventType_->setCurrentIndex(view.eventType < eventType_->count() ? view.eventType : -1);
