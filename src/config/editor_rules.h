@@ -71,7 +71,7 @@ std::string heldButtonName(const ConfigImage& image, int column, int row, const 
 
 class KeysGridRules {
 public:
-    explicit KeysGridRules(_zelmorvatouch& record) : record_(record) {}
+    explicit KeysGridRules(ConfigRecord& record) : record_(record) {}
 
     // Text of a cell in rows 1..15 (name, automatic label, encoder label or
     // empty); anything outside the grid is empty.
@@ -131,7 +131,7 @@ public:
     void deleteChannel(int column);
 
 private:
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
 };
 
 // Everything the event editor shows for one event.
@@ -156,7 +156,7 @@ inline constexpr const char* kNoTriggerText =
 
 class EventRules {
 public:
-    EventRules(_zelmorvatouch& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
+    EventRules(ConfigRecord& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
 
     // Brings the event in line with the rules the controller expects (see
     // the .cpp); the editor does it before it shows the event. An index
@@ -184,7 +184,7 @@ public:
     int runPendingDelete(KeysGridRules& grid, int eventIndex);
 
 private:
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     const KeysGridRules& grid_;
 };
 

@@ -23,7 +23,7 @@ namespace {
 // 42, encoder 1 on and encoder 2 off.
 struct Bench {
     test::SimRig rig;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     ConfigTransfer transfer{rig.link, record, flags, nullptr};
     KeysGridRules grid{record};

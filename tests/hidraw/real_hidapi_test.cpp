@@ -66,7 +66,7 @@ protected:
     ConnectionWatch* watchOfWindow = &watch;
     PollingWindow window{host, watchOfWindow};
     ConnectionWatch watch{link, flags, window};
-    _zelmorvatouch record;
+    ConfigRecord record;
     ConfigTransfer transfer{link, record, flags, &watch};
 };
 

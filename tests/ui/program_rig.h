@@ -64,7 +64,7 @@ struct ProgramRig {
     VirtualClockHost& clock = *clockMaker.made;
     MainForm& window = program.window();
     ControllerWiring& wiring = program.controller();
-    _zelmorvatouch& record = wiring.record();
+    ConfigRecord& record = wiring.record();
     SettingsStore& settings = program.settings();
     ConfigCommands& commands = program.commands();
     ParametersPanel& panel = program.parameters();

@@ -110,7 +110,7 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 
 } // namespace
 
-EventEditor::EventEditor(EditorShell& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
+EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPanel& panel, KeysGridView& grid)
     : QObject(&window.windowWidget()), window_(window), record_(record), panel_(panel), grid_(grid),
       eventRules_(record, grid.rules()) {
     setObjectName(QStringLiteral("EventEditor"));

@@ -49,7 +49,7 @@ class ParametersPanel;
 class EventEditor : public QObject, private KeysGridView::Partner, private ReactionOwner {
     Q_OBJECT
 public:
-    EventEditor(EditorShell& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid);
+    EventEditor(EditorShell& window, ConfigRecord& record, ParametersPanel& panel, KeysGridView& grid);
     ~EventEditor() override;
 
     // Where the infrared captures read the controller's last code; null (the
@@ -123,7 +123,7 @@ private:
     const char* eventCaption(int index);
 
     EditorShell& window_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     ParametersPanel& panel_;
     KeysGridView& grid_;
     DeviceLink* link_ = nullptr;

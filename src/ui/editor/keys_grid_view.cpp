@@ -95,7 +95,7 @@ private:
     KeysGridView& view_;
 };
 
-KeysGridView::KeysGridView(EditorShell& window, _zelmorvatouch& record)
+KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
     : QObject(&window.windowWidget()), window_(window), record_(record), rules_(record) {
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();

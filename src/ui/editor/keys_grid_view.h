@@ -46,7 +46,7 @@ public:
         virtual void buttonsChanged() = 0;
     };
 
-    KeysGridView(EditorShell& window, _zelmorvatouch& record);
+    KeysGridView(EditorShell& window, ConfigRecord& record);
     ~KeysGridView() override;
 
     void setPartner(Partner* partner) { partner_ = partner; }
@@ -92,7 +92,7 @@ private:
     void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
 
     EditorShell& window_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     editor::KeysGridRules rules_;
     Partner* partner_ = nullptr;
 

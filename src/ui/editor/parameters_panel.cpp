@@ -41,7 +41,7 @@ void fillItems(QComboBox* list, const char* const* literals, int count) {
 
 } // namespace
 
-ParametersPanel::ParametersPanel(EditorShell& window, _zelmorvatouch& record)
+ParametersPanel::ParametersPanel(EditorShell& window, ConfigRecord& record)
     : QWidget(window.parametersPage()),
       window_(window),
       image_(record.image) {

@@ -31,7 +31,7 @@ public:
 
     // Builds the panel on the window's Parameters page (TabSheetParameters)
     // over the image of record, which must outlive the panel.
-    ParametersPanel(EditorShell& window, _zelmorvatouch& record);
+    ParametersPanel(EditorShell& window, ConfigRecord& record);
 
     // The panel's part of showing the image. Showing never edits the image.
     void showImage();

@@ -75,7 +75,7 @@ private:
     ControllerWiring& controller_;
     Editor editor_;
     SettingsStore& settings_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
     TouchCalibration calibration_;

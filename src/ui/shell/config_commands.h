@@ -13,7 +13,7 @@
 namespace zmt {
 struct ProgramFlags;
 class ConfigTransfer;
-struct _zelmorvatouch;
+struct ConfigRecord;
 }
 
 namespace zmt::ui {
@@ -41,7 +41,7 @@ private:
     MainForm& window_;
     ControllerWiring& wiring_;
     ConfigTransfer& transfer_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     ProgramFlags& flags_;
     SettingsStore& settings_;
 };

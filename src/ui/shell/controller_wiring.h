@@ -53,7 +53,7 @@ public:
 
     // The one configuration record of the session: the editors, the file
     // handlers and the transfer all work on this one.
-    _zelmorvatouch& record() { return stack_.record(); }
+    ConfigRecord& record() { return stack_.record(); }
     ConfigTransfer& transfer() { return stack_.transfer(); }
     // The undo history of record().image; every full read starts it anew.
     // The window hands it to the editors (MainForm::editHistory).

@@ -30,7 +30,7 @@ Program::Program(ProgramOptions options)
     // touch group and reads infrared codes through the link. Showing the
     // image fills the panel's fields first, then the grid, the HOME memo and
     // the selected event (which may follow the new modes).
-    _zelmorvatouch& record = controller_->record();
+    ConfigRecord& record = controller_->record();
     parameters_ = new ParametersPanel(*window_, record);
     keysGrid_ = std::make_unique<KeysGridView>(*window_, record);
     events_ = std::make_unique<EventEditor>(*window_, record, *parameters_, *keysGrid_);

@@ -28,7 +28,7 @@ using zmt::ui::test::child;
 
 struct Page {
     MainForm window;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ParametersPanel* panel = nullptr;
     std::vector<std::string> refreshes;
 
