@@ -200,7 +200,7 @@ struct GridEditorState {
 };
 
 // The program's one configuration record: the image being edited, the
-// controller's copy, and the editor's marks and grid state. Whoever runs
+// controller's copy and the learning's cell marks. Whoever runs
 // the session owns one instance and hands it by reference to the parts that
 // read or edit it.
 struct ConfigRecord {
@@ -208,7 +208,6 @@ struct ConfigRecord {
     ConfigImage deviceCopy{};  // what the controller holds, as far as we know
     uint8_t touchState[kTouchMemorySize]{};  // touch panel memory, kept but not interpreted
     int32_t keyCellMark[kChannels][16]{}; // cells the learning procedure just touched
-    GridEditorState grid;
 
     // Back to the start-up state: everything zero.
     void clear();

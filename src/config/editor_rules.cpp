@@ -140,7 +140,7 @@ PointerHint KeysGridRules::pointerAt(int column, int row) const {
 }
 
 GridPress KeysGridRules::press(int column, int row, GridButton button) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     state.dragCol = 0;
     state.dragRow = 0;
     GridPress result;
@@ -183,12 +183,12 @@ DropHover KeysGridRules::hover(int eventIndex, bool overModifier, bool overKey) 
     result.candidate = true;
     if (overModifier) result.target = DropPanel::Modifier;
     else if (overKey) result.target = DropPanel::Key;
-    if (result.target) result.accepted = dropAccepted(*result.target, *event, record_.grid.dragCol);
+    if (result.target) result.accepted = dropAccepted(*result.target, *event, state_.dragCol);
     return result;
 }
 
 void KeysGridRules::namingOpened(int column, int row, const std::string& cellText) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     // Reopened before the name was committed: the first text is still what
     // a refused name goes back to.
     if (state.editState != NamingState::Idle) return;
@@ -199,12 +199,12 @@ void KeysGridRules::namingOpened(int column, int row, const std::string& cellTex
 }
 
 bool KeysGridRules::beingNamed(int column, int row) const {
-    const GridEditorState& state = record_.grid;
+    const GridEditorState& state = state_;
     return state.editState != NamingState::Idle && state.editCol == column && state.editRow == row;
 }
 
 NamingTick KeysGridRules::namingTick(bool editorOpen) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     if (state.editState == NamingState::Idle) return NamingTick::Nothing;
     if (editorOpen) {
         state.editState = NamingState::SeenOpen;
@@ -425,7 +425,7 @@ bool EventRules::menuOffered(int action, int index) const {
 }
 
 int EventRules::runPendingDelete(KeysGridRules& grid, int eventIndex) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = grid.state();
     const int action = state.popupAction;
     state.popupAction = NoDeleteAction;
     EventRecord* event = record_.image.eventAt(eventIndex);

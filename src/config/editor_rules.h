@@ -130,8 +130,14 @@ public:
     void deleteKey(int column, int row);
     void deleteChannel(int column);
 
+    // The grid's drag, pop-up and naming state: the window's, not the
+    // configuration's.
+    GridEditorState& state() { return state_; }
+    const GridEditorState& state() const { return state_; }
+
 private:
     ConfigRecord& record_;
+    GridEditorState state_;
 };
 
 // Everything the event editor shows for one event.

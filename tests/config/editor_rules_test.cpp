@@ -217,13 +217,13 @@ TEST_F(EditorRules, PressesOnTheGrid) {
     };
     Bench b;
     for (const auto& c : cases) {
-        b.record.grid = GridEditorState{};
-        b.record.grid.dragCol = b.record.grid.dragRow = 9;
+        b.grid.state() = GridEditorState{};
+        b.grid.state().dragCol = b.grid.state().dragRow = 9;
         const GridPress press = b.grid.press(c.column, c.row, c.button);
         const std::string where = std::to_string(c.column) + "," + std::to_string(c.row);
-        ASSERT_TRUE(press.drag == c.drag && (b.record.grid.dragging != 0) == c.drag) << where;
+        ASSERT_TRUE(press.drag == c.drag && (b.grid.state().dragging != 0) == c.drag) << where;
         ASSERT_TRUE(press.menu == c.menu && press.channel == c.channel) << where;
-        ASSERT_TRUE(b.record.grid.dragCol == c.sourceColumn && b.record.grid.dragRow == c.sourceRow) << where;
+        ASSERT_TRUE(b.grid.state().dragCol == c.sourceColumn && b.grid.state().dragRow == c.sourceRow) << where;
     }
 }
 
@@ -250,7 +250,7 @@ TEST_F(EditorRules, DragHoverPrefersTheModifierPanel) {
         {60, 0, true, true, false, none, false},
     };
     for (const auto& c : cases) {
-        b.record.grid.dragCol = c.sourceColumn;
+        b.grid.state().dragCol = c.sourceColumn;
         const DropHover hover = b.grid.hover(c.event, c.overModifier, c.overKey);
         const std::string which = std::to_string(c.event) + "/" + std::to_string(c.sourceColumn);
         ASSERT_TRUE(hover.candidate == c.candidate && hover.target == c.target && hover.accepted == c.accepted) << which;
@@ -283,16 +283,16 @@ TEST_F(EditorRules, NamingStateAcrossTicks) {
         NamingTick tick = NamingTick::Nothing;
         if (s.step == Open) b.grid.namingOpened(s.column, s.row, b.grid.cellText(s.column, s.row));
         else tick = b.grid.namingTick(s.step == TickWhileOpen);
-        ASSERT_TRUE(tick == s.tick && b.record.grid.editState == s.state) << at;
+        ASSERT_TRUE(tick == s.tick && b.grid.state().editState == s.state) << at;
     }
     // The cell committed last is still where the name goes, with the text
     // a refused name falls back to; no other cell is held meanwhile.
-    ASSERT_EQ(b.record.grid.editCol, 2);
-    ASSERT_EQ(b.record.grid.editText, std::string("3.42"));
+    ASSERT_EQ(b.grid.state().editCol, 2);
+    ASSERT_EQ(b.grid.state().editText, std::string("3.42"));
     b.grid.namingOpened(0, 3, "1.80");
     ASSERT_TRUE(b.grid.beingNamed(0, 3));
     ASSERT_TRUE(!b.grid.beingNamed(0, 1));
-    ASSERT_EQ(b.record.grid.editText, std::string("1.80"));
+    ASSERT_EQ(b.grid.state().editText, std::string("1.80"));
 }
 
 TEST_F(EditorRules, CaptionsAndHeldButtonNames) {
@@ -334,12 +334,12 @@ TEST_F(EditorRules, DeletingAButtonClearsItsReferences) {
     b.event(3) = EventRecord{1, 0, 1, 0, EV_IR_TRIGGER | EventShortPress, {}};
     ASSERT_TRUE(b.sync());
 
-    b.record.grid = GridEditorState{};
-    b.record.grid.dragCol = 0;
-    b.record.grid.dragRow = 1;
-    b.record.grid.popupAction = DeleteOneKey;
+    b.grid.state() = GridEditorState{};
+    b.grid.state().dragCol = 0;
+    b.grid.state().dragRow = 1;
+    b.grid.state().popupAction = DeleteOneKey;
     ASSERT_EQ(b.events.runPendingDelete(b.grid, 0), int(DeleteOneKey));
-    ASSERT_EQ(b.record.grid.popupAction, 0);
+    ASSERT_EQ(b.grid.state().popupAction, 0);
     const uint8_t zero[7] = {};
     ASSERT_TRUE(std::memcmp(&b.record.image.keys[0][0], zero, 7) == 0);
     ASSERT_EQ(b.event(0).keyRow, uint8_t(0));
@@ -352,8 +352,8 @@ TEST_F(EditorRules, DeletingAButtonClearsItsReferences) {
     ASSERT_TRUE(b.sync());
 
     // The header row deletes nothing as a single button.
-    b.record.grid.dragRow = 0;
-    b.record.grid.popupAction = DeleteOneKey;
+    b.grid.state().dragRow = 0;
+    b.grid.state().popupAction = DeleteOneKey;
     b.events.runPendingDelete(b.grid, 0);
     ASSERT_EQ(b.record.image.keys[0][1].level, uint8_t(60));
 }
@@ -363,9 +363,9 @@ TEST_F(EditorRules, DeletingAChannelLeavesPlaceholders) {
     b.event(0) = EventRecord{1, 2, 2, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
     b.record.keyCellMark[2][1] = 1;
     ASSERT_TRUE(b.grid.channelHasData(2));
-    b.record.grid.dragCol = 2;
-    b.record.grid.dragRow = 0;
-    b.record.grid.popupAction = DeleteChannel;
+    b.grid.state().dragCol = 2;
+    b.grid.state().dragRow = 0;
+    b.grid.state().popupAction = DeleteChannel;
     b.events.runPendingDelete(b.grid, 0);
     ASSERT_TRUE(!b.grid.channelHasData(2));
     ASSERT_EQ(b.record.keyCellMark[2][1], 0);
@@ -375,8 +375,8 @@ TEST_F(EditorRules, DeletingAChannelLeavesPlaceholders) {
     ASSERT_EQ(view.modifierText, std::string("VOL-"));
     ASSERT_TRUE(b.sync());
     // The encoder column is no channel.
-    b.record.grid.dragCol = 4;
-    b.record.grid.popupAction = DeleteChannel;
+    b.grid.state().dragCol = 4;
+    b.grid.state().popupAction = DeleteChannel;
     b.events.runPendingDelete(b.grid, 0);
     ASSERT_EQ(b.record.image.keys[0][0].level, uint8_t(40));
 }
@@ -467,7 +467,7 @@ TEST_F(EditorRules, InfraredEvents) {
     ASSERT_TRUE(b.sync());
 
     // Removing the code leaves an event without a trigger, which empties it.
-    b.record.grid.popupAction = DeleteIrTrigger;
+    b.grid.state().popupAction = DeleteIrTrigger;
     b.events.runPendingDelete(b.grid, 0);
     b.show(0);
     const uint8_t zero[9] = {};
@@ -488,14 +488,14 @@ TEST_F(EditorRules, MenusOfTheEventPanels) {
     ASSERT_TRUE(!b.events.menuOffered(DeleteHomeReaction, 0));
 
     // Deleting the key of an event without a modifier empties it, reaction included.
-    b.record.grid.popupAction = DeleteEventKey;
+    b.grid.state().popupAction = DeleteEventKey;
     b.events.runPendingDelete(b.grid, 0);
     b.show(0);
     const uint8_t zero[9] = {};
     ASSERT_TRUE(std::memcmp(&b.event(0), zero, 9) == 0);
     ASSERT_TRUE(b.sync());
 
-    b.record.grid.popupAction = DeleteHomeReaction;
+    b.grid.state().popupAction = DeleteHomeReaction;
     b.events.runPendingDelete(b.grid, 0);
     ASSERT_EQ(b.record.image.homeReaction.kind, uint8_t(0));
     ASSERT_TRUE(b.sync());

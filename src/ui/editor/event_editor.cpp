@@ -520,7 +520,7 @@ void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel)
     const char* caption = editor::deleteActionCaption(action);
     deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(LangText(caption), channel))
                                                          : QString::fromUtf8(LangText(caption)));
-    record_.grid.popupAction = action;
+    grid_.rules().state().popupAction = action;
     deleteMenu_->popup(global);
 }
 
@@ -554,15 +554,16 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const Grid
 } // namespace
 
 void EventEditor::DeleteKeyxClick() {
-    const EditStep step = edit(deleteLabel(record_.grid.popupAction, grid_.rules(), record_.grid, selectedEvent() + 1));
+    const GridEditorState& state = grid_.rules().state();
+    const EditStep step = edit(deleteLabel(state.popupAction, grid_.rules(), state, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
     switch (action) {
     case editor::DeleteOneKey:
-        grid_.setKeyCell(record_.grid.dragCol, record_.grid.dragRow, QString(), false);
+        grid_.setKeyCell(state.dragCol, state.dragRow, QString(), false);
         showSelectedEvent();
         break;
     case editor::DeleteChannel:
-        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(record_.grid.dragCol, row, QString(), false);
+        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(state.dragCol, row, QString(), false);
         showSelectedEvent();
         break;
     case editor::DeleteHomeReaction: {
@@ -631,7 +632,7 @@ bool EventEditor::dragOver(const QPoint& global, bool dropping) {
             const EditStep step = edit(kind == DropPanel::Modifier
                                            ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
                                            : editLabel("событие %d: кнопка\0event %d: key", index + 1));
-            const GridEditorState& state = record_.grid;
+            const GridEditorState& state = grid_.rules().state();
             if (grid_.rules().drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
         }
     }

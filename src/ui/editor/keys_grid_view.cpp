@@ -106,7 +106,10 @@ KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
     });
     connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // Nothing is selected when the program starts.
-    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] { clearGridSelection(); });
+    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] {
+        rules_.state() = {};
+        clearGridSelection();
+    });
 }
 
 KeysGridView::~KeysGridView() {
@@ -266,14 +269,14 @@ bool KeysGridView::eventFilter(QObject* watched, QEvent* event) {
         return header;
     }
     if (type == QEvent::MouseMove) {
-        if (record_.grid.dragging != 0) {
+        if (rules_.state().dragging != 0) {
             dragTo(global, false);
             return true;  // a drag never extends the selection
         }
         mouseMove(column, row, global);
         return false;
     }
-    if (record_.grid.dragging != 0) mouseUp(global);
+    if (rules_.state().dragging != 0) mouseUp(global);
     return false;
 }
 
@@ -301,7 +304,7 @@ void KeysGridView::mouseMove(int column, int row, const QPoint& global) {
 
 void KeysGridView::mouseUp(const QPoint& global) {
     dragTo(global, true);
-    record_.grid.dragging = 0;
+    rules_.state().dragging = 0;
     if (dragPointerSet_) {
         QApplication::restoreOverrideCursor();
         dragPointerSet_ = false;
@@ -331,7 +334,7 @@ void KeysGridView::withdrawHint() {
 }
 
 void KeysGridView::TimerCommonWithdrawHint() {
-    if (record_.grid.dragging != 0 || page_->toolTip().isEmpty()) return;
+    if (rules_.state().dragging != 0 || page_->toolTip().isEmpty()) return;
     const QRect gridOnScreen(grid_->mapToGlobal(QPoint(0, 0)), grid_->size());
     if (gridOnScreen.contains(QCursor::pos())) return;
     withdrawHint();
@@ -362,7 +365,7 @@ void KeysGridView::nameTyped(int column, int row, QWidget* lineEdit, const QStri
 
 void KeysGridView::TimerCommonCommitName() {
     if (rules_.namingTick(grid_->editorOpen()) != editor::NamingTick::Commit) return;
-    const GridEditorState& state = record_.grid;
+    const GridEditorState& state = rules_.state();
     const int column = state.editCol;
     const int row = state.editRow;
     const std::string button = rules_.autoLabel(column, row);

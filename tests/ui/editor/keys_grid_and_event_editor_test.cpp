@@ -240,7 +240,7 @@ private slots:
         p.tick();
         QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
         QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
-        QCOMPARE(p.record.grid.editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
 
         // A duplicate shows the box and the old name comes back.
         p.rename(0, 3, QStringLiteral("VOL-"));
@@ -281,7 +281,7 @@ private slots:
         // Encoder labels and empty slots open no editor.
         QVERIFY(p.openEditor(4, 1) == nullptr);
         QVERIFY(p.openEditor(0, 9) == nullptr);
-        QCOMPARE(p.record.grid.editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
     }
 
     void deletingFromTheGridMenus() {
@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(p.event(0).keyRow, uint8_t(0));
         QCOMPARE(p.event(1).modRow, uint8_t(0));
         QCOMPARE(p.event(1).keyRow, uint8_t(2));
-        QCOMPARE(p.record.grid.popupAction, 0);
+        QCOMPARE(p.keysGrid.rules().state().popupAction, 0);
 
         // A right click on an empty slot or an empty channel's header offers nothing.
         p.press(0, 1, Qt::RightButton);
