@@ -4,6 +4,7 @@
 // must hold exactly that image.
 #include "config/config_transfer.h"
 #include "lang/lang.h"
+#include "learned_buttons.h"
 #include "sim_rig.h"
 #include "config/editor_rules.h"
 #include "config/key_names.h"
@@ -18,9 +19,7 @@ using namespace zmt::editor;
 
 namespace {
 
-// A record as a controller holds it after learning: channel 1 with three
-// buttons (the first two named), channel 3 with one unnamed button at level
-// 42, encoder 1 on and encoder 2 off.
+// A record as a controller holds it after learning (putLearnedButtons).
 struct Bench {
     test::SimRig rig;
     ConfigRecord record;
@@ -32,13 +31,7 @@ struct Bench {
     Bench() {
         EXPECT_EQ(int(transfer.readConfiguration()), 0);
         flags.DeviceConnected = true;
-        ConfigImage& image = record.image;
-        image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
-        image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
-        image.keys[0][2] = KeyRecord{80, 10, {}};
-        image.keys[2][0] = KeyRecord{42, 15, {}};
-        image.enc0Mode = 1;
-        image.enc1Mode = 0;
+        fixtures::putLearnedButtons(record.image);
         sync();
     }
     EventRecord& event(int index) { return record.image.events[index]; }

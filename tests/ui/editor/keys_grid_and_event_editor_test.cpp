@@ -3,6 +3,7 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
+#include "learned_buttons.h"
 #include "../program_rig.h"
 
 #include <QAction>
@@ -48,12 +49,7 @@ struct Page : test::ProgramRig {
     QAction* deleteItem = child<QAction>(form, "DeleteKeyx");
 
     Page() : ProgramRig({.plugged = false}) {
-        ConfigImage& image = record.image;
-        image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
-        image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
-        image.keys[0][2] = KeyRecord{80, 10, {}};
-        image.keys[2][0] = KeyRecord{42, 15, {}};
-        image.enc0Mode = 1;
+        fixtures::putLearnedButtons(record.image);
         form.showImage();
         form.show();
     }
