@@ -4,8 +4,8 @@
 // one event-loop pass, one more line and a scroll to the end afterwards; the
 // window is responsive while a pass stays well under 50 ms. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen memo_window [lines]
-#include "ui/main/main_form.h"
-#include "ui/main/memo.h"
+#include "ui/shell/main_form.h"
+#include "ui/log/memo.h"
 
 #include <QApplication>
 #include <QScrollBar>

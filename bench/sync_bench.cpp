@@ -21,7 +21,7 @@ struct Stack {
     std::shared_ptr<zmt::sim::SimulatedController> controller = std::make_shared<zmt::sim::SimulatedController>();
     zmt::HidTransport transport{backend};
     zmt::DeviceLink link{host, transport};
-    zmt::_zelmorvatouch record;
+    zmt::ConfigRecord record;
     zmt::ProgramFlags flags;
     zmt::ConfigTransfer transfer{link, record, flags, nullptr};
     Stack() {

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     ProgramFlags flags;
     QuietWatchWindow window;
     ConnectionWatch watch(link, flags, window);
-    _zelmorvatouch record;
+    ConfigRecord record;
     ConfigTransfer transfer(link, record, flags, &watch);
     watch.setReadConfiguration([&transfer] { transfer.readNewController(); });
 

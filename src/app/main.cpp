@@ -1,13 +1,13 @@
-// zmtsetup: builds the desktop program (ui/main/program.h) and runs the
+// zmtsetup: builds the desktop program (ui/shell/program.h) and runs the
 // event loop until the main window closes.
 #include "config/settings.h"
 #include "lang/lang.h"
-#include "ui/main/application.h"
-#include "ui/main/command_line.h"
-#include "ui/main/controls.h"
-#include "ui/main/main_form.h"
-#include "ui/main/program.h"
-#include "ui/main/termination_signals.h"
+#include "ui/shell/application.h"
+#include "ui/shell/command_line.h"
+#include "ui/widgets/controls.h"
+#include "ui/shell/main_form.h"
+#include "ui/shell/program.h"
+#include "ui/shell/termination_signals.h"
 
 #include <QStringList>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "cli/firmware_commands.h"
 
-#include "config/file_result.h"
+#include "config/file_writer.h"
 #include "device/firmware_update.h"
 #include "device/protocol.h"
 #include "lang/lang.h"

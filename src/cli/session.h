@@ -42,7 +42,7 @@ public:
     HidTransport& transport() { return stack_.transport(); }
     ProgramFlags& flags() { return flags_; }
     ConnectionWatch& watch() { return stack_.watch(); }
-    _zelmorvatouch& record() { return stack_.record(); }
+    ConfigRecord& record() { return stack_.record(); }
     ConfigTransfer& transfer() { return stack_.transfer(); }
     // Null unless --simulator.
     sim::Simulator* simulator() { return stack_.simulator(); }

@@ -69,7 +69,7 @@ public:
 
 class ButtonLearning {
 public:
-    ButtonLearning(DeviceLink& link, ConfigTransfer& transfer, _zelmorvatouch& record, ProgramFlags& flags,
+    ButtonLearning(DeviceLink& link, ConfigTransfer& transfer, ConfigRecord& record, ProgramFlags& flags,
                    LearningView& view)
         : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags), view_(view) {}
 
@@ -87,7 +87,7 @@ private:
     DeviceLink& link_;
     Host& host_;
     ConfigTransfer& transfer_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     ProgramFlags& flags_;
     LearningView& view_;
     LearningLevels levels_;

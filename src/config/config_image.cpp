@@ -88,7 +88,7 @@ EventRecord* ConfigImage::eventAt(int index) {
 
 const EventRecord* ConfigImage::eventAt(int index) const { return const_cast<ConfigImage*>(this)->eventAt(index); }
 
-void _zelmorvatouch::clear() { *this = _zelmorvatouch{}; }
+void ConfigRecord::clear() { *this = ConfigRecord{}; }
 
 void blankDeviceFixUp(ConfigImage& image) {
     if (image.longPressTimeout != 0) return;

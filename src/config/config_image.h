@@ -199,14 +199,15 @@ struct GridEditorState {
     std::string editText;
 };
 
-// The program's one device-state record. Whoever runs the session owns one
-// instance and hands it by reference to the parts that read or edit it.
-struct _zelmorvatouch {
+// The program's one configuration record: the image being edited, the
+// controller's copy and the learning's cell marks. Whoever runs
+// the session owns one instance and hands it by reference to the parts that
+// read or edit it.
+struct ConfigRecord {
     ConfigImage image{};       // what the user sees and edits
     ConfigImage deviceCopy{};  // what the controller holds, as far as we know
     uint8_t touchState[kTouchMemorySize]{};  // touch panel memory, kept but not interpreted
     int32_t keyCellMark[kChannels][16]{}; // cells the learning procedure just touched
-    GridEditorState grid;
 
     // Back to the start-up state: everything zero.
     void clear();

@@ -41,11 +41,13 @@ void describeButtons(const editor::KeysGridRules& grid, const ConfigImage& image
     }
 }
 
-void describeEvents(_zelmorvatouch& copy, ConfigDescription& description) {
+void describeEvents(ConfigRecord& copy, ConfigDescription& description) {
     editor::KeysGridRules grid(copy);
     editor::EventRules events(copy, grid);
     for (int index = 0; index < kEvents; ++index) {
-        const editor::EventView view = events.showEvent(index);
+        // As the editor would show it (the listing works on a copy).
+        events.normaliseEvent(index);
+        const editor::EventView view = events.eventView(index);
         const EventRecord& event = copy.image.events[index];
         if (allZero(&event, sizeof event)) continue;
         ListedEvent listed;
@@ -108,7 +110,7 @@ std::string reactionListingText(const Reaction& reaction) {
 
 ConfigDescription describeConfiguration(const ConfigImage& image) {
     // The record is large for a stack and only the copy's image is used.
-    auto copy = std::make_unique<_zelmorvatouch>();
+    auto copy = std::make_unique<ConfigRecord>();
     copy->image = image;
     ConfigDescription description;
     editor::KeysGridRules grid(*copy);

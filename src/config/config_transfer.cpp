@@ -39,7 +39,7 @@ void ConfigTransfer::forgetSerial() {
 }
 
 ResultCode ConfigTransfer::readController(ConfigImage& config,
-                                          uint8_t (&touch)[sizeof(_zelmorvatouch::touchState)]) {
+                                          uint8_t (&touch)[sizeof(ConfigRecord::touchState)]) {
     const ProgressScope progress(host_, kFullReadTotal,
                                  LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
     const ResultCode code = link_.readBlock(cmdConfigMemory, 0, config.bytes(), kConfigImageSize);

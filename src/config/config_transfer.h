@@ -32,7 +32,7 @@ inline constexpr uint32_t kSyncRetryDelayMs = 1000;
 class ConfigTransfer {
 public:
     // watch may be null (zmtctl has none); then nobody needs the serial forgotten.
-    ConfigTransfer(DeviceLink& link, _zelmorvatouch& record, ProgramFlags& flags, ConnectionWatch* watch)
+    ConfigTransfer(DeviceLink& link, ConfigRecord& record, ProgramFlags& flags, ConnectionWatch* watch)
         : link_(link), host_(link.host()), record_(record), flags_(flags), watch_(watch) {}
 
     // The full refresh of the editors after the image was replaced.
@@ -107,14 +107,14 @@ public:
 
 private:
     // The configuration and touch memories, both complete, or an error.
-    ResultCode readController(ConfigImage& config, uint8_t (&touch)[sizeof(_zelmorvatouch::touchState)]);
+    ResultCode readController(ConfigImage& config, uint8_t (&touch)[sizeof(ConfigRecord::touchState)]);
     ResultCode sendCommand(uint8_t command);
     void forgetSerial();
     ResultCode reportIfFailed(ResultCode code, const char* format);
 
     DeviceLink& link_;
     Host& host_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     ProgramFlags& flags_;
     ConnectionWatch* watch_;
     std::function<void()> showImage_;

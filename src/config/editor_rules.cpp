@@ -140,7 +140,7 @@ PointerHint KeysGridRules::pointerAt(int column, int row) const {
 }
 
 GridPress KeysGridRules::press(int column, int row, GridButton button) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     state.dragCol = 0;
     state.dragRow = 0;
     GridPress result;
@@ -183,12 +183,12 @@ DropHover KeysGridRules::hover(int eventIndex, bool overModifier, bool overKey) 
     result.candidate = true;
     if (overModifier) result.target = DropPanel::Modifier;
     else if (overKey) result.target = DropPanel::Key;
-    if (result.target) result.accepted = dropAccepted(*result.target, *event, record_.grid.dragCol);
+    if (result.target) result.accepted = dropAccepted(*result.target, *event, state_.dragCol);
     return result;
 }
 
 void KeysGridRules::namingOpened(int column, int row, const std::string& cellText) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     // Reopened before the name was committed: the first text is still what
     // a refused name goes back to.
     if (state.editState != NamingState::Idle) return;
@@ -199,12 +199,12 @@ void KeysGridRules::namingOpened(int column, int row, const std::string& cellTex
 }
 
 bool KeysGridRules::beingNamed(int column, int row) const {
-    const GridEditorState& state = record_.grid;
+    const GridEditorState& state = state_;
     return state.editState != NamingState::Idle && state.editCol == column && state.editRow == row;
 }
 
 NamingTick KeysGridRules::namingTick(bool editorOpen) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = state_;
     if (state.editState == NamingState::Idle) return NamingTick::Nothing;
     if (editorOpen) {
         state.editState = NamingState::SeenOpen;
@@ -290,45 +290,56 @@ void KeysGridRules::deleteChannel(int column) {
 
 // ---- the event editor ----
 
-// The controller's expectations, applied whenever an event is shown:
+namespace {
+
+// Which of the type, once and wake-up choices an event offers as it stands.
+struct OfferedChoices {
+    bool type = false;
+    bool once = false;
+};
+
+OfferedChoices offeredChoices(const EventRecord& event) {
+    OfferedChoices offered;
+    if (event.irTrigger()) {
+        offered.type = offered.once = true;
+    } else {
+        if (event.modRow != 0) offered.type = true;
+        if (event.keyRow != 0) {
+            offered.type = true;
+            offered.once = event.keyCol != kEncoderColumn;
+        }
+    }
+    const int type = event.eventType();
+    // The once bit belongs to long and any presses only.
+    if (type == EventDisabled || type == EventShortPress) offered.once = false;
+    return offered;
+}
+
+} // namespace
+
+// The controller's expectations, applied before an event is shown:
 //  - a button event with neither key nor modifier is disabled, sends nothing
 //    and has neither the once nor the wake-up bit;
 //  - an event with only a modifier, or with an encoder turn as key, is "any
 //    press" unless disabled (a modifier alone, or a turn, has no duration);
 //  - an encoder key always carries the once bit;
 //  - the once bit belongs to long and any presses of a key only.
-EventView EventRules::showEvent(int index) {
-    EventView view;
+void EventRules::normaliseEvent(int index) {
     EventRecord* event = record_.image.eventAt(index);
-    if (event == nullptr) return view;
+    if (event == nullptr) return;
 
-    if (event->irTrigger()) {
-        view.irTrigger = true;
-        view.irText = irTriggerText(event->irCode());
-        view.typeEnabled = true;
-        view.onceEnabled = true;
-    } else {
+    if (!event->irTrigger()) {
         const bool hasModifier = event->modRow != 0;
-        if (hasModifier) {
-            view.typeEnabled = true;
-            view.modifierText = grid_.cellText(event->modCol, event->modRow);
-            if (view.modifierText.empty()) view.modifierText = placeholder(event->modCol, event->modRow);
-        }
         if (event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections) {
             // Only four encoder directions exist; a reference past them
             // (from a damaged file) is no key at all.
             event->keyRow = event->keyCol = 0;
         }
         if (event->keyRow != 0) {
-            view.typeEnabled = true;
             if (event->keyCol == kEncoderColumn) {
                 setBit(*event, EV_ONCE, true);
                 if (event->eventType() != EventDisabled) setEventTypeBits(*event, EventAnyPress);
-            } else {
-                view.onceEnabled = true;
             }
-            view.keyText = grid_.cellText(event->keyCol, event->keyRow);
-            if (view.keyText.empty()) view.keyText = placeholder(event->keyCol, event->keyRow);
         } else {
             setBit(*event, EV_ONCE, false);
             if (hasModifier) {
@@ -341,13 +352,33 @@ EventView EventRules::showEvent(int index) {
     }
 
     const int type = event->eventType();
-    if (view.typeEnabled && view.onceEnabled && (type == EventDisabled || type == EventShortPress)) {
-        setBit(*event, EV_ONCE, false);
-        view.onceEnabled = false;
-    }
-    if (!view.typeEnabled) setBit(*event, EV_WAKEUP, false);
-    view.wakeUpEnabled = view.typeEnabled;
+    const bool keyOfferingOnce = event->irTrigger() || (event->keyRow != 0 && event->keyCol != kEncoderColumn);
+    if (keyOfferingOnce && (type == EventDisabled || type == EventShortPress)) setBit(*event, EV_ONCE, false);
+    if (!offeredChoices(*event).type) setBit(*event, EV_WAKEUP, false);
+}
 
+EventView EventRules::eventView(int index) const {
+    EventView view;
+    const EventRecord* event = record_.image.eventAt(index);
+    if (event == nullptr) return view;
+
+    const OfferedChoices offered = offeredChoices(*event);
+    view.typeEnabled = offered.type;
+    view.onceEnabled = offered.once;
+    view.wakeUpEnabled = offered.type;
+    if (event->irTrigger()) {
+        view.irTrigger = true;
+        view.irText = irTriggerText(event->irCode());
+    } else {
+        if (event->modRow != 0) {
+            view.modifierText = grid_.cellText(event->modCol, event->modRow);
+            if (view.modifierText.empty()) view.modifierText = placeholder(event->modCol, event->modRow);
+        }
+        if (event->keyRow != 0) {
+            view.keyText = grid_.cellText(event->keyCol, event->keyRow);
+            if (view.keyText.empty()) view.keyText = placeholder(event->keyCol, event->keyRow);
+        }
+    }
     view.eventType = event->eventType();
     view.once = (event->flags & EV_ONCE) != 0;
     view.wakeUp = (event->flags & EV_WAKEUP) != 0;
@@ -359,7 +390,7 @@ EventView EventRules::showEvent(int index) {
 bool EventRules::takesReaction(int index) const {
     const EventRecord* event = record_.image.eventAt(index);
     if (event == nullptr) return false;
-    // As showEvent sees it: an encoder direction past the four that exist
+    // As normaliseEvent sees it: an encoder direction past the four that exist
     // is no key.
     const bool key = event->keyRow != 0 && !(event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections);
     return event->irTrigger() || event->modRow != 0 || key;
@@ -394,7 +425,7 @@ bool EventRules::menuOffered(int action, int index) const {
 }
 
 int EventRules::runPendingDelete(KeysGridRules& grid, int eventIndex) {
-    GridEditorState& state = record_.grid;
+    GridEditorState& state = grid.state();
     const int action = state.popupAction;
     state.popupAction = NoDeleteAction;
     EventRecord* event = record_.image.eventAt(eventIndex);

@@ -71,7 +71,7 @@ std::string heldButtonName(const ConfigImage& image, int column, int row, const 
 
 class KeysGridRules {
 public:
-    explicit KeysGridRules(_zelmorvatouch& record) : record_(record) {}
+    explicit KeysGridRules(ConfigRecord& record) : record_(record) {}
 
     // Text of a cell in rows 1..15 (name, automatic label, encoder label or
     // empty); anything outside the grid is empty.
@@ -130,8 +130,14 @@ public:
     void deleteKey(int column, int row);
     void deleteChannel(int column);
 
+    // The grid's drag, pop-up and naming state: the window's, not the
+    // configuration's.
+    GridEditorState& state() { return state_; }
+    const GridEditorState& state() const { return state_; }
+
 private:
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
+    GridEditorState state_;
 };
 
 // Everything the event editor shows for one event.
@@ -156,15 +162,19 @@ inline constexpr const char* kNoTriggerText =
 
 class EventRules {
 public:
-    EventRules(_zelmorvatouch& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
+    EventRules(ConfigRecord& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
 
-    // Brings the event in line with the rules the controller expects (see the
-    // .cpp) and returns what its controls show. An index outside 0..59 shows
-    // an empty, disabled editor and changes nothing.
-    EventView showEvent(int index);
+    // Brings the event in line with the rules the controller expects (see
+    // the .cpp); the editor does it before it shows the event. An index
+    // outside 0..59 changes nothing.
+    void normaliseEvent(int index);
+    // What the event's controls show, for an event normaliseEvent has
+    // brought in line; showing never edits. An index outside 0..59 shows an
+    // empty, disabled editor.
+    EventView eventView(int index) const;
 
     // Whether the event keeps a reaction: it has a button, a modifier or an
-    // infrared trigger. Showing an event with none clears its reaction, so
+    // infrared trigger. Normalising an event with none clears its reaction, so
     // a reaction given to it would be lost at the next look; the editor
     // refuses it instead, telling why (kNoTriggerText).
     bool takesReaction(int index) const;
@@ -180,7 +190,7 @@ public:
     int runPendingDelete(KeysGridRules& grid, int eventIndex);
 
 private:
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     const KeysGridRules& grid_;
 };
 

@@ -1,5 +1,6 @@
 #include "config/ini_file.h"
 
+#include "config/file_writer.h"
 #include "lang/number_text.h"
 
 #include <algorithm>

@@ -22,7 +22,7 @@ inline constexpr uint32_t kCalibrationPollMs = 100;
 class TouchCalibration {
 public:
     // setBusy: the toolbar busy state, with the calibration button left usable.
-    TouchCalibration(DeviceLink& link, ConfigTransfer& transfer, _zelmorvatouch& record, ProgramFlags& flags,
+    TouchCalibration(DeviceLink& link, ConfigTransfer& transfer, ConfigRecord& record, ProgramFlags& flags,
                      std::function<void(bool busy)> setBusy)
         : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags),
           setBusy_(std::move(setBusy)) {}
@@ -38,7 +38,7 @@ private:
     DeviceLink& link_;
     Host& host_;
     ConfigTransfer& transfer_;
-    _zelmorvatouch& record_;
+    ConfigRecord& record_;
     ProgramFlags& flags_;
     std::function<void(bool)> setBusy_;
     Ending ending_ = Ending::None;

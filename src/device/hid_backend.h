@@ -57,7 +57,7 @@ public:
 class HidBackend {
 public:
     // Results of initialise(), the same numbers as the link's result codes.
-    enum InitResult : int { InitOk = 0, InitLibraryFailed = 1, InitFunctionMissing = 2 };
+    enum InitResult : int { InitOk = 0, InitLibraryFailed = 1 };
 
     virtual ~HidBackend() = default;
     // Makes the library usable; may be called again after a failure.

@@ -26,8 +26,7 @@ ResultCode HidTransport::loadHidLibrary() {
     } catch (...) {
         result = errHidLoad;
     }
-    if (result != HidBackend::InitOk)
-        return result == HidBackend::InitFunctionMissing ? errHidFunction : errHidLoad;
+    if (result != HidBackend::InitOk) return errHidLoad;
     bound_ = true;
     return errNone;
 }

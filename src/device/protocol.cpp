@@ -25,8 +25,6 @@ std::string resultText(ResultCode code) {
     switch (code) {
     case errNone: return LangText("Нет ошибок\0No errors\0");
     case errHidLoad: return LangText("Ошибка загрузки драйвера HID.DLL\0Error loading driver HID.DLL\0");
-    case errHidFunction:
-        return LangText("Отсутствует функция в драйвере HID.DLL\0There is no function in the driver HID.DLL\0");
     case errExchange:
         return LangText("Ошибка обмена данными с контроллером\0Failed to communicate with the controller\0");
     case errDisconnected: return LangText("Контроллер отключен\0Controller is disconnected\0");

@@ -15,7 +15,7 @@ namespace zmt {
 enum ResultCodes : int {
     errNone = 0,
     errHidLoad = 1,        // the HID library cannot be loaded
-    errHidFunction = 2,    // a HID function is missing
+    // 2 is not used: no backend lacks a function once its library loads.
     errExchange = 3,       // a report cannot be moved, or a reply is wrong
     errDisconnected = 4,   // no controller found, or a platform failure
     errTimeout = 5,        // no reply within kReplyTimeoutMs

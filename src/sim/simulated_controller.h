@@ -18,6 +18,7 @@
 // Time comes from the caller (`now`, milliseconds of a tick counter), so tests
 // run it on a virtual clock.
 #include "config/config_image.h"
+#include "device/hid_transport.h"
 #include "device/identity.h"
 
 #include <array>
@@ -150,11 +151,11 @@ public:
     std::size_t requestsHandled() const { return requests_; }
     // The last request report that arrived (all zero before the first), for
     // the simulator window's view of the traffic.
-    const std::array<uint8_t, 70>& lastRequest() const { return lastRequest_; }
+    const std::array<uint8_t, kReportSize>& lastRequest() const { return lastRequest_; }
 
 private:
     struct Reply {
-        std::array<uint8_t, 70> bytes{};
+        std::array<uint8_t, kReportSize> bytes{};
         uint32_t readyAt = 0;
         bool never = false;
     };
@@ -175,7 +176,7 @@ private:
     bool restartAfterReply_ = false;     // reset / hand-over: restart once answered
     bool enterBootAfterReply_ = false;
     std::size_t requests_ = 0;
-    std::array<uint8_t, 70> lastRequest_{};
+    std::array<uint8_t, kReportSize> lastRequest_{};
     uint32_t lastCalibrationChange_ = 0;
     uint32_t lastFirmwareFrame_ = 0;
     bool firmwarePending_ = false;

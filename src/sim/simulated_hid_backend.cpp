@@ -16,7 +16,7 @@ public:
     bool setFeature(const uint8_t* report, std::size_t length) override {
         backend_.spendTransfer();
         SimulatedController* controller = live();
-        if (controller == nullptr || length != 70) return false;
+        if (controller == nullptr || length != kReportSize) return false;
         if (controller->faults.throwOnTransfer) throw std::runtime_error("simulated platform failure");
         if (controller->faults.failSend) return false;
         return controller->request(report, backend_.now());
@@ -24,7 +24,7 @@ public:
     bool getFeature(uint8_t* report, std::size_t length) override {
         backend_.spendTransfer();
         SimulatedController* controller = live();
-        if (controller == nullptr || length != 70) return false;
+        if (controller == nullptr || length != kReportSize) return false;
         if (controller->faults.throwOnTransfer) throw std::runtime_error("simulated platform failure");
         if (controller->faults.failFetch) return false;
         controller->fetch(report, backend_.now());
@@ -48,7 +48,8 @@ private:
 SimulatedHidBackend::Port& SimulatedHidBackend::addController(std::shared_ptr<SimulatedController> controller,
                                                               std::optional<std::u16string> manufacturer,
                                                               std::optional<std::u16string> product) {
-    Port& port = addDevice(0xFFFF, 0x2013, std::move(manufacturer), std::move(product), std::move(controller));
+    Port& port = addDevice(kControllerVendorId, kControllerProductId, std::move(manufacturer), std::move(product),
+                           std::move(controller));
     port.usagePage = kVendorUsagePageFirst;
     return port;
 }

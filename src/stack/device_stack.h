@@ -62,7 +62,7 @@ public:
     ConnectionWatch& watch() { return watch_; }
     // The one configuration record: the editors, the file handlers and the
     // transfer all work on this one.
-    _zelmorvatouch& record() { return record_; }
+    ConfigRecord& record() { return record_; }
     ConfigTransfer& transfer() { return transfer_; }
     const ConfigTransfer& transfer() const { return transfer_; }
     // Null unless simulated.
@@ -76,7 +76,7 @@ private:
     DeviceLink link_;
     ProgramFlags& flags_;
     ConnectionWatch watch_;
-    _zelmorvatouch record_;
+    ConfigRecord record_;
     ConfigTransfer transfer_;
 };
 

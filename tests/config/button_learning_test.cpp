@@ -72,7 +72,7 @@ protected:
     }
 
     test::SimRig rig;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     ConfigTransfer transfer{rig.link, record, flags, nullptr};
     RecordingView view;
@@ -163,7 +163,7 @@ TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlo
     EXPECT_EQ(record.image.keys[0][2].level, 0);
 
     // Apart from a button learned earlier: 108 is 8 away from 100.
-    record = _zelmorvatouch{};
+    record = ConfigRecord{};
     view.snapshots.clear();
     view.readings[1] = view.readings[2] = 0;
     host().answers.push_back(ID_YES);

@@ -83,7 +83,7 @@ protected:
     std::shared_ptr<sim::SimulatedController>& controller = rig.controller;
     sim::SimulatedHidBackend::Port* port = rig.port;
     DeviceLink& link = rig.link;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     QuietWindow window;
     ConnectionWatch watch{link, flags, window};
@@ -123,7 +123,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     record.image.events[3].flags = 0x21;
     record.touchState[0] = 42;
     flags.ImageValid = true;
-    const _zelmorvatouch before = record;
+    const ConfigRecord before = record;
     controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
 
     setLanguageIndex(English);

@@ -172,7 +172,7 @@ protected:
         return std::memcmp(rig.controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
     }
     zmt::test::SimRig rig;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     ConfigTransfer transfer{rig.link, record, flags, nullptr};
     EditHistory history;

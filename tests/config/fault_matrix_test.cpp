@@ -196,7 +196,7 @@ protected:
     }
 
     test::SimRig rig;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     PollTimerWindow window{rig.host, [this] { watch.TimerZELMORVATOUCHTestTimer(); }};
     ConnectionWatch watch{rig.link, flags, window};

@@ -7,7 +7,7 @@
 // never an empty file.
 #include "config/config_file.h"
 #include "config/file_calls.h"
-#include "config/file_result.h"
+#include "config/file_writer.h"
 #include "config/settings.h"
 #include "device/firmware_file.h"
 #include "lang/lang.h"

@@ -53,7 +53,7 @@ protected:
     }
 
     test::SimRig rig;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ProgramFlags flags;
     ConfigTransfer transfer{rig.link, record, flags, nullptr};
     std::vector<bool> busy;

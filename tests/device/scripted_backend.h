@@ -13,7 +13,7 @@
 
 namespace zmt::test {
 
-using Report = std::array<uint8_t, 70>;
+using Report = std::array<uint8_t, kReportSize>;
 
 // The reply a well-behaved controller gives, built from the request.
 inline Report acceptingReply(const Report& request) {
@@ -34,8 +34,8 @@ inline Report acceptingReply(const Report& request) {
 class ScriptedBackend : public HidBackend {
 public:
     struct Device {
-        uint16_t vendorId = 0xFFFF;
-        uint16_t productId = 0x2013;
+        uint16_t vendorId = kControllerVendorId;
+        uint16_t productId = kControllerProductId;
         std::optional<std::u16string> manufacturer = u"ZEL";
         std::optional<std::u16string> product = u"MORVA-TOUCH";
         bool opens = true;

@@ -27,7 +27,7 @@ struct ControllerChain {
     ConnectionWatch* watchOfWindow = &watch;
     PollingWindow window{host, watchOfWindow};
     ConnectionWatch watch{link, flags, window};
-    _zelmorvatouch record;
+    ConfigRecord record;
     ConfigTransfer transfer{link, record, flags, &watch};
 };
 

@@ -10,14 +10,14 @@
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/config_commands.h"
-#include "ui/main/controller_wiring.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/procedures_wiring.h"
-#include "ui/main/program.h"
-#include "ui/main/settings_store.h"
-#include "main/window_test_support.h"
+#include "ui/shell/config_commands.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/procedures/procedures_wiring.h"
+#include "ui/shell/program.h"
+#include "ui/shell/settings_store.h"
+#include "window_test_support.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -50,12 +50,21 @@ struct RigOptions {
 struct ProgramRig {
     QTemporaryDir dir;
     RigOptions options;
-    VirtualClockHost* host = nullptr;
+    // Puts the program on the virtual clock.
+    struct ClockMaker : HostMaker {
+        VirtualClockHost* made = nullptr;
+        std::unique_ptr<QtHost> makeHost(MainForm& form) override {
+            auto host = std::make_unique<VirtualClockHost>(form);
+            made = host.get();
+            return host;
+        }
+    } clockMaker;
+    ScriptedDialogs dialogs;   // answered from answers and nextFile
     Program program;
-    VirtualClockHost& clock = *host;
+    VirtualClockHost& clock = *clockMaker.made;
     MainForm& window = program.window();
     ControllerWiring& wiring = program.controller();
-    _zelmorvatouch& record = wiring.record();
+    ConfigRecord& record = wiring.record();
     SettingsStore& settings = program.settings();
     ConfigCommands& commands = program.commands();
     ParametersPanel& panel = program.parameters();
@@ -68,7 +77,7 @@ struct ProgramRig {
     QList<QMessageBox::Icon> boxIcons;
     QString nextFile;
     // Called after every HID transfer, with the request just answered.
-    std::function<void(const std::array<uint8_t, 70>&)> afterRequest;
+    std::function<void(const std::array<uint8_t, kReportSize>&)> afterRequest;
 
     explicit ProgramRig(RigOptions chosen = {})
         : options(std::move(chosen)),
@@ -76,11 +85,7 @@ struct ProgramRig {
                    .simulatorStateFile = options.stateFile,
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
-                   .makeHost = [this](MainForm& form) {
-                       auto made = std::make_unique<VirtualClockHost>(form);
-                       host = made.get();
-                       return made;
-                   }}) {
+                   .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
             clock.now += ms;
@@ -89,7 +94,8 @@ struct ProgramRig {
             afterRequest(controller().lastRequest());
         });
         if (!options.plugged) wiring.simulator()->backend().unplug(wiring.simulator()->port());
-        window.runMessageBox = [this](QMessageBox& box) {
+        window.setDialogs(dialogs);
+        dialogs.messageBox = [this](QMessageBox& box) {
             boxes << box.text();
             boxIcons << box.icon();
             if (answers.empty()) return options.answer;
@@ -97,7 +103,7 @@ struct ProgramRig {
             answers.pop_front();
             return answer;
         };
-        settings.runFileDialog = [this](QFileDialog&) { return nextFile; };
+        dialogs.fileDialog = [this](QFileDialog&) { return nextFile; };
         if (options.startUp) program.startUp();
     }
     ~ProgramRig() {
@@ -126,7 +132,7 @@ struct ProgramRig {
         const std::string path = dir.filePath("NEW.LDR").toStdString();
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-        procedures.askFirmwareFile = [path] { return path; };
+        nextFile = QString::fromStdString(path);
         return path;
     }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }

@@ -5,9 +5,9 @@
 #include "device/host.h"
 #include "lang/lang.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/form_keyboard.h"
-#include "ui/main/main_form.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -110,18 +110,18 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 
 } // namespace
 
-EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid)
-    : QObject(&window), window_(window), record_(record), panel_(panel), grid_(grid),
+EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPanel& panel, KeysGridView& grid)
+    : QObject(&window.windowWidget()), window_(window), record_(record), panel_(panel), grid_(grid),
       eventRules_(record, grid.rules()) {
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
-    panel.refillEncoderColumn = [&grid] { grid.rewriteEncoderLabels(); };
-    panel.showSelectedEvent = [this] { showSelectedEvent(); };
+    connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
+    connect(&panel, &ParametersPanel::selectedEventOutdated, this, &EventEditor::showSelectedEvent);
 
-    deleteMenu_ = new QMenu(&window);
+    deleteMenu_ = new QMenu(&window.windowWidget());
     deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
     deleteItem_ = deleteMenu_->addAction(QString());
     deleteItem_->setObjectName(QStringLiteral("DeleteKeyx"));
@@ -130,12 +130,12 @@ EventEditor::EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPan
     grid.setPartner(this);
     // Start-up prepares the controls after whoever owns the record has
     // started it afresh (the controller connects before the editor).
-    connect(&window, &MainForm::startingUp, this, [this] { prepareEditor(); });
+    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] { prepareEditor(); });
     // The grid shows the image first, then the HOME memo and the event.
-    connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
-    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    connect(&window.shellSignals(), &ShellSignals::showingImage, this, [this] { showImage(); });
+    connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // A picker built later comes under the lock in force.
-    connect(&window, &MainForm::pickerBuilt, this,
+    connect(&window.shellSignals(), &ShellSignals::pickerBuilt, this,
             [this](FormKeyBoard& picker) { picker.setEditingEnabled(editorEnabled_); });
     window.setEventTabs(eventTabs_);
 }
@@ -146,6 +146,10 @@ void EventEditor::retranslate() {
     hint(reactionPanel_, kReactionHint);
     hint(keyModPanel_, kModifierHint);
     hint(keyValPanel_, kKeyHint);
+    // The event types' one home is the core's list, which zmtctl's listing
+    // uses too; the window's translation table has no row for them.
+    for (int i = 0; i < kEventTypeCount; ++i)
+        eventType_->setItemText(i, QString::fromUtf8(LangText(kEventTypeItems[i])));
     // Qt names the tab strip's scroll buttons (for screen readers) once,
     // when the strip is made, and never again: they follow the language
     // here, from Qt's own translation now in force.
@@ -320,7 +324,9 @@ int EventEditor::selectedEvent() const { return eventTabs_->currentIndex(); }
 void EventEditor::selectEvent(int index) { eventTabs_->setCurrentIndex(index); }
 
 void EventEditor::showEvent(int index) {
-    const editor::EventView view = eventRules_.showEvent(index);
+    // The editor keeps every event it shows in line with the controller's rules.
+    eventRules_.normaliseEvent(index);
+    const editor::EventView view = eventRules_.eventView(index);
     EventRecord* event = record_.image.eventAt(index);
 
     eventType_->setCurrentIndex(view.eventType < eventType_->count() ? view.eventType : -1);
@@ -347,7 +353,7 @@ void EventEditor::showEvent(int index) {
     // the result.
     if (pickerOpen) openPicker(eventCaption(index), reactionMemo_, event->reaction);
     else if (view.irReaction && picker != nullptr) picker->clearHighlights();
-    if (window_.isVisible()) window_.update();
+    if (window_.windowWidget().isVisible()) window_.windowWidget().update();
 }
 
 void EventEditor::describeHomeReaction() {
@@ -400,20 +406,24 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
     EditHistory* history = window_.editHistory();
     if (history != nullptr) history->checkpoint(record_.image);
     const bool home = &reaction == &record_.image.homeReaction;
-    const int index = selectedEvent();
-    const EditLabel label = home ? editLabel("реакция HOME\0HOME reaction")
-                                 : editLabel("событие %d: реакция\0event %d: reaction", index + 1);
+    pickerEvent_ = home ? -1 : selectedEvent();
+    pickerLabel_ = home ? editLabel("реакция HOME\0HOME reaction")
+                        : editLabel("событие %d: реакция\0event %d: reaction", pickerEvent_ + 1);
+    pickerReaction_ = &reaction;
+    pickerMemo_ = memo;
+    window_.picker().open(reaction, this, captionLiteral);
+}
+
+void EventEditor::reactionShown() {
+    if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, pickerLabel_);
+    DescribeReaction(*pickerReaction_, *pickerMemo_);
+    if (pickerMemo_ == homeMemo_) fitHomeMemo();
+}
+
+bool EventEditor::mayChangeReaction() {
     // An open picker follows the tabs onto events without a trigger too;
     // there its clicks are refused rather than lost at the next look.
-    std::function<bool()> mayChange;
-    if (!home) mayChange = [this, index] { return reactionAccepted(index); };
-    window_.picker().open(reaction,
-                          [this, &reaction, memo, label] {
-                              if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, label);
-                              DescribeReaction(reaction, *memo);
-                              if (memo == homeMemo_) fitHomeMemo();
-                          },
-                          captionLiteral, std::move(mayChange));
+    return pickerEvent_ < 0 || reactionAccepted(pickerEvent_);
 }
 
 bool EventEditor::reactionAccepted(int index) {
@@ -471,7 +481,7 @@ void EventEditor::reportIrCapture(const IrCapture& capture) {
         window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
         break;
     case IrCaptureOutcome::ReadFailed:
-        window_.MsgBox(MB_ERROR, LangText(kIrReadFailedText), resultText(capture.result).c_str());
+        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
         break;
     case IrCaptureOutcome::NoCode:
         window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
@@ -510,7 +520,7 @@ void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel)
     const char* caption = editor::deleteActionCaption(action);
     deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(LangText(caption), channel))
                                                          : QString::fromUtf8(LangText(caption)));
-    record_.grid.popupAction = action;
+    grid_.rules().state().popupAction = action;
     deleteMenu_->popup(global);
 }
 
@@ -544,15 +554,16 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const Grid
 } // namespace
 
 void EventEditor::DeleteKeyxClick() {
-    const EditStep step = edit(deleteLabel(record_.grid.popupAction, grid_.rules(), record_.grid, selectedEvent() + 1));
+    const GridEditorState& state = grid_.rules().state();
+    const EditStep step = edit(deleteLabel(state.popupAction, grid_.rules(), state, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
     switch (action) {
     case editor::DeleteOneKey:
-        grid_.setKeyCell(record_.grid.dragCol, record_.grid.dragRow, QString(), false);
+        grid_.setKeyCell(state.dragCol, state.dragRow, QString(), false);
         showSelectedEvent();
         break;
     case editor::DeleteChannel:
-        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(record_.grid.dragCol, row, QString(), false);
+        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(state.dragCol, row, QString(), false);
         showSelectedEvent();
         break;
     case editor::DeleteHomeReaction: {
@@ -621,7 +632,7 @@ bool EventEditor::dragOver(const QPoint& global, bool dropping) {
             const EditStep step = edit(kind == DropPanel::Modifier
                                            ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
                                            : editLabel("событие %d: кнопка\0event %d: key", index + 1));
-            const GridEditorState& state = record_.grid;
+            const GridEditorState& state = grid_.rules().state();
             if (grid_.rules().drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
         }
     }

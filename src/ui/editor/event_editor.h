@@ -22,6 +22,7 @@
 #include "config/editor_rules.h"
 #include "config/ir_capture.h"
 #include "ui/editor/keys_grid_view.h"
+#include "ui/picker/form_keyboard.h"
 
 #include <QObject>
 #include <QPoint>
@@ -41,14 +42,14 @@ namespace zmt { class DeviceLink; }
 
 namespace zmt::ui {
 
-class MainForm;
+class EditorShell;
 class Panel;
 class ParametersPanel;
 
-class EventEditor : public QObject, private KeysGridView::Partner {
+class EventEditor : public QObject, private KeysGridView::Partner, private ReactionOwner {
     Q_OBJECT
 public:
-    EventEditor(MainForm& window, _zelmorvatouch& record, ParametersPanel& panel, KeysGridView& grid);
+    EventEditor(EditorShell& window, ConfigRecord& record, ParametersPanel& panel, KeysGridView& grid);
     ~EventEditor() override;
 
     // Where the infrared captures read the controller's last code; null (the
@@ -89,6 +90,9 @@ private:
     void dragEnded() override;
     void offerDelete(int action, const QPoint& global, int channel) override;
     void buttonsChanged() override { showSelectedEvent(); }
+    // What the picker tells and asks about the reaction it edits.
+    void reactionShown() override;
+    bool mayChangeReaction() override;
 
     void build(QWidget* page);
     void buildHomeKey(ParametersPanel& panel);
@@ -118,8 +122,8 @@ private:
     void reportIrCapture(const IrCapture& capture);
     const char* eventCaption(int index);
 
-    MainForm& window_;
-    _zelmorvatouch& record_;
+    EditorShell& window_;
+    ConfigRecord& record_;
     ParametersPanel& panel_;
     KeysGridView& grid_;
     DeviceLink* link_ = nullptr;
@@ -144,6 +148,12 @@ private:
     QMenu* deleteMenu_ = nullptr;
     QAction* deleteItem_ = nullptr;
     std::array<char, 200> eventCaption_{};  // Russian half, NUL, English half
+    // The reaction the picker was last opened on, its memo and the name of
+    // the picker's changes to it; pickerEvent_ is -1 for the HOME key's.
+    Reaction* pickerReaction_ = nullptr;
+    QLabel* pickerMemo_ = nullptr;
+    EditLabel pickerLabel_;
+    int pickerEvent_ = -1;
 };
 
 } // namespace zmt::ui

@@ -2,7 +2,7 @@
 
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/main/main_form.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -95,18 +95,21 @@ private:
     KeysGridView& view_;
 };
 
-KeysGridView::KeysGridView(MainForm& window, _zelmorvatouch& record)
-    : QObject(&window), window_(window), record_(record), rules_(record) {
+KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
+    : QObject(&window.windowWidget()), window_(window), record_(record), rules_(record) {
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();
     build(page_);
-    connect(&window, &MainForm::commonTick, this, [this] {
+    connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] {
         TimerCommonWithdrawHint();
         TimerCommonCommitName();
     });
-    connect(&window, &MainForm::languageChanged, this, [this] { retranslate(); });
+    connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // Nothing is selected when the program starts.
-    connect(&window, &MainForm::startingUp, this, [this] { clearGridSelection(); });
+    connect(&window.shellSignals(), &ShellSignals::startingUp, this, [this] {
+        rules_.state() = {};
+        clearGridSelection();
+    });
 }
 
 KeysGridView::~KeysGridView() {
@@ -266,14 +269,14 @@ bool KeysGridView::eventFilter(QObject* watched, QEvent* event) {
         return header;
     }
     if (type == QEvent::MouseMove) {
-        if (record_.grid.dragging != 0) {
+        if (rules_.state().dragging != 0) {
             dragTo(global, false);
             return true;  // a drag never extends the selection
         }
         mouseMove(column, row, global);
         return false;
     }
-    if (record_.grid.dragging != 0) mouseUp(global);
+    if (rules_.state().dragging != 0) mouseUp(global);
     return false;
 }
 
@@ -301,7 +304,7 @@ void KeysGridView::mouseMove(int column, int row, const QPoint& global) {
 
 void KeysGridView::mouseUp(const QPoint& global) {
     dragTo(global, true);
-    record_.grid.dragging = 0;
+    rules_.state().dragging = 0;
     if (dragPointerSet_) {
         QApplication::restoreOverrideCursor();
         dragPointerSet_ = false;
@@ -331,7 +334,7 @@ void KeysGridView::withdrawHint() {
 }
 
 void KeysGridView::TimerCommonWithdrawHint() {
-    if (record_.grid.dragging != 0 || page_->toolTip().isEmpty()) return;
+    if (rules_.state().dragging != 0 || page_->toolTip().isEmpty()) return;
     const QRect gridOnScreen(grid_->mapToGlobal(QPoint(0, 0)), grid_->size());
     if (gridOnScreen.contains(QCursor::pos())) return;
     withdrawHint();
@@ -362,7 +365,7 @@ void KeysGridView::nameTyped(int column, int row, QWidget* lineEdit, const QStri
 
 void KeysGridView::TimerCommonCommitName() {
     if (rules_.namingTick(grid_->editorOpen()) != editor::NamingTick::Commit) return;
-    const GridEditorState& state = record_.grid;
+    const GridEditorState& state = rules_.state();
     const int column = state.editCol;
     const int row = state.editRow;
     const std::string button = rules_.autoLabel(column, row);
@@ -376,7 +379,7 @@ void KeysGridView::TimerCommonCommitName() {
         item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
                         : KeysGridRules::NameCommit{KeysGridRules::NameOutcome::NoButton, {}, {}};
     if (result.outcome == KeysGridRules::NameOutcome::Duplicate) {
-        window_.MsgBox(MB_INFORMATION, LangText(kDuplicateName), result.refused.c_str());
+        window_.showMessage(MB_INFORMATION, formatText(LangText(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
     if (!result.text.empty()) {

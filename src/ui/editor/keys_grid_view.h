@@ -26,7 +26,7 @@ namespace zmt::ui {
 
 class KeysGridDelegate;
 class KeysGridTable;
-class MainForm;
+class EditorShell;
 
 class KeysGridView : public QObject {
     Q_OBJECT
@@ -46,7 +46,7 @@ public:
         virtual void buttonsChanged() = 0;
     };
 
-    KeysGridView(MainForm& window, _zelmorvatouch& record);
+    KeysGridView(EditorShell& window, ConfigRecord& record);
     ~KeysGridView() override;
 
     void setPartner(Partner* partner) { partner_ = partner; }
@@ -91,8 +91,8 @@ private:
     QWidget* openNameEditor(QWidget* parent, int column, int row);
     void nameTyped(int column, int row, QWidget* lineEdit, const QString& text);
 
-    MainForm& window_;
-    _zelmorvatouch& record_;
+    EditorShell& window_;
+    ConfigRecord& record_;
     editor::KeysGridRules rules_;
     Partner* partner_ = nullptr;
 

@@ -2,8 +2,8 @@
 
 #include "config/parameter_rules.h"
 #include "lang/lang.h"
-#include "ui/main/controls.h"
-#include "ui/main/main_form.h"
+#include "ui/widgets/controls.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,7 +41,7 @@ void fillItems(QComboBox* list, const char* const* literals, int count) {
 
 } // namespace
 
-ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
+ParametersPanel::ParametersPanel(EditorShell& window, ConfigRecord& record)
     : QWidget(window.parametersPage()),
       window_(window),
       image_(record.image) {
@@ -51,7 +51,7 @@ ParametersPanel::ParametersPanel(MainForm& window, _zelmorvatouch& record)
     showImage();
     // Before the grid and the event editor, which are built after the
     // panel: the selected event may follow the modes the panel shows.
-    connect(&window, &MainForm::showingImage, this, [this] { showImage(); });
+    connect(&window.shellSignals(), &ShellSignals::showingImage, this, [this] { showImage(); });
 }
 
 void ParametersPanel::build() {
@@ -163,8 +163,8 @@ void ParametersPanel::refreshAfter(bool needed) {
     // The exclusions may have switched other settings off: show them all again.
     showImage();
     if (!needed) return;
-    if (refillEncoderColumn) refillEncoderColumn();
-    if (showSelectedEvent) showSelectedEvent();
+    emit encoderColumnOutdated();
+    emit selectedEventOutdated();
 }
 
 bool ParametersPanel::eventFilter(QObject* watched, QEvent* event) {

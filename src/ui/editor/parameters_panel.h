@@ -9,8 +9,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,7 +17,7 @@ class QSpinBox;
 
 namespace zmt::ui {
 
-class MainForm;
+class EditorShell;
 
 // Room is left in the group boxes for the controls other parts put there:
 // GroupBoxKeySetup right of x = 110 (button learning), GroupBoxTouch right
@@ -33,7 +31,7 @@ public:
 
     // Builds the panel on the window's Parameters page (TabSheetParameters)
     // over the image of record, which must outlive the panel.
-    ParametersPanel(MainForm& window, _zelmorvatouch& record);
+    ParametersPanel(EditorShell& window, ConfigRecord& record);
 
     // The panel's part of showing the image. Showing never edits the image.
     void showImage();
@@ -50,12 +48,14 @@ public:
     // The editor's lock: every group of the panel.
     void setGroupsEnabled(bool enabled);
 
+signals:
     // After an edit that changes what the encoder column and the selected
     // event show (an encoder mode, the touch mode, the head unit, the 5-wire
-    // option switched on), in this order. Either may be left empty.
-    std::function<void()> refillEncoderColumn;
-    std::function<void()> showSelectedEvent;
+    // option switched on), in this order.
+    void encoderColumnOutdated();
+    void selectedEventOutdated();
 
+public:
     // --- window event handlers ---
     void Edit_PAR_LongTOExit();
     void CSpinEditEncoder1DivChange();
@@ -77,7 +77,7 @@ private:
     // One undo step for the handler it is made in (label: a bilingual literal).
     EditStep edit(const char* label);
 
-    MainForm& window_;
+    EditorShell& window_;
     ConfigImage& image_;
     QGroupBox* keySetupGroup_ = nullptr;
     QGroupBox* encoderGroups_[2] = {};

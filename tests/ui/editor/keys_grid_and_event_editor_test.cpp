@@ -3,6 +3,7 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
+#include "learned_buttons.h"
 #include "../program_rig.h"
 
 #include <QAction>
@@ -48,12 +49,7 @@ struct Page : test::ProgramRig {
     QAction* deleteItem = child<QAction>(form, "DeleteKeyx");
 
     Page() : ProgramRig({.plugged = false}) {
-        ConfigImage& image = record.image;
-        image.keys[0][0] = KeyRecord{40, 10, {'V', 'O', 'L', '+', 0}};
-        image.keys[0][1] = KeyRecord{60, 10, {'V', 'O', 'L', '-', 0}};
-        image.keys[0][2] = KeyRecord{80, 10, {}};
-        image.keys[2][0] = KeyRecord{42, 15, {}};
-        image.enc0Mode = 1;
+        fixtures::putLearnedButtons(record.image);
         form.showImage();
         form.show();
     }
@@ -240,7 +236,7 @@ private slots:
         p.tick();
         QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
         QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
-        QCOMPARE(p.record.grid.editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
 
         // A duplicate shows the box and the old name comes back.
         p.rename(0, 3, QStringLiteral("VOL-"));
@@ -281,7 +277,7 @@ private slots:
         // Encoder labels and empty slots open no editor.
         QVERIFY(p.openEditor(4, 1) == nullptr);
         QVERIFY(p.openEditor(0, 9) == nullptr);
-        QCOMPARE(p.record.grid.editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
     }
 
     void deletingFromTheGridMenus() {
@@ -301,7 +297,7 @@ private slots:
         QCOMPARE(p.event(0).keyRow, uint8_t(0));
         QCOMPARE(p.event(1).modRow, uint8_t(0));
         QCOMPARE(p.event(1).keyRow, uint8_t(2));
-        QCOMPARE(p.record.grid.popupAction, 0);
+        QCOMPARE(p.keysGrid.rules().state().popupAction, 0);
 
         // A right click on an empty slot or an empty channel's header offers nothing.
         p.press(0, 1, Qt::RightButton);

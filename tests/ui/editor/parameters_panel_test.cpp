@@ -2,11 +2,11 @@
 // Parameters page: what each control stores and which settings it switches off.
 #include "config/parameter_rules.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/main/controls.h"
-#include "ui/main/main_form.h"
-#include "ui/main/translate_form.h"
-#include "ui/main/translation_tables.h"
-#include "../main/window_test_support.h"
+#include "ui/widgets/controls.h"
+#include "ui/shell/main_form.h"
+#include "ui/i18n/translate_form.h"
+#include "ui/i18n/translation_tables.h"
+#include "../window_test_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,24 +24,20 @@ using namespace zmt::ui;
 
 namespace {
 
-template <class T>
-T* child(QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qWarning("no control named %s", name);
-    return found;
-}
+using zmt::ui::test::child;
 
 struct Page {
     MainForm window;
-    _zelmorvatouch record;
+    ConfigRecord record;
     ParametersPanel* panel = nullptr;
     std::vector<std::string> refreshes;
 
     explicit Page(ConfigImage start = {}) {
         record.image = start;
         panel = new ParametersPanel(window, record);
-        panel->refillEncoderColumn = [this] { refreshes.push_back("encoder column"); };
-        panel->showSelectedEvent = [this] { refreshes.push_back("event"); };
+        QObject::connect(panel, &ParametersPanel::encoderColumnOutdated,
+                         [this] { refreshes.push_back("encoder column"); });
+        QObject::connect(panel, &ParametersPanel::selectedEventOutdated, [this] { refreshes.push_back("event"); });
     }
     ConfigImage& image() { return record.image; }
     QComboBox* list(const char* name) { return child<QComboBox>(*panel, name); }

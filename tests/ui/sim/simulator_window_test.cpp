@@ -6,6 +6,7 @@
 #include "lang/lang.h"
 #include "sim/simulator.h"
 #include "ui/sim/simulator_window.h"
+#include "../window_test_support.h"
 #include "virtual_host.h"
 
 #include <QCheckBox>
@@ -40,11 +41,7 @@ struct Bench {
     }
 
     sim::SimulatedController& controller() { return simulator.controller(); }
-    template <class T> T* child(const char* name) {
-        T* widget = window.findChild<T*>(name);
-        if (widget == nullptr) qFatal("no child %s", name);
-        return widget;
-    }
+    template <class T> T* child(const char* name) { return ui::test::child<T>(window, name); }
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     QString label(const char* name) { return child<QLabel>(name)->text(); }
     QString status() { return child<QStatusBar>("statusBar")->currentMessage(); }

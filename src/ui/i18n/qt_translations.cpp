@@ -1,0 +1,47 @@
+#include "ui/i18n/qt_translations.h"
+
+#include "lang/lang.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace zmt::ui {
+
+QtTranslations::QtTranslations() : translator_(std::make_unique<QTranslator>()) {}
+
+QtTranslations::~QtTranslations() {
+    if (installed_) QCoreApplication::removeTranslator(translator_.get());
+}
+
+QString QtTranslations::folder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+
+bool QtTranslations::use(int language) {
+    if (language == language_) return loaded_;
+    language_ = language;
+    loaded_ = load(language);
+    return loaded_;
+}
+
+bool QtTranslations::load(int language) {
+    if (installed_) {
+        QCoreApplication::removeTranslator(translator_.get());
+        installed_ = false;
+    }
+    if (language != Russian) return true;
+    // qtbase holds the widgets' texts; "qt_ru" would pull in every module.
+    if (!translator_->load(QStringLiteral("qtbase_ru"), folder())) {
+        // Said once, so that a packager sees why the buttons stay English.
+        if (!warned_)
+            std::fprintf(stderr, "zmtsetup: Qt's Russian texts (qtbase_ru.qm) are not in %s\n",
+                         folder().toLocal8Bit().constData());
+        warned_ = true;
+        return false;
+    }
+    installed_ = QCoreApplication::installTranslator(translator_.get());
+    return installed_;
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,444 @@
+#include "ui/picker/form_keyboard.h"
+
+#include "config/reaction_text.h"
+#include "lang/lang.h"
+#include "ui/widgets/controls.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include <algorithm>
+#include <utility>
+
+// The consumer buttons' icons live in the window library's resources, which a
+// static library only links in when asked by name.
+static void loadPickerResources() { Q_INIT_RESOURCE(resources); }
+
+namespace zmt::ui {
+
+namespace {
+
+// Window layout. The keyboard is drawn on a grid of quarter key widths so
+// that the wide keys (Tab, Caps, Shift, the space bar) fall where a PC
+// keyboard has them: a 15-key main block, the navigation block and the
+// numeric keypad.
+constexpr int kGroupLeft = 4;
+constexpr int kGroupWidth = FormKeyBoard::kClientWidth - 2 * kGroupLeft;
+constexpr QRect kSystemGroup{kGroupLeft, 2, kGroupWidth, 46};
+constexpr QRect kConsumerGroup{kGroupLeft, 50, kGroupWidth, 56};
+constexpr QRect kKeyboardGroup{kGroupLeft, 108, kGroupWidth, 238};
+constexpr int kUnit = 31;            // one key width
+constexpr int kRowHeight = 24;
+constexpr int kKeyGap = 2;
+constexpr int kKeyboardLeft = 12;
+constexpr int kKeyboardTop = 20;
+constexpr int kFunctionRowGap = 6;   // the F keys stand apart from the rest
+constexpr int kConsumerButtonSide = 30;
+
+constexpr QColor kSelectedColour{0, 128, 0};
+
+// One key: what it stands for, where (in quarter key widths and rows) and
+// how big. A usage of 0 marks a modifier panel, whose bit is in `modifier`.
+struct KeyPlace {
+    int usage;
+    int modifier;
+    int x;        // quarter units from the left edge of the keyboard
+    int row;      // 0 the function row, 1..5 the rest
+    int width = 4;
+    int rows = 1;
+};
+
+constexpr int kNav = 62;   // left edge of the navigation block
+constexpr int kPad = 76;   // left edge of the numeric keypad
+
+std::vector<KeyPlace> keyboardLayout() {
+    std::vector<KeyPlace> keys;
+    auto key = [&](int usage, int x, int row, int width = 4, int rows = 1) {
+        keys.push_back({usage, -1, x, row, width, rows});
+    };
+    auto modifier = [&](int bit, int x, int row, int width) { keys.push_back({0, bit, x, row, width, 1}); };
+    auto run = [&](std::initializer_list<int> usages, int x, int row) {
+        for (int usage : usages) {
+            key(usage, x, row);
+            x += 4;
+        }
+    };
+    // Function row.
+    key(41, 0, 0);
+    run({58, 59, 60, 61}, 8, 0);
+    run({62, 63, 64, 65}, 26, 0);
+    run({66, 67, 68, 69}, 44, 0);
+    run({70, 71, 72}, kNav, 0);
+    // Digits.
+    run({53, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 45, 46}, 0, 1);
+    key(42, 52, 1, 8);
+    run({73, 74, 75}, kNav, 1);
+    run({83, 84, 85, 86}, kPad, 1);
+    // Upper letters.
+    key(43, 0, 2, 6);
+    run({20, 26, 8, 21, 23, 28, 24, 12, 18, 19, 47, 48}, 6, 2);
+    key(49, 54, 2, 6);
+    run({76, 77, 78}, kNav, 2);
+    run({95, 96, 97}, kPad, 2);
+    key(87, kPad + 12, 2, 4, 2);
+    // Home row.
+    key(57, 0, 3, 7);
+    run({4, 22, 7, 9, 10, 11, 13, 14, 15, 51, 52}, 7, 3);
+    key(40, 51, 3, 9);
+    run({92, 93, 94}, kPad, 3);
+    // Lower letters.
+    modifier(1, 0, 4, 9);
+    run({29, 27, 6, 25, 5, 17, 16, 54, 55, 56}, 9, 4);
+    modifier(5, 49, 4, 11);
+    key(82, kNav + 4, 4);
+    run({89, 90, 91}, kPad, 4);
+    key(88, kPad + 12, 4, 4, 2);
+    // Bottom row.
+    modifier(0, 0, 5, 5);
+    modifier(3, 5, 5, 5);
+    modifier(2, 10, 5, 5);
+    key(44, 15, 5, 25);
+    modifier(6, 40, 5, 5);
+    modifier(7, 45, 5, 5);
+    key(101, 50, 5, 5);
+    modifier(4, 55, 5, 5);
+    run({80, 81, 79}, kNav, 5);
+    key(98, kPad, 5, 8);
+    key(99, kPad + 8, 5);
+    return keys;
+}
+
+QRect keyRect(const KeyPlace& place) {
+    const int left = kKeyboardLeft + place.x * kUnit / 4;
+    const int right = kKeyboardLeft + (place.x + place.width) * kUnit / 4;
+    const int top = kKeyboardTop + place.row * kRowHeight + (place.row > 0 ? kFunctionRowGap : 0);
+    return {left, top, right - left - kKeyGap, place.rows * kRowHeight - kKeyGap};
+}
+
+// Icon file of each consumer button, by usage.
+const char* consumerIcon(uint16_t usage) {
+    switch (usage) {
+    case 0x00E9: return ":/icons/mm_volume_up.png";
+    case 0x00EA: return ":/icons/mm_volume_down.png";
+    case 0x00E2: return ":/icons/mm_mute.png";
+    case 0x00B6: return ":/icons/mm_prev_track.png";
+    case 0x00B4: return ":/icons/mm_rewind.png";
+    case 0x00B0: return ":/icons/mm_play.png";
+    case 0x00CD: return ":/icons/mm_play_pause.png";
+    case 0x00B1: return ":/icons/mm_pause.png";
+    case 0x00B7: return ":/icons/mm_stop.png";
+    case 0x00B2: return ":/icons/mm_record.png";
+    case 0x00B3: return ":/icons/mm_forward.png";
+    case 0x00B5: return ":/icons/mm_next_track.png";
+    case 0x0183: return ":/icons/mm_media_library.png";
+    case 0x0196: return ":/icons/mm_browser.png";
+    case 0x0192: return ":/icons/mm_calculator.png";
+    case 0x018A: return ":/icons/mm_email.png";
+    case 0x0194: return ":/icons/mm_computer.png";
+    case 0x0223: return ":/icons/mm_home.png";
+    case 0x0224: return ":/icons/mm_back.png";
+    default: return nullptr;
+    }
+}
+
+QString hexText(const char* format, unsigned value) { return QString::fromStdString(formatText(format, value)); }
+
+} // namespace
+
+FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FormKeyBoard"));
+    setModal(false);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // Opening the picker from the main window must leave the keyboard focus there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(kClientWidth, kClientHeight);
+    loadPickerResources();
+    buildSystemControls();
+    buildConsumerButtons();
+    buildKeyboard();
+    clearHighlights();
+}
+
+Panel* FormKeyBoard::addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where) {
+    auto* panel = new Panel(parent);
+    panel->setObjectName(name);
+    panel->setText(caption);
+    panel->setGeometry(where);
+    panel->setAutoFillBackground(true);
+    panel->installEventFilter(this);
+    keyPanels_.push_back(panel);
+    return panel;
+}
+
+void FormKeyBoard::buildSystemControls() {
+    auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
+    group->setObjectName(QStringLiteral("GroupBoxSystemControl"));
+    group->setGeometry(kSystemGroup);
+    constexpr int width = 86;
+    for (int n = 0; n < kSystemControlCount; ++n) {
+        addPanel(group, QStringLiteral("SystemControl%1x").arg(n), QString::fromLatin1(kSystemControlCaptions[n]),
+                 QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
+    }
+}
+
+void FormKeyBoard::buildConsumerButtons() {
+    auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
+    group->setObjectName(QStringLiteral("GroupBoxKeyboardPage0C"));
+    group->setGeometry(kConsumerGroup);
+    int left = kKeyboardLeft;
+    // The buttons in the order of their usages, for highlighting.
+    std::vector<std::pair<uint16_t, QToolButton*>> byUsage;
+    for (const ConsumerKey& key : kConsumerKeys) {
+        auto* button = new QToolButton(group);
+        const QString name = hexText("SpeedButtonMMKey%04Xx", key.usage);
+        button->setObjectName(name);
+        button->setCheckable(true);
+        button->setGeometry(left, 18, kConsumerButtonSide, kConsumerButtonSide);
+        button->setIconSize(QSize(22, 22));
+        if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
+        // The keyword is the same in both languages, as in the descriptions.
+        button->setToolTip(QString::fromLatin1(key.keyword));
+        connect(button, &QToolButton::clicked, this, [this, name] { PanelKey59xClick(name); });
+        left += kConsumerButtonSide + 1;
+        byUsage.emplace_back(key.usage, button);
+    }
+    std::sort(byUsage.begin(), byUsage.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (byUsage.size() > kMaxConsumerUsages) byUsage.resize(kMaxConsumerUsages);
+    for (const auto& [usage, button] : byUsage) {
+        consumerUsages_.push_back(usage);
+        consumerButtons_.push_back(button);
+    }
+
+    auto* codeGroup = new QGroupBox(group);
+    codeGroup->setObjectName(QStringLiteral("GroupBoxMMKeyCode"));
+    codeGroup->setGeometry(left + 10, 6, kGroupWidth - left - 18, 44);
+    editMMKey_ = new QLineEdit(codeGroup);
+    editMMKey_->setObjectName(QStringLiteral("EditMMKey"));
+    editMMKey_->setGeometry(8, 18, codeGroup->width() - 16, 20);
+    connect(editMMKey_, &QLineEdit::returnPressed, this, [this] { EditMMKeyKeyPress(); });
+}
+
+void FormKeyBoard::buildKeyboard() {
+    auto* group = new QGroupBox(this);
+    editingGroups_.push_back(group);
+    group->setObjectName(QStringLiteral("GroupBoxKeyboardPage07"));
+    group->setGeometry(kKeyboardGroup);
+    QFont keyFont = font();
+    keyFont.setPointSizeF(std::max(6.0, keyFont.pointSizeF() - 1.0));
+    int bottom = 0;
+    for (const KeyPlace& place : keyboardLayout()) {
+        const QRect where = keyRect(place);
+        bottom = std::max(bottom, where.bottom());
+        Panel* panel = place.usage != 0
+                           ? addPanel(group, QStringLiteral("PanelKey%1x").arg(place.usage),
+                                      QString::fromLatin1(keyboardKeyCaption(place.usage)), where)
+                           : addPanel(group, QStringLiteral("PanelMod%1x").arg(place.modifier),
+                                      QString::fromLatin1(kModifierCaptions[place.modifier]), where);
+        // Long captions on narrow keys (Home, the keypad's Enter) get a
+        // smaller font rather than being cut off.
+        QFont fitted = keyFont;
+        while (fitted.pointSizeF() > 5.0 && QFontMetrics(fitted).horizontalAdvance(panel->text()) > where.width() - 4) {
+            fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+        }
+        panel->setFont(fitted);
+    }
+
+    auto* codes = new QGroupBox(group);
+    codes->setObjectName(QStringLiteral("GroupBoxKeyCodes"));
+    codes->setGeometry(kKeyboardLeft, bottom + 8, 260, 50);
+    int left = 8;
+    auto entry = [&](const char* label, const char* name) {
+        auto* caption = new QLabel(QString::fromLatin1(label), codes);
+        caption->setObjectName(QStringLiteral("Label%1x").arg(QLatin1String(name)));
+        caption->setGeometry(left, 20, 36, 20);
+        auto* edit = new QLineEdit(codes);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setGeometry(left + 38, 20, 76, 20);
+        left += 124;
+        return edit;
+    };
+    editKey1_ = entry("KEY1", "EditKEY1");
+    editKey2_ = entry("KEY2", "EditKEY2");
+    connect(editKey1_, &QLineEdit::returnPressed, this, [this] { EditKEY1KeyPress(); });
+    connect(editKey2_, &QLineEdit::returnPressed, this, [this] { EditKEY2KeyPress(); });
+}
+
+void FormKeyBoard::setEditingEnabled(bool enabled) {
+    for (QWidget* group : editingGroups_) group->setEnabled(enabled);
+}
+
+// ---- opening and highlighting ----
+
+void FormKeyBoard::open(Reaction& target, ReactionOwner* owner, const char* titleLiteral) {
+    show();
+    target_ = &target;
+    owner_ = owner;
+    setTitleLiteral(titleLiteral);
+    if (isInfraredReaction(target)) {
+        // Highlights left from the previous target would claim this reaction
+        // is a key; the infrared text is shown by its own display.
+        clearHighlights();
+        return;
+    }
+    highlight();
+    if (owner_ != nullptr) owner_->reactionShown();
+}
+
+void FormKeyBoard::reopen() {
+    if (target_ == nullptr) return;
+    std::string title = titleLiteral_;
+    open(*target_, owner_, title.empty() ? nullptr : title.data());
+}
+
+void FormKeyBoard::detach() {
+    target_ = nullptr;
+    owner_ = nullptr;
+}
+
+void FormKeyBoard::setSelected(Panel* panel, bool selected) {
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
+    colours.setColor(QPalette::WindowText, selected ? palette().color(QPalette::Window) : QColor(Qt::black));
+    panel->setPalette(colours);
+    panel->setProperty("selected", selected);
+}
+
+void FormKeyBoard::clearHighlights() {
+    for (QToolButton* button : consumerButtons_) button->setChecked(false);
+    for (Panel* panel : keyPanels_) setSelected(panel, false);
+    editMMKey_->setText(QStringLiteral("x0000"));
+    editKey1_->setText(QStringLiteral("x00"));
+    editKey2_->setText(QStringLiteral("x00"));
+}
+
+void FormKeyBoard::highlight() {
+    clearHighlights();
+    const PickerHighlight shown = pickerHighlight(*target_);
+    for (Panel* panel : keyPanels_) {
+        const std::string name = panel->objectName().toStdString();
+        if (std::find(shown.selected.begin(), shown.selected.end(), name) != shown.selected.end()) {
+            setSelected(panel, true);
+        }
+    }
+    if (shown.consumerUsage) {
+        for (std::size_t i = 0; i < consumerUsages_.size(); ++i) {
+            consumerButtons_[i]->setChecked(consumerUsages_[i] == *shown.consumerUsage);
+        }
+    }
+    editKey1_->setText(QString::fromStdString(shown.key1));
+    editKey2_->setText(QString::fromStdString(shown.key2));
+    editMMKey_->setText(QString::fromStdString(shown.consumer));
+}
+
+// ---- clicks and typed codes ----
+
+bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* panel = qobject_cast<Panel*>(watched);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (panel != nullptr && mouse->button() == Qt::LeftButton && panel->rect().contains(mouse->position().toPoint())) {
+            PanelKey59xClick(panel->objectName());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FormKeyBoard::PanelKey59xClick(const QString& controlName) {
+    if (target_ == nullptr) {
+        // A consumer button toggles itself; without a reaction nothing is chosen.
+        for (QToolButton* button : consumerButtons_) button->setChecked(false);
+        return;
+    }
+    const bool changed = !changeRefused() && applyPickerClick(*target_, controlName.toStdString());
+    if (changed) reopen();
+    else highlight();   // undo a button's own toggle
+}
+
+bool FormKeyBoard::changeRefused() { return owner_ != nullptr && !owner_->mayChangeReaction(); }
+
+void FormKeyBoard::enterCode(PickerEntry entry) {
+    if (target_ == nullptr) return;
+    if (changeRefused()) {
+        highlight();   // the typed code goes back to what the reaction holds
+        return;
+    }
+    QLineEdit* edit = entry == PickerEntry::Key1 ? editKey1_ : entry == PickerEntry::Key2 ? editKey2_ : editMMKey_;
+    applyPickerEntry(*target_, entry, parseTypedCode(edit->text().toStdString(), pickerEntryMax(entry)));
+    reopen();
+}
+
+// ---- title ----
+
+void FormKeyBoard::setTitleLiteral(const char* literal) {
+    if (literal == nullptr) {
+        titleLiteral_.clear();
+        return;
+    }
+    titleLiteral_ = bilingualCopy(literal);
+    retranslateTitle();
+}
+
+void FormKeyBoard::retranslateTitle() {
+    if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
+}
+
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen) {
+    constexpr int gap = 8;
+    const int centred = main.center().x() - picker.width() / 2;
+    // Below and above the window first (the picker is wider than it is
+    // tall), then beside it; then just clear of the panel clicked.
+    const QPoint wanted[] = {
+        {centred, main.bottom() + 1 + gap},         {centred, main.top() - gap - picker.height()},
+        {main.right() + 1 + gap, main.top()},       {main.left() - gap - picker.width(), main.top()},
+        {centred, clicked.bottom() + 1 + gap},      {centred, clicked.top() - gap - picker.height()},
+    };
+    auto onScreen = [&](QPoint at) {
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - picker.width())));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - picker.height())));
+        return at;
+    };
+    auto covered = [&](QPoint at, const QRect& area) {
+        const QRect over = QRect(at, picker).intersected(area);
+        return over.isEmpty() ? 0LL : static_cast<long long>(over.width()) * over.height();
+    };
+    // Clear of the panel first, then over as little of the window as may be.
+    QPoint best;
+    std::pair<long long, long long> bestCost{-1, -1};
+    for (const QPoint& place : wanted) {
+        const QPoint at = onScreen(place);
+        const std::pair<long long, long long> cost{covered(at, clicked), covered(at, main)};
+        if (bestCost.first < 0 || cost < bestCost) {
+            best = at;
+            bestCost = cost;
+        }
+    }
+    return best;
+}
+
+namespace {
+
+QString memoText(const Reaction& reaction) {
+    return QStringLiteral("  \n") + QString::fromStdString(reactionDescriptionLine(reaction));
+}
+
+} // namespace
+
+void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo) {
+    if (!isInfraredReaction(reaction)) memo.setPlainText(memoText(reaction));
+}
+
+void DescribeReaction(const Reaction& reaction, QLabel& memo) {
+    if (!isInfraredReaction(reaction)) memo.setText(memoText(reaction));
+}
+
+} // namespace zmt::ui

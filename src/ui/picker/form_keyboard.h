@@ -1,0 +1,127 @@
+#pragma once
+// The keyboard usage picker window: a non-modal, fixed-size tool window that
+// stays beside the main window. It shows a PC keyboard (page 0x07), a row of
+// multimedia buttons (consumer page 0x0C) and eight system controls, and
+// edits one Reaction in place: every click changes the reaction at once,
+// re-highlights the window and lets the opener rewrite its description.
+//
+// What a control stands for is in its name ("PanelKey4x" is usage 4,
+// "SpeedButtonMMKey00E9x" consumer usage 0xE9); the rules of what a click or
+// a typed code does live in config/reaction_edit.h.
+#include "config/config_image.h"
+#include "config/reaction_edit.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace zmt::ui {
+
+class Panel;
+
+// Whoever opens the picker on a reaction (the event editor).
+class ReactionOwner {
+public:
+    // When the picker opens on the reaction and after every change it makes
+    // to it: the owner rewrites the reaction's memo.
+    virtual void reactionShown() = 0;
+    // Asked before every click or typed code: false leaves the reaction as
+    // it is (the owner tells the user why).
+    virtual bool mayChangeReaction() { return true; }
+
+protected:
+    ~ReactionOwner() = default;
+};
+
+class FormKeyBoard : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 750;
+    static constexpr int kClientHeight = 348;
+    static constexpr int kMaxConsumerUsages = 200;
+
+    explicit FormKeyBoard(QWidget* parent = nullptr);
+
+    // Shows the window (without taking the input from the main window) and
+    // makes target the reaction it edits. titleLiteral is a bilingual text,
+    // copied, so a caption assembled in a buffer may go away afterwards.
+    // An infrared target clears the highlights and is not shown to the
+    // owner; otherwise the window highlights the target and tells the owner
+    // (which may be null). target and owner must outlive the picker or be
+    // replaced by another open or by detach.
+    void open(Reaction& target, ReactionOwner* owner, const char* titleLiteral);
+    using QDialog::open;
+    // Forgets the target; clicks and typed codes are then ignored.
+    void detach();
+    const Reaction* target() const { return target_; }
+
+    // All consumer buttons up, all panels unselected, the entry fields at 0.
+    void clearHighlights();
+    // The editor's lock: the system, consumer and keyboard groups.
+    void setEditingEnabled(bool enabled);
+
+    // The bilingual title the picker shows for what it is picking; the
+    // language switch re-applies it. nullptr: no title of its own.
+    void setTitleLiteral(const char* literal);
+    const char* titleLiteral() const { return titleLiteral_.empty() ? nullptr : titleLiteral_.data(); }
+    void retranslateTitle();
+
+    // Consumer usages of the buttons present, in increasing order.
+    const std::vector<uint16_t>& consumerUsages() const { return consumerUsages_; }
+
+    // --- window event handlers ---
+    // Serves every keyboard, modifier, consumer and system-control control.
+    void PanelKey59xClick(const QString& controlName);
+    void EditKEY1KeyPress() { enterCode(PickerEntry::Key1); }
+    void EditKEY2KeyPress() { enterCode(PickerEntry::Key2); }
+    void EditMMKeyKeyPress() { enterCode(PickerEntry::Consumer); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildSystemControls();
+    void buildConsumerButtons();
+    void buildKeyboard();
+    Panel* addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where);
+    void enterCode(PickerEntry entry);
+    bool changeRefused();
+    void highlight();
+    void reopen();
+    void setSelected(Panel* panel, bool selected);
+
+    Reaction* target_ = nullptr;
+    ReactionOwner* owner_ = nullptr;
+    std::string titleLiteral_;   // a bilingual text: both halves
+    std::vector<uint16_t> consumerUsages_;
+
+    std::vector<QWidget*> editingGroups_;
+    std::vector<Panel*> keyPanels_;     // keyboard, modifier and system panels
+    std::vector<QToolButton*> consumerButtons_;
+    QLineEdit* editKey1_ = nullptr;
+    QLineEdit* editKey2_ = nullptr;
+    QLineEdit* editMMKey_ = nullptr;
+};
+
+// Where the picker (outer size picker) goes beside the main window (its
+// frame main) within screen (the screen's free area), for a click on
+// clicked (global; empty for none): below, above, right or left of the main
+// window where it fits there; otherwise on the screen, clear of clicked and
+// over as little of the main window as it can. The top-left of its frame.
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen);
+
+// Writes the description of reaction into memo as the editor shows it: a
+// line of two spaces, then the description or "Not specified". An infrared
+// reaction leaves the memo as it is (its own text is written elsewhere).
+// The event editor's memos are labels that let clicks through to their panel.
+void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo);
+void DescribeReaction(const Reaction& reaction, QLabel& memo);
+
+} // namespace zmt::ui

@@ -1,0 +1,84 @@
+#include "ui/procedures/level_bars.h"
+
+#include "config/editor_rules.h"
+#include "lang/lang.h"
+
+#include <QPainter>
+
+namespace zmt::ui {
+
+namespace {
+constexpr int kBarWidth = 36;
+constexpr int kBarGap = 22;
+constexpr int kTop = 40;
+constexpr int kBarHeight = 160;
+constexpr int kMargin = 16;
+constexpr int kNameHeight = 34;
+
+// Height in pixels of a level on the bar.
+int levelHeight(int level) { return level * kBarHeight / 255; }
+} // namespace
+
+LevelBars::LevelBars(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("LevelBarsx"));
+    setWindowFlag(Qt::Tool);
+    setFixedSize(2 * kMargin + kChannels * kBarWidth + (kChannels - 1) * kBarGap + 40,
+                 kTop + kBarHeight + kNameHeight + 8);
+    retranslate();
+}
+
+void LevelBars::retranslate() {
+    setWindowTitle(QString::fromUtf8(LangText("Уровни кнопок\0Button levels")));
+    update();
+}
+
+void LevelBars::showLevels(const LearningLevels& levels, const std::array<QString, kChannels>& names) {
+    levels_ = levels;
+    names_ = names;
+    update();
+}
+
+void LevelBars::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const QString phase = QString::fromUtf8(levels_.phase == LearningCollecting ? LangText("Нажимайте кнопки\0Press the buttons")
+                                                               : LangText("Покой\0Idle"));
+    painter.drawText(QRect(0, 2, width(), 18), Qt::AlignCenter, phase);
+    const int bottom = kTop + kBarHeight;
+    for (int c = 0; c < kChannels; ++c) {
+        const int left = kMargin + c * (kBarWidth + kBarGap);
+        const QRect frame(left, kTop, kBarWidth, kBarHeight);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(left - kBarGap / 2, kTop - 18, kBarWidth + kBarGap, 16), Qt::AlignCenter,
+                         QString::fromStdString(editor::gridHeaderText(c)));
+        painter.fillRect(frame, QColor(235, 235, 235));
+        const bool pressed = levels_.pressed(c);
+        const int h = levelHeight(levels_.current[c]);
+        painter.fillRect(QRect(left, bottom - h, kBarWidth, h), pressed ? QColor(0, 0, 255) : QColor(120, 160, 200));
+        painter.setPen(Qt::black);
+        painter.drawRect(frame.adjusted(0, 0, -1, -1));
+
+        // The idle maximum (grey) and, once collecting, the press threshold (red).
+        auto mark = [&](int level, const QColor& colour) {
+            const int y = bottom - levelHeight(level);
+            painter.setPen(QPen(colour, 2));
+            painter.drawLine(left - 4, y, left + kBarWidth + 4, y);
+        };
+        mark(levels_.idleMaximum[c], QColor(90, 90, 90));
+        if (levels_.phase == LearningCollecting) mark(levels_.pressThreshold[c], QColor(210, 0, 0));
+
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(left - kBarGap / 2, bottom + 2, kBarWidth + kBarGap, 16), Qt::AlignCenter,
+                         QString::number(levels_.current[c]));
+        QFont bold = painter.font();
+        bold.setBold(true);
+        painter.save();
+        painter.setFont(bold);
+        painter.setPen(QColor(0, 0, 255));
+        painter.drawText(QRect(left - kBarGap / 2, bottom + 17, kBarWidth + kBarGap, 16), Qt::AlignCenter,
+                         names_[c]);
+        painter.restore();
+    }
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,154 @@
+#include "ui/procedures/procedures_wiring.h"
+
+#include "config/edit_history.h"
+#include "lang/lang.h"
+#include "config/editor_rules.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/widgets/controls.h"
+#include "ui/procedures/level_bars.h"
+#include "ui/shell/main_form.h"
+#include "ui/shell/settings_store.h"
+#include "ui/sim/simulator_window.h"
+
+#include <QIcon>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace zmt::ui {
+
+ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor,
+                                   SettingsStore& settings)
+    : window_(window), controller_(controller), editor_(editor), settings_(settings), record_(controller.record()),
+      firmware_(controller.link(), controller.watch(), window.flags()),
+      learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
+      calibration_(controller.link(), controller.transfer(), record_, window.flags(),
+                   [this](bool busy) { busyExcept(busy, touchButton_); }) {
+    firmware_.setBeforeTransfer([this] {
+        window_.SetDeviceButtons(true);
+        // The update reports on the Monitoring page (the device, the
+        // attempts); the Parameters page is locked meanwhile anyway.
+        window_.pages().setCurrentIndex(0);
+    });
+    connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
+            [this] { SpeedButtonUpdateDeviceClick(); });
+    buildButtons();
+}
+
+ProceduresWiring::~ProceduresWiring() = default;
+
+LevelBars* ProceduresWiring::levelBars() {
+    if (levelBars_ == nullptr) levelBars_ = new LevelBars(&window_);
+    return levelBars_;
+}
+
+std::string ProceduresWiring::askFirmwareFile() {
+    const std::string path = settings_.askFirmwareFile();
+    settings_.rememberFirmwareFile(path);   // a cancelled dialog ("") changes nothing
+    return path;
+}
+
+void ProceduresWiring::buildButtons() {
+    // Picture buttons like the toolbar's, in the room the parameters panel
+    // leaves for them; their hints come with the window's translation, so
+    // they follow the language without a caption of their own.
+    auto make = [this](const char* name, const char* icon, void (ProceduresWiring::*click)()) {
+        auto* button = new QToolButton;
+        button->setObjectName(QString::fromLatin1(name));
+        button->setIcon(pictureIcon(icon));
+        button->setIconSize(QSize(28, 28));
+        button->setEnabled(window_.flags().DeviceConnected);
+        connect(button, &QAbstractButton::clicked, this, [this, click] { (this->*click)(); });
+        window_.addDeviceButton(button);
+        return button;
+    };
+    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::SpeedButtonKeysSetupClick);
+    touchButton_ =
+        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::SpeedButtonTouchSetupClick);
+    editor_.panel.placeLearningButton(keysButton_);
+    editor_.panel.placeCalibrationButton(touchButton_);
+    keysButton_->show();
+    touchButton_->show();
+}
+
+void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
+    window_.SetDeviceButtons(busy);
+    window_.holdEditing(busy);
+    // The procedure's own button stays usable: a second click stops it.
+    if (busy) keptEnabled->setEnabled(true);
+}
+
+void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
+    if (firmware_.running()) return;
+    window_.SetDeviceButtons(true);
+    window_.holdEditing(true);
+    editor_.events.setEditorLock(false);
+    firmware_.updateFirmware([this] { return askFirmwareFile(); });
+    editor_.events.setEditorLock(true);
+    window_.holdEditing(false);
+    window_.SetDeviceButtons(false);
+}
+
+void ProceduresWiring::SpeedButtonKeysSetupClick() {
+    // All the buttons learnt in one run are one step; the click that ends
+    // the run comes in the middle of it and joins the same step.
+    const EditStep step(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
+    learning_.SpeedButtonKeysSetupClick();
+}
+
+void ProceduresWiring::SpeedButtonTouchSetupClick() {
+    calibration_.SpeedButtonTouchSetupClick(editor_.panel.touchOffsetChecked());
+}
+
+void ProceduresWiring::setLearningBusy(bool busy) {
+    busyExcept(busy, keysButton_);
+    if (!busy && levelBars_ != nullptr) levelBars_->hide();
+}
+
+void ProceduresWiring::learningStarted() {
+    // Only now: before the question is answered there is nothing to show,
+    // and a "No" must not leave a window flashing up and away.
+    LevelBars* bars = levelBars();
+    bars->retranslate();
+    bars->showLevels(LearningLevels{}, {});
+    // Right of the main window; when the Simulator window stands there, over
+    // its right-hand groups (infrared, device log), which learning does not
+    // use, so its connection and level controls stay in sight.
+    const SimulatorWindow* simulator = controller_.simulatorWindow();
+    if (simulator != nullptr && simulator->isVisible()) {
+        const QRect main = window_.frameGeometry();
+        const int frameWidth = main.width() - window_.width();
+        const QRect beside = simulator->frameGeometry();
+        bars->move(beside.right() + 1 - bars->width() - frameWidth, beside.top());
+    } else {
+        bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+    }
+    bars->show();
+}
+
+void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
+    // A cell keeps its mark when its text changes: learning sets the marks
+    // itself and then asks for the column to be drawn again.
+    editor_.keysGrid.setKeyCell(channel, row, QString::fromStdString(text), record_.keyCellMark[channel][row] != 0);
+}
+
+void ProceduresWiring::keyMarksChanged(int) { editor_.keysGrid.repaintGrid(); }
+
+void ProceduresWiring::clearGridSelection() { editor_.keysGrid.clearGridSelection(); }
+
+QString ProceduresWiring::recognisedName(int channel, int row) const {
+    if (row == 0) return {};
+    // What the user sees in the grid (a name being typed included).
+    const std::string shown = editor_.keysGrid.keyCellText(channel, row).toStdString();
+    return QString::fromStdString(editor::heldButtonName(record_.image, channel, row, shown));
+}
+
+void ProceduresWiring::showLevels(const LearningLevels& levels) {
+    std::array<QString, kChannels> names;
+    for (int c = 0; c < kChannels; ++c) names[c] = recognisedName(c, levels.recognisedRow[c]);
+    levelBars()->showLevels(levels, names);
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,87 @@
+#pragma once
+// The guided procedures in the window: the firmware update behind the
+// toolbar's SpeedButtonUpdateDevice, button learning behind
+// SpeedButtonKeysSetup (with the live level bars), and the touch panel
+// calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
+// procedure buttons go where the parameters panel leaves room for them.
+// They work on the controller wiring's record and transfer; the firmware
+// file is asked through the settings' dialog, which remembers its folder;
+// learning shows recognised buttons in the buttons grid and reads names
+// typed there while it runs; the event editor is locked during an update.
+//
+//   ProceduresWiring procedures(mainForm, controllerWiring,
+//                               {parametersPanel, keysGrid, eventEditor}, settings);
+#include "config/button_learning.h"
+#include "config/config_transfer.h"
+#include "config/touch_calibration.h"
+#include "device/firmware_update.h"
+
+#include <QObject>
+
+#include <string>
+
+class QAbstractButton;
+class QToolButton;
+class QWidget;
+
+namespace zmt::ui {
+
+class ControllerWiring;
+class LevelBars;
+class MainForm;
+class EventEditor;
+class ParametersPanel;
+class KeysGridView;
+class SettingsStore;
+
+class ProceduresWiring : public QObject, private LearningView {
+    Q_OBJECT
+public:
+    // The Parameters page's parts the procedures use; all outlive them.
+    struct Editor {
+        ParametersPanel& panel;
+        KeysGridView& keysGrid;
+        EventEditor& events;
+    };
+    ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor, SettingsStore& settings);
+    ~ProceduresWiring() override;
+
+    void SpeedButtonUpdateDeviceClick();
+    void SpeedButtonKeysSetupClick();
+    void SpeedButtonTouchSetupClick();
+
+    // The learning's level window, built when first wanted (most runs
+    // never learn buttons).
+    LevelBars* levelBars();
+    FirmwareUpdate& firmware() { return firmware_; }
+    TouchCalibration& calibration() { return calibration_; }
+
+private:
+    // LearningView
+    void setLearningBusy(bool busy) override;
+    void learningStarted() override;
+    void setKeyCellText(int channel, int row, const std::string& text) override;
+    void keyMarksChanged(int channel) override;
+    void clearGridSelection() override;
+    void showLevels(const LearningLevels& levels) override;
+
+    void buildButtons();
+    // The settings' firmware dialog; "" when cancelled.
+    std::string askFirmwareFile();
+    void busyExcept(bool busy, QWidget* keptEnabled);
+    QString recognisedName(int channel, int row) const;
+
+    MainForm& window_;
+    ControllerWiring& controller_;
+    Editor editor_;
+    SettingsStore& settings_;
+    ConfigRecord& record_;
+    FirmwareUpdate firmware_;
+    ButtonLearning learning_;
+    TouchCalibration calibration_;
+    LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows
+    QToolButton* keysButton_ = nullptr;    // SpeedButtonKeysSetup, owned by the panel
+    QToolButton* touchButton_ = nullptr;   // SpeedButtonTouchSetup
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,138 @@
+#include "ui/shell/config_commands.h"
+
+#include "config/config_file.h"
+#include "config/config_transfer.h"
+#include "config/edit_history.h"
+#include "lang/lang.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/shell/main_form.h"
+#include "ui/shell/settings_store.h"
+
+#include <QToolButton>
+
+#include <filesystem>
+
+namespace zmt::ui {
+
+namespace {
+
+// The window's busy state, and its editing hold, for the length of a scope.
+class BusyScope {
+public:
+    explicit BusyScope(MainForm& window) : window_(window) {
+        window_.SetDeviceButtons(true);
+        window_.holdEditing(true);
+    }
+    ~BusyScope() {
+        window_.holdEditing(false);
+        window_.SetDeviceButtons(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MainForm& window_;
+};
+
+} // namespace
+
+ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings)
+    : window_(window),
+      wiring_(wiring),
+      transfer_(wiring.transfer()),
+      record_(wiring.record()),
+      flags_(window.flags()),
+      settings_(settings) {
+    const auto connectButton = [this](MainForm::ToolButton which, void (ConfigCommands::*handler)()) {
+        connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    using Button = MainForm::ToolButton;
+    connectButton(Button::ReadDevice, &ConfigCommands::SpeedButtonReadDeviceClick);
+    connectButton(Button::WriteDevice, &ConfigCommands::SpeedButtonWriteDeviceClick);
+    connectButton(Button::ToDefault, &ConfigCommands::SpeedButtonToDefaultClick);
+    connectButton(Button::Reset, &ConfigCommands::SpeedButtonResetClick);
+    connectButton(Button::ReadConfig, &ConfigCommands::SpeedButtonReadConfigClick);
+    connectButton(Button::WriteConfig, &ConfigCommands::SpeedButtonWriteConfigClick);
+}
+
+void ConfigCommands::SpeedButtonReadDeviceClick() {
+    BusyScope busy(window_);
+    transfer_.readDeviceCommand();
+}
+
+void ConfigCommands::SpeedButtonWriteDeviceClick() {
+    BusyScope busy(window_);
+    transfer_.writeDeviceCommand();
+}
+
+void ConfigCommands::SpeedButtonToDefaultClick() {
+    BusyScope busy(window_);
+    transfer_.toDefaultCommand();
+}
+
+void ConfigCommands::SpeedButtonResetClick() {
+    BusyScope busy(window_);
+    transfer_.resetCommand();
+}
+
+void ConfigCommands::SpeedButtonWriteConfigClick() {
+    // However the save was started, a value still being typed is saved too.
+    window_.commitPendingInput();
+    BusyScope busy(window_);
+    const std::string path = settings_.askSaveConfigFile();
+    if (path.empty()) return;
+    const FileResult saved = saveConfigFile(record_.image, path);
+    if (!saved.ok()) {
+        window_.showMessage(MB_ERROR, saved.text());
+        return;
+    }
+    settings_.rememberConfigFile(path);
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigSavedNotice));
+}
+
+void ConfigCommands::SpeedButtonReadConfigClick() {
+    std::string path;
+    {
+        BusyScope busy(window_);
+        path = settings_.askOpenConfigFile();
+    }
+    // A cancelled dialog changes nothing: in particular it does not declare
+    // whatever the image holds fit to be sent to the controller.
+    if (!path.empty()) loadFile(path);
+}
+
+void ConfigCommands::loadFile(const std::string& path) {
+    // One step for the whole file; a file refused leaves no step.
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    const EditStep step(window_.editHistory(), record_.image,
+                        editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
+    const bool wasValid = flags_.ImageValid;
+    {
+        BusyScope busy(window_);
+        // Nothing is sent while the image is being replaced.
+        flags_.ImageValid = false;
+        ConfigImage loaded = record_.image;
+        const FileResult result = loadConfigFile(loaded, path);
+        bool accepted = result.ok();
+        if (!accepted) {
+            window_.showMessage(MB_ERROR, result.text());
+        } else if (!result.damaged.empty()) {
+            const std::string question =
+                result.text() + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
+            accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
+        }
+        if (!accepted) {
+            flags_.ImageValid = wasValid;
+            return;
+        }
+        record_.image = loaded;
+        settings_.rememberConfigFile(path);
+    }
+    window_.showImage();
+    // From here the synchronisation sends what differs from the controller.
+    flags_.ImageValid = true;
+    wiring_.refreshPendingPanel();
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
+}
+
+} // namespace zmt::ui

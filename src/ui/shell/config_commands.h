@@ -1,0 +1,49 @@
+#pragma once
+// The six configuration buttons of the toolbar: read and write the
+// controller, factory defaults, restart, open and save a configuration file.
+// Each runs inside the window's busy state and reports failures in a box.
+//
+//   ConfigCommands commands(window, wiring, settings);   // connects the buttons
+#include "config/file_result.h"
+
+#include <QObject>
+
+#include <string>
+
+namespace zmt {
+struct ProgramFlags;
+class ConfigTransfer;
+struct ConfigRecord;
+}
+
+namespace zmt::ui {
+
+class ControllerWiring;
+class MainForm;
+class SettingsStore;
+
+class ConfigCommands : public QObject {
+public:
+    ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings);
+
+    void SpeedButtonReadDeviceClick();
+    void SpeedButtonWriteDeviceClick();    // asks first
+    void SpeedButtonToDefaultClick();      // asks first
+    void SpeedButtonResetClick();
+    void SpeedButtonReadConfigClick();
+    void SpeedButtonWriteConfigClick();
+
+private:
+    // Opens path into the image: an unreadable file changes nothing; a
+    // damaged one is loaded only when the user agrees.
+    void loadFile(const std::string& path);
+
+    MainForm& window_;
+    ControllerWiring& wiring_;
+    ConfigTransfer& transfer_;
+    ConfigRecord& record_;
+    ProgramFlags& flags_;
+    SettingsStore& settings_;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,193 @@
+#include "ui/shell/controller_wiring.h"
+
+#include "device/hidapi_backend.h"
+#include "lang/lang.h"
+#include "sim/simulator.h"
+#include "ui/shell/main_form.h"
+#include "ui/sim/simulator_window.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace zmt::ui {
+
+void ControllerWiring::WatchAdapter::SetDeviceButtons(bool busy) { window_.SetDeviceButtons(busy); }
+bool ControllerWiring::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
+void ControllerWiring::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
+bool ControllerWiring::WatchAdapter::monitoringPageActive() { return window_.monitoringPageActive(); }
+void ControllerWiring::WatchAdapter::setPollInterval(unsigned ms) { window_.pollTimer().setInterval(static_cast<int>(ms)); }
+void ControllerWiring::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(); }
+void ControllerWiring::WatchAdapter::startPollTimer() {
+    // A poll that ends while the window is closing must not re-arm the timer
+    // the shut-down has just stopped.
+    if (!window_.flags().AppClosing) window_.pollTimer().start();
+}
+
+ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
+    : window_(window),
+      adapter_(window),
+      // Tests put the window on a virtual clock before the wiring is made;
+      // the link and the simulated controller keep the host they are given.
+      stack_(window.host(), window.flags(), adapter_,
+             {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
+    connect(&window_, &MainForm::pollTick, this, [this] { watch().TimerZELMORVATOUCHTestTimer(); });
+    connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { syncTick(); });
+    // Start-up begins with an empty record; the editors prepare their
+    // controls after this (they connect later).
+    connect(&window_.shellSignals(), &ShellSignals::startingUp, this, [this] { record().clear(); });
+    connect(&window_, &MainForm::undoRequested, this, [this] { undo(); });
+    connect(&window_, &MainForm::redoRequested, this, [this] { redo(); });
+    connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
+    connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
+    window_.setCloseGuard(this);
+    window_.setUndoLabels(this);
+    transfer().setShowImage([this] { window_.showImage(); });
+    transfer().setEditHistory(&history_);
+    window_.setEditHistory(&history_);
+    watch().setReadConfiguration([this] { readNewController(); });
+    if (simulator() != nullptr) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
+}
+
+ControllerWiring::~ControllerWiring() = default;
+
+std::string ControllerWiring::undoLabel() {
+    return undoAllowed() ? history_.undoLabel(record().image) : std::string();
+}
+
+std::string ControllerWiring::redoLabel() {
+    return undoAllowed() ? history_.redoLabel(record().image) : std::string();
+}
+
+bool ControllerWiring::changesWaiting() const {
+    return window_.flags().ImageValid && stack_.transfer().changesPending();
+}
+
+void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
+
+void ControllerWiring::syncTick() {
+    // An edit that named no step of its own still gets one, before it goes
+    // out; learning's changes wait for its end, which is one step.
+    if (!window_.flags().KeysSetupActive) history_.checkpoint(record().image);
+    transfer().syncChanges();
+    refreshPendingPanel();
+}
+
+bool ControllerWiring::undoAllowed() const {
+    // Decided here alone, for the buttons, the keys and their hints: not
+    // while a procedure or a whole transfer holds the image (the window's
+    // editing hold), nor while learning writes button records as presses
+    // arrive (it sends them at its end; taking them back under its feet
+    // would undo half of it), nor in the middle of an edit.
+    return !window_.editingHeld() && !window_.flags().KeysSetupActive && !history_.stepOpen();
+}
+
+bool ControllerWiring::undo() {
+    if (!undoAllowed() || !history_.undo(record().image)) return false;
+    afterUndoOrRedo();
+    return true;
+}
+
+bool ControllerWiring::redo() {
+    if (!undoAllowed() || !history_.redo(record().image)) return false;
+    afterUndoOrRedo();
+    return true;
+}
+
+void ControllerWiring::afterUndoOrRedo() {
+    // The open picker keeps editing the same reaction in the image; showing
+    // the image re-targets it to the selected event and redraws it.
+    window_.showImage();
+    refreshPendingPanel();
+    window_.refreshUndoButtons();
+}
+
+void ControllerWiring::readNewController() {
+    // Read like the toolbar's read, with the toolbar busy meanwhile. When
+    // the image holds edits (a file opened, say) that never reached a
+    // controller, reading this one's configuration would replace them
+    // without a word, so the user chooses.
+    window_.SetDeviceButtons(true);
+    window_.holdEditing(true);
+    transfer().readNewController([this] {
+        return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                                   LangText("Изменения в программе ещё не записаны в контроллер.\n"
+                                            "Записать их в подключенный контроллер?\n"
+                                            "Нет - прочитать конфигурацию контроллера.\0"
+                                            "Changes in the program have not been written to a controller yet.\n"
+                                            "Write them to the controller just connected?\n"
+                                            "No: read the controller's configuration instead.")) == ID_YES;
+    });
+    window_.holdEditing(false);
+    window_.SetDeviceButtons(false);
+    refreshPendingPanel();
+}
+
+bool ControllerWiring::closeAllowed() {
+    // A value typed just before the close (committed by the close itself)
+    // has not met a common tick yet: it gets its chance to go out first,
+    // and only what still could not be sent is asked about.
+    syncTick();
+    if (!changesWaiting()) return true;
+    const int answer = window_.showMessage(
+        MB_QUESTION | MB_DEFAULT_NO,
+        LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
+                 "Changes have not been written to the controller yet.\nClose the program anyway?"));
+    return answer == ID_YES;
+}
+
+void ControllerWiring::showSimulatorWindow() {
+    if (!simulatorWindow_) return;
+    // As narrow as its contents allow, so it fits beside the main window on
+    // a 1280-pixel screen.
+    simulatorWindow_->resize(simulatorWindow_->minimumSizeHint().width(), simulatorWindow_->sizeHint().height());
+    const QRect main = window_.frameGeometry();
+    // The window manager's frame is not known before the window is shown;
+    // it will be the main window's.
+    const QMargins frame(window_.geometry().left() - main.left(), window_.geometry().top() - main.top(),
+                         main.right() - window_.geometry().right(), main.bottom() - window_.geometry().bottom());
+    const QSize outer = simulatorWindow_->size().grownBy(frame);
+    const QScreen* screen = window_.screen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : QRect(main.topLeft(), main.size() + outer);
+    const SideBySide places = placeBeside(main, outer, free, 8);
+    if (places.main != main.topLeft()) window_.move(places.main);
+    simulatorWindow_->move(places.other);
+    simulatorWindow_->show();
+}
+
+bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why) {
+    if (!simulatorWindow_) return true;
+    if (!QDir().mkpath(dir)) {
+        if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
+        return false;
+    }
+    const int languageBefore = window_.SetLanguage(-1);
+    window_.pages().setCurrentIndex(0);
+    window_.show();
+    showSimulatorWindow();
+    bool ok = true;
+    auto save = [&](QWidget& widget, const QString& name) {
+        QCoreApplication::processEvents();
+        const QString file = QDir(dir).filePath(name);
+        if (widget.grab().save(file)) return;
+        if (why) *why = QStringLiteral("cannot write %1").arg(file);
+        ok = false;
+    };
+    for (const char* language : {"ru", "en"}) {
+        // The language switch makes the next poll announce the controller
+        // again; three polls give the banner, the identity and two dots.
+        window_.SetLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
+        window_.SetDeviceButtons(false);
+        for (int poll = 0; poll < 3; ++poll) watch().pollController();
+        simulatorWindow_->refresh();
+        save(window_, QStringLiteral("main-connected-%1.png").arg(QLatin1String(language)));
+        save(*simulatorWindow_, QStringLiteral("simulator-%1.png").arg(QLatin1String(language)));
+    }
+    window_.SetLanguage(languageBefore);
+    return ok;
+}
+
+} // namespace zmt::ui

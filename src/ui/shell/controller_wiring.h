@@ -1,0 +1,117 @@
+#pragma once
+// The controller side of zmtsetup, joined to the main window in this one
+// place: the device stack (the HID backend, hidapi or the simulated
+// controller, the transport, the link, the connection watch, the
+// configuration record and its transfer) over the window's host and flags,
+// the Simulator window, the undo history, and the window signals that drive
+// them: the poll tick, the synchronisation on every common tick with the
+// "changes pending" panel, the watch's configuration read in the busy
+// state (asking first when edits would be lost), the question before
+// closing with changes pending, the close of the controller, undo and redo.
+// It connects to the window's signals and answers its questions (close
+// guard, undo labels); the Program builds it (ui/shell/program.h).
+//
+// The editors' widgets belong to the window and work on record(), so the
+// record must outlive the window: the wiring may be destroyed after it.
+#include "config/edit_history.h"
+#include "stack/device_stack.h"
+#include "ui/shell/main_form.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace zmt::sim { class Simulator; }
+
+namespace zmt::ui {
+
+class SimulatorWindow;
+
+class ControllerWiring : public QObject, private CloseGuard, private UndoLabels {
+public:
+    // simulated: the in-process controller instead of USB; stateFile (may be
+    // empty) is where its state is kept between runs.
+    ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
+    // The stack closes the controller.
+    ~ControllerWiring() override;
+    ControllerWiring(const ControllerWiring&) = delete;
+    ControllerWiring& operator=(const ControllerWiring&) = delete;
+
+    // The simulated controller's state file (DeviceStack::loadState).
+    bool loadState(std::string& error) { return stack_.loadState(error); }
+    bool saveState(std::string& error) { return stack_.saveState(error); }
+
+    // Shows the Simulator window beside the main window (simulated mode only).
+    void showSimulatorWindow();
+
+    // Pictures of the program with the simulated controller connected (the
+    // banner and identity in the memo, dots in the status bar) and of the
+    // Simulator window, in both languages, into dir.
+    bool saveConnectedScreenshots(const QString& dir, QString* why);
+
+    // The one configuration record of the session: the editors, the file
+    // handlers and the transfer all work on this one.
+    ConfigRecord& record() { return stack_.record(); }
+    ConfigTransfer& transfer() { return stack_.transfer(); }
+    // The undo history of record().image; every full read starts it anew.
+    // The window hands it to the editors (MainForm::editHistory).
+    EditHistory& history() { return history_; }
+    // Takes the latest edit back, or does the last one taken back again,
+    // and shows the whole image; the synchronisation then sends what
+    // differs, as after any edit. Refused (false) while button learning
+    // runs or an edit is under way.
+    bool undo();
+    bool redo();
+    // Edits that have not reached the controller and would go out once it
+    // is there (nothing counts while the image holds no configuration).
+    bool changesWaiting() const;
+    // Brings the "changes pending" panel up to date at once (every common
+    // tick does it too), e.g. right after a file replaced the image.
+    void refreshPendingPanel();
+
+    HidTransport& transport() { return stack_.transport(); }
+    DeviceLink& link() { return stack_.link(); }
+    ConnectionWatch& watch() { return stack_.watch(); }
+    sim::Simulator* simulator() { return stack_.simulator(); }
+    SimulatorWindow* simulatorWindow() { return simulatorWindow_.get(); }
+
+private:
+    void syncTick();
+    bool undoAllowed() const;
+    void afterUndoOrRedo();
+    // A controller with another serial number: its configuration is read,
+    // unless the user keeps edits that never reached a controller.
+    void readNewController();
+    // CloseGuard, UndoLabels
+    bool closeAllowed() override;
+    std::string undoLabel() override;
+    std::string redoLabel() override;
+
+    // The window as the watch sees it: its device buttons, the device-log
+    // switch, the Monitoring page and the poll timer.
+    class WatchAdapter : public WatchWindow {
+    public:
+        explicit WatchAdapter(MainForm& window) : window_(window) {}
+        void SetDeviceButtons(bool busy) override;
+        bool deviceLogChecked() override;
+        void setDeviceLogChecked(bool checked) override;
+        bool monitoringPageActive() override;
+        void setPollInterval(unsigned ms) override;
+        void stopPollTimer() override;
+        void startPollTimer() override;
+
+    private:
+        MainForm& window_;
+    };
+
+    MainForm& window_;
+    WatchAdapter adapter_;
+    // Before the stack: its transfer keeps a pointer to the history.
+    EditHistory history_;
+    DeviceStack stack_;
+    std::unique_ptr<SimulatorWindow> simulatorWindow_;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,653 @@
+#include "ui/shell/main_form.h"
+
+#include "config/editor_rules.h"
+#include "device/connection_watch.h"
+#include "lang/lang.h"
+#include "ui/log/memo.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/widgets/msg_box.h"
+#include "ui/shell/qt_host.h"
+#include "ui/i18n/translate_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+// The icons live in the window library's resources; a static library's
+// resources must be pulled in by name or the linker leaves them out.
+static void loadWindowResources() { Q_INIT_RESOURCE(resources); }
+
+namespace zmt::ui {
+
+namespace {
+
+constexpr int kButtonWidth = 23;
+constexpr int kButtonHeight = 22;
+constexpr int kButtonTop = 3;
+constexpr int kSpacerWidth = 5;
+constexpr int kPanelMenuWidth = 412;
+constexpr int kGaugeRightGap = 5;
+constexpr int kCommonIntervalMs = 100;
+constexpr int kOnShowIntervalMs = 1;
+constexpr int kDialogCentringMoves = 50;
+constexpr uint32_t kClosingPauseMs = 100;
+
+// The toolbar, left to right (as MainForm::ToolButton), the picture each
+// button shows and whether it needs the controller (the others only need
+// files).
+struct ToolButtonEntry {
+    const char* name;
+    const char* icon;
+    bool needsController;
+};
+constexpr ToolButtonEntry kToolButtons[] = {
+    {"SpeedButtonUpdateDevice", ":/icons/update_firmware.png", true},
+    {"SpeedButtonReadConfig", ":/icons/open_file.png", false},
+    {"SpeedButtonWriteConfig", ":/icons/save_file.png", false},
+    {"SpeedButtonReadDevice", ":/icons/read_device.png", true},
+    {"SpeedButtonWriteDevice", ":/icons/write_device.png", true},
+    {"SpeedButtonToDefault", ":/icons/factory_defaults.png", true},
+    {"SpeedButtonReset", ":/icons/reset_device.png", true},
+};
+static_assert(std::size(kToolButtons) == MainForm::kToolButtonCount);
+
+// The undo buttons' hints name the step they would take.
+constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
+constexpr const char* kRedoHintLiteral = "Вернуть: %s\0Redo: %s";
+constexpr const char* kNothingToUndoLiteral = "Нечего отменять\0Nothing to undo";
+constexpr const char* kNothingToRedoLiteral = "Нечего возвращать\0Nothing to redo";
+
+constexpr const char* kChangesPendingLiteral =
+    "Изменения ещё не записаны в контроллер\0Changes not yet written to the controller";
+
+constexpr const char* kTitleLiteral =
+    "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
+
+QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+
+QSize screenSize(const QWidget* window) {
+    const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize();
+}
+
+QPoint restoredPosition(std::optional<int> left, std::optional<int> top, QSize screen, QSize size) {
+    const Position at = placeWindow(left, top, {screen.width(), screen.height()}, {size.width(), size.height()});
+    return {at.left, at.top};
+}
+
+QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const QWidget* window) {
+    return restoredPosition(left, top, screenSize(window), window->frameGeometry().size());
+}
+
+// The screen a window not built yet will be on: the one at its centre when
+// it stands at the origin, as Qt picks it for a window never shown.
+QSize screenSizeAtOrigin(QSize size) {
+    const QScreen* screen = QGuiApplication::screenAt(QRect(QPoint(0, 0), size).center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize();
+}
+
+} // namespace
+
+MainForm::MainForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      host_(std::make_unique<QtHost>(*this)) {
+    loadWindowResources();
+    setObjectName(QStringLiteral("MainForm"));
+    setFixedSize(kClientWidth, kClientHeight);
+    buildToolBar();
+    buildPages();
+    buildPopupMenu();
+    buildTimers();
+    retranslate();
+}
+
+MainForm::~MainForm() = default;
+
+Host& MainForm::host() { return *host_; }
+
+void MainForm::setHost(std::unique_ptr<QtHost> host) {
+    if (host) host_ = std::move(host);
+}
+
+void MainForm::buildToolBar() {
+    toolBar_ = new ToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+
+    int left = 0;
+    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+        const ToolButtonEntry& entry = kToolButtons[i];
+        auto* button = new QToolButton(toolBar_);
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(pictureIcon(entry.icon));
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        left += kButtonWidth;
+        // Text typed into a field is committed when the field loses the
+        // focus; a toolbar button takes none, so its action would not see it.
+        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
+        toolButtons_[i] = button;
+        (entry.needsController ? controllerButtons_ : fileButtons_).push_back(button);
+    }
+    left += kSpacerWidth;
+
+    // Undo and redo: their names end in "x" because the program writes
+    // their hints itself (what they would take back), not the translation.
+    auto undoRedoButton = [&](const char* name, const char* icon, void (MainForm::*click)()) {
+        auto* button = new QToolButton(toolBar_);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIcon(pictureIcon(icon));
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        button->setEnabled(false);
+        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
+        connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
+        left += kButtonWidth;
+        return button;
+    };
+    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.png", &MainForm::SpeedButtonUndoxClick);
+    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.png", &MainForm::SpeedButtonRedoxClick);
+    left += kSpacerWidth;
+    addUndoShortcuts(this);
+
+    // The notice panel follows the spacer directly.
+    panelMenu_ = new Panel(toolBar_);
+    panelMenu_->setObjectName(QStringLiteral("PanelMenu"));
+    panelMenu_->setFrameStyle(QFrame::NoFrame);
+    panelMenu_->setGeometry(left, kButtonTop, kPanelMenuWidth, kButtonHeight);
+    panelMenu_->setCursor(Qt::WhatsThisCursor);
+    panelMenu_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(panelMenu_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenu_->popup(panelMenu_->mapToGlobal(at)); });
+
+    // Hidden and full, so a stray step before any transfer changes nothing.
+    gauge_ = new QProgressBar(panelMenu_);
+    gauge_->setObjectName(QStringLiteral("CGaugeProgressProcent"));
+    gauge_->setRange(0, 100);
+    gauge_->setValue(100);
+    gauge_->setTextVisible(true);
+    gauge_->setAlignment(Qt::AlignCenter);
+    gauge_->setGeometry(0, 0, kPanelMenuWidth, kButtonHeight);
+    gauge_->hide();
+}
+
+void MainForm::addUndoShortcuts(QWidget* window) {
+    // A text field with the focus keeps Ctrl+Z for its own text: Qt gives
+    // a focused editor's shortcuts precedence over the window's.
+    auto add = [this, window](QKeySequence keys, void (MainForm::*handler)()) {
+        auto* shortcut = new QShortcut(keys, window);
+        connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainForm::SpeedButtonUndoxClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &MainForm::SpeedButtonRedoxClick);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainForm::SpeedButtonRedoxClick);
+}
+
+void MainForm::refreshUndoButtons() {
+    auto refresh = [](QToolButton* button, const std::string& step, const char* hint, const char* nothing) {
+        button->setEnabled(!step.empty());
+        button->setToolTip(step.empty() ? qText(nothing)
+                                        : QString::fromStdString(formatText(LangText(hint), step.c_str())));
+    };
+    refresh(undoButton_, undoLabels_ ? undoLabels_->undoLabel() : std::string(), kUndoHintLiteral,
+            kNothingToUndoLiteral);
+    refresh(redoButton_, undoLabels_ ? undoLabels_->redoLabel() : std::string(), kRedoHintLiteral,
+            kNothingToRedoLiteral);
+}
+
+void MainForm::SpeedButtonUndoxClick() {
+    emit undoRequested();
+    refreshUndoButtons();
+}
+
+void MainForm::SpeedButtonRedoxClick() {
+    emit redoRequested();
+    refreshUndoButtons();
+}
+
+void MainForm::buildPages() {
+    auto* mainPanel = new Panel(this);
+    mainPanel->setObjectName(QStringLiteral("MainPanel"));
+    mainPanel->setFrameStyle(QFrame::NoFrame);
+    mainPanel->setGeometry(0, kToolBarHeight, kClientWidth, kClientHeight - kToolBarHeight - kStatusBarHeight);
+    auto* panelLayout = new QVBoxLayout(mainPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+
+    pages_ = new QTabWidget(mainPanel);
+    pages_->setObjectName(QStringLiteral("PageControlMain"));
+    panelLayout->addWidget(pages_);
+
+    monitoringPage_ = new TabSheet;
+    monitoringPage_->setObjectName(QStringLiteral("TabSheetMonitoring"));
+    auto* monitoringLayout = new QVBoxLayout(monitoringPage_);
+    monitoringLayout->setContentsMargins(0, 0, 0, 0);
+    memo_ = new Memo(monitoringPage_);
+    memo_->setObjectName(QStringLiteral("Memo"));
+    monitoringLayout->addWidget(memo_);
+    connect(memo_, &Memo::doubleClicked, this, [this] { MemoDblClick(); });
+    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MB_ERROR, why.toStdString()); });
+
+    parametersPage_ = new TabSheet;
+    parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
+
+    pages_->addTab(monitoringPage_, QString());
+    pages_->addTab(parametersPage_, QString());
+    pages_->setCurrentWidget(parametersPage_);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+    statusPanel_ = new QLabel(statusBar_);
+    statusPanel_->setTextFormat(Qt::PlainText);
+    statusBar_->addWidget(statusPanel_, 1);
+    // The name ends in x: the program writes this text itself.
+    pendingPanel_ = new QLabel(statusBar_);
+    pendingPanel_->setObjectName(QStringLiteral("LabelChangesPendingx"));
+    pendingPanel_->setTextFormat(Qt::PlainText);
+    pendingPanel_->hide();
+    statusBar_->addPermanentWidget(pendingPanel_);
+}
+
+void MainForm::buildPopupMenu() {
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
+    auto checkItem = [this](const char* name) {
+        auto* item = new QAction(popupMenu_);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        popupMenu_->addAction(item);
+        return item;
+    };
+    menuDebug_ = checkItem("MenuItemDebug");
+    menuLog_ = checkItem("MenuItemLog");
+    menuDevice_ = checkItem("MenuItemDevice");
+    connect(menuDebug_, &QAction::triggered, this, [this] { MenuItemDebugClick(); });
+
+    QMenu* languages = popupMenu_->addMenu(QStringLiteral("Язык/Language"));
+    languages->menuAction()->setObjectName(QStringLiteral("MenuItemLanguagex"));
+    menuRussian_ = new QAction(QStringLiteral("Русский"), languages);
+    menuRussian_->setObjectName(QStringLiteral("MenuItemLanguageRussianx"));
+    menuEnglish_ = new QAction(QStringLiteral("English"), languages);
+    menuEnglish_->setObjectName(QStringLiteral("MenuItemLanguageEnglishx"));
+    for (QAction* item : {menuRussian_, menuEnglish_}) {
+        item->setCheckable(true);
+        languages->addAction(item);
+    }
+    menuRussian_->setChecked(languageIndex() == Russian);
+    menuEnglish_->setChecked(languageIndex() == English);
+    connect(menuRussian_, &QAction::triggered, this, [this] { MenuItemLanguageRussianxClick(); });
+    connect(menuEnglish_, &QAction::triggered, this, [this] { MenuItemLanguageEnglishxClick(); });
+
+    // Diagnostics stay out of sight until the stored setting asks for them.
+    MenuItemDebugClick();
+}
+
+void MainForm::buildTimers() {
+    auto timer = [this](const char* name, int intervalMs, void (MainForm::*handler)()) {
+        auto* t = new QTimer(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setInterval(intervalMs);
+        connect(t, &QTimer::timeout, this, handler);
+        return t;
+    };
+    pollTimer_ =
+        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::TimerZELMORVATOUCHTestTimer);
+    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
+    noticeClearTimer_ = timer("TimerNoticeClear", 0, &MainForm::ClearPanelNotice);
+    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);
+    onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
+    commonTimer_->start();
+}
+
+// ---- start-up and shut-down ----
+
+void MainForm::startUp() {
+    // Controls the editor built since the window was made get their
+    // design-time texts now, whatever the settings say afterwards.
+    retranslate();
+    const std::optional<ProgramSettings> settings = restoreSettings();
+    MenuItemDebugClick();
+    emit shellSignals_.startingUp();
+    SetDeviceButtons(false);
+    pollTimer_->start();
+    if (settings) applyPickerSettings(*settings);
+    showImage();
+}
+
+std::optional<ProgramSettings> MainForm::restoreSettings() {
+    // Without a settings file wired in, every start is a first start.
+    const std::optional<ProgramSettings> loaded =
+        settingsSource_ ? settingsSource_->loadSettings() : std::optional<ProgramSettings>(ProgramSettings{});
+    // Without it (the file could not be used and the user has been told) both
+    // windows keep their design-time state and the language stays Russian.
+    if (loaded) applySettings(*loaded);
+    return loaded;
+}
+
+void MainForm::applySettings(const ProgramSettings& settings) {
+    move(restoredPosition(settings.mainLeft, settings.mainTop, this));
+    pages_->setCurrentWidget(parametersPage_);
+    initialEventPage_ = eventPageFromSetting(settings.eventPage);
+    if (eventTabs_ != nullptr && initialEventPage_ < eventTabs_->count()) eventTabs_->setCurrentIndex(initialEventPage_);
+    menuLog_->setChecked(settings.log);
+    menuDebug_->setChecked(settings.debug);
+    menuDevice_->setChecked(false);
+    SetLanguage(settings.lang);
+}
+
+void MainForm::applyPickerSettings(const ProgramSettings& settings) {
+    // Placed as the window will stand when it is built: never shown, so
+    // without a frame yet.
+    const QSize size(FormKeyBoard::kClientWidth, FormKeyBoard::kClientHeight);
+    const QPoint restored = picker_ ? restoredPosition(settings.keyLeft, settings.keyTop, picker_.get())
+                                    : restoredPosition(settings.keyLeft, settings.keyTop, screenSizeAtOrigin(size), size);
+    // Only a place the settings really hold is remembered: the screen's
+    // centre, where placeWindow puts the rest, lies over the editor.
+    pickerPlaced_ = settings.keyLeft && settings.keyTop && restored == QPoint(*settings.keyLeft, *settings.keyTop);
+    pickerPlace_ = pickerPlaced_ ? std::optional<QPoint>(restored) : std::nullopt;
+    if (picker_ && pickerPlace_) picker_->move(*pickerPlace_);
+    if (settings.keyVisible) {
+        placePickerClearOf(QRect());
+        picker().show();
+    }
+}
+
+void MainForm::placePickerClearOf(const QRect& clicked) {
+    FormKeyBoard& shown = picker();
+    // The window manager's frame is not known before the picker is first
+    // shown; it will be the main window's.
+    const QRect main = frameGeometry();
+    const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
+                         main.right() - geometry().right(), main.bottom() - geometry().bottom());
+    const QSize outer = shown.isVisible() || shown.isMinimized() ? shown.frameGeometry().size()
+                                                                  : shown.size().grownBy(frame);
+    if (pickerPlaced_ && !QRect(shown.pos(), outer).intersects(clicked)) return;
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : main.united(QRect(shown.pos(), outer));
+    shown.move(pickerBeside(main, clicked, outer, free));
+    pickerPlaced_ = true;
+}
+
+FormKeyBoard& MainForm::picker() {
+    if (picker_) return *picker_;
+    picker_ = std::make_unique<FormKeyBoard>();
+    // The picker edits too; undo there without going back to the main window.
+    addUndoShortcuts(picker_.get());
+    retranslatePicker();
+    if (pickerPlace_) picker_->move(*pickerPlace_);
+    emit shellSignals_.pickerBuilt(*picker_);
+    return *picker_;
+}
+
+ProgramSettings MainForm::currentSettings() const {
+    ProgramSettings settings;
+    settings.mainTop = frameGeometry().top();
+    settings.mainLeft = frameGeometry().left();
+    settings.eventPage = eventTabs_ != nullptr ? std::max(0, eventTabs_->currentIndex()) : initialEventPage_;
+    settings.lang = languageIndex();
+    settings.log = menuLog_->isChecked();
+    settings.debug = menuDebug_->isChecked();
+    // A picker never built stays where the settings put it, or placeless.
+    const std::optional<QPoint> picker = picker_ ? std::optional<QPoint>(picker_->frameGeometry().topLeft()) : pickerPlace_;
+    if (picker) {
+        settings.keyTop = picker->y();
+        settings.keyLeft = picker->x();
+    }
+    settings.keyVisible = picker_ && picker_->isVisible();
+    return settings;
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    // A second close request while the first one is still pausing would run
+    // the shut-down twice; the first one finishes the job.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    commitPendingInput();
+    if (!FormCloseQuery()) {
+        closing_ = false;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+void MainForm::commitPendingInput() {
+    QWidget* focused = QApplication::focusWidget();
+    // Only our own windows' fields; clearing the focus sends the field the
+    // same focus-out that clicking elsewhere would.
+    if (focused == nullptr || (focused->window() != this && focused->window() != builtPicker())) return;
+    focused->clearFocus();
+}
+
+void MainForm::closeOnSystemRequest() {
+    systemClose_ = true;
+    // A box waiting for an answer would hold the shut-down for good.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    // Once the box's caller has returned, not from inside it.
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+bool MainForm::FormCloseQuery() {
+    if (systemClose_) emit closingUnasked();
+    else if (closeGuard_ && !closeGuard_->closeAllowed()) return false;
+    flags_.AppClosing = true;
+    DelayMs(kClosingPauseMs);
+    pollTimer_->stop();
+    emit shuttingDown();
+    DelayMs(kClosingPauseMs);
+    if (settingsSource_) settingsSource_->saveSettings(currentSettings());
+    return true;
+}
+
+// ---- language ----
+
+int MainForm::SetLanguage(int index) {
+    if (index == -1) return languageIndex();
+    setLanguageIndex(index == English ? English : Russian);
+    menuRussian_->setChecked(languageIndex() == Russian);
+    menuEnglish_->setChecked(languageIndex() == English);
+    // The next poll announces the controller again, now in the new language.
+    flags_.DeviceConnected = false;
+    retranslate();
+    showImage();
+    return languageIndex();
+}
+
+void MainForm::retranslate() {
+    // Qt's own texts first, so boxes and menus built from here on follow too.
+    qtTranslations_.use(languageIndex());
+    setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
+    TranslateForm(kMainFormTranslation, this);
+    retranslatePicker();
+    pendingPanel_->setText(qText(kChangesPendingLiteral));
+    refreshUndoButtons();
+    emit shellSignals_.languageChanged();
+}
+
+void MainForm::retranslatePicker() {
+    if (!picker_) return;
+    TranslateForm(kFormKeyBoardTranslation, picker_.get());
+    picker_->retranslateTitle();
+}
+
+// ---- message boxes, notices, waits ----
+
+int MainForm::MsgBox(unsigned flags, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = formatTextV(format, args);
+    va_end(args);
+    return showMessage(flags, text);
+}
+
+int MainForm::showMessage(unsigned flags, const std::string& text) {
+    pollTimer_->stop();
+    // One thread: an exchange still under way when a box is about to open
+    // can only be the one beneath this very call, and it cannot finish until
+    // the box's caller returns, so the box opens at once; the exchange itself
+    // refuses anything nested (errBusy).
+    std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
+    // Nobody may be there to answer while the system ends the program: the
+    // text goes to the error output and the box gives its least committal answer.
+    if (systemClose_) {
+        std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
+        return msgBoxAnswer(*box);
+    }
+    const int answer = dialogs_->runMessageBox(*box);
+    // Once closing has begun the controller is being shut; a poll now would
+    // open it again behind the shut-down's back.
+    if (!flags_.AppClosing) pollTimer_->start();
+    return answer;
+}
+
+void MainForm::setDialogs(ModalDialogs& dialogs) {
+    dialogs_ = &dialogs;
+    memo_->setDialogs(dialogs);
+}
+
+void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
+    noticeClearTimer_->stop();
+    panelMenu_->setVisible(true);
+    panelMenu_->setText(QString::fromStdString(text));
+    if (clearMs != 0) {
+        noticeClearTimer_->setInterval(static_cast<int>(clearMs));
+        noticeClearTimer_->start();
+    }
+    if (blinkMs != 0) {
+        flashTimer_->setInterval(static_cast<int>(blinkMs));
+        flashTimer_->start();
+    } else {
+        flashTimer_->stop();
+    }
+}
+
+void MainForm::ClearPanelNotice() {
+    flashTimer_->stop();
+    noticeClearTimer_->stop();
+    panelMenu_->setVisible(true);
+    panelMenu_->setText(QString());
+}
+
+uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
+
+void MainForm::SetDeviceButtons(bool busy) {
+    for (QWidget* button : fileButtons_) button->setEnabled(!busy);
+    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.DeviceConnected);
+}
+
+void MainForm::holdEditing(bool held) {
+    editingHolds_ = std::max(0, editingHolds_ + (held ? 1 : -1));
+    refreshUndoButtons();
+}
+
+// ---- monitoring log, status, gauge ----
+
+void MainForm::memoLine(const std::string& line) { memo_->appendLine(std::string_view(line)); }
+
+void MainForm::memoClear() { memo_->clear(); }
+
+bool MainForm::exchangeLogOn() const { return menuLog_->isChecked(); }
+
+bool MainForm::deviceLogOn() const { return menuDevice_->isChecked(); }
+
+void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
+
+QWidget* MainForm::parametersPage() const { return parametersPage_; }
+
+bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
+
+void MainForm::setChangesPending(bool pending) {
+    changesPending_ = pending;
+    pendingPanel_->setVisible(pending);
+}
+
+void MainForm::setStatusText(const QString& text) { statusPanel_->setText(text); }
+
+QString MainForm::statusText() const { return statusPanel_->text(); }
+
+void MainForm::showGauge(const Host::Gauge& gauge) {
+    panelMenu_->resize(toolBar_->width() - panelMenu_->x() - kGaugeRightGap, panelMenu_->height());
+    gauge_->setGeometry(0, 0, panelMenu_->width(), panelMenu_->height());
+    // A transfer of nothing is complete; Qt would draw an empty range as "busy".
+    gauge_->setRange(0, std::max(gauge.maximum, 1));
+    gauge_->setValue(gauge.maximum > 0 ? gauge.position : 1);
+    gauge_->setVisible(gauge.visible);
+}
+
+// ---- timers and handlers ----
+
+void MainForm::TimerZELMORVATOUCHTestTimer() { emit pollTick(); }
+
+void MainForm::TimerCommonTimer() {
+    emit shellSignals_.commonTick();
+    refreshUndoButtons();
+}
+
+void MainForm::TimerFlashTimer() { panelMenu_->setVisible(panelMenu_->isHidden()); }
+
+void MainForm::centreDialogWhileShown(QWidget* dialog) {
+    centredDialog_ = dialog;
+    centringMovesLeft_ = kDialogCentringMoves;
+    onShowTimer_->start();
+}
+
+void MainForm::stopDialogCentring() {
+    onShowTimer_->stop();
+    centredDialog_ = nullptr;
+    centringMovesLeft_ = 0;
+}
+
+void MainForm::TimerOnShowTimer() {
+    if (centredDialog_.isNull() || centringMovesLeft_ <= 0) {
+        onShowTimer_->stop();
+        return;
+    }
+    QWidget* dialog = centredDialog_->window();
+    if (!dialog->isVisible()) {
+        // Not up yet: wait for it. Up and gone again: the dialog has ended.
+        if (centringMovesLeft_ < kDialogCentringMoves) onShowTimer_->stop();
+        return;
+    }
+    dialog->move(centredPosition(frameGeometry(), dialog->frameGeometry().size(), 0));
+    if (--centringMovesLeft_ == 0) onShowTimer_->stop();
+}
+
+void MainForm::MemoDblClick() { memo_->clear(); }
+
+void MainForm::MenuItemDebugClick() {
+    const bool visible = menuDebug_->isChecked();
+    for (QAction* item : {menuDebug_, menuLog_, menuDevice_}) item->setVisible(visible);
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,72 @@
+#include "ui/shell/program.h"
+
+#include "config/config_file.h"
+#include "ui/editor/event_editor.h"
+#include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_panel.h"
+#include "ui/shell/config_commands.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/shell/main_form.h"
+#include "ui/procedures/procedures_wiring.h"
+#include "ui/shell/qt_host.h"
+#include "ui/shell/screenshots.h"
+#include "ui/shell/settings_store.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zmt::ui {
+
+Program::Program(ProgramOptions options)
+    : window_(std::make_unique<MainForm>()) {
+    // The link and the simulated controller keep the host they are given.
+    if (options.hostMaker != nullptr) window_->setHost(options.hostMaker->makeHost(*window_));
+    settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
+    controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile);
+    commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
+    // The Parameters page: the device parameters panel, then the buttons
+    // grid and the event editor, which puts the HOME key into the panel's
+    // touch group and reads infrared codes through the link. Showing the
+    // image fills the panel's fields first, then the grid, the HOME memo and
+    // the selected event (which may follow the new modes).
+    ConfigRecord& record = controller_->record();
+    parameters_ = new ParametersPanel(*window_, record);
+    keysGrid_ = std::make_unique<KeysGridView>(*window_, record);
+    events_ = std::make_unique<EventEditor>(*window_, record, *parameters_, *keysGrid_);
+    events_->setLink(&controller_->link());
+    // Firmware update, button learning and touch calibration work on the
+    // same record and transfer as the toolbar and the editors.
+    procedures_ = std::make_unique<ProceduresWiring>(
+        *window_, *controller_, ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
+}
+
+Program::~Program() = default;
+
+bool Program::loadState(std::string& error) { return controller_->loadState(error); }
+
+bool Program::saveState(std::string& error) { return controller_->saveState(error); }
+
+void Program::startUp() { window_->startUp(); }
+
+FormKeyBoard& Program::picker() { return window_->picker(); }
+
+void Program::show() {
+    window_->show();
+    controller_->showSimulatorWindow();
+}
+
+bool Program::saveScreenshots(const QString& dir, QString* why) {
+    // The pictures show the demonstration configuration kept beside the
+    // screenshots folder, so the editor pages have content.
+    const QString demo = QDir(dir).filePath(QStringLiteral("../demo.ZMT"));
+    if (QFileInfo::exists(demo)) {
+        const FileResult loaded = loadConfigFile(controller_->record().image, demo.toStdString());
+        // An event with a modifier, a key and a reaction shows the most.
+        events_->selectEvent(3);
+        if (loaded.ok()) window_->showImage();
+    }
+    return zmt::ui::saveScreenshots(*window_, dir, why) && controller_->saveConnectedScreenshots(dir, why);
+}
+
+} // namespace zmt::ui

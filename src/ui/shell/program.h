@@ -1,0 +1,100 @@
+#pragma once
+// The desktop program as one object: the main window and the picker, the
+// settings file, the controller side (device stack, connection watch,
+// synchronisation, undo, Simulator window when simulated), the toolbar's
+// configuration commands, the Parameters page (parameters panel, buttons
+// grid, event editor) and the guided procedures, joined in the order they
+// depend on each other. main() builds it, and so does every window test, so
+// the tests check the program's own wiring, not a copy of it.
+//
+//   Program program({.simulated = true, .settingsPath = path});
+//   if (!program.loadState(error)) ...      // the simulated controller's file
+//   program.startUp();                      // settings, language, image
+//   program.show();  app.exec();
+//   program.saveState(error);
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace zmt::ui {
+
+class ConfigCommands;
+class ControllerWiring;
+class EventEditor;
+class FormKeyBoard;
+class KeysGridView;
+class MainForm;
+class ParametersPanel;
+class ProceduresWiring;
+class QtHost;
+class SettingsStore;
+
+// Makes the window's host before anything uses it. Tests put the program
+// on a virtual clock with one.
+class HostMaker {
+public:
+    virtual std::unique_ptr<QtHost> makeHost(MainForm& window) = 0;
+
+protected:
+    ~HostMaker() = default;
+};
+
+struct ProgramOptions {
+    // The in-process simulated controller instead of USB, and where its
+    // state is kept between runs (empty: nowhere).
+    bool simulated = false;
+    std::string simulatorStateFile;
+    // The program's settings file.
+    std::string settingsPath;
+    // Who makes the window's host (it must outlive the constructor);
+    // null: the window's own.
+    HostMaker* hostMaker = nullptr;
+};
+
+class Program {
+public:
+    explicit Program(ProgramOptions options);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The simulated controller's state file: false with a message when it
+    // cannot be read or written (nothing else changes).
+    bool loadState(std::string& error);
+    bool saveState(std::string& error);
+
+    // Restores the settings (the language with them), prepares the editor,
+    // arms the poll and shows the image.
+    void startUp();
+    // The main window, and the Simulator window beside it when simulated.
+    void show();
+    // Pictures of every window into dir; a demonstration configuration
+    // beside that folder (../demo.ZMT) is shown in them when there is one.
+    bool saveScreenshots(const QString& dir, QString* why);
+
+    MainForm& window() { return *window_; }
+    // Built on first use (see MainForm::picker).
+    FormKeyBoard& picker();
+    SettingsStore& settings() { return *settings_; }
+    ControllerWiring& controller() { return *controller_; }
+    ConfigCommands& commands() { return *commands_; }
+    ParametersPanel& parameters() { return *parameters_; }
+    KeysGridView& keysGrid() { return *keysGrid_; }
+    EventEditor& events() { return *events_; }
+    ProceduresWiring& procedures() { return *procedures_; }
+
+private:
+    // First, so it goes last: the editors' widgets belong to the window and
+    // work on its configuration record.
+    std::unique_ptr<ControllerWiring> controller_;
+    std::unique_ptr<MainForm> window_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<ConfigCommands> commands_;
+    ParametersPanel* parameters_ = nullptr;   // owned by its page
+    std::unique_ptr<KeysGridView> keysGrid_;
+    std::unique_ptr<EventEditor> events_;
+    std::unique_ptr<ProceduresWiring> procedures_;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,81 @@
+#include "ui/shell/settings_store.h"
+
+#include "lang/lang.h"
+#include "ui/shell/main_form.h"
+
+#include <QDir>
+
+namespace zmt::ui {
+
+namespace {
+
+constexpr unsigned kSettingsNoticeMs = 10000;
+
+} // namespace
+
+SettingsStore::SettingsStore(MainForm& window, std::string settingsPath)
+    : window_(window), path_(std::move(settingsPath)) {
+    window_.setSettingsSource(this);
+}
+
+std::optional<ProgramSettings> SettingsStore::loadSettings() {
+    const FileResult result = zmt::loadSettings(path_, settings_);
+    unreadable_ = !result.ok();
+    if (unreadable_) {
+        window_.showMessage(MB_ERROR, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
+        settings_ = ProgramSettings{};
+    }
+    return settings_;
+}
+
+void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
+    if (unreadable_) return;
+    // The remembered files are ours; everything else is the window's.
+    ProgramSettings next = fromWindow;
+    next.configFile = settings_.configFile;
+    next.firmwareFile = settings_.firmwareFile;
+    settings_ = next;
+    const FileResult result = zmt::saveSettings(path_, settings_);
+    if (!result.ok()) window_.showMessage(MB_ERROR, result.text());
+}
+
+void SettingsStore::remember(FileKind kind, const std::string& path) {
+    if (path.empty()) return;
+    if (unreadable_) {
+        // Kept for the rest of this run only; the unreadable file stays as it is.
+        (kind == FileKind::Configuration ? settings_.configFile : settings_.firmwareFile) = path;
+        return;
+    }
+    // A settings file that cannot be written costs only the folder of the
+    // next run's dialogs: worth a notice in the status bar, not a box in the
+    // middle of opening or saving a file.
+    const FileResult saved = rememberFile(path_, settings_, kind, path);
+    if (!saved.ok()) {
+        std::string text = saved.text();
+        for (std::size_t line; (line = text.find('\n')) != std::string::npos;) text.replace(line, 1, ": ");
+        window_.showNotice(kSettingsNoticeMs, 0, text);
+    }
+}
+
+std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(&window_, QString::fromUtf8(LangText(kind.title)));
+    // The same dialog on every system, and one the tests can look into.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kind.defaultSuffix));
+    // Names are matched exactly on most systems other than Windows; a file
+    // called car.zmt is still one of ours.
+    const QString pattern = QString::fromLatin1(kind.filter);
+    dialog.setNameFilter(QStringLiteral("%1 (%1 %2)").arg(pattern, pattern.toLower()));
+    const std::string folder = dialogStartFolder(settings_, kind.kind);
+    // Without a remembered file of its kind a dialog starts at home, not in
+    // whichever folder another kind of dialog visited last.
+    dialog.setDirectory(folder.empty() ? QDir::homePath() : QString::fromStdString(folder));
+    window_.centreDialogWhileShown(&dialog);
+    const QString chosen = window_.dialogs().runFileDialog(dialog);
+    window_.stopDialogCentring();
+    return chosen.toStdString();
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,55 @@
+#pragma once
+// The program's settings in the window: read once at start-up (the main
+// window and the picker are placed from them), written back when the main
+// window closes, and the three file dialogs, each starting in the folder of
+// the last file chosen for its kind and centred over the main window.
+//
+//   SettingsStore settings(window, settingsFilePath(programPath, userConfigFolder()));
+//   window.startUp();                        // loads the file
+//   std::string file = settings.askOpenConfigFile();   // "" when cancelled
+//   settings.rememberConfigFile(file);
+#include "config/settings.h"
+#include "ui/shell/main_form.h"
+
+#include <QFileDialog>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace zmt::ui {
+
+class SettingsStore : private SettingsSource {
+public:
+    // The window's settings source from now on.
+    SettingsStore(MainForm& window, std::string settingsPath);
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    const std::string& settingsPath() const { return path_; }
+    const ProgramSettings& settings() const { return settings_; }
+
+    // The chosen full path (UTF-8), or "" when the dialog was cancelled.
+    std::string askOpenConfigFile() { return ask(kOpenConfigDialog, QFileDialog::AcceptOpen); }
+    std::string askSaveConfigFile() { return ask(kSaveConfigDialog, QFileDialog::AcceptSave); }
+    std::string askFirmwareFile() { return ask(kFirmwareDialog, QFileDialog::AcceptOpen); }
+    // The next dialog of the kind starts in this file's folder; "" changes nothing.
+    void rememberConfigFile(const std::string& path) { remember(FileKind::Configuration, path); }
+    void rememberFirmwareFile(const std::string& path) { remember(FileKind::Firmware, path); }
+
+private:
+    // SettingsSource
+    std::optional<ProgramSettings> loadSettings() override;
+    void saveSettings(const ProgramSettings& fromWindow) override;
+    std::string ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode);
+    void remember(FileKind kind, const std::string& path);
+
+    MainForm& window_;
+    std::string path_;
+    ProgramSettings settings_;
+    // A file we could not read is never overwritten: the user's own
+    // settings may still be in it.
+    bool unreadable_ = false;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,120 @@
+#include "ui/widgets/controls.h"
+
+#include <QApplication>
+#include <QIconEngine>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <map>
+#include <memory>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace zmt::ui {
+
+namespace {
+
+// Reads a picture when it is first drawn, and only the size it is drawn at:
+// building a toolbar costs no decoding, and an ordinary screen never reads
+// the twice-as-large twins (Qt's own icon decodes every file it is given at
+// once). The files are read as PNG and nothing else: a reader left to
+// detect the format loads every image plugin there is (Qt Svg, libjpeg...)
+// to ask each of them first, even when told the format.
+class PictureEngine final : public QIconEngine {
+public:
+    explicit PictureEngine(const QStringList& files) {
+        for (const QString& file : files) pictures_.push_back({file, {}, {}});
+    }
+
+    QIconEngine* clone() const override { return new PictureEngine(*this); }
+    bool isNull() override { return pictures_.empty(); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (Picture& picture : pictures_) sizes << sizeOf(picture);
+        return sizes;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        if (pictures_.empty()) return {};
+        const QSize own = sizeOf(bestFor(size));
+        return own.width() > size.width() || own.height() > size.height() ? own.scaled(size, Qt::KeepAspectRatio) : own;
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (pictures_.empty()) return {};
+        const QSize wanted = actualSize(size, mode, state);
+        const auto key = std::make_tuple(wanted.width(), wanted.height(), static_cast<int>(mode));
+        if (const auto made = made_.find(key); made != made_.end()) return made->second;
+        Picture& picture = bestFor(size);
+        if (picture.pixmap.isNull()) picture.pixmap = QPixmap::fromImage(pngReader(picture.file)->read());
+        QPixmap shown = picture.pixmap.size() == wanted
+                            ? picture.pixmap
+                            : picture.pixmap.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Disabled and selected pictures look as the style draws them for any icon.
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            shown = QApplication::style()->generatedIconPixmap(mode, shown, &option);
+        }
+        made_.emplace(key, shown);
+        return shown;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal density = painter->device() != nullptr ? painter->device()->devicePixelRatio() : qApp->devicePixelRatio();
+        painter->drawPixmap(rect, pixmap(rect.size() * density, mode, state));
+    }
+
+private:
+    struct Picture {
+        QString file;
+        QSize size;      // read from the file's header when first asked
+        QPixmap pixmap;  // decoded when first drawn
+    };
+
+    static std::unique_ptr<QImageReader> pngReader(const QString& file) {
+        auto reader = std::make_unique<QImageReader>(file, QByteArrayLiteral("png"));
+        reader->setAutoDetectImageFormat(false);
+        return reader;
+    }
+    QSize sizeOf(Picture& picture) {
+        if (!picture.size.isValid()) picture.size = pngReader(picture.file)->size();
+        return picture.size;
+    }
+    // The smallest picture that fills size, or the largest there is.
+    Picture& bestFor(const QSize& size) {
+        for (Picture& picture : pictures_) {
+            const QSize own = sizeOf(picture);
+            if (own.width() >= size.width() && own.height() >= size.height()) return picture;
+        }
+        return pictures_.back();
+    }
+
+    std::vector<Picture> pictures_;
+    std::map<std::tuple<int, int, int>, QPixmap> made_;   // by size and mode
+};
+
+} // namespace
+
+QIcon pictureIcon(const QStringList& files) { return QIcon(new PictureEngine(files)); }
+
+QIcon pictureIcon(const char* resource) {
+    const QString path = QString::fromLatin1(resource);
+    QString twin = path;
+    twin.insert(twin.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    return pictureIcon(QStringList{path, twin});
+}
+
+Panel::Panel(QWidget* parent) : QLabel(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setAlignment(Qt::AlignCenter);
+    // Captions come from the program and the controller; never read them as markup.
+    setTextFormat(Qt::PlainText);
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,45 @@
+#pragma once
+// Small named control classes. The window translation acts by a control's
+// exact class, so every kind of control that must be told apart from another
+// one built on the same Qt class gets its own class here (a panel is a label
+// with a frame, but a label's caption and a panel's caption are different
+// kinds). Each carries Q_OBJECT so that its metaObject() is its own.
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+
+
+namespace zmt::ui {
+
+// A framed area with a centred caption; may hold other controls.
+class Panel : public QLabel {
+    Q_OBJECT
+public:
+    explicit Panel(QWidget* parent = nullptr);
+};
+
+// One page of a QTabWidget; its caption is the page's tab text.
+class TabSheet : public QWidget {
+    Q_OBJECT
+public:
+    explicit TabSheet(QWidget* parent = nullptr) : QWidget(parent) {}
+};
+
+// A strip of flat buttons and panels placed by position.
+class ToolBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit ToolBar(QWidget* parent = nullptr) : QWidget(parent) {}
+};
+
+// A picture of the program's (a PNG resource such as ":/icons/undo.png"),
+// together with its twice-as-large twin "undo@2x.png" for dense screens; Qt
+// only looks for the twin itself when the screen is dense at start-up.
+QIcon pictureIcon(const char* resource);
+// One drawing as PNG files of several sizes, smallest first (the window
+// icon's 16 to 256 pixels).
+QIcon pictureIcon(const QStringList& files);
+
+} // namespace zmt::ui

@@ -1,0 +1,384 @@
+// The guided procedures in zmtsetup --simulator: the toolbar's firmware
+// update installs a new application, the learning button in the parameters
+// panel learns a held button with the level bars following it, and the
+// calibration button runs the controller's corner sequence. With
+// ZMT_SCREENSHOT_DIR set, pictures of learning and of an update in progress
+// are saved there.
+#include "config/config_transfer.h"
+#include "device/protocol.h"
+#include "../program_rig.h"
+#include "ui/procedures/level_bars.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QGroupBox>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <optional>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+// The program as zmtsetup --simulator builds it, in the language the test
+// chose; boxes answer Yes.
+struct Rig : test::ProgramRig {
+    Rig() : ProgramRig({.startUp = false, .answer = ID_YES}) {
+        controller().levelNoise = 0;
+        // Started as the program starts, in the language the test chose.
+        const int language = languageIndex();
+        program.startUp();
+        window.SetLanguage(language);
+        window.resize(window.sizeHint());
+    }
+    void tick() {
+        window.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+    }
+    QAbstractButton* button(const char* name) {
+        auto* found = window.findChild<QAbstractButton*>(name);
+        if (found == nullptr) qFatal("no button %s", name);
+        return found;
+    }
+    QTableWidget* grid() { return window.findChild<QTableWidget*>("StringGridKeys"); }
+    const ConfigImage& controllerImage() {
+        return *reinterpret_cast<const ConfigImage*>(controller().state.config.data());
+    }
+};
+
+// Saves a picture of the window (and the level bars beside it when shown)
+// when screenshots were asked for.
+void picture(Rig& program, const QString& name) {
+    const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QPixmap window = program.window.grab();
+    LevelBars* bars = program.procedures.levelBars();
+    if (bars->isVisible()) {
+        QPixmap both(window.width() + bars->width() + 8, std::max(window.height(), bars->height()));
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, window);
+        painter.drawPixmap(window.width() + 8, 0, bars->grab());
+        painter.end();
+        window = both;
+    }
+    const QString language = languageIndex() == English ? "-en" : "-ru";
+    QVERIFY(window.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
+}
+
+} // namespace
+
+class ProceduresWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLanguageIndex(English); }
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void procedureButtonsSitInTheParametersPanel() {
+        Rig program;
+        QCOMPARE(program.button("SpeedButtonKeysSetup")->parentWidget()->objectName(), QString("GroupBoxKeySetup"));
+        QCOMPARE(program.button("SpeedButtonTouchSetup")->parentWidget()->objectName(), QString("GroupBoxTouch"));
+        QVERIFY(!program.button("SpeedButtonKeysSetup")->isEnabled());
+        program.tick();
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+        QVERIFY(program.button("SpeedButtonTouchSetup")->isEnabled());
+
+        // Their hints follow the language like the window's own controls.
+        program.window.SetLanguage(Russian);
+        QCOMPARE(program.button("SpeedButtonTouchSetup")->toolTip(),
+                 QString("Настройка ориентации тачпанели и координат углов изображения"));
+        program.window.SetLanguage(English);
+        QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
+        QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 28));
+    }
+
+    void firmwareUpdateFromTheToolbar_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("updated");
+        QTest::newRow("en") << int(English) << QString("The device is updated to version 1.18");
+        QTest::newRow("ru") << int(Russian) << QString("Устройство обновлено до версии 1.18");
+    }
+    void firmwareUpdateFromTheToolbar() {
+        QFETCH(int, language);
+        QFETCH(QString, updated);
+        setLanguageIndex(language);
+        Rig program;
+        program.tick();
+        program.useFirmwareFile();
+        QWidget* keysGrid = program.window.findChild<QWidget*>("StringGridKeys");
+        int firmwareFrames = 0;
+        bool pictured = false;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] != (cmdFirmwareData | kWriteFlag)) return;
+            if (++firmwareFrames == 1) {
+                // During the pause after the hand-over the poll announces
+                // the boot loader (as after a hand-over that got no reply),
+                // which enables the toolbar again.
+                QTimer::singleShot(0, [&] {
+                    program.window.flags().DeviceConnected = false;
+                    program.clock.now += sim::kRestartMs;
+                    program.tick();
+                    program.tick();
+                    QVERIFY(program.window.flags().DeviceConnected);
+                    QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
+                });
+            }
+            if (firmwareFrames == 20 && !pictured) {
+                pictured = true;
+                QVERIFY(!program.button("SpeedButtonReadDevice")->isEnabled());
+                QVERIFY(!program.button("SpeedButtonUpdateDevice")->isEnabled());
+                QVERIFY(!keysGrid->isEnabled());   // the editor is locked meanwhile
+                // A click that gets through anyway starts nothing.
+                program.procedures.SpeedButtonUpdateDeviceClick();
+                // The update reports on the Monitoring page, which it brings up.
+                QCOMPARE(program.window.pages().currentWidget()->objectName(), QString("TabSheetMonitoring"));
+                picture(program, "firmware-update");
+            }
+        };
+
+        program.button("SpeedButtonUpdateDevice")->click();
+        QVERIFY(program.boxes.isEmpty());
+        QCOMPARE(program.notice(), updated);
+        QVERIFY(keysGrid->isEnabled());
+        QCOMPARE(firmwareFrames, 1 + (2000 + 64 + 63) / 64);
+
+        // The boot loader starts the new application; the poll finds it.
+        program.clock.now += sim::kFirmwareApplyIdleMs + sim::kRestartMs + 100;
+        for (int i = 0; i < 3; ++i) program.tick();
+        QCOMPARE(program.wiring.watch().identity().applicationVersion, uint16_t{118});
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
+    }
+
+    void learningAHeldButtonWithTheLevelBars_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("en") << int(English) << QString("You really want to launch setup of keys?")
+                            << QString("Customize Buttons completed successfully");
+        QTest::newRow("ru") << int(Russian) << QString("Вы действительно хотите запустить настройку кнопок?")
+                            << QString("Настройка кнопок завершена успешно");
+    }
+    void learningAHeldButtonWithTheLevelBars() {
+        QFETCH(int, language);
+        QFETCH(QString, question);
+        QFETCH(QString, done);
+        setLanguageIndex(language);
+        Rig program;
+        program.tick();
+        program.controller().state.keyLevels = {10, 10, 10, 10};
+        QStringList cellsShown;
+        int reads = 0;
+        QStringList namesShown;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] != cmdKeyLevels) return;
+            ++reads;
+            LevelBars* bars = program.procedures.levelBars();
+            QVERIFY(bars->isVisible());
+            if (reads == 19) program.controller().state.keyLevels = {150, 10, 90, 10};
+            if (reads == 23) {
+                namesShown << bars->names()[0] << bars->names()[2];
+                cellsShown << program.keysGrid.keyCellText(0, 1) << program.keysGrid.keyCellText(2, 1);
+                QCOMPARE(int(bars->levels().pressThreshold[0]), 18);
+                QVERIFY(program.record.keyCellMark[0][1] != 0);
+                picture(program, "learning-levels");
+            }
+            if (reads == 24) program.controller().state.keyLevels = {10, 10, 10, 10};
+            if (reads == 26) program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        // The bars come with the run, not with the question.
+        bool barsAtQuestion = true;
+        program.dialogs.messageBox = [&](QMessageBox& box) {
+            program.boxes << box.text();
+            barsAtQuestion = program.procedures.levelBars()->isVisible();
+            return int{ID_YES};
+        };
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+        program.button("SpeedButtonKeysSetup")->click();
+
+        QVERIFY(!barsAtQuestion);
+        QCOMPARE(program.boxes.first(), question);
+        QCOMPARE(namesShown, (QStringList{"1.150", "3.90"}));
+        // The grid shows the held buttons' auto labels.
+        QCOMPARE(cellsShown, (QStringList{"1.150", "3.90"}));
+        QCOMPARE(program.record.image.keys[0][0].level, uint8_t{150});
+        QCOMPARE(program.controllerImage().keys[0][0].level, uint8_t{150});
+        QCOMPARE(program.controllerImage().keysLearned, uint8_t{1});
+        QCOMPARE(program.notice(), done);
+        QVERIFY(!program.procedures.levelBars()->isVisible());
+        QVERIFY(!program.window.flags().KeysSetupRunning);
+        QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
+    }
+
+    // A read that broke off in Russian leaves nothing behind: a later
+    // learning run in English does not bring back its caption and figure.
+    void aFailedReadLeavesNoCaptionForLaterTransfers() {
+        setLanguageIndex(Russian);
+        Rig program;
+        program.tick();
+        int frames = 0;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] == cmdConfigMemory && ++frames == 4) program.controller().faults.forceStatus = 0xFE;
+        };
+        program.button("SpeedButtonReadDevice")->click();
+        program.afterRequest = nullptr;
+        program.controller().faults.forceStatus = 0;
+        QVERIFY(program.boxes.last().startsWith("Ошибка чтения конфигурации из устройства"));
+        program.tick();
+        program.window.SetLanguage(English);
+        program.tick();
+        auto* gauge = program.window.findChild<QWidget*>("CGaugeProgressProcent");
+        QVERIFY(gauge->isHidden());
+        QString statusDuringLearning;
+        bool gaugeDuringLearning = true;
+        int reads = 0;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] != cmdKeyLevels || ++reads != 2) return;
+            statusDuringLearning = program.window.statusText();
+            gaugeDuringLearning = !gauge->isHidden();
+            program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+        QCOMPARE(reads, 2);
+        QVERIFY2(!statusDuringLearning.contains("Читаю"), qPrintable(statusDuringLearning));
+        QVERIFY(!gaugeDuringLearning);
+    }
+
+    // Answered No, learning shows nothing at all.
+    void learningAnsweredNoShowsNoLevelBars() {
+        Rig program;
+        program.tick();
+        QList<bool> barsAtQuestion;
+        program.dialogs.messageBox = [&](QMessageBox&) {
+            barsAtQuestion << program.procedures.levelBars()->isVisible();
+            return int{ID_NO};
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+        QCOMPARE(barsAtQuestion, QList<bool>{false});
+        QVERIFY(!program.procedures.levelBars()->isVisible());
+        QVERIFY(!program.window.flags().KeysSetupRunning);
+    }
+
+    // With the editor plugged in, a held button shows in the buttons grid,
+    // and the user names it while still holding it: the polls that follow
+    // (the level jitters on every reading, as a real controller's does)
+    // neither reset the open editor nor overwrite the name with the auto
+    // label, and the name reaches the controller.
+    void learningFillsTheEditorsGridAndKeepsATypedName() {
+        Rig program;
+        program.tick();
+        program.controller().state.keyLevels = {10, 10, 10, 10};
+        QTableWidget* grid = program.grid();
+        QLineEdit* edit = nullptr;
+        int reads = 0;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] != cmdKeyLevels) return;
+            ++reads;
+            if (reads == 19) program.controller().state.keyLevels = {10, 10, 10, 120};
+            if (reads == 21) {
+                QCOMPARE(grid->item(0, 3)->text(), QString("4.120"));
+                QVERIFY(program.record.keyCellMark[3][1] != 0);
+                QVERIFY(grid->item(0, 3)->flags() & Qt::ItemIsEditable);
+                grid->editItem(grid->item(0, 3));
+                edit = grid->findChild<QLineEdit*>();
+                QVERIFY(edit != nullptr);
+                program.window.TimerCommonTimer();   // sees the editor open
+                edit->selectAll();
+                QTest::keyClicks(edit, "MU");
+            }
+            if (reads > 21 && reads < 25) program.controller().state.keyLevels[3] = uint8_t(120 + reads % 3);
+            if (reads == 25) {
+                QCOMPARE(grid->indexWidget(grid->model()->index(0, 3)), edit);   // still open
+                QCOMPARE(edit->text(), QString("MU"));
+                // The bars name the button as it is being typed.
+                QCOMPARE(program.procedures.levelBars()->names()[3], QString("MU"));
+                QTest::keyClicks(edit, "TE");
+                QTest::keyClick(edit, Qt::Key_Return);
+                QCoreApplication::processEvents();     // the grid closes its editor
+            }
+            // A reading comes between the editor's closing and the tick
+            // that commits the name.
+            if (reads == 26) program.window.TimerCommonTimer();
+            if (reads == 27) {
+                QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
+                QCOMPARE(program.procedures.levelBars()->names()[3], QString("MUTE"));
+                program.controller().state.keyLevels = {10, 10, 10, 10};
+            }
+            if (reads == 29) program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        program.button("SpeedButtonKeysSetup")->click();
+
+        QVERIFY(reads >= 29);
+        QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
+        QCOMPARE(program.record.keyCellMark[3][1], 0);
+        QCOMPARE(program.record.image.keys[3][0].nameText(), std::string("MUTE"));
+        QCOMPARE(program.controllerImage().keys[3][0].nameText(), std::string("MUTE"));
+        QCOMPARE(program.controllerImage().keys[3][0].level, uint8_t{120});
+    }
+
+    void editorIsLockedWhileTheFirmwareUpdateRuns() {
+        Rig program;
+        program.tick();
+        bool lockedDuringUpdate = false;
+        program.dialogs.fileDialog = [&](QFileDialog&) {
+            lockedDuringUpdate = !program.window.findChild<QWidget*>("StringGridKeys")->isEnabled();
+            return QString();   // cancelled
+        };
+        program.button("SpeedButtonUpdateDevice")->click();
+        QVERIFY(lockedDuringUpdate);
+        QVERIFY(program.window.findChild<QWidget*>("StringGridKeys")->isEnabled());
+    }
+
+    // The toolbar's update asks through the settings' firmware dialog and
+    // remembers the chosen file (even one that is then refused), so the next
+    // dialog opens in its folder; a cancelled dialog changes nothing.
+    void firmwareDialogRemembersTheChosenFile() {
+        Rig program;
+        QTemporaryDir& dir = program.dir;
+        QVERIFY(QDir(dir.path()).mkpath("fw"));
+        SettingsStore& settings = program.settings;
+        program.tick();
+        QStringList folders;
+        QString answer = dir.filePath("fw/missing.LDR");
+        program.dialogs.fileDialog = [&](QFileDialog& dialog) {
+            folders << dialog.directory().absolutePath();
+            return answer;
+        };
+        program.button("SpeedButtonUpdateDevice")->click();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes.first().contains("missing.LDR"));   // cannot be opened
+        QCOMPARE(settings.settings().firmwareFile, answer.toStdString());
+
+        answer.clear();
+        program.button("SpeedButtonUpdateDevice")->click();
+        QCOMPARE(folders.last(), dir.filePath("fw"));
+        QCOMPARE(program.boxes.size(), 1);   // cancelled silently
+        QCOMPARE(settings.settings().firmwareFile, dir.filePath("fw/missing.LDR").toStdString());
+    }
+
+    void calibrationWithTheOffsetOption() {
+        Rig program;
+        program.tick();
+        program.controller().calibrationAutoStepMs = 150;
+        program.window.findChild<QCheckBox*>("CheckBoxTouchDXY")->setChecked(true);
+        program.button("SpeedButtonTouchSetup")->click();
+        QCOMPARE(program.boxes.first(), QString("You really want to launch setup of touchpanel?"));
+        QCOMPARE(program.notice(), QString("Setting the touch panel is completed successfully"));
+        QCOMPARE(program.controller().state.touch[0], uint8_t{1});
+        QVERIFY(std::equal(program.controller().state.touch.begin(), program.controller().state.touch.end(),
+                           program.record.touchState));
+        QVERIFY(!program.window.flags().TouchSetupRunning);
+    }
+};
+
+QTEST_MAIN(ProceduresWiringTest)
+#include "procedures_wiring_test.moc"

@@ -1,0 +1,467 @@
+// The configuration in the wired window: the simulated controller behind the
+// real transport and link, the toolbar's controller and file buttons, the
+// synchronisation on the common timer with its pending panel, and the
+// question before closing with changes that never reached the controller.
+#include "config/config_file.h"
+#include "ui/log/memo.h"
+#include "../program_rig.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstring>
+#include <deque>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+constexpr std::size_t kLongPressOffset = 965;
+constexpr std::size_t kHeadTypeOffset = 974;
+
+// The program as zmtsetup --simulator builds it, in English.
+struct Rig : test::ProgramRig {
+    Rig() { window.SetLanguage(English); }   // the fresh settings file said Russian
+
+    uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
+    void connect() {
+        poll();
+        QVERIFY(window.flags().DeviceConnected);
+        QVERIFY(window.flags().ImageValid);
+    }
+    void unplug() {
+        wiring.simulator()->backend().unplug(wiring.simulator()->port());
+        poll();
+    }
+    void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
+    QToolButton* button(const char* name) { return window.findChild<QToolButton*>(name); }
+    QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
+    void logExchanges() { window.findChild<QAction*>("MenuItemLog")->setChecked(true); }
+    QStringList configWrites() {
+        QStringList writes;
+        for (const QString& line : memo().split('\n'))
+            if (line.contains("> CMD:90")) writes << line.section(" [", 0, 0).section("CMD:90 ", 1);
+        return writes;
+    }
+    std::size_t requests() { return controller().requestsHandled(); }
+    // Saves through the toolbar's file button into dir/name and reads the file back.
+    bool saveToFile(const char* name, ConfigImage& saved) {
+        nextFile = dir.filePath(name);
+        QTest::mouseClick(button("SpeedButtonWriteConfig"), Qt::LeftButton);
+        return loadConfigFile(saved, nextFile.toStdString()).ok();
+    }
+    bool imageEqualsController() {
+        return std::memcmp(record.image.bytes(), controller().state.config.data(), kConfigImageSize) == 0;
+    }
+};
+
+} // namespace
+
+class ConfigWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void newControllerIsReadWhileTheToolbarIsBusy() {
+        Rig program;
+        program.controller().state.config[kHeadTypeOffset] = 2;
+        bool fileButtonDuringRead = true;
+        QObject::connect(&program.window.shellSignals(), &ShellSignals::showingImage,
+            [&] { fileButtonDuringRead = program.button("SpeedButtonReadConfig")->isEnabled(); });
+        program.connect();
+        QVERIFY(!fileButtonDuringRead);
+        QCOMPARE(program.record.image.headType, uint8_t(2));
+        QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
+    }
+
+    void editReachesTheControllerWithinOneTick() {
+        Rig program;
+        program.connect();
+        program.tick();
+        QVERIFY(program.notice().isEmpty());   // nothing changed, nothing said
+        program.record.image.longPressTimeout = 900;
+        program.tick();
+        QCOMPARE(program.deviceByte(kLongPressOffset), uint8_t(900 & 0xFF));
+        QCOMPARE(program.deviceByte(kLongPressOffset + 1), uint8_t(900 >> 8));
+        QCOMPARE(program.notice(), QString("Record of changes"));
+        QVERIFY(!program.window.changesPendingShown());
+    }
+
+    void loadingAFileSendsExactlyTheRunsThatDiffer() {
+        Rig program;
+        program.connect();
+        ConfigImage fromFile = program.record.image;
+        fromFile.longPressTimeout = 900;   // both bytes differ from 1500
+        fromFile.headType = 3;
+        const QString path = program.dir.filePath("car.ZMT");
+        QVERIFY(saveConfigFile(fromFile, path.toStdString()).ok());
+        program.logExchanges();
+        program.nextFile = path;
+        QTest::mouseClick(program.button("SpeedButtonReadConfig"), Qt::LeftButton);
+        QCOMPARE(program.notice(), QString("The configuration is read"));
+        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.configWrites().isEmpty());   // sent by the timer, not the click
+        program.tick();
+        QCOMPARE(program.configWrites(), QStringList({"OFFSET:0965 LEN:02", "OFFSET:0974 LEN:01"}));
+        QVERIFY(program.imageEqualsController());
+        QCOMPARE(program.settings.settings().configFile, path.toStdString());
+        QVERIFY(program.boxes.isEmpty());
+    }
+
+    void fileOpenedBeforeTheControllerCameIsNotLostSilently() {
+        for (const int answer : {int(ID_NO), int(ID_YES)}) {
+            Rig program;   // the controller is plugged in but not seen yet
+            ConfigImage fromFile;
+            std::memcpy(fromFile.bytes(), program.controller().state.config.data(), kConfigImageSize);
+            fromFile.headType = 3;
+            const QString path = program.dir.filePath("car.ZMT");
+            QVERIFY(saveConfigFile(fromFile, path.toStdString()).ok());
+            program.nextFile = path;
+            program.commands.SpeedButtonReadConfigClick();
+            QVERIFY(program.window.changesPendingShown());
+            program.tick();   // nowhere to send it yet
+            QVERIFY(program.window.changesPendingShown());
+
+            program.logExchanges();
+            program.answers = {answer};
+            program.poll();
+            QCOMPARE(program.boxes.size(), 1);
+            QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
+            QVERIFY(program.window.flags().ImageValid);
+            program.tick();
+            if (answer == ID_NO) {
+                // The controller's own configuration replaces the file's.
+                QCOMPARE(program.record.image.headType, uint8_t(0));
+                QVERIFY(program.configWrites().isEmpty());
+            } else {
+                // The file's configuration goes to this controller, only what differs.
+                QCOMPARE(program.configWrites(), QStringList({"OFFSET:0974 LEN:01"}));
+                QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(3));
+            }
+            QVERIFY(program.imageEqualsController());
+            QVERIFY(!program.window.changesPendingShown());
+        }
+    }
+
+    // The question rests on the edits themselves, not on the panel, which
+    // only the next common tick brings up to date.
+    void aNewControllerIsAskedAboutEditsThePanelDoesNotShowYet() {
+        Rig program;
+        program.connect();
+        program.unplug();
+        program.record.image.headType = 3;
+        QVERIFY(!program.window.changesPendingShown());
+        program.controller().state.serialNumber = 2002;
+        program.plug();
+        program.answers = {ID_YES};
+        program.poll();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
+        program.tick();
+        QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(3));
+        QVERIFY(program.imageEqualsController());
+    }
+
+    void fileThatCannotBeReadChangesNothing() {
+        Rig program;
+        program.connect();
+        program.record.image.headType = 4;
+        program.tick();
+        const ConfigImage before = program.record.image;
+        const std::size_t requests = program.requests();
+        for (const QString& bad : {program.dir.filePath("missing.ZMT"), program.dir.path()}) {
+            program.boxes.clear();
+            program.nextFile = bad;
+            program.commands.SpeedButtonReadConfigClick();
+            QCOMPARE(program.boxes.size(), 1);
+            QVERIFY2(program.boxes[0].contains(bad), qPrintable(program.boxes[0]));
+            QVERIFY(program.window.flags().ImageValid);
+            program.tick();
+        }
+        QVERIFY(std::memcmp(&before, &program.record.image, sizeof before) == 0);
+        QCOMPARE(program.requests(), requests);
+        QVERIFY(program.settings.settings().configFile.empty());
+        QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
+
+        // Cancelling the dialog changes nothing either, and never marks a
+        // configuration fit for sending.
+        program.window.flags().ImageValid = false;
+        program.record.image.headType = 5;
+        program.nextFile.clear();
+        program.commands.SpeedButtonReadConfigClick();
+        QVERIFY(!program.window.flags().ImageValid);
+        program.tick();
+        QCOMPARE(program.requests(), requests);
+    }
+
+    void damagedFileIsLoadedOnlyWhenTheUserAgrees() {
+        Rig program;
+        const QString path = program.dir.filePath("damaged.ZMT");
+        QVERIFY(saveConfigFile(ConfigImage{}, path.toStdString()).ok());
+        QByteArray text;
+        {
+            QFile in(path);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            text = in.readAll();
+        }
+        text.replace("EVKEY05=000000000000000000", "EVKEY05=0102zz0000");
+        {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(text);
+        }
+        program.record.image.headType = 2;
+        program.nextFile = path;
+        program.answers = {ID_NO};
+        program.commands.SpeedButtonReadConfigClick();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY2(program.boxes[0].contains("EVENTS/EVKEY05"), qPrintable(program.boxes[0]));
+        QCOMPARE(program.record.image.headType, uint8_t(2));
+        QVERIFY(program.notice().isEmpty());
+
+        program.answers = {ID_YES};
+        program.commands.SpeedButtonReadConfigClick();
+        QCOMPARE(program.record.image.headType, uint8_t(0));
+        QCOMPARE(program.record.image.events[4].keyRow, uint8_t(1));
+        QCOMPARE(program.record.image.events[4].keyCol, uint8_t(2));
+        QCOMPARE(program.record.image.events[4].modRow, uint8_t(0));   // "zz" reads as 0
+        QCOMPARE(program.notice(), QString("The configuration is read"));
+    }
+
+    void savingWritesTheFileOrSaysWhyNot() {
+        Rig program;
+        program.connect();
+        program.record.image.longPressTimeout = 777;
+        ConfigImage loaded{};
+        QVERIFY(program.saveToFile("saved.ZMT", loaded));
+        const QString good = program.dir.filePath("saved.ZMT");
+        QCOMPARE(int(loaded.longPressTimeout), 777);
+        QCOMPARE(program.notice(), QString("The configuration is written"));
+        QCOMPARE(program.settings.settings().configFile, good.toStdString());
+
+        program.window.ClearPanelNotice();
+        const QString bad = program.dir.filePath("no/such/folder/x.ZMT");
+        program.nextFile = bad;
+        program.commands.SpeedButtonWriteConfigClick();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY2(program.boxes[0].contains("Unable to write to " + bad), qPrintable(program.boxes[0]));
+        QVERIFY(program.notice().isEmpty());
+        QCOMPARE(program.settings.settings().configFile, good.toStdString());
+        QVERIFY(program.button("SpeedButtonWriteConfig")->isEnabled());
+    }
+
+    void readButtonReplacesTheImageOrReportsTheFailure() {
+        Rig program;
+        program.connect();
+        program.controller().state.config[kHeadTypeOffset] = 5;
+        QTest::mouseClick(program.button("SpeedButtonReadDevice"), Qt::LeftButton);
+        QCOMPARE(program.record.image.headType, uint8_t(5));
+        QCOMPARE(program.record.deviceCopy.headType, uint8_t(5));
+        QVERIFY(program.boxes.isEmpty());
+
+        program.controller().state.config[kHeadTypeOffset] = 1;
+        program.controller().faults.forceStatus = 0xFE;
+        program.commands.SpeedButtonReadDeviceClick();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
+        QCOMPARE(program.record.image.headType, uint8_t(5));
+        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
+    }
+
+    void writeButtonAsksThenWritesEverythingAndRestarts() {
+        Rig program;
+        program.connect();
+        program.window.flags().ImageValid = false;   // so no tick sends the edit first
+        program.record.image.headType = 4;
+        const std::size_t requests = program.requests();
+        program.answers = {ID_NO};
+        program.commands.SpeedButtonWriteDeviceClick();
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
+        QCOMPARE(program.requests(), requests);
+        QVERIFY(!program.window.flags().ImageValid);
+
+        program.logExchanges();
+        program.answers = {ID_YES};
+        program.commands.SpeedButtonWriteDeviceClick();
+        QCOMPARE(program.configWrites().size(), 16);
+        QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
+        QVERIFY(program.memo().contains("> CMD:83 OFFSET:0000 LEN:00"));
+        QVERIFY(program.imageEqualsController());
+        QVERIFY(program.window.flags().ImageValid);
+        QCOMPARE(program.boxes.size(), 2);   // no error
+
+        program.controller().faults.forceStatus = 0xFE;
+        program.answers = {ID_YES};
+        program.commands.SpeedButtonWriteDeviceClick();
+        QCOMPARE(program.boxes.size(), 4);
+        QVERIFY(program.boxes[3].startsWith("Error writing configuration\n"));
+    }
+
+    void defaultsAndRestartForgetTheControllerAndReportFailures() {
+        Rig program;
+        program.connect();
+        program.controller().state.config[kHeadTypeOffset] = 2;
+        program.answers = {ID_NO};
+        program.commands.SpeedButtonToDefaultClick();
+        QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
+        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.wiring.watch().controllerRead());
+
+        program.answers = {ID_YES};
+        program.commands.SpeedButtonToDefaultClick();
+        QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
+        // The next poll sees a "new" controller and reads it again.
+        program.poll();
+        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.imageEqualsController());
+
+        program.commands.SpeedButtonResetClick();
+        QVERIFY(!program.wiring.watch().controllerRead());
+        QVERIFY(!program.window.flags().ImageValid);
+        QCOMPARE(program.boxes.size(), 2);   // the two questions only
+
+        program.unplug();
+        program.answers = {ID_YES};
+        program.commands.SpeedButtonToDefaultClick();
+        QVERIFY(program.boxes.last().startsWith("Failed to reset the device configuration in its default state\n"));
+        program.commands.SpeedButtonResetClick();
+        QVERIFY(program.boxes.last().startsWith("Failed to reset the device\n"));
+        QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
+        QVERIFY(!program.button("SpeedButtonReset")->isEnabled());
+    }
+
+    void pendingChangesAreShownAndAskedAboutWhenClosing() {
+        Rig program;
+        program.connect();
+        program.unplug();
+        QVERIFY(!program.window.flags().DeviceConnected);
+        program.record.image.headType = 1;
+        program.tick();
+        auto* panel = program.window.findChild<QLabel*>("LabelChangesPendingx");
+        QVERIFY(program.window.changesPendingShown());
+        QVERIFY(!panel->isHidden());
+        QCOMPARE(panel->text(), QString("Changes not yet written to the controller"));
+        program.window.SetLanguage(Russian);
+        QCOMPARE(panel->text(), QString::fromUtf8("Изменения ещё не записаны в контроллер"));
+        program.window.SetLanguage(English);
+
+        program.window.show();
+        program.answers = {ID_NO};
+        QVERIFY(!program.window.close());
+        QVERIFY(program.window.isVisible());
+        QVERIFY(!program.window.flags().AppClosing);
+        QVERIFY(program.boxes.last().startsWith("Changes have not been written to the controller yet."));
+        QVERIFY(test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
+
+        // The same controller back: the edit goes out and nothing is asked.
+        program.plug();
+        program.poll();
+        program.tick();
+        QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(1));
+        QVERIFY(!program.window.changesPendingShown());
+        QVERIFY(panel->isHidden());
+        const int boxes = program.boxes.size();
+        QVERIFY(program.window.close());
+        QCOMPARE(program.boxes.size(), boxes);
+    }
+
+    void closingWithPendingChangesGoesAheadOnYes() {
+        Rig program;
+        program.connect();
+        program.unplug();
+        program.record.image.headType = 1;
+        program.tick();
+        program.window.show();
+        program.answers = {ID_YES};
+        QVERIFY(program.window.close());
+        QVERIFY(program.window.flags().AppClosing);
+        QVERIFY(!program.window.isVisible());
+    }
+
+    // A time-out typed and not yet confirmed by leaving its field counts as
+    // soon as the user saves, clicks any toolbar button or closes.
+    void typedInputIsCommittedBeforeSavingToolbarActionsAndClosing() {
+        Rig program;
+        program.connect();
+        auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
+        program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        const auto type = [&](const char* text) {
+            field->setFocus();
+            QVERIFY(field->hasFocus());
+            field->selectAll();
+            QTest::keyClicks(field, text);
+        };
+
+        type("700");
+        ConfigImage saved{};
+        QVERIFY(program.saveToFile("typed.ZMT", saved));
+        QCOMPARE(int(saved.longPressTimeout), 700);
+        QCOMPARE(field->text(), QString("700"));
+
+        // The controller's own write button: the typed value goes with it.
+        type("800");
+        program.answers = {ID_YES};
+        QTest::mouseClick(program.button("SpeedButtonWriteDevice"), Qt::LeftButton);
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 800);
+
+        // Closing with the controller away: the typed value is an edit
+        // still to be sent, so it is asked about.
+        program.unplug();
+        type("900");
+        const int boxes = program.boxes.size();
+        program.answers = {ID_NO};
+        QVERIFY(!program.window.close());
+        QCOMPARE(int(program.record.image.longPressTimeout), 900);
+        QCOMPARE(program.boxes.size(), boxes + 1);
+
+        // With the controller there, a value typed right before the close
+        // goes out with it: nothing is left to ask about.
+        program.plug();
+        program.poll();
+        type("950");
+        QVERIFY(program.window.close());
+        QCOMPARE(program.boxes.size(), boxes + 1);
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 950);
+    }
+
+    // SIGTERM and its kin: nothing is asked, the edit typed last gets its
+    // last chance to reach the controller, and the settings are saved.
+    void aShutDownTheSystemAsksForDeliversAndSavesWithoutAQuestion() {
+        Rig program;
+        program.connect();
+        program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, "1200");
+        const QString settingsFile = program.dir.filePath("zmtsetup.ini");
+        QFile::remove(settingsFile);
+        program.answers = {ID_NO, ID_NO};   // would keep the window open if asked
+
+        program.window.closeOnSystemRequest();
+        QCoreApplication::processEvents();
+        QVERIFY(!program.window.isVisible());
+        QVERIFY(program.boxes.isEmpty());
+        QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 1200);
+        QVERIFY(QFile::exists(settingsFile));
+    }
+};
+
+QTEST_MAIN(ConfigWindowTest)
+#include "config_window_test.moc"

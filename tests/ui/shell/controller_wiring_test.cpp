@@ -1,0 +1,204 @@
+// zmtsetup --simulator: the main window's poll drives the connection watch
+// over the simulated controller, the Simulator window's controls reach the
+// program through the ordinary HID path, closing shuts the controller, and
+// the state file carries the controller from one run to the next.
+#include "device/access_help.h"
+#include "device/protocol.h"
+#include "sim/simulator.h"
+#include "ui/log/memo.h"
+#include "ui/sim/simulator_window.h"
+#include "../program_rig.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+using namespace zmt;
+using namespace zmt::ui;
+
+namespace {
+
+// The program as zmtsetup --simulator builds it, not started up yet (the
+// language stays the test's).
+struct Rig : test::ProgramRig {
+    explicit Rig(std::string stateFile = {}) : ProgramRig({.startUp = false, .stateFile = std::move(stateFile)}) {}
+    QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
+    void tick() {
+        // Each tick after a poll first counts the frames' skip down.
+        window.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+    }
+    template <class T> T* simulatorControl(const char* name) {
+        T* control = wiring.simulatorWindow()->findChild<T*>(name);
+        if (control == nullptr) qFatal("no control %s", name);
+        return control;
+    }
+};
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+class ControllerWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLanguageIndex(English); }
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void pollAnnouncesAndLosesTheController() {
+        Rig program;
+        QVERIFY(program.wiring.simulatorWindow() != nullptr);
+        program.tick();
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(program.memo().startsWith("******** Controller is connected"));
+        QVERIFY(program.memo().contains("The serial number   1001"));
+        QCOMPARE(program.window.statusText(), QString::fromUtf8("Сontroller \"ZEL-MORVA-TOUCH\" is connected"));
+        program.tick();
+        QVERIFY(program.window.statusText().endsWith("is connected."));
+
+        // Unplugged from the Simulator window: the next poll reports it once.
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        program.tick();
+        program.tick();
+        QVERIFY(!program.window.flags().DeviceConnected);
+        QCOMPARE(program.memo().count("Controller is disconnected"), 1);
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+    }
+
+    // The controller is there but its node may not be opened: the Monitoring
+    // page explains once, in the window's language, while the status bar
+    // keeps the ordinary disconnected text on every poll.
+    void lockedControllerIsExplainedOnceInEitherLanguage() {
+        Rig program;
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
+        program.window.SetLanguage(Russian);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
+        QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
+        QVERIFY(program.memo().contains("sudo udevadm control --reload-rules && sudo udevadm trigger"));
+        QVERIFY(program.memo().contains(QString::fromUtf8(udevRulePath())));
+        QVERIFY(!program.window.flags().DeviceConnected);
+
+        // Switched to English: explained again, in English, once.
+        program.window.SetLanguage(English);
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);
+
+        // Re-plugged: a new appearance, explained once more.
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        program.tick();
+        program.simulatorControl<QCheckBox>("pluggedCheck")->click();
+        for (int poll = 0; poll < 4; ++poll) program.tick();
+        QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 2);
+
+        // Access granted: the ordinary arrival clears the explanation away.
+        program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
+        QVERIFY(!program.wiring.simulator()->controller().state.openDenied);
+        program.tick();
+        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(!program.memo().contains("access to it was denied"));
+    }
+
+    void serialChangedInTheSimulatorIsSeen() {
+        Rig program;
+        program.tick();
+        auto* serial = program.simulatorControl<QLineEdit>("serialEdit");
+        serial->setText("5150");
+        QTest::mouseClick(program.simulatorControl<QPushButton>("serialButton"), Qt::LeftButton);
+        program.tick();
+        QCOMPARE(program.wiring.watch().lastSerial(), 5150u);
+    }
+
+    void closingShutsTheControllerAndStopsThePoll() {
+        Rig program;
+        program.tick();
+        QVERIFY(program.wiring.transport().isOpen());
+        program.window.FormCloseQuery();
+        QVERIFY(!program.wiring.transport().isOpen());
+        QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
+        // A poll that still runs after closing began must not re-arm the timer.
+        program.wiring.watch().pollController();
+        QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
+    }
+
+    void stateFileCarriesTheController() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("unit.sim");
+        {
+            std::ofstream(path.toStdString()) << "serial = 77\nlog = 01 01 0A\n";
+            Rig program(path.toStdString());
+            std::string error;
+            QVERIFY(program.wiring.loadState(error));
+            program.tick();
+            QVERIFY(program.memo().contains("The serial number   77"));
+            program.simulatorControl<QCheckBox>("bootModeCheck")->click();
+            QVERIFY(program.wiring.saveState(error));
+        }
+        const std::string saved = readFile(path);
+        QVERIFY(saved.find("serial = 77\n") != std::string::npos);
+        QVERIFY(saved.find("boot_mode = 1\n") != std::string::npos);
+        QVERIFY(saved.find("log = 01 01 0A\n") != std::string::npos);
+
+        // A file that cannot be parsed is refused and left as it was.
+        std::ofstream(path.toStdString()) << "serial = many\n";
+        Rig program(path.toStdString());
+        std::string error;
+        QVERIFY(!program.wiring.loadState(error));
+        QVERIFY(error.find("line 1") != std::string::npos);
+        QCOMPARE(program.wiring.simulator()->controller().state.serialNumber, 1001u);
+        QCOMPARE(readFile(path), std::string("serial = many\n"));
+    }
+
+    void ticksLeaveWithTheWiring() {
+        MainForm window;
+        test::useVirtualClock(window);
+        {
+            ControllerWiring wiring(window, true, {});
+            window.TimerZELMORVATOUCHTestTimer();
+            QVERIFY(window.flags().DeviceConnected);
+        }
+        window.flags().DeviceConnected = false;
+        window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
+        window.TimerCommonTimer();
+        QVERIFY(!window.flags().DeviceConnected);
+    }
+
+    void wiringMayOutliveTheWindow() {
+        // As zmtsetup declares it: before the window, so the record outlives
+        // the editors the window owns.
+        std::optional<ControllerWiring> wiring;
+        {
+            MainForm window;
+            test::useVirtualClock(window);
+            wiring.emplace(window, true, std::string());
+            wiring->record().image.headType = 2;
+        }
+        QCOMPARE(wiring->record().image.headType, uint8_t(2));
+        wiring.reset();   // must not reach for the window
+    }
+
+    void hardwareModeHasNoSimulatorWindow() {
+        MainForm window;
+        test::useVirtualClock(window);
+        ControllerWiring wiring(window, false, "ignored.sim");
+        QVERIFY(wiring.simulatorWindow() == nullptr);
+        std::string error;
+        QVERIFY(wiring.loadState(error));
+    }
+};
+
+QTEST_MAIN(ControllerWiringTest)
+#include "controller_wiring_test.moc"

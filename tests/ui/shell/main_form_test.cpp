@@ -1,0 +1,491 @@
+// The main window's frame: layout, notices, menus, memo, language switch,
+// device buttons, start-up and shut-down.
+#include "ui/log/memo.h"
+#include "ui/widgets/controls.h"
+#include "ui/picker/form_keyboard.h"
+#include "ui/widgets/msg_box.h"
+#include "../window_test_support.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGroupBox>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace zmt;
+using namespace zmt::ui;
+using zmt::ui::test::timerNamed;
+
+namespace {
+
+using test::child;
+
+QLabel* panelMenu(MainForm& window) { return child<Panel>(window, "PanelMenu"); }
+
+// The settings file as the window sees it: what it loads, what it was
+// handed at the close.
+struct FakeSettings : SettingsSource {
+    std::optional<ProgramSettings> stored = ProgramSettings{};
+    std::optional<ProgramSettings> saved;
+    int saves = 0;
+    std::function<void()> onSave;
+    std::optional<ProgramSettings> loadSettings() override { return stored; }
+    void saveSettings(const ProgramSettings& settings) override {
+        saved = settings;
+        ++saves;
+        if (onSave) onSave();
+    }
+};
+
+const char* const kToolbarButtons[] = {"SpeedButtonUpdateDevice", "SpeedButtonReadConfig", "SpeedButtonWriteConfig",
+                                       "SpeedButtonReadDevice",   "SpeedButtonWriteDevice", "SpeedButtonToDefault",
+                                       "SpeedButtonReset"};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void frameIsLaidOutAsDesigned() {
+        MainForm window;
+        QCOMPARE(window.size(), QSize(696, 442));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        int left = 0;
+        for (const char* name : kToolbarButtons) {
+            auto* button = child<QToolButton>(window, name);
+            QCOMPARE(button->size(), QSize(23, 22));
+            QCOMPARE(button->x(), left);
+            QVERIFY(test::drawnForBothDensities(button->icon(), 16));
+            left += 23;
+        }
+        // Undo and redo after a gap, nothing to take back in a new window.
+        left += 5;
+        for (const char* name : {"SpeedButtonUndox", "SpeedButtonRedox"}) {
+            auto* button = child<QToolButton>(window, name);
+            QCOMPARE(button->geometry(), QRect(left, 3, 23, 22));
+            QVERIFY(test::drawnForBothDensities(button->icon(), 16));
+            QVERIFY(!button->isEnabled());
+            left += 23;
+        }
+        QCOMPARE(child(window, "SpeedButtonUndox")->toolTip(), QStringLiteral("Нечего отменять"));
+        QCOMPARE(panelMenu(window)->geometry(), QRect(left + 5, 3, 412, 22));
+        QVERIFY(panelMenu(window)->geometry().right() < 696);
+        QCOMPARE(panelMenu(window)->cursor().shape(), Qt::WhatsThisCursor);
+        QCOMPARE(panelMenu(window)->toolTip(),
+                 QStringLiteral("Выберите параметры в меню, после нажатия правой кнопки мыши"));
+        QVERIFY(child(window, "CGaugeProgressProcent")->isHidden());
+        QCOMPARE(child(window, "MainToolBar")->height(), 29);
+        QCOMPARE(child(window, "StatusBar")->geometry(), QRect(0, 442 - 19, 696, 19));
+        auto* pages = child<QTabWidget>(window, "PageControlMain");
+        QCOMPARE(pages->currentWidget(), child(window, "TabSheetParameters"));
+        QCOMPARE(pages->tabText(0), QStringLiteral("Мониторинг"));
+        QCOMPARE(pages->tabText(1), QStringLiteral("Параметры"));
+        QCOMPARE(child(window, "MainPanel")->geometry(), QRect(0, 29, 696, 442 - 29 - 19));
+        QCOMPARE(child(window, "Memo")->parentWidget(), child(window, "TabSheetMonitoring"));
+
+        QCOMPARE(timerNamed(window, "TimerZELMORVATOUCHTest")->interval(), 200);
+        QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+        QVERIFY(timerNamed(window, "TimerCommon")->isActive());
+        QCOMPARE(timerNamed(window, "TimerCommon")->interval(), 100);
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
+        QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
+        QVERIFY(!timerNamed(window, "TimerOnShow")->isActive());
+
+        FormKeyBoard picker;
+        QCOMPARE(picker.size(), QSize(750, 348));
+        QVERIFY(!picker.isModal());
+    }
+
+    void ticksReachThePartsInTheOrderTheyConnected() {
+        MainForm window;
+        std::vector<std::string> ran;
+        {
+            QObject gone;   // a part that goes away is not called any more
+            QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, &gone, [&] { ran.push_back("gone"); });
+        }
+        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("sync"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("name"); });
+        QObject::connect(&window, &MainForm::pollTick, [&] { ran.push_back("poll"); });
+        window.TimerCommonTimer();
+        window.TimerZELMORVATOUCHTestTimer();
+        QCOMPARE(ran, (std::vector<std::string>{"sync", "name", "poll"}));
+    }
+
+    void blinkingNoticeIsClearedOnceAndLeftVisibleAndEmpty() {
+        MainForm window;
+        window.showNotice(3000, 250, formatText("%s %d", "Запись изменений", 1));
+        QLabel* panel = panelMenu(window);
+        QCOMPARE(panel->text(), QStringLiteral("Запись изменений 1"));
+        QTimer* flash = timerNamed(window, "TimerFlash");
+        QTimer* clear = timerNamed(window, "TimerNoticeClear");
+        QVERIFY(flash->isActive());
+        QCOMPARE(flash->interval(), 250);
+        QVERIFY(clear->isActive());
+        QCOMPARE(clear->interval(), 3000);
+
+        window.TimerFlashTimer();
+        QVERIFY(panel->isHidden());
+        window.TimerFlashTimer();
+        QVERIFY(!panel->isHidden());
+        window.TimerFlashTimer();  // caught mid-blink by the auto-clear
+        QVERIFY(QMetaObject::invokeMethod(clear, "timeout"));
+        QVERIFY(!panel->isHidden());
+        QCOMPARE(panel->text(), QString());
+        QVERIFY(!flash->isActive());
+        QVERIFY(!clear->isActive());  // fires once
+    }
+
+    void noticeWithoutAutoClearBlinksUntilReplaced() {
+        MainForm window;
+        window.showNotice(0, 250, "первый");
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
+        window.TimerFlashTimer();
+        QVERIFY(panelMenu(window)->isHidden());
+        // A steady notice replaces it: shown at once, no blinking, no clear pending.
+        window.showNotice(1000, 0, "второй");
+        window.host().notice(0, 0, "третий");
+        QVERIFY(!panelMenu(window)->isHidden());
+        QCOMPARE(panelMenu(window)->text(), QStringLiteral("третий"));
+        QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
+        QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
+    }
+
+    void diagnosticMenuItemsFollowTheDebugTick() {
+        MainForm window;
+        auto* debug = child<QAction>(window, "MenuItemDebug");
+        auto* log = child<QAction>(window, "MenuItemLog");
+        auto* device = child<QAction>(window, "MenuItemDevice");
+        auto* languages = child<QAction>(window, "MenuItemLanguagex");
+        QCOMPARE(debug->text(), QStringLiteral("Отладка"));
+        QCOMPARE(log->text(), QStringLiteral("Лог обмена"));
+        QCOMPARE(device->text(), QStringLiteral("Лог устройства"));
+        QCOMPARE(languages->text(), QStringLiteral("Язык/Language"));
+        QCOMPARE(child<QAction>(window, "MenuItemLanguageRussianx")->text(), QStringLiteral("Русский"));
+        QCOMPARE(child<QAction>(window, "MenuItemLanguageEnglishx")->text(), QStringLiteral("English"));
+        // Default settings: only the language sub-menu shows.
+        window.startUp();
+        QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
+        QVERIFY(languages->isVisible());
+
+        ProgramSettings settings;
+        settings.debug = true;
+        settings.log = true;
+        window.setDeviceLogOn(true);
+        window.applySettings(settings);
+        window.MenuItemDebugClick();
+        QVERIFY(debug->isVisible() && log->isVisible() && device->isVisible());
+        QVERIFY(window.exchangeLogOn());
+        QVERIFY(!window.deviceLogOn());  // never carried over
+
+        debug->trigger();  // unticks itself and hides all three
+        QVERIFY(!debug->isChecked());
+        QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
+        QVERIFY(window.exchangeLogOn());  // hidden, not switched off
+    }
+
+    void doubleClickEmptiesTheMemo() {
+        MainForm window;
+        window.memoLine(formatText("t:%02X l:%02X [%s ]", 1, 2, "ab"));
+        window.host().memoLine("вторая строка");
+        auto* memo = child<Memo>(window, "Memo");
+        QCOMPARE(memo->toPlainText(), QStringLiteral("t:01 l:02 [ab ]\nвторая строка"));
+        QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);  // never wrapped
+        QVERIFY(memo->font().fixedPitch());
+        window.show();
+        QTest::mouseDClick(memo->viewport(), Qt::LeftButton);
+        QCOMPARE(memo->toPlainText(), QString());
+        window.memoLine("новый журнал");
+        QCOMPARE(memo->lineCount(), 1u);
+    }
+
+    void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        window.startUp();
+        int images = 0;
+        QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ++images; });
+        window.flags().DeviceConnected = true;
+
+        QCOMPARE(window.SetLanguage(1), 1);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(0), QStringLiteral("Monitoring"));
+        QCOMPARE(child<QToolButton>(window, "SpeedButtonReset")->toolTip(), QStringLiteral("Reset device"));
+        QCOMPARE(child<QAction>(window, "MenuItemLog")->text(), QStringLiteral("Communication log"));
+        QVERIFY(child<QAction>(window, "MenuItemLanguageEnglishx")->isChecked());
+        QVERIFY(!child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+        QVERIFY(!window.flags().DeviceConnected);  // the next poll announces it again
+        QCOMPARE(images, 1);
+
+        window.flags().DeviceConnected = true;
+        QCOMPARE(window.SetLanguage(-1), 1);
+        QVERIFY(window.flags().DeviceConnected);
+        QCOMPARE(images, 1);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
+
+        QCOMPARE(window.SetLanguage(5), 0);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Программа настройки ZEL MORVA TOUCH. Версия 1.17"));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(1), QStringLiteral("Параметры"));
+        QVERIFY(child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+
+        child<QAction>(window, "MenuItemLanguageEnglishx")->trigger();
+        QCOMPARE(languageIndex(), 1);
+        child<QAction>(window, "MenuItemLanguageRussianx")->trigger();
+        QCOMPARE(languageIndex(), 0);
+    }
+
+    void languageSwitchReachesControlsAddedLater() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        window.startUp();
+        // The picker is built after start-up, when first needed; the switch
+        // finds its controls by name.
+        FormKeyBoard& picker = window.picker();
+        auto* keyCodes = child<QGroupBox>(picker, "GroupBoxKeyCodes");
+        picker.setTitleLiteral("Выбор\0Choice");
+        int languageChanges = 0;
+        QObject::connect(&window.shellSignals(), &ShellSignals::languageChanged, [&] { ++languageChanges; });
+
+        window.SetLanguage(1);
+        QCOMPARE(languageChanges, 1);
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Key codes "));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Choice"));
+        window.SetLanguage(0);
+        QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Выбор"));
+    }
+
+    void deviceButtonsFollowBusyAndConnection() {
+        MainForm window;
+        // A button of a later page that needs the controller.
+        auto* irGet = new QToolButton(child(window, "TabSheetParameters"));
+        irGet->setObjectName("SpeedButtonIRGET");
+        window.addDeviceButton(irGet);
+        auto enabled = [&](const char* name) { return child(window, name)->isEnabled(); };
+
+        window.SetDeviceButtons(false);
+        QVERIFY(enabled("SpeedButtonReadConfig") && enabled("SpeedButtonWriteConfig"));
+        QVERIFY(!enabled("SpeedButtonReadDevice") && !enabled("SpeedButtonUpdateDevice") && !enabled("SpeedButtonIRGET"));
+
+        window.flags().DeviceConnected = true;
+        window.SetDeviceButtons(false);
+        for (const char* name : kToolbarButtons) QVERIFY2(enabled(name), name);
+        QVERIFY(enabled("SpeedButtonIRGET"));
+
+        window.SetDeviceButtons(true);
+        for (const char* name : kToolbarButtons) QVERIFY2(!enabled(name), name);
+        QVERIFY(!enabled("SpeedButtonIRGET"));
+    }
+
+    void startUpAppliesDefaultsAndArmsThePoll() {
+        MainForm window;
+        std::vector<std::string> ran;
+        QObject::connect(&window.shellSignals(), &ShellSignals::startingUp, [&] { ran.push_back("editor"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ran.push_back("image"); });
+        child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
+        window.startUp();
+        // The language switch shows the image once, the end of start-up again.
+        QCOMPARE(ran, (std::vector<std::string>{"image", "editor", "image"}));
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 1);
+        QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+        QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
+        QVERIFY(!child(window, "SpeedButtonReadDevice")->isEnabled());
+        QCOMPARE(window.SetLanguage(-1), 0);
+        QVERIFY(window.builtPicker() == nullptr);   // not shown, so not built
+    }
+
+    void unusableSettingsKeepTheDesignTimeState() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        // Built by the editor before start-up, and the picker after it; they
+        // still get their texts.
+        auto* keys = new QGroupBox(child(window, "TabSheetParameters"));
+        keys->setObjectName("GroupBoxKeys");
+        FakeSettings settings;
+        settings.stored.reset();
+        window.setSettingsSource(&settings);
+        child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
+        window.startUp();
+        QCOMPARE(languageIndex(), 0);
+        QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 0);
+        QCOMPARE(keys->title(), QStringLiteral(" Кнопки "));
+        QCOMPARE(child<QGroupBox>(window.picker(), "GroupBoxKeyCodes")->title(), QStringLiteral(" Коды кнопок "));
+        QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+    }
+
+    void storedSettingsComeBackAndAreHandedToSave() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        test::useVirtualClock(window);
+        ProgramSettings stored;
+        stored.lang = 1;
+        stored.log = true;
+        stored.debug = true;
+        stored.eventPage = 60;  // out of range: the first tab
+        stored.mainLeft = 10;
+        stored.mainTop = 20;
+        stored.keyVisible = true;
+        FakeSettings settings;
+        settings.stored = stored;
+        window.setSettingsSource(&settings);
+        const std::optional<ProgramSettings>& saved = settings.saved;
+        window.startUp();
+        QCOMPARE(languageIndex(), 1);
+        QCOMPARE(window.initialEventPage(), 0);
+        QVERIFY(child<QAction>(window, "MenuItemDebug")->isVisible());
+        QVERIFY(window.builtPicker() != nullptr && window.builtPicker()->isVisible());
+
+        window.close();
+        QVERIFY(saved.has_value());
+        QCOMPARE(saved->lang, 1);
+        QVERIFY(saved->log && saved->debug);
+        QCOMPARE(saved->mainLeft, std::optional<int>(window.frameGeometry().left()));
+        QVERIFY(saved->keyVisible);
+    }
+
+    void pickerNeverOpenedKeepsItsPlaceAndIsBuiltThere() {
+        MainForm window;
+        test::useVirtualClock(window);
+        FakeSettings settings;
+        settings.stored->keyLeft = 40;
+        settings.stored->keyTop = 50;
+        window.setSettingsSource(&settings);
+        window.startUp();
+        window.close();
+        QVERIFY(window.builtPicker() == nullptr);
+        QCOMPARE(settings.saved->keyLeft, std::optional<int>(40));
+        QCOMPARE(settings.saved->keyTop, std::optional<int>(50));
+        QVERIFY(!settings.saved->keyVisible);
+        QCOMPARE(window.picker().pos(), QPoint(40, 50));
+    }
+
+    void closingStopsThePollClosesTheControllerThenSaves() {
+        MainForm window;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        window.startUp();
+        window.show();
+        std::vector<std::string> ran;
+        QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
+        QObject::connect(&window, &MainForm::shuttingDown, [&] {
+            ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
+                          (window.flags().AppClosing ? "yes" : "no"));
+        });
+        FakeSettings settings;
+        settings.onSave = [&] { ran.push_back("save"); };
+        window.setSettingsSource(&settings);
+        QSignalSpy closed(&window, &MainForm::closed);
+        const uint32_t before = clock.now;
+        QVERIFY(window.close());
+        QCOMPARE(ran, (std::vector<std::string>{"close, poll off, closing yes", "save"}));
+        QCOMPARE(clock.now - before, 200u);  // two pauses for running procedures to notice
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void closingDuringAGuidedProcedureEndsItWithinOneTurn() {
+        MainForm window;
+        test::useVirtualClock(window);
+        window.show();
+        FakeSettings settings;
+        window.setSettingsSource(&settings);
+        const int& saves = settings.saves;
+        // A procedure loop as the learning and calibration run it: one turn
+        // per 100 ms while its running flag is set and the window stays.
+        window.flags().TouchSetupRunning = true;
+        int turnsAfterClose = 0;
+        bool closeRequested = false;
+        for (int turn = 0; window.flags().TouchSetupRunning && !window.flags().AppClosing && turn < 100; ++turn) {
+            if (turn == 3) {
+                QTimer::singleShot(0, &window, [&] { window.close(); });
+                closeRequested = true;
+            }
+            window.DelayMs(100);
+            if (closeRequested) ++turnsAfterClose;
+        }
+        QCOMPARE(turnsAfterClose, 1);
+        QCOMPARE(saves, 1);
+        QVERIFY(!window.isVisible());
+    }
+
+    void closeRequestDuringShutDownIsNotRunTwice() {
+        MainForm window;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        (void)clock;
+        window.show();
+        int saves = 0;
+        bool innerAccepted = true;
+        // A second click on the window's close box while the first close pauses.
+        QObject::connect(&window, &MainForm::shuttingDown, [&] {
+            QCloseEvent again;
+            QCoreApplication::sendEvent(&window, &again);
+            innerAccepted = again.isAccepted();
+        });
+        FakeSettings settings;
+        settings.onSave = [&] { ++saves; };
+        window.setSettingsSource(&settings);
+        QVERIFY(window.close());
+        QVERIFY(!innerAccepted);
+        QCOMPARE(saves, 1);
+    }
+
+    void windowHostLetsPendingEventsRunWithoutWaiting() {
+        MainForm window;
+        bool ran = false;
+        QTimer::singleShot(0, &window, [&] { ran = true; });
+        const uint32_t before = window.host().tickMs();
+        window.host().processEvents();
+        QVERIFY(ran);
+        QVERIFY(window.host().tickMs() >= before);
+        QCOMPARE(window.DelayMs(0), 0u);
+    }
+
+    void fileDialogIsKeptOverTheWindowCentreForFiftyTicks() {
+        MainForm window;
+        window.move(100, 100);
+        QTimer* onShow = timerNamed(window, "TimerOnShow");
+        QDialog dialog;
+        dialog.resize(300, 200);
+        window.centreDialogWhileShown(&dialog);
+        QVERIFY(onShow->isActive());
+        QCOMPARE(onShow->interval(), 1);
+        window.TimerOnShowTimer();  // not up yet: waits
+        QVERIFY(onShow->isActive());
+        dialog.show();
+        for (int tick = 0; tick < 49; ++tick) {
+            dialog.move(0, 0);  // whatever places it meanwhile, the next tick moves it back
+            window.TimerOnShowTimer();
+        }
+        QCOMPARE(dialog.frameGeometry().topLeft(),
+                 centredPosition(window.frameGeometry(), dialog.frameGeometry().size(), 0));
+        QVERIFY(onShow->isActive());
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());  // the 50th move was the last
+
+        window.centreDialogWhileShown(&dialog);
+        window.TimerOnShowTimer();
+        dialog.hide();  // the dialog ended
+        window.TimerOnShowTimer();
+        QVERIFY(!onShow->isActive());
+    }
+
+    void delayZeroReturnsAtOnceAndOthersWaitOnTheClock() {
+        MainForm window;
+        test::VirtualClockHost& clock = test::useVirtualClock(window);
+        QCOMPARE(window.DelayMs(0), 0u);
+        QCOMPARE(clock.passes, 0);
+        QCOMPARE(window.DelayMs(150), 150u);
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

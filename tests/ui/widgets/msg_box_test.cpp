@@ -1,0 +1,229 @@
+// Message boxes: what each flags value shows, where the box goes, and how the
+// box treats the device poll around it.
+#include "ui/widgets/msg_box.h"
+#include "../window_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace zmt;
+using namespace zmt::ui;
+using zmt::ui::test::timerNamed;
+
+namespace {
+
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QMessageBox::StandardButton> buttons;
+    QStringList buttonTexts;   // as shown, shortcut marks included
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool onTop = false;
+    Qt::TextFormat format = Qt::AutoText;
+    bool pollArmed = true;
+    QPoint position;
+};
+
+// Outlives every window of the tests.
+test::ScriptedDialogs& boxDialogs() {
+    static test::ScriptedDialogs dialogs;
+    return dialogs;
+}
+
+// Runs the window's boxes without a modal loop: records what was built and
+// presses the button the test asks for (nullptr: the box is just closed).
+void answerBoxes(MainForm& window, SeenBox& seen, QMessageBox::StandardButton press) {
+    window.setDialogs(boxDialogs());
+    boxDialogs().messageBox = [&window, &seen, press](QMessageBox& box) {
+        seen.caption = box.windowTitle();
+        seen.text = box.text();
+        seen.icon = box.icon();
+        seen.buttons.clear();
+        seen.buttonTexts.clear();
+        for (QAbstractButton* b : box.buttons()) {
+            seen.buttons << box.standardButton(b);
+            seen.buttonTexts << b->text();
+        }
+        seen.defaultButton = box.defaultButton() ? box.standardButton(box.defaultButton()) : QMessageBox::NoButton;
+        seen.format = box.textFormat();
+        seen.pollArmed = timerNamed(window, "TimerZELMORVATOUCHTest")->isActive();
+        box.show();
+        QCoreApplication::processEvents();  // the box is placed once it has settled its size
+        seen.position = box.frameGeometry().topLeft();
+        seen.onTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        if (press != QMessageBox::NoButton) box.button(press)->click();
+        else box.reject();
+        return msgBoxAnswer(box);
+    };
+}
+
+} // namespace
+
+class MsgBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setLanguageIndex(Russian); }
+
+    void kindsChooseCaptionIconAndButtons() {
+        const MsgBoxLayout error = msgBoxLayout(0x10);
+        QCOMPARE(error.buttons, std::vector<int>{ID_OK});
+        QCOMPARE(error.icon, MsgBoxIcon::Stop);
+        QCOMPARE(QString::fromUtf8(error.captionLiteral), QStringLiteral("Ошибка"));
+        const MsgBoxLayout info = msgBoxLayout(0x40);
+        QCOMPARE(info.buttons, std::vector<int>{ID_OK});
+        QCOMPARE(info.icon, MsgBoxIcon::Information);
+        for (unsigned kind : {0x20u, 0x30u}) {
+            const MsgBoxLayout yesNo = msgBoxLayout(kind);
+            QCOMPARE(yesNo.buttons, (std::vector<int>{ID_YES, ID_NO}));
+            QCOMPARE(yesNo.defaultButton, int(ID_YES));
+            QCOMPARE(msgBoxLayout(kind | MB_DEFAULT_NO).defaultButton, int(ID_NO));
+        }
+        QCOMPARE(msgBoxLayout(0x30).icon, MsgBoxIcon::Exclamation);
+        // Any other low byte: no caption, and icon and buttons as the flags say.
+        const MsgBoxLayout other = msgBoxLayout(0x23);
+        QCOMPARE(QString::fromUtf8(other.captionLiteral), QString());
+        QCOMPARE(other.icon, MsgBoxIcon::Question);
+        QCOMPARE(other.buttons, (std::vector<int>{ID_YES, ID_NO, ID_CANCEL}));
+        QCOMPARE(msgBoxLayout(0x201).defaultButton, int(ID_OK));  // no third button: the first
+        QCOMPARE(msgBoxLayout(0x04).icon, MsgBoxIcon::None);
+        QCOMPARE(msgBoxLayout(0x0F).buttons, std::vector<int>{ID_OK});
+    }
+
+    void boxesAreCentredFiftyPixelsBelowTheMiddle() {
+        QCOMPARE(centredPosition(QRect(100, 100, 700, 480), QSize(300, 120), kMsgBoxShiftDown), QPoint(300, 330));
+        // Odd sizes halve toward zero, each on its own.
+        QCOMPARE(centredPosition(QRect(0, 0, 701, 481), QSize(301, 121), 0), QPoint(350 - 150, 240 - 60));
+        QCOMPARE(centredPosition(QRect(-300, -50, 200, 100), QSize(100, 50), 0), QPoint(-300 + 100 - 50, -50 + 50 - 25));
+        // A box whose size cannot be read counts as 400 x 400.
+        QCOMPARE(centredPosition(QRect(100, 100, 700, 480), QSize(), kMsgBoxShiftDown), QPoint(250, 190));
+        QCOMPARE(centredPosition(QRect(100, 100, 700, 480), QSize(0, 0), 0), QPoint(250, 140));
+    }
+
+    void questionShowsYesNoInTheCurrentLanguageWithNoAsDefault() {
+        test::RussianAfterwards russian;
+        MainForm window;
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::Yes);
+        QCOMPARE(window.MsgBox(0x120, "Удалить %d <b>кнопок</b>?", 3), int(ID_YES));
+        QCOMPARE(seen.caption, QStringLiteral("Вопрос"));
+        QCOMPARE(seen.text, QStringLiteral("Удалить 3 <b>кнопок</b>?"));
+        QCOMPARE(seen.format, Qt::PlainText);  // a name like "<b>" is shown, not obeyed
+        QCOMPARE(seen.icon, QMessageBox::Question);
+        QCOMPARE(seen.buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Yes, QMessageBox::No}));
+        QCOMPARE(seen.defaultButton, QMessageBox::No);
+        QVERIFY(seen.onTop);
+        // Qt's own texts follow the program's language too: its buttons and
+        // the edit fields' context menus.
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Отменить действие"));
+
+        window.SetLanguage(English);
+        answerBoxes(window, seen, QMessageBox::No);
+        QCOMPARE(window.MsgBox(0x130, "%s", "Sure?"), int(ID_NO));
+        QCOMPARE(seen.caption, QStringLiteral("Warning"));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.defaultButton, QMessageBox::No);
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+        menu.reset(field.createStandardContextMenu());
+        QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
+
+        window.SetLanguage(Russian);
+        answerBoxes(window, seen, QMessageBox::Yes);
+        QCOMPARE(window.MsgBox(0x20, "%s", "Готово?"), int(ID_YES));
+        QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
+    }
+
+    void closingABoxWithoutAButtonNeverMeansYes() {
+        MainForm window;
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::NoButton);
+        QCOMPARE(window.MsgBox(0x30, "?"), int(ID_NO));
+        QCOMPARE(window.MsgBox(0x10, "!"), int(ID_OK));
+        QCOMPARE(window.MsgBox(0x23, "?"), int(ID_CANCEL));
+        QCOMPARE(seen.caption, QString());
+    }
+
+    void errorAndInformationOfferOnlyOk() {
+        MainForm window;
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::Ok);
+        QCOMPARE(window.MsgBox(0x10, "x"), int(ID_OK));
+        QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QCOMPARE(seen.caption, QStringLiteral("Ошибка"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(window.MsgBox(0x40, "x"), int(ID_OK));
+        QCOMPARE(seen.caption, QStringLiteral("Информация"));
+    }
+
+    void shownBoxSitsOverTheWindow() {
+        MainForm window;
+        window.move(100, 100);
+        window.show();
+        SeenBox seen;
+        QSize boxSize;
+        answerBoxes(window, seen, QMessageBox::Ok);
+        boxDialogs().messageBox = [inner = boxDialogs().messageBox, &boxSize](QMessageBox& box) {
+            const int answer = inner(box);
+            boxSize = box.frameGeometry().size();
+            return answer;
+        };
+        window.MsgBox(0x40, "Готово");
+        QCOMPARE(seen.position, centredPosition(window.frameGeometry(), boxSize, kMsgBoxShiftDown));
+    }
+
+    void realModalBoxAnswersWithTheButtonPressed() {
+        MainForm window;
+        window.show();
+        QString caption;
+        // Runs inside the box's own modal loop, as soon as it is up.
+        QTimer::singleShot(0, &window, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            caption = box->windowTitle();
+            box->defaultButton()->click();
+        });
+        QCOMPARE(window.MsgBox(0x130, "Записать?"), int(ID_NO));
+        QCOMPARE(caption, QStringLiteral("Предупреждение"));
+    }
+
+    void pollIsStoppedWhileTheBoxIsUpAndArmedAfterwards() {
+        MainForm window;
+        QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::Ok);
+        QVERIFY(!poll->isActive());
+        window.MsgBox(0x10, "x");
+        QVERIFY(!seen.pollArmed);
+        QVERIFY(poll->isActive());  // armed whatever it was before
+    }
+
+    void boxDuringShutDownLeavesThePollStopped() {
+        MainForm window;
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::Ok);
+        window.flags().AppClosing = true;
+        window.MsgBox(0x10, "Ошибка записи");
+        QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
+    }
+
+    void hostBoxesGoThroughTheWindow() {
+        MainForm window;
+        SeenBox seen;
+        answerBoxes(window, seen, QMessageBox::Yes);
+        QCOMPARE(window.host().messageBox(0x20, "Продолжить?"), int(ID_YES));
+        QCOMPARE(seen.text, QStringLiteral("Продолжить?"));
+    }
+};
+
+QTEST_MAIN(MsgBoxTest)
+#include "msg_box_test.moc"

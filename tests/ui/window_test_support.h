@@ -1,0 +1,80 @@
+#pragma once
+// Helpers shared by the main window tests.
+#include "lang/lang.h"
+#include "ui/shell/main_form.h"
+#include "ui/widgets/modal_dialogs.h"
+#include "ui/shell/qt_host.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace zmt::ui::test {
+
+// The window's own host, but on a virtual clock: a wait runs pending events
+// once and moves time on by the whole wait, so shut-down pauses and delays
+// cost nothing and are exact.
+class VirtualClockHost : public QtHost {
+public:
+    using QtHost::QtHost;
+    uint32_t tickMs() override { return now; }
+    void waitEvents(uint32_t maxMs) override {
+        QCoreApplication::processEvents();
+        now += maxMs;
+        ++passes;
+    }
+    uint32_t now = 1000;
+    int passes = 0;
+};
+
+// The window's modal dialogs answered without a modal loop by the
+// functions the test sets; one left unset runs its dialog for real.
+struct ScriptedDialogs : ModalDialogs {
+    std::function<int(QMessageBox&)> messageBox;
+    std::function<QString(QFileDialog&)> fileDialog;
+    int runMessageBox(QMessageBox& box) override {
+        return messageBox ? messageBox(box) : ModalDialogs::runMessageBox(box);
+    }
+    QString runFileDialog(QFileDialog& dialog) override {
+        return fileDialog ? fileDialog(dialog) : ModalDialogs::runFileDialog(dialog);
+    }
+};
+
+inline VirtualClockHost& useVirtualClock(MainForm& window) {
+    auto host = std::make_unique<VirtualClockHost>(window);
+    VirtualClockHost& ref = *host;
+    window.setHost(std::move(host));
+    return ref;
+}
+
+// A picture button's icon exists for ordinary screens and, twice as large,
+// for dense ones (the @2x picture drawn beside it at build time).
+inline bool drawnForBothDensities(const QIcon& icon, int side) {
+    return icon.pixmap(QSize(side, side), 1.0).size() == QSize(side, side) &&
+           icon.pixmap(QSize(side, side), 2.0).size() == QSize(2 * side, 2 * side);
+}
+
+// A control the test cannot do without: a missing one ends the test run
+// with its name instead of a crash on a null pointer.
+template <class T = QWidget>
+T* child(QObject& window, const QString& name) {
+    T* found = window.findChild<T*>(name);
+    if (found == nullptr) qFatal("no control named %s", qPrintable(name));
+    return found;
+}
+
+inline QTimer* timerNamed(QObject& window, const char* name) {
+    return window.findChild<QTimer*>(QString::fromLatin1(name));
+}
+
+// Leaves the process in Russian whatever a test switched to.
+struct RussianAfterwards {
+    ~RussianAfterwards() { setLanguageIndex(Russian); }
+};
+
+} // namespace zmt::ui::test
