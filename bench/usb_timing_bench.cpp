@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     report("full_write", msSince(start), stack.floorMs(from), stack.backend.counters().transfers - transfers,
            stack.usbSleptMs - slept);
     // The write ends in a restart: wait until the controller is back.
-    stack.host.setPoll([&stack] { stack.watch.TimerZELMORVATOUCHTestTimer(); });
+    stack.host.setPoll([&stack] { stack.watch.onPollTick(); });
     zmt::delayMs(stack.host, 1000);
     stack.host.setPoll(nullptr);
     if (!stack.flags.DeviceConnected) return fail("the controller did not come back after the write");
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     const auto path = std::filesystem::temp_directory_path() / "zmt-usb-timing-bench.LDR";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
                                                 static_cast<std::streamsize>(file.size()));
-    stack.host.setPoll([&stack] { stack.watch.TimerZELMORVATOUCHTestTimer(); });
+    stack.host.setPoll([&stack] { stack.watch.onPollTick(); });
     transfers = stack.backend.counters().transfers;
     slept = stack.usbSleptMs;
     zmt::FirmwareUpdate update(stack.link, stack.watch, stack.flags);

@@ -20,7 +20,7 @@ uint8_t pressThreshold(uint8_t idleMaximum) {
     return static_cast<uint8_t>(std::min(idleMaximum + int{kPressMargin}, 255));
 }
 
-void ButtonLearning::SpeedButtonKeysSetupClick() {
+void ButtonLearning::onLearnButtons() {
     if (flags_.KeysSetupRunning) {
         flags_.KeysSetupRunning = false;
         return;

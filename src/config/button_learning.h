@@ -5,7 +5,7 @@
 // tolerances are computed and the button part of the image is written.
 //
 // The window owns one ButtonLearning beside its ConfigTransfer and calls
-// SpeedButtonKeysSetupClick() from the learning button; a second click while
+// onLearnButtons() from the learning button; a second click while
 // the run is inside its loop only asks it to stop. The grid, the toolbar and
 // the level bars are reached through LearningView.
 #include "config/config_image.h"
@@ -74,7 +74,7 @@ public:
         : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags), view_(view) {}
 
     // Starts a run, or asks the running one to stop (it then writes what it learned).
-    void SpeedButtonKeysSetupClick();
+    void onLearnButtons();
     const LearningLevels& levels() const { return levels_; }
 
 private:

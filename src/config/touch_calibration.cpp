@@ -27,7 +27,7 @@ const char* promptOf(uint8_t step) {
 }
 } // namespace
 
-void TouchCalibration::SpeedButtonTouchSetupClick(bool offsetTenPercent) {
+void TouchCalibration::onCalibrateTouch(bool offsetTenPercent) {
     if (flags_.TouchSetupRunning) {
         flags_.TouchSetupRunning = false;
         return;

@@ -4,7 +4,7 @@
 // it waits for. We relay that as prompts and, after a run that got through
 // the last corner, keep the controller's touch block in touchState.
 //
-// The window owns one TouchCalibration and calls SpeedButtonTouchSetupClick()
+// The window owns one TouchCalibration and calls onCalibrateTouch()
 // from the calibration button with the tick state of the 10 % option; a
 // second click while it runs stops it.
 #include "config/config_image.h"
@@ -27,7 +27,7 @@ public:
         : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags),
           setBusy_(std::move(setBusy)) {}
 
-    void SpeedButtonTouchSetupClick(bool offsetTenPercent);
+    void onCalibrateTouch(bool offsetTenPercent);
     // How the last run ended, for whoever wants to know (zmtctl, tests).
     enum class Ending { None, Declined, StartFailed, Succeeded, TimedOut, Stopped, ReadFailed };
     Ending lastEnding() const { return ending_; }

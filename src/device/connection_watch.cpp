@@ -8,7 +8,7 @@
 
 namespace zmt {
 
-void ConnectionWatch::TimerZELMORVATOUCHTestTimer() {
+void ConnectionWatch::onPollTick() {
     // Transfers raise pollSkip with every frame, so the poll stays away until
     // they have been idle for that many ticks.
     if (link_.pollSkip() != 0) {

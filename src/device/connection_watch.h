@@ -70,7 +70,7 @@ public:
     }
 
     // The poll timer's tick: counts pollSkip down, or hides the gauge and polls.
-    void TimerZELMORVATOUCHTestTimer();
+    void onPollTick();
     ResultCode pollController();
     // Four memo lines: name, serial, boot and application versions.
     void printIdentity(const IdentityBlock& identity);

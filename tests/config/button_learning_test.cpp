@@ -65,10 +65,10 @@ protected:
             if (next < script.size()) {
                 controller().state.keyLevels = script[next++];
             } else {
-                learning.SpeedButtonKeysSetupClick();
+                learning.onLearnButtons();
             }
         };
-        learning.SpeedButtonKeysSetupClick();
+        learning.onLearnButtons();
     }
 
     test::SimRig rig;
@@ -110,9 +110,9 @@ TEST_F(ButtonLearningTest, IdleMaximumPlusEightIsNotAPressOneMoreIs) {
             if (n < kIdlePolls - 1) return;
         }
         if (next < collection.size()) controller().state.keyLevels = collection[next++];
-        else learning.SpeedButtonKeysSetupClick();
+        else learning.onLearnButtons();
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
 
     EXPECT_EQ(view.readings[1], 19) << "the idle measurement takes 19 readings";
     ASSERT_GE(view.snapshots.size(), 21u);
@@ -186,9 +186,9 @@ TEST_F(ButtonLearningTest, TwoChannelsPressedInOneTurnAreMarkedInTheirOwnColumns
         }
         if (levels.phase == 1 && view.readings[1] < kIdlePolls - 1) return;
         if (next < script.size()) controller().state.keyLevels = script[next++];
-        else learning.SpeedButtonKeysSetupClick();
+        else learning.onLearnButtons();
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_TRUE(checked);
     EXPECT_EQ(view.cellTexts, (std::vector<RecordingView::Cell>{{0, 1, "1.120"}, {2, 1, "3.90"}}));
     for (int c = 0; c < 4; ++c)
@@ -218,9 +218,9 @@ TEST_F(ButtonLearningTest, SecondClickWhileMeasuringIdleFinishesWithWhatWasMeasu
     controller().state.keyLevels = {I, 40, I, I};
     record.image.keys[1][0].level = 100;   // learned in an earlier run
     view.onReading = [&](const LearningLevels& levels) {
-        if (levels.phase == 1 && view.readings[1] == 3) learning.SpeedButtonKeysSetupClick();
+        if (levels.phase == 1 && view.readings[1] == 3) learning.onLearnButtons();
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_EQ(view.readings[1], 3);
     EXPECT_EQ(view.readings[2], 0);
     const ConfigImage& stored = controllerImage();
@@ -241,7 +241,7 @@ TEST_F(ButtonLearningTest, ChannelRestingHighStoresNoPhantomButtons) {
     // Channel 1 rests at 250: its threshold would wrap to 2 and the idle
     // level itself would be taken for a held button on every turn.
     controller().state.keyLevels = {I, 250, I, I};
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_EQ(view.snapshots.back().pressThreshold[1], 255);
     EXPECT_EQ(view.readings[2], kCollectPolls) << "nothing pressed, so the countdown runs out";
     EXPECT_TRUE(view.cellTexts.empty());
@@ -252,7 +252,7 @@ TEST_F(ButtonLearningTest, ChannelRestingHighStoresNoPhantomButtons) {
 
 TEST_F(ButtonLearningTest, NoPressEndsAfterSixHundredPollsAndWritesThresholds) {
     record.image.keys[2][0].level = 200;
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_EQ(view.readings[2], kCollectPolls);
     const ConfigImage& stored = controllerImage();
     EXPECT_EQ(stored.keysLearned, 1);
@@ -266,7 +266,7 @@ TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     view.onReading = [&](const LearningLevels&) {
         flags.AppClosing = true;   // the window closes during the idle phase
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     int writes = 0;
     for (const std::string& line : host().memo)
         if (line.find("> CMD:90") != std::string::npos) ++writes;
@@ -286,7 +286,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
             flags.AppClosing = true;
         }
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_EQ(record.image.keys[0][0].level, 150);
     auto expected = before;
     expected[0] = 0;
@@ -298,12 +298,12 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
     host().answers.clear();
     host().answers.push_back(ID_NO);
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     EXPECT_EQ(controller().requestsHandled(), 0u);
 
     host().answers.push_back(ID_YES);
     controller().faults.forceStatus = 0xFD;
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     ASSERT_EQ(host().boxes.size(), 3u);
     EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
     EXPECT_TRUE(host().notices.empty()) << "no prompt after a failed start";
@@ -317,10 +317,10 @@ TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDelivers
         if (levels.phase == 2 && view.readings[2] == 2) {
             controller().state.keyLevels = {I, I, I, I};
             controller().faults.forceStatus = 0xFD;   // the controller stops taking writes
-            learning.SpeedButtonKeysSetupClick();
+            learning.onLearnButtons();
         }
     };
-    learning.SpeedButtonKeysSetupClick();
+    learning.onLearnButtons();
     ASSERT_FALSE(host().boxes.empty());
     EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0) << "not on the controller, so not in its copy";

@@ -198,7 +198,7 @@ protected:
     test::SimRig rig;
     ConfigRecord record;
     ProgramFlags flags;
-    PollTimerWindow window{rig.host, [this] { watch.TimerZELMORVATOUCHTestTimer(); }};
+    PollTimerWindow window{rig.host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{rig.link, flags, window};
     ConfigTransfer transfer{rig.link, record, flags, &watch};
 };
@@ -373,7 +373,7 @@ protected:
     std::vector<uint8_t> delivered;
     test::SimRig rig;
     ProgramFlags flags;
-    PollTimerWindow window{rig.host, [this] { watch.TimerZELMORVATOUCHTestTimer(); }};
+    PollTimerWindow window{rig.host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{rig.link, flags, window};
     FirmwareUpdate firmware{rig.link, watch, flags};
 };

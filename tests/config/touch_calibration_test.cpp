@@ -38,7 +38,7 @@ protected:
             if (startWrite || stateRead)
                 rig.controller->state.touch[1] = states[std::min(next++, states.size() - 1)];
         });
-        calibration.SpeedButtonTouchSetupClick(offset);
+        calibration.onCalibrateTouch(offset);
     }
     std::vector<std::string> noticeTexts() {
         std::vector<std::string> texts;
@@ -97,7 +97,7 @@ TEST_F(TouchCalibrationTest, RepeatedStateChangesNothingOnScreen) {
 
 TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
     rig.host.startTimer(450, [this] {
-        if (flags.TouchSetupRunning) calibration.SpeedButtonTouchSetupClick(false);
+        if (flags.TouchSetupRunning) calibration.onCalibrateTouch(false);
     });
     run({1});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
@@ -133,7 +133,7 @@ TEST_F(TouchCalibrationTest, NoSendsNothingAndFailuresShowTheirBox) {
 TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     // The controller's own sequence, not a script: it steps by itself.
     rig.controller->calibrationAutoStepMs = 250;
-    calibration.SpeedButtonTouchSetupClick(false);
+    calibration.onCalibrateTouch(false);
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
     const std::vector<std::string> withRelease = noticeTexts();
     EXPECT_EQ(std::count(withRelease.begin(), withRelease.end(), "Пожалуйста отпустите нажатие"), 3);
@@ -141,7 +141,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     rig.host.notices.clear();
     rig.host.answers.push_back(ID_YES);
     rig.controller->calibrationReleaseBits = false;
-    calibration.SpeedButtonTouchSetupClick(false);
+    calibration.onCalibrateTouch(false);
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
     const std::vector<std::string> texts = noticeTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Пожалуйста отпустите нажатие"), 0);
@@ -150,7 +150,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     rig.controller->calibrationAutoStepMs = 0;
     rig.host.answers.push_back(ID_YES);
     rig.host.startTimer(300, [this] { rig.controller->calibrationGiveUp(rig.host.now); });
-    calibration.SpeedButtonTouchSetupClick(false);
+    calibration.onCalibrateTouch(false);
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::TimedOut);
     EXPECT_EQ(touchBlockReads(), 2);
 }

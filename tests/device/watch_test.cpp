@@ -204,11 +204,11 @@ TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
 TEST_F(Watch, TickLetsSkippedTicksPassThenHidesTheGaugeAndPolls) {
     rig.host.progressStart(10, "transfer");
     rig.link.setPollSkip(2);
-    watch.TimerZELMORVATOUCHTestTimer();
-    watch.TimerZELMORVATOUCHTestTimer();
+    watch.onPollTick();
+    watch.onPollTick();
     EXPECT_FALSE(flags.DeviceConnected);
     EXPECT_TRUE(rig.host.gauge().visible);
-    watch.TimerZELMORVATOUCHTestTimer();
+    watch.onPollTick();
     EXPECT_FALSE(rig.host.gauge().visible);
     EXPECT_TRUE(flags.DeviceConnected);
 }

@@ -19,7 +19,7 @@ public:
         timer_ = 0;
     }
     void startPollTimer() override {
-        if (timer_ == 0) timer_ = host_.startTimer(kPollIntervalMs, [this] { watch_->TimerZELMORVATOUCHTestTimer(); });
+        if (timer_ == 0) timer_ = host_.startTimer(kPollIntervalMs, [this] { watch_->onPollTick(); });
     }
 
 private:

@@ -117,10 +117,10 @@ struct ProgramRig {
     sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
     // One real poll: ticks that only count the skip after frames do not poll.
     void poll() {
-        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
-        window.TimerZELMORVATOUCHTestTimer();
+        while (wiring.link().pollSkip() != 0) window.onPollTick();
+        window.onPollTick();
     }
-    void tick() { window.TimerCommonTimer(); }
+    void tick() { window.onCommonTick(); }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
     std::string useFirmwareFile() {

@@ -125,7 +125,7 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
     deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
     deleteItem_ = deleteMenu_->addAction(QString());
     deleteItem_->setObjectName(QStringLiteral("DeleteKeyx"));
-    connect(deleteItem_, &QAction::triggered, this, [this] { DeleteKeyxClick(); });
+    connect(deleteItem_, &QAction::triggered, this, [this] { onDeleteFromGrid(); });
 
     grid.setPartner(this);
     // Start-up prepares the controls after whoever owns the record has
@@ -226,7 +226,7 @@ void EventEditor::build(QWidget* page) {
     irGet->setIcon(pictureIcon(":/icons/ir_receive.png"));
     irGet->setAutoRaise(true);
     irGet->setGeometry(195, 36, 22, 24);
-    connect(irGet, &QToolButton::clicked, this, [this] { SpeedButtonIRGETClick(); });
+    connect(irGet, &QToolButton::clicked, this, [this] { onCaptureIrTrigger(); });
     window_.addDeviceButton(irGet);
 
     captionPanel(groupEvent, "PanelEventEvent", QRect(4, 66, 62, 24))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -240,10 +240,10 @@ void EventEditor::build(QWidget* page) {
     once_ = named<QCheckBox>(groupEvent, "CheckBoxEventOnce");
     once_->setGeometry(6, 98, 110, 22);
     once_->setEnabled(false);
-    connect(once_, &QCheckBox::clicked, this, [this](bool checked) { CheckBoxEventOnceClick(checked); });
+    connect(once_, &QCheckBox::clicked, this, [this](bool checked) { onEventOnceToggled(checked); });
     wakeUp_ = named<QCheckBox>(groupEvent, "CheckBoxEventWakeUp");
     wakeUp_->setGeometry(118, 98, 100, 22);
-    connect(wakeUp_, &QCheckBox::clicked, this, [this](bool checked) { CheckBoxEventWakeUpClick(checked); });
+    connect(wakeUp_, &QCheckBox::clicked, this, [this](bool checked) { onEventWakeUpToggled(checked); });
 
     auto* groupReaction = named<QGroupBox>(panelEvent, "GroupBoxReaction");
     groupReaction->setGeometry(224, 0, 211, 129);
@@ -258,7 +258,7 @@ void EventEditor::build(QWidget* page) {
     irSend->setIcon(pictureIcon(":/icons/ir_receive.png"));
     irSend->setAutoRaise(true);
     irSend->setGeometry(184, 99, 22, 24);
-    connect(irSend, &QToolButton::clicked, this, [this] { SpeedButtonGetIRSendClick(); });
+    connect(irSend, &QToolButton::clicked, this, [this] { onCaptureIrReaction(); });
     window_.addDeviceButton(irSend);
 }
 
@@ -432,14 +432,14 @@ bool EventEditor::reactionAccepted(int index) {
     return false;
 }
 
-void EventEditor::PanelEventReactionxClick() {
+void EventEditor::onEventReactionClicked() {
     const int index = selectedEvent();
     EventRecord* event = record_.image.eventAt(index);
     if (event == nullptr || !reactionAccepted(index)) return;
     openPickerFrom(reactionPanel_, eventCaption(index), reactionMemo_, event->reaction);
 }
 
-void EventEditor::PanelHOMExClick() {
+void EventEditor::onHomeReactionClicked() {
     openPickerFrom(homePanel_, kHomeCaption, homeMemo_, record_.image.homeReaction);
 }
 
@@ -464,12 +464,12 @@ IrCodeReader EventEditor::irReader() {
     return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
 }
 
-void EventEditor::SpeedButtonIRGETClick() {
+void EventEditor::onCaptureIrTrigger() {
     const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
 }
 
-void EventEditor::SpeedButtonGetIRSendClick() {
+void EventEditor::onCaptureIrReaction() {
     if (!reactionAccepted(selectedEvent())) return;
     const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
@@ -506,12 +506,12 @@ void EventEditor::ComboBoxEventEventChange(int index) {
     showSelectedEvent();
 }
 
-void EventEditor::CheckBoxEventOnceClick(bool checked) {
+void EventEditor::onEventOnceToggled(bool checked) {
     const EditStep step = edit(editLabel("событие %d: однократно\0event %d: once", selectedEvent() + 1));
     eventRules_.setOnce(selectedEvent(), checked);
 }
 
-void EventEditor::CheckBoxEventWakeUpClick(bool checked) {
+void EventEditor::onEventWakeUpToggled(bool checked) {
     const EditStep step = edit(editLabel("событие %d: пробуждение\0event %d: wake-up", selectedEvent() + 1));
     eventRules_.setWakeUp(selectedEvent(), checked);
 }
@@ -553,7 +553,7 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const Grid
 
 } // namespace
 
-void EventEditor::DeleteKeyxClick() {
+void EventEditor::onDeleteFromGrid() {
     const GridEditorState& state = grid_.rules().state();
     const EditStep step = edit(deleteLabel(state.popupAction, grid_.rules(), state, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
@@ -606,8 +606,8 @@ bool EventEditor::eventFilter(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         auto* widget = static_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
-            if (watched == reactionPanel_) PanelEventReactionxClick();
-            else if (watched == homePanel_) PanelHOMExClick();
+            if (watched == reactionPanel_) onEventReactionClicked();
+            else if (watched == homePanel_) onHomeReactionClicked();
         }
     }
     return QObject::eventFilter(watched, event);

@@ -73,13 +73,13 @@ public:
     // ---- window event handlers ----
     void TabControlEVKEYxChange();
     void ComboBoxEventEventChange(int index);
-    void CheckBoxEventOnceClick(bool checked);
-    void CheckBoxEventWakeUpClick(bool checked);
-    void PanelEventReactionxClick();
-    void PanelHOMExClick();
-    void SpeedButtonIRGETClick();
-    void SpeedButtonGetIRSendClick();
-    void DeleteKeyxClick();
+    void onEventOnceToggled(bool checked);
+    void onEventWakeUpToggled(bool checked);
+    void onEventReactionClicked();
+    void onHomeReactionClicked();
+    void onCaptureIrTrigger();
+    void onCaptureIrReaction();
+    void onDeleteFromGrid();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

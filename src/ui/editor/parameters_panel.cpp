@@ -107,9 +107,9 @@ void ParametersPanel::build() {
     fiveLines_->setText(QString::fromUtf8(LangText("5 проводная\0" "5 lines")));
     touchWakeUp_->setText(QString::fromUtf8(LangText("Пробуждать\0Wake Up")));
     touchOffset_->setText(QString::fromUtf8(LangText("Отступ 10% при настройке\0Offset 10% when setting")));
-    connect(windows_, &QCheckBox::clicked, this, [this] { CheckBoxWindowsClick(); });
-    connect(fiveLines_, &QCheckBox::clicked, this, [this] { CheckBox5linesClick(); });
-    connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { CheckBoxTouchWakeUpClick(); });
+    connect(windows_, &QCheckBox::clicked, this, [this] { onWindowsTouchToggled(); });
+    connect(fiveLines_, &QCheckBox::clicked, this, [this] { onFiveWireTouchToggled(); });
+    connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { onTouchWakeUpToggled(); });
     connect(touchMode_, &QComboBox::activated, this, [this] { ComboBoxTouchModeChange(); });
 
     // Head unit.
@@ -168,7 +168,7 @@ void ParametersPanel::refreshAfter(bool needed) {
 }
 
 bool ParametersPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == longTimeout_ && event->type() == QEvent::FocusOut) Edit_PAR_LongTOExit();
+    if (watched == longTimeout_ && event->type() == QEvent::FocusOut) onLongPressTimeLeft();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -178,7 +178,7 @@ EditStep ParametersPanel::edit(const char* label) {
     return EditStep(window_.editHistory(), image_, editLabel(label));
 }
 
-void ParametersPanel::Edit_PAR_LongTOExit() {
+void ParametersPanel::onLongPressTimeLeft() {
     const EditStep step = edit("время длинного нажатия\0long press time-out");
     const uint16_t value = correctedLongPressTimeout(longTimeout_->text().toStdString());
     longTimeout_->setText(QString::number(value));
@@ -210,15 +210,15 @@ void ParametersPanel::ComboBoxTouchModeChange() {
     const EditStep step = edit("режим сенсорной панели\0touch panel mode");
     refreshAfter(setTouchMode(image_, touchMode_->currentIndex()));
 }
-void ParametersPanel::CheckBoxWindowsClick() {
+void ParametersPanel::onWindowsTouchToggled() {
     const EditStep step = edit("сенсорная панель: Windows\0touch panel: Windows");
     setWindowsTouch(image_, windows_->isChecked());
 }
-void ParametersPanel::CheckBox5linesClick() {
+void ParametersPanel::onFiveWireTouchToggled() {
     const EditStep step = edit("сенсорная панель: 5 проводов\0touch panel: 5 wires");
     refreshAfter(setFiveWireTouch(image_, fiveLines_->isChecked()));
 }
-void ParametersPanel::CheckBoxTouchWakeUpClick() {
+void ParametersPanel::onTouchWakeUpToggled() {
     const EditStep step = edit("пробуждение от сенсорной панели\0touch panel wake-up");
     setTouchWakeUp(image_, touchWakeUp_->isChecked());
 }

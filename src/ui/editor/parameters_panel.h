@@ -57,16 +57,16 @@ signals:
 
 public:
     // --- window event handlers ---
-    void Edit_PAR_LongTOExit();
+    void onLongPressTimeLeft();
     void CSpinEditEncoder1DivChange();
     void CSpinEditEncoder2DivChange();
     void ComboBoxEditEncoder1ModeChange();
     void ComboBoxEditEncoder2ModeChange();
     void ComboBoxHEADTYPEChange();
     void ComboBoxTouchModeChange();
-    void CheckBoxWindowsClick();
-    void CheckBox5linesClick();
-    void CheckBoxTouchWakeUpClick();
+    void onWindowsTouchToggled();
+    void onFiveWireTouchToggled();
+    void onTouchWakeUpToggled();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

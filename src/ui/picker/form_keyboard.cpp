@@ -207,7 +207,7 @@ void FormKeyBoard::buildConsumerButtons() {
         if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
         // The keyword is the same in both languages, as in the descriptions.
         button->setToolTip(QString::fromLatin1(key.keyword));
-        connect(button, &QToolButton::clicked, this, [this, name] { PanelKey59xClick(name); });
+        connect(button, &QToolButton::clicked, this, [this, name] { onPickerKey(name); });
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
     }
@@ -346,14 +346,14 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
         auto* panel = qobject_cast<Panel*>(watched);
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (panel != nullptr && mouse->button() == Qt::LeftButton && panel->rect().contains(mouse->position().toPoint())) {
-            PanelKey59xClick(panel->objectName());
+            onPickerKey(panel->objectName());
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void FormKeyBoard::PanelKey59xClick(const QString& controlName) {
+void FormKeyBoard::onPickerKey(const QString& controlName) {
     if (target_ == nullptr) {
         // A consumer button toggles itself; without a reaction nothing is chosen.
         for (QToolButton* button : consumerButtons_) button->setChecked(false);

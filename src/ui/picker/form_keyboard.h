@@ -78,7 +78,7 @@ public:
 
     // --- window event handlers ---
     // Serves every keyboard, modifier, consumer and system-control control.
-    void PanelKey59xClick(const QString& controlName);
+    void onPickerKey(const QString& controlName);
     void EditKEY1KeyPress() { enterCode(PickerEntry::Key1); }
     void EditKEY2KeyPress() { enterCode(PickerEntry::Key2); }
     void EditMMKeyKeyPress() { enterCode(PickerEntry::Consumer); }

@@ -33,7 +33,7 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
         window_.pages().setCurrentIndex(0);
     });
     connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
-            [this] { SpeedButtonUpdateDeviceClick(); });
+            [this] { onUpdateFirmware(); });
     buildButtons();
 }
 
@@ -64,9 +64,9 @@ void ProceduresWiring::buildButtons() {
         window_.addDeviceButton(button);
         return button;
     };
-    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::SpeedButtonKeysSetupClick);
+    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::onLearnButtons);
     touchButton_ =
-        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::SpeedButtonTouchSetupClick);
+        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::onCalibrateTouch);
     editor_.panel.placeLearningButton(keysButton_);
     editor_.panel.placeCalibrationButton(touchButton_);
     keysButton_->show();
@@ -80,7 +80,7 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     if (busy) keptEnabled->setEnabled(true);
 }
 
-void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
+void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
     window_.SetDeviceButtons(true);
     window_.holdEditing(true);
@@ -91,15 +91,15 @@ void ProceduresWiring::SpeedButtonUpdateDeviceClick() {
     window_.SetDeviceButtons(false);
 }
 
-void ProceduresWiring::SpeedButtonKeysSetupClick() {
+void ProceduresWiring::onLearnButtons() {
     // All the buttons learnt in one run are one step; the click that ends
     // the run comes in the middle of it and joins the same step.
     const EditStep step(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
-    learning_.SpeedButtonKeysSetupClick();
+    learning_.onLearnButtons();
 }
 
-void ProceduresWiring::SpeedButtonTouchSetupClick() {
-    calibration_.SpeedButtonTouchSetupClick(editor_.panel.touchOffsetChecked());
+void ProceduresWiring::onCalibrateTouch() {
+    calibration_.onCalibrateTouch(editor_.panel.touchOffsetChecked());
 }
 
 void ProceduresWiring::setLearningBusy(bool busy) {

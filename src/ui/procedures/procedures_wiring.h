@@ -46,9 +46,9 @@ public:
     ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor, SettingsStore& settings);
     ~ProceduresWiring() override;
 
-    void SpeedButtonUpdateDeviceClick();
-    void SpeedButtonKeysSetupClick();
-    void SpeedButtonTouchSetupClick();
+    void onUpdateFirmware();
+    void onLearnButtons();
+    void onCalibrateTouch();
 
     // The learning's level window, built when first wanted (most runs
     // never learn buttons).

@@ -47,35 +47,35 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
         connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
     using Button = MainForm::ToolButton;
-    connectButton(Button::ReadDevice, &ConfigCommands::SpeedButtonReadDeviceClick);
-    connectButton(Button::WriteDevice, &ConfigCommands::SpeedButtonWriteDeviceClick);
-    connectButton(Button::ToDefault, &ConfigCommands::SpeedButtonToDefaultClick);
-    connectButton(Button::Reset, &ConfigCommands::SpeedButtonResetClick);
-    connectButton(Button::ReadConfig, &ConfigCommands::SpeedButtonReadConfigClick);
-    connectButton(Button::WriteConfig, &ConfigCommands::SpeedButtonWriteConfigClick);
+    connectButton(Button::ReadDevice, &ConfigCommands::onReadFromController);
+    connectButton(Button::WriteDevice, &ConfigCommands::onWriteToController);
+    connectButton(Button::ToDefault, &ConfigCommands::onFactoryConfiguration);
+    connectButton(Button::Reset, &ConfigCommands::onRestartController);
+    connectButton(Button::ReadConfig, &ConfigCommands::onOpenFile);
+    connectButton(Button::WriteConfig, &ConfigCommands::onSaveFile);
 }
 
-void ConfigCommands::SpeedButtonReadDeviceClick() {
+void ConfigCommands::onReadFromController() {
     BusyScope busy(window_);
     transfer_.readDeviceCommand();
 }
 
-void ConfigCommands::SpeedButtonWriteDeviceClick() {
+void ConfigCommands::onWriteToController() {
     BusyScope busy(window_);
     transfer_.writeDeviceCommand();
 }
 
-void ConfigCommands::SpeedButtonToDefaultClick() {
+void ConfigCommands::onFactoryConfiguration() {
     BusyScope busy(window_);
     transfer_.toDefaultCommand();
 }
 
-void ConfigCommands::SpeedButtonResetClick() {
+void ConfigCommands::onRestartController() {
     BusyScope busy(window_);
     transfer_.resetCommand();
 }
 
-void ConfigCommands::SpeedButtonWriteConfigClick() {
+void ConfigCommands::onSaveFile() {
     // However the save was started, a value still being typed is saved too.
     window_.commitPendingInput();
     BusyScope busy(window_);
@@ -90,7 +90,7 @@ void ConfigCommands::SpeedButtonWriteConfigClick() {
     window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigSavedNotice));
 }
 
-void ConfigCommands::SpeedButtonReadConfigClick() {
+void ConfigCommands::onOpenFile() {
     std::string path;
     {
         BusyScope busy(window_);

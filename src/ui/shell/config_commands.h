@@ -26,12 +26,12 @@ class ConfigCommands : public QObject {
 public:
     ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings);
 
-    void SpeedButtonReadDeviceClick();
-    void SpeedButtonWriteDeviceClick();    // asks first
-    void SpeedButtonToDefaultClick();      // asks first
-    void SpeedButtonResetClick();
-    void SpeedButtonReadConfigClick();
-    void SpeedButtonWriteConfigClick();
+    void onReadFromController();
+    void onWriteToController();    // asks first
+    void onFactoryConfiguration();      // asks first
+    void onRestartController();
+    void onOpenFile();
+    void onSaveFile();
 
 private:
     // Opens path into the image: an unreadable file changes nothing; a

@@ -34,7 +34,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
       // the link and the simulated controller keep the host they are given.
       stack_(window.host(), window.flags(), adapter_,
              {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
-    connect(&window_, &MainForm::pollTick, this, [this] { watch().TimerZELMORVATOUCHTestTimer(); });
+    connect(&window_, &MainForm::pollTick, this, [this] { watch().onPollTick(); });
     connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they connect later).

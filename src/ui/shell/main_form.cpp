@@ -171,8 +171,8 @@ void MainForm::buildToolBar() {
         left += kButtonWidth;
         return button;
     };
-    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.png", &MainForm::SpeedButtonUndoxClick);
-    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.png", &MainForm::SpeedButtonRedoxClick);
+    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.png", &MainForm::onUndo);
+    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.png", &MainForm::onRedo);
     left += kSpacerWidth;
     addUndoShortcuts(this);
 
@@ -204,9 +204,9 @@ void MainForm::addUndoShortcuts(QWidget* window) {
         auto* shortcut = new QShortcut(keys, window);
         connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
     };
-    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainForm::SpeedButtonUndoxClick);
-    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &MainForm::SpeedButtonRedoxClick);
-    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainForm::SpeedButtonRedoxClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainForm::onUndo);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &MainForm::onRedo);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainForm::onRedo);
 }
 
 void MainForm::refreshUndoButtons() {
@@ -221,12 +221,12 @@ void MainForm::refreshUndoButtons() {
             kNothingToRedoLiteral);
 }
 
-void MainForm::SpeedButtonUndoxClick() {
+void MainForm::onUndo() {
     emit undoRequested();
     refreshUndoButtons();
 }
 
-void MainForm::SpeedButtonRedoxClick() {
+void MainForm::onRedo() {
     emit redoRequested();
     refreshUndoButtons();
 }
@@ -250,7 +250,7 @@ void MainForm::buildPages() {
     memo_ = new Memo(monitoringPage_);
     memo_->setObjectName(QStringLiteral("Memo"));
     monitoringLayout->addWidget(memo_);
-    connect(memo_, &Memo::doubleClicked, this, [this] { MemoDblClick(); });
+    connect(memo_, &Memo::doubleClicked, this, [this] { onLogDoubleClick(); });
     connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MB_ERROR, why.toStdString()); });
 
     parametersPage_ = new TabSheet;
@@ -288,7 +288,7 @@ void MainForm::buildPopupMenu() {
     menuDebug_ = checkItem("MenuItemDebug");
     menuLog_ = checkItem("MenuItemLog");
     menuDevice_ = checkItem("MenuItemDevice");
-    connect(menuDebug_, &QAction::triggered, this, [this] { MenuItemDebugClick(); });
+    connect(menuDebug_, &QAction::triggered, this, [this] { onDebugMenuToggled(); });
 
     QMenu* languages = popupMenu_->addMenu(QStringLiteral("Язык/Language"));
     languages->menuAction()->setObjectName(QStringLiteral("MenuItemLanguagex"));
@@ -302,11 +302,11 @@ void MainForm::buildPopupMenu() {
     }
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
-    connect(menuRussian_, &QAction::triggered, this, [this] { MenuItemLanguageRussianxClick(); });
-    connect(menuEnglish_, &QAction::triggered, this, [this] { MenuItemLanguageEnglishxClick(); });
+    connect(menuRussian_, &QAction::triggered, this, [this] { onRussianChosen(); });
+    connect(menuEnglish_, &QAction::triggered, this, [this] { onEnglishChosen(); });
 
     // Diagnostics stay out of sight until the stored setting asks for them.
-    MenuItemDebugClick();
+    onDebugMenuToggled();
 }
 
 void MainForm::buildTimers() {
@@ -318,11 +318,11 @@ void MainForm::buildTimers() {
         return t;
     };
     pollTimer_ =
-        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::TimerZELMORVATOUCHTestTimer);
-    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::TimerCommonTimer);
+        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::onPollTick);
+    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::onCommonTick);
     noticeClearTimer_ = timer("TimerNoticeClear", 0, &MainForm::ClearPanelNotice);
-    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::TimerFlashTimer);
-    onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::TimerOnShowTimer);
+    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::onFlashTick);
+    onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::onDialogCentringTick);
     commonTimer_->start();
 }
 
@@ -333,7 +333,7 @@ void MainForm::startUp() {
     // design-time texts now, whatever the settings say afterwards.
     retranslate();
     const std::optional<ProgramSettings> settings = restoreSettings();
-    MenuItemDebugClick();
+    onDebugMenuToggled();
     emit shellSignals_.startingUp();
     SetDeviceButtons(false);
     pollTimer_->start();
@@ -607,14 +607,14 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 
 // ---- timers and handlers ----
 
-void MainForm::TimerZELMORVATOUCHTestTimer() { emit pollTick(); }
+void MainForm::onPollTick() { emit pollTick(); }
 
-void MainForm::TimerCommonTimer() {
+void MainForm::onCommonTick() {
     emit shellSignals_.commonTick();
     refreshUndoButtons();
 }
 
-void MainForm::TimerFlashTimer() { panelMenu_->setVisible(panelMenu_->isHidden()); }
+void MainForm::onFlashTick() { panelMenu_->setVisible(panelMenu_->isHidden()); }
 
 void MainForm::centreDialogWhileShown(QWidget* dialog) {
     centredDialog_ = dialog;
@@ -628,7 +628,7 @@ void MainForm::stopDialogCentring() {
     centringMovesLeft_ = 0;
 }
 
-void MainForm::TimerOnShowTimer() {
+void MainForm::onDialogCentringTick() {
     if (centredDialog_.isNull() || centringMovesLeft_ <= 0) {
         onShowTimer_->stop();
         return;
@@ -643,9 +643,9 @@ void MainForm::TimerOnShowTimer() {
     if (--centringMovesLeft_ == 0) onShowTimer_->stop();
 }
 
-void MainForm::MemoDblClick() { memo_->clear(); }
+void MainForm::onLogDoubleClick() { memo_->clear(); }
 
-void MainForm::MenuItemDebugClick() {
+void MainForm::onDebugMenuToggled() {
     const bool visible = menuDebug_->isChecked();
     for (QAction* item : {menuDebug_, menuLog_, menuDevice_}) item->setVisible(visible);
 }

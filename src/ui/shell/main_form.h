@@ -212,16 +212,16 @@ public:
     void stopDialogCentring();
 
     // --- window event handlers ---
-    void TimerZELMORVATOUCHTestTimer();
-    void TimerCommonTimer();
-    void TimerFlashTimer();
-    void TimerOnShowTimer();
-    void MemoDblClick();
-    void MenuItemDebugClick();
-    void MenuItemLanguageRussianxClick() { SetLanguage(Russian); }
-    void MenuItemLanguageEnglishxClick() { SetLanguage(English); }
-    void SpeedButtonUndoxClick();
-    void SpeedButtonRedoxClick();
+    void onPollTick();
+    void onCommonTick();
+    void onFlashTick();
+    void onDialogCentringTick();
+    void onLogDoubleClick();
+    void onDebugMenuToggled();
+    void onRussianChosen() { SetLanguage(Russian); }
+    void onEnglishChosen() { SetLanguage(English); }
+    void onUndo();
+    void onRedo();
     // Commits what is typed into the focused field, exactly as leaving the
     // field does: done before the window closes and before every toolbar
     // action, whose buttons take no focus.

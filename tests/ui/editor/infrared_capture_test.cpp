@@ -41,8 +41,8 @@ struct Rig : test::ProgramRig {
     ~Rig() { child<QMenu>(form, "PopupMenuKeys")->hide(); }
 
     void connect() {
-        for (int i = 0; i < 10 && !form.flags().DeviceConnected; ++i) form.TimerZELMORVATOUCHTestTimer();
-        while (wiring.link().pollSkip() != 0) form.TimerZELMORVATOUCHTestTimer();
+        for (int i = 0; i < 10 && !form.flags().DeviceConnected; ++i) form.onPollTick();
+        while (wiring.link().pollSkip() != 0) form.onPollTick();
     }
     // What a user does in the Simulator window to have the receiver see a code.
     void receive(int protocol, int address, int command) {
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 2)"));
         QCOMPARE(child<QWidget>(p.picker(), "PanelKey4x")->property("selected").toBool(), false);
         // A click now edits the event on show, never the one left behind.
-        p.picker().PanelKey59xClick(QStringLiteral("PanelKey5x"));
+        p.picker().onPickerKey(QStringLiteral("PanelKey5x"));
         QCOMPARE(p.event(1).reaction.kind, uint8_t(ReactionKeyboard));
         QCOMPARE(p.event(1).reaction.arg2, uint8_t(5));
         QCOMPARE(p.event(0).reaction.arg2, uint8_t(4));

@@ -476,7 +476,7 @@ private slots:
         QCOMPARE(p.boxes.size(), 2);
 
         p.select(20);
-        p.editor.SpeedButtonGetIRSendClick();   // its button waits for a controller
+        p.editor.onCaptureIrReaction();   // its button waits for a controller
         QCOMPARE(p.boxes.last(), refusal);
         QCOMPARE(p.boxes.size(), 3);
         p.picker().hide();
@@ -528,7 +528,7 @@ private slots:
         QVERIFY(p.form.builtPicker() == nullptr);   // start-up leaves it for later
         p.form.SetLanguage(English);
         p.editor.setEditorLock(false);   // as while the firmware is updated
-        p.editor.PanelHOMExClick();
+        p.editor.onHomeReactionClicked();
         FormKeyBoard* picker = p.form.builtPicker();
         QVERIFY(picker != nullptr && picker->isVisible());
         QCOMPARE(picker->windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));

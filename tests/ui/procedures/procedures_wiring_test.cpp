@@ -41,8 +41,8 @@ struct Rig : test::ProgramRig {
         window.resize(window.sizeHint());
     }
     void tick() {
-        window.TimerZELMORVATOUCHTestTimer();
-        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+        window.onPollTick();
+        while (wiring.link().pollSkip() != 0) window.onPollTick();
     }
     QAbstractButton* button(const char* name) {
         auto* found = window.findChild<QAbstractButton*>(name);
@@ -138,7 +138,7 @@ private slots:
                 QVERIFY(!program.button("SpeedButtonUpdateDevice")->isEnabled());
                 QVERIFY(!keysGrid->isEnabled());   // the editor is locked meanwhile
                 // A click that gets through anyway starts nothing.
-                program.procedures.SpeedButtonUpdateDeviceClick();
+                program.procedures.onUpdateFirmware();
                 // The update reports on the Monitoring page, which it brings up.
                 QCOMPARE(program.window.pages().currentWidget()->objectName(), QString("TabSheetMonitoring"));
                 picture(program, "firmware-update");
@@ -291,7 +291,7 @@ private slots:
                 grid->editItem(grid->item(0, 3));
                 edit = grid->findChild<QLineEdit*>();
                 QVERIFY(edit != nullptr);
-                program.window.TimerCommonTimer();   // sees the editor open
+                program.window.onCommonTick();   // sees the editor open
                 edit->selectAll();
                 QTest::keyClicks(edit, "MU");
             }
@@ -307,7 +307,7 @@ private slots:
             }
             // A reading comes between the editor's closing and the tick
             // that commits the name.
-            if (reads == 26) program.window.TimerCommonTimer();
+            if (reads == 26) program.window.onCommonTick();
             if (reads == 27) {
                 QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
                 QCOMPARE(program.procedures.levelBars()->names()[3], QString("MUTE"));

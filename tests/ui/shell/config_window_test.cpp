@@ -125,7 +125,7 @@ private slots:
             const QString path = program.dir.filePath("car.ZMT");
             QVERIFY(saveConfigFile(fromFile, path.toStdString()).ok());
             program.nextFile = path;
-            program.commands.SpeedButtonReadConfigClick();
+            program.commands.onOpenFile();
             QVERIFY(program.window.changesPendingShown());
             program.tick();   // nowhere to send it yet
             QVERIFY(program.window.changesPendingShown());
@@ -180,7 +180,7 @@ private slots:
         for (const QString& bad : {program.dir.filePath("missing.ZMT"), program.dir.path()}) {
             program.boxes.clear();
             program.nextFile = bad;
-            program.commands.SpeedButtonReadConfigClick();
+            program.commands.onOpenFile();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].contains(bad), qPrintable(program.boxes[0]));
             QVERIFY(program.window.flags().ImageValid);
@@ -196,7 +196,7 @@ private slots:
         program.window.flags().ImageValid = false;
         program.record.image.headType = 5;
         program.nextFile.clear();
-        program.commands.SpeedButtonReadConfigClick();
+        program.commands.onOpenFile();
         QVERIFY(!program.window.flags().ImageValid);
         program.tick();
         QCOMPARE(program.requests(), requests);
@@ -221,14 +221,14 @@ private slots:
         program.record.image.headType = 2;
         program.nextFile = path;
         program.answers = {ID_NO};
-        program.commands.SpeedButtonReadConfigClick();
+        program.commands.onOpenFile();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY2(program.boxes[0].contains("EVENTS/EVKEY05"), qPrintable(program.boxes[0]));
         QCOMPARE(program.record.image.headType, uint8_t(2));
         QVERIFY(program.notice().isEmpty());
 
         program.answers = {ID_YES};
-        program.commands.SpeedButtonReadConfigClick();
+        program.commands.onOpenFile();
         QCOMPARE(program.record.image.headType, uint8_t(0));
         QCOMPARE(program.record.image.events[4].keyRow, uint8_t(1));
         QCOMPARE(program.record.image.events[4].keyCol, uint8_t(2));
@@ -250,7 +250,7 @@ private slots:
         program.window.ClearPanelNotice();
         const QString bad = program.dir.filePath("no/such/folder/x.ZMT");
         program.nextFile = bad;
-        program.commands.SpeedButtonWriteConfigClick();
+        program.commands.onSaveFile();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY2(program.boxes[0].contains("Unable to write to " + bad), qPrintable(program.boxes[0]));
         QVERIFY(program.notice().isEmpty());
@@ -269,7 +269,7 @@ private slots:
 
         program.controller().state.config[kHeadTypeOffset] = 1;
         program.controller().faults.forceStatus = 0xFE;
-        program.commands.SpeedButtonReadDeviceClick();
+        program.commands.onReadFromController();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
         QCOMPARE(program.record.image.headType, uint8_t(5));
@@ -284,7 +284,7 @@ private slots:
         program.record.image.headType = 4;
         const std::size_t requests = program.requests();
         program.answers = {ID_NO};
-        program.commands.SpeedButtonWriteDeviceClick();
+        program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
         QCOMPARE(program.requests(), requests);
@@ -292,7 +292,7 @@ private slots:
 
         program.logExchanges();
         program.answers = {ID_YES};
-        program.commands.SpeedButtonWriteDeviceClick();
+        program.commands.onWriteToController();
         QCOMPARE(program.configWrites().size(), 16);
         QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
         QVERIFY(program.memo().contains("> CMD:83 OFFSET:0000 LEN:00"));
@@ -302,7 +302,7 @@ private slots:
 
         program.controller().faults.forceStatus = 0xFE;
         program.answers = {ID_YES};
-        program.commands.SpeedButtonWriteDeviceClick();
+        program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 4);
         QVERIFY(program.boxes[3].startsWith("Error writing configuration\n"));
     }
@@ -312,29 +312,29 @@ private slots:
         program.connect();
         program.controller().state.config[kHeadTypeOffset] = 2;
         program.answers = {ID_NO};
-        program.commands.SpeedButtonToDefaultClick();
+        program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
         QVERIFY(program.window.flags().ImageValid);
         QVERIFY(program.wiring.watch().controllerRead());
 
         program.answers = {ID_YES};
-        program.commands.SpeedButtonToDefaultClick();
+        program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
         // The next poll sees a "new" controller and reads it again.
         program.poll();
         QVERIFY(program.window.flags().ImageValid);
         QVERIFY(program.imageEqualsController());
 
-        program.commands.SpeedButtonResetClick();
+        program.commands.onRestartController();
         QVERIFY(!program.wiring.watch().controllerRead());
         QVERIFY(!program.window.flags().ImageValid);
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
         program.unplug();
         program.answers = {ID_YES};
-        program.commands.SpeedButtonToDefaultClick();
+        program.commands.onFactoryConfiguration();
         QVERIFY(program.boxes.last().startsWith("Failed to reset the device configuration in its default state\n"));
-        program.commands.SpeedButtonResetClick();
+        program.commands.onRestartController();
         QVERIFY(program.boxes.last().startsWith("Failed to reset the device\n"));
         QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
         QVERIFY(!program.button("SpeedButtonReset")->isEnabled());

@@ -32,8 +32,8 @@ struct Rig : test::ProgramRig {
     QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
     void tick() {
         // Each tick after a poll first counts the frames' skip down.
-        window.TimerZELMORVATOUCHTestTimer();
-        while (wiring.link().pollSkip() != 0) window.TimerZELMORVATOUCHTestTimer();
+        window.onPollTick();
+        while (wiring.link().pollSkip() != 0) window.onPollTick();
     }
     template <class T> T* simulatorControl(const char* name) {
         T* control = wiring.simulatorWindow()->findChild<T*>(name);
@@ -167,12 +167,12 @@ private slots:
         test::useVirtualClock(window);
         {
             ControllerWiring wiring(window, true, {});
-            window.TimerZELMORVATOUCHTestTimer();
+            window.onPollTick();
             QVERIFY(window.flags().DeviceConnected);
         }
         window.flags().DeviceConnected = false;
-        window.TimerZELMORVATOUCHTestTimer();   // nothing left to call
-        window.TimerCommonTimer();
+        window.onPollTick();   // nothing left to call
+        window.onCommonTick();
         QVERIFY(!window.flags().DeviceConnected);
     }
 

@@ -118,8 +118,8 @@ private slots:
         QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("sync"); });
         QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("name"); });
         QObject::connect(&window, &MainForm::pollTick, [&] { ran.push_back("poll"); });
-        window.TimerCommonTimer();
-        window.TimerZELMORVATOUCHTestTimer();
+        window.onCommonTick();
+        window.onPollTick();
         QCOMPARE(ran, (std::vector<std::string>{"sync", "name", "poll"}));
     }
 
@@ -135,11 +135,11 @@ private slots:
         QVERIFY(clear->isActive());
         QCOMPARE(clear->interval(), 3000);
 
-        window.TimerFlashTimer();
+        window.onFlashTick();
         QVERIFY(panel->isHidden());
-        window.TimerFlashTimer();
+        window.onFlashTick();
         QVERIFY(!panel->isHidden());
-        window.TimerFlashTimer();  // caught mid-blink by the auto-clear
+        window.onFlashTick();  // caught mid-blink by the auto-clear
         QVERIFY(QMetaObject::invokeMethod(clear, "timeout"));
         QVERIFY(!panel->isHidden());
         QCOMPARE(panel->text(), QString());
@@ -151,7 +151,7 @@ private slots:
         MainForm window;
         window.showNotice(0, 250, "первый");
         QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
-        window.TimerFlashTimer();
+        window.onFlashTick();
         QVERIFY(panelMenu(window)->isHidden());
         // A steady notice replaces it: shown at once, no blinking, no clear pending.
         window.showNotice(1000, 0, "второй");
@@ -184,7 +184,7 @@ private slots:
         settings.log = true;
         window.setDeviceLogOn(true);
         window.applySettings(settings);
-        window.MenuItemDebugClick();
+        window.onDebugMenuToggled();
         QVERIFY(debug->isVisible() && log->isVisible() && device->isVisible());
         QVERIFY(window.exchangeLogOn());
         QVERIFY(!window.deviceLogOn());  // never carried over
@@ -458,23 +458,23 @@ private slots:
         window.centreDialogWhileShown(&dialog);
         QVERIFY(onShow->isActive());
         QCOMPARE(onShow->interval(), 1);
-        window.TimerOnShowTimer();  // not up yet: waits
+        window.onDialogCentringTick();  // not up yet: waits
         QVERIFY(onShow->isActive());
         dialog.show();
         for (int tick = 0; tick < 49; ++tick) {
             dialog.move(0, 0);  // whatever places it meanwhile, the next tick moves it back
-            window.TimerOnShowTimer();
+            window.onDialogCentringTick();
         }
         QCOMPARE(dialog.frameGeometry().topLeft(),
                  centredPosition(window.frameGeometry(), dialog.frameGeometry().size(), 0));
         QVERIFY(onShow->isActive());
-        window.TimerOnShowTimer();
+        window.onDialogCentringTick();
         QVERIFY(!onShow->isActive());  // the 50th move was the last
 
         window.centreDialogWhileShown(&dialog);
-        window.TimerOnShowTimer();
+        window.onDialogCentringTick();
         dialog.hide();  // the dialog ended
-        window.TimerOnShowTimer();
+        window.onDialogCentringTick();
         QVERIFY(!onShow->isActive());
     }
 

@@ -220,7 +220,7 @@ private slots:
         before = p.image();
         auto* timeout = child<QLineEdit>(p.window, "Edit_PAR_LongTO");
         timeout->setText("900");
-        p.panel.Edit_PAR_LongTOExit();
+        p.panel.onLongPressTimeLeft();
         p.undoAndRedo(before, "long press time-out");
     }
 
