@@ -26,7 +26,7 @@ struct Stack {
     zmt::ConfigTransfer transfer{link, record, flags, nullptr};
     Stack() {
         backend.addController(controller);
-        flags.DeviceConnected = true;
+        flags.deviceConnected = true;
     }
 };
 

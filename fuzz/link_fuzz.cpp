@@ -174,8 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             break;
         }
         case Operation::Sync: {
-            flags.ImageValid = true;
-            flags.DeviceConnected = true;
+            flags.imageValid = true;
+            flags.deviceConnected = true;
             record.image.bytes()[offset % kConfigImageSize] ^= command | 1;
             const ConfigImage copyBefore = record.deviceCopy;
             transfer.syncChanges();

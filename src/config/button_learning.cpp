@@ -21,17 +21,17 @@ uint8_t pressThreshold(uint8_t idleMaximum) {
 }
 
 void ButtonLearning::onLearnButtons() {
-    if (flags_.KeysSetupRunning) {
-        flags_.KeysSetupRunning = false;
+    if (flags_.learningRunning) {
+        flags_.learningRunning = false;
         return;
     }
-    flags_.KeysSetupRunning = true;
+    flags_.learningRunning = true;
     view_.setLearningBusy(true);
-    flags_.KeysSetupActive = true;
+    flags_.learningActive = true;
     run();
-    flags_.KeysSetupActive = false;
+    flags_.learningActive = false;
     view_.setLearningBusy(false);
-    flags_.KeysSetupRunning = false;
+    flags_.learningRunning = false;
     view_.clearGridSelection();
 }
 
@@ -81,7 +81,7 @@ void ButtonLearning::run() {
     view_.learningStarted();
 
     int countdown = 0;
-    while (!flags_.AppClosing && flags_.KeysSetupRunning) {
+    while (!flags_.appClosing && flags_.learningRunning) {
         if (levels_.phase == LearningStarting) {
             host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
             countdown = kIdlePolls;
@@ -94,14 +94,14 @@ void ButtonLearning::run() {
                 countdown = kCollectPolls;
                 levels_.phase = LearningCollecting;
             } else if (!readLevels()) {
-                flags_.KeysSetupRunning = false;
+                flags_.learningRunning = false;
             } else {
                 for (int c = 0; c < kChannels; ++c)
                     if (levels_.current[c] > levels_.idleMaximum[c]) levels_.idleMaximum[c] = levels_.current[c];
                 view_.showLevels(levels_);
             }
         } else if (!readLevels()) {
-            flags_.KeysSetupRunning = false;
+            flags_.learningRunning = false;
         } else {
             for (int c = 0; c < kChannels; ++c) {
                 if (levels_.pressed(c)) {
@@ -112,14 +112,14 @@ void ButtonLearning::run() {
                 }
             }
             view_.showLevels(levels_);
-            if (--countdown == 0) flags_.KeysSetupRunning = false;
+            if (--countdown == 0) flags_.learningRunning = false;
         }
         delayMs(host_, kLearningTurnMs);
     }
 
     for (int c = 0; c < kChannels; ++c) clearMarks(c);
     clearNotice(host_);
-    if (flags_.KeysSetupRunning) return;   // the window is closing: nothing is written
+    if (flags_.learningRunning) return;   // the window is closing: nothing is written
     finish();
 }
 
@@ -138,7 +138,7 @@ void ButtonLearning::finish() {
     if (head == errNone && keys == errNone) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
-        flags_.ImageValid = true;
+        flags_.imageValid = true;
     } else {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Кнопки не записаны в устройство, запись будет повторена\0"

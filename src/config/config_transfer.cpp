@@ -64,7 +64,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
     if (history_) history_->reset(record_.image);
-    flags_.ImageValid = true;
+    flags_.imageValid = true;
     return errNone;
 }
 
@@ -80,7 +80,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     // undoing past this point would write that one's configuration here.
     if (history_) history_->reset(record_.image);
     std::memcpy(record_.touchState, touch, sizeof touch);
-    flags_.ImageValid = true;
+    flags_.imageValid = true;
     return errNone;
 }
 
@@ -97,7 +97,7 @@ ResultCode ConfigTransfer::writeConfiguration() {
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
-    flags_.ImageValid = true;
+    flags_.imageValid = true;
     return sendCommand(cmdReset);
 }
 
@@ -159,8 +159,8 @@ ResultCode ConfigTransfer::readKeepingEditsCommand() {
 
 ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEdits) {
     // Decided before the image is declared unfit, which would hide the edits.
-    const bool editsWaiting = flags_.ImageValid && changesPending();
-    flags_.ImageValid = false;
+    const bool editsWaiting = flags_.imageValid && changesPending();
+    flags_.imageValid = false;
     if (editsWaiting && keepEdits && keepEdits()) return readKeepingEditsCommand();
     return readDeviceCommand();
 }
@@ -183,14 +183,14 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     if (!confirmResetToDefaults()) return errNone;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
-    flags_.ImageValid = false;
+    flags_.imageValid = false;
     forgetSerial();
     return reportIfFailed(restoreDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
                                              "Failed to reset the device configuration in its default state\n%s");
 }
 
 ResultCode ConfigTransfer::resetCommand() {
-    flags_.ImageValid = false;
+    flags_.imageValid = false;
     forgetSerial();
     return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
 }
@@ -202,8 +202,8 @@ bool ConfigTransfer::changesPending() const {
 void ConfigTransfer::syncChanges() {
     // A full transfer replaces the image itself; a tick that comes round
     // while one runs (or while a tick's own write lets events run) waits.
-    if (!flags_.ImageValid || flags_.KeysSetupActive || transferRunning_ || syncRunning_) return;
-    if (!flags_.DeviceConnected) {
+    if (!flags_.imageValid || flags_.learningActive || transferRunning_ || syncRunning_) return;
+    if (!flags_.deviceConnected) {
         // Changes wait for the controller; a new failure once it is back
         // deserves a box of its own.
         syncFailureShown_ = false;

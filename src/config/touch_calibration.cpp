@@ -28,15 +28,15 @@ const char* promptOf(uint8_t step) {
 } // namespace
 
 void TouchCalibration::onCalibrateTouch(bool offsetTenPercent) {
-    if (flags_.TouchSetupRunning) {
-        flags_.TouchSetupRunning = false;
+    if (flags_.calibrationRunning) {
+        flags_.calibrationRunning = false;
         return;
     }
-    flags_.TouchSetupRunning = true;
+    flags_.calibrationRunning = true;
     if (setBusy_) setBusy_(true);
     run(offsetTenPercent);
     if (setBusy_) setBusy_(false);
-    flags_.TouchSetupRunning = false;
+    flags_.calibrationRunning = false;
 }
 
 void TouchCalibration::run(bool offsetTenPercent) {
@@ -51,7 +51,7 @@ void TouchCalibration::run(bool offsetTenPercent) {
 
     ending_ = Ending::Stopped;
     uint8_t previous = 0xFF;   // the first reading always counts as a change
-    while (!flags_.AppClosing && flags_.TouchSetupRunning) {
+    while (!flags_.appClosing && flags_.calibrationRunning) {
         uint8_t state = 0;
         std::size_t received = 0;
         if (transfer_.readWithMessage(cmdTouchMemory, 1, &state, 1, received) != errNone) {

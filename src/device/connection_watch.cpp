@@ -32,7 +32,7 @@ ResultCode ConnectionWatch::pollController() {
     window_.stopPollTimer();
 
     ResultCode code = errNone;
-    if (!flags_.DeviceConnected) {
+    if (!flags_.deviceConnected) {
         code = link_.probeController();
         if (code == errNone) code = readIdentity();
     } else if (!window_.deviceLogChecked()) {
@@ -66,9 +66,9 @@ ResultCode ConnectionWatch::pollController() {
             // Gone in the middle of the read (the transport dropped its
             // handle) and back before a poll could notice: read it again at
             // the next poll rather than leave it unread for good.
-            if (!flags_.ImageValid && !link_.transport().isOpen()) forgetController();
+            if (!flags_.imageValid && !link_.transport().isOpen()) forgetController();
         }
-        if (!flags_.DeviceConnected) {
+        if (!flags_.deviceConnected) {
             announceConnected();
         } else {
             if (++dotCount_ > kMaxDots) dotCount_ = 0;
@@ -88,12 +88,12 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     // A controller that goes away before its configuration could be read
     // (unplugged half-way through the read, say) is read when it comes back;
     // otherwise the same serial number would leave it unread for good.
-    if (!flags_.ImageValid) forgetController();
+    if (!flags_.imageValid) forgetController();
     host_.statusText(resultText(code));
-    if (!flags_.DeviceConnected) return;
+    if (!flags_.deviceConnected) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
-    flags_.DeviceConnected = false;
+    flags_.deviceConnected = false;
     window_.SetDeviceButtons(false);
 }
 
@@ -116,7 +116,7 @@ void ConnectionWatch::announceConnected() {
     host_.statusText(formatText(LangText("Контроллер \"%s\" подключен\0Сontroller \"%s\" is connected\0"),
                                 identity_.controllerName.c_str()));
     printIdentity(identity_);
-    flags_.DeviceConnected = true;
+    flags_.deviceConnected = true;
     window_.SetDeviceButtons(false);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The connection watch: a poll driven by the window's timer that notices the
-// controller arriving and leaving, keeps DeviceConnected up to date, announces
+// controller arriving and leaving, keeps deviceConnected up to date, announces
 // both in the memo and the status bar, prints the identity, starts the
 // configuration read when a controller with another serial number appears,
 // and reads the controller's own log records while the device log is on.
@@ -25,7 +25,7 @@ class WatchWindow {
 public:
     virtual ~WatchWindow() = default;
     // Toolbar buttons: busy disables them all; not busy enables the file
-    // buttons, and the device buttons while DeviceConnected is set.
+    // buttons, and the device buttons while deviceConnected is set.
     virtual void SetDeviceButtons(bool busy) = 0;
     // The device-log switch of the monitoring menu (MenuItemDevice).
     virtual bool deviceLogChecked() = 0;
@@ -63,7 +63,7 @@ public:
     // The configuration read a controller with a new serial number starts
     // (run inside the poll, before the controller is announced; it shows its
     // own errors). It belongs to the configuration's owner, which alone
-    // declares the image fit to send (ImageValid) or not: set it to
+    // declares the image fit to send (imageValid) or not: set it to
     // ConfigTransfer::readNewController. Unset: nothing is read.
     void setReadConfiguration(std::function<void()> readConfiguration) {
         readConfiguration_ = std::move(readConfiguration);

@@ -105,7 +105,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         // is expected and only matters if the controller never comes back.
         const ResultCode handOver = link_.writeFrame(cmdFirmwareData, 0, image.payload(), kFrameData);
         if (handOver != errNone) {
-            flags_.DeviceConnected = false;
+            flags_.deviceConnected = false;
             bool back = false;
             // The pauses alone take 5 s, but each poll of a controller that
             // never answers runs into its own time-outs: counted in pauses
@@ -115,7 +115,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
                 delayMs(host_, kBootLoaderWaitStepMs);
                 if (step == kBootLoaderWaitSteps) break;
                 if (pollDuringWait_) pollDuringWait_();
-                if (flags_.DeviceConnected) {
+                if (flags_.deviceConnected) {
                     back = true;
                     break;
                 }

@@ -5,12 +5,12 @@
 namespace zmt {
 
 struct ProgramFlags {
-    bool AppClosing = false;        // the main window is closing; guided procedures leave
-    bool DeviceConnected = false;   // a controller is connected and announced
-    bool ImageValid = false;        // the image holds a configuration; changes may be sent
-    bool KeysSetupActive = false;   // button learning in progress: no automatic writing
-    bool KeysSetupRunning = false;  // the learning loop keeps going
-    bool TouchSetupRunning = false; // the calibration loop keeps going
+    bool appClosing = false;        // the main window is closing; guided procedures leave
+    bool deviceConnected = false;   // a controller is connected and announced
+    bool imageValid = false;        // the image holds a configuration; changes may be sent
+    bool learningActive = false;    // button learning in progress: no automatic writing
+    bool learningRunning = false;   // the learning loop keeps going
+    bool calibrationRunning = false; // the calibration loop keeps going
 };
 
 } // namespace zmt

@@ -44,7 +44,7 @@ public:
 class ButtonLearningTest : public ::testing::Test {
 protected:
     ButtonLearningTest() {
-        flags.DeviceConnected = true;
+        flags.deviceConnected = true;
         controller().state.keyLevels = {I, I, I, I};
         host().answers.push_back(ID_YES);
     }
@@ -145,15 +145,15 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     for (int c = 1; c < 4; ++c) EXPECT_EQ(stored.channelThreshold[c], kNoThreshold);
     // Everything written is known to be on the controller, and said so.
     EXPECT_EQ(std::memcmp(record.image.bytes(), record.deviceCopy.bytes(), kLearningWriteTotal), 0);
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     ASSERT_FALSE(host().notices.empty());
     EXPECT_EQ(host().notices.back().text, "Настройка кнопок завершена успешно");
     EXPECT_EQ(host().notices.back().clearMs, 3000u);
     EXPECT_EQ(host().gaugeHistory.front().maximum, kLearningWriteTotal);
     EXPECT_EQ((view.busyCalls), (std::vector<bool>{true, false}));
     EXPECT_EQ(view.selectionCleared, 1);
-    EXPECT_FALSE(flags.KeysSetupRunning);
-    EXPECT_FALSE(flags.KeysSetupActive);
+    EXPECT_FALSE(flags.learningRunning);
+    EXPECT_FALSE(flags.learningActive);
 }
 
 TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlot) {
@@ -264,7 +264,7 @@ TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     controller().state.config[0] = 1;
     host().logOn = true;
     view.onReading = [&](const LearningLevels&) {
-        flags.AppClosing = true;   // the window closes during the idle phase
+        flags.appClosing = true;   // the window closes during the idle phase
     };
     learning.onLearnButtons();
     int writes = 0;
@@ -283,7 +283,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
             controller().state.keyLevels = {150, I, I, I};
             pressed = true;
         } else if (pressed && levels.recognisedRow[0] != 0) {
-            flags.AppClosing = true;
+            flags.appClosing = true;
         }
     };
     learning.onLearnButtons();
@@ -292,7 +292,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
     expected[0] = 0;
     EXPECT_EQ(controller().state.config, expected) << "nothing beyond the starting write";
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0);
-    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_FALSE(flags.imageValid);
 }
 
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
@@ -311,7 +311,7 @@ TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
 }
 
 TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDeliversItLater) {
-    flags.ImageValid = true;
+    flags.imageValid = true;
     view.onReading = [&](const LearningLevels& levels) {
         if (levels.phase == 2 && view.readings[2] == 1) controller().state.keyLevels = {120, I, I, I};
         if (levels.phase == 2 && view.readings[2] == 2) {

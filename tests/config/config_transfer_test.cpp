@@ -70,8 +70,8 @@ protected:
     // Connects as the window does at start: a poll that reads the configuration.
     void connect() {
         ASSERT_EQ(watch.pollController(), errNone);
-        ASSERT_TRUE(flags.DeviceConnected);
-        ASSERT_TRUE(flags.ImageValid);
+        ASSERT_TRUE(flags.deviceConnected);
+        ASSERT_TRUE(flags.imageValid);
         host.memo.clear();
         host.notices.clear();
         host.boxes.clear();
@@ -103,7 +103,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     EXPECT_EQ(record.image.keys[0][0].level, 0);
     EXPECT_TRUE(imagesEqual());
     EXPECT_EQ(record.touchState[9], 10);
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     EXPECT_EQ(shown, 1);
     ASSERT_FALSE(host.gaugeHistory.empty());
     EXPECT_EQ(host.gaugeHistory.front().maximum, 989);
@@ -111,7 +111,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     EXPECT_EQ(host.status, "Читаю конфигурацию из устройства");
 
     sentFrames();
-    flags.DeviceConnected = true;
+    flags.deviceConnected = true;
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
     EXPECT_TRUE(host.notices.empty());
@@ -122,7 +122,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     record.image.longPressTimeout = 777;
     record.image.events[3].flags = 0x21;
     record.touchState[0] = 42;
-    flags.ImageValid = true;
+    flags.imageValid = true;
     const ConfigRecord before = record;
     controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
 
@@ -132,7 +132,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     EXPECT_EQ(std::memcmp(record.image.bytes(), before.image.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), before.deviceCopy.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(record.touchState[0], 42);
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     EXPECT_EQ(shown, 0);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].flags, MB_ERROR);
@@ -151,15 +151,15 @@ TEST_F(TransferTest, ReadingKeepingEditsTakesTheControllerAsItIsAndSendsOnlyTheD
     controller->faults.unplugAfterFrames = 5;
     EXPECT_NE(transfer.readKeepingEditsCommand(), errNone);
     EXPECT_EQ(host.boxes.size(), 1u);
-    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_FALSE(flags.imageValid);
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0);   // arrived before the break
     EXPECT_EQ(record.touchState[2], 0);
 
     controller->faults.unplugAfterFrames = -1;
     backend.plug(*port);
-    flags.DeviceConnected = true;
+    flags.deviceConnected = true;
     ASSERT_EQ(transfer.readKeepingEdits(), errNone);
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     EXPECT_EQ(int(record.image.longPressTimeout), 900);
     EXPECT_EQ(record.touchState[2], 7);
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0x33);
@@ -182,7 +182,7 @@ TEST_F(TransferTest, FullWriteAsksFirstAndNoSendsNothing) {
     EXPECT_EQ(host.boxes[0].flags, MB_QUESTION | MB_DEFAULT_NO);
     EXPECT_EQ(host.boxes[0].text, "Вы действительно хотите\nзаписать данные в контроллер?");
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_EQ(flags.ImageValid, flagsBefore.ImageValid);
+    EXPECT_EQ(flags.imageValid, flagsBefore.imageValid);
     EXPECT_EQ(controller->state.config[974], 0);
 }
 
@@ -220,7 +220,7 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_EQ(transfer.toDefaultCommand(), errNone);
     EXPECT_EQ(host.boxes.back().flags, MB_WARNING | MB_DEFAULT_NO);
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     EXPECT_TRUE(watch.controllerRead());
     EXPECT_EQ(controller->state.config[974], 4);
 
@@ -231,16 +231,16 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_FALSE(watch.controllerRead());
 
     watch.setLastSerial(1001);
-    flags.ImageValid = true;
+    flags.imageValid = true;
     EXPECT_EQ(transfer.resetCommand(), errNone);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x83, 0, 0}}));
-    EXPECT_FALSE(flags.ImageValid);
+    EXPECT_FALSE(flags.imageValid);
     EXPECT_FALSE(watch.controllerRead());
 
     // Back after the restart: a fresh read, because the serial was forgotten.
     host.advance(sim::kRestartMs + 10);
     ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.ImageValid);
+    EXPECT_TRUE(flags.imageValid);
     EXPECT_EQ(record.image.headType, 0);
     EXPECT_EQ(shown, 2);
 }
@@ -270,13 +270,13 @@ TEST_F(TransferTest, ChangedRunsGoOutInAscendingOrderAndLongRunsInFramesOf64) {
 TEST_F(TransferTest, NothingIsSentWithoutAValidImageOrWhileButtonsAreLearned) {
     connect();
     record.image.enc0Mode = 3;
-    flags.ImageValid = false;
+    flags.imageValid = false;
     transfer.syncChanges();
-    flags.ImageValid = true;
-    flags.KeysSetupActive = true;
+    flags.imageValid = true;
+    flags.learningActive = true;
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
-    flags.KeysSetupActive = false;
+    flags.learningActive = false;
     transfer.syncChanges();
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
 }
@@ -285,7 +285,7 @@ TEST_F(TransferTest, EditsWhileTheControllerIsAwayStayPendingUntilItIsBack) {
     connect();
     backend.unplug(*port);
     ASSERT_NE(watch.pollController(), errNone);
-    ASSERT_FALSE(flags.DeviceConnected);
+    ASSERT_FALSE(flags.deviceConnected);
 
     record.image.touchMode = 2;
     transfer.syncChanges();

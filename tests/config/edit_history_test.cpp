@@ -166,7 +166,7 @@ class HistoryWithControllerTest : public ::testing::Test {
 protected:
     HistoryWithControllerTest() {
         transfer.setEditHistory(&history);
-        flags.DeviceConnected = true;   // as the connection watch would have it
+        flags.deviceConnected = true;   // as the connection watch would have it
     }
     bool controllerHoldsImage() const {
         return std::memcmp(rig.controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;

@@ -30,7 +30,7 @@ struct Bench {
 
     Bench() {
         EXPECT_EQ(int(transfer.readConfiguration()), 0);
-        flags.DeviceConnected = true;
+        flags.deviceConnected = true;
         fixtures::putLearnedButtons(record.image);
         sync();
     }

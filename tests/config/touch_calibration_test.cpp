@@ -74,7 +74,7 @@ TEST_F(TouchCalibrationTest, LastCornerWithReleasesSucceedsAndKeepsTheTouchBlock
     EXPECT_EQ(record.touchState[0], 1) << "the offset option as written";
     EXPECT_EQ(record.touchState[9], 8);
     EXPECT_EQ((busy), (std::vector<bool>{true, false}));
-    EXPECT_FALSE(flags.TouchSetupRunning);
+    EXPECT_FALSE(flags.calibrationRunning);
 }
 
 TEST_F(TouchCalibrationTest, EndingBeforeOrAfterTheLastCornerIsATimeOut) {
@@ -97,7 +97,7 @@ TEST_F(TouchCalibrationTest, RepeatedStateChangesNothingOnScreen) {
 
 TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
     rig.host.startTimer(450, [this] {
-        if (flags.TouchSetupRunning) calibration.onCalibrateTouch(false);
+        if (flags.calibrationRunning) calibration.onCalibrateTouch(false);
     });
     run({1});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
@@ -109,7 +109,7 @@ TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
 }
 
 TEST_F(TouchCalibrationTest, ClosingEndsTheRun) {
-    rig.host.startTimer(350, [this] { flags.AppClosing = true; });
+    rig.host.startTimer(350, [this] { flags.appClosing = true; });
     run({2});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
     EXPECT_EQ(rig.host.notices.back().text, "");

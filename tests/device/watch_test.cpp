@@ -41,7 +41,7 @@ protected:
         watch.setReadConfiguration([this] {
             ++configurationReads;
             memoAtRead = rig.host.memo;
-            flags.ImageValid = readSucceeds;
+            flags.imageValid = readSucceeds;
             if (dropHandleInRead) rig.transport.closeController();
         });
     }
@@ -59,7 +59,7 @@ TEST_F(Watch, AbsentControllerOnlyShowsTheStatus) {
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_TRUE(rig.host.memo.empty());
     EXPECT_TRUE(window.buttonCalls.empty());
-    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_FALSE(flags.deviceConnected);
 }
 
 TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
@@ -75,7 +75,7 @@ TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
                                  "Версия приложения 1.17",
                              }));
     EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false}));
     EXPECT_EQ(watch.lastSerial(), 1001u);
     EXPECT_EQ(rig.link.pollSkip(), 0);
@@ -102,7 +102,7 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_EQ(std::count(rig.host.memo.begin(), rig.host.memo.end(), "********** Контроллер отключен **********"), 1);
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false, false}));
-    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_FALSE(flags.deviceConnected);
 
     rig.backend.plug(*rig.port);
     ASSERT_EQ(poll(), errNone);
@@ -194,7 +194,7 @@ TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
 TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
     ASSERT_EQ(poll(), errNone);
     setLanguageIndex(English);
-    flags.DeviceConnected = false;   // what applying a language does
+    flags.deviceConnected = false;   // what applying a language does
     ASSERT_EQ(poll(), errNone);
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(rig.host.memo.size(), 5u);
@@ -206,11 +206,11 @@ TEST_F(Watch, TickLetsSkippedTicksPassThenHidesTheGaugeAndPolls) {
     rig.link.setPollSkip(2);
     watch.onPollTick();
     watch.onPollTick();
-    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_FALSE(flags.deviceConnected);
     EXPECT_TRUE(rig.host.gauge().visible);
     watch.onPollTick();
     EXPECT_FALSE(rig.host.gauge().visible);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
 }
 
 TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
@@ -238,7 +238,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_NE(std::find(rig.host.memo.begin(), rig.host.memo.end(), std::string("    ") + udevRulePath()),
               rig.host.memo.end());
 #endif
-    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_FALSE(flags.deviceConnected);
     EXPECT_TRUE(window.buttonCalls.empty());
 
     // A language switch explains it once more, in the new language.
@@ -261,7 +261,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     // Access granted (rule installed and triggered): the ordinary arrival.
     rig.controller->state.openDenied = false;
     ASSERT_EQ(poll(), errNone);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(explanations(english), 0);
 
@@ -318,7 +318,7 @@ TEST_F(DeviceLog, FailedReadSwitchesItOffAndKeepsTheConnection) {
     rig.controller->faults.forceStatus = statusFailed;
     EXPECT_EQ(poll(), errNone);
     EXPECT_FALSE(window.deviceLog);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     EXPECT_TRUE(rig.host.memo.empty());
 }
 

@@ -44,8 +44,8 @@ protected:
     }
     void connect() {
         ASSERT_EQ(watch.pollController(), errNone);
-        ASSERT_TRUE(flags.DeviceConnected);
-        ASSERT_TRUE(flags.ImageValid);
+        ASSERT_TRUE(flags.deviceConnected);
+        ASSERT_TRUE(flags.imageValid);
     }
     bool controllerHoldsImage() const {
         return std::memcmp(controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
@@ -68,7 +68,7 @@ TEST_F(RealHidapi, IdentityComesThroughHidrawAndTheEntryCarriesWhatTheSearchMatc
     EXPECT_EQ(entries[0].interfaceNumber, 0);
 
     ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     EXPECT_EQ(watch.identity().serialNumber, 4242u);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
     EXPECT_EQ(watch.identity().applicationVersion, controller->state.applicationVersion);
@@ -115,7 +115,7 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
     ASSERT_EQ(outcome, FirmwareOutcome::Updated) << host.boxes.back().text;
     EXPECT_GT(bed->controllerNode(), "/dev/hidraw0") << "the boot loader came up as a new node";
     host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     EXPECT_EQ(watch.identity().applicationVersion, 118);
     EXPECT_EQ(controller->state.applicationVersion, 118);
 }
@@ -123,7 +123,7 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
 TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack) {
     start();
     connect();
-    flags.ImageValid = true;
+    flags.imageValid = true;
     record.image.touchMode = 2;   // an edit not yet sent
     const uint32_t before = host.now;
     controller->faults.unplugAfterFrames = 5;
@@ -137,10 +137,10 @@ TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack)
     EXPECT_TRUE(transfer.changesPending());
 
     EXPECT_NE(watch.pollController(), errNone);
-    EXPECT_FALSE(flags.DeviceConnected);
+    EXPECT_FALSE(flags.deviceConnected);
     bed->plug();
     ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.DeviceConnected);
+    EXPECT_TRUE(flags.deviceConnected);
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(controller->state.config[967], 2);

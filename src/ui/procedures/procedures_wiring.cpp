@@ -59,7 +59,7 @@ void ProceduresWiring::buildButtons() {
         button->setObjectName(QString::fromLatin1(name));
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(28, 28));
-        button->setEnabled(window_.flags().DeviceConnected);
+        button->setEnabled(window_.flags().deviceConnected);
         connect(button, &QAbstractButton::clicked, this, [this, click] { (this->*click)(); });
         window_.addDeviceButton(button);
         return button;

@@ -106,11 +106,11 @@ void ConfigCommands::loadFile(const std::string& path) {
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,
                         editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
-    const bool wasValid = flags_.ImageValid;
+    const bool wasValid = flags_.imageValid;
     {
         BusyScope busy(window_);
         // Nothing is sent while the image is being replaced.
-        flags_.ImageValid = false;
+        flags_.imageValid = false;
         ConfigImage loaded = record_.image;
         const FileResult result = loadConfigFile(loaded, path);
         bool accepted = result.ok();
@@ -122,7 +122,7 @@ void ConfigCommands::loadFile(const std::string& path) {
             accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
         }
         if (!accepted) {
-            flags_.ImageValid = wasValid;
+            flags_.imageValid = wasValid;
             return;
         }
         record_.image = loaded;
@@ -130,7 +130,7 @@ void ConfigCommands::loadFile(const std::string& path) {
     }
     window_.showImage();
     // From here the synchronisation sends what differs from the controller.
-    flags_.ImageValid = true;
+    flags_.imageValid = true;
     wiring_.refreshPendingPanel();
     window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }

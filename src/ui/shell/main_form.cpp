@@ -461,7 +461,7 @@ void MainForm::closeOnSystemRequest() {
 bool MainForm::FormCloseQuery() {
     if (systemClose_) emit closingUnasked();
     else if (closeGuard_ && !closeGuard_->closeAllowed()) return false;
-    flags_.AppClosing = true;
+    flags_.appClosing = true;
     DelayMs(kClosingPauseMs);
     pollTimer_->stop();
     emit shuttingDown();
@@ -478,7 +478,7 @@ int MainForm::SetLanguage(int index) {
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
     // The next poll announces the controller again, now in the new language.
-    flags_.DeviceConnected = false;
+    flags_.deviceConnected = false;
     retranslate();
     showImage();
     return languageIndex();
@@ -527,7 +527,7 @@ int MainForm::showMessage(unsigned flags, const std::string& text) {
     const int answer = dialogs_->runMessageBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
-    if (!flags_.AppClosing) pollTimer_->start();
+    if (!flags_.appClosing) pollTimer_->start();
     return answer;
 }
 
@@ -563,7 +563,7 @@ uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
 
 void MainForm::SetDeviceButtons(bool busy) {
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
-    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.DeviceConnected);
+    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
 }
 
 void MainForm::holdEditing(bool held) {

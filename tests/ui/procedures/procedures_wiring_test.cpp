@@ -124,11 +124,11 @@ private slots:
                 // the boot loader (as after a hand-over that got no reply),
                 // which enables the toolbar again.
                 QTimer::singleShot(0, [&] {
-                    program.window.flags().DeviceConnected = false;
+                    program.window.flags().deviceConnected = false;
                     program.clock.now += sim::kRestartMs;
                     program.tick();
                     program.tick();
-                    QVERIFY(program.window.flags().DeviceConnected);
+                    QVERIFY(program.window.flags().deviceConnected);
                     QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
                 });
             }
@@ -155,7 +155,7 @@ private slots:
         program.clock.now += sim::kFirmwareApplyIdleMs + sim::kRestartMs + 100;
         for (int i = 0; i < 3; ++i) program.tick();
         QCOMPARE(program.wiring.watch().identity().applicationVersion, uint16_t{118});
-        QVERIFY(program.window.flags().DeviceConnected);
+        QVERIFY(program.window.flags().deviceConnected);
         QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
     }
 
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(program.controllerImage().keysLearned, uint8_t{1});
         QCOMPARE(program.notice(), done);
         QVERIFY(!program.procedures.levelBars()->isVisible());
-        QVERIFY(!program.window.flags().KeysSetupRunning);
+        QVERIFY(!program.window.flags().learningRunning);
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
     }
 
@@ -265,7 +265,7 @@ private slots:
         program.button("SpeedButtonKeysSetup")->click();
         QCOMPARE(barsAtQuestion, QList<bool>{false});
         QVERIFY(!program.procedures.levelBars()->isVisible());
-        QVERIFY(!program.window.flags().KeysSetupRunning);
+        QVERIFY(!program.window.flags().learningRunning);
     }
 
     // With the editor plugged in, a held button shows in the buttons grid,
@@ -376,7 +376,7 @@ private slots:
         QCOMPARE(program.controller().state.touch[0], uint8_t{1});
         QVERIFY(std::equal(program.controller().state.touch.begin(), program.controller().state.touch.end(),
                            program.record.touchState));
-        QVERIFY(!program.window.flags().TouchSetupRunning);
+        QVERIFY(!program.window.flags().calibrationRunning);
     }
 };
 

@@ -34,8 +34,8 @@ struct Rig : test::ProgramRig {
     uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
     void connect() {
         poll();
-        QVERIFY(window.flags().DeviceConnected);
-        QVERIFY(window.flags().ImageValid);
+        QVERIFY(window.flags().deviceConnected);
+        QVERIFY(window.flags().imageValid);
     }
     void unplug() {
         wiring.simulator()->backend().unplug(wiring.simulator()->port());
@@ -107,7 +107,7 @@ private slots:
         program.nextFile = path;
         QTest::mouseClick(program.button("SpeedButtonReadConfig"), Qt::LeftButton);
         QCOMPARE(program.notice(), QString("The configuration is read"));
-        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.configWrites().isEmpty());   // sent by the timer, not the click
         program.tick();
         QCOMPARE(program.configWrites(), QStringList({"OFFSET:0965 LEN:02", "OFFSET:0974 LEN:01"}));
@@ -135,7 +135,7 @@ private slots:
             program.poll();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
-            QVERIFY(program.window.flags().ImageValid);
+            QVERIFY(program.window.flags().imageValid);
             program.tick();
             if (answer == ID_NO) {
                 // The controller's own configuration replaces the file's.
@@ -183,7 +183,7 @@ private slots:
             program.commands.onOpenFile();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].contains(bad), qPrintable(program.boxes[0]));
-            QVERIFY(program.window.flags().ImageValid);
+            QVERIFY(program.window.flags().imageValid);
             program.tick();
         }
         QVERIFY(std::memcmp(&before, &program.record.image, sizeof before) == 0);
@@ -193,11 +193,11 @@ private slots:
 
         // Cancelling the dialog changes nothing either, and never marks a
         // configuration fit for sending.
-        program.window.flags().ImageValid = false;
+        program.window.flags().imageValid = false;
         program.record.image.headType = 5;
         program.nextFile.clear();
         program.commands.onOpenFile();
-        QVERIFY(!program.window.flags().ImageValid);
+        QVERIFY(!program.window.flags().imageValid);
         program.tick();
         QCOMPARE(program.requests(), requests);
     }
@@ -273,14 +273,14 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
         QCOMPARE(program.record.image.headType, uint8_t(5));
-        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
     }
 
     void writeButtonAsksThenWritesEverythingAndRestarts() {
         Rig program;
         program.connect();
-        program.window.flags().ImageValid = false;   // so no tick sends the edit first
+        program.window.flags().imageValid = false;   // so no tick sends the edit first
         program.record.image.headType = 4;
         const std::size_t requests = program.requests();
         program.answers = {ID_NO};
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
         QCOMPARE(program.requests(), requests);
-        QVERIFY(!program.window.flags().ImageValid);
+        QVERIFY(!program.window.flags().imageValid);
 
         program.logExchanges();
         program.answers = {ID_YES};
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
         QVERIFY(program.memo().contains("> CMD:83 OFFSET:0000 LEN:00"));
         QVERIFY(program.imageEqualsController());
-        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.window.flags().imageValid);
         QCOMPARE(program.boxes.size(), 2);   // no error
 
         program.controller().faults.forceStatus = 0xFE;
@@ -314,7 +314,7 @@ private slots:
         program.answers = {ID_NO};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
-        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.wiring.watch().controllerRead());
 
         program.answers = {ID_YES};
@@ -322,12 +322,12 @@ private slots:
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
         // The next poll sees a "new" controller and reads it again.
         program.poll();
-        QVERIFY(program.window.flags().ImageValid);
+        QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.imageEqualsController());
 
         program.commands.onRestartController();
         QVERIFY(!program.wiring.watch().controllerRead());
-        QVERIFY(!program.window.flags().ImageValid);
+        QVERIFY(!program.window.flags().imageValid);
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
         program.unplug();
@@ -344,7 +344,7 @@ private slots:
         Rig program;
         program.connect();
         program.unplug();
-        QVERIFY(!program.window.flags().DeviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected);
         program.record.image.headType = 1;
         program.tick();
         auto* panel = program.window.findChild<QLabel*>("LabelChangesPendingx");
@@ -359,7 +359,7 @@ private slots:
         program.answers = {ID_NO};
         QVERIFY(!program.window.close());
         QVERIFY(program.window.isVisible());
-        QVERIFY(!program.window.flags().AppClosing);
+        QVERIFY(!program.window.flags().appClosing);
         QVERIFY(program.boxes.last().startsWith("Changes have not been written to the controller yet."));
         QVERIFY(test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
 
@@ -384,7 +384,7 @@ private slots:
         program.window.show();
         program.answers = {ID_YES};
         QVERIFY(program.window.close());
-        QVERIFY(program.window.flags().AppClosing);
+        QVERIFY(program.window.flags().appClosing);
         QVERIFY(!program.window.isVisible());
     }
 

@@ -216,7 +216,7 @@ private slots:
         window.startUp();
         int images = 0;
         QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ++images; });
-        window.flags().DeviceConnected = true;
+        window.flags().deviceConnected = true;
 
         QCOMPARE(window.SetLanguage(1), 1);
         QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
@@ -225,12 +225,12 @@ private slots:
         QCOMPARE(child<QAction>(window, "MenuItemLog")->text(), QStringLiteral("Communication log"));
         QVERIFY(child<QAction>(window, "MenuItemLanguageEnglishx")->isChecked());
         QVERIFY(!child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
-        QVERIFY(!window.flags().DeviceConnected);  // the next poll announces it again
+        QVERIFY(!window.flags().deviceConnected);  // the next poll announces it again
         QCOMPARE(images, 1);
 
-        window.flags().DeviceConnected = true;
+        window.flags().deviceConnected = true;
         QCOMPARE(window.SetLanguage(-1), 1);
-        QVERIFY(window.flags().DeviceConnected);
+        QVERIFY(window.flags().deviceConnected);
         QCOMPARE(images, 1);
         QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
 
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(enabled("SpeedButtonReadConfig") && enabled("SpeedButtonWriteConfig"));
         QVERIFY(!enabled("SpeedButtonReadDevice") && !enabled("SpeedButtonUpdateDevice") && !enabled("SpeedButtonIRGET"));
 
-        window.flags().DeviceConnected = true;
+        window.flags().deviceConnected = true;
         window.SetDeviceButtons(false);
         for (const char* name : kToolbarButtons) QVERIFY2(enabled(name), name);
         QVERIFY(enabled("SpeedButtonIRGET"));
@@ -379,7 +379,7 @@ private slots:
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
         QObject::connect(&window, &MainForm::shuttingDown, [&] {
             ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
-                          (window.flags().AppClosing ? "yes" : "no"));
+                          (window.flags().appClosing ? "yes" : "no"));
         });
         FakeSettings settings;
         settings.onSave = [&] { ran.push_back("save"); };
@@ -401,10 +401,10 @@ private slots:
         const int& saves = settings.saves;
         // A procedure loop as the learning and calibration run it: one turn
         // per 100 ms while its running flag is set and the window stays.
-        window.flags().TouchSetupRunning = true;
+        window.flags().calibrationRunning = true;
         int turnsAfterClose = 0;
         bool closeRequested = false;
-        for (int turn = 0; window.flags().TouchSetupRunning && !window.flags().AppClosing && turn < 100; ++turn) {
+        for (int turn = 0; window.flags().calibrationRunning && !window.flags().appClosing && turn < 100; ++turn) {
             if (turn == 3) {
                 QTimer::singleShot(0, &window, [&] { window.close(); });
                 closeRequested = true;

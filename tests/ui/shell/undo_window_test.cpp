@@ -56,7 +56,7 @@ struct Rig : test::ProgramRig {
         std::memcpy(controller().state.config.data(), held.bytes(), kConfigImageSize);
         window.show();
         poll();
-        QVERIFY(window.flags().DeviceConnected && window.flags().ImageValid);
+        QVERIFY(window.flags().deviceConnected && window.flags().imageValid);
         window.SetDeviceButtons(false);
     }
 
@@ -362,12 +362,12 @@ private slots:
         p.image().headType = 3;   // an edit nobody named still is one
         p.tick();
         QCOMPARE(p.undoButton->toolTip(), QString("Undo: change"));
-        p.window.flags().KeysSetupActive = true;
+        p.window.flags().learningActive = true;
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
         QVERIFY(!p.wiring.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
-        p.window.flags().KeysSetupActive = false;
+        p.window.flags().learningActive = false;
         p.window.SetLanguage(Russian);
         QCOMPARE(p.undoButton->toolTip(), QString("Отменить: изменение"));
         QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);

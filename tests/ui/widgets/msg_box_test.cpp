@@ -211,7 +211,7 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
-        window.flags().AppClosing = true;
+        window.flags().appClosing = true;
         window.MsgBox(0x10, "Ошибка записи");
         QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
