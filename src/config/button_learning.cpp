@@ -21,18 +21,55 @@ uint8_t pressThreshold(uint8_t idleMaximum) {
 }
 
 void ButtonLearning::onLearnButtons() {
-    if (flags_.learningRunning) {
-        flags_.learningRunning = false;
+    switch (state_) {
+    case State::Off:
+        break;
+    case State::Reading:
+        if (inTurn_) stopRequested_ = true;
+        else end(true);
         return;
+    case State::Starting:
+        stopRequested_ = true;
+        return;
+    case State::Ending:
+        return;   // already writing its result
     }
-    flags_.learningRunning = true;
+    state_ = State::Starting;
+    stopRequested_ = false;
     view_.setLearningBusy(true);
     flags_.learningActive = true;
-    run();
-    flags_.learningActive = false;
-    view_.setLearningBusy(false);
-    flags_.learningRunning = false;
-    view_.clearGridSelection();
+    if (!start()) {
+        // Answered No, or the controller did not take the first writes:
+        // nothing was learned and nothing is written.
+        stopRunning();
+        return;
+    }
+    state_ = State::Reading;
+    view_.learningStarted();
+    if (flags_.appClosing) end(false);
+    else if (stopRequested_) end(true);
+    else {
+        host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
+        countdown_ = kIdlePolls;
+        levels_.phase = LearningIdle;
+    }
+}
+
+void ButtonLearning::onTurn() {
+    if (state_ != State::Reading) return;
+    inTurn_ = true;
+    takeReading();
+    inTurn_ = false;
+    // A click, or the close, that came while the controller was being read
+    // ends the run now.
+    if (flags_.appClosing) end(false);
+    else if (stopRequested_) end(true);
+}
+
+void ButtonLearning::abandon() {
+    // Inside a turn or the start, the step in progress sees appClosing when
+    // it is done.
+    if (state_ == State::Reading && !inTurn_) end(false);
 }
 
 bool ButtonLearning::readLevels() {
@@ -66,61 +103,65 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
     view_.keyMarksChanged(channel);
 }
 
-void ButtonLearning::run() {
+bool ButtonLearning::start() {
     if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
                          LangText("Вы действительно хотите запустить настройку кнопок?\0"
                                   "You really want to launch setup of keys?")) != ID_YES)
-        return;
+        return false;
     levels_ = LearningLevels{};
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
     const uint8_t unlearned = 0;
-    if (transfer_.writeWithMessage(cmdConfigMemory, 0, &unlearned, 1) != errNone) return;
-    if (transfer_.writeWithMessage(cmdConfigMemory, 0, nullptr, 0) != errNone) return;
+    if (transfer_.writeWithMessage(cmdConfigMemory, 0, &unlearned, 1) != errNone) return false;
+    return transfer_.writeWithMessage(cmdConfigMemory, 0, nullptr, 0) == errNone;
+}
 
-    view_.learningStarted();
-
-    int countdown = 0;
-    while (!flags_.appClosing && flags_.learningRunning) {
-        if (levels_.phase == LearningStarting) {
-            host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
-            countdown = kIdlePolls;
-            levels_.phase = LearningIdle;
-        } else if (levels_.phase == LearningIdle) {
-            if (--countdown == 0) {
-                host_.notice(0, kNoticeBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
-                                                   "Press each button and give it a name"));
-                for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
-                countdown = kCollectPolls;
-                levels_.phase = LearningCollecting;
-            } else if (!readLevels()) {
-                flags_.learningRunning = false;
-            } else {
-                for (int c = 0; c < kChannels; ++c)
-                    if (levels_.current[c] > levels_.idleMaximum[c]) levels_.idleMaximum[c] = levels_.current[c];
-                view_.showLevels(levels_);
-            }
+void ButtonLearning::takeReading() {
+    bool stop = false;
+    if (levels_.phase == LearningIdle) {
+        if (--countdown_ == 0) {
+            host_.notice(0, kNoticeBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
+                                                     "Press each button and give it a name"));
+            for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
+            countdown_ = kCollectPolls;
+            levels_.phase = LearningCollecting;
         } else if (!readLevels()) {
-            flags_.learningRunning = false;
+            stop = true;
         } else {
-            for (int c = 0; c < kChannels; ++c) {
-                if (levels_.pressed(c)) {
-                    handlePress(c, levels_.current[c]);
-                    countdown = kCollectPolls;
-                } else {
-                    clearMarks(c);
-                }
-            }
+            for (int c = 0; c < kChannels; ++c)
+                if (levels_.current[c] > levels_.idleMaximum[c]) levels_.idleMaximum[c] = levels_.current[c];
             view_.showLevels(levels_);
-            if (--countdown == 0) flags_.learningRunning = false;
         }
-        delayMs(host_, kLearningTurnMs);
+    } else if (!readLevels()) {
+        stop = true;
+    } else {
+        for (int c = 0; c < kChannels; ++c) {
+            if (levels_.pressed(c)) {
+                handlePress(c, levels_.current[c]);
+                countdown_ = kCollectPolls;
+            } else {
+                clearMarks(c);
+            }
+        }
+        view_.showLevels(levels_);
+        if (--countdown_ == 0) stop = true;
     }
+    if (stop) stopRequested_ = true;
+}
 
+void ButtonLearning::end(bool writeResult) {
+    state_ = State::Ending;
     for (int c = 0; c < kChannels; ++c) clearMarks(c);
     clearNotice(host_);
-    if (flags_.learningRunning) return;   // the window is closing: nothing is written
-    finish();
+    if (writeResult) finish();
+    stopRunning();
+}
+
+void ButtonLearning::stopRunning() {
+    state_ = State::Off;
+    flags_.learningActive = false;
+    view_.setLearningBusy(false);
+    view_.clearGridSelection();
 }
 
 void ButtonLearning::finish() {

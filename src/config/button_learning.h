@@ -4,10 +4,12 @@
 // a button takes a slot of its channel, and at the end the thresholds and
 // tolerances are computed and the button part of the image is written.
 //
-// The window owns one ButtonLearning beside its ConfigTransfer and calls
-// onLearnButtons() from the learning button; a second click while
-// the run is inside its loop only asks it to stop. The grid, the toolbar and
-// the level bars are reached through LearningView.
+// The window owns one ButtonLearning beside its ConfigTransfer, calls
+// onLearnButtons() from the learning button (a second click ends the run,
+// which then writes what it learned) and onTurn() every kLearningTurnMs
+// while running(): the run is a state machine on the window's timer, never
+// a loop inside a click. The grid, the toolbar and the level bars are
+// reached through LearningView.
 #include "config/config_image.h"
 #include "config/config_transfer.h"
 #include "device/device_link.h"
@@ -52,11 +54,13 @@ struct LearningLevels {
 class LearningView {
 public:
     virtual ~LearningView() = default;
-    // Toolbar busy state; with busy the learning button stays usable so a
-    // second click can stop the run.
+    // Toolbar busy state, for the whole run (question and writing
+    // included); with busy the learning button stays usable so a second
+    // click can stop the run.
     virtual void setLearningBusy(bool busy) = 0;
     // The question was answered Yes and the controller has forgotten its
-    // buttons: the readings begin. The default shows nothing.
+    // buttons: the readings begin, one per onTurn() until the run ends
+    // (setLearningBusy(false)). The default shows nothing.
     virtual void learningStarted() {}
     // A cell's text is replaced (the held button shows its auto label).
     virtual void setKeyCellText(int channel, int row, const std::string& text) = 0;
@@ -73,15 +77,30 @@ public:
                    LearningView& view)
         : link_(link), host_(link.host()), transfer_(transfer), record_(record), flags_(flags), view_(view) {}
 
-    // Starts a run, or asks the running one to stop (it then writes what it learned).
+    // Starts a run, or ends the running one (it then writes what it
+    // learned). A click while the run starts or writes its result is taken
+    // as the stop it means, never as a second run.
     void onLearnButtons();
+    // One reading of the levels; does nothing unless running().
+    void onTurn();
+    // Ends a run without writing anything: the window is closing.
+    void abandon();
+    // From the question to the end of the writing.
+    bool active() const { return state_ != State::Off; }
+    // Taking readings: the window calls onTurn() meanwhile.
+    bool running() const { return state_ == State::Reading; }
     const LearningLevels& levels() const { return levels_; }
 
 private:
-    void run();
+    enum class State { Off, Starting, Reading, Ending };
+
+    bool start();
+    void takeReading();
     bool readLevels();
     void handlePress(int channel, uint8_t level);
     void clearMarks(int channel);
+    void end(bool writeResult);
+    void stopRunning();
     void finish();
 
     DeviceLink& link_;
@@ -91,6 +110,12 @@ private:
     ProgramFlags& flags_;
     LearningView& view_;
     LearningLevels levels_;
+    State state_ = State::Off;
+    int countdown_ = 0;
+    // A click that came while the start or a turn was talking to the
+    // controller (or the turn's own end); the step ends the run when done.
+    bool stopRequested_ = false;
+    bool inTurn_ = false;
 };
 
 } // namespace zmt

@@ -55,6 +55,16 @@ protected:
         return *reinterpret_cast<const ConfigImage*>(controller().state.config.data());
     }
 
+    // Clicks the learning button, then turns the run as the window's timer
+    // does, every kLearningTurnMs, until it ends.
+    void learn() {
+        learning.onLearnButtons();
+        while (learning.running()) {
+            delayMs(host(), kLearningTurnMs);
+            learning.onTurn();
+        }
+    }
+
     // Plays the given readings of the collection phase one after the other
     // (idle readings before them are all I), then stops the run with a
     // second click once the script is used up.
@@ -68,7 +78,7 @@ protected:
                 learning.onLearnButtons();
             }
         };
-        learning.onLearnButtons();
+        learn();
     }
 
     test::SimRig rig;
@@ -112,7 +122,7 @@ TEST_F(ButtonLearningTest, IdleMaximumPlusEightIsNotAPressOneMoreIs) {
         if (next < collection.size()) controller().state.keyLevels = collection[next++];
         else learning.onLearnButtons();
     };
-    learning.onLearnButtons();
+    learn();
 
     EXPECT_EQ(view.readings[1], 19) << "the idle measurement takes 19 readings";
     ASSERT_GE(view.snapshots.size(), 21u);
@@ -152,7 +162,7 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     EXPECT_EQ(host().gaugeHistory.front().maximum, kLearningWriteTotal);
     EXPECT_EQ((view.busyCalls), (std::vector<bool>{true, false}));
     EXPECT_EQ(view.selectionCleared, 1);
-    EXPECT_FALSE(flags.learningRunning);
+    EXPECT_FALSE(learning.active());
     EXPECT_FALSE(flags.learningActive);
 }
 
@@ -188,7 +198,7 @@ TEST_F(ButtonLearningTest, TwoChannelsPressedInOneTurnAreMarkedInTheirOwnColumns
         if (next < script.size()) controller().state.keyLevels = script[next++];
         else learning.onLearnButtons();
     };
-    learning.onLearnButtons();
+    learn();
     EXPECT_TRUE(checked);
     EXPECT_EQ(view.cellTexts, (std::vector<RecordingView::Cell>{{0, 1, "1.120"}, {2, 1, "3.90"}}));
     for (int c = 0; c < 4; ++c)
@@ -220,7 +230,7 @@ TEST_F(ButtonLearningTest, SecondClickWhileMeasuringIdleFinishesWithWhatWasMeasu
     view.onReading = [&](const LearningLevels& levels) {
         if (levels.phase == 1 && view.readings[1] == 3) learning.onLearnButtons();
     };
-    learning.onLearnButtons();
+    learn();
     EXPECT_EQ(view.readings[1], 3);
     EXPECT_EQ(view.readings[2], 0);
     const ConfigImage& stored = controllerImage();
@@ -228,6 +238,27 @@ TEST_F(ButtonLearningTest, SecondClickWhileMeasuringIdleFinishesWithWhatWasMeasu
     EXPECT_EQ(stored.channelThreshold[0], kNoThreshold);
     EXPECT_EQ(stored.channelThreshold[1], 70) << "midpoint of idle 40 and the stored 100";
     EXPECT_EQ(stored.keys[1][0].tolerance, 30);
+}
+
+// The button keeps working while the run writes its result; a click then is
+// the stop already under way, never the start of a second run.
+TEST_F(ButtonLearningTest, ClickWhileTheResultIsWrittenStartsNoSecondRun) {
+    bool readingsBegan = false;
+    int clicksWhileWriting = 0;
+    view.onReading = [&](const LearningLevels&) {
+        if (!readingsBegan) learning.onLearnButtons();   // stop at the first reading
+        readingsBegan = true;
+    };
+    host().startTimer(1, [&] {
+        if (!readingsBegan || !learning.active() || learning.running()) return;
+        ++clicksWhileWriting;
+        learning.onLearnButtons();
+    });
+    learn();
+    EXPECT_GT(clicksWhileWriting, 0);
+    EXPECT_EQ(host().boxes.size(), 1u) << "one question: no second run";
+    EXPECT_EQ((view.busyCalls), (std::vector<bool>{true, false}));
+    EXPECT_EQ(controllerImage().keysLearned, 1);
 }
 
 TEST(PressThreshold, EightAboveTheIdleMaximumStoppingAt255) {
@@ -241,7 +272,7 @@ TEST_F(ButtonLearningTest, ChannelRestingHighStoresNoPhantomButtons) {
     // Channel 1 rests at 250: its threshold would wrap to 2 and the idle
     // level itself would be taken for a held button on every turn.
     controller().state.keyLevels = {I, 250, I, I};
-    learning.onLearnButtons();
+    learn();
     EXPECT_EQ(view.snapshots.back().pressThreshold[1], 255);
     EXPECT_EQ(view.readings[2], kCollectPolls) << "nothing pressed, so the countdown runs out";
     EXPECT_TRUE(view.cellTexts.empty());
@@ -252,7 +283,7 @@ TEST_F(ButtonLearningTest, ChannelRestingHighStoresNoPhantomButtons) {
 
 TEST_F(ButtonLearningTest, NoPressEndsAfterSixHundredPollsAndWritesThresholds) {
     record.image.keys[2][0].level = 200;
-    learning.onLearnButtons();
+    learn();
     EXPECT_EQ(view.readings[2], kCollectPolls);
     const ConfigImage& stored = controllerImage();
     EXPECT_EQ(stored.keysLearned, 1);
@@ -266,7 +297,7 @@ TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     view.onReading = [&](const LearningLevels&) {
         flags.appClosing = true;   // the window closes during the idle phase
     };
-    learning.onLearnButtons();
+    learn();
     int writes = 0;
     for (const std::string& line : host().memo)
         if (line.find("> CMD:90") != std::string::npos) ++writes;
@@ -286,7 +317,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
             flags.appClosing = true;
         }
     };
-    learning.onLearnButtons();
+    learn();
     EXPECT_EQ(record.image.keys[0][0].level, 150);
     auto expected = before;
     expected[0] = 0;
@@ -298,12 +329,12 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
     host().answers.clear();
     host().answers.push_back(ID_NO);
-    learning.onLearnButtons();
+    learn();
     EXPECT_EQ(controller().requestsHandled(), 0u);
 
     host().answers.push_back(ID_YES);
     controller().faults.forceStatus = 0xFD;
-    learning.onLearnButtons();
+    learn();
     ASSERT_EQ(host().boxes.size(), 3u);
     EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
     EXPECT_TRUE(host().notices.empty()) << "no prompt after a failed start";
@@ -320,7 +351,7 @@ TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDelivers
             learning.onLearnButtons();
         }
     };
-    learning.onLearnButtons();
+    learn();
     ASSERT_FALSE(host().boxes.empty());
     EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0) << "not on the controller, so not in its copy";

@@ -22,6 +22,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <array>
 #include <algorithm>
@@ -121,6 +122,15 @@ struct ProgramRig {
         window.onPollTick();
     }
     void tick() { window.onCommonTick(); }
+    // Clicks the learning button, then turns the run as its timer does,
+    // every kLearningTurnMs, until it ends.
+    void learnButtons() {
+        child<QToolButton>(window, "SpeedButtonKeysSetup")->click();
+        while (procedures.learning().running()) {
+            clock.now += kLearningTurnMs;
+            procedures.onLearningTurn();
+        }
+    }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
     std::string useFirmwareFile() {

@@ -15,6 +15,7 @@
 
 #include <QIcon>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace zmt::ui {
@@ -34,6 +35,10 @@ ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controlle
     });
     connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
             [this] { onUpdateFirmware(); });
+    learningTurns_.setInterval(static_cast<int>(kLearningTurnMs));
+    connect(&learningTurns_, &QTimer::timeout, this, [this] { onLearningTurn(); });
+    // A run in progress ends with the program, and writes nothing.
+    connect(&window, &MainForm::shuttingDown, this, [this] { learning_.abandon(); });
     buildButtons();
 }
 
@@ -91,20 +96,21 @@ void ProceduresWiring::onUpdateFirmware() {
     window_.SetDeviceButtons(false);
 }
 
-void ProceduresWiring::onLearnButtons() {
-    // All the buttons learnt in one run are one step; the click that ends
-    // the run comes in the middle of it and joins the same step.
-    const EditStep step(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
-    learning_.onLearnButtons();
-}
+void ProceduresWiring::onLearnButtons() { learning_.onLearnButtons(); }
 
 void ProceduresWiring::onCalibrateTouch() {
     calibration_.onCalibrateTouch(editor_.panel.touchOffsetChecked());
 }
 
 void ProceduresWiring::setLearningBusy(bool busy) {
+    // All the buttons learnt in one run are one step, from the question to
+    // the writing of the result.
+    if (busy) learningStep_.emplace(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
     busyExcept(busy, keysButton_);
-    if (!busy && levelBars_ != nullptr) levelBars_->hide();
+    if (busy) return;
+    learningTurns_.stop();
+    learningStep_.reset();
+    if (levelBars_ != nullptr) levelBars_->hide();
 }
 
 void ProceduresWiring::learningStarted() {
@@ -126,6 +132,7 @@ void ProceduresWiring::learningStarted() {
         bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
     }
     bars->show();
+    learningTurns_.start();
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {

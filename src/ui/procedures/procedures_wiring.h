@@ -13,11 +13,14 @@
 //                               {parametersPanel, keysGrid, eventEditor}, settings);
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
+#include "config/edit_history.h"
 #include "config/touch_calibration.h"
 #include "device/firmware_update.h"
 
 #include <QObject>
+#include <QTimer>
 
+#include <optional>
 #include <string>
 
 class QAbstractButton;
@@ -49,12 +52,15 @@ public:
     void onUpdateFirmware();
     void onLearnButtons();
     void onCalibrateTouch();
+    // The learning run's timer: one reading while it takes them.
+    void onLearningTurn() { learning_.onTurn(); }
 
     // The learning's level window, built when first wanted (most runs
     // never learn buttons).
     LevelBars* levelBars();
     FirmwareUpdate& firmware() { return firmware_; }
     TouchCalibration& calibration() { return calibration_; }
+    ButtonLearning& learning() { return learning_; }
 
 private:
     // LearningView
@@ -78,6 +84,9 @@ private:
     ConfigRecord& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
+    // The learning run's readings, one per tick while it takes them.
+    QTimer learningTurns_;
+    std::optional<EditStep> learningStep_;
     TouchCalibration calibration_;
     LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows
     QToolButton* keysButton_ = nullptr;    // SpeedButtonKeysSetup, owned by the panel

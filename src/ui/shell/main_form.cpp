@@ -50,7 +50,6 @@ constexpr int kGaugeRightGap = 5;
 constexpr int kCommonIntervalMs = 100;
 constexpr int kOnShowIntervalMs = 1;
 constexpr int kDialogCentringMoves = 50;
-constexpr uint32_t kClosingPauseMs = 100;
 
 // The toolbar, left to right (as MainForm::ToolButton), the picture each
 // button shows and whether it needs the controller (the others only need
@@ -425,15 +424,15 @@ ProgramSettings MainForm::currentSettings() const {
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    // A second close request while the first one is still pausing would run
-    // the shut-down twice; the first one finishes the job.
+    // A second close request while the first one waits for the user's answer
+    // about unsent edits (or after it closed) is the same close.
     if (closing_) {
         event->ignore();
         return;
     }
     closing_ = true;
     commitPendingInput();
-    if (!FormCloseQuery()) {
+    if (!shutDownIfAllowed()) {
         closing_ = false;
         event->ignore();
         return;
@@ -458,14 +457,15 @@ void MainForm::closeOnSystemRequest() {
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
-bool MainForm::FormCloseQuery() {
+bool MainForm::shutDownIfAllowed() {
     if (systemClose_) emit closingUnasked();
     else if (closeGuard_ && !closeGuard_->closeAllowed()) return false;
+    // Nothing here waits: the procedures are driven by ticks and see
+    // appClosing on their next one (a firmware transfer in progress returns
+    // when this handler has), and the controller is let go at once.
     flags_.appClosing = true;
-    DelayMs(kClosingPauseMs);
     pollTimer_->stop();
     emit shuttingDown();
-    DelayMs(kClosingPauseMs);
     if (settingsSource_) settingsSource_->saveSettings(currentSettings());
     return true;
 }
@@ -559,7 +559,6 @@ void MainForm::ClearPanelNotice() {
     panelMenu_->setText(QString());
 }
 
-uint32_t MainForm::DelayMs(uint32_t ms) { return delayMs(*host_, ms); }
 
 void MainForm::SetDeviceButtons(bool busy) {
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);

@@ -154,7 +154,6 @@ public:
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
     void ClearPanelNotice();
 
-    uint32_t DelayMs(uint32_t ms);
     // Disables every device button; with busy false re-enables the file
     // buttons, and the device ones while a controller is connected.
     void SetDeviceButtons(bool busy);
@@ -234,9 +233,10 @@ public:
     bool closingOnSystemRequest() const { return systemClose_; }
     // Close request: asks the close guard first (false: nothing happens and
     // the window stays; on a system request closingUnasked is sent instead),
-    // then ends running procedures, stops the poll, sends shuttingDown and
-    // saves the settings.
-    bool FormCloseQuery();
+    // then marks the program closing, stops the poll, sends shuttingDown
+    // (the parts end their procedures and let the controller go) and saves
+    // the settings. Nothing in it waits.
+    bool shutDownIfAllowed();
 
 signals:
     // Parts connect to these; on a signal several parts serve, they run in

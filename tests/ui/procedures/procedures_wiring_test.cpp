@@ -203,7 +203,7 @@ private slots:
             return int{ID_YES};
         };
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
-        program.button("SpeedButtonKeysSetup")->click();
+        program.learnButtons();
 
         QVERIFY(!barsAtQuestion);
         QCOMPARE(program.boxes.first(), question);
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(program.controllerImage().keysLearned, uint8_t{1});
         QCOMPARE(program.notice(), done);
         QVERIFY(!program.procedures.levelBars()->isVisible());
-        QVERIFY(!program.window.flags().learningRunning);
+        QVERIFY(!program.procedures.learning().active());
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
     }
 
@@ -247,10 +247,26 @@ private slots:
             gaugeDuringLearning = !gauge->isHidden();
             program.button("SpeedButtonKeysSetup")->click();   // stop
         };
-        program.button("SpeedButtonKeysSetup")->click();
+        program.learnButtons();
         QCOMPARE(reads, 2);
         QVERIFY2(!statusDuringLearning.contains("Читаю"), qPrintable(statusDuringLearning));
         QVERIFY(!gaugeDuringLearning);
+    }
+
+    // Closing the window ends a run between two readings: nothing learned
+    // is written, the level bars go and the run's timer stops.
+    void closingDuringLearningEndsTheRunWithoutWriting() {
+        Rig program;
+        program.tick();
+        program.dialogs.messageBox = [](QMessageBox&) { return int{ID_YES}; };
+        program.button("SpeedButtonKeysSetup")->click();
+        QVERIFY(program.procedures.learning().running());
+        program.procedures.onLearningTurn();
+        const auto held = program.controller().state.config;
+        QVERIFY(program.window.close());
+        QVERIFY(!program.procedures.learning().active());
+        QCOMPARE(program.controller().state.config, held);
+        QVERIFY(!program.procedures.levelBars()->isVisible());
     }
 
     // Answered No, learning shows nothing at all.
@@ -262,10 +278,10 @@ private slots:
             barsAtQuestion << program.procedures.levelBars()->isVisible();
             return int{ID_NO};
         };
-        program.button("SpeedButtonKeysSetup")->click();
+        program.learnButtons();
         QCOMPARE(barsAtQuestion, QList<bool>{false});
         QVERIFY(!program.procedures.levelBars()->isVisible());
-        QVERIFY(!program.window.flags().learningRunning);
+        QVERIFY(!program.procedures.learning().active());
     }
 
     // With the editor plugged in, a held button shows in the buttons grid,
@@ -315,7 +331,7 @@ private slots:
             }
             if (reads == 29) program.button("SpeedButtonKeysSetup")->click();   // stop
         };
-        program.button("SpeedButtonKeysSetup")->click();
+        program.learnButtons();
 
         QVERIFY(reads >= 29);
         QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));

@@ -126,7 +126,7 @@ private slots:
         Rig program;
         program.tick();
         QVERIFY(program.wiring.transport().isOpen());
-        program.window.FormCloseQuery();
+        program.window.shutDownIfAllowed();
         QVERIFY(!program.wiring.transport().isOpen());
         QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
         // A poll that still runs after closing began must not re-arm the timer.
