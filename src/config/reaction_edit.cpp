@@ -11,10 +11,6 @@ namespace zmt {
 
 namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 void becomeKeyboard(Reaction& reaction) {
     if (reaction.kind == ReactionKeyboard) return;
     reaction = {ReactionKeyboard, 0, 0, 0};
@@ -43,47 +39,50 @@ void clickKey(Reaction& reaction, uint8_t usage) {
 
 } // namespace
 
-bool applyPickerClick(Reaction& reaction, std::string_view name) {
-    if (startsWith(name, kKeyPanelPrefix)) {
-        const auto usage = leadingUnsigned(name.substr(std::string_view(kKeyPanelPrefix).size()), 10, 1000);
-        if (!usage || *usage == 0 || *usage > 255) return false;
-        clickKey(reaction, static_cast<uint8_t>(*usage));
-        return true;
+std::string pickerControlName(PickerControl control) {
+    switch (control.kind) {
+    case PickerControl::Key: return formatText("PanelKey%ux", unsigned{control.code});
+    case PickerControl::Modifier: return formatText("PanelMod%ux", unsigned{control.code});
+    case PickerControl::Consumer: return formatText("SpeedButtonMMKey%04Xx", unsigned{control.code});
+    case PickerControl::System: return formatText("SystemControl%ux", unsigned{control.code});
     }
-    if (startsWith(name, kModifierPanelPrefix)) {
-        const auto bit = leadingUnsigned(name.substr(std::string_view(kModifierPanelPrefix).size()), 10, 1000);
-        if (!bit || *bit > 7) return false;
+    return {};
+}
+
+bool applyPickerClick(Reaction& reaction, PickerControl control) {
+    switch (control.kind) {
+    case PickerControl::Key:
+        if (control.code == 0 || control.code > 255) return false;
+        clickKey(reaction, static_cast<uint8_t>(control.code));
+        return true;
+    case PickerControl::Modifier:
+        if (control.code >= kModifierCount) return false;
         becomeKeyboard(reaction);
         // Modifiers alone are a valid keyboard reaction, so it stays one even
         // when the last bit goes.
-        reaction.arg1 ^= static_cast<uint8_t>(1u << *bit);
+        reaction.arg1 ^= static_cast<uint8_t>(1u << control.code);
         return true;
-    }
-    if (startsWith(name, kConsumerButtonPrefix)) {
+    case PickerControl::Consumer:
         if (reaction.kind != ReactionConsumer) {
             reaction.kind = ReactionConsumer;
             reaction.setWord(0);
         }
-        const auto usage =
-            leadingUnsigned(name.substr(std::string_view(kConsumerButtonPrefix).size()), 16, 0xFFFF, 4);
-        if (!usage) return false;
-        if (reaction.word() == *usage) {
+        if (reaction.word() == control.code) {
             reaction.kind = ReactionNone;
             reaction.setWord(0);
         } else {
-            reaction.setWord(static_cast<uint16_t>(*usage));
+            reaction.setWord(control.code);
         }
         return true;
-    }
-    if (startsWith(name, kSystemPanelPrefix)) {
-        const auto n = leadingUnsigned(name.substr(std::string_view(kSystemPanelPrefix).size()), 10, 1000);
-        if (!n || *n > 7) return false;
+    case PickerControl::System: {
+        if (control.code >= kSystemControlCount) return false;
         if (reaction.kind != ReactionSystem) reaction = {ReactionSystem, 0, 0, 0};
-        const auto mask = static_cast<uint8_t>(1u << *n);
+        const auto mask = static_cast<uint8_t>(1u << control.code);
         // One system control at a time; the same one again removes it.
         if (reaction.arg2 == mask) reaction = {ReactionNone, 0, 0, 0};
         else reaction.arg2 = mask;
         return true;
+    }
     }
     return false;
 }
@@ -121,22 +120,22 @@ void applyPickerEntry(Reaction& reaction, PickerEntry entry, uint32_t value) {
 
 PickerHighlight pickerHighlight(const Reaction& reaction) {
     PickerHighlight shown;
-    auto select = [&shown](const char* prefix, unsigned number) {
-        shown.selected.push_back(formatText("%s%ux", prefix, number));
+    auto select = [&shown](PickerControl::Kind kind, unsigned code) {
+        shown.selected.push_back({kind, static_cast<uint16_t>(code)});
     };
     if (isInfraredReaction(reaction)) return shown;   // its low nibble is a protocol, not a page
     switch (reaction.kind & 0x0F) {
     case ReactionSystem:
         for (int n = 0; n < kSystemControlCount; ++n) {
-            if ((reaction.arg2 & (1u << n)) != 0) select(kSystemPanelPrefix, unsigned(n));
+            if ((reaction.arg2 & (1u << n)) != 0) select(PickerControl::System, unsigned(n));
         }
         break;
     case ReactionKeyboard:
         for (int bit = 0; bit < kModifierCount; ++bit) {
-            if ((reaction.arg1 & (1u << bit)) != 0) select(kModifierPanelPrefix, unsigned(bit));
+            if ((reaction.arg1 & (1u << bit)) != 0) select(PickerControl::Modifier, unsigned(bit));
         }
         for (uint8_t usage : {reaction.arg2, reaction.arg3}) {
-            if (usage != 0) select(kKeyPanelPrefix, usage);
+            if (usage != 0) select(PickerControl::Key, usage);
         }
         shown.key1 = formatText("x%02X", unsigned{reaction.arg2});
         shown.key2 = formatText("x%02X", unsigned{reaction.arg3});

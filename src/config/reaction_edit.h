@@ -1,7 +1,6 @@
 #pragma once
-// How the picker edits a reaction: a click on one of its controls (the
-// control's name says what it stands for) or a code typed into one of its
-// entry fields. Plain functions over the four bytes, so the rules are the
+// How the picker edits a reaction: a click on one of its controls or a code
+// typed into one of its entry fields. Plain functions over the four bytes, so the rules are the
 // same whoever drives them and are tested without a window.
 #include "config/config_image.h"
 
@@ -13,23 +12,29 @@
 
 namespace zmt {
 
-// Names of the picker's controls; the number follows the prefix.
-inline constexpr const char* kKeyPanelPrefix = "PanelKey";            // usage in decimal, then "x"
-inline constexpr const char* kModifierPanelPrefix = "PanelMod";       // bit 0..7, then "x"
-inline constexpr const char* kConsumerButtonPrefix = "SpeedButtonMMKey"; // usage as %04X, then "x"
-inline constexpr const char* kSystemPanelPrefix = "SystemControl";    // 0..7, then "x"
+// What one of the picker's controls stands for.
+struct PickerControl {
+    enum Kind : uint8_t { Key, Modifier, Consumer, System };
+    Kind kind;
+    // Key: keyboard usage 1..255; Modifier: bit 0..7; Consumer: consumer
+    // usage; System: system control 0..7.
+    uint16_t code;
+    bool operator==(const PickerControl&) const = default;
+};
 
-// Applies a click on the control of that name to the reaction. Returns true
-// when the reaction was edited and the picker must show it again; false for a
-// name that stands for nothing (the reaction is then unchanged, except that a
-// consumer button whose usage cannot be read still turns the reaction into a
-// consumer one, as a click on any consumer button does).
-bool applyPickerClick(Reaction& reaction, std::string_view controlName);
+// The control's object name, by which translations and tests find it
+// ("PanelKey4x", "PanelMod0x", "SpeedButtonMMKey00E9x", "SystemControl3x").
+std::string pickerControlName(PickerControl control);
+
+// Applies a click on the control to the reaction. Returns true when the
+// reaction was edited and the picker must show it again; false for a code
+// the control's kind cannot have (the reaction is then unchanged).
+bool applyPickerClick(Reaction& reaction, PickerControl control);
 
 // What the picker shows for a reaction: the panels drawn selected, the
 // consumer button pressed in and the texts of the three entry fields.
 struct PickerHighlight {
-    std::vector<std::string> selected;       // panel names, as above
+    std::vector<PickerControl> selected;     // keys, modifiers and system controls
     std::optional<uint16_t> consumerUsage;   // a consumer reaction's usage
     std::string key1 = "x00";
     std::string key2 = "x00";

@@ -12,14 +12,22 @@
 
 using namespace zmt;
 
+namespace zmt {
+// Failures name the controls as the picker does.
+void PrintTo(const PickerControl& control, std::ostream* out) { *out << pickerControlName(control); }
+} // namespace zmt
+
 namespace {
 
 struct RussianAfterwards {
     ~RussianAfterwards() { setLanguageIndex(Russian); }
 };
 
-Reaction clicked(Reaction reaction, std::initializer_list<const char*> names) {
-    for (const char* name : names) applyPickerClick(reaction, name);
+constexpr PickerControl key(uint16_t usage) { return {PickerControl::Key, usage}; }
+constexpr PickerControl modifier(uint16_t bit) { return {PickerControl::Modifier, bit}; }
+
+Reaction clicked(Reaction reaction, std::initializer_list<PickerControl> controls) {
+    for (const PickerControl& control : controls) applyPickerClick(reaction, control);
     return reaction;
 }
 
@@ -105,19 +113,19 @@ TEST(InfraredText, TheMemoLinesChooseTheirDescriptionByKind) {
 
 TEST(PickerClick, KeysFillKey1ThenKey2AndTheOldestDropsOut) {
     const Reaction none{};
-    EXPECT_TRUE(same(clicked(none, {"PanelKey4x", "PanelKey5x", "PanelKey6x", "PanelKey7x"}), {ReactionKeyboard, 0, 6, 7}));
+    EXPECT_TRUE(same(clicked(none, {key(4), key(5), key(6), key(7)}), {ReactionKeyboard, 0, 6, 7}));
     // KEY1 clicked again while both are set: KEY2 moves up.
-    EXPECT_TRUE(same(clicked(none, {"PanelKey4x", "PanelKey5x", "PanelKey4x"}), {ReactionKeyboard, 0, 5, 0}));
+    EXPECT_TRUE(same(clicked(none, {key(4), key(5), key(4)}), {ReactionKeyboard, 0, 5, 0}));
     // A key taken back with a modifier held keeps the keyboard reaction.
-    EXPECT_TRUE(same(clicked(none, {"PanelMod0x", "PanelKey4x", "PanelKey4x"}), {ReactionKeyboard, 1, 0, 0}));
+    EXPECT_TRUE(same(clicked(none, {modifier(0), key(4), key(4)}), {ReactionKeyboard, 1, 0, 0}));
 }
 
 TEST(PickerClick, AnotherPageStartsTheReactionAfresh) {
     const Reaction consumer{ReactionConsumer, 0, 0xE9, 0};
-    EXPECT_TRUE(same(clicked(consumer, {"PanelKey4x"}), {ReactionKeyboard, 0, 4, 0}));
-    EXPECT_TRUE(same(clicked({0x12, 0x33, 0x44, 0x55}, {"SystemControl3x"}), {ReactionSystem, 0, 0x08, 0}));
+    EXPECT_TRUE(same(clicked(consumer, {key(4)}), {ReactionKeyboard, 0, 4, 0}));
+    EXPECT_TRUE(same(clicked({0x12, 0x33, 0x44, 0x55}, {{PickerControl::System, 3}}), {ReactionSystem, 0, 0x08, 0}));
     // A consumer reaction keeps byte 1, which it does not use.
-    EXPECT_TRUE(same(clicked({ReactionKeyboard, 0x41, 4, 5}, {"SpeedButtonMMKey00E9x"}),
+    EXPECT_TRUE(same(clicked({ReactionKeyboard, 0x41, 4, 5}, {{PickerControl::Consumer, 0xE9}}),
                      {ReactionConsumer, 0x41, 0xE9, 0}));
     // A typed consumer code of 0 is still a consumer reaction.
     Reaction typed{ReactionKeyboard, 0x41, 4, 5};
@@ -125,22 +133,25 @@ TEST(PickerClick, AnotherPageStartsTheReactionAfresh) {
     EXPECT_TRUE(same(typed, {ReactionConsumer, 0x41, 0, 0}));
 }
 
-TEST(PickerClick, NamesThatStandForNothingLeaveTheReactionAlone) {
+TEST(PickerClick, CodesAControlCannotHaveLeaveTheReactionAlone) {
     const Reaction keyboard{ReactionKeyboard, 0x41, 4, 5};
-    for (const char* name : {"PanelKeyx", "PanelKey0x", "PanelKey300x", "PanelMod8x", "PanelModx",
-                             "SystemControl8x", "SystemControl99999999999999999999x", "Memo", ""}) {
+    for (const PickerControl control : {key(0), key(256), modifier(8), PickerControl{PickerControl::System, 8}}) {
         Reaction reaction = keyboard;
-        EXPECT_FALSE(applyPickerClick(reaction, name)) << name;
-        EXPECT_TRUE(same(reaction, keyboard)) << name;
+        EXPECT_FALSE(applyPickerClick(reaction, control)) << pickerControlName(control);
+        EXPECT_TRUE(same(reaction, keyboard)) << pickerControlName(control);
     }
-    // An unreadable consumer name still switches the page, as any consumer click does.
-    Reaction reaction = keyboard;
-    EXPECT_FALSE(applyPickerClick(reaction, "SpeedButtonMMKeyx"));
-    EXPECT_TRUE(same(reaction, {ReactionConsumer, 0x41, 0, 0}));
+}
+
+// Translations and tests find the controls by these names.
+TEST(PickerClick, ControlNames) {
+    EXPECT_EQ(pickerControlName(key(30)), "PanelKey30x");
+    EXPECT_EQ(pickerControlName(modifier(7)), "PanelMod7x");
+    EXPECT_EQ(pickerControlName({PickerControl::Consumer, 0xE9}), "SpeedButtonMMKey00E9x");
+    EXPECT_EQ(pickerControlName({PickerControl::System, 1}), "SystemControl1x");
 }
 
 TEST(PickerHighlight, EachPageLightsItsOwnControlsAndFields) {
-    using Names = std::vector<std::string>;
+    using Names = std::vector<PickerControl>;
     const struct {
         Reaction reaction;
         Names selected;
@@ -149,12 +160,12 @@ TEST(PickerHighlight, EachPageLightsItsOwnControlsAndFields) {
         const char* key2;
         const char* consumerCode;
     } cases[] = {
-        {{ReactionKeyboard, 0x03, 0x04, 0x1E}, {"PanelMod0x", "PanelMod1x", "PanelKey4x", "PanelKey30x"}, {},
+        {{ReactionKeyboard, 0x03, 0x04, 0x1E}, {modifier(0), modifier(1), key(4), key(30)}, {},
          "x04", "x1E", "x0000"},
-        {{ReactionKeyboard, 0x80, 0x00, 0xE0}, {"PanelMod7x", "PanelKey224x"}, {}, "x00", "xE0", "x0000"},
+        {{ReactionKeyboard, 0x80, 0x00, 0xE0}, {modifier(7), key(224)}, {}, "x00", "xE0", "x0000"},
         {{ReactionConsumer, 0x41, 0xE9, 0x00}, {}, 0x00E9, "x00", "x00", "x00E9"},
         {{ReactionConsumer, 0, 0, 0}, {}, 0, "x00", "x00", "x0000"},
-        {{ReactionSystem, 0xFF, 0x05, 0}, {"SystemControl0x", "SystemControl2x"}, {}, "x00", "x00", "x0000"},
+        {{ReactionSystem, 0xFF, 0x05, 0}, {{PickerControl::System, 0}, {PickerControl::System, 2}}, {}, "x00", "x00", "x0000"},
         // An infrared reaction's low nibble is its protocol (7 here), not a page.
         {{0x17, 0x03, 0x04, 0x1E}, {}, {}, "x00", "x00", "x0000"},
         {{}, {}, {}, "x00", "x00", "x0000"},

@@ -148,8 +148,6 @@ const char* consumerIcon(uint16_t usage) {
     }
 }
 
-QString hexText(const char* format, unsigned value) { return QString::fromStdString(formatText(format, value)); }
-
 } // namespace
 
 FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
@@ -166,14 +164,14 @@ FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
     clearHighlights();
 }
 
-Panel* FormKeyBoard::addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where) {
+Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where) {
     auto* panel = new Panel(parent);
-    panel->setObjectName(name);
+    panel->setObjectName(QString::fromStdString(pickerControlName(control)));
     panel->setText(caption);
     panel->setGeometry(where);
     panel->setAutoFillBackground(true);
     panel->installEventFilter(this);
-    keyPanels_.push_back(panel);
+    keyPanels_.push_back({panel, control});
     return panel;
 }
 
@@ -184,7 +182,7 @@ void FormKeyBoard::buildSystemControls() {
     group->setGeometry(kSystemGroup);
     constexpr int width = 86;
     for (int n = 0; n < kSystemControlCount; ++n) {
-        addPanel(group, QStringLiteral("SystemControl%1x").arg(n), QString::fromLatin1(kSystemControlCaptions[n]),
+        addPanel(group, {PickerControl::System, uint16_t(n)}, QString::fromLatin1(kSystemControlCaptions[n]),
                  QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
     }
 }
@@ -199,15 +197,15 @@ void FormKeyBoard::buildConsumerButtons() {
     std::vector<std::pair<uint16_t, QToolButton*>> byUsage;
     for (const ConsumerKey& key : kConsumerKeys) {
         auto* button = new QToolButton(group);
-        const QString name = hexText("SpeedButtonMMKey%04Xx", key.usage);
-        button->setObjectName(name);
+        const PickerControl control{PickerControl::Consumer, key.usage};
+        button->setObjectName(QString::fromStdString(pickerControlName(control)));
         button->setCheckable(true);
         button->setGeometry(left, 18, kConsumerButtonSide, kConsumerButtonSide);
         button->setIconSize(QSize(22, 22));
         if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
         // The keyword is the same in both languages, as in the descriptions.
         button->setToolTip(QString::fromLatin1(key.keyword));
-        connect(button, &QToolButton::clicked, this, [this, name] { onPickerKey(name); });
+        connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
     }
@@ -224,7 +222,7 @@ void FormKeyBoard::buildConsumerButtons() {
     editMMKey_ = new QLineEdit(codeGroup);
     editMMKey_->setObjectName(QStringLiteral("EditMMKey"));
     editMMKey_->setGeometry(8, 18, codeGroup->width() - 16, 20);
-    connect(editMMKey_, &QLineEdit::returnPressed, this, [this] { EditMMKeyKeyPress(); });
+    connect(editMMKey_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Consumer); });
 }
 
 void FormKeyBoard::buildKeyboard() {
@@ -239,9 +237,9 @@ void FormKeyBoard::buildKeyboard() {
         const QRect where = keyRect(place);
         bottom = std::max(bottom, where.bottom());
         Panel* panel = place.usage != 0
-                           ? addPanel(group, QStringLiteral("PanelKey%1x").arg(place.usage),
+                           ? addPanel(group, {PickerControl::Key, uint16_t(place.usage)},
                                       QString::fromLatin1(keyboardKeyCaption(place.usage)), where)
-                           : addPanel(group, QStringLiteral("PanelMod%1x").arg(place.modifier),
+                           : addPanel(group, {PickerControl::Modifier, uint16_t(place.modifier)},
                                       QString::fromLatin1(kModifierCaptions[place.modifier]), where);
         // Long captions on narrow keys (Home, the keypad's Enter) get a
         // smaller font rather than being cut off.
@@ -268,8 +266,8 @@ void FormKeyBoard::buildKeyboard() {
     };
     editKey1_ = entry("KEY1", "EditKEY1");
     editKey2_ = entry("KEY2", "EditKEY2");
-    connect(editKey1_, &QLineEdit::returnPressed, this, [this] { EditKEY1KeyPress(); });
-    connect(editKey2_, &QLineEdit::returnPressed, this, [this] { EditKEY2KeyPress(); });
+    connect(editKey1_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key1); });
+    connect(editKey2_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key2); });
 }
 
 void FormKeyBoard::setEditingEnabled(bool enabled) {
@@ -314,7 +312,7 @@ void FormKeyBoard::setSelected(Panel* panel, bool selected) {
 
 void FormKeyBoard::clearHighlights() {
     for (QToolButton* button : consumerButtons_) button->setChecked(false);
-    for (Panel* panel : keyPanels_) setSelected(panel, false);
+    for (const KeyPanel& key : keyPanels_) setSelected(key.panel, false);
     editMMKey_->setText(QStringLiteral("x0000"));
     editKey1_->setText(QStringLiteral("x00"));
     editKey2_->setText(QStringLiteral("x00"));
@@ -323,10 +321,9 @@ void FormKeyBoard::clearHighlights() {
 void FormKeyBoard::highlight() {
     clearHighlights();
     const PickerHighlight shown = pickerHighlight(*target_);
-    for (Panel* panel : keyPanels_) {
-        const std::string name = panel->objectName().toStdString();
-        if (std::find(shown.selected.begin(), shown.selected.end(), name) != shown.selected.end()) {
-            setSelected(panel, true);
+    for (const KeyPanel& key : keyPanels_) {
+        if (std::find(shown.selected.begin(), shown.selected.end(), key.control) != shown.selected.end()) {
+            setSelected(key.panel, true);
         }
     }
     if (shown.consumerUsage) {
@@ -343,30 +340,32 @@ void FormKeyBoard::highlight() {
 
 bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
-        auto* panel = qobject_cast<Panel*>(watched);
+        const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
+                                      [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (panel != nullptr && mouse->button() == Qt::LeftButton && panel->rect().contains(mouse->position().toPoint())) {
-            onPickerKey(panel->objectName());
+        if (key != keyPanels_.end() && mouse->button() == Qt::LeftButton &&
+            key->panel->rect().contains(mouse->position().toPoint())) {
+            onPickerKey(key->control);
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void FormKeyBoard::onPickerKey(const QString& controlName) {
+void FormKeyBoard::onPickerKey(PickerControl control) {
     if (target_ == nullptr) {
         // A consumer button toggles itself; without a reaction nothing is chosen.
         for (QToolButton* button : consumerButtons_) button->setChecked(false);
         return;
     }
-    const bool changed = !changeRefused() && applyPickerClick(*target_, controlName.toStdString());
+    const bool changed = !changeRefused() && applyPickerClick(*target_, control);
     if (changed) reopen();
     else highlight();   // undo a button's own toggle
 }
 
 bool FormKeyBoard::changeRefused() { return owner_ != nullptr && !owner_->mayChangeReaction(); }
 
-void FormKeyBoard::enterCode(PickerEntry entry) {
+void FormKeyBoard::onCodeEntered(PickerEntry entry) {
     if (target_ == nullptr) return;
     if (changeRefused()) {
         highlight();   // the typed code goes back to what the reaction holds

@@ -78,10 +78,9 @@ public:
 
     // --- window event handlers ---
     // Serves every keyboard, modifier, consumer and system-control control.
-    void onPickerKey(const QString& controlName);
-    void EditKEY1KeyPress() { enterCode(PickerEntry::Key1); }
-    void EditKEY2KeyPress() { enterCode(PickerEntry::Key2); }
-    void EditMMKeyKeyPress() { enterCode(PickerEntry::Consumer); }
+    void onPickerKey(PickerControl control);
+    // Enter in the KEY1, KEY2 and consumer code fields.
+    void onCodeEntered(PickerEntry entry);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,8 +89,7 @@ private:
     void buildSystemControls();
     void buildConsumerButtons();
     void buildKeyboard();
-    Panel* addPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& where);
-    void enterCode(PickerEntry entry);
+    Panel* addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where);
     bool changeRefused();
     void highlight();
     void reopen();
@@ -103,7 +101,12 @@ private:
     std::vector<uint16_t> consumerUsages_;
 
     std::vector<QWidget*> editingGroups_;
-    std::vector<Panel*> keyPanels_;     // keyboard, modifier and system panels
+    // Keyboard, modifier and system panels, with what each stands for.
+    struct KeyPanel {
+        Panel* panel;
+        PickerControl control;
+    };
+    std::vector<KeyPanel> keyPanels_;
     std::vector<QToolButton*> consumerButtons_;
     QLineEdit* editKey1_ = nullptr;
     QLineEdit* editKey2_ = nullptr;

@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 2)"));
         QCOMPARE(child<QWidget>(p.picker(), "PanelKey4x")->property("selected").toBool(), false);
         // A click now edits the event on show, never the one left behind.
-        p.picker().onPickerKey(QStringLiteral("PanelKey5x"));
+        p.picker().onPickerKey({PickerControl::Key, 5});
         QCOMPARE(p.event(1).reaction.kind, uint8_t(ReactionKeyboard));
         QCOMPARE(p.event(1).reaction.arg2, uint8_t(5));
         QCOMPARE(p.event(0).reaction.arg2, uint8_t(4));
