@@ -164,7 +164,7 @@ bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why
         if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
         return false;
     }
-    const int languageBefore = window_.SetLanguage(-1);
+    const int languageBefore = languageIndex();
     window_.pages().setCurrentIndex(0);
     window_.show();
     showSimulatorWindow();
@@ -179,14 +179,14 @@ bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why
     for (const char* language : {"ru", "en"}) {
         // The language switch makes the next poll announce the controller
         // again; three polls give the banner, the identity and two dots.
-        window_.SetLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
+        window_.setLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
         window_.SetDeviceButtons(false);
         for (int poll = 0; poll < 3; ++poll) watch().pollController();
         simulatorWindow_->refresh();
         save(window_, QStringLiteral("main-connected-%1.png").arg(QLatin1String(language)));
         save(*simulatorWindow_, QStringLiteral("simulator-%1.png").arg(QLatin1String(language)));
     }
-    window_.SetLanguage(languageBefore);
+    window_.setLanguage(languageBefore);
     return ok;
 }
 

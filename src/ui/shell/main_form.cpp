@@ -358,7 +358,7 @@ void MainForm::applySettings(const ProgramSettings& settings) {
     menuLog_->setChecked(settings.log);
     menuDebug_->setChecked(settings.debug);
     menuDevice_->setChecked(false);
-    SetLanguage(settings.lang);
+    setLanguage(settings.lang);
 }
 
 void MainForm::applyPickerSettings(const ProgramSettings& settings) {
@@ -472,8 +472,7 @@ bool MainForm::shutDownIfAllowed() {
 
 // ---- language ----
 
-int MainForm::SetLanguage(int index) {
-    if (index == -1) return languageIndex();
+void MainForm::setLanguage(int index) {
     setLanguageIndex(index == English ? English : Russian);
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
@@ -481,7 +480,6 @@ int MainForm::SetLanguage(int index) {
     flags_.deviceConnected = false;
     retranslate();
     showImage();
-    return languageIndex();
 }
 
 void MainForm::retranslate() {

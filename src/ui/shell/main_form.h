@@ -138,8 +138,9 @@ public:
     // the next click meant for the panel cannot land on a picker key.
     void placePickerClearOf(const QRect& clicked) override;
 
-    // 1 English, -1 only returns the index in force, anything else Russian.
-    int SetLanguage(int index);
+    // Switches the program's language: 1 English, anything else Russian (a
+    // settings file may hold any number). The one in force is languageIndex().
+    void setLanguage(int index);
 
     // A modal box over the window (kinds and answers as in device/host.h);
     // the format is already in the current language. Returns 1 OK, 6 Yes, 7 No...
@@ -217,8 +218,8 @@ public:
     void onDialogCentringTick();
     void onLogDoubleClick();
     void onDebugMenuToggled();
-    void onRussianChosen() { SetLanguage(Russian); }
-    void onEnglishChosen() { SetLanguage(English); }
+    void onRussianChosen() { setLanguage(Russian); }
+    void onEnglishChosen() { setLanguage(English); }
     void onUndo();
     void onRedo();
     // Commits what is typed into the focused field, exactly as leaving the

@@ -25,7 +25,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     const bool polling = poll->isActive();
     poll->stop();
     QTabWidget* pages = &window.pages();
-    const int languageBefore = window.SetLanguage(-1);
+    const int languageBefore = languageIndex();
     const int pageBefore = pages->currentIndex();
     window.show();
     auto save = [&](const QString& file) {
@@ -37,7 +37,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     // lCtrl + rAlt + A + 1: both sides of the modifiers and both key slots.
     Reaction sampleReaction{ReactionKeyboard, 0x41, 4, 30};
     for (const char* language : {"ru", "en"}) {
-        window.SetLanguage(QString::fromLatin1(language) == QLatin1String("en") ? English : Russian);
+        window.setLanguage(QString::fromLatin1(language) == QLatin1String("en") ? English : Russian);
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
             // Let layout and painting catch up before the picture is taken.
@@ -71,7 +71,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
     window.picker().detach();
     window.picker().hide();
     pages->setCurrentIndex(pageBefore);
-    window.SetLanguage(languageBefore);
+    window.setLanguage(languageBefore);
     if (polling) poll->start();
     return ok;
 }

@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(p.cell(4, 3), QString());
         QCOMPARE(p.grid->horizontalHeaderItem(0)->text(), QStringLiteral("Канал 1"));
         QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Энкодер"));
-        p.form.SetLanguage(English);
+        p.form.setLanguage(English);
         QCOMPARE(p.grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
         QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
         QCOMPARE(p.keyPanel->toolTip(), QStringLiteral("Drag a button here"));
@@ -310,7 +310,7 @@ private slots:
         QVERIFY(!p.menu->isVisible());
 
         // A whole channel: its header, captioned with the channel number.
-        p.form.SetLanguage(English);
+        p.form.setLanguage(English);
         QTest::mousePress(header->viewport(), Qt::RightButton, {}, headerPoint(2));
         QVERIFY(p.menu->isVisible());
         QCOMPARE(p.deleteItem->text(), QStringLiteral("Delete all buttons of the channel 3"));
@@ -418,7 +418,7 @@ private slots:
         QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
         QVERIFY(p.picker().isVisible());
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
-        p.form.SetLanguage(English);
+        p.form.setLanguage(English);
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 12)"));
         p.select(12);
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 13)"));
@@ -526,7 +526,7 @@ private slots:
     void thePickerBuiltWhenFirstOpenedComesTranslatedAndLocked() {
         Page p;
         QVERIFY(p.form.builtPicker() == nullptr);   // start-up leaves it for later
-        p.form.SetLanguage(English);
+        p.form.setLanguage(English);
         p.editor.setEditorLock(false);   // as while the firmware is updated
         p.editor.onHomeReactionClicked();
         FormKeyBoard* picker = p.form.builtPicker();
@@ -585,7 +585,7 @@ private slots:
         QCoreApplication::processEvents();
         auto* page = child<QWidget>(p.form, "TabSheetParameters");
         for (int language : {Russian, English}) {
-            p.form.SetLanguage(language);
+            p.form.setLanguage(language);
             for (QComboBox* list : page->findChildren<QComboBox*>()) {
                 QStyleOptionComboBox option;
                 option.initFrom(list);
@@ -646,9 +646,9 @@ private slots:
         };
         const QString russian = leftName();
         QVERIFY(!russian.isEmpty() && russian != QStringLiteral("Scroll Left"));
-        p.form.SetLanguage(English);
+        p.form.setLanguage(English);
         QCOMPARE(leftName(), QStringLiteral("Scroll Left"));
-        p.form.SetLanguage(Russian);
+        p.form.setLanguage(Russian);
         QCOMPARE(leftName(), russian);
     }
 

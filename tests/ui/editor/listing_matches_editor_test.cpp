@@ -61,7 +61,7 @@ private slots:
     void everyListedEventReadsAsTheEditorShowsIt() {
         QFETCH(int, language);
         Page p;
-        p.form.SetLanguage(language);
+        p.form.setLanguage(language);
         const std::string path = qEnvironmentVariable("ZMT_TEST_DATA").toStdString() + "/show-reactions.ZMT";
         QVERIFY(loadConfigFile(p.record.image, path).ok());
         const ConfigImage before = p.record.image;

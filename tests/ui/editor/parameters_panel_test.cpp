@@ -211,7 +211,7 @@ private slots:
         test::RussianAfterwards russian;
         Page page(imageWith(EncoderTouch12, 0, 0, 2, 0));
         QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD тип 1"));
-        page.window.SetLanguage(1);
+        page.window.setLanguage(1);
         QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD type 1"));
         QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentText(), QStringLiteral("pins Touch12"));
         QCOMPARE(child<Panel>(*page.panel, "PanelEncoder1DivText")->text(), QStringLiteral("Divisor"));

@@ -37,7 +37,7 @@ struct Rig : test::ProgramRig {
         // Started as the program starts, in the language the test chose.
         const int language = languageIndex();
         program.startUp();
-        window.SetLanguage(language);
+        window.setLanguage(language);
         window.resize(window.sizeHint());
     }
     void tick() {
@@ -93,10 +93,10 @@ private slots:
         QVERIFY(program.button("SpeedButtonTouchSetup")->isEnabled());
 
         // Their hints follow the language like the window's own controls.
-        program.window.SetLanguage(Russian);
+        program.window.setLanguage(Russian);
         QCOMPARE(program.button("SpeedButtonTouchSetup")->toolTip(),
                  QString("Настройка ориентации тачпанели и координат углов изображения"));
-        program.window.SetLanguage(English);
+        program.window.setLanguage(English);
         QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
         QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 28));
     }
@@ -234,7 +234,7 @@ private slots:
         program.controller().faults.forceStatus = 0;
         QVERIFY(program.boxes.last().startsWith("Ошибка чтения конфигурации из устройства"));
         program.tick();
-        program.window.SetLanguage(English);
+        program.window.setLanguage(English);
         program.tick();
         auto* gauge = program.window.findChild<QWidget*>("CGaugeProgressProcent");
         QVERIFY(gauge->isHidden());

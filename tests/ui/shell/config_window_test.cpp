@@ -29,7 +29,7 @@ constexpr std::size_t kHeadTypeOffset = 974;
 
 // The program as zmtsetup --simulator builds it, in English.
 struct Rig : test::ProgramRig {
-    Rig() { window.SetLanguage(English); }   // the fresh settings file said Russian
+    Rig() { window.setLanguage(English); }   // the fresh settings file said Russian
 
     uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
     void connect() {
@@ -351,9 +351,9 @@ private slots:
         QVERIFY(program.window.changesPendingShown());
         QVERIFY(!panel->isHidden());
         QCOMPARE(panel->text(), QString("Changes not yet written to the controller"));
-        program.window.SetLanguage(Russian);
+        program.window.setLanguage(Russian);
         QCOMPARE(panel->text(), QString::fromUtf8("Изменения ещё не записаны в контроллер"));
-        program.window.SetLanguage(English);
+        program.window.setLanguage(English);
 
         program.window.show();
         program.answers = {ID_NO};

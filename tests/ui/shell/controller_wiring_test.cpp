@@ -83,7 +83,7 @@ private slots:
     void lockedControllerIsExplainedOnceInEitherLanguage() {
         Rig program;
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
-        program.window.SetLanguage(Russian);
+        program.window.setLanguage(Russian);
         for (int poll = 0; poll < 4; ++poll) program.tick();
         QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
         QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
@@ -92,7 +92,7 @@ private slots:
         QVERIFY(!program.window.flags().deviceConnected);
 
         // Switched to English: explained again, in English, once.
-        program.window.SetLanguage(English);
+        program.window.setLanguage(English);
         for (int poll = 0; poll < 4; ++poll) program.tick();
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
         QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);

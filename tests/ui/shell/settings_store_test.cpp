@@ -61,7 +61,7 @@ private slots:
             Window first(path);
             first.window.startUp();
             QCOMPARE(first.window.initialEventPage(), 59);
-            first.window.SetLanguage(English);
+            first.window.setLanguage(English);
             first.window.findChild<QAction*>("MenuItemLog")->setChecked(true);
             first.window.findChild<QAction*>("MenuItemDebug")->setChecked(true);
             first.window.move(30, 40);
@@ -129,7 +129,7 @@ private slots:
         const std::string settingsPath = dir.filePath("zmtsetup.ini").toStdString();
         Window window(settingsPath);
         window.window.startUp();
-        window.window.SetLanguage(English);
+        window.window.setLanguage(English);
         QTimer* onShow = test::timerNamed(window.window, "TimerOnShow");
         DialogSeen seen;
         QString answer;
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(seen.folder, dir.filePath("cfg"));
         window.store.rememberConfigFile("");
 
-        window.window.SetLanguage(Russian);
+        window.window.setLanguage(Russian);
         answer = dir.filePath("fw/new.LDR");
         window.store.askFirmwareFile();
         QCOMPARE(seen.title, QString::fromUtf8("Выбор файла обновления прошивки устройства"));

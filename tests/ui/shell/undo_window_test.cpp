@@ -43,7 +43,7 @@ struct Rig : test::ProgramRig {
 
     Rig() : ProgramRig({.answer = ID_YES}) {
         controller().levelNoise = 0;
-        window.SetLanguage(English);
+        window.setLanguage(English);
 
         ConfigImage held;
         std::memcpy(held.bytes(), controller().state.config.data(), kConfigImageSize);
@@ -369,7 +369,7 @@ private slots:
         QVERIFY(!p.wiring.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
         p.window.flags().learningActive = false;
-        p.window.SetLanguage(Russian);
+        p.window.setLanguage(Russian);
         QCOMPARE(p.undoButton->toolTip(), QString("Отменить: изменение"));
         QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(p.image().headType != 3);

@@ -127,7 +127,7 @@ private slots:
         std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Отменить действие"));
 
-        window.SetLanguage(English);
+        window.setLanguage(English);
         answerBoxes(window, seen, QMessageBox::No);
         QCOMPARE(window.MsgBox(0x130, "%s", "Sure?"), int(ID_NO));
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
@@ -137,7 +137,7 @@ private slots:
         menu.reset(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
 
-        window.SetLanguage(Russian);
+        window.setLanguage(Russian);
         answerBoxes(window, seen, QMessageBox::Yes);
         QCOMPARE(window.MsgBox(0x20, "%s", "Готово?"), int(ID_YES));
         QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
