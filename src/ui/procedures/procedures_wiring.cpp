@@ -6,12 +6,8 @@
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/shell/controller_wiring.h"
 #include "ui/widgets/controls.h"
 #include "ui/procedures/level_bars.h"
-#include "ui/shell/main_form.h"
-#include "ui/shell/settings_store.h"
-#include "ui/sim/simulator_window.h"
 
 #include <QIcon>
 #include <QTabWidget>
@@ -20,39 +16,30 @@
 
 namespace zmt::ui {
 
-ProceduresWiring::ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor,
-                                   SettingsStore& settings)
-    : window_(window), controller_(controller), editor_(editor), settings_(settings), record_(controller.record()),
-      firmware_(controller.link(), controller.watch(), window.flags()),
-      learning_(controller.link(), controller.transfer(), record_, window.flags(), *this),
-      calibration_(controller.link(), controller.transfer(), record_, window.flags(),
+ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor,
+                                   FirmwareFileChooser& files)
+    : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
+      record_(controller.record), firmware_(controller.link, controller.watch, window.flags()),
+      learning_(controller.link, controller.transfer, record_, window.flags(), *this),
+      calibration_(controller.link, controller.transfer, record_, window.flags(),
                    [this](bool busy) { busyExcept(busy, touchButton_); }) {
     firmware_.setBeforeTransfer([this] {
         window_.SetDeviceButtons(true);
         // The update reports on the Monitoring page (the device, the
         // attempts); the Parameters page is locked meanwhile anyway.
-        window_.pages().setCurrentIndex(0);
+        window_.showMonitoringPage();
     });
-    connect(&window.toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked, this,
-            [this] { onUpdateFirmware(); });
     learningTurns_.setInterval(static_cast<int>(kLearningTurnMs));
     connect(&learningTurns_, &QTimer::timeout, this, [this] { onLearningTurn(); });
     // A run in progress ends with the program, and writes nothing.
-    connect(&window, &MainForm::shuttingDown, this, [this] { learning_.abandon(); });
     buildButtons();
 }
 
 ProceduresWiring::~ProceduresWiring() = default;
 
 LevelBars* ProceduresWiring::levelBars() {
-    if (levelBars_ == nullptr) levelBars_ = new LevelBars(&window_);
+    if (levelBars_ == nullptr) levelBars_ = new LevelBars(&window_.windowWidget());
     return levelBars_;
-}
-
-std::string ProceduresWiring::askFirmwareFile() {
-    const std::string path = settings_.askFirmwareFile();
-    settings_.rememberFirmwareFile(path);   // a cancelled dialog ("") changes nothing
-    return path;
 }
 
 void ProceduresWiring::buildButtons() {
@@ -90,7 +77,7 @@ void ProceduresWiring::onUpdateFirmware() {
     window_.SetDeviceButtons(true);
     window_.holdEditing(true);
     editor_.events.setEditorLock(false);
-    firmware_.updateFirmware([this] { return askFirmwareFile(); });
+    firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
     editor_.events.setEditorLock(true);
     window_.holdEditing(false);
     window_.SetDeviceButtons(false);
@@ -122,14 +109,14 @@ void ProceduresWiring::learningStarted() {
     // Right of the main window; when the Simulator window stands there, over
     // its right-hand groups (infrared, device log), which learning does not
     // use, so its connection and level controls stay in sight.
-    const SimulatorWindow* simulator = controller_.simulatorWindow();
-    if (simulator != nullptr && simulator->isVisible()) {
-        const QRect main = window_.frameGeometry();
-        const int frameWidth = main.width() - window_.width();
-        const QRect beside = simulator->frameGeometry();
+    const QWidget& window = window_.windowWidget();
+    if (simulatorWindow_ != nullptr && simulatorWindow_->isVisible()) {
+        const QRect main = window.frameGeometry();
+        const int frameWidth = main.width() - window.width();
+        const QRect beside = simulatorWindow_->frameGeometry();
         bars->move(beside.right() + 1 - bars->width() - frameWidth, beside.top());
     } else {
-        bars->move(window_.frameGeometry().topRight() + QPoint(8, 0));
+        bars->move(window.frameGeometry().topRight() + QPoint(8, 0));
     }
     bars->show();
     learningTurns_.start();

@@ -4,18 +4,20 @@
 // SpeedButtonKeysSetup (with the live level bars), and the touch panel
 // calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
 // procedure buttons go where the parameters panel leaves room for them.
-// They work on the controller wiring's record and transfer; the firmware
-// file is asked through the settings' dialog, which remembers its folder;
-// learning shows recognised buttons in the buttons grid and reads names
-// typed there while it runs; the event editor is locked during an update.
+// They work on the controller's record and transfer; the firmware file is
+// asked through the settings' dialog, which remembers its folder; learning
+// shows recognised buttons in the buttons grid and reads names typed there
+// while it runs; the event editor is locked during an update. The window is
+// reached through ProcedureShell only.
 //
-//   ProceduresWiring procedures(mainForm, controllerWiring,
+//   ProceduresWiring procedures(window, {link, watch, transfer, record, simulatorWindow},
 //                               {parametersPanel, keysGrid, eventEditor}, settings);
 #include "config/button_learning.h"
 #include "config/config_transfer.h"
 #include "config/edit_history.h"
 #include "config/touch_calibration.h"
 #include "device/firmware_update.h"
+#include "ui/shell/editor_shell.h"
 
 #include <QObject>
 #include <QTimer>
@@ -29,13 +31,18 @@ class QWidget;
 
 namespace zmt::ui {
 
-class ControllerWiring;
 class LevelBars;
-class MainForm;
 class EventEditor;
 class ParametersPanel;
 class KeysGridView;
-class SettingsStore;
+// Asks for a firmware file and remembers its folder; "" when cancelled.
+class FirmwareFileChooser {
+public:
+    virtual std::string chooseFirmwareFile() = 0;
+
+protected:
+    ~FirmwareFileChooser() = default;
+};
 
 class ProceduresWiring : public QObject, private LearningView {
     Q_OBJECT
@@ -46,7 +53,17 @@ public:
         KeysGridView& keysGrid;
         EventEditor& events;
     };
-    ProceduresWiring(MainForm& window, ControllerWiring& controller, Editor editor, SettingsStore& settings);
+    // The controller side the procedures drive; all outlive them.
+    struct Controller {
+        DeviceLink& link;
+        ConnectionWatch& watch;
+        ConfigTransfer& transfer;
+        ConfigRecord& record;
+        // The Simulator window, which the level bars stand beside; null
+        // when the controller is a real one.
+        const QWidget* simulatorWindow;
+    };
+    ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor, FirmwareFileChooser& files);
     ~ProceduresWiring() override;
 
     void onUpdateFirmware();
@@ -54,6 +71,8 @@ public:
     void onCalibrateTouch();
     // The learning run's timer: one reading while it takes them.
     void onLearningTurn() { learning_.onTurn(); }
+    // The program is ending: a learning run in progress stops and writes nothing.
+    void onShuttingDown() { learning_.abandon(); }
 
     // The learning's level window, built when first wanted (most runs
     // never learn buttons).
@@ -72,15 +91,13 @@ private:
     void showLevels(const LearningLevels& levels) override;
 
     void buildButtons();
-    // The settings' firmware dialog; "" when cancelled.
-    std::string askFirmwareFile();
     void busyExcept(bool busy, QWidget* keptEnabled);
     QString recognisedName(int channel, int row) const;
 
-    MainForm& window_;
-    ControllerWiring& controller_;
+    ProcedureShell& window_;
+    const QWidget* simulatorWindow_;
     Editor editor_;
-    SettingsStore& settings_;
+    FirmwareFileChooser& files_;
     ConfigRecord& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;

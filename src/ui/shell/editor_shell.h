@@ -12,6 +12,7 @@ class QWidget;
 
 namespace zmt {
 class EditHistory;
+struct ProgramFlags;
 }
 
 namespace zmt::ui {
@@ -66,6 +67,27 @@ public:
 
 protected:
     ~EditorShell() = default;
+};
+
+// What the guided procedures (firmware update, button learning, touch
+// calibration) use of the window, so that they never include the main
+// window's header either. The main window is the one ProcedureShell.
+class ProcedureShell {
+public:
+    virtual QWidget& windowWidget() = 0;
+    virtual ProgramFlags& flags() = 0;
+    virtual EditHistory* editHistory() const = 0;
+    // Every controller button off; with busy false the toolbar comes back
+    // as the connection allows.
+    virtual void SetDeviceButtons(bool busy) = 0;
+    // Undo and redo wait while a procedure holds the image (holds nest).
+    virtual void holdEditing(bool held) = 0;
+    virtual void addDeviceButton(QWidget* button) = 0;
+    // The Monitoring page, where a firmware update reports.
+    virtual void showMonitoringPage() = 0;
+
+protected:
+    ~ProcedureShell() = default;
 };
 
 } // namespace zmt::ui

@@ -470,6 +470,8 @@ bool MainForm::shutDownIfAllowed() {
     return true;
 }
 
+void MainForm::showMonitoringPage() { pages_->setCurrentIndex(0); }
+
 // ---- language ----
 
 void MainForm::setLanguage(int index) {

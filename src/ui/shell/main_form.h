@@ -75,7 +75,7 @@ public:
     virtual bool closeAllowed() = 0;
 };
 
-class MainForm : public QWidget, public EditorShell {
+class MainForm : public QWidget, public EditorShell, public ProcedureShell {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 696;
@@ -97,12 +97,13 @@ public:
     void setEventTabs(QTabBar* tabs) override { eventTabs_ = tabs; }
     // The Monitoring and Parameters pages.
     QTabWidget& pages() const { return *pages_; }
+    void showMonitoringPage() override;
 
     // --- what other parts reach through the window ---
     // commonTick, startingUp, showingImage, languageChanged, pickerBuilt.
     ShellSignals& shellSignals() override { return shellSignals_; }
     QWidget& windowWidget() override { return *this; }
-    ProgramFlags& flags() { return flags_; }
+    ProgramFlags& flags() override { return flags_; }
     Host& host();
     // The parts that answer the window's questions; each must stay until
     // the window has closed (the Program owns them all). Null: the window
@@ -157,7 +158,7 @@ public:
 
     // Disables every device button; with busy false re-enables the file
     // buttons, and the device ones while a controller is connected.
-    void SetDeviceButtons(bool busy);
+    void SetDeviceButtons(bool busy) override;
     // The editing hold: while a guided procedure (firmware update, button
     // learning, touch calibration) or a transfer of the whole configuration
     // runs, undo and redo refuse (buttons, keys and all): a step taken back
@@ -165,7 +166,7 @@ public:
     // for its whole length, however the toolbar's buttons come and go
     // meanwhile (the boot loader's announcement enables them during an
     // update). Holds nest; the undo buttons follow at once.
-    void holdEditing(bool held);
+    void holdEditing(bool held) override;
     bool editingHeld() const { return editingHolds_ > 0; }
 
     void memoLine(const std::string& line);

@@ -12,9 +12,12 @@
 #include "ui/shell/qt_host.h"
 #include "ui/shell/screenshots.h"
 #include "ui/shell/settings_store.h"
+#include "ui/sim/simulator_window.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QToolButton>
 
 namespace zmt::ui {
 
@@ -38,7 +41,14 @@ Program::Program(ProgramOptions options)
     // Firmware update, button learning and touch calibration work on the
     // same record and transfer as the toolbar and the editors.
     procedures_ = std::make_unique<ProceduresWiring>(
-        *window_, *controller_, ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
+        *window_,
+        ProceduresWiring::Controller{controller_->link(), controller_->watch(), controller_->transfer(), record,
+                                     controller_->simulatorWindow()},
+        ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
+    QObject::connect(&window_->toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked,
+                     procedures_.get(), [this] { procedures_->onUpdateFirmware(); });
+    QObject::connect(window_.get(), &MainForm::shuttingDown, procedures_.get(),
+                     [this] { procedures_->onShuttingDown(); });
 }
 
 Program::~Program() = default;

@@ -9,6 +9,7 @@
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
 #include "config/settings.h"
+#include "ui/procedures/procedures_wiring.h"
 #include "ui/shell/main_form.h"
 
 #include <QFileDialog>
@@ -19,7 +20,7 @@
 
 namespace zmt::ui {
 
-class SettingsStore : private SettingsSource {
+class SettingsStore : private SettingsSource, public FirmwareFileChooser {
 public:
     // The window's settings source from now on.
     SettingsStore(MainForm& window, std::string settingsPath);
@@ -36,6 +37,12 @@ public:
     // The next dialog of the kind starts in this file's folder; "" changes nothing.
     void rememberConfigFile(const std::string& path) { remember(FileKind::Configuration, path); }
     void rememberFirmwareFile(const std::string& path) { remember(FileKind::Firmware, path); }
+    // FirmwareFileChooser: the firmware dialog, remembering the chosen folder.
+    std::string chooseFirmwareFile() override {
+        const std::string path = askFirmwareFile();
+        rememberFirmwareFile(path);
+        return path;
+    }
 
 private:
     // SettingsSource
