@@ -8,6 +8,8 @@
 #include "ui/picker/form_keyboard.h"
 #include "ui/widgets/msg_box.h"
 #include "ui/shell/qt_host.h"
+#include "ui/shell/toolbar_notice.h"
+#include "ui/widgets/dialog_centring.h"
 #include "ui/i18n/translate_form.h"
 
 #include <QAction>
@@ -48,8 +50,6 @@ constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
 constexpr int kCommonIntervalMs = 100;
-constexpr int kOnShowIntervalMs = 1;
-constexpr int kDialogCentringMoves = 50;
 
 // The toolbar, left to right (as MainForm::ToolButton), the picture each
 // button shows and whether it needs the controller (the others only need
@@ -319,9 +319,8 @@ void MainForm::buildTimers() {
     pollTimer_ =
         timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::onPollTick);
     commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::onCommonTick);
-    noticeClearTimer_ = timer("TimerNoticeClear", 0, &MainForm::ClearPanelNotice);
-    flashTimer_ = timer("TimerFlash", static_cast<int>(kNoticeBlinkMs), &MainForm::onFlashTick);
-    onShowTimer_ = timer("TimerOnShow", kOnShowIntervalMs, &MainForm::onDialogCentringTick);
+    notice_ = new ToolbarNotice(*this, *panelMenu_);
+    dialogCentring_ = new DialogCentring(*this);
     commonTimer_->start();
 }
 
@@ -537,28 +536,8 @@ void MainForm::setDialogs(ModalDialogs& dialogs) {
 }
 
 void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
-    noticeClearTimer_->stop();
-    panelMenu_->setVisible(true);
-    panelMenu_->setText(QString::fromStdString(text));
-    if (clearMs != 0) {
-        noticeClearTimer_->setInterval(static_cast<int>(clearMs));
-        noticeClearTimer_->start();
-    }
-    if (blinkMs != 0) {
-        flashTimer_->setInterval(static_cast<int>(blinkMs));
-        flashTimer_->start();
-    } else {
-        flashTimer_->stop();
-    }
+    notice_->show(clearMs, blinkMs, text);
 }
-
-void MainForm::ClearPanelNotice() {
-    flashTimer_->stop();
-    noticeClearTimer_->stop();
-    panelMenu_->setVisible(true);
-    panelMenu_->setText(QString());
-}
-
 
 void MainForm::SetDeviceButtons(bool busy) {
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
@@ -611,35 +590,6 @@ void MainForm::onPollTick() { emit pollTick(); }
 void MainForm::onCommonTick() {
     emit shellSignals_.commonTick();
     refreshUndoButtons();
-}
-
-void MainForm::onFlashTick() { panelMenu_->setVisible(panelMenu_->isHidden()); }
-
-void MainForm::centreDialogWhileShown(QWidget* dialog) {
-    centredDialog_ = dialog;
-    centringMovesLeft_ = kDialogCentringMoves;
-    onShowTimer_->start();
-}
-
-void MainForm::stopDialogCentring() {
-    onShowTimer_->stop();
-    centredDialog_ = nullptr;
-    centringMovesLeft_ = 0;
-}
-
-void MainForm::onDialogCentringTick() {
-    if (centredDialog_.isNull() || centringMovesLeft_ <= 0) {
-        onShowTimer_->stop();
-        return;
-    }
-    QWidget* dialog = centredDialog_->window();
-    if (!dialog->isVisible()) {
-        // Not up yet: wait for it. Up and gone again: the dialog has ended.
-        if (centringMovesLeft_ < kDialogCentringMoves) onShowTimer_->stop();
-        return;
-    }
-    dialog->move(centredPosition(frameGeometry(), dialog->frameGeometry().size(), 0));
-    if (--centringMovesLeft_ == 0) onShowTimer_->stop();
 }
 
 void MainForm::onLogDoubleClick() { memo_->clear(); }

@@ -43,6 +43,8 @@ class Panel;
 class QtHost;
 class TabSheet;
 class ToolBar;
+class ToolbarNotice;
+class DialogCentring;
 
 // What the window asks of the parts behind it, where an answer must come
 // back; everything else reaches the parts as the window's signals.
@@ -154,7 +156,7 @@ public:
 
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
-    void ClearPanelNotice();
+    ToolbarNotice& notice() { return *notice_; }
 
     // Disables every device button; with busy false re-enables the file
     // buttons, and the device ones while a controller is connected.
@@ -207,16 +209,12 @@ public:
     // Tab index the event tabs start on, from the settings.
     int initialEventPage() const override { return initialEventPage_; }
 
-    // Moves a file dialog over the window's centre on the next 50 ticks;
-    // the dialog's owner stops the centring when the dialog returns.
-    void centreDialogWhileShown(QWidget* dialog);
-    void stopDialogCentring();
+    // Keeps the file dialogs over the window's centre while they come up.
+    DialogCentring& dialogCentring() { return *dialogCentring_; }
 
     // --- window event handlers ---
     void onPollTick();
     void onCommonTick();
-    void onFlashTick();
-    void onDialogCentringTick();
     void onLogDoubleClick();
     void onDebugMenuToggled();
     void onRussianChosen() { setLanguage(Russian); }
@@ -316,11 +314,8 @@ private:
 
     QTimer* pollTimer_ = nullptr;
     QTimer* commonTimer_ = nullptr;
-    QTimer* noticeClearTimer_ = nullptr;   // clears a notice after its time
-    QTimer* flashTimer_ = nullptr;
-    QTimer* onShowTimer_ = nullptr;
-    QPointer<QWidget> centredDialog_;
-    int centringMovesLeft_ = 0;
+    ToolbarNotice* notice_ = nullptr;
+    DialogCentring* dialogCentring_ = nullptr;
     int initialEventPage_ = 0;
     int editingHolds_ = 0;
     bool closing_ = false;

@@ -4,6 +4,7 @@
 #include "config/config_image.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/shell/main_form.h"
+#include "ui/shell/toolbar_notice.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -60,7 +61,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         window.showNotice(0, 0, LangText("Запись изменений\0Record of changes"));
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
-        window.ClearPanelNotice();
+        window.notice().clear();
         // The picker with a reaction chosen: modifiers and keys highlighted.
         FormKeyBoard& picker = window.picker();
         picker.open(sampleReaction, nullptr, "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");

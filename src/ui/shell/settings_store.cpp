@@ -1,6 +1,7 @@
 #include "ui/shell/settings_store.h"
 
 #include "lang/lang.h"
+#include "ui/widgets/dialog_centring.h"
 #include "ui/shell/main_form.h"
 
 #include <QDir>
@@ -72,9 +73,9 @@ std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMo
     // Without a remembered file of its kind a dialog starts at home, not in
     // whichever folder another kind of dialog visited last.
     dialog.setDirectory(folder.empty() ? QDir::homePath() : QString::fromStdString(folder));
-    window_.centreDialogWhileShown(&dialog);
+    window_.dialogCentring().centreWhileShown(&dialog);
     const QString chosen = window_.dialogs().runFileDialog(dialog);
-    window_.stopDialogCentring();
+    window_.dialogCentring().stop();
     return chosen.toStdString();
 }
 

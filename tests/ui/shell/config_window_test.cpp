@@ -4,6 +4,7 @@
 // question before closing with changes that never reached the controller.
 #include "config/config_file.h"
 #include "ui/log/memo.h"
+#include "ui/shell/toolbar_notice.h"
 #include "../program_rig.h"
 
 #include <QAction>
@@ -247,7 +248,7 @@ private slots:
         QCOMPARE(program.notice(), QString("The configuration is written"));
         QCOMPARE(program.settings.settings().configFile, good.toStdString());
 
-        program.window.ClearPanelNotice();
+        program.window.notice().clear();
         const QString bad = program.dir.filePath("no/such/folder/x.ZMT");
         program.nextFile = bad;
         program.commands.onSaveFile();

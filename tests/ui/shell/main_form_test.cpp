@@ -1,6 +1,8 @@
 // The main window's frame: layout, notices, menus, memo, language switch,
 // device buttons, start-up and shut-down.
 #include "ui/log/memo.h"
+#include "ui/shell/toolbar_notice.h"
+#include "ui/widgets/dialog_centring.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/widgets/msg_box.h"
@@ -135,11 +137,11 @@ private slots:
         QVERIFY(clear->isActive());
         QCOMPARE(clear->interval(), 3000);
 
-        window.onFlashTick();
+        window.notice().onFlashTick();
         QVERIFY(panel->isHidden());
-        window.onFlashTick();
+        window.notice().onFlashTick();
         QVERIFY(!panel->isHidden());
-        window.onFlashTick();  // caught mid-blink by the auto-clear
+        window.notice().onFlashTick();  // caught mid-blink by the auto-clear
         QVERIFY(QMetaObject::invokeMethod(clear, "timeout"));
         QVERIFY(!panel->isHidden());
         QCOMPARE(panel->text(), QString());
@@ -151,7 +153,7 @@ private slots:
         MainForm window;
         window.showNotice(0, 250, "первый");
         QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
-        window.onFlashTick();
+        window.notice().onFlashTick();
         QVERIFY(panelMenu(window)->isHidden());
         // A steady notice replaces it: shown at once, no blinking, no clear pending.
         window.showNotice(1000, 0, "второй");
@@ -451,26 +453,26 @@ private slots:
         QTimer* onShow = timerNamed(window, "TimerOnShow");
         QDialog dialog;
         dialog.resize(300, 200);
-        window.centreDialogWhileShown(&dialog);
+        window.dialogCentring().centreWhileShown(&dialog);
         QVERIFY(onShow->isActive());
         QCOMPARE(onShow->interval(), 1);
-        window.onDialogCentringTick();  // not up yet: waits
+        window.dialogCentring().onTick();  // not up yet: waits
         QVERIFY(onShow->isActive());
         dialog.show();
         for (int tick = 0; tick < 49; ++tick) {
             dialog.move(0, 0);  // whatever places it meanwhile, the next tick moves it back
-            window.onDialogCentringTick();
+            window.dialogCentring().onTick();
         }
         QCOMPARE(dialog.frameGeometry().topLeft(),
                  centredPosition(window.frameGeometry(), dialog.frameGeometry().size(), 0));
         QVERIFY(onShow->isActive());
-        window.onDialogCentringTick();
+        window.dialogCentring().onTick();
         QVERIFY(!onShow->isActive());  // the 50th move was the last
 
-        window.centreDialogWhileShown(&dialog);
-        window.onDialogCentringTick();
+        window.dialogCentring().centreWhileShown(&dialog);
+        window.dialogCentring().onTick();
         dialog.hide();  // the dialog ended
-        window.onDialogCentringTick();
+        window.dialogCentring().onTick();
         QVERIFY(!onShow->isActive());
     }
 
