@@ -182,7 +182,7 @@ void EventEditor::build(QWidget* page) {
     QStringList numbers;
     for (int i = 1; i <= kEvents; ++i) numbers << QString::number(i);
     tabs->addTabs(numbers);
-    connect(eventTabs_, &QTabBar::currentChanged, this, [this] { TabControlEVKEYxChange(); });
+    connect(eventTabs_, &QTabBar::currentChanged, this, [this] { onEventTabChanged(); });
 
     auto* panelEvent = named<Panel>(eventArea_, "PanelEvent");
     panelEvent->setFrameStyle(QFrame::NoFrame);
@@ -235,7 +235,7 @@ void EventEditor::build(QWidget* page) {
     for (const char* item : kEventTypeItems) eventType_->addItem(QString::fromUtf8(LangText(item)));
     eventType_->setCurrentIndex(0);
     eventType_->setEnabled(false);
-    connect(eventType_, &QComboBox::activated, this, [this](int index) { ComboBoxEventEventChange(index); });
+    connect(eventType_, &QComboBox::activated, this, [this](int index) { onEventTypeChanged(index); });
 
     once_ = named<QCheckBox>(groupEvent, "CheckBoxEventOnce");
     once_->setGeometry(6, 98, 110, 22);
@@ -416,7 +416,7 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
 
 void EventEditor::reactionShown() {
     if (EditHistory* now = window_.editHistory()) now->checkpoint(record_.image, pickerLabel_);
-    DescribeReaction(*pickerReaction_, *pickerMemo_);
+    showReactionText(*pickerReaction_, *pickerMemo_);
     if (pickerMemo_ == homeMemo_) fitHomeMemo();
 }
 
@@ -498,9 +498,9 @@ void EventEditor::reportIrCapture(const IrCapture& capture) {
 
 // ---- event handlers ----
 
-void EventEditor::TabControlEVKEYxChange() { showSelectedEvent(); }
+void EventEditor::onEventTabChanged() { showSelectedEvent(); }
 
-void EventEditor::ComboBoxEventEventChange(int index) {
+void EventEditor::onEventTypeChanged(int index) {
     const EditStep step = edit(editLabel("событие %d: тип\0event %d: type", selectedEvent() + 1));
     eventRules_.setEventType(selectedEvent(), index);
     showSelectedEvent();

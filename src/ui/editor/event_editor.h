@@ -71,8 +71,8 @@ public:
     void setEditorLock(bool enabled);
 
     // ---- window event handlers ----
-    void TabControlEVKEYxChange();
-    void ComboBoxEventEventChange(int index);
+    void onEventTabChanged();
+    void onEventTypeChanged(int index);
     void onEventOnceToggled(bool checked);
     void onEventWakeUpToggled(bool checked);
     void onEventReactionClicked();

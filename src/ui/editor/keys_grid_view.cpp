@@ -101,8 +101,8 @@ KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
     page_ = window.parametersPage();
     build(page_);
     connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] {
-        TimerCommonWithdrawHint();
-        TimerCommonCommitName();
+        withdrawHintWhenDue();
+        commitNameOnceEditorClosed();
     });
     connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // Nothing is selected when the program starts.
@@ -333,7 +333,7 @@ void KeysGridView::withdrawHint() {
     QToolTip::hideText();
 }
 
-void KeysGridView::TimerCommonWithdrawHint() {
+void KeysGridView::withdrawHintWhenDue() {
     if (rules_.state().dragging != 0 || page_->toolTip().isEmpty()) return;
     const QRect gridOnScreen(grid_->mapToGlobal(QPoint(0, 0)), grid_->size());
     if (gridOnScreen.contains(QCursor::pos())) return;
@@ -363,7 +363,7 @@ void KeysGridView::nameTyped(int column, int row, QWidget* lineEdit, const QStri
     grid_->item(row - 1, column)->setText(cut);
 }
 
-void KeysGridView::TimerCommonCommitName() {
+void KeysGridView::commitNameOnceEditorClosed() {
     if (rules_.namingTick(grid_->editorOpen()) != editor::NamingTick::Commit) return;
     const GridEditorState& state = rules_.state();
     const int column = state.editCol;

@@ -66,8 +66,8 @@ public:
     void clearGridSelection();
 
     // ---- window event handlers (the common timer) ----
-    void TimerCommonWithdrawHint();
-    void TimerCommonCommitName();
+    void withdrawHintWhenDue();
+    void commitNameOnceEditorClosed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

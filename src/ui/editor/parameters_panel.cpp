@@ -85,10 +85,10 @@ void ParametersPanel::build() {
         encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
         encoderDivisor_[encoder]->setValue(kMinDivisor);
     }
-    connect(encoderMode_[0], &QComboBox::activated, this, [this] { ComboBoxEditEncoder1ModeChange(); });
-    connect(encoderMode_[1], &QComboBox::activated, this, [this] { ComboBoxEditEncoder2ModeChange(); });
-    connect(encoderDivisor_[0], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder1DivChange(); });
-    connect(encoderDivisor_[1], &QSpinBox::valueChanged, this, [this] { CSpinEditEncoder2DivChange(); });
+    connect(encoderMode_[0], &QComboBox::activated, this, [this] { onEncoder1ModeChanged(); });
+    connect(encoderMode_[1], &QComboBox::activated, this, [this] { onEncoder2ModeChanged(); });
+    connect(encoderDivisor_[0], &QSpinBox::valueChanged, this, [this] { onEncoder1DivisorChanged(); });
+    connect(encoderDivisor_[1], &QSpinBox::valueChanged, this, [this] { onEncoder2DivisorChanged(); });
 
     // Touch panel. Two of the options share a row, so that the lower part
     // of the group leaves the HOME key's panel the whole width and two
@@ -110,7 +110,7 @@ void ParametersPanel::build() {
     connect(windows_, &QCheckBox::clicked, this, [this] { onWindowsTouchToggled(); });
     connect(fiveLines_, &QCheckBox::clicked, this, [this] { onFiveWireTouchToggled(); });
     connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { onTouchWakeUpToggled(); });
-    connect(touchMode_, &QComboBox::activated, this, [this] { ComboBoxTouchModeChange(); });
+    connect(touchMode_, &QComboBox::activated, this, [this] { onTouchModeChanged(); });
 
     // Head unit.
     QGroupBox* head = headGroup_ = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
@@ -118,7 +118,7 @@ void ParametersPanel::build() {
     typeLabel->setText(QString::fromUtf8(LangText("Тип\0Type")));
     headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 22, 175, kRowHeight});
     fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
-    connect(headType_, &QComboBox::activated, this, [this] { ComboBoxHEADTYPEChange(); });
+    connect(headType_, &QComboBox::activated, this, [this] { onHeadUnitTypeChanged(); });
 }
 
 void ParametersPanel::placeLearningButton(QWidget* button) {
@@ -185,28 +185,28 @@ void ParametersPanel::onLongPressTimeLeft() {
     image_.longPressTimeout = value;
 }
 
-void ParametersPanel::CSpinEditEncoder1DivChange() {
+void ParametersPanel::onEncoder1DivisorChanged() {
     const EditStep step = edit("делитель энкодера 1\0encoder 1 divisor");
     setEncoderDivisor(image_, 0, encoderDivisor_[0]->value());
 }
-void ParametersPanel::CSpinEditEncoder2DivChange() {
+void ParametersPanel::onEncoder2DivisorChanged() {
     const EditStep step = edit("делитель энкодера 2\0encoder 2 divisor");
     setEncoderDivisor(image_, 1, encoderDivisor_[1]->value());
 }
 
-void ParametersPanel::ComboBoxEditEncoder1ModeChange() {
+void ParametersPanel::onEncoder1ModeChanged() {
     const EditStep step = edit("режим энкодера 1\0encoder 1 mode");
     refreshAfter(setEncoderMode(image_, 0, encoderMode_[0]->currentIndex()));
 }
-void ParametersPanel::ComboBoxEditEncoder2ModeChange() {
+void ParametersPanel::onEncoder2ModeChanged() {
     const EditStep step = edit("режим энкодера 2\0encoder 2 mode");
     refreshAfter(setEncoderMode(image_, 1, encoderMode_[1]->currentIndex()));
 }
-void ParametersPanel::ComboBoxHEADTYPEChange() {
+void ParametersPanel::onHeadUnitTypeChanged() {
     const EditStep step = edit("тип головного устройства\0head unit type");
     refreshAfter(setHeadType(image_, headType_->currentIndex()));
 }
-void ParametersPanel::ComboBoxTouchModeChange() {
+void ParametersPanel::onTouchModeChanged() {
     const EditStep step = edit("режим сенсорной панели\0touch panel mode");
     refreshAfter(setTouchMode(image_, touchMode_->currentIndex()));
 }

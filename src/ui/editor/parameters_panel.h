@@ -58,12 +58,12 @@ signals:
 public:
     // --- window event handlers ---
     void onLongPressTimeLeft();
-    void CSpinEditEncoder1DivChange();
-    void CSpinEditEncoder2DivChange();
-    void ComboBoxEditEncoder1ModeChange();
-    void ComboBoxEditEncoder2ModeChange();
-    void ComboBoxHEADTYPEChange();
-    void ComboBoxTouchModeChange();
+    void onEncoder1DivisorChanged();
+    void onEncoder2DivisorChanged();
+    void onEncoder1ModeChanged();
+    void onEncoder2ModeChanged();
+    void onHeadUnitTypeChanged();
+    void onTouchModeChanged();
     void onWindowsTouchToggled();
     void onFiveWireTouchToggled();
     void onTouchWakeUpToggled();

@@ -432,11 +432,11 @@ QString memoText(const Reaction& reaction) {
 
 } // namespace
 
-void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo) {
+void showReactionText(const Reaction& reaction, QPlainTextEdit& memo) {
     if (!isInfraredReaction(reaction)) memo.setPlainText(memoText(reaction));
 }
 
-void DescribeReaction(const Reaction& reaction, QLabel& memo) {
+void showReactionText(const Reaction& reaction, QLabel& memo) {
     if (!isInfraredReaction(reaction)) memo.setText(memoText(reaction));
 }
 

@@ -124,7 +124,7 @@ QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker
 // line of two spaces, then the description or "Not specified". An infrared
 // reaction leaves the memo as it is (its own text is written elsewhere).
 // The event editor's memos are labels that let clicks through to their panel.
-void DescribeReaction(const Reaction& reaction, QPlainTextEdit& memo);
-void DescribeReaction(const Reaction& reaction, QLabel& memo);
+void showReactionText(const Reaction& reaction, QPlainTextEdit& memo);
+void showReactionText(const Reaction& reaction, QLabel& memo);
 
 } // namespace zmt::ui

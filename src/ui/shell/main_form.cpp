@@ -32,7 +32,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 
 // The icons live in the window library's resources; a static library's
@@ -501,14 +500,6 @@ void MainForm::retranslatePicker() {
 }
 
 // ---- message boxes, notices, waits ----
-
-int MainForm::MsgBox(unsigned flags, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::string text = formatTextV(format, args);
-    va_end(args);
-    return showMessage(flags, text);
-}
 
 int MainForm::showMessage(unsigned flags, const std::string& text) {
     pollTimer_->stop();

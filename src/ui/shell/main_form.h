@@ -145,9 +145,8 @@ public:
     // settings file may hold any number). The one in force is languageIndex().
     void setLanguage(int index);
 
-    // A modal box over the window (kinds and answers as in device/host.h);
-    // the format is already in the current language. Returns 1 OK, 6 Yes, 7 No...
-    int MsgBox(unsigned flags, const char* format, ...);
+    // A modal box over the window (MsgBoxFlags in, MsgBoxAnswer out, as in
+    // device/host.h); the text is already in the current language.
     int showMessage(unsigned flags, const std::string& text) override;
     // Who runs the window's modal dialogs (boxes, the settings' and the
     // log's file dialogs); dialogs must outlive the window.

@@ -35,7 +35,7 @@ struct DescribingOwner : ReactionOwner {
     DescribingOwner(Reaction& r, QPlainTextEdit& m) : reaction(r), memo(m) {}
     void reactionShown() override {
         ++describes;
-        DescribeReaction(reaction, memo);
+        showReactionText(reaction, memo);
     }
 };
 

@@ -1,5 +1,6 @@
 // Message boxes: what each flags value shows, where the box goes, and how the
 // box treats the device poll around it.
+#include "lang/lang.h"
 #include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
 
@@ -112,7 +113,7 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Yes);
-        QCOMPARE(window.MsgBox(0x120, "Удалить %d <b>кнопок</b>?", 3), int(ID_YES));
+        QCOMPARE(window.showMessage(MB_QUESTION | MB_DEFAULT_NO, formatText("Удалить %d <b>кнопок</b>?", 3)), int(ID_YES));
         QCOMPARE(seen.caption, QStringLiteral("Вопрос"));
         QCOMPARE(seen.text, QStringLiteral("Удалить 3 <b>кнопок</b>?"));
         QCOMPARE(seen.format, Qt::PlainText);  // a name like "<b>" is shown, not obeyed
@@ -129,7 +130,7 @@ private slots:
 
         window.setLanguage(English);
         answerBoxes(window, seen, QMessageBox::No);
-        QCOMPARE(window.MsgBox(0x130, "%s", "Sure?"), int(ID_NO));
+        QCOMPARE(window.showMessage(MB_WARNING | MB_DEFAULT_NO, "Sure?"), int(ID_NO));
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QCOMPARE(seen.icon, QMessageBox::Warning);
         QCOMPARE(seen.defaultButton, QMessageBox::No);
@@ -139,7 +140,7 @@ private slots:
 
         window.setLanguage(Russian);
         answerBoxes(window, seen, QMessageBox::Yes);
-        QCOMPARE(window.MsgBox(0x20, "%s", "Готово?"), int(ID_YES));
+        QCOMPARE(window.showMessage(MB_QUESTION, "Готово?"), int(ID_YES));
         QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
     }
 
@@ -147,9 +148,9 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::NoButton);
-        QCOMPARE(window.MsgBox(0x30, "?"), int(ID_NO));
-        QCOMPARE(window.MsgBox(0x10, "!"), int(ID_OK));
-        QCOMPARE(window.MsgBox(0x23, "?"), int(ID_CANCEL));
+        QCOMPARE(window.showMessage(MB_WARNING, "?"), int(ID_NO));
+        QCOMPARE(window.showMessage(MB_ERROR, "!"), int(ID_OK));
+        QCOMPARE(window.showMessage(MB_QUESTION | 0x03, "?"), int(ID_CANCEL));
         QCOMPARE(seen.caption, QString());
     }
 
@@ -157,11 +158,11 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
-        QCOMPARE(window.MsgBox(0x10, "x"), int(ID_OK));
+        QCOMPARE(window.showMessage(MB_ERROR, "x"), int(ID_OK));
         QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
         QCOMPARE(seen.caption, QStringLiteral("Ошибка"));
         QCOMPARE(seen.icon, QMessageBox::Critical);
-        QCOMPARE(window.MsgBox(0x40, "x"), int(ID_OK));
+        QCOMPARE(window.showMessage(MB_INFORMATION, "x"), int(ID_OK));
         QCOMPARE(seen.caption, QStringLiteral("Информация"));
     }
 
@@ -177,7 +178,7 @@ private slots:
             boxSize = box.frameGeometry().size();
             return answer;
         };
-        window.MsgBox(0x40, "Готово");
+        window.showMessage(MB_INFORMATION, "Готово");
         QCOMPARE(seen.position, centredPosition(window.frameGeometry(), boxSize, kMsgBoxShiftDown));
     }
 
@@ -192,7 +193,7 @@ private slots:
             caption = box->windowTitle();
             box->defaultButton()->click();
         });
-        QCOMPARE(window.MsgBox(0x130, "Записать?"), int(ID_NO));
+        QCOMPARE(window.showMessage(MB_WARNING | MB_DEFAULT_NO, "Записать?"), int(ID_NO));
         QCOMPARE(caption, QStringLiteral("Предупреждение"));
     }
 
@@ -202,7 +203,7 @@ private slots:
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
         QVERIFY(!poll->isActive());
-        window.MsgBox(0x10, "x");
+        window.showMessage(MB_ERROR, "x");
         QVERIFY(!seen.pollArmed);
         QVERIFY(poll->isActive());  // armed whatever it was before
     }
@@ -212,7 +213,7 @@ private slots:
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
         window.flags().appClosing = true;
-        window.MsgBox(0x10, "Ошибка записи");
+        window.showMessage(MB_ERROR, "Ошибка записи");
         QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
 
