@@ -181,24 +181,6 @@ extern const char* const kEncoderModeItems[kEncoderModeCount];
 // numbers that have none (0, 4, 8 and above).
 const char* irProtocolName(int protocol);
 
-// Where naming a button in its grid cell stands: no name pending, the cell's
-// editor has opened, or a tick of the common timer has seen it still open.
-// The name is committed on the first tick after the editor has closed.
-enum class NamingState : int32_t { Idle = 0, Opened = 1, SeenOpen = 2 };
-
-// Editor state of the buttons grid and its pop-up menu. Kept beside the image
-// because it belongs to the same session, but never sent anywhere.
-struct GridEditorState {
-    int32_t dragCol = 0;
-    int32_t dragRow = 0;
-    int32_t dragging = 0;
-    int32_t popupAction = 0;
-    int32_t editCol = 0;
-    int32_t editRow = 0;
-    NamingState editState = NamingState::Idle;
-    std::string editText;
-};
-
 // The program's one configuration record: the image being edited, the
 // controller's copy and the learning's cell marks. Whoever runs
 // the session owns one instance and hands it by reference to the parts that

@@ -203,18 +203,10 @@ bool KeysGridRules::beingNamed(int column, int row) const {
     return state.editState != NamingState::Idle && state.editCol == column && state.editRow == row;
 }
 
-NamingTick KeysGridRules::namingTick(bool editorOpen) {
-    GridEditorState& state = state_;
-    if (state.editState == NamingState::Idle) return NamingTick::Nothing;
-    if (editorOpen) {
-        state.editState = NamingState::SeenOpen;
-        return NamingTick::Wait;
-    }
-    // A name typed and confirmed between two ticks is committed as well;
-    // waiting for a tick that saw the editor open would leave it in the
-    // cell but never in the image.
-    state.editState = NamingState::Idle;
-    return NamingTick::Commit;
+bool KeysGridRules::namingClosed() {
+    if (state_.editState == NamingState::Idle) return false;
+    state_.editState = NamingState::Idle;
+    return true;
 }
 
 std::string KeysGridRules::typedName(const std::string& text) { return firstCharacters(text, kKeyNameLength); }

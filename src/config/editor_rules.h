@@ -56,8 +56,22 @@ struct DropHover {
     bool accepted = false;         // the target takes the dragged button
 };
 
-// What a tick of the common timer does about a name being typed.
-enum class NamingTick { Nothing, Wait, Commit };
+// Where naming a button in its grid cell stands: no name pending, or the
+// cell's editor has opened. The name is committed when the editor closes.
+enum class NamingState : int32_t { Idle = 0, Opened = 1 };
+
+// Editor state of the buttons grid and its pop-up menu: the window's own,
+// never part of the configuration.
+struct GridEditorState {
+    int32_t dragCol = 0;
+    int32_t dragRow = 0;
+    int32_t dragging = 0;
+    int32_t popupAction = 0;
+    int32_t editCol = 0;
+    int32_t editRow = 0;
+    NamingState editState = NamingState::Idle;
+    std::string editText;
+};
 
 // The caption over a grid column: "Канал 1".."Канал 4", "Энкодер".
 std::string gridHeaderText(int column);
@@ -102,9 +116,9 @@ public:
     // pending that cell is not rewritten from outside.
     void namingOpened(int column, int row, const std::string& cellText);
     bool beingNamed(int column, int row) const;
-    // A tick of the common timer: wait while the editor is open, commit once
-    // it has closed (naming is then over; the cell is in editCol/editRow).
-    NamingTick namingTick(bool editorOpen);
+    // The cell's editor has closed: true when a name was being typed, which
+    // the caller then commits (naming is over; the cell is editCol/editRow).
+    bool namingClosed();
 
     // Typing: the text the cell keeps while its editor is open.
     static std::string typedName(const std::string& text);

@@ -250,33 +250,30 @@ TEST_F(EditorRules, DragHoverPrefersTheModifierPanel) {
     }
 }
 
-TEST_F(EditorRules, NamingStateAcrossTicks) {
+TEST_F(EditorRules, NamingFromOpeningToClose) {
     Bench b;
-    enum Step { Open, Tick, TickWhileOpen };
+    enum Step { Open, Close };
     const struct {
         Step step;
         int column, row;
-        NamingTick tick;
+        bool commit;
         NamingState state;
     } steps[] = {
-        {Tick, 0, 0, NamingTick::Nothing, NamingState::Idle},
-        {Open, 0, 3, NamingTick::Nothing, NamingState::Opened},
-        {Open, 0, 1, NamingTick::Nothing, NamingState::Opened},   // a second opening keeps the first cell
-        {TickWhileOpen, 0, 0, NamingTick::Wait, NamingState::SeenOpen},
-        {TickWhileOpen, 0, 0, NamingTick::Wait, NamingState::SeenOpen},
-        {Tick, 0, 0, NamingTick::Commit, NamingState::Idle},
-        {Tick, 0, 0, NamingTick::Nothing, NamingState::Idle},
-        // Typed and confirmed between two ticks: committed all the same.
-        {Open, 2, 1, NamingTick::Nothing, NamingState::Opened},
-        {Tick, 0, 0, NamingTick::Commit, NamingState::Idle},
+        {Close, 0, 0, false, NamingState::Idle},   // an editor that named nothing
+        {Open, 0, 3, false, NamingState::Opened},
+        {Open, 0, 1, false, NamingState::Opened},   // a second opening keeps the first cell
+        {Close, 0, 0, true, NamingState::Idle},
+        {Close, 0, 0, false, NamingState::Idle},   // committed once only
+        {Open, 2, 1, false, NamingState::Opened},
+        {Close, 0, 0, true, NamingState::Idle},
     };
     int n = 0;
     for (const auto& s : steps) {
         const std::string at = "step " + std::to_string(n++);
-        NamingTick tick = NamingTick::Nothing;
+        bool commit = false;
         if (s.step == Open) b.grid.namingOpened(s.column, s.row, b.grid.cellText(s.column, s.row));
-        else tick = b.grid.namingTick(s.step == TickWhileOpen);
-        ASSERT_TRUE(tick == s.tick && b.grid.state().editState == s.state) << at;
+        else commit = b.grid.namingClosed();
+        ASSERT_TRUE(commit == s.commit && b.grid.state().editState == s.state) << at;
     }
     // The cell committed last is still where the name goes, with the text
     // a refused name falls back to; no other cell is held meanwhile.

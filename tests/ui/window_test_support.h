@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -66,6 +67,15 @@ T* child(QObject& window, const QString& name) {
     T* found = window.findChild<T*>(name);
     if (found == nullptr) qFatal("no control named %s", qPrintable(name));
     return found;
+}
+
+// Confirms a grid cell's name with Return as a user does: the delegate
+// closes the editor from the event queue, and the grid commits the name
+// from the queue after that.
+inline void confirmCellName(QWidget* edit) {
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
 
 inline QTimer* timerNamed(QObject& window, const char* name) {

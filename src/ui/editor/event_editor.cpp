@@ -527,7 +527,7 @@ void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel)
 namespace {
 
 // What a delete from the pop-up menu takes away, as the undo button names it.
-EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const GridEditorState& grid, int event) {
+EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const editor::GridEditorState& grid, int event) {
     switch (action) {
     case editor::DeleteOneKey: {
         // Named as the grid labels an unnamed button: channel and level.
@@ -554,7 +554,7 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const Grid
 } // namespace
 
 void EventEditor::onDeleteFromGrid() {
-    const GridEditorState& state = grid_.rules().state();
+    const editor::GridEditorState& state = grid_.rules().state();
     const EditStep step = edit(deleteLabel(state.popupAction, grid_.rules(), state, selectedEvent() + 1));
     const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
     switch (action) {
@@ -632,7 +632,7 @@ bool EventEditor::dragOver(const QPoint& global, bool dropping) {
             const EditStep step = edit(kind == DropPanel::Modifier
                                            ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
                                            : editLabel("событие %d: кнопка\0event %d: key", index + 1));
-            const GridEditorState& state = grid_.rules().state();
+            const editor::GridEditorState& state = grid_.rules().state();
             if (grid_.rules().drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
         }
     }

@@ -65,6 +65,14 @@ class KeysGridTable : public QTableWidget {
 public:
     using QTableWidget::QTableWidget;
     bool editorOpen() const { return state() == QAbstractItemView::EditingState; }
+    // Ends the cell's editor as Return would: its text goes into the cell.
+    void finishEditing(int column, int row) {
+        if (!editorOpen()) return;
+        if (QWidget* editor = indexWidget(model()->index(row - 1, column))) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
 };
 
 // Draws every cell the same way whatever is selected (the highlight belongs
@@ -100,9 +108,11 @@ KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();
     build(page_);
-    connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] {
-        withdrawHintWhenDue();
-        commitNameOnceEditorClosed();
+    connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] { withdrawHintWhenDue(); });
+    connect(&window.shellSignals(), &ShellSignals::inputCommitted, this, [this] {
+        const editor::GridEditorState& state = rules_.state();
+        if (state.editState != editor::NamingState::Idle) grid_->finishEditing(state.editCol, state.editRow);
+        commitTypedName();
     });
     connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
     // Nothing is selected when the program starts.
@@ -156,7 +166,14 @@ void KeysGridView::build(QWidget* page) {
     grid_->setDragEnabled(false);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
-    grid_->setItemDelegate(new KeysGridDelegate(*this, grid_));
+    auto* delegate = new KeysGridDelegate(*this, grid_);
+    grid_->setItemDelegate(delegate);
+    // The typed name goes into the image once the editor has closed, from
+    // the event loop rather than inside the focus change that closed it (a
+    // refused name shows a box). Closing the window or a toolbar action
+    // commits it at once (inputCommitted).
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this,
+            [this] { QMetaObject::invokeMethod(this, &KeysGridView::commitTypedName, Qt::QueuedConnection); });
     QPalette palette = grid_->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     grid_->setPalette(palette);
@@ -363,9 +380,9 @@ void KeysGridView::nameTyped(int column, int row, QWidget* lineEdit, const QStri
     grid_->item(row - 1, column)->setText(cut);
 }
 
-void KeysGridView::commitNameOnceEditorClosed() {
-    if (rules_.namingTick(grid_->editorOpen()) != editor::NamingTick::Commit) return;
-    const GridEditorState& state = rules_.state();
+void KeysGridView::commitTypedName() {
+    if (grid_->editorOpen() || !rules_.namingClosed()) return;
+    const editor::GridEditorState& state = rules_.state();
     const int column = state.editCol;
     const int row = state.editRow;
     const std::string button = rules_.autoLabel(column, row);

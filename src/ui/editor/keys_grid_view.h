@@ -65,9 +65,11 @@ public:
     void repaintGrid();
     void clearGridSelection();
 
-    // ---- window event handlers (the common timer) ----
+    // The common timer's tick: the pointer hint goes once it is due.
     void withdrawHintWhenDue();
-    void commitNameOnceEditorClosed();
+    // A name typed into a cell goes into the image (and so to the
+    // controller) once its editor has closed; nothing while it is open.
+    void commitTypedName();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

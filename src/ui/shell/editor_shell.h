@@ -25,9 +25,12 @@ class FormKeyBoard;
 class ShellSignals : public QObject {
     Q_OBJECT
 signals:
-    // TimerCommon tick: the synchronisation of edited bytes, the keys
-    // grid's pointer hint and its name being typed.
+    // TimerCommon tick: the synchronisation of edited bytes and the keys
+    // grid's pointer hint.
     void commonTick();
+    // Input still being typed is committed now (the focused field has just
+    // been left): before the window closes and before every toolbar action.
+    void inputCommitted();
     // Start-up, once the settings are applied: the configuration record is
     // started afresh and the editor prepares its controls.
     void startingUp();

@@ -443,8 +443,8 @@ void MainForm::commitPendingInput() {
     QWidget* focused = QApplication::focusWidget();
     // Only our own windows' fields; clearing the focus sends the field the
     // same focus-out that clicking elsewhere would.
-    if (focused == nullptr || (focused->window() != this && focused->window() != builtPicker())) return;
-    focused->clearFocus();
+    if (focused != nullptr && (focused->window() == this || focused->window() == builtPicker())) focused->clearFocus();
+    emit shellSignals_.inputCommitted();
 }
 
 void MainForm::closeOnSystemRequest() {

@@ -96,13 +96,10 @@ struct Page : test::ProgramRig {
     void rename(int column, int row, const QString& text) {
         QLineEdit* edit = openEditor(column, row);
         QVERIFY(edit != nullptr);
-        tick();  // the timer sees the editor open
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCoreApplication::processEvents();
-        tick();
+        test::confirmCellName(edit);
     }
     void hover(int column, int row) {
         const QPoint local = cellPoint(column, row);
@@ -231,12 +228,10 @@ private slots:
         QVERIFY(edit != nullptr);
         QTest::keyClicks(edit, QStringLiteral("ABCDEFG"));
         QCOMPARE(edit->text(), QStringLiteral("ABCDE"));
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCoreApplication::processEvents();  // the delegate closes its editor from the queue
-        p.tick();
+        test::confirmCellName(edit);
         QCOMPARE(p.cell(0, 3), QStringLiteral("ABCDE"));
         QVERIFY(std::memcmp(p.record.image.keys[0][2].name, "ABCDE", 5) == 0);
-        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, editor::NamingState::Idle);
 
         // A duplicate shows the box and the old name comes back.
         p.rename(0, 3, QStringLiteral("VOL-"));
@@ -277,7 +272,7 @@ private slots:
         // Encoder labels and empty slots open no editor.
         QVERIFY(p.openEditor(4, 1) == nullptr);
         QVERIFY(p.openEditor(0, 9) == nullptr);
-        QCOMPARE(p.keysGrid.rules().state().editState, NamingState::Idle);
+        QCOMPARE(p.keysGrid.rules().state().editState, editor::NamingState::Idle);
     }
 
     void deletingFromTheGridMenus() {

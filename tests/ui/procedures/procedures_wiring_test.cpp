@@ -307,7 +307,6 @@ private slots:
                 grid->editItem(grid->item(0, 3));
                 edit = grid->findChild<QLineEdit*>();
                 QVERIFY(edit != nullptr);
-                program.window.onCommonTick();   // sees the editor open
                 edit->selectAll();
                 QTest::keyClicks(edit, "MU");
             }
@@ -321,9 +320,9 @@ private slots:
                 QTest::keyClick(edit, Qt::Key_Return);
                 QCoreApplication::processEvents();     // the grid closes its editor
             }
-            // A reading comes between the editor's closing and the tick
-            // that commits the name.
-            if (reads == 26) program.window.onCommonTick();
+            // A reading comes between the editor's closing and the commit
+            // of the name, which follows from the event queue.
+            if (reads == 26) QCoreApplication::processEvents();
             if (reads == 27) {
                 QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
                 QCOMPARE(program.procedures.levelBars()->names()[3], QString("MUTE"));

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -436,6 +437,33 @@ private slots:
         QVERIFY(program.window.close());
         QCOMPARE(program.boxes.size(), boxes + 1);
         QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 950);
+    }
+
+    // So is a button's name still being typed in its grid cell: the close
+    // ends the cell's editor and the name reaches the controller with it.
+    void aNameStillTypedInTheGridGoesOutWithTheClose() {
+        Rig program;
+        program.connect();
+        program.record.image.keys[0][0].level = 60;
+        program.record.image.keys[0][0].setName("1.60");
+        program.window.showImage();
+        program.tick();
+        QVERIFY(program.imageEqualsController());
+        program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        auto* grid = program.window.findChild<QTableWidget*>("StringGridKeys");
+        grid->editItem(grid->item(0, 0));
+        auto* edit = grid->findChild<QLineEdit*>();
+        QVERIFY(edit != nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, "MUTE");
+        const int boxes = program.boxes.size();
+        QVERIFY(program.window.close());
+        QCOMPARE(program.boxes.size(), boxes);   // nothing left to ask about
+        QCOMPARE(program.record.image.keys[0][0].nameText(), std::string("MUTE"));
+        QVERIFY(program.imageEqualsController());
     }
 
     // SIGTERM and its kin: nothing is asked, the edit typed last gets its

@@ -150,9 +150,7 @@ private slots:
         p.tick();
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(edit, "VOL");
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCoreApplication::processEvents();
-        p.tick();
+        test::confirmCellName(edit);
         QCOMPARE(p.image().keys[0][1].nameText(), std::string("VOL"));
         p.undoAndRedo(before, "rename button 1.60 to VOL");
         p.undoButton->click();
@@ -167,9 +165,7 @@ private slots:
         QVERIFY(edit != nullptr);
         p.tick();
         edit->clear();
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCoreApplication::processEvents();
-        p.tick();
+        test::confirmCellName(edit);
         QCOMPARE(p.image().keys[0][0].nameText(), std::string("1.40"));
         p.undoAndRedo(before, "rename button VOL+ to 1.40");
     }
