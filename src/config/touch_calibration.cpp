@@ -28,67 +28,101 @@ const char* promptOf(uint8_t step) {
 } // namespace
 
 void TouchCalibration::onCalibrateTouch(bool offsetTenPercent) {
-    if (flags_.calibrationRunning) {
-        flags_.calibrationRunning = false;
+    if (state_ != State::Off) {
+        // A second click stops the run; inside a read, once the read is done.
+        stopRequested_ = true;
+        if (state_ == State::Reading && !inTurn_) end();
         return;
     }
-    flags_.calibrationRunning = true;
+    state_ = State::Starting;
+    stopRequested_ = false;
     if (setBusy_) setBusy_(true);
-    run(offsetTenPercent);
-    if (setBusy_) setBusy_(false);
-    flags_.calibrationRunning = false;
+    if (!start(offsetTenPercent)) {
+        state_ = State::Off;
+        if (setBusy_) setBusy_(false);
+        return;
+    }
+    state_ = State::Reading;
+    // Stopped (or closed) while it started; otherwise the first reading at
+    // once, the next ones on the window's turns.
+    if (stopRequested_ || flags_.appClosing) end();
+    else onTurn();
 }
 
-void TouchCalibration::run(bool offsetTenPercent) {
+void TouchCalibration::onTurn() {
+    if (state_ != State::Reading) return;
+    inTurn_ = true;
+    const bool goesOn = readState();
+    inTurn_ = false;
+    if (!goesOn) {
+        state_ = State::Off;
+        if (setBusy_) setBusy_(false);
+    } else if (stopRequested_ || flags_.appClosing) {
+        end();
+    }
+}
+
+void TouchCalibration::abandon() {
+    if (state_ == State::Reading && !inTurn_) end();
+}
+
+void TouchCalibration::end() {
+    ending_ = Ending::Stopped;
+    clearNotice(host_);
+    state_ = State::Off;
+    if (setBusy_) setBusy_(false);
+}
+
+bool TouchCalibration::start(bool offsetTenPercent) {
     ending_ = Ending::Declined;
     if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
                          LangText("Вы действительно хотите запустить настройку тачпанели?\0"
                                   "You really want to launch setup of touchpanel?")) != ID_YES)
-        return;
+        return false;
     ending_ = Ending::StartFailed;
     const uint8_t option = offsetTenPercent ? 1 : 0;
-    if (transfer_.writeWithMessage(cmdTouchMemory, 0, &option, 1) != errNone) return;
-
+    if (transfer_.writeWithMessage(cmdTouchMemory, 0, &option, 1) != errNone) return false;
     ending_ = Ending::Stopped;
-    uint8_t previous = 0xFF;   // the first reading always counts as a change
-    while (!flags_.appClosing && flags_.calibrationRunning) {
-        uint8_t state = 0;
-        std::size_t received = 0;
-        if (transfer_.readWithMessage(cmdTouchMemory, 1, &state, 1, received) != errNone) {
-            ending_ = Ending::ReadFailed;
-            break;
-        }
-        if (state != previous) {
-            const uint8_t step = state & ~kPressedBit;
-            if ((state & kPressedBit) && step != 0) {
-                host_.notice(0, kNoticeBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
-            } else if (step == 0) {
-                clearNotice(host_);
-                // Only a run whose last step was the last corner succeeded;
-                // the controller gives up after any other step.
-                if ((previous & ~kPressedBit) == kLastCorner) {
-                    // A failed read leaves touchState as the read left it,
-                    // and the calibration itself is done all the same.
-                    link_.readBlock(cmdTouchMemory, 0, record_.touchState, sizeof record_.touchState);
-                    host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                                 LangText("Настройка тачпанели завершена успешно\0"
-                                          "Setting the touch panel is completed successfully"));
-                    ending_ = Ending::Succeeded;
-                } else {
-                    host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                                 LangText("Настройка тачпанели завершена по таймауту\0"
-                                          "Setting the touch panel is completed by timeout"));
-                    ending_ = Ending::TimedOut;
-                }
-                return;
-            } else if (const char* prompt = promptOf(step)) {
-                host_.notice(0, kNoticeBlinkMs, LangText(prompt));
-            }
-            previous = state;
-        }
-        delayMs(host_, kCalibrationPollMs);
+    previous_ = 0xFF;   // the first reading always counts as a change
+    return true;
+}
+
+bool TouchCalibration::readState() {
+    uint8_t state = 0;
+    std::size_t received = 0;
+    if (transfer_.readWithMessage(cmdTouchMemory, 1, &state, 1, received) != errNone) {
+        ending_ = Ending::ReadFailed;
+        clearNotice(host_);
+        return false;
     }
-    clearNotice(host_);
+    if (state == previous_) return true;
+    const uint8_t step = state & ~kPressedBit;
+    if ((state & kPressedBit) && step != 0) {
+        host_.notice(0, kNoticeBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
+    } else if (step == 0) {
+        clearNotice(host_);
+        // Only a run whose last step was the last corner succeeded; the
+        // controller gives up after any other step.
+        if ((previous_ & ~kPressedBit) == kLastCorner) {
+            // A failed read leaves touchState as the read left it, and the
+            // calibration itself is done all the same.
+            link_.readBlock(cmdTouchMemory, 0, record_.touchState, sizeof record_.touchState);
+            host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
+                         LangText("Настройка тачпанели завершена успешно\0"
+                                  "Setting the touch panel is completed successfully"));
+            ending_ = Ending::Succeeded;
+        } else {
+            host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
+                         LangText("Настройка тачпанели завершена по таймауту\0"
+                                  "Setting the touch panel is completed by timeout"));
+            ending_ = Ending::TimedOut;
+        }
+        return false;
+    } else if (const char* prompt = promptOf(step)) {
+        host_.notice(0, kNoticeBlinkMs, LangText(prompt));
+    }
+    previous_ = state;
+    return true;
 }
 
 } // namespace zmt

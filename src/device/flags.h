@@ -9,7 +9,6 @@ struct ProgramFlags {
     bool deviceConnected = false;   // a controller is connected and announced
     bool imageValid = false;        // the image holds a configuration; changes may be sent
     bool learningActive = false;    // button learning in progress: no automatic writing
-    bool calibrationRunning = false; // the calibration loop keeps going
 };
 
 } // namespace zmt

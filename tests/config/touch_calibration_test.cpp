@@ -38,7 +38,16 @@ protected:
             if (startWrite || stateRead)
                 rig.controller->state.touch[1] = states[std::min(next++, states.size() - 1)];
         });
+        calibrate(offset);
+    }
+    // Clicks the calibration button, then turns the run as the window's
+    // timer does, every kCalibrationPollMs, until it ends.
+    void calibrate(bool offset = false) {
         calibration.onCalibrateTouch(offset);
+        while (calibration.running()) {
+            delayMs(rig.host, kCalibrationPollMs);
+            calibration.onTurn();
+        }
     }
     std::vector<std::string> noticeTexts() {
         std::vector<std::string> texts;
@@ -74,7 +83,7 @@ TEST_F(TouchCalibrationTest, LastCornerWithReleasesSucceedsAndKeepsTheTouchBlock
     EXPECT_EQ(record.touchState[0], 1) << "the offset option as written";
     EXPECT_EQ(record.touchState[9], 8);
     EXPECT_EQ((busy), (std::vector<bool>{true, false}));
-    EXPECT_FALSE(flags.calibrationRunning);
+    EXPECT_FALSE(calibration.active());
 }
 
 TEST_F(TouchCalibrationTest, EndingBeforeOrAfterTheLastCornerIsATimeOut) {
@@ -97,7 +106,7 @@ TEST_F(TouchCalibrationTest, RepeatedStateChangesNothingOnScreen) {
 
 TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
     rig.host.startTimer(450, [this] {
-        if (flags.calibrationRunning) calibration.onCalibrateTouch(false);
+        if (calibration.running()) calibration.onCalibrateTouch(false);
     });
     run({1});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
@@ -133,7 +142,7 @@ TEST_F(TouchCalibrationTest, NoSendsNothingAndFailuresShowTheirBox) {
 TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     // The controller's own sequence, not a script: it steps by itself.
     rig.controller->calibrationAutoStepMs = 250;
-    calibration.onCalibrateTouch(false);
+    calibrate();
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
     const std::vector<std::string> withRelease = noticeTexts();
     EXPECT_EQ(std::count(withRelease.begin(), withRelease.end(), "Пожалуйста отпустите нажатие"), 3);
@@ -141,7 +150,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     rig.host.notices.clear();
     rig.host.answers.push_back(ID_YES);
     rig.controller->calibrationReleaseBits = false;
-    calibration.onCalibrateTouch(false);
+    calibrate();
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
     const std::vector<std::string> texts = noticeTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Пожалуйста отпустите нажатие"), 0);
@@ -150,7 +159,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     rig.controller->calibrationAutoStepMs = 0;
     rig.host.answers.push_back(ID_YES);
     rig.host.startTimer(300, [this] { rig.controller->calibrationGiveUp(rig.host.now); });
-    calibration.onCalibrateTouch(false);
+    calibrate();
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::TimedOut);
     EXPECT_EQ(touchBlockReads(), 2);
 }

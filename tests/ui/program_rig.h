@@ -122,15 +122,16 @@ struct ProgramRig {
         window.onPollTick();
     }
     void tick() { window.onCommonTick(); }
-    // Clicks the learning button, then turns the run as its timer does,
-    // every kLearningTurnMs, until it ends.
-    void learnButtons() {
-        child<QToolButton>(window, "SpeedButtonKeysSetup")->click();
-        while (procedures.learning().running()) {
+    // Clicks a procedure's button (learning, calibration), then turns the
+    // run as the procedures' timer does, every 100 ms, until it ends.
+    void runProcedure(const char* button) {
+        child<QToolButton>(window, button)->click();
+        while (procedures.learning().running() || procedures.calibration().running()) {
             clock.now += kLearningTurnMs;
-            procedures.onLearningTurn();
+            procedures.onProcedureTurn();
         }
     }
+    void learnButtons() { runProcedure("SpeedButtonKeysSetup"); }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
     std::string useFirmwareFile() {

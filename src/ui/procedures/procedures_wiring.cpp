@@ -21,16 +21,19 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
     : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
       record_(controller.record), firmware_(controller.link, controller.watch, window.flags()),
       learning_(controller.link, controller.transfer, record_, window.flags(), *this),
-      calibration_(controller.link, controller.transfer, record_, window.flags(),
-                   [this](bool busy) { busyExcept(busy, touchButton_); }) {
+      calibration_(controller.link, controller.transfer, record_, window.flags(), [this](bool busy) {
+          busyExcept(busy, touchButton_);
+          if (busy) procedureTurns_.start();
+      }) {
     firmware_.setBeforeTransfer([this] {
         window_.SetDeviceButtons(true);
         // The update reports on the Monitoring page (the device, the
         // attempts); the Parameters page is locked meanwhile anyway.
         window_.showMonitoringPage();
     });
-    learningTurns_.setInterval(static_cast<int>(kLearningTurnMs));
-    connect(&learningTurns_, &QTimer::timeout, this, [this] { onLearningTurn(); });
+    static_assert(kLearningTurnMs == kCalibrationPollMs, "one timer turns both procedures");
+    procedureTurns_.setInterval(static_cast<int>(kLearningTurnMs));
+    connect(&procedureTurns_, &QTimer::timeout, this, [this] { onProcedureTurn(); });
     // A run in progress ends with the program, and writes nothing.
     buildButtons();
 }
@@ -85,6 +88,17 @@ void ProceduresWiring::onUpdateFirmware() {
 
 void ProceduresWiring::onLearnButtons() { learning_.onLearnButtons(); }
 
+void ProceduresWiring::onProcedureTurn() {
+    learning_.onTurn();
+    calibration_.onTurn();
+    if (!learning_.running() && !calibration_.running()) procedureTurns_.stop();
+}
+
+void ProceduresWiring::onShuttingDown() {
+    learning_.abandon();
+    calibration_.abandon();
+}
+
 void ProceduresWiring::onCalibrateTouch() {
     calibration_.onCalibrateTouch(editor_.panel.touchOffsetChecked());
 }
@@ -95,7 +109,6 @@ void ProceduresWiring::setLearningBusy(bool busy) {
     if (busy) learningStep_.emplace(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
     busyExcept(busy, keysButton_);
     if (busy) return;
-    learningTurns_.stop();
     learningStep_.reset();
     if (levelBars_ != nullptr) levelBars_->hide();
 }
@@ -119,7 +132,7 @@ void ProceduresWiring::learningStarted() {
         bars->move(window.frameGeometry().topRight() + QPoint(8, 0));
     }
     bars->show();
-    learningTurns_.start();
+    procedureTurns_.start();
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {

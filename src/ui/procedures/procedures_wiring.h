@@ -69,10 +69,11 @@ public:
     void onUpdateFirmware();
     void onLearnButtons();
     void onCalibrateTouch();
-    // The learning run's timer: one reading while it takes them.
-    void onLearningTurn() { learning_.onTurn(); }
-    // The program is ending: a learning run in progress stops and writes nothing.
-    void onShuttingDown() { learning_.abandon(); }
+    // The procedures' timer: one reading of the learning or calibration
+    // run while one takes them.
+    void onProcedureTurn();
+    // The program is ending: a run in progress stops (learning writes nothing).
+    void onShuttingDown();
 
     // The learning's level window, built when first wanted (most runs
     // never learn buttons).
@@ -101,8 +102,9 @@ private:
     ConfigRecord& record_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
-    // The learning run's readings, one per tick while it takes them.
-    QTimer learningTurns_;
+    // The learning and calibration runs' readings, one per tick while one
+    // takes them.
+    QTimer procedureTurns_;
     std::optional<EditStep> learningStep_;
     TouchCalibration calibration_;
     LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows

@@ -261,7 +261,7 @@ private slots:
         program.dialogs.messageBox = [](QMessageBox&) { return int{ID_YES}; };
         program.button("SpeedButtonKeysSetup")->click();
         QVERIFY(program.procedures.learning().running());
-        program.procedures.onLearningTurn();
+        program.procedures.onProcedureTurn();
         const auto held = program.controller().state.config;
         QVERIFY(program.window.close());
         QVERIFY(!program.procedures.learning().active());
@@ -385,13 +385,13 @@ private slots:
         program.tick();
         program.controller().calibrationAutoStepMs = 150;
         program.window.findChild<QCheckBox*>("CheckBoxTouchDXY")->setChecked(true);
-        program.button("SpeedButtonTouchSetup")->click();
+        program.runProcedure("SpeedButtonTouchSetup");
         QCOMPARE(program.boxes.first(), QString("You really want to launch setup of touchpanel?"));
         QCOMPARE(program.notice(), QString("Setting the touch panel is completed successfully"));
         QCOMPARE(program.controller().state.touch[0], uint8_t{1});
         QVERIFY(std::equal(program.controller().state.touch.begin(), program.controller().state.touch.end(),
                            program.record.touchState));
-        QVERIFY(!program.window.flags().calibrationRunning);
+        QVERIFY(!program.procedures.calibration().active());
     }
 };
 

@@ -397,12 +397,11 @@ private slots:
         FakeSettings settings;
         window.setSettingsSource(&settings);
         const int& saves = settings.saves;
-        // A procedure loop as the learning and calibration run it: one turn
-        // per 100 ms while its running flag is set and the window stays.
-        window.flags().calibrationRunning = true;
+        // A loop that waits inside its handler, as the firmware transfer
+        // still does: one turn per 100 ms while the window stays.
         int turnsAfterClose = 0;
         bool closeRequested = false;
-        for (int turn = 0; window.flags().calibrationRunning && !window.flags().appClosing && turn < 100; ++turn) {
+        for (int turn = 0; !window.flags().appClosing && turn < 100; ++turn) {
             if (turn == 3) {
                 QTimer::singleShot(0, &window, [&] { window.close(); });
                 closeRequested = true;

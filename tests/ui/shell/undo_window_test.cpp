@@ -328,8 +328,7 @@ private slots:
             held = !p.undoButton->isEnabled() && !p.redoButton->isEnabled() && sameBytes(before, p.image());
             if (button == "SpeedButtonKeysSetup") child<QToolButton>(p.window, "SpeedButtonKeysSetup")->click();   // stop
         };
-        if (button == "SpeedButtonKeysSetup") p.learnButtons();
-        else child<QToolButton>(p.window, button.toLatin1().constData())->click();
+        p.runProcedure(button.toLatin1().constData());
         p.afterRequest = nullptr;
         QVERIFY(seen >= 3);
         QVERIFY(held);
