@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         program.startUp();
+        program.openAtStartup(options.configFile);
         zmt::ui::MainForm& mainForm = program.window();
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.

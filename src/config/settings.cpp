@@ -23,6 +23,17 @@ std::optional<int> optionalInteger(const IniFile& ini, const char* key) {
     return parseIniInteger(*text);
 }
 
+const char* const kRecent = "RecentFiles";
+
+std::string recentKey(std::size_t slot) { return "File" + std::to_string(slot + 1); }
+
+// Every slot is written, the unused ones empty, so an entry taken out of
+// the list does not come back from the file.
+void writeRecentFiles(IniFile& ini, const ProgramSettings& settings) {
+    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot)
+        ini.writeText(kRecent, recentKey(slot), slot < settings.recentFiles.size() ? settings.recentFiles[slot] : "");
+}
+
 std::string& rememberedFile(ProgramSettings& settings, FileKind kind) {
     return kind == FileKind::Configuration ? settings.configFile : settings.firmwareFile;
 }
@@ -77,6 +88,10 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.keyVisible = ini.readInteger(kMain, "KeyVisible", 0) != 0;
     settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
     settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
+    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
+        std::string file = ini.readText(kRecent, recentKey(slot), "");
+        if (!file.empty()) settings.recentFiles.push_back(std::move(file));
+    }
     return result;
 }
 
@@ -107,6 +122,15 @@ FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settin
     FileResult result = readForUpdate(ini, settingsPath);
     if (!result.ok()) return result;
     ini.writeText(sectionOf(kind), keyOf(kind), path);
+    if (kind == FileKind::Configuration) writeRecentFiles(ini, settings);
+    return saveWithFolder(ini, settingsPath);
+}
+
+FileResult storeRecentFiles(const std::string& settingsPath, const ProgramSettings& settings) {
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;
+    writeRecentFiles(ini, settings);
     return saveWithFolder(ini, settingsPath);
 }
 

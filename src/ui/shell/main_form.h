@@ -97,6 +97,8 @@ public:
     void setEventTabs(QTabBar* tabs) override { eventTabs_ = tabs; }
     // The Monitoring and Parameters pages.
     QTabWidget& pages() const { return *pages_; }
+    // The toolbar's right-click menu (language, diagnostics); parts add theirs.
+    QMenu& toolBarMenu() const { return *popupMenu_; }
 
     // --- what other parts reach through the window ---
     // commonTick, startingUp, showingImage, languageChanged, pickerBuilt.

@@ -6,6 +6,9 @@
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
 #include "ui/shell/controller_wiring.h"
+#include "ui/shell/file_opening.h"
+#include "ui/shell/recent_files.h"
+#include "ui/shell/toolbar_shortcuts.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/shell/main_form.h"
 #include "ui/procedures/procedures_wiring.h"
@@ -39,6 +42,11 @@ Program::Program(ProgramOptions options)
     // same record and transfer as the toolbar and the editors.
     procedures_ = std::make_unique<ProceduresWiring>(
         *window_, *controller_, ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
+    // After the controller's wiring: a file waiting for start-up is opened
+    // once the poll has read the controller.
+    fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
+    recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
+    shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
 }
 
 Program::~Program() = default;
@@ -55,6 +63,8 @@ void Program::show() {
     window_->show();
     controller_->showSimulatorWindow();
 }
+
+void Program::openAtStartup(const std::string& path) { fileOpening_->openAtStartup(path); }
 
 bool Program::saveScreenshots(const QString& dir, QString* why) {
     // The pictures show the demonstration configuration kept beside the
