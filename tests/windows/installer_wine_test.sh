@@ -27,7 +27,7 @@ done
 # icon and a name for the type in one of the two languages.
 classes='HKLM\Software\Classes'
 association() {   # association KEY: the key's default value, "" when there is none
-  wine reg query "$classes\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
+  wine reg query "$classes\\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
 }
 [ "$(association .zmt)" == "zmtsetup.Configuration" ] || fail ".zmt is not associated: '$(association .zmt)'"
 wine reg query "$classes\.zmt\OpenWithProgids" /v zmtsetup.Configuration >/dev/null 2>&1 ||
@@ -36,6 +36,10 @@ wine reg query "$classes\.zmt\OpenWithProgids" /v zmtsetup.Configuration >/dev/n
   fail "the open command is '$(association 'zmtsetup.Configuration\shell\open\command')'"
 [ "$(association 'zmtsetup.Configuration\DefaultIcon')" == "$INSTALLED\\zmtsetup.exe,1" ] ||
   fail "the file icon is '$(association 'zmtsetup.Configuration\DefaultIcon')'"
+# The icon it names is the program's second icon group (its own is the first).
+groups=$(x86_64-w64-mingw32-objdump -p "$FOLDER/zmtsetup.exe" | sed -n '/Entry: ID: 0x00000e/{n;p;q}' |
+         sed -n 's/.*Num Names: \([0-9]*\), IDs: \([0-9]*\).*/\1 \2/p' | awk '{print $1 + $2}')
+[ "$groups" == 2 ] || fail "zmtsetup.exe carries ${groups:-no} icon groups, not its own and the files'"
 case "$(association zmtsetup.Configuration)" in
   "ZEL MORVA TOUCH configuration" | "Конфигурация ZEL MORVA TOUCH") ;;
   *) fail "the type's name is '$(association zmtsetup.Configuration)'" ;;
@@ -96,6 +100,6 @@ wineserver -w
   fail "the Start-menu entry is still there"
 [ -n "$settings" ] && [ ! -e "$settings" ] && fail "the uninstaller took the user's settings"
 for key in .zmt zmtsetup.Configuration; do
-  wine reg query "$classes\$key" >/dev/null 2>&1 && fail "the uninstaller left $classes\\$key"
+  wine reg query "$classes\\$key" >/dev/null 2>&1 && fail "the uninstaller left $classes\\$key"
 done
 finish
