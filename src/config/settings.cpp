@@ -27,11 +27,14 @@ const char* const kRecent = "RecentFiles";
 
 std::string recentKey(std::size_t slot) { return "File" + std::to_string(slot + 1); }
 
-// Every slot is written, the unused ones empty, so an entry taken out of
-// the list does not come back from the file.
+// An unused slot the file still holds is emptied, so an entry taken out of
+// the list does not come back from the file; a file that never had a list
+// gets none while the list is empty.
 void writeRecentFiles(IniFile& ini, const ProgramSettings& settings) {
-    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot)
-        ini.writeText(kRecent, recentKey(slot), slot < settings.recentFiles.size() ? settings.recentFiles[slot] : "");
+    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
+        if (slot < settings.recentFiles.size()) ini.writeText(kRecent, recentKey(slot), settings.recentFiles[slot]);
+        else if (ini.find(kRecent, recentKey(slot))) ini.writeText(kRecent, recentKey(slot), "");
+    }
 }
 
 std::string& rememberedFile(ProgramSettings& settings, FileKind kind) {
