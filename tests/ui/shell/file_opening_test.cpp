@@ -161,10 +161,15 @@ private slots:
         setLanguageIndex(English);
         // While the open button is disabled (a transfer, an update), the
         // window takes no drop at all.
+        // Nor while a firmware update holds the editing, even with the
+        // toolbar enabled again by the boot loader's announcement.
         program.boxes.clear();
         program.window.SetDeviceButtons(true);
         QVERIFY(!program.drop({zmt}));
         program.window.SetDeviceButtons(false);
+        program.window.holdEditing(true);
+        QVERIFY(!program.drop({zmt}));
+        program.window.holdEditing(false);
         QCOMPARE(program.record.image.headType, uint8_t(0));
         QVERIFY(program.boxes.isEmpty());
     }
