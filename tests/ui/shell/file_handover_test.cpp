@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <future>
+#include <atomic>
 #include <thread>
 
 #ifndef _WIN32
@@ -27,22 +27,25 @@ namespace {
 // Runs handOver on a thread of its own, as a second program would, while
 // this one's event loop serves it; a spy records what arrived.
 Outcome handOverFromAnotherProgram(const std::string& place, const std::string& file) {
-    auto outcome = std::async(std::launch::async, [place, file] {
-        const Outcome result = FileHandover(place).handOver(file);
-        // Wakes the loop below, which may have nothing else to wake it.
+    std::atomic<bool> done = false;
+    Outcome outcome = Outcome::NoneRunning;
+    std::thread other([&] {
+        outcome = FileHandover(place).handOver(file);
+        done = true;
+        // Wakes the loop below, which may have nothing else to wake it; sent
+        // only once the outcome is there, so the loop never waits past it.
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-        return result;
     });
     // Served until the sender has its answer; the guard only ends a test
     // that would otherwise hang.
     QEventLoop loop;
     QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    guard.setSingleShot(true);
     guard.start(20000);
-    while (outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready && guard.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    while (!done && guard.isActive()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+    other.join();
     QCoreApplication::processEvents();
-    return outcome.get();
+    return outcome;
 }
 
 } // namespace
