@@ -1,6 +1,7 @@
 ; The Windows installer: both programs with their libraries and Qt's plugins
-; in one folder under Program Files, a Start-menu entry and an uninstaller
-; that Windows lists under installed programs. scripts/windows passes
+; in one folder under Program Files, a Start-menu entry, the .ZMT files
+; opened by zmtsetup.exe, and an uninstaller that Windows lists under
+; installed programs and that takes all of it away again. scripts/windows passes
 ; VERSION, RELEASE (the folder to install), ICON and OUTFILE.
 Unicode true
 ; 64-bit stubs: the 32-bit default does not start where only 64-bit Windows
@@ -12,6 +13,12 @@ SetCompressor /SOLID lzma
 
 !define PRODUCT "ZEL MORVA TOUCH Setup"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\zmtsetup"
+; The configuration files' type. Windows ignores the case of extensions, so
+; .zmt stands for .ZMT too.
+!define CLASSES "Software\Classes"
+!define PROGID "zmtsetup.Configuration"
+; SHCNE_ASSOCCHANGED: Explorer shows the new icon and command at once.
+!define NOTIFY_ASSOCIATIONS "shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -35,6 +42,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "zmtsetup developers"
 ; The first is the default; Windows' own language picks between them.
 !insertmacro MUI_LANGUAGE "Russian"
 !insertmacro MUI_LANGUAGE "English"
+; The type's name in Explorer, in the language the installer runs in.
+LangString FILE_TYPE_NAME ${LANG_RUSSIAN} "Конфигурация ZEL MORVA TOUCH"
+LangString FILE_TYPE_NAME ${LANG_ENGLISH} "ZEL MORVA TOUCH configuration"
 
 Section "Install"
   SetShellVarContext all
@@ -52,6 +62,17 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; .ZMT files open in zmtsetup.exe, with their own icon (the program's
+  ; second one). An extension another program has already claimed stays
+  ; its: ours joins the extension's "Open with" list instead.
+  WriteRegStr HKLM "${CLASSES}\${PROGID}" "" "$(FILE_TYPE_NAME)"
+  WriteRegStr HKLM "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\zmtsetup.exe,1"
+  WriteRegStr HKLM "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\zmtsetup.exe" "%1"'
+  WriteRegStr HKLM "${CLASSES}\.zmt\OpenWithProgids" "${PROGID}" ""
+  ReadRegStr $0 HKLM "${CLASSES}\.zmt" ""
+  StrCmp $0 "" 0 +2
+    WriteRegStr HKLM "${CLASSES}\.zmt" "" "${PROGID}"
+  System::Call '${NOTIFY_ASSOCIATIONS}'
 SectionEnd
 
 Section "Uninstall"
@@ -70,4 +91,13 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKLM "Software\zmtsetup"
+  ; The association, and of the extension only what was ours.
+  DeleteRegKey HKLM "${CLASSES}\${PROGID}"
+  DeleteRegValue HKLM "${CLASSES}\.zmt\OpenWithProgids" "${PROGID}"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\.zmt\OpenWithProgids"
+  ReadRegStr $0 HKLM "${CLASSES}\.zmt" ""
+  StrCmp $0 "${PROGID}" 0 +2
+    DeleteRegValue HKLM "${CLASSES}\.zmt" ""
+  DeleteRegKey /ifempty HKLM "${CLASSES}\.zmt"
+  System::Call '${NOTIFY_ASSOCIATIONS}'
 SectionEnd

@@ -4,11 +4,14 @@
 #include "lang/lang.h"
 #include "ui/shell/application.h"
 #include "ui/shell/command_line.h"
+#include "ui/shell/file_handover.h"
+#include "ui/shell/file_opening.h"
 #include "ui/widgets/controls.h"
 #include "ui/shell/main_form.h"
 #include "ui/shell/program.h"
 #include "ui/shell/termination_signals.h"
 
+#include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -32,6 +35,20 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
         if (std::string(argv[i]) == wanted) return true;
     }
     return false;
+}
+
+// Where another zmtsetup serves the controller but cannot take the file:
+// said in a box (started from a file manager, nobody sees the error output)
+// in the language of the settings.
+void sayAlreadyRunning(const std::string& settingsPath, const std::string& file) {
+    zmt::ProgramSettings settings;
+    if (zmt::loadSettings(settingsPath, settings).ok()) zmt::setLanguageIndex(settings.lang == zmt::English ? zmt::English : zmt::Russian);
+    const std::string text = zmt::formatText(
+        zmt::LangText("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
+                      "The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
+        file.c_str());
+    std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
+    QMessageBox::information(nullptr, QStringLiteral("ZEL MORVA TOUCH"), QString::fromStdString(text));
 }
 
 } // namespace
@@ -83,16 +100,32 @@ int main(int argc, char** argv) {
             return 2;
         }
 
+        const std::string settingsPath =
+            zmt::settingsFilePath(QCoreApplication::applicationFilePath().toStdString(), zmt::userConfigFolder());
+        // A file for a controller another zmtsetup already serves goes there.
+        zmt::ui::FileHandover handover(zmt::ui::handoverPlace(options.simulator, options.simulatorStateFile));
+        if (options.screenshotDir.empty() && !options.configFile.empty()) {
+            switch (handover.handOver(options.configFile)) {
+            case zmt::ui::FileHandover::Outcome::HandedOver:
+                return 0;
+            case zmt::ui::FileHandover::Outcome::AlreadyRunning:
+                sayAlreadyRunning(settingsPath, options.configFile);
+                return 0;
+            case zmt::ui::FileHandover::Outcome::NoneRunning:
+                break;
+            }
+        }
+
         zmt::ui::Program program({.simulated = options.simulator,
                                   .simulatorStateFile = options.simulatorStateFile,
-                                  .settingsPath = zmt::settingsFilePath(
-                                      QCoreApplication::applicationFilePath().toStdString(), zmt::userConfigFolder())});
+                                  .settingsPath = settingsPath});
         std::string stateError;
         if (!program.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
         program.startUp();
+        program.openAtStartup(options.configFile);
         zmt::ui::MainForm& mainForm = program.window();
         QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.
@@ -113,6 +146,13 @@ int main(int argc, char** argv) {
         }
 
         program.show();
+        handover.serve();
+        QObject::connect(&handover, &zmt::ui::FileHandover::fileArrived, &mainForm, [&](const QString& file) {
+            program.fileOpening().openWhenFree(file.toStdString());
+            if (mainForm.isMinimized()) mainForm.showNormal();
+            mainForm.raise();
+            mainForm.activateWindow();
+        });
         // A window the window system refused (no desktop to draw on) still
         // counts as shown to Qt, and closing it later never ends: Qt keeps
         // retrying a close that does nothing. Say so and stop instead.

@@ -23,6 +23,20 @@ std::optional<int> optionalInteger(const IniFile& ini, const char* key) {
     return parseIniInteger(*text);
 }
 
+const char* const kRecent = "RecentFiles";
+
+std::string recentKey(std::size_t slot) { return "File" + std::to_string(slot + 1); }
+
+// An unused slot the file still holds is emptied, so an entry taken out of
+// the list does not come back from the file; a file that never had a list
+// gets none while the list is empty.
+void writeRecentFiles(IniFile& ini, const ProgramSettings& settings) {
+    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
+        if (slot < settings.recentFiles.size()) ini.writeText(kRecent, recentKey(slot), settings.recentFiles[slot]);
+        else if (ini.find(kRecent, recentKey(slot))) ini.writeText(kRecent, recentKey(slot), "");
+    }
+}
+
 std::string& rememberedFile(ProgramSettings& settings, FileKind kind) {
     return kind == FileKind::Configuration ? settings.configFile : settings.firmwareFile;
 }
@@ -77,6 +91,10 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.keyVisible = ini.readInteger(kMain, "KeyVisible", 0) != 0;
     settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
     settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
+    for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
+        std::string file = ini.readText(kRecent, recentKey(slot), "");
+        if (!file.empty()) settings.recentFiles.push_back(std::move(file));
+    }
     return result;
 }
 
@@ -107,6 +125,15 @@ FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settin
     FileResult result = readForUpdate(ini, settingsPath);
     if (!result.ok()) return result;
     ini.writeText(sectionOf(kind), keyOf(kind), path);
+    if (kind == FileKind::Configuration) writeRecentFiles(ini, settings);
+    return saveWithFolder(ini, settingsPath);
+}
+
+FileResult storeRecentFiles(const std::string& settingsPath, const ProgramSettings& settings) {
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;
+    writeRecentFiles(ini, settings);
     return saveWithFolder(ini, settingsPath);
 }
 

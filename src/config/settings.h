@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zmt {
 
@@ -23,7 +24,12 @@ struct ProgramSettings {
     bool keyVisible = false;
     std::string configFile;     // last configuration file opened or saved
     std::string firmwareFile;   // last firmware file chosen
+    // Configuration files opened or saved lately, the latest first
+    // (at most kRecentFileSlots).
+    std::vector<std::string> recentFiles;
 };
+
+inline constexpr std::size_t kRecentFileSlots = 8;
 
 // Shown when the settings file exists but cannot be read.
 inline constexpr const char* kSettingsReadError =
@@ -41,10 +47,13 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
 
 enum class FileKind { Configuration, Firmware };
 
-// Stores path as the last file of its kind, in the file and in settings. An
-// empty path (a cancelled dialog) changes nothing.
+// Stores path as the last file of its kind, in the file and in settings;
+// a configuration file's save also stores settings.recentFiles. An empty
+// path (a cancelled dialog) changes nothing.
 FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settings, FileKind kind,
                         const std::string& path);
+// Stores settings.recentFiles alone (an entry taken out of the list).
+FileResult storeRecentFiles(const std::string& settingsPath, const ProgramSettings& settings);
 // The folder a dialog starts in: the folder of the remembered file of its kind.
 std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind);
 

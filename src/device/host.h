@@ -98,7 +98,7 @@ private:
 // starts with it, and each notice asks for it again.
 inline constexpr unsigned kNoticeBlinkMs = 250;
 
-// ClearPanelNotice through the host: an empty notice that neither blinks
+// Clearing the toolbar notice through the host: an empty notice that neither blinks
 // nor clears itself is no notice at all.
 inline void clearNotice(Host& host) { host.notice(0, 0, std::string()); }
 

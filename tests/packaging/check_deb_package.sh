@@ -24,7 +24,8 @@ for path in usr/bin/zmtsetup usr/bin/zmtctl usr/lib/udev/rules.d/70-zel-morva-to
             usr/share/applications/zmtsetup.desktop usr/share/icons/hicolor/scalable/apps/zmtsetup.svg \
             usr/share/man/man1/zmtsetup.1.gz usr/share/man/man1/zmtctl.1.gz \
             usr/share/doc/zmtsetup/changelog.gz usr/share/doc/zmtsetup/copyright \
-            "usr/share/metainfo/$METAINFO" usr/share/bash-completion/completions/zmtctl; do
+            "usr/share/metainfo/$METAINFO" usr/share/bash-completion/completions/zmtctl \
+            usr/share/mime/packages/zmtsetup.xml; do
   grep -qE " \./$path$" <<<"$contents" || fail "package lacks /$path"
 done
 for size in $ICON_SIZES; do
@@ -67,6 +68,8 @@ root="$WORK/root"
 dpkg-deb -x "$deb" "$root"
 check_rule "$root/usr/lib/udev/rules.d/70-zel-morva-touch.rules"
 check_desktop "$root/usr/share/applications/zmtsetup.desktop"
+check_mime "$root/usr/share"
+grep -qF "<mediatype>$MIME_TYPE</mediatype>" "$root/usr/share/metainfo/$METAINFO" || fail "the metainfo does not provide $MIME_TYPE"
 check_metainfo "$root/usr/share/metainfo/$METAINFO" "$root/usr/lib/udev/rules.d/70-zel-morva-touch.rules" \
                "$root/usr/share/applications/zmtsetup.desktop" "$version"
 # The changelog's newest entry is this version, on the day of the newest release.

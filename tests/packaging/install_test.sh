@@ -1,5 +1,6 @@
 # cmake --install into a scratch prefix: programs, udev rule, desktop entry,
-# icons of every size and manual pages land where desktops and udev look,
+# icons of every size, the configuration files' MIME type and manual pages
+# land where desktops and udev look,
 # and the installed programs run.
 . "$(dirname "$0")/lib.sh"
 need cmake
@@ -22,6 +23,7 @@ for size in $ICON_SIZES; do
   [ "$dims" == "${size}x${size}" ] || fail "${size}x${size} icon is $dims"
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/zmtsetup.svg" ] || fail "no scalable icon"
+check_mime "$prefix/share"
 for page in zmtsetup zmtctl; do
   # Compressed, and still the page of the sources.
   gzip -dc "$prefix/share/man/man1/$page.1.gz" 2>/dev/null | cmp -s - "$SOURCE/packaging/man/$page.1" \

@@ -5,6 +5,7 @@
 // (the rig's default answer when it is empty), file dialogs answer nextFile
 // (empty: cancelled). Each window test derives its fixture from this and adds
 // only the state and helpers of its own.
+#include "config/config_file.h"
 #include "device/firmware_file.h"
 #include "sim/simulator.h"
 #include "ui/editor/event_editor.h"
@@ -19,6 +20,7 @@
 #include "ui/shell/settings_store.h"
 #include "window_test_support.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -26,6 +28,8 @@
 
 #include <array>
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -147,6 +151,24 @@ struct ProgramRig {
         return path;
     }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
+    // A configuration file (name in the rig's folder, or a full path) holding the controller's
+    // configuration with the head unit type changed to headType; damaged
+    // gives one event a value that is not hexadecimal (the open asks first).
+    QString writeConfigFile(const QString& name, uint8_t headType, bool damaged = false) {
+        ConfigImage image;
+        std::memcpy(image.bytes(), controller().state.config.data(), kConfigImageSize);
+        image.headType = headType;
+        const QString path = QDir(dir.path()).filePath(name);
+        if (!saveConfigFile(image, path.toStdString()).ok()) qFatal("cannot write %s", qPrintable(path));
+        if (damaged) {
+            std::ifstream in(path.toStdString(), std::ios::binary);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            const std::size_t at = text.find("EVKEY05=");
+            text.replace(at + 8, 4, "zz00");
+            std::ofstream(path.toStdString(), std::ios::binary | std::ios::trunc) << text;
+        }
+        return path;
+    }
 };
 
 } // namespace zmt::ui::test

@@ -1,8 +1,10 @@
 # The Windows installer under Wine: a silent install puts both programs, their
 # libraries and Qt's plugins under Program Files with a Start-menu entry and
-# an uninstaller; the installed zmtsetup.exe shows its window on the
+# an uninstaller and the .ZMT files associated with zmtsetup.exe; the
+# installed zmtsetup.exe shows its window on the
 # simulated controller (on a virtual X display) and keeps its settings below
-# %APPDATA%; the silent uninstall takes everything away again.
+# %APPDATA%; the silent uninstall takes everything away again, the
+# association too.
 # Usage: installer_wine_test.sh SETUP.EXE
 . "$(dirname "$0")/wine_lib.sh"
 SETUP=$1
@@ -20,6 +22,28 @@ for file in zmtsetup.exe zmtctl.exe uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widg
 done
 [ -f "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] ||
   fail "no Start-menu entry"
+
+# .ZMT files open in the installed zmtsetup.exe, with the program's second
+# icon and a name for the type in one of the two languages.
+classes='HKLM\Software\Classes'
+association() {   # association KEY: the key's default value, "" when there is none
+  wine reg query "$classes\\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
+}
+[ "$(association .zmt)" == "zmtsetup.Configuration" ] || fail ".zmt is not associated: '$(association .zmt)'"
+wine reg query "$classes\.zmt\OpenWithProgids" /v zmtsetup.Configuration >/dev/null 2>&1 ||
+  fail "zmtsetup.Configuration is not in the Open-with list of .zmt"
+[ "$(association 'zmtsetup.Configuration\shell\open\command')" == "\"$INSTALLED\\zmtsetup.exe\" \"%1\"" ] ||
+  fail "the open command is '$(association 'zmtsetup.Configuration\shell\open\command')'"
+[ "$(association 'zmtsetup.Configuration\DefaultIcon')" == "$INSTALLED\\zmtsetup.exe,1" ] ||
+  fail "the file icon is '$(association 'zmtsetup.Configuration\DefaultIcon')'"
+# The icon it names is the program's second icon group (its own is the first).
+groups=$(x86_64-w64-mingw32-objdump -p "$FOLDER/zmtsetup.exe" | sed -n '/Entry: ID: 0x00000e/{n;p;q}' |
+         sed -n 's/.*Num Names: \([0-9]*\), IDs: \([0-9]*\).*/\1 \2/p' | awk '{print $1 + $2}')
+[ "$groups" == 2 ] || fail "zmtsetup.exe carries ${groups:-no} icon groups, not its own and the files'"
+case "$(association zmtsetup.Configuration)" in
+  "ZEL MORVA TOUCH configuration" | "Конфигурация ZEL MORVA TOUCH") ;;
+  *) fail "the type's name is '$(association zmtsetup.Configuration)'" ;;
+esac
 
 # A lean release: no debug information in what is installed (it stays beside
 # the build), and an installer that fits a mail attachment.
@@ -75,4 +99,7 @@ wineserver -w
 [ -e "$DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/ZEL MORVA TOUCH Setup.lnk" ] &&
   fail "the Start-menu entry is still there"
 [ -n "$settings" ] && [ ! -e "$settings" ] && fail "the uninstaller took the user's settings"
+for key in .zmt zmtsetup.Configuration; do
+  wine reg query "$classes\\$key" >/dev/null 2>&1 && fail "the uninstaller left $classes\\$key"
+done
 finish

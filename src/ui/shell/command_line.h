@@ -1,6 +1,7 @@
 #pragma once
-// The desktop program's few command-line options. Plain types, so they can be
-// parsed and tested before any window exists.
+// The desktop program's command line: a few options and at most one
+// configuration file to open. Plain types, so they can be parsed and tested
+// before any window exists.
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ struct StartupOptions {
     bool simulator = false;          // run on the built-in simulated controller
     std::string simulatorStateFile;  // its state file; empty: a fresh one in memory
     std::string screenshotDir;       // save pictures of the windows there and exit
+    std::string configFile;          // a .ZMT file to open at start-up, made absolute; empty: none
     std::string error;               // set when the arguments make no sense
 };
 

@@ -98,10 +98,10 @@ void ConfigCommands::onOpenFile() {
     }
     // A cancelled dialog changes nothing: in particular it does not declare
     // whatever the image holds fit to be sent to the controller.
-    if (!path.empty()) loadFile(path);
+    if (!path.empty()) openFile(path);
 }
 
-void ConfigCommands::loadFile(const std::string& path) {
+void ConfigCommands::openFile(const std::string& path) {
     // One step for the whole file; a file refused leaves no step.
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,

@@ -32,11 +32,13 @@ public:
     void onRestartController();
     void onOpenFile();
     void onSaveFile();
+    // Opens path into the image as the open button does once its dialog
+    // has answered (the command line, a dropped file and the recent files
+    // come here too): an unreadable file changes nothing; a damaged one is
+    // loaded only when the user agrees. One undo step.
+    void openFile(const std::string& path);
 
 private:
-    // Opens path into the image: an unreadable file changes nothing; a
-    // damaged one is loaded only when the user agrees.
-    void loadFile(const std::string& path);
 
     MainForm& window_;
     ControllerWiring& wiring_;

@@ -100,6 +100,8 @@ public:
     // The Monitoring and Parameters pages.
     QTabWidget& pages() const { return *pages_; }
     void showMonitoringPage() override;
+    // The toolbar's right-click menu (language, diagnostics); parts add theirs.
+    QMenu& toolBarMenu() const { return *popupMenu_; }
 
     // --- what other parts reach through the window ---
     // commonTick, startingUp, showingImage, languageChanged, pickerBuilt.

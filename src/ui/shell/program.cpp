@@ -6,6 +6,9 @@
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
 #include "ui/shell/controller_wiring.h"
+#include "ui/shell/file_opening.h"
+#include "ui/shell/recent_files.h"
+#include "ui/shell/toolbar_shortcuts.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/shell/main_form.h"
 #include "ui/procedures/procedures_wiring.h"
@@ -49,6 +52,11 @@ Program::Program(ProgramOptions options)
                      procedures_.get(), [this] { procedures_->onUpdateFirmware(); });
     QObject::connect(window_.get(), &MainForm::shuttingDown, procedures_.get(),
                      [this] { procedures_->onShuttingDown(); });
+    // After the controller's wiring: a file waiting for start-up is opened
+    // once the poll has read the controller.
+    fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
+    recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
+    shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
 }
 
 Program::~Program() = default;
@@ -65,6 +73,8 @@ void Program::show() {
     window_->show();
     controller_->showSimulatorWindow();
 }
+
+void Program::openAtStartup(const std::string& path) { fileOpening_->openAtStartup(path); }
 
 bool Program::saveScreenshots(const QString& dir, QString* why) {
     // The pictures show the demonstration configuration kept beside the

@@ -22,13 +22,16 @@ namespace zmt::ui {
 class ConfigCommands;
 class ControllerWiring;
 class EventEditor;
+class FileOpening;
 class FormKeyBoard;
 class KeysGridView;
 class MainForm;
 class ParametersPanel;
 class ProceduresWiring;
 class QtHost;
+class RecentFilesMenu;
 class SettingsStore;
+class ToolBarShortcuts;
 
 // Makes the window's host before anything uses it. Tests put the program
 // on a virtual clock with one.
@@ -69,6 +72,10 @@ public:
     void startUp();
     // The main window, and the Simulator window beside it when simulated.
     void show();
+    // A configuration file named on the command line: opened as the
+    // toolbar's open button opens one, once the first poll has read the
+    // controller found (see FileOpening).
+    void openAtStartup(const std::string& path);
     // Pictures of every window into dir; a demonstration configuration
     // beside that folder (../demo.ZMT) is shown in them when there is one.
     bool saveScreenshots(const QString& dir, QString* why);
@@ -83,6 +90,8 @@ public:
     KeysGridView& keysGrid() { return *keysGrid_; }
     EventEditor& events() { return *events_; }
     ProceduresWiring& procedures() { return *procedures_; }
+    FileOpening& fileOpening() { return *fileOpening_; }
+    RecentFilesMenu& recentFiles() { return *recentFiles_; }
 
 private:
     // First, so it goes last: the editors' widgets belong to the window and
@@ -95,6 +104,10 @@ private:
     std::unique_ptr<KeysGridView> keysGrid_;
     std::unique_ptr<EventEditor> events_;
     std::unique_ptr<ProceduresWiring> procedures_;
+    // Files from the command line, drops, the recent list; the toolbar's keys.
+    std::unique_ptr<FileOpening> fileOpening_;
+    std::unique_ptr<RecentFilesMenu> recentFiles_;
+    std::unique_ptr<ToolBarShortcuts> shortcuts_;
 };
 
 } // namespace zmt::ui

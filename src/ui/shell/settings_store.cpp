@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 #include "ui/widgets/dialog_centring.h"
 #include "ui/shell/main_form.h"
+#include "ui/shell/recent_files.h"
 
 #include <QDir>
 
@@ -35,9 +36,25 @@ void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     ProgramSettings next = fromWindow;
     next.configFile = settings_.configFile;
     next.firmwareFile = settings_.firmwareFile;
+    next.recentFiles = settings_.recentFiles;
     settings_ = next;
     const FileResult result = zmt::saveSettings(path_, settings_);
     if (!result.ok()) window_.showMessage(MB_ERROR, result.text());
+}
+
+void SettingsStore::rememberConfigFile(const std::string& path) {
+    if (path.empty()) return;
+    RecentFileList recent(settings_.recentFiles);
+    recent.add(path);
+    settings_.recentFiles = recent.files();
+    remember(FileKind::Configuration, path);
+}
+
+void SettingsStore::forgetRecentFile(const std::string& path) {
+    RecentFileList recent(settings_.recentFiles);
+    if (!recent.remove(path)) return;
+    settings_.recentFiles = recent.files();
+    if (!unreadable_) noticeFailedSave(storeRecentFiles(path_, settings_));
 }
 
 void SettingsStore::remember(FileKind kind, const std::string& path) {
@@ -50,7 +67,10 @@ void SettingsStore::remember(FileKind kind, const std::string& path) {
     // A settings file that cannot be written costs only the folder of the
     // next run's dialogs: worth a notice in the status bar, not a box in the
     // middle of opening or saving a file.
-    const FileResult saved = rememberFile(path_, settings_, kind, path);
+    noticeFailedSave(rememberFile(path_, settings_, kind, path));
+}
+
+void SettingsStore::noticeFailedSave(const FileResult& saved) {
     if (!saved.ok()) {
         std::string text = saved.text();
         for (std::size_t line; (line = text.find('\n')) != std::string::npos;) text.replace(line, 1, ": ");

@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zmt::ui {
 
@@ -34,8 +35,9 @@ public:
     std::string askOpenConfigFile() { return ask(kOpenConfigDialog, QFileDialog::AcceptOpen); }
     std::string askSaveConfigFile() { return ask(kSaveConfigDialog, QFileDialog::AcceptSave); }
     std::string askFirmwareFile() { return ask(kFirmwareDialog, QFileDialog::AcceptOpen); }
-    // The next dialog of the kind starts in this file's folder; "" changes nothing.
-    void rememberConfigFile(const std::string& path) { remember(FileKind::Configuration, path); }
+    // The next dialog of the kind starts in this file's folder, and a
+    // configuration file heads the recent files; "" changes nothing.
+    void rememberConfigFile(const std::string& path);
     void rememberFirmwareFile(const std::string& path) { remember(FileKind::Firmware, path); }
     // FirmwareFileChooser: the firmware dialog, remembering the chosen folder.
     std::string chooseFirmwareFile() override {
@@ -43,6 +45,10 @@ public:
         rememberFirmwareFile(path);
         return path;
     }
+    // The configuration files opened or saved lately, the latest first.
+    const std::vector<std::string>& recentFiles() const { return settings_.recentFiles; }
+    // Takes path out of the recent files (it has gone), in the file too.
+    void forgetRecentFile(const std::string& path);
 
 private:
     // SettingsSource
@@ -50,6 +56,8 @@ private:
     void saveSettings(const ProgramSettings& fromWindow) override;
     std::string ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode);
     void remember(FileKind kind, const std::string& path);
+    // A settings file that could not be written, in the status bar.
+    void noticeFailedSave(const FileResult& saved);
 
     MainForm& window_;
     std::string path_;

@@ -1,6 +1,7 @@
-// Command-line options of the desktop program.
+// Command-line options and the file to open of the desktop program.
 #include "ui/shell/command_line.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace zmt::ui;
@@ -30,7 +31,22 @@ private slots:
     void anythingElseIsNamedInTheError() {
         const StartupOptions options = parseCommandLine({"--simulator", "--simulater"});
         QCOMPARE(options.error, std::string("unknown option: --simulater"));
-        QCOMPARE(parseCommandLine({"stray.zmt"}).error, std::string("unknown option: stray.zmt"));
+        QCOMPARE(parseCommandLine({"-x", "car.ZMT"}).error, std::string("unknown option: -x"));
+    }
+
+    void oneFileToOpenMadeAbsolute() {
+        const QString here = QDir::currentPath();
+        QCOMPARE(parseCommandLine({"car.ZMT"}).configFile, QDir(here).filePath("car.ZMT").toStdString());
+        const StartupOptions both = parseCommandLine({"/cars/../cars/van.zmt", "--simulator"});
+        QVERIFY(both.error.empty());
+        QVERIFY(both.simulator);
+        QCOMPARE(both.configFile, std::string("/cars/van.zmt"));
+        // After "--" a name that looks like an option is a file.
+        QCOMPARE(parseCommandLine({"--", "--simulator"}).configFile, QDir(here).filePath("--simulator").toStdString());
+        QVERIFY(!parseCommandLine({"--", "--simulator"}).simulator);
+        QCOMPARE(parseCommandLine({"a.ZMT", "b.ZMT"}).error, std::string("only one file can be opened, not also b.ZMT"));
+        QVERIFY(parseCommandLine({"--simulator"}).configFile.empty());
+        QVERIFY(parseCommandLine({"-h"}).error.empty());
     }
 
     void longOptionsAreCheckedBeforeTheToolkitStarts() {

@@ -1,0 +1,62 @@
+#pragma once
+// A configuration file handed from a second zmtsetup to the one already
+// running for the same controller: double-clicking a .ZMT file while the
+// program is open opens it there, not in a second window that would fight
+// the first over the controller.
+//
+// Only files are handed over: a zmtsetup started without one runs as
+// before. The place a running zmtsetup listens at is named after the
+// controller it serves (USB, or a simulated unit's state file), so that
+// several programs for different controllers only need that name narrowed.
+//
+// Linux: a Unix socket of the user's own ($XDG_RUNTIME_DIR, else the
+// temporary folder with the user id in the name); a connection from another
+// user is refused, as is a socket someone else made. Windows (Qt is built
+// there without its network module): a named mutex only tells that one is
+// running; the second program then says so and ends.
+//
+//   FileHandover handover(handoverPlace(simulated, stateFile));
+//   if (handover.handOver(file) != FileHandover::Outcome::NoneRunning) return;
+//   ...
+//   handover.serve();   // fileArrived from now on
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace zmt::ui {
+
+// Where a program for this controller listens: "" for a simulated unit
+// without a state file (nobody can share it), which hands nothing over.
+std::string handoverPlace(bool simulated, const std::string& stateFile);
+
+class FileHandover : public QObject {
+    Q_OBJECT
+public:
+    explicit FileHandover(std::string place);
+    ~FileHandover() override;
+
+    enum class Outcome {
+        NoneRunning,      // nobody took it: open it here
+        HandedOver,       // the running program opens it
+        AlreadyRunning,   // one runs but could not take it (Windows)
+    };
+    // file: an absolute path.
+    Outcome handOver(const std::string& file);
+    // Listens for files handed over from now on, unless another program
+    // already does; a place left behind by a program that died is taken over.
+    void serve();
+    bool serving() const;
+
+signals:
+    // An absolute path another zmtsetup was started with.
+    void fileArrived(const QString& file);
+
+private:
+    class Listener;
+    std::string place_;
+    std::unique_ptr<Listener> listener_;
+};
+
+} // namespace zmt::ui
