@@ -39,12 +39,12 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they connect later).
     connect(&window_.shellSignals(), &ShellSignals::startingUp, this, [this] { record().clear(); });
-    connect(&window_, &MainForm::undoRequested, this, [this] { undo(); });
-    connect(&window_, &MainForm::redoRequested, this, [this] { redo(); });
+    connect(&window_.undoButtons(), &UndoButtons::undoRequested, this, [this] { undo(); });
+    connect(&window_.undoButtons(), &UndoButtons::redoRequested, this, [this] { redo(); });
     connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
     connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
     window_.setCloseGuard(this);
-    window_.setUndoLabels(this);
+    window_.undoButtons().setLabels(this);
     transfer().setShowImage([this] { window_.showImage(); });
     transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
@@ -102,7 +102,7 @@ void ControllerWiring::afterUndoOrRedo() {
     // the image re-targets it to the selected event and redraws it.
     window_.showImage();
     refreshPendingPanel();
-    window_.refreshUndoButtons();
+    window_.undoButtons().refresh();
 }
 
 void ControllerWiring::readNewController() {

@@ -16,6 +16,7 @@
 #include "config/edit_history.h"
 #include "stack/device_stack.h"
 #include "ui/shell/main_form.h"
+#include "ui/shell/undo_buttons.h"
 
 #include <QObject>
 #include <QString>

@@ -9,6 +9,7 @@
 #include "ui/widgets/msg_box.h"
 #include "ui/shell/qt_host.h"
 #include "ui/shell/toolbar_notice.h"
+#include "ui/shell/undo_buttons.h"
 #include "ui/widgets/dialog_centring.h"
 #include "ui/i18n/translate_form.h"
 
@@ -69,11 +70,6 @@ constexpr ToolButtonEntry kToolButtons[] = {
 };
 static_assert(std::size(kToolButtons) == MainForm::kToolButtonCount);
 
-// The undo buttons' hints name the step they would take.
-constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
-constexpr const char* kRedoHintLiteral = "Вернуть: %s\0Redo: %s";
-constexpr const char* kNothingToUndoLiteral = "Нечего отменять\0Nothing to undo";
-constexpr const char* kNothingToRedoLiteral = "Нечего возвращать\0Nothing to redo";
 
 constexpr const char* kChangesPendingLiteral =
     "Изменения ещё не записаны в контроллер\0Changes not yet written to the controller";
@@ -135,27 +131,7 @@ void MainForm::buildToolBar() {
     toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
 
     int left = 0;
-    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
-        const ToolButtonEntry& entry = kToolButtons[i];
-        auto* button = new QToolButton(toolBar_);
-        button->setObjectName(QString::fromLatin1(entry.name));
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(pictureIcon(entry.icon));
-        button->setIconSize(QSize(16, 16));
-        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
-        left += kButtonWidth;
-        // Text typed into a field is committed when the field loses the
-        // focus; a toolbar button takes none, so its action would not see it.
-        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
-        toolButtons_[i] = button;
-        (entry.needsController ? controllerButtons_ : fileButtons_).push_back(button);
-    }
-    left += kSpacerWidth;
-
-    // Undo and redo: their names end in "x" because the program writes
-    // their hints itself (what they would take back), not the translation.
-    auto undoRedoButton = [&](const char* name, const char* icon, void (MainForm::*click)()) {
+    auto makeButton = [&](const char* name, const char* icon) {
         auto* button = new QToolButton(toolBar_);
         button->setObjectName(QString::fromLatin1(name));
         button->setAutoRaise(true);
@@ -163,16 +139,26 @@ void MainForm::buildToolBar() {
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
-        button->setEnabled(false);
-        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
-        connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
         left += kButtonWidth;
+        // Text typed into a field is committed when the field loses the
+        // focus; a toolbar button takes none, so its action would not see it.
+        connect(button, &QToolButton::pressed, this, [this] { commitPendingInput(); });
         return button;
     };
-    undoButton_ = undoRedoButton("SpeedButtonUndox", ":/icons/undo.png", &MainForm::onUndo);
-    redoButton_ = undoRedoButton("SpeedButtonRedox", ":/icons/redo.png", &MainForm::onRedo);
+    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+        const ToolButtonEntry& entry = kToolButtons[i];
+        QToolButton* button = makeButton(entry.name, entry.icon);
+        toolButtons_[i] = button;
+        (entry.needsController ? controllerButtons_ : fileButtons_).push_back(button);
+    }
     left += kSpacerWidth;
-    addUndoShortcuts(this);
+
+    // Undo and redo: their names end in "x" because the program writes
+    // their hints itself (what they would take back), not the translation.
+    QToolButton* undo = makeButton("SpeedButtonUndox", ":/icons/undo.png");
+    QToolButton* redo = makeButton("SpeedButtonRedox", ":/icons/redo.png");
+    undoButtons_ = new UndoButtons(*undo, *redo, *this);
+    left += kSpacerWidth;
 
     // The notice panel follows the spacer directly.
     panelMenu_ = new Panel(toolBar_);
@@ -193,40 +179,6 @@ void MainForm::buildToolBar() {
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->setGeometry(0, 0, kPanelMenuWidth, kButtonHeight);
     gauge_->hide();
-}
-
-void MainForm::addUndoShortcuts(QWidget* window) {
-    // A text field with the focus keeps Ctrl+Z for its own text: Qt gives
-    // a focused editor's shortcuts precedence over the window's.
-    auto add = [this, window](QKeySequence keys, void (MainForm::*handler)()) {
-        auto* shortcut = new QShortcut(keys, window);
-        connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
-    };
-    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainForm::onUndo);
-    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &MainForm::onRedo);
-    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainForm::onRedo);
-}
-
-void MainForm::refreshUndoButtons() {
-    auto refresh = [](QToolButton* button, const std::string& step, const char* hint, const char* nothing) {
-        button->setEnabled(!step.empty());
-        button->setToolTip(step.empty() ? qText(nothing)
-                                        : QString::fromStdString(formatText(LangText(hint), step.c_str())));
-    };
-    refresh(undoButton_, undoLabels_ ? undoLabels_->undoLabel() : std::string(), kUndoHintLiteral,
-            kNothingToUndoLiteral);
-    refresh(redoButton_, undoLabels_ ? undoLabels_->redoLabel() : std::string(), kRedoHintLiteral,
-            kNothingToRedoLiteral);
-}
-
-void MainForm::onUndo() {
-    emit undoRequested();
-    refreshUndoButtons();
-}
-
-void MainForm::onRedo() {
-    emit redoRequested();
-    refreshUndoButtons();
 }
 
 void MainForm::buildPages() {
@@ -396,7 +348,7 @@ FormKeyBoard& MainForm::picker() {
     if (picker_) return *picker_;
     picker_ = std::make_unique<FormKeyBoard>();
     // The picker edits too; undo there without going back to the main window.
-    addUndoShortcuts(picker_.get());
+    undoButtons_->addShortcuts(*picker_);
     retranslatePicker();
     if (pickerPlace_) picker_->move(*pickerPlace_);
     emit shellSignals_.pickerBuilt(*picker_);
@@ -489,7 +441,7 @@ void MainForm::retranslate() {
     TranslateForm(kMainFormTranslation, this);
     retranslatePicker();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
-    refreshUndoButtons();
+    undoButtons_->refresh();
     emit shellSignals_.languageChanged();
 }
 
@@ -537,7 +489,7 @@ void MainForm::SetDeviceButtons(bool busy) {
 
 void MainForm::holdEditing(bool held) {
     editingHolds_ = std::max(0, editingHolds_ + (held ? 1 : -1));
-    refreshUndoButtons();
+    undoButtons_->refresh();
 }
 
 // ---- monitoring log, status, gauge ----
@@ -580,7 +532,7 @@ void MainForm::onPollTick() { emit pollTick(); }
 
 void MainForm::onCommonTick() {
     emit shellSignals_.commonTick();
-    refreshUndoButtons();
+    undoButtons_->refresh();
 }
 
 void MainForm::onLogDoubleClick() { memo_->clear(); }

@@ -44,6 +44,7 @@ class QtHost;
 class TabSheet;
 class ToolBar;
 class ToolbarNotice;
+class UndoButtons;
 class DialogCentring;
 
 // What the window asks of the parts behind it, where an answer must come
@@ -58,15 +59,6 @@ public:
     // then keeps the design-time state.
     virtual std::optional<ProgramSettings> loadSettings() = 0;
     virtual void saveSettings(const ProgramSettings& settings) = 0;
-};
-
-// The names of the steps undo and redo would take; empty when there is
-// nothing to take (the buttons are disabled).
-class UndoLabels {
-public:
-    virtual ~UndoLabels() = default;
-    virtual std::string undoLabel() = 0;
-    virtual std::string redoLabel() = 0;
 };
 
 // Asked before a close the user started: false keeps the window open
@@ -113,7 +105,6 @@ public:
     // the window has closed (the Program owns them all). Null: the window
     // goes without (no settings file, nothing to undo, closing always allowed).
     void setSettingsSource(SettingsSource* source) { settingsSource_ = source; }
-    void setUndoLabels(UndoLabels* labels) { undoLabels_ = labels; }
     void setCloseGuard(CloseGuard* guard) { closeGuard_ = guard; }
     // Replaces the host (tests put one on a virtual clock); must be a QtHost
     // made for this window.
@@ -189,9 +180,8 @@ public:
     // it; null (windows built without one) means nothing is recorded.
     void setEditHistory(EditHistory* history) { editHistory_ = history; }
     EditHistory* editHistory() const override { return editHistory_; }
-    // Brings the undo and redo buttons' state and hints up to date (every
-    // common tick does it too).
-    void refreshUndoButtons();
+    // The undo and redo buttons and keys (every common tick refreshes them).
+    UndoButtons& undoButtons() { return *undoButtons_; }
 
     // The status bar's second panel: edits that have not reached the
     // controller yet. Kept in the current language.
@@ -220,8 +210,6 @@ public:
     void onDebugMenuToggled();
     void onRussianChosen() { setLanguage(Russian); }
     void onEnglishChosen() { setLanguage(English); }
-    void onUndo();
-    void onRedo();
     // Commits what is typed into the focused field, exactly as leaving the
     // field does: done before the window closes and before every toolbar
     // action, whose buttons take no focus.
@@ -245,10 +233,6 @@ signals:
     // the editors).
     // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
     void pollTick();
-    // Undo and redo of configuration edits (Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z
-    // and the two toolbar buttons).
-    void undoRequested();
-    void redoRequested();
     // A shut-down the system asked for (SIGTERM, logout): one last attempt
     // to send edits that have not reached the controller, without asking.
     void closingUnasked();
@@ -262,7 +246,6 @@ protected:
 
 private:
     void buildToolBar();
-    void addUndoShortcuts(QWidget* window);
     void buildPages();
     void buildPopupMenu();
     void buildTimers();
@@ -273,7 +256,6 @@ private:
 
     ProgramFlags flags_;
     SettingsSource* settingsSource_ = nullptr;
-    UndoLabels* undoLabels_ = nullptr;
     CloseGuard* closeGuard_ = nullptr;
     std::unique_ptr<QtHost> host_;
     ShellSignals shellSignals_;
@@ -295,8 +277,7 @@ private:
     std::vector<QWidget*> fileButtons_;
     std::vector<QWidget*> controllerButtons_;
     QTabBar* eventTabs_ = nullptr;
-    QToolButton* undoButton_ = nullptr;
-    QToolButton* redoButton_ = nullptr;
+    UndoButtons* undoButtons_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QTabWidget* pages_ = nullptr;
     TabSheet* monitoringPage_ = nullptr;

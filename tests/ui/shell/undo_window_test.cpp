@@ -275,7 +275,7 @@ private slots:
             ++reads;
             if (reads == 19) p.controller().state.keyLevels = {150, 10, 120, 10};
             if (reads == 22) {
-                p.window.refreshUndoButtons();
+                p.window.undoButtons().refresh();
                 refusedWhileRunning = !p.undoButton->isEnabled() && !p.wiring.undo();
             }
             if (reads == 24) p.controller().state.keyLevels = {10, 10, 10, 10};
@@ -322,7 +322,7 @@ private slots:
         p.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
             if (request[1] != command || ++seen != 3) return;
             const ConfigImage before = p.image();
-            p.window.refreshUndoButtons();   // as every common tick does
+            p.window.undoButtons().refresh();   // as every common tick does
             QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);
             QTest::keyClick(&p.window, Qt::Key_Y, Qt::ControlModifier);
             held = !p.undoButton->isEnabled() && !p.redoButton->isEnabled() && sameBytes(before, p.image());

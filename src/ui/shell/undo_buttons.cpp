@@ -1,0 +1,60 @@
+#include "ui/shell/undo_buttons.h"
+
+#include "lang/lang.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+#include <QToolButton>
+
+namespace zmt::ui {
+
+namespace {
+// The hints name the step the button would take.
+constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
+constexpr const char* kRedoHintLiteral = "Вернуть: %s\0Redo: %s";
+constexpr const char* kNothingToUndoLiteral = "Нечего отменять\0Nothing to undo";
+constexpr const char* kNothingToRedoLiteral = "Нечего возвращать\0Nothing to redo";
+
+void showStep(QToolButton& button, const std::string& step, const char* hint, const char* nothing) {
+    button.setEnabled(!step.empty());
+    button.setToolTip(QString::fromStdString(step.empty() ? LangText(nothing) : formatText(LangText(hint), step.c_str())));
+}
+} // namespace
+
+UndoButtons::UndoButtons(QToolButton& undo, QToolButton& redo, QWidget& window)
+    : QObject(&window), undo_(undo), redo_(redo) {
+    undo_.setEnabled(false);
+    redo_.setEnabled(false);
+    connect(&undo_, &QToolButton::clicked, this, &UndoButtons::onUndo);
+    connect(&redo_, &QToolButton::clicked, this, &UndoButtons::onRedo);
+    addShortcuts(window);
+}
+
+void UndoButtons::addShortcuts(QWidget& window) {
+    // A text field with the focus keeps Ctrl+Z for its own text: Qt gives
+    // a focused editor's shortcuts precedence over the window's.
+    auto add = [this, &window](QKeySequence keys, void (UndoButtons::*handler)()) {
+        auto* shortcut = new QShortcut(keys, &window);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &UndoButtons::onUndo);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &UndoButtons::onRedo);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &UndoButtons::onRedo);
+}
+
+void UndoButtons::refresh() {
+    showStep(undo_, labels_ ? labels_->undoLabel() : std::string(), kUndoHintLiteral, kNothingToUndoLiteral);
+    showStep(redo_, labels_ ? labels_->redoLabel() : std::string(), kRedoHintLiteral, kNothingToRedoLiteral);
+}
+
+void UndoButtons::onUndo() {
+    emit undoRequested();
+    refresh();
+}
+
+void UndoButtons::onRedo() {
+    emit redoRequested();
+    refresh();
+}
+
+} // namespace zmt::ui
