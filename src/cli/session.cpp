@@ -9,7 +9,9 @@ Session::Session(const GlobalOptions& options)
       host_(options.yes ? Answering::AlwaysYes : Answering::Ask, options.exchangeLog),
       stack_(host_, flags_, window_,
              {.simulated = options.simulator, .stateFile = options.stateFile.value_or(std::string()),
-              .hardware = makeHidapiBackend}) {}
+              .hardware = makeHidapiBackend, .moreUnits = options.moreUnits}) {
+    if (options.serial) stack_.transport().expectSerial(options.serial);
+}
 
 bool Session::loadState(std::string& error) { return stack_.loadState(error); }
 
@@ -20,6 +22,17 @@ ResultCode Session::readIdentity(IdentityBlock& identity) {
     if (code == errNone) code = stack_.watch().readIdentity();
     identity = stack_.watch().identity();
     return code;
+}
+
+} // namespace zmt::cli
+
+namespace zmt::cli {
+
+void Session::useController(uint32_t serial) {
+    stack_.transport().closeController();
+    stack_.transport().expectSerial(serial);
+    flags_ = ProgramFlags{};
+    stack_.watch().forgetController();
 }
 
 } // namespace zmt::cli
