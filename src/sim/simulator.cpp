@@ -14,8 +14,9 @@ namespace {
 // The same file named two ways (relative, through a link) is one hold.
 std::string holdKeyOf(const std::string& path) {
     std::error_code code;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(pathFromUtf8(path), code);
-    return "state:" + (code ? path : canonical.string());
+    std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(path), code);
+    if (!code) full = std::filesystem::weakly_canonical(full, code);
+    return "state:" + (code ? path : full.string());
 }
 
 } // namespace
