@@ -20,8 +20,31 @@ namespace zmt {
 
 namespace {
 
+// The executable's own name, for a program that did not name itself.
+std::string executableName() {
+#ifdef _WIN32
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+    std::wstring name(path, length > MAX_PATH ? 0 : length);
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    if (name.size() > 4 && name.substr(name.size() - 4) == L".exe") name.resize(name.size() - 4);
+    std::string narrow;
+    for (wchar_t c : name) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return narrow;
+#else
+    char name[64] = {};
+    std::FILE* comm = std::fopen("/proc/self/comm", "r");
+    if (comm == nullptr) return {};
+    const bool read = std::fgets(name, sizeof name, comm) != nullptr;
+    std::fclose(comm);
+    std::string text = read ? name : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+#endif
+}
+
 std::string& programName() {
-    static std::string name;
+    static std::string name = executableName();
     return name;
 }
 

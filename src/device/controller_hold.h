@@ -44,7 +44,7 @@ public:
     ControllerHold& operator=(ControllerHold&& other) noexcept;
 
     // The name the holder's lock files give for this program; set once by
-    // main() ("zmtctl", "zmtsetup"). Empty: the lock files name no program.
+    // main() ("zmtctl"); unset, the executable's own name is used.
     static void setProgramName(const std::string& name);
     // Where the lock files go: $ZMT_LOCK_DIR when set (the tests keep their
     // lock files apart), else $XDG_RUNTIME_DIR, else the temporary folder.
