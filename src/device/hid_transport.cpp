@@ -67,6 +67,10 @@ ResultCode HidTransport::candidates(uint16_t vendorId, const char* manufacturer,
         // One node may carry several collections, listed once each.
         if (std::find(paths.begin(), paths.end(), info->path) == paths.end()) paths.push_back(info->path);
     }
+    // An interface that left the bus may come back as another controller.
+    std::erase_if(knownSerials_, [&paths](const auto& known) {
+        return std::find(paths.begin(), paths.end(), known.first) == paths.end();
+    });
     return provisional;
 }
 
@@ -105,6 +109,10 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
     heldBy_ = HolderInfo{};
     bool denied = false;
     bool busy = false;
+    // Why a controller could not be asked who it is (it timed out, its reply
+    // was damaged): nothing else is sent to it, and the caller hears that
+    // reason rather than "disconnected".
+    ResultCode unidentified = errNone;
     ResultCode provisional = errDisconnected;
     try {
         std::vector<std::string> paths;
@@ -118,22 +126,33 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
         if (const auto last = std::find(paths.begin(), paths.end(), lastPath_); last != paths.end())
             std::rotate(paths.begin(), last, last + 1);
         for (const std::string& path : paths) {
+            // An interface asked before and on the bus ever since is the same
+            // controller: another one is not asked again (on every poll that
+            // would take it from whoever wants it at that moment, and cost a
+            // round trip), the expected one is not asked again either (a
+            // handle lost to a failed transfer is reopened as it always was).
+            const auto known = knownSerials_.find(path);
+            const bool knownAsExpected = expectedSerial_ && known != knownSerials_.end() && known->second == *expectedSerial_;
+            if (expectedSerial_ && known != knownSerials_.end() && !knownAsExpected) continue;
             ControllerHold hold;
             const bool ours = hold_.held() && hold_.key() == backend_.holdKey(path);
             std::unique_ptr<HidDevice> candidate = holdAndOpen(path, ours ? hold_ : hold, denied, busy);
             if (!candidate) continue;
-            if (expectedSerial_) {
+            if (expectedSerial_ && !knownAsExpected) {
                 IdentityBlock identity;
-                if (!identify_ || identify_(*candidate, identity) != errNone ||
-                    identity.serialNumber != *expectedSerial_) {
+                const ResultCode asked = identify_ ? identify_(*candidate, identity) : errExchange;
+                const bool identified = asked == errNone;
+                if (identified) knownSerials_[path] = identity.serialNumber;
+                else if (unidentified == errNone) unidentified = asked;
+                if (!identified || identity.serialNumber != *expectedSerial_) {
                     if (ours) hold_.release();
                     continue;
                 }
             }
-            if (!ours && hold.held()) {
-                hold_ = std::move(hold);
-                notedSerial_.reset();
-            }
+            // Another interface, or a hold just taken: whose it is is not
+            // known (or not written) until it is read.
+            if (path != lastPath_ || (!ours && hold.held())) notedSerial_.reset();
+            if (!ours && hold.held()) hold_ = std::move(hold);
             if (expectedSerial_) noteSerial(*expectedSerial_);
             device = std::move(candidate);
             openPath_ = path;
@@ -147,6 +166,7 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
     }
     openDenied_ = denied;
     if (busy) return errHeld;
+    if (unidentified != errNone) return unidentified;
     return provisional;
 }
 
@@ -179,6 +199,7 @@ ResultCode HidTransport::listControllers(std::vector<PresentController>& found) 
             } else {
                 entry.read = identify_ ? identify_(*device, entry.identity) : errExchange;
             }
+            if (entry.read == errNone && !entry.busy) knownSerials_[path] = entry.identity.serialNumber;
             found.push_back(std::move(entry));
         }
     } catch (...) {
@@ -210,9 +231,10 @@ void HidTransport::releaseHold() {
 }
 
 void HidTransport::noteSerial(uint32_t serial) {
-    if (notedSerial_ == serial || !hold_.held()) return;
-    hold_.noteSerial(serial);
+    if (!openPath_.empty()) knownSerials_[openPath_] = serial;
+    if (notedSerial_ == serial) return;
     notedSerial_ = serial;
+    if (hold_.held()) hold_.noteSerial(serial);
 }
 
 void HidTransport::closeController() {

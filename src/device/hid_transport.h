@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,8 +109,9 @@ public:
     // when another one is chosen; zmtctl at its end).
     void releaseHold();
     bool holding() const { return hold_.held(); }
-    // Records the serial read from the held controller in its hold, so that
-    // others can name what is busy.
+    // Records the serial read from the controller behind the handle (in its
+    // hold too, so that others can name what is busy); expecting that serial
+    // then keeps the handle.
     void noteSerial(uint32_t serial);
     // Who holds the controller the last search had to pass over.
     const HolderInfo& heldBy() const { return heldBy_; }
@@ -161,6 +163,8 @@ private:
     HolderInfo heldBy_;
     std::string openPath_;
     std::string lastPath_;
+    // The serial each interface answered with, while it stays on the bus.
+    std::map<std::string, uint32_t> knownSerials_;
     bool bound_ = false;
     bool openDenied_ = false;
     std::string failureText_;
