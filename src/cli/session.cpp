@@ -10,7 +10,8 @@ Session::Session(const GlobalOptions& options)
       stack_(host_, flags_, window_,
              {.simulated = options.simulator, .stateFile = options.stateFile.value_or(std::string()),
               .hardware = makeHidapiBackend, .moreUnits = options.moreUnits}) {
-    if (options.serial) stack_.transport().expectSerial(options.serial);
+    // Through the watch: the polls of a firmware update keep to it too.
+    if (options.serial) stack_.watch().chooseSerial(options.serial);
 }
 
 bool Session::loadState(std::string& error) { return stack_.loadState(error); }
@@ -30,9 +31,9 @@ namespace zmt::cli {
 
 void Session::useController(uint32_t serial) {
     stack_.transport().closeController();
-    stack_.transport().expectSerial(serial);
     flags_ = ProgramFlags{};
     stack_.watch().forgetController();
+    stack_.watch().chooseSerial(serial);
 }
 
 } // namespace zmt::cli

@@ -92,6 +92,20 @@ expect_out_has "batch rc 5" "a batch with a busy controller"
 expect_out_has "after kill rc 0" "no stale hold after kill -9"
 [ "$FAILED" -eq 0 ] || cat "$WORK/monitor.err" >&2
 
+# A firmware batch over simulated units: each hand-over to the boot loader
+# takes its controller off the bus, and the update keeps to that one (the
+# other is never taken for it); both end on the new version.
+printf '\000\000\000\000\166\000\001\001' >"$WORK/payload.bin"
+head -c 3000 /dev/zero | tr '\000' '\132' >>"$WORK/payload.bin"
+run make-ldr "$WORK/payload.bin" "$WORK/new.LDR" --version 1.18 --code 1 --type 1
+expect_rc 0 "make-ldr"
+run --lang en --simulator="$WORK/s1.sim" --simulator="$WORK/s2.sim" --yes --all flash "$WORK/new.LDR"
+expect_rc 0 "flash --all"
+expect_out_has "Controller 1001: done" "flash --all"
+expect_out_has "Controller 1002: done" "flash --all"
+run --lang en --simulator="$WORK/s1.sim" --simulator="$WORK/s2.sim" list
+[ "$(grep -c 'application 1.18' <<<"$OUT")" -eq 2 ] || fail "flash --all: $OUT"
+
 # Two runs on one simulator state file: the second is refused at once, so
 # its save can never undo the first's write.
 printf 'log = 01 02 0A 0B\n' >"$WORK/one.sim"

@@ -40,7 +40,7 @@ for attempt in \$(seq 1 400); do
   [ "\$(cat /proc/\$setup/comm 2>/dev/null)" == zmtsetup ] && [ -e /proc/\$setup/fd ] && break
   sleep 0.05
 done
-for round in $(seq 1 10); do
+for round in \$(seq 1 10); do
   "$BIN/zmtctl" --lang en --serial 1001 info >/dev/null 2>&1; echo "first rc \$?"
   "$BIN/zmtctl" --lang en --serial 1002 info >/dev/null 2>&1; echo "second rc \$?"
 done
