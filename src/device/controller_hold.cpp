@@ -12,7 +12,6 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -94,6 +93,8 @@ HolderInfo parseContent(const std::string& text) {
     return holder;
 }
 
+enum class LockResult { Taken, HeldElsewhere, Failed };
+
 #ifdef _WIN32
 // The lock sits on a byte far past the content, so that others may read
 // the content while it is held (Windows byte locks keep readers out).
@@ -114,11 +115,12 @@ HANDLE openLockFile(const std::string& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool lockNow(HANDLE file) {
+LockResult lockNow(HANDLE file) {
     OVERLAPPED at{};
     at.Offset = kLockOffsetLow;
     at.OffsetHigh = kLockOffsetHigh;
-    return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return LockResult::Taken;
+    return GetLastError() == ERROR_LOCK_VIOLATION ? LockResult::HeldElsewhere : LockResult::Failed;
 }
 
 std::string readContent(HANDLE file) {
@@ -133,10 +135,19 @@ void closeHandle(HANDLE file) { CloseHandle(file); }
 #else
 int openLockFile(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); }
 
-bool lockNow(int fd) {
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        if (errno != EINTR) return false;
-    return true;
+// An open-file-description lock: like flock() it belongs to this open of
+// the file (so two holds in one program exclude each other too) and goes
+// when the program ends, but it is a call of its own, apart from the
+// flock() the file writer takes on the files it replaces.
+LockResult lockNow(int fd) {
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    while (fcntl(fd, F_OFD_SETLK, &whole) != 0) {
+        if (errno == EINTR) continue;
+        return errno == EAGAIN || errno == EACCES ? LockResult::HeldElsewhere : LockResult::Failed;
+    }
+    return LockResult::Taken;
 }
 
 std::string readContent(int fd) {
@@ -231,8 +242,10 @@ bool ControllerHold::acquire(const std::string& key, HolderInfo& holder) {
         failure_ = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    if (!lockNow(handle)) {
-        holder = parseContent(readContent(handle));
+    const LockResult locked = lockNow(handle);
+    if (locked != LockResult::Taken) {
+        if (locked == LockResult::HeldElsewhere) holder = parseContent(readContent(handle));
+        else failure_ = "cannot lock " + path + ": " + std::strerror(errno);
         closeHandle(handle);
         return false;
     }

@@ -6,9 +6,10 @@
 // for its own).
 //
 // The hold is a lock file in the user's run-time folder ($XDG_RUNTIME_DIR,
-// or the temporary folder), named after what is held: flock() on Linux,
-// LockFileEx() on Windows. The operating system drops either lock when the
-// program ends, kill -9 included, so no stale hold survives a crash. The
+// or the temporary folder), named after what is held: an open-file lock
+// (fcntl F_OFD_SETLK) on Linux, LockFileEx() on Windows. The operating
+// system drops either lock when the program ends, kill -9 included, so no
+// stale hold survives a crash. The
 // file carries the holder's program name, process id and (once known) the
 // controller's serial number, so a refused program can say who holds it and
 // `zmtctl list` can name a controller it may not talk to.

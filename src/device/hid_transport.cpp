@@ -100,6 +100,18 @@ std::unique_ptr<HidDevice> HidTransport::holdAndOpen(const std::string& path, Co
     return candidate;
 }
 
+std::size_t HidTransport::reachable(const std::vector<std::string>& paths) {
+    // Opening sends nothing: an interface that will not open at all (not a
+    // hidraw node, gone) is no controller to choose; one the system keeps
+    // us from is, as its owner can still grant access.
+    std::size_t count = 0;
+    for (const std::string& path : paths) {
+        HidOpenFailure failure;
+        if (backend_.open(path, failure) || failure.denied) ++count;
+    }
+    return count;
+}
+
 ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                                     const char* product, std::unique_ptr<HidDevice>& device) {
     device.reset();
@@ -120,7 +132,7 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
         provisional = candidates(vendorId, manufacturer, productId, product, paths, vendorDefined);
         // Two controllers and nobody said which: taking the first one would
         // write to a controller the user did not choose.
-        if (!expectedSerial_ && vendorDefined && paths.size() > 1) return errSeveral;
+        if (!expectedSerial_ && vendorDefined && paths.size() > 1 && reachable(paths) > 1) return errSeveral;
         // The interface the controller was last met on goes first: usually
         // it is still there, and no other controller need be asked.
         if (const auto last = std::find(paths.begin(), paths.end(), lastPath_); last != paths.end())

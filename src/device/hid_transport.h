@@ -149,6 +149,9 @@ private:
     // vendor-defined ones when any is (vendorDefined), each path once.
     ResultCode candidates(uint16_t vendorId, const char* manufacturer, uint16_t productId, const char* product,
                           std::vector<std::string>& paths, bool& vendorDefined);
+    // How many of the interfaces open (or are kept from us by the system):
+    // the controllers to choose from.
+    std::size_t reachable(const std::vector<std::string>& paths);
     // Holds and opens one interface; false (with the reason noted) when busy
     // or it will not open.
     std::unique_ptr<HidDevice> holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
