@@ -100,15 +100,23 @@ std::unique_ptr<HidDevice> HidTransport::holdAndOpen(const std::string& path, Co
     return candidate;
 }
 
-std::size_t HidTransport::reachable(const std::vector<std::string>& paths) {
+std::size_t HidTransport::reachable(std::vector<std::string>& paths) {
     // Opening sends nothing: an interface that will not open at all (not a
-    // hidraw node, gone) is no controller to choose; one the system keeps
-    // us from is, as its owner can still grant access.
+    // hidraw node, gone) is no controller to choose, and is left out of the
+    // search (opened once per search, as ever); one the system keeps us
+    // from is, as its owner can still grant access.
     std::size_t count = 0;
+    std::vector<std::string> kept;
     for (const std::string& path : paths) {
         HidOpenFailure failure;
-        if (backend_.open(path, failure) || failure.denied) ++count;
+        if (backend_.open(path, failure) || failure.denied) {
+            ++count;
+            kept.push_back(path);
+        } else {
+            failureText_ = failure.reason;
+        }
     }
+    paths = std::move(kept);
     return count;
 }
 

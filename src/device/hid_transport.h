@@ -150,8 +150,8 @@ private:
     ResultCode candidates(uint16_t vendorId, const char* manufacturer, uint16_t productId, const char* product,
                           std::vector<std::string>& paths, bool& vendorDefined);
     // How many of the interfaces open (or are kept from us by the system):
-    // the controllers to choose from.
-    std::size_t reachable(const std::vector<std::string>& paths);
+    // the controllers to choose from. The others leave paths.
+    std::size_t reachable(std::vector<std::string>& paths);
     // Holds and opens one interface; false (with the reason noted) when busy
     // or it will not open.
     std::unique_ptr<HidDevice> holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
