@@ -60,14 +60,21 @@ uint64_t fnv1a(std::string_view text) {
     return hash;
 }
 
-// "program\npid\nserial\n"; the serial line is empty until known.
+// "program\npid\nserial\n"; the serial line is empty until known. Always
+// kContentSize bytes (blank lines after the three), so that rewriting it
+// never truncates the file: on a disk file system a truncation costs
+// milliseconds, on every controller a list holds.
+constexpr std::size_t kContentSize = 96;
 std::string contentText(std::optional<uint32_t> serial) {
 #ifdef _WIN32
     const long pid = static_cast<long>(GetCurrentProcessId());
 #else
     const long pid = static_cast<long>(getpid());
 #endif
-    return programName() + "\n" + std::to_string(pid) + "\n" + (serial ? std::to_string(*serial) : std::string()) + "\n";
+    std::string text = programName().substr(0, 64) + "\n" + std::to_string(pid) + "\n" +
+                       (serial ? std::to_string(*serial) : std::string()) + "\n";
+    text.resize(kContentSize, '\n');
+    return text;
 }
 
 HolderInfo parseContent(const std::string& text) {
@@ -262,11 +269,9 @@ void ControllerHold::writeContent(std::optional<uint32_t> serial) {
     OVERLAPPED at{};
     DWORD written = 0;
     WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, &at);
-    SetFilePointer(handle_, static_cast<LONG>(text.size()), nullptr, FILE_BEGIN);
-    SetEndOfFile(handle_);
 #else
     // Best effort: the lock is what keeps others out; the text only names us.
-    if (ftruncate(handle_, 0) == 0 && pwrite(handle_, text.data(), text.size(), 0) < 0) failure_ = std::strerror(errno);
+    if (pwrite(handle_, text.data(), text.size(), 0) < 0) failure_ = std::strerror(errno);
 #endif
 }
 
