@@ -100,9 +100,13 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
                                     : Absence::Disconnected;
     host_.statusText(code == errHeld ? heldBy().busyText() : resultText(code));
     // Gone, busy or not chosen: another program may have it now, and with
-    // none chosen whichever controller is plugged in next is taken.
-    link_.transport().expectSerial(chosen_);
-    link_.transport().releaseHold();
+    // none chosen whichever controller is plugged in next is taken. Not
+    // when our own exchange is under way beneath this poll: the controller
+    // is in use, by us.
+    if (code != errBusy) {
+        link_.transport().expectSerial(chosen_);
+        link_.transport().releaseHold();
+    }
     if (!flags_.deviceConnected) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
