@@ -77,6 +77,7 @@ for attempt in \$(seq 1 200); do
   sleep 0.05
 done
 "$ZMTCTL" --lang en list
+"$ZMTCTL" --lang en --json list
 "$ZMTCTL" --lang en --serial 1002 info >/dev/null 2>"$WORK/busy.err"; echo "busy rc \$?"
 "$ZMTCTL" --lang en --serial 1001 info >/dev/null; echo "other rc \$?"
 "$ZMTCTL" --lang en --yes --all reset >/dev/null 2>&1; echo "batch rc \$?"
@@ -85,6 +86,7 @@ kill -9 \$monitor; wait \$monitor 2>/dev/null
 INNER
 units bash "$WORK/two.sh"
 expect_out_has "1002  The controller is busy (held by zmtctl, process" "busy in list"
+expect_out_has '"serialNumber":1002,"bootVersion":null,"applicationVersion":null,"deviceCode":null,"deviceType":null,"busy":true,"heldBy":{"program":"zmtctl","processId":' "busy in list --json"
 expect_out_has "busy rc 5" "busy"
 grep -q "The controller is busy (held by zmtctl, process [0-9]*)" "$WORK/busy.err" || fail "busy: $(cat "$WORK/busy.err")"
 expect_out_has "other rc 0" "the other controller stays free"
