@@ -54,7 +54,7 @@ TEST(ControllerHold, WhatALockFileSaysIsReadAsDataOnly) {
         HolderInfo holder;
         ASSERT_TRUE(holding.acquire(key, holder));
         // Another program wrote this while holding the file.
-        std::ofstream(ControllerHold::lockFileFor(key), std::ios::trunc) << c.content;
+        std::ofstream(ControllerHold::lockFileFor(key), std::ios::trunc | std::ios::binary) << c.content;
         EXPECT_TRUE(ControllerHold::heldElsewhere(key, holder));
         EXPECT_EQ(holder.program, c.program) << c.content;
         EXPECT_EQ(holder.processId, c.pid) << c.content;
