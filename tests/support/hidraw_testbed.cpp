@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -117,6 +118,7 @@ struct HidrawTestbed::Impl {
     std::vector<Node> twin;   // the broken twin, when asked for
     std::vector<UMockdevIoctlBase*> handlers;
     std::vector<Binding*> bindings;
+    std::string lockFolder;   // made by the bed, removed with it
 
     // umockdev answers ioctls on a thread of its own; a change of the tree
     // (the cable, a restart) may come from the caller's thread or a timer at
@@ -353,7 +355,10 @@ HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controlle
     // lock files go where no bed running beside it looks.
     if (std::getenv("ZMT_LOCK_DIR") == nullptr) {
         char folder[] = "/tmp/zmt-bed-locks-XXXXXX";
-        if (mkdtemp(folder) != nullptr) setenv("ZMT_LOCK_DIR", folder, 1);
+        if (mkdtemp(folder) != nullptr) {
+            setenv("ZMT_LOCK_DIR", folder, 1);
+            impl.lockFolder = folder;
+        }
     }
 
     const std::lock_guard<std::mutex> lock(impl.mutex);
@@ -400,6 +405,11 @@ HidrawTestbed::~HidrawTestbed() {
     g_object_unref(impl.bed);
     for (UMockdevIoctlBase* handler : impl.handlers) g_object_unref(handler);
     for (Binding* binding : impl.bindings) delete binding;
+    if (!impl.lockFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(impl.lockFolder, ignored);
+        unsetenv("ZMT_LOCK_DIR");
+    }
 }
 
 bool HidrawTestbed::inMockEnvironment() {
