@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/controller_choice.h"
 #include "cli/editor_commands.h"
 #include "cli/firmware_commands.h"
 #include "cli/json_output.h"
@@ -189,12 +190,20 @@ int runReset(Session& session, const Arguments& arguments) {
 
 const std::vector<CommandRow>& commandTable() {
     static const std::vector<CommandRow> table = {
+        {"list", "",
+         "Перечисляет подключённые контроллеры, по строке на каждый: серийный номер,\n"
+         "имя, версии приложения и загрузчика, или \"занят\" и какая программа его\n"
+         "держит. С --json - массив объектов (поля как у info, и busy, heldBy).\0"
+         "Lists the controllers connected, one line each: serial number, name,\n"
+         "application and boot loader versions, or \"busy\" and which program holds\n"
+         "it. With --json an array of objects (the fields of info, and busy, heldBy).\0",
+         runList, DeviceUse::None},
         {"info", "",
          "Печатает идентификацию контроллера: имя, серийный номер, версии загрузчика\n"
          "и приложения, код и тип устройства.\0"
          "Prints the controller's identity: name, serial number, boot loader and\n"
          "application versions, device code and device type.\0",
-         runInfo},
+         runInfo, DeviceUse::One},
         {"monitor", "[--count N]",
          "Печатает записи журнала контроллера, по строке \"t:ТИП l:ДЛИНА [ БАЙТЫ ]\",\n"
          "опрашивая его каждые 10 мс. Останавливается после N записей (--count N),\n"
@@ -204,13 +213,13 @@ const std::vector<CommandRow>& commandTable() {
          "line each, polling every 10 ms. Stops after N records (--count N), on\n"
          "Ctrl+C or when its output is closed (status 0), or when a read fails\n"
          "(status 2). Records read leave the simulator's queue in every case.\0",
-         runMonitor},
+         runMonitor, DeviceUse::One},
         {"read", "FILE.ZMT",
          "Читает конфигурацию контроллера в файл конфигурации. В существующем\n"
          "файле заменяются только значения конфигурации, остальное остаётся.\0"
          "Reads the controller's configuration into a configuration file. In an\n"
          "existing file only the configuration values are replaced; the rest stays.\0",
-         runRead},
+         runRead, DeviceUse::One},
         {"write", "FILE.ZMT",
          "Записывает конфигурацию из файла в контроллер целиком и перезапускает\n"
          "его. Спрашивает подтверждение (см. --yes). Повреждённые значения файла\n"
@@ -218,23 +227,23 @@ const std::vector<CommandRow>& commandTable() {
          "Writes the configuration of the file to the controller as a whole and\n"
          "restarts it. Asks first (see --yes). Damaged values of the file read as\n"
          "zeros and are listed on stderr.\0",
-         runWrite},
+         runWrite, DeviceUse::OneOrAll},
         {"defaults", "",
          "Сбрасывает конфигурацию контроллера в заводское состояние. Спрашивает\n"
          "подтверждение (см. --yes).\0"
          "Resets the controller's configuration to its factory defaults. Asks\n"
          "first (see --yes).\0",
-         runDefaults},
+         runDefaults, DeviceUse::OneOrAll},
         {"reset", "",
          "Перезапускает контроллер.\0"
          "Restarts the controller.\0",
-         runReset},
+         runReset, DeviceUse::OneOrAll},
         {"ir", "",
          "Печатает последний ИК код, принятый контроллером, как его показывает\n"
          "редактор событий (\"NEC 4 / 17\"), или \"ИК код отсутствует\".\0"
          "Prints the last infrared code the controller received, as the event\n"
          "editor shows it (\"NEC 4 / 17\"), or \"No Infrared code\".\0",
-         runIr},
+         runIr, DeviceUse::One},
         {"show", "FILE.ZMT",
          "Печатает файл конфигурации словами: кнопки каждого канала (имя, код,\n"
          "допуск), каждое непустое событие (номер, триггер, тип, однократно,\n"
@@ -245,7 +254,7 @@ const std::vector<CommandRow>& commandTable() {
          "time only, wake up and the response as the window describes it), the\n"
          "HOME key and the parameters. No controller is needed. Status 3 when the\n"
          "file cannot be read.\0",
-         runShow},
+         runShow, DeviceUse::None},
         {"flash", "FILE.LDR",
          "Обновляет прошивку контроллера из файла, с теми же проверками и вопросами,\n"
          "что и программа; без --yes вопрос задаётся в терминале (иначе ответ Нет).\n"
@@ -256,20 +265,20 @@ const std::vector<CommandRow>& commandTable() {
          "answered No). Waits for the new application and prints its identity.\n"
          "Status 4 a question refused, 2 a device failure or a file for another\n"
          "device, 3 a file error.\0",
-         runFlash},
+         runFlash, DeviceUse::OneOrAll},
         {"levels", "[--count N]",
          "Печатает уровни четырёх каналов кнопок, строка на чтение, каждые 100 мс,\n"
          "N раз или до Ctrl+C.\0"
          "Prints the levels of the four button channels, one line a read, every\n"
          "100 ms, N times or until Ctrl+C.\0",
-         runLevels},
+         runLevels, DeviceUse::One},
         {"make-ldr", "PAYLOAD OUT.LDR --version V --code C --type T [--reserved R]",
          "Собирает файл прошивки: заголовок (версия вида 1.18, код и тип устройства),\n"
          "данные PAYLOAD как есть и контрольная сумма CRC-16. Устройство не нужно.\0"
          "Builds a firmware file: the header (version like 1.18, device code and\n"
          "type), the PAYLOAD bytes as they are, and the CRC-16 check value. Needs no\n"
          "controller.\0",
-         runMakeLdr},
+         runMakeLdr, DeviceUse::None},
     };
     return table;
 }

@@ -16,6 +16,14 @@ enum ExitCode : int {
     exitDevice = 2,   // the controller failed or is not there
     exitFile = 3,     // a file cannot be read or written
     exitDeclined = 4, // a question was answered No: nothing was changed
+    exitBusy = 5,     // another program holds the controller (or the state file)
+};
+
+// What a command needs of the controllers present.
+enum class DeviceUse {
+    None,       // no controller (show, make-ldr) or all of them (list)
+    One,        // one controller: the chosen or the only one
+    OneOrAll,   // the same, or each in turn with --all
 };
 
 using Arguments = std::vector<std::string>;
@@ -25,6 +33,7 @@ struct CommandRow {
     const char* synopsis;   // arguments after the name, e.g. "[--count N]"
     const char* help;       // bilingual literal, one or more lines
     int (*run)(Session& session, const Arguments& arguments);
+    DeviceUse use;
 };
 
 const std::vector<CommandRow>& commandTable();

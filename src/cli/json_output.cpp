@@ -35,9 +35,9 @@ void textOrNull(JsonWriter& json, const char* name, const std::string& text) {
 
 } // namespace
 
-std::string identityJson(const IdentityBlock& identity) {
-    JsonWriter json;
-    json.beginObject();
+namespace {
+
+void writeIdentityMembers(JsonWriter& json, const IdentityBlock& identity) {
     json.key("controller");
     json.string(identity.controllerName);
     json.key("serialNumber");
@@ -51,7 +51,50 @@ std::string identityJson(const IdentityBlock& identity) {
     json.number(identity.deviceCode);
     json.key("deviceType");
     json.number(identity.deviceType);
+}
+
+} // namespace
+
+std::string identityJson(const IdentityBlock& identity) {
+    JsonWriter json;
+    json.beginObject();
+    writeIdentityMembers(json, identity);
     json.endObject();
+    return json.text();
+}
+
+std::string controllerListJson(const std::vector<PresentController>& found) {
+    JsonWriter json;
+    json.beginArray();
+    for (const PresentController& unit : found) {
+        json.beginObject();
+        if (!unit.busy && unit.read == 0) {
+            writeIdentityMembers(json, unit.identity);
+        } else {
+            // Nothing was read: only what the holder's lock file tells.
+            for (const char* name : {"controller", "serialNumber", "bootVersion", "applicationVersion",
+                                     "deviceCode", "deviceType"}) {
+                json.key(name);
+                if (std::string_view(name) == "serialNumber" && unit.serial()) json.number(*unit.serial());
+                else json.null();
+            }
+        }
+        json.key("busy");
+        json.boolean(unit.busy);
+        json.key("heldBy");
+        if (!unit.busy) {
+            json.null();
+        } else {
+            json.beginObject();
+            json.key("program");
+            json.string(unit.holder.program);
+            json.key("processId");
+            json.number(unit.holder.processId);
+            json.endObject();
+        }
+        json.endObject();
+    }
+    json.endArray();
     return json.text();
 }
 

@@ -5,15 +5,21 @@
 // the chosen language, numbers and flags are the stored values.
 #include "config/config_image.h"
 #include "config/file_result.h"
+#include "device/hid_transport.h"
 #include "device/identity.h"
 
 #include <string>
+#include <vector>
 
 namespace zmt::cli {
 
 // {"controller", "serialNumber", "bootVersion", "applicationVersion" (null
 // while only the boot loader runs), "deviceCode", "deviceType"}
 std::string identityJson(const IdentityBlock& identity);
+
+// [{the members of identityJson (null when unread), "busy", "heldBy"
+// (null, or {"program", "processId"})}, ...]: zmtctl list.
+std::string controllerListJson(const std::vector<PresentController>& found);
 
 // {"received", "protocol", "address", "command" (null when nothing was
 // received), "text"}

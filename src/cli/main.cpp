@@ -3,7 +3,9 @@
 // terminal instead of timers.
 #include "cli/commands.h"
 #include "device/access_help.h"
+#include "cli/controller_choice.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <cerrno>
 #include <csignal>
@@ -67,9 +69,28 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
             line.options.simulator = true;
         } else if (argument.rfind("--simulator=", 0) == 0) {
             line.options.simulator = true;
-            line.options.stateFile = argument.substr(12);
-            if (line.options.stateFile->empty())
+            const std::string file = argument.substr(12);
+            if (file.empty())
                 return usageError(LangText("--simulator=: не указан файл\0--simulator=: the file name is missing\0"));
+            // Each file more is one simulated controller more.
+            if (line.options.stateFile) line.options.moreUnits.push_back(file);
+            else line.options.stateFile = file;
+        } else if (argument == "--serial" || argument.rfind("--serial=", 0) == 0) {
+            std::string value;
+            if (argument == "--serial") {
+                if (i + 1 == argc) return usageError(LangText("--serial требует номер\0--serial needs a number\0"));
+                value = argv[++i];
+            } else {
+                value = argument.substr(9);
+            }
+            const auto serial = parseUnsigned(value, 0xFFFFFFFFUL);
+            if (!serial)
+                return usageError(formatText(LangText("--serial: '%s' не серийный номер\0"
+                                                      "--serial: '%s' is not a serial number\0"),
+                                             value.c_str()));
+            line.options.serial = static_cast<uint32_t>(*serial);
+        } else if (argument == "--all") {
+            line.options.all = true;
         } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
             std::string value;
             if (argument == "--lang") {
@@ -120,12 +141,22 @@ void printHelp() {
         "        Работать с симулятором контроллера вместо USB. С ФАЙЛОМ его\n"
         "        состояние читается из файла и после команды записывается обратно\n"
         "        (через временный файл); несуществующий файл - новый контроллер.\n"
-        "        Формат файла описан в docs/simulator.md.\n"
+        "        Формат файла описан в docs/simulator.md. Каждый следующий\n"
+        "        --simulator=ФАЙЛ добавляет ещё один контроллер (серийные номера\n"
+        "        новых: 1001, 1002...). Файл, занятый другим запуском, - код 5.\n"
+        "    --serial N\n"
+        "        Работать с контроллером с серийным номером N. Без него при\n"
+        "        нескольких подключённых контроллерах команда ничего не делает и\n"
+        "        перечисляет их (код 1).\n"
+        "    --all\n"
+        "        Для write, defaults, reset и flash: по очереди на каждом\n"
+        "        подключённом контроллере, строка результата на каждый; ошибка на\n"
+        "        одном не останавливает остальные. Один вопрос на всё (см. --yes).\n"
         "    --lang ru|en\n"
         "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
         "        или LANG начинается с \"ru\", иначе английский.\n"
         "    --json\n"
-        "        Для info, show и ir: вместо текста один объект JSON в stdout\n"
+        "        Для info, list, show и ir: вместо текста JSON в stdout\n"
         "        (поля описаны в zmtctl(1)). Ошибки и коды возврата те же.\n"
         "    --log\n"
         "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
@@ -156,12 +187,22 @@ void printHelp() {
         "        Use the simulated controller instead of USB. With FILE its state is\n"
         "        loaded from the file and saved back after the command (through a\n"
         "        temporary file); a file that does not exist gives a new controller.\n"
-        "        The file format is described in docs/simulator.md.\n"
+        "        The file format is described in docs/simulator.md. Each further\n"
+        "        --simulator=FILE adds one more controller (new ones are numbered\n"
+        "        1001, 1002...). A file another run holds gives status 5.\n"
+        "    --serial N\n"
+        "        Talk to the controller with serial number N. Without it, when\n"
+        "        several controllers are connected, a command does nothing and\n"
+        "        lists them (status 1).\n"
+        "    --all\n"
+        "        For write, defaults, reset and flash: each connected controller\n"
+        "        in turn, one result line each; a failure on one does not stop\n"
+        "        the others. One question covers them all (see --yes).\n"
         "    --lang ru|en\n"
         "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
         "        starts with \"ru\", English otherwise.\n"
         "    --json\n"
-        "        For info, show and ir: one JSON object on stdout instead of text\n"
+        "        For info, list, show and ir: JSON on stdout instead of text\n"
         "        (its fields are listed in zmtctl(1)). Errors and exit statuses\n"
         "        stay the same.\n"
         "    --log\n"
@@ -195,6 +236,7 @@ void printHelp() {
         "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
         "    3   файл не читается или не записывается\n"
         "    4   на вопрос ответ \"Нет\": ничего не изменено\n"
+        "    5   контроллер (или файл состояния симулятора) занят другой программой\n"
         "\n"
         "ПРИМЕРЫ\n"
         "    zmtctl info\n"
@@ -209,6 +251,7 @@ void printHelp() {
         "    2   the controller failed or is not connected (its text on stderr)\n"
         "    3   a file cannot be read or written\n"
         "    4   a question was answered No: nothing was changed\n"
+        "    5   another program holds the controller (or the simulator state file)\n"
         "\n"
         "EXAMPLES\n"
         "    zmtctl info\n"
@@ -237,20 +280,32 @@ int run(int argc, char** argv) {
 
     // Only these commands have facts to hand to a script; any other would
     // print text where a script expects JSON.
-    if (line.options.json && line.command != "info" && line.command != "show" && line.command != "ir")
-        return usageError(formatText(LangText("--json работает только с info, show и ir, не с '%s'\0"
-                                              "--json works only with info, show and ir, not with '%s'\0"),
+    if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
+        line.command != "ir")
+        return usageError(formatText(LangText("--json работает только с info, list, show и ir, не с '%s'\0"
+                                              "--json works only with info, list, show and ir, not with '%s'\0"),
                                      line.command.c_str()));
+    if (line.options.all && command->use != DeviceUse::OneOrAll)
+        return usageError(formatText(LangText("--all работает только с write, defaults, reset и flash, не с '%s'\0"
+                                              "--all works only with write, defaults, reset and flash, not with '%s'\0"),
+                                     line.command.c_str()));
+    if (line.options.all && line.options.serial)
+        return usageError(LangText("--serial и --all вместе не работают\0--serial and --all exclude each other\0"));
 
+    // The name the hold gives others when they find a controller busy.
+    ControllerHold::setProgramName("zmtctl");
     Session session(line.options);
     std::string error;
     if (!session.loadState(error)) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Ошибка файла состояния симулятора: %s\0Simulator state file error: %s\0"),
                                 error.c_str()).c_str());
-        return exitFile;
+        return session.stateFileBusy() ? exitBusy : exitFile;
     }
-    const int status = command->run(session, line.arguments);
+    int status = exitOk;
+    if (line.options.all) status = runOnEveryController(session, *command, line.arguments);
+    else if (command->use != DeviceUse::None) status = checkControllerChoice(session);
+    if (!line.options.all && status == exitOk) status = command->run(session, line.arguments);
     // "Disconnected" alone would send the user looking for a cable fault
     // when the controller is there but its node is locked.
     if (status == exitDevice && session.transport().openDenied())

@@ -9,7 +9,10 @@ Session::Session(const GlobalOptions& options)
       host_(options.yes ? Answering::AlwaysYes : Answering::Ask, options.exchangeLog),
       stack_(host_, flags_, window_,
              {.simulated = options.simulator, .stateFile = options.stateFile.value_or(std::string()),
-              .hardware = makeHidapiBackend}) {}
+              .hardware = makeHidapiBackend, .moreUnits = options.moreUnits}) {
+    // Through the watch: the polls of a firmware update keep to it too.
+    if (options.serial) stack_.watch().chooseSerial(options.serial);
+}
 
 bool Session::loadState(std::string& error) { return stack_.loadState(error); }
 
@@ -20,6 +23,17 @@ ResultCode Session::readIdentity(IdentityBlock& identity) {
     if (code == errNone) code = stack_.watch().readIdentity();
     identity = stack_.watch().identity();
     return code;
+}
+
+} // namespace zmt::cli
+
+namespace zmt::cli {
+
+void Session::useController(uint32_t serial) {
+    stack_.transport().closeController();
+    flags_ = ProgramFlags{};
+    stack_.watch().forgetController();
+    stack_.watch().chooseSerial(serial);
 }
 
 } // namespace zmt::cli

@@ -18,6 +18,9 @@ namespace zmt::cli {
 struct GlobalOptions {
     bool simulator = false;
     std::optional<std::string> stateFile;   // --simulator=FILE
+    std::vector<std::string> moreUnits;     // --simulator=FILE repeated: one unit each
+    std::optional<uint32_t> serial;         // --serial N
+    bool all = false;                       // --all
     Language language = English;
     bool exchangeLog = false;               // --log
     bool yes = false;                       // --yes
@@ -49,6 +52,11 @@ public:
 
     // Probes for the controller and reads its identity block.
     ResultCode readIdentity(IdentityBlock& identity);
+    // Whether a state file could not be loaded because another run holds it.
+    bool stateFileBusy() const { return stack_.stateFileBusy(); }
+    // From now on, talks only to the controller with this serial (the one
+    // held before is let go), starting afresh as a new run would.
+    void useController(uint32_t serial);
 
 private:
     GlobalOptions options_;

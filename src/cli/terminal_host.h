@@ -33,6 +33,9 @@ public:
     void statusText(const std::string&) override {}
     void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
 
+    // From now on every question is answered Yes (a batch's one question
+    // covered them).
+    void answerEveryQuestion() { answering_ = Answering::AlwaysYes; }
     // Lines written to the memo so far (a command counts what it printed).
     std::size_t memoLines() const { return memoLines_; }
     // True once a memo line could not be written (the reader went away).

@@ -25,6 +25,8 @@ ResultCode ConnectionWatch::readIdentity() {
     const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
     raw.back() = 0;
     identity_ = IdentityBlock::fromBytes(raw);
+    // Others that find it busy can name it.
+    if (code == errNone) link_.transport().noteSerial(identity_.serialNumber);
     return code;
 }
 
@@ -58,6 +60,7 @@ ResultCode ConnectionWatch::pollController() {
         announceDisconnected(code);
         explainDeniedAccess();
     } else {
+        absence_ = Absence::None;
         deniedAccessExplainedIn_ = -1;
         if (lastSerial_ != identity_.serialNumber) {
             // A new controller shows its configuration read first, then is announced.
@@ -69,6 +72,9 @@ ResultCode ConnectionWatch::pollController() {
             if (!flags_.imageValid && !link_.transport().isOpen()) forgetController();
         }
         if (!flags_.deviceConnected) {
+            // Connected, the transport keeps to this controller: a handle
+            // lost in the middle of a transfer is never reopened on another.
+            link_.transport().expectSerial(identity_.serialNumber);
             announceConnected();
         } else {
             if (++dotCount_ > kMaxDots) dotCount_ = 0;
@@ -89,12 +95,33 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     // (unplugged half-way through the read, say) is read when it comes back;
     // otherwise the same serial number would leave it unread for good.
     if (!flags_.imageValid) forgetController();
-    host_.statusText(resultText(code));
+    absence_ = code == errHeld      ? Absence::Busy
+               : code == errSeveral ? Absence::SeveralUnchosen
+                                    : Absence::Disconnected;
+    host_.statusText(code == errHeld ? heldBy().busyText() : resultText(code));
+    // Gone, busy or not chosen: another program may have it now, and with
+    // none chosen whichever controller is plugged in next is taken. Not
+    // when our own exchange is under way beneath this poll: the controller
+    // is in use, by us.
+    if (code != errBusy) {
+        link_.transport().expectSerial(chosen_);
+        link_.transport().releaseHold();
+    }
     if (!flags_.deviceConnected) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
     flags_.deviceConnected = false;
     window_.SetDeviceButtons(false);
+}
+
+void ConnectionWatch::chooseSerial(std::optional<uint32_t> serial) {
+    chosen_ = serial;
+    const bool another = flags_.deviceConnected && serial && *serial != identity_.serialNumber;
+    if (another) {
+        announceDisconnected(errDisconnected);
+        return;
+    }
+    if (!flags_.deviceConnected) link_.transport().expectSerial(serial);
 }
 
 void ConnectionWatch::explainDeniedAccess() {

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace zmt {
 
@@ -80,6 +81,27 @@ public:
     // reads the identity this way too.
     ResultCode readIdentity();
 
+    // Which controller to follow, by serial (the window's choice, kept by
+    // serial); nullopt: the only one present, as with one controller. The
+    // watch never changes to another controller by itself: the chosen one
+    // gone is "disconnected" whatever else is plugged in. Choosing another
+    // serial while connected is taken as that controller going and the
+    // chosen one arriving (its configuration is read as for any new serial).
+    void chooseSerial(std::optional<uint32_t> serial);
+    std::optional<uint32_t> chosenSerial() const { return chosen_; }
+    // What the last poll met when it did not connect: another program holds
+    // the controller (heldBy() says which; the status bar says so), or
+    // several controllers are present and none is chosen.
+    enum class Absence { None, Disconnected, Busy, SeveralUnchosen };
+    Absence absence() const { return absence_; }
+    const HolderInfo& heldBy() const { return link_.transport().heldBy(); }
+    // Every controller present with its identity and whether it is busy, for
+    // the window's choice. It asks each one its identity, so call it when
+    // the list is wanted, not on every tick.
+    ResultCode listControllers(std::vector<PresentController>& found) {
+        return link_.transport().listControllers(found);
+    }
+
     // Whether a controller has been read, and its serial number (0 when
     // none has). Kept apart, because 0 is a serial number like any other.
     // Reset and reset-to-defaults forget the controller so that the next
@@ -107,6 +129,8 @@ private:
     std::function<void()> readConfiguration_;
     IdentityBlock identity_;
     std::optional<uint32_t> lastSerial_;
+    std::optional<uint32_t> chosen_;
+    Absence absence_ = Absence::None;
     int dotCount_ = 0;
     int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
 };

@@ -4,6 +4,7 @@
 #include "lang/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace zmt {
@@ -31,35 +32,51 @@ ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
     }
 
     DeviceFrame reply;
-    const uint32_t start = host_.tickMs();
-    // The reply is polled without any pause: the wait ends the moment the
-    // controller has it ready, and each fetch blocks in the HID call anyway.
-    for (;;) {
-        reply.bytes.fill(0);
-        reply.bytes[0] = kReportId;
-        code = transport_.receiveReport(reply.bytes.data());
-        if (code != errNone) {
-            logPlatformFailure();
-            host_.processEvents();
-            break;
-        }
-        if (reply.command() == 0) {
-            if (host_.tickMs() - start >= kReplyTimeoutMs) {
-                code = errTimeout;
-                break;
-            }
-            continue;
-        }
-        logFrame("<", reply);
-        code = (reply.length() > kFrameData || !reply.checkValid()) ? errExchange : errNone;
-        break;
-    }
+    code = awaitReply(reply, [this](uint8_t* report) { return transport_.receiveReport(report); });
 
     exchangeBusy_ = false;
     if (code == errNone) {
         frame = reply;
         loggedFailure_.clear();
     }
+    return code;
+}
+
+ResultCode DeviceLink::awaitReply(DeviceFrame& reply, const std::function<ResultCode(uint8_t*)>& receive) {
+    const uint32_t start = host_.tickMs();
+    // The reply is polled without any pause: the wait ends the moment the
+    // controller has it ready, and each fetch blocks in the HID call anyway.
+    for (;;) {
+        reply.bytes.fill(0);
+        reply.bytes[0] = kReportId;
+        const ResultCode code = receive(reply.bytes.data());
+        if (code != errNone) {
+            logPlatformFailure();
+            host_.processEvents();
+            return code;
+        }
+        if (reply.command() != 0) break;
+        if (host_.tickMs() - start >= kReplyTimeoutMs) return errTimeout;
+    }
+    logFrame("<", reply);
+    return (reply.length() > kFrameData || !reply.checkValid()) ? errExchange : errNone;
+}
+
+ResultCode DeviceLink::identifyOpened(HidDevice& device, IdentityBlock& identity) {
+    // One request on a handle that is not the transport's (yet): a
+    // controller that has not said who it is gets nothing else.
+    DeviceFrame frame;
+    frame.setCommand(cmdIdentity);
+    frame.seal();
+    if (!device.setFeature(frame.bytes.data(), kReportSize)) return errExchange;
+    DeviceFrame reply;
+    ResultCode code = awaitReply(reply, [&device](uint8_t* report) {
+        return device.getFeature(report, kReportSize) && report[0] == kReportId ? errNone : errExchange;
+    });
+    if (code == errNone && (reply.command() != kIdentityReply || reply.offset() != 0)) code = errExchange;
+    std::array<uint8_t, kIdentityCapacity> raw{};
+    if (code == errNone) std::memcpy(raw.data(), reply.data(), std::min<std::size_t>(reply.length(), kFrameData));
+    identity = IdentityBlock::fromBytes(raw);
     return code;
 }
 

@@ -13,17 +13,23 @@
 // pauses, and nothing is sent.
 #include "device/host.h"
 #include "device/hid_transport.h"
+#include "device/identity.h"
 #include "device/protocol.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zmt {
 
 class DeviceLink {
 public:
-    DeviceLink(Host& host, HidTransport& transport) : host_(host), transport_(transport) {}
+    DeviceLink(Host& host, HidTransport& transport) : host_(host), transport_(transport) {
+        transport_.setIdentify([this](HidDevice& device, IdentityBlock& identity) {
+            return identifyOpened(device, identity);
+        });
+    }
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 
@@ -52,6 +58,10 @@ public:
     ResultCode exchangeOnce(DeviceFrame& frame);
     // exchangeOnce up to 5 times with a 50 ms pause after each failure.
     ResultCode exchangeFrame(DeviceFrame& frame);
+    // The identity of a controller over a handle the transport has just
+    // opened (what its search and listing ask each controller): one request,
+    // its reply within the time-out, no retries, nothing logged.
+    ResultCode identifyOpened(HidDevice& device, IdentityBlock& identity);
     // Writes one exchange-log line for a frame (">" sent, "<" received).
     void logFrame(const char* direction, const DeviceFrame& frame);
     // Writes the platform's reason for the transport failure just met to the
@@ -69,6 +79,10 @@ public:
     HidTransport& transport() { return transport_; }
 
 private:
+    // Polls for the reply to the request just sent, through receive, until
+    // one arrives or kReplyTimeoutMs passes; checks its length and check byte.
+    ResultCode awaitReply(DeviceFrame& reply, const std::function<ResultCode(uint8_t*)>& receive);
+
     Host& host_;
     HidTransport& transport_;
     bool exchangeBusy_ = false;

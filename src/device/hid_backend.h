@@ -67,6 +67,11 @@ public:
     // Opens one interface for reading and writing; nullptr when it cannot,
     // with the reason in failure.
     virtual std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) = 0;
+    // What names the interface at path for the hold other programs respect
+    // (controller_hold.h), or "" when no other program can reach it (a
+    // simulated controller lives inside its program; its state file is held
+    // instead).
+    virtual std::string holdKey(const std::string& path) { (void)path; return {}; }
 };
 
 } // namespace zmt

@@ -31,50 +31,152 @@ ResultCode HidTransport::loadHidLibrary() {
     return errNone;
 }
 
+std::optional<uint32_t> PresentController::serial() const {
+    if (busy) return holder.serial;
+    if (read != errNone) return std::nullopt;
+    return identity.serialNumber;
+}
+
+ResultCode HidTransport::candidates(uint16_t vendorId, const char* manufacturer, uint16_t productId,
+                                    const char* product, std::vector<std::string>& paths, bool& vendorDefined) {
+    ResultCode provisional = errDisconnected;
+    const std::vector<HidInterfaceInfo> entries = backend_.enumerate();
+    std::vector<const HidInterfaceInfo*> matches;
+    for (const HidInterfaceInfo& info : entries) {
+        if (info.vendorId != vendorId || info.productId != productId) continue;
+        provisional = errDisconnected;
+        if (manufacturer != nullptr && product != nullptr) {
+            if (!info.manufacturer) {
+                provisional = errExchange;
+                continue;
+            }
+            if (utf16ToNarrow(*info.manufacturer) != manufacturer) continue;
+            if (!info.product) {
+                provisional = errExchange;
+                continue;
+            }
+            if (utf16ToNarrow(*info.product) != product) continue;
+        }
+        matches.push_back(&info);
+    }
+    vendorDefined = std::any_of(matches.begin(), matches.end(), [](const HidInterfaceInfo* info) {
+        return info->usagePage >= kVendorUsagePageFirst;
+    });
+    for (const HidInterfaceInfo* info : matches) {
+        if (vendorDefined && info->usagePage < kVendorUsagePageFirst) continue;
+        // One node may carry several collections, listed once each.
+        if (std::find(paths.begin(), paths.end(), info->path) == paths.end()) paths.push_back(info->path);
+    }
+    // An interface that left the bus may come back as another controller.
+    std::erase_if(knownSerials_, [&paths](const auto& known) {
+        return std::find(paths.begin(), paths.end(), known.first) == paths.end();
+    });
+    return provisional;
+}
+
+std::unique_ptr<HidDevice> HidTransport::holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
+                                                     bool& busy) {
+    const std::string key = backend_.holdKey(path);
+    if (!key.empty()) {
+        HolderInfo holder;
+        if (!hold.acquire(key, holder)) {
+            if (!hold.failure().empty()) {
+                // No lock file can be made (a read-only run-time folder):
+                // refusing every controller for it would help nobody.
+                failureText_ = hold.failure();
+            } else {
+                busy = true;
+                heldBy_ = holder;
+                return nullptr;
+            }
+        }
+    }
+    HidOpenFailure failure;
+    std::unique_ptr<HidDevice> candidate = backend_.open(path, failure);
+    if (!candidate) {
+        if (failure.denied) denied = true;
+        else failureText_ = failure.reason;
+    }
+    return candidate;
+}
+
+std::size_t HidTransport::reachable(std::vector<std::string>& paths) {
+    // Opening sends nothing: an interface that will not open at all (not a
+    // hidraw node, gone) is no controller to choose, and is left out of the
+    // search (opened once per search, as ever); one the system keeps us
+    // from is, as its owner can still grant access.
+    std::size_t count = 0;
+    std::vector<std::string> kept;
+    for (const std::string& path : paths) {
+        HidOpenFailure failure;
+        if (backend_.open(path, failure) || failure.denied) {
+            ++count;
+            kept.push_back(path);
+        } else {
+            failureText_ = failure.reason;
+        }
+    }
+    paths = std::move(kept);
+    return count;
+}
+
 ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                                     const char* product, std::unique_ptr<HidDevice>& device) {
     device.reset();
+    openPath_.clear();
     openDenied_ = false;
     failureText_.clear();
+    heldBy_ = HolderInfo{};
     bool denied = false;
+    bool busy = false;
+    // Why a controller could not be asked who it is (it timed out, its reply
+    // was damaged): nothing else is sent to it, and the caller hears that
+    // reason rather than "disconnected".
+    ResultCode unidentified = errNone;
     ResultCode provisional = errDisconnected;
     try {
-        const std::vector<HidInterfaceInfo> entries = backend_.enumerate();
-        std::vector<const HidInterfaceInfo*> matches;
-        for (const HidInterfaceInfo& info : entries) {
-            if (info.vendorId != vendorId || info.productId != productId) continue;
-            provisional = errDisconnected;
-            if (manufacturer != nullptr && product != nullptr) {
-                if (!info.manufacturer) {
-                    provisional = errExchange;
+        std::vector<std::string> paths;
+        bool vendorDefined = false;
+        provisional = candidates(vendorId, manufacturer, productId, product, paths, vendorDefined);
+        // Two controllers and nobody said which: taking the first one would
+        // write to a controller the user did not choose.
+        if (!expectedSerial_ && vendorDefined && paths.size() > 1 && reachable(paths) > 1) return errSeveral;
+        // The interface the controller was last met on goes first: usually
+        // it is still there, and no other controller need be asked.
+        if (const auto last = std::find(paths.begin(), paths.end(), lastPath_); last != paths.end())
+            std::rotate(paths.begin(), last, last + 1);
+        for (const std::string& path : paths) {
+            // An interface asked before and on the bus ever since is the same
+            // controller: another one is not asked again (on every poll that
+            // would take it from whoever wants it at that moment, and cost a
+            // round trip), the expected one is not asked again either (a
+            // handle lost to a failed transfer is reopened as it always was).
+            const auto known = knownSerials_.find(path);
+            const bool knownAsExpected = expectedSerial_ && known != knownSerials_.end() && known->second == *expectedSerial_;
+            if (expectedSerial_ && known != knownSerials_.end() && !knownAsExpected) continue;
+            ControllerHold hold;
+            const bool ours = hold_.held() && hold_.key() == backend_.holdKey(path);
+            std::unique_ptr<HidDevice> candidate = holdAndOpen(path, ours ? hold_ : hold, denied, busy);
+            if (!candidate) continue;
+            if (expectedSerial_ && !knownAsExpected) {
+                IdentityBlock identity;
+                const ResultCode asked = identify_ ? identify_(*candidate, identity) : errExchange;
+                const bool identified = asked == errNone;
+                if (identified) knownSerials_[path] = identity.serialNumber;
+                else if (unidentified == errNone) unidentified = asked;
+                if (!identified || identity.serialNumber != *expectedSerial_) {
+                    if (ours) hold_.release();
                     continue;
                 }
-                if (utf16ToNarrow(*info.manufacturer) != manufacturer) continue;
-                if (!info.product) {
-                    provisional = errExchange;
-                    continue;
-                }
-                if (utf16ToNarrow(*info.product) != product) continue;
             }
-            matches.push_back(&info);
-        }
-        const bool anyVendorDefined = std::any_of(matches.begin(), matches.end(), [](const HidInterfaceInfo* info) {
-            return info->usagePage >= kVendorUsagePageFirst;
-        });
-        std::vector<std::string> tried;
-        for (const HidInterfaceInfo* info : matches) {
-            if (anyVendorDefined && info->usagePage < kVendorUsagePageFirst) continue;
-            // One node may carry several collections, listed once each.
-            if (std::find(tried.begin(), tried.end(), info->path) != tried.end()) continue;
-            tried.push_back(info->path);
-            HidOpenFailure failure;
-            std::unique_ptr<HidDevice> candidate = backend_.open(info->path, failure);
-            if (!candidate) {
-                if (failure.denied) denied = true;
-                else failureText_ = failure.reason;
-                continue;
-            }
+            // Another interface, or a hold just taken: whose it is is not
+            // known (or not written) until it is read.
+            if (path != lastPath_ || (!ours && hold.held())) notedSerial_.reset();
+            if (!ours && hold.held()) hold_ = std::move(hold);
+            if (expectedSerial_) noteSerial(*expectedSerial_);
             device = std::move(candidate);
+            openPath_ = path;
+            lastPath_ = path;
             failureText_.clear();
             return errNone;
         }
@@ -83,7 +185,48 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
         return errDisconnected;
     }
     openDenied_ = denied;
+    if (busy) return errHeld;
+    if (unidentified != errNone) return unidentified;
     return provisional;
+}
+
+ResultCode HidTransport::listControllers(std::vector<PresentController>& found) {
+    found.clear();
+    const ResultCode loaded = loadHidLibrary();
+    if (loaded != errNone) return loaded;
+    try {
+        std::vector<std::string> paths;
+        bool vendorDefined = false;
+        candidates(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, paths,
+                   vendorDefined);
+        for (const std::string& path : paths) {
+            PresentController entry;
+            entry.path = path;
+            if (device_ && path == openPath_) {
+                entry.read = identify_ ? identify_(*device_, entry.identity) : errExchange;
+                found.push_back(std::move(entry));
+                continue;
+            }
+            const std::string key = backend_.holdKey(path);
+            ControllerHold hold;
+            const bool ours = !key.empty() && hold_.held() && hold_.key() == key;
+            bool denied = false;
+            std::unique_ptr<HidDevice> device = holdAndOpen(path, ours ? hold_ : hold, denied, entry.busy);
+            if (entry.busy) {
+                entry.holder = heldBy_;
+            } else if (!device) {
+                entry.read = errDisconnected;
+            } else {
+                entry.read = identify_ ? identify_(*device, entry.identity) : errExchange;
+            }
+            if (entry.read == errNone && !entry.busy) knownSerials_[path] = entry.identity.serialNumber;
+            found.push_back(std::move(entry));
+        }
+    } catch (...) {
+        return errDisconnected;
+    }
+    heldBy_ = HolderInfo{};
+    return errNone;
 }
 
 ResultCode HidTransport::openController() {
@@ -93,7 +236,31 @@ ResultCode HidTransport::openController() {
     return findDevice(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, device_);
 }
 
-void HidTransport::closeController() { device_.reset(); }
+void HidTransport::expectSerial(std::optional<uint32_t> serial) {
+    if (serial == expectedSerial_) return;
+    expectedSerial_ = serial;
+    // The controller held already is the one expected: keep it.
+    if (serial && notedSerial_ == serial) return;
+    closeController();
+    releaseHold();
+}
+
+void HidTransport::releaseHold() {
+    hold_.release();
+    notedSerial_.reset();
+}
+
+void HidTransport::noteSerial(uint32_t serial) {
+    if (!openPath_.empty()) knownSerials_[openPath_] = serial;
+    if (notedSerial_ == serial) return;
+    notedSerial_ = serial;
+    if (hold_.held()) hold_.noteSerial(serial);
+}
+
+void HidTransport::closeController() {
+    device_.reset();
+    openPath_.clear();
+}
 
 ResultCode HidTransport::setFeature(const uint8_t* report) {
     if (!device_) return errDisconnected;

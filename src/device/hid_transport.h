@@ -4,11 +4,17 @@
 // reports with report ID 1. It knows nothing of commands or check bytes.
 // One object owns the handle and the bound flag; the link is its only user
 // apart from the shutdown path, which calls closeController().
+#include "device/controller_hold.h"
 #include "device/hid_backend.h"
+#include "device/identity.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zmt {
 
@@ -36,8 +42,28 @@ struct ControllerStrings {
     const char* product = kControllerProduct;
 };
 
+// One controller interface the search found, for the list of controllers
+// present (zmtctl list, the window's choice of controller).
+struct PresentController {
+    std::string path;
+    // Another program holds it: it was not asked anything; holder.serial
+    // names it when that program has read it.
+    bool busy = false;
+    HolderInfo holder;
+    // Its identity, read when it is not busy (result of that read in read).
+    IdentityBlock identity;
+    ResultCode read = 0;
+
+    // The serial that names it, when known.
+    std::optional<uint32_t> serial() const;
+};
+
 class HidTransport {
 public:
+    // Reads the identity over an interface just opened, before anything else
+    // is sent to it (the link provides it: the frame is its business).
+    using Identify = std::function<ResultCode(HidDevice& device, IdentityBlock& identity)>;
+
     explicit HidTransport(HidBackend& backend, ControllerStrings strings = {}) : backend_(backend), strings_(strings) {}
     ~HidTransport() { closeController(); }
     HidTransport(const HidTransport&) = delete;
@@ -57,11 +83,44 @@ public:
     // qualifies. The first qualifying entry that opens wins.
     // 0 with the open device, or 4 (none found) / 3 (the last entry with
     // matching IDs had an unreadable string).
+    //
+    // Several controllers: each is held (controller_hold.h) before it is
+    // opened, and one held by another program is passed over (7, "busy",
+    // when nothing else qualifies; heldBy() says by whom). With a serial
+    // expected, each controller opened is asked its identity and only that
+    // serial is kept (4 when it is not present). With none expected and more
+    // than one vendor-defined interface present, nothing is opened: 8, the
+    // caller must choose. One controller present costs what it always did.
     ResultCode findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                           const char* product, std::unique_ptr<HidDevice>& device);
     // 0 at once while a handle is held; otherwise binds and searches.
     ResultCode openController();
+    // Drops the handle; the hold stays until releaseHold(), so that no other
+    // program slips in between two operations of ours.
     void closeController();
+
+    // The controller this transport talks to, by its serial; nullopt: the
+    // only one present, whichever it is. Expecting another serial than the
+    // open one drops the handle (and the hold).
+    void expectSerial(std::optional<uint32_t> serial);
+    std::optional<uint32_t> expectedSerial() const { return expectedSerial_; }
+    void setIdentify(Identify identify) { identify_ = std::move(identify); }
+    // Lets others have the controller again (zmtsetup when it is gone, or
+    // when another one is chosen; zmtctl at its end).
+    void releaseHold();
+    bool holding() const { return hold_.held(); }
+    // Records the serial read from the controller behind the handle (in its
+    // hold too, so that others can name what is busy); expecting that serial
+    // then keeps the handle.
+    void noteSerial(uint32_t serial);
+    // Who holds the controller the last search had to pass over.
+    const HolderInfo& heldBy() const { return heldBy_; }
+
+    // Every controller present, each through its vendor-defined interface,
+    // in the platform's order, with its identity (one identity read each;
+    // the one this transport holds is read over its own handle). Busy ones
+    // are listed unread. 0, or the library's failure.
+    ResultCode listControllers(std::vector<PresentController>& found);
     bool isOpen() const { return device_ != nullptr; }
     // True when the last search found no controller but passed over the
     // controller's interface because the system refused access (on Linux a
@@ -77,14 +136,38 @@ public:
     // the fetched report is not report 1. A thrown platform failure gives 4.
     ResultCode setFeature(const uint8_t* report);
     ResultCode getFeature(uint8_t* report);
+    // The interface of the open handle ("" when none is open).
+    const std::string& openPath() const { return openPath_; }
+
     // openController + setFeature / getFeature; any failure drops the handle
     // so that the next operation searches afresh.
     ResultCode sendReport(const uint8_t* report);
     ResultCode receiveReport(uint8_t* report);
 
 private:
+    // The interfaces that may be controllers: matching IDs and strings, the
+    // vendor-defined ones when any is (vendorDefined), each path once.
+    ResultCode candidates(uint16_t vendorId, const char* manufacturer, uint16_t productId, const char* product,
+                          std::vector<std::string>& paths, bool& vendorDefined);
+    // How many of the interfaces open (or are kept from us by the system):
+    // the controllers to choose from. The others leave paths.
+    std::size_t reachable(std::vector<std::string>& paths);
+    // Holds and opens one interface; false (with the reason noted) when busy
+    // or it will not open.
+    std::unique_ptr<HidDevice> holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
+                                           bool& busy);
+
     HidBackend& backend_;
     ControllerStrings strings_;
+    Identify identify_;
+    std::optional<uint32_t> expectedSerial_;
+    std::optional<uint32_t> notedSerial_;
+    ControllerHold hold_;
+    HolderInfo heldBy_;
+    std::string openPath_;
+    std::string lastPath_;
+    // The serial each interface answered with, while it stays on the bus.
+    std::map<std::string, uint32_t> knownSerials_;
     bool bound_ = false;
     bool openDenied_ = false;
     std::string failureText_;

@@ -31,6 +31,11 @@ std::string resultText(ResultCode code) {
     case errTimeout: return LangText("Вышел таймаут ожидания ответа\0Out of the timeout response\0");
     case errBusy:
         return LangText("Контроллер занят другим обменом\0The controller is busy with another exchange\0");
+    case errHeld:
+        return LangText("Контроллер занят другой программой\0The controller is busy: another program holds it\0");
+    case errSeveral:
+        return LangText("Подключено несколько контроллеров: выберите один\0"
+                        "Several controllers are connected: choose one\0");
     case errParameters: return LangText("Ошибка в параметрах\0Error in parameters\0");
     case errResult: return LangText("Ошибка результата\0Failed result\0");
     default: return formatText(LangText("Неизвестная ошибка USB: %d\0Unknown error USB: %d\0"), code);

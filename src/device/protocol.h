@@ -20,6 +20,8 @@ enum ResultCodes : int {
     errDisconnected = 4,   // no controller found, or a platform failure
     errTimeout = 5,        // no reply within kReplyTimeoutMs
     errBusy = 6,           // refused: another exchange is under way beneath this one
+    errHeld = 7,           // the controller is held by another program (controller_hold.h)
+    errSeveral = 8,        // several controllers present and none chosen
     errParameters = -254,  // a frame over 64 bytes, or status 0xFE
     errResult = -253,      // status 0xFD
 };

@@ -50,7 +50,13 @@ public:
     int initResult = InitOk;
     bool throwOnEnumerate = false;
 
+    // Held like hardware (controller_hold.h) under this prefix and the
+    // port's path; empty (the default): not held, as a controller inside
+    // one program needs no hold (its state file is held instead).
+    std::string holdPrefix;
+
     int initialise() override { return initResult; }
+    std::string holdKey(const std::string& path) override { return holdPrefix.empty() ? "" : holdPrefix + path; }
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;
 

@@ -8,7 +8,15 @@ namespace {
 
 std::unique_ptr<sim::Simulator> makeSimulator(const BackendChoice& choice, Host& host) {
     if (!choice.simulated) return nullptr;
-    return std::make_unique<sim::Simulator>([&host] { return host.tickMs(); });
+    auto simulator = std::make_unique<sim::Simulator>([&host] { return host.tickMs(); });
+    for (std::size_t unit = 0; unit < choice.moreUnits.size(); ++unit) simulator->addUnit();
+    return simulator;
+}
+
+std::vector<std::string> stateFilesOf(BackendChoice& choice) {
+    std::vector<std::string> files{std::move(choice.stateFile)};
+    for (std::string& file : choice.moreUnits) files.push_back(std::move(file));
+    return files;
 }
 
 std::unique_ptr<HidBackend> makeHardware(const BackendChoice& choice) {
@@ -23,8 +31,8 @@ HidBackend& backendOf(sim::Simulator* simulator, HidBackend* hardware) {
 } // namespace
 
 DeviceStack::DeviceStack(Host& host, ProgramFlags& flags, WatchWindow& window, BackendChoice choice)
-    : stateFile_(std::move(choice.stateFile)),
-      simulator_(makeSimulator(choice, host)),
+    : simulator_(makeSimulator(choice, host)),
+      stateFiles_(stateFilesOf(choice)),
       hardware_(makeHardware(choice)),
       transport_(backendOf(simulator_.get(), hardware_.get())),
       link_(host, transport_),
@@ -35,13 +43,25 @@ DeviceStack::DeviceStack(Host& host, ProgramFlags& flags, WatchWindow& window, B
 DeviceStack::~DeviceStack() { transport_.closeController(); }
 
 bool DeviceStack::loadState(std::string& error) {
-    if (!simulator_ || stateFile_.empty()) return true;
-    return simulator_->load(stateFile_, error);
+    if (!simulator_) return true;
+    for (std::size_t unit = 0; unit < stateFiles_.size(); ++unit)
+        if (!stateFiles_[unit].empty() && !simulator_->loadUnit(unit, stateFiles_[unit], error)) return false;
+    return true;
 }
 
 bool DeviceStack::saveState(std::string& error) {
-    if (!simulator_ || stateFile_.empty()) return true;
-    return simulator_->save(stateFile_, error);
+    if (!simulator_) return true;
+    // Every unit is saved even when one cannot be: the others' changes are real.
+    bool saved = true;
+    for (std::size_t unit = 0; unit < stateFiles_.size(); ++unit) {
+        std::string failure;
+        if (stateFiles_[unit].empty() || simulator_->saveUnit(unit, stateFiles_[unit], failure)) continue;
+        if (saved) error = failure;
+        saved = false;
+    }
+    return saved;
 }
+
+bool DeviceStack::stateFileBusy() const { return simulator_ && simulator_->lastLoadBusy(); }
 
 } // namespace zmt

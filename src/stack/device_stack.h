@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zmt::sim { class Simulator; }
 
@@ -39,6 +40,9 @@ struct BackendChoice {
     // simulated. The programs give makeHidapiBackend, so the core itself
     // needs no hidapi.
     std::function<std::unique_ptr<HidBackend>()> hardware;
+    // More simulated controllers on the bus after that one, each kept in its
+    // own state file ("" for none); they get serials 1002, 1003... when new.
+    std::vector<std::string> moreUnits = {};
 };
 
 class DeviceStack {
@@ -52,9 +56,12 @@ public:
     // The simulated controller's state file: a missing file gives a fresh
     // controller; one that cannot be read is an error with a message and
     // changes nothing. Both succeed at once without a simulated controller
-    // or without a state file. Saving writes the file atomically.
+    // or without a state file. Saving writes the file atomically. Each file
+    // is held from its load on; one held by another run fails the load with
+    // stateFileBusy() set.
     bool loadState(std::string& error);
     bool saveState(std::string& error);
+    bool stateFileBusy() const;
 
     HidTransport& transport() { return transport_; }
     DeviceLink& link() { return link_; }
@@ -69,8 +76,10 @@ public:
     sim::Simulator* simulator() { return simulator_.get(); }
 
 private:
-    std::string stateFile_;
     std::unique_ptr<sim::Simulator> simulator_;
+    // Every unit's state file, the first unit's first ("" for none); made
+    // after the simulator, which counts the units first.
+    std::vector<std::string> stateFiles_;
     std::unique_ptr<HidBackend> hardware_;
     HidTransport transport_;
     DeviceLink link_;

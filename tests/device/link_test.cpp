@@ -28,11 +28,12 @@ TEST(FrameCheck, ShiftsOncePerByte) {
 
 TEST(ResultText, BothLanguagesAndUnknownCodes) {
     EXPECT_EQ(resultText(errDisconnected), "Контроллер отключен");
-    EXPECT_EQ(resultText(7), "Неизвестная ошибка USB: 7");
+    EXPECT_EQ(resultText(9), "Неизвестная ошибка USB: 9");
     setLanguageIndex(English);
     EXPECT_EQ(resultText(errTimeout), "Out of the timeout response");
     EXPECT_EQ(resultText(errParameters), "Error in parameters");
-    EXPECT_EQ(resultText(7), "Unknown error USB: 7");
+    EXPECT_EQ(resultText(errSeveral), "Several controllers are connected: choose one");
+    EXPECT_EQ(resultText(9), "Unknown error USB: 9");
     EXPECT_EQ(resultText(-1), "Unknown error USB: -1");
     setLanguageIndex(Russian);
 }

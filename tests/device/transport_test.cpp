@@ -1,6 +1,8 @@
 // Finding and holding the controller: search order and match rules, library
 // binding, and the handle being dropped after any failure.
+#include "device/controller_hold.h"
 #include "device/hid_transport.h"
+#include "device/identity.h"
 #include "device/protocol.h"
 #include "scripted_backend.h"
 #include "sim_rig.h"
@@ -38,6 +40,7 @@ struct ScriptedWorld {
         backend.devices.push_back(device);
     }
     std::vector<std::size_t> opened() const { return backend.openedIndexes; }
+    std::size_t reportsSent() const { return backend.sent.size(); }
 };
 
 struct SimulatedWorld {
@@ -53,6 +56,7 @@ struct SimulatedWorld {
         if (backend.counters().opens == 0) return {};
         return {std::stoul(backend.lastOpened().substr(4))};   // "sim:N"
     }
+    std::size_t reportsSent() const { return backend.counters().transfers; }
 };
 
 template <class World>
@@ -117,7 +121,7 @@ TYPED_TEST(SearchContract, CompositeControllerIsReachedThroughItsVendorDefinedCo
     const Case cases[] = {
         {{kKeyboardPage, kConsumerPage, kVendorPage}, 2},
         {{kVendorPage, kKeyboardPage}, 0},
-        {{kKeyboardPage, 0xFFA0, kVendorPage}, 1},    // first qualifying one wins
+        {{kKeyboardPage, 0xFFA0, kConsumerPage}, 1},  // any page from 0xFF00 up
         {{kKeyboardPage, kConsumerPage}, 0},          // no page tells: first match, as ever
         {{0, 0}, 0},
     };
@@ -132,6 +136,14 @@ TYPED_TEST(SearchContract, CompositeControllerIsReachedThroughItsVendorDefinedCo
             EXPECT_EQ(world.opened().back(), c.chosen + 1) << "case with " << c.pages.size() << " entries";
         }
     }
+    // Two vendor-defined interfaces are two controllers: neither is taken
+    // unasked, and nothing is sent to either.
+    TypeParam world;
+    for (uint16_t page : {kKeyboardPage, kVendorPage, kVendorPage}) world.add(u"ZEL", u"MORVA-TOUCH", 0x2013, page);
+    HidTransport transport(world.backend);
+    EXPECT_EQ(transport.openController(), errSeveral);
+    EXPECT_FALSE(transport.isOpen());
+    EXPECT_EQ(world.reportsSent(), 0u);
 }
 
 TEST(FindDevice, FirstOfTwoControllersIsUsedOnEverySearch) {
@@ -288,6 +300,131 @@ TEST_F(ReportTransfer, FailedSendAndPlatformExceptionDropTheHandle) {
     backend.throwOnSend = true;
     EXPECT_EQ(transport.sendReport(report.data()), errDisconnected);
     EXPECT_FALSE(transport.isOpen());
+}
+
+// Several controllers on one bus: named by the serial of their identity,
+// one program each. Three units, 1001 to 1003, held as hardware is.
+class SeveralControllers : public ::testing::Test {
+protected:
+    SimRig rig;
+    sim::SimulatedHidBackend::Port* third = nullptr;
+    void SetUp() override {
+        rig.addUnit(1002);
+        third = &rig.addUnit(1003);
+        rig.holdLikeHardware();
+    }
+    // The serial the open handle answers with.
+    uint32_t openSerial() {
+        IdentityBlock identity;
+        std::size_t count = 0;
+        std::array<uint8_t, kIdentityCapacity> raw{};
+        EXPECT_EQ(rig.link.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count), errNone);
+        return IdentityBlock::fromBytes(raw).serialNumber;
+    }
+    // Another program's hold on a unit's interface ("sim:N").
+    ControllerHold otherProgram(const std::string& path, std::optional<uint32_t> serial = std::nullopt) {
+        ControllerHold hold;
+        HolderInfo none;
+        EXPECT_TRUE(hold.acquire(rig.backend.holdKey(path), none));
+        if (serial) hold.noteSerial(*serial);
+        return hold;
+    }
+};
+
+TEST_F(SeveralControllers, WithoutAChoiceNoneIsTalkedTo) {
+    EXPECT_EQ(rig.transport.openController(), errSeveral);
+    EXPECT_EQ(rig.backend.counters().transfers, 0u);
+    EXPECT_FALSE(rig.transport.holding());
+    // One of them gone: the other is the only one, taken as ever.
+    rig.backend.unplug(*rig.port);
+    rig.backend.unplug(*third);
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(openSerial(), 1002u);
+}
+
+TEST_F(SeveralControllers, TheExpectedSerialIsTheOnlyOneEverTalkedTo) {
+    rig.transport.expectSerial(1003);
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(openSerial(), 1003u);
+    // A handle lost in a transfer is found again on the same interface,
+    // known and on the bus all along: nobody is asked again.
+    rig.transport.closeController();
+    const std::size_t transfers = rig.backend.counters().transfers;
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(rig.backend.counters().transfers - transfers, 0u);
+    EXPECT_EQ(openSerial(), 1003u);
+    // Back on the bus after a pause (a restart) it is asked again, itself
+    // first; the others, known and never gone, are left alone.
+    rig.backend.unplug(*third);
+    rig.transport.closeController();
+    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+    rig.backend.plug(*third);
+    const std::size_t before = rig.backend.counters().transfers;
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(rig.backend.counters().transfers - before, 2u) << "one identity read";
+    // Gone: "disconnected", never another one in its place.
+    rig.backend.unplug(*third);
+    rig.transport.closeController();
+    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+    EXPECT_FALSE(rig.transport.isOpen());
+    rig.transport.expectSerial(4242);
+    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+}
+
+TEST_F(SeveralControllers, AControllerHeldElsewhereIsNeverAsked) {
+    ControllerHold other = otherProgram("sim:1", 1002);
+    const std::size_t transfers = rig.backend.counters().transfers;
+    rig.transport.expectSerial(1002);
+    EXPECT_EQ(rig.transport.openController(), errHeld);
+    EXPECT_NE(rig.transport.heldBy().processId, 0) << "the holder's process, from its lock file";
+    EXPECT_EQ(rig.transport.heldBy().serial, 1002u);
+    // Only the other two were asked who they are.
+    EXPECT_EQ(rig.backend.counters().transfers - transfers, 4u);
+
+    rig.transport.expectSerial(1001);
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_TRUE(rig.transport.holding());
+    // While we hold 1001, another program is refused there, and told it is us.
+    ControllerHold third;
+    HolderInfo holder;
+    EXPECT_FALSE(third.acquire(rig.backend.holdKey("sim:0"), holder));
+    EXPECT_EQ(holder.serial, 1001u);
+    // Closing the handle keeps the hold; letting go frees it.
+    rig.transport.closeController();
+    EXPECT_FALSE(third.acquire(rig.backend.holdKey("sim:0"), holder));
+    rig.transport.releaseHold();
+    EXPECT_TRUE(third.acquire(rig.backend.holdKey("sim:0"), holder));
+
+    other.release();
+    rig.transport.expectSerial(1002);
+    EXPECT_EQ(rig.transport.openController(), errNone);
+}
+
+TEST_F(SeveralControllers, ListNamesEachOnceWithOneIdentityReadEach) {
+    // A composite unit lists its collections; only its vendor one counts.
+    rig.backend.addDevice(kControllerVendorId, kControllerProductId, u"ZEL", u"MORVA-TOUCH").usagePage = 0x01;
+    ControllerHold other = otherProgram("sim:2", 1003);
+    std::vector<PresentController> found;
+    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].serial(), 1001u);
+    EXPECT_EQ(found[0].identity.controllerName, "ZEL-MORVA-TOUCH");
+    EXPECT_EQ(found[1].serial(), 1002u);
+    EXPECT_TRUE(found[2].busy);
+    EXPECT_EQ(found[2].serial(), 1003u) << "named by its holder";
+    EXPECT_EQ(rig.backend.counters().transfers, 4u);
+    EXPECT_EQ(rig.backend.counters().enumerations, 1u);
+    EXPECT_FALSE(rig.transport.holding()) << "listing holds nothing afterwards";
+
+    // The one this transport holds is read over its own handle.
+    rig.transport.expectSerial(1002);
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    const std::size_t opens = rig.backend.counters().opens;
+    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    EXPECT_EQ(found[1].serial(), 1002u);
+    EXPECT_EQ(rig.backend.counters().opens - opens, 1u) << "only 1001 opened again";
+    EXPECT_TRUE(rig.transport.isOpen());
+    EXPECT_TRUE(rig.transport.holding());
 }
 
 } // namespace

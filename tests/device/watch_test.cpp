@@ -118,6 +118,85 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
     EXPECT_EQ(watch.lastSerial(), 2002u);
 }
 
+// Two controllers: the watch keeps to the one chosen (or the one it
+// connected to), says when nothing is chosen or the controller is held by
+// another program, and never goes over to another controller by itself.
+TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
+    setLanguageIndex(English);
+    sim::SimulatedHidBackend::Port& second = rig.addUnit(2002);
+    EXPECT_EQ(poll(), errSeveral);
+    EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::SeveralUnchosen);
+    EXPECT_EQ(rig.host.status, "Several controllers are connected: choose one");
+    EXPECT_FALSE(flags.deviceConnected);
+
+    watch.chooseSerial(2002);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(watch.lastSerial(), 2002u);
+    EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::None);
+    EXPECT_EQ(configurationReads, 1);
+
+    // The chosen one unplugged is disconnected, the other one stays unused.
+    rig.backend.unplug(second);
+    EXPECT_EQ(poll(), errDisconnected);
+    EXPECT_EQ(poll(), errDisconnected);
+    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_EQ(rig.backend.lastOpened(), "sim:1");
+    rig.backend.plug(second);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(configurationReads, 1) << "the same controller back: nothing to read";
+
+    // Choosing the other is that one arriving: the disconnection is shown,
+    // then its configuration is read and it is announced.
+    watch.chooseSerial(1001);
+    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_EQ(rig.host.memo.back(), "******** Controller is disconnected **********");
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(watch.lastSerial(), 1001u);
+    EXPECT_EQ(configurationReads, 2);
+    EXPECT_TRUE(flags.deviceConnected);
+}
+
+TEST_F(Watch, TheControllerConnectedToIsKeptWithoutAChoice) {
+    ASSERT_EQ(poll(), errNone);
+    // Another one plugged in is listed first from now on; a handle lost
+    // mid-transfer is still found again on the first one.
+    auto other = std::make_shared<sim::SimulatedController>(2002);
+    rig.backend.unplug(*rig.port);
+    rig.backend.addController(other);
+    rig.backend.plug(*rig.port);
+    rig.transport.closeController();
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(watch.identity().serialNumber, 1001u);
+    // Gone and the other one alone: taken, as a new controller always was.
+    rig.backend.unplug(*rig.port);
+    EXPECT_NE(poll(), errNone);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(watch.lastSerial(), 2002u);
+}
+
+TEST_F(Watch, AControllerHeldByAnotherProgramIsShownBusyAndLeftAlone) {
+    setLanguageIndex(English);
+    rig.holdLikeHardware();
+    ControllerHold other;
+    HolderInfo none;
+    ASSERT_TRUE(other.acquire(rig.backend.holdKey("sim:0"), none));
+    const std::size_t transfers = rig.backend.counters().transfers;
+    EXPECT_EQ(poll(), errHeld);
+    EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::Busy);
+    EXPECT_EQ(rig.host.status, "The controller is busy (held by " + watch.heldBy().text() + ")");
+    EXPECT_NE(watch.heldBy().processId, 0);
+    EXPECT_EQ(rig.backend.counters().transfers, transfers);
+    EXPECT_FALSE(flags.deviceConnected);
+
+    other.release();
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_TRUE(rig.transport.holding()) << "held while connected";
+    // Gone: let go, so that another program may have it when it is back.
+    rig.backend.unplug(*rig.port);
+    EXPECT_NE(poll(), errNone);
+    EXPECT_FALSE(rig.transport.holding());
+}
+
 TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack) {
     readSucceeds = false;   // unplugged in the middle of the read
     ASSERT_EQ(poll(), errNone);

@@ -205,13 +205,18 @@ TEST_F(SimulatedDevice, SendAndFetchFailuresAndPlatformExceptions) {
     EXPECT_EQ(writeByte(cmdConfigMemory, 0, 1), errNone);
 }
 
-TEST_F(SimulatedDevice, SecondControllerTakesOverWhenTheFirstLeaves) {
+TEST_F(SimulatedDevice, SecondControllerNeverTakesOverWhileTheFirstIsExpected) {
     auto second = std::make_shared<sim::SimulatedController>(2002);
     rig.backend.addController(second);
+    EXPECT_EQ(readIdentity(errSeveral).serialNumber, 0u) << "two present and none chosen: nothing is sent";
+    rig.transport.expectSerial(1001);
     EXPECT_EQ(readIdentity().serialNumber, 1001u);
     rig.backend.unplug(*rig.port);
-    // The held handle dies with the first controller; the retry finds the second.
-    EXPECT_EQ(readIdentity().serialNumber, 2002u);
+    // The held handle dies with the first controller; the retry does not
+    // go over to the second.
+    EXPECT_EQ(readIdentity(errDisconnected).serialNumber, 0u);
+    rig.transport.expectSerial(std::nullopt);
+    EXPECT_EQ(readIdentity().serialNumber, 2002u) << "the only one left, once none is expected";
 }
 
 } // namespace

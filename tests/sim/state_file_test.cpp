@@ -136,14 +136,22 @@ TEST_F(StateFileOnDisk, SuccessiveSimulatorRunsActOnOneDevice) {
         first.controller().pushLogRecord(2, {1, 2, 3});
         ASSERT_TRUE(first.save(path, error)) << error;
     }
-    Simulator second([&] { return now; });
-    ASSERT_TRUE(second.load(path, error)) << error;
-    EXPECT_EQ(second.controller().state.config[10], 0x99);
-    EXPECT_EQ(second.controller().state.log.size(), 1u);
+    {
+        Simulator second([&] { return now; });
+        ASSERT_TRUE(second.load(path, error)) << error;
+        EXPECT_EQ(second.controller().state.config[10], 0x99);
+        EXPECT_EQ(second.controller().state.log.size(), 1u);
+        // Held from its load on: a run beside it is refused before it reads
+        // the file, so its save can never undo this one's changes.
+        Simulator beside([&] { return now; });
+        EXPECT_FALSE(beside.load((folder / "." / "shared.state").string(), error)) << "the same file named otherwise";
+        EXPECT_TRUE(beside.lastLoadBusy());
+    }
 
     std::ofstream(path) << "serial = banana\n";
     Simulator third([&] { return now; });
     EXPECT_FALSE(third.load(path, error));
+    EXPECT_FALSE(third.lastLoadBusy());
     EXPECT_NE(error.find("line 1"), std::string::npos);
     EXPECT_EQ(third.controller().state, ControllerState{}) << "a bad file changes nothing";
 }

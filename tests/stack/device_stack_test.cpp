@@ -51,12 +51,14 @@ TEST(DeviceStack, HardwareIsMadeOnceAndOnlyWithoutTheSimulatorWhoseStateFileItIg
     EXPECT_TRUE(hardware.stack.saveState(error));
     EXPECT_FALSE(std::filesystem::exists(path)) << "no simulated controller, nothing to keep";
 
-    Stack simulated(true, path);
-    EXPECT_EQ(simulated.hardwareMade, 0);
-    ASSERT_NE(simulated.stack.simulator(), nullptr);
-    EXPECT_TRUE(simulated.stack.loadState(error)) << "a missing file is a fresh controller: " << error;
-    simulated.stack.simulator()->controller().state.serialNumber = 77;
-    EXPECT_TRUE(simulated.stack.saveState(error)) << error;
+    {
+        Stack simulated(true, path);
+        EXPECT_EQ(simulated.hardwareMade, 0);
+        ASSERT_NE(simulated.stack.simulator(), nullptr);
+        EXPECT_TRUE(simulated.stack.loadState(error)) << "a missing file is a fresh controller: " << error;
+        simulated.stack.simulator()->controller().state.serialNumber = 77;
+        EXPECT_TRUE(simulated.stack.saveState(error)) << error;
+    }
     EXPECT_EQ(Stack(true, path).serialSeen(), 1001u) << "loaded only when asked";
     Stack again(true, path);
     EXPECT_TRUE(again.stack.loadState(error)) << error;
@@ -67,6 +69,41 @@ TEST(DeviceStack, HardwareIsMadeOnceAndOnlyWithoutTheSimulatorWhoseStateFileItIg
     EXPECT_TRUE(unkept.stack.loadState(error));
     EXPECT_TRUE(unkept.stack.saveState(error));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+// One unit per state file, each file held from its load on: a second stack
+// on a file in use is refused before it reads it, so its save can never
+// undo the first one's changes.
+TEST(DeviceStack, EachUnitKeepsItsOwnHeldStateFile) {
+    test::TempFolder folder;
+    const std::string first = folder.file("a.state"), second = folder.file("b.state");
+    std::string error;
+    test::VirtualHost host;
+    ProgramFlags flags;
+    QuietWatchWindow window;
+    const auto twoUnits = [&] {
+        return std::make_unique<DeviceStack>(host, flags, window,
+                                             BackendChoice{.simulated = true, .stateFile = first,
+                                                           .hardware = nullptr, .moreUnits = {"", second}});
+    };
+    {
+        auto stack = twoUnits();
+        ASSERT_TRUE(stack->loadState(error)) << error;
+        ASSERT_EQ(stack->simulator()->unitCount(), 3u);
+        EXPECT_EQ(stack->simulator()->controller(2).state.serialNumber, 1003u) << "fresh units have serials of their own";
+        stack->simulator()->controller(2).state.config[7] = 0x5A;
+
+        Stack other(true, second);
+        EXPECT_FALSE(other.stack.loadState(error));
+        EXPECT_TRUE(other.stack.stateFileBusy());
+        EXPECT_NE(error.find(second), std::string::npos) << error;
+        ASSERT_TRUE(stack->saveState(error)) << error;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "none for the unit without";
+    auto again = twoUnits();
+    ASSERT_TRUE(again->loadState(error)) << "free again once the first is gone: " << error;
+    EXPECT_EQ(again->simulator()->controller(2).state.config[7], 0x5A);
+    EXPECT_EQ(again->simulator()->controller(0).state.serialNumber, 1001u);
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <filesystem>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -47,7 +49,7 @@ const Bytes kConsumerAndSystem = {
 constexpr const char* kBus = "/devices/pci0000:00/0000:00:14.0/usb1";
 
 struct Node {
-    std::string usbPort;     // "1-2"
+    std::string usbPort;     // "1-2"; unit k sits on port 1-(k+2)
     int interfaceNumber = 0;
     int hidraw = 0;          // /dev/hidrawN; a new N each time it comes back
     Bytes descriptor;
@@ -83,8 +85,27 @@ std::string hidrawPath(const Node& node) {
 
 struct Binding;
 
-struct HidrawTestbed::Impl {
+// One controller on the bus, with its USB device and hidraw nodes.
+struct Unit {
     std::shared_ptr<sim::SimulatedController> controller;
+    HidrawTestbed::Layout layout = HidrawTestbed::Layout::Plain;
+    std::vector<Node> nodes;
+    bool cablePlugged = true;
+    bool inTree = false;
+    uint32_t removedAt = 0;
+    // Bumped whenever the controller leaves the bus: handles opened before
+    // are dead, as on real hardware.
+    uint32_t generation = 0;
+};
+
+// Node numbers: unit k starts at 3k (three nodes at most), the broken twin
+// sits apart, and every return to the bus moves a unit's nodes up by
+// kRenumber, so that no name is ever given to two nodes.
+constexpr int kUnitNodes = 3;
+constexpr int kTwinNode = 60;
+constexpr int kRenumber = 64;
+
+struct HidrawTestbed::Impl {
     Clock clock;
     Options options;
     Spend spend;
@@ -92,16 +113,12 @@ struct HidrawTestbed::Impl {
     std::atomic<std::size_t> transfers{0};
 
     UMockdevTestbed* bed = nullptr;
-    std::vector<Node> nodes;
+    // A deque: handlers keep pointers to units and their nodes.
+    std::deque<Unit> units;
+    std::vector<Node> twin;   // the broken twin, when asked for
     std::vector<UMockdevIoctlBase*> handlers;
     std::vector<Binding*> bindings;
-
-    bool cablePlugged = true;
-    bool inTree = false;
-    uint32_t removedAt = 0;
-    // Bumped whenever the controller leaves the bus: handles opened before
-    // are dead, as on real hardware.
-    uint32_t generation = 0;
+    std::string lockFolder;   // made by the bed, removed with it
 
     // umockdev answers ioctls on a thread of its own; a change of the tree
     // (the cable, a restart) may come from the caller's thread or a timer at
@@ -109,8 +126,8 @@ struct HidrawTestbed::Impl {
     // controller holds this.
     std::mutex mutex;
 
-    std::string usbDeviceText(const std::string& port) const {
-        const std::string serial = std::to_string(controller->state.serialNumber);
+    std::string usbDeviceText(const std::string& port, uint32_t serialNumber) const {
+        const std::string serial = std::to_string(serialNumber);
         return "P: " + std::string(kBus) + "/" + port + "\n"
                "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
                "A: idVendor=ffff\nA: idProduct=2013\nA: bcdDevice=0117\n"
@@ -118,8 +135,8 @@ struct HidrawTestbed::Impl {
                "A: serial=" + serial + "\n\n";
     }
 
-    std::string nodeText(const Node& node) const {
-        const std::string serial = std::to_string(controller->state.serialNumber);
+    std::string nodeText(const Node& node, uint32_t serialNumber) const {
+        const std::string serial = std::to_string(serialNumber);
         char number[8];
         std::snprintf(number, sizeof number, "%02X", node.interfaceNumber);
         const std::string n = std::to_string(node.hidraw);
@@ -138,23 +155,16 @@ struct HidrawTestbed::Impl {
                "A: dev=241:" + n + "\nL: device=../../../" + hidFolder(node) + "\n\n";
     }
 
-    // The broken twin is another device: it stays when the controller goes.
-    void addTree(bool withTwin = false) {
-        // Back on the bus, the node is a new one: a handle on the old one
-        // stays dead, and umockdev wants a fresh name for a fresh node.
-        if (!withTwin)
-            for (Node& node : nodes)
-                if (!node.answersNothing) node.hidraw += 16;
+    void addText(const std::vector<Node>& nodes, const Unit* unit, uint32_t serial) {
         std::string text;
         std::string lastPort;
         for (const Node& node : nodes) {
-            if (node.answersNothing && !withTwin) continue;
-            if (node.usbPort != lastPort) text += usbDeviceText(node.usbPort);
-            text += nodeText(node);
+            if (node.usbPort != lastPort) text += usbDeviceText(node.usbPort, serial);
+            text += nodeText(node, serial);
             lastPort = node.usbPort;
             // Answering before the node is announced: a listener (Wine's HID
             // bus) asks for the descriptor as soon as it hears of the node.
-            attach(node);
+            attach(node, unit);
         }
         GError* error = nullptr;
         if (!umockdev_testbed_add_from_string(bed, text.c_str(), &error)) {
@@ -162,11 +172,18 @@ struct HidrawTestbed::Impl {
             g_error_free(error);
             throw std::runtime_error("umockdev tree: " + message);
         }
-        for (const Node& node : nodes)
-            if (options.locked && node.answersFeature1) lock(node);
-        inTree = true;
     }
-    void attach(const Node& node);
+
+    void addTree(Unit& unit) {
+        // Back on the bus, the node is a new one: a handle on the old one
+        // stays dead, and umockdev wants a fresh name for a fresh node.
+        for (Node& node : unit.nodes) node.hidraw += kRenumber;
+        addText(unit.nodes, &unit, unit.controller->state.serialNumber);
+        for (const Node& node : unit.nodes)
+            if (options.locked && node.answersFeature1) lock(node);
+        unit.inTree = true;
+    }
+    void attach(const Node& node, const Unit* unit);
     // umockdev's node is a link to a pseudo-terminal of ours; its mode is
     // what open() checks.
     void lock(const Node& node) {
@@ -176,9 +193,8 @@ struct HidrawTestbed::Impl {
         if (::chmod(link.c_str(), 0) != 0) throw std::runtime_error("cannot lock " + link);
     }
 
-    void removeTree() {
-        for (const Node& node : nodes) {
-            if (node.answersNothing) continue;
+    void removeTree(Unit& unit) {
+        for (const Node& node : unit.nodes) {
             // umockdev announces what it adds, not what it removes; a program
             // that keeps a device list (Wine's HID bus) must hear of it.
             umockdev_testbed_uevent(bed, ("/sys" + hidrawPath(node)).c_str(), "remove");
@@ -186,26 +202,46 @@ struct HidrawTestbed::Impl {
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node) + "/" + hidFolder(node)).c_str());
             umockdev_testbed_remove_device(bed, ("/sys" + interfacePath(node)).c_str());
         }
-        std::string lastPort;
-        for (const Node& node : nodes) {
-            if (node.usbPort != lastPort && !node.answersNothing)
-                umockdev_testbed_remove_device(bed, ("/sys" + std::string(kBus) + "/" + node.usbPort).c_str());
-            lastPort = node.usbPort;
-        }
-        inTree = false;
-        ++generation;
+        umockdev_testbed_remove_device(bed, ("/sys" + std::string(kBus) + "/" + unit.nodes.front().usbPort).c_str());
+        unit.inTree = false;
+        ++unit.generation;
     }
 
     // With the mutex held.
     void followNow() {
         const uint32_t now = clock();
-        const bool wanted = cablePlugged && controller->attached(now);
-        if (wanted && !inTree && now - removedAt >= options.replugDelayMs) {
-            addTree();
-        } else if (!wanted && inTree) {
-            removeTree();
-            removedAt = now;
+        for (Unit& unit : units) {
+            const bool wanted = unit.cablePlugged && unit.controller->attached(now);
+            if (wanted && !unit.inTree && now - unit.removedAt >= options.replugDelayMs) {
+                addTree(unit);
+            } else if (!wanted && unit.inTree) {
+                removeTree(unit);
+                unit.removedAt = now;
+            }
         }
+    }
+
+    Unit& makeUnit(std::shared_ptr<sim::SimulatedController> controller, Layout layout) {
+        Unit& unit = units.emplace_back();
+        unit.controller = std::move(controller);
+        unit.layout = layout;
+        const int index = static_cast<int>(units.size()) - 1;
+        const std::string port = "1-" + std::to_string(index + 2);
+        // Numbered one renumbering low: addTree moves them up as it adds them.
+        const int base = index * kUnitNodes - kRenumber;
+        if (layout == Layout::Composite) {
+            Bytes both = kConsumerAndSystem;
+            both.insert(both.end(), kVendorCollection.begin(), kVendorCollection.end());
+            unit.nodes.push_back({port, 0, base, kKeyboard, false, false});
+            unit.nodes.push_back({port, 1, base + 1, both, true, false});
+        } else if (layout == Layout::CompositeSplit) {
+            unit.nodes.push_back({port, 0, base, kKeyboard, false, false});
+            unit.nodes.push_back({port, 1, base + 1, kConsumerAndSystem, false, false});
+            unit.nodes.push_back({port, 2, base + 2, kVendorCollection, true, false});
+        } else {
+            unit.nodes.push_back({port, 0, base, kVendorCollection, true, false});
+        }
+        return unit;
     }
 };
 
@@ -213,6 +249,7 @@ struct HidrawTestbed::Impl {
 struct Binding {
     HidrawTestbed::Impl* impl;
     const Node* node;
+    const Unit* unit;      // null for the broken twin
     uint32_t generation;   // of the tree the node was made in
 };
 
@@ -247,9 +284,10 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
     };
 
     impl.followNow();
-    if (node.answersNothing) return fail(ENOTTY);
+    if (node.answersNothing || binding->unit == nullptr) return fail(ENOTTY);
+    const Unit& unit = *binding->unit;
     // A handle from before the controller left the bus stays dead.
-    if (!impl.inTree || binding->generation != impl.generation) return fail(ENODEV);
+    if (!unit.inTree || binding->generation != unit.generation) return fail(ENODEV);
 
     switch (_IOC_NR(request)) {
     case 0x01: {   // HIDIOCGRDESCSIZE
@@ -289,9 +327,9 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
             // Other collections do not have report 1: the device stalls.
             if (!node.answersFeature1 || length != 70 || report[0] != 1) return;
             if (set) {
-                accepted = impl.controller->request(report.data(), impl.clock());
+                accepted = unit.controller->request(report.data(), impl.clock());
             } else {
-                impl.controller->fetch(report.data(), impl.clock());
+                unit.controller->fetch(report.data(), impl.clock());
                 accepted = true;
             }
         });
@@ -311,45 +349,45 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
 HidrawTestbed::HidrawTestbed(std::shared_ptr<sim::SimulatedController> controller, Clock clock, Options options)
     : impl_(std::make_unique<Impl>()) {
     Impl& impl = *impl_;
-    impl.controller = std::move(controller);
     impl.clock = std::move(clock);
     impl.options = std::move(options);
-
-    const std::string port = "1-2";
-    if (impl.options.brokenTwinFirst)
-        impl.nodes.push_back({"1-1", 0, 5, kVendorCollection, false, true});
-    if (impl.options.layout == Layout::Composite) {
-        Bytes both = kConsumerAndSystem;
-        both.insert(both.end(), kVendorCollection.begin(), kVendorCollection.end());
-        impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
-        impl.nodes.push_back({port, 1, 1, both, true, false});
-    } else if (impl.options.layout == Layout::CompositeSplit) {
-        impl.nodes.push_back({port, 0, 0, kKeyboard, false, false});
-        impl.nodes.push_back({port, 1, 1, kConsumerAndSystem, false, false});
-        impl.nodes.push_back({port, 2, 2, kVendorCollection, true, false});
-    } else {
-        impl.nodes.push_back({port, 0, 0, kVendorCollection, true, false});
-    }
-
-    {
-        const std::lock_guard<std::mutex> lock(impl.mutex);
-        impl.bed = umockdev_testbed_new();
-        // The pci and root-hub parents stay when the cable is pulled.
-        GError* error = nullptr;
-        const std::string parents = std::string("P: ") + kBus +
-                                    "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n\n"
-                                    "P: /devices/pci0000:00/0000:00:14.0\nE: SUBSYSTEM=pci\n";
-        if (!umockdev_testbed_add_from_string(impl.bed, parents.c_str(), &error)) {
-            g_error_free(error);
-            throw std::runtime_error("umockdev: cannot add the USB bus");
+    // Programs started in the bed hold its nodes, not the machine's: their
+    // lock files go where no bed running beside it looks.
+    if (std::getenv("ZMT_LOCK_DIR") == nullptr) {
+        char folder[] = "/tmp/zmt-bed-locks-XXXXXX";
+        if (mkdtemp(folder) != nullptr) {
+            setenv("ZMT_LOCK_DIR", folder, 1);
+            impl.lockFolder = folder;
         }
-        impl.addTree(true);
     }
+
+    const std::lock_guard<std::mutex> lock(impl.mutex);
+    impl.bed = umockdev_testbed_new();
+    // The pci and root-hub parents stay when the cable is pulled.
+    GError* error = nullptr;
+    const std::string parents = std::string("P: ") + kBus +
+                                "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n\n"
+                                "P: /devices/pci0000:00/0000:00:14.0\nE: SUBSYSTEM=pci\n";
+    if (!umockdev_testbed_add_from_string(impl.bed, parents.c_str(), &error)) {
+        g_error_free(error);
+        throw std::runtime_error("umockdev: cannot add the USB bus");
+    }
+    if (impl.options.brokenTwinFirst) {
+        impl.twin.push_back({"1-1", 0, kTwinNode, kVendorCollection, false, true});
+        impl.addText(impl.twin, nullptr, controller->state.serialNumber);
+    }
+    impl.addTree(impl.makeUnit(std::move(controller), impl.options.layout));
 }
 
-void HidrawTestbed::Impl::attach(const Node& node) {
+std::size_t HidrawTestbed::addUnit(std::shared_ptr<sim::SimulatedController> controller, Layout layout) {
+    const std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->addTree(impl_->makeUnit(std::move(controller), layout));
+    return impl_->units.size() - 1;
+}
+
+void HidrawTestbed::Impl::attach(const Node& node, const Unit* unit) {
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
-    auto* binding = new Binding{this, &node, generation};
+    auto* binding = new Binding{this, &node, unit, unit != nullptr ? unit->generation : 0};
     bindings.push_back(binding);
     g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), binding);
     const std::string dev = "/dev/hidraw" + std::to_string(node.hidraw);
@@ -367,6 +405,11 @@ HidrawTestbed::~HidrawTestbed() {
     g_object_unref(impl.bed);
     for (UMockdevIoctlBase* handler : impl.handlers) g_object_unref(handler);
     for (Binding* binding : impl.bindings) delete binding;
+    if (!impl.lockFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(impl.lockFolder, ignored);
+        unsetenv("ZMT_LOCK_DIR");
+    }
 }
 
 bool HidrawTestbed::inMockEnvironment() {
@@ -406,17 +449,17 @@ void HidrawTestbed::setTransferCost(uint32_t ms, Spend spend) {
     impl_->spend = std::move(spend);
 }
 
-void HidrawTestbed::unplug() {
+void HidrawTestbed::unplug(std::size_t unit) {
     const std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->cablePlugged = false;
-    impl_->controller->unplug();
+    impl_->units.at(unit).cablePlugged = false;
+    impl_->units.at(unit).controller->unplug();
     impl_->followNow();
 }
 
-void HidrawTestbed::plug() {
+void HidrawTestbed::plug(std::size_t unit) {
     const std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->cablePlugged = true;
-    impl_->controller->plug();
+    impl_->units.at(unit).cablePlugged = true;
+    impl_->units.at(unit).controller->plug();
     impl_->followNow();
 }
 
@@ -425,9 +468,9 @@ void HidrawTestbed::follow() {
     impl_->followNow();
 }
 
-std::string HidrawTestbed::controllerNode() const {
+std::string HidrawTestbed::controllerNode(std::size_t unit) const {
     const std::lock_guard<std::mutex> lock(impl_->mutex);
-    for (const Node& node : impl_->nodes)
+    for (const Node& node : impl_->units.at(unit).nodes)
         if (node.answersFeature1) return "/dev/hidraw" + std::to_string(node.hidraw);
     return {};
 }

@@ -57,7 +57,9 @@ public:
     };
 
     // Builds the tree with the controller plugged in. Time comes from clock
-    // (milliseconds, as the controller's own time).
+    // (milliseconds, as the controller's own time). Programs in the bed keep
+    // their lock files (controller_hold.h) in a folder of the bed's own
+    // ($ZMT_LOCK_DIR, made unless set): the node names are the bed's.
     HidrawTestbed(std::shared_ptr<sim::SimulatedController> controller, Clock clock, Options options);
     ~HidrawTestbed();
     HidrawTestbed(const HidrawTestbed&) = delete;
@@ -72,16 +74,21 @@ public:
     // its virtual clock, as a USB transfer takes time).
     void setTransferCost(uint32_t ms, Spend spend);
 
-    // The cable: pulled out, put back.
-    void unplug();
-    void plug();
+    // Another controller on the bus (a USB port of its own, listed after
+    // the others): its index for unplug, plug and controllerNode. Its
+    // identity, serial number included, is the controller's own.
+    std::size_t addUnit(std::shared_ptr<sim::SimulatedController> controller, Layout layout);
+
+    // The cable of a unit (the first one unless told): pulled out, put back.
+    void unplug(std::size_t unit = 0);
+    void plug(std::size_t unit = 0);
     // Makes the tree follow the controller's own comings and goings (a reset
     // or the hand-over to the boot loader takes it off the bus briefly).
     // The test bed program calls it on a timer; tests before each search.
     void follow();
 
-    // The controller's hidraw node, e.g. "/dev/hidraw1".
-    std::string controllerNode() const;
+    // A unit's hidraw node that carries its reports, e.g. "/dev/hidraw65".
+    std::string controllerNode(std::size_t unit = 0) const;
     std::size_t featureTransfers() const;
 
     struct Impl;   // umockdev and GLib stay in the .cpp

@@ -2,8 +2,10 @@
 // in at the kernel interface, so that zmtsetup and zmtctl go through hidapi,
 // libudev and a hidraw node exactly as with hardware.
 //
-//   hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]
+//   hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE]... [--units N [--others LAYOUT]] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]
 //
+// --units puts N controllers on the bus (serials 1001, 1002... unless their
+// --state files say otherwise; the k-th --state is the k-th unit's).
 // SIGUSR1 pulls the cable out or puts it back; so does making or removing
 // the --cable file (for a program that cannot send signals, such as a
 // Windows one under Wine). docs/simulator.md has more.
@@ -14,6 +16,7 @@
 #include <glib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +28,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]\n"
+                 "usage: hidraw-testbed [--composite | --composite-split] [--product TEXT] [--locked] [--state FILE]... [--units N [--others LAYOUT]] [--cable FILE] [--replug-delay MS] -- COMMAND [ARGUMENTS...]\n"
                  "  --composite     the controller also shows a keyboard (listed first) and\n"
                  "                  consumer and system-control collections\n"
                  "  --composite-split  the same collections, each on a USB interface of its\n"
@@ -34,7 +37,10 @@ int usage() {
                  "  --locked        the controller's node has mode 000, as without the udev\n"
                  "                  rule (root opens it anyway: run as another user)\n"
                  "  --state FILE    keep the controller's state in FILE, the format of\n"
-                 "                  zmtctl --simulator=FILE\n"
+                 "                  zmtctl --simulator=FILE; repeated: the next unit's\n"
+                 "  --units N       N controllers on the bus, each on a USB port of its own\n"
+                 "  --others LAYOUT plain, composite or composite-split: the layout of\n"
+                 "                  every unit after the first (plain unless told)\n"
                  "  --cable FILE    the cable is out while FILE exists\n"
                  "  --replug-delay MS  the controller comes back on the bus no sooner than\n"
                  "                  MS milliseconds after it left it\n"
@@ -64,7 +70,9 @@ int main(int argc, char** argv) {
     zmt::test::HidrawTestbed::enterMockEnvironment(argc, argv);
 
     zmt::test::HidrawTestbed::Options options;
-    std::string stateFile;
+    std::vector<std::string> stateFiles;
+    std::size_t units = 1;
+    zmt::test::HidrawTestbed::Layout others = zmt::test::HidrawTestbed::Layout::Plain;
     std::string cableFile;
     int first = 1;
     for (; first < argc; ++first) {
@@ -82,7 +90,15 @@ int main(int argc, char** argv) {
         } else if (argument == "--product" && first + 1 < argc) {
             options.product = argv[++first];
         } else if (argument == "--state" && first + 1 < argc) {
-            stateFile = argv[++first];
+            stateFiles.push_back(argv[++first]);
+        } else if (argument == "--units" && first + 1 < argc) {
+            units = std::strtoul(argv[++first], nullptr, 10);
+            if (units < 1 || units > 16) return usage();
+        } else if (argument == "--others" && first + 1 < argc) {
+            const std::string layout = argv[++first];
+            if (layout == "composite") others = zmt::test::HidrawTestbed::Layout::Composite;
+            else if (layout == "composite-split") others = zmt::test::HidrawTestbed::Layout::CompositeSplit;
+            else if (layout != "plain") return usage();
         } else if (argument == "--cable" && first + 1 < argc) {
             cableFile = argv[++first];
         } else if (argument == "--replug-delay" && first + 1 < argc) {
@@ -100,13 +116,20 @@ int main(int argc, char** argv) {
     };
     // The same controller and state file as --simulator; only the way in differs.
     zmt::sim::Simulator simulator(clock);
+    units = std::max(units, stateFiles.size());
+    while (simulator.unitCount() < units) simulator.addUnit();
     std::string error;
-    if (!stateFile.empty() && !simulator.load(stateFile, error)) {
-        std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
-        return 3;
+    for (std::size_t unit = 0; unit < stateFiles.size(); ++unit) {
+        if (!simulator.loadUnit(unit, stateFiles[unit], error)) {
+            std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
+            return 3;
+        }
     }
-    std::shared_ptr<zmt::sim::SimulatedController> controller(std::shared_ptr<void>(), &simulator.controller());
-    zmt::test::HidrawTestbed bed(controller, clock, options);
+    const auto controllerOf = [&simulator](std::size_t unit) {
+        return std::shared_ptr<zmt::sim::SimulatedController>(std::shared_ptr<void>(), &simulator.controller(unit));
+    };
+    zmt::test::HidrawTestbed bed(controllerOf(0), clock, options);
+    for (std::size_t unit = 1; unit < units; ++unit) bed.addUnit(controllerOf(unit), others);
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     Run run;
@@ -157,9 +180,11 @@ int main(int argc, char** argv) {
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
 
-    if (!stateFile.empty() && !simulator.save(stateFile, error)) {
-        std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
-        return run.status != 0 ? run.status : 3;
+    for (std::size_t unit = 0; unit < stateFiles.size(); ++unit) {
+        if (!simulator.saveUnit(unit, stateFiles[unit], error)) {
+            std::fprintf(stderr, "hidraw-testbed: %s\n", error.c_str());
+            return run.status != 0 ? run.status : 3;
+        }
     }
     return run.status;
 }

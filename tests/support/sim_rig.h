@@ -9,6 +9,9 @@
 #include "virtual_host.h"
 
 #include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace zmt::test {
 
@@ -19,6 +22,16 @@ struct SimRig {
     sim::SimulatedHidBackend::Port* port = nullptr;
     HidTransport transport{backend};
     DeviceLink link{host, transport};
+
+    // Another controller on the bus, listed after the others.
+    sim::SimulatedHidBackend::Port& addUnit(uint32_t serial) {
+        units.push_back(std::make_shared<sim::SimulatedController>(serial));
+        return backend.addController(units.back());
+    }
+    // Holds the controllers as hardware is held (lock files named after
+    // this rig, so that tests running beside it never meet its holds).
+    void holdLikeHardware() { backend.holdPrefix = "test-" + std::to_string(std::random_device{}()) + "-"; }
+    std::vector<std::shared_ptr<sim::SimulatedController>> units;
 
     explicit SimRig(bool withController = true) {
         // Spending transfer time must not run timers: a HID call is not an

@@ -1,0 +1,136 @@
+#include "cli/controller_choice.h"
+
+#include "cli/json_output.h"
+#include "device/protocol.h"
+#include "lang/lang.h"
+
+#include <cstdio>
+
+namespace zmt::cli {
+
+namespace {
+
+// "1001, 1002 (busy)": what is present, for the messages that ask for a choice.
+std::string serialsText(const std::vector<PresentController>& found) {
+    std::string text;
+    for (const PresentController& unit : found) {
+        if (!text.empty()) text += ", ";
+        const std::optional<uint32_t> serial = unit.serial();
+        text += serial ? std::to_string(*serial) : std::string("?");
+        if (unit.busy) text += LangText(" (занят)\0 (busy)\0");
+    }
+    return text.empty() ? std::string(LangText("нет\0none\0")) : text;
+}
+
+std::vector<PresentController> presentControllers(Session& session) {
+    std::vector<PresentController> found;
+    session.transport().listControllers(found);
+    return found;
+}
+
+int busyError(const HolderInfo& holder) {
+    std::fprintf(stderr, "%s\n", holder.busyText().c_str());
+    return exitBusy;
+}
+
+} // namespace
+
+int checkControllerChoice(Session& session) {
+    const ResultCode code = session.link().probeController();
+    if (code == errHeld) return busyError(session.transport().heldBy());
+    if (code == errSeveral) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Подключено несколько контроллеров: %s.\n"
+                                         "Выберите один: --serial N (или --all для write, defaults, reset и flash).\0"
+                                         "Several controllers are connected: %s.\n"
+                                         "Choose one with --serial N (or --all for write, defaults, reset and flash).\0"),
+                                serialsText(presentControllers(session)).c_str())
+                         .c_str());
+        return exitUsage;
+    }
+    if (code == errDisconnected && session.options().serial) {
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Контроллер %lu не найден; подключены: %s\0"
+                                         "Controller %lu not found; connected: %s\0"),
+                                static_cast<unsigned long>(*session.options().serial),
+                                serialsText(presentControllers(session)).c_str())
+                         .c_str());
+        return exitDevice;
+    }
+    return exitOk;
+}
+
+int runList(Session& session, const Arguments& arguments) {
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
+    std::vector<PresentController> found;
+    const ResultCode code = session.transport().listControllers(found);
+    if (code != errNone) return deviceError(code);
+    Host& host = session.host();
+    if (session.options().json) {
+        host.memoLine(controllerListJson(found));
+        return exitOk;
+    }
+    for (const PresentController& unit : found) {
+        const std::optional<uint32_t> serial = unit.serial();
+        const std::string serialText = serial ? std::to_string(*serial) : std::string("?");
+        if (unit.busy) {
+            host.memoLine(serialText + "  " + unit.holder.busyText());
+        } else if (unit.read != errNone) {
+            host.memoLine(serialText + "  " + resultText(unit.read));
+        } else {
+            const IdentityBlock& identity = unit.identity;
+            const std::string application = identity.applicationVersion == 0
+                                                ? std::string(LangText("не загружено\0not loaded\0"))
+                                                : versionText(identity.applicationVersion);
+            host.memoLine(formatText(LangText("%s  \"%s\"  приложение %s  загрузчик %s\0"
+                                              "%s  \"%s\"  application %s  boot loader %s\0"),
+                                     serialText.c_str(), identity.controllerName.c_str(), application.c_str(),
+                                     versionText(identity.bootVersion).c_str()));
+        }
+    }
+    return exitOk;
+}
+
+int runOnEveryController(Session& session, const CommandRow& command, const Arguments& arguments) {
+    std::vector<PresentController> found;
+    const ResultCode code = session.transport().listControllers(found);
+    if (code != errNone) return deviceError(code);
+    if (found.empty()) return deviceError(errDisconnected);
+
+    TerminalHost& host = session.host();
+    const std::string question =
+        formatText(LangText("Выполнить '%s' на всех контроллерах (%s)?\0Run '%s' on every controller (%s)?\0"),
+                   command.name, serialsText(found).c_str());
+    if (host.messageBox(MB_QUESTION | MB_DEFAULT_NO, question) != ID_YES) {
+        std::fprintf(stderr, "%s\n", LangText("Ничего не изменено.\0Nothing was changed.\0"));
+        return exitDeclined;
+    }
+    // The one question covered the batch: the command's own are answered.
+    host.answerEveryQuestion();
+
+    int firstFailure = exitOk;
+    for (const PresentController& unit : found) {
+        const std::optional<uint32_t> serial = unit.serial();
+        const std::string name = serial ? std::to_string(*serial) : unit.path;
+        int status = exitOk;
+        std::string outcome;
+        if (unit.busy) {
+            status = exitBusy;
+            outcome = unit.holder.busyText();
+        } else if (unit.read != errNone || !serial) {
+            status = exitDevice;
+            outcome = resultText(unit.read != errNone ? unit.read : errExchange);
+        } else {
+            session.useController(*serial);
+            status = command.run(session, arguments);
+            if (status == exitUsage) return status;   // the same for every controller
+            outcome = status == exitOk ? std::string(LangText("готово\0done\0"))
+                                       : formatText(LangText("не удалось (код %d)\0failed (status %d)\0"), status);
+        }
+        host.memoLine(formatText(LangText("Контроллер %s: %s\0Controller %s: %s\0"), name.c_str(), outcome.c_str()));
+        if (status != exitOk && firstFailure == exitOk) firstFailure = status;
+    }
+    return firstFailure;
+}
+
+} // namespace zmt::cli
