@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
 
         zmt::ui::Program program({.simulated = options.simulator,
                                   .simulatorStateFile = options.simulatorStateFile,
+                                  .moreSimulatedUnits = options.moreSimulatorStateFiles,
                                   .settingsPath = settingsPath});
         std::string stateError;
         if (!program.loadState(stateError)) {

@@ -89,6 +89,8 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.keyTop = optionalInteger(ini, "KeyTop");
     settings.keyLeft = optionalInteger(ini, "KeyLeft");
     settings.keyVisible = ini.readInteger(kMain, "KeyVisible", 0) != 0;
+    if (const auto serial = optionalInteger(ini, "Controller"); serial && *serial > 0)
+        settings.controllerSerial = static_cast<uint32_t>(*serial);
     settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
     settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
@@ -114,6 +116,7 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
     writePosition("KeyTop", settings.keyTop);
     writePosition("KeyLeft", settings.keyLeft);
     ini.writeInteger(kMain, "KeyVisible", settings.keyVisible ? 1 : 0);
+    if (settings.controllerSerial) ini.writeText(kMain, "Controller", std::to_string(*settings.controllerSerial));
     return saveWithFolder(ini, settingsPath);
 }
 

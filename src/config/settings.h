@@ -27,6 +27,9 @@ struct ProgramSettings {
     // Configuration files opened or saved lately, the latest first
     // (at most kRecentFileSlots).
     std::vector<std::string> recentFiles;
+    // The controller chosen last among several (its serial); nothing when
+    // no choice was ever made.
+    std::optional<uint32_t> controllerSerial;
 };
 
 inline constexpr std::size_t kRecentFileSlots = 8;
@@ -40,7 +43,7 @@ inline constexpr const char* kSettingsReadError =
 // returns the error.
 FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings);
 // Writes the MainSettings keys (MainTop, MainLeft, EventPage, Lang, Log, Debug,
-// KeyTop, KeyLeft, KeyVisible, in that order), keeping everything else in the
+// KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was chosen), keeping everything else in the
 // file, and creates the settings folder when needed. The remembered files
 // are not written here: rememberFile stores them when they are chosen.
 FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings);

@@ -101,6 +101,8 @@ public:
     ResultCode listControllers(std::vector<PresentController>& found) {
         return link_.transport().listControllers(found);
     }
+    // What is on the bus, without asking anything (see HidTransport).
+    std::vector<std::string> presentPaths() { return link_.transport().presentPaths(); }
 
     // Whether a controller has been read, and its serial number (0 when
     // none has). Kept apart, because 0 is a serial number like any other.

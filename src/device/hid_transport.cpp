@@ -190,6 +190,19 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
     return provisional;
 }
 
+std::vector<std::string> HidTransport::presentPaths() {
+    std::vector<std::string> paths;
+    if (loadHidLibrary() != errNone) return paths;
+    try {
+        bool vendorDefined = false;
+        candidates(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, paths,
+                   vendorDefined);
+    } catch (...) {
+        paths.clear();
+    }
+    return paths;
+}
+
 ResultCode HidTransport::listControllers(std::vector<PresentController>& found) {
     found.clear();
     const ResultCode loaded = loadHidLibrary();

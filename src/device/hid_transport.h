@@ -121,6 +121,9 @@ public:
     // the one this transport holds is read over its own handle). Busy ones
     // are listed unread. 0, or the library's failure.
     ResultCode listControllers(std::vector<PresentController>& found);
+    // The interfaces a search would consider, from the platform's list
+    // alone: nothing is opened or asked (cheap enough for a timer).
+    std::vector<std::string> presentPaths();
     bool isOpen() const { return device_ != nullptr; }
     // True when the last search found no controller but passed over the
     // controller's interface because the system refused access (on Linux a

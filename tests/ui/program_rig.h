@@ -50,6 +50,8 @@ struct RigOptions {
     // file (empty: zmtsetup.ini in the rig's own folder).
     std::string stateFile = {};
     std::string settingsPath = {};
+    // Simulated controllers on the bus (serials 1001, 1002...).
+    std::size_t units = 1;
 };
 
 struct ProgramRig {
@@ -88,6 +90,7 @@ struct ProgramRig {
         : options(std::move(chosen)),
           program({.simulated = true,
                    .simulatorStateFile = options.stateFile,
+                   .moreSimulatedUnits = std::vector<std::string>(options.units - 1),
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
                    .hostMaker = &clockMaker}) {

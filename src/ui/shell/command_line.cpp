@@ -15,6 +15,7 @@ const char* const kUsageText =
     "\n"
     "  --simulator          work with the built-in simulated controller\n"
     "  --simulator=FILE     the same, keeping its state in FILE\n"
+    "                       (given again: one more simulated controller each)\n"
     "  --screenshot DIR     save pictures of the main window in both languages to DIR and exit\n"
     "  --help               show this text and exit\n"
     "  --version            show the program version and exit\n";
@@ -87,14 +88,16 @@ StartupOptions parseCommandLine(const std::vector<std::string>& args) {
         options.error = "--screenshot needs a folder";
         return options;
     }
-    if (parser.isSet(parsed.simulator)) {
-        options.simulator = true;
-        const QString file = parser.value(parsed.simulator);
+    const QStringList units = parser.values(parsed.simulator);
+    for (const QString& file : units) {
         if (file.isEmpty()) {
             options.error = "--simulator= needs a file name";
             return options;
         }
-        if (file != kNoStateFile) options.simulatorStateFile = file.toStdString();
+        const std::string stateFile = file == kNoStateFile ? std::string() : file.toStdString();
+        if (!options.simulator) options.simulatorStateFile = stateFile;
+        else options.moreSimulatorStateFiles.push_back(stateFile);
+        options.simulator = true;
     }
     if (parser.isSet(parsed.screenshot)) {
         options.screenshotDir = parser.value(parsed.screenshot).toStdString();

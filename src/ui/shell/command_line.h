@@ -10,6 +10,9 @@ namespace zmt::ui {
 struct StartupOptions {
     bool simulator = false;          // run on the built-in simulated controller
     std::string simulatorStateFile;  // its state file; empty: a fresh one in memory
+    // --simulator given again: one more simulated controller each, with its
+    // own state file (empty: in memory).
+    std::vector<std::string> moreSimulatorStateFiles;
     std::string screenshotDir;       // save pictures of the windows there and exit
     std::string configFile;          // a .ZMT file to open at start-up, made absolute; empty: none
     std::string error;               // set when the arguments make no sense

@@ -27,13 +27,17 @@ void ControllerWiring::WatchAdapter::startPollTimer() {
     if (!window_.flags().appClosing) window_.pollTimer().start();
 }
 
-ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile)
+ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile,
+                                   std::vector<std::string> moreUnits)
     : window_(window),
       adapter_(window),
       // Tests put the window on a virtual clock before the wiring is made;
       // the link and the simulated controller keep the host they are given.
       stack_(window.host(), window.flags(), adapter_,
-             {.simulated = simulated, .stateFile = std::move(stateFile), .hardware = makeHidapiBackend}) {
+             {.simulated = simulated,
+               .stateFile = std::move(stateFile),
+               .hardware = makeHidapiBackend,
+               .moreUnits = std::move(moreUnits)}) {
     connect(&window_, &MainForm::pollTick, this, [this] { watch().onPollTick(); });
     connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their

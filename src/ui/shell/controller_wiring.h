@@ -23,6 +23,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zmt::sim { class Simulator; }
 
@@ -34,7 +35,8 @@ class ControllerWiring : public QObject, private CloseGuard, private UndoLabels 
 public:
     // simulated: the in-process controller instead of USB; stateFile (may be
     // empty) is where its state is kept between runs.
-    ControllerWiring(MainForm& window, bool simulated, std::string stateFile);
+    // moreUnits: further simulated units, one per state file ("" for none).
+    ControllerWiring(MainForm& window, bool simulated, std::string stateFile, std::vector<std::string> moreUnits = {});
     // The stack closes the controller.
     ~ControllerWiring() override;
     ControllerWiring(const ControllerWiring&) = delete;

@@ -517,9 +517,21 @@ void MainForm::setStatusText(const QString& text) { statusPanel_->setText(text);
 
 QString MainForm::statusText() const { return statusPanel_->text(); }
 
-void MainForm::showGauge(const Host::Gauge& gauge) {
-    panelMenu_->resize(toolBar_->width() - panelMenu_->x() - kGaugeRightGap, panelMenu_->height());
+void MainForm::setToolBarEnd(QWidget* widget, int width) {
+    toolBarEnd_ = widget;
+    widget->setParent(toolBar_);
+    widget->setGeometry(toolBar_->width() - width - kGaugeRightGap, kButtonTop, width, kButtonHeight);
+}
+
+void MainForm::fitNoticePanel() {
+    const int right = toolBarEnd_ != nullptr && !toolBarEnd_->isHidden() ? toolBarEnd_->x() - kSpacerWidth
+                                                                       : toolBar_->width() - kGaugeRightGap;
+    panelMenu_->resize(right - panelMenu_->x(), panelMenu_->height());
     gauge_->setGeometry(0, 0, panelMenu_->width(), panelMenu_->height());
+}
+
+void MainForm::showGauge(const Host::Gauge& gauge) {
+    fitNoticePanel();
     // A transfer of nothing is complete; Qt would draw an empty range as "busy".
     gauge_->setRange(0, std::max(gauge.maximum, 1));
     gauge_->setValue(gauge.maximum > 0 ? gauge.position : 1);

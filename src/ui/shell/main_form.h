@@ -91,6 +91,11 @@ public:
     void setEventTabs(QTabBar* tabs) override { eventTabs_ = tabs; }
     // The Monitoring and Parameters pages.
     QTabWidget& pages() const { return *pages_; }
+    // A control at the toolbar's right end (the controller choice), width
+    // pixels wide; the notice panel ends before it while it is shown
+    // (fitNoticePanel after showing or hiding it).
+    void setToolBarEnd(QWidget* widget, int width);
+    void fitNoticePanel();
     void showMonitoringPage() override;
     // The toolbar's right-click menu (language, diagnostics); parts add theirs.
     QMenu& toolBarMenu() const { return *popupMenu_; }
@@ -273,6 +278,7 @@ private:
 
     ToolBar* toolBar_ = nullptr;
     Panel* panelMenu_ = nullptr;
+    QWidget* toolBarEnd_ = nullptr;
     std::array<QToolButton*, kToolButtonCount> toolButtons_{};
     std::vector<QWidget*> fileButtons_;
     std::vector<QWidget*> controllerButtons_;

@@ -5,6 +5,7 @@
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
+#include "ui/shell/controller_choice.h"
 #include "ui/shell/controller_wiring.h"
 #include "ui/shell/file_opening.h"
 #include "ui/shell/recent_files.h"
@@ -29,7 +30,8 @@ Program::Program(ProgramOptions options)
     // The link and the simulated controller keep the host they are given.
     if (options.hostMaker != nullptr) window_->setHost(options.hostMaker->makeHost(*window_));
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
-    controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile);
+    controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile,
+                                                     options.moreSimulatedUnits);
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
     // The Parameters page: the device parameters panel, then the buttons
     // grid and the event editor, which puts the HOME key into the panel's
@@ -57,6 +59,8 @@ Program::Program(ProgramOptions options)
     fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
     recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
+    // After the controller's wiring, so each poll is looked at once done.
+    controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);
 }
 
 Program::~Program() = default;

@@ -16,10 +16,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zmt::ui {
 
 class ConfigCommands;
+class ControllerChoice;
 class ControllerWiring;
 class EventEditor;
 class FileOpening;
@@ -48,6 +50,8 @@ struct ProgramOptions {
     // state is kept between runs (empty: nowhere).
     bool simulated = false;
     std::string simulatorStateFile;
+    // More simulated units, one per state file ("" for one kept nowhere).
+    std::vector<std::string> moreSimulatedUnits = {};
     // The program's settings file.
     std::string settingsPath;
     // Who makes the window's host (it must outlive the constructor);
@@ -92,6 +96,7 @@ public:
     ProceduresWiring& procedures() { return *procedures_; }
     FileOpening& fileOpening() { return *fileOpening_; }
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
+    ControllerChoice& controllerChoice() { return *controllerChoice_; }
 
 private:
     // First, so it goes last: the editors' widgets belong to the window and
@@ -108,6 +113,7 @@ private:
     std::unique_ptr<FileOpening> fileOpening_;
     std::unique_ptr<RecentFilesMenu> recentFiles_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
+    ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
 };
 
 } // namespace zmt::ui

@@ -37,6 +37,7 @@ void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     next.configFile = settings_.configFile;
     next.firmwareFile = settings_.firmwareFile;
     next.recentFiles = settings_.recentFiles;
+    next.controllerSerial = settings_.controllerSerial;
     settings_ = next;
     const FileResult result = zmt::saveSettings(path_, settings_);
     if (!result.ok()) window_.showMessage(MB_ERROR, result.text());

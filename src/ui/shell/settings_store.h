@@ -49,6 +49,9 @@ public:
     const std::vector<std::string>& recentFiles() const { return settings_.recentFiles; }
     // Takes path out of the recent files (it has gone), in the file too.
     void forgetRecentFile(const std::string& path);
+    // The controller chosen among several, kept with the rest when the
+    // window closes.
+    void rememberControllerSerial(uint32_t serial) { settings_.controllerSerial = serial; }
 
 private:
     // SettingsSource

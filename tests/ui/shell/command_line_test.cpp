@@ -20,6 +20,11 @@ private slots:
         QCOMPARE(withFile.simulatorStateFile, std::string("/tmp/unit one.state"));
         QVERIFY(!parseCommandLine({"--simulator="}).error.empty());
         QVERIFY(!parseCommandLine({}).simulator);
+        // Given again: one more simulated controller each, in order.
+        const StartupOptions units = parseCommandLine({"--simulator=a.sim", "--simulator", "--simulator=c.sim"});
+        QCOMPARE(units.simulatorStateFile, std::string("a.sim"));
+        QCOMPARE(units.moreSimulatorStateFiles, (std::vector<std::string>{"", "c.sim"}));
+        QVERIFY(plain.moreSimulatorStateFiles.empty());
     }
 
     void screenshotFolderInEitherSpelling() {
