@@ -69,6 +69,16 @@ T* child(QObject& window, const QString& name) {
     return found;
 }
 
+// Saves picture as <name>-en.png or -ru.png (the language in force) into
+// $ZMT_SCREENSHOT_DIR when scripts/screenshot asks for pictures; nothing
+// otherwise.
+inline void savePicture(const QPixmap& picture, const QString& name) {
+    const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    const QString language = languageIndex() == English ? "-en" : "-ru";
+    QVERIFY(picture.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
+}
+
 // Confirms a grid cell's name with Return as a user does: the delegate
 // closes the editor from the event queue, and the grid commits the name
 // from the queue after that.

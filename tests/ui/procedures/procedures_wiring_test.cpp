@@ -58,8 +58,7 @@ struct Rig : test::ProgramRig {
 // Saves a picture of the window (and the level bars beside it when shown)
 // when screenshots were asked for.
 void picture(Rig& program, const QString& name) {
-    const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
+    if (qEnvironmentVariableIsEmpty("ZMT_SCREENSHOT_DIR")) return;
     QPixmap window = program.window.grab();
     LevelBars* bars = program.procedures.levelBars();
     if (bars->isVisible()) {
@@ -71,8 +70,7 @@ void picture(Rig& program, const QString& name) {
         painter.end();
         window = both;
     }
-    const QString language = languageIndex() == English ? "-en" : "-ru";
-    QVERIFY(window.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
+    test::savePicture(window, name);
 }
 
 } // namespace

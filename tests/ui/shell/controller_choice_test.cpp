@@ -60,6 +60,8 @@ private slots:
         // The notice panel ends before the choice.
         const QWidget* notice = program.window.findChild<QLabel*>("PanelMenu");
         QVERIFY(notice->geometry().right() < program.box()->geometry().left());
+        program.window.show();
+        test::savePicture(program.window.grab(), "main-several-controllers");
 
         program.pick("1002  1.17");
         program.poll();
