@@ -95,7 +95,7 @@ BENCHMARK(BM_WriteFirmware16K)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 // A window that is never watched: the poll's own work is what is timed.
 struct IdleWindow : zmt::WatchWindow {
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return true; }

@@ -67,7 +67,7 @@ private:
 
 class NoWindow : public zmt::WatchWindow {
 public:
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return false; }

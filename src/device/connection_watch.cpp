@@ -111,7 +111,7 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
     flags_.deviceConnected = false;
-    window_.SetDeviceButtons(false);
+    window_.setToolbarBusy(false);
 }
 
 void ConnectionWatch::chooseSerial(std::optional<uint32_t> serial) {
@@ -144,7 +144,7 @@ void ConnectionWatch::announceConnected() {
                                 identity_.controllerName.c_str()));
     printIdentity(identity_);
     flags_.deviceConnected = true;
-    window_.SetDeviceButtons(false);
+    window_.setToolbarBusy(false);
 }
 
 void ConnectionWatch::printIdentity(const IdentityBlock& identity) {

@@ -27,7 +27,7 @@ public:
     virtual ~WatchWindow() = default;
     // Toolbar buttons: busy disables them all; not busy enables the file
     // buttons, and the device buttons while deviceConnected is set.
-    virtual void SetDeviceButtons(bool busy) = 0;
+    virtual void setToolbarBusy(bool busy) = 0;
     // The device-log switch of the monitoring menu (MenuItemDevice).
     virtual bool deviceLogChecked() = 0;
     virtual void setDeviceLogChecked(bool checked) = 0;
@@ -44,7 +44,7 @@ public:
 // monitoring page counts as shown, so the device log is read when asked for.
 class QuietWatchWindow : public WatchWindow {
 public:
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return deviceLog_; }
     void setDeviceLogChecked(bool checked) override { deviceLog_ = checked; }
     bool monitoringPageActive() override { return true; }

@@ -15,7 +15,7 @@ namespace {
 
 class QuietWindow : public WatchWindow {
 public:
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return false; }

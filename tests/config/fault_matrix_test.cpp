@@ -36,7 +36,7 @@ namespace {
 class PollTimerWindow : public WatchWindow {
 public:
     PollTimerWindow(test::VirtualHost& host, std::function<void()> tick) : host_(host), tick_(std::move(tick)) {}
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return false; }

@@ -17,7 +17,7 @@ struct FakeWindow : WatchWindow {
     bool monitoring = true;
     unsigned interval = kPollIntervalMs;
     bool timerRunning = true;
-    void SetDeviceButtons(bool busy) override { buttonCalls.push_back(busy); }
+    void setToolbarBusy(bool busy) override { buttonCalls.push_back(busy); }
     bool deviceLogChecked() override { return deviceLog; }
     void setDeviceLogChecked(bool checked) override { deviceLog = checked; }
     bool monitoringPageActive() override { return monitoring; }

@@ -9,7 +9,7 @@ namespace zmt::test {
 class PollingWindow : public WatchWindow {
 public:
     PollingWindow(VirtualHost& host, ConnectionWatch*& watch) : host_(host), watch_(watch) {}
-    void SetDeviceButtons(bool) override {}
+    void setToolbarBusy(bool) override {}
     bool deviceLogChecked() override { return false; }
     void setDeviceLogChecked(bool) override {}
     bool monitoringPageActive() override { return false; }

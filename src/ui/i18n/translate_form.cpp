@@ -150,7 +150,7 @@ QStringList splitListText(const char* text) {
     return items;
 }
 
-void TranslateForm(const TranslationRow* table, QWidget* window) {
+void translateForm(const TranslationRow* table, QWidget* window) {
     if (window == nullptr) return;
     const QString windowName = window->objectName();
     const std::string windowKey = windowName.toStdString() + "_Caption";

@@ -40,6 +40,6 @@ QStringList splitListText(const char* text);
 // object it owns at any depth, keyed by objectName. Selections and check
 // states survive, and no change signal fires, so re-translating never looks
 // like a user edit to whoever listens.
-void TranslateForm(const TranslationRow* table, QWidget* window);
+void translateForm(const TranslationRow* table, QWidget* window);
 
 } // namespace zmt::ui

@@ -26,7 +26,7 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
           if (busy) procedureTurns_.start();
       }) {
     firmware_.setBeforeTransfer([this] {
-        window_.SetDeviceButtons(true);
+        window_.setToolbarBusy(true);
         // The update reports on the Monitoring page (the device, the
         // attempts); the Parameters page is locked meanwhile anyway.
         window_.showMonitoringPage();
@@ -69,7 +69,7 @@ void ProceduresWiring::buildButtons() {
 }
 
 void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
-    window_.SetDeviceButtons(busy);
+    window_.setToolbarBusy(busy);
     window_.holdEditing(busy);
     // The procedure's own button stays usable: a second click stops it.
     if (busy) keptEnabled->setEnabled(true);
@@ -77,13 +77,13 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
 
 void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
-    window_.SetDeviceButtons(true);
+    window_.setToolbarBusy(true);
     window_.holdEditing(true);
     editor_.events.setEditorLock(false);
     firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
     editor_.events.setEditorLock(true);
     window_.holdEditing(false);
-    window_.SetDeviceButtons(false);
+    window_.setToolbarBusy(false);
 }
 
 void ProceduresWiring::onLearnButtons() { learning_.onLearnButtons(); }

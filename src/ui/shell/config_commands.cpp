@@ -20,12 +20,12 @@ namespace {
 class BusyScope {
 public:
     explicit BusyScope(MainForm& window) : window_(window) {
-        window_.SetDeviceButtons(true);
+        window_.setToolbarBusy(true);
         window_.holdEditing(true);
     }
     ~BusyScope() {
         window_.holdEditing(false);
-        window_.SetDeviceButtons(false);
+        window_.setToolbarBusy(false);
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;

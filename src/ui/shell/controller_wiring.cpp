@@ -15,7 +15,7 @@
 
 namespace zmt::ui {
 
-void ControllerWiring::WatchAdapter::SetDeviceButtons(bool busy) { window_.SetDeviceButtons(busy); }
+void ControllerWiring::WatchAdapter::setToolbarBusy(bool busy) { window_.setToolbarBusy(busy); }
 bool ControllerWiring::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
 void ControllerWiring::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
 bool ControllerWiring::WatchAdapter::monitoringPageActive() { return window_.monitoringPageActive(); }
@@ -114,7 +114,7 @@ void ControllerWiring::readNewController() {
     // the image holds edits (a file opened, say) that never reached a
     // controller, reading this one's configuration would replace them
     // without a word, so the user chooses.
-    window_.SetDeviceButtons(true);
+    window_.setToolbarBusy(true);
     window_.holdEditing(true);
     transfer().readNewController([this] {
         return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
@@ -126,7 +126,7 @@ void ControllerWiring::readNewController() {
                                             "No: read the controller's configuration instead.")) == ID_YES;
     });
     window_.holdEditing(false);
-    window_.SetDeviceButtons(false);
+    window_.setToolbarBusy(false);
     refreshPendingPanel();
 }
 
@@ -184,7 +184,7 @@ bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why
         // The language switch makes the next poll announce the controller
         // again; three polls give the banner, the identity and two dots.
         window_.setLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
-        window_.SetDeviceButtons(false);
+        window_.setToolbarBusy(false);
         for (int poll = 0; poll < 3; ++poll) watch().pollController();
         simulatorWindow_->refresh();
         save(window_, QStringLiteral("main-connected-%1.png").arg(QLatin1String(language)));

@@ -97,7 +97,7 @@ private:
     class WatchAdapter : public WatchWindow {
     public:
         explicit WatchAdapter(MainForm& window) : window_(window) {}
-        void SetDeviceButtons(bool busy) override;
+        void setToolbarBusy(bool busy) override;
         bool deviceLogChecked() override;
         void setDeviceLogChecked(bool checked) override;
         bool monitoringPageActive() override;

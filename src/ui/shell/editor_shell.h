@@ -82,7 +82,7 @@ public:
     virtual EditHistory* editHistory() const = 0;
     // Every controller button off; with busy false the toolbar comes back
     // as the connection allows.
-    virtual void SetDeviceButtons(bool busy) = 0;
+    virtual void setToolbarBusy(bool busy) = 0;
     // Undo and redo wait while a procedure holds the image (holds nest).
     virtual void holdEditing(bool held) = 0;
     virtual void addDeviceButton(QWidget* button) = 0;

@@ -284,7 +284,7 @@ void MainForm::startUp() {
     const std::optional<ProgramSettings> settings = restoreSettings();
     onDebugMenuToggled();
     emit shellSignals_.startingUp();
-    SetDeviceButtons(false);
+    setToolbarBusy(false);
     pollTimer_->start();
     if (settings) applyPickerSettings(*settings);
     showImage();
@@ -438,7 +438,7 @@ void MainForm::retranslate() {
     // Qt's own texts first, so boxes and menus built from here on follow too.
     qtTranslations_.use(languageIndex());
     setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
-    TranslateForm(kMainFormTranslation, this);
+    translateForm(kMainFormTranslation, this);
     retranslatePicker();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
     undoButtons_->refresh();
@@ -447,7 +447,7 @@ void MainForm::retranslate() {
 
 void MainForm::retranslatePicker() {
     if (!picker_) return;
-    TranslateForm(kFormKeyBoardTranslation, picker_.get());
+    translateForm(kFormKeyBoardTranslation, picker_.get());
     picker_->retranslateTitle();
 }
 
@@ -482,7 +482,7 @@ void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string&
     notice_->show(clearMs, blinkMs, text);
 }
 
-void MainForm::SetDeviceButtons(bool busy) {
+void MainForm::setToolbarBusy(bool busy) {
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
     for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
 }

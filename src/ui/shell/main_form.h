@@ -84,7 +84,7 @@ public:
     enum class ToolButton { UpdateDevice, ReadConfig, WriteConfig, ReadDevice, WriteDevice, ToDefault, Reset };
     static constexpr std::size_t kToolButtonCount = 7;
     QToolButton& toolButton(ToolButton which) const { return *toolButtons_[static_cast<std::size_t>(which)]; }
-    // A button of another part that needs the controller: SetDeviceButtons
+    // A button of another part that needs the controller: setToolbarBusy
     // enables and disables it with the toolbar's.
     void addDeviceButton(QWidget* button) override { controllerButtons_.push_back(button); }
     // The event tabs, whose page the settings keep.
@@ -157,7 +157,7 @@ public:
 
     // Disables every device button; with busy false re-enables the file
     // buttons, and the device ones while a controller is connected.
-    void SetDeviceButtons(bool busy) override;
+    void setToolbarBusy(bool busy) override;
     // The editing hold: while a guided procedure (firmware update, button
     // learning, touch calibration) or a transfer of the whole configuration
     // runs, undo and redo refuse (buttons, keys and all): a step taken back

@@ -169,7 +169,7 @@ private slots:
         auto* memo = named<Memo>(&window, "MemoLog");
         memo->setPlainText("log");
 
-        TranslateForm(kTestTable, &window);  // design-time texts
+        translateForm(kTestTable, &window);  // design-time texts
         QCOMPARE(window.windowTitle(), QStringLiteral("Окно"));
         QCOMPARE(comboItems(event), (QStringList{"Один", "Два", "Три"}));
         QCOMPARE(tabs->count(), 3);
@@ -186,7 +186,7 @@ private slots:
         QSignalSpy onceToggled(once, &QCheckBox::toggled);
 
         setLanguageIndex(English);
-        TranslateForm(kTestTable, &window);
+        translateForm(kTestTable, &window);
         QCOMPARE(window.windowTitle(), QStringLiteral("Window"));
         QCOMPARE(comboItems(event), (QStringList{"One", "Two", "Three"}));
         QCOMPARE(event->currentIndex(), 2);
@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(memo->toPlainText(), QStringLiteral("log"));
 
         setLanguageIndex(Russian);
-        TranslateForm(kTestTable, &window);
+        translateForm(kTestTable, &window);
         QCOMPARE(comboItems(event), (QStringList{"Один", "Два", "Три"}));
         QCOMPARE(event->currentIndex(), 2);
         QCOMPARE(once->text(), QStringLiteral("Однократно"));
@@ -235,7 +235,7 @@ private slots:
         auto* touch = named<QComboBox>(&window, "ComboBoxTouchMode");
         touch->addItems({"a", "b", "c", "d"});
         touch->setCurrentIndex(3);
-        TranslateForm(kTestTable, &window);
+        translateForm(kTestTable, &window);
         QCOMPARE(touch->count(), 2);
         QCOMPARE(touch->currentIndex(), -1);
     }

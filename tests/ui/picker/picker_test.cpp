@@ -259,7 +259,7 @@ private slots:
         picker.hide();
         QCOMPARE(picker.target(), &second);
         setLanguageIndex(English);
-        TranslateForm(kFormKeyBoardTranslation, &picker);
+        translateForm(kFormKeyBoardTranslation, &picker);
         picker.retranslateTitle();
         QCOMPARE(picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 3)"));
         QCOMPARE(child<QGroupBox>(picker, QStringLiteral("GroupBoxKeyCodes"))->title(), QStringLiteral(" Key codes "));

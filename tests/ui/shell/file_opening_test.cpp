@@ -164,9 +164,9 @@ private slots:
         // Nor while a firmware update holds the editing, even with the
         // toolbar enabled again by the boot loader's announcement.
         program.boxes.clear();
-        program.window.SetDeviceButtons(true);
+        program.window.setToolbarBusy(true);
         QVERIFY(!program.drop({zmt}));
-        program.window.SetDeviceButtons(false);
+        program.window.setToolbarBusy(false);
         program.window.holdEditing(true);
         QVERIFY(!program.drop({zmt}));
         program.window.holdEditing(false);
@@ -246,9 +246,9 @@ private slots:
         // While the toolbar is busy the entries cannot be chosen.
         program.poll();
         program.commands.openFile(program.writeConfigFile("car.ZMT", 3).toStdString());
-        program.window.SetDeviceButtons(true);
+        program.window.setToolbarBusy(true);
         QVERIFY(!program.recentEntries()[0]->isEnabled());
-        program.window.SetDeviceButtons(false);
+        program.window.setToolbarBusy(false);
         QVERIFY(program.recentEntries()[0]->isEnabled());
     }
 
@@ -278,11 +278,11 @@ private slots:
         QCOMPARE(program.deviceHeadType(), uint8_t(1));
 
         // A disabled button's key does nothing.
-        program.window.SetDeviceButtons(true);
+        program.window.setToolbarBusy(true);
         program.nextFile = path;
         QTest::keyClick(&program.window, Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(&program.window, Qt::Key_R, Qt::ControlModifier);
-        program.window.SetDeviceButtons(false);
+        program.window.setToolbarBusy(false);
         QCOMPARE(program.record.image.headType, uint8_t(4));
         QCOMPARE(program.boxes.size(), 1);
 

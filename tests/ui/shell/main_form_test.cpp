@@ -272,16 +272,16 @@ private slots:
         window.addDeviceButton(irGet);
         auto enabled = [&](const char* name) { return child(window, name)->isEnabled(); };
 
-        window.SetDeviceButtons(false);
+        window.setToolbarBusy(false);
         QVERIFY(enabled("SpeedButtonReadConfig") && enabled("SpeedButtonWriteConfig"));
         QVERIFY(!enabled("SpeedButtonReadDevice") && !enabled("SpeedButtonUpdateDevice") && !enabled("SpeedButtonIRGET"));
 
         window.flags().deviceConnected = true;
-        window.SetDeviceButtons(false);
+        window.setToolbarBusy(false);
         for (const char* name : kToolbarButtons) QVERIFY2(enabled(name), name);
         QVERIFY(enabled("SpeedButtonIRGET"));
 
-        window.SetDeviceButtons(true);
+        window.setToolbarBusy(true);
         for (const char* name : kToolbarButtons) QVERIFY2(!enabled(name), name);
         QVERIFY(!enabled("SpeedButtonIRGET"));
     }

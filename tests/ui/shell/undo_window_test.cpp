@@ -57,7 +57,7 @@ struct Rig : test::ProgramRig {
         window.show();
         poll();
         QVERIFY(window.flags().deviceConnected && window.flags().imageValid);
-        window.SetDeviceButtons(false);
+        window.setToolbarBusy(false);
     }
 
     ConfigImage& image() { return record.image; }
@@ -256,7 +256,7 @@ private slots:
 
         // The read button brings the controller's configuration: nothing
         // before it can be undone any more.
-        p.window.SetDeviceButtons(false);
+        p.window.setToolbarBusy(false);
         child<QToolButton>(p.window, "SpeedButtonReadDevice")->click();
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
