@@ -5,6 +5,7 @@
 // overrides tickMs and waitEvents.
 #include "device/host.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,23 @@ protected:
 
 private:
     uint32_t ticks_ = 1;
+};
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The same on the real clock (milliseconds since it was made).
+class RealClockHost : public QuietHost {
+public:
+    uint32_t tickMs() override {
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
+    }
+
+private:
+    Clock::time_point start_ = Clock::now();
 };
 
 } // namespace zmt::bench

@@ -25,23 +25,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using zmt::bench::Clock;
+using zmt::bench::msSince;
+using zmt::bench::RealClockHost;
 constexpr uint32_t kTransferMs = 1;
 constexpr std::size_t kUnits = 8;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-class RealClockHost : public zmt::bench::QuietHost {
-public:
-    uint32_t tickMs() override {
-        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
-    }
-
-private:
-    Clock::time_point start_ = Clock::now();
-};
 
 // Some controllers behind the modelled USB, held as hardware is.
 struct Bus {

@@ -27,21 +27,15 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using zmt::bench::Clock;
+using zmt::bench::msSince;
 constexpr uint32_t kTransferMs = 1;
 constexpr uint32_t kTickMs = 100;   // the window's synchronisation timer
 
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 // The real clock; the connection watch's poll is its only timer, run while
 // the core waits, as the window's event loop would run it.
-class RealClockHost : public zmt::bench::QuietHost {
+class PollingHost : public zmt::bench::RealClockHost {
 public:
-    uint32_t tickMs() override {
-        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
-    }
     void waitEvents(uint32_t maxMs) override {
         const uint32_t now = tickMs();
         const uint32_t until = poll_ ? std::min(now + maxMs, nextPoll_) : now + maxMs;
@@ -59,7 +53,6 @@ public:
     }
 
 private:
-    Clock::time_point start_ = Clock::now();
     std::function<void()> poll_;
     uint32_t nextPoll_ = 0;
     bool polling_ = false;
@@ -77,7 +70,7 @@ public:
 };
 
 struct Stack {
-    RealClockHost host;
+    PollingHost host;
     zmt::sim::SimulatedHidBackend backend{[this] { return host.tickMs(); }};
     std::shared_ptr<zmt::sim::SimulatedController> controller = std::make_shared<zmt::sim::SimulatedController>();
     zmt::HidTransport transport{backend};
