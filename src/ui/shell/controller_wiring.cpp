@@ -53,7 +53,11 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
     watch().setReadConfiguration([this] { readNewController(); });
-    if (simulator() != nullptr) simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
+    if (simulator() != nullptr) {
+        simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
+        for (std::size_t unit = 1; unit < simulator()->unitCount(); ++unit)
+            moreSimulatorWindows_.push_back(std::make_unique<SimulatorWindow>(*simulator(), unit));
+    }
 }
 
 ControllerWiring::~ControllerWiring() = default;
@@ -160,6 +164,17 @@ void ControllerWiring::showSimulatorWindow() {
     if (places.main != main.topLeft()) window_.move(places.main);
     simulatorWindow_->move(places.other);
     simulatorWindow_->show();
+    // The other units' windows in a cascade over the first one, kept on
+    // the screen.
+    QPoint place = places.other;
+    for (const auto& more : moreSimulatorWindows_) {
+        place += QPoint(32, 32);
+        place.setX(std::max(free.left(), std::min(place.x(), free.right() + 1 - outer.width())));
+        place.setY(std::max(free.top(), std::min(place.y(), free.bottom() + 1 - outer.height())));
+        more->resize(simulatorWindow_->size());
+        more->move(place);
+        more->show();
+    }
 }
 
 bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why) {

@@ -115,6 +115,7 @@ private:
     EditHistory history_;
     DeviceStack stack_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
+    std::vector<std::unique_ptr<SimulatorWindow>> moreSimulatorWindows_;   // further units
 };
 
 } // namespace zmt::ui

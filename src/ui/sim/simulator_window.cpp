@@ -66,8 +66,8 @@ SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& scree
     return {mainAt, QPoint(x, y)};
 }
 
-SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, QWidget* parent)
-    : QWidget(parent), simulator_(simulator), controller_(simulator.controller()) {
+SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, std::size_t unit, QWidget* parent)
+    : QWidget(parent), simulator_(simulator), controller_(simulator.controller(unit)), unit_(unit) {
     setObjectName("SimulatorWindow");
     setWindowFlag(Qt::Window);
 
@@ -358,7 +358,11 @@ void SimulatorWindow::connectControls() {
 
 void SimulatorWindow::retranslate() {
     language_ = languageIndex();
-    setWindowTitle(text("Симулятор\0Simulator\0"));
+    // With several units each window says which one it works.
+    if (simulator_.unitCount() > 1)
+        setWindowTitle(QString::fromStdString(formatText(LangText("Симулятор %u\0Simulator %u"), unsigned(unit_ + 1))));
+    else
+        setWindowTitle(text("Симулятор\0Simulator\0"));
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
     pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
     bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));

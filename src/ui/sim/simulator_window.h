@@ -49,7 +49,8 @@ public:
     // queue length, the traffic line).
     static constexpr int kRefreshMs = 100;
 
-    explicit SimulatorWindow(sim::Simulator& simulator, QWidget* parent = nullptr);
+    // The window of one simulated unit (the first one unless told).
+    explicit SimulatorWindow(sim::Simulator& simulator, std::size_t unit = 0, QWidget* parent = nullptr);
 
     // Every text again in the current language.
     void retranslate();
@@ -82,6 +83,7 @@ private:
 
     sim::Simulator& simulator_;
     sim::SimulatedController& controller_;
+    std::size_t unit_;
     QTimer* refreshTimer_ = nullptr;
 
     QGroupBox* connectionBox_ = nullptr;
