@@ -9,12 +9,14 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 // The consumer buttons' icons live in the window library's resources, which a
@@ -171,6 +173,8 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QStr
     panel->setGeometry(where);
     panel->setAutoFillBackground(true);
     panel->installEventFilter(this);
+    // Every key is a tab stop, toggled with Space or Enter.
+    panel->setFocusPolicy(Qt::StrongFocus);
     keyPanels_.push_back({panel, control});
     return panel;
 }
@@ -270,6 +274,14 @@ void FormKeyBoard::buildKeyboard() {
     connect(editKey2_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key2); });
 }
 
+void FormKeyBoard::focusKeys() {
+    if (focusWidget() != nullptr && focusWidget()->hasFocus()) return;
+    const auto selected = std::find_if(keyPanels_.begin(), keyPanels_.end(),
+                                       [](const KeyPanel& key) { return key.panel->property("selected").toBool(); });
+    Panel* first = selected != keyPanels_.end() ? selected->panel : keyPanels_.front().panel;
+    first->setFocus(Qt::OtherFocusReason);
+}
+
 void FormKeyBoard::setEditingEnabled(bool enabled) {
     for (QWidget* group : editingGroups_) group->setEnabled(enabled);
 }
@@ -339,9 +351,23 @@ void FormKeyBoard::highlight() {
 // ---- clicks and typed codes ----
 
 bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
+    const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
+                                  [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
+    if (event->type() == QEvent::KeyPress && key != keyPanels_.end()) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        if (isActivationKey(*press)) {
+            onPickerKey(key->control);
+            return true;
+        }
+        const std::pair<int, QPoint> arrows[] = {
+            {Qt::Key_Left, {-1, 0}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Down, {0, 1}}};
+        for (const auto& [code, step] : arrows) {
+            if (press->key() != code || press->modifiers() != Qt::NoModifier) continue;
+            moveKeyFocus(key->panel, step);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
-        const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
-                                      [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (key != keyPanels_.end() && mouse->button() == Qt::LeftButton &&
             key->panel->rect().contains(mouse->position().toPoint())) {
@@ -350,6 +376,26 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FormKeyBoard::moveKeyFocus(Panel* from, QPoint step) {
+    const QPoint start = from->mapTo(this, from->rect().center());
+    Panel* best = nullptr;
+    long long bestCost = 0;
+    for (const KeyPanel& key : keyPanels_) {
+        if (key.panel == from || !key.panel->isEnabledTo(this)) continue;
+        const QPoint offset = key.panel->mapTo(this, key.panel->rect().center()) - start;
+        const int along = offset.x() * step.x() + offset.y() * step.y();
+        const int across = std::abs(offset.x() * step.y() + offset.y() * step.x());
+        if (along <= 0) continue;
+        // Straight on first: a key beside the way counts three times its distance.
+        const long long cost = along + 3LL * across;
+        if (best == nullptr || cost < bestCost) {
+            best = key.panel;
+            bestCost = cost;
+        }
+    }
+    if (best != nullptr) best->setFocus(Qt::OtherFocusReason);
 }
 
 void FormKeyBoard::onPickerKey(PickerControl control) {

@@ -135,7 +135,8 @@ void MainForm::buildToolBar() {
         auto* button = new QToolButton(toolBar_);
         button->setObjectName(QString::fromLatin1(name));
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // A tab stop for the keyboard; a click leaves the focus where it is.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
@@ -167,6 +168,8 @@ void MainForm::buildToolBar() {
     panelMenu_->setGeometry(left, kButtonTop, kPanelMenuWidth, kButtonHeight);
     panelMenu_->setCursor(Qt::WhatsThisCursor);
     panelMenu_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Its menu (the language among others) is reached with the menu key too.
+    panelMenu_->setFocusPolicy(Qt::TabFocus);
     connect(panelMenu_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popupMenu_->popup(panelMenu_->mapToGlobal(at)); });
 
@@ -395,7 +398,11 @@ void MainForm::commitPendingInput() {
     QWidget* focused = QApplication::focusWidget();
     // Only our own windows' fields; clearing the focus sends the field the
     // same focus-out that clicking elsewhere would.
-    if (focused != nullptr && (focused->window() == this || focused->window() == builtPicker())) focused->clearFocus();
+    // A toolbar button pressed from the keyboard keeps the focus: it holds
+    // no input, and the user's place in the Tab order stays.
+    const bool toolbarButton = focused != nullptr && focused->parentWidget() == toolBar_;
+    if (focused != nullptr && !toolbarButton && (focused->window() == this || focused->window() == builtPicker()))
+        focused->clearFocus();
     emit shellSignals_.inputCommitted();
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIconEngine>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -115,6 +116,32 @@ Panel::Panel(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     // Captions come from the program and the controller; never read them as markup.
     setTextFormat(Qt::PlainText);
+}
+
+void Panel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contentsRect().adjusted(1, 1, -1, -1);
+    focus.backgroundColor = palette().color(backgroundRole());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+namespace {
+
+bool plainKey(const QKeyEvent& key) { return (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0; }
+
+} // namespace
+
+bool isActivationKey(const QKeyEvent& key) {
+    const int code = key.key();
+    return plainKey(key) && (code == Qt::Key_Space || code == Qt::Key_Return || code == Qt::Key_Enter);
+}
+
+bool isDeletionKey(const QKeyEvent& key) {
+    return plainKey(key) && (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Backspace);
 }
 
 } // namespace zmt::ui

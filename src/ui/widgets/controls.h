@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class QKeyEvent;
+
 
 namespace zmt::ui {
 
@@ -18,7 +20,18 @@ class Panel : public QLabel {
     Q_OBJECT
 public:
     explicit Panel(QWidget* parent = nullptr);
+
+protected:
+    // A panel the keyboard can reach (a drop box, a reaction, a picker key)
+    // shows that it has the focus: a label never draws that itself.
+    void paintEvent(QPaintEvent* event) override;
 };
+
+// The keys that act on a focused control as a click does (Space, Return,
+// Enter), and those that clear what it holds (Delete, Backspace); without
+// Ctrl or Alt, which belong to shortcuts.
+bool isActivationKey(const QKeyEvent& key);
+bool isDeletionKey(const QKeyEvent& key);
 
 // One page of a QTabWidget; its caption is the page's tab text.
 class TabSheet : public QWidget {

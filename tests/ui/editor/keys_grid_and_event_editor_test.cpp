@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QSet>
 #include <QStyle>
@@ -107,6 +109,28 @@ struct Page : test::ProgramRig {
         QApplication::sendEvent(grid->viewport(), &move);
     }
     void rightClickPanel(QWidget* panel) { QTest::mousePress(panel, Qt::RightButton, {}, panel->rect().center()); }
+
+    // The keyboard: the window active on its Parameters page, keys sent to
+    // whatever has the focus, as a user's keys are.
+    void useKeyboard() {
+        child<QTabWidget>(form, "PageControlMain")->setCurrentWidget(child<QWidget>(form, "TabSheetParameters"));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+    static void key(Qt::Key code, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != nullptr);
+        QTest::keyClick(focused, code, modifiers);
+    }
+    static void menuKey() {
+        QWidget* focused = QApplication::focusWidget();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, focused->rect().center(),
+                               focused->mapToGlobal(focused->rect().center()));
+        QApplication::sendEvent(focused, &menu);
+    }
+    static QString focusedName() {
+        return QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : QString();
+    }
 
     static QColor background(QWidget* panel) { return panel->palette().color(QPalette::Window); }
     static Qt::CursorShape pointer() {
@@ -645,6 +669,133 @@ private slots:
         QCOMPARE(leftName(), QStringLiteral("Scroll Left"));
         p.form.setLanguage(Russian);
         QCOMPARE(leftName(), russian);
+    }
+
+    // Tab reaches every control of the page and the toolbar; nothing on the
+    // way needs the mouse.
+    void tabReachesEveryControl() {
+        Page p;
+        p.useKeyboard();
+        child<QWidget>(p.form, "SpeedButtonUpdateDevice")->setFocus(Qt::TabFocusReason);
+        QSet<QString> reached;
+        for (int step = 0; step < 200; ++step) {
+            reached << Page::focusedName();
+            Page::key(Qt::Key_Tab);
+        }
+        for (const char* name : {"SpeedButtonUpdateDevice", "SpeedButtonReadConfig", "SpeedButtonWriteDevice",
+                                 "SpeedButtonReset", "SpeedButtonUndox", "SpeedButtonRedox", "PanelMenu",
+                                 "StringGridKeys", "TabControlEVKEYx", "PanelKeyModx", "PanelKeyValx",
+                                 "ComboBoxEventEvent", "PanelEventReactionx", "PanelHOMEx"}) {
+            QVERIFY2(reached.contains(QLatin1String(name)), name);
+        }
+        // The strip's scroll arrows are the mouse's; the arrow keys move along the tabs.
+        for (QToolButton* scroll : p.tabs->findChildren<QToolButton*>()) QCOMPARE(scroll->focusPolicy(), Qt::NoFocus);
+        p.tabs->setFocus(Qt::TabFocusReason);
+        p.select(0);
+        Page::key(Qt::Key_Right);
+        Page::key(Qt::Key_Right);
+        QCOMPARE(p.editor.selectedEvent(), 2);
+    }
+
+    // The grid's selected cell set as the event's modifier and button with
+    // the shortcuts, refused where a drop would be, then deleted from the
+    // panels with Delete and from the grid's menu.
+    void keyboardSetsAndDeletesAnEventsButtons() {
+        test::RussianAfterwards russian;
+        Page p;
+        p.form.setLanguage(English);
+        p.useKeyboard();
+        p.select(1);
+        p.grid->setFocus(Qt::TabFocusReason);
+        p.grid->setCurrentCell(0, 0);   // VOL+
+        Page::key(Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(p.event(1).modCol, uint8_t(0));
+        QCOMPARE(p.event(1).modRow, uint8_t(1));
+        QCOMPARE(p.modPanel->text(), QStringLiteral("VOL+"));
+        // VOL- lies on the modifier's channel: refused, and said so.
+        Page::key(Qt::Key_Down);
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyRow, uint8_t(0));
+        QCOMPARE(p.notice(), QStringLiteral("This button cannot be assigned here"));
+        // Right skips the empty cells to the encoder's Enc1-, which is taken as the key.
+        Page::key(Qt::Key_Right);
+        QCOMPARE(p.grid->currentColumn(), 4);
+        Page::key(Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(p.event(1).modRow, uint8_t(1));
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyCol, uint8_t(4));
+        QCOMPARE(p.event(1).keyRow, uint8_t(2));
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("Enc1-"));
+        QCOMPARE(p.window.editHistory()->undoLabel(p.record.image), std::string("event 2: key"));
+
+        // The menu key offers the same on the cell; an encoder turn is never deleted.
+        auto* cellMenu = child<QMenu>(p.form, "PopupMenuGridKeyx");
+        Page::menuKey();
+        QVERIFY(cellMenu->isVisible());
+        QVERIFY(child<QAction>(p.form, "MenuItemUseAsKeyx")->isEnabled());
+        QVERIFY(!child<QAction>(p.form, "MenuItemUseAsModifierx")->isEnabled());
+        QVERIFY(!child<QAction>(p.form, "MenuItemDeleteKeyx")->isEnabled());
+        cellMenu->hide();
+        p.grid->setCurrentCell(1, 0);   // VOL-
+        Page::menuKey();
+        QCOMPARE(child<QAction>(p.form, "MenuItemDeleteChannelx")->text(), QStringLiteral("Delete all buttons of the channel 1"));
+        child<QAction>(p.form, "MenuItemDeleteKeyx")->trigger();
+        cellMenu->hide();
+        QCOMPARE(p.cell(0, 2), QString());
+        QCOMPARE(p.cell(0, 1), QStringLiteral("VOL+"));
+
+        // Delete on the focused panels takes the modifier and the key away.
+        p.modPanel->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Delete);
+        QCOMPARE(p.event(1).modRow, uint8_t(0));
+        p.keyPanel->setFocus(Qt::TabFocusReason);
+        Page::menuKey();
+        QVERIFY(p.menu->isVisible());
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Delete key"));
+        p.menu->hide();
+        Page::key(Qt::Key_Backspace);
+        QCOMPARE(p.event(1).keyRow, uint8_t(0));
+        QCOMPARE(p.keyPanel->text(), QString());
+    }
+
+    // Enter on the reaction opens the picker with a key in the focus;
+    // arrows move among the keys and Space toggles them. The same from HOME.
+    void keyboardPicksAReaction() {
+        Page p;
+        p.useKeyboard();
+        p.event(4) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(4);
+        auto* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        reaction->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Return);
+        FormKeyBoard& picker = p.picker();
+        QVERIFY(picker.isVisible());
+        QVERIFY(QApplication::focusWidget() != nullptr && QApplication::focusWidget()->window() == &picker);
+        auto* a = child<Panel>(picker, "PanelKey4x");
+        a->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        Page::key(Qt::Key_Right);   // S
+        QCOMPARE(Page::focusedName(), QStringLiteral("PanelKey22x"));
+        Page::key(Qt::Key_Up);      // W, above it
+        QCOMPARE(Page::focusedName(), QStringLiteral("PanelKey26x"));
+        Page::key(Qt::Key_Enter);
+        QCOMPARE(p.event(4).reaction.kind, uint8_t(ReactionKeyboard));
+        QCOMPARE(p.event(4).reaction.arg2, uint8_t(4));
+        QCOMPARE(p.event(4).reaction.arg3, uint8_t(26));
+        Page::key(Qt::Key_Space);   // W comes off again
+        QCOMPARE(p.event(4).reaction.arg3, uint8_t(0));
+
+        // Delete on the reaction clears it; Space on HOME retargets the picker.
+        reaction->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Delete);
+        QCOMPARE(p.event(4).reaction.kind, uint8_t(0));
+        auto* home = child<Panel>(p.form, "PanelHOMEx");
+        home->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QVERIFY(picker.target() == &p.record.image.homeReaction);
+        child<Panel>(picker, "PanelKey5x")->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QCOMPARE(p.record.image.homeReaction.arg2, uint8_t(5));
     }
 
     void editorLock() {
