@@ -42,6 +42,7 @@ const QColor kBlue(0, 0, 255);
 
 // The selected cell's menu, the keyboard's way to do what dragging and the
 // right button do.
+constexpr const char* kEmptyCellText = "пусто\0empty";
 constexpr const char* kUseAsKeyText = "Назначить кнопкой события\0Use as the event's button";
 constexpr const char* kUseAsModifierText = "Назначить модификатором события\0Use as the event's modifier";
 
@@ -234,6 +235,20 @@ void KeysGridView::retranslate() {
     asKey_->setText(QString::fromUtf8(LangText(kUseAsKeyText)));
     asModifier_->setText(QString::fromUtf8(LangText(kUseAsModifierText)));
     deleteKey_->setText(QString::fromUtf8(LangText(editor::deleteActionCaption(editor::DeleteOneKey))));
+    nameCells();
+}
+
+void KeysGridView::nameCell(int column, int row) {
+    QTableWidgetItem* item = grid_->item(row - 1, column);
+    if (item == nullptr) return;
+    const QString text = item->text().isEmpty() ? QString::fromUtf8(LangText(kEmptyCellText)) : item->text();
+    const QString name = QStringLiteral("%1, %2: %3").arg(qs(editor::gridHeaderText(column))).arg(row).arg(text);
+    if (item->data(Qt::AccessibleTextRole).toString() != name) item->setData(Qt::AccessibleTextRole, name);
+}
+
+void KeysGridView::nameCells() {
+    for (int column = 0; column < editor::kGridColumns; ++column)
+        for (int row = 1; row < editor::kGridRows; ++row) nameCell(column, row);
 }
 
 // ---- showing ----
@@ -247,6 +262,7 @@ void KeysGridView::fillGrid() {
             Qt::ItemFlags flags = Qt::NoItemFlags;
             if (rules_.editable(column, row)) flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
             item->setFlags(flags);
+            nameCell(column, row);
         }
     }
     rewriteEncoderLabels();
@@ -259,6 +275,7 @@ void KeysGridView::rewriteEncoderLabels() {
         item->setText(qs(rules_.cellText(kEncoderColumn, row)));
         item->setFlags(rules_.selectable(kEncoderColumn, row) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
                                                                : Qt::NoItemFlags);
+        nameCell(kEncoderColumn, row);
     }
 }
 
@@ -277,6 +294,7 @@ void KeysGridView::setKeyCell(int column, int row, const QString& text, bool mar
                                     ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                     : Qt::NoItemFlags;
     if (item->flags() != flags) item->setFlags(flags);
+    nameCell(column, row);
     grid_->viewport()->update();
 }
 
@@ -488,6 +506,7 @@ void KeysGridView::commitTypedName() {
         window_.showMessage(MB_INFORMATION, formatText(LangText(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
+    nameCell(column, row);
     if (!result.text.empty()) {
         step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", before.c_str(),
                               result.text.c_str()));

@@ -87,6 +87,10 @@ private:
 
     void build(QWidget* page);
     void retranslate();
+    // What a screen reader says for a cell: its column, row and name, or
+    // that it is empty; every cell anew after a change of the language.
+    void nameCell(int column, int row);
+    void nameCells();
 
     // Mouse handling; row 0 is the header.
     void mouseDown(int column, int row, Qt::MouseButton button, const QPoint& global);

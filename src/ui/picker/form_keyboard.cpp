@@ -2,6 +2,7 @@
 
 #include "config/reaction_text.h"
 #include "lang/lang.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
 #include <QFontMetrics>
@@ -175,6 +176,7 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QStr
     panel->installEventFilter(this);
     // Every key is a tab stop, toggled with Space or Enter.
     panel->setFocusPolicy(Qt::StrongFocus);
+    markAsToggle(*panel);
     keyPanels_.push_back({panel, control});
     return panel;
 }
@@ -209,6 +211,7 @@ void FormKeyBoard::buildConsumerButtons() {
         if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
         // The keyword is the same in both languages, as in the descriptions.
         button->setToolTip(QString::fromLatin1(key.keyword));
+        button->setAccessibleName(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
@@ -263,6 +266,7 @@ void FormKeyBoard::buildKeyboard() {
         caption->setObjectName(QStringLiteral("Label%1x").arg(QLatin1String(name)));
         caption->setGeometry(left, 20, 36, 20);
         auto* edit = new QLineEdit(codes);
+        caption->setBuddy(edit);   // the field is read out by its caption
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(left + 38, 20, 76, 20);
         left += 124;
@@ -319,7 +323,7 @@ void FormKeyBoard::setSelected(Panel* panel, bool selected) {
     colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
     colours.setColor(QPalette::WindowText, selected ? palette().color(QPalette::Window) : QColor(Qt::black));
     panel->setPalette(colours);
-    panel->setProperty("selected", selected);
+    setToggleChecked(*panel, selected);
 }
 
 void FormKeyBoard::clearHighlights() {

@@ -4,6 +4,7 @@
 #include "device/connection_watch.h"
 #include "lang/lang.h"
 #include "ui/log/memo.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/widgets/msg_box.h"
@@ -109,6 +110,7 @@ MainForm::MainForm(QWidget* parent)
       host_(std::make_unique<QtHost>(*this)) {
     loadWindowResources();
     setObjectName(QStringLiteral("MainForm"));
+    markAsWindow(*this);
     setFixedSize(kClientWidth, kClientHeight);
     buildToolBar();
     buildPages();
@@ -137,6 +139,7 @@ void MainForm::buildToolBar() {
         button->setAutoRaise(true);
         // A tab stop for the keyboard; a click leaves the focus where it is.
         button->setFocusPolicy(Qt::TabFocus);
+        nameAfterHint(*button);
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);

@@ -6,6 +6,7 @@
 #include "learned_buttons.h"
 #include "../program_rig.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -127,6 +128,15 @@ struct Page : test::ProgramRig {
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, focused->rect().center(),
                                focused->mapToGlobal(focused->rect().center()));
         QApplication::sendEvent(focused, &menu);
+    }
+    static QAccessibleInterface* readerView(QObject* control) {
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(control);
+        if (view == nullptr) qFatal("no accessible interface for %s", qPrintable(control->objectName()));
+        return view;
+    }
+    static QString readerName(QObject* control) { return readerView(control)->text(QAccessible::Name); }
+    QString cellReaderName(int column, int row) {
+        return readerView(grid)->tableInterface()->cellAt(row - 1, column)->text(QAccessible::Name);
     }
     static QString focusedName() {
         return QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : QString();
@@ -796,6 +806,50 @@ private slots:
         child<Panel>(picker, "PanelKey5x")->setFocus(Qt::TabFocusReason);
         Page::key(Qt::Key_Space);
         QCOMPARE(p.record.image.homeReaction.arg2, uint8_t(5));
+    }
+
+    // What a screen reader is told, in the language in force.
+    void screenReaderNamesFollowTheLanguage() {
+        test::RussianAfterwards russian;
+        Page p;
+        QCOMPARE(Page::readerView(&p.form)->role(), QAccessible::Window);
+        QWidget* open = child(p.form, "SpeedButtonReadConfig");
+        const QString russianOpen = Page::readerName(open);
+        QVERIFY(!russianOpen.isEmpty());
+        QCOMPARE(p.cellReaderName(0, 3), QStringLiteral("Канал 1, 3: 1.80"));
+        QCOMPARE(p.cellReaderName(1, 1), QStringLiteral("Канал 2, 1: пусто"));
+        p.form.setLanguage(English);
+        QCOMPARE(Page::readerName(open), QStringLiteral("Open the device configuration file"));
+        QVERIFY(open->toolTip().endsWith(QStringLiteral("(Ctrl+O)")));
+        for (const char* name : {"SpeedButtonUpdateDevice", "SpeedButtonToDefault", "SpeedButtonReset",
+                                 "SpeedButtonUndox", "SpeedButtonRedox"}) {
+            QVERIFY2(!Page::readerName(child(p.form, name)).isEmpty(), name);
+        }
+        QCOMPARE(p.cellReaderName(1, 1), QStringLiteral("Ch 2, 1: empty"));
+        QCOMPARE(p.cellReaderName(4, 1), QStringLiteral("Encoder, 1: Enc1+"));
+        p.rename(0, 3, QStringLiteral("MODE"));
+        QCOMPARE(p.cellReaderName(0, 3), QStringLiteral("Ch 1, 3: MODE"));
+        QCOMPARE(Page::readerName(child(p.form, "Edit_PAR_LongTO")), QStringLiteral("Long tap >"));
+
+        // The picker: keys as toggles that say whether the reaction holds
+        // them, the multimedia keys by keyword, the code fields by caption.
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(0);
+        p.editor.onEventReactionClicked();
+        FormKeyBoard& picker = p.picker();
+        QAccessibleInterface* a = Page::readerView(child(picker, "PanelKey4x"));
+        QCOMPARE(a->role(), QAccessible::Button);
+        QCOMPARE(a->text(QAccessible::Name), QStringLiteral("A"));
+        QVERIFY(a->state().checkable && !a->state().checked);
+        picker.onPickerKey({PickerControl::Key, 4});
+        QVERIFY(a->state().checked);
+        QCOMPARE(Page::readerName(child(picker, "EditKEY1")), QStringLiteral("KEY1"));
+        QCOMPARE(Page::readerName(child(picker, "EditKEY2")), QStringLiteral("KEY2"));
+        QSet<QString> keywords;
+        for (QToolButton* key : child(picker, "GroupBoxKeyboardPage0C")->findChildren<QToolButton*>())
+            keywords << Page::readerName(key);
+        QCOMPARE(keywords.size(), 19);
+        QVERIFY(!keywords.contains(QString()));
     }
 
     void editorLock() {
