@@ -171,6 +171,7 @@ void KeysGridView::build(QWidget* page) {
     // A tab stop: the arrow keys move between the buttons, F2 or typing
     // names one, the menu key (or Shift+F10) offers the rest.
     grid_->setFocusPolicy(Qt::StrongFocus);
+    grid_->setTabKeyNavigation(false);   // Tab goes on to the next control
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setDragEnabled(false);

@@ -169,6 +169,9 @@ FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
 
 Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where) {
     auto* panel = new Panel(parent);
+    // Before its caption is set: setting it may already have a screen
+    // reader ask what the panel is.
+    markAsToggle(*panel);
     panel->setObjectName(QString::fromStdString(pickerControlName(control)));
     panel->setText(caption);
     panel->setGeometry(where);
@@ -176,7 +179,6 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QStr
     panel->installEventFilter(this);
     // Every key is a tab stop, toggled with Space or Enter.
     panel->setFocusPolicy(Qt::StrongFocus);
-    markAsToggle(*panel);
     keyPanels_.push_back({panel, control});
     return panel;
 }

@@ -25,10 +25,10 @@ public:
         return state;
     }
     QString text(QAccessible::Text kind) const override {
-        QString text = QAccessibleWidget::text(kind);
-        // A key is named by its caption (a label's text).
-        if (kind == QAccessible::Name && text.isEmpty()) text = widget()->property("text").toString();
-        return text;
+        // A key is named by its caption (a label's text); Qt would name it
+        // after the group it sits in.
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) return widget()->property("text").toString();
+        return QAccessibleWidget::text(kind);
     }
 };
 
