@@ -10,6 +10,7 @@
 #include "ui/shell/editor_shell.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -696,7 +697,7 @@ bool EventEditor::dragOver(const QPoint& global, bool dropping) {
             continue;
         }
         grid_.clearGridSelection();
-        setPanelColours(panel, hover.accepted ? kGreen : kRed, panel->palette().color(QPalette::Base));
+        setPanelColours(panel, hover.accepted ? kGreen : kRed, textOnStrongColour(QApplication::palette(panel), QPalette::Base));
         if (dropping && hover.accepted) {
             const EditStep step = edit(dropLabel(kind, index));
             const editor::GridEditorState& state = grid_.rules().state();
@@ -721,7 +722,8 @@ void EventEditor::setPanelColours(Panel* panel, const QColor& background, const 
 }
 
 void EventEditor::setPanelNormal(Panel* panel) {
-    setPanelColours(panel, panel->style()->standardPalette().color(QPalette::Button), Qt::black);
+    const QPalette normal = QApplication::palette(panel);
+    setPanelColours(panel, normal.color(QPalette::Button), normal.color(QPalette::ButtonText));
 }
 
 } // namespace zmt::ui

@@ -3,6 +3,7 @@
 #include "device/host.h"
 #include "lang/lang.h"
 #include "ui/shell/editor_shell.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -97,8 +98,9 @@ public:
         painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
         // A locked editor greys its names out like every other control.
         const bool enabled = (option.state & QStyle::State_Enabled) != 0;
-        const QColor text = enabled ? QColor(Qt::black) : option.palette.color(QPalette::Disabled, QPalette::WindowText);
-        painter->setPen(marked ? option.palette.color(QPalette::Base) : text);
+        const QColor text = enabled ? option.palette.color(QPalette::ButtonText)
+                                    : option.palette.color(QPalette::Disabled, QPalette::WindowText);
+        painter->setPen(marked ? textOnStrongColour(option.palette, QPalette::Base) : text);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
         painter->restore();
     }

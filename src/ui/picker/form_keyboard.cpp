@@ -323,7 +323,7 @@ void FormKeyBoard::detach() {
 void FormKeyBoard::setSelected(Panel* panel, bool selected) {
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
-    colours.setColor(QPalette::WindowText, selected ? palette().color(QPalette::Window) : QColor(Qt::black));
+    colours.setColor(QPalette::WindowText, selected ? textOnStrongColour(palette(), QPalette::Window) : palette().color(QPalette::ButtonText));
     panel->setPalette(colours);
     setToggleChecked(*panel, selected);
 }

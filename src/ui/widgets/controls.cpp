@@ -4,6 +4,7 @@
 #include <QIconEngine>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -138,6 +139,18 @@ bool plainKey(const QKeyEvent& key) { return (key.modifiers() & (Qt::ControlModi
 bool isActivationKey(const QKeyEvent& key) {
     const int code = key.key();
     return plainKey(key) && (code == Qt::Key_Space || code == Qt::Key_Return || code == Qt::Key_Enter);
+}
+
+bool isDarkPalette(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
+}
+
+QColor lightBackground(const QPalette& palette, const QColor& light) {
+    return isDarkPalette(palette) ? palette.color(QPalette::Base) : light;
+}
+
+QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole) {
+    return isDarkPalette(palette) ? QColor(Qt::white) : palette.color(lightRole);
 }
 
 bool isDeletionKey(const QKeyEvent& key) {

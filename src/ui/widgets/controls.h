@@ -7,9 +7,11 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 
+class QColor;
 class QKeyEvent;
 
 
@@ -31,6 +33,16 @@ protected:
 // Enter), and those that clear what it holds (Delete, Backspace); without
 // Ctrl or Alt, which belong to shortcuts.
 bool isActivationKey(const QKeyEvent& key);
+
+// Colours drawn in code follow the palette in force. Under a light palette
+// the program's own colours stay as they are; under a dark one (light text
+// on dark windows, as a dark or high-contrast theme has) a fixed light
+// background gives way to the palette's, and text on a strong colour (blue,
+// green, red) is white.
+bool isDarkPalette(const QPalette& palette);
+QColor lightBackground(const QPalette& palette, const QColor& light);
+// lightRole names the text colour kept under a light palette.
+QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole);
 bool isDeletionKey(const QKeyEvent& key);
 
 // One page of a QTabWidget; its caption is the page's tab text.
