@@ -337,7 +337,6 @@ void Memo::retranslateActions() {
     copyAction_->setText(qText(kCopyLiteral));
     selectAllAction_->setText(qText(kSelectAllLiteral));
     saveAction_->setText(qText(kSaveLogLiteral));
-    setAccessibleName(qText(kLogNameLiteral));
 }
 
 // ---- for screen readers ----
@@ -377,7 +376,11 @@ public:
         *startOffset = *endOffset = 0;
         if (selectionIndex == 0) std::tie(*startOffset, *endOffset) = memo()->selectionOffsets();
     }
-    QString text(QAccessible::Text kind) const override { return QAccessibleWidget::text(kind); }
+    // Named when asked, so the name is in the language in force.
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) return qText(kLogNameLiteral);
+        return QAccessibleWidget::text(kind);
+    }
     // Reading never moves or changes anything in the log.
     void addSelection(int, int) override {}
     void removeSelection(int) override {}

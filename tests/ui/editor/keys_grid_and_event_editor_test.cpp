@@ -858,6 +858,54 @@ private slots:
         QVERIFY(!keywords.contains(QString()));
     }
 
+    // Under a dark palette the colours drawn in code stay readable: the
+    // names in the grid in the palette's text, white on the learning mark,
+    // on a selected picker key and on a drop panel. With ZMT_SCREENSHOT_DIR
+    // set, the window and the picker are saved there to be looked at.
+    void aDarkPaletteKeepsTheTextReadable() {
+        const QPalette normal = QApplication::palette();
+        QApplication::setPalette(QPalette(QColor(45, 45, 48)));
+        struct Restore {
+            QPalette palette;
+            ~Restore() { QApplication::setPalette(palette); }
+        } restore{normal};
+        Page p;
+        const QColor light = QApplication::palette().color(QPalette::ButtonText);
+        QVERIFY(light.lightness() > 200);
+        p.keysGrid.setKeyCell(2, 1, QStringLiteral("3.42"), true);
+        auto colours = [&] {
+            QSet<QRgb> seen;
+            const QImage cells = p.grid->viewport()->grab().toImage();
+            for (int y = 0; y < cells.height(); ++y)
+                for (int x = 0; x < cells.width(); ++x) seen << cells.pixel(x, y);
+            return seen;
+        };
+        const QSet<QRgb> drawn = colours();
+        QVERIFY(drawn.contains(light.rgb()));       // unmarked names
+        QVERIFY(drawn.contains(qRgb(255, 255, 255)));   // the marked one
+        QVERIFY(!drawn.contains(qRgb(0, 0, 0)));
+
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(0);
+        p.editor.onEventReactionClicked();
+        FormKeyBoard& picker = p.picker();
+        picker.onPickerKey({PickerControl::Key, 4});
+        QCOMPARE(child<Panel>(picker, "PanelKey4x")->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(child<Panel>(picker, "PanelKey5x")->palette().color(QPalette::WindowText), light);
+        p.select(1);
+        p.press(0, 2);
+        p.dragTo(Page::centreOf(p.keyPanel));
+        QCOMPARE(p.keyPanel->palette().color(QPalette::WindowText), QColor(Qt::white));
+        p.releaseAt(Page::centreOf(p.keyPanel));
+        QCOMPARE(p.keyPanel->palette().color(QPalette::WindowText), light);
+
+        if (const QString dir = qEnvironmentVariable("ZMT_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            child<QTabWidget>(p.form, "PageControlMain")->setCurrentWidget(child<QWidget>(p.form, "TabSheetParameters"));
+            p.form.grab().save(dir + QStringLiteral("/dark-parameters.png"));
+            picker.grab().save(dir + QStringLiteral("/dark-picker.png"));
+        }
+    }
+
     void editorLock() {
         Page p;
         // The names in the grid are drawn in black, and greyed out with the rest when locked.
