@@ -723,7 +723,7 @@ void EventEditor::setPanelColours(Panel* panel, const QColor& background, const 
 
 void EventEditor::setPanelNormal(Panel* panel) {
     const QPalette normal = QApplication::palette(panel);
-    setPanelColours(panel, normal.color(QPalette::Button), normal.color(QPalette::ButtonText));
+    setPanelColours(panel, normal.color(QPalette::Button), buttonFaceText(normal));
 }
 
 } // namespace zmt::ui

@@ -98,7 +98,7 @@ public:
         painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
         // A locked editor greys its names out like every other control.
         const bool enabled = (option.state & QStyle::State_Enabled) != 0;
-        const QColor text = enabled ? option.palette.color(QPalette::ButtonText)
+        const QColor text = enabled ? buttonFaceText(option.palette)
                                     : option.palette.color(QPalette::Disabled, QPalette::WindowText);
         painter->setPen(marked ? textOnStrongColour(option.palette, QPalette::Base) : text);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());

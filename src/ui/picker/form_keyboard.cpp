@@ -177,8 +177,9 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QStr
     panel->setGeometry(where);
     panel->setAutoFillBackground(true);
     panel->installEventFilter(this);
-    // Every key is a tab stop, toggled with Space or Enter.
-    panel->setFocusPolicy(Qt::StrongFocus);
+    // Every key is a tab stop, toggled with Space or Enter; a click leaves
+    // the focus where it is, as before.
+    panel->setFocusPolicy(Qt::TabFocus);
     keyPanels_.push_back({panel, control});
     return panel;
 }
@@ -323,7 +324,7 @@ void FormKeyBoard::detach() {
 void FormKeyBoard::setSelected(Panel* panel, bool selected) {
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
-    colours.setColor(QPalette::WindowText, selected ? textOnStrongColour(palette(), QPalette::Window) : palette().color(QPalette::ButtonText));
+    colours.setColor(QPalette::WindowText, selected ? textOnStrongColour(palette(), QPalette::Window) : buttonFaceText(palette()));
     panel->setPalette(colours);
     setToggleChecked(*panel, selected);
 }

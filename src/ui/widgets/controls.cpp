@@ -120,9 +120,21 @@ Panel::Panel(QWidget* parent) : QLabel(parent) {
 }
 
 void Panel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (!hasFocus()) return;
+    // Qt lays out the text of a label that can take the focus as a text
+    // document, a pixel higher than it draws a plain label's; a panel the
+    // keyboard reaches keeps the look of the others. Only the centred,
+    // unwrapped caption every such panel has is drawn here.
+    const bool ownText = focusPolicy() != Qt::NoFocus && !wordWrap() && !text().isEmpty() &&
+                         (alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter;
+    if (!ownText) QLabel::paintEvent(event);
     QPainter painter(this);
+    if (ownText) {
+        drawFrame(&painter);
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        style()->drawItemText(&painter, area, int(alignment()) | Qt::TextForceLeftToRight, palette(), isEnabled(),
+                              text(), foregroundRole());
+    }
+    if (!hasFocus()) return;
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
     focus.rect = contentsRect().adjusted(1, 1, -1, -1);
@@ -147,6 +159,10 @@ bool isDarkPalette(const QPalette& palette) {
 
 QColor lightBackground(const QPalette& palette, const QColor& light) {
     return isDarkPalette(palette) ? palette.color(QPalette::Base) : light;
+}
+
+QColor buttonFaceText(const QPalette& palette) {
+    return isDarkPalette(palette) ? palette.color(QPalette::ButtonText) : QColor(Qt::black);
 }
 
 QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole) {

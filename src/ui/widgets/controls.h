@@ -41,6 +41,9 @@ bool isActivationKey(const QKeyEvent& key);
 // green, red) is white.
 bool isDarkPalette(const QPalette& palette);
 QColor lightBackground(const QPalette& palette, const QColor& light);
+// Text drawn on a button-coloured face: black under a light palette, the
+// palette's button text under a dark one.
+QColor buttonFaceText(const QPalette& palette);
 // lightRole names the text colour kept under a light palette.
 QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole);
 bool isDeletionKey(const QKeyEvent& key);
