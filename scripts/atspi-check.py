@@ -28,7 +28,7 @@ def find_program(name, tries=100):
     return None
 
 
-def walk(node, path, found, depth=0):
+def walk(node, path, found, seen, depth=0):
     if node is None or depth > 40:
         return
     states = node.getState()
@@ -36,10 +36,11 @@ def walk(node, path, found, depth=0):
         return
     role = node.getRole()
     here = f"{path}/{node.getRoleName()}:{node.name!r}"
+    seen[node.getRoleName()] = seen.get(node.getRoleName(), 0) + 1
     if role in INTERACTIVE and not node.name.strip():
         found.append(here)
     for child in node:
-        walk(child, here, found, depth + 1)
+        walk(child, here, found, seen, depth + 1)
 
 
 def main():
@@ -48,14 +49,16 @@ def main():
         print("atspi-check: the program never appeared on the accessibility bus", file=sys.stderr)
         return 2
     unnamed = []
+    seen = {}
     windows = 0
     for window in app:
         windows += 1
         if window.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG):
             unnamed.append(f"window read as {window.getRoleName()}: {window.name!r}")
-        walk(window, "", unnamed)
+        walk(window, "", unnamed, seen)
     for line in unnamed:
         print(line)
+    print("atspi-check: objects in sight by role: " + ", ".join(f"{role} {count}" for role, count in sorted(seen.items())))
     print(f"atspi-check: {windows} window(s), {len(unnamed)} unnamed interactive object(s)")
     return 1 if unnamed else 0
 
