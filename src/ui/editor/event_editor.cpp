@@ -25,6 +25,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 #include <cstring>
 #include <map>
 
@@ -123,6 +124,7 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);
+    orderTabStops();
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
     connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
@@ -274,6 +276,25 @@ void EventEditor::build(QWidget* page) {
     irSend->setGeometry(184, 99, 22, 24);
     connect(irSend, &QToolButton::clicked, this, [this] { onCaptureIrReaction(); });
     window_.addDeviceButton(irSend);
+    irGet_ = irGet;
+    irSend_ = irSend;
+}
+
+void EventEditor::orderTabStops() {
+    std::vector<QWidget*> order{grid_.grid(), eventTabs_, keyModPanel_, keyValPanel_, panelIrDef_, irGet_,
+                                eventType_,   once_,      wakeUp_,      reactionPanel_, irSend_};
+    // The parameters panel's controls in the order they were made, HOME
+    // after the last of the touch group's.
+    QWidget* parameters = &panel_;
+    QWidget* lastTouch = nullptr;
+    for (QWidget* next = parameters->nextInFocusChain(); next != parameters; next = next->nextInFocusChain()) {
+        if (!parameters->isAncestorOf(next) || next == homePanel_ || (next->focusPolicy() & Qt::TabFocus) == 0) continue;
+        order.push_back(next);
+        if (panel_.touchGroup().isAncestorOf(next)) lastTouch = next;
+    }
+    const auto touchEnd = std::find(order.begin(), order.end(), lastTouch);
+    order.insert(touchEnd == order.end() ? order.end() : touchEnd + 1, homePanel_);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
 void EventEditor::buildHomeKey(ParametersPanel& panel) {

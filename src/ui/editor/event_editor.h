@@ -100,6 +100,9 @@ private:
     void buildHomeKey(ParametersPanel& panel);
     void retranslate();
     void prepareEditor();
+    // Tab goes as the eye does: the grid, the event strip and the event,
+    // its reaction, then the parameters below (HOME among the touch ones).
+    void orderTabStops();
 
     void setPanelColours(Panel* panel, const QColor& background, const QColor& text);
     void setPanelNormal(Panel* panel);
@@ -137,6 +140,8 @@ private:
     editor::EventRules eventRules_;
 
     QWidget* eventArea_ = nullptr;
+    QWidget* irGet_ = nullptr;
+    QWidget* irSend_ = nullptr;
     QTabBar* eventTabs_ = nullptr;
     Panel* panelModKey_ = nullptr;
     Panel* panelIrCode_ = nullptr;

@@ -138,6 +138,8 @@ KeysGridView::~KeysGridView() {
 
 QWidget* KeysGridView::box() const { return groupBoxKeys_; }
 
+QWidget* KeysGridView::grid() const { return grid_; }
+
 void KeysGridView::build(QWidget* page) {
     groupBoxKeys_ = new QGroupBox(page);
     groupBoxKeys_->setObjectName(QStringLiteral("GroupBoxKeys"));

@@ -61,6 +61,8 @@ public:
     editor::KeysGridRules& rules() { return rules_; }
     // The group the grid sits in, locked with the rest of the editor.
     QWidget* box() const;
+    // The grid itself (a tab stop).
+    QWidget* grid() const;
 
     // Every cell from the image, all marks cleared; then the encoder column.
     void fillGrid();

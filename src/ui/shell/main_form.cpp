@@ -493,8 +493,15 @@ void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string&
 }
 
 void MainForm::SetDeviceButtons(bool busy) {
+    QWidget* focused = focusWidget();
+    const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;
+    if (busy && toolbarFocus && lockedFocus_ == nullptr) lockedFocus_ = focused;
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
     for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
+    if (busy || lockedFocus_ == nullptr) return;
+    // Back on the button, unless the user has gone elsewhere meanwhile.
+    if (toolbarFocus && lockedFocus_->isEnabled()) lockedFocus_->setFocus(Qt::OtherFocusReason);
+    lockedFocus_ = nullptr;
 }
 
 void MainForm::holdEditing(bool held) {

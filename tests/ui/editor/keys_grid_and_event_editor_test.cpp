@@ -689,9 +689,20 @@ private slots:
         // No controller: its commands are disabled, and so no tab stops.
         child<QWidget>(p.form, "SpeedButtonReadConfig")->setFocus(Qt::TabFocusReason);
         QSet<QString> reached;
+        QStringList firstRound;
         for (int step = 0; step < 200; ++step) {
+            if (!reached.contains(Page::focusedName())) firstRound << Page::focusedName();
             reached << Page::focusedName();
             Page::key(Qt::Key_Tab);
+        }
+        // As the eye goes: the grid, the event, its reaction, the
+        // parameters below with HOME among the touch settings.
+        const char* inOrder[] = {"SpeedButtonReadConfig", "StringGridKeys", "TabControlEVKEYx", "PanelKeyModx",
+                                 "PanelKeyValx", "PanelEventReactionx", "Edit_PAR_LongTO", "CheckBoxTouchDXY",
+                                 "PanelHOMEx", "ComboBoxHEADTYPE"};
+        for (std::size_t i = 0; i + 1 < std::size(inOrder); ++i) {
+            QVERIFY2(firstRound.indexOf(QLatin1String(inOrder[i])) < firstRound.indexOf(QLatin1String(inOrder[i + 1])),
+                     qPrintable(firstRound.join(QLatin1Char(' '))));
         }
         for (const char* name : {"SpeedButtonReadConfig", "SpeedButtonWriteConfig", "PanelMenu",
                                  "StringGridKeys", "TabControlEVKEYx", "PanelKeyModx", "PanelKeyValx",
@@ -700,6 +711,17 @@ private slots:
         }
         // The strip's scroll arrows are the mouse's; the arrow keys move along the tabs.
         for (QToolButton* scroll : p.tabs->findChildren<QToolButton*>()) QCOMPARE(scroll->focusPolicy(), Qt::NoFocus);
+        // Space on a toolbar button acts, and the focus stays on it.
+        int dialogs = 0;
+        p.dialogs.fileDialog = [&dialogs](QFileDialog&) {
+            ++dialogs;
+            return QString();
+        };
+        child<QWidget>(p.form, "SpeedButtonReadConfig")->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(Page::focusedName(), QStringLiteral("SpeedButtonReadConfig"));
+
         p.tabs->setFocus(Qt::TabFocusReason);
         p.select(0);
         Page::key(Qt::Key_Right);
