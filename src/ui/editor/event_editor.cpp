@@ -10,8 +10,11 @@
 #include "ui/shell/editor_shell.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -22,6 +25,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 #include <cstring>
 #include <map>
 
@@ -41,6 +45,10 @@ constexpr const char* kHomeHint =
 constexpr const char* kReactionHint = "Нажмите для редактирования реакции\0Click to edit the responce";
 constexpr const char* kModifierHint = "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here";
 constexpr const char* kKeyHint = "Перетащите сюда нужную кнопку\0Drag a button here";
+
+constexpr const char* kNotTakenText =
+    "Эту кнопку нельзя назначить сюда\0This button cannot be assigned here";
+constexpr unsigned kNotTakenNoticeMs = 3000;
 
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -116,6 +124,7 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);
+    orderTabStops();
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
     connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
@@ -178,10 +187,14 @@ void EventEditor::build(QWidget* page) {
     eventTabs_->setUsesScrollButtons(true);
     eventTabs_->setExpanding(false);
     eventTabs_->setDrawBase(true);
-    eventTabs_->setFocusPolicy(Qt::NoFocus);
+    // The arrow keys move between the events; the strip's scroll arrows are
+    // for the mouse only.
+    eventTabs_->setFocusPolicy(Qt::StrongFocus);
     QStringList numbers;
     for (int i = 1; i <= kEvents; ++i) numbers << QString::number(i);
     tabs->addTabs(numbers);
+    for (QToolButton* scroll : eventTabs_->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly))
+        scroll->setFocusPolicy(Qt::NoFocus);
     connect(eventTabs_, &QTabBar::currentChanged, this, [this] { onEventTabChanged(); });
 
     auto* panelEvent = named<Panel>(eventArea_, "PanelEvent");
@@ -205,6 +218,7 @@ void EventEditor::build(QWidget* page) {
         panel->setAutoFillBackground(true);
         setPanelNormal(panel);
         panel->installEventFilter(this);
+        panel->setFocusPolicy(Qt::TabFocus);
     }
 
     panelIrCode_ = named<Panel>(groupEvent, "PanelIRCODE");
@@ -219,6 +233,7 @@ void EventEditor::build(QWidget* page) {
                           static_cast<QWidget*>(panelIrDef_)}) {
         part->installEventFilter(this);
     }
+    panelIrDef_->setFocusPolicy(Qt::TabFocus);
     panelIrCode_->hide();
 
     auto* irGet = named<QToolButton>(groupEvent, "SpeedButtonIRGET");
@@ -252,6 +267,7 @@ void EventEditor::build(QWidget* page) {
     reactionPanel_->setGeometry(5, 17, 201, 78);
     reactionPanel_->setCursor(Qt::PointingHandCursor);
     reactionPanel_->installEventFilter(this);
+    reactionPanel_->setFocusPolicy(Qt::TabFocus);
     reactionMemo_ = reactionMemo(reactionPanel_, "MemoEventReactionx");
     auto* irSend = named<QToolButton>(groupReaction, "SpeedButtonGetIRSend");
     irSend->setText(QStringLiteral("IR"));
@@ -260,6 +276,25 @@ void EventEditor::build(QWidget* page) {
     irSend->setGeometry(184, 99, 22, 24);
     connect(irSend, &QToolButton::clicked, this, [this] { onCaptureIrReaction(); });
     window_.addDeviceButton(irSend);
+    irGet_ = irGet;
+    irSend_ = irSend;
+}
+
+void EventEditor::orderTabStops() {
+    std::vector<QWidget*> order{grid_.grid(), eventTabs_, keyModPanel_, keyValPanel_, panelIrDef_, irGet_,
+                                eventType_,   once_,      wakeUp_,      reactionPanel_, irSend_};
+    // The parameters panel's controls in the order they were made, HOME
+    // after the last of the touch group's.
+    QWidget* parameters = &panel_;
+    QWidget* lastTouch = nullptr;
+    for (QWidget* next = parameters->nextInFocusChain(); next != parameters; next = next->nextInFocusChain()) {
+        if (!parameters->isAncestorOf(next) || next == homePanel_ || (next->focusPolicy() & Qt::TabFocus) == 0) continue;
+        order.push_back(next);
+        if (panel_.touchGroup().isAncestorOf(next)) lastTouch = next;
+    }
+    const auto touchEnd = std::find(order.begin(), order.end(), lastTouch);
+    order.insert(touchEnd == order.end() ? order.end() : touchEnd + 1, homePanel_);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
 void EventEditor::buildHomeKey(ParametersPanel& panel) {
@@ -275,6 +310,7 @@ void EventEditor::buildHomeKey(ParametersPanel& panel) {
     homePanel_->setGeometry(8, 113, 234, 33);
     homePanel_->setCursor(Qt::PointingHandCursor);
     homePanel_->installEventFilter(this);
+    homePanel_->setFocusPolicy(Qt::TabFocus);
     homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
     homeMemoPoints_ = homeMemo_->font().pointSizeF();
     fitHomeMemo();
@@ -456,6 +492,7 @@ void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLite
     if (picker.isMinimized()) picker.showNormal();
     picker.raise();
     picker.activateWindow();
+    picker.focusKeys();
 }
 
 // ---- infrared capture ----
@@ -551,6 +588,12 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const edit
     }
 }
 
+// What a drop (or its keyboard twin) sets, as the undo button names it.
+EditLabel dropLabel(DropPanel panel, int index) {
+    return panel == DropPanel::Modifier ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
+                                        : editLabel("событие %d: кнопка\0event %d: key", index + 1);
+}
+
 } // namespace
 
 void EventEditor::onDeleteFromGrid() {
@@ -581,9 +624,7 @@ void EventEditor::onDeleteFromGrid() {
     grid_.clearGridSelection();
 }
 
-void EventEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global) {
-    if (button != Qt::RightButton) return;
-    const int index = selectedEvent();
+int EventEditor::panelDeleteAction(QObject* panel) const {
     int action = editor::NoDeleteAction;
     if (panel == keyModPanel_) action = editor::DeleteModifier;
     else if (panel == keyValPanel_) action = editor::DeleteEventKey;
@@ -592,12 +633,62 @@ void EventEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, const Q
     else if (panel == panelIrCode_ || panel == panelIrDef_ || panel->parent() == panelIrCode_) {
         action = editor::DeleteIrTrigger;
     }
-    if (action != editor::NoDeleteAction && eventRules_.menuOffered(action, index)) popupDeleteMenu(action, global);
+    return action != editor::NoDeleteAction && eventRules_.menuOffered(action, selectedEvent()) ? action
+                                                                                                : editor::NoDeleteAction;
+}
+
+void EventEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global) {
+    if (button != Qt::RightButton) return;
+    if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction) popupDeleteMenu(action, global);
+}
+
+bool EventEditor::panelKey(QObject* panel, QEvent* event) {
+    auto* widget = static_cast<QWidget*>(panel);
+    if (event->type() == QEvent::ContextMenu) {
+        // The menu key or Shift+F10; the right button has opened the menu already.
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) return false;
+        if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction)
+            popupDeleteMenu(action, widget->mapToGlobal(widget->rect().center()));
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (isActivationKey(*key) && (panel == reactionPanel_ || panel == homePanel_)) {
+        if (panel == reactionPanel_) onEventReactionClicked();
+        else onHomeReactionClicked();
+        return true;
+    }
+    if (isDeletionKey(*key)) {
+        if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction) runDelete(action);
+        return true;
+    }
+    return false;
+}
+
+void EventEditor::runDelete(int action) {
+    grid_.rules().state().popupAction = action;
+    onDeleteFromGrid();
+}
+
+void EventEditor::assignFromGrid(DropPanel panel, int column, int row) {
+    const int index = selectedEvent();
+    const EventRecord* event = record_.image.eventAt(index);
+    const bool taken = event != nullptr && grid_.rules().selectable(column, row) &&
+                       editor::KeysGridRules::dropCandidate(*event) &&
+                       editor::KeysGridRules::dropAccepted(panel, *event, column);
+    if (!taken) {
+        // A drag shows the panel red; the keyboard is told in words.
+        window_.showNotice(kNotTakenNoticeMs, 0, LangText(kNotTakenText));
+        return;
+    }
+    const EditStep step = edit(dropLabel(panel, index));
+    if (grid_.rules().drop(panel, index, column, row)) showEvent(index);
 }
 
 // ---- drops from the grid ----
 
 bool EventEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (panelKey(watched, event)) return true;
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -627,11 +718,9 @@ bool EventEditor::dragOver(const QPoint& global, bool dropping) {
             continue;
         }
         grid_.clearGridSelection();
-        setPanelColours(panel, hover.accepted ? kGreen : kRed, panel->palette().color(QPalette::Base));
+        setPanelColours(panel, hover.accepted ? kGreen : kRed, textOnStrongColour(QApplication::palette(panel), QPalette::Base));
         if (dropping && hover.accepted) {
-            const EditStep step = edit(kind == DropPanel::Modifier
-                                           ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
-                                           : editLabel("событие %d: кнопка\0event %d: key", index + 1));
+            const EditStep step = edit(dropLabel(kind, index));
             const editor::GridEditorState& state = grid_.rules().state();
             if (grid_.rules().drop(kind, index, state.dragCol, state.dragRow)) showEvent(index);
         }
@@ -654,7 +743,8 @@ void EventEditor::setPanelColours(Panel* panel, const QColor& background, const 
 }
 
 void EventEditor::setPanelNormal(Panel* panel) {
-    setPanelColours(panel, panel->style()->standardPalette().color(QPalette::Button), Qt::black);
+    const QPalette normal = QApplication::palette(panel);
+    setPanelColours(panel, normal.color(QPalette::Button), buttonFaceText(normal));
 }
 
 } // namespace zmt::ui

@@ -90,6 +90,8 @@ private:
     void dragEnded() override;
     void offerDelete(int action, const QPoint& global, int channel) override;
     void buttonsChanged() override { showSelectedEvent(); }
+    void assignFromGrid(editor::DropPanel panel, int column, int row) override;
+    void runDelete(int action) override;
     // What the picker tells and asks about the reaction it edits.
     void reactionShown() override;
     bool mayChangeReaction() override;
@@ -98,11 +100,18 @@ private:
     void buildHomeKey(ParametersPanel& panel);
     void retranslate();
     void prepareEditor();
+    // Tab goes as the eye does: the grid, the event strip and the event,
+    // its reaction, then the parameters below (HOME among the touch ones).
+    void orderTabStops();
 
     void setPanelColours(Panel* panel, const QColor& background, const QColor& text);
     void setPanelNormal(Panel* panel);
     void popupDeleteMenu(int action, const QPoint& global, int channel = 0);
     void panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global);
+    // The delete action a panel's menu offers for the selected event, if any.
+    int panelDeleteAction(QObject* panel) const;
+    // Space, Enter, Delete and the menu key on a focused panel; true when used.
+    bool panelKey(QObject* panel, QEvent* event);
 
     // One undo step for the handler it is made in.
     EditStep edit(EditLabel label);
@@ -131,6 +140,8 @@ private:
     editor::EventRules eventRules_;
 
     QWidget* eventArea_ = nullptr;
+    QWidget* irGet_ = nullptr;
+    QWidget* irSend_ = nullptr;
     QTabBar* eventTabs_ = nullptr;
     Panel* panelModKey_ = nullptr;
     Panel* panelIrCode_ = nullptr;

@@ -3,6 +3,7 @@
 #include "device/host.h"
 #include "lang/lang.h"
 #include "ui/shell/editor_shell.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -37,6 +40,12 @@ constexpr const char* kDuplicateName =
     "The name \"%s\"\nis already assigned\nPlease enter a different name";
 
 const QColor kBlue(0, 0, 255);
+
+// The selected cell's menu, the keyboard's way to do what dragging and the
+// right button do.
+constexpr const char* kEmptyCellText = "пусто\0empty";
+constexpr const char* kUseAsKeyText = "Назначить кнопкой события\0Use as the event's button";
+constexpr const char* kUseAsModifierText = "Назначить модификатором события\0Use as the event's modifier";
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -89,8 +98,9 @@ public:
         painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
         // A locked editor greys its names out like every other control.
         const bool enabled = (option.state & QStyle::State_Enabled) != 0;
-        const QColor text = enabled ? QColor(Qt::black) : option.palette.color(QPalette::Disabled, QPalette::WindowText);
-        painter->setPen(marked ? option.palette.color(QPalette::Base) : text);
+        const QColor text = enabled ? buttonFaceText(option.palette)
+                                    : option.palette.color(QPalette::Disabled, QPalette::WindowText);
+        painter->setPen(marked ? textOnStrongColour(option.palette, QPalette::Base) : text);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
         painter->restore();
     }
@@ -128,6 +138,8 @@ KeysGridView::~KeysGridView() {
 
 QWidget* KeysGridView::box() const { return groupBoxKeys_; }
 
+QWidget* KeysGridView::grid() const { return grid_; }
+
 void KeysGridView::build(QWidget* page) {
     groupBoxKeys_ = new QGroupBox(page);
     groupBoxKeys_->setObjectName(QStringLiteral("GroupBoxKeys"));
@@ -160,7 +172,10 @@ void KeysGridView::build(QWidget* page) {
     grid_->verticalHeader()->setStretchLastSection(true);
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+    // A tab stop: the arrow keys move between the buttons, F2 or typing
+    // names one, the menu key (or Shift+F10) offers the rest.
+    grid_->setFocusPolicy(Qt::StrongFocus);
+    grid_->setTabKeyNavigation(false);   // Tab goes on to the next control
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setDragEnabled(false);
@@ -186,6 +201,33 @@ void KeysGridView::build(QWidget* page) {
     grid_->viewport()->installEventFilter(this);
     grid_->horizontalHeader()->viewport()->setMouseTracking(true);
     grid_->horizontalHeader()->viewport()->installEventFilter(this);
+    grid_->installEventFilter(this);
+    buildCellMenu();
+}
+
+void KeysGridView::buildCellMenu() {
+    cellMenu_ = new QMenu(grid_);
+    cellMenu_->setObjectName(QStringLiteral("PopupMenuGridKeyx"));
+    auto add = [this](const char* name, const QKeySequence& keys, auto handler) {
+        QAction* action = cellMenu_->addAction(QString());
+        action->setObjectName(QString::fromLatin1(name));
+        if (!keys.isEmpty()) {
+            // The keys work while the grid has the focus, menu closed.
+            action->setShortcut(keys);
+            action->setShortcutContext(Qt::WidgetShortcut);
+            grid_->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    asKey_ = add("MenuItemUseAsKeyx", QKeySequence(Qt::CTRL | Qt::Key_B),
+                 [this] { assignSelected(editor::DropPanel::Key); });
+    asModifier_ = add("MenuItemUseAsModifierx", QKeySequence(Qt::CTRL | Qt::Key_M),
+                      [this] { assignSelected(editor::DropPanel::Modifier); });
+    cellMenu_->addSeparator();
+    deleteKey_ = add("MenuItemDeleteKeyx", QKeySequence(), [this] { deleteSelected(editor::DeleteOneKey); });
+    deleteChannel_ = add("MenuItemDeleteChannelx", QKeySequence(), [this] { deleteSelected(editor::DeleteChannel); });
+    connect(cellMenu_, &QMenu::aboutToShow, this, [this] { updateCellMenu(); });
 }
 
 void KeysGridView::retranslate() {
@@ -195,6 +237,23 @@ void KeysGridView::retranslate() {
         else grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
     }
     rewriteEncoderLabels();
+    asKey_->setText(QString::fromUtf8(LangText(kUseAsKeyText)));
+    asModifier_->setText(QString::fromUtf8(LangText(kUseAsModifierText)));
+    deleteKey_->setText(QString::fromUtf8(LangText(editor::deleteActionCaption(editor::DeleteOneKey))));
+    nameCells();
+}
+
+void KeysGridView::nameCell(int column, int row) {
+    QTableWidgetItem* item = grid_->item(row - 1, column);
+    if (item == nullptr) return;
+    const QString text = item->text().isEmpty() ? QString::fromUtf8(LangText(kEmptyCellText)) : item->text();
+    const QString name = QStringLiteral("%1, %2: %3").arg(qs(editor::gridHeaderText(column))).arg(row).arg(text);
+    if (item->data(Qt::AccessibleTextRole).toString() != name) item->setData(Qt::AccessibleTextRole, name);
+}
+
+void KeysGridView::nameCells() {
+    for (int column = 0; column < editor::kGridColumns; ++column)
+        for (int row = 1; row < editor::kGridRows; ++row) nameCell(column, row);
 }
 
 // ---- showing ----
@@ -208,6 +267,7 @@ void KeysGridView::fillGrid() {
             Qt::ItemFlags flags = Qt::NoItemFlags;
             if (rules_.editable(column, row)) flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
             item->setFlags(flags);
+            nameCell(column, row);
         }
     }
     rewriteEncoderLabels();
@@ -220,6 +280,7 @@ void KeysGridView::rewriteEncoderLabels() {
         item->setText(qs(rules_.cellText(kEncoderColumn, row)));
         item->setFlags(rules_.selectable(kEncoderColumn, row) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
                                                                : Qt::NoItemFlags);
+        nameCell(kEncoderColumn, row);
     }
 }
 
@@ -238,6 +299,7 @@ void KeysGridView::setKeyCell(int column, int row, const QString& text, bool mar
                                     ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                     : Qt::NoItemFlags;
     if (item->flags() != flags) item->setFlags(flags);
+    nameCell(column, row);
     grid_->viewport()->update();
 }
 
@@ -259,10 +321,60 @@ void KeysGridView::clearGridSelection() {
     grid_->setCurrentCell(-1, -1);
 }
 
+// ---- the keyboard ----
+
+QPoint KeysGridView::selectedCell() const {
+    const QModelIndex current = grid_->currentIndex();
+    if (!current.isValid() || !rules_.selectable(current.column(), current.row() + 1)) return {};
+    return {current.column(), current.row() + 1};
+}
+
+void KeysGridView::updateCellMenu() {
+    const QPoint cell = selectedCell();
+    const bool button = cell.y() != 0;
+    asKey_->setEnabled(button);
+    asModifier_->setEnabled(button && cell.x() != kEncoderColumn);
+    deleteKey_->setEnabled(button && cell.x() != kEncoderColumn);
+    const bool channel = button && cell.x() < kChannels && rules_.channelHasData(cell.x());
+    deleteChannel_->setVisible(channel);
+    if (channel) {
+        deleteChannel_->setText(
+            qs(formatText(LangText(editor::deleteActionCaption(editor::DeleteChannel)), cell.x() + 1)));
+    }
+}
+
+void KeysGridView::popupCellMenu() {
+    const QModelIndex current = grid_->currentIndex();
+    const QRect cell = current.isValid() ? grid_->visualRect(current) : QRect();
+    cellMenu_->popup(grid_->viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0)));
+}
+
+void KeysGridView::assignSelected(editor::DropPanel panel) {
+    const QPoint cell = selectedCell();
+    if (cell.y() != 0 && partner_ != nullptr) partner_->assignFromGrid(panel, cell.x(), cell.y());
+}
+
+void KeysGridView::deleteSelected(int action) {
+    const QPoint cell = selectedCell();
+    if (cell.y() == 0 || partner_ == nullptr) return;
+    // What a right click on the cell (or its channel's caption) would offer.
+    const editor::GridPress press =
+        rules_.press(cell.x(), action == editor::DeleteChannel ? 0 : cell.y(), GridButton::Right);
+    if (press.menu == action) partner_->runDelete(action);
+}
+
 // ---- the mouse ----
 
 bool KeysGridView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == grid_) {
+        // The menu key and Shift+F10; a right click has its own menus.
+        if (type == QEvent::ContextMenu && static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+            popupCellMenu();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
     const bool header = watched == grid_->horizontalHeader()->viewport();
     if ((watched != grid_->viewport() && !header) ||
         (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)) {
@@ -399,6 +511,7 @@ void KeysGridView::commitTypedName() {
         window_.showMessage(MB_INFORMATION, formatText(LangText(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
+    nameCell(column, row);
     if (!result.text.empty()) {
         step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", before.c_str(),
                               result.text.c_str()));

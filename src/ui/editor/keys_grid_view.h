@@ -19,7 +19,9 @@
 #include <QObject>
 #include <QPoint>
 
+class QAction;
 class QGroupBox;
+class QMenu;
 class QWidget;
 
 namespace zmt::ui {
@@ -44,6 +46,12 @@ public:
         virtual void offerDelete(int action, const QPoint& global, int channel) = 0;
         // A button's name changed: the selected event shows it again.
         virtual void buttonsChanged() = 0;
+        // The keyboard's way to drop: the button of cell (column, row) is
+        // made the selected event's key or modifier where the event takes it.
+        virtual void assignFromGrid(editor::DropPanel panel, int column, int row) = 0;
+        // Runs one of the delete menu's actions at once (the grid's drag
+        // source says which button or channel).
+        virtual void runDelete(int action) = 0;
     };
 
     KeysGridView(EditorShell& window, ConfigRecord& record);
@@ -53,6 +61,8 @@ public:
     editor::KeysGridRules& rules() { return rules_; }
     // The group the grid sits in, locked with the rest of the editor.
     QWidget* box() const;
+    // The grid itself (a tab stop).
+    QWidget* grid() const;
 
     // Every cell from the image, all marks cleared; then the encoder column.
     void fillGrid();
@@ -79,6 +89,10 @@ private:
 
     void build(QWidget* page);
     void retranslate();
+    // What a screen reader says for a cell: its column, row and name, or
+    // that it is empty; every cell anew after a change of the language.
+    void nameCell(int column, int row);
+    void nameCells();
 
     // Mouse handling; row 0 is the header.
     void mouseDown(int column, int row, Qt::MouseButton button, const QPoint& global);
@@ -86,6 +100,14 @@ private:
     void mouseUp(const QPoint& global);
     void dragTo(const QPoint& global, bool dropping);
     void withdrawHint();
+    // The keyboard: the selected cell's menu and its shortcuts.
+    void buildCellMenu();
+    void popupCellMenu();
+    void updateCellMenu();
+    void assignSelected(editor::DropPanel panel);
+    void deleteSelected(int action);
+    // The selected cell as (column, row); row 0 when none.
+    QPoint selectedCell() const;
     void setDragPointer(editor::PointerShape shape);
 
     // In-place naming.
@@ -102,6 +124,11 @@ private:
     QGroupBox* groupBoxKeys_ = nullptr;
     KeysGridTable* grid_ = nullptr;
     bool dragPointerSet_ = false;
+    QMenu* cellMenu_ = nullptr;
+    QAction* asKey_ = nullptr;
+    QAction* asModifier_ = nullptr;
+    QAction* deleteKey_ = nullptr;
+    QAction* deleteChannel_ = nullptr;
 };
 
 } // namespace zmt::ui

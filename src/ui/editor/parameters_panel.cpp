@@ -59,8 +59,10 @@ void ParametersPanel::build() {
     // under the caption, down to about 20 px from a box's top edge.
     // Long-press time-out.
     QGroupBox* keys = keySetupGroup_ = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
-    named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16})->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
+    auto* longCaption = named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16});
+    longCaption->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
     longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 37, 52, 20});
+    longCaption->setBuddy(longTimeout_);   // the field is read out by its caption, not the group's
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);
     named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));

@@ -3,6 +3,8 @@
 #include "config/file_writer.h"
 #include "lang/lang.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +20,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <tuple>
 #include <climits>
 #include <cmath>
 
@@ -34,6 +37,7 @@ constexpr const char* kSaveLogLiteral = "Сохранить лог…\0Save log�
 constexpr const char* kSaveLogTitleLiteral = "Сохранить лог\0Save log";
 constexpr const char* kLogFilesLiteral = "Текстовые файлы (*.txt *.log)\0Text files (*.txt *.log)";
 constexpr const char* kAllFilesLiteral = "Все файлы (*)\0All files (*)";
+constexpr const char* kLogNameLiteral = "Журнал контроллера\0Controller log";
 
 QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
 
@@ -44,6 +48,7 @@ QString fromUtf8(std::string_view utf8) {
 } // namespace
 
 Memo::Memo(QWidget* parent) : QAbstractScrollArea(parent) {
+    installAccessibility();
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
@@ -122,6 +127,18 @@ QString Memo::selectedText() const {
     }
     text += lineText(to.line).left(to.column);
     return text;
+}
+
+std::pair<int, int> Memo::selectionOffsets() const {
+    if (!hasSelection()) return {0, 0};
+    const Place from = std::min(anchor_, cursor_);
+    const Place to = std::max(anchor_, cursor_);
+    auto offset = [this](const Place& place) {
+        qsizetype before = 0;
+        for (std::size_t line = 0; line < place.line && line < lines_.size(); ++line) before += lineText(line).size() + 1;
+        return static_cast<int>(before + place.column);
+    };
+    return {offset(from), offset(to)};
 }
 
 void Memo::selectAll() {
@@ -320,6 +337,81 @@ void Memo::retranslateActions() {
     copyAction_->setText(qText(kCopyLiteral));
     selectAllAction_->setText(qText(kSelectAllLiteral));
     saveAction_->setText(qText(kSaveLogLiteral));
+}
+
+// ---- for screen readers ----
+
+namespace {
+
+// The log as read-only text: a screen reader reads it line by line and
+// follows the selection. Offsets count the whole log, lines joined by line
+// breaks, as toPlainText gives it.
+class MemoAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit MemoAccessible(Memo* memo) : QAccessibleWidget(memo, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.selectableText = true;
+        return state;
+    }
+
+    QString text(int startOffset, int endOffset) const override {
+        return memo()->toPlainText().mid(startOffset, std::max(0, endOffset - startOffset));
+    }
+    int characterCount() const override { return static_cast<int>(memo()->toPlainText().size()); }
+    int selectionCount() const override {
+        int start = 0;
+        int end = 0;
+        selection(0, &start, &end);
+        return start != end ? 1 : 0;
+    }
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0) std::tie(*startOffset, *endOffset) = memo()->selectionOffsets();
+    }
+    // Named when asked, so the name is in the language in force.
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) return qText(kLogNameLiteral);
+        return QAccessibleWidget::text(kind);
+    }
+    // Reading never moves or changes anything in the log.
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+
+private:
+    Memo* memo() const { return static_cast<Memo*>(widget()); }
+};
+
+QAccessibleInterface* memoInterface(const QString& className, QObject* object) {
+    if (className == QLatin1String(Memo::staticMetaObject.className())) return new MemoAccessible(static_cast<Memo*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void Memo::installAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(memoInterface);
+        return true;
+    }();
+    (void)installed;
 }
 
 void Memo::contextMenuEvent(QContextMenuEvent* event) {

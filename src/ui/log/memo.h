@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <string_view>
+#include <utility>
 
 class QAction;
 
@@ -42,6 +43,9 @@ public:
     QString selectedText() const;
     bool hasSelection() const { return anchor_ != cursor_; }
     void selectAll();
+    // The selection as offsets into toPlainText(), start before end; equal
+    // when nothing is selected.
+    std::pair<int, int> selectionOffsets() const;
     // Puts the selection on the clipboard; nothing selected leaves it alone.
     void copy() const;
     // Asks for a file and writes the whole log to it; a failure is reported
@@ -88,6 +92,8 @@ private:
     int visibleRows() const;
     void updateScrollBars();
     void retranslateActions();
+    // Screen readers read the log through an interface of its own.
+    static void installAccessibility();
 
     LogLines lines_;
     Place anchor_;

@@ -2,6 +2,7 @@
 
 #include "config/reaction_text.h"
 #include "lang/lang.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
 #include <QFontMetrics>
@@ -9,12 +10,14 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 // The consumer buttons' icons live in the window library's resources, which a
@@ -166,11 +169,17 @@ FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
 
 Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where) {
     auto* panel = new Panel(parent);
+    // Before its caption is set: setting it may already have a screen
+    // reader ask what the panel is.
+    markAsToggle(*panel);
     panel->setObjectName(QString::fromStdString(pickerControlName(control)));
     panel->setText(caption);
     panel->setGeometry(where);
     panel->setAutoFillBackground(true);
     panel->installEventFilter(this);
+    // Every key is a tab stop, toggled with Space or Enter; a click leaves
+    // the focus where it is, as before.
+    panel->setFocusPolicy(Qt::TabFocus);
     keyPanels_.push_back({panel, control});
     return panel;
 }
@@ -205,6 +214,7 @@ void FormKeyBoard::buildConsumerButtons() {
         if (const char* icon = consumerIcon(key.usage)) button->setIcon(pictureIcon(icon));
         // The keyword is the same in both languages, as in the descriptions.
         button->setToolTip(QString::fromLatin1(key.keyword));
+        button->setAccessibleName(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
@@ -259,6 +269,7 @@ void FormKeyBoard::buildKeyboard() {
         caption->setObjectName(QStringLiteral("Label%1x").arg(QLatin1String(name)));
         caption->setGeometry(left, 20, 36, 20);
         auto* edit = new QLineEdit(codes);
+        caption->setBuddy(edit);   // the field is read out by its caption
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(left + 38, 20, 76, 20);
         left += 124;
@@ -268,6 +279,14 @@ void FormKeyBoard::buildKeyboard() {
     editKey2_ = entry("KEY2", "EditKEY2");
     connect(editKey1_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key1); });
     connect(editKey2_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key2); });
+}
+
+void FormKeyBoard::focusKeys() {
+    if (focusWidget() != nullptr && focusWidget()->hasFocus()) return;
+    const auto selected = std::find_if(keyPanels_.begin(), keyPanels_.end(),
+                                       [](const KeyPanel& key) { return key.panel->property("selected").toBool(); });
+    Panel* first = selected != keyPanels_.end() ? selected->panel : keyPanels_.front().panel;
+    first->setFocus(Qt::OtherFocusReason);
 }
 
 void FormKeyBoard::setEditingEnabled(bool enabled) {
@@ -305,9 +324,9 @@ void FormKeyBoard::detach() {
 void FormKeyBoard::setSelected(Panel* panel, bool selected) {
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
-    colours.setColor(QPalette::WindowText, selected ? palette().color(QPalette::Window) : QColor(Qt::black));
+    colours.setColor(QPalette::WindowText, selected ? textOnStrongColour(palette(), QPalette::Window) : buttonFaceText(palette()));
     panel->setPalette(colours);
-    panel->setProperty("selected", selected);
+    setToggleChecked(*panel, selected);
 }
 
 void FormKeyBoard::clearHighlights() {
@@ -339,9 +358,23 @@ void FormKeyBoard::highlight() {
 // ---- clicks and typed codes ----
 
 bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
+    const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
+                                  [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
+    if (event->type() == QEvent::KeyPress && key != keyPanels_.end()) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        if (isActivationKey(*press)) {
+            onPickerKey(key->control);
+            return true;
+        }
+        const std::pair<int, QPoint> arrows[] = {
+            {Qt::Key_Left, {-1, 0}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Down, {0, 1}}};
+        for (const auto& [code, step] : arrows) {
+            if (press->key() != code || press->modifiers() != Qt::NoModifier) continue;
+            moveKeyFocus(key->panel, step);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
-        const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
-                                      [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (key != keyPanels_.end() && mouse->button() == Qt::LeftButton &&
             key->panel->rect().contains(mouse->position().toPoint())) {
@@ -350,6 +383,26 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FormKeyBoard::moveKeyFocus(Panel* from, QPoint step) {
+    const QPoint start = from->mapTo(this, from->rect().center());
+    Panel* best = nullptr;
+    long long bestCost = 0;
+    for (const KeyPanel& key : keyPanels_) {
+        if (key.panel == from || !key.panel->isEnabledTo(this)) continue;
+        const QPoint offset = key.panel->mapTo(this, key.panel->rect().center()) - start;
+        const int along = offset.x() * step.x() + offset.y() * step.y();
+        const int across = std::abs(offset.x() * step.y() + offset.y() * step.x());
+        if (along <= 0) continue;
+        // Straight on first: a key beside the way counts three times its distance.
+        const long long cost = along + 3LL * across;
+        if (best == nullptr || cost < bestCost) {
+            best = key.panel;
+            bestCost = cost;
+        }
+    }
+    if (best != nullptr) best->setFocus(Qt::OtherFocusReason);
 }
 
 void FormKeyBoard::onPickerKey(PickerControl control) {

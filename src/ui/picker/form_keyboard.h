@@ -64,6 +64,10 @@ public:
 
     // All consumer buttons up, all panels unselected, the entry fields at 0.
     void clearHighlights();
+    // Puts the keyboard focus on the first key the reaction holds (the
+    // first key of all when it holds none), unless a control of the picker
+    // has it already: the picker opened from the keyboard is used from there.
+    void focusKeys();
     // The editor's lock: the system, consumer and keyboard groups.
     void setEditingEnabled(bool enabled);
 
@@ -94,6 +98,9 @@ private:
     void highlight();
     void reopen();
     void setSelected(Panel* panel, bool selected);
+    // The arrow keys among the keys: the focus goes to the nearest key that
+    // way (step is the direction, one of the four unit steps).
+    void moveKeyFocus(Panel* from, QPoint step);
 
     Reaction* target_ = nullptr;
     ReactionOwner* owner_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "config/editor_rules.h"
 #include "lang/lang.h"
+#include "ui/widgets/controls.h"
 
 #include <QPainter>
 
@@ -48,14 +49,15 @@ void LevelBars::paintEvent(QPaintEvent*) {
     for (int c = 0; c < kChannels; ++c) {
         const int left = kMargin + c * (kBarWidth + kBarGap);
         const QRect frame(left, kTop, kBarWidth, kBarHeight);
-        painter.setPen(Qt::black);
+        const QColor text = palette().color(QPalette::WindowText);
+        painter.setPen(text);
         painter.drawText(QRect(left - kBarGap / 2, kTop - 18, kBarWidth + kBarGap, 16), Qt::AlignCenter,
                          QString::fromStdString(editor::gridHeaderText(c)));
-        painter.fillRect(frame, QColor(235, 235, 235));
+        painter.fillRect(frame, lightBackground(palette(), QColor(235, 235, 235)));
         const bool pressed = levels_.pressed(c);
         const int h = levelHeight(levels_.current[c]);
         painter.fillRect(QRect(left, bottom - h, kBarWidth, h), pressed ? QColor(0, 0, 255) : QColor(120, 160, 200));
-        painter.setPen(Qt::black);
+        painter.setPen(text);
         painter.drawRect(frame.adjusted(0, 0, -1, -1));
 
         // The idle maximum (grey) and, once collecting, the press threshold (red).
@@ -67,14 +69,14 @@ void LevelBars::paintEvent(QPaintEvent*) {
         mark(levels_.idleMaximum[c], QColor(90, 90, 90));
         if (levels_.phase == LearningCollecting) mark(levels_.pressThreshold[c], QColor(210, 0, 0));
 
-        painter.setPen(Qt::black);
+        painter.setPen(text);
         painter.drawText(QRect(left - kBarGap / 2, bottom + 2, kBarWidth + kBarGap, 16), Qt::AlignCenter,
                          QString::number(levels_.current[c]));
         QFont bold = painter.font();
         bold.setBold(true);
         painter.save();
         painter.setFont(bold);
-        painter.setPen(QColor(0, 0, 255));
+        painter.setPen(isDarkPalette(palette()) ? palette().color(QPalette::Link) : QColor(0, 0, 255));
         painter.drawText(QRect(left - kBarGap / 2, bottom + 17, kBarWidth + kBarGap, 16), Qt::AlignCenter,
                          names_[c]);
         painter.restore();

@@ -38,7 +38,8 @@ ControllerChoice::ControllerChoice(MainForm& window, ConnectionWatch& watch, Set
     : QObject(&window), window_(window), watch_(watch), settings_(settings),
       box_(new ChoiceBox(*this, nullptr)) {
     box_->setObjectName(QStringLiteral("ComboBoxControllerx"));
-    box_->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab like the toolbar's buttons; a click leaves the focus where it was.
+    box_->setFocusPolicy(Qt::TabFocus);
     window_.setToolBarEnd(box_, kBoxWidth);
     box_->hide();
     connect(box_, &QComboBox::activated, this, [this](int index) {
@@ -128,6 +129,7 @@ void ControllerChoice::fill() {
 
 void ControllerChoice::retranslate() {
     box_->setToolTip(QString::fromStdString(LangText(kHintLiteral)));
+    box_->setAccessibleName(QString::fromStdString(LangText(kHintLiteral)));
     box_->setPlaceholderText(QString::fromStdString(LangText(kChooseLiteral)));
 }
 

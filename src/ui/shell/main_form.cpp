@@ -4,6 +4,7 @@
 #include "device/connection_watch.h"
 #include "lang/lang.h"
 #include "ui/log/memo.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/widgets/msg_box.h"
@@ -109,6 +110,7 @@ MainForm::MainForm(QWidget* parent)
       host_(std::make_unique<QtHost>(*this)) {
     loadWindowResources();
     setObjectName(QStringLiteral("MainForm"));
+    markAsWindow(*this);
     setFixedSize(kClientWidth, kClientHeight);
     buildToolBar();
     buildPages();
@@ -135,7 +137,9 @@ void MainForm::buildToolBar() {
         auto* button = new QToolButton(toolBar_);
         button->setObjectName(QString::fromLatin1(name));
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // A tab stop for the keyboard; a click leaves the focus where it is.
+        button->setFocusPolicy(Qt::TabFocus);
+        nameAfterHint(*button);
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
@@ -167,6 +171,8 @@ void MainForm::buildToolBar() {
     panelMenu_->setGeometry(left, kButtonTop, kPanelMenuWidth, kButtonHeight);
     panelMenu_->setCursor(Qt::WhatsThisCursor);
     panelMenu_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Its menu (the language among others) is reached with the menu key too.
+    panelMenu_->setFocusPolicy(Qt::TabFocus);
     connect(panelMenu_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popupMenu_->popup(panelMenu_->mapToGlobal(at)); });
 
@@ -395,7 +401,11 @@ void MainForm::commitPendingInput() {
     QWidget* focused = QApplication::focusWidget();
     // Only our own windows' fields; clearing the focus sends the field the
     // same focus-out that clicking elsewhere would.
-    if (focused != nullptr && (focused->window() == this || focused->window() == builtPicker())) focused->clearFocus();
+    // A toolbar button pressed from the keyboard keeps the focus: it holds
+    // no input, and the user's place in the Tab order stays.
+    const bool toolbarButton = focused != nullptr && focused->parentWidget() == toolBar_;
+    if (focused != nullptr && !toolbarButton && (focused->window() == this || focused->window() == builtPicker()))
+        focused->clearFocus();
     emit shellSignals_.inputCommitted();
 }
 
@@ -483,8 +493,15 @@ void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string&
 }
 
 void MainForm::setToolbarBusy(bool busy) {
+    QWidget* focused = focusWidget();
+    const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;
+    if (busy && toolbarFocus && lockedFocus_ == nullptr) lockedFocus_ = focused;
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
     for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
+    if (busy || lockedFocus_ == nullptr) return;
+    // Back on the button, unless the user has gone elsewhere meanwhile.
+    if (toolbarFocus && lockedFocus_->isEnabled()) lockedFocus_->setFocus(Qt::OtherFocusReason);
+    lockedFocus_ = nullptr;
 }
 
 void MainForm::holdEditing(bool held) {

@@ -284,6 +284,10 @@ private:
     std::vector<QWidget*> controllerButtons_;
     QTabBar* eventTabs_ = nullptr;
     UndoButtons* undoButtons_ = nullptr;
+    // The toolbar button that had the focus when the buttons were locked:
+    // Qt moves the focus on from a button it disables, and the keyboard
+    // user gets it back when the command is over.
+    QPointer<QWidget> lockedFocus_;
     QProgressBar* gauge_ = nullptr;
     QTabWidget* pages_ = nullptr;
     TabSheet* monitoringPage_ = nullptr;

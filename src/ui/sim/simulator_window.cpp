@@ -1,4 +1,5 @@
 #include "ui/sim/simulator_window.h"
+#include "ui/widgets/accessibility.h"
 
 #include "lang/lang.h"
 #include "lang/number_text.h"
@@ -69,6 +70,7 @@ SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& scree
 SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, std::size_t unit, QWidget* parent)
     : QWidget(parent), simulator_(simulator), controller_(simulator.controller(unit)), unit_(unit) {
     setObjectName("SimulatorWindow");
+    markAsWindow(*this);
     setWindowFlag(Qt::Window);
 
     // Two columns of independent height, so that a short group is not

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QIconEngine>
 #include <QImageReader>
+#include <QKeyEvent>
+#include <QPalette>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -115,6 +117,60 @@ Panel::Panel(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     // Captions come from the program and the controller; never read them as markup.
     setTextFormat(Qt::PlainText);
+}
+
+void Panel::paintEvent(QPaintEvent* event) {
+    // Qt lays out the text of a label that can take the focus as a text
+    // document, a pixel higher than it draws a plain label's; a panel the
+    // keyboard reaches keeps the look of the others. Only the centred,
+    // unwrapped caption every such panel has is drawn here.
+    const bool ownText = focusPolicy() != Qt::NoFocus && !wordWrap() && !text().isEmpty() &&
+                         (alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter;
+    if (!ownText) QLabel::paintEvent(event);
+    QPainter painter(this);
+    if (ownText) {
+        drawFrame(&painter);
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        style()->drawItemText(&painter, area, int(alignment()) | Qt::TextForceLeftToRight, palette(), isEnabled(),
+                              text(), foregroundRole());
+    }
+    if (!hasFocus()) return;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contentsRect().adjusted(1, 1, -1, -1);
+    focus.backgroundColor = palette().color(backgroundRole());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+namespace {
+
+bool plainKey(const QKeyEvent& key) { return (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0; }
+
+} // namespace
+
+bool isActivationKey(const QKeyEvent& key) {
+    const int code = key.key();
+    return plainKey(key) && (code == Qt::Key_Space || code == Qt::Key_Return || code == Qt::Key_Enter);
+}
+
+bool isDarkPalette(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
+}
+
+QColor lightBackground(const QPalette& palette, const QColor& light) {
+    return isDarkPalette(palette) ? palette.color(QPalette::Base) : light;
+}
+
+QColor buttonFaceText(const QPalette& palette) {
+    return isDarkPalette(palette) ? palette.color(QPalette::ButtonText) : QColor(Qt::black);
+}
+
+QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole) {
+    return isDarkPalette(palette) ? QColor(Qt::white) : palette.color(lightRole);
+}
+
+bool isDeletionKey(const QKeyEvent& key) {
+    return plainKey(key) && (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Backspace);
 }
 
 } // namespace zmt::ui

@@ -7,8 +7,12 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
+
+class QColor;
+class QKeyEvent;
 
 
 namespace zmt::ui {
@@ -18,7 +22,31 @@ class Panel : public QLabel {
     Q_OBJECT
 public:
     explicit Panel(QWidget* parent = nullptr);
+
+protected:
+    // A panel the keyboard can reach (a drop box, a reaction, a picker key)
+    // shows that it has the focus: a label never draws that itself.
+    void paintEvent(QPaintEvent* event) override;
 };
+
+// The keys that act on a focused control as a click does (Space, Return,
+// Enter), and those that clear what it holds (Delete, Backspace); without
+// Ctrl or Alt, which belong to shortcuts.
+bool isActivationKey(const QKeyEvent& key);
+
+// Colours drawn in code follow the palette in force. Under a light palette
+// the program's own colours stay as they are; under a dark one (light text
+// on dark windows, as a dark or high-contrast theme has) a fixed light
+// background gives way to the palette's, and text on a strong colour (blue,
+// green, red) is white.
+bool isDarkPalette(const QPalette& palette);
+QColor lightBackground(const QPalette& palette, const QColor& light);
+// Text drawn on a button-coloured face: black under a light palette, the
+// palette's button text under a dark one.
+QColor buttonFaceText(const QPalette& palette);
+// lightRole names the text colour kept under a light palette.
+QColor textOnStrongColour(const QPalette& palette, QPalette::ColorRole lightRole);
+bool isDeletionKey(const QKeyEvent& key);
 
 // One page of a QTabWidget; its caption is the page's tab text.
 class TabSheet : public QWidget {

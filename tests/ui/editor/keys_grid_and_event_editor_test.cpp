@@ -6,10 +6,12 @@
 #include "learned_buttons.h"
 #include "../program_rig.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QSet>
 #include <QStyle>
@@ -107,6 +110,37 @@ struct Page : test::ProgramRig {
         QApplication::sendEvent(grid->viewport(), &move);
     }
     void rightClickPanel(QWidget* panel) { QTest::mousePress(panel, Qt::RightButton, {}, panel->rect().center()); }
+
+    // The keyboard: the window active on its Parameters page, keys sent to
+    // whatever has the focus, as a user's keys are.
+    void useKeyboard() {
+        child<QTabWidget>(form, "PageControlMain")->setCurrentWidget(child<QWidget>(form, "TabSheetParameters"));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+    static void key(Qt::Key code, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != nullptr);
+        QTest::keyClick(focused, code, modifiers);
+    }
+    static void menuKey() {
+        QWidget* focused = QApplication::focusWidget();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, focused->rect().center(),
+                               focused->mapToGlobal(focused->rect().center()));
+        QApplication::sendEvent(focused, &menu);
+    }
+    static QAccessibleInterface* readerView(QObject* control) {
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(control);
+        if (view == nullptr) qFatal("no accessible interface for %s", qPrintable(control->objectName()));
+        return view;
+    }
+    static QString readerName(QObject* control) { return readerView(control)->text(QAccessible::Name); }
+    QString cellReaderName(int column, int row) {
+        return readerView(grid)->tableInterface()->cellAt(row - 1, column)->text(QAccessible::Name);
+    }
+    static QString focusedName() {
+        return QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : QString();
+    }
 
     static QColor background(QWidget* panel) { return panel->palette().color(QPalette::Window); }
     static Qt::CursorShape pointer() {
@@ -645,6 +679,253 @@ private slots:
         QCOMPARE(leftName(), QStringLiteral("Scroll Left"));
         p.form.setLanguage(Russian);
         QCOMPARE(leftName(), russian);
+    }
+
+    // Tab reaches every control of the page and the toolbar; nothing on the
+    // way needs the mouse.
+    void tabReachesEveryControl() {
+        Page p;
+        p.useKeyboard();
+        // No controller: its commands are disabled, and so no tab stops.
+        child<QWidget>(p.form, "SpeedButtonReadConfig")->setFocus(Qt::TabFocusReason);
+        QSet<QString> reached;
+        QStringList firstRound;
+        for (int step = 0; step < 200; ++step) {
+            if (!reached.contains(Page::focusedName())) firstRound << Page::focusedName();
+            reached << Page::focusedName();
+            Page::key(Qt::Key_Tab);
+        }
+        // As the eye goes: the grid, the event, its reaction, the
+        // parameters below with HOME among the touch settings.
+        const char* inOrder[] = {"SpeedButtonReadConfig", "StringGridKeys", "TabControlEVKEYx", "PanelKeyModx",
+                                 "PanelKeyValx", "PanelEventReactionx", "Edit_PAR_LongTO", "CheckBoxTouchDXY",
+                                 "PanelHOMEx", "ComboBoxHEADTYPE"};
+        for (std::size_t i = 0; i + 1 < std::size(inOrder); ++i) {
+            QVERIFY2(firstRound.indexOf(QLatin1String(inOrder[i])) < firstRound.indexOf(QLatin1String(inOrder[i + 1])),
+                     qPrintable(firstRound.join(QLatin1Char(' '))));
+        }
+        for (const char* name : {"SpeedButtonReadConfig", "SpeedButtonWriteConfig", "PanelMenu",
+                                 "StringGridKeys", "TabControlEVKEYx", "PanelKeyModx", "PanelKeyValx",
+                                 "PanelEventReactionx", "PanelHOMEx"}) {
+            QVERIFY2(reached.contains(QLatin1String(name)), name);
+        }
+        // The strip's scroll arrows are the mouse's; the arrow keys move along the tabs.
+        for (QToolButton* scroll : p.tabs->findChildren<QToolButton*>()) QCOMPARE(scroll->focusPolicy(), Qt::NoFocus);
+        // Space on a toolbar button acts, and the focus stays on it.
+        int dialogs = 0;
+        p.dialogs.fileDialog = [&dialogs](QFileDialog&) {
+            ++dialogs;
+            return QString();
+        };
+        child<QWidget>(p.form, "SpeedButtonReadConfig")->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(Page::focusedName(), QStringLiteral("SpeedButtonReadConfig"));
+
+        p.tabs->setFocus(Qt::TabFocusReason);
+        p.select(0);
+        Page::key(Qt::Key_Right);
+        Page::key(Qt::Key_Right);
+        QCOMPARE(p.editor.selectedEvent(), 2);
+    }
+
+    // The grid's selected cell set as the event's modifier and button with
+    // the shortcuts, refused where a drop would be, then deleted from the
+    // panels with Delete and from the grid's menu.
+    void keyboardSetsAndDeletesAnEventsButtons() {
+        test::RussianAfterwards russian;
+        Page p;
+        p.form.setLanguage(English);
+        p.useKeyboard();
+        p.select(1);
+        p.grid->setFocus(Qt::TabFocusReason);
+        p.grid->setCurrentCell(0, 0);   // VOL+
+        Page::key(Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(p.event(1).modCol, uint8_t(0));
+        QCOMPARE(p.event(1).modRow, uint8_t(1));
+        QCOMPARE(p.modPanel->text(), QStringLiteral("VOL+"));
+        // VOL- lies on the modifier's channel: refused, and said so.
+        Page::key(Qt::Key_Down);
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyRow, uint8_t(0));
+        QCOMPARE(p.notice(), QStringLiteral("This button cannot be assigned here"));
+        // Right skips the empty cells to the encoder's Enc1-, which is taken as the key.
+        Page::key(Qt::Key_Right);
+        QCOMPARE(p.grid->currentColumn(), 4);
+        Page::key(Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(p.event(1).modRow, uint8_t(1));
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyCol, uint8_t(4));
+        QCOMPARE(p.event(1).keyRow, uint8_t(2));
+        QCOMPARE(p.keyPanel->text(), QStringLiteral("Enc1-"));
+        QCOMPARE(p.window.editHistory()->undoLabel(p.record.image), std::string("event 2: key"));
+
+        // The menu key offers the same on the cell; an encoder turn is never deleted.
+        auto* cellMenu = child<QMenu>(p.form, "PopupMenuGridKeyx");
+        Page::menuKey();
+        QVERIFY(cellMenu->isVisible());
+        QVERIFY(child<QAction>(p.form, "MenuItemUseAsKeyx")->isEnabled());
+        QVERIFY(!child<QAction>(p.form, "MenuItemUseAsModifierx")->isEnabled());
+        QVERIFY(!child<QAction>(p.form, "MenuItemDeleteKeyx")->isEnabled());
+        cellMenu->hide();
+        p.grid->setCurrentCell(1, 0);   // VOL-
+        Page::menuKey();
+        QCOMPARE(child<QAction>(p.form, "MenuItemDeleteChannelx")->text(), QStringLiteral("Delete all buttons of the channel 1"));
+        child<QAction>(p.form, "MenuItemDeleteKeyx")->trigger();
+        cellMenu->hide();
+        QCOMPARE(p.cell(0, 2), QString());
+        QCOMPARE(p.cell(0, 1), QStringLiteral("VOL+"));
+
+        // Delete on the focused panels takes the modifier and the key away.
+        p.modPanel->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Delete);
+        QCOMPARE(p.event(1).modRow, uint8_t(0));
+        p.keyPanel->setFocus(Qt::TabFocusReason);
+        Page::menuKey();
+        QVERIFY(p.menu->isVisible());
+        QCOMPARE(p.deleteItem->text(), QStringLiteral("Delete key"));
+        p.menu->hide();
+        Page::key(Qt::Key_Backspace);
+        QCOMPARE(p.event(1).keyRow, uint8_t(0));
+        QCOMPARE(p.keyPanel->text(), QString());
+    }
+
+    // Enter on the reaction opens the picker with a key in the focus;
+    // arrows move among the keys and Space toggles them. The same from HOME.
+    void keyboardPicksAReaction() {
+        Page p;
+        p.useKeyboard();
+        p.event(4) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(4);
+        auto* reaction = child<Panel>(p.form, "PanelEventReactionx");
+        reaction->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Return);
+        FormKeyBoard& picker = p.picker();
+        QVERIFY(picker.isVisible());
+        // The reaction holds no key yet: the focus is on the picker's first.
+        QCOMPARE(picker.focusWidget(), child(picker, "SystemControl0x"));
+        picker.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        auto* a = child<Panel>(picker, "PanelKey4x");
+        a->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        Page::key(Qt::Key_Right);   // S
+        QCOMPARE(Page::focusedName(), QStringLiteral("PanelKey22x"));
+        Page::key(Qt::Key_Up);      // W, above it
+        QCOMPARE(Page::focusedName(), QStringLiteral("PanelKey26x"));
+        Page::key(Qt::Key_Enter);
+        QCOMPARE(p.event(4).reaction.kind, uint8_t(ReactionKeyboard));
+        QCOMPARE(p.event(4).reaction.arg2, uint8_t(4));
+        QCOMPARE(p.event(4).reaction.arg3, uint8_t(26));
+        Page::key(Qt::Key_Space);   // W comes off again
+        QCOMPARE(p.event(4).reaction.arg3, uint8_t(0));
+
+        // Delete on the reaction clears it; Space on HOME retargets the picker.
+        p.useKeyboard();
+        reaction->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Delete);
+        QCOMPARE(p.event(4).reaction.kind, uint8_t(0));
+        auto* home = child<Panel>(p.form, "PanelHOMEx");
+        home->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QVERIFY(picker.target() == &p.record.image.homeReaction);
+        picker.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        child<Panel>(picker, "PanelKey5x")->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Space);
+        QCOMPARE(p.record.image.homeReaction.arg2, uint8_t(5));
+    }
+
+    // What a screen reader is told, in the language in force.
+    void screenReaderNamesFollowTheLanguage() {
+        test::RussianAfterwards russian;
+        Page p;
+        QCOMPARE(Page::readerView(&p.form)->role(), QAccessible::Window);
+        QWidget* open = child(p.form, "SpeedButtonReadConfig");
+        const QString russianOpen = Page::readerName(open);
+        QVERIFY(!russianOpen.isEmpty());
+        QCOMPARE(p.cellReaderName(0, 3), QStringLiteral("Канал 1, 3: 1.80"));
+        QCOMPARE(p.cellReaderName(1, 1), QStringLiteral("Канал 2, 1: пусто"));
+        p.form.setLanguage(English);
+        QCOMPARE(Page::readerName(open), QStringLiteral("Open the device configuration file"));
+        QVERIFY(open->toolTip().endsWith(QStringLiteral("(Ctrl+O)")));
+        for (const char* name : {"SpeedButtonUpdateDevice", "SpeedButtonToDefault", "SpeedButtonReset",
+                                 "SpeedButtonUndox", "SpeedButtonRedox"}) {
+            QVERIFY2(!Page::readerName(child(p.form, name)).isEmpty(), name);
+        }
+        QCOMPARE(p.cellReaderName(1, 1), QStringLiteral("Ch 2, 1: empty"));
+        QCOMPARE(p.cellReaderName(4, 1), QStringLiteral("Encoder, 1: Enc1+"));
+        p.rename(0, 3, QStringLiteral("MODE"));
+        QCOMPARE(p.cellReaderName(0, 3), QStringLiteral("Ch 1, 3: MODE"));
+        QCOMPARE(Page::readerName(child(p.form, "Edit_PAR_LongTO")), QStringLiteral("Long tap >"));
+
+        // The picker: keys as toggles that say whether the reaction holds
+        // them, the multimedia keys by keyword, the code fields by caption.
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(0);
+        p.editor.onEventReactionClicked();
+        FormKeyBoard& picker = p.picker();
+        QAccessibleInterface* a = Page::readerView(child(picker, "PanelKey4x"));
+        QCOMPARE(a->role(), QAccessible::Button);
+        QCOMPARE(a->text(QAccessible::Name), QStringLiteral("A"));
+        QVERIFY(a->state().checkable && !a->state().checked);
+        picker.onPickerKey({PickerControl::Key, 4});
+        QVERIFY(a->state().checked);
+        QCOMPARE(Page::readerName(child(picker, "EditKEY1")), QStringLiteral("KEY1"));
+        QCOMPARE(Page::readerName(child(picker, "EditKEY2")), QStringLiteral("KEY2"));
+        QSet<QString> keywords;
+        for (QToolButton* key : child(picker, "GroupBoxKeyboardPage0C")->findChildren<QToolButton*>())
+            keywords << Page::readerName(key);
+        QCOMPARE(keywords.size(), 19);
+        QVERIFY(!keywords.contains(QString()));
+    }
+
+    // Under a dark palette the colours drawn in code stay readable: the
+    // names in the grid in the palette's text, white on the learning mark,
+    // on a selected picker key and on a drop panel. With ZMT_SCREENSHOT_DIR
+    // set, the window and the picker are saved there to be looked at.
+    void aDarkPaletteKeepsTheTextReadable() {
+        const QPalette normal = QApplication::palette();
+        QApplication::setPalette(QPalette(QColor(45, 45, 48)));
+        struct Restore {
+            QPalette palette;
+            ~Restore() { QApplication::setPalette(palette); }
+        } restore{normal};
+        Page p;
+        const QColor light = QApplication::palette().color(QPalette::ButtonText);
+        QVERIFY(light.lightness() > 200);
+        p.keysGrid.setKeyCell(2, 1, QStringLiteral("3.42"), true);
+        auto colours = [&] {
+            QSet<QRgb> seen;
+            const QImage cells = p.grid->viewport()->grab().toImage();
+            for (int y = 0; y < cells.height(); ++y)
+                for (int x = 0; x < cells.width(); ++x) seen << cells.pixel(x, y);
+            return seen;
+        };
+        const QSet<QRgb> drawn = colours();
+        QVERIFY(drawn.contains(light.rgb()));       // unmarked names
+        QVERIFY(drawn.contains(qRgb(255, 255, 255)));   // the marked one
+        QVERIFY(!drawn.contains(qRgb(0, 0, 0)));
+
+        p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
+        p.select(0);
+        p.editor.onEventReactionClicked();
+        FormKeyBoard& picker = p.picker();
+        picker.onPickerKey({PickerControl::Key, 4});
+        QCOMPARE(child<Panel>(picker, "PanelKey4x")->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(child<Panel>(picker, "PanelKey5x")->palette().color(QPalette::WindowText), light);
+        p.select(1);
+        p.press(0, 2);
+        p.dragTo(Page::centreOf(p.keyPanel));
+        QCOMPARE(p.keyPanel->palette().color(QPalette::WindowText), QColor(Qt::white));
+        p.releaseAt(Page::centreOf(p.keyPanel));
+        QCOMPARE(p.keyPanel->palette().color(QPalette::WindowText), light);
+
+        if (const QString dir = qEnvironmentVariable("ZMT_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            child<QTabWidget>(p.form, "PageControlMain")->setCurrentWidget(child<QWidget>(p.form, "TabSheetParameters"));
+            p.form.grab().save(dir + QStringLiteral("/dark-parameters.png"));
+            picker.grab().save(dir + QStringLiteral("/dark-picker.png"));
+        }
     }
 
     void editorLock() {

@@ -3,6 +3,7 @@
 #include "ui/log/memo.h"
 #include "../window_test_support.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -67,6 +68,20 @@ private slots:
         QTest::mouseMove(memo->viewport(), at(6, 1));
         QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, at(6, 1));
         QCOMPARE(memo->selectedText(), QStringLiteral("01 l:02 [ 00 ]\nt:01 l"));
+        // A screen reader reads the same text, and where the selection lies in it.
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(memo);
+        QAccessibleTextInterface* text = reader->textInterface();
+        QVERIFY(text != nullptr && reader->state().readOnly && reader->state().multiLine);
+        QCOMPARE(text->characterCount(), int(expected.size()));
+        QCOMPARE(text->text(17, 34), QStringLiteral("t:01 l:02 [ 01 ]\n"));
+        int start = -1;
+        int end = -1;
+        text->selection(0, &start, &end);
+        QCOMPARE(start, 2);
+        QCOMPARE(text->text(start, end), memo->selectedText());
+        QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Журнал контроллера"));
+        window.setLanguage(English);
+        QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Controller log"));
         // A click without a drag selects nothing; copying then leaves the clipboard alone.
         QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, at(1, 0));
         QVERIFY(!memo->hasSelection());
