@@ -283,6 +283,13 @@ void FormKeyBoard::buildKeyboard() {
 
 void FormKeyBoard::focusKeys() {
     if (focusWidget() != nullptr && focusWidget()->hasFocus()) return;
+    // A multimedia reaction: its button.
+    for (QToolButton* button : consumerButtons_) {
+        if (button->isChecked()) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
     const auto selected = std::find_if(keyPanels_.begin(), keyPanels_.end(),
                                        [](const KeyPanel& key) { return key.panel->property("selected").toBool(); });
     Panel* first = selected != keyPanels_.end() ? selected->panel : keyPanels_.front().panel;

@@ -834,6 +834,15 @@ private slots:
         child<Panel>(picker, "PanelKey5x")->setFocus(Qt::TabFocusReason);
         Page::key(Qt::Key_Space);
         QCOMPARE(p.record.image.homeReaction.arg2, uint8_t(5));
+
+        // A multimedia reaction opens with the focus on its own button.
+        p.event(5) = EventRecord{1, 0, 0, 0, EventShortPress, {ReactionConsumer, 0, 0xE9, 0}};
+        p.select(5);
+        picker.hide();
+        p.useKeyboard();
+        reaction->setFocus(Qt::TabFocusReason);
+        Page::key(Qt::Key_Return);
+        QCOMPARE(picker.focusWidget(), child(picker, "SpeedButtonMMKey00E9x"));
     }
 
     // What a screen reader is told, in the language in force.
