@@ -216,6 +216,7 @@ void FormKeyBoard::buildConsumerButtons() {
         button->setToolTip(QString::fromLatin1(key.keyword));
         button->setAccessibleName(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
+        button->installEventFilter(this);   // the arrows, as on the other keys
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
     }
@@ -367,17 +368,20 @@ void FormKeyBoard::highlight() {
 bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
     const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
                                   [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
-    if (event->type() == QEvent::KeyPress && key != keyPanels_.end()) {
+    const auto consumer = std::find(consumerButtons_.begin(), consumerButtons_.end(), watched);
+    if (event->type() == QEvent::KeyPress && (key != keyPanels_.end() || consumer != consumerButtons_.end())) {
         const auto* press = static_cast<QKeyEvent*>(event);
         if (isActivationKey(*press)) {
-            onPickerKey(key->control);
+            if (key != keyPanels_.end()) onPickerKey(key->control);
+            else (*consumer)->click();
             return true;
         }
+        // The arrows move among every key of the window, multimedia buttons included.
         const std::pair<int, QPoint> arrows[] = {
             {Qt::Key_Left, {-1, 0}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Down, {0, 1}}};
         for (const auto& [code, step] : arrows) {
             if (press->key() != code || press->modifiers() != Qt::NoModifier) continue;
-            moveKeyFocus(key->panel, step);
+            moveKeyFocus(static_cast<QWidget*>(watched), step);
             return true;
         }
     }
@@ -392,23 +396,25 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void FormKeyBoard::moveKeyFocus(Panel* from, QPoint step) {
+void FormKeyBoard::moveKeyFocus(QWidget* from, QPoint step) {
     const QPoint start = from->mapTo(this, from->rect().center());
-    Panel* best = nullptr;
+    QWidget* best = nullptr;
     long long bestCost = 0;
-    for (const KeyPanel& key : keyPanels_) {
-        if (key.panel == from || !key.panel->isEnabledTo(this)) continue;
-        const QPoint offset = key.panel->mapTo(this, key.panel->rect().center()) - start;
+    auto consider = [&](QWidget* candidate) {
+        if (candidate == from || !candidate->isEnabledTo(this)) return;
+        const QPoint offset = candidate->mapTo(this, candidate->rect().center()) - start;
         const int along = offset.x() * step.x() + offset.y() * step.y();
         const int across = std::abs(offset.x() * step.y() + offset.y() * step.x());
-        if (along <= 0) continue;
+        if (along <= 0) return;
         // Straight on first: a key beside the way counts three times its distance.
         const long long cost = along + 3LL * across;
         if (best == nullptr || cost < bestCost) {
-            best = key.panel;
+            best = candidate;
             bestCost = cost;
         }
-    }
+    };
+    for (const KeyPanel& key : keyPanels_) consider(key.panel);
+    for (QToolButton* button : consumerButtons_) consider(button);
     if (best != nullptr) best->setFocus(Qt::OtherFocusReason);
 }
 

@@ -100,7 +100,7 @@ private:
     void setSelected(Panel* panel, bool selected);
     // The arrow keys among the keys: the focus goes to the nearest key that
     // way (step is the direction, one of the four unit steps).
-    void moveKeyFocus(Panel* from, QPoint step);
+    void moveKeyFocus(QWidget* from, QPoint step);
 
     Reaction* target_ = nullptr;
     ReactionOwner* owner_ = nullptr;

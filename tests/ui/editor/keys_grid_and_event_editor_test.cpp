@@ -843,6 +843,12 @@ private slots:
         reaction->setFocus(Qt::TabFocusReason);
         Page::key(Qt::Key_Return);
         QCOMPARE(picker.focusWidget(), child(picker, "SpeedButtonMMKey00E9x"));
+        picker.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        Page::key(Qt::Key_Right);   // VOL- beside it
+        QCOMPARE(Page::focusedName(), QStringLiteral("SpeedButtonMMKey00EAx"));
+        Page::key(Qt::Key_Space);
+        QCOMPARE(p.event(5).reaction.word(), uint16_t(0xEA));
     }
 
     // What a screen reader is told, in the language in force.
