@@ -1,5 +1,6 @@
 // zmtsetup: builds the desktop program (ui/shell/program.h) and runs the
 // event loop until the main window closes.
+#include "app/timing_report.h"
 #include "config/settings.h"
 #include "lang/lang.h"
 #include "ui/shell/application.h"
@@ -13,11 +14,9 @@
 
 #include <QMessageBox>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -161,19 +160,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zmtsetup: the window system did not create the main window\n");
             return 1;
         }
-        // scripts/bench times the start-up to the first shown window: it
-        // passes its clock reading at the launch, and the program reports how
-        // long ago that was once the window is up, then quits (closing takes
-        // its own pauses, which are no part of the start-up).
-        if (const char* launched = std::getenv("ZMT_QUIT_WHEN_SHOWN")) {
-            QTimer::singleShot(0, &app, [launched] {
-                const auto now = std::chrono::steady_clock::now().time_since_epoch();
-                const double ms = static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() -
-                                                      std::atoll(launched)) / 1e6;
-                std::fprintf(stderr, "shown_after_ms %.1f\n", ms);
-                QApplication::quit();
-            });
-        }
+        // scripts/bench times the start-up to the first shown window and the
+        // close, against a bare window.
+        zmt::reportTimingWhenShown(mainForm);
         app.exec();
         // From here on a signal only answers the box below, if one is open,
         // as Cancel: the window has closed already.
