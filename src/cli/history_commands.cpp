@@ -1,0 +1,104 @@
+#include "cli/history_commands.h"
+
+#include "cli/json_writer.h"
+#include "lang/lang.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zmt::cli {
+
+int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept) {
+    ResultCode code = session.link().probeController();
+    if (code == errNone) code = session.watch().readIdentity();
+    if (code != errNone) return deviceError(code);
+    const IdentityBlock identity = session.watch().identity();
+    if (identity.bootLoaderRunning()) return exitOk;
+    code = session.transfer().readConfiguration();
+    if (code != errNone) return deviceError(code);
+    const ConfigImage& image = session.record().image;
+    if (kept != nullptr) {
+        kept->read = true;
+        kept->image = image;
+    }
+
+    const std::string root = defaultSnapshotFolder();
+    // Without a data folder there is nowhere to keep it; going on without
+    // the safety net is better said than silently done.
+    if (root.empty()) {
+        std::fprintf(stderr, "%s\n",
+                     LangText("Снимок не сохранён: папка данных пользователя не задана (HOME)\0"
+                              "No snapshot was kept: the user's data folder is not set (HOME)\0"));
+        return exitOk;
+    }
+    SnapshotStore store(root);
+    const SnapshotStore::Taken taken = store.take(identity.serialNumber, image, cause);
+    if (!taken.result.ok()) {
+        std::fprintf(stderr, "%s\n%s\n", taken.result.text().c_str(),
+                     LangText("Снимок конфигурации контроллера не сохранён; ничего не изменено.\0"
+                              "The snapshot of the controller's configuration could not be kept; nothing was changed.\0"));
+        return exitFile;
+    }
+    if (kept != nullptr) kept->path = taken.path;
+    if (taken.added)
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Конфигурация контроллера сохранена в %s\0"
+                                         "The controller's configuration was kept in %s\0"),
+                                taken.path.c_str())
+                         .c_str());
+    return exitOk;
+}
+
+int runHistory(Session& session, const Arguments& arguments) {
+    if (!arguments.empty()) return unexpectedArgument(arguments.front());
+    const std::string root = defaultSnapshotFolder();
+    SnapshotStore store(root);
+    std::vector<uint32_t> serials;
+    if (session.options().serial) serials.push_back(*session.options().serial);
+    else if (!root.empty()) serials = store.serials();
+
+    // Newest first across the controllers listed.
+    struct Row {
+        uint32_t serial;
+        SnapshotEntry entry;
+    };
+    std::vector<Row> rows;
+    for (uint32_t serial : serials)
+        for (SnapshotEntry& entry : store.list(serial)) rows.push_back({serial, std::move(entry)});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return a.entry.stamp != b.entry.stamp ? a.entry.stamp > b.entry.stamp : a.entry.sequence > b.entry.sequence;
+    });
+
+    Host& host = session.host();
+    if (session.options().json) {
+        JsonWriter json;
+        json.beginArray();
+        for (const Row& row : rows) {
+            json.beginObject();
+            json.key("serialNumber");
+            json.number(row.serial);
+            json.key("time");
+            json.string(row.entry.isoTime());
+            json.key("cause");
+            json.string(snapshotCauseKey(row.entry.cause));
+            json.key("causeText");
+            json.string(snapshotCauseText(row.entry.cause));
+            json.key("path");
+            json.string(row.entry.path);
+            json.endObject();
+        }
+        json.endArray();
+        host.memoLine(json.text());
+        return exitOk;
+    }
+    if (rows.empty()) {
+        std::fprintf(stderr, "%s\n", LangText("Снимков нет\0No snapshots\0"));
+        return exitOk;
+    }
+    for (const Row& row : rows)
+        host.memoLine(formatText("%s  %u  %s  %s", row.entry.timeText().c_str(), row.serial,
+                                 snapshotCauseText(row.entry.cause).c_str(), row.entry.path.c_str()));
+    return exitOk;
+}
+
+} // namespace zmt::cli

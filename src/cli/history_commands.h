@@ -1,0 +1,24 @@
+#pragma once
+// zmtctl's snapshots: kept before a command changes a controller's
+// configuration as a whole, and listed by `zmtctl history`.
+#include "cli/commands.h"
+#include "config/snapshot_store.h"
+
+namespace zmt::cli {
+
+// What keepSnapshot read and where it is kept.
+struct KeptSnapshot {
+    bool read = false;      // false: only the boot loader runs, there was nothing to read
+    ConfigImage image{};
+    std::string path;       // empty when there is no data folder
+};
+
+// Reads what the chosen controller holds (one read) and keeps it as a
+// snapshot. A controller that runs only its boot loader holds no
+// configuration: nothing is kept. exitOk, or the status of a read or a save
+// that failed (the command must then change nothing).
+int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept = nullptr);
+
+int runHistory(Session& session, const Arguments& arguments);
+
+} // namespace zmt::cli
