@@ -302,6 +302,18 @@ const std::vector<CommandRow>& commandTable() {
          "--serial N only that controller's; with --json an array of objects. No\n"
          "controller is needed.\0",
          runHistory, DeviceUse::None},
+        {"diff", "A B",
+         "Сравнивает две конфигурации: A и B - файлы .ZMT, снимки или controller\n"
+         "(конфигурация контроллера). Печатает различия словами, как show: строки\n"
+         "A с \"-\", строки B с \"+\". Код 0 - совпадают, 1 - различаются (как\n"
+         "diff), 2 ошибка устройства, 3 ошибка файла. С --json - объект (same,\n"
+         "differences).\0"
+         "Compares two configurations: A and B are .ZMT files, snapshots or\n"
+         "controller (what the controller holds). Prints the differences in words,\n"
+         "as show does: A's lines marked \"-\", B's \"+\". Status 0 when they are\n"
+         "the same, 1 when they differ (as diff does), 2 a device failure, 3 a\n"
+         "file error. With --json an object (same, differences).\0",
+         runDiff, DeviceUse::None},
     };
     return table;
 }

@@ -1,6 +1,8 @@
 #include "cli/history_commands.h"
 
+#include "cli/controller_choice.h"
 #include "cli/json_writer.h"
+#include "config/config_diff.h"
 #include "lang/lang.h"
 
 #include <algorithm>
@@ -99,6 +101,90 @@ int runHistory(Session& session, const Arguments& arguments) {
         host.memoLine(formatText("%s  %u  %s  %s", row.entry.timeText().c_str(), row.serial,
                                  snapshotCauseText(row.entry.cause).c_str(), row.entry.path.c_str()));
     return exitOk;
+}
+
+namespace {
+
+const char* sectionName(ListingSection section) {
+    switch (section) {
+    case ListingSection::Buttons: return "buttons";
+    case ListingSection::Events: return "events";
+    case ListingSection::Home: return "home";
+    case ListingSection::Parameters: return "parameters";
+    }
+    return "";
+}
+
+void stringArray(JsonWriter& json, const std::vector<std::string>& lines) {
+    json.beginArray();
+    for (const std::string& line : lines) json.string(line);
+    json.endArray();
+}
+
+// One side of a comparison: a .ZMT or snapshot file, or what the controller
+// holds ("controller", read once however often it is named).
+int loadSide(Session& session, const std::string& name, bool& controllerRead, ConfigImage& image) {
+    if (name == kControllerSide) {
+        if (!controllerRead) {
+            if (const int status = checkControllerChoice(session); status != exitOk) return status;
+            ResultCode code = session.link().probeController();
+            if (code == errNone) code = session.transfer().readConfiguration();
+            if (code != errNone) return deviceError(code);
+            controllerRead = true;
+        }
+        image = session.record().image;
+        return exitOk;
+    }
+    const FileResult loaded = loadSnapshot(image, name);
+    if (!loaded.ok()) {
+        std::fprintf(stderr, "%s\n", loaded.text().c_str());
+        return exitFile;
+    }
+    if (!loaded.damaged.empty()) std::fprintf(stderr, "%s\n", loaded.text().c_str());
+    return exitOk;
+}
+
+} // namespace
+
+int runDiff(Session& session, const Arguments& arguments) {
+    if (arguments.size() < 2)
+        return usageError(LangText("нужны два файла (или controller)\0two files (or controller) are needed\0"));
+    if (arguments.size() > 2) return unexpectedArgument(arguments[2]);
+    bool controllerRead = false;
+    ConfigImage sides[2] = {};
+    for (int side = 0; side < 2; ++side)
+        if (const int status = loadSide(session, arguments[side], controllerRead, sides[side]); status != exitOk)
+            return status;
+    const std::vector<ConfigDifference> differences = compareConfigurations(sides[0], sides[1]);
+
+    Host& host = session.host();
+    if (session.options().json) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("same");
+        json.boolean(differences.empty());
+        json.key("differences");
+        json.beginArray();
+        for (const ConfigDifference& difference : differences) {
+            json.beginObject();
+            json.key("section");
+            json.string(sectionName(difference.section));
+            json.key("key");
+            json.string(difference.key);
+            json.key("before");
+            stringArray(json, difference.before);
+            json.key("after");
+            stringArray(json, difference.after);
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        host.memoLine(json.text());
+    } else {
+        for (const std::string& line : differenceLines(differences)) host.memoLine(line);
+    }
+    // As diff(1) does: 0 the same, 1 different.
+    return differences.empty() ? exitOk : exitDifferent;
 }
 
 } // namespace zmt::cli

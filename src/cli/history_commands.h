@@ -21,4 +21,10 @@ int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept = nul
 
 int runHistory(Session& session, const Arguments& arguments);
 
+// What names the controller's configuration among diff's arguments.
+inline constexpr const char* kControllerSide = "controller";
+// diff's status when the configurations differ, as diff(1) has it.
+inline constexpr int exitDifferent = 1;
+int runDiff(Session& session, const Arguments& arguments);
+
 } // namespace zmt::cli

@@ -74,6 +74,38 @@ expect_rc 3 "write without a snapshot folder"
 expect_err_has "nothing was changed" "write without a snapshot folder"
 [ "$(controller_words)" == "$factory" ] || fail "write went on without a snapshot"
 
+# Comparing: files, snapshots and the controller; statuses as diff(1).
+run --lang en diff "$REACTIONS" "$REACTIONS"
+expect_rc 0 "diff of a file with itself"
+expect_out "" "diff of a file with itself"
+run --simulator="$STATE" --lang en diff controller "$(kept 0)"
+expect_rc 0 "diff of the controller with its newest snapshot"
+run --simulator="$STATE" --lang en diff controller "$REACTIONS"
+expect_rc 1 "diff of the factory configuration with the file"
+expect_out_has "Events" "diff in English"
+grep -q "^  + 1: " <<<"$OUT" || fail "diff lacks the file's event 1 marked +: $OUT"
+grep -q "^  - " <<<"$OUT" && ! grep -q "^  - Long tap\|^  - Button HOME\|^  - Ch \|^  - [0-9]*: \|^  - Response\|^  - Encoder\|^  - Touch\|^  - Head" <<<"$OUT" &&
+  fail "diff's - lines are not listing lines: $OUT"
+run --simulator="$STATE" --lang ru diff controller "$REACTIONS"
+expect_rc 1 "diff in Russian"
+expect_out_has "События" "diff in Russian"
+run --simulator="$STATE" --json diff "$REACTIONS" controller
+expect_rc 1 "diff --json"
+python3 -c '
+import json, sys
+d = json.load(sys.stdin)
+assert d["same"] is False
+assert all(set(e) == {"section", "key", "before", "after"} for e in d["differences"])
+assert any(e["key"] == "event1" and e["before"] and not e["after"] for e in d["differences"])
+' <<<"$OUT" || fail "diff --json: $OUT"
+run --json diff "$REACTIONS" "$REACTIONS"
+expect_out '{"same":true,"differences":[]}' "diff --json of the same"
+run --lang en diff "$REACTIONS" "$WORK/missing.ZMT"
+expect_rc 3 "diff of a missing file"
+run --lang en diff "$REACTIONS"
+expect_rc 1 "diff of one file"
+expect_err_has "two files (or controller) are needed" "diff of one file"
+
 # A firmware that starts from the factory configuration: the old one is
 # offered back and put back. One that keeps it asks nothing.
 payload() {
