@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 namespace zmt {
@@ -61,11 +62,19 @@ std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, co
     const std::vector<ListingEntry> before = listingEntries(first);
     const std::vector<ListingEntry> after = listingEntries(second);
     std::vector<Placed> parts;
-    for (std::size_t k = 0; k < before.size(); ++k) parts.push_back(placeOf(before[k], k));
-    for (std::size_t k = 0; k < after.size(); ++k) parts.push_back(placeOf(after[k], k));
+    for (const std::vector<ListingEntry>* listing : {&before, &after}) {
+        // Counted within the section: the fixed parts stand alike in both
+        // listings, however many buttons and events come before them.
+        std::size_t place = 0;
+        for (std::size_t k = 0; k < listing->size(); ++k) {
+            if (k > 0 && (*listing)[k].section != (*listing)[k - 1].section) place = 0;
+            parts.push_back(placeOf((*listing)[k], place++));
+        }
+    }
     std::stable_sort(parts.begin(), parts.end());
+    std::set<std::string> seen;
     for (std::size_t k = 0; k < parts.size(); ++k) {
-        if (k > 0 && parts[k].key == parts[k - 1].key) continue;
+        if (!seen.insert(parts[k].key).second) continue;
         std::vector<std::string> was = linesOf(before, parts[k].key);
         std::vector<std::string> now = linesOf(after, parts[k].key);
         if (was != now) differences.push_back({parts[k].section, parts[k].key, std::move(was), std::move(now)});
@@ -75,8 +84,8 @@ std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, co
     // than call them the same.
     if (differences.empty())
         differences.push_back({ListingSection::Parameters, "memory", {},
-                               {formatText(LangText("  Память контроллера: отличается байт: %u\0"
-                                                    "  Controller memory: %u bytes differ"),
+                               {formatText(LangText("  Память контроллера: отличающихся байт: %u\0"
+                                                    "  Controller memory: bytes that differ: %u"),
                                            static_cast<unsigned>(bytesDiffering))}});
     return differences;
 }
