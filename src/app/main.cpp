@@ -1,6 +1,7 @@
 // zmtsetup: builds the desktop program (ui/shell/program.h) and runs the
 // event loop until the main window closes.
 #include "config/settings.h"
+#include "config/snapshot_store.h"
 #include "lang/lang.h"
 #include "ui/shell/application.h"
 #include "ui/shell/command_line.h"
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
         zmt::ui::Program program({.simulated = options.simulator,
                                   .simulatorStateFile = options.simulatorStateFile,
                                   .moreSimulatedUnits = options.moreSimulatorStateFiles,
-                                  .settingsPath = settingsPath});
+                                  .settingsPath = settingsPath,
+                                  .snapshotFolder = zmt::defaultSnapshotFolder()});
         std::string stateError;
         if (!program.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());

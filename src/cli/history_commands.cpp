@@ -37,8 +37,7 @@ int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept) {
     const SnapshotStore::Taken taken = store.take(identity.serialNumber, image, cause);
     if (!taken.result.ok()) {
         std::fprintf(stderr, "%s\n%s\n", taken.result.text().c_str(),
-                     LangText("Снимок конфигурации контроллера не сохранён; ничего не изменено.\0"
-                              "The snapshot of the controller's configuration could not be kept; nothing was changed.\0"));
+                     LangText(kSnapshotNotKeptText));
         return exitFile;
     }
     if (kept != nullptr) kept->path = taken.path;

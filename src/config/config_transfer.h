@@ -13,12 +13,14 @@
 // zmtctl uses the same object without a watch.
 #include "config/config_image.h"
 #include "config/edit_history.h"
+#include "config/snapshot_store.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/flags.h"
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 namespace zmt {
@@ -41,6 +43,18 @@ public:
     // a controller (keeping the edits or not) starts it anew, so undo never
     // reaches another controller's data.
     void setEditHistory(EditHistory* history) { history_ = history; }
+
+    // Where the window's snapshots go: called with the controller's serial,
+    // what it holds and why, before the configuration is changed as a whole
+    // and after the first read of each controller in a session. It returns
+    // the outcome of keeping it.
+    using SnapshotHook = std::function<FileResult(uint32_t serial, const ConfigImage& held, SnapshotCause cause)>;
+    void setSnapshotHook(SnapshotHook hook) { snapshotHook_ = std::move(hook); }
+    // Keeps what the controller holds as far as the program knows it
+    // (deviceCopy; no read), when the program knows it at all. False when a
+    // snapshot was due and could not be kept: the error box is shown, and
+    // the change it was meant to precede must not go on.
+    bool keepSnapshot(SnapshotCause cause);
 
     // Reads the image and the touch memory. Only a complete read replaces
     // them; a failed one leaves image and touchState as they were.
@@ -119,6 +133,8 @@ private:
     ConnectionWatch* watch_;
     std::function<void()> showImage_;
     EditHistory* history_ = nullptr;
+    SnapshotHook snapshotHook_;
+    std::set<uint32_t> readThisSession_;   // serials whose first read was kept
     bool transferRunning_ = false;    // a full transfer owns the image
     std::size_t writeAccepted_ = 0;   // bytes of the last writeConfiguration the controller confirmed
     bool syncRunning_ = false;

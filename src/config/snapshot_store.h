@@ -25,6 +25,11 @@ namespace zmt {
 
 class Host;
 
+// Said when a snapshot that was due could not be kept (after the reason).
+inline constexpr const char* kSnapshotNotKeptText =
+    "Снимок конфигурации контроллера не сохранён; ничего не изменено.\0"
+    "The snapshot of the controller's configuration could not be kept; nothing was changed.";
+
 enum class SnapshotCause {
     FileSent,          // a configuration file opened and sent
     FullWrite,         // the whole configuration written

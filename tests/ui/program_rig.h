@@ -93,6 +93,7 @@ struct ProgramRig {
                    .moreSimulatedUnits = std::vector<std::string>(options.units - 1),
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
+                   .snapshotFolder = dir.filePath("snapshots").toStdString(),
                    .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {

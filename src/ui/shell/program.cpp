@@ -1,6 +1,8 @@
 #include "ui/shell/program.h"
 
 #include "config/config_file.h"
+#include "config/config_transfer.h"
+#include "config/snapshot_store.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
@@ -32,6 +34,13 @@ Program::Program(ProgramOptions options)
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
     controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile,
                                                      options.moreSimulatedUnits);
+    if (!options.snapshotFolder.empty()) {
+        snapshots_ = std::make_unique<SnapshotStore>(options.snapshotFolder);
+        controller_->transfer().setSnapshotHook(
+            [this](uint32_t serial, const ConfigImage& held, SnapshotCause cause) {
+                return snapshots_->take(serial, held, cause).result;
+            });
+    }
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
     // The Parameters page: the device parameters panel, then the buttons
     // grid and the event editor, which puts the HOME key into the panel's

@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+namespace zmt {
+class SnapshotStore;
+}
+
 namespace zmt::ui {
 
 class ConfigCommands;
@@ -54,6 +58,9 @@ struct ProgramOptions {
     std::vector<std::string> moreSimulatedUnits = {};
     // The program's settings file.
     std::string settingsPath;
+    // Where the snapshots of the controllers' configurations go (one folder
+    // per serial); empty: none are kept.
+    std::string snapshotFolder = {};
     // Who makes the window's host (it must outlive the constructor);
     // null: the window's own.
     HostMaker* hostMaker = nullptr;
@@ -101,6 +108,7 @@ public:
 private:
     // First, so it goes last: the editors' widgets belong to the window and
     // work on its configuration record.
+    std::unique_ptr<SnapshotStore> snapshots_;
     std::unique_ptr<ControllerWiring> controller_;
     std::unique_ptr<MainForm> window_;
     std::unique_ptr<SettingsStore> settings_;
