@@ -18,6 +18,7 @@
 #include "ui/shell/qt_host.h"
 #include "ui/shell/screenshots.h"
 #include "ui/shell/settings_store.h"
+#include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
 
 #include <QAbstractButton>
@@ -67,6 +68,7 @@ Program::Program(ProgramOptions options)
     // once the poll has read the controller.
     fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
     recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
+    snapshotWindows_ = std::make_unique<SnapshotWindows>(*window_, *controller_, *settings_, snapshots_.get());
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
     // After the controller's wiring, so each poll is looked at once done.
     controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);

@@ -37,6 +37,7 @@ class ProceduresWiring;
 class QtHost;
 class RecentFilesMenu;
 class SettingsStore;
+class SnapshotWindows;
 class ToolBarShortcuts;
 
 // Makes the window's host before anything uses it. Tests put the program
@@ -103,6 +104,7 @@ public:
     ProceduresWiring& procedures() { return *procedures_; }
     FileOpening& fileOpening() { return *fileOpening_; }
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
+    SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
     ControllerChoice& controllerChoice() { return *controllerChoice_; }
 
 private:
@@ -120,6 +122,7 @@ private:
     // Files from the command line, drops, the recent list; the toolbar's keys.
     std::unique_ptr<FileOpening> fileOpening_;
     std::unique_ptr<RecentFilesMenu> recentFiles_;
+    std::unique_ptr<SnapshotWindows> snapshotWindows_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
     ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
 };
