@@ -3,7 +3,9 @@
 #include "lang/lang.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 namespace zmt {
@@ -44,15 +46,28 @@ Placed placeOf(const ListingEntry& entry, std::size_t index) {
     return placed;
 }
 
-std::vector<std::string> linesOf(const std::vector<ListingEntry>& entries, const std::string& key) {
-    for (const ListingEntry& entry : entries)
-        if (entry.key == key) return entry.lines;
-    return {};
+using ListingIndex = std::unordered_map<std::string, const ListingEntry*>;
+
+ListingIndex indexOf(const std::vector<ListingEntry>& entries) {
+    ListingIndex index;
+    for (const ListingEntry& entry : entries) index.emplace(entry.key, &entry);
+    return index;
+}
+
+std::vector<std::string> linesOf(const ListingIndex& index, const std::string& key) {
+    const auto found = index.find(key);
+    return found == index.end() ? std::vector<std::string>() : found->second->lines;
 }
 
 } // namespace
 
 std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, const ConfigImage& second) {
+    if (std::memcmp(first.bytes(), second.bytes(), sizeof(ConfigImage)) == 0) return {};
+    return compareConfigurations(first, second, listingEntries(second));
+}
+
+std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, const ConfigImage& second,
+                                                    const std::vector<ListingEntry>& secondListing) {
     std::vector<ConfigDifference> differences;
     std::size_t bytesDiffering = 0;
     for (std::size_t k = 0; k < sizeof(ConfigImage); ++k)
@@ -60,7 +75,7 @@ std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, co
     if (bytesDiffering == 0) return differences;
 
     const std::vector<ListingEntry> before = listingEntries(first);
-    const std::vector<ListingEntry> after = listingEntries(second);
+    const std::vector<ListingEntry>& after = secondListing;
     std::vector<Placed> parts;
     for (const std::vector<ListingEntry>* listing : {&before, &after}) {
         // Counted within the section: the fixed parts stand alike in both
@@ -72,11 +87,13 @@ std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, co
         }
     }
     std::stable_sort(parts.begin(), parts.end());
+    const ListingIndex beforeIndex = indexOf(before);
+    const ListingIndex afterIndex = indexOf(after);
     std::set<std::string> seen;
     for (std::size_t k = 0; k < parts.size(); ++k) {
         if (!seen.insert(parts[k].key).second) continue;
-        std::vector<std::string> was = linesOf(before, parts[k].key);
-        std::vector<std::string> now = linesOf(after, parts[k].key);
+        std::vector<std::string> was = linesOf(beforeIndex, parts[k].key);
+        std::vector<std::string> now = linesOf(afterIndex, parts[k].key);
         if (was != now) differences.push_back({parts[k].section, parts[k].key, std::move(was), std::move(now)});
     }
     // Bytes no listed part shows (an event the editor would clear, a flag

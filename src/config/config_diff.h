@@ -23,6 +23,10 @@ struct ConfigDifference {
 // In the listing's order: buttons by channel and row, events by number, then
 // HOME and the parameters.
 std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, const ConfigImage& second);
+// The same with the second configuration's listing made already
+// (listingEntries(second)): the history compares many snapshots with one.
+std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, const ConfigImage& second,
+                                                    const std::vector<ListingEntry>& secondListing);
 
 // The differences for people: under each section's title, the first
 // configuration's lines marked "-" and the second's "+"; no line ends in a

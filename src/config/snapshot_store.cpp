@@ -202,10 +202,19 @@ SnapshotStore::Taken SnapshotStore::take(uint32_t serial, const ConfigImage& ima
     IniFile ini;
     ini.writeText(kSnapshotSection, "CAUSE", snapshotCauseKey(cause));
     ini.writeInteger(kSnapshotSection, "SERIAL", serial);
-    ini.writeText(kSnapshotSection, "IMAGE", hexEncode(image.bytes(), sizeof(ConfigImage)));
     putConfiguration(ini, image);
     taken.result = writeFileSafely(path, ini.contents());
     if (!taken.result.ok()) return taken;
+    // The keys give back nearly every configuration exactly; the few they
+    // cannot (bits no key stores, values the loader corrects) get the
+    // memory byte for byte as well. Only then: it would make every
+    // snapshot half as big again.
+    ConfigImage back{};
+    if (!loadConfigFile(back, path).ok() || std::memcmp(back.bytes(), image.bytes(), sizeof(ConfigImage)) != 0) {
+        ini.writeText(kSnapshotSection, "IMAGE", hexEncode(image.bytes(), sizeof(ConfigImage)));
+        taken.result = writeFileSafely(path, ini.contents());
+        if (!taken.result.ok()) return taken;
+    }
     taken.path = path;
     taken.added = true;
     thin(serial);

@@ -7,9 +7,9 @@
 // time order whatever the clock's zone) and its cause:
 //     <root>/1001/20261207-224500-full-write.ZMT
 // Two taken within one second get a sequence number (20261207-224500_2-...).
-// The file also holds a section SNAPSHOT (CAUSE, SERIAL and the controller's
-// memory byte for byte under IMAGE), which the configuration loader skips:
-// a restore gives back the exact bytes even where a .ZMT key keeps less.
+// The file also holds a section SNAPSHOT (CAUSE, SERIAL and, where the .ZMT
+// keys would not give back the exact bytes, the controller's memory byte
+// for byte under IMAGE), which the configuration loader skips.
 #include "config/config_image.h"
 #include "config/file_result.h"
 

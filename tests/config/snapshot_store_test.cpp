@@ -47,6 +47,8 @@ TEST(SnapshotStore, SnapshotIsAnOrdinaryConfigurationFileNamedByTimeAndCause) {
     ConfigImage loaded{};
     ASSERT_TRUE(loadConfigFile(loaded, taken.path).ok());
     EXPECT_TRUE(sameBytes(loaded, image));
+    // The keys say it all: no copy of the memory besides them.
+    EXPECT_EQ(readFile(taken.path).find("IMAGE="), std::string::npos);
 
     const auto entries = rig.store.list(1001);
     ASSERT_EQ(entries.size(), 1u);
@@ -104,6 +106,7 @@ TEST(SnapshotStore, RestoreGivesTheExactBytesUnlessTheKeysWereEdited) {
     ConfigImage image = imageWithTimeout(1200);
     image.touchFlags = 0x80;   // a bit no .ZMT key keeps
     const auto taken = rig.store.take(1001, image, SnapshotCause::FirmwareUpdate);
+    EXPECT_NE(readFile(taken.path).find("IMAGE="), std::string::npos);
     ConfigImage restored = imageWithTimeout(1);
     ASSERT_TRUE(loadSnapshot(restored, taken.path).ok());
     EXPECT_TRUE(sameBytes(restored, image));

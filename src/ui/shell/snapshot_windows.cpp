@@ -125,11 +125,12 @@ void SnapshotWindows::fillHistory() {
         return;
     }
     const ConfigImage& now = wiring_.record().image;
+    const std::vector<ListingEntry> listed = listingEntries(now);
     for (const SnapshotEntry& entry : store_->list(wiring_.watch().identity().serialNumber)) {
         ConfigImage held = now;
         const FileResult loaded = loadSnapshot(held, entry.path);
         const std::string summary =
-            loaded.ok() ? differenceSummary(compareConfigurations(held, now)) : loaded.text();
+            loaded.ok() ? differenceSummary(compareConfigurations(held, now, listed)) : loaded.text();
         auto* item = new QListWidgetItem(QString::fromStdString(entry.timeText() + "   " +
                                                                 snapshotCauseText(entry.cause) + "   " + summary),
                                          list_);
