@@ -131,8 +131,12 @@ int runRead(Session& session, const Arguments& arguments) {
     if (const int status = expectOneFile(arguments); status != exitOk) return status;
     const std::string& file = arguments.front();
     ResultCode code = session.link().probeController();
+    if (code == errNone) code = session.watch().readIdentity();
     if (code == errNone) code = session.transfer().readConfiguration();
     if (code != errNone) return deviceError(code);
+    // Read anyway, so kept as the window keeps its first read; a snapshot
+    // that fails here stops nothing (nothing is changed), it is only said.
+    storeSnapshot(session.watch().identity().serialNumber, session.record().image, SnapshotCause::FirstRead);
     const FileResult saved = saveConfigFile(session.record().image, file);
     if (!saved.ok()) return fileError(saved);
     session.host().memoLine(formatText(LangText("Конфигурация контроллера записана в %s\0"

@@ -23,7 +23,10 @@ int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept) {
         kept->read = true;
         kept->image = image;
     }
+    return storeSnapshot(identity.serialNumber, image, cause, kept);
+}
 
+int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause, KeptSnapshot* kept) {
     const std::string root = defaultSnapshotFolder();
     // Without a data folder there is nowhere to keep it; going on without
     // the safety net is better said than silently done.
@@ -34,7 +37,7 @@ int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept) {
         return exitOk;
     }
     SnapshotStore store(root);
-    const SnapshotStore::Taken taken = store.take(identity.serialNumber, image, cause);
+    const SnapshotStore::Taken taken = store.take(serial, image, cause);
     if (!taken.result.ok()) {
         std::fprintf(stderr, "%s\n%s\n", taken.result.text().c_str(),
                      LangText(kSnapshotNotKeptText));

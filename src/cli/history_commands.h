@@ -18,6 +18,8 @@ struct KeptSnapshot {
 // configuration: nothing is kept. exitOk, or the status of a read or a save
 // that failed (the command must then change nothing).
 int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept = nullptr);
+// The same for a configuration already read from controller serial.
+int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause, KeptSnapshot* kept = nullptr);
 
 int runHistory(Session& session, const Arguments& arguments);
 

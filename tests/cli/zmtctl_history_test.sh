@@ -9,9 +9,11 @@ SNAPS="$WORK/data/zmtsetup/snapshots/1001"
 REACTIONS="$ZMT_TEST_DATA/show-reactions.ZMT"
 
 snapshots() { ls "$SNAPS" 2>/dev/null | wc -l; }
-# The controller's configuration in words.
+# The controller's configuration in words (the read keeps its snapshot
+# elsewhere, so that it does not count here).
 controller_words() {
-  "$ZMTCTL" --simulator="$STATE" read "$WORK/now.ZMT" >/dev/null 2>&1 || fail "read for comparing"
+  XDG_DATA_HOME="$WORK/reads" "$ZMTCTL" --simulator="$STATE" read "$WORK/now.ZMT" >/dev/null 2>&1 ||
+    fail "read for comparing"
   "$ZMTCTL" --lang en show "$WORK/now.ZMT"
 }
 
@@ -103,6 +105,11 @@ expect_rc 3 "diff of a missing file"
 run --lang en diff "$REACTIONS"
 expect_rc 1 "diff of one file"
 expect_err_has "two files (or controller) are needed" "diff of one file"
+
+# A read keeps what it read.
+XDG_DATA_HOME="$WORK/fresh" run --simulator="$STATE" --lang en read "$WORK/read.ZMT"
+expect_rc 0 "read"
+ls "$WORK/fresh/zmtsetup/snapshots/1001" | grep -q -- "-first-read\.ZMT$" || fail "read kept no snapshot"
 
 # A firmware that starts from the factory configuration: the old one is
 # offered back and put back. One that keeps it asks nothing.
