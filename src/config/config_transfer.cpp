@@ -158,6 +158,12 @@ ResultCode ConfigTransfer::readKeepingEditsCommand() {
 }
 
 ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEdits) {
+    // Right after an update the boot loader may still be installing: it
+    // holds no configuration to read. Wait for the new application.
+    if (beforeUpdate_ && watch_ != nullptr && watch_->identity().bootLoaderRunning()) {
+        forgetSerial();
+        return errNone;
+    }
     // Decided before the image is declared unfit, which would hide the edits.
     const bool editsWaiting = flags_.imageValid && changesPending();
     flags_.imageValid = false;
@@ -167,13 +173,35 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
     // often it is read again after a restart or a reset.
     if (code == errNone && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
         keepSnapshot(SnapshotCause::FirstRead);
+    if (code == errNone && beforeUpdate_) {
+        const ConfigImage before = *beforeUpdate_;
+        beforeUpdate_.reset();
+        if (offerRestoreAfterUpdate(host_, before, record_.deviceCopy, lastSnapshotPath_)) {
+            {
+                const EditStep step(history_, record_.image,
+                                    editLabel("вернуть конфигурацию\0put the configuration back"));
+                record_.image = before;
+            }
+            if (showImage_) showImage_();
+        }
+    }
     return code;
+}
+
+void ConfigTransfer::compareAfterUpdate(const ConfigImage& before) {
+    beforeUpdate_ = before;
+    // Read again as a new controller would be: edits still waiting are
+    // asked about there, as always.
+    forgetSerial();
 }
 
 bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
     if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid) return true;
     const FileResult kept = snapshotHook_(watch_->identity().serialNumber, record_.deviceCopy, cause);
-    if (kept.ok()) return true;
+    if (kept.ok()) {
+        lastSnapshotPath_ = kept.path;
+        return true;
+    }
     host_.messageBox(MB_ERROR, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
     return false;
 }

@@ -79,10 +79,13 @@ void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
     // A new firmware may start from its own configuration.
     if (!transfer_.keepSnapshot(SnapshotCause::FirmwareUpdate)) return;
+    const bool known = window_.flags().imageValid;
+    const ConfigImage before = record_.deviceCopy;
     window_.setToolbarBusy(true);
     window_.holdEditing(true);
     editor_.events.setEditorLock(false);
-    firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
+    const FirmwareOutcome outcome = firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
+    if (outcome == FirmwareOutcome::Updated && known) transfer_.compareAfterUpdate(before);
     editor_.events.setEditorLock(true);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);

@@ -39,7 +39,9 @@ Program::Program(ProgramOptions options)
         snapshots_ = std::make_unique<SnapshotStore>(options.snapshotFolder);
         controller_->transfer().setSnapshotHook(
             [this](uint32_t serial, const ConfigImage& held, SnapshotCause cause) {
-                return snapshots_->take(serial, held, cause).result;
+                SnapshotStore::Taken taken = snapshots_->take(serial, held, cause);
+                if (taken.result.ok()) taken.result.path = taken.path;
+                return taken.result;
             });
     }
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);

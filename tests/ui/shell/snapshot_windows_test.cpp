@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace zmt;
@@ -88,6 +89,40 @@ private slots:
         QCOMPARE(p.record.image.headType, 3);
         p.tick();
         QCOMPARE(p.controller().state.config[974], 3);
+    }
+
+    void firmwareThatClearsTheConfigurationOffersTheOldOneBack() {
+        test::ProgramRig p({.answer = ID_YES});
+        p.window.setLanguage(English);
+        p.window.show();
+        p.poll();
+        p.commands.openFile(p.writeConfigFile("two.ZMT", 2).toStdString());
+        p.tick();
+        QCOMPARE(p.controller().state.config[974], 2);
+        p.useFirmwareFile(true);
+        p.boxes.clear();
+        p.procedures.onUpdateFirmware();
+        // The new application starts from the factory configuration; the
+        // next polls find it and read it as new.
+        for (int i = 0; i < 20; ++i) {
+            p.clock.now += sim::kRestartMs;
+            p.poll();
+        }
+        QCOMPARE(p.controller().state.applicationVersion, 118);
+        QVERIFY(p.window.flags().imageValid);
+        const auto offer = std::find_if(p.boxes.begin(), p.boxes.end(), [](const QString& box) {
+            return box.contains("Put the old configuration back?");
+        });
+        QVERIFY2(offer != p.boxes.end(), qPrintable(p.boxes.join(" | ")));
+        QCOMPARE(p.record.image.headType, 2);
+        QCOMPARE(p.record.deviceCopy.headType, 0);
+        p.tick();
+        QCOMPARE(p.controller().state.config[974], 2);
+        // One edit: undo gives the factory configuration the update left.
+        QVERIFY(p.wiring.undo());
+        QCOMPARE(p.record.image.headType, 0);
+        const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
+        QCOMPARE(store.list(1001)[0].cause, SnapshotCause::FirmwareUpdate);
     }
 
     void needsAConnectedController() {
