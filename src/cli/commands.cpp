@@ -298,13 +298,14 @@ const std::vector<CommandRow>& commandTable() {
         {"history", "",
          "Перечисляет снимки конфигурации (новые первыми): время (UTC), серийный\n"
          "номер, причина и путь файла. Снимок берётся перед write, defaults, reset и\n"
-         "flash (и в программе); вернуть его: zmtctl write ФАЙЛ. С --serial N - только\n"
-         "этого контроллера; с --json - массив объектов. Контроллер не нужен.\0"
+         "flash и после read (и в программе); вернуть его: zmtctl write ФАЙЛ. С\n"
+         "--serial N - только этого контроллера; с --json - массив объектов.\n"
+         "Контроллер не нужен.\0"
          "Lists the configuration snapshots, newest first: time (UTC), serial\n"
          "number, cause and file path. One is kept before write, defaults, reset\n"
-         "and flash (and in the program); put one back with zmtctl write FILE. With\n"
-         "--serial N only that controller's; with --json an array of objects. No\n"
-         "controller is needed.\0",
+         "and flash and after read (and in the program); put one back with zmtctl\n"
+         "write FILE. With --serial N only that controller's; with --json an array\n"
+         "of objects. No controller is needed.\0",
          runHistory, DeviceUse::None},
         {"diff", "A B",
          "Сравнивает две конфигурации: A и B - файлы .ZMT, снимки или controller\n"
