@@ -2,6 +2,7 @@
 // event loop until the main window closes.
 #include "app/timing_report.h"
 #include "config/settings.h"
+#include "config/snapshot_store.h"
 #include "lang/lang.h"
 #include "ui/shell/application.h"
 #include "ui/shell/command_line.h"
@@ -118,7 +119,8 @@ int main(int argc, char** argv) {
         zmt::ui::Program program({.simulated = options.simulator,
                                   .simulatorStateFile = options.simulatorStateFile,
                                   .moreSimulatedUnits = options.moreSimulatorStateFiles,
-                                  .settingsPath = settingsPath});
+                                  .settingsPath = settingsPath,
+                                  .snapshotFolder = zmt::defaultSnapshotFolder()});
         std::string stateError;
         if (!program.loadState(stateError)) {
             std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());

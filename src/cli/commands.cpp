@@ -3,8 +3,10 @@
 #include "cli/controller_choice.h"
 #include "cli/editor_commands.h"
 #include "cli/firmware_commands.h"
+#include "cli/history_commands.h"
 #include "cli/json_output.h"
 #include "config/config_file.h"
+#include "config/snapshot_store.h"
 #include "device/protocol.h"
 #include "lang/lang.h"
 #include "lang/number_text.h"
@@ -129,8 +131,12 @@ int runRead(Session& session, const Arguments& arguments) {
     if (const int status = expectOneFile(arguments); status != exitOk) return status;
     const std::string& file = arguments.front();
     ResultCode code = session.link().probeController();
+    if (code == errNone) code = session.watch().readIdentity();
     if (code == errNone) code = session.transfer().readConfiguration();
     if (code != errNone) return deviceError(code);
+    // Read anyway, so kept as the window keeps its first read; a snapshot
+    // that fails here stops nothing (nothing is changed), it is only said.
+    storeSnapshot(session.watch().identity().serialNumber, session.record().image, SnapshotCause::FirstRead);
     const FileResult saved = saveConfigFile(session.record().image, file);
     if (!saved.ok()) return fileError(saved);
     session.host().memoLine(formatText(LangText("Конфигурация контроллера записана в %s\0"
@@ -140,10 +146,14 @@ int runRead(Session& session, const Arguments& arguments) {
 }
 
 // File to controller, as the toolbar's write: the whole image, then a restart.
+// What the controller held is kept as a snapshot first; a snapshot given as
+// the file goes back byte for byte.
 int runWrite(Session& session, const Arguments& arguments) {
     if (const int status = expectOneFile(arguments); status != exitOk) return status;
     const std::string& file = arguments.front();
-    const FileResult loaded = loadConfigFile(session.record().image, file);
+    ConfigImage fromFile = session.record().image;
+    bool snapshot = false;
+    const FileResult loaded = loadSnapshot(fromFile, file, &snapshot);
     if (!loaded.ok()) return fileError(loaded);
     // Damaged values are read leniently, as the window does; say which.
     if (!loaded.damaged.empty()) std::fprintf(stderr, "%s\n", loaded.text().c_str());
@@ -151,6 +161,10 @@ int runWrite(Session& session, const Arguments& arguments) {
     ResultCode code = session.link().probeController();
     if (code != errNone) return deviceError(code);
     if (!transfer.confirmWriteConfiguration()) return declined();
+    if (const int status = keepSnapshot(session, snapshot ? SnapshotCause::Restored : SnapshotCause::FileSent);
+        status != exitOk)
+        return status;
+    session.record().image = fromFile;
     code = transfer.writeConfiguration();
     if (code != errNone) {
         const int status = deviceError(code);
@@ -170,6 +184,7 @@ int runDefaults(Session& session, const Arguments& arguments) {
     ResultCode code = session.link().probeController();
     if (code != errNone) return deviceError(code);
     if (!transfer.confirmResetToDefaults()) return declined();
+    if (const int status = keepSnapshot(session, SnapshotCause::Defaults); status != exitOk) return status;
     code = transfer.restoreDefaults();
     if (code != errNone) return deviceError(code);
     session.host().memoLine(LangText("Конфигурация контроллера сброшена в состояние по умолчанию\0"
@@ -179,8 +194,9 @@ int runDefaults(Session& session, const Arguments& arguments) {
 
 int runReset(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
-    ResultCode code = session.link().probeController();
-    if (code == errNone) code = session.transfer().restartDevice();
+    // The controller reads its configuration anew as it starts.
+    if (const int status = keepSnapshot(session, SnapshotCause::Restart); status != exitOk) return status;
+    const ResultCode code = session.transfer().restartDevice();
     if (code != errNone) return deviceError(code);
     session.host().memoLine(LangText("Контроллер перезапущен\0The controller was restarted\0"));
     return exitOk;
@@ -279,6 +295,30 @@ const std::vector<CommandRow>& commandTable() {
          "type), the PAYLOAD bytes as they are, and the CRC-16 check value. Needs no\n"
          "controller.\0",
          runMakeLdr, DeviceUse::None},
+        {"history", "",
+         "Перечисляет снимки конфигурации (новые первыми): время (UTC), серийный\n"
+         "номер, причина и путь файла. Снимок берётся перед write, defaults, reset и\n"
+         "flash и после read (и в программе); вернуть его: zmtctl write ФАЙЛ. С\n"
+         "--serial N - только этого контроллера; с --json - массив объектов.\n"
+         "Контроллер не нужен.\0"
+         "Lists the configuration snapshots, newest first: time (UTC), serial\n"
+         "number, cause and file path. One is kept before write, defaults, reset\n"
+         "and flash and after read (and in the program); put one back with zmtctl\n"
+         "write FILE. With --serial N only that controller's; with --json an array\n"
+         "of objects. No controller is needed.\0",
+         runHistory, DeviceUse::None},
+        {"diff", "A B",
+         "Сравнивает две конфигурации: A и B - файлы .ZMT, снимки или controller\n"
+         "(конфигурация контроллера). Печатает различия словами, как show: строки\n"
+         "A с \"-\", строки B с \"+\". Код 0 - совпадают, 1 - различаются (как\n"
+         "diff), 2 ошибка устройства, 3 ошибка файла. С --json - объект (same,\n"
+         "differences).\0"
+         "Compares two configurations: A and B are .ZMT files, snapshots or\n"
+         "controller (what the controller holds). Prints the differences in words,\n"
+         "as show does: A's lines marked \"-\", B's \"+\". Status 0 when they are\n"
+         "the same, 1 when they differ (as diff does), 2 a device failure, 3 a\n"
+         "file error. With --json an object (same, differences).\0",
+         runDiff, DeviceUse::None},
     };
     return table;
 }

@@ -1,5 +1,7 @@
 #include "cli/firmware_commands.h"
 
+#include "cli/history_commands.h"
+
 #include "config/file_writer.h"
 #include "device/firmware_update.h"
 #include "device/protocol.h"
@@ -13,6 +15,23 @@ namespace zmt::cli {
 namespace {
 
 constexpr uint32_t kLevelsIntervalMs = 100;
+
+// After an update: when the new application holds another configuration
+// than the one kept before, offers to put that one back.
+int offerOldConfiguration(Session& session, const KeptSnapshot& before) {
+    if (!before.read) return exitOk;
+    ConfigTransfer& transfer = session.transfer();
+    ResultCode code = transfer.readConfiguration();
+    if (code != errNone) return deviceError(code);
+    if (!offerRestoreAfterUpdate(session.host(), before.image, session.record().image, before.path)) return exitOk;
+    if (const int status = keepSnapshot(session, SnapshotCause::Restored); status != exitOk) return status;
+    session.record().image = before.image;
+    code = transfer.writeConfiguration();
+    if (code != errNone) return deviceError(code);
+    session.host().memoLine(LangText("Прежняя конфигурация записана в контроллер\0"
+                                     "The old configuration was written to the controller\0"));
+    return exitOk;
+}
 
 } // namespace
 
@@ -35,6 +54,11 @@ int runFlash(Session& session, const Arguments& arguments) {
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     const std::string path = arguments[0];
 
+    // A new firmware may start with its own configuration; keep the old one.
+    KeptSnapshot before;
+    if (const int status = keepSnapshot(session, SnapshotCause::FirmwareUpdate, &before); status != exitOk)
+        return status;
+
     FirmwareUpdate update(session.link(), session.watch(), session.flags());
     // No window timer here: the wait for the boot loader polls by itself,
     // and so does the wait for the new application: a script wants to know
@@ -50,7 +74,7 @@ int runFlash(Session& session, const Arguments& arguments) {
     case FirmwareOutcome::NotStarted: return exitDevice;
     }
     session.watch().printIdentity(session.watch().identity());
-    return exitOk;
+    return offerOldConfiguration(session, before);
 }
 
 int runLevels(Session& session, const Arguments& arguments) {

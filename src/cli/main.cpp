@@ -156,7 +156,7 @@ void printHelp() {
         "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
         "        или LANG начинается с \"ru\", иначе английский.\n"
         "    --json\n"
-        "        Для info, list, show и ir: вместо текста JSON в stdout\n"
+        "        Для info, list, show, ir, history и diff: вместо текста JSON в stdout\n"
         "        (поля описаны в zmtctl(1)). Ошибки и коды возврата те же.\n"
         "    --log\n"
         "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
@@ -202,9 +202,9 @@ void printHelp() {
         "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
         "        starts with \"ru\", English otherwise.\n"
         "    --json\n"
-        "        For info, list, show and ir: JSON on stdout instead of text\n"
-        "        (its fields are listed in zmtctl(1)). Errors and exit statuses\n"
-        "        stay the same.\n"
+        "        For info, list, show, ir, history and diff: JSON on stdout instead\n"
+        "        of text (its fields are listed in zmtctl(1)). Errors and exit\n"
+        "        statuses stay the same.\n"
         "    --log\n"
         "        Print the exchange log on stderr, one line per frame (identity\n"
         "        frames are not logged).\n"
@@ -281,9 +281,10 @@ int run(int argc, char** argv) {
     // Only these commands have facts to hand to a script; any other would
     // print text where a script expects JSON.
     if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
-        line.command != "ir")
-        return usageError(formatText(LangText("--json работает только с info, list, show и ir, не с '%s'\0"
-                                              "--json works only with info, list, show and ir, not with '%s'\0"),
+        line.command != "ir" && line.command != "history" &&
+        line.command != "diff")
+        return usageError(formatText(LangText("--json работает только с info, list, show, ir, history и diff, не с '%s'\0"
+                                              "--json works only with info, list, show, ir, history and diff, not with '%s'\0"),
                                      line.command.c_str()));
     if (line.options.all && command->use != DeviceUse::OneOrAll)
         return usageError(formatText(LangText("--all работает только с write, defaults, reset и flash, не с '%s'\0"

@@ -108,6 +108,8 @@ bool ButtonLearning::start() {
                          LangText("Вы действительно хотите запустить настройку кнопок?\0"
                                   "You really want to launch setup of keys?")) != ID_YES)
         return false;
+    // Its results replace the buttons as a whole; keep what is there now.
+    if (!transfer_.keepSnapshot(SnapshotCause::LearningWritten)) return false;
     levels_ = LearningLevels{};
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.

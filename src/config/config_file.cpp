@@ -119,22 +119,7 @@ bool hexDecode(const std::string& text, std::size_t n, uint8_t* bytes) {
     return clean;
 }
 
-FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
-    IniFile ini;
-    // Keep whatever else the file holds; only a file that is not there yet
-    // starts empty. One we cannot read is not overwritten blindly.
-    FileResult existing = ini.read(path);
-    if (!existing.ok() && existing.error != FileError::NotFound) return existing;
-    if (existing.ok()) {
-        std::string content;
-        FileResult raw = readWholeFile(path, IniFile::kMaxFileBytes, content);
-        if (!raw.ok()) return raw;
-        if (!canMergeInto(content, looksLikeConfiguration(ini))) {
-            raw.error = FileError::NotConfiguration;
-            return raw;
-        }
-    }
-
+void putConfiguration(IniFile& ini, const ConfigImage& image) {
     ini.writeInteger(kParam, "LONGTO", image.longPressTimeout);
     ini.writeInteger(kParam, "ENC0MODE", image.enc0Mode);
     ini.writeInteger(kParam, "ENC0DIV", image.enc0Div);
@@ -154,6 +139,25 @@ FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
     for (int event = 0; event < kEvents; ++event)
         ini.writeText(kEventsSection, eventKey(event),
                       hexEncode(reinterpret_cast<const uint8_t*>(&image.events[event]), sizeof(EventRecord)));
+}
+
+FileResult saveConfigFile(const ConfigImage& image, const std::string& path) {
+    IniFile ini;
+    // Keep whatever else the file holds; only a file that is not there yet
+    // starts empty. One we cannot read is not overwritten blindly.
+    FileResult existing = ini.read(path);
+    if (!existing.ok() && existing.error != FileError::NotFound) return existing;
+    if (existing.ok()) {
+        std::string content;
+        FileResult raw = readWholeFile(path, IniFile::kMaxFileBytes, content);
+        if (!raw.ok()) return raw;
+        if (!canMergeInto(content, looksLikeConfiguration(ini))) {
+            raw.error = FileError::NotConfiguration;
+            return raw;
+        }
+    }
+
+    putConfiguration(ini, image);
     return ini.save(path);
 }
 

@@ -25,6 +25,12 @@ std::string hexEncode(const uint8_t* bytes, std::size_t n);
 // are ignored. Returns true when the text was exactly 2n clean digits.
 bool hexDecode(const std::string& text, std::size_t n, uint8_t* bytes);
 
+class IniFile;
+
+// Writes every value of the image into ini's configuration sections (what
+// saveConfigFile stores), leaving its other sections alone.
+void putConfiguration(IniFile& ini, const ConfigImage& image);
+
 // Writes every value of the image into the file at path. An existing file is
 // updated, keeping its other sections and keys; it is replaced atomically.
 // The wake-up flag of the touch panel is stored too (TOUCH_WAKEUP), which

@@ -122,40 +122,67 @@ ConfigDescription describeConfiguration(const ConfigImage& image) {
     return description;
 }
 
-std::vector<std::string> listConfiguration(const ConfigImage& image) {
+std::vector<ListingEntry> listingEntries(const ConfigImage& image) {
     const ConfigDescription description = describeConfiguration(image);
-    std::vector<std::string> lines;
-    lines.push_back(LangText("Кнопки\0Buttons"));
+    std::vector<ListingEntry> entries;
     for (const ListedButton& button : description.buttons) {
         // Padded by characters, not bytes, so Cyrillic names line up too.
         std::string name = button.name;
         name.append(kKeyNameLength - std::min<std::size_t>(editor::characterCount(name), kKeyNameLength), ' ');
-        lines.push_back(formatText(LangText("  Канал %d [%d]  %s  код %u, допуск %u\0"
-                                            "  Ch %d [%d]  %s  code %u, limit %u"),
-                                   button.channel, button.slot, name.c_str(), button.code, button.limit));
+        entries.push_back({ListingSection::Buttons, formatText("ch%d.%d", button.channel, button.slot),
+                           {formatText(LangText("  Канал %d [%d]  %s  код %u, допуск %u\0"
+                                                "  Ch %d [%d]  %s  code %u, limit %u"),
+                                       button.channel, button.slot, name.c_str(), button.code, button.limit)}});
     }
-    lines.push_back(LangText("События\0Events"));
     for (const ListedEvent& event : description.events) {
         std::string line = formatText("  %d: ", event.number) + triggerText(event) + "; " + event.type.text;
         if (event.oneTimeOnly) line += std::string("; ") + LangText("Однократно\0One time only");
         if (event.wakeUp) line += std::string("; ") + LangText("Пробуждать\0Wake Up");
-        lines.push_back(line);
-        lines.push_back(std::string("      ") + LangText("Реакция: \0Response: ") + event.response);
+        entries.push_back({ListingSection::Events, formatText("event%d", event.number),
+                           {line, std::string("      ") + LangText("Реакция: \0Response: ") + event.response}});
     }
-    lines.push_back(std::string(LangText("Кнопка HOME: \0Button HOME: ")) + description.home);
-    lines.push_back(LangText("Параметры\0Parameters"));
-    lines.push_back(formatText(LangText("  Длинное нажатие > %u мСек\0  Long tap > %u mSec"), description.longTapMs));
+    entries.push_back({ListingSection::Home, "home",
+                       {std::string(LangText("Кнопка HOME: \0Button HOME: ")) + description.home}});
+    entries.push_back({ListingSection::Parameters, "longTap",
+                       {formatText(LangText("  Длинное нажатие > %u мСек\0  Long tap > %u mSec"), description.longTapMs)}});
     for (int encoder = 0; encoder < 2; ++encoder) {
         const ListedEncoder& listed = description.encoders[encoder];
-        lines.push_back(formatText(LangText("  Энкодер %d: режим %s, делитель %u\0"
-                                            "  Encoder %d: mode %s, divisor %u"),
-                                   encoder + 1, listed.mode.text.c_str(), listed.divisor));
+        entries.push_back({ListingSection::Parameters, formatText("encoder%d", encoder + 1),
+                           {formatText(LangText("  Энкодер %d: режим %s, делитель %u\0"
+                                                "  Encoder %d: mode %s, divisor %u"),
+                                       encoder + 1, listed.mode.text.c_str(), listed.divisor)}});
     }
-    lines.push_back(formatText(LangText("  Тачпанель: Windows %s, 5 проводная %s, пробуждать %s, режим %s\0"
-                                        "  Touch panel: Windows %s, 5 lines %s, wake up %s, mode %s"),
-                               yesNo(description.touchWindows).c_str(), yesNo(description.touchFiveLines).c_str(),
-                               yesNo(description.touchWakeUp).c_str(), description.touchMode.text.c_str()));
-    lines.push_back(formatText(LangText("  Головное устройство: %s\0  Head unit: %s"), description.headUnit.text.c_str()));
+    entries.push_back({ListingSection::Parameters, "touchPanel",
+                       {formatText(LangText("  Тачпанель: Windows %s, 5 проводная %s, пробуждать %s, режим %s\0"
+                                            "  Touch panel: Windows %s, 5 lines %s, wake up %s, mode %s"),
+                                   yesNo(description.touchWindows).c_str(), yesNo(description.touchFiveLines).c_str(),
+                                   yesNo(description.touchWakeUp).c_str(), description.touchMode.text.c_str())}});
+    entries.push_back({ListingSection::Parameters, "headUnit",
+                       {formatText(LangText("  Головное устройство: %s\0  Head unit: %s"),
+                                   description.headUnit.text.c_str())}});
+    return entries;
+}
+
+std::string listingSectionTitle(ListingSection section) {
+    switch (section) {
+    case ListingSection::Buttons: return LangText("Кнопки\0Buttons");
+    case ListingSection::Events: return LangText("События\0Events");
+    case ListingSection::Home: return {};
+    case ListingSection::Parameters: return LangText("Параметры\0Parameters");
+    }
+    return {};
+}
+
+std::vector<std::string> listConfiguration(const ConfigImage& image) {
+    const std::vector<ListingEntry> entries = listingEntries(image);
+    std::vector<std::string> lines;
+    // Every section has its title, an empty one too, as the listing always had.
+    for (ListingSection section :
+         {ListingSection::Buttons, ListingSection::Events, ListingSection::Home, ListingSection::Parameters}) {
+        if (std::string title = listingSectionTitle(section); !title.empty()) lines.push_back(title);
+        for (const ListingEntry& entry : entries)
+            if (entry.section == section) lines.insert(lines.end(), entry.lines.begin(), entry.lines.end());
+    }
     return lines;
 }
 

@@ -67,6 +67,20 @@ struct ConfigDescription {
 // applied to a copy.
 ConfigDescription describeConfiguration(const ConfigImage& image);
 
+// The parts of the listing, in its order, each with its lines as
+// listConfiguration prints them and a key that names it in every language
+// ("ch1.2", "event4", "home", "longTap", "encoder1", "touchPanel",
+// "headUnit"), so that two configurations can be compared part by part.
+enum class ListingSection { Buttons, Events, Home, Parameters };
+struct ListingEntry {
+    ListingSection section;
+    std::string key;
+    std::vector<std::string> lines;
+};
+std::vector<ListingEntry> listingEntries(const ConfigImage& image);
+// "Buttons", "Events", "Parameters"; empty for the HOME key's line.
+std::string listingSectionTitle(ListingSection section);
+
 // One line per entry; no line ends in a newline.
 std::vector<std::string> listConfiguration(const ConfigImage& image);
 

@@ -158,15 +158,57 @@ ResultCode ConfigTransfer::readKeepingEditsCommand() {
 }
 
 ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEdits) {
+    // Right after an update the boot loader may still be installing: it
+    // holds no configuration to read. Wait for the new application.
+    if (beforeUpdate_ && watch_ != nullptr && watch_->identity().bootLoaderRunning()) {
+        forgetSerial();
+        return errNone;
+    }
     // Decided before the image is declared unfit, which would hide the edits.
     const bool editsWaiting = flags_.imageValid && changesPending();
     flags_.imageValid = false;
-    if (editsWaiting && keepEdits && keepEdits()) return readKeepingEditsCommand();
-    return readDeviceCommand();
+    const ResultCode code =
+        editsWaiting && keepEdits && keepEdits() ? readKeepingEditsCommand() : readDeviceCommand();
+    // What a controller held when the session met it: kept once, however
+    // often it is read again after a restart or a reset.
+    if (code == errNone && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
+        keepSnapshot(SnapshotCause::FirstRead);
+    if (code == errNone && beforeUpdate_) {
+        const ConfigImage before = *beforeUpdate_;
+        beforeUpdate_.reset();
+        if (offerRestoreAfterUpdate(host_, before, record_.deviceCopy, lastSnapshotPath_)) {
+            {
+                const EditStep step(history_, record_.image,
+                                    editLabel("вернуть конфигурацию\0put the configuration back"));
+                record_.image = before;
+            }
+            if (showImage_) showImage_();
+        }
+    }
+    return code;
+}
+
+void ConfigTransfer::compareAfterUpdate(const ConfigImage& before) {
+    beforeUpdate_ = before;
+    // Read again as a new controller would be: edits still waiting are
+    // asked about there, as always.
+    forgetSerial();
+}
+
+bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
+    if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid) return true;
+    const FileResult kept = snapshotHook_(watch_->identity().serialNumber, record_.deviceCopy, cause);
+    if (kept.ok()) {
+        lastSnapshotPath_ = kept.path;
+        return true;
+    }
+    host_.messageBox(MB_ERROR, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
+    return false;
 }
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
     if (!confirmWriteConfiguration()) return errNone;
+    if (!keepSnapshot(SnapshotCause::FullWrite)) return errNone;
     const ResultCode code = writeConfiguration();
     if (code == errNone) return code;
     std::string text = formatText(LangText("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
@@ -181,6 +223,7 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     // controller before the answer would re-read it at the next poll and so
     // throw away the undo history and edits still waiting to be sent.
     if (!confirmResetToDefaults()) return errNone;
+    if (!keepSnapshot(SnapshotCause::Defaults)) return errNone;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
     flags_.imageValid = false;
@@ -190,6 +233,8 @@ ResultCode ConfigTransfer::toDefaultCommand() {
 }
 
 ResultCode ConfigTransfer::resetCommand() {
+    // The controller reads its configuration anew as it starts.
+    if (!keepSnapshot(SnapshotCause::Restart)) return errNone;
     flags_.imageValid = false;
     forgetSerial();
     return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");

@@ -13,12 +13,15 @@
 // zmtctl uses the same object without a watch.
 #include "config/config_image.h"
 #include "config/edit_history.h"
+#include "config/snapshot_store.h"
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/flags.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 
 namespace zmt {
@@ -41,6 +44,24 @@ public:
     // a controller (keeping the edits or not) starts it anew, so undo never
     // reaches another controller's data.
     void setEditHistory(EditHistory* history) { history_ = history; }
+
+    // Where the window's snapshots go: called with the controller's serial,
+    // what it holds and why, before the configuration is changed as a whole
+    // and after the first read of each controller in a session. It returns
+    // the outcome of keeping it (on success with the snapshot's path).
+    using SnapshotHook = std::function<FileResult(uint32_t serial, const ConfigImage& held, SnapshotCause cause)>;
+    void setSnapshotHook(SnapshotHook hook) { snapshotHook_ = std::move(hook); }
+    // Keeps what the controller holds as far as the program knows it
+    // (deviceCopy; no read), when the program knows it at all. False when a
+    // snapshot was due and could not be kept: the error box is shown, and
+    // the change it was meant to precede must not go on.
+    bool keepSnapshot(SnapshotCause cause);
+    // After a firmware update the window cannot read at once (the new
+    // application starts later): the controller is read again as new at the
+    // next poll, and when it then holds another configuration than before
+    // (what it held before the update), the host is asked whether to put
+    // that back; Yes makes it one undoable edit that the synchronisation sends.
+    void compareAfterUpdate(const ConfigImage& before);
 
     // Reads the image and the touch memory. Only a complete read replaces
     // them; a failed one leaves image and touchState as they were.
@@ -119,6 +140,10 @@ private:
     ConnectionWatch* watch_;
     std::function<void()> showImage_;
     EditHistory* history_ = nullptr;
+    SnapshotHook snapshotHook_;
+    std::set<uint32_t> readThisSession_;   // serials whose first read was kept
+    std::string lastSnapshotPath_;           // where the last snapshot went
+    std::optional<ConfigImage> beforeUpdate_;
     bool transferRunning_ = false;    // a full transfer owns the image
     std::size_t writeAccepted_ = 0;   // bytes of the last writeConfiguration the controller confirmed
     bool syncRunning_ = false;

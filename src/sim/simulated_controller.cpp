@@ -90,6 +90,10 @@ void SimulatedController::applyFirmware() {
     if (image.size() >= 8 && image[6] == state.deviceCode && image[7] == state.deviceType) {
         const auto version = static_cast<uint16_t>(image[4] | image[5] << 8);
         if (version != 0) state.applicationVersion = version;
+        // Bit 0 of the reserved word: a firmware that starts from the factory
+        // configuration, as some real updates do; what the program does
+        // about that is tested with it.
+        if (image[0] & 1) state.restoreDefaults();
     }
     state.firmware.clear();
     state.bootMode = false;

@@ -427,3 +427,69 @@ TEST_F(TransferTest, ImageBytesReachDeviceCopyOnlyWhenTheControllerTookThem) {
     EXPECT_EQ(transfer.sendImageBytes(980, 0), errParameters);
     EXPECT_TRUE(sentFrames().empty());
 }
+
+TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFollowOnlyTheFirstRead) {
+    struct Kept {
+        uint32_t serial;
+        SnapshotCause cause;
+        uint8_t headType;
+    };
+    std::vector<Kept> kept;
+    FileResult outcome;
+    transfer.setSnapshotHook([&](uint32_t serial, const ConfigImage& held, SnapshotCause cause) {
+        kept.push_back({serial, cause, held.headType});
+        return outcome;
+    });
+    controller->state.config[974] = 3;   // the head unit type byte
+    connect();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].serial, 1001u);
+    EXPECT_EQ(kept[0].cause, SnapshotCause::FirstRead);
+    EXPECT_EQ(kept[0].headType, 3);
+
+    // The image's edit is not what the controller held.
+    record.image.headType = 2;
+    host.answers = {ID_NO};
+    transfer.writeDeviceCommand();
+    EXPECT_EQ(kept.size(), 1u);
+    host.answers = {ID_YES};
+    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].cause, SnapshotCause::FullWrite);
+    EXPECT_EQ(kept[1].headType, 3);
+
+    host.advance(sim::kRestartMs + 10);
+    ASSERT_EQ(watch.pollController(), errNone);
+    host.answers = {ID_YES};
+    ASSERT_EQ(transfer.toDefaultCommand(), errNone);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[2].cause, SnapshotCause::Defaults);
+    EXPECT_EQ(kept[2].headType, 2);
+    // Read again after the reset: the session met this controller already.
+    ASSERT_EQ(watch.pollController(), errNone);
+    ASSERT_TRUE(flags.imageValid);
+    EXPECT_EQ(kept.size(), 3u);
+    ASSERT_EQ(transfer.resetCommand(), errNone);
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(kept[3].cause, SnapshotCause::Restart);
+
+    // A snapshot that cannot be kept stops the change it was to precede.
+    host.advance(sim::kRestartMs + 10);
+    ASSERT_EQ(watch.pollController(), errNone);
+    controller->state.config[974] = 5;
+    record.deviceCopy.headType = 5;
+    record.image.headType = 5;
+    outcome.error = FileError::CannotWrite;
+    outcome.path = "/data/1001";
+    setLanguageIndex(English);
+    host.boxes.clear();
+    sentFrames();
+    host.answers = {ID_YES};
+    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
+    EXPECT_TRUE(sentFrames().empty());
+    EXPECT_EQ(controller->state.config[974], 5);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].flags, MB_ERROR);
+    EXPECT_NE(host.boxes[1].text.find("nothing was changed"), std::string::npos) << host.boxes[1].text;
+    EXPECT_TRUE(watch.controllerRead());
+}

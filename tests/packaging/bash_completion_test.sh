@@ -26,7 +26,7 @@ while IFS='|' read -r expected words; do
   got=$(complete_words "$@")
   [ "$got" == "$expected" ] || fail "zmtctl $words: got '$got', expected '$expected'"
 done <<'EOF'
-defaults flash info ir levels list make-ldr monitor read reset show write|''
+defaults diff flash history info ir levels list make-ldr monitor read reset show write|''
 show|s
 car.ZMT folder old.zmt|show ''
 car.ZMT|show c

@@ -93,6 +93,7 @@ struct ProgramRig {
                    .moreSimulatedUnits = std::vector<std::string>(options.units - 1),
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
+                   .snapshotFolder = dir.filePath("snapshots").toStdString(),
                    .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
@@ -141,12 +142,15 @@ struct ProgramRig {
     void learnButtons() { runProcedure("SpeedButtonKeysSetup"); }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
-    std::string useFirmwareFile() {
+    // startsFromFactory: the new application starts from the factory
+    // configuration (the simulator's flag in the reserved word).
+    std::string useFirmwareFile(bool startsFromFactory = false) {
         std::vector<uint8_t> payload(2000, 0x5A);
-        const uint8_t description[8] = {0, 0, 0, 0, 118, 0, 1, 1};
+        const uint8_t reserved = startsFromFactory ? 1 : 0;
+        const uint8_t description[8] = {reserved, 0, 0, 0, 118, 0, 1, 1};
         std::copy(description, description + 8, payload.begin());
         std::vector<uint8_t> file;
-        if (!buildFirmwareFile({0, 118, 1, 1}, payload, file)) qFatal("no firmware file");
+        if (!buildFirmwareFile({reserved, 118, 1, 1}, payload, file)) qFatal("no firmware file");
         const std::string path = dir.filePath("NEW.LDR").toStdString();
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

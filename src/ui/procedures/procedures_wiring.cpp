@@ -19,7 +19,7 @@ namespace zmt::ui {
 ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor,
                                    FirmwareFileChooser& files)
     : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
-      record_(controller.record), firmware_(controller.link, controller.watch, window.flags()),
+      record_(controller.record), transfer_(controller.transfer), firmware_(controller.link, controller.watch, window.flags()),
       learning_(controller.link, controller.transfer, record_, window.flags(), *this),
       calibration_(controller.link, controller.transfer, record_, window.flags(), [this](bool busy) {
           busyExcept(busy, touchButton_);
@@ -77,10 +77,15 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
 
 void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
+    // A new firmware may start from its own configuration.
+    if (!transfer_.keepSnapshot(SnapshotCause::FirmwareUpdate)) return;
+    const bool known = window_.flags().imageValid;
+    const ConfigImage before = record_.deviceCopy;
     window_.setToolbarBusy(true);
     window_.holdEditing(true);
     editor_.events.setEditorLock(false);
-    firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
+    const FirmwareOutcome outcome = firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
+    if (outcome == FirmwareOutcome::Updated && known) transfer_.compareAfterUpdate(before);
     editor_.events.setEditorLock(true);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);

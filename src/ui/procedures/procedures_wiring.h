@@ -100,6 +100,7 @@ private:
     Editor editor_;
     FirmwareFileChooser& files_;
     ConfigRecord& record_;
+    ConfigTransfer& transfer_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
     // The learning and calibration runs' readings, one per tick while one

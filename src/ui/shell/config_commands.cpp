@@ -125,6 +125,15 @@ void ConfigCommands::openFile(const std::string& path) {
             flags_.imageValid = wasValid;
             return;
         }
+        // What the controller holds is kept before the file replaces it,
+        // when the program knows it.
+        flags_.imageValid = wasValid;
+        const bool kept = transfer_.keepSnapshot(SnapshotCause::FileSent);
+        flags_.imageValid = false;
+        if (!kept) {
+            flags_.imageValid = wasValid;
+            return;
+        }
         record_.image = loaded;
         settings_.rememberConfigFile(path);
     }

@@ -1,6 +1,8 @@
 #include "ui/shell/program.h"
 
 #include "config/config_file.h"
+#include "config/config_transfer.h"
+#include "config/snapshot_store.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
@@ -16,6 +18,7 @@
 #include "ui/shell/qt_host.h"
 #include "ui/shell/screenshots.h"
 #include "ui/shell/settings_store.h"
+#include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
 
 #include <QAbstractButton>
@@ -32,6 +35,15 @@ Program::Program(ProgramOptions options)
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
     controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile,
                                                      options.moreSimulatedUnits);
+    if (!options.snapshotFolder.empty()) {
+        snapshots_ = std::make_unique<SnapshotStore>(options.snapshotFolder);
+        controller_->transfer().setSnapshotHook(
+            [this](uint32_t serial, const ConfigImage& held, SnapshotCause cause) {
+                SnapshotStore::Taken taken = snapshots_->take(serial, held, cause);
+                if (taken.result.ok()) taken.result.path = taken.path;
+                return taken.result;
+            });
+    }
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
     // The Parameters page: the device parameters panel, then the buttons
     // grid and the event editor, which puts the HOME key into the panel's
@@ -58,6 +70,7 @@ Program::Program(ProgramOptions options)
     // once the poll has read the controller.
     fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
     recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
+    snapshotWindows_ = std::make_unique<SnapshotWindows>(*window_, *controller_, *settings_, snapshots_.get());
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
     // After the controller's wiring, so each poll is looked at once done.
     controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);

@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+namespace zmt {
+class SnapshotStore;
+}
+
 namespace zmt::ui {
 
 class ConfigCommands;
@@ -33,6 +37,7 @@ class ProceduresWiring;
 class QtHost;
 class RecentFilesMenu;
 class SettingsStore;
+class SnapshotWindows;
 class ToolBarShortcuts;
 
 // Makes the window's host before anything uses it. Tests put the program
@@ -54,6 +59,9 @@ struct ProgramOptions {
     std::vector<std::string> moreSimulatedUnits = {};
     // The program's settings file.
     std::string settingsPath;
+    // Where the snapshots of the controllers' configurations go (one folder
+    // per serial); empty: none are kept.
+    std::string snapshotFolder = {};
     // Who makes the window's host (it must outlive the constructor);
     // null: the window's own.
     HostMaker* hostMaker = nullptr;
@@ -96,11 +104,13 @@ public:
     ProceduresWiring& procedures() { return *procedures_; }
     FileOpening& fileOpening() { return *fileOpening_; }
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
+    SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
     ControllerChoice& controllerChoice() { return *controllerChoice_; }
 
 private:
     // First, so it goes last: the editors' widgets belong to the window and
     // work on its configuration record.
+    std::unique_ptr<SnapshotStore> snapshots_;
     std::unique_ptr<ControllerWiring> controller_;
     std::unique_ptr<MainForm> window_;
     std::unique_ptr<SettingsStore> settings_;
@@ -112,6 +122,7 @@ private:
     // Files from the command line, drops, the recent list; the toolbar's keys.
     std::unique_ptr<FileOpening> fileOpening_;
     std::unique_ptr<RecentFilesMenu> recentFiles_;
+    std::unique_ptr<SnapshotWindows> snapshotWindows_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
     ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
 };

@@ -1,0 +1,218 @@
+#include "ui/shell/snapshot_windows.h"
+
+#include "config/config_diff.h"
+#include "config/config_transfer.h"
+#include "config/edit_history.h"
+#include "config/snapshot_store.h"
+#include "device/host.h"
+#include "lang/lang.h"
+#include "ui/shell/controller_wiring.h"
+#include "ui/shell/main_form.h"
+#include "ui/shell/settings_store.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zmt::ui {
+
+namespace {
+
+const char* const kHistoryTitle = "История…\0History…";
+const char* const kCompareTitle = "Сравнить с файлом…\0Compare with file…";
+
+QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+
+QString joined(const std::vector<std::string>& lines) {
+    QStringList list;
+    for (const std::string& line : lines) list << QString::fromStdString(line);
+    return list.join('\n');
+}
+
+// The differences as the memo shows them; "Same" when there are none.
+QString differencesText(const std::vector<ConfigDifference>& differences) {
+    if (differences.empty()) return QString::fromStdString(differenceSummary(differences));
+    return joined(differenceLines(differences));
+}
+
+QPlainTextEdit* differencesMemo(QWidget* parent, const char* name) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(QString::fromLatin1(name));
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo->setMinimumSize(560, 260);
+    return memo;
+}
+
+} // namespace
+
+SnapshotWindows::SnapshotWindows(MainForm& window, ControllerWiring& wiring, SettingsStore& settings,
+                                 SnapshotStore* store)
+    : window_(window), wiring_(wiring), settings_(settings), store_(store) {
+    historyAction_ = window_.toolBarMenu().addAction(QString());
+    historyAction_->setObjectName(QStringLiteral("ActionSnapshotHistory"));
+    compareAction_ = window_.toolBarMenu().addAction(QString());
+    compareAction_->setObjectName(QStringLiteral("ActionCompareWithFile"));
+    connect(historyAction_, &QAction::triggered, this, [this] { showHistory(); });
+    connect(compareAction_, &QAction::triggered, this, [this] { compareWithFile(); });
+    connect(&window_.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
+    retranslate();
+}
+
+SnapshotWindows::~SnapshotWindows() = default;
+
+void SnapshotWindows::retranslate() {
+    historyAction_->setText(text(kHistoryTitle));
+    compareAction_->setText(text(kCompareTitle));
+    // Open windows are filled again in the new language.
+    if (history_ != nullptr) {
+        history_->setWindowTitle(text(kHistoryTitle));
+        restore_->setText(text("Восстановить\0Restore"));
+        if (history_->isVisible()) fillHistory();
+    }
+    if (compare_ != nullptr) compare_->setWindowTitle(text(kCompareTitle));
+}
+
+bool SnapshotWindows::controllerKnown() {
+    if (window_.flags().deviceConnected && window_.flags().imageValid) return true;
+    window_.showMessage(MB_INFORMATION, LangText("Контроллер не подключён\0No controller is connected"));
+    return false;
+}
+
+void SnapshotWindows::buildHistory() {
+    history_ = new QDialog(&window_);
+    history_->setObjectName(QStringLiteral("FormSnapshotHistory"));
+    list_ = new QListWidget(history_);
+    list_->setObjectName(QStringLiteral("ListSnapshots"));
+    list_->setMinimumWidth(560);
+    historyText_ = differencesMemo(history_, "MemoSnapshotDifferences");
+    restore_ = new QPushButton(history_);
+    restore_->setObjectName(QStringLiteral("ButtonRestoreSnapshot"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, history_);
+    buttons->addButton(restore_, QDialogButtonBox::ActionRole);
+    auto* layout = new QVBoxLayout(history_);
+    layout->addWidget(list_);
+    layout->addWidget(historyText_);
+    layout->addWidget(buttons);
+    connect(list_, &QListWidget::currentRowChanged, this, [this] { showSelected(); });
+    connect(restore_, &QPushButton::clicked, this, [this] { restoreSelected(); });
+    connect(buttons, &QDialogButtonBox::rejected, history_, &QDialog::close);
+    retranslate();
+}
+
+void SnapshotWindows::showHistory() {
+    if (!controllerKnown()) return;
+    if (history_ == nullptr) buildHistory();
+    fillHistory();
+    history_->show();
+    history_->raise();
+}
+
+void SnapshotWindows::fillHistory() {
+    list_->clear();
+    historyText_->clear();
+    restore_->setEnabled(false);
+    if (store_ == nullptr) {
+        historyText_->setPlainText(text("Папка для снимков не задана\0There is no folder for snapshots"));
+        return;
+    }
+    const ConfigImage& now = wiring_.record().image;
+    const std::vector<ListingEntry> listed = listingEntries(now);
+    for (const SnapshotEntry& entry : store_->list(wiring_.watch().identity().serialNumber)) {
+        ConfigImage held = now;
+        const FileResult loaded = loadSnapshot(held, entry.path);
+        const std::string summary =
+            loaded.ok() ? differenceSummary(compareConfigurations(held, now, listed)) : loaded.text();
+        auto* item = new QListWidgetItem(QString::fromStdString(entry.timeText() + "   " +
+                                                                snapshotCauseText(entry.cause) + "   " + summary),
+                                         list_);
+        item->setData(Qt::UserRole, QString::fromStdString(entry.path));
+    }
+    if (list_->count() == 0) historyText_->setPlainText(text("Снимков нет\0No snapshots"));
+    else list_->setCurrentRow(0);
+}
+
+void SnapshotWindows::showSelected() {
+    QListWidgetItem* item = list_->currentItem();
+    restore_->setEnabled(item != nullptr);
+    if (item == nullptr) return;
+    ConfigImage held = wiring_.record().image;
+    const FileResult loaded = loadSnapshot(held, item->data(Qt::UserRole).toString().toStdString());
+    if (!loaded.ok()) {
+        historyText_->setPlainText(QString::fromStdString(loaded.text()));
+        restore_->setEnabled(false);
+        return;
+    }
+    // "-" the snapshot, "+" the configuration now.
+    historyText_->setPlainText(differencesText(compareConfigurations(held, wiring_.record().image)));
+}
+
+void SnapshotWindows::restoreSelected() {
+    QListWidgetItem* item = list_ != nullptr ? list_->currentItem() : nullptr;
+    if (item == nullptr || !controllerKnown()) return;
+    const std::string path = item->data(Qt::UserRole).toString().toStdString();
+    ConfigRecord& record = wiring_.record();
+    ConfigImage held = record.image;
+    const FileResult loaded = loadSnapshot(held, path);
+    if (!loaded.ok()) {
+        window_.showMessage(MB_ERROR, loaded.text());
+        return;
+    }
+    if (!wiring_.transfer().keepSnapshot(SnapshotCause::Restored)) return;
+    {
+        // One step: undo gives back the configuration it replaced, and the
+        // synchronisation sends whatever differs, as for any edit.
+        const EditStep step(window_.editHistory(), record.image,
+                            editLabel("восстановить снимок %s\0restore snapshot %s",
+                                      item->text().section(QStringLiteral("   "), 0, 0).toUtf8().constData()));
+        record.image = held;
+    }
+    window_.showImage();
+    wiring_.refreshPendingPanel();
+    fillHistory();
+}
+
+void SnapshotWindows::buildCompare() {
+    compare_ = new QDialog(&window_);
+    compare_->setObjectName(QStringLiteral("FormCompareWithFile"));
+    compareText_ = differencesMemo(compare_, "MemoCompareDifferences");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, compare_);
+    auto* layout = new QVBoxLayout(compare_);
+    layout->addWidget(compareText_);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, compare_, &QDialog::close);
+    retranslate();
+}
+
+void SnapshotWindows::compareWithFile() {
+    if (!controllerKnown()) return;
+    const std::string path = settings_.askOpenConfigFile();
+    if (!path.empty()) compareWith(path);
+}
+
+void SnapshotWindows::compareWith(const std::string& path) {
+    ConfigImage file = wiring_.record().image;
+    const FileResult loaded = loadSnapshot(file, path);
+    if (!loaded.ok()) {
+        window_.showMessage(MB_ERROR, loaded.text());
+        return;
+    }
+    if (compare_ == nullptr) buildCompare();
+    // "-" the controller, "+" the file: what opening it would change.
+    QString shown = differencesText(compareConfigurations(wiring_.record().deviceCopy, file));
+    if (!loaded.damaged.empty()) shown = QString::fromStdString(loaded.text()) + "\n\n" + shown;
+    compareText_->setPlainText(shown);
+    compare_->setWindowTitle(text(kCompareTitle) + " " + QString::fromStdString(path));
+    compare_->show();
+    compare_->raise();
+}
+
+} // namespace zmt::ui

@@ -1,0 +1,72 @@
+#pragma once
+// The snapshots in the window: "History..." lists the connected controller's
+// snapshots with their cause and a one-line summary of what differs from the
+// configuration now, shows the differences of the one selected and puts it
+// back ("Restore") as one undoable edit; "Compare with file..." shows what
+// differs between the controller and a .ZMT file before anything is sent.
+// Both are offered in the toolbar's menu. The comparing and the snapshots
+// themselves are the core's (config_diff.h, snapshot_store.h).
+#include <QObject>
+
+#include <string>
+
+class QAction;
+class QDialog;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zmt {
+class SnapshotStore;
+}
+
+namespace zmt::ui {
+
+class ControllerWiring;
+class MainForm;
+class SettingsStore;
+
+class SnapshotWindows : public QObject {
+public:
+    // store may be null (no data folder): the history then says so.
+    SnapshotWindows(MainForm& window, ControllerWiring& wiring, SettingsStore& settings, SnapshotStore* store);
+    ~SnapshotWindows() override;
+
+    void showHistory();
+    // Asks for the file, then compares.
+    void compareWithFile();
+    void compareWith(const std::string& path);
+    // Puts the snapshot selected in the history back.
+    void restoreSelected();
+
+    // For the tests: the dialogs (null until first shown) and their parts.
+    QDialog* historyDialog() const { return history_; }
+    QListWidget* snapshotList() const { return list_; }
+    QPlainTextEdit* historyDifferences() const { return historyText_; }
+    QPushButton* restoreButton() const { return restore_; }
+    QDialog* compareDialog() const { return compare_; }
+    QPlainTextEdit* compareDifferences() const { return compareText_; }
+
+private:
+    void buildHistory();
+    void buildCompare();
+    void fillHistory();
+    void showSelected();
+    bool controllerKnown();
+    void retranslate();
+
+    MainForm& window_;
+    ControllerWiring& wiring_;
+    SettingsStore& settings_;
+    SnapshotStore* store_;
+    QAction* historyAction_;
+    QAction* compareAction_;
+    QDialog* history_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QPlainTextEdit* historyText_ = nullptr;
+    QPushButton* restore_ = nullptr;
+    QDialog* compare_ = nullptr;
+    QPlainTextEdit* compareText_ = nullptr;
+};
+
+} // namespace zmt::ui

@@ -1,0 +1,158 @@
+#include "config/config_file.h"
+#include "config/snapshot_store.h"
+#include "lang/lang.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+using namespace zmt;
+using zmt::test::readFile;
+using zmt::test::TempFolder;
+using zmt::test::writeFile;
+
+namespace {
+
+// A store in a scratch folder on a clock the test moves.
+struct StoreRig {
+    TempFolder temp;
+    std::time_t now = 1796683500;   // 2026-12-07 22:45:00 UTC
+    SnapshotStore store{temp.file("snapshots"), [this] { return now; }};
+};
+
+ConfigImage imageWithTimeout(uint16_t timeout) {
+    ConfigImage image{};
+    image.longPressTimeout = timeout;
+    image.touchMode = 1;
+    return image;
+}
+
+bool sameBytes(const ConfigImage& a, const ConfigImage& b) {
+    return std::memcmp(a.bytes(), b.bytes(), sizeof(ConfigImage)) == 0;
+}
+
+} // namespace
+
+TEST(SnapshotStore, SnapshotIsAnOrdinaryConfigurationFileNamedByTimeAndCause) {
+    StoreRig rig;
+    const ConfigImage image = imageWithTimeout(1200);
+    const auto taken = rig.store.take(1001, image, SnapshotCause::FullWrite);
+    ASSERT_TRUE(taken.result.ok()) << taken.result.text();
+    EXPECT_TRUE(taken.added);
+    EXPECT_EQ(std::filesystem::path(taken.path).filename(), "20261207-224500-full-write.ZMT");
+    EXPECT_EQ(std::filesystem::path(taken.path).parent_path().filename(), "1001");
+
+    ConfigImage loaded{};
+    ASSERT_TRUE(loadConfigFile(loaded, taken.path).ok());
+    EXPECT_TRUE(sameBytes(loaded, image));
+    // The keys say it all: no copy of the memory besides them.
+    EXPECT_EQ(readFile(taken.path).find("IMAGE="), std::string::npos);
+
+    const auto entries = rig.store.list(1001);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].cause, SnapshotCause::FullWrite);
+    EXPECT_EQ(entries[0].timeText(), "2026-12-07 22:45:00 UTC");
+    EXPECT_EQ(entries[0].isoTime(), "2026-12-07T22:45:00Z");
+    EXPECT_EQ(rig.store.serials(), std::vector<uint32_t>{1001});
+    EXPECT_TRUE(rig.store.list(1002).empty());
+}
+
+TEST(SnapshotStore, UnchangedControllerIsNotKeptTwiceAndOneSecondHoldsSeveral) {
+    StoreRig rig;
+    const auto first = rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::FirstRead);
+    const auto again = rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::Defaults);
+    EXPECT_FALSE(again.added);
+    EXPECT_EQ(again.path, first.path);
+
+    const auto changed = rig.store.take(1001, imageWithTimeout(900), SnapshotCause::Defaults);
+    EXPECT_TRUE(changed.added);
+    // Back to the first configuration: not the newest any more, so kept.
+    const auto back = rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::Restored);
+    EXPECT_TRUE(back.added);
+
+    const auto entries = rig.store.list(1001);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].path, back.path);
+    EXPECT_EQ(entries[0].sequence, 3u);
+    EXPECT_EQ(entries[2].path, first.path);
+    // Another controller with the same configuration has its own history.
+    EXPECT_TRUE(rig.store.take(1002, imageWithTimeout(1200), SnapshotCause::FirstRead).added);
+}
+
+TEST(SnapshotStore, BoundThinsOldSnapshotsKeepingTheOldestAndNewest) {
+    StoreRig rig;
+    const std::size_t total = SnapshotStore::kKeepPerController + 30;
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < total; ++i) {
+        // Every tenth one an hour after the last; the rest a minute apart.
+        rig.now += (i % 10 == 0) ? 3600 : 60;
+        paths.push_back(rig.store.take(1001, imageWithTimeout(static_cast<uint16_t>(100 + i)),
+                                       SnapshotCause::FullWrite).path);
+    }
+    const auto entries = rig.store.list(1001);
+    ASSERT_EQ(entries.size(), SnapshotStore::kKeepPerController);
+    EXPECT_EQ(entries.back().path, paths.front());
+    for (std::size_t i = 0; i < SnapshotStore::kKeepNewestAlways; ++i)
+        EXPECT_EQ(entries[i].path, paths[total - 1 - i]);
+    // Those an hour apart are the last to be thinned out.
+    for (std::size_t i = 0; i < total; i += 10)
+        EXPECT_TRUE(std::filesystem::exists(paths[i])) << i;
+}
+
+TEST(SnapshotStore, RestoreGivesTheExactBytesUnlessTheKeysWereEdited) {
+    StoreRig rig;
+    ConfigImage image = imageWithTimeout(1200);
+    image.touchFlags = 0x80;   // a bit no .ZMT key keeps
+    const auto taken = rig.store.take(1001, image, SnapshotCause::FirmwareUpdate);
+    EXPECT_NE(readFile(taken.path).find("IMAGE="), std::string::npos);
+    ConfigImage restored = imageWithTimeout(1);
+    ASSERT_TRUE(loadSnapshot(restored, taken.path).ok());
+    EXPECT_TRUE(sameBytes(restored, image));
+
+    std::string text = readFile(taken.path);
+    const auto at = text.find("LONGTO=1200");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 11, "LONGTO=1300");
+    writeFile(taken.path, text);
+    ASSERT_TRUE(loadSnapshot(restored, taken.path).ok());
+    EXPECT_EQ(restored.longPressTimeout, 1300);
+
+    EXPECT_EQ(loadSnapshot(restored, rig.temp.file("missing.ZMT")).error, FileError::NotFound);
+    EXPECT_EQ(restored.longPressTimeout, 1300);
+}
+
+TEST(SnapshotStore, FolderThatCannotBeMadeIsAnErrorNotASnapshot) {
+    TempFolder temp;
+    writeFile(temp.file("plain"), "x");
+    SnapshotStore store(temp.file("plain"));
+    const auto taken = store.take(1001, imageWithTimeout(1200), SnapshotCause::FullWrite);
+    EXPECT_EQ(taken.result.error, FileError::CannotWrite);
+    EXPECT_FALSE(taken.added);
+    EXPECT_TRUE(taken.path.empty());
+}
+
+TEST(SnapshotStore, CausesReadInBothLanguagesAndNamesRoundTrip) {
+    for (SnapshotCause cause : {SnapshotCause::FileSent, SnapshotCause::FullWrite, SnapshotCause::Defaults,
+                                SnapshotCause::Restart, SnapshotCause::FirmwareUpdate, SnapshotCause::LearningWritten,
+                                SnapshotCause::Restored, SnapshotCause::FirstRead}) {
+        EXPECT_EQ(snapshotCauseFromKey(snapshotCauseKey(cause)), cause);
+        setLanguageIndex(Russian);
+        const std::string russian = snapshotCauseText(cause);
+        setLanguageIndex(English);
+        EXPECT_NE(russian, snapshotCauseText(cause));
+        EXPECT_FALSE(snapshotCauseText(cause).empty());
+    }
+}
+
+TEST(SnapshotStore, DefaultFolderFollowsTheDataHome) {
+#ifndef _WIN32
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string before = saved ? saved : "";
+    setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(defaultSnapshotFolder(), "/data/home/zmtsetup/snapshots");
+    if (saved) setenv("XDG_DATA_HOME", before.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+#endif
+}
