@@ -40,9 +40,20 @@ for attempt in \$(seq 1 400); do
   [ "\$(cat /proc/\$setup/comm 2>/dev/null)" == zmtsetup ] && [ -e /proc/\$setup/fd ] && break
   sleep 0.05
 done
+# The window reads each controller's identity once to offer the choice,
+# holding it for that read alone: an attempt that meets the read is told
+# "busy" (5) and the next one gets through. A hold kept would fail all three.
+attempt() {
+  for try in 1 2 3; do
+    "$BIN/zmtctl" --lang en --serial "\$1" info >/dev/null 2>&1; rc=\$?
+    [ \$rc -ne 5 ] && break
+    sleep 0.1
+  done
+  echo "\$2 rc \$rc"
+}
 for round in \$(seq 1 10); do
-  "$BIN/zmtctl" --lang en --serial 1001 info >/dev/null 2>&1; echo "first rc \$?"
-  "$BIN/zmtctl" --lang en --serial 1002 info >/dev/null 2>&1; echo "second rc \$?"
+  attempt 1001 first
+  attempt 1002 second
 done
 kill -9 \$setup; wait \$setup 2>/dev/null
 INNER
