@@ -27,9 +27,10 @@ else
   give() { :; }
   chmod 555 "$AREA/closed"                # made writable again below where needed
 fi
-# run_user ARGS...: zmtctl as that user, leaving OUT, ERR and RC.
+# run_user ARGS...: zmtctl as that user, leaving OUT, ERR and RC. Its
+# snapshots go to a data folder of that user's (the build's is root's).
 run_user() {
-  as_user "$AREA/zmtctl" "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
+  as_user env XDG_DATA_HOME="$AREA/open/data" "$AREA/zmtctl" "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
   RC=$?
   OUT=$(cat "$RUN/out")
   ERR=$(cat "$RUN/err")
