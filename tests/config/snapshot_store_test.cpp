@@ -117,10 +117,10 @@ TEST(SnapshotStore, RestoreGivesTheExactBytesUnlessTheKeysWereEdited) {
     text.replace(at, 11, "LONGTO=1300");
     writeFile(taken.path, text);
     ASSERT_TRUE(loadSnapshot(restored, taken.path).ok());
-    EXPECT_EQ(restored.longPressTimeout, 1300);
+    EXPECT_EQ(static_cast<int>(restored.longPressTimeout), 1300);
 
     EXPECT_EQ(loadSnapshot(restored, rig.temp.file("missing.ZMT")).error, FileError::NotFound);
-    EXPECT_EQ(restored.longPressTimeout, 1300);
+    EXPECT_EQ(static_cast<int>(restored.longPressTimeout), 1300);
 }
 
 TEST(SnapshotStore, FolderThatCannotBeMadeIsAnErrorNotASnapshot) {
