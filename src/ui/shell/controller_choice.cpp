@@ -58,8 +58,10 @@ bool ControllerChoice::mayAsk() const {
 }
 
 void ControllerChoice::onPollTick() {
+    // Every tenth poll (the first one at once): the watch itself searches
+    // on every poll meanwhile, and a choice waiting is no reason to do it twice.
+    if (--pollsToLook_ > 0) return;
     const bool unchosen = watch_.absence() == ConnectionWatch::Absence::SeveralUnchosen;
-    if (!unchosen && --pollsToLook_ > 0) return;
     pollsToLook_ = kLookEveryPolls;
     if (!mayAsk()) return;
     std::vector<std::string> paths = watch_.presentPaths();
