@@ -284,10 +284,12 @@ void MainForm::buildTimers() {
 // ---- start-up and shut-down ----
 
 void MainForm::startUp() {
-    // Controls the editor built since the window was made get their
-    // design-time texts now, whatever the settings say afterwards.
-    retranslate();
+    // Controls the editor built since the window was made get their texts
+    // now: in the settings' language, or the design-time ones when the
+    // settings could not be used. Only once: translating the window is a
+    // good part of the start-up.
     const std::optional<ProgramSettings> settings = restoreSettings();
+    if (!settings) retranslate();
     onDebugMenuToggled();
     emit shellSignals_.startingUp();
     setToolbarBusy(false);
@@ -314,7 +316,8 @@ void MainForm::applySettings(const ProgramSettings& settings) {
     menuLog_->setChecked(settings.log);
     menuDebug_->setChecked(settings.debug);
     menuDevice_->setChecked(false);
-    setLanguage(settings.lang);
+    // startUp shows the image once everything is in place.
+    useLanguage(settings.lang);
 }
 
 void MainForm::applyPickerSettings(const ProgramSettings& settings) {
@@ -435,13 +438,17 @@ void MainForm::showMonitoringPage() { pages_->setCurrentIndex(0); }
 // ---- language ----
 
 void MainForm::setLanguage(int index) {
+    useLanguage(index);
+    showImage();
+}
+
+void MainForm::useLanguage(int index) {
     setLanguageIndex(index == English ? English : Russian);
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
     // The next poll announces the controller again, now in the new language.
     flags_.deviceConnected = false;
     retranslate();
-    showImage();
 }
 
 void MainForm::retranslate() {

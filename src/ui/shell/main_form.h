@@ -255,6 +255,8 @@ private:
     void buildPopupMenu();
     void buildTimers();
     std::optional<ProgramSettings> restoreSettings();
+    // setLanguage without showing the image again.
+    void useLanguage(int index);
     void applyPickerSettings(const ProgramSettings& settings);
     void retranslatePicker();
     void retranslate();

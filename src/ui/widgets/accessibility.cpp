@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
-#include <QRegularExpression>
 #include <QVariant>
 #include <QWidget>
 
@@ -45,10 +44,19 @@ class HintNamer : public QObject {
 public:
     using QObject::QObject;
     static void apply(QWidget& control) {
-        static const QRegularExpression shortcut(QStringLiteral("\\s*\\([^()]*\\)$"));
-        QString name = control.toolTip();
-        name.remove(shortcut);
-        control.setAccessibleName(name);
+        control.setAccessibleName(withoutShortcut(control.toolTip()));
+    }
+
+    // "Open a file (Ctrl+O)" is read as "Open a file". Plain string work: a
+    // regular expression here would load and compile the expression engine
+    // while the first window is built.
+    static QString withoutShortcut(QString hint) {
+        const qsizetype open = hint.lastIndexOf(QLatin1Char('('));
+        if (open < 0 || !hint.endsWith(QLatin1Char(')')) || hint.indexOf(QLatin1Char(')'), open) != hint.size() - 1)
+            return hint;
+        hint.truncate(open);
+        while (!hint.isEmpty() && hint.back().isSpace()) hint.chop(1);
+        return hint;
     }
 
 protected:

@@ -212,6 +212,29 @@ private slots:
         QCOMPARE(memo->lineCount(), 1u);
     }
 
+    void aPictureButtonIsReadByItsHintWithoutTheShortcutInBrackets() {
+        MainForm window;
+        auto* button = child<QToolButton>(window, "SpeedButtonReadConfig");
+        const struct {
+            const char* hint;
+            const char* name;
+        } cases[] = {
+            {"Open a file (Ctrl+O)", "Open a file"},
+            {"Undo: name \"VOL+ (2)\" (Ctrl+Z)", "Undo: name \"VOL+ (2)\""},
+            {"Read \t (F5)", "Read"},
+            {"Nothing to undo", "Nothing to undo"},
+            {"(F1)", ""},
+            {"Brackets (inside) the hint", "Brackets (inside) the hint"},
+            {"Nested (a(b))", "Nested (a(b))"},
+            {"Unclosed (Ctrl", "Unclosed (Ctrl"},
+            {"", ""},
+        };
+        for (const auto& c : cases) {
+            button->setToolTip(QString::fromUtf8(c.hint));
+            QCOMPARE(button->accessibleName(), QString::fromUtf8(c.name));
+        }
+    }
+
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
         MainForm window;
@@ -293,8 +316,9 @@ private slots:
         QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ran.push_back("image"); });
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp();
-        // The language switch shows the image once, the end of start-up again.
-        QCOMPARE(ran, (std::vector<std::string>{"image", "editor", "image"}));
+        // The image is shown once, after the editors have started up in
+        // the settings' language.
+        QCOMPARE(ran, (std::vector<std::string>{"editor", "image"}));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 1);
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
         QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
