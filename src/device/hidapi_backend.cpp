@@ -4,31 +4,77 @@
 
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <dlfcn.h>
 #endif
 
 namespace zmt {
+
+// The hidapi calls the backend makes. On Linux the library (and the udev
+// library under it) is loaded when the first search needs it rather than
+// with the program: the first window shows sooner, and a run with the
+// simulated controller, or a zmtctl command that opens no controller, never
+// loads it. On Windows the DLL comes with the program.
+struct HidapiBackend::Calls {
+    decltype(&hid_init) init = nullptr;
+    decltype(&hid_exit) exit = nullptr;
+    decltype(&hid_enumerate) enumerate = nullptr;
+    decltype(&hid_free_enumeration) freeEnumeration = nullptr;
+    decltype(&hid_open_path) openPath = nullptr;
+    decltype(&hid_close) close = nullptr;
+    decltype(&hid_send_feature_report) sendFeatureReport = nullptr;
+    decltype(&hid_get_feature_report) getFeatureReport = nullptr;
+    decltype(&hid_error) error = nullptr;
+};
 
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
+// Null when the library or one of its calls is missing.
+std::unique_ptr<HidapiBackend::Calls> loadCalls([[maybe_unused]] const char* library) {
+    auto calls = std::make_unique<HidapiBackend::Calls>();
+#ifdef _WIN32
+    *calls = {&hid_init,  &hid_exit,  &hid_enumerate,         &hid_free_enumeration, &hid_open_path,
+              &hid_close, &hid_send_feature_report, &hid_get_feature_report, &hid_error};
+#else
+    // Never unloaded: the library keeps its udev context until the process ends.
+    void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return nullptr;
+    auto take = [handle](auto& call, const char* name) {
+        call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(dlsym(handle, name));
+        return call != nullptr;
+    };
+    const bool complete = take(calls->init, "hid_init") && take(calls->exit, "hid_exit") &&
+                          take(calls->enumerate, "hid_enumerate") &&
+                          take(calls->freeEnumeration, "hid_free_enumeration") &&
+                          take(calls->openPath, "hid_open_path") && take(calls->close, "hid_close") &&
+                          take(calls->sendFeatureReport, "hid_send_feature_report") &&
+                          take(calls->getFeatureReport, "hid_get_feature_report") && take(calls->error, "hid_error");
+    if (!complete) return nullptr;
+#endif
+    return calls;
+}
+
 class HidapiDevice : public HidDevice {
 public:
-    explicit HidapiDevice(hid_device* device) : device_(device) {}
-    ~HidapiDevice() override { hid_close(device_); }
+    HidapiDevice(const HidapiBackend::Calls& calls, hid_device* device) : calls_(calls), device_(device) {}
+    ~HidapiDevice() override { calls_.close(device_); }
 
     bool setFeature(const uint8_t* report, std::size_t length) override {
-        return hid_send_feature_report(device_, report, length) >= 0;
+        return calls_.sendFeatureReport(device_, report, length) >= 0;
     }
     bool getFeature(uint8_t* report, std::size_t length) override {
-        return hid_get_feature_report(device_, report, length) >= 0;
+        return calls_.getFeatureReport(device_, report, length) >= 0;
     }
-    std::string failureText() override { return HidapiBackend::toUtf8(hid_error(device_)); }
+    std::string failureText() override { return HidapiBackend::toUtf8(calls_.error(device_)); }
 
 private:
+    const HidapiBackend::Calls& calls_;
     hid_device* device_;
 };
 
@@ -113,21 +159,26 @@ std::vector<HidInterfaceInfo> HidapiBackend::entriesFrom(const hid_device_info* 
     return found;
 }
 
+HidapiBackend::HidapiBackend(const char* library) : library_(library) {}
+
 HidapiBackend::~HidapiBackend() {
-    if (initialised_) hid_exit();
+    if (initialised_) calls_->exit();
 }
 
 int HidapiBackend::initialise() {
     if (initialised_) return InitOk;
-    if (hid_init() != 0) return InitLibraryFailed;
+    if (!calls_) calls_ = loadCalls(library_);
+    if (!calls_ || calls_->init() != 0) return InitLibraryFailed;
     initialised_ = true;
     return InitOk;
 }
 
 std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
-    hid_device_info* list = hid_enumerate(0, 0);
+    // As hidapi itself does, a search before initialise() initialises.
+    if (initialise() != InitOk) return {};
+    hid_device_info* list = calls_->enumerate(0, 0);
     std::vector<HidInterfaceInfo> found = entriesFrom(list);
-    hid_free_enumeration(list);
+    calls_->freeEnumeration(list);
     return found;
 }
 
@@ -137,14 +188,18 @@ std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path, HidOpenF
 #else
     errno = 0;
 #endif
-    hid_device* device = hid_open_path(path.c_str());
-    if (device != nullptr) return std::make_unique<HidapiDevice>(device);
+    if (initialise() != InitOk) {
+        failure.reason = "open " + path + ": the HID library could not be loaded";
+        return nullptr;
+    }
+    hid_device* device = calls_->openPath(path.c_str());
+    if (device != nullptr) return std::make_unique<HidapiDevice>(*calls_, device);
     const int systemError = errno;
     failure.denied = accessWasDenied(systemError);
     // hidapi does not describe every failed open (a node that does not
     // answer as a hidraw node leaves its "no error" text): then the
     // system's own words say why.
-    failure.reason = toUtf8(hid_error(nullptr));
+    failure.reason = toUtf8(calls_->error(nullptr));
     if (failure.reason.empty() || failure.reason == "Success")
         failure.reason = "open " + path + ": " + (systemError != 0 ? std::strerror(systemError) : "failed");
     return nullptr;

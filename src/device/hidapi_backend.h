@@ -3,6 +3,7 @@
 // Windows). Everything platform-specific stays in hidapi_backend.cpp.
 #include "device/hid_backend.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ namespace zmt {
 
 class HidapiBackend : public HidBackend {
 public:
+    // The library loaded by the first initialise() (Linux; on Windows the
+    // DLL is linked and the name is not used).
+    static constexpr const char* kLibrary = "libhidapi-hidraw.so.0";
+    explicit HidapiBackend(const char* library = kLibrary);
     ~HidapiBackend() override;
     int initialise() override;
     std::vector<HidInterfaceInfo> enumerate() override;
@@ -28,7 +33,11 @@ public:
     // The same as UTF-8, for log lines; null gives "".
     static std::string toUtf8(const wchar_t* text);
 
+    struct Calls;
+
 private:
+    const char* library_;
+    std::unique_ptr<Calls> calls_;   // null until loaded
     bool initialised_ = false;
 };
 

@@ -116,5 +116,30 @@ TEST(HidapiBackendEntries, CompositeControllerIsOpenedOnceThroughItsVendorCollec
     EXPECT_EQ(backend.opened, (std::vector<std::string>{"/dev/hidraw1"}));
 }
 
+#ifndef _WIN32
+// The library is loaded at the first search. Without it nothing is called
+// through a missing function: the search says the HID library could not be
+// loaded, and the backend answers empty.
+TEST(HidapiBackendLoading, AMissingLibraryIsTheHidLoadErrorNotACrash) {
+    HidapiBackend backend("libzmt-no-such-hidapi.so.0");
+    EXPECT_EQ(backend.initialise(), HidBackend::InitLibraryFailed);
+    EXPECT_EQ(backend.initialise(), HidBackend::InitLibraryFailed) << "asked again, it fails again";
+    EXPECT_TRUE(backend.enumerate().empty());
+    HidOpenFailure failure;
+    EXPECT_EQ(backend.open("/dev/hidraw0", failure), nullptr);
+    EXPECT_FALSE(failure.reason.empty());
+    EXPECT_FALSE(failure.denied);
+
+    HidTransport transport(backend);
+    EXPECT_EQ(transport.openController(), errHidLoad);
+}
+
+TEST(HidapiBackendLoading, TheInstalledLibraryLoadsByItsName) {
+    HidapiBackend backend;
+    EXPECT_EQ(backend.initialise(), HidBackend::InitOk);
+    EXPECT_EQ(backend.initialise(), HidBackend::InitOk);
+}
+#endif
+
 } // namespace
 } // namespace zmt::test

@@ -19,10 +19,21 @@ QtTranslations::~QtTranslations() {
 QString QtTranslations::folder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
 bool QtTranslations::use(int language) {
+    if (held_) {
+        wanted_ = language;
+        return true;
+    }
     if (language == language_) return loaded_;
     language_ = language;
     loaded_ = load(language);
     return loaded_;
+}
+
+bool QtTranslations::release() {
+    if (!held_) return false;
+    held_ = false;
+    if (wanted_ >= 0) use(wanted_);
+    return true;
 }
 
 bool QtTranslations::load(int language) {

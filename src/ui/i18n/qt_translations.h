@@ -26,6 +26,12 @@ public:
     // English, which is all a missing file costs.
     bool use(int language);
 
+    // Qt's texts show only in a box, a menu or a dialog, none of which the
+    // first window has: while held, use() only notes the language, and
+    // release() installs it; true when it did (something was held).
+    void hold() { held_ = true; }
+    bool release();
+
     // Where Qt's translation files are looked for.
     static QString folder();
 
@@ -37,6 +43,8 @@ private:
     int language_ = -1;   // the language last asked for
     bool loaded_ = false;
     bool warned_ = false;
+    bool held_ = false;
+    int wanted_ = -1;   // asked for while held
 };
 
 } // namespace zmt::ui

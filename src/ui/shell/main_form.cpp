@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 // The icons live in the window library's resources; a static library's
 // resources must be pulled in by name or the linker leaves them out.
@@ -109,6 +110,9 @@ MainForm::MainForm(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       host_(std::make_unique<QtHost>(*this)) {
     loadWindowResources();
+    // Loaded by the first tick, or before the first box: not on the way
+    // to the first window, which shows none of Qt's texts.
+    qtTranslations_.hold();
     setObjectName(QStringLiteral("MainForm"));
     markAsWindow(*this);
     setFixedSize(kClientWidth, kClientHeight);
@@ -471,6 +475,8 @@ void MainForm::retranslatePicker() {
 // ---- message boxes, notices, waits ----
 
 int MainForm::showMessage(unsigned flags, const std::string& text) {
+    // The box's buttons are Qt's; the window follows on the next tick.
+    if (qtTranslations_.release()) qtTextsOwed_ = true;
     pollTimer_->stop();
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
@@ -567,6 +573,9 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 void MainForm::onPollTick() { emit pollTick(); }
 
 void MainForm::onCommonTick() {
+    // Controls Qt named itself before its texts came (the event tabs'
+    // scroll buttons) are named again with the window's.
+    if (qtTranslations_.release() || std::exchange(qtTextsOwed_, false)) retranslate();
     emit shellSignals_.commonTick();
     undoButtons_->refresh();
 }

@@ -269,6 +269,7 @@ private:
     ModalDialogs modalDialogs_;   // run for real, unless replaced
     ModalDialogs* dialogs_ = &modalDialogs_;
     QtTranslations qtTranslations_;
+    bool qtTextsOwed_ = false;   // Qt's texts came with a box: the window retranslates on the next tick
     std::unique_ptr<FormKeyBoard> picker_;
     // Where the settings put the picker, for when it is built; nothing when
     // they hold no reachable place (it goes beside the window when opened).

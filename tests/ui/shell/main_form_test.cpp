@@ -309,6 +309,23 @@ private slots:
         QVERIFY(!enabled("SpeedButtonIRGET"));
     }
 
+    // Qt's own texts (standard buttons, edit menus) are not on the way to
+    // the first window: they come with the first tick, or before a box
+    // (the boxes' tests see them on a window that never ticked).
+    void qtOwnTextsComeWithTheFirstTick() {
+        test::RussianAfterwards russian;
+        auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+        MainForm window;
+        window.startUp();
+        QCOMPARE(qtYes(), QStringLiteral("&Yes"));
+        window.onCommonTick();
+        QCOMPARE(qtYes(), QStringLiteral("&Да"));
+        window.setLanguage(English);
+        QCOMPARE(qtYes(), QStringLiteral("&Yes"));
+        window.setLanguage(Russian);
+        QCOMPARE(qtYes(), QStringLiteral("&Да"));
+    }
+
     void startUpAppliesDefaultsAndArmsThePoll() {
         MainForm window;
         std::vector<std::string> ran;
