@@ -15,6 +15,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolTip>
@@ -68,6 +69,24 @@ GridButton gridButton(Qt::MouseButton button) {
 }
 
 } // namespace
+
+// The grid's column captions fill their whole section, without the style's
+// margins: "Канал 1" and "Энкодер" must fit a 45 px column (in the smaller
+// type build() gives the header).
+class KeysGridHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, logicalIndex);
+        option.rect = rect;
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+        style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
+    }
+};
 
 // The table itself; the only thing it adds is telling whether its in-place
 // editor is open, which Qt keeps to the view.
@@ -147,6 +166,7 @@ void KeysGridView::build(QWidget* page) {
     groupBoxKeys_->setGeometry(0, 0, 241, 361);
 
     grid_ = new KeysGridTable(groupBoxKeys_);
+    grid_->setHorizontalHeader(new KeysGridHeader(Qt::Horizontal, grid_));
     grid_->setObjectName(QStringLiteral("StringGridKeys"));
     grid_->setGeometry(4, 18, 234, 339);
     grid_->setColumnCount(editor::kGridColumns);
@@ -158,12 +178,11 @@ void KeysGridView::build(QWidget* page) {
     grid_->horizontalHeader()->setFixedHeight(kRowHeight);
     grid_->horizontalHeader()->setSectionsClickable(false);
     grid_->horizontalHeader()->setHighlightSections(false);
-    // "Канал 1" and "Энкодер" must fit a 45 px column: a slightly smaller
-    // type than the window's where that is too wide, in tenths of a point.
-    // The header draws its captions centred and unclipped, so the section's
-    // margins take nothing from them. A font rather than a style sheet: a
-    // style sheet wraps the header in a style of its own, a millisecond of
-    // the start-up, for the same pixels.
+    // "Канал 1" and "Энкодер" must fit a 45 px column: no section margins
+    // (KeysGridHeader), and a slightly smaller type than the window's where
+    // that is too wide, in tenths of a point. Not a style sheet: that wraps
+    // the header in a style of its own, a millisecond of the start-up, for
+    // the same pixels.
     QFont headerFont = grid_->horizontalHeader()->font();
     const int widest = std::max(QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Канал 4")),
                                 QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("Энкодер")));
