@@ -74,7 +74,7 @@ public:
     std::string failureText() override { return HidapiBackend::toUtf8(calls_.error(device_)); }
 
 private:
-    const HidapiBackend::Calls& calls_;
+    const HidapiBackend::Calls calls_;   // a copy: the handle may outlive its backend
     hid_device* device_;
 };
 
