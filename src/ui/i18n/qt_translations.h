@@ -23,7 +23,7 @@ public:
     // texts are English already). Widgets that are shown follow at once;
     // asking again for the same language changes nothing.
     // False when the translation cannot be loaded: Qt's texts then stay
-    // English, which is all a missing file costs.
+    // English, which is all a missing file costs. While held: true.
     bool use(int language);
 
     // Qt's texts show only in a box, a menu or a dialog, none of which the
@@ -40,7 +40,7 @@ private:
 
     std::unique_ptr<QTranslator> translator_;
     bool installed_ = false;
-    int language_ = -1;   // the language last asked for
+    int language_ = -1;   // the language last installed for (not while held)
     bool loaded_ = false;
     bool warned_ = false;
     bool held_ = false;
