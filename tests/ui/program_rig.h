@@ -2,8 +2,9 @@
 // zmtsetup --simulator as main() builds it: the same Program, on a virtual
 // clock where every HID transfer costs one millisecond, with its settings
 // file in a folder of its own. Boxes are recorded and answered from a queue
-// (the rig's default answer when it is empty), file dialogs answer nextFile
-// (empty: cancelled). Each window test derives its fixture from this and adds
+// (the rig's default answer when it is empty), after answerDelayMs of virtual
+// time in which the program's timers run as they do while a user reads the
+// box; file dialogs answer nextFile (empty: cancelled). Each window test derives its fixture from this and adds
 // only the state and helpers of its own.
 #include "config/config_file.h"
 #include "device/firmware_file.h"
@@ -24,12 +25,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <array>
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -80,6 +83,8 @@ struct ProgramRig {
     ProceduresWiring& procedures = program.procedures();
 
     std::deque<int> answers;
+    // How long a box stays open before it is answered, on the virtual clock.
+    uint32_t answerDelayMs = 0;
     QStringList boxes;
     QList<QMessageBox::Icon> boxIcons;
     QString nextFile;
@@ -107,6 +112,7 @@ struct ProgramRig {
         dialogs.messageBox = [this](QMessageBox& box) {
             boxes << box.text();
             boxIcons << box.icon();
+            passTime(answerDelayMs);
             if (answers.empty()) return options.answer;
             const int answer = answers.front();
             answers.pop_front();
@@ -120,6 +126,8 @@ struct ProgramRig {
         setLanguageIndex(Russian);
     }
 
+    std::map<QTimer*, uint32_t> timerWaits_;   // since each running timer last fired
+
     // Built when first used, as in the program (an open does it too).
     FormKeyBoard& picker() { return program.picker(); }
 
@@ -130,14 +138,39 @@ struct ProgramRig {
         window.onPollTick();
     }
     void tick() { window.onCommonTick(); }
-    // Clicks a procedure's button (learning, calibration), then turns the
-    // run as the procedures' timer does, every 100 ms, until it ends.
-    void runProcedure(const char* button) {
-        child<QToolButton>(window, button)->click();
-        while (procedures.learning().running() || procedures.calibration().running()) {
-            clock.now += kLearningTurnMs;
-            procedures.onProcedureTurn();
+    // Lets ms of virtual time pass as it passes for a user: every 10 ms of
+    // it, each of the program's running timers whose interval has gone by
+    // fires, as Qt fires it (also from inside a box, as Qt's modal loop does).
+    void passTime(uint32_t ms) {
+        constexpr uint32_t kStepMs = 10;
+        for (uint32_t passed = 0; passed < ms; passed += kStepMs) {
+            clock.now += kStepMs;
+            QCoreApplication::processEvents();
+            QList<QTimer*> timers = window.findChildren<QTimer*>();
+            timers += procedures.findChildren<QTimer*>();
+            for (QTimer* timer : timers) {
+                if (!timer->isActive()) {
+                    timerWaits_.erase(timer);
+                    continue;
+                }
+                uint32_t& waited = timerWaits_[timer];
+                waited += kStepMs;
+                if (waited < static_cast<uint32_t>(std::max(timer->interval(), 1))) continue;
+                waited = 0;
+                if (timer->isSingleShot()) timer->stop();
+                QMetaObject::invokeMethod(timer, "timeout");
+            }
         }
+    }
+    // Clicks a procedure's button (learning, calibration), then lets time
+    // pass until the run ends, for at most limitMs (a run the window stopped
+    // following would otherwise never end).
+    void runProcedure(const char* button, uint32_t limitMs = 180000) {
+        child<QToolButton>(window, button)->click();
+        for (uint32_t passed = 0;
+             passed < limitMs && (procedures.learning().active() || procedures.calibration().active());
+             passed += kLearningTurnMs)
+            passTime(kLearningTurnMs);
     }
     void learnButtons() { runProcedure("SpeedButtonKeysSetup"); }
     // A firmware file of version 1.18 for the simulated controller, with a

@@ -21,10 +21,8 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
     : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
       record_(controller.record), transfer_(controller.transfer), firmware_(controller.link, controller.watch, window.flags()),
       learning_(controller.link, controller.transfer, record_, window.flags(), *this),
-      calibration_(controller.link, controller.transfer, record_, window.flags(), [this](bool busy) {
-          busyExcept(busy, touchButton_);
-          if (busy) procedureTurns_.start();
-      }) {
+      calibration_(controller.link, controller.transfer, record_, window.flags(),
+                   [this](bool busy) { busyExcept(busy, touchButton_); }) {
     firmware_.setBeforeTransfer([this] {
         window_.setToolbarBusy(true);
         // The update reports on the Monitoring page (the device, the
@@ -32,6 +30,7 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
         window_.showMonitoringPage();
     });
     static_assert(kLearningTurnMs == kCalibrationPollMs, "one timer turns both procedures");
+    procedureTurns_.setObjectName(QStringLiteral("procedureTurns"));
     procedureTurns_.setInterval(static_cast<int>(kLearningTurnMs));
     connect(&procedureTurns_, &QTimer::timeout, this, [this] { onProcedureTurn(); });
     // A run in progress ends with the program, and writes nothing.
@@ -71,6 +70,12 @@ void ProceduresWiring::buildButtons() {
 void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     window_.setToolbarBusy(busy);
     window_.holdEditing(busy);
+    // The turns run from the question to the end of the run, whatever the
+    // procedure is doing: a turn that comes while the question is still open
+    // (the user takes seconds to answer) finds nothing to read and waits for
+    // the next, instead of ending the turns before the run has begun.
+    if (busy) procedureTurns_.start();
+    else procedureTurns_.stop();
     // The procedure's own button stays usable: a second click stops it.
     if (busy) keptEnabled->setEnabled(true);
 }
@@ -96,7 +101,6 @@ void ProceduresWiring::onLearnButtons() { learning_.onLearnButtons(); }
 void ProceduresWiring::onProcedureTurn() {
     learning_.onTurn();
     calibration_.onTurn();
-    if (!learning_.running() && !calibration_.running()) procedureTurns_.stop();
 }
 
 void ProceduresWiring::onShuttingDown() {
@@ -137,7 +141,6 @@ void ProceduresWiring::learningStarted() {
         bars->move(window.frameGeometry().topRight() + QPoint(8, 0));
     }
     bars->show();
-    procedureTurns_.start();
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {

@@ -70,7 +70,7 @@ public:
     void onLearnButtons();
     void onCalibrateTouch();
     // The procedures' timer: one reading of the learning or calibration
-    // run while one takes them.
+    // run while one is active.
     void onProcedureTurn();
     // The program is ending: a run in progress stops (learning writes nothing).
     void onShuttingDown();
@@ -103,9 +103,10 @@ private:
     ConfigTransfer& transfer_;
     FirmwareUpdate firmware_;
     ButtonLearning learning_;
-    // The learning and calibration runs' readings, one per tick while one
-    // takes them.
-    QTimer procedureTurns_;
+    // The learning and calibration runs' turns, from the question to the
+    // end of the run (one reading per turn while the run reads). A child, so
+    // the window tests find it among the program's timers.
+    QTimer procedureTurns_{this};
     std::optional<EditStep> learningStep_;
     TouchCalibration calibration_;
     LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows

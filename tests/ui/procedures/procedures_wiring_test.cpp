@@ -378,6 +378,81 @@ private slots:
         QCOMPARE(settings.settings().firmwareFile, dir.filePath("fw/missing.LDR").toStdString());
     }
 
+    // Calibration followed by hand as a user does it with the Simulator: the
+    // question answered after two seconds, each corner pressed a while after
+    // its prompt (released, or on a panel that reports no release); or no
+    // corner pressed at all until the controller gives up; or the window
+    // closed half-way.
+    void calibrationFollowsTheCornersPressedByHand_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("releases");
+        QTest::addColumn<int>("cornersPressed");   // 5 all, -1 none (time-out), else close after them
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<QString>("ending");
+        const QStringList en = {"Press at top left corner", "Press at top right corner",
+                                "Press at bottom right corner"};
+        const QStringList ru = {"Нажмите в верхнем левом углу", "Нажмите в верхнем правом углу",
+                                "Нажмите в нижнем правом углу"};
+        QTest::newRow("en, releases reported") << int(English) << true << 3 << en
+                                               << "Setting the touch panel is completed successfully";
+        QTest::newRow("ru, releases reported") << int(Russian) << true << 3 << ru
+                                               << "Настройка тачпанели завершена успешно";
+        QTest::newRow("ru, no release bits") << int(Russian) << false << 3 << ru
+                                             << "Настройка тачпанели завершена успешно";
+        QTest::newRow("en, nothing pressed") << int(English) << true << -1 << en.mid(0, 1)
+                                             << "Setting the touch panel is completed by timeout";
+        QTest::newRow("ru, closed after a corner") << int(Russian) << true << 1 << ru.mid(0, 2) << "";
+    }
+    void calibrationFollowsTheCornersPressedByHand() {
+        QFETCH(int, language);
+        QFETCH(bool, releases);
+        QFETCH(int, cornersPressed);
+        QFETCH(QStringList, prompts);
+        QFETCH(QString, ending);
+        setLanguageIndex(language);
+        Rig program;
+        program.tick();
+        sim::SimulatedController& controller = program.controller();
+        controller.calibrationReleaseBits = releases;
+        program.answerDelayMs = 2000;
+        program.window.show();
+        test::child<QToolButton>(program.window, "SpeedButtonTouchSetup")->click();
+        QStringList shown;
+        auto noteNotice = [&] {
+            if (!program.notice().isEmpty() && (shown.isEmpty() || shown.last() != program.notice()))
+                shown << program.notice();
+        };
+        const QString release = language == English ? "Please release it" : "Пожалуйста отпустите нажатие";
+        for (int corner = 0; corner < std::max(cornersPressed, 0); ++corner) {
+            program.passTime(700);
+            noteNotice();
+            controller.touchPress(program.clock.now);
+            program.passTime(700);
+            noteNotice();
+            if (releases) {
+                QCOMPARE(program.notice(), release);
+                controller.touchRelease(program.clock.now);
+            }
+        }
+        if (cornersPressed == -1) program.passTime(controller.calibrationTimeoutMs);
+        if (cornersPressed >= 0 && cornersPressed < 3) {
+            program.passTime(700);
+            noteNotice();
+            QVERIFY(program.window.close());   // ends the run; nothing is asked
+            QVERIFY(program.boxes.size() == 1);
+        }
+        for (int turn = 0; turn < 100 && program.procedures.calibration().active(); ++turn) {
+            program.passTime(100);
+            noteNotice();
+        }
+        shown.removeAll(release);
+        if (!ending.isEmpty()) QCOMPARE(shown.takeLast(), ending);
+        QCOMPARE(shown, prompts);
+        QVERIFY(!program.procedures.calibration().active());
+        QVERIFY(!program.window.editingHeld());
+        if (!ending.isEmpty()) QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
+    }
+
     void calibrationWithTheOffsetOption() {
         Rig program;
         program.tick();
