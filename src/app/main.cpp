@@ -37,18 +37,27 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
     return false;
 }
 
-// Where another zmtsetup serves the controller but cannot take the file:
-// said in a box (started from a file manager, nobody sees the error output)
-// in the language of the settings.
-void sayAlreadyRunning(const std::string& settingsPath, const std::string& file) {
+// The language the user chose, for what is said before the window exists.
+void useSettingsLanguage(const std::string& settingsPath) {
     zmt::ProgramSettings settings;
     if (zmt::loadSettings(settingsPath, settings).ok()) zmt::setLanguageIndex(settings.lang == zmt::English ? zmt::English : zmt::Russian);
-    const std::string text = zmt::formatText(
-        zmt::LangText("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
-                      "The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
-        file.c_str());
+}
+
+// What ends the program before its window opens is said in a box as well as
+// on the error output: started from a file manager, nobody sees the latter.
+void sayBeforeTheWindow(QMessageBox::Icon icon, const std::string& text) {
     std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
-    QMessageBox::information(nullptr, QStringLiteral("ZEL MORVA TOUCH"), QString::fromStdString(text));
+    QMessageBox box(icon, QStringLiteral("ZEL MORVA TOUCH"), QString::fromStdString(text));
+    box.exec();
+}
+
+// Where another zmtsetup serves the controller but cannot take the file.
+void sayAlreadyRunning(const std::string& file) {
+    sayBeforeTheWindow(
+        QMessageBox::Information,
+        zmt::formatText(zmt::LangText("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
+                                      "The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
+                        file.c_str()));
 }
 
 } // namespace
@@ -109,7 +118,8 @@ int main(int argc, char** argv) {
             case zmt::ui::FileHandover::Outcome::HandedOver:
                 return 0;
             case zmt::ui::FileHandover::Outcome::AlreadyRunning:
-                sayAlreadyRunning(settingsPath, options.configFile);
+                useSettingsLanguage(settingsPath);
+                sayAlreadyRunning(options.configFile);
                 return 0;
             case zmt::ui::FileHandover::Outcome::NoneRunning:
                 break;
@@ -122,8 +132,13 @@ int main(int argc, char** argv) {
                                   .settingsPath = settingsPath,
                                   .snapshotFolder = zmt::defaultSnapshotFolder()});
         std::string stateError;
+        // A refusal of the state file is said in the user's language.
+        if (options.simulator) useSettingsLanguage(settingsPath);
         if (!program.loadState(stateError)) {
-            std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
+            // A unit another program holds (it names the holder) or a state
+            // file that cannot be read.
+            if (options.screenshotDir.empty()) sayBeforeTheWindow(QMessageBox::Warning, stateError);
+            else std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }
         program.startUp();

@@ -1,5 +1,6 @@
 #include "config/parameter_rules.h"
 
+#include "lang/lang.h"
 #include "lang/number_text.h"
 
 #include <algorithm>
@@ -32,6 +33,33 @@ uint16_t correctedLongPressTimeout(std::string_view text) {
     const uint64_t value = leadingUnsigned(text, 10, 1000000).value_or(0);
     if (negative || value < kMinLongPressTimeout || value > kMaxLongPressTimeout) return kMaxLongPressTimeout;
     return static_cast<uint16_t>(value);
+}
+
+std::string switchedOffSettings(const ConfigImage& before, const ConfigImage& after, ExclusiveSetting edited) {
+    struct Setting {
+        ExclusiveSetting which;
+        bool (*on)(const ConfigImage&);
+        const char* name;
+    };
+    static constexpr Setting kSettings[] = {
+        {ExclusiveSetting::Encoder1Mode, [](const ConfigImage& i) { return i.enc0Mode != EncoderDisabled; },
+         "энкодер 1\0encoder 1"},
+        {ExclusiveSetting::Encoder2Mode, [](const ConfigImage& i) { return i.enc1Mode != EncoderDisabled; },
+         "энкодер 2\0encoder 2"},
+        {ExclusiveSetting::HeadType, [](const ConfigImage& i) { return i.headType != 0; },
+         "тип головного устройства\0head unit type"},
+        {ExclusiveSetting::TouchMode, [](const ConfigImage& i) { return i.touchMode != 0; },
+         "режим сенсорной панели\0touch panel mode"},
+        {ExclusiveSetting::FiveWireTouch, [](const ConfigImage& i) { return (i.touchFlags & TOUCH_5LINES) != 0; },
+         "5 проводная сенсорная панель\0" "5-wire touch panel"},
+    };
+    std::string names;
+    for (const Setting& setting : kSettings) {
+        if (setting.which == edited || !setting.on(before) || setting.on(after)) continue;
+        if (!names.empty()) names += ", ";
+        names += LangText(setting.name);
+    }
+    return names;
 }
 
 void setEncoderDivisor(ConfigImage& image, int encoder, int shownDivisor) {

@@ -10,6 +10,7 @@
 #include "config/config_image.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zmt {
@@ -29,6 +30,13 @@ inline constexpr int kMinDivisor = 1;   // as shown; stored minus one
 inline constexpr int kMaxDivisor = 10;
 // encoder 0 or 1; the shown divisor is clamped to 1..10.
 void setEncoderDivisor(ConfigImage& image, int encoder, int shownDivisor);
+
+// The settings the rules may switch off, for saying which ones they did.
+enum class ExclusiveSetting { Encoder1Mode, Encoder2Mode, HeadType, TouchMode, FiveWireTouch };
+// The settings other than edited that were on in before and are off in
+// after, named in the language in force ("encoder 1, touch panel mode"); ""
+// when the rules switched nothing else off.
+std::string switchedOffSettings(const ConfigImage& before, const ConfigImage& after, ExclusiveSetting edited);
 
 bool setEncoderMode(ConfigImage& image, int encoder, int mode);
 bool setHeadType(ConfigImage& image, int type);

@@ -76,6 +76,14 @@ ResultCode ConnectionWatch::pollController() {
             // lost in the middle of a transfer is never reopened on another.
             link_.transport().expectSerial(identity_.serialNumber);
             announceConnected();
+        } else if (identity_.applicationVersion != shownApplicationVersion_ ||
+                   identity_.bootVersion != shownBootVersion_) {
+            // The same controller now runs other firmware (an update was
+            // just installed): the page shows what runs now, below what the
+            // update logged.
+            shownApplicationVersion_ = identity_.applicationVersion;
+            shownBootVersion_ = identity_.bootVersion;
+            printIdentity(identity_);
         } else {
             if (++dotCount_ > kMaxDots) dotCount_ = 0;
             const std::string dots(static_cast<std::size_t>(dotCount_), '.');
@@ -143,6 +151,8 @@ void ConnectionWatch::announceConnected() {
     host_.statusText(formatText(LangText("Контроллер \"%s\" подключен\0Сontroller \"%s\" is connected\0"),
                                 identity_.controllerName.c_str()));
     printIdentity(identity_);
+    shownApplicationVersion_ = identity_.applicationVersion;
+    shownBootVersion_ = identity_.bootVersion;
     flags_.deviceConnected = true;
     window_.setToolbarBusy(false);
 }

@@ -130,6 +130,9 @@ private:
     WatchWindow& window_;
     std::function<void()> readConfiguration_;
     IdentityBlock identity_;
+    // The versions the Monitoring page shows, from the last announcement.
+    uint16_t shownApplicationVersion_ = 0;
+    uint16_t shownBootVersion_ = 0;
     std::optional<uint32_t> lastSerial_;
     std::optional<uint32_t> chosen_;
     Absence absence_ = Absence::None;

@@ -27,6 +27,11 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
     return FirmwareOutcome::Failed;
 }
 
+std::string firmwareUpdatedText(uint16_t applicationVersion) {
+    return formatText(LangText("Устройство обновлено до версии %s\0The device is updated to version %s"),
+                      versionText(applicationVersion).c_str());
+}
+
 bool FirmwareUpdate::newApplicationRuns() {
     for (int poll = 0; poll < kRestartPolls; ++poll) {
         delayMs(host_, kRestartPollMs);
@@ -148,10 +153,9 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
                                versionText(header.applicationVersion).c_str()));
                 return FirmwareOutcome::NotStarted;
             }
-            host_.notice(kUpdatedNoticeMs, kNoticeBlinkMs,
-                         formatText(LangText("Устройство обновлено до версии %s\0"
-                                             "The device is updated to version %s"),
-                                    versionText(header.applicationVersion).c_str()));
+            // The result stays until something else is said: it is what the
+            // user waited for, and may be read long after the last frame.
+            host_.notice(0, 0, firmwareUpdatedText(header.applicationVersion));
             return FirmwareOutcome::Updated;
         }
     }

@@ -24,7 +24,6 @@ inline constexpr int kFirmwareAttempts = 3;
 inline constexpr int kBootLoaderWaitSteps = 50;     // x 100 ms for the watch to see it again
 inline constexpr uint32_t kBootLoaderWaitStepMs = 100;
 inline constexpr uint32_t kBootLoaderSettleMs = 1000;
-inline constexpr unsigned kUpdatedNoticeMs = 3000;
 
 enum class FirmwareOutcome {
     Updated,
@@ -38,6 +37,9 @@ enum class FirmwareOutcome {
 // How long awaitNewApplication waits for the controller to come back.
 inline constexpr int kRestartPolls = 100;
 inline constexpr uint32_t kRestartPollMs = 100;
+
+// "The device is updated to version 1.18", in the language in force.
+std::string firmwareUpdatedText(uint16_t applicationVersion);
 
 class FirmwareUpdate {
 public:
@@ -53,10 +55,11 @@ public:
     // watch's announcement of the boot loader has enabled them, and a read
     // or a second update must not start between the transfer's frames.
     void setBeforeTransfer(std::function<void()> beforeTransfer) { beforeTransfer_ = std::move(beforeTransfer); }
-    // zmtctl has no window whose watch shows the controller coming back: the
-    // update then waits for the new application itself and reports the
+    // The update waits for the new application itself and reports the
     // update only once it runs (the watch's identity holds it), or
-    // NotStarted with what the controller now holds.
+    // NotStarted with what the controller now holds. Both programs ask for
+    // it: the window's watch may not poll in time to tell a controller that
+    // was pulled out right after the last frame.
     void setAwaitNewApplication(bool await) { awaitNewApplication_ = await; }
 
     // The whole update; askFile returns the chosen path or "" when cancelled.

@@ -26,7 +26,16 @@ void Host::progressStart(int total, const std::string& caption) {
     processEvents();
 }
 
-void Host::progressEnd() { gauge_.running = false; }
+void Host::progressEnd() {
+    gauge_.running = false;
+    // A transfer that broke off has nothing left to show: its stopped gauge
+    // and its caption (in the language of its day) would otherwise stay
+    // beside a toolbar that is usable again, until the watch's next word.
+    if (gauge_.visible && gauge_.position < gauge_.maximum) {
+        progressHide();
+        statusText(std::string());
+    }
+}
 
 void Host::progressStep(int count) {
     if (!gauge_.running || gauge_.position >= gauge_.maximum) return;

@@ -64,10 +64,11 @@ public:
     // ended; a gauge hidden while its transfer runs comes back with its
     // saved caption.
     void progressStep(int count);
-    // The transfer the gauge was started for is over, whether it finished or
-    // broke off: the gauge stays as drawn until hidden, and the short reads
-    // and writes after it no longer bring back its caption (in the language
-    // of its day) and its stale figure. ProgressScope calls it.
+    // The transfer the gauge was started for is over. Finished, its full
+    // gauge stays until hidden; broken off, gauge and caption go at once.
+    // Either way the short reads and writes after it no longer bring back
+    // its caption (in the language of its day) and its stale figure.
+    // ProgressScope calls it.
     void progressEnd();
     // Hides the gauge; the status text stays.
     void progressHide();

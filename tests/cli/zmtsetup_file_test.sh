@@ -57,6 +57,31 @@ stop "$first"
 [ "$(head_type "$WORK/unit.sim")" == 5 ] || fail "the unit holds head unit type $(head_type "$WORK/unit.sim"), not the handed-over file's 5"
 serving && fail "the socket was left behind: $(ls "$XDG_RUNTIME_DIR")"
 
+# With the built-in unit too, a second program hands its file to the first
+# instead of opening a window of its own over it.
+"$BIN/zmtsetup" --simulator "$WORK/car three.ZMT" 2>"$WORK/first.err" &
+first=$!
+PIDS+=("$first")
+within 400 serving || fail "the built-in unit's program never listened for files: $(cat "$WORK/first.err")"
+within 400 recent "$WORK/car three.ZMT" || fail "the built-in unit's program did not open its file"
+timeout 30 "$BIN/zmtsetup" --simulator "$WORK/van.zmt" 2>"$WORK/second.err"
+rc=$?
+[ $rc -eq 0 ] || fail "the second built-in program ended with $rc: $(cat "$WORK/second.err")"
+within 400 recent "$WORK/van.zmt" || fail "the file was not handed to the built-in unit's program"
+stop "$first"
+
+# A unit another program holds is refused in the language the user chose,
+# naming the holder (in a box too, which nobody answers here).
+sed -i 's/^Lang=.*/Lang=1\r/' "$settings"
+"$BIN/zmtsetup" --simulator="$WORK/unit.sim" 2>"$WORK/first.err" &
+first=$!
+PIDS+=("$first")
+within 400 serving || fail "the unit's program never started: $(cat "$WORK/first.err")"
+timeout 10 "$BIN/zmtsetup" --simulator="$WORK/unit.sim" 2>"$WORK/second.err"
+grep -qF "unit.sim is in use (held by zmtsetup, process $first)" "$WORK/second.err" ||
+  fail "a held unit was not refused in English naming its holder: $(cat "$WORK/second.err")"
+stop "$first"
+
 # Two files are one too many.
 "$BIN/zmtsetup" --simulator "$WORK/van.zmt" "$WORK/car three.ZMT" 2>"$WORK/err"
 rc=$?

@@ -7,6 +7,8 @@
 
 using namespace zmt;
 
+#include "lang/lang.h"
+
 namespace {
 
 ConfigImage imageWith(uint8_t enc0, uint8_t enc1, uint8_t touchMode, uint8_t headType, uint8_t touchFlags) {
@@ -69,3 +71,38 @@ TEST(ParameterExclusions, EncoderPinsSwitchOffWhatUsesTheSamePins) {
     EXPECT_EQ(image.enc1Mode, EncoderRxdTxd);
 }
 
+
+// What a rule switched off, named for the user; the setting being edited is
+// never among them (choosing "none" yourself is no surprise).
+TEST(ParameterExclusions, WhatARuleSwitchedOffIsNamed) {
+    const struct {
+        ConfigImage before;
+        bool (*edit)(ConfigImage&);
+        ExclusiveSetting edited;
+        const char* named;
+    } cases[] = {
+        {imageWith(EncoderRxdTxd, EncoderTouch12, 2, 0, 0), [](ConfigImage& i) { return setHeadType(i, 1); },
+         ExclusiveSetting::HeadType, "encoder 1, touch panel mode"},
+        {imageWith(0, 0, 0, 3, 0), [](ConfigImage& i) { return setTouchMode(i, 0); }, ExclusiveSetting::TouchMode,
+         "head unit type"},
+        {imageWith(0, 0, 2, 0, 0), [](ConfigImage& i) { return setHeadType(i, 0); }, ExclusiveSetting::HeadType,
+         "touch panel mode"},
+        {imageWith(EncoderKeys12, EncoderKeys12, 0, 0, 0), [](ConfigImage& i) { return setFiveWireTouch(i, true); },
+         ExclusiveSetting::FiveWireTouch, "encoder 1, encoder 2"},
+        {imageWith(0, 0, 1, 0, TOUCH_5LINES), [](ConfigImage& i) { return setEncoderMode(i, 1, EncoderKeys12); },
+         ExclusiveSetting::Encoder2Mode, "5-wire touch panel"},
+        {imageWith(EncoderRxdTxd, 0, 0, 0, 0), [](ConfigImage& i) { return setEncoderMode(i, 0, EncoderDisabled); },
+         ExclusiveSetting::Encoder1Mode, ""},
+    };
+    setLanguageIndex(English);
+    for (const auto& c : cases) {
+        ConfigImage after = c.before;
+        c.edit(after);
+        EXPECT_EQ(switchedOffSettings(c.before, after, c.edited), c.named);
+    }
+    setLanguageIndex(Russian);
+    ConfigImage after = cases[0].before;
+    setHeadType(after, 1);
+    EXPECT_EQ(switchedOffSettings(cases[0].before, after, ExclusiveSetting::HeadType),
+              "энкодер 1, режим сенсорной панели");
+}

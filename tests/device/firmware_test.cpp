@@ -158,7 +158,7 @@ TEST_F(FirmwareTest, ApplicationHandsOverAndComesBackWithTheNewVersion) {
     EXPECT_TRUE(rig.host.boxes.empty()) << "a newer version asks nothing";
     ASSERT_FALSE(rig.host.notices.empty());
     EXPECT_EQ(rig.host.notices.back().text, "Устройство обновлено до версии 1.18");
-    EXPECT_EQ(rig.host.notices.back().clearMs, 3000u);
+    EXPECT_EQ(rig.host.notices.back().clearMs, 0u);
     EXPECT_EQ(rig.host.gaugeHistory.front().maximum, 3000);
     EXPECT_EQ(rig.host.memo.front(), "**************** Устройство ****************");
 

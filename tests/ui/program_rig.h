@@ -15,6 +15,7 @@
 #include "ui/shell/config_commands.h"
 #include "ui/shell/controller_wiring.h"
 #include "ui/widgets/controls.h"
+#include "ui/log/memo.h"
 #include "ui/picker/form_keyboard.h"
 #include "ui/procedures/procedures_wiring.h"
 #include "ui/shell/program.h"
@@ -191,6 +192,8 @@ struct ProgramRig {
         return path;
     }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
+    // The Monitoring page's log as shown.
+    QString memo() { return child<Memo>(window, "Memo")->toPlainText(); }
     // A configuration file (name in the rig's folder, or a full path) holding the controller's
     // configuration with the head unit type changed to headType; damaged
     // gives one event a value that is not hexadecimal (the open asks first).

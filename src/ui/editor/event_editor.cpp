@@ -143,6 +143,8 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
     // The grid shows the image first, then the HOME memo and the event.
     connect(&window.shellSignals(), &ShellSignals::showingImage, this, [this] { showImage(); });
     connect(&window.shellSignals(), &ShellSignals::languageChanged, this, [this] { retranslate(); });
+    connect(&window.shellSignals(), &ShellSignals::editorLockChanged, this,
+            [this](bool locked) { setEditorLock(!locked); });
     // A picker built later comes under the lock in force.
     connect(&window.shellSignals(), &ShellSignals::pickerBuilt, this,
             [this](FormKeyBoard& picker) { picker.setEditingEnabled(editorEnabled_); });

@@ -1,6 +1,7 @@
 #include "ui/editor/parameters_panel.h"
 
 #include "config/parameter_rules.h"
+#include "device/host.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
 #include "ui/shell/editor_shell.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kRowHeight = 21;
 constexpr int kLongTimeoutLength = 6;
+constexpr unsigned kCorrectionNoticeMs = 6000;
 
 template <class Control>
 Control* named(QWidget* parent, const char* name, const QRect& where) {
@@ -65,6 +67,8 @@ void ParametersPanel::build() {
     longCaption->setBuddy(longTimeout_);   // the field is read out by its caption, not the group's
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);
+    // Return commits the value as leaving the field does.
+    connect(longTimeout_, &QLineEdit::returnPressed, this, [this] { onLongPressTimeLeft(); });
     named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));
 
     // Encoders.
@@ -182,9 +186,29 @@ EditStep ParametersPanel::edit(const char* label) {
 
 void ParametersPanel::onLongPressTimeLeft() {
     const EditStep step = edit("время длинного нажатия\0long press time-out");
-    const uint16_t value = correctedLongPressTimeout(longTimeout_->text().toStdString());
+    const QString typed = longTimeout_->text().trimmed();
+    const uint16_t value = correctedLongPressTimeout(typed.toStdString());
     longTimeout_->setText(QString::number(value));
     image_.longPressTimeout = value;
+    // A value put right without a word looks like the program ignoring the user.
+    if (typed != QString::number(value))
+        window_.showNotice(kCorrectionNoticeMs, kNoticeBlinkMs,
+                           formatText(LangText("Время длинного нажатия: от %u до %u мс, установлено %u\0"
+                                               "Long press time-out: %u to %u ms, set to %u"),
+                                      unsigned{kMinLongPressTimeout}, unsigned{kMaxLongPressTimeout}, unsigned{value}));
+}
+
+void ParametersPanel::applyRule(ExclusiveSetting edited, const std::function<bool(ConfigImage&)>& rule) {
+    const ConfigImage before = image_;
+    refreshAfter(rule(image_));
+    // The rule stays; what it switched off is said, or the user finds it
+    // missing later with no idea why.
+    const std::string off = switchedOffSettings(before, image_, edited);
+    if (!off.empty())
+        window_.showNotice(kCorrectionNoticeMs, kNoticeBlinkMs,
+                           formatText(LangText("Выключено, так как не работает вместе с этим выбором: %s\0"
+                                               "Switched off, as it cannot work with this choice: %s"),
+                                      off.c_str()));
 }
 
 void ParametersPanel::onEncoder1DivisorChanged() {
@@ -198,19 +222,23 @@ void ParametersPanel::onEncoder2DivisorChanged() {
 
 void ParametersPanel::onEncoder1ModeChanged() {
     const EditStep step = edit("режим энкодера 1\0encoder 1 mode");
-    refreshAfter(setEncoderMode(image_, 0, encoderMode_[0]->currentIndex()));
+    applyRule(ExclusiveSetting::Encoder1Mode,
+              [this](ConfigImage& image) { return setEncoderMode(image, 0, encoderMode_[0]->currentIndex()); });
 }
 void ParametersPanel::onEncoder2ModeChanged() {
     const EditStep step = edit("режим энкодера 2\0encoder 2 mode");
-    refreshAfter(setEncoderMode(image_, 1, encoderMode_[1]->currentIndex()));
+    applyRule(ExclusiveSetting::Encoder2Mode,
+              [this](ConfigImage& image) { return setEncoderMode(image, 1, encoderMode_[1]->currentIndex()); });
 }
 void ParametersPanel::onHeadUnitTypeChanged() {
     const EditStep step = edit("тип головного устройства\0head unit type");
-    refreshAfter(setHeadType(image_, headType_->currentIndex()));
+    applyRule(ExclusiveSetting::HeadType,
+              [this](ConfigImage& image) { return setHeadType(image, headType_->currentIndex()); });
 }
 void ParametersPanel::onTouchModeChanged() {
     const EditStep step = edit("режим сенсорной панели\0touch panel mode");
-    refreshAfter(setTouchMode(image_, touchMode_->currentIndex()));
+    applyRule(ExclusiveSetting::TouchMode,
+              [this](ConfigImage& image) { return setTouchMode(image, touchMode_->currentIndex()); });
 }
 void ParametersPanel::onWindowsTouchToggled() {
     const EditStep step = edit("сенсорная панель: Windows\0touch panel: Windows");
@@ -218,7 +246,8 @@ void ParametersPanel::onWindowsTouchToggled() {
 }
 void ParametersPanel::onFiveWireTouchToggled() {
     const EditStep step = edit("сенсорная панель: 5 проводов\0touch panel: 5 wires");
-    refreshAfter(setFiveWireTouch(image_, fiveLines_->isChecked()));
+    applyRule(ExclusiveSetting::FiveWireTouch,
+              [this](ConfigImage& image) { return setFiveWireTouch(image, fiveLines_->isChecked()); });
 }
 void ParametersPanel::onTouchWakeUpToggled() {
     const EditStep step = edit("пробуждение от сенсорной панели\0touch panel wake-up");

@@ -6,8 +6,11 @@
 // rules of config/parameter_rules.h, and this panel only shows their outcome.
 #include "config/config_image.h"
 #include "config/edit_history.h"
+#include "config/parameter_rules.h"
 
 #include <QWidget>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -74,6 +77,9 @@ protected:
 private:
     void build();
     void refreshAfter(bool needed);
+    // Runs one of the exclusion rules on the image, shows the result and
+    // says which other settings it switched off.
+    void applyRule(ExclusiveSetting edited, const std::function<bool(ConfigImage&)>& rule);
     // One undo step for the handler it is made in (label: a bilingual literal).
     EditStep edit(const char* label);
 

@@ -19,10 +19,14 @@ namespace zmt::ui {
 ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor,
                                    FirmwareFileChooser& files)
     : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
+      host_(controller.link.host()), watch_(controller.watch),
       record_(controller.record), transfer_(controller.transfer), firmware_(controller.link, controller.watch, window.flags()),
       learning_(controller.link, controller.transfer, record_, window.flags(), *this),
       calibration_(controller.link, controller.transfer, record_, window.flags(),
                    [this](bool busy) { busyExcept(busy, touchButton_); }) {
+    // "Updated" is said once the new application answers, never while the
+    // boot loader still shows or after the cable was pulled at the end.
+    firmware_.setAwaitNewApplication(true);
     firmware_.setBeforeTransfer([this] {
         window_.setToolbarBusy(true);
         // The update reports on the Monitoring page (the device, the
@@ -88,10 +92,15 @@ void ProceduresWiring::onUpdateFirmware() {
     const ConfigImage before = record_.deviceCopy;
     window_.setToolbarBusy(true);
     window_.holdEditing(true);
-    editor_.events.setEditorLock(false);
+    window_.lockEditor(true);
     const FirmwareOutcome outcome = firmware_.updateFirmware([this] { return files_.chooseFirmwareFile(); });
-    if (outcome == FirmwareOutcome::Updated && known) transfer_.compareAfterUpdate(before);
-    editor_.events.setEditorLock(true);
+    if (outcome == FirmwareOutcome::Updated) {
+        // The log keeps the result beside the attempts it logged; the
+        // identity the new application reports follows it at the next poll.
+        host_.memoLine(firmwareUpdatedText(watch_.identity().applicationVersion));
+        if (known) transfer_.compareAfterUpdate(before);
+    }
+    window_.lockEditor(false);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
 }

@@ -99,6 +99,8 @@ private:
     const QWidget* simulatorWindow_;
     Editor editor_;
     FirmwareFileChooser& files_;
+    Host& host_;
+    const ConnectionWatch& watch_;
     ConfigRecord& record_;
     ConfigTransfer& transfer_;
     FirmwareUpdate firmware_;

@@ -17,13 +17,19 @@ namespace zmt::ui {
 namespace {
 
 // The window's busy state, and its editing hold, for the length of a scope.
+// A whole configuration on its way to or from the controller also locks the
+// editor: a click meanwhile would edit an image about to be replaced.
 class BusyScope {
 public:
-    explicit BusyScope(MainForm& window) : window_(window) {
+    enum Transfer { NoTransfer, WholeConfiguration };
+    explicit BusyScope(MainForm& window, Transfer transfer = NoTransfer)
+        : window_(window), locks_(transfer == WholeConfiguration) {
         window_.setToolbarBusy(true);
         window_.holdEditing(true);
+        if (locks_) window_.lockEditor(true);
     }
     ~BusyScope() {
+        if (locks_) window_.lockEditor(false);
         window_.holdEditing(false);
         window_.setToolbarBusy(false);
     }
@@ -32,6 +38,7 @@ public:
 
 private:
     MainForm& window_;
+    const bool locks_;
 };
 
 } // namespace
@@ -56,22 +63,22 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
 }
 
 void ConfigCommands::onReadFromController() {
-    BusyScope busy(window_);
+    BusyScope busy(window_, BusyScope::WholeConfiguration);
     transfer_.readDeviceCommand();
 }
 
 void ConfigCommands::onWriteToController() {
-    BusyScope busy(window_);
+    BusyScope busy(window_, BusyScope::WholeConfiguration);
     transfer_.writeDeviceCommand();
 }
 
 void ConfigCommands::onFactoryConfiguration() {
-    BusyScope busy(window_);
+    BusyScope busy(window_, BusyScope::WholeConfiguration);
     transfer_.toDefaultCommand();
 }
 
 void ConfigCommands::onRestartController() {
-    BusyScope busy(window_);
+    BusyScope busy(window_, BusyScope::WholeConfiguration);
     transfer_.resetCommand();
 }
 

@@ -58,10 +58,16 @@ bool ControllerChoice::mayAsk() const {
 }
 
 void ControllerChoice::onPollTick() {
+    const bool unchosen = watch_.absence() == ConnectionWatch::Absence::SeveralUnchosen;
+    // Editing waits for the choice: an edit made now would belong to no
+    // controller, and reading the chosen one would replace it unasked.
+    if (unchosen != editorLocked_) {
+        editorLocked_ = unchosen;
+        window_.lockEditor(unchosen);
+    }
     // Every tenth poll (the first one at once): the watch itself searches
     // on every poll meanwhile, and a choice waiting is no reason to do it twice.
     if (--pollsToLook_ > 0) return;
-    const bool unchosen = watch_.absence() == ConnectionWatch::Absence::SeveralUnchosen;
     pollsToLook_ = kLookEveryPolls;
     if (!mayAsk()) return;
     std::vector<std::string> paths = watch_.presentPaths();
@@ -120,6 +126,9 @@ void ControllerChoice::fill() {
                                       QVariant::fromValue(*chosen));
         const auto shown = chosen ? chosen : (window_.flags().deviceConnected ? std::optional(watch_.lastSerial()) : std::nullopt);
         box_->setCurrentIndex(shown ? box_->findData(QVariant::fromValue(*shown)) : -1);
+        window_.showControllerInTitle(shown);
+    } else {
+        window_.showControllerInTitle(std::nullopt);
     }
     filling_ = false;
     retranslate();

@@ -63,6 +63,7 @@ private:
     std::vector<PresentController> present_;
     int pollsToLook_ = 0;
     bool filling_ = false;
+    bool editorLocked_ = false;   // our lock on the editor while no controller is chosen
 };
 
 } // namespace zmt::ui

@@ -120,7 +120,23 @@ void ControllerWiring::readNewController() {
     // without a word, so the user chooses.
     window_.setToolbarBusy(true);
     window_.holdEditing(true);
-    transfer().readNewController([this] {
+    window_.lockEditor(true);
+    const uint32_t serial = watch().identity().serialNumber;
+    const std::optional<uint32_t> before = imageSerial_;
+    const ResultCode read = transfer().readNewController([this, serial, before] {
+        // Among several controllers (one was chosen) "the controller just
+        // connected" says nothing: the question names the one the edits
+        // were made on and the one they would go to.
+        if (before && *before != serial && watch().chosenSerial())
+            return window_.showMessage(
+                       MB_QUESTION | MB_DEFAULT_NO,
+                       formatText(LangText("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
+                                           "Записать их в контроллер %u?\n"
+                                           "Нет - прочитать конфигурацию контроллера %u.\0"
+                                           "Changes made while controller %u was connected have not been written "
+                                           "to it yet.\nWrite them to controller %u?\n"
+                                           "No: read the configuration of controller %u instead."),
+                                  unsigned{*before}, unsigned{serial}, unsigned{serial})) == ID_YES;
         return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
                                    LangText("Изменения в программе ещё не записаны в контроллер.\n"
                                             "Записать их в подключенный контроллер?\n"
@@ -129,6 +145,8 @@ void ControllerWiring::readNewController() {
                                             "Write them to the controller just connected?\n"
                                             "No: read the controller's configuration instead.")) == ID_YES;
     });
+    if (read == errNone) imageSerial_ = serial;
+    window_.lockEditor(false);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
     refreshPendingPanel();

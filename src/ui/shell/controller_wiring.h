@@ -22,6 +22,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,9 @@ private:
     DeviceStack stack_;
     std::unique_ptr<SimulatorWindow> simulatorWindow_;
     std::vector<std::unique_ptr<SimulatorWindow>> moreSimulatorWindows_;   // further units
+    // The controller whose configuration the image was last read from
+    // (none yet): the question about edits names it when another is chosen.
+    std::optional<uint32_t> imageSerial_;
 };
 
 } // namespace zmt::ui

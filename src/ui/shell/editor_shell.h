@@ -41,6 +41,10 @@ signals:
     void languageChanged();
     // The picker has just been built, already translated and placed.
     void pickerBuilt(FormKeyBoard& picker);
+    // Everything that edits (the Parameters page and the picker) waits,
+    // greyed, while locked: a whole configuration is on its way, or no
+    // controller has been chosen among several yet.
+    void editorLockChanged(bool locked);
 };
 
 class EditorShell {
@@ -85,6 +89,8 @@ public:
     virtual void setToolbarBusy(bool busy) = 0;
     // Undo and redo wait while a procedure holds the image (holds nest).
     virtual void holdEditing(bool held) = 0;
+    // The editor greyed and the picker with it (locks nest).
+    virtual void lockEditor(bool locked) = 0;
     virtual void addDeviceButton(QWidget* button) = 0;
     // The Monitoring page, where a firmware update reports.
     virtual void showMonitoringPage() = 0;

@@ -40,7 +40,7 @@ std::string placeHash(const std::string& place) {
 
 std::string handoverPlace(bool simulated, const std::string& stateFile) {
     if (!simulated) return "usb";
-    if (stateFile.empty()) return {};
+    if (stateFile.empty()) return "simulator";
     // One unit, however its file was named on the command line.
     const QFileInfo file(QString::fromStdString(stateFile));
     const QString canonical = file.canonicalFilePath();

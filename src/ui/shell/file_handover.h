@@ -27,8 +27,10 @@
 
 namespace zmt::ui {
 
-// Where a program for this controller listens: "" for a simulated unit
-// without a state file (nobody can share it), which hands nothing over.
+// Where a program for this controller listens. A simulated unit without a
+// state file lives in its program only, but a file opened with a second
+// zmtsetup --simulator is still meant for the window already open: it goes
+// to the program serving the built-in unit, as for a real controller.
 std::string handoverPlace(bool simulated, const std::string& stateFile);
 
 class FileHandover : public QObject {

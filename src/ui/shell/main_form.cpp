@@ -458,12 +458,25 @@ void MainForm::useLanguage(int index) {
 void MainForm::retranslate() {
     // Qt's own texts first, so boxes and menus built from here on follow too.
     qtTranslations_.use(languageIndex());
-    setWindowTitle(QString::fromStdString(formatText(LangText(kTitleLiteral), kProgramVersion)));
+    updateTitle();
     translateForm(kMainFormTranslation, this);
     retranslatePicker();
     pendingPanel_->setText(qText(kChangesPendingLiteral));
     undoButtons_->refresh();
     emit shellSignals_.languageChanged();
+}
+
+void MainForm::showControllerInTitle(std::optional<uint32_t> serial) {
+    if (serial == titleSerial_) return;
+    titleSerial_ = serial;
+    updateTitle();
+}
+
+void MainForm::updateTitle() {
+    std::string title = formatText(LangText(kTitleLiteral), kProgramVersion);
+    if (titleSerial_)
+        title += formatText(LangText(" - контроллер %u\0 - controller %u"), unsigned{*titleSerial_});
+    setWindowTitle(QString::fromStdString(title));
 }
 
 void MainForm::retranslatePicker() {
@@ -520,6 +533,12 @@ void MainForm::setToolbarBusy(bool busy) {
 void MainForm::holdEditing(bool held) {
     editingHolds_ = std::max(0, editingHolds_ + (held ? 1 : -1));
     undoButtons_->refresh();
+}
+
+void MainForm::lockEditor(bool locked) {
+    const bool wasLocked = editorLocked();
+    editorLocks_ = std::max(0, editorLocks_ + (locked ? 1 : -1));
+    if (editorLocked() != wasLocked) emit shellSignals_.editorLockChanged(editorLocked());
 }
 
 // ---- monitoring log, status, gauge ----

@@ -167,6 +167,12 @@ public:
     // update). Holds nest; the undo buttons follow at once.
     void holdEditing(bool held) override;
     bool editingHeld() const { return editingHolds_ > 0; }
+    // With several controllers present the title names the one the window
+    // works with (none: the title as always).
+    void showControllerInTitle(std::optional<uint32_t> serial);
+    // Locks nest; the editor hears of the first lock and of the last release.
+    void lockEditor(bool locked) override;
+    bool editorLocked() const { return editorLocks_ > 0; }
 
     void memoLine(const std::string& line);
     void memoClear();
@@ -259,6 +265,7 @@ private:
     void useLanguage(int index);
     void applyPickerSettings(const ProgramSettings& settings);
     void retranslatePicker();
+    void updateTitle();
     void retranslate();
 
     ProgramFlags flags_;
@@ -313,6 +320,8 @@ private:
     DialogCentring* dialogCentring_ = nullptr;
     int initialEventPage_ = 0;
     int editingHolds_ = 0;
+    int editorLocks_ = 0;
+    std::optional<uint32_t> titleSerial_;
     bool closing_ = false;
     bool systemClose_ = false;
 };

@@ -40,6 +40,7 @@ struct Page {
         QObject::connect(panel, &ParametersPanel::selectedEventOutdated, [this] { refreshes.push_back("event"); });
     }
     ConfigImage& image() { return record.image; }
+    QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
     QComboBox* list(const char* name) { return child<QComboBox>(*panel, name); }
     QCheckBox* check(const char* name) { return child<QCheckBox>(*panel, name); }
     // What a user choosing an item does: the selection moves and the list
@@ -117,6 +118,27 @@ private slots:
         QCOMPARE(page.typeTimeout(QStringLiteral("00000750")), QStringLiteral("1500"));
     }
 
+    // Return commits as leaving the field does, and a corrected value says
+    // the range it was put into (a value in range says nothing).
+    void longPressTimeoutCommitsOnReturnAndSaysTheRange() {
+        Page page;
+        auto* edit = child<QLineEdit>(*page.panel, "Edit_PAR_LongTO");
+        edit->clear();
+        QTest::keyClicks(edit, "900");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(page.image().longPressTimeout, uint16_t(900));
+        QCOMPARE(page.notice(), QString());
+        edit->clear();
+        QTest::keyClicks(edit, "1600");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(page.image().longPressTimeout, uint16_t(1500));
+        QCOMPARE(page.notice(), QString("Время длинного нажатия: от 200 до 1500 мс, установлено 1500"));
+        setLanguageIndex(English);
+        page.typeTimeout("50");
+        setLanguageIndex(Russian);
+        QCOMPARE(page.notice(), QString("Long press time-out: 200 to 1500 ms, set to 1500"));
+    }
+
     void divisorsStoreTheShownValueMinusOne() {
         Page page;
         auto* divisor = child<QSpinBox>(*page.panel, "CSpinEditEncoder2Div");
@@ -138,6 +160,9 @@ private slots:
         QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentIndex(), 0);
         QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
         QVERIFY(page.refreshedOnce());
+        // What the rule switched off is said, not left to be found.
+        QCOMPARE(page.notice(),
+                 QString("Выключено, так как не работает вместе с этим выбором: энкодер 1, режим сенсорной панели"));
     }
 
     void touchModeAndHeadUnitExcludeEachOther() {
@@ -159,6 +184,7 @@ private slots:
         QCOMPARE(page.image().touchMode, uint8_t(0));
         QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
         QVERIFY(page.refreshedOnce());
+        QCOMPARE(page.notice(), QString("Выключено, так как не работает вместе с этим выбором: режим сенсорной панели"));
     }
 
     void fiveWireTouchAndKeys12() {

@@ -148,13 +148,41 @@ private slots:
         QCOMPARE(program.notice(), updated);
         QVERIFY(keysGrid->isEnabled());
         QCOMPARE(firmwareFrames, 1 + (2000 + 64 + 63) / 64);
-
-        // The boot loader starts the new application; the poll finds it.
-        program.clock.now += sim::kFirmwareApplyIdleMs + sim::kRestartMs + 100;
-        for (int i = 0; i < 3; ++i) program.tick();
+        // Said once the new application answered, and it stays said: in the
+        // notice, and in the log with the identity of what runs now.
         QCOMPARE(program.wiring.watch().identity().applicationVersion, uint16_t{118});
+        program.passTime(10000);
+        QCOMPARE(program.notice(), updated);
+        const QStringList log = program.memo().split('\n');
+        QVERIFY(log.contains(updated));
+        QCOMPARE(log.last(), language == English ? "Application version 1.18" : "Версия приложения 1.18");
         QVERIFY(program.window.flags().deviceConnected);
         QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
+    }
+
+    // The cable pulled right after the last frame: the new application is
+    // never seen, so the window says so instead of "updated".
+    void firmwareUpdateNotConfirmedWhenTheControllerNeverComesBack() {
+        Rig program;
+        program.tick();
+        program.useFirmwareFile();
+        const int lastFrame = 1 + (2000 + 64 + 63) / 64;
+        int firmwareFrames = 0;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            // Pulled once the last frame's reply is in, before the boot
+            // loader has started the new application.
+            if (request[1] == (cmdFirmwareData | kWriteFlag) && ++firmwareFrames == lastFrame)
+                QTimer::singleShot(0, [&] {
+                    program.wiring.simulator()->backend().unplug(program.wiring.simulator()->port());
+                });
+        };
+        program.button("SpeedButtonUpdateDevice")->click();
+        QCOMPARE(firmwareFrames, lastFrame);
+        QCOMPARE(program.boxes.size(), 1);
+        QVERIFY(program.boxes[0].startsWith("The controller has not started the new application"));
+        QVERIFY(!program.notice().contains("updated"));
+        QVERIFY(!program.memo().contains("updated"));
+        QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
     }
 
     void learningAHeldButtonWithTheLevelBars_data() {

@@ -45,7 +45,6 @@ struct Rig : test::ProgramRig {
     }
     void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
     QToolButton* button(const char* name) { return window.findChild<QToolButton*>(name); }
-    QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
     void logExchanges() { window.findChild<QAction*>("MenuItemLog")->setChecked(true); }
     QStringList configWrites() {
         QStringList writes;
@@ -277,6 +276,42 @@ private slots:
         QCOMPARE(program.record.image.headType, uint8_t(5));
         QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
+
+        // A read that got no reply leaves no stopped gauge and no caption
+        // behind the error box (nor one in yesterday's language).
+        program.controller().faults.forceStatus = 0;
+        program.controller().faults.noReply = true;
+        program.commands.onReadFromController();
+        QCOMPARE(program.boxes.size(), 2);
+        QVERIFY(program.window.findChild<QWidget*>("CGaugeProgressProcent")->isHidden());
+        QCOMPARE(program.window.statusText(), QString());
+    }
+
+    // Nothing edits while a whole configuration travels: not the page, not
+    // the procedures' buttons, not the picker; all of it comes back after.
+    void everythingThatEditsWaitsWhileAWholeConfigurationTransferRuns() {
+        Rig program;
+        program.connect();
+        program.answers = {ID_YES, ID_YES, ID_YES};
+        program.picker();   // built, as after its first opening
+        QStringList live;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if ((request[1] & ~kWriteFlag) != cmdConfigMemory) return;
+            for (const char* name : {"StringGridKeys", "Edit_PAR_LongTO", "SpeedButtonKeysSetup", "PanelEVKEY"})
+                if (program.window.findChild<QWidget*>(name)->isEnabled()) live << name;
+            if (test::child<QWidget>(program.picker(), "GroupBoxSystemControl")->isEnabled()) live << "picker";
+        };
+        program.commands.onReadFromController();
+        program.commands.onWriteToController();
+        program.commands.onFactoryConfiguration();
+        program.poll();   // the controller read again after its reset
+        QVERIFY(program.window.flags().imageValid);
+        live.removeDuplicates();
+        QCOMPARE(live, QStringList());
+        program.afterRequest = nullptr;
+        QVERIFY(program.window.findChild<QWidget*>("StringGridKeys")->isEnabled());
+        QVERIFY(program.window.findChild<QWidget*>("SpeedButtonKeysSetup")->isEnabled());
+        QVERIFY(test::child<QWidget>(program.picker(), "GroupBoxSystemControl")->isEnabled());
     }
 
     void writeButtonAsksThenWritesEverythingAndRestarts() {

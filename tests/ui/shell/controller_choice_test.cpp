@@ -43,8 +43,10 @@ class ControllerChoiceTest : public QObject {
 private slots:
     void oneControllerShowsNoChoice() {
         Rig program(1);
+        const QString title = program.window.windowTitle();
         program.poll();
         QCOMPARE(program.connectedSerial(), 1001u);
+        QCOMPARE(program.window.windowTitle(), title);
         for (int tick = 0; tick < 2 * ControllerChoice::kLookEveryPolls; ++tick) program.poll();
         QVERIFY(program.box()->isHidden());
     }
@@ -57,6 +59,10 @@ private slots:
         QVERIFY(!program.box()->isHidden());
         QCOMPARE(program.entries(), (QStringList{"1001  1.17", "1002  1.17"}));
         QCOMPARE(program.box()->currentIndex(), -1);   // nothing chosen yet
+        // Editing waits for the choice: an edit now would belong to no
+        // controller, and reading the chosen one would drop it unasked.
+        QVERIFY(!program.window.findChild<QWidget*>("Edit_PAR_LongTO")->isEnabled());
+        QVERIFY(!program.window.findChild<QWidget*>("StringGridKeys")->isEnabled());
         // The notice panel ends before the choice.
         const QWidget* notice = program.window.findChild<QLabel*>("PanelMenu");
         QVERIFY(notice->geometry().right() < program.box()->geometry().left());
@@ -66,6 +72,12 @@ private slots:
         program.pick("1002  1.17");
         program.poll();
         QCOMPARE(program.connectedSerial(), 1002u);
+        QVERIFY(program.window.findChild<QWidget*>("Edit_PAR_LongTO")->isEnabled());
+        // The title says which one the window works with.
+        QVERIFY(program.window.windowTitle().endsWith(" - controller 1002"));
+        program.window.setLanguage(Russian);
+        QVERIFY(program.window.windowTitle().endsWith(" - контроллер 1002"));
+        program.window.setLanguage(English);
 
         // Unplugged, the chosen one is "disconnected": the other one is
         // never taken by itself.
@@ -122,7 +134,10 @@ private slots:
         program.poll();
         QCOMPARE(program.connectedSerial(), 1002u);
         QCOMPARE(program.boxes.size(), boxes + 1);
-        QVERIFY(program.boxes.last().startsWith("Changes in the program have not been written to a controller yet."));
+        // Both are named: "the controller just connected" says nothing here.
+        QCOMPARE(program.boxes.last(), QString("Changes made while controller 1001 was connected have not been "
+                                               "written to it yet.\nWrite them to controller 1002?\n"
+                                               "No: read the configuration of controller 1002 instead."));
     }
 };
 

@@ -29,7 +29,6 @@ namespace {
 // language stays the test's).
 struct Rig : test::ProgramRig {
     explicit Rig(std::string stateFile = {}) : ProgramRig({.startUp = false, .stateFile = std::move(stateFile)}) {}
-    QString memo() { return window.findChild<Memo*>("Memo")->toPlainText(); }
     void tick() {
         // Each tick after a poll first counts the frames' skip down.
         window.onPollTick();

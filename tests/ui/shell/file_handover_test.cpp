@@ -78,8 +78,8 @@ private slots:
         QVERIFY(!second.serving());
     }
 
-    void aSimulatedUnitWithoutStateFileIsNobodysToShare() {
-        QCOMPARE(handoverPlace(true, ""), std::string());
+    void placesAreNamedAfterTheController() {
+        QCOMPARE(handoverPlace(true, ""), std::string("simulator"));
         QCOMPARE(handoverPlace(false, "ignored"), std::string("usb"));
         QCOMPARE(handoverPlace(true, "/units/../units/a.sim"), std::string("simulator:/units/a.sim"));
         FileHandover nobody("");
