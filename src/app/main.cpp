@@ -135,9 +135,10 @@ int main(int argc, char** argv) {
         // A refusal of the state file is said in the user's language.
         if (options.simulator) useSettingsLanguage(settingsPath);
         if (!program.loadState(stateError)) {
-            // A unit another program holds (it names the holder) or a state
-            // file that cannot be read.
-            if (options.screenshotDir.empty()) sayBeforeTheWindow(QMessageBox::Warning, stateError);
+            // A unit another program holds is said in a box too, naming the
+            // holder: the user who double-clicked wants to know who has it.
+            if (program.stateFileBusy() && options.screenshotDir.empty())
+                sayBeforeTheWindow(QMessageBox::Warning, stateError);
             else std::fprintf(stderr, "zmtsetup: %s\n", stateError.c_str());
             return 2;
         }

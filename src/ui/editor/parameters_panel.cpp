@@ -1,7 +1,6 @@
 #include "ui/editor/parameters_panel.h"
 
 #include "config/parameter_rules.h"
-#include "device/host.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
 #include "ui/shell/editor_shell.h"
@@ -192,7 +191,7 @@ void ParametersPanel::onLongPressTimeLeft() {
     image_.longPressTimeout = value;
     // A value put right without a word looks like the program ignoring the user.
     if (typed != QString::number(value))
-        window_.showNotice(kCorrectionNoticeMs, kNoticeBlinkMs,
+        window_.showRemark(kCorrectionNoticeMs,
                            formatText(LangText("Время длинного нажатия: от %u до %u мс, установлено %u\0"
                                                "Long press time-out: %u to %u ms, set to %u"),
                                       unsigned{kMinLongPressTimeout}, unsigned{kMaxLongPressTimeout}, unsigned{value}));
@@ -205,7 +204,7 @@ void ParametersPanel::applyRule(ExclusiveSetting edited, const std::function<boo
     // missing later with no idea why.
     const std::string off = switchedOffSettings(before, image_, edited);
     if (!off.empty())
-        window_.showNotice(kCorrectionNoticeMs, kNoticeBlinkMs,
+        window_.showRemark(kCorrectionNoticeMs,
                            formatText(LangText("Выключено, так как не работает вместе с этим выбором: %s\0"
                                                "Switched off, as it cannot work with this choice: %s"),
                                       off.c_str()));

@@ -45,6 +45,8 @@ public:
 
     // The simulated controller's state file (DeviceStack::loadState).
     bool loadState(std::string& error) { return stack_.loadState(error); }
+    // The last load failed because another program holds the file.
+    bool stateFileBusy() const { return stack_.stateFileBusy(); }
     bool saveState(std::string& error) { return stack_.saveState(error); }
 
     // Shows the Simulator window beside the main window (simulated mode only).

@@ -60,6 +60,8 @@ public:
     // current language; the blinking toolbar notice.
     virtual int showMessage(unsigned flags, const std::string& text) = 0;
     virtual void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) = 0;
+    // A remark that stays ms even when a brief notice comes over it.
+    virtual void showRemark(unsigned ms, const std::string& text) = 0;
     // The picker, built when first asked for; null while it is not.
     virtual FormKeyBoard& picker() = 0;
     virtual FormKeyBoard* builtPicker() const = 0;

@@ -518,6 +518,8 @@ void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string&
     notice_->show(clearMs, blinkMs, text);
 }
 
+void MainForm::showRemark(unsigned ms, const std::string& text) { notice_->showRemark(ms, text); }
+
 void MainForm::setToolbarBusy(bool busy) {
     QWidget* focused = focusWidget();
     const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;

@@ -153,6 +153,7 @@ public:
 
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
+    void showRemark(unsigned ms, const std::string& text) override;
     ToolbarNotice& notice() { return *notice_; }
 
     // Disables every device button; with busy false re-enables the file

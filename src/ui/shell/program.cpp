@@ -80,6 +80,8 @@ Program::~Program() = default;
 
 bool Program::loadState(std::string& error) { return controller_->loadState(error); }
 
+bool Program::stateFileBusy() const { return controller_->stateFileBusy(); }
+
 bool Program::saveState(std::string& error) { return controller_->saveState(error); }
 
 void Program::startUp() { window_->startUp(); }

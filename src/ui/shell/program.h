@@ -77,6 +77,8 @@ public:
     // The simulated controller's state file: false with a message when it
     // cannot be read or written (nothing else changes).
     bool loadState(std::string& error);
+    // The load failed because another program holds the state file.
+    bool stateFileBusy() const;
     bool saveState(std::string& error);
 
     // Restores the settings (the language with them), prepares the editor,

@@ -21,6 +21,11 @@ public:
 
     // clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void show(unsigned clearMs, unsigned blinkMs, const std::string& text);
+    // A remark the user must get to read (what an edit switched off, a
+    // value put right): shown steady for ms, and shown again when a notice
+    // that came over it (the synchronisation's brief "Record of changes")
+    // clears itself within that time.
+    void showRemark(unsigned ms, const std::string& text);
     void clear();
     // The blink timer's tick.
     void onFlashTick();
@@ -29,6 +34,8 @@ private:
     Panel& panel_;
     QTimer* clearTimer_;
     QTimer* flashTimer_;
+    QTimer* remarkTimer_;   // "TimerRemark": the remark's time
+    std::string remark_;
 };
 
 } // namespace zmt::ui

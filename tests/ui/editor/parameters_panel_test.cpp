@@ -160,9 +160,15 @@ private slots:
         QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentIndex(), 0);
         QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
         QVERIFY(page.refreshedOnce());
-        // What the rule switched off is said, not left to be found.
-        QCOMPARE(page.notice(),
-                 QString("Выключено, так как не работает вместе с этим выбором: энкодер 1, режим сенсорной панели"));
+        // What the rule switched off is said, not left to be found, and
+        // the synchronisation's brief notice does not take it away.
+        const QString said("Выключено, так как не работает вместе с этим выбором: энкодер 1, режим сенсорной панели");
+        QCOMPARE(page.notice(), said);
+        page.window.showNotice(1000, 250, "Запись изменений");
+        QVERIFY(QMetaObject::invokeMethod(zmt::ui::test::timerNamed(page.window, "TimerNoticeClear"), "timeout"));
+        QCOMPARE(page.notice(), said);
+        QVERIFY(QMetaObject::invokeMethod(zmt::ui::test::timerNamed(page.window, "TimerRemark"), "timeout"));
+        QCOMPARE(page.notice(), QString());
     }
 
     void touchModeAndHeadUnitExcludeEachOther() {
