@@ -192,8 +192,8 @@ void ParametersPanel::onLongPressTimeLeft() {
     // A value put right without a word looks like the program ignoring the user.
     if (typed != QString::number(value))
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(LangText("Время длинного нажатия: от %u до %u мс, установлено %u\0"
-                                               "Long press time-out: %u to %u ms, set to %u"),
+                           formatText(LangText("Допустимо от %u до %u мс, установлено %u\0"
+                                               "Allowed %u to %u ms, set to %u"),
                                       unsigned{kMinLongPressTimeout}, unsigned{kMaxLongPressTimeout}, unsigned{value}));
 }
 
@@ -205,8 +205,8 @@ void ParametersPanel::applyRule(ExclusiveSetting edited, const std::function<boo
     const std::string off = switchedOffSettings(before, image_, edited);
     if (!off.empty())
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(LangText("Выключено, так как не работает вместе с этим выбором: %s\0"
-                                               "Switched off, as it cannot work with this choice: %s"),
+                           formatText(LangText("Выключено: %s\0"
+                                               "Switched off: %s"),
                                       off.c_str()));
 }
 

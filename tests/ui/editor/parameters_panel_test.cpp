@@ -132,11 +132,11 @@ private slots:
         QTest::keyClicks(edit, "1600");
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(page.image().longPressTimeout, uint16_t(1500));
-        QCOMPARE(page.notice(), QString("Время длинного нажатия: от 200 до 1500 мс, установлено 1500"));
+        QCOMPARE(page.notice(), QString("Допустимо от 200 до 1500 мс, установлено 1500"));
         setLanguageIndex(English);
         page.typeTimeout("50");
         setLanguageIndex(Russian);
-        QCOMPARE(page.notice(), QString("Long press time-out: 200 to 1500 ms, set to 1500"));
+        QCOMPARE(page.notice(), QString("Allowed 200 to 1500 ms, set to 1500"));
     }
 
     void divisorsStoreTheShownValueMinusOne() {
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(page.refreshedOnce());
         // What the rule switched off is said, not left to be found, and
         // the synchronisation's brief notice does not take it away.
-        const QString said("Выключено, так как не работает вместе с этим выбором: энкодер 1, режим сенсорной панели");
+        const QString said("Выключено: энкодер 1, режим сенсорной панели");
         QCOMPARE(page.notice(), said);
         page.window.showNotice(1000, 250, "Запись изменений");
         QVERIFY(QMetaObject::invokeMethod(zmt::ui::test::timerNamed(page.window, "TimerNoticeClear"), "timeout"));
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(page.image().touchMode, uint8_t(0));
         QCOMPARE(page.list("ComboBoxTouchMode")->currentIndex(), 0);
         QVERIFY(page.refreshedOnce());
-        QCOMPARE(page.notice(), QString("Выключено, так как не работает вместе с этим выбором: режим сенсорной панели"));
+        QCOMPARE(page.notice(), QString("Выключено: режим сенсорной панели"));
     }
 
     void fiveWireTouchAndKeys12() {
