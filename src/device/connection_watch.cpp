@@ -59,6 +59,8 @@ ResultCode ConnectionWatch::pollController() {
     if (code != errNone) {
         announceDisconnected(code);
         explainDeniedAccess();
+        const bool nothingThere = absence_ == Absence::Disconnected && !link_.transport().openDenied();
+        window_.setPollInterval(arrivalsAnnounced_ && nothingThere ? kAnnouncedIdlePollMs : kPollIntervalMs);
     } else {
         absence_ = Absence::None;
         deniedAccessExplainedIn_ = -1;

@@ -16,6 +16,9 @@
 namespace zmt {
 
 inline constexpr unsigned kPollIntervalMs = 200;
+// With the system announcing arrivals, the search for a controller that is
+// not there runs this seldom, only in case an announcement is missed.
+inline constexpr unsigned kAnnouncedIdlePollMs = 2000;
 inline constexpr unsigned kDeviceLogIntervalMs = 10;
 inline constexpr int kMaxDots = 10;
 inline constexpr std::size_t kDeviceLogRecordSize = 34;
@@ -72,6 +75,12 @@ public:
 
     // The poll timer's tick: counts pollSkip down, or hides the gauge and polls.
     void onPollTick();
+    // The system announces devices arriving and leaving (the window polls
+    // at once when it does): with nothing plugged in the poll slows down to
+    // kAnnouncedIdlePollMs. A controller that is present but busy, not
+    // chosen or not to be opened is still looked at on every usual poll,
+    // since nothing is announced when that ends.
+    void setArrivalsAnnounced(bool announced) { arrivalsAnnounced_ = announced; }
     ResultCode pollController();
     // Four memo lines: name, serial, boot and application versions.
     void printIdentity(const IdentityBlock& identity);
@@ -137,6 +146,7 @@ private:
     std::optional<uint32_t> chosen_;
     Absence absence_ = Absence::None;
     int dotCount_ = 0;
+    bool arrivalsAnnounced_ = false;
     int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
 };
 

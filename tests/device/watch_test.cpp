@@ -197,6 +197,32 @@ TEST_F(Watch, AControllerHeldByAnotherProgramIsShownBusyAndLeftAlone) {
     EXPECT_FALSE(rig.transport.holding());
 }
 
+// With the system announcing arrivals, only an empty bus is searched seldom:
+// a busy controller is let go without any announcement.
+TEST_F(Watch, AnnouncedArrivalsSlowTheSearchOnlyWhileNothingIsThere) {
+    rig.backend.unplug(*rig.port);
+    poll();
+    EXPECT_EQ(window.interval, kPollIntervalMs) << "nothing announces arrivals yet";
+    watch.setArrivalsAnnounced(true);
+    poll();
+    EXPECT_EQ(window.interval, kAnnouncedIdlePollMs);
+    rig.backend.plug(*rig.port);
+    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), errNone);
+    EXPECT_EQ(window.interval, kPollIntervalMs) << "the connected controller is watched as always";
+    rig.backend.unplug(*rig.port);
+    poll();
+    EXPECT_EQ(window.interval, kAnnouncedIdlePollMs);
+
+    rig.holdLikeHardware();
+    rig.backend.plug(*rig.port);
+    ControllerHold other;
+    HolderInfo none;
+    ASSERT_TRUE(other.acquire(rig.backend.holdKey("sim:0"), none));
+    EXPECT_EQ(poll(), errHeld);
+    EXPECT_EQ(window.interval, kPollIntervalMs);
+}
+
 TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack) {
     readSucceeds = false;   // unplugged in the middle of the read
     ASSERT_EQ(poll(), errNone);

@@ -5,11 +5,14 @@
 #include "controller_chain.h"
 #include "device/firmware_file.h"
 #include "device/firmware_update.h"
+#include "device/device_notifications.h"
 #include "device/hidapi_backend.h"
 #include "hidraw_testbed.h"
 #include "lang/lang.h"
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
 
 #include <cstdio>
 #include <cstring>
@@ -144,6 +147,28 @@ TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack)
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(controller->state.config[967], 2);
+}
+
+// The system's announcements reach the program: a controller pulled out or
+// plugged in is heard of without a search of the bus.
+TEST_F(RealHidapi, PullingOutAndPluggingInAreAnnounced) {
+    start();
+    std::unique_ptr<DeviceNotifications> arrivals = DeviceNotifications::open();
+    ASSERT_NE(arrivals, nullptr);
+    // Announced at once or not at all: a bounded wait for the descriptor.
+    auto announced = [&arrivals] {
+        pollfd waiting{arrivals->descriptor(), POLLIN, 0};
+        return ::poll(&waiting, 1, 5000) == 1 && arrivals->takeEvents();
+    };
+    arrivals->takeEvents();   // what building the bed announced
+    connect();
+    bed->unplug();
+    EXPECT_TRUE(announced()) << "pulled out";
+    EXPECT_NE(watch.pollController(), errNone);
+    bed->plug();
+    EXPECT_TRUE(announced()) << "plugged in";
+    EXPECT_EQ(watch.pollController(), errNone);
+    EXPECT_FALSE(arrivals->takeEvents()) << "nothing more happened";
 }
 
 TEST_F(RealHidapi, RightIdsWithAnotherProductStringAreNotTheController) {

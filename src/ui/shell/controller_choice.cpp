@@ -46,6 +46,8 @@ ControllerChoice::ControllerChoice(MainForm& window, ConnectionWatch& watch, Set
         if (index >= 0) choose(box_->itemData(index).toUInt());
     });
     connect(&window_, &MainForm::pollTick, this, [this] { onPollTick(); });
+    // Something arrived or left: the list is looked at with the poll that follows.
+    connect(&window_, &MainForm::devicesAnnounced, this, [this] { pollsToLook_ = 0; });
     connect(&window_.shellSignals(), &ShellSignals::languageChanged, this, [this] { fill(); });
 }
 

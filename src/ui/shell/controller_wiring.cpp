@@ -1,5 +1,6 @@
 #include "ui/shell/controller_wiring.h"
 
+#include "device/device_notifications.h"
 #include "device/hidapi_backend.h"
 #include "lang/lang.h"
 #include "sim/simulator.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -53,6 +55,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
     watch().setReadConfiguration([this] { readNewController(); });
+    if (!simulated) listenForArrivals();
     if (simulator() != nullptr) {
         simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
         for (std::size_t unit = 1; unit < simulator()->unitCount(); ++unit)
@@ -61,6 +64,16 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
 }
 
 ControllerWiring::~ControllerWiring() = default;
+
+void ControllerWiring::listenForArrivals() {
+    arrivals_ = DeviceNotifications::open();
+    if (!arrivals_) return;   // the usual poll finds arrivals, as it always has
+    auto* notifier = new QSocketNotifier(arrivals_->descriptor(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (arrivals_->takeEvents()) window_.onDevicesAnnounced();
+    });
+    watch().setArrivalsAnnounced(true);
+}
 
 std::string ControllerWiring::undoLabel() {
     return undoAllowed() ? history_.undoLabel(record().image) : std::string();

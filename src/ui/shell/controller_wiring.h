@@ -28,6 +28,10 @@
 
 namespace zmt::sim { class Simulator; }
 
+namespace zmt {
+class DeviceNotifications;
+}
+
 namespace zmt::ui {
 
 class SimulatorWindow;
@@ -90,6 +94,9 @@ private:
     // A controller with another serial number: its configuration is read,
     // unless the user keeps edits that never reached a controller.
     void readNewController();
+    // Polls at once when the system announces a device; without such
+    // announcements the poll alone finds arrivals.
+    void listenForArrivals();
     // CloseGuard, UndoLabels
     bool closeAllowed() override;
     std::string undoLabel() override;
@@ -122,6 +129,9 @@ private:
     // The controller whose configuration the image was last read from
     // (none yet): the question about edits names it when another is chosen.
     std::optional<uint32_t> imageSerial_;
+    // The system's announcements of devices arriving and leaving (real
+    // controllers only; null when the system offers none).
+    std::unique_ptr<DeviceNotifications> arrivals_;
 };
 
 } // namespace zmt::ui

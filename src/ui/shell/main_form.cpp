@@ -593,6 +593,13 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 
 void MainForm::onPollTick() { emit pollTick(); }
 
+void MainForm::onDevicesAnnounced() {
+    // Not while the window closes: the poll timer has stopped for good.
+    if (flags_.appClosing) return;
+    emit devicesAnnounced();
+    onPollTick();
+}
+
 void MainForm::onCommonTick() {
     // Controls Qt named itself before its texts came (the event tabs'
     // scroll buttons) are named again with the window's.

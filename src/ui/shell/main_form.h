@@ -217,6 +217,8 @@ public:
 
     // --- window event handlers ---
     void onPollTick();
+    // A device arrived or left, as the system announced: poll now.
+    void onDevicesAnnounced();
     void onCommonTick();
     void onLogDoubleClick();
     void onDebugMenuToggled();
@@ -245,6 +247,9 @@ signals:
     // the editors).
     // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
     void pollTick();
+    // The system announced a device arriving or leaving; a poll follows at
+    // once (the controller choice looks at the bus again with it).
+    void devicesAnnounced();
     // A shut-down the system asked for (SIGTERM, logout): one last attempt
     // to send edits that have not reached the controller, without asking.
     void closingUnasked();
