@@ -23,7 +23,8 @@ int usageError(const std::string& message) {
 
 int deviceError(ResultCode code) {
     std::fprintf(stderr, "%s\n", resultText(code).c_str());
-    return exitDevice;
+    // A hold that cannot be taken is no fault of the controller's.
+    return code == errNoHold ? exitBusy : exitDevice;
 }
 
 int unexpectedArgument(const std::string& argument) {
