@@ -152,4 +152,12 @@ run --simulator="$STATE" --lang ru --yes write "$WORK/cut.ZMT"
 expect_rc 0 "cut file with --yes"
 expect_err_has "нет ключей, которые есть в каждом сохранённом файле конфигурации" "cut file in Russian"
 
+# A firmware file that fails its checks keeps no snapshot: the file is
+# checked first.
+kept=$(snapshots)
+head -c 600 /dev/urandom >"$WORK/broken.LDR"
+run --simulator="$STATE" --lang en --yes flash "$WORK/broken.LDR"
+expect_rc 3 "broken firmware file"
+[ "$(snapshots)" -eq "$kept" ] || fail "a snapshot was kept for a firmware file that was refused"
+
 finish
