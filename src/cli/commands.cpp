@@ -23,7 +23,8 @@ int usageError(const std::string& message) {
 
 int deviceError(ResultCode code) {
     std::fprintf(stderr, "%s\n", resultText(code).c_str());
-    return exitDevice;
+    // A hold that cannot be taken is no fault of the controller's.
+    return code == errNoHold ? exitBusy : exitDevice;
 }
 
 int unexpectedArgument(const std::string& argument) {
@@ -157,6 +158,15 @@ int runWrite(Session& session, const Arguments& arguments) {
     if (!loaded.ok()) return fileError(loaded);
     // Damaged values are read leniently, as the window does; say which.
     if (!loaded.damaged.empty()) std::fprintf(stderr, "%s\n", loaded.text().c_str());
+    // A file lacking keys every saved one has was most likely cut short:
+    // what those keys held would be wiped with defaults, so it goes only
+    // once that was said and answered.
+    if (!loaded.missing.empty() &&
+        session.host().messageBox(MB_WARNING | MB_DEFAULT_NO,
+                                  loaded.missingText() + "\n" +
+                                      LangText("Всё равно записать его в контроллер?\0"
+                                               "Write it to the controller anyway?\0")) != ID_YES)
+        return declined();
     ConfigTransfer& transfer = session.transfer();
     ResultCode code = session.link().probeController();
     if (code != errNone) return deviceError(code);

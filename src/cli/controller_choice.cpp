@@ -38,6 +38,22 @@ int busyError(const HolderInfo& holder) {
 int checkControllerChoice(Session& session) {
     const ResultCode code = session.link().probeController();
     if (code == errHeld) return busyError(session.transport().heldBy());
+    if (code == errNoHold) {
+        std::fprintf(stderr, "%s\n", holdFailureText(session.transport().holdFailure()).c_str());
+        return exitBusy;
+    }
+    if (code == errSameSerial) {
+        const std::vector<std::string>& paths = session.transport().sameSerialPaths();
+        std::fprintf(stderr, "%s\n",
+                     formatText(LangText("Серийный номер %lu у двух контроллеров: %s и %s.\n"
+                                         "Отключите один из них; ничего не изменено.\0"
+                                         "Two controllers carry serial %lu: %s and %s.\n"
+                                         "Unplug one of them; nothing was changed.\0"),
+                                static_cast<unsigned long>(session.transport().expectedSerial().value_or(0)), paths.at(0).c_str(),
+                                paths.at(1).c_str())
+                         .c_str());
+        return exitDevice;
+    }
     if (code == errSeveral) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Подключено несколько контроллеров: %s.\n"

@@ -54,18 +54,23 @@ int runFlash(Session& session, const Arguments& arguments) {
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     const std::string path = arguments[0];
 
-    // A new firmware may start with its own configuration; keep the old one.
-    KeptSnapshot before;
-    if (const int status = keepSnapshot(session, SnapshotCause::FirmwareUpdate, &before); status != exitOk)
-        return status;
-
     FirmwareUpdate update(session.link(), session.watch(), session.flags());
+    // A new firmware may start with its own configuration; the old one is
+    // kept once the file has passed its checks (a refused file keeps nothing).
+    KeptSnapshot before;
+    int snapshotStatus = exitOk;
+    update.setOnceFileChecked([&] {
+        snapshotStatus = keepSnapshot(session, SnapshotCause::FirmwareUpdate, &before);
+        return snapshotStatus == exitOk;
+    });
     // No window timer here: the wait for the boot loader polls by itself,
     // and so does the wait for the new application: a script wants to know
     // it is running before going on.
     update.setPollDuringWait([&session] { session.watch().pollController(); });
     update.setAwaitNewApplication(true);
-    switch (update.updateFirmware([&path] { return path; })) {
+    const FirmwareOutcome outcome = update.updateFirmware([&path] { return path; });
+    if (snapshotStatus != exitOk) return snapshotStatus;
+    switch (outcome) {
     case FirmwareOutcome::Updated: break;
     case FirmwareOutcome::Cancelled: return exitDeclined;   // a version question answered No
     case FirmwareOutcome::FileRefused: return exitFile;

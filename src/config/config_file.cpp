@@ -58,6 +58,20 @@ private:
     FileResult& result_;
 };
 
+// Every key putConfiguration writes, section by section, in file order; the
+// flag says whether every saved file has it (TOUCH_WAKEUP came later, so
+// older files lack it as a rule, not because they were cut short).
+template <typename Visit>
+void forEachConfigurationKey(Visit visit) {
+    for (const char* key : {"LONGTO", "ENC0MODE", "ENC0DIV", "ENC1MODE", "ENC1DIV", "TOUCH_WINDOWS", "TOUCH_5LINES",
+                            "TOUCH_MODE", "HEAD_TYPE", "KEYHOME", "KEY"})
+        visit(std::string(kParam), std::string(key), true);
+    visit(std::string(kParam), std::string(kTouchWakeUpKey), false);
+    for (int channel = 0; channel < kChannels; ++channel)
+        for (int slot = 0; slot < kSlotsPerChannel; ++slot) visit(buttonSection(channel), buttonKey(slot), true);
+    for (int event = 0; event < kEvents; ++event) visit(std::string(kEventsSection), eventKey(event), true);
+}
+
 bool looksLikeConfiguration(const IniFile& ini) {
     if (ini.hasSection(kParam) || ini.hasSection(kEventsSection)) return true;
     for (int channel = 0; channel < kChannels; ++channel)
@@ -193,8 +207,26 @@ FileResult loadConfigFile(ConfigImage& image, const std::string& path) {
     for (int event = 0; event < kEvents; ++event)
         read.record(kEventsSection, eventKey(event), reinterpret_cast<uint8_t*>(&loaded.events[event]), sizeof(EventRecord));
 
+    forEachConfigurationKey([&](const std::string& section, const std::string& key, bool always) {
+        if (always && !ini.find(section, key)) result.missing.push_back(section + "/" + key);
+    });
+
     image = loaded;
     return result;
+}
+
+std::size_t configurationKeysIn(const IniFile& ini) {
+    std::size_t count = 0;
+    forEachConfigurationKey([&](const std::string& section, const std::string& key, bool) {
+        if (ini.find(section, key)) ++count;
+    });
+    return count;
+}
+
+std::size_t configurationKeyCount() {
+    std::size_t count = 0;
+    forEachConfigurationKey([&](const std::string&, const std::string&, bool) { ++count; });
+    return count;
 }
 
 } // namespace zmt

@@ -42,6 +42,13 @@ FileResult saveConfigFile(const ConfigImage& image, const std::string& path);
 // A readable file always loads: missing keys take their defaults and damaged
 // values are read leniently (see hexDecode), and the result lists the keys
 // that were damaged so the user can be told.
+// The result's missing lists the keys every saved file has that this one
+// lacks (a file cut short, or written by hand): they took their defaults.
 FileResult loadConfigFile(ConfigImage& image, const std::string& path);
+
+// How many of the configuration keys saveConfigFile writes the file holds
+// (what a snapshot's KEYS counts), and how many that is in all.
+std::size_t configurationKeysIn(const IniFile& ini);
+std::size_t configurationKeyCount();
 
 } // namespace zmt

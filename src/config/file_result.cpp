@@ -24,6 +24,9 @@ const char* messageFormat(FileError error) {
     case FileError::NotConfiguration:
         return "Файл %s не является файлом конфигурации\0File %s is not a configuration file";
     case FileError::CannotWrite: return "Не удаётся записать файл %s\0Unable to write to %s";
+    case FileError::Incomplete:
+        return "Снимок %s неполон (обрезан?), и он не будет использован\0"
+               "The snapshot %s is incomplete (cut short?) and will not be used";
     }
     return "";
 }
@@ -48,6 +51,44 @@ std::string FileResult::text() const {
     std::string message = formatText(LangText(messageFormat(error)), path.c_str());
     if (!detail.empty()) message += "\n" + detail;
     return message;
+}
+
+// "KEYSCH4/KEY05..KEY16, EVENTS/EVKEY01..EVKEY60": keys in a row (the same
+// section, numbers one apart) as one range.
+std::string keyRangesText(const std::vector<std::string>& keys) {
+    const auto split = [](const std::string& key, std::string& stem, long& number) {
+        std::size_t digits = key.size();
+        while (digits > 0 && key[digits - 1] >= '0' && key[digits - 1] <= '9') --digits;
+        stem = key.substr(0, digits);
+        number = digits < key.size() ? std::stol(key.substr(digits, 9)) : -1;
+    };
+    std::string text;
+    std::size_t i = 0;
+    while (i < keys.size()) {
+        std::string stem, nextStem;
+        long number = 0, next = 0;
+        split(keys[i], stem, number);
+        std::size_t last = i;
+        while (number >= 0 && last + 1 < keys.size()) {
+            split(keys[last + 1], nextStem, next);
+            if (nextStem != stem || next != number + static_cast<long>(last - i) + 1) break;
+            ++last;
+        }
+        if (!text.empty()) text += ", ";
+        text += keys[i];
+        if (last > i) text += ".." + keys[last].substr(keys[last].find('/') + 1);
+        i = last + 1;
+    }
+    return text;
+}
+
+std::string FileResult::missingText() const {
+    if (!ok() || missing.empty()) return {};
+    return formatText(LangText("В файле %s нет ключей, которые есть в каждом сохранённом файле конфигурации "
+                               "(он обрезан?): %s.\nОни получат значения по умолчанию.\0"
+                               "File %s lacks keys every saved configuration file has (was it cut short?): %s.\n"
+                               "They would take their default values."),
+                      path.c_str(), keyRangesText(missing).c_str());
 }
 
 std::string FileResult::reason() const { return error == FileError::NotFound ? reasonOf(ENOENT) : detail; }

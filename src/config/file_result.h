@@ -14,6 +14,7 @@ enum class FileError {
     TooLarge,          // far bigger than any file of ours; refused unread
     NotConfiguration,  // readable, but holds none of the configuration sections
     CannotWrite,       // the file (or its temporary twin) cannot be written or put in place
+    Incomplete,        // a snapshot that lacks what it says it holds (cut short): never put back
 };
 
 struct FileResult {
@@ -21,12 +22,18 @@ struct FileResult {
     std::string path;
     std::string detail;                 // the system's reason, when there is one
     std::vector<std::string> damaged;   // values that were read leniently (see loadConfigFile)
+    // Keys every saved configuration file has that this one lacks, as
+    // "SECTION/KEY" (see loadConfigFile); they took their defaults.
+    std::vector<std::string> missing = {};
     bool opened = false;                // readWholeFile: CannotRead came from reading, not opening
 
     bool ok() const { return error == FileError::None; }
     // The error message, or on success a warning about damaged values, in the
     // current language; empty when there is nothing to say.
     std::string text() const;
+    // On success with keys missing, the warning that names them (ranges of
+    // keys in a row shortened, "EVENTS/EVKEY31..EVKEY60"); empty otherwise.
+    std::string missingText() const;
     // The system's reason alone ("No such file or directory" for NotFound,
     // whose text() says so in its own words); empty when there is none.
     std::string reason() const;

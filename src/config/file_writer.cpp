@@ -267,8 +267,12 @@ Outcome replaceThroughTemporary(const fs::path& target, const std::string& conte
 // room for the new content is reserved before the first old byte is
 // touched (a full disk or quota then fails with the file as it was), the
 // new content goes in one write, and if that or anything after it fails the
-// old content is written back. Only a crash during that one write and the
-// truncation right after it can leave the two mixed.
+// old content is written back. New content shorter than the old goes in
+// with the old tail blanked in the same write (line ends for text, zeros
+// otherwise), so that a crash before the truncation leaves the new content
+// and nothing of the old: blank lines every ini reader skips, and a binary
+// file (a firmware file) whose check then fails instead of old bytes that
+// could pass for part of it.
 Outcome writeInPlace(const fs::path& target, const std::string& content, Failure& failure) {
     // For reading too: the old content must be at hand to be put back.
     FileHandle file(target, O_RDWR);
@@ -285,7 +289,9 @@ Outcome writeInPlace(const fs::path& target, const std::string& content, Failure
         files::truncate(fd, old.size());
         return Outcome::Failed;
     }
-    const bool written = files::writeAll(fd, content.data(), content.size(), 0) &&
+    std::string blanked = content;
+    if (blanked.size() < old.size()) blanked.resize(old.size(), content.find('\0') == std::string::npos ? '\n' : '\0');
+    const bool written = files::writeAll(fd, blanked.data(), blanked.size(), 0) &&
                          (content.size() >= old.size() || files::truncate(fd, content.size()) == 0) &&
                          files::sync(fd) == 0;
     if (!written) {

@@ -174,11 +174,17 @@ SnapshotStore::Taken SnapshotStore::take(uint32_t serial, const ConfigImage& ima
     Taken taken;
     const std::string dir = folder(serial);
     std::vector<SnapshotEntry> entries = entriesOldestFirst(dir);
-    if (!entries.empty()) {
-        ConfigImage newest{};
-        if (loadSnapshot(newest, entries.back().path).ok() &&
-            std::memcmp(newest.bytes(), image.bytes(), sizeof(ConfigImage)) == 0) {
-            taken.path = entries.back().path;
+    const std::string stamp = stampOf(now_());
+    // The newest one taken so far: one named after a time still to come (a
+    // clock that was wrong once) would otherwise count as newest for ever,
+    // and a configuration like it would never be kept again.
+    const auto newest = std::find_if(entries.rbegin(), entries.rend(),
+                                     [&stamp](const SnapshotEntry& entry) { return entry.stamp <= stamp; });
+    if (newest != entries.rend()) {
+        ConfigImage held{};
+        if (loadSnapshot(held, newest->path).ok() &&
+            std::memcmp(held.bytes(), image.bytes(), sizeof(ConfigImage)) == 0) {
+            taken.path = newest->path;
             return taken;
         }
     }
@@ -191,7 +197,6 @@ SnapshotStore::Taken SnapshotStore::take(uint32_t serial, const ConfigImage& ima
         taken.result.detail = ec.message();
         return taken;
     }
-    const std::string stamp = stampOf(now_());
     unsigned sequence = 1;
     for (const SnapshotEntry& entry : entries)
         if (entry.stamp == stamp) sequence = std::max(sequence, entry.sequence + 1);
@@ -203,6 +208,8 @@ SnapshotStore::Taken SnapshotStore::take(uint32_t serial, const ConfigImage& ima
     IniFile ini;
     ini.writeText(kSnapshotSection, "CAUSE", snapshotCauseKey(cause));
     ini.writeInteger(kSnapshotSection, "SERIAL", serial);
+    // What it holds, counted: a copy cut short is told from a whole one.
+    ini.writeInteger(kSnapshotSection, "KEYS", static_cast<int>(configurationKeyCount()));
     putConfiguration(ini, image);
     taken.result = writeFileSafely(path, ini.contents());
     if (!taken.result.ok()) return taken;
@@ -268,10 +275,26 @@ FileResult loadSnapshot(ConfigImage& image, const std::string& path, bool* fromS
     if (fromStore != nullptr) *fromStore = false;
     ConfigImage loaded = image;
     FileResult result = loadConfigFile(loaded, path);
-    if (!result.ok()) return result;
     IniFile ini;
-    if (ini.read(path).ok()) {
+    const bool read = (result.ok() || result.error == FileError::NotConfiguration) && ini.read(path).ok();
+    // Cut before its first configuration key, a snapshot is still one.
+    if (result.error == FileError::NotConfiguration && read && ini.hasSection(kSnapshotSection))
+        result.error = FileError::Incomplete;
+    if (!result.ok()) return result;
+    if (read) {
         if (fromStore != nullptr) *fromStore = ini.hasSection(kSnapshotSection);
+        // A snapshot is ours: every key is there and clean, as many as it
+        // counted. Anything less was cut short, and putting it back would
+        // wipe what the missing keys held; it is refused, image untouched.
+        if (ini.hasSection(kSnapshotSection)) {
+            const auto counted = ini.find(kSnapshotSection, "KEYS");
+            const auto expected = counted ? parseIniInteger(*counted) : std::nullopt;
+            if (!result.damaged.empty() || !result.missing.empty() || (counted && !expected) ||
+                (expected && configurationKeysIn(ini) < static_cast<std::size_t>(std::max(*expected, 0)))) {
+                result.error = FileError::Incomplete;
+                return result;
+            }
+        }
         if (const auto bytes = ini.find(kSnapshotSection, "IMAGE")) {
             ConfigImage exact{};
             // Only while it agrees with the keys: a snapshot edited by hand

@@ -64,6 +64,7 @@ ResultCode ConnectionWatch::pollController() {
     } else {
         absence_ = Absence::None;
         deniedAccessExplainedIn_ = -1;
+        holdFailureShown_.clear();
         if (lastSerial_ != identity_.serialNumber) {
             // A new controller shows its configuration read first, then is announced.
             lastSerial_ = identity_.serialNumber;
@@ -107,8 +108,15 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     if (!flags_.imageValid) forgetController();
     absence_ = code == errHeld      ? Absence::Busy
                : code == errSeveral ? Absence::SeveralUnchosen
+               : code == errNoHold  ? Absence::CannotHold
                                     : Absence::Disconnected;
     host_.statusText(code == errHeld ? heldBy().busyText() : resultText(code));
+    // Nothing goes to a controller that cannot be held; the box says why,
+    // once for each reason rather than on every poll.
+    const std::string holdFailure = code == errNoHold ? link_.transport().holdFailure() : std::string();
+    if (!holdFailure.empty() && holdFailure != holdFailureShown_)
+        host_.messageBox(MB_ERROR, holdFailureText(holdFailure));
+    holdFailureShown_ = holdFailure;
     // Gone, busy or not chosen: another program may have it now, and with
     // none chosen whichever controller is plugged in next is taken. Not
     // when our own exchange is under way beneath this poll: the controller

@@ -100,8 +100,9 @@ public:
     std::optional<uint32_t> chosenSerial() const { return chosen_; }
     // What the last poll met when it did not connect: another program holds
     // the controller (heldBy() says which; the status bar says so), or
-    // several controllers are present and none is chosen.
-    enum class Absence { None, Disconnected, Busy, SeveralUnchosen };
+    // several controllers are present and none is chosen, or the hold on
+    // the controller cannot be taken (a box says why, once for each reason).
+    enum class Absence { None, Disconnected, Busy, SeveralUnchosen, CannotHold };
     Absence absence() const { return absence_; }
     const HolderInfo& heldBy() const { return link_.transport().heldBy(); }
     // Every controller present with its identity and whether it is busy, for
@@ -148,6 +149,7 @@ private:
     int dotCount_ = 0;
     bool arrivalsAnnounced_ = false;
     int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
+    std::string holdFailureShown_;       // the reason last shown in a box; "" none
 };
 
 } // namespace zmt

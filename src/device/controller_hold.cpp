@@ -12,6 +12,10 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -102,6 +106,14 @@ HolderInfo parseContent(const std::string& text) {
 
 enum class LockResult { Taken, HeldElsewhere, Failed };
 
+// "%s: <system's words>" for failure().
+std::string systemFailure(const char* literal, const std::string& path, const std::string& reason) {
+    return formatText(LangText(literal), path.c_str(), reason.c_str());
+}
+
+constexpr const char* kCannotOpenLiteral = "не удаётся открыть %s: %s\0cannot open %s: %s\0";
+constexpr const char* kCannotLockLiteral = "не удаётся заблокировать %s: %s\0cannot lock %s: %s\0";
+
 #ifdef _WIN32
 // The lock sits on a byte far past the content, so that others may read
 // the content while it is held (Windows byte locks keep readers out).
@@ -116,10 +128,21 @@ std::wstring wide(const std::string& utf8) {
     return text;
 }
 
+std::string systemText(DWORD error) {
+    char buffer[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        buffer, sizeof buffer, nullptr);
+    std::string text(buffer, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+// Deleted when the last program lets go of it; a link in its place is not
+// followed (the reparse point is opened, and is no file we lock).
 HANDLE openLockFile(const std::string& path) {
-    return CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    return CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 LockResult lockNow(HANDLE file) {
@@ -138,9 +161,41 @@ std::string readContent(HANDLE file) {
     return std::string(buffer, got);
 }
 
+void writeAt(HANDLE file, const std::string& text) {
+    OVERLAPPED at{};
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at);
+}
+
 void closeHandle(HANDLE file) { CloseHandle(file); }
 #else
-int openLockFile(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); }
+// A folder only this user (or the system) can write: nobody else can put a
+// file or a link of their choosing there. "" when it is one, else why not.
+std::string unsafeFolderReason(const std::string& folder) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) return std::strerror(errno);
+    if (!S_ISDIR(status.st_mode)) return std::strerror(ENOTDIR);
+    if ((status.st_uid != geteuid() && status.st_uid != 0) || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return LangText("другие пользователи могут писать в эту папку\0other users can write to this folder\0");
+    return {};
+}
+
+// Opens (or makes) a lock file without following a link, and only when it
+// is a plain file of this user's with no other name.
+int openLockFile(const std::string& path, std::string& why) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid() || status.st_nlink != 1) {
+        why = LangText("это не простой файл этого пользователя\0it is not a plain file of this user's\0");
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 // An open-file-description lock: like flock() it belongs to this open of
 // the file (so two holds in one program exclude each other too) and goes
@@ -157,13 +212,148 @@ LockResult lockNow(int fd) {
     return LockResult::Taken;
 }
 
+// The device's own lock, the one flock(1) and other tools see too.
+LockResult lockDevice(int fd) {
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return errno == EWOULDBLOCK ? LockResult::HeldElsewhere : LockResult::Failed;
+    }
+    return LockResult::Taken;
+}
+
+// The file at path is still the one open as fd: a lock taken on a file that
+// its holder removed just before holds nothing.
+bool stillNamed(int fd, const std::string& path) {
+    struct stat open {}, named {};
+    return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 std::string readContent(int fd) {
     char buffer[kContentMax];
     const ssize_t got = pread(fd, buffer, sizeof buffer, 0);
     return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
 }
 
+void writeAt(int fd, const std::string& text) {
+    // Best effort: the lock is what keeps others out; the text only names us.
+    [[maybe_unused]] const ssize_t written = pwrite(fd, text.data(), text.size(), 0);
+}
+
+// Who holds a flock on the open device fd, as the system lists it
+// (/proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 00:05:567 0 EOF"); 0 when
+// it does not say.
+long deviceLockHolder(int fd) {
+    struct stat status {};
+    if (fstat(fd, &status) != 0) return 0;
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(status.st_dev), minor(status.st_dev),
+                  static_cast<unsigned long long>(status.st_ino));
+    std::FILE* locks = std::fopen("/proc/locks", "re");
+    if (locks == nullptr) return 0;
+    long holder = 0;
+    char line[256];
+    while (holder == 0 && std::fgets(line, sizeof line, locks) != nullptr) {
+        char kind[16] = {}, arrow[4] = {}, device[64] = {};
+        long pid = 0;
+        // A program waiting for the lock is listed with "->"; it holds nothing.
+        if (std::sscanf(line, "%*d: %3s", arrow) == 1 && std::strcmp(arrow, "->") == 0) continue;
+        if (std::sscanf(line, "%*d: %15s %*s %*s %ld %63s", kind, &pid, device) == 3 &&
+            std::strcmp(kind, "FLOCK") == 0 && std::strcmp(device, wanted) == 0)
+            holder = pid;
+    }
+    std::fclose(locks);
+    return holder;
+}
+
+// A process's own name (/proc/PID/comm), read as data.
+std::string processName(long pid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%ld/comm", pid);
+    std::FILE* comm = std::fopen(path, "re");
+    if (comm == nullptr) return {};
+    char name[64] = {};
+    const bool read = std::fgets(name, sizeof name, comm) != nullptr;
+    std::fclose(comm);
+    std::string text = read ? name : "";
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20) return {};
+    return text;
+}
+
 void closeHandle(int fd) { ::close(fd); }
+#endif
+
+// The note beside a device hold: the same three lines as a lock file, in
+// the lock folder, for others of this user to read. Best effort: the device
+// lock alone keeps others out.
+std::string noteFileFor(const std::string& path) {
+    std::string name = ControllerHold::lockFileFor(path);
+    if (name.empty()) return name;
+    return name.substr(0, name.size() - 5) + ".note";
+}
+
+void writeNote(const std::string& path, const std::string& text) {
+    const std::string note = noteFileFor(path);
+    if (note.empty()) return;
+#ifdef _WIN32
+    HANDLE file = CreateFileW(wide(note).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    writeAt(file, text);
+    CloseHandle(file);
+#else
+    std::string why;
+    if (!unsafeFolderReason(ControllerHold::lockFolder()).empty()) return;
+    const int fd = openLockFile(note, why);
+    if (fd < 0) return;
+    writeAt(fd, text);
+    ::close(fd);
+#endif
+}
+
+HolderInfo readNote(const std::string& path) {
+    const std::string note = noteFileFor(path);
+    if (note.empty()) return {};
+#ifdef _WIN32
+    HANDLE file = CreateFileW(wide(note).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    const std::string text = readContent(file);
+    CloseHandle(file);
+    return parseContent(text);
+#else
+    const int fd = ::open(note.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat status {};
+    const bool plain = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid();
+    const std::string text = plain ? readContent(fd) : std::string();
+    ::close(fd);
+    return parseContent(text);
+#endif
+}
+
+void removeNote(const std::string& path) {
+    const std::string note = noteFileFor(path);
+    if (note.empty()) return;
+#ifdef _WIN32
+    DeleteFileW(wide(note).c_str());
+#else
+    ::unlink(note.c_str());
+#endif
+}
+
+#ifndef _WIN32
+// $XDG_CACHE_HOME/zmt, else ~/.cache/zmt: the user's own, on the local disk
+// as a rule; "" when neither is named.
+std::string cacheLockFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && *cache == '/') return std::string(cache) + "/zmt";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home == '/') return std::string(home) + "/.cache/zmt";
+    return {};
+}
 #endif
 
 } // namespace
@@ -186,8 +376,17 @@ std::string HolderInfo::busyText() const {
                       text().c_str());
 }
 
+std::string holdFailureText(const std::string& reason) {
+    return formatText(LangText("Контроллер нельзя закрепить за этой программой: %s.\n"
+                               "Без этого другая программа могла бы писать в него одновременно, поэтому ничего не изменено.\0"
+                               "The controller cannot be held for this program: %s.\n"
+                               "Without the hold another program could write to it at the same time, so nothing was changed.\0"),
+                      reason.c_str());
+}
+
 ControllerHold::ControllerHold(ControllerHold&& other) noexcept
-    : handle_(other.handle_), key_(std::move(other.key_)), failure_(std::move(other.failure_)) {
+    : handle_(other.handle_), place_(other.place_), key_(std::move(other.key_)), failure_(std::move(other.failure_)),
+      denied_(other.denied_) {
     other.handle_ = kNoHandle;
 }
 
@@ -195,8 +394,10 @@ ControllerHold& ControllerHold::operator=(ControllerHold&& other) noexcept {
     if (this != &other) {
         release();
         handle_ = other.handle_;
+        place_ = other.place_;
         key_ = std::move(other.key_);
         failure_ = std::move(other.failure_);
+        denied_ = other.denied_;
         other.handle_ = kNoHandle;
     }
     return *this;
@@ -219,8 +420,8 @@ std::string ControllerHold::lockFolder() {
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
     return folder;
 #else
-    const char* temporary = std::getenv("TMPDIR");
-    return temporary != nullptr && *temporary != '\0' ? temporary : "/tmp";
+    // Never the temporary folder: a fixed name there is anyone's to take.
+    return cacheLockFolder();
 #endif
 }
 
@@ -236,43 +437,152 @@ std::string ControllerHold::lockFileFor(const std::string& key) {
     }
     char hash[20];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(key)));
-    return lockFolder() + "/zmt-" + name + "-" + hash + ".lock";
+    const std::string folder = lockFolder();
+    if (folder.empty()) return {};
+    return folder + "/zmt-" + name + "-" + hash + ".lock";
 }
 
-bool ControllerHold::acquire(const std::string& key, HolderInfo& holder) {
+bool ControllerHold::acquire(const std::string& key, HolderInfo& holder, Place place) {
     holder = HolderInfo{};
     failure_.clear();
+    denied_ = false;
     if (held() && key_ == key) return true;
-    const std::string path = lockFileFor(key);
-    Handle handle = openLockFile(path);
-    if (handle == kNoHandle) {
-        failure_ = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const LockResult locked = lockNow(handle);
-    if (locked != LockResult::Taken) {
-        if (locked == LockResult::HeldElsewhere) holder = parseContent(readContent(handle));
-        else failure_ = "cannot lock " + path + ": " + std::strerror(errno);
-        closeHandle(handle);
-        return false;
-    }
+    Handle handle = kNoHandle;
+    const bool taken =
+        place == Place::Device ? acquireDevice(key, holder, handle) : acquireLockFile(key, holder, handle);
+    if (!taken) return false;
     release();
     handle_ = handle;
+    place_ = place;
     key_ = key;
     writeContent(std::nullopt);
     return true;
 }
 
+bool ControllerHold::acquireLockFile(const std::string& key, HolderInfo& holder, Handle& handle) {
+    const std::string folder = lockFolder();
+    if (folder.empty()) {
+        failure_ = LangText("не задана папка для файлов блокировки (XDG_RUNTIME_DIR, HOME)\0"
+                            "no folder for lock files is set (XDG_RUNTIME_DIR, HOME)\0");
+        return false;
+    }
+    const std::string path = lockFileFor(key);
+#ifdef _WIN32
+    // Another program may be letting go of it this very moment: the file is
+    // then on its way out and refuses to open for a moment.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        handle = openLockFile(path);
+        if (handle != kNoHandle || GetLastError() != ERROR_ACCESS_DENIED) break;
+        Sleep(1);
+    }
+    if (handle == kNoHandle) {
+        failure_ = systemFailure(kCannotOpenLiteral, path, systemText(GetLastError()));
+        return false;
+    }
+    const LockResult locked = lockNow(handle);
+    if (locked == LockResult::Taken) return true;
+    if (locked == LockResult::HeldElsewhere) holder = parseContent(readContent(handle));
+    else failure_ = systemFailure(kCannotLockLiteral, path, systemText(GetLastError()));
+    closeHandle(handle);
+    handle = kNoHandle;
+    return false;
+#else
+    // The cache folder is made when missing, as the run-time folder never is.
+    if (folder == cacheLockFolder()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+        ::mkdir(folder.c_str(), 0700);
+    }
+    if (const std::string unsafe = unsafeFolderReason(folder); !unsafe.empty()) {
+        failure_ = formatText(LangText("папка файлов блокировки %s не годится: %s\0"
+                                       "the lock folder %s cannot be used: %s\0"),
+                              folder.c_str(), unsafe.c_str());
+        return false;
+    }
+    // A holder removes its file as it lets go; one who opened that file
+    // just before holds a lock on a file nobody else can find, so the file
+    // is taken only while it still stands under its name.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string why;
+        handle = openLockFile(path, why);
+        if (handle == kNoHandle) {
+            failure_ = systemFailure(kCannotOpenLiteral, path, why);
+            return false;
+        }
+        const LockResult locked = lockNow(handle);
+        if (locked == LockResult::Taken && stillNamed(handle, path)) return true;
+        if (locked == LockResult::HeldElsewhere) holder = parseContent(readContent(handle));
+        else if (locked == LockResult::Failed) failure_ = systemFailure(kCannotLockLiteral, path, std::strerror(errno));
+        closeHandle(handle);
+        handle = kNoHandle;
+        if (locked != LockResult::Taken) return false;
+    }
+    failure_ = systemFailure(kCannotLockLiteral, path, std::strerror(EAGAIN));
+    return false;
+#endif
+}
+
+bool ControllerHold::acquireDevice(const std::string& path, HolderInfo& holder, Handle& handle) {
+#ifdef _WIN32
+    // One name for the interface in every session of the machine. A
+    // mutex of another user's is closed to us: that user holds it.
+    const std::string name = "Global\\zmt-hold-" + [&path] {
+        char hash[20];
+        std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(path)));
+        return std::string(hash);
+    }();
+    handle = CreateMutexW(nullptr, TRUE, wide(name).c_str());
+    if (handle == nullptr) {
+        handle = kNoHandle;
+        if (GetLastError() == ERROR_ACCESS_DENIED) return false;   // holder unknown: another user
+        failure_ = systemFailure(kCannotLockLiteral, path, systemText(GetLastError()));
+        return false;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Made by someone else: ours only if its owner has let go (or died).
+        const DWORD waited = WaitForSingleObject(handle, 0);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            holder = readNote(path);
+            CloseHandle(handle);
+            handle = kNoHandle;
+            return false;
+        }
+    }
+    return true;
+#else
+    handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (handle == kNoHandle) {
+        // Refused access is the open's own matter (its explanation says how
+        // to grant it); a node gone since the search is simply gone.
+        denied_ = errno == EACCES || errno == EPERM;
+        failure_ = systemFailure(kCannotOpenLiteral, path, std::strerror(errno));
+        return false;
+    }
+    const LockResult locked = lockDevice(handle);
+    if (locked == LockResult::Taken) return true;
+    if (locked == LockResult::HeldElsewhere) {
+        // The system names the process; its note, when it is this user's
+        // and that process wrote it, names the controller too.
+        const long pid = deviceLockHolder(handle);
+        holder = readNote(path);
+        if (pid != 0 && holder.processId != pid) {
+            holder = HolderInfo{};
+            holder.processId = pid;
+            holder.program = processName(pid);
+        }
+    } else {
+        failure_ = systemFailure(kCannotLockLiteral, path, std::strerror(errno));
+    }
+    ::close(handle);
+    handle = kNoHandle;
+    return false;
+#endif
+}
+
 void ControllerHold::writeContent(std::optional<uint32_t> serial) {
     const std::string text = contentText(serial);
-#ifdef _WIN32
-    OVERLAPPED at{};
-    DWORD written = 0;
-    WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, &at);
-#else
-    // Best effort: the lock is what keeps others out; the text only names us.
-    if (pwrite(handle_, text.data(), text.size(), 0) < 0) failure_ = std::strerror(errno);
-#endif
+    if (place_ == Place::Device) writeNote(key_, text);
+    else writeAt(handle_, text);
 }
 
 void ControllerHold::noteSerial(uint32_t serial) {
@@ -281,16 +591,29 @@ void ControllerHold::noteSerial(uint32_t serial) {
 
 void ControllerHold::release() {
     if (!held()) return;
-    // The file stays: removing it would race with a program that has just
-    // opened it and is about to lock the removed file.
+    if (place_ == Place::Device) {
+        removeNote(key_);
+#ifdef _WIN32
+        ReleaseMutex(handle_);
+#endif
+    } else {
+#ifndef _WIN32
+        // Removed while still locked, so that whoever opens the name next
+        // makes a new file; one who opened the old file meanwhile finds it
+        // gone from its name and tries again (Windows removes it itself
+        // once the last program closes it).
+        const std::string path = lockFileFor(key_);
+        if (stillNamed(handle_, path)) ::unlink(path.c_str());
+#endif
+    }
     closeHandle(handle_);
     handle_ = kNoHandle;
     key_.clear();
 }
 
-bool ControllerHold::heldElsewhere(const std::string& key, HolderInfo& holder) {
+bool ControllerHold::heldElsewhere(const std::string& key, HolderInfo& holder, Place place) {
     ControllerHold probe;
-    if (probe.acquire(key, holder)) return false;
+    if (probe.acquire(key, holder, place)) return false;
     return probe.failure().empty();
 }
 

@@ -73,6 +73,7 @@ FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& as
     if (path.empty()) return FirmwareOutcome::Cancelled;
     FirmwareImage image;
     if (!loadFirmwareFile(host_, path, image)) return FirmwareOutcome::FileRefused;
+    if (onceFileChecked_ && !onceFileChecked_()) return FirmwareOutcome::NotStarted;
     return flashFirmware(image);
 }
 

@@ -61,6 +61,11 @@ public:
     // it: the window's watch may not poll in time to tell a controller that
     // was pulled out right after the last frame.
     void setAwaitNewApplication(bool await) { awaitNewApplication_ = await; }
+    // Called once the chosen file has passed its checks, before anything is
+    // sent: where the configuration the controller holds is kept, so that a
+    // file refused keeps nothing and a snapshot that cannot be kept stops
+    // the update (false: NotStarted, nothing sent).
+    void setOnceFileChecked(std::function<bool()> onceChecked) { onceFileChecked_ = std::move(onceChecked); }
 
     // The whole update; askFile returns the chosen path or "" when cancelled.
     FirmwareOutcome updateFirmware(const std::function<std::string()>& askFile);
@@ -82,6 +87,7 @@ private:
     ProgramFlags& flags_;
     std::function<void()> pollDuringWait_;
     std::function<void()> beforeTransfer_;
+    std::function<bool()> onceFileChecked_;
     IdentityBlock identity_;   // the update's own, apart from the watch's
     bool running_ = false;
     bool awaitNewApplication_ = false;

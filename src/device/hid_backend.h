@@ -72,6 +72,10 @@ public:
     // simulated controller lives inside its program; its state file is held
     // instead).
     virtual std::string holdKey(const std::string& path) { (void)path; return {}; }
+    // True when the hold is taken on the device the key names (a real
+    // interface, which every user of the machine meets); false when it is a
+    // lock file named after the key.
+    virtual bool holdsOnDevice() const { return false; }
 };
 
 } // namespace zmt

@@ -75,20 +75,24 @@ ResultCode HidTransport::candidates(uint16_t vendorId, const char* manufacturer,
 }
 
 std::unique_ptr<HidDevice> HidTransport::holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
-                                                     bool& busy) {
+                                                     bool& busy, bool& holdFailed) {
     const std::string key = backend_.holdKey(path);
     if (!key.empty()) {
         HolderInfo holder;
-        if (!hold.acquire(key, holder)) {
-            if (!hold.failure().empty()) {
-                // No lock file can be made (a read-only run-time folder):
-                // refusing every controller for it would help nobody.
-                failureText_ = hold.failure();
+        const auto place = backend_.holdsOnDevice() ? ControllerHold::Place::Device : ControllerHold::Place::LockFile;
+        if (!hold.acquire(key, holder, place)) {
+            if (hold.deniedAccess()) {
+                denied = true;
+            } else if (!hold.failure().empty()) {
+                // Without the hold another program could write to it at the
+                // same time: it is not talked to, and the caller says why.
+                holdFailed = true;
+                holdFailure_ = hold.failure();
             } else {
                 busy = true;
                 heldBy_ = holder;
-                return nullptr;
             }
+            return nullptr;
         }
     }
     HidOpenFailure failure;
@@ -126,9 +130,12 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
     openPath_.clear();
     openDenied_ = false;
     failureText_.clear();
+    holdFailure_.clear();
+    sameSerialPaths_.clear();
     heldBy_ = HolderInfo{};
     bool denied = false;
     bool busy = false;
+    bool holdFailed = false;
     // Why a controller could not be asked who it is (it timed out, its reply
     // was damaged): nothing else is sent to it, and the caller hears that
     // reason rather than "disconnected".
@@ -156,7 +163,7 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
             if (expectedSerial_ && known != knownSerials_.end() && !knownAsExpected) continue;
             ControllerHold hold;
             const bool ours = hold_.held() && hold_.key() == backend_.holdKey(path);
-            std::unique_ptr<HidDevice> candidate = holdAndOpen(path, ours ? hold_ : hold, denied, busy);
+            std::unique_ptr<HidDevice> candidate = holdAndOpen(path, ours ? hold_ : hold, denied, busy, holdFailed);
             if (!candidate) continue;
             if (expectedSerial_ && !knownAsExpected) {
                 IdentityBlock identity;
@@ -167,6 +174,15 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
                 if (!identified || identity.serialNumber != *expectedSerial_) {
                     if (ours) hold_.release();
                     continue;
+                }
+            }
+            // Two controllers answering with one serial: whichever came
+            // first could be the one the user did not mean.
+            if (expectedSerial_) {
+                if (const auto twin = anotherWithSerial(path, paths, !knownAsExpected)) {
+                    sameSerialPaths_ = {path, *twin};
+                    if (ours) hold_.release();
+                    return errSameSerial;
                 }
             }
             // Another interface, or a hold just taken: whose it is is not
@@ -185,9 +201,40 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
         return errDisconnected;
     }
     openDenied_ = denied;
+    if (holdFailed) return errNoHold;
     if (busy) return errHeld;
     if (unidentified != errNone) return unidentified;
     return provisional;
+}
+
+std::optional<std::string> HidTransport::anotherWithSerial(const std::string& found,
+                                                          const std::vector<std::string>& paths, bool askUnknown) {
+    // The search's own notes stay as the search left them.
+    const HolderInfo heldBy = heldBy_;
+    const std::string holdFailure = holdFailure_;
+    const std::string failureText = failureText_;
+    std::optional<std::string> twin;
+    for (const std::string& other : paths) {
+        if (other == found) continue;
+        if (const auto known = knownSerials_.find(other); known != knownSerials_.end()) {
+            if (known->second == *expectedSerial_) twin = other;
+        } else if (askUnknown) {
+            ControllerHold hold;
+            bool denied = false, busy = false, holdFailed = false;
+            const std::unique_ptr<HidDevice> device = holdAndOpen(other, hold, denied, busy, holdFailed);
+            IdentityBlock identity;
+            if (busy && heldBy_.serial == expectedSerial_) twin = other;
+            else if (device && identify_ && identify_(*device, identity) == errNone) {
+                knownSerials_[other] = identity.serialNumber;
+                if (identity.serialNumber == *expectedSerial_) twin = other;
+            }
+        }
+        if (twin) break;
+    }
+    heldBy_ = heldBy;
+    holdFailure_ = holdFailure;
+    failureText_ = failureText;
+    return twin;
 }
 
 std::vector<std::string> HidTransport::presentPaths() {
@@ -224,9 +271,12 @@ ResultCode HidTransport::listControllers(std::vector<PresentController>& found) 
             ControllerHold hold;
             const bool ours = !key.empty() && hold_.held() && hold_.key() == key;
             bool denied = false;
-            std::unique_ptr<HidDevice> device = holdAndOpen(path, ours ? hold_ : hold, denied, entry.busy);
+            bool holdFailed = false;
+            std::unique_ptr<HidDevice> device = holdAndOpen(path, ours ? hold_ : hold, denied, entry.busy, holdFailed);
             if (entry.busy) {
                 entry.holder = heldBy_;
+            } else if (holdFailed) {
+                entry.read = errNoHold;
             } else if (!device) {
                 entry.read = errDisconnected;
             } else {

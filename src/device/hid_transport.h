@@ -88,7 +88,10 @@ public:
     // opened, and one held by another program is passed over (7, "busy",
     // when nothing else qualifies; heldBy() says by whom). With a serial
     // expected, each controller opened is asked its identity and only that
-    // serial is kept (4 when it is not present). With none expected and more
+    // serial is kept (4 when it is not present; 10 when two interfaces
+    // answer with it, sameSerialPaths() naming them: writing to whichever
+    // came first could be the wrong one). A hold that cannot be taken (not
+    // a busy one) stops the search: 9, holdFailure() says why. With none expected and more
     // than one vendor-defined interface present, nothing is opened: 8, the
     // caller must choose. One controller present costs what it always did.
     ResultCode findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
@@ -115,6 +118,12 @@ public:
     void noteSerial(uint32_t serial);
     // Who holds the controller the last search had to pass over.
     const HolderInfo& heldBy() const { return heldBy_; }
+    // Why the last search could not take the hold on a controller
+    // (errNoHold; controller_hold.h), in the current language.
+    const std::string& holdFailure() const { return holdFailure_; }
+    // The interfaces that answered with the expected serial when the last
+    // search found it on more than one (errSameSerial).
+    const std::vector<std::string>& sameSerialPaths() const { return sameSerialPaths_; }
 
     // Every controller present, each through its vendor-defined interface,
     // in the platform's order, with its identity (one identity read each;
@@ -155,10 +164,14 @@ private:
     // How many of the interfaces open (or are kept from us by the system):
     // the controllers to choose from. The others leave paths.
     std::size_t reachable(std::vector<std::string>& paths);
+    // Another of paths that answers with the expected serial, by what is
+    // known of them; with askUnknown the ones not known yet are asked.
+    std::optional<std::string> anotherWithSerial(const std::string& found, const std::vector<std::string>& paths,
+                                                 bool askUnknown);
     // Holds and opens one interface; false (with the reason noted) when busy
     // or it will not open.
     std::unique_ptr<HidDevice> holdAndOpen(const std::string& path, ControllerHold& hold, bool& denied,
-                                           bool& busy);
+                                           bool& busy, bool& holdFailed);
 
     HidBackend& backend_;
     ControllerStrings strings_;
@@ -174,6 +187,8 @@ private:
     bool bound_ = false;
     bool openDenied_ = false;
     std::string failureText_;
+    std::string holdFailure_;
+    std::vector<std::string> sameSerialPaths_;
     std::unique_ptr<HidDevice> device_;
 };
 

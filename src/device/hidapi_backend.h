@@ -23,6 +23,7 @@ public:
     std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;
     // The interface path: the same node for every program on the machine.
     std::string holdKey(const std::string& path) override { return path; }
+    bool holdsOnDevice() const override { return true; }
 
     // What enumerate() makes of hidapi's list: one entry per element, in its
     // order, strings converted, elements without a path left out.

@@ -36,6 +36,10 @@ std::string resultText(ResultCode code) {
     case errSeveral:
         return LangText("Подключено несколько контроллеров: выберите один\0"
                         "Several controllers are connected: choose one\0");
+    case errNoHold:
+        return LangText("Контроллер нельзя закрепить за этой программой\0The controller cannot be held for this program\0");
+    case errSameSerial:
+        return LangText("Один серийный номер у нескольких контроллеров\0Several controllers carry the same serial number\0");
     case errParameters: return LangText("Ошибка в параметрах\0Error in parameters\0");
     case errResult: return LangText("Ошибка результата\0Failed result\0");
     default: return formatText(LangText("Неизвестная ошибка USB: %d\0Unknown error USB: %d\0"), code);

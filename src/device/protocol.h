@@ -22,6 +22,8 @@ enum ResultCodes : int {
     errBusy = 6,           // refused: another exchange is under way beneath this one
     errHeld = 7,           // the controller is held by another program (controller_hold.h)
     errSeveral = 8,        // several controllers present and none chosen
+    errNoHold = 9,         // the hold on the controller cannot be taken (controller_hold.h)
+    errSameSerial = 10,    // the serial asked for is carried by more than one controller
     errParameters = -254,  // a frame over 64 bytes, or status 0xFE
     errResult = -253,      // status 0xFD
 };

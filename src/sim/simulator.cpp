@@ -35,10 +35,16 @@ bool Simulator::loadUnit(std::size_t index, const std::string& path, std::string
     Unit& unit = units_.at(index);
     lastLoadBusy_ = false;
     HolderInfo holder;
-    if (!unit.stateFileHold.acquire(holdKeyOf(path), holder) && unit.stateFileHold.failure().empty()) {
+    if (!unit.stateFileHold.acquire(holdKeyOf(path), holder)) {
+        // Busy, or no hold to be had (no usable lock folder): either way a
+        // run without the hold could undo another run's save.
         lastLoadBusy_ = true;
-        error = formatText(LangText("%s уже используется (%s)\0%s is in use (held by %s)\0"), path.c_str(),
-                           holder.text().c_str());
+        if (unit.stateFileHold.failure().empty())
+            error = formatText(LangText("%s уже используется (%s)\0%s is in use (held by %s)\0"), path.c_str(),
+                               holder.text().c_str());
+        else
+            error = formatText(LangText("%s нельзя закрепить за этой программой: %s\0%s cannot be held for this program: %s\0"),
+                               path.c_str(), unit.stateFileHold.failure().c_str());
         return false;
     }
     // The name is UTF-8: read narrowly, a Cyrillic name would look missing on

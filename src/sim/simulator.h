@@ -40,7 +40,8 @@ public:
     // The first unit's state file. A file that does not exist yet gives a
     // factory-fresh controller; a file that exists but cannot be read or
     // parsed is an error and changes nothing. A file another run holds is
-    // an error too (busy set, holder named in the error).
+    // an error too (busy set, holder named in the error), and so is a file
+    // that cannot be held at all (busy set, the reason in the error).
     bool load(const std::string& path, std::string& error) { return loadUnit(0, path, error); }
     bool save(const std::string& path, std::string& error) const { return saveUnit(0, path, error); }
     bool loadUnit(std::size_t unit, const std::string& path, std::string& error);

@@ -13,7 +13,8 @@ trap 'rm -rf "$WORK" "$RUN" "$AREA"' EXIT
 chmod 755 "$AREA"
 cp "$ZMTCTL" "$AREA/zmtctl"
 chmod 755 "$AREA/zmtctl"
-mkdir "$AREA/open" "$AREA/closed"
+mkdir "$AREA/open" "$AREA/closed" "$AREA/runtime"
+chmod 700 "$AREA/runtime"                 # the user's own run-time folder, for its lock files
 if [ "$(id -u)" -eq 0 ]; then
   command -v setpriv >/dev/null || { echo "setpriv (util-linux) is needed to run as an ordinary user" >&2; exit 1; }
   USERS_GID=$(getent group users | cut -d: -f3)
@@ -21,16 +22,17 @@ if [ "$(id -u)" -eq 0 ]; then
   as_user() { setpriv --reuid=65534 --regid=65534 --groups="$USERS_GID" -- "$@"; }
   # A file of the ordinary user's, in the group it shares with others.
   give() { chown 65534:"$USERS_GID" "$@"; }
-  chown 65534:65534 "$AREA/open"          # its own folder
+  chown 65534:65534 "$AREA/open" "$AREA/runtime"   # its own folders
 else
   as_user() { "$@"; }
   give() { :; }
   chmod 555 "$AREA/closed"                # made writable again below where needed
 fi
 # run_user ARGS...: zmtctl as that user, leaving OUT, ERR and RC. Its
-# snapshots go to a data folder of that user's (the build's is root's).
+# snapshots go to a data folder of that user's and its lock files to a
+# run-time folder of its own (the build's are root's).
 run_user() {
-  as_user env XDG_DATA_HOME="$AREA/open/data" "$AREA/zmtctl" "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
+  as_user env XDG_DATA_HOME="$AREA/open/data" XDG_RUNTIME_DIR="$AREA/runtime" "$AREA/zmtctl" "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
   RC=$?
   OUT=$(cat "$RUN/out")
   ERR=$(cat "$RUN/err")

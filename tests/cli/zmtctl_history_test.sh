@@ -131,4 +131,33 @@ expect_rc 0 "flash clearing the configuration"
 expect_err_has "Put the old configuration back?" "flash clearing the configuration"
 expect_out_has "The old configuration was written to the controller" "flash clearing the configuration"
 [ "$(controller_words)" == "$reactions" ] || fail "the old configuration is not back after the update"
+# A snapshot cut short is never put back: refused naming the file, with
+# the controller as it was. An ordinary file cut short is sent only after a
+# warning that names what it lacks (and answered No without --yes).
+before_cut=$(controller_words)
+newest=$(ls "$SNAPS" | sort | tail -n 1)
+head -c 1500 "$SNAPS/$newest" >"$WORK/cut-snapshot.ZMT"
+run --simulator="$STATE" --lang en --yes write "$WORK/cut-snapshot.ZMT"
+expect_rc 3 "cut snapshot"
+expect_err_has "The snapshot $WORK/cut-snapshot.ZMT is incomplete" "cut snapshot"
+[ "$(controller_words)" == "$before_cut" ] || fail "cut snapshot: the controller changed"
+"$ZMTCTL" --simulator="$STATE" --lang en read "$WORK/whole.ZMT" >/dev/null 2>&1 || fail "read for the cut file"
+head -c 1500 "$WORK/whole.ZMT" >"$WORK/cut.ZMT"
+run --simulator="$STATE" --lang en write "$WORK/cut.ZMT"
+expect_rc 4 "cut file without --yes"
+expect_err_has "File $WORK/cut.ZMT lacks keys every saved configuration file has" "cut file"
+expect_err_has "EVENTS/EVKEY01..EVKEY60" "cut file"
+[ "$(controller_words)" == "$before_cut" ] || fail "cut file: the controller changed without an answer"
+run --simulator="$STATE" --lang ru --yes write "$WORK/cut.ZMT"
+expect_rc 0 "cut file with --yes"
+expect_err_has "нет ключей, которые есть в каждом сохранённом файле конфигурации" "cut file in Russian"
+
+# A firmware file that fails its checks keeps no snapshot: the file is
+# checked first.
+kept=$(snapshots)
+head -c 600 /dev/urandom >"$WORK/broken.LDR"
+run --simulator="$STATE" --lang en --yes flash "$WORK/broken.LDR"
+expect_rc 3 "broken firmware file"
+[ "$(snapshots)" -eq "$kept" ] || fail "a snapshot was kept for a firmware file that was refused"
+
 finish

@@ -94,6 +94,41 @@ expect_out_has "batch rc 5" "a batch with a busy controller"
 expect_out_has "after kill rc 0" "no stale hold after kill -9"
 [ "$FAILED" -eq 0 ] || cat "$WORK/monitor.err" >&2
 
+# Two users on one controller: each has a lock folder of their own (or none
+# at all), and the controller is held on its node, where both meet.
+cat >"$WORK/two-users.sh" <<INNER
+mkdir -p "$WORK/user-a" "$WORK/user-b"
+ZMT_LOCK_DIR="$WORK/user-a" "$ZMTCTL" --lang en --serial 1002 monitor >"$WORK/monitor-a.out" 2>/dev/null &
+monitor=\$!
+for attempt in \$(seq 1 200); do
+  [ -s "$WORK/monitor-a.out" ] && break
+  sleep 0.05
+done
+ZMT_LOCK_DIR="$WORK/user-b" "$ZMTCTL" --lang en --serial 1002 --yes defaults >/dev/null 2>"$WORK/user-b.err"; echo "user b rc \$?"
+env -u ZMT_LOCK_DIR -u XDG_RUNTIME_DIR "$ZMTCTL" --lang en --serial 1002 --yes defaults >/dev/null 2>&1; echo "no folder rc \$?"
+env -u ZMT_LOCK_DIR -u XDG_RUNTIME_DIR "$ZMTCTL" --lang en --serial 1001 info >/dev/null 2>&1; echo "no folder other rc \$?"
+kill -9 \$monitor; wait \$monitor 2>/dev/null
+ZMT_LOCK_DIR="$WORK/user-b" "$ZMTCTL" --lang en --serial 1002 info >/dev/null; echo "user b after rc \$?"
+ls "$WORK/user-b" | grep -c 'zmt-' | sed 's/^/files left /'
+INNER
+printf 'serial = 1002\nlog = 01 02 0A 0B\n' >"$WORK/u2.sim"
+units bash "$WORK/two-users.sh"
+expect_out_has "user b rc 5" "a second user is kept out"
+grep -q "The controller is busy (held by zmtctl, process [0-9]*)" "$WORK/user-b.err" || fail "user b: $(cat "$WORK/user-b.err")"
+expect_out_has "no folder rc 5" "kept out with no lock folder at all"
+expect_out_has "no folder other rc 0" "no lock folder is needed for a free controller"
+expect_out_has "user b after rc 0" "free after kill -9"
+expect_out_has "files left 0" "lock notes left behind"
+
+# One serial on two controllers: --serial takes neither, and names both.
+printf 'serial = 1002\n' >"$WORK/u1.sim"
+printf 'serial = 1002\n' >"$WORK/u2.sim"
+zmtctl --serial 1002 --yes defaults
+expect_rc 2 "one serial twice"
+expect_err_has "Two controllers carry serial 1002: /dev/hidraw" "one serial twice"
+[ "$(grep -o '/dev/hidraw[0-9]*' <<<"$ERR" | sort -u | wc -l)" -eq 2 ] || fail "one serial twice: not both paths: $ERR"
+printf 'serial = 1001\n' >"$WORK/u1.sim"
+
 # A firmware batch over simulated units: each hand-over to the boot loader
 # takes its controller off the bus, and the update keeps to that one (the
 # other is never taken for it); both end on the new version.
@@ -123,5 +158,29 @@ expect_err_has "is in use (held by zmtctl, process $monitor)" "state file held"
 kill -9 $monitor; wait $monitor 2>/dev/null
 run --lang en --simulator="$WORK/one.sim" --yes write "$WORK/batch.ZMT"
 expect_rc 0 "state file free after kill -9"
+
+# A state file that cannot be held (no usable lock folder) is not used:
+# status 5 and why, never a run that could undo another's save.
+ZMT_LOCK_DIR="$WORK/no-such-folder" run --lang en --simulator="$WORK/one.sim" --yes write "$WORK/batch.ZMT"
+expect_rc 5 "state file without a lock folder"
+expect_err_has "cannot be held for this program: the lock folder $WORK/no-such-folder cannot be used" "state file without a lock folder"
+chmod 0777 "$ZMT_LOCK_DIR"
+run --lang en --simulator="$WORK/one.sim" info
+expect_rc 5 "a lock folder others can write"
+expect_err_has "other users can write to this folder" "a lock folder others can write"
+chmod 0755 "$ZMT_LOCK_DIR"
+# Without a run-time folder the runs still meet in the user's own folder.
+mkdir -p "$WORK/home"
+HOME="$WORK/home" env -u ZMT_LOCK_DIR -u XDG_RUNTIME_DIR -u XDG_CACHE_HOME \
+  "$ZMTCTL" --simulator="$WORK/one.sim" monitor >"$WORK/home-monitor.out" 2>/dev/null &
+monitor=$!
+for attempt in $(seq 1 200); do
+  [ -s "$WORK/home-monitor.out" ] && break
+  sleep 0.05
+done
+HOME="$WORK/home" ZMT_LOCK_DIR= XDG_RUNTIME_DIR= run --lang en --simulator="$WORK/one.sim" --yes write "$WORK/batch.ZMT"
+expect_rc 5 "state file held without a run-time folder"
+kill -9 $monitor; wait $monitor 2>/dev/null
+[ -z "$(ls "$ZMT_LOCK_DIR")" ] || fail "lock files left: $(ls "$ZMT_LOCK_DIR")"
 
 finish

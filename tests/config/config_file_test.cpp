@@ -121,6 +121,28 @@ TEST(ConfigFile, FileOfAnEarlierVersionLoadsWithTheWakeUpOff) {
     ASSERT_TRUE(result.ok()) << result.text();
     EXPECT_TRUE(result.damaged.empty());
     EXPECT_TRUE(sameBytes(image, oneButtonImage())); // touchWakeUp 0 included
+    EXPECT_TRUE(result.missing.empty()) << "older files lack the wake-up key as a rule, not by a cut";
+}
+
+TEST(ConfigFile, AFileCutShortLoadsButNamesTheKeysItLacks) {
+    TempFolder folder;
+    const std::string path = folder.file("cut.ZMT");
+    ASSERT_TRUE(saveConfigFile(randomImage(7), path).ok());
+    writeFile(path, readFile(path).substr(0, 1500));
+    ConfigImage image = markerImage();
+    const FileResult result = loadConfigFile(image, path);
+    ASSERT_TRUE(result.ok()) << result.text();
+    ASSERT_FALSE(result.missing.empty());
+    EXPECT_EQ(result.missing.back(), "EVENTS/EVKEY60");
+    setLanguageIndex(English);
+    const std::string text = result.missingText();
+    EXPECT_NE(text.find("File " + path + " lacks keys every saved configuration file has"), std::string::npos) << text;
+    EXPECT_NE(text.find("EVENTS/EVKEY01..EVKEY60"), std::string::npos) << "keys in a row as one range: " << text;
+    setLanguageIndex(Russian);
+    EXPECT_NE(result.missingText().find("нет ключей"), std::string::npos);
+    // A whole file lacks nothing and says nothing.
+    ASSERT_TRUE(saveConfigFile(randomImage(7), path).ok());
+    EXPECT_EQ(loadConfigFile(image, path).missingText(), "");
 }
 
 TEST(ConfigFile, HandWrittenFileLoadsLenientlyAndNamesTheDamagedValues) {

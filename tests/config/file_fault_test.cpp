@@ -127,6 +127,34 @@ TEST_P(SaveFaults, AnyOneCallFailingLeavesTheOldFileOrTheNewOneAndTellsWhy) {
     }
 }
 
+// A kill -9 between the in-place write and the truncation after it: what
+// is on the disk at that moment holds the new content and nothing of the
+// old tail that an ini reader would take for keys.
+TEST(InPlaceSave, ACrashBeforeTheTruncationLeavesNoOldTail) {
+    struct SnapshotAtTruncate : files::Faults {
+        std::string path, seen;
+        int before(Call call, std::size_t&) override {
+            if (call == Call::Truncate && seen.empty()) seen = readFile(path);
+            return 0;
+        }
+    };
+    TempFolder folder;
+    const std::string path = folder.file("car.ZMT");
+    writeFile(path, "[PARAM]\nLONGTO=300\n[EVENTS]\nEVKEY01=000102030405060708\n");
+    fs::create_hard_link(path, folder.file("twin.ZMT"));   // only in place keeps both names
+    SnapshotAtTruncate faults;
+    faults.path = path;
+    {
+        files::FaultScope scope(faults);
+        ASSERT_TRUE(writeFileSafely(path, "[PARAM]\nLONGTO=1\n").ok());
+    }
+    ASSERT_FALSE(faults.seen.empty()) << "no truncation: the write was not in place";
+    EXPECT_EQ(faults.seen.rfind("[PARAM]\nLONGTO=1\n", 0), 0u);
+    EXPECT_EQ(faults.seen.find_first_not_of('\n', std::string("[PARAM]\nLONGTO=1\n").size()), std::string::npos)
+        << "old bytes left after the new content: " << faults.seen;
+    EXPECT_EQ(readFile(path), "[PARAM]\nLONGTO=1\n");
+}
+
 const char* nameOf(Target target) {
     const char* names[] = {"New", "Replaced", "InPlaceLonger", "InPlaceShorter"};
     return names[static_cast<int>(target)];

@@ -123,6 +123,66 @@ TEST(SnapshotStore, RestoreGivesTheExactBytesUnlessTheKeysWereEdited) {
     EXPECT_EQ(static_cast<int>(restored.longPressTimeout), 1300);
 }
 
+// A snapshot cut short (a full disk, a copy broken off) is refused, the
+// image untouched, wherever the cut falls: putting it back would wipe what
+// the lost keys held. Whole ones, hand-edited ones and ones written before
+// snapshots counted their keys still load.
+TEST(SnapshotStore, ACutSnapshotIsRefusedNamingTheFile) {
+    StoreRig rig;
+    ConfigImage image = imageWithTimeout(1200);
+    for (int event = 0; event < kEvents; ++event) image.events[event].flags = EventLongPress;
+    const auto taken = rig.store.take(1001, image, SnapshotCause::FullWrite);
+    const std::string whole = readFile(taken.path);
+    EXPECT_NE(whole.find("KEYS=" + std::to_string(configurationKeyCount())), std::string::npos);
+    const std::size_t lastLine = whole.rfind('\n', whole.size() - 2) + 1;
+    for (std::size_t cut : {std::size_t{1500}, whole.size() - 3, lastLine, std::size_t{40}}) {
+        writeFile(taken.path, whole.substr(0, cut));
+        ConfigImage restored = imageWithTimeout(1);
+        const FileResult loaded = loadSnapshot(restored, taken.path);
+        EXPECT_EQ(loaded.error, FileError::Incomplete) << "cut at " << cut;
+        EXPECT_EQ(restored.longPressTimeout, 1) << "untouched, cut at " << cut;
+        setLanguageIndex(English);
+        EXPECT_NE(loaded.text().find("The snapshot " + taken.path + " is incomplete"), std::string::npos) << loaded.text();
+        setLanguageIndex(Russian);
+        EXPECT_NE(loaded.text().find("Снимок " + taken.path + " неполон"), std::string::npos);
+    }
+    // Counted short on purpose by hand: KEYS alone tells.
+    std::string tampered = whole;
+    tampered.replace(tampered.find("KEYS="), 5, "KEYS=9");
+    writeFile(taken.path, tampered);
+    ConfigImage restored{};
+    EXPECT_EQ(loadSnapshot(restored, taken.path).error, FileError::Incomplete);
+    // Without the count (an older snapshot), whole: loads.
+    std::string older = whole;
+    const std::size_t keys = older.find("KEYS=");
+    older.erase(keys, older.find('\n', keys) + 1 - keys);
+    writeFile(taken.path, older);
+    ASSERT_TRUE(loadSnapshot(restored, taken.path).ok());
+    EXPECT_TRUE(sameBytes(restored, image));
+    // Cut, it is refused all the same.
+    writeFile(taken.path, older.substr(0, 1500));
+    EXPECT_EQ(loadSnapshot(restored, taken.path).error, FileError::Incomplete);
+    // A cut newest snapshot never stands for what the controller holds.
+    writeFile(taken.path, whole.substr(0, 1500));
+    EXPECT_TRUE(rig.store.take(1001, image, SnapshotCause::FullWrite).added);
+}
+
+TEST(SnapshotStore, ASnapshotDatedInTheFutureIsNotTheNewestForEver) {
+    StoreRig rig;
+    const std::time_t present = rig.now;
+    rig.now = present + 400 * 86400;   // a clock set a year ahead, once
+    const auto ahead = rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::FullWrite);
+    rig.now = present;
+    const auto changed = rig.store.take(1001, imageWithTimeout(900), SnapshotCause::FullWrite);
+    EXPECT_TRUE(changed.added);
+    // Back to what the dated one holds: kept, as it follows the change.
+    const auto back = rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::FullWrite);
+    EXPECT_TRUE(back.added);
+    EXPECT_NE(back.path, ahead.path);
+    // And not twice.
+    EXPECT_FALSE(rig.store.take(1001, imageWithTimeout(1200), SnapshotCause::FullWrite).added);
+}
+
 TEST(SnapshotStore, FolderThatCannotBeMadeIsAnErrorNotASnapshot) {
     TempFolder temp;
     writeFile(temp.file("plain"), "x");

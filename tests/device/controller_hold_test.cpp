@@ -2,11 +2,16 @@
 // a second hold on the same key is refused and told who holds it, whatever
 // it finds in the lock file; lock file names stay apart and harmless.
 #include "device/controller_hold.h"
+#include "scoped_environment.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace zmt::test {
 namespace {
@@ -71,6 +76,116 @@ TEST(ControllerHold, LockFilesAreNamedApartInTheLockFolder) {
     const std::string name = windows.substr(ControllerHold::lockFolder().size() + 1);
     EXPECT_EQ(name.find_first_of("\\/?#&{}"), std::string::npos) << name;
     EXPECT_LT(name.size(), 100u);
+}
+
+TEST(ControllerHold, ALockFileIsGoneOnceLetGo) {
+    const std::string key = uniqueKey("tidy");
+    ControllerHold hold;
+    HolderInfo holder;
+    ASSERT_TRUE(hold.acquire(key, holder));
+    EXPECT_TRUE(std::filesystem::exists(ControllerHold::lockFileFor(key)));
+    hold.release();
+    EXPECT_FALSE(std::filesystem::exists(ControllerHold::lockFileFor(key)));
+    // Taken again afterwards as if nothing had been there.
+    ASSERT_TRUE(hold.acquire(key, holder));
+}
+
+// Where no safe lock file can be had, the hold fails with a reason, never
+// passes for taken and never counts as "busy"; nothing is written through
+// a link another user planted.
+class UnusableLockFolder : public ::testing::Test {
+protected:
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("zmt-hold-" + std::to_string(::getpid()));
+    ScopedEnvironment environment;
+    void SetUp() override {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+        environment.set("ZMT_LOCK_DIR", folder.c_str());
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    void expectRefused(const std::string& why) {
+        ControllerHold hold;
+        HolderInfo holder;
+        EXPECT_FALSE(hold.acquire("state:unit", holder)) << why;
+        EXPECT_FALSE(hold.failure().empty()) << why;
+        EXPECT_FALSE(ControllerHold::heldElsewhere("state:unit", holder)) << "not busy: " << why;
+        EXPECT_EQ(holder.processId, 0) << why;
+    }
+};
+
+TEST_F(UnusableLockFolder, NoFolderAtAll) {
+    environment.set("ZMT_LOCK_DIR", (folder / "missing").c_str());
+    expectRefused("a lock folder that is not there");
+    environment.set("ZMT_LOCK_DIR", nullptr).set("XDG_RUNTIME_DIR", nullptr).set("HOME", nullptr)
+               .set("XDG_CACHE_HOME", nullptr);
+    EXPECT_EQ(ControllerHold::lockFolder(), "");
+    expectRefused("no folder named");
+}
+
+TEST_F(UnusableLockFolder, AFolderOthersCanWriteIsNoPlaceForLocks) {
+    std::filesystem::permissions(folder, std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    expectRefused("a folder like /tmp");
+}
+
+TEST_F(UnusableLockFolder, ALinkInPlaceOfTheLockFileIsNeverFollowed) {
+    const std::filesystem::path victim = folder / "victim";
+    std::ofstream(victim) << "keep me\n";
+    std::filesystem::create_symlink(victim, ControllerHold::lockFileFor("state:unit"));
+    expectRefused("a symbolic link");
+    std::ifstream read(victim);
+    std::string content((std::istreambuf_iterator<char>(read)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "keep me\n");
+    // A second name for another file (a hard link) is refused the same way.
+    std::filesystem::remove(ControllerHold::lockFileFor("state:unit"));
+    std::filesystem::create_hard_link(victim, ControllerHold::lockFileFor("state:unit"));
+    expectRefused("a hard link");
+}
+
+TEST(ControllerHold, WithoutARunTimeFolderLocksStayInTheUsersOwnFolder) {
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("zmt-home-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    ScopedEnvironment environment;
+    environment.set("ZMT_LOCK_DIR", nullptr).set("XDG_RUNTIME_DIR", nullptr).set("XDG_CACHE_HOME", nullptr)
+               .set("HOME", home.c_str());
+    EXPECT_EQ(ControllerHold::lockFolder(), (home / ".cache/zmt").string());
+    ControllerHold first, second;
+    HolderInfo holder;
+    ASSERT_TRUE(first.acquire("state:unit", holder)) << first.failure();
+    EXPECT_FALSE(second.acquire("state:unit", holder));
+    EXPECT_TRUE(second.failure().empty()) << "busy, not broken";
+    EXPECT_EQ((std::filesystem::status(home / ".cache/zmt").permissions() & std::filesystem::perms::all),
+              std::filesystem::perms::owner_all);
+    first.release();
+    std::filesystem::remove_all(home);
+}
+
+// A device is held on itself: a second open of the same node is kept out
+// whatever lock folder each program uses (two users have two), and flock(1)
+// or anything else that locks the node keeps us out too.
+TEST(ControllerHold, ADeviceIsHeldOnItselfWhateverTheLockFolder) {
+    const std::filesystem::path node = std::filesystem::temp_directory_path() / ("zmt-node-" + std::to_string(::getpid()));
+    std::ofstream(node).put('\0');
+    ScopedEnvironment environment;
+    environment.set("ZMT_LOCK_DIR", "/nonexistent/first");
+    ControllerHold first, second;
+    HolderInfo holder;
+    ASSERT_TRUE(first.acquire(node.string(), holder, ControllerHold::Place::Device)) << first.failure();
+    first.noteSerial(1002);
+    environment.set("ZMT_LOCK_DIR", "/nonexistent/second");
+    EXPECT_FALSE(second.acquire(node.string(), holder, ControllerHold::Place::Device));
+    EXPECT_TRUE(second.failure().empty());
+    EXPECT_EQ(holder.processId, ::getpid()) << "named by the system's list of locks";
+    first.release();
+    ASSERT_TRUE(second.acquire(node.string(), holder, ControllerHold::Place::Device));
+    second.release();
+
+    const int other = ::open(node.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    EXPECT_FALSE(first.acquire(node.string(), holder, ControllerHold::Place::Device));
+    EXPECT_TRUE(first.failure().empty());
+    ::close(other);
+    std::filesystem::remove(node);
 }
 
 } // namespace

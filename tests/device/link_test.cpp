@@ -28,12 +28,15 @@ TEST(FrameCheck, ShiftsOncePerByte) {
 
 TEST(ResultText, BothLanguagesAndUnknownCodes) {
     EXPECT_EQ(resultText(errDisconnected), "Контроллер отключен");
-    EXPECT_EQ(resultText(9), "Неизвестная ошибка USB: 9");
+    EXPECT_EQ(resultText(11), "Неизвестная ошибка USB: 11");
+    EXPECT_EQ(resultText(errNoHold), "Контроллер нельзя закрепить за этой программой");
     setLanguageIndex(English);
     EXPECT_EQ(resultText(errTimeout), "Out of the timeout response");
     EXPECT_EQ(resultText(errParameters), "Error in parameters");
     EXPECT_EQ(resultText(errSeveral), "Several controllers are connected: choose one");
-    EXPECT_EQ(resultText(9), "Unknown error USB: 9");
+    EXPECT_EQ(resultText(errNoHold), "The controller cannot be held for this program");
+    EXPECT_EQ(resultText(errSameSerial), "Several controllers carry the same serial number");
+    EXPECT_EQ(resultText(11), "Unknown error USB: 11");
     EXPECT_EQ(resultText(-1), "Unknown error USB: -1");
     setLanguageIndex(Russian);
 }

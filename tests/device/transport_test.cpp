@@ -5,6 +5,7 @@
 #include "device/identity.h"
 #include "device/protocol.h"
 #include "scripted_backend.h"
+#include "scoped_environment.h"
 #include "sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -398,6 +399,40 @@ TEST_F(SeveralControllers, AControllerHeldElsewhereIsNeverAsked) {
     other.release();
     rig.transport.expectSerial(1002);
     EXPECT_EQ(rig.transport.openController(), errNone);
+}
+
+TEST_F(SeveralControllers, AHoldThatCannotBeTakenStopsEverything) {
+    // No lock folder to be had: nobody is talked to, and the search says
+    // why rather than going on without the hold.
+    ScopedEnvironment environment;
+    environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
+    rig.transport.expectSerial(1002);
+    EXPECT_EQ(rig.transport.openController(), errNoHold);
+    EXPECT_NE(rig.transport.holdFailure().find("/nonexistent/locks"), std::string::npos) << rig.transport.holdFailure();
+    EXPECT_EQ(rig.backend.counters().transfers, 0u);
+    EXPECT_FALSE(rig.transport.isOpen());
+    std::vector<PresentController> found;
+    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    ASSERT_EQ(found.size(), 3u);
+    for (const PresentController& unit : found) EXPECT_EQ(unit.read, errNoHold);
+    EXPECT_EQ(rig.backend.counters().transfers, 0u);
+}
+
+TEST_F(SeveralControllers, OneSerialOnTwoControllersIsRefusedNamingBoth) {
+    third->controller->state.serialNumber = 1001;
+    rig.transport.expectSerial(1001);
+    EXPECT_EQ(rig.transport.openController(), errSameSerial);
+    EXPECT_FALSE(rig.transport.isOpen());
+    EXPECT_FALSE(rig.transport.holding());
+    EXPECT_EQ(rig.transport.sameSerialPaths(), (std::vector<std::string>{"sim:0", "sim:2"}));
+    // Known by now, and refused again without asking anyone.
+    const std::size_t transfers = rig.backend.counters().transfers;
+    EXPECT_EQ(rig.transport.openController(), errSameSerial);
+    EXPECT_EQ(rig.backend.counters().transfers, transfers);
+    // One of them gone: the other is the one.
+    rig.backend.unplug(*third);
+    ASSERT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(rig.transport.openPath(), "sim:0");
 }
 
 TEST_F(SeveralControllers, ListNamesEachOnceWithOneIdentityReadEach) {

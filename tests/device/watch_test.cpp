@@ -4,6 +4,7 @@
 #include "device/access_help.h"
 #include "device/connection_watch.h"
 #include "lang/lang.h"
+#include "scoped_environment.h"
 #include "sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,36 @@ TEST_F(Watch, AnnouncedArrivalsSlowTheSearchOnlyWhileNothingIsThere) {
     ASSERT_TRUE(other.acquire(rig.backend.holdKey("sim:0"), none));
     EXPECT_EQ(poll(), errHeld);
     EXPECT_EQ(window.interval, kPollIntervalMs);
+}
+
+TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
+    rig.holdLikeHardware();
+    ScopedEnvironment environment;
+    environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
+    for (int language : {English, Russian}) {
+        setLanguageIndex(language);
+        rig.host.boxes.clear();
+        EXPECT_EQ(poll(), errNoHold);
+        EXPECT_EQ(poll(), errNoHold);
+        EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::CannotHold);
+        EXPECT_FALSE(flags.deviceConnected);
+        EXPECT_EQ(rig.host.status, resultText(errNoHold));
+        ASSERT_EQ(rig.host.boxes.size(), 1u) << "once, not on every poll";
+        EXPECT_EQ(rig.host.boxes[0].flags, MB_ERROR);
+        EXPECT_EQ(rig.host.boxes[0].text, holdFailureText(rig.transport.holdFailure()));
+        EXPECT_NE(rig.host.boxes[0].text.find("/nonexistent/locks"), std::string::npos);
+        EXPECT_NE(rig.host.boxes[0].text.find(language == English ? "nothing was changed" : "ничего не изменено"),
+                  std::string::npos);
+        // Connected once the hold can be had; the next failure is told again.
+        environment.set("ZMT_LOCK_DIR", std::getenv("XDG_RUNTIME_DIR"));
+        ASSERT_EQ(poll(), errNone);
+        rig.transport.closeController();
+        rig.transport.releaseHold();
+        rig.backend.unplug(*rig.port);
+        EXPECT_NE(poll(), errNone);
+        rig.backend.plug(*rig.port);
+        environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
+    }
 }
 
 TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack) {

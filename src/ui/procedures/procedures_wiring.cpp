@@ -27,6 +27,10 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
     // "Updated" is said once the new application answers, never while the
     // boot loader still shows or after the cable was pulled at the end.
     firmware_.setAwaitNewApplication(true);
+    // A new firmware may start from its own configuration: what the
+    // controller holds is kept first, once the file has passed its checks
+    // (a refused file keeps nothing), and no snapshot means no update.
+    firmware_.setOnceFileChecked([this] { return transfer_.keepSnapshot(SnapshotCause::FirmwareUpdate); });
     firmware_.setBeforeTransfer([this] {
         window_.setToolbarBusy(true);
         // The update reports on the Monitoring page (the device, the
@@ -86,8 +90,6 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
 
 void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
-    // A new firmware may start from its own configuration.
-    if (!transfer_.keepSnapshot(SnapshotCause::FirmwareUpdate)) return;
     const bool known = window_.flags().imageValid;
     const ConfigImage before = record_.deviceCopy;
     window_.setToolbarBusy(true);

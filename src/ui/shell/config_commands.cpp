@@ -123,9 +123,12 @@ void ConfigCommands::openFile(const std::string& path) {
         bool accepted = result.ok();
         if (!accepted) {
             window_.showMessage(MB_ERROR, result.text());
-        } else if (!result.damaged.empty()) {
-            const std::string question =
-                result.text() + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
+        } else if (!result.damaged.empty() || !result.missing.empty()) {
+            // Damaged values, or keys every saved file has (a file cut short):
+            // loaded, the synchronisation would send their defaults.
+            std::string warning = result.damaged.empty() ? std::string() : result.text();
+            if (!result.missing.empty()) warning += (warning.empty() ? "" : "\n") + result.missingText();
+            const std::string question = warning + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
             accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
         }
         if (!accepted) {

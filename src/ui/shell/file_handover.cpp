@@ -1,7 +1,9 @@
 #include "ui/shell/file_handover.h"
 
-#include <QFileInfo>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
 
 #include <cstdint>
 #include <string_view>
@@ -64,8 +66,10 @@ std::wstring mutexName(const std::string& place) {
 }
 } // namespace
 
-FileHandover::FileHandover(std::string place) : place_(std::move(place)) {}
+FileHandover::FileHandover(std::string place, Clock clock) : place_(std::move(place)), clock_(std::move(clock)) {}
 FileHandover::~FileHandover() = default;
+std::size_t FileHandover::openConnections() const { return 0; }
+void FileHandover::dropIdleConnections() {}
 
 FileHandover::Outcome FileHandover::handOver(const std::string&) {
     if (place_.empty()) return Outcome::NoneRunning;
@@ -150,6 +154,21 @@ public:
     Listener(FileHandover& owner, int fd, std::string path) : owner_(owner), fd_(fd), path_(std::move(path)) {
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, &owner_, [this] { accept(); });
+        sweep_.setInterval(1000);
+        QObject::connect(&sweep_, &QTimer::timeout, &owner_, [this] { dropIdle(); });
+        sweep_.start();
+    }
+    std::size_t count() const { return connections_.size(); }
+
+    // Connections past their time go; a listening socket that could not
+    // accept (no descriptor left) is listened to again.
+    void dropIdle() {
+        const qint64 now = owner_.clock_();
+        std::vector<Connection*> stale;
+        for (const auto& connection : connections_)
+            if (now - connection->since >= kConnectionTimeoutMs) stale.push_back(connection.get());
+        for (Connection* connection : stale) drop(connection);
+        notifier_->setEnabled(true);
     }
     ~Listener() {
         connections_.clear();
@@ -164,6 +183,7 @@ public:
 private:
     struct Connection {
         int fd;
+        qint64 since = 0;
         std::string line;
         std::unique_ptr<QSocketNotifier> notifier;
         ~Connection() {
@@ -174,13 +194,23 @@ private:
 
     void accept() {
         const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) return;
+        if (fd < 0) {
+            // Out of descriptors (or memory), the connection stays queued and
+            // the socket keeps saying so: listening on would spin a core and
+            // starve the controller's polling. The sweep listens again.
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED)
+                notifier_->setEnabled(false);
+            return;
+        }
         if (!peerIsThisUser(fd)) {
             close(fd);
             return;
         }
+        // Full: the oldest goes, so that a real hand-over always gets in.
+        if (connections_.size() >= kMaxConnections) drop(connections_.front().get());
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
+        connection->since = owner_.clock_();
         connection->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         Connection* raw = connection.get();
         QObject::connect(connection->notifier.get(), &QSocketNotifier::activated, &owner_, [this, raw] { read(raw); });
@@ -222,11 +252,30 @@ private:
     int fd_;
     std::string path_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    QTimer sweep_;
     std::vector<std::unique_ptr<Connection>> connections_;
 };
 
-FileHandover::FileHandover(std::string place) : place_(std::move(place)) {}
+namespace {
+qint64 steadyMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+} // namespace
+
+FileHandover::FileHandover(std::string place, Clock clock)
+    : place_(std::move(place)), clock_(clock ? std::move(clock) : Clock(steadyMs)) {}
 FileHandover::~FileHandover() = default;
+
+std::size_t FileHandover::openConnections() const { return listener_ ? listener_->count() : 0; }
+
+void FileHandover::dropIdleConnections() {
+    if (listener_) listener_->dropIdle();
+}
 
 FileHandover::Outcome FileHandover::handOver(const std::string& file) {
     if (place_.empty()) return Outcome::NoneRunning;

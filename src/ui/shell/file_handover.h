@@ -22,6 +22,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,7 +37,15 @@ std::string handoverPlace(bool simulated, const std::string& stateFile);
 class FileHandover : public QObject {
     Q_OBJECT
 public:
-    explicit FileHandover(std::string place);
+    // Milliseconds since some start; the tests give their own.
+    using Clock = std::function<qint64()>;
+    // Connections that never finish their line cost the program nothing
+    // much: at most this many are kept (a new one pushes out the oldest),
+    // none for longer than kConnectionTimeoutMs.
+    static constexpr std::size_t kMaxConnections = 8;
+    static constexpr qint64 kConnectionTimeoutMs = 5000;
+
+    explicit FileHandover(std::string place, Clock clock = {});
     ~FileHandover() override;
 
     enum class Outcome {
@@ -50,6 +59,10 @@ public:
     // already does; a place left behind by a program that died is taken over.
     void serve();
     bool serving() const;
+    // Connections waiting for their line, and the drop of those past their
+    // time (a timer calls it every second while serving).
+    std::size_t openConnections() const;
+    void dropIdleConnections();
 
 signals:
     // An absolute path another zmtsetup was started with.
@@ -58,6 +71,7 @@ signals:
 private:
     class Listener;
     std::string place_;
+    Clock clock_;
     std::unique_ptr<Listener> listener_;
 };
 

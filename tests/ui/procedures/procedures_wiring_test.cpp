@@ -5,6 +5,7 @@
 // ZMT_SCREENSHOT_DIR set, pictures of learning and of an update in progress
 // are saved there.
 #include "config/config_transfer.h"
+#include "config/snapshot_store.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
 #include "ui/procedures/level_bars.h"
@@ -398,6 +399,9 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes.first().contains("missing.LDR"));   // cannot be opened
         QCOMPARE(settings.settings().firmwareFile, answer.toStdString());
+        // A refused file keeps no snapshot: nothing was about to change.
+        for (const auto& kept : SnapshotStore(dir.filePath("snapshots").toStdString()).list(1001))
+            QVERIFY(kept.cause != SnapshotCause::FirmwareUpdate);
 
         answer.clear();
         program.button("SpeedButtonUpdateDevice")->click();

@@ -117,6 +117,47 @@ private slots:
         QCOMPARE(arrived.size(), 1);
     }
 
+    // Connections that never send their line (a stuck or hostile program of
+    // this user's): a bounded number is kept, each for a bounded time, and a
+    // real hand-over still gets through among them.
+    void idleConnectionsAreCappedAndTimedOut() {
+        qint64 now = 0;
+        FileHandover running("usb", [&now] { return now; });
+        running.serve();
+        const QStringList sockets = QDir(runtime_.path()).entryList({"*.sock"}, QDir::System);
+        QCOMPARE(sockets.size(), 1);
+        const std::string path = (runtime_.path() + "/" + sockets[0]).toStdString();
+        std::vector<int> idle;
+        for (int i = 0; i < 40; ++i) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            path.copy(address.sun_path, path.size());
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+            idle.push_back(fd);
+            for (int round = 0; round < 5; ++round) QCoreApplication::processEvents();
+            QVERIFY(running.openConnections() <= FileHandover::kMaxConnections);
+        }
+        QCOMPARE(running.openConnections(), FileHandover::kMaxConnections);
+        QSignalSpy arrived(&running, &FileHandover::fileArrived);
+        QCOMPARE(handOverFromAnotherProgram("usb", "/cars/x.ZMT"), Outcome::HandedOver);
+        QCOMPARE(arrived.size(), 1);
+
+        // The oldest made room for it; it is gone once answered.
+        QCOMPARE(running.openConnections(), FileHandover::kMaxConnections - 1);
+        now += FileHandover::kConnectionTimeoutMs - 1;
+        running.dropIdleConnections();
+        QCOMPARE(running.openConnections(), FileHandover::kMaxConnections - 1);
+        now += 1;
+        running.dropIdleConnections();
+        QCOMPARE(running.openConnections(), std::size_t{0});
+        QCoreApplication::processEvents();
+        // The last one kept was closed by the program: its peer reads the end.
+        char byte = 0;
+        QCOMPARE(recv(idle.back(), &byte, 1, 0), ssize_t{0});
+        for (int fd : idle) close(fd);
+    }
+
     // What arrives is one absolute path of bounded length; anything else is
     // dropped, and the sender is not told it was taken.
     void onlyAnAbsolutePathIsTaken() {

@@ -8,6 +8,8 @@
 #include "../window_test_support.h"
 #include "ui/shell/snapshot_windows.h"
 
+#include <filesystem>
+
 #include <QDialog>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -89,6 +91,31 @@ private slots:
         QCOMPARE(p.record.image.headType, 3);
         p.tick();
         QCOMPARE(p.controller().state.config[974], 3);
+    }
+
+    void aCutSnapshotIsNeverOfferedForRestore_data() { historyComparesRestoresAndUndoes_data(); }
+    void aCutSnapshotIsNeverOfferedForRestore() {
+        QFETCH(int, language);
+        test::ProgramRig p({.answer = ID_YES});
+        p.window.setLanguage(language);
+        p.window.show();
+        p.poll();
+        const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
+        QCOMPARE(store.list(1001).size(), std::size_t{1});
+        const std::string path = store.list(1001)[0].path;
+        std::filesystem::resize_file(path, 1500);
+
+        SnapshotWindows& windows = p.program.snapshotWindows();
+        windows.showHistory();
+        QListWidget* list = windows.snapshotList();
+        QCOMPARE(list->count(), 1);
+        const QString said = QString::fromStdString(path) +
+                             (language == Russian ? QStringLiteral(" неполон") : QStringLiteral(" is incomplete"));
+        QVERIFY2(list->item(0)->text().contains(said), qPrintable(list->item(0)->text()));
+        list->setCurrentRow(0);
+        QVERIFY(!windows.restoreButton()->isEnabled());
+        QVERIFY2(windows.historyDifferences()->toPlainText().contains(said),
+                 qPrintable(windows.historyDifferences()->toPlainText()));
     }
 
     void firmwareThatClearsTheConfigurationOffersTheOldOneBack() {
