@@ -47,6 +47,12 @@ constexpr int kConsumerButtonSide = 30;
 
 constexpr QColor kSelectedColour{0, 128, 0};
 
+// The rows the arrow keys go by, from the top: the system controls, the
+// multimedia buttons, then the keyboard's own rows (the function row first).
+constexpr int kSystemRow = 0;
+constexpr int kConsumerRow = 1;
+constexpr int kKeyboardRow = 2;
+
 // One key: what it stands for, where (in quarter key widths and rows) and
 // how big. A usage of 0 marks a modifier panel, whose bit is in `modifier`.
 struct KeyPlace {
@@ -191,8 +197,10 @@ void FormKeyBoard::buildSystemControls() {
     group->setGeometry(kSystemGroup);
     constexpr int width = 86;
     for (int n = 0; n < kSystemControlCount; ++n) {
-        addPanel(group, {PickerControl::System, uint16_t(n)}, QString::fromLatin1(kSystemControlCaptions[n]),
-                 QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
+        Panel* panel = addPanel(group, {PickerControl::System, uint16_t(n)},
+                                QString::fromLatin1(kSystemControlCaptions[n]),
+                                QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
+        arrowStops_.push_back({panel, kSystemRow, kSystemRow});
     }
 }
 
@@ -217,6 +225,7 @@ void FormKeyBoard::buildConsumerButtons() {
         button->setAccessibleName(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
         button->installEventFilter(this);   // the arrows, as on the other keys
+        arrowStops_.push_back({button, kConsumerRow, kConsumerRow});
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
     }
@@ -252,6 +261,7 @@ void FormKeyBoard::buildKeyboard() {
                                       QString::fromLatin1(keyboardKeyCaption(place.usage)), where)
                            : addPanel(group, {PickerControl::Modifier, uint16_t(place.modifier)},
                                       QString::fromLatin1(kModifierCaptions[place.modifier]), where);
+        arrowStops_.push_back({panel, kKeyboardRow + place.row, kKeyboardRow + place.row + place.rows - 1});
         // Long captions on narrow keys (Home, the keypad's Enter) get a
         // smaller font rather than being cut off.
         QFont fitted = keyFont;
@@ -283,6 +293,10 @@ void FormKeyBoard::buildKeyboard() {
 }
 
 void FormKeyBoard::focusKeys() {
+    // Wherever the focus goes, it is shown: the picker is used from the
+    // keyboard from here on, and the style marks a focused key only after
+    // the keyboard has moved the focus in its window.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     if (focusWidget() != nullptr && focusWidget()->hasFocus()) return;
     // A multimedia reaction: its button.
     for (QToolButton* button : consumerButtons_) {
@@ -381,6 +395,8 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
             {Qt::Key_Left, {-1, 0}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Down, {0, 1}}};
         for (const auto& [code, step] : arrows) {
             if (press->key() != code || press->modifiers() != Qt::NoModifier) continue;
+            // The focus the keyboard moves is shown, as after a Tab.
+            setAttribute(Qt::WA_KeyboardFocusChange);
             moveKeyFocus(static_cast<QWidget*>(watched), step);
             return true;
         }
@@ -397,25 +413,50 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormKeyBoard::moveKeyFocus(QWidget* from, QPoint step) {
-    const QPoint start = from->mapTo(this, from->rect().center());
-    QWidget* best = nullptr;
+    const auto here = std::find_if(arrowStops_.begin(), arrowStops_.end(),
+                                   [from](const ArrowStop& stop) { return stop.widget == from; });
+    if (here == arrowStops_.end()) return;
+    // Left and right stay in the row; up and down go to the next row that
+    // has a key, as a keyboard is read, whatever lies nearer on the screen
+    // (the space bar is not below the multimedia buttons).
+    auto span = [this](const QWidget* widget) {
+        const QPoint left = widget->mapTo(this, QPoint(0, 0));
+        return std::pair{left.x(), left.x() + widget->width()};
+    };
+    const auto [fromLeft, fromRight] = span(from);
+    const int centre = (fromLeft + fromRight) / 2;
+    auto inRow = [](const ArrowStop& stop, int row) { return stop.top <= row && row <= stop.bottom; };
+    const ArrowStop* best = nullptr;
     long long bestCost = 0;
-    auto consider = [&](QWidget* candidate) {
-        if (candidate == from || !candidate->isEnabledTo(this)) return;
-        const QPoint offset = candidate->mapTo(this, candidate->rect().center()) - start;
-        const int along = offset.x() * step.x() + offset.y() * step.y();
-        const int across = std::abs(offset.x() * step.y() + offset.y() * step.x());
-        if (along <= 0) return;
-        // Straight on first: a key beside the way counts three times its distance.
-        const long long cost = along + 3LL * across;
+    auto consider = [&](const ArrowStop& stop, long long cost) {
         if (best == nullptr || cost < bestCost) {
-            best = candidate;
+            best = &stop;
             bestCost = cost;
         }
     };
-    for (const KeyPanel& key : keyPanels_) consider(key.panel);
-    for (QToolButton* button : consumerButtons_) consider(button);
-    if (best != nullptr) best->setFocus(Qt::OtherFocusReason);
+    if (step.y() == 0) {
+        for (const ArrowStop& stop : arrowStops_) {
+            if (stop.widget == from || !inRow(stop, here->top) || !stop.widget->isEnabledTo(this)) continue;
+            const auto [left, right] = span(stop.widget);
+            const int along = ((left + right) / 2 - centre) * step.x();
+            if (along > 0) consider(stop, along);
+        }
+    } else {
+        const int lastRow = std::max_element(arrowStops_.begin(), arrowStops_.end(), [](const auto& a, const auto& b) {
+                                return a.bottom < b.bottom;
+                            })->bottom;
+        for (int row = step.y() < 0 ? here->top - 1 : here->bottom + 1; best == nullptr && row >= 0 && row <= lastRow;
+             row += step.y()) {
+            for (const ArrowStop& stop : arrowStops_) {
+                if (!inRow(stop, row) || !stop.widget->isEnabledTo(this)) continue;
+                // The key straight that way; else the one nearest beside it.
+                const auto [left, right] = span(stop.widget);
+                const int gap = centre < left ? left - centre : centre >= right ? centre - right + 1 : 0;
+                consider(stop, gap * 10000LL + std::abs((left + right) / 2 - centre));
+            }
+        }
+    }
+    if (best != nullptr) best->widget->setFocus(Qt::OtherFocusReason);
 }
 
 void FormKeyBoard::onPickerKey(PickerControl control) {

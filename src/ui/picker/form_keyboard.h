@@ -98,8 +98,9 @@ private:
     void highlight();
     void reopen();
     void setSelected(Panel* panel, bool selected);
-    // The arrow keys among the keys: the focus goes to the nearest key that
-    // way (step is the direction, one of the four unit steps).
+    // The arrow keys among the keys: along the row, or to the key of the
+    // next row up or down that lies under it (step is the direction, one of
+    // the four unit steps).
     void moveKeyFocus(QWidget* from, QPoint step);
 
     Reaction* target_ = nullptr;
@@ -115,6 +116,14 @@ private:
     };
     std::vector<KeyPanel> keyPanels_;
     std::vector<QToolButton*> consumerButtons_;
+    // Every control the arrows reach, with the rows it spans (top to
+    // bottom: system controls, multimedia buttons, the keyboard's rows).
+    struct ArrowStop {
+        QWidget* widget;
+        int top;
+        int bottom;
+    };
+    std::vector<ArrowStop> arrowStops_;
     QLineEdit* editKey1_ = nullptr;
     QLineEdit* editKey2_ = nullptr;
     QLineEdit* editMMKey_ = nullptr;

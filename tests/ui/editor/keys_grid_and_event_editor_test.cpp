@@ -795,6 +795,52 @@ private slots:
         QCOMPARE(p.keyPanel->text(), QString());
     }
 
+    // The grid shows the keyboard's cell while it has the focus, and keeps
+    // one after a name's editor is left with Escape and after a button is
+    // deleted from its menu: the menu key and Ctrl+B go on working.
+    void theGridAlwaysHasAVisibleCurrentCell() {
+        Page p;
+        p.useKeyboard();
+        p.select(1);
+        p.grid->setFocus(Qt::TabFocusReason);
+        QCOMPARE(p.grid->currentIndex(), p.grid->model()->index(0, 0));   // VOL+
+        auto looks = [&p](int column, int row) {
+            return p.grid->viewport()->grab(p.grid->visualRect(p.grid->model()->index(row - 1, column))).toImage();
+        };
+        const QImage volPlusCurrent = looks(0, 1);
+        const QImage volMinusPlain = looks(0, 2);
+        Page::key(Qt::Key_Down);
+        QVERIFY(looks(0, 1) != volPlusCurrent);
+        QVERIFY(looks(0, 2) != volMinusPlain);
+
+        // F2 opens VOL-'s name, Escape leaves it: VOL- is still the cell.
+        Page::key(Qt::Key_F2);
+        QLineEdit* name = p.grid->findChild<QLineEdit*>();
+        QVERIFY(name != nullptr && name->isVisible());
+        QTest::keyClick(name, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        p.tick();
+        QCOMPARE(p.grid->currentIndex(), p.grid->model()->index(1, 0));
+        QCOMPARE(Page::focusedName(), QStringLiteral("StringGridKeys"));
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyCol, uint8_t(0));
+        QCOMPARE(p.event(1).keyRow, uint8_t(2));
+
+        // Deleted from the menu: the keyboard stays on a button of the channel.
+        auto* cellMenu = child<QMenu>(p.form, "PopupMenuGridKeyx");
+        Page::menuKey();
+        QVERIFY(cellMenu->isVisible());
+        child<QAction>(p.form, "MenuItemDeleteKeyx")->trigger();
+        cellMenu->hide();
+        QCOMPARE(p.cell(0, 2), QString());
+        const QModelIndex kept = p.grid->currentIndex();
+        QVERIFY(kept.isValid() && kept.column() == 0 && !p.cell(0, kept.row() + 1).isEmpty());
+        Page::menuKey();
+        QVERIFY(child<QAction>(p.form, "MenuItemUseAsKeyx")->isEnabled());
+        cellMenu->hide();
+    }
+
     // Enter on the reaction opens the picker with a key in the focus;
     // arrows move among the keys and Space toggles them. The same from HOME.
     void keyboardPicksAReaction() {
