@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QSet>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -513,11 +515,13 @@ private slots:
 
     // The picker opens beside the main window where the screen has room,
     // and never over the panel that opened it, so the next click meant for
-    // the panel cannot land on a key; a minimized one comes back.
+    // the panel cannot land on a key; where the screen allows, it leaves
+    // the toolbar and the event tabs in sight too. A minimized one comes back.
     void thePickerOpensClearOfThePanelClicked() {
         Page p;
         for (int index : {0, 1}) p.event(index) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
         const QRect screen = p.form.screen()->availableGeometry();
+        QCOMPARE(screen.size(), QSize(1280, 800));
         auto clear = [&](QWidget* panel) {
             const QRect picker = p.picker().frameGeometry();
             return !picker.intersects(QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size())) &&
@@ -526,6 +530,14 @@ private slots:
         auto click = [](QWidget* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); };
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         Panel* home = child<Panel>(p.form, "PanelHOMEx");
+
+        // Where the window stood when the picker covered both: no room
+        // above or below the window, but below the reaction panel.
+        p.form.move(screen.left() + 16, screen.top() + 180);
+        click(reaction);
+        QVERIFY(clear(reaction));
+        QVERIFY(clear(child(p.form, "MainToolBar")));
+        QVERIFY(clear(p.tabs));
 
         // Centred on the screen, as at a first start: the screen's centre,
         // where a picker with no place of its own used to open, lies over
@@ -1015,5 +1027,20 @@ private slots:
     }
 };
 
-QTEST_MAIN(KeysGridAndEventEditorTest)
+// On the screen the window was tried on (1280 x 800), where the picker's
+// place beside the window matters.
+int main(int argc, char** argv) {
+    QTemporaryDir folder;
+    const QString config = folder.filePath(QStringLiteral("screen.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280, "height": 800}]})") < 0) {
+        return 1;
+    }
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+    QApplication app(argc, argv);
+    KeysGridAndEventEditorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "keys_grid_and_event_editor_test.moc"
