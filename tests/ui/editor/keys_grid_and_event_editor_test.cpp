@@ -3,6 +3,7 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
+#include "config/reaction_text.h"
 #include "learned_buttons.h"
 #include "../program_rig.h"
 
@@ -130,6 +131,23 @@ struct Page : test::ProgramRig {
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, focused->rect().center(),
                                focused->mapToGlobal(focused->rect().center()));
         QApplication::sendEvent(focused, &menu);
+    }
+    // The share of a picture button's outline (the drawn pixels at the edge
+    // of its shape) that stands out from the button's face: the shape shows
+    // where it does, whatever the colours inside it.
+    static double outlineStandingOut(const QToolButton& button) {
+        const QColor face = button.palette().color(QPalette::Button);
+        const QImage picture = button.icon().pixmap(button.iconSize()).toImage().convertToFormat(QImage::Format_ARGB32);
+        auto drawn = [&picture](int x, int y) { return picture.valid(x, y) && qAlpha(picture.pixel(x, y)) >= 128; };
+        int outline = 0, seen = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (!drawn(x, y) || (drawn(x - 1, y) && drawn(x + 1, y) && drawn(x, y - 1) && drawn(x, y + 1))) continue;
+                ++outline;
+                if (contrastRatio(QColor::fromRgb(picture.pixel(x, y)), face) >= kPictureContrast) ++seen;
+            }
+        }
+        return outline == 0 ? 0.0 : double(seen) / outline;
     }
     static QAccessibleInterface* readerView(QObject* control) {
         QAccessibleInterface* view = QAccessible::queryAccessibleInterface(control);
@@ -1003,6 +1021,33 @@ private slots:
             child<QTabWidget>(p.form, "PageControlMain")->setCurrentWidget(child<QWidget>(p.form, "TabSheetParameters"));
             p.form.grab().save(dir + QStringLiteral("/dark-parameters.png"));
             picker.grab().save(dir + QStringLiteral("/dark-picker.png"));
+        }
+    }
+
+    // The picture buttons (toolbar, undo and redo, learning, the picker's
+    // multimedia keys) stand out from their face under a light palette and
+    // a dark one: two thirds of each one's outline at least, at the
+    // contrast graphics need.
+    void picturesStandOutOnLightAndDarkPalettes_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QApplication::palette();
+        QTest::newRow("dark") << QPalette(QColor(45, 45, 48));
+    }
+    void picturesStandOutOnLightAndDarkPalettes() {
+        QFETCH(QPalette, palette);
+        const QPalette normal = QApplication::palette();
+        QApplication::setPalette(palette);
+        struct Restore {
+            QPalette palette;
+            ~Restore() { QApplication::setPalette(palette); }
+        } restore{normal};
+        Page p;
+        QList<QToolButton*> buttons = p.form.findChildren<QToolButton*>() + p.picker().findChildren<QToolButton*>();
+        buttons.removeIf([](const QToolButton* button) { return button->icon().isNull(); });
+        QCOMPARE(buttons.size(), 7 + 2 + 2 + 2 + kConsumerKeyCount);
+        for (const QToolButton* button : buttons) {
+            const double share = Page::outlineStandingOut(*button);
+            QVERIFY2(share >= 2.0 / 3, qPrintable(button->objectName() + ": " + QString::number(share)));
         }
     }
 
