@@ -269,11 +269,11 @@ private slots:
         QVERIFY(running());
         program.clock.now += kLearningTurnMs;
         program.procedures.onProcedureTurn();
+        QCOMPARE(program.window.focusWidget(), start);
         // The level bars are only to look at: they leave the main window
         // active (the offscreen platform activates every window it shows,
         // so the window's own focus is what is checked).
         QVERIFY(program.procedures.levelBars()->testAttribute(Qt::WA_ShowWithoutActivating));
-        QCOMPARE(program.window.focusWidget(), start);
         QTest::keyClick(program.window.focusWidget(), Qt::Key_Space);
         for (int turn = 0; turn < 50 && running(); ++turn) {
             program.clock.now += kLearningTurnMs;
