@@ -122,6 +122,14 @@ public:
                                     : option.palette.color(QPalette::Disabled, QPalette::WindowText);
         painter->setPen(marked ? textOnStrongColour(option.palette, QPalette::Base) : text);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
+        // The keyboard's cell while the grid has the focus: a frame in the
+        // text's colour, so it shows on a marked cell as on a plain one
+        // (the style's focus frame is drawn only after a Tab, if at all).
+        if ((option.state & QStyle::State_HasFocus) != 0) {
+            painter->setPen(QPen(painter->pen().color(), 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option.rect.adjusted(2, 2, -3, -3));
+        }
         painter->restore();
     }
 
@@ -342,7 +350,47 @@ void KeysGridView::repaintGrid() { grid_->viewport()->update(); }
 
 void KeysGridView::clearGridSelection() {
     grid_->clearSelection();
-    grid_->setCurrentCell(-1, -1);
+    // The keyboard keeps its place: without a current cell the menu key
+    // offers nothing and Ctrl+B does nothing.
+    if (keyboardIsHere()) keepCurrentCell();
+    else grid_->setCurrentCell(-1, -1);
+}
+
+bool KeysGridView::keyboardIsHere() const {
+    // The window's focus widget rather than hasFocus(): a closing menu or
+    // an inactive window still comes back to the grid.
+    return grid_->window()->focusWidget() == grid_;
+}
+
+void KeysGridView::keepCurrentCell() {
+    const QModelIndex current = grid_->currentIndex();
+    const int column = current.isValid() ? current.column() : 0;
+    const int row = current.isValid() ? current.row() + 1 : 1;
+    // The nearest cell that can be acted on: in the same column first
+    // (a deleted button's neighbours), then from the left.
+    auto place = [this](int c, int r) { grid_->setCurrentCell(r - 1, c, QItemSelectionModel::NoUpdate); };
+    if (rules_.selectable(column, row)) {
+        place(column, row);
+        return;
+    }
+    for (int distance = 1; distance < editor::kGridRows; ++distance) {
+        for (int r : {row - distance, row + distance}) {
+            if (r >= 1 && r < editor::kGridRows && rules_.selectable(column, r)) {
+                place(column, r);
+                return;
+            }
+        }
+    }
+    for (int c = 0; c < editor::kGridColumns; ++c) {
+        for (int r = 1; r < editor::kGridRows; ++r) {
+            if (rules_.selectable(c, r)) {
+                place(c, r);
+                return;
+            }
+        }
+    }
+    // Nothing to act on: the frame still shows where the keyboard is.
+    if (!current.isValid()) place(0, 1);
 }
 
 // ---- the keyboard ----
@@ -392,6 +440,8 @@ void KeysGridView::deleteSelected(int action) {
 bool KeysGridView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == grid_) {
+        // However the grid got the focus, the keyboard has a cell to start from.
+        if (type == QEvent::FocusIn && !grid_->currentIndex().isValid()) keepCurrentCell();
         // The menu key and Shift+F10; a right click has its own menus.
         if (type == QEvent::ContextMenu && static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
             popupCellMenu();

@@ -108,6 +108,11 @@ private:
     void deleteSelected(int action);
     // The selected cell as (column, row); row 0 when none.
     QPoint selectedCell() const;
+    // The grid is where the keyboard is (its window's focus widget).
+    bool keyboardIsHere() const;
+    // Puts the current cell on one that can be acted on, as near the old
+    // one as there is.
+    void keepCurrentCell();
     void setDragPointer(editor::PointerShape shape);
 
     // In-place naming.

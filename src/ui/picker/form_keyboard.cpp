@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 
 // The consumer buttons' icons live in the window library's resources, which a
@@ -46,6 +47,12 @@ constexpr int kFunctionRowGap = 6;   // the F keys stand apart from the rest
 constexpr int kConsumerButtonSide = 30;
 
 constexpr QColor kSelectedColour{0, 128, 0};
+
+// The rows the arrow keys go by, from the top: the system controls, the
+// multimedia buttons, then the keyboard's own rows (the function row first).
+constexpr int kSystemRow = 0;
+constexpr int kConsumerRow = 1;
+constexpr int kKeyboardRow = 2;
 
 // One key: what it stands for, where (in quarter key widths and rows) and
 // how big. A usage of 0 marks a modifier panel, whose bit is in `modifier`.
@@ -191,8 +198,10 @@ void FormKeyBoard::buildSystemControls() {
     group->setGeometry(kSystemGroup);
     constexpr int width = 86;
     for (int n = 0; n < kSystemControlCount; ++n) {
-        addPanel(group, {PickerControl::System, uint16_t(n)}, QString::fromLatin1(kSystemControlCaptions[n]),
-                 QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
+        Panel* panel = addPanel(group, {PickerControl::System, uint16_t(n)},
+                                QString::fromLatin1(kSystemControlCaptions[n]),
+                                QRect(kKeyboardLeft + n * (width + 4), 18, width, 22));
+        arrowStops_.push_back({panel, kSystemRow, kSystemRow});
     }
 }
 
@@ -217,6 +226,7 @@ void FormKeyBoard::buildConsumerButtons() {
         button->setAccessibleName(QString::fromLatin1(key.keyword));
         connect(button, &QToolButton::clicked, this, [this, control] { onPickerKey(control); });
         button->installEventFilter(this);   // the arrows, as on the other keys
+        arrowStops_.push_back({button, kConsumerRow, kConsumerRow});
         left += kConsumerButtonSide + 1;
         byUsage.emplace_back(key.usage, button);
     }
@@ -252,6 +262,7 @@ void FormKeyBoard::buildKeyboard() {
                                       QString::fromLatin1(keyboardKeyCaption(place.usage)), where)
                            : addPanel(group, {PickerControl::Modifier, uint16_t(place.modifier)},
                                       QString::fromLatin1(kModifierCaptions[place.modifier]), where);
+        arrowStops_.push_back({panel, kKeyboardRow + place.row, kKeyboardRow + place.row + place.rows - 1});
         // Long captions on narrow keys (Home, the keypad's Enter) get a
         // smaller font rather than being cut off.
         QFont fitted = keyFont;
@@ -283,6 +294,10 @@ void FormKeyBoard::buildKeyboard() {
 }
 
 void FormKeyBoard::focusKeys() {
+    // Wherever the focus goes, it is shown: the picker is used from the
+    // keyboard from here on, and the style marks a focused key only after
+    // the keyboard has moved the focus in its window.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     if (focusWidget() != nullptr && focusWidget()->hasFocus()) return;
     // A multimedia reaction: its button.
     for (QToolButton* button : consumerButtons_) {
@@ -381,6 +396,8 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
             {Qt::Key_Left, {-1, 0}}, {Qt::Key_Right, {1, 0}}, {Qt::Key_Up, {0, -1}}, {Qt::Key_Down, {0, 1}}};
         for (const auto& [code, step] : arrows) {
             if (press->key() != code || press->modifiers() != Qt::NoModifier) continue;
+            // The focus the keyboard moves is shown, as after a Tab.
+            setAttribute(Qt::WA_KeyboardFocusChange);
             moveKeyFocus(static_cast<QWidget*>(watched), step);
             return true;
         }
@@ -397,25 +414,50 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormKeyBoard::moveKeyFocus(QWidget* from, QPoint step) {
-    const QPoint start = from->mapTo(this, from->rect().center());
-    QWidget* best = nullptr;
+    const auto here = std::find_if(arrowStops_.begin(), arrowStops_.end(),
+                                   [from](const ArrowStop& stop) { return stop.widget == from; });
+    if (here == arrowStops_.end()) return;
+    // Left and right stay in the row; up and down go to the next row that
+    // has a key, as a keyboard is read, whatever lies nearer on the screen
+    // (the space bar is not below the multimedia buttons).
+    auto span = [this](const QWidget* widget) {
+        const QPoint left = widget->mapTo(this, QPoint(0, 0));
+        return std::pair{left.x(), left.x() + widget->width()};
+    };
+    const auto [fromLeft, fromRight] = span(from);
+    const int centre = (fromLeft + fromRight) / 2;
+    auto inRow = [](const ArrowStop& stop, int row) { return stop.top <= row && row <= stop.bottom; };
+    const ArrowStop* best = nullptr;
     long long bestCost = 0;
-    auto consider = [&](QWidget* candidate) {
-        if (candidate == from || !candidate->isEnabledTo(this)) return;
-        const QPoint offset = candidate->mapTo(this, candidate->rect().center()) - start;
-        const int along = offset.x() * step.x() + offset.y() * step.y();
-        const int across = std::abs(offset.x() * step.y() + offset.y() * step.x());
-        if (along <= 0) return;
-        // Straight on first: a key beside the way counts three times its distance.
-        const long long cost = along + 3LL * across;
+    auto consider = [&](const ArrowStop& stop, long long cost) {
         if (best == nullptr || cost < bestCost) {
-            best = candidate;
+            best = &stop;
             bestCost = cost;
         }
     };
-    for (const KeyPanel& key : keyPanels_) consider(key.panel);
-    for (QToolButton* button : consumerButtons_) consider(button);
-    if (best != nullptr) best->setFocus(Qt::OtherFocusReason);
+    if (step.y() == 0) {
+        for (const ArrowStop& stop : arrowStops_) {
+            if (stop.widget == from || !inRow(stop, here->top) || !stop.widget->isEnabledTo(this)) continue;
+            const auto [left, right] = span(stop.widget);
+            const int along = ((left + right) / 2 - centre) * step.x();
+            if (along > 0) consider(stop, along);
+        }
+    } else {
+        const int lastRow = std::max_element(arrowStops_.begin(), arrowStops_.end(), [](const auto& a, const auto& b) {
+                                return a.bottom < b.bottom;
+                            })->bottom;
+        for (int row = step.y() < 0 ? here->top - 1 : here->bottom + 1; best == nullptr && row >= 0 && row <= lastRow;
+             row += step.y()) {
+            for (const ArrowStop& stop : arrowStops_) {
+                if (!inRow(stop, row) || !stop.widget->isEnabledTo(this)) continue;
+                // The key straight that way; else the one nearest beside it.
+                const auto [left, right] = span(stop.widget);
+                const int gap = centre < left ? left - centre : centre >= right ? centre - right + 1 : 0;
+                consider(stop, gap * 10000LL + std::abs((left + right) / 2 - centre));
+            }
+        }
+    }
+    if (best != nullptr) best->widget->setFocus(Qt::OtherFocusReason);
 }
 
 void FormKeyBoard::onPickerKey(PickerControl control) {
@@ -457,16 +499,32 @@ void FormKeyBoard::retranslateTitle() {
     if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
 }
 
-QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen) {
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen,
+                   const std::vector<QRect>& keepClear) {
     constexpr int gap = 8;
-    const int centred = main.center().x() - picker.width() / 2;
-    // Below and above the window first (the picker is wider than it is
-    // tall), then beside it; then just clear of the panel clicked.
-    const QPoint wanted[] = {
-        {centred, main.bottom() + 1 + gap},         {centred, main.top() - gap - picker.height()},
-        {main.right() + 1 + gap, main.top()},       {main.left() - gap - picker.width(), main.top()},
-        {centred, clicked.bottom() + 1 + gap},      {centred, clicked.top() - gap - picker.height()},
-    };
+    // Across: centred on the window first, then against either edge of the
+    // window or of the screen. Down: below and above the window first (the
+    // picker is wider than it is tall), then just clear of the panel
+    // clicked and of each area to keep in sight, then the screen's edges.
+    const int lefts[] = {main.center().x() - picker.width() / 2, main.left(), main.right() + 1 - picker.width(),
+                         screen.left(), screen.right() + 1 - picker.width()};
+    std::vector<int> tops{main.bottom() + 1 + gap, main.top() - gap - picker.height()};
+    for (const QRect& area : keepClear) {
+        tops.push_back(area.bottom() + 1 + gap);
+        tops.push_back(area.top() - gap - picker.height());
+    }
+    for (const int top : {clicked.bottom() + 1 + gap, clicked.top() - gap - picker.height(), screen.top(),
+                          screen.bottom() + 1 - picker.height()}) {
+        tops.push_back(top);
+    }
+    // At equal cost the earlier place wins: below, above, right and left of
+    // the window first.
+    std::vector<QPoint> wanted{{lefts[0], tops[0]},
+                               {lefts[0], tops[1]},
+                               {main.right() + 1 + gap, main.top()},
+                               {main.left() - gap - picker.width(), main.top()}};
+    for (const int top : tops)
+        for (const int left : lefts) wanted.emplace_back(left, top);
     auto onScreen = [&](QPoint at) {
         at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - picker.width())));
         at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - picker.height())));
@@ -476,13 +534,16 @@ QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker
         const QRect over = QRect(at, picker).intersected(area);
         return over.isEmpty() ? 0LL : static_cast<long long>(over.width()) * over.height();
     };
-    // Clear of the panel first, then over as little of the window as may be.
+    // Clear of the panel first, then of the toolbar and the tabs the user
+    // goes on to, then over as little of the window as may be.
     QPoint best;
-    std::pair<long long, long long> bestCost{-1, -1};
+    std::tuple<long long, long long, long long> bestCost{-1, -1, -1};
     for (const QPoint& place : wanted) {
         const QPoint at = onScreen(place);
-        const std::pair<long long, long long> cost{covered(at, clicked), covered(at, main)};
-        if (bestCost.first < 0 || cost < bestCost) {
+        long long kept = 0;
+        for (const QRect& area : keepClear) kept += covered(at, area);
+        const std::tuple<long long, long long, long long> cost{covered(at, clicked), kept, covered(at, main)};
+        if (std::get<0>(bestCost) < 0 || cost < bestCost) {
             best = at;
             bestCost = cost;
         }

@@ -98,8 +98,9 @@ private:
     void highlight();
     void reopen();
     void setSelected(Panel* panel, bool selected);
-    // The arrow keys among the keys: the focus goes to the nearest key that
-    // way (step is the direction, one of the four unit steps).
+    // The arrow keys among the keys: along the row, or to the key of the
+    // next row up or down that lies under it (step is the direction, one of
+    // the four unit steps).
     void moveKeyFocus(QWidget* from, QPoint step);
 
     Reaction* target_ = nullptr;
@@ -115,6 +116,14 @@ private:
     };
     std::vector<KeyPanel> keyPanels_;
     std::vector<QToolButton*> consumerButtons_;
+    // Every control the arrows reach, with the rows it spans (top to
+    // bottom: system controls, multimedia buttons, the keyboard's rows).
+    struct ArrowStop {
+        QWidget* widget;
+        int top;
+        int bottom;
+    };
+    std::vector<ArrowStop> arrowStops_;
     QLineEdit* editKey1_ = nullptr;
     QLineEdit* editKey2_ = nullptr;
     QLineEdit* editMMKey_ = nullptr;
@@ -123,9 +132,11 @@ private:
 // Where the picker (outer size picker) goes beside the main window (its
 // frame main) within screen (the screen's free area), for a click on
 // clicked (global; empty for none): below, above, right or left of the main
-// window where it fits there; otherwise on the screen, clear of clicked and
+// window where it fits there; otherwise on the screen, clear of clicked,
+// then of the areas in keepClear (the window's toolbar and event tabs), and
 // over as little of the main window as it can. The top-left of its frame.
-QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen);
+QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen,
+                   const std::vector<QRect>& keepClear = {});
 
 // Writes the description of reaction into memo as the editor shows it: a
 // line of two spaces, then the description or "Not specified". An infrared

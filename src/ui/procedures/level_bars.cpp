@@ -23,6 +23,9 @@ int levelHeight(int level) { return level * kBarHeight / 255; }
 LevelBars::LevelBars(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("LevelBarsx"));
     setWindowFlag(Qt::Tool);
+    // Only something to look at: the keyboard stays on the learning button,
+    // which stops the run.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(2 * kMargin + kChannels * kBarWidth + (kChannels - 1) * kBarGap + 40,
                  kTop + kBarHeight + kNameHeight + 8);
     retranslate();

@@ -76,6 +76,9 @@ void ProceduresWiring::buildButtons() {
 }
 
 void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
+    // Disabling the focused button hands the focus on down the chain; a
+    // run started from the keyboard is stopped from the same button.
+    const bool focused = keptEnabled->window()->focusWidget() == keptEnabled;
     window_.setToolbarBusy(busy);
     window_.holdEditing(busy);
     // The turns run from the question to the end of the run, whatever the
@@ -86,6 +89,7 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     else procedureTurns_.stop();
     // The procedure's own button stays usable: a second click stops it.
     if (busy) keptEnabled->setEnabled(true);
+    if (focused && keptEnabled->isEnabled()) keptEnabled->setFocus(Qt::OtherFocusReason);
 }
 
 void ProceduresWiring::onUpdateFirmware() {

@@ -353,7 +353,12 @@ void MainForm::placePickerClearOf(const QRect& clicked) {
     if (pickerPlaced_ && !QRect(shown.pos(), outer).intersects(clicked)) return;
     const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     const QRect free = screen != nullptr ? screen->availableGeometry() : main.united(QRect(shown.pos(), outer));
-    shown.move(pickerBeside(main, clicked, outer, free));
+    // The toolbar and the event tabs are where the user goes next.
+    std::vector<QRect> keepClear;
+    for (const QWidget* area : {static_cast<QWidget*>(toolBar_), static_cast<QWidget*>(eventTabs_)}) {
+        if (area != nullptr) keepClear.emplace_back(area->mapToGlobal(QPoint(0, 0)), area->size());
+    }
+    shown.move(pickerBeside(main, clicked, outer, free, keepClear));
     pickerPlaced_ = true;
 }
 

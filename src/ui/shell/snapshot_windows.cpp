@@ -11,15 +11,22 @@
 #include "ui/shell/settings_store.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zmt::ui {
 
@@ -27,6 +34,11 @@ namespace {
 
 const char* const kHistoryTitle = "История…\0History…";
 const char* const kCompareTitle = "Сравнить с файлом…\0Compare with file…";
+// What the differences' "-" and "+" stand for in each window.
+const char* const kHistoryLegend = "«-» — в снимке, «+» — сейчас\0\"-\" in the snapshot, \"+\" now";
+const char* const kCompareLegend = "«-» — в контроллере, «+» — в файле\0\"-\" in the controller, \"+\" in the file";
+const char* const kHistoryHeaders[SnapshotWindows::HistoryColumns] = {
+    "Время (местное)\0Local time", "Причина\0Cause", "Отличия от текущей\0Differences from now"};
 
 QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
 
@@ -40,6 +52,18 @@ QString joined(const std::vector<std::string>& lines) {
 QString differencesText(const std::vector<ConfigDifference>& differences) {
     if (differences.empty()) return QString::fromStdString(differenceSummary(differences));
     return joined(differenceLines(differences));
+}
+
+// When a snapshot was kept, in the user's own time (the files are named in UTC).
+QString localTime(const SnapshotEntry& entry) {
+    return QDateTime::fromSecsSinceEpoch(entry.seconds()).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QLabel* legend(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 QPlainTextEdit* differencesMemo(QWidget* parent, const char* name) {
@@ -76,9 +100,16 @@ void SnapshotWindows::retranslate() {
     if (history_ != nullptr) {
         history_->setWindowTitle(text(kHistoryTitle));
         restore_->setText(text("Восстановить\0Restore"));
+        historyLegend_->setText(text(kHistoryLegend));
+        QStringList headers;
+        for (const char* header : kHistoryHeaders) headers << text(header);
+        list_->setHeaderLabels(headers);
         if (history_->isVisible()) fillHistory();
     }
-    if (compare_ != nullptr) compare_->setWindowTitle(text(kCompareTitle));
+    if (compare_ != nullptr) {
+        compare_->setWindowTitle(text(kCompareTitle));
+        compareLegend_->setText(text(kCompareLegend));
+    }
 }
 
 bool SnapshotWindows::controllerKnown() {
@@ -90,10 +121,15 @@ bool SnapshotWindows::controllerKnown() {
 void SnapshotWindows::buildHistory() {
     history_ = new QDialog(&window_);
     history_->setObjectName(QStringLiteral("FormSnapshotHistory"));
-    list_ = new QListWidget(history_);
+    list_ = new QTreeWidget(history_);
     list_->setObjectName(QStringLiteral("ListSnapshots"));
+    list_->setColumnCount(HistoryColumns);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
     list_->setMinimumWidth(560);
+    list_->header()->setStretchLastSection(true);
     historyText_ = differencesMemo(history_, "MemoSnapshotDifferences");
+    historyLegend_ = legend(history_, "LabelSnapshotLegend");
     restore_ = new QPushButton(history_);
     restore_->setObjectName(QStringLiteral("ButtonRestoreSnapshot"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, history_);
@@ -101,8 +137,9 @@ void SnapshotWindows::buildHistory() {
     auto* layout = new QVBoxLayout(history_);
     layout->addWidget(list_);
     layout->addWidget(historyText_);
+    layout->addWidget(historyLegend_);
     layout->addWidget(buttons);
-    connect(list_, &QListWidget::currentRowChanged, this, [this] { showSelected(); });
+    connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
     connect(restore_, &QPushButton::clicked, this, [this] { restoreSelected(); });
     connect(buttons, &QDialogButtonBox::rejected, history_, &QDialog::close);
     retranslate();
@@ -113,6 +150,7 @@ void SnapshotWindows::showHistory() {
     if (history_ == nullptr) buildHistory();
     fillHistory();
     history_->show();
+    fitWidth(history_, historyText_, list_);
     history_->raise();
 }
 
@@ -131,21 +169,23 @@ void SnapshotWindows::fillHistory() {
         const FileResult loaded = loadSnapshot(held, entry.path);
         const std::string summary =
             loaded.ok() ? differenceSummary(compareConfigurations(held, now, listed)) : loaded.text();
-        auto* item = new QListWidgetItem(QString::fromStdString(entry.timeText() + "   " +
-                                                                snapshotCauseText(entry.cause) + "   " + summary),
-                                         list_);
-        item->setData(Qt::UserRole, QString::fromStdString(entry.path));
+        auto* item = new QTreeWidgetItem(list_, QStringList{localTime(entry),
+                                                            QString::fromStdString(snapshotCauseText(entry.cause)),
+                                                            QString::fromStdString(summary)});
+        item->setData(TimeColumn, Qt::UserRole, QString::fromStdString(entry.path));
     }
-    if (list_->count() == 0) historyText_->setPlainText(text("Снимков нет\0No snapshots"));
-    else list_->setCurrentRow(0);
+    for (int column = 0; column < HistoryColumns; ++column) list_->resizeColumnToContents(column);
+    if (list_->topLevelItemCount() == 0) historyText_->setPlainText(text("Снимков нет\0No snapshots"));
+    else list_->setCurrentItem(list_->topLevelItem(0));
+    if (history_->isVisible()) fitWidth(history_, historyText_, list_);
 }
 
 void SnapshotWindows::showSelected() {
-    QListWidgetItem* item = list_->currentItem();
+    QTreeWidgetItem* item = list_->currentItem();
     restore_->setEnabled(item != nullptr);
     if (item == nullptr) return;
     ConfigImage held = wiring_.record().image;
-    const FileResult loaded = loadSnapshot(held, item->data(Qt::UserRole).toString().toStdString());
+    const FileResult loaded = loadSnapshot(held, item->data(TimeColumn, Qt::UserRole).toString().toStdString());
     if (!loaded.ok()) {
         historyText_->setPlainText(QString::fromStdString(loaded.text()));
         restore_->setEnabled(false);
@@ -153,12 +193,13 @@ void SnapshotWindows::showSelected() {
     }
     // "-" the snapshot, "+" the configuration now.
     historyText_->setPlainText(differencesText(compareConfigurations(held, wiring_.record().image)));
+    if (history_->isVisible()) fitWidth(history_, historyText_, list_);
 }
 
 void SnapshotWindows::restoreSelected() {
-    QListWidgetItem* item = list_ != nullptr ? list_->currentItem() : nullptr;
+    QTreeWidgetItem* item = list_ != nullptr ? list_->currentItem() : nullptr;
     if (item == nullptr || !controllerKnown()) return;
-    const std::string path = item->data(Qt::UserRole).toString().toStdString();
+    const std::string path = item->data(TimeColumn, Qt::UserRole).toString().toStdString();
     ConfigRecord& record = wiring_.record();
     ConfigImage held = record.image;
     const FileResult loaded = loadSnapshot(held, path);
@@ -172,7 +213,7 @@ void SnapshotWindows::restoreSelected() {
         // synchronisation sends whatever differs, as for any edit.
         const EditStep step(window_.editHistory(), record.image,
                             editLabel("восстановить снимок %s\0restore snapshot %s",
-                                      item->text().section(QStringLiteral("   "), 0, 0).toUtf8().constData()));
+                                      item->text(TimeColumn).toUtf8().constData()));
         record.image = held;
     }
     window_.showImage();
@@ -184,9 +225,11 @@ void SnapshotWindows::buildCompare() {
     compare_ = new QDialog(&window_);
     compare_->setObjectName(QStringLiteral("FormCompareWithFile"));
     compareText_ = differencesMemo(compare_, "MemoCompareDifferences");
+    compareLegend_ = legend(compare_, "LabelCompareLegend");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, compare_);
     auto* layout = new QVBoxLayout(compare_);
     layout->addWidget(compareText_);
+    layout->addWidget(compareLegend_);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, compare_, &QDialog::close);
     retranslate();
@@ -212,7 +255,32 @@ void SnapshotWindows::compareWith(const std::string& path) {
     compareText_->setPlainText(shown);
     compare_->setWindowTitle(text(kCompareTitle) + " " + QString::fromStdString(path));
     compare_->show();
+    fitWidth(compare_, compareText_);
     compare_->raise();
+}
+
+void SnapshotWindows::fitWidth(QDialog* dialog, QPlainTextEdit* memo, QTreeWidget* list) {
+    const QFontMetrics metrics(memo->font());
+    int lines = 0;
+    for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
+        lines = std::max(lines, metrics.horizontalAdvance(line));
+    // The memo's own margins and frame, and room for its scroll bar.
+    const int memoWant = lines + 2 * int(memo->document()->documentMargin()) + 2 * memo->frameWidth() +
+                         memo->verticalScrollBar()->sizeHint().width() + 4;
+    int want = memoWant - memo->width();
+    if (list != nullptr) {
+        // What each column needs, not what it has: the last one stretches.
+        int columns = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+        const QAbstractItemView* view = list;   // the tree keeps its column hint to itself
+        for (int column = 0; column < list->columnCount(); ++column)
+            columns += std::max(view->sizeHintForColumn(column), list->header()->sectionSizeHint(column));
+        want = std::max(want, columns - list->width());
+    }
+    if (want <= 0) return;
+    const QScreen* screen = dialog->screen();
+    const int room = screen != nullptr ? screen->availableGeometry().width() - (dialog->frameGeometry().width() - dialog->width())
+                                       : dialog->width() + want;
+    dialog->resize(std::min(dialog->width() + want, room), dialog->height());
 }
 
 } // namespace zmt::ui

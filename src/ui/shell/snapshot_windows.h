@@ -12,9 +12,10 @@
 
 class QAction;
 class QDialog;
-class QListWidget;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTreeWidget;
 
 namespace zmt {
 class SnapshotStore;
@@ -39,10 +40,15 @@ public:
     // Puts the snapshot selected in the history back.
     void restoreSelected();
 
+    // The history's columns: when (local time), why, what differs from now.
+    enum HistoryColumn { TimeColumn, CauseColumn, DifferenceColumn, HistoryColumns };
+
     // For the tests: the dialogs (null until first shown) and their parts.
     QDialog* historyDialog() const { return history_; }
-    QListWidget* snapshotList() const { return list_; }
+    QTreeWidget* snapshotList() const { return list_; }
     QPlainTextEdit* historyDifferences() const { return historyText_; }
+    QLabel* historyLegend() const { return historyLegend_; }
+    QLabel* compareLegend() const { return compareLegend_; }
     QPushButton* restoreButton() const { return restore_; }
     QDialog* compareDialog() const { return compare_; }
     QPlainTextEdit* compareDifferences() const { return compareText_; }
@@ -54,6 +60,9 @@ private:
     void showSelected();
     bool controllerKnown();
     void retranslate();
+    // Widens dialog, as far as its screen allows, so that memo's lines and
+    // (when given) the list's columns show whole.
+    void fitWidth(QDialog* dialog, QPlainTextEdit* memo, QTreeWidget* list = nullptr);
 
     MainForm& window_;
     ControllerWiring& wiring_;
@@ -62,11 +71,13 @@ private:
     QAction* historyAction_;
     QAction* compareAction_;
     QDialog* history_ = nullptr;
-    QListWidget* list_ = nullptr;
+    QTreeWidget* list_ = nullptr;
     QPlainTextEdit* historyText_ = nullptr;
+    QLabel* historyLegend_ = nullptr;
     QPushButton* restore_ = nullptr;
     QDialog* compare_ = nullptr;
     QPlainTextEdit* compareText_ = nullptr;
+    QLabel* compareLegend_ = nullptr;
 };
 
 } // namespace zmt::ui

@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -17,6 +18,61 @@
 #include <vector>
 
 namespace zmt::ui {
+
+namespace {
+
+// What a colour too dark for a dark button face is lightened to: text's
+// contrast, well clear of the least that graphics need.
+constexpr double kLightenedContrast = 4.5;
+
+// The luminance the eye sees of an sRGB colour, 0 black to 1 white.
+double luminance(const QColor& colour) {
+    auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QImage readableOnDarkFace(const QImage& picture, const QColor& face) {
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    std::map<QRgb, QRgb> made;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = line[x];
+            if (qAlpha(pixel) == 0) continue;
+            const QRgb opaque = pixel | 0xFF000000u;
+            auto found = made.find(opaque);
+            if (found == made.end()) {
+                QColor colour = QColor::fromRgb(opaque);
+                if (contrastRatio(colour, face) < kPictureContrast) {
+                    // Lighter by halves, hue and saturation kept, until it
+                    // stands out as clearly as text would (as stored in
+                    // eight bits a channel, so no rounding takes it back).
+                    float hue = 0, saturation = 0, lightness = 0;
+                    colour.getHslF(&hue, &saturation, &lightness);
+                    auto at = [&](float l) { return QColor::fromRgb(QColor::fromHslF(hue, saturation, l).rgb()); };
+                    float dark = lightness, light = 1.0f;
+                    for (int step = 0; step < 12; ++step) {
+                        const float middle = (dark + light) / 2;
+                        if (contrastRatio(at(middle), face) < kLightenedContrast) dark = middle;
+                        else light = middle;
+                    }
+                    colour = at(light);
+                }
+                found = made.emplace(opaque, colour.rgb()).first;
+            }
+            line[x] = (found->second & 0x00FFFFFFu) | (pixel & 0xFF000000u);
+        }
+    }
+    return image;
+}
 
 namespace {
 
@@ -50,17 +106,22 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         if (pictures_.empty()) return {};
         const QSize wanted = actualSize(size, mode, state);
-        const auto key = std::make_tuple(wanted.width(), wanted.height(), static_cast<int>(mode));
+        // Under a dark palette the pictures are lightened to stand out from
+        // its button face; a change of palette draws them anew.
+        const QPalette palette = QGuiApplication::palette();
+        const QRgb face = isDarkPalette(palette) ? palette.color(QPalette::Button).rgb() : 0;
+        const auto key = std::make_tuple(wanted.width(), wanted.height(), static_cast<int>(mode), face);
         if (const auto made = made_.find(key); made != made_.end()) return made->second;
         Picture& picture = bestFor(size);
         if (picture.pixmap.isNull()) picture.pixmap = QPixmap::fromImage(pngReader(picture.file)->read());
         QPixmap shown = picture.pixmap.size() == wanted
                             ? picture.pixmap
                             : picture.pixmap.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (face != 0) shown = QPixmap::fromImage(readableOnDarkFace(shown.toImage(), QColor::fromRgb(face)));
         // Disabled and selected pictures look as the style draws them for any icon.
         if (mode != QIcon::Normal) {
             QStyleOption option;
-            option.palette = QGuiApplication::palette();
+            option.palette = palette;
             shown = QApplication::style()->generatedIconPixmap(mode, shown, &option);
         }
         made_.emplace(key, shown);
@@ -98,7 +159,7 @@ private:
     }
 
     std::vector<Picture> pictures_;
-    std::map<std::tuple<int, int, int>, QPixmap> made_;   // by size and mode
+    std::map<std::tuple<int, int, int, QRgb>, QPixmap> made_;   // by size, mode and dark face
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 // kinds). Each carries Q_OBJECT so that its metaObject() is its own.
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPalette>
 #include <QStringList>
@@ -61,6 +62,17 @@ class ToolBar : public QWidget {
 public:
     explicit ToolBar(QWidget* parent = nullptr) : QWidget(parent) {}
 };
+
+// How far two colours stand out from each other: the ratio of their
+// luminances (each plus 0.05), 1 for the same to 21 for black on white.
+double contrastRatio(const QColor& a, const QColor& b);
+// How far a picture's colours stand out from the button face they are drawn
+// on: 3, the usual least for graphics.
+inline constexpr double kPictureContrast = 3.0;
+// picture with every colour that does not stand out that far from a dark
+// face made lighter until it does; hue, saturation and transparency kept.
+// The picture icons draw themselves so under a dark palette.
+QImage readableOnDarkFace(const QImage& picture, const QColor& face);
 
 // A picture of the program's (a PNG resource such as ":/icons/undo.png"),
 // together with its twice-as-large twin "undo@2x.png" for dense screens; Qt

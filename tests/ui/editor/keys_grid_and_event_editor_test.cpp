@@ -3,6 +3,7 @@
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
 #include "config/config_image.h"
+#include "config/reaction_text.h"
 #include "learned_buttons.h"
 #include "../program_rig.h"
 
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QSet>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -128,6 +131,23 @@ struct Page : test::ProgramRig {
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, focused->rect().center(),
                                focused->mapToGlobal(focused->rect().center()));
         QApplication::sendEvent(focused, &menu);
+    }
+    // The share of a picture button's outline (the drawn pixels at the edge
+    // of its shape) that stands out from the button's face: the shape shows
+    // where it does, whatever the colours inside it.
+    static double outlineStandingOut(const QToolButton& button) {
+        const QColor face = button.palette().color(QPalette::Button);
+        const QImage picture = button.icon().pixmap(button.iconSize()).toImage().convertToFormat(QImage::Format_ARGB32);
+        auto drawn = [&picture](int x, int y) { return picture.valid(x, y) && qAlpha(picture.pixel(x, y)) >= 128; };
+        int outline = 0, seen = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (!drawn(x, y) || (drawn(x - 1, y) && drawn(x + 1, y) && drawn(x, y - 1) && drawn(x, y + 1))) continue;
+                ++outline;
+                if (contrastRatio(QColor::fromRgb(picture.pixel(x, y)), face) >= kPictureContrast) ++seen;
+            }
+        }
+        return outline == 0 ? 0.0 : double(seen) / outline;
     }
     static QAccessibleInterface* readerView(QObject* control) {
         QAccessibleInterface* view = QAccessible::queryAccessibleInterface(control);
@@ -513,11 +533,13 @@ private slots:
 
     // The picker opens beside the main window where the screen has room,
     // and never over the panel that opened it, so the next click meant for
-    // the panel cannot land on a key; a minimized one comes back.
+    // the panel cannot land on a key; where the screen allows, it leaves
+    // the toolbar and the event tabs in sight too. A minimized one comes back.
     void thePickerOpensClearOfThePanelClicked() {
         Page p;
         for (int index : {0, 1}) p.event(index) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
         const QRect screen = p.form.screen()->availableGeometry();
+        QCOMPARE(screen.size(), QSize(1280, 800));
         auto clear = [&](QWidget* panel) {
             const QRect picker = p.picker().frameGeometry();
             return !picker.intersects(QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size())) &&
@@ -526,6 +548,15 @@ private slots:
         auto click = [](QWidget* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); };
         Panel* reaction = child<Panel>(p.form, "PanelEventReactionx");
         Panel* home = child<Panel>(p.form, "PanelHOMEx");
+
+        // Lower on the screen than the picker is tall, too high for it to
+        // fit below: covering least of the window put it over the toolbar
+        // and the tabs, though there is room below the reaction panel.
+        p.form.move(screen.left() + 16, screen.top() + 260);
+        click(reaction);
+        QVERIFY(clear(reaction));
+        QVERIFY(clear(child(p.form, "MainToolBar")));
+        QVERIFY(clear(p.tabs));
 
         // Centred on the screen, as at a first start: the screen's centre,
         // where a picker with no place of its own used to open, lies over
@@ -795,6 +826,53 @@ private slots:
         QCOMPARE(p.keyPanel->text(), QString());
     }
 
+    // The grid shows the keyboard's cell while it has the focus, and keeps
+    // one after a name's editor is left with Escape and after a button is
+    // deleted from its menu: the menu key and Ctrl+B go on working.
+    void theGridAlwaysHasAVisibleCurrentCell() {
+        Page p;
+        p.useKeyboard();
+        p.select(1);
+        p.grid->setFocus(Qt::TabFocusReason);
+        QVERIFY(p.grid->currentIndex().isValid());
+        p.grid->setCurrentCell(0, 0);   // VOL+
+        auto looks = [&p](int column, int row) {
+            return p.grid->viewport()->grab(p.grid->visualRect(p.grid->model()->index(row - 1, column))).toImage();
+        };
+        const QImage volPlusCurrent = looks(0, 1);
+        const QImage volMinusPlain = looks(0, 2);
+        Page::key(Qt::Key_Down);
+        QVERIFY(looks(0, 1) != volPlusCurrent);
+        QVERIFY(looks(0, 2) != volMinusPlain);
+
+        // F2 opens VOL-'s name, Escape leaves it: VOL- is still the cell.
+        Page::key(Qt::Key_F2);
+        QLineEdit* name = p.grid->findChild<QLineEdit*>();
+        QVERIFY(name != nullptr && name->isVisible());
+        QTest::keyClick(name, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        p.tick();
+        QCOMPARE(p.grid->currentIndex(), p.grid->model()->index(1, 0));
+        QCOMPARE(Page::focusedName(), QStringLiteral("StringGridKeys"));
+        Page::key(Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(p.event(1).keyCol, uint8_t(0));
+        QCOMPARE(p.event(1).keyRow, uint8_t(2));
+
+        // Deleted from the menu: the keyboard stays on a button of the channel.
+        auto* cellMenu = child<QMenu>(p.form, "PopupMenuGridKeyx");
+        Page::menuKey();
+        QVERIFY(cellMenu->isVisible());
+        child<QAction>(p.form, "MenuItemDeleteKeyx")->trigger();
+        cellMenu->hide();
+        QCOMPARE(p.cell(0, 2), QString());
+        const QModelIndex kept = p.grid->currentIndex();
+        QVERIFY(kept.isValid() && kept.column() == 0 && !p.cell(0, kept.row() + 1).isEmpty());
+        Page::menuKey();
+        QVERIFY(child<QAction>(p.form, "MenuItemUseAsKeyx")->isEnabled());
+        cellMenu->hide();
+    }
+
     // Enter on the reaction opens the picker with a key in the focus;
     // arrows move among the keys and Space toggles them. The same from HOME.
     void keyboardPicksAReaction() {
@@ -948,6 +1026,33 @@ private slots:
         }
     }
 
+    // The picture buttons (toolbar, undo and redo, learning, the picker's
+    // multimedia keys) stand out from their face under a light palette and
+    // a dark one: two thirds of each one's outline at least, at the
+    // contrast graphics need.
+    void picturesStandOutOnLightAndDarkPalettes_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QApplication::palette();
+        QTest::newRow("dark") << QPalette(QColor(45, 45, 48));
+    }
+    void picturesStandOutOnLightAndDarkPalettes() {
+        QFETCH(QPalette, palette);
+        const QPalette normal = QApplication::palette();
+        QApplication::setPalette(palette);
+        struct Restore {
+            QPalette palette;
+            ~Restore() { QApplication::setPalette(palette); }
+        } restore{normal};
+        Page p;
+        QList<QToolButton*> buttons = p.form.findChildren<QToolButton*>() + p.picker().findChildren<QToolButton*>();
+        buttons.removeIf([](const QToolButton* button) { return button->icon().isNull(); });
+        QCOMPARE(buttons.size(), 7 + 2 + 2 + 2 + kConsumerKeyCount);
+        for (const QToolButton* button : buttons) {
+            const double share = Page::outlineStandingOut(*button);
+            QVERIFY2(share >= 2.0 / 3, qPrintable(button->objectName() + ": " + QString::number(share)));
+        }
+    }
+
     void editorLock() {
         Page p;
         // The names in the grid are drawn in black, and greyed out with the rest when locked.
@@ -969,5 +1074,20 @@ private slots:
     }
 };
 
-QTEST_MAIN(KeysGridAndEventEditorTest)
+// On the screen the window was tried on (1280 x 800), where the picker's
+// place beside the window matters.
+int main(int argc, char** argv) {
+    QTemporaryDir folder;
+    const QString config = folder.filePath(QStringLiteral("screen.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280, "height": 800}]})") < 0) {
+        return 1;
+    }
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+    QApplication app(argc, argv);
+    KeysGridAndEventEditorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "keys_grid_and_event_editor_test.moc"

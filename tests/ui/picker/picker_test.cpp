@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include <cstring>
+#include <map>
 #include <memory>
 
 using namespace zmt;
@@ -220,6 +221,42 @@ private slots:
         p.type("EditKEY1", "x1E");
         QVERIFY(same(p.reaction, {ReactionKeyboard, 0, 0x1E, 0}));
         QCOMPARE(p.line(), QStringLiteral("1"));
+    }
+
+    // The arrows go as a keyboard is read: along a row, and up or down to
+    // the key under it in the next row, whatever lies nearer on the screen;
+    // the key reached is marked as focused.
+    void arrowsGoByKeyboardRowsAndShowTheFocus_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("arrows");   // Left, Right, Up, Down
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Play down: F4, not the space bar") << "SpeedButtonMMKey00B0x" << "D" << "PanelKey61x";
+        QTest::newRow("space bar left: left Alt, not C") << "PanelKey44x" << "L" << "PanelMod2x";
+        QTest::newRow("space bar up: B above its middle") << "PanelKey44x" << "U" << "PanelKey5x";
+        QTest::newRow("left Ctrl along the bottom row to Right") << "PanelMod0x" << "RRRRRRRRRR" << "PanelKey79x";
+        QTest::newRow("F12 down: Backspace") << "PanelKey69x" << "D" << "PanelKey42x";
+        QTest::newRow("F1 up: a multimedia button") << "PanelKey58x" << "U" << "SpeedButtonMMKey00E2x";
+        QTest::newRow("Esc up twice: the system row") << "PanelKey41x" << "UU" << "SystemControl0x";
+        QTest::newRow("keypad + down: keypad Enter, then left") << "PanelKey87x" << "DL" << "PanelKey91x";
+        QTest::newRow("the end of a row keeps the focus") << "PanelKey88x" << "R" << "PanelKey88x";
+    }
+    void arrowsGoByKeyboardRowsAndShowTheFocus() {
+        QFETCH(QString, start);
+        QFETCH(QString, arrows);
+        QFETCH(QString, reached);
+        OpenPicker p;
+        p.picker.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.picker));
+        child(p.picker, start)->setFocus(Qt::MouseFocusReason);
+        const std::map<QChar, Qt::Key> keys{
+            {'L', Qt::Key_Left}, {'R', Qt::Key_Right}, {'U', Qt::Key_Up}, {'D', Qt::Key_Down}};
+        for (const QChar arrow : arrows) QTest::keyClick(p.picker.focusWidget(), keys.at(arrow));
+        QWidget* focused = p.picker.focusWidget();
+        QCOMPARE(focused->objectName(), reached);
+        QVERIFY(focused->hasFocus());
+        const QImage marked = focused->grab().toImage();
+        focused->clearFocus();
+        QVERIFY(focused->grab().toImage() != marked);
     }
 
     void clicksWithoutATargetChangeNothing() {

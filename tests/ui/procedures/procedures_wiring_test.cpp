@@ -246,6 +246,43 @@ private slots:
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
     }
 
+    // Learning started from the keyboard leaves the focus on its button, so
+    // the same key stops it again; so does calibration.
+    void aProcedureStartedFromTheKeyboardIsStoppedFromIt_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("learning") << QString("SpeedButtonKeysSetup");
+        QTest::newRow("calibration") << QString("SpeedButtonTouchSetup");
+    }
+    void aProcedureStartedFromTheKeyboardIsStoppedFromIt() {
+        QFETCH(QString, button);
+        Rig program;
+        program.tick();
+        program.window.show();
+        program.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+        QAbstractButton* start = program.button(qPrintable(button));
+        start->setFocus(Qt::TabFocusReason);
+        auto running = [&program] {
+            return program.procedures.learning().running() || program.procedures.calibration().running();
+        };
+        QTest::keyClick(start, Qt::Key_Space);
+        QVERIFY(running());
+        program.clock.now += kLearningTurnMs;
+        program.procedures.onProcedureTurn();
+        QCOMPARE(program.window.focusWidget(), start);
+        // The level bars are only to look at: they leave the main window
+        // active (the offscreen platform activates every window it shows,
+        // so the window's own focus is what is checked).
+        QVERIFY(program.procedures.levelBars()->testAttribute(Qt::WA_ShowWithoutActivating));
+        QTest::keyClick(program.window.focusWidget(), Qt::Key_Space);
+        for (int turn = 0; turn < 50 && running(); ++turn) {
+            program.clock.now += kLearningTurnMs;
+            program.procedures.onProcedureTurn();
+        }
+        QVERIFY(!running());
+        QCOMPARE(program.window.focusWidget(), start);
+    }
+
     // A read that broke off in Russian leaves nothing behind: a later
     // learning run in English does not bring back its caption and figure.
     void aFailedReadLeavesNoCaptionForLaterTransfers() {
