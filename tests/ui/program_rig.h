@@ -139,6 +139,19 @@ struct ProgramRig {
         window.onPollTick();
     }
     void tick() { window.onCommonTick(); }
+    // The first poll finds the simulated controller and reads it.
+    void connect() {
+        poll();
+        QVERIFY(window.flags().deviceConnected);
+        QVERIFY(window.flags().imageValid);
+    }
+    // The cable out (and the poll that notices), and back in.
+    void unplug() {
+        wiring.simulator()->backend().unplug(wiring.simulator()->port());
+        poll();
+    }
+    void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
+    uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
     // Lets ms of virtual time pass as it passes for a user: every 10 ms of
     // it, each of the program's running timers whose interval has gone by
     // fires, as Qt fires it (also from inside a box, as Qt's modal loop does).

@@ -33,17 +33,6 @@ constexpr std::size_t kHeadTypeOffset = 974;
 struct Rig : test::ProgramRig {
     Rig() { window.setLanguage(English); }   // the fresh settings file said Russian
 
-    uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
-    void connect() {
-        poll();
-        QVERIFY(window.flags().deviceConnected);
-        QVERIFY(window.flags().imageValid);
-    }
-    void unplug() {
-        wiring.simulator()->backend().unplug(wiring.simulator()->port());
-        poll();
-    }
-    void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
     QToolButton* button(const char* name) { return window.findChild<QToolButton*>(name); }
     void logExchanges() { window.findChild<QAction*>("MenuItemLog")->setChecked(true); }
     QStringList configWrites() {

@@ -24,17 +24,6 @@ struct Rig : test::ProgramRig {
         controller().levelNoise = 0;
         answerDelayMs = kReadingTimeMs;
     }
-    uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
-    void connect() {
-        poll();
-        QVERIFY(window.flags().deviceConnected);
-        QVERIFY(window.flags().imageValid);
-    }
-    void unplug() {
-        wiring.simulator()->backend().unplug(wiring.simulator()->port());
-        poll();
-    }
-    void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
     // The update and its restart take this long; time the user would wait anyway.
     void waitForTheNewFirmware() { passTime(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 1000); }
 };
