@@ -15,18 +15,25 @@ public:
     ScopedEnvironment& set(const char* name, const char* value) {
         const char* before = std::getenv(name);
         saved_.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
+        put(name, value);
         return *this;
     }
     ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-            else unsetenv(it->first.c_str());
-        }
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            put(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     }
 
 private:
+    static void put(const char* name, const char* value) {
+#ifdef _WIN32
+        // An empty value takes the variable away on Windows.
+        _putenv_s(name, value != nullptr ? value : "");
+#else
+        if (value != nullptr) setenv(name, value, 1);
+        else unsetenv(name);
+#endif
+    }
+
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
