@@ -47,6 +47,9 @@ TEST(ControllerHold, ASecondHoldIsRefusedUntilTheFirstLetsGo) {
     EXPECT_FALSE(ControllerHold::heldElsewhere(key, holder));
 }
 
+#ifndef _WIN32
+// Windows locks the held file against every other handle, so nobody can
+// write it while it is held; there the test has nothing to read.
 TEST(ControllerHold, WhatALockFileSaysIsReadAsDataOnly) {
     const std::string key = uniqueKey("state");
     struct Case { const char* content; const char* program; long pid; std::optional<uint32_t> serial; };
@@ -68,6 +71,7 @@ TEST(ControllerHold, WhatALockFileSaysIsReadAsDataOnly) {
         EXPECT_EQ(holder.serial, c.serial) << c.content;
     }
 }
+#endif
 
 TEST(ControllerHold, LockFilesAreNamedApartInTheLockFolder) {
     const std::string a = ControllerHold::lockFileFor("/dev/hidraw1");
