@@ -2,9 +2,9 @@
 
 #include "cli/history_commands.h"
 
-#include "config/file_writer.h"
 #include "device/firmware_update.h"
 #include "device/protocol.h"
+#include "files/file_writer.h"
 #include "lang/lang.h"
 #include "lang/number_text.h"
 
