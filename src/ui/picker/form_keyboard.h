@@ -7,9 +7,9 @@
 //
 // What a control stands for is in its name ("PanelKey4x" is usage 4,
 // "SpeedButtonMMKey00E9x" consumer usage 0xE9); the rules of what a click or
-// a typed code does live in config/reaction_edit.h.
+// a typed code does live in reaction_edit.h.
 #include "config/config_image.h"
-#include "config/reaction_edit.h"
+#include "ui/picker/reaction_edit.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "config/settings.h"
+#include "ui/shell/settings.h"
 
 #include "files/ini_file.h"
 

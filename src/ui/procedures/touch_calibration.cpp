@@ -1,4 +1,4 @@
-#include "config/touch_calibration.h"
+#include "ui/procedures/touch_calibration.h"
 
 #include "device/commands.h"
 #include "lang/lang.h"
