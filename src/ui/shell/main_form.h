@@ -233,7 +233,6 @@ public:
     // edits get one last attempt to reach the controller, and the settings
     // are saved as on every close.
     void closeOnSystemRequest();
-    bool closingOnSystemRequest() const { return systemClose_; }
     // Close request: asks the close guard first (false: nothing happens and
     // the window stays; on a system request closingUnasked is sent instead),
     // then marks the program closing, stops the poll, sends shuttingDown
