@@ -140,7 +140,7 @@ TEST(SnapshotStore, ACutSnapshotIsRefusedNamingTheFile) {
         ConfigImage restored = imageWithTimeout(1);
         const FileResult loaded = loadSnapshot(restored, taken.path);
         EXPECT_EQ(loaded.error, FileError::Incomplete) << "cut at " << cut;
-        EXPECT_EQ(restored.longPressTimeout, 1) << "untouched, cut at " << cut;
+        EXPECT_EQ(int{restored.longPressTimeout}, 1) << "untouched, cut at " << cut;
         setLanguageIndex(English);
         EXPECT_NE(loaded.text().find("The snapshot " + taken.path + " is incomplete"), std::string::npos) << loaded.text();
         setLanguageIndex(Russian);
@@ -204,6 +204,7 @@ TEST(SnapshotStore, CausesReadInBothLanguagesAndNamesRoundTrip) {
         EXPECT_NE(russian, snapshotCauseText(cause));
         EXPECT_FALSE(snapshotCauseText(cause).empty());
     }
+    setLanguageIndex(Russian);
 }
 
 TEST(SnapshotStore, DefaultFolderFollowsTheDataHome) {
