@@ -2,7 +2,7 @@
 // hostile file the reader accepts (1 MiB of one-character lines, which makes
 // every key lookup walk the whole file).
 #include "config/config_file.h"
-#include "config/ini_file.h"
+#include "files/ini_file.h"
 
 #include <benchmark/benchmark.h>
 

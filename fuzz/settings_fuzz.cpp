@@ -1,7 +1,7 @@
 // The settings file is ours, but users and other tools edit it. Whatever it
 // holds, reading must not crash; writing the settings back must keep every
 // value; and a remembered file name must come back as it was stored.
-#include "config/settings.h"
+#include "ui/shell/settings.h"
 #include "fuzz_support.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

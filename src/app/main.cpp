@@ -1,7 +1,6 @@
 // zmtsetup: builds the desktop program (ui/shell/program.h) and runs the
 // event loop until the main window closes.
 #include "app/timing_report.h"
-#include "config/settings.h"
 #include "config/snapshot_store.h"
 #include "lang/lang.h"
 #include "ui/shell/application.h"
@@ -11,6 +10,7 @@
 #include "ui/widgets/controls.h"
 #include "ui/shell/main_form.h"
 #include "ui/shell/program.h"
+#include "ui/shell/settings.h"
 #include "ui/shell/termination_signals.h"
 
 #include <QMessageBox>

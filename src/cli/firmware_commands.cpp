@@ -2,9 +2,10 @@
 
 #include "cli/history_commands.h"
 
-#include "config/file_writer.h"
+#include "device/commands.h"
 #include "device/firmware_update.h"
 #include "device/protocol.h"
+#include "files/file_writer.h"
 #include "lang/lang.h"
 #include "lang/number_text.h"
 
@@ -90,7 +91,7 @@ int runLevels(Session& session, const Arguments& arguments) {
     for (unsigned long done = 0; !TerminalHost::interrupted && (count == 0 || done < count); ++done) {
         if (done != 0) delayMs(host, kLevelsIntervalMs);
         uint8_t levels[4] = {};
-        const ResultCode code = session.link().readBlock(cmdKeyLevels, 0, levels, sizeof levels);
+        const ResultCode code = commands::readKeyLevels(session.link(), levels, sizeof levels);
         if (code != errNone) return deviceError(code);
         host.memoLine(formatText("%3u %3u %3u %3u", levels[0], levels[1], levels[2], levels[3]));
         if (host.outputClosed()) break;

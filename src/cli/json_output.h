@@ -4,9 +4,9 @@
 // README list them); texts meant for people (list items, responses) are in
 // the chosen language, numbers and flags are the stored values.
 #include "config/config_image.h"
-#include "config/file_result.h"
 #include "device/hid_transport.h"
 #include "device/identity.h"
+#include "files/file_result.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // one line of hexadecimal text (KEYSCH1..KEYSCH4 for the buttons, EVENTS for
 // the events), so files written by earlier versions and by hand keep loading.
 #include "config/config_image.h"
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "config/config_transfer.h"
 
+#include "device/commands.h"
 #include "lang/lang.h"
 
 #include <cstring>
@@ -32,8 +33,6 @@ ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
     return code;
 }
 
-ResultCode ConfigTransfer::sendCommand(uint8_t command) { return link_.writeFrame(command, 0, nullptr, 0); }
-
 void ConfigTransfer::forgetSerial() {
     if (watch_ != nullptr) watch_->forgetController();
 }
@@ -42,9 +41,9 @@ ResultCode ConfigTransfer::readController(ConfigImage& config,
                                           uint8_t (&touch)[sizeof(ConfigRecord::touchState)]) {
     const ProgressScope progress(host_, kFullReadTotal,
                                  LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
-    const ResultCode code = link_.readBlock(cmdConfigMemory, 0, config.bytes(), kConfigImageSize);
+    const ResultCode code = commands::readConfigMemory(link_, 0, config.bytes(), kConfigImageSize);
     if (code != errNone) return code;
-    return link_.readBlock(cmdTouchMemory, 0, touch, sizeof touch);
+    return commands::readTouchMemory(link_, 0, touch, sizeof touch);
 }
 
 ResultCode ConfigTransfer::readConfiguration() {
@@ -92,13 +91,13 @@ ResultCode ConfigTransfer::writeConfiguration() {
     // the frames travel stay pending for the synchronisation.
     const ConfigImage sent = record_.image;
     const ResultCode code =
-        link_.writeBlock(cmdConfigMemory, 0, sent.bytes(), kConfigImageSize, kFrameData, &writeAccepted_);
+        commands::writeConfigMemory(link_, 0, sent.bytes(), kConfigImageSize, &writeAccepted_);
     if (code != errNone) return code;
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
     flags_.imageValid = true;
-    return sendCommand(cmdReset);
+    return commands::restart(link_);
 }
 
 std::string ConfigTransfer::partialWriteText() const {
@@ -120,7 +119,7 @@ bool ConfigTransfer::confirmResetToDefaults() {
                         "Are you sure you want to reset\nthe device configuration\nto its default state?")) == ID_YES;
 }
 
-ResultCode ConfigTransfer::restoreDefaults() { return sendCommand(cmdDefaults); }
+ResultCode ConfigTransfer::restoreDefaults() { return commands::restoreDefaults(link_); }
 
 bool ConfigTransfer::confirmWriteConfiguration() {
     return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
@@ -128,26 +127,21 @@ bool ConfigTransfer::confirmWriteConfiguration() {
                                      "Are you sure you want to write\ndata to the controller?")) == ID_YES;
 }
 
-ResultCode ConfigTransfer::restartDevice() { return sendCommand(cmdReset); }
+ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
 
-ResultCode ConfigTransfer::writeWithMessage(uint8_t command, uint16_t offset, const uint8_t* data,
-                                            std::size_t length) {
-    return reportIfFailed(link_.writeBlock(command, offset, data, length, kFrameData), kWriteError);
-}
+ResultCode ConfigTransfer::reportWriteFailure(ResultCode code) { return reportIfFailed(code, kWriteError); }
 
 ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length) {
     if (offset > kConfigImageSize || length > kConfigImageSize - offset) return errParameters;
     uint8_t sent[kConfigImageSize];
     std::memcpy(sent, record_.image.bytes() + offset, length);
-    const ResultCode code = writeWithMessage(cmdConfigMemory, static_cast<uint16_t>(offset), sent, length);
+    const ResultCode code =
+        reportWriteFailure(commands::writeConfigMemory(link_, static_cast<uint16_t>(offset), sent, length));
     if (code == errNone) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
     return code;
 }
 
-ResultCode ConfigTransfer::readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer,
-                                           std::size_t length, std::size_t& received) {
-    return reportIfFailed(link_.readFrame(command, offset, buffer, length, received), kReadError);
-}
+ResultCode ConfigTransfer::reportReadFailure(ResultCode code) { return reportIfFailed(code, kReadError); }
 
 ResultCode ConfigTransfer::readDeviceCommand() {
     return reportIfFailed(readConfiguration(), kReadConfigurationError);
@@ -275,7 +269,7 @@ void ConfigTransfer::syncChanges() {
         uint8_t run[kConfigImageSize];
         const std::size_t n = end - k;
         std::memcpy(run, image + k, n);
-        const ResultCode code = link_.writeBlock(cmdConfigMemory, static_cast<uint16_t>(k), run, n, kFrameData);
+        const ResultCode code = commands::writeConfigMemory(link_, static_cast<uint16_t>(k), run, n);
         if (code == errBusy) break;   // another exchange is under way: next tick
         if (code != errNone) {
             syncRetryWaiting_ = true;

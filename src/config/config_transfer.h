@@ -86,12 +86,12 @@ public:
     ResultCode restoreDefaults();
     ResultCode restartDevice();
 
-    // writeBlock in 64-byte frames, or readFrame, with an error box on failure.
-    ResultCode writeWithMessage(uint8_t command, uint16_t offset, const uint8_t* data, std::size_t length);
-    ResultCode readWithMessage(uint8_t command, uint16_t offset, uint8_t* buffer, std::size_t length,
-                               std::size_t& received);
+    // The error box of a failed write or read (a command of device/commands.h),
+    // in the words every guarded exchange uses; gives the code back.
+    ResultCode reportWriteFailure(ResultCode code);
+    ResultCode reportReadFailure(ResultCode code);
 
-    // Writes image bytes offset..offset+length-1 with writeWithMessage and,
+    // Writes image bytes offset..offset+length-1 with reportWriteFailure and,
     // only when the controller accepted them, takes them into deviceCopy;
     // otherwise they stay pending for syncChanges (the end of button
     // learning sends the button part this way). A range outside the image
@@ -129,7 +129,6 @@ public:
 private:
     // The configuration and touch memories, both complete, or an error.
     ResultCode readController(ConfigImage& config, uint8_t (&touch)[sizeof(ConfigRecord::touchState)]);
-    ResultCode sendCommand(uint8_t command);
     void forgetSerial();
     ResultCode reportIfFailed(ResultCode code, const char* format);
 

@@ -1,6 +1,7 @@
 #include "config/ir_capture.h"
 
 #include "config/reaction_text.h"
+#include "device/commands.h"
 
 #include <cstring>
 
@@ -23,7 +24,7 @@ IrCapture readCode(const IrCodeReader& read, IrCode& code) {
 
 ResultCode readIrCode(DeviceLink& link, IrCode& code) {
     uint8_t bytes[sizeof(IrCode)] = {};
-    const ResultCode result = link.readBlock(cmdIrCode, 0, bytes, sizeof bytes);
+    const ResultCode result = commands::readIrCode(link, bytes, sizeof bytes);
     std::memcpy(&code, bytes, sizeof code);
     return result;
 }

@@ -1,9 +1,9 @@
 #include "config/snapshot_store.h"
 
 #include "config/config_file.h"
-#include "config/file_writer.h"
-#include "config/ini_file.h"
 #include "device/host.h"
+#include "files/file_writer.h"
+#include "files/ini_file.h"
 #include "lang/lang.h"
 
 #include <algorithm>

@@ -11,7 +11,7 @@
 // keys would not give back the exact bytes, the controller's memory byte
 // for byte under IMAGE), which the configuration loader skips.
 #include "config/config_image.h"
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "device/connection_watch.h"
 
 #include "device/access_help.h"
+#include "device/commands.h"
 #include "lang/lang.h"
 #include "lang/number_text.h"
 
@@ -22,7 +23,7 @@ void ConnectionWatch::onPollTick() {
 ResultCode ConnectionWatch::readIdentity() {
     std::array<uint8_t, kIdentityCapacity> raw{};
     std::size_t count = 0;
-    const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
+    const ResultCode code = commands::readIdentity(link_, raw.data(), raw.size(), count);
     raw.back() = 0;
     identity_ = IdentityBlock::fromBytes(raw);
     // Others that find it busy can name it.
@@ -186,7 +187,7 @@ void ConnectionWatch::printIdentity(const IdentityBlock& identity) {
 ResultCode ConnectionWatch::readDeviceLogRecord() {
     std::array<uint8_t, kDeviceLogRecordSize> record{};
     std::size_t count = 0;
-    const ResultCode code = link_.readFrame(cmdDeviceLog, 0, record.data(), record.size(), count);
+    const ResultCode code = commands::readDeviceLogRecord(link_, record.data(), record.size(), count);
     if (code != errNone || count == 0) return code;
     const std::size_t shown = std::min<std::size_t>(record[1], record.size() - 2);
     const std::string bytes = hexDump(record.data() + 2, shown);

@@ -1,7 +1,7 @@
 #include "device/firmware_file.h"
 
-#include "config/file_result.h"
 #include "device/identity.h"
+#include "files/file_result.h"
 #include "lang/lang.h"
 
 #include <algorithm>

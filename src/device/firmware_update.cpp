@@ -1,5 +1,6 @@
 #include "device/firmware_update.h"
 
+#include "device/commands.h"
 #include "lang/lang.h"
 
 #include <array>
@@ -55,7 +56,7 @@ FirmwareOutcome FirmwareUpdate::updateFirmware(const std::function<std::string()
 FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& askFile) {
     std::array<uint8_t, kIdentityCapacity> raw{};
     std::size_t count = 0;
-    const ResultCode code = link_.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count);
+    const ResultCode code = commands::readIdentity(link_, raw.data(), raw.size(), count);
     raw.back() = 0;
     if (code != errNone) {
         host_.messageBox(MB_ERROR, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
@@ -109,7 +110,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         // The first frame makes the application restart into its boot
         // loader; the reply may be lost in that restart, so an error here
         // is expected and only matters if the controller never comes back.
-        const ResultCode handOver = link_.writeFrame(cmdFirmwareData, 0, image.payload(), kFrameData);
+        const ResultCode handOver = commands::writeFirmwareFrame(link_, image.payload());
         if (handOver != errNone) {
             flags_.deviceConnected = false;
             bool back = false;
@@ -135,7 +136,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     if (beforeTransfer_) beforeTransfer_();
     ResultCode code = errNone;
     for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
-        code = link_.writeBlock(cmdFirmwareData, 0, image.payload(), payload + kFrameData, kFrameData);
+        code = commands::writeFirmwareData(link_, image.payload(), payload + kFrameData);
         if (code == errNone) {
             // Every frame was confirmed, yet the new application may still
             // not run (the cable pulled before the boot loader starts it):

@@ -1,5 +1,5 @@
 #pragma once
-// The controller's identity block, read with cmdIdentity from offset 0.
+// The controller's identity block, read with commands::readIdentity (offset 0).
 //   0 applicationVersion x100 (0: only the boot loader runs) | 2 serialNumber u32 |
 //   6 bootVersion x100 | 8 deviceCode | 9 deviceType | 10.. controllerName, NUL-ended
 // All little-endian.

@@ -11,7 +11,10 @@
 namespace zmt {
 
 // ResultCode (declared with the transport): 0 success, 1..5 transport and
-// exchange failures, -254 / -253 refusals by the controller.
+// exchange failures, 6..10 refusals by this program (an exchange already
+// under way, the controller held by another program or not to be held here,
+// several controllers and none chosen, or two with one serial), -254 / -253
+// refusals by the controller.
 enum ResultCodes : int {
     errNone = 0,
     errHidLoad = 1,        // the HID library cannot be loaded

@@ -2,7 +2,7 @@
 
 #include "sim/state_file.h"
 
-#include "config/file_result.h"
+#include "files/file_result.h"
 #include "lang/lang.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "sim/state_file.h"
 
-#include "config/file_writer.h"
+#include "files/file_writer.h"
 #include "lang/number_text.h"
 
 #include <cerrno>

@@ -1,5 +1,5 @@
 #include "config/config_file.h"
-#include "config/ini_file.h"
+#include "files/ini_file.h"
 #include "lang/lang.h"
 #include "test_files.h"
 

@@ -1,4 +1,5 @@
 #include "config/config_transfer.h"
+#include "device/commands.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
 
@@ -387,20 +388,18 @@ TEST_F(TransferTest, GuardedCallsShowTheirBoxInTheCurrentLanguage) {
     controller->faults.forceStatus = 0xFD;
     setLanguageIndex(English);
     const uint8_t zero = 0;
-    EXPECT_EQ(transfer.writeWithMessage(cmdConfigMemory, 0, &zero, 1), errResult);
-    std::size_t received = 0;
+    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), errResult);
     uint8_t levels[4];
-    EXPECT_EQ(transfer.readWithMessage(cmdKeyLevels, 0, levels, sizeof levels, received), errResult);
+    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), errResult);
     setLanguageIndex(Russian);
-    EXPECT_EQ(transfer.writeWithMessage(cmdConfigMemory, 0, &zero, 1), errResult);
+    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), errResult);
     ASSERT_EQ(host.boxes.size(), 3u);
     EXPECT_EQ(host.boxes[0].text, "Error writing to the device\nFailed result");
     EXPECT_EQ(host.boxes[1].text, "Error reading from the device\nFailed result");
     EXPECT_EQ(host.boxes[2].text, "Ошибка записи в устройство\nОшибка результата");
 
     controller->faults.forceStatus = 0;
-    EXPECT_EQ(transfer.readWithMessage(cmdKeyLevels, 0, levels, sizeof levels, received), errNone);
-    EXPECT_EQ(received, 4u);
+    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), errNone);
     EXPECT_EQ(host.boxes.size(), 3u);
 }
 

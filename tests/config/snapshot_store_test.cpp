@@ -204,6 +204,7 @@ TEST(SnapshotStore, CausesReadInBothLanguagesAndNamesRoundTrip) {
         EXPECT_NE(russian, snapshotCauseText(cause));
         EXPECT_FALSE(snapshotCauseText(cause).empty());
     }
+    setLanguageIndex(Russian);
 }
 
 TEST(SnapshotStore, DefaultFolderFollowsTheDataHome) {

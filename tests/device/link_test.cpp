@@ -1,6 +1,7 @@
 // The command protocol: frames byte for byte, replies and their checks,
 // retries and time-outs on the virtual clock, block transfers, the exchange
 // log, and refusal of an exchange nested inside another.
+#include "device/commands.h"
 #include "device/device_link.h"
 #include "lang/lang.h"
 #include "scripted_backend.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 namespace zmt::test {
@@ -87,6 +89,48 @@ TEST_F(ScriptedLink, WriteBlockSplitsIntoChunksAndEmptyWriteSendsOneFrame) {
     ASSERT_EQ(backend.sent.size(), 1u);
     EXPECT_EQ(backend.sent[0][1], 0x83);
     EXPECT_EQ(backend.sent[0][4], 0);
+}
+
+// The command layer: each typed call goes out with its own command byte,
+// direction and offset, in the frames its region needs.
+TEST_F(ScriptedLink, EachTypedCommandSendsItsOwnCodeDirectionAndOffset) {
+    std::array<uint8_t, 979> buffer{};
+    std::array<uint8_t, 128> firmware{};
+    std::size_t count = 0;
+    struct Case {
+        const char* name;
+        std::function<ResultCode()> call;
+        uint8_t command;   // as sent, with the write flag
+        uint16_t offset;   // of the first frame
+        std::size_t frames;
+    };
+    const Case cases[] = {
+        {"identity", [&] { return commands::readIdentity(link, buffer.data(), 65, count); }, 0x01, 0, 1},
+        {"device log", [&] { return commands::readDeviceLogRecord(link, buffer.data(), 64, count); }, 0x05, 0, 1},
+        {"key levels", [&] { return commands::readKeyLevels(link, buffer.data(), 4); }, 0x12, 0, 1},
+        {"IR code", [&] { return commands::readIrCode(link, buffer.data(), 8); }, 0x13, 0, 1},
+        {"touch memory", [&] { return commands::readTouchMemory(link, 0, buffer.data(), 10); }, 0x11, 0, 1},
+        {"touch state", [&] { return commands::readTouchMemoryFrame(link, 1, buffer.data(), 1, count); }, 0x11, 1, 1},
+        {"touch option", [&] { return commands::writeTouchMemory(link, 0, buffer.data(), 1); }, 0x91, 0, 1},
+        {"configuration read", [&] { return commands::readConfigMemory(link, 0, buffer.data(), 979); }, 0x10, 0, 16},
+        {"configuration write", [&] { return commands::writeConfigMemory(link, 967, buffer.data(), 12); }, 0x90, 967,
+         1},
+        {"learning's end", [&] { return commands::writeConfigMemory(link, 0, nullptr, 0); }, 0x90, 0, 1},
+        {"restart", [&] { return commands::restart(link); }, 0x83, 0, 1},
+        {"defaults", [&] { return commands::restoreDefaults(link); }, 0x84, 0, 1},
+        {"firmware frame", [&] { return commands::writeFirmwareFrame(link, firmware.data()); }, 0x82, 0, 1},
+        {"firmware data", [&] { return commands::writeFirmwareData(link, firmware.data(), 128); }, 0x82, 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        backend.sent.clear();
+        ASSERT_EQ(c.call(), errNone);
+        ASSERT_EQ(backend.sent.size(), c.frames);
+        for (const Report& sent : backend.sent) EXPECT_EQ(sent[1], c.command);
+        DeviceFrame first;
+        first.bytes = backend.sent.front();
+        EXPECT_EQ(first.offset(), c.offset);
+    }
 }
 
 TEST_F(ScriptedLink, ReadCopiesUpToCapacityButCountsTheWholeReply) {

@@ -3,7 +3,7 @@
 // have their own tests.
 #include "stack/device_stack.h"
 #include "sim/simulator.h"
-#include "../config/test_files.h"
+#include "test_files.h"
 #include "virtual_host.h"
 
 #include <gtest/gtest.h>

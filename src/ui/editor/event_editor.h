@@ -56,8 +56,6 @@ public:
     // default) reads as a controller that is not there.
     void setLink(DeviceLink* link) { link_ = link; }
 
-    editor::EventRules& eventRules() { return eventRules_; }
-
     // ---- offered to the rest of the window ----
     // The grid's and the editor's part of showing a new image.
     void showImage();

@@ -1,6 +1,6 @@
 #include "ui/log/memo.h"
 
-#include "config/file_writer.h"
+#include "files/file_writer.h"
 #include "lang/lang.h"
 
 #include <QAccessible>

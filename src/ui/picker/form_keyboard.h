@@ -5,11 +5,12 @@
 // edits one Reaction in place: every click changes the reaction at once,
 // re-highlights the window and lets the opener rewrite its description.
 //
-// What a control stands for is in its name ("PanelKey4x" is usage 4,
-// "SpeedButtonMMKey00E9x" consumer usage 0xE9); the rules of what a click or
-// a typed code does live in config/reaction_edit.h.
+// Each control carries what it stands for as a typed PickerControl ({kind,
+// code}); its object name ("PanelKey4x", "SpeedButtonMMKey00E9x") is for
+// translation and tests only. The rules of what a click or a typed code
+// does live in reaction_edit.h.
 #include "config/config_image.h"
-#include "config/reaction_edit.h"
+#include "ui/picker/reaction_edit.h"
 
 #include <QDialog>
 

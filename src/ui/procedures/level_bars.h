@@ -3,7 +3,7 @@
 // of the four channels as a bar, with the channel's idle maximum and press
 // threshold marked on it and the button recognised on it named beneath. It
 // is fed by the learning procedure's own readings; it reads nothing itself.
-#include "config/button_learning.h"
+#include "ui/procedures/button_learning.h"
 
 #include <QWidget>
 

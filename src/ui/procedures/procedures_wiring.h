@@ -12,11 +12,11 @@
 //
 //   ProceduresWiring procedures(window, {link, watch, transfer, record, simulatorWindow},
 //                               {parametersPanel, keysGrid, eventEditor}, settings);
-#include "config/button_learning.h"
 #include "config/config_transfer.h"
 #include "config/edit_history.h"
-#include "config/touch_calibration.h"
 #include "device/firmware_update.h"
+#include "ui/procedures/button_learning.h"
+#include "ui/procedures/touch_calibration.h"
 #include "ui/shell/editor_shell.h"
 
 #include <QObject>

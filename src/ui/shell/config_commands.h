@@ -4,7 +4,7 @@
 // Each runs inside the window's busy state and reports failures in a box.
 //
 //   ConfigCommands commands(window, wiring, settings);   // connects the buttons
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <QObject>
 

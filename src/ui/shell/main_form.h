@@ -5,11 +5,11 @@
 // device buttons, language switch). It owns the program-wide flags and the
 // Host through which the core reaches the window.
 #include "config/edit_history.h"
-#include "config/settings.h"
 #include "device/flags.h"
 #include "device/host.h"
 #include "lang/lang.h"
 #include "ui/shell/editor_shell.h"
+#include "ui/shell/settings.h"
 #include "ui/widgets/modal_dialogs.h"
 #include "ui/i18n/qt_translations.h"
 
@@ -233,7 +233,6 @@ public:
     // edits get one last attempt to reach the controller, and the settings
     // are saved as on every close.
     void closeOnSystemRequest();
-    bool closingOnSystemRequest() const { return systemClose_; }
     // Close request: asks the close guard first (false: nothing happens and
     // the window stays; on a system request closingUnasked is sent instead),
     // then marks the program closing, stops the poll, sends shuttingDown

@@ -1,6 +1,6 @@
 #include "ui/shell/recent_files.h"
 
-#include "config/file_result.h"
+#include "files/file_result.h"
 #include "lang/lang.h"
 #include "ui/shell/file_opening.h"
 #include "ui/shell/main_form.h"

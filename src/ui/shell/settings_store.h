@@ -8,9 +8,9 @@
 //   window.startUp();                        // loads the file
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
-#include "config/settings.h"
 #include "ui/procedures/procedures_wiring.h"
 #include "ui/shell/main_form.h"
+#include "ui/shell/settings.h"
 
 #include <QFileDialog>
 #include <QString>

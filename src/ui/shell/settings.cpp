@@ -1,6 +1,6 @@
-#include "config/settings.h"
+#include "ui/shell/settings.h"
 
-#include "config/ini_file.h"
+#include "files/ini_file.h"
 
 #include <cstdlib>
 #include <filesystem>

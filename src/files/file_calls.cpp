@@ -1,4 +1,4 @@
-#include "config/file_calls.h"
+#include "files/file_calls.h"
 
 #include <algorithm>
 #include <cerrno>

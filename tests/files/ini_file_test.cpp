@@ -1,4 +1,4 @@
-#include "config/ini_file.h"
+#include "files/ini_file.h"
 #include "lang/lang.h"
 #include "test_files.h"
 

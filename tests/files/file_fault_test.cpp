@@ -6,12 +6,12 @@
 // temporary file is left; a load that fails is an error with its reason,
 // never an empty file.
 #include "config/config_file.h"
-#include "config/file_calls.h"
-#include "config/file_writer.h"
-#include "config/settings.h"
 #include "device/firmware_file.h"
+#include "files/file_calls.h"
+#include "files/file_writer.h"
 #include "lang/lang.h"
 #include "sim/state_file.h"
+#include "ui/shell/settings.h"
 #include "test_files.h"
 #include "virtual_host.h"
 

@@ -1,4 +1,4 @@
-#include "config/reaction_edit.h"
+#include "ui/picker/reaction_edit.h"
 
 #include "config/reaction_text.h"
 #include "lang/lang.h"

@@ -1,5 +1,5 @@
-#include "config/settings.h"
-#include "config/ini_file.h"
+#include "ui/shell/settings.h"
+#include "files/ini_file.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // writeFileSafely: the one place where the programs put a file on the disk.
 // The system calls it makes go through config/file_calls.h, where the
 // fault tests can make any one of them fail.
-#include "config/file_writer.h"
+#include "files/file_writer.h"
 
-#include "config/file_calls.h"
+#include "files/file_calls.h"
 #include "lang/lang.h"
 
 #include <cerrno>

@@ -1,5 +1,6 @@
-#include "config/touch_calibration.h"
+#include "ui/procedures/touch_calibration.h"
 
+#include "device/commands.h"
 #include "lang/lang.h"
 
 #include <cstring>
@@ -81,7 +82,7 @@ bool TouchCalibration::start(bool offsetTenPercent) {
         return false;
     ending_ = Ending::StartFailed;
     const uint8_t option = offsetTenPercent ? 1 : 0;
-    if (transfer_.writeWithMessage(cmdTouchMemory, 0, &option, 1) != errNone) return false;
+    if (transfer_.reportWriteFailure(commands::writeTouchMemory(link_, 0, &option, 1)) != errNone) return false;
     ending_ = Ending::Stopped;
     previous_ = 0xFF;   // the first reading always counts as a change
     return true;
@@ -90,7 +91,7 @@ bool TouchCalibration::start(bool offsetTenPercent) {
 bool TouchCalibration::readState() {
     uint8_t state = 0;
     std::size_t received = 0;
-    if (transfer_.readWithMessage(cmdTouchMemory, 1, &state, 1, received) != errNone) {
+    if (transfer_.reportReadFailure(commands::readTouchMemoryFrame(link_, 1, &state, 1, received)) != errNone) {
         ending_ = Ending::ReadFailed;
         clearNotice(host_);
         return false;
@@ -106,7 +107,7 @@ bool TouchCalibration::readState() {
         if ((previous_ & ~kPressedBit) == kLastCorner) {
             // A failed read leaves touchState as the read left it, and the
             // calibration itself is done all the same.
-            link_.readBlock(cmdTouchMemory, 0, record_.touchState, sizeof record_.touchState);
+            commands::readTouchMemory(link_, 0, record_.touchState, sizeof record_.touchState);
             host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                          LangText("Настройка тачпанели завершена успешно\0"
                                   "Setting the touch panel is completed successfully"));

@@ -1,4 +1,4 @@
-#include "config/touch_calibration.h"
+#include "ui/procedures/touch_calibration.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
 

@@ -1,6 +1,6 @@
-#include "config/file_result.h"
+#include "files/file_result.h"
 
-#include "config/file_calls.h"
+#include "files/file_calls.h"
 #include "lang/lang.h"
 
 #include <algorithm>

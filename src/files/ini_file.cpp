@@ -1,6 +1,6 @@
-#include "config/ini_file.h"
+#include "files/ini_file.h"
 
-#include "config/file_writer.h"
+#include "files/file_writer.h"
 #include "lang/number_text.h"
 
 #include <algorithm>

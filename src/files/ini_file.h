@@ -6,7 +6,7 @@
 // compared without regard to case, as the files have always been treated.
 //
 // Use: read() a file (or start empty), query and write values, save().
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 // Putting a file on the disk; the system calls go through config/file_calls.h.
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // language, the log switches, the picker window, and the last file chosen in
 // each file dialog. The windows hold a ProgramSettings, fill it from the file
 // at start and write it back when the main window closes.
-#include "config/file_result.h"
+#include "files/file_result.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 // The one file writer: what a save does to the file's protection, owner,
 // group, mode and links, and to the folder around it.
-#include "config/file_writer.h"
+#include "files/file_writer.h"
 #include "lang/lang.h"
 #include "test_files.h"
 

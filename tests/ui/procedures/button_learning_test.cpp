@@ -1,4 +1,4 @@
-#include "config/button_learning.h"
+#include "ui/procedures/button_learning.h"
 #include "config/key_names.h"
 #include "lang/lang.h"
 #include "sim_rig.h"

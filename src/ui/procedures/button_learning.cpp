@@ -1,6 +1,7 @@
-#include "config/button_learning.h"
+#include "ui/procedures/button_learning.h"
 
 #include "config/key_names.h"
+#include "device/commands.h"
 #include "lang/lang.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ void ButtonLearning::abandon() {
 
 bool ButtonLearning::readLevels() {
     uint8_t levels[kChannels] = {};
-    if (link_.readBlock(cmdKeyLevels, 0, levels, kChannels) != errNone) return false;
+    if (commands::readKeyLevels(link_, levels, kChannels) != errNone) return false;
     for (int c = 0; c < kChannels; ++c) levels_.current[c] = levels[c];
     return true;
 }
@@ -114,8 +115,8 @@ bool ButtonLearning::start() {
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
     const uint8_t unlearned = 0;
-    if (transfer_.writeWithMessage(cmdConfigMemory, 0, &unlearned, 1) != errNone) return false;
-    return transfer_.writeWithMessage(cmdConfigMemory, 0, nullptr, 0) == errNone;
+    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != errNone) return false;
+    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == errNone;
 }
 
 void ButtonLearning::takeReading() {
