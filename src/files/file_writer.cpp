@@ -1,5 +1,5 @@
 // writeFileSafely: the one place where the programs put a file on the disk.
-// The system calls it makes go through config/file_calls.h, where the
+// The system calls it makes go through files/file_calls.h, where the
 // fault tests can make any one of them fail.
 #include "files/file_writer.h"
 

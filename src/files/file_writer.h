@@ -1,5 +1,5 @@
 #pragma once
-// Putting a file on the disk; the system calls go through config/file_calls.h.
+// Putting a file on the disk; the system calls go through files/file_calls.h.
 #include "files/file_result.h"
 
 #include <string>
