@@ -25,4 +25,13 @@ expected
 $1"; }
 expect_err_has() { grep -qF -- "$1" <<<"$ERR" || fail "$2: stderr lacks '$1' (stderr: $ERR)"; }
 expect_out_has() { grep -qF -- "$1" <<<"$OUT" || fail "$2: stdout lacks '$1' (stdout: $OUT)"; }
+# until_written FILE: waits (at most 10 s, polling) until FILE has content,
+# e.g. the first line of a program started in the background.
+until_written() {
+  for _ in $(seq 1 200); do
+    [ -s "$1" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
 finish() { exit "$FAILED"; }

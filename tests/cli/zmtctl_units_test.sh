@@ -148,10 +148,7 @@ run --lang en --simulator="$WORK/s1.sim" --simulator="$WORK/s2.sim" list
 printf 'log = 01 02 0A 0B\n' >"$WORK/one.sim"
 "$ZMTCTL" --simulator="$WORK/one.sim" monitor >"$WORK/file-monitor.out" 2>/dev/null &
 monitor=$!
-for attempt in $(seq 1 200); do
-  [ -s "$WORK/file-monitor.out" ] && break
-  sleep 0.05
-done
+until_written "$WORK/file-monitor.out"
 run --lang en --simulator="$WORK/one.sim" info
 expect_rc 5 "state file held"
 expect_err_has "is in use (held by zmtctl, process $monitor)" "state file held"
@@ -174,10 +171,7 @@ mkdir -p "$WORK/home"
 HOME="$WORK/home" env -u ZMT_LOCK_DIR -u XDG_RUNTIME_DIR -u XDG_CACHE_HOME \
   "$ZMTCTL" --simulator="$WORK/one.sim" monitor >"$WORK/home-monitor.out" 2>/dev/null &
 monitor=$!
-for attempt in $(seq 1 200); do
-  [ -s "$WORK/home-monitor.out" ] && break
-  sleep 0.05
-done
+until_written "$WORK/home-monitor.out"
 HOME="$WORK/home" ZMT_LOCK_DIR= XDG_RUNTIME_DIR= run --lang en --simulator="$WORK/one.sim" --yes write "$WORK/batch.ZMT"
 expect_rc 5 "state file held without a run-time folder"
 kill -9 $monitor; wait $monitor 2>/dev/null
