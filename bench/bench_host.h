@@ -3,10 +3,14 @@
 // show. Boxes answer OK, and every look at the clock moves it one
 // millisecond so time-outs still end; a benchmark on the real clock
 // overrides tickMs and waitEvents.
+#include "config/config_transfer.h"
+#include "device/connection_watch.h"
 #include "device/host.h"
+#include "sim/simulated_hid_backend.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zmt::bench {
@@ -44,6 +48,22 @@ public:
 
 private:
     Clock::time_point start_ = Clock::now();
+};
+
+// The program's device stack over one simulated controller, under StackHost.
+template <class StackHost>
+struct SimulatedStack {
+    StackHost host;
+    sim::SimulatedHidBackend backend{[this] { return host.tickMs(); }};
+    std::shared_ptr<sim::SimulatedController> controller = std::make_shared<sim::SimulatedController>();
+    HidTransport transport{backend};
+    DeviceLink link{host, transport};
+    ConfigRecord record;
+    ProgramFlags flags;
+    QuietWatchWindow window;
+    ConnectionWatch watch{link, flags, window};
+    ConfigTransfer transfer{link, record, flags, &watch};
+    SimulatedStack() { backend.addController(controller); }
 };
 
 } // namespace zmt::bench

@@ -93,24 +93,13 @@ void BM_WriteFirmware16K(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteFirmware16K)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// A window that is never watched: the poll's own work is what is timed.
-struct IdleWindow : zmt::WatchWindow {
-    void setToolbarBusy(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return true; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {}
-    void startPollTimer() override {}
-};
-
 void BM_PollWithoutControllerHidapi(benchmark::State& state) {
     BenchHost host;
     zmt::HidapiBackend backend;
     zmt::HidTransport transport(backend);
     zmt::DeviceLink link(host, transport);
     zmt::ProgramFlags flags;
-    IdleWindow window;
+    zmt::QuietWatchWindow window;   // never watched: the poll's own work is timed
     zmt::ConnectionWatch watch(link, flags, window);
     zmt::ResultCode code = zmt::errNone;
     for (auto _ : state) code = watch.pollController();

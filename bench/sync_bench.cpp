@@ -4,8 +4,6 @@
 // controller answers at once here (no modelled USB time), so the numbers are
 // the program's own CPU cost.
 #include "bench_host.h"
-#include "config/config_transfer.h"
-#include "sim/simulated_hid_backend.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,19 +13,8 @@ namespace {
 
 using zmt::bench::QuietHost;
 
-struct Stack {
-    QuietHost host;
-    zmt::sim::SimulatedHidBackend backend{[this] { return host.tickMs(); }};
-    std::shared_ptr<zmt::sim::SimulatedController> controller = std::make_shared<zmt::sim::SimulatedController>();
-    zmt::HidTransport transport{backend};
-    zmt::DeviceLink link{host, transport};
-    zmt::ConfigRecord record;
-    zmt::ProgramFlags flags;
-    zmt::ConfigTransfer transfer{link, record, flags, nullptr};
-    Stack() {
-        backend.addController(controller);
-        flags.deviceConnected = true;
-    }
+struct Stack : zmt::bench::SimulatedStack<QuietHost> {
+    Stack() { watch.pollController(); }
 };
 
 void BM_SyncIdleTick(benchmark::State& state) {

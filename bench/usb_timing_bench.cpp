@@ -58,28 +58,7 @@ private:
     bool polling_ = false;
 };
 
-class NoWindow : public zmt::WatchWindow {
-public:
-    void setToolbarBusy(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return false; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {}
-    void startPollTimer() override {}
-};
-
-struct Stack {
-    PollingHost host;
-    zmt::sim::SimulatedHidBackend backend{[this] { return host.tickMs(); }};
-    std::shared_ptr<zmt::sim::SimulatedController> controller = std::make_shared<zmt::sim::SimulatedController>();
-    zmt::HidTransport transport{backend};
-    zmt::DeviceLink link{host, transport};
-    zmt::ConfigRecord record;
-    zmt::ProgramFlags flags;
-    NoWindow window;
-    zmt::ConnectionWatch watch{link, flags, window};
-    zmt::ConfigTransfer transfer{link, record, flags, &watch};
+struct Stack : zmt::bench::SimulatedStack<PollingHost> {
     double usbSleptMs = 0;   // what the modelled transfers really slept
     Stack() {
         backend.setTransferCost(kTransferMs, [this](uint32_t ms) {
@@ -87,7 +66,6 @@ struct Stack {
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
             usbSleptMs += msSince(start);
         });
-        backend.addController(controller);
         watch.pollController();
     }
     // What the modelled USB needs at the least for the requests since `from`.

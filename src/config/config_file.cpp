@@ -1,6 +1,5 @@
 #include "config/config_file.h"
 
-#include "config/parameter_rules.h"
 #include "files/ini_file.h"
 #include "lang/lang.h"
 #include "lang/number_text.h"

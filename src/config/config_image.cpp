@@ -62,6 +62,12 @@ void KeyRecord::setName(const std::string& text) {
 
 int EventRecord::eventType() const { return flags & EV_TYPE_MASK; }
 
+void EventRecord::setEventType(int type) {
+    flags = static_cast<uint8_t>((flags & ~EV_TYPE_MASK) | (type & EV_TYPE_MASK));
+}
+
+void EventRecord::setFlag(uint8_t bit, bool on) { flags = static_cast<uint8_t>(on ? flags | bit : flags & ~bit); }
+
 bool EventRecord::irTrigger() const { return (flags & EV_TRIGGER_MASK) != 0; }
 
 IrCode EventRecord::irCode() const {

@@ -21,6 +21,8 @@ inline constexpr int kKeyNameLength = 5;
 inline constexpr int kEncoderColumn = 4;     // grid column of the encoder directions
 inline constexpr int kEncoderDirections = 4; // Enc1+, Enc1-, Enc2+, Enc2-
 inline constexpr uint16_t kDefaultLongPressTimeout = 1500;
+inline constexpr int kMinDivisor = 1;   // an encoder's divisor as shown; stored minus one
+inline constexpr int kMaxDivisor = 10;
 inline constexpr uint8_t kNoThreshold = 255; // channel without a learned button
 
 // Packed: a 16-bit field may sit at an odd address, so never bind a
@@ -78,6 +80,8 @@ struct EventRecord {
     Reaction reaction;
 
     int eventType() const;
+    void setEventType(int type);
+    void setFlag(uint8_t bit, bool on);   // an EV_* bit
     bool irTrigger() const;
     IrCode irCode() const;          // the trigger bytes read as an infrared code
     void setIrCode(const IrCode& code);

@@ -1,13 +1,13 @@
 #include "config/config_listing.h"
 
-#include "config/editor_rules.h"
+#include "config/button_names.h"
+#include "config/event_view.h"
 #include "config/key_names.h"
 #include "config/reaction_text.h"
 #include "lang/lang.h"
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace zmt {
 
@@ -30,25 +30,23 @@ bool allZero(const void* bytes, std::size_t n) {
     return true;
 }
 
-void describeButtons(const editor::KeysGridRules& grid, const ConfigImage& image, ConfigDescription& description) {
+void describeButtons(const ConfigImage& image, ConfigDescription& description) {
     for (int channel = 0; channel < kChannels; ++channel) {
         for (int row = 1; row <= kSlotsPerChannel; ++row) {
             const KeyRecord* key = image.keyAt(channel, row);
             if (key->level == 0) continue;
             description.buttons.push_back(
-                {channel + 1, row, grid.cellText(channel, row), unsigned{key->level}, unsigned{key->tolerance}});
+                {channel + 1, row, editor::buttonCellText(image, channel, row), unsigned{key->level}, unsigned{key->tolerance}});
         }
     }
 }
 
-void describeEvents(ConfigRecord& copy, ConfigDescription& description) {
-    editor::KeysGridRules grid(copy);
-    editor::EventRules events(copy, grid);
+void describeEvents(ConfigImage& copy, ConfigDescription& description) {
     for (int index = 0; index < kEvents; ++index) {
         // As the editor would show it (the listing works on a copy).
-        events.normaliseEvent(index);
-        const editor::EventView view = events.eventView(index);
-        const EventRecord& event = copy.image.events[index];
+        editor::normaliseEvent(copy, index);
+        const editor::EventView view = editor::eventView(copy, index);
+        const EventRecord& event = copy.events[index];
         if (allZero(&event, sizeof event)) continue;
         ListedEvent listed;
         listed.number = index + 1;
@@ -109,13 +107,11 @@ std::string reactionListingText(const Reaction& reaction) {
 }
 
 ConfigDescription describeConfiguration(const ConfigImage& image) {
-    // The record is large for a stack and only the copy's image is used.
-    auto copy = std::make_unique<ConfigRecord>();
-    copy->image = image;
+    // Normalising edits the events, so the listing works on a copy.
+    ConfigImage copy = image;
     ConfigDescription description;
-    editor::KeysGridRules grid(*copy);
-    describeButtons(grid, image, description);
-    describeEvents(*copy, description);
+    describeButtons(image, description);
+    describeEvents(copy, description);
     description.homeReaction = image.homeReaction;
     description.home = reactionListingText(image.homeReaction);
     describeParameters(image, description);

@@ -14,17 +14,6 @@ using zmt::test::VirtualHost;
 
 namespace {
 
-class QuietWindow : public WatchWindow {
-public:
-    void setToolbarBusy(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return false; }
-    void setPollInterval(unsigned) override {}
-    void stopPollTimer() override {}
-    void startPollTimer() override {}
-};
-
 // A frame as the exchange log shows it.
 struct Frame {
     char direction;
@@ -86,7 +75,7 @@ protected:
     DeviceLink& link = rig.link;
     ConfigRecord record;
     ProgramFlags flags;
-    QuietWindow window;
+    QuietWatchWindow window;
     ConnectionWatch watch{link, flags, window};
     ConfigTransfer transfer{link, record, flags, &watch};
     int shown = 0;

@@ -12,6 +12,7 @@
 #include "config/config_transfer.h"
 #include "device/firmware_update.h"
 #include "lang/lang.h"
+#include "polling_window.h"
 #include "sim_rig.h"
 #include "test_files.h"
 
@@ -30,31 +31,6 @@
 using namespace zmt;
 
 namespace {
-
-// The window's side of the poll: its timer really stops while a poll runs,
-// as the window's does, so a poll never starts inside its own retry pauses.
-class PollTimerWindow : public WatchWindow {
-public:
-    PollTimerWindow(test::VirtualHost& host, std::function<void()> tick) : host_(host), tick_(std::move(tick)) {}
-    void setToolbarBusy(bool) override {}
-    bool deviceLogChecked() override { return false; }
-    void setDeviceLogChecked(bool) override {}
-    bool monitoringPageActive() override { return false; }
-    void setPollInterval(unsigned ms) override { interval_ = ms; }
-    void stopPollTimer() override {
-        if (timer_ != 0) host_.stopTimer(timer_);
-        timer_ = 0;
-    }
-    void startPollTimer() override {
-        if (timer_ == 0) timer_ = host_.startTimer(interval_, tick_);
-    }
-
-private:
-    test::VirtualHost& host_;
-    std::function<void()> tick_;
-    unsigned interval_ = kPollIntervalMs;
-    int timer_ = 0;
-};
 
 // Connect: a controller is plugged in and the poll reads its configuration,
 // the road most users take.
@@ -198,7 +174,7 @@ protected:
     test::SimRig rig;
     ConfigRecord record;
     ProgramFlags flags;
-    PollTimerWindow window{rig.host, [this] { watch.onPollTick(); }};
+    test::PollingWindow window{rig.host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{rig.link, flags, window};
     ConfigTransfer transfer{rig.link, record, flags, &watch};
 };
@@ -373,7 +349,7 @@ protected:
     std::vector<uint8_t> delivered;
     test::SimRig rig;
     ProgramFlags flags;
-    PollTimerWindow window{rig.host, [this] { watch.onPollTick(); }};
+    test::PollingWindow window{rig.host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{rig.link, flags, window};
     FirmwareUpdate firmware{rig.link, watch, flags};
 };

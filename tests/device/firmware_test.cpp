@@ -89,8 +89,7 @@ protected:
     std::filesystem::path dir;
     test::SimRig rig;
     ProgramFlags flags;
-    ConnectionWatch* watchOfWindow = &watch;
-    test::PollingWindow window{rig.host, watchOfWindow};
+    test::PollingWindow window{rig.host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{rig.link, flags, window};
     FirmwareUpdate firmware{rig.link, watch, flags};
 };

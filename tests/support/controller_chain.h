@@ -24,8 +24,7 @@ struct ControllerChain {
     HidTransport transport;
     DeviceLink link{host, transport};
     ProgramFlags flags;
-    ConnectionWatch* watchOfWindow = &watch;
-    PollingWindow window{host, watchOfWindow};
+    PollingWindow window{host, [this] { watch.onPollTick(); }};
     ConnectionWatch watch{link, flags, window};
     ConfigRecord record;
     ConfigTransfer transfer{link, record, flags, &watch};

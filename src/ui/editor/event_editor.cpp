@@ -120,7 +120,7 @@ QLabel* reactionMemo(Panel* panel, const char* name) {
 
 EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPanel& panel, KeysGridView& grid)
     : QObject(&window.windowWidget()), window_(window), record_(record), panel_(panel), grid_(grid),
-      eventRules_(record, grid.rules()) {
+      eventRules_(record) {
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);

@@ -19,7 +19,7 @@
 // call the public operations below (the firmware update locks the editor).
 #include "config/config_image.h"
 #include "config/edit_history.h"
-#include "config/editor_rules.h"
+#include "ui/editor/editor_rules.h"
 #include "config/ir_capture.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/picker/form_keyboard.h"

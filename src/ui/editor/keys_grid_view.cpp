@@ -264,7 +264,7 @@ void KeysGridView::buildCellMenu() {
 
 void KeysGridView::retranslate() {
     for (int column = 0; column < editor::kGridColumns; ++column) {
-        const QString text = QString::fromStdString(editor::gridHeaderText(column));
+        const QString text = QString::fromStdString(editor::channelCaption(column));
         if (QTableWidgetItem* item = grid_->horizontalHeaderItem(column)) item->setText(text);
         else grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
     }
@@ -279,7 +279,7 @@ void KeysGridView::nameCell(int column, int row) {
     QTableWidgetItem* item = grid_->item(row - 1, column);
     if (item == nullptr) return;
     const QString text = item->text().isEmpty() ? QString::fromUtf8(LangText(kEmptyCellText)) : item->text();
-    const QString name = QStringLiteral("%1, %2: %3").arg(qs(editor::gridHeaderText(column))).arg(row).arg(text);
+    const QString name = QStringLiteral("%1, %2: %3").arg(qs(editor::channelCaption(column))).arg(row).arg(text);
     if (item->data(Qt::AccessibleTextRole).toString() != name) item->setData(Qt::AccessibleTextRole, name);
 }
 

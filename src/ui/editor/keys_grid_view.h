@@ -14,7 +14,7 @@
 // labels).
 #include "config/config_image.h"
 #include "config/edit_history.h"
-#include "config/editor_rules.h"
+#include "ui/editor/editor_rules.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,6 +1,6 @@
 #include "ui/editor/parameters_panel.h"
 
-#include "config/parameter_rules.h"
+#include "ui/editor/parameter_rules.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
 #include "ui/shell/editor_shell.h"

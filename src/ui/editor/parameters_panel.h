@@ -3,10 +3,10 @@
 // long-press time-out, the two encoders, the touch panel and the head unit.
 // Every control writes its image field the moment the user changes it (the
 // synchronisation sends it on); the exclusions between the settings are the
-// rules of config/parameter_rules.h, and this panel only shows their outcome.
+// rules of parameter_rules.h, and this panel only shows their outcome.
 #include "config/config_image.h"
 #include "config/edit_history.h"
-#include "config/parameter_rules.h"
+#include "ui/editor/parameter_rules.h"
 
 #include <QWidget>
 

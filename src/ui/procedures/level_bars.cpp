@@ -1,6 +1,6 @@
 #include "ui/procedures/level_bars.h"
 
-#include "config/editor_rules.h"
+#include "config/button_names.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
 
@@ -55,7 +55,7 @@ void LevelBars::paintEvent(QPaintEvent*) {
         const QColor text = palette().color(QPalette::WindowText);
         painter.setPen(text);
         painter.drawText(QRect(left - kBarGap / 2, kTop - 18, kBarWidth + kBarGap, 16), Qt::AlignCenter,
-                         QString::fromStdString(editor::gridHeaderText(c)));
+                         QString::fromStdString(editor::channelCaption(c)));
         painter.fillRect(frame, lightBackground(palette(), QColor(235, 235, 235)));
         const bool pressed = levels_.pressed(c);
         const int h = levelHeight(levels_.current[c]);

@@ -2,7 +2,7 @@
 
 #include "config/edit_history.h"
 #include "lang/lang.h"
-#include "config/editor_rules.h"
+#include "config/button_names.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"

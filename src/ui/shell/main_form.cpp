@@ -1,6 +1,5 @@
 #include "ui/shell/main_form.h"
 
-#include "config/editor_rules.h"
 #include "device/connection_watch.h"
 #include "lang/lang.h"
 #include "ui/log/memo.h"

@@ -1,12 +1,13 @@
 // The parameters panel driven through its controls on the main window's
 // Parameters page: what each control stores and which settings it switches off.
-#include "config/parameter_rules.h"
+#include "ui/editor/parameter_rules.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
 #include "ui/shell/main_form.h"
 #include "ui/i18n/translate_form.h"
 #include "ui/i18n/translation_tables.h"
 #include "../window_test_support.h"
+#include "parameter_images.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,8 @@
 
 using namespace zmt;
 using namespace zmt::ui;
+
+using zmt::test::imageWith;
 
 namespace {
 
@@ -63,17 +66,6 @@ struct Page {
         return refreshes == std::vector<std::string>{"encoder column", "event"};
     }
 };
-
-ConfigImage imageWith(uint8_t enc0, uint8_t enc1, uint8_t touchMode, uint8_t headType, uint8_t touchFlags) {
-    ConfigImage image{};
-    image.longPressTimeout = 1500;
-    image.enc0Mode = enc0;
-    image.enc1Mode = enc1;
-    image.touchMode = touchMode;
-    image.headType = headType;
-    image.touchFlags = touchFlags;
-    return image;
-}
 
 } // namespace
 
@@ -240,7 +232,7 @@ private slots:
     }
 
     void languageSwitchKeepsTheSelections() {
-        test::RussianAfterwards russian;
+        zmt::ui::test::RussianAfterwards russian;
         Page page(imageWith(EncoderTouch12, 0, 0, 2, 0));
         QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD тип 1"));
         page.window.setLanguage(1);

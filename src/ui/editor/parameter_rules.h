@@ -26,8 +26,6 @@ enum EncoderMode : uint8_t {
     EncoderDisabled = 0, EncoderRxdTxd = 1, EncoderTouch12 = 2, EncoderTouch34 = 3, EncoderKeys12 = 4
 };
 
-inline constexpr int kMinDivisor = 1;   // as shown; stored minus one
-inline constexpr int kMaxDivisor = 10;
 // encoder 0 or 1; the shown divisor is clamped to 1..10.
 void setEncoderDivisor(ConfigImage& image, int encoder, int shownDivisor);
 

@@ -6,7 +6,7 @@
 #include "lang/lang.h"
 #include "learned_buttons.h"
 #include "sim_rig.h"
-#include "config/editor_rules.h"
+#include "ui/editor/editor_rules.h"
 #include "config/key_names.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ struct Bench {
     ProgramFlags flags;
     ConfigTransfer transfer{rig.link, record, flags, nullptr};
     KeysGridRules grid{record};
-    EventRules events{record, grid};
+    EventRules events{record};
 
     Bench() {
         EXPECT_EQ(int(transfer.readConfiguration()), 0);
@@ -293,9 +293,9 @@ TEST_F(EditorRules, CaptionsAndHeldButtonNames) {
     } headers[] = {{0, "Канал 1", "Ch 1"}, {3, "Канал 4", "Ch 4"}, {4, "Энкодер", "Encoder"}, {5, "", ""}, {-1, "", ""}};
     for (const auto& h : headers) {
         setLanguageIndex(Russian);
-        ASSERT_EQ(gridHeaderText(h.column), std::string(h.russian));
+        ASSERT_EQ(channelCaption(h.column), std::string(h.russian));
         setLanguageIndex(English);
-        ASSERT_EQ(gridHeaderText(h.column), std::string(h.english));
+        ASSERT_EQ(channelCaption(h.column), std::string(h.english));
     }
 
     Bench b;

@@ -1,10 +1,13 @@
 #pragma once
 // What the buttons grid and the event editor do to the configuration record,
-// without any window: cell texts, selection and pointer rules, naming, drops,
-// deletions and the normalising display of an event. The widgets ask these
-// classes and show the answers, so every rule is testable on its own and the
-// record stays the one place the configuration lives.
+// without any window: selection and pointer rules, naming, drops, deletions
+// and the event's choices. The widgets ask these classes and show the
+// answers, so every rule is testable on its own and the record stays the one
+// place the configuration lives. How buttons and events read (names, the
+// normalised event) is the core's, since zmtctl's listing says the same.
+#include "config/button_names.h"
 #include "config/config_image.h"
+#include "config/event_view.h"
 
 #include <optional>
 #include <string>
@@ -73,15 +76,6 @@ struct GridEditorState {
     std::string editText;
 };
 
-// The caption over a grid column: "Канал 1".."Канал 4", "Энкодер".
-std::string gridHeaderText(int column);
-// The name a button goes by: its stored name, or the automatic label of its
-// channel and level; empty for a slot outside the grid.
-std::string buttonName(const ConfigImage& image, int column, int row);
-// The name the learning procedure shows under a channel's level bar for the
-// button held on row (0: none): what its cell shows (a name being typed
-// included), or else the name it goes by.
-std::string heldButtonName(const ConfigImage& image, int column, int row, const std::string& cellText);
 
 class KeysGridRules {
 public:
@@ -89,11 +83,9 @@ public:
 
     // Text of a cell in rows 1..15 (name, automatic label, encoder label or
     // empty); anything outside the grid is empty.
-    std::string cellText(int column, int row) const;
+    std::string cellText(int column, int row) const { return buttonCellText(record_.image, column, row); }
     std::string autoLabel(int column, int row) const;
-    // The encoder direction label of row 1..4, whether or not it is on.
-    static std::string encoderLabel(int row);
-    bool encoderRowOn(int row) const;
+    bool encoderRowOn(int row) const { return editor::encoderRowOn(record_.image, row); }
     // A cell that holds a button, or an encoder direction that is switched on.
     bool selectable(int column, int row) const;
     // A button cell whose name may be edited.
@@ -154,44 +146,24 @@ private:
     GridEditorState state_;
 };
 
-// Everything the event editor shows for one event.
-struct EventView {
-    bool irTrigger = false;
-    std::string irText;
-    int eventType = 0;
-    bool typeEnabled = false;
-    bool once = false;
-    bool onceEnabled = false;
-    bool wakeUp = false;
-    bool wakeUpEnabled = false;
-    std::string modifierText;
-    std::string keyText;
-    bool irReaction = false;           // the reaction is an infrared one
-    std::vector<std::string> reactionLines;
-};
-
 // Why a reaction is refused for an event without a trigger.
 inline constexpr const char* kNoTriggerText =
     "Сначала задайте событию кнопку или ИК код\0Give the event a button or an IR code first";
 
 class EventRules {
 public:
-    EventRules(ConfigRecord& record, const KeysGridRules& grid) : record_(record), grid_(grid) {}
+    explicit EventRules(ConfigRecord& record) : record_(record) {}
 
-    // Brings the event in line with the rules the controller expects (see
-    // the .cpp); the editor does it before it shows the event. An index
-    // outside 0..59 changes nothing.
-    void normaliseEvent(int index);
-    // What the event's controls show, for an event normaliseEvent has
-    // brought in line; showing never edits. An index outside 0..59 shows an
-    // empty, disabled editor.
-    EventView eventView(int index) const;
+    // The editor brings the event in line (config/event_view.h) before it
+    // shows it.
+    void normaliseEvent(int index) { editor::normaliseEvent(record_.image, index); }
+    EventView eventView(int index) const { return editor::eventView(record_.image, index); }
 
     // Whether the event keeps a reaction: it has a button, a modifier or an
     // infrared trigger. Normalising an event with none clears its reaction, so
     // a reaction given to it would be lost at the next look; the editor
     // refuses it instead, telling why (kNoTriggerText).
-    bool takesReaction(int index) const;
+    bool takesReaction(int index) const { return eventTakesReaction(record_.image, index); }
 
     void setEventType(int index, int type);
     void setOnce(int index, bool on);
@@ -205,7 +177,6 @@ public:
 
 private:
     ConfigRecord& record_;
-    const KeysGridRules& grid_;
 };
 
 } // namespace zmt::editor

@@ -1,8 +1,7 @@
-#include "config/editor_rules.h"
+#include "ui/editor/editor_rules.h"
 
-#include "config/reaction_text.h"
-#include "lang/lang.h"
 #include "config/key_names.h"
+#include "lang/lang.h"
 
 #include <cstring>
 
@@ -10,7 +9,6 @@ namespace zmt::editor {
 
 namespace {
 
-constexpr const char* kEncoderLabels[kEncoderDirections] = {"Enc1+", "Enc1-", "Enc2+", "Enc2-"};
 constexpr const char* kEncoderTips[kEncoderDirections] = {
     "Увеличение значения энкодера 1\0Increasing the value of the encoder 1",
     "Уменьшение значения энкодера 1\0Decreasing the value of the encoder 1",
@@ -18,25 +16,8 @@ constexpr const char* kEncoderTips[kEncoderDirections] = {
     "Уменьшение значения энкодера 2\0Decreasing the value of the encoder 2",
 };
 
-
-void setEventTypeBits(EventRecord& event, int type) {
-    event.flags = static_cast<uint8_t>((event.flags & ~EV_TYPE_MASK) | (type & EV_TYPE_MASK));
-}
-
-void setBit(EventRecord& event, uint8_t bit, bool on) {
-    event.flags = static_cast<uint8_t>(on ? event.flags | bit : event.flags & ~bit);
-}
-
 bool reactionPresent(const Reaction& reaction) {
     return (reaction.kind >> 4) == 1 || (reaction.kind & 0x0F) != 0;
-}
-
-// The panel text of a trigger reference whose cell shows nothing.
-std::string placeholder(int column, int row) {
-    if (column == kEncoderColumn && row >= 1 && row <= kEncoderDirections) {
-        return std::string(kEncoderLabels[row - 1]) + " ?";
-    }
-    return formatText("%d.[%d] ?", column + 1, row);
 }
 
 } // namespace
@@ -56,46 +37,10 @@ const char* deleteActionCaption(int action) {
 
 // ---- the buttons grid ----
 
-std::string gridHeaderText(int column) {
-    if (column >= 0 && column < kChannels) return formatText(LangText("Канал %d\0Ch %d"), column + 1);
-    if (column == kEncoderColumn) return LangText("Энкодер\0Encoder");
-    return {};
-}
-
-std::string buttonName(const ConfigImage& image, int column, int row) {
-    const KeyRecord* key = image.keyAt(column, row);
-    if (key == nullptr) return {};
-    const std::string name = key->nameText();
-    return name.empty() ? autoLabel(column, key->level) : name;
-}
-
-std::string heldButtonName(const ConfigImage& image, int column, int row, const std::string& cellText) {
-    if (row == 0) return {};
-    return cellText.empty() ? buttonName(image, column, row) : cellText;
-}
-
-std::string KeysGridRules::encoderLabel(int row) {
-    return row >= 1 && row <= kEncoderDirections ? kEncoderLabels[row - 1] : "";
-}
-
-bool KeysGridRules::encoderRowOn(int row) const {
-    if (row == 1 || row == 2) return record_.image.enc0Mode != 0;
-    if (row == 3 || row == 4) return record_.image.enc1Mode != 0;
-    return false;
-}
-
 std::string KeysGridRules::autoLabel(int column, int row) const {
     const KeyRecord* key = record_.image.keyAt(column, row);
     if (key == nullptr) return {};
     return editor::autoLabel(column, key->level);
-}
-
-std::string KeysGridRules::cellText(int column, int row) const {
-    if (column == kEncoderColumn) return encoderRowOn(row) ? encoderLabel(row) : std::string();
-    const KeyRecord* key = record_.image.keyAt(column, row);
-    if (key == nullptr || key->level == 0) return {};
-    if (key->name[0] != '\0') return nameBytesToText(key->name, kKeyNameLength);
-    return autoLabel(column, row);
 }
 
 bool KeysGridRules::selectable(int column, int row) const {
@@ -252,7 +197,7 @@ bool KeysGridRules::drop(DropPanel panel, int eventIndex, int sourceColumn, int 
     EventRecord* event = record_.image.eventAt(eventIndex);
     if (event == nullptr || !dropCandidate(*event) || !dropAccepted(panel, *event, sourceColumn)) return false;
     if (sourceColumn < 0 || sourceColumn > kEncoderColumn || sourceRow < 1 || sourceRow >= kGridRows) return false;
-    if (event->keyRow == 0 && event->modRow == 0) setEventTypeBits(*event, EventAnyPress);
+    if (event->keyRow == 0 && event->modRow == 0) event->setEventType(EventAnyPress);
     if (panel == DropPanel::Modifier) {
         event->modCol = static_cast<uint8_t>(sourceColumn);
         event->modRow = static_cast<uint8_t>(sourceRow);
@@ -282,122 +227,16 @@ void KeysGridRules::deleteChannel(int column) {
 
 // ---- the event editor ----
 
-namespace {
-
-// Which of the type, once and wake-up choices an event offers as it stands.
-struct OfferedChoices {
-    bool type = false;
-    bool once = false;
-};
-
-OfferedChoices offeredChoices(const EventRecord& event) {
-    OfferedChoices offered;
-    if (event.irTrigger()) {
-        offered.type = offered.once = true;
-    } else {
-        if (event.modRow != 0) offered.type = true;
-        if (event.keyRow != 0) {
-            offered.type = true;
-            offered.once = event.keyCol != kEncoderColumn;
-        }
-    }
-    const int type = event.eventType();
-    // The once bit belongs to long and any presses only.
-    if (type == EventDisabled || type == EventShortPress) offered.once = false;
-    return offered;
-}
-
-} // namespace
-
-// The controller's expectations, applied before an event is shown:
-//  - a button event with neither key nor modifier is disabled, sends nothing
-//    and has neither the once nor the wake-up bit;
-//  - an event with only a modifier, or with an encoder turn as key, is "any
-//    press" unless disabled (a modifier alone, or a turn, has no duration);
-//  - an encoder key always carries the once bit;
-//  - the once bit belongs to long and any presses of a key only.
-void EventRules::normaliseEvent(int index) {
-    EventRecord* event = record_.image.eventAt(index);
-    if (event == nullptr) return;
-
-    if (!event->irTrigger()) {
-        const bool hasModifier = event->modRow != 0;
-        if (event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections) {
-            // Only four encoder directions exist; a reference past them
-            // (from a damaged file) is no key at all.
-            event->keyRow = event->keyCol = 0;
-        }
-        if (event->keyRow != 0) {
-            if (event->keyCol == kEncoderColumn) {
-                setBit(*event, EV_ONCE, true);
-                if (event->eventType() != EventDisabled) setEventTypeBits(*event, EventAnyPress);
-            }
-        } else {
-            setBit(*event, EV_ONCE, false);
-            if (hasModifier) {
-                if (event->eventType() != EventDisabled) setEventTypeBits(*event, EventAnyPress);
-            } else {
-                setEventTypeBits(*event, EventDisabled);
-                event->reaction = Reaction{};
-            }
-        }
-    }
-
-    const int type = event->eventType();
-    const bool keyOfferingOnce = event->irTrigger() || (event->keyRow != 0 && event->keyCol != kEncoderColumn);
-    if (keyOfferingOnce && (type == EventDisabled || type == EventShortPress)) setBit(*event, EV_ONCE, false);
-    if (!offeredChoices(*event).type) setBit(*event, EV_WAKEUP, false);
-}
-
-EventView EventRules::eventView(int index) const {
-    EventView view;
-    const EventRecord* event = record_.image.eventAt(index);
-    if (event == nullptr) return view;
-
-    const OfferedChoices offered = offeredChoices(*event);
-    view.typeEnabled = offered.type;
-    view.onceEnabled = offered.once;
-    view.wakeUpEnabled = offered.type;
-    if (event->irTrigger()) {
-        view.irTrigger = true;
-        view.irText = irTriggerText(event->irCode());
-    } else {
-        if (event->modRow != 0) {
-            view.modifierText = grid_.cellText(event->modCol, event->modRow);
-            if (view.modifierText.empty()) view.modifierText = placeholder(event->modCol, event->modRow);
-        }
-        if (event->keyRow != 0) {
-            view.keyText = grid_.cellText(event->keyCol, event->keyRow);
-            if (view.keyText.empty()) view.keyText = placeholder(event->keyCol, event->keyRow);
-        }
-    }
-    view.eventType = event->eventType();
-    view.once = (event->flags & EV_ONCE) != 0;
-    view.wakeUp = (event->flags & EV_WAKEUP) != 0;
-    view.irReaction = isInfraredReaction(event->reaction);
-    view.reactionLines = reactionMemoLines(event->reaction);
-    return view;
-}
-
-bool EventRules::takesReaction(int index) const {
-    const EventRecord* event = record_.image.eventAt(index);
-    if (event == nullptr) return false;
-    // As normaliseEvent sees it: an encoder direction past the four that exist
-    // is no key.
-    const bool key = event->keyRow != 0 && !(event->keyCol == kEncoderColumn && event->keyRow > kEncoderDirections);
-    return event->irTrigger() || event->modRow != 0 || key;
-}
-
 void EventRules::setEventType(int index, int type) {
-    if (EventRecord* event = record_.image.eventAt(index)) setEventTypeBits(*event, type);
+    if (EventRecord* event = record_.image.eventAt(index)) event->setEventType(type);
 }
 
 void EventRules::setOnce(int index, bool on) {
-    if (EventRecord* event = record_.image.eventAt(index)) setBit(*event, EV_ONCE, on);
+    if (EventRecord* event = record_.image.eventAt(index)) event->setFlag(EV_ONCE, on);
 }
 
 void EventRules::setWakeUp(int index, bool on) {
-    if (EventRecord* event = record_.image.eventAt(index)) setBit(*event, EV_WAKEUP, on);
+    if (EventRecord* event = record_.image.eventAt(index)) event->setFlag(EV_WAKEUP, on);
 }
 
 bool EventRules::menuOffered(int action, int index) const {

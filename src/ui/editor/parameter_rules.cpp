@@ -1,4 +1,4 @@
-#include "config/parameter_rules.h"
+#include "ui/editor/parameter_rules.h"
 
 #include "lang/lang.h"
 #include "lang/number_text.h"

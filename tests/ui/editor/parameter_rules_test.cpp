@@ -1,27 +1,15 @@
 // The controller-wide settings and the rules by which they exclude each other.
-#include "config/parameter_rules.h"
+#include "ui/editor/parameter_rules.h"
+
+#include "lang/lang.h"
+#include "parameter_images.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace zmt;
-
-#include "lang/lang.h"
-
-namespace {
-
-ConfigImage imageWith(uint8_t enc0, uint8_t enc1, uint8_t touchMode, uint8_t headType, uint8_t touchFlags) {
-    ConfigImage image{};
-    image.enc0Mode = enc0;
-    image.enc1Mode = enc1;
-    image.touchMode = touchMode;
-    image.headType = headType;
-    image.touchFlags = touchFlags;
-    return image;
-}
-
-} // namespace
+using zmt::test::imageWith;
 
 TEST(LongPressTimeout, AnythingOutside200To1500Becomes1500) {
     // The usual cases are typed into the panel's field in its own test.
