@@ -1,17 +1,88 @@
 #include "device/device_notifications.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <dbt.h>
+#include <initguid.h>
+#include <hidclass.h>
+#else
 #include <dlfcn.h>
 
 #include <cstring>
 #include <type_traits>
 #endif
 
+#include <utility>
+
 namespace zmt {
 
 #ifdef _WIN32
 
-std::unique_ptr<DeviceNotifications> DeviceNotifications::open() { return nullptr; }
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ZmtDeviceNotifications";
+
+// A window nobody sees, made only to be told of HID interfaces coming and
+// going: the system sends WM_DEVICECHANGE to windows, not to threads.
+class WindowNotifications : public DeviceNotifications {
+public:
+    explicit WindowNotifications(std::function<void()> announced) : announced_(std::move(announced)) {}
+    ~WindowNotifications() override {
+        if (registration_ != nullptr) UnregisterDeviceNotification(registration_);
+        if (window_ != nullptr) DestroyWindow(window_);
+    }
+
+    bool open() {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = &WindowNotifications::windowProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        // A second instance finds the class already there, which is fine.
+        if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr);
+        if (window_ == nullptr) return false;
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+        filter.dbcc_size = sizeof filter;
+        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        filter.dbcc_classguid = GUID_DEVINTERFACE_HID;
+        registration_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        return registration_ != nullptr;
+    }
+
+    int descriptor() const override { return -1; }
+    bool takeEvents() override { return std::exchange(announcedSinceTaken_, false); }
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_DEVICECHANGE && (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE)) {
+            auto* self = reinterpret_cast<WindowNotifications*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            if (self != nullptr) self->announce();
+            return TRUE;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    void announce() {
+        announcedSinceTaken_ = true;
+        if (announced_) announced_();
+    }
+
+    std::function<void()> announced_;
+    HWND window_ = nullptr;
+    HDEVNOTIFY registration_ = nullptr;
+    bool announcedSinceTaken_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<DeviceNotifications> DeviceNotifications::open(std::function<void()> announced) {
+    auto notifications = std::make_unique<WindowNotifications>(std::move(announced));
+    if (!notifications->open()) return nullptr;
+    return notifications;
+}
 
 #else
 
@@ -55,8 +126,8 @@ bool loadUdev(UdevCalls& calls) {
 
 class UdevNotifications : public DeviceNotifications {
 public:
-    UdevNotifications(const UdevCalls& calls, udev* context, udev_monitor* monitor)
-        : calls_(calls), context_(context), monitor_(monitor) {}
+    UdevNotifications(const UdevCalls& calls, udev* context, udev_monitor* monitor, std::function<void()> announced)
+        : calls_(calls), context_(context), monitor_(monitor), announced_(std::move(announced)) {}
     ~UdevNotifications() override {
         calls_.unrefMonitor(monitor_);
         calls_.unrefContext(context_);
@@ -72,6 +143,7 @@ public:
                 changed = true;
             calls_.unrefDevice(device);
         }
+        if (changed && announced_) announced_();
         return changed;
     }
 
@@ -79,11 +151,12 @@ private:
     const UdevCalls calls_;
     udev* context_;
     udev_monitor* monitor_;
+    std::function<void()> announced_;
 };
 
 } // namespace
 
-std::unique_ptr<DeviceNotifications> DeviceNotifications::open() {
+std::unique_ptr<DeviceNotifications> DeviceNotifications::open(std::function<void()> announced) {
     UdevCalls calls;
     if (!loadUdev(calls)) return nullptr;
     udev* context = calls.newContext();
@@ -97,7 +170,7 @@ std::unique_ptr<DeviceNotifications> DeviceNotifications::open() {
         calls.unrefContext(context);
         return nullptr;
     }
-    return std::make_unique<UdevNotifications>(calls, context, monitor);
+    return std::make_unique<UdevNotifications>(calls, context, monitor, std::move(announced));
 }
 
 #endif

@@ -11,6 +11,7 @@
 // pulled cable) is waited for as a condition, never for a fixed time; the
 // program side runs on the virtual clock as everywhere else.
 #include "controller_chain.h"
+#include "device/device_notifications.h"
 #include "device/hidapi_backend.h"
 #include "lang/lang.h"
 #include "sim/simulated_controller.h"
@@ -147,6 +148,33 @@ TEST_F(WineHidPlain, PulledCableIsDisconnectedAndTheControllerIsFoundAgain) {
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(controllerConfiguration()[967], mode);
+}
+
+// Windows tells a window of HID interfaces coming and going; Wine's plug and
+// play passes on what its HID bus hears from udev, so a pulled cable and its
+// return reach the program without a search of the bus.
+TEST_F(WineHidPlain, PullingOutAndPluggingInAreAnnounced) {
+    int announcements = 0;
+    std::unique_ptr<DeviceNotifications> arrivals = DeviceNotifications::open([&announcements] { ++announcements; });
+    ASSERT_NE(arrivals, nullptr);
+    connect();
+    // The messages come through the thread's message loop, as in the window.
+    auto announced = [&arrivals] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return arrivals->takeEvents();
+    };
+    announced();   // whatever the start announced
+    const int before = announcements;
+    setCable(false);
+    EXPECT_TRUE(eventually(announced)) << "pulled out";
+    setCable(true);
+    EXPECT_TRUE(eventually(announced)) << "plugged in";
+    EXPECT_GT(announcements, before);
+    connect();
 }
 
 // The keyboard and the consumer collections carry the same IDs and strings:

@@ -66,12 +66,14 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
 ControllerWiring::~ControllerWiring() = default;
 
 void ControllerWiring::listenForArrivals() {
-    arrivals_ = DeviceNotifications::open();
+    arrivals_ = DeviceNotifications::open([this] { window_.onDevicesAnnounced(); });
     if (!arrivals_) return;   // the usual poll finds arrivals, as it always has
-    auto* notifier = new QSocketNotifier(arrivals_->descriptor(), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        if (arrivals_->takeEvents()) window_.onDevicesAnnounced();
-    });
+    // On Windows the announcements come with the window messages Qt
+    // dispatches; on Linux they wait on a descriptor Qt watches.
+    if (arrivals_->descriptor() >= 0) {
+        auto* notifier = new QSocketNotifier(arrivals_->descriptor(), QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] { arrivals_->takeEvents(); });
+    }
     watch().setArrivalsAnnounced(true);
 }
 
