@@ -1,47 +1,41 @@
+// The event panel of the Parameters page: the sixty event tabs, the
+// trigger's drop targets (a modifier and a key dragged from the buttons
+// grid), the event's type, once and wake-up, its reaction opened in the
+// picker, and the editor's part of showing an image. The HOME key, the
+// infrared captures and the delete menu have files of their own.
 #include "ui/editor/event_editor.h"
 
 #include "config/reaction_text.h"
-#include "device/device_link.h"
 #include "device/host.h"
 #include "lang/lang.h"
+#include "ui/editor/event_controls.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
 #include "ui/picker/form_keyboard.h"
-#include "ui/shell/editor_shell.h"
+#include "ui/widgets/editor_host.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QStringList>
 #include <QTabBar>
 #include <QToolButton>
 
 #include <algorithm>
-#include <vector>
 #include <cstring>
 #include <map>
+#include <vector>
 
 namespace zmt::ui {
 
 using editor::DropPanel;
+using namespace event_controls;
 
 namespace {
 
-constexpr const char* kHomeCaption =
-    "Клавиатура (реакция на виртуальную кнопку HOME)\0Keyboard (reaction to the virtual button HOME)";
-constexpr const char* kHomeAgainCaption = "Клавиатура (кнопка HOME)\0Keyboard (HOME key)";
-
-// Hints of the panels whose captions the editor writes itself.
-constexpr const char* kHomeHint =
-    "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME";
 constexpr const char* kReactionHint = "Нажмите для редактирования реакции\0Click to edit the responce";
 constexpr const char* kModifierHint = "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here";
 constexpr const char* kKeyHint = "Перетащите сюда нужную кнопку\0Drag a button here";
@@ -52,15 +46,6 @@ constexpr unsigned kNotTakenNoticeMs = 3000;
 
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 128, 0);
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-template <typename T>
-T* named(QWidget* parent, const char* name) {
-    auto* control = new T(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
 
 // The event tabs. QTabBar lays all its tabs out again after each one added
 // (to see whether the new one lies under the pointer), measuring every
@@ -94,26 +79,10 @@ private:
     mutable std::map<QString, QSize> measured_;
 };
 
-Panel* captionPanel(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* panel = named<Panel>(parent, name);
-    panel->setFrameStyle(QFrame::NoFrame);
-    panel->setGeometry(geometry);
-    return panel;
-}
-
-// A panel that shows a reaction: a bold, centred text that lets clicks
-// through to the panel it sits in.
-QLabel* reactionMemo(Panel* panel, const char* name) {
-    auto* memo = named<QLabel>(panel, name);
-    memo->setTextFormat(Qt::PlainText);
-    memo->setAlignment(Qt::AlignCenter);
-    memo->setWordWrap(true);
-    QFont bold = memo->font();
-    bold.setBold(true);
-    memo->setFont(bold);
-    memo->setAttribute(Qt::WA_TransparentForMouseEvents);
-    memo->setGeometry(panel->contentsRect().adjusted(2, 2, -2, -2));
-    return memo;
+// What a drop (or its keyboard twin) sets, as the undo button names it.
+EditLabel dropLabel(DropPanel panel, int index) {
+    return panel == DropPanel::Modifier ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
+                                        : editLabel("событие %d: кнопка\0event %d: key", index + 1);
 }
 
 } // namespace
@@ -124,17 +93,12 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
     setObjectName(QStringLiteral("EventEditor"));
     build(window.parametersPage());
     buildHomeKey(panel);
-    orderTabStops();
     // Mode changes on the panel change what the encoder column and the
     // selected event show.
     connect(&panel, &ParametersPanel::encoderColumnOutdated, &grid, &KeysGridView::rewriteEncoderLabels);
     connect(&panel, &ParametersPanel::selectedEventOutdated, this, &EventEditor::showSelectedEvent);
 
-    deleteMenu_ = new QMenu(&window.windowWidget());
-    deleteMenu_->setObjectName(QStringLiteral("PopupMenuKeys"));
-    deleteItem_ = deleteMenu_->addAction(QString());
-    deleteItem_->setObjectName(QStringLiteral("DeleteKeyx"));
-    connect(deleteItem_, &QAction::triggered, this, [this] { onDeleteFromGrid(); });
+    buildDeleteMenu();
 
     grid.setPartner(this);
     // Start-up prepares the controls after whoever owns the record has
@@ -153,7 +117,7 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
 
 void EventEditor::retranslate() {
     const auto hint = [](QWidget* panel, const char* literal) { panel->setToolTip(QString::fromUtf8(LangText(literal))); };
-    hint(homePanel_, kHomeHint);
+    retranslateHomeKey();
     hint(reactionPanel_, kReactionHint);
     hint(keyModPanel_, kModifierHint);
     hint(keyValPanel_, kKeyHint);
@@ -282,64 +246,8 @@ void EventEditor::build(QWidget* page) {
     irSend_ = irSend;
 }
 
-void EventEditor::orderTabStops() {
-    std::vector<QWidget*> order{grid_.grid(), eventTabs_, keyModPanel_, keyValPanel_, panelIrDef_, irGet_,
-                                eventType_,   once_,      wakeUp_,      reactionPanel_, irSend_};
-    // The parameters panel's controls in the order they were made, HOME
-    // after the last of the touch group's.
-    QWidget* parameters = &panel_;
-    QWidget* lastTouch = nullptr;
-    for (QWidget* next = parameters->nextInFocusChain(); next != parameters; next = next->nextInFocusChain()) {
-        if (!parameters->isAncestorOf(next) || next == homePanel_ || (next->focusPolicy() & Qt::TabFocus) == 0) continue;
-        order.push_back(next);
-        if (panel_.touchGroup().isAncestorOf(next)) lastTouch = next;
-    }
-    const auto touchEnd = std::find(order.begin(), order.end(), lastTouch);
-    order.insert(touchEnd == order.end() ? order.end() : touchEnd + 1, homePanel_);
-    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-}
-
-void EventEditor::buildHomeKey(ParametersPanel& panel) {
-    // The HOME key shares the touch group with the touch settings, below them.
-    QWidget* touch = &panel.touchGroup();
-    // The longest descriptions ("ConsumerPage:MACHINE BROWSER", a key with
-    // three modifiers and two keys) need the group's whole width and two
-    // lines, so the caption stands above the panel.
-    Panel* caption = captionPanel(touch, "PanelHOMEText", QRect(8, 98, 234, 15));
-    caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    homePanel_ = named<Panel>(touch, "PanelHOMEx");
-    homePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    homePanel_->setGeometry(8, 113, 234, 33);
-    homePanel_->setCursor(Qt::PointingHandCursor);
-    homePanel_->installEventFilter(this);
-    homePanel_->setFocusPolicy(Qt::TabFocus);
-    homeMemo_ = reactionMemo(homePanel_, "MemoHOMEx");
-    homeMemoPoints_ = homeMemo_->font().pointSizeF();
-    fitHomeMemo();
-}
-
-void EventEditor::fitHomeMemo() {
-    // Two lines hold every description but a key with most of the eight
-    // modifiers and two keys; such a one is set in a smaller type rather
-    // than cut.
-    constexpr double kSmallestPoints = 6.0;
-    const QRect inside = homePanel_->contentsRect();
-    const int width = inside.width() - 4;
-    QString description = homeMemo_->text().section(QLatin1Char('\n'), 1);
-    QFont font = homeMemo_->font();
-    font.setPointSizeF(homeMemoPoints_);
-    while (font.pointSizeF() > kSmallestPoints) {
-        const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, width, 1000), Qt::AlignHCenter | Qt::TextWordWrap,
-                                                             description);
-        if (needed.height() <= inside.height() && needed.width() <= width) break;
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-    homeMemo_->setFont(font);
-    // A memo's first line is blank: it centres the text in the event's
-    // taller box. Here it lies above the panel's edge, so the panel's
-    // height is left for the description, centred in it.
-    const int line = QFontMetrics(font).lineSpacing();
-    homeMemo_->setGeometry(inside.left() + 2, inside.top() - line, width, inside.height() + line);
+std::vector<QWidget*> EventEditor::tabStops() const {
+    return {eventTabs_, keyModPanel_, keyValPanel_, panelIrDef_, irGet_, eventType_, once_, wakeUp_, reactionPanel_, irSend_};
 }
 
 void EventEditor::prepareEditor() {
@@ -394,13 +302,6 @@ void EventEditor::showEvent(int index) {
     if (window_.windowWidget().isVisible()) window_.windowWidget().update();
 }
 
-void EventEditor::describeHomeReaction() {
-    // An infrared HOME reaction (from a file or another program) is named
-    // like an event's; leaving the memo alone would keep showing the HOME key
-    // of whatever image was shown before.
-    setMemoLines(homeMemo_, reactionMemoLines(record_.image.homeReaction));
-    fitHomeMemo();
-}
 
 void EventEditor::setMemoLines(QLabel* memo, const std::vector<std::string>& lines) {
     QStringList text;
@@ -477,10 +378,6 @@ void EventEditor::onEventReactionClicked() {
     openPickerFrom(reactionPanel_, eventCaption(index), reactionMemo_, event->reaction);
 }
 
-void EventEditor::onHomeReactionClicked() {
-    openPickerFrom(homePanel_, kHomeCaption, homeMemo_, record_.image.homeReaction);
-}
-
 void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo,
                                  Reaction& reaction) {
     // Placed before it shows, so it never appears over the panel first.
@@ -495,44 +392,6 @@ void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLite
     picker.raise();
     picker.activateWindow();
     picker.focusKeys();
-}
-
-// ---- infrared capture ----
-
-IrCodeReader EventEditor::irReader() {
-    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
-}
-
-void EventEditor::onCaptureIrTrigger() {
-    const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
-    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
-}
-
-void EventEditor::onCaptureIrReaction() {
-    if (!reactionAccepted(selectedEvent())) return;
-    const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
-    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
-}
-
-void EventEditor::reportIrCapture(const IrCapture& capture) {
-    switch (capture.outcome) {
-    case IrCaptureOutcome::BothSides:
-        window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
-        break;
-    case IrCaptureOutcome::ReadFailed:
-        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
-        break;
-    case IrCaptureOutcome::NoCode:
-        window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
-        showSelectedEvent();
-        break;
-    case IrCaptureOutcome::NotNec:
-        window_.showMessage(MB_WARNING, LangText(kIrReactionNecOnlyText));
-        break;
-    case IrCaptureOutcome::Stored:
-        showSelectedEvent();
-        break;
-    }
 }
 
 // ---- event handlers ----
@@ -555,122 +414,6 @@ void EventEditor::onEventWakeUpToggled(bool checked) {
     eventRules_.setWakeUp(selectedEvent(), checked);
 }
 
-void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel) {
-    const char* caption = editor::deleteActionCaption(action);
-    deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(LangText(caption), channel))
-                                                         : QString::fromUtf8(LangText(caption)));
-    grid_.rules().state().popupAction = action;
-    deleteMenu_->popup(global);
-}
-
-namespace {
-
-// What a delete from the pop-up menu takes away, as the undo button names it.
-EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const editor::GridEditorState& grid, int event) {
-    switch (action) {
-    case editor::DeleteOneKey: {
-        // Named as the grid labels an unnamed button: channel and level.
-        const std::string button = rules.autoLabel(grid.dragCol, grid.dragRow);
-        return editLabel("удалить кнопку %s\0delete button %s", button.c_str());
-    }
-    case editor::DeleteChannel:
-        return editLabel("удалить канал %d\0delete channel %d", grid.dragCol + 1);
-    case editor::DeleteModifier:
-        return editLabel("событие %d: удалить модификатор\0event %d: delete modifier", event);
-    case editor::DeleteEventKey:
-        return editLabel("событие %d: удалить кнопку\0event %d: delete key", event);
-    case editor::DeleteReaction:
-        return editLabel("событие %d: удалить реакцию\0event %d: delete reaction", event);
-    case editor::DeleteHomeReaction:
-        return editLabel("удалить реакцию HOME\0delete HOME reaction");
-    case editor::DeleteIrTrigger:
-        return editLabel("событие %d: удалить ИК код\0event %d: delete IR trigger", event);
-    default:
-        return editLabel("удаление\0delete");
-    }
-}
-
-// What a drop (or its keyboard twin) sets, as the undo button names it.
-EditLabel dropLabel(DropPanel panel, int index) {
-    return panel == DropPanel::Modifier ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
-                                        : editLabel("событие %d: кнопка\0event %d: key", index + 1);
-}
-
-} // namespace
-
-void EventEditor::onDeleteFromGrid() {
-    const editor::GridEditorState& state = grid_.rules().state();
-    const EditStep step = edit(deleteLabel(state.popupAction, grid_.rules(), state, selectedEvent() + 1));
-    const int action = eventRules_.runPendingDelete(grid_.rules(), selectedEvent());
-    switch (action) {
-    case editor::DeleteOneKey:
-        grid_.setKeyCell(state.dragCol, state.dragRow, QString(), false);
-        showSelectedEvent();
-        break;
-    case editor::DeleteChannel:
-        for (int row = 1; row < editor::kGridRows; ++row) grid_.setKeyCell(state.dragCol, row, QString(), false);
-        showSelectedEvent();
-        break;
-    case editor::DeleteHomeReaction: {
-        const FormKeyBoard* picker = window_.builtPicker();
-        if (picker != nullptr && picker->isVisible()) openPicker(kHomeAgainCaption, homeMemo_, record_.image.homeReaction);
-        else describeHomeReaction();
-        break;
-    }
-    case editor::NoDeleteAction:
-        break;
-    default:
-        showSelectedEvent();
-        break;
-    }
-    grid_.clearGridSelection();
-}
-
-int EventEditor::panelDeleteAction(QObject* panel) const {
-    int action = editor::NoDeleteAction;
-    if (panel == keyModPanel_) action = editor::DeleteModifier;
-    else if (panel == keyValPanel_) action = editor::DeleteEventKey;
-    else if (panel == reactionPanel_) action = editor::DeleteReaction;
-    else if (panel == homePanel_) action = editor::DeleteHomeReaction;
-    else if (panel == panelIrCode_ || panel == panelIrDef_ || panel->parent() == panelIrCode_) {
-        action = editor::DeleteIrTrigger;
-    }
-    return action != editor::NoDeleteAction && eventRules_.menuOffered(action, selectedEvent()) ? action
-                                                                                                : editor::NoDeleteAction;
-}
-
-void EventEditor::panelMouseDown(QObject* panel, Qt::MouseButton button, const QPoint& global) {
-    if (button != Qt::RightButton) return;
-    if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction) popupDeleteMenu(action, global);
-}
-
-bool EventEditor::panelKey(QObject* panel, QEvent* event) {
-    auto* widget = static_cast<QWidget*>(panel);
-    if (event->type() == QEvent::ContextMenu) {
-        // The menu key or Shift+F10; the right button has opened the menu already.
-        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) return false;
-        if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction)
-            popupDeleteMenu(action, widget->mapToGlobal(widget->rect().center()));
-        return true;
-    }
-    if (event->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (isActivationKey(*key) && (panel == reactionPanel_ || panel == homePanel_)) {
-        if (panel == reactionPanel_) onEventReactionClicked();
-        else onHomeReactionClicked();
-        return true;
-    }
-    if (isDeletionKey(*key)) {
-        if (const int action = panelDeleteAction(panel); action != editor::NoDeleteAction) runDelete(action);
-        return true;
-    }
-    return false;
-}
-
-void EventEditor::runDelete(int action) {
-    grid_.rules().state().popupAction = action;
-    onDeleteFromGrid();
-}
 
 void EventEditor::assignFromGrid(DropPanel panel, int column, int row) {
     const int index = selectedEvent();
@@ -735,7 +478,6 @@ void EventEditor::dragEnded() {
     setPanelNormal(keyValPanel_);
 }
 
-void EventEditor::offerDelete(int action, const QPoint& global, int channel) { popupDeleteMenu(action, global, channel); }
 
 void EventEditor::setPanelColours(Panel* panel, const QColor& background, const QColor& text) {
     QPalette palette = panel->palette();

@@ -6,12 +6,14 @@
 // picker. The widgets are thin: every rule lives in EventRules and
 // KeysGridRules over the configuration record.
 //
-// Built once with the main window (the Program does it), after the
+// Built once with the main window by the ParametersPage, after the
 // parameters panel that shares the page with it and the buttons grid:
 //     auto* panel = new ParametersPanel(mainForm, record);
 //     KeysGridView grid(mainForm, record);
 //     EventEditor events(mainForm, record, *panel, grid);
 //     events.setLink(&link);                 // the infrared captures read through it
+// Its job is split over files: event_editor.cpp (the event panel),
+// home_key.cpp, event_ir_capture.cpp and grid_delete_menu.cpp.
 // It places its controls on the page "TabSheetParameters" (the HOME key into
 // the panel's touch group), owns the page's delete menu "PopupMenuKeys",
 // answers the panel's refresh requests and follows the window's start-up and
@@ -28,6 +30,7 @@
 #include <QPoint>
 
 #include <array>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -67,6 +70,11 @@ public:
     void describeHomeReaction();
     // Enables or disables every editing control of the page (and the picker's groups).
     void setEditorLock(bool enabled);
+    // Its controls in the order Tab visits them: the event strip, the
+    // trigger, the type and flags, the reaction. The HOME key, which stands
+    // among the parameters, is apart.
+    std::vector<QWidget*> tabStops() const;
+    QWidget* homeKey() const;
 
     // ---- window event handlers ----
     void onEventTabChanged();
@@ -96,11 +104,10 @@ private:
 
     void build(QWidget* page);
     void buildHomeKey(ParametersPanel& panel);
+    void buildDeleteMenu();
     void retranslate();
+    void retranslateHomeKey();
     void prepareEditor();
-    // Tab goes as the eye does: the grid, the event strip and the event,
-    // its reaction, then the parameters below (HOME among the touch ones).
-    void orderTabStops();
 
     void setPanelColours(Panel* panel, const QColor& background, const QColor& text);
     void setPanelNormal(Panel* panel);
@@ -122,6 +129,9 @@ private:
     void openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo, Reaction& reaction);
     // The HOME memo's type and place for the description it shows.
     void fitHomeMemo();
+    // The HOME reaction was deleted: shown again in the open picker, or
+    // described anew in its memo.
+    void homeReactionDeleted();
     void setMemoLines(QLabel* memo, const std::vector<std::string>& lines);
     IrCodeReader irReader();
     // Shows what an infrared capture came to; the event is shown again

@@ -2,7 +2,7 @@
 
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/shell/editor_shell.h"
+#include "ui/widgets/editor_host.h"
 #include "ui/widgets/controls.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "ui/editor/parameter_rules.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
-#include "ui/shell/editor_shell.h"
+#include "ui/widgets/editor_host.h"
 
 #include <QCheckBox>
 #include <QComboBox>

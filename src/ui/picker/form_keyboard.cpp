@@ -499,58 +499,6 @@ void FormKeyBoard::retranslateTitle() {
     if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
 }
 
-QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen,
-                   const std::vector<QRect>& keepClear) {
-    constexpr int gap = 8;
-    // Across: centred on the window first, then against either edge of the
-    // window or of the screen. Down: below and above the window first (the
-    // picker is wider than it is tall), then just clear of the panel
-    // clicked and of each area to keep in sight, then the screen's edges.
-    const int lefts[] = {main.center().x() - picker.width() / 2, main.left(), main.right() + 1 - picker.width(),
-                         screen.left(), screen.right() + 1 - picker.width()};
-    std::vector<int> tops{main.bottom() + 1 + gap, main.top() - gap - picker.height()};
-    for (const QRect& area : keepClear) {
-        tops.push_back(area.bottom() + 1 + gap);
-        tops.push_back(area.top() - gap - picker.height());
-    }
-    for (const int top : {clicked.bottom() + 1 + gap, clicked.top() - gap - picker.height(), screen.top(),
-                          screen.bottom() + 1 - picker.height()}) {
-        tops.push_back(top);
-    }
-    // At equal cost the earlier place wins: below, above, right and left of
-    // the window first.
-    std::vector<QPoint> wanted{{lefts[0], tops[0]},
-                               {lefts[0], tops[1]},
-                               {main.right() + 1 + gap, main.top()},
-                               {main.left() - gap - picker.width(), main.top()}};
-    for (const int top : tops)
-        for (const int left : lefts) wanted.emplace_back(left, top);
-    auto onScreen = [&](QPoint at) {
-        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - picker.width())));
-        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - picker.height())));
-        return at;
-    };
-    auto covered = [&](QPoint at, const QRect& area) {
-        const QRect over = QRect(at, picker).intersected(area);
-        return over.isEmpty() ? 0LL : static_cast<long long>(over.width()) * over.height();
-    };
-    // Clear of the panel first, then of the toolbar and the tabs the user
-    // goes on to, then over as little of the window as may be.
-    QPoint best;
-    std::tuple<long long, long long, long long> bestCost{-1, -1, -1};
-    for (const QPoint& place : wanted) {
-        const QPoint at = onScreen(place);
-        long long kept = 0;
-        for (const QRect& area : keepClear) kept += covered(at, area);
-        const std::tuple<long long, long long, long long> cost{covered(at, clicked), kept, covered(at, main)};
-        if (std::get<0>(bestCost) < 0 || cost < bestCost) {
-            best = at;
-            bestCost = cost;
-        }
-    }
-    return best;
-}
-
 namespace {
 
 QString memoText(const Reaction& reaction) {

@@ -130,15 +130,6 @@ private:
     QLineEdit* editMMKey_ = nullptr;
 };
 
-// Where the picker (outer size picker) goes beside the main window (its
-// frame main) within screen (the screen's free area), for a click on
-// clicked (global; empty for none): below, above, right or left of the main
-// window where it fits there; otherwise on the screen, clear of clicked,
-// then of the areas in keepClear (the window's toolbar and event tabs), and
-// over as little of the main window as it can. The top-left of its frame.
-QPoint pickerBeside(const QRect& main, const QRect& clicked, const QSize& picker, const QRect& screen,
-                   const std::vector<QRect>& keepClear = {});
-
 // Writes the description of reaction into memo as the editor shows it: a
 // line of two spaces, then the description or "Not specified". An infrared
 // reaction leaves the memo as it is (its own text is written elsewhere).

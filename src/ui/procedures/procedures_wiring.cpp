@@ -3,10 +3,8 @@
 #include "config/edit_history.h"
 #include "lang/lang.h"
 #include "config/button_names.h"
-#include "ui/editor/event_editor.h"
-#include "ui/editor/keys_grid_view.h"
-#include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
+#include "ui/widgets/window_placement.h"
 #include "ui/procedures/level_bars.h"
 
 #include <QIcon>
@@ -16,9 +14,9 @@
 
 namespace zmt::ui {
 
-ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor,
+ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, ProcedurePage& page,
                                    FirmwareFileChooser& files)
-    : window_(window), simulatorWindow_(controller.simulatorWindow), editor_(editor), files_(files),
+    : window_(window), simulatorWindow_(controller.simulatorWindow), page_(page), files_(files),
       host_(controller.link.host()), watch_(controller.watch),
       record_(controller.record), transfer_(controller.transfer), firmware_(controller.link, controller.watch, window.flags()),
       learning_(controller.link, controller.transfer, record_, window.flags(), *this),
@@ -69,8 +67,8 @@ void ProceduresWiring::buildButtons() {
     keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::onLearnButtons);
     touchButton_ =
         make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::onCalibrateTouch);
-    editor_.panel.placeLearningButton(keysButton_);
-    editor_.panel.placeCalibrationButton(touchButton_);
+    page_.placeLearningButton(keysButton_);
+    page_.placeCalibrationButton(touchButton_);
     keysButton_->show();
     touchButton_->show();
 }
@@ -124,7 +122,7 @@ void ProceduresWiring::onShuttingDown() {
 }
 
 void ProceduresWiring::onCalibrateTouch() {
-    calibration_.onCalibrateTouch(editor_.panel.touchOffsetChecked());
+    calibration_.onCalibrateTouch(page_.touchOffsetChecked());
 }
 
 void ProceduresWiring::setLearningBusy(bool busy) {
@@ -150,10 +148,10 @@ void ProceduresWiring::learningStarted() {
     if (simulatorWindow_ != nullptr && simulatorWindow_->isVisible()) {
         const QRect main = window.frameGeometry();
         const int frameWidth = main.width() - window.width();
-        const QRect beside = simulatorWindow_->frameGeometry();
-        bars->move(beside.right() + 1 - bars->width() - frameWidth, beside.top());
+        bars->move(againstRightEdge(simulatorWindow_->frameGeometry(), bars->width() + frameWidth));
     } else {
-        bars->move(window.frameGeometry().topRight() + QPoint(8, 0));
+        // Seven pixels clear, where the bars have always stood.
+        bars->move(rightOf(window.frameGeometry(), 7));
     }
     bars->show();
 }
@@ -161,17 +159,17 @@ void ProceduresWiring::learningStarted() {
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
     // A cell keeps its mark when its text changes: learning sets the marks
     // itself and then asks for the column to be drawn again.
-    editor_.keysGrid.setKeyCell(channel, row, QString::fromStdString(text), record_.keyCellMark[channel][row] != 0);
+    page_.setKeyCell(channel, row, QString::fromStdString(text), record_.keyCellMark[channel][row] != 0);
 }
 
-void ProceduresWiring::keyMarksChanged(int) { editor_.keysGrid.repaintGrid(); }
+void ProceduresWiring::keyMarksChanged(int) { page_.repaintGrid(); }
 
-void ProceduresWiring::clearGridSelection() { editor_.keysGrid.clearGridSelection(); }
+void ProceduresWiring::clearGridSelection() { page_.clearGridSelection(); }
 
 QString ProceduresWiring::recognisedName(int channel, int row) const {
     if (row == 0) return {};
     // What the user sees in the grid (a name being typed included).
-    const std::string shown = editor_.keysGrid.keyCellText(channel, row).toStdString();
+    const std::string shown = page_.keyCellText(channel, row).toStdString();
     return QString::fromStdString(editor::heldButtonName(record_.image, channel, row, shown));
 }
 

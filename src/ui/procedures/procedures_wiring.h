@@ -8,16 +8,17 @@
 // asked through the settings' dialog, which remembers its folder; learning
 // shows recognised buttons in the buttons grid and reads names typed there
 // while it runs; the event editor is locked during an update. The window is
-// reached through ProcedureShell only.
+// reached through ProcedureShell only, the Parameters page through
+// ProcedurePage.
 //
 //   ProceduresWiring procedures(window, {link, watch, transfer, record, simulatorWindow},
-//                               {parametersPanel, keysGrid, eventEditor}, settings);
+//                               parametersPage, settings);
 #include "config/config_transfer.h"
 #include "config/edit_history.h"
 #include "device/firmware_update.h"
 #include "ui/procedures/button_learning.h"
 #include "ui/procedures/touch_calibration.h"
-#include "ui/shell/editor_shell.h"
+#include "ui/widgets/procedure_host.h"
 
 #include <QObject>
 #include <QTimer>
@@ -32,9 +33,7 @@ class QWidget;
 namespace zmt::ui {
 
 class LevelBars;
-class EventEditor;
-class ParametersPanel;
-class KeysGridView;
+
 // Asks for a firmware file and remembers its folder; "" when cancelled.
 class FirmwareFileChooser {
 public:
@@ -47,12 +46,6 @@ protected:
 class ProceduresWiring : public QObject, private LearningView {
     Q_OBJECT
 public:
-    // The Parameters page's parts the procedures use; all outlive them.
-    struct Editor {
-        ParametersPanel& panel;
-        KeysGridView& keysGrid;
-        EventEditor& events;
-    };
     // The controller side the procedures drive; all outlive them.
     struct Controller {
         DeviceLink& link;
@@ -63,7 +56,8 @@ public:
         // when the controller is a real one.
         const QWidget* simulatorWindow;
     };
-    ProceduresWiring(ProcedureShell& window, Controller controller, Editor editor, FirmwareFileChooser& files);
+    // The page, like the controller side, outlives the procedures.
+    ProceduresWiring(ProcedureShell& window, Controller controller, ProcedurePage& page, FirmwareFileChooser& files);
     ~ProceduresWiring() override;
 
     void onUpdateFirmware();
@@ -97,7 +91,7 @@ private:
 
     ProcedureShell& window_;
     const QWidget* simulatorWindow_;
-    Editor editor_;
+    ProcedurePage& page_;
     FirmwareFileChooser& files_;
     Host& host_;
     const ConnectionWatch& watch_;

@@ -6,6 +6,7 @@
 #include "sim/simulator.h"
 #include "ui/shell/main_form.h"
 #include "ui/sim/simulator_window.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -201,9 +202,7 @@ void ControllerWiring::showSimulatorWindow() {
     // the screen.
     QPoint place = places.other;
     for (const auto& more : moreSimulatorWindows_) {
-        place += QPoint(32, 32);
-        place.setX(std::max(free.left(), std::min(place.x(), free.right() + 1 - outer.width())));
-        place.setY(std::max(free.top(), std::min(place.y(), free.bottom() + 1 - outer.height())));
+        place = keptOnScreen(place + QPoint(32, 32), outer, free);
         more->resize(simulatorWindow_->size());
         more->move(place);
         more->show();

@@ -11,6 +11,7 @@
 #include "ui/shell/toolbar_notice.h"
 #include "ui/shell/undo_buttons.h"
 #include "ui/widgets/dialog_centring.h"
+#include "ui/widgets/window_placement.h"
 #include "ui/i18n/translate_form.h"
 
 #include <QAction>
@@ -86,8 +87,7 @@ QSize screenSize(const QWidget* window) {
 }
 
 QPoint restoredPosition(std::optional<int> left, std::optional<int> top, QSize screen, QSize size) {
-    const Position at = placeWindow(left, top, {screen.width(), screen.height()}, {size.width(), size.height()});
-    return {at.left, at.top};
+    return placeWindow(left, top, screen, size);
 }
 
 QPoint restoredPosition(std::optional<int> left, std::optional<int> top, const QWidget* window) {

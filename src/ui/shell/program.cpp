@@ -5,6 +5,7 @@
 #include "config/snapshot_store.h"
 #include "ui/editor/event_editor.h"
 #include "ui/editor/keys_grid_view.h"
+#include "ui/editor/parameters_page.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
 #include "ui/shell/controller_choice.h"
@@ -45,23 +46,18 @@ Program::Program(ProgramOptions options)
             });
     }
     commands_ = std::make_unique<ConfigCommands>(*window_, *controller_, *settings_);
-    // The Parameters page: the device parameters panel, then the buttons
-    // grid and the event editor, which puts the HOME key into the panel's
-    // touch group and reads infrared codes through the link. Showing the
-    // image fills the panel's fields first, then the grid, the HOME memo and
-    // the selected event (which may follow the new modes).
+    // The Parameters page: the device parameters panel, the buttons grid
+    // and the event editor, which reads infrared codes through the link.
     ConfigRecord& record = controller_->record();
-    parameters_ = new ParametersPanel(*window_, record);
-    keysGrid_ = std::make_unique<KeysGridView>(*window_, record);
-    events_ = std::make_unique<EventEditor>(*window_, record, *parameters_, *keysGrid_);
-    events_->setLink(&controller_->link());
+    parametersPage_ = std::make_unique<ParametersPage>(*window_, record);
+    parametersPage_->events().setLink(&controller_->link());
     // Firmware update, button learning and touch calibration work on the
     // same record and transfer as the toolbar and the editors.
     procedures_ = std::make_unique<ProceduresWiring>(
         *window_,
         ProceduresWiring::Controller{controller_->link(), controller_->watch(), controller_->transfer(), record,
                                      controller_->simulatorWindow()},
-        ProceduresWiring::Editor{*parameters_, *keysGrid_, *events_}, *settings_);
+        *parametersPage_, *settings_);
     QObject::connect(&window_->toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked,
                      procedures_.get(), [this] { procedures_->onUpdateFirmware(); });
     QObject::connect(window_.get(), &MainForm::shuttingDown, procedures_.get(),
@@ -77,6 +73,10 @@ Program::Program(ProgramOptions options)
 }
 
 Program::~Program() = default;
+
+ParametersPanel& Program::parameters() { return parametersPage_->panel(); }
+KeysGridView& Program::keysGrid() { return parametersPage_->keysGrid(); }
+EventEditor& Program::events() { return parametersPage_->events(); }
 
 bool Program::loadState(std::string& error) { return controller_->loadState(error); }
 
@@ -102,7 +102,7 @@ bool Program::saveScreenshots(const QString& dir, QString* why) {
     if (QFileInfo::exists(demo)) {
         const FileResult loaded = loadConfigFile(controller_->record().image, demo.toStdString());
         // An event with a modifier, a key and a reaction shows the most.
-        events_->selectEvent(3);
+        events().selectEvent(3);
         if (loaded.ok()) window_->showImage();
     }
     return zmt::ui::saveScreenshots(*window_, dir, why) && controller_->saveConnectedScreenshots(dir, why);

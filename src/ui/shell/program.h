@@ -32,6 +32,7 @@ class FileOpening;
 class FormKeyBoard;
 class KeysGridView;
 class MainForm;
+class ParametersPage;
 class ParametersPanel;
 class ProceduresWiring;
 class QtHost;
@@ -100,9 +101,9 @@ public:
     SettingsStore& settings() { return *settings_; }
     ControllerWiring& controller() { return *controller_; }
     ConfigCommands& commands() { return *commands_; }
-    ParametersPanel& parameters() { return *parameters_; }
-    KeysGridView& keysGrid() { return *keysGrid_; }
-    EventEditor& events() { return *events_; }
+    ParametersPanel& parameters();
+    KeysGridView& keysGrid();
+    EventEditor& events();
     ProceduresWiring& procedures() { return *procedures_; }
     FileOpening& fileOpening() { return *fileOpening_; }
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
@@ -117,9 +118,7 @@ private:
     std::unique_ptr<MainForm> window_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ConfigCommands> commands_;
-    ParametersPanel* parameters_ = nullptr;   // owned by its page
-    std::unique_ptr<KeysGridView> keysGrid_;
-    std::unique_ptr<EventEditor> events_;
+    std::unique_ptr<ParametersPage> parametersPage_;
     std::unique_ptr<ProceduresWiring> procedures_;
     // Files from the command line, drops, the recent list; the toolbar's keys.
     std::unique_ptr<FileOpening> fileOpening_;

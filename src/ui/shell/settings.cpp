@@ -144,16 +144,6 @@ std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind) {
     return folderOf(kind == FileKind::Configuration ? settings.configFile : settings.firmwareFile);
 }
 
-Position placeWindow(std::optional<int> storedLeft, std::optional<int> storedTop, Size screen, Size window) {
-    const int centredTop = screen.height / 2 - window.height / 2;
-    const int centredLeft = screen.width / 2 - window.width / 2;
-    int top = storedTop.value_or(centredTop);
-    if (top < 0 || top > screen.height - window.height / 2) top = centredTop;
-    int left = storedLeft.value_or(centredLeft);
-    if (left < -(window.width / 2) || left > screen.width - window.width / 2) left = centredLeft;
-    return {left, top};
-}
-
 int eventPageFromSetting(int stored) { return stored < 0 || stored > 59 ? 0 : stored; }
 
 std::string folderOf(const std::string& path) {

@@ -73,19 +73,6 @@ extern const FileDialogKind kFirmwareDialog;
 // Shown when a dialog cannot be made.
 inline constexpr const char* kDialogCreateError = "Ошибка создания формы диалога\0Failed to create the dialog";
 
-// Window placement.
-struct Size {
-    int width;
-    int height;
-};
-struct Position {
-    int left;
-    int top;
-};
-// Where a window of size window goes on a screen of size screen, given the
-// stored position: the stored one while the window stays reachable (top from
-// 0 to H - h/2, left from -w/2 to W - w/2), otherwise centred.
-Position placeWindow(std::optional<int> storedLeft, std::optional<int> storedTop, Size screen, Size window);
 // The event tab to select: a stored index outside 0..59 selects the first tab.
 int eventPageFromSetting(int stored);
 

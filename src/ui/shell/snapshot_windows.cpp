@@ -9,6 +9,7 @@
 #include "ui/shell/controller_wiring.h"
 #include "ui/shell/main_form.h"
 #include "ui/shell/settings_store.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -278,9 +279,10 @@ void SnapshotWindows::fitWidth(QDialog* dialog, QPlainTextEdit* memo, QTreeWidge
     }
     if (want <= 0) return;
     const QScreen* screen = dialog->screen();
-    const int room = screen != nullptr ? screen->availableGeometry().width() - (dialog->frameGeometry().width() - dialog->width())
-                                       : dialog->width() + want;
-    dialog->resize(std::min(dialog->width() + want, room), dialog->height());
+    const int wanted = dialog->width() + want;
+    const int frameExtra = dialog->frameGeometry().width() - dialog->width();
+    dialog->resize(screen != nullptr ? widthOnScreen(wanted, frameExtra, screen->availableGeometry()) : wanted,
+                   dialog->height());
 }
 
 } // namespace zmt::ui

@@ -49,24 +49,6 @@ QSpinBox* hexSpin(int maximum, int digits) {
 
 } // namespace
 
-SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& screen, int gap) {
-    QPoint mainAt = main.topLeft();
-    int x = 0;
-    if (main.right() + gap + other.width() <= screen.right()) {
-        x = main.right() + 1 + gap;
-    } else if (main.left() - gap - other.width() >= screen.left()) {
-        x = main.left() - gap - other.width();
-    } else {
-        const int pair = main.width() + gap + other.width();
-        mainAt.setX(screen.left() + std::max(0, (screen.width() - pair) / 2));
-        x = mainAt.x() + main.width() + gap;
-    }
-    // Kept on the screen, even over the main window where there is no room.
-    x = std::max(screen.left(), std::min(x, screen.right() + 1 - other.width()));
-    const int y = std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - other.height()));
-    return {mainAt, QPoint(x, y)};
-}
-
 SimulatorWindow::SimulatorWindow(sim::Simulator& simulator, std::size_t unit, QWidget* parent)
     : QWidget(parent), simulator_(simulator), controller_(simulator.controller(unit)), unit_(unit) {
     setObjectName("SimulatorWindow");

@@ -5,8 +5,6 @@
 // records, steps the touch calibration, injects faults, and shows what the
 // controller just received. It knows only the simulator it is given; the
 // program talks to that controller through the ordinary HID path.
-#include <QPoint>
-#include <QRect>
 #include <QWidget>
 
 #include <array>
@@ -29,18 +27,6 @@ class QTimer;
 namespace zmt::sim { class Simulator; class SimulatedController; }
 
 namespace zmt::ui {
-
-// Where a second window of outer size `other` goes beside the main window
-// (its frame geometry `main`) within `screen` (the screen's free area):
-// right of it where that fits, else left of it; where neither side has room
-// the two are centred side by side, so the main window moves as well. The
-// top-left corners of both frames; the second window never leaves the
-// screen where it is smaller than the screen.
-struct SideBySide {
-    QPoint main;
-    QPoint other;
-};
-SideBySide placeBeside(const QRect& main, const QSize& other, const QRect& screen, int gap);
 
 class SimulatorWindow : public QWidget {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "ui/shell/settings.h"
 #include "files/ini_file.h"
+#include "ui/widgets/window_placement.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST(Settings, NoFileMeansDefaultsAndCentredWindows) {
     EXPECT_EQ(settings.lang, 0);
     EXPECT_FALSE(settings.log || settings.debug || settings.keyVisible);
     EXPECT_EQ(dialogStartFolder(settings, FileKind::Configuration), "");
-    const Position main = placeWindow(settings.mainLeft, settings.mainTop, {1280, 800}, {701, 501});
+    const ui::Position main = ui::placeWindow(settings.mainLeft, settings.mainTop, {1280, 800}, {701, 501});
     EXPECT_EQ(main.left, 640 - 350);
     EXPECT_EQ(main.top, 400 - 250);
 }
@@ -49,28 +50,6 @@ TEST(Settings, ValuesComeBackAndTheEventPageIsClamped) {
     EXPECT_EQ(eventPageFromSetting(60), 0);
     EXPECT_EQ(eventPageFromSetting(-1), 0);
     EXPECT_EQ(eventPageFromSetting(0), 0);
-}
-
-TEST(WindowPlacement, StoredPositionsStayWhileTheWindowIsReachable) {
-    const Size screen{1280, 800};
-    const Size window{400, 300};
-    const Position centred{440, 250};
-    const auto place = [&](std::optional<int> left, std::optional<int> top) {
-        const Position p = placeWindow(left, top, screen, window);
-        return std::pair{p.left, p.top};
-    };
-    EXPECT_EQ(place(-10, 0), std::pair(-10, 0));
-    EXPECT_EQ(place(-200, 650), std::pair(-200, 650));  // both limits themselves still count
-    EXPECT_EQ(place(1080, 10), std::pair(1080, 10));
-    EXPECT_EQ(place(-201, 10), std::pair(centred.left, 10));
-    EXPECT_EQ(place(1081, 10), std::pair(centred.left, 10));
-    EXPECT_EQ(place(10, -1), std::pair(10, centred.top));
-    EXPECT_EQ(place(10, 651), std::pair(10, centred.top)); // below H - h/2
-    EXPECT_EQ(place(std::nullopt, std::nullopt), std::pair(centred.left, centred.top));
-    // A window larger than the screen is centred off the top-left corner.
-    const Position big = placeWindow(std::nullopt, std::nullopt, {800, 600}, {1001, 901});
-    EXPECT_EQ(big.left, 400 - 500);
-    EXPECT_EQ(big.top, 300 - 450);
 }
 
 TEST(Settings, SavingWritesTheKeysInOrderAndKeepsTheRest) {

@@ -6,6 +6,7 @@
 #include "lang/lang.h"
 #include "sim/simulator.h"
 #include "ui/sim/simulator_window.h"
+#include "ui/widgets/window_placement.h"
 #include "../window_test_support.h"
 #include "virtual_host.h"
 

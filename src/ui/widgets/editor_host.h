@@ -1,7 +1,9 @@
 #pragma once
 // What the editors of the Parameters page (parameters panel, buttons grid,
 // event editor) use of the window, so that they never include the main
-// window's header. The main window is the one EditorShell.
+// window's header. The main window is the one EditorShell. It lives here,
+// below the editors and the shell alike, so that the editors need nothing of
+// the shell's folder.
 #include <QObject>
 
 #include <string>
@@ -12,7 +14,6 @@ class QWidget;
 
 namespace zmt {
 class EditHistory;
-struct ProgramFlags;
 }
 
 namespace zmt::ui {
@@ -76,29 +77,6 @@ public:
 
 protected:
     ~EditorShell() = default;
-};
-
-// What the guided procedures (firmware update, button learning, touch
-// calibration) use of the window, so that they never include the main
-// window's header either. The main window is the one ProcedureShell.
-class ProcedureShell {
-public:
-    virtual QWidget& windowWidget() = 0;
-    virtual ProgramFlags& flags() = 0;
-    virtual EditHistory* editHistory() const = 0;
-    // Every controller button off; with busy false the toolbar comes back
-    // as the connection allows.
-    virtual void setToolbarBusy(bool busy) = 0;
-    // Undo and redo wait while a procedure holds the image (holds nest).
-    virtual void holdEditing(bool held) = 0;
-    // The editor greyed and the picker with it (locks nest).
-    virtual void lockEditor(bool locked) = 0;
-    virtual void addDeviceButton(QWidget* button) = 0;
-    // The Monitoring page, where a firmware update reports.
-    virtual void showMonitoringPage() = 0;
-
-protected:
-    ~ProcedureShell() = default;
 };
 
 } // namespace zmt::ui

@@ -1,0 +1,49 @@
+// The two infrared captures of the selected event: its trigger (the button
+// beside the trigger panels) and its reaction (the button under the
+// reaction), each one undo step, read through the controller's link.
+#include "ui/editor/event_editor.h"
+
+#include "device/device_link.h"
+#include "device/host.h"
+#include "lang/lang.h"
+#include "ui/widgets/editor_host.h"
+
+namespace zmt::ui {
+
+IrCodeReader EventEditor::irReader() {
+    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
+}
+
+void EventEditor::onCaptureIrTrigger() {
+    const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
+}
+
+void EventEditor::onCaptureIrReaction() {
+    if (!reactionAccepted(selectedEvent())) return;
+    const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
+    if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
+}
+
+void EventEditor::reportIrCapture(const IrCapture& capture) {
+    switch (capture.outcome) {
+    case IrCaptureOutcome::BothSides:
+        window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
+        break;
+    case IrCaptureOutcome::ReadFailed:
+        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
+        break;
+    case IrCaptureOutcome::NoCode:
+        window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
+        showSelectedEvent();
+        break;
+    case IrCaptureOutcome::NotNec:
+        window_.showMessage(MB_WARNING, LangText(kIrReactionNecOnlyText));
+        break;
+    case IrCaptureOutcome::Stored:
+        showSelectedEvent();
+        break;
+    }
+}
+
+} // namespace zmt::ui
