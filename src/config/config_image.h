@@ -186,14 +186,13 @@ extern const char* const kEncoderModeItems[kEncoderModeCount];
 const char* irProtocolName(int protocol);
 
 // The program's one configuration record: the image being edited, the
-// controller's copy and the learning's cell marks. Whoever runs
+// controller's copy and the touch panel's memory. Whoever runs
 // the session owns one instance and hands it by reference to the parts that
 // read or edit it.
 struct ConfigRecord {
     ConfigImage image{};       // what the user sees and edits
     ConfigImage deviceCopy{};  // what the controller holds, as far as we know
     uint8_t touchState[kTouchMemorySize]{};  // touch panel memory, kept but not interpreted
-    int32_t keyCellMark[kChannels][16]{}; // cells the learning procedure just touched
 
     // Back to the start-up state: everything zero.
     void clear();

@@ -222,7 +222,6 @@ void KeysGridRules::deleteKey(int column, int row) {
 void KeysGridRules::deleteChannel(int column) {
     if (column < 0 || column >= kChannels) return;
     std::memset(record_.image.keys[column], 0, sizeof record_.image.keys[column]);
-    for (int row = 1; row < kGridRows; ++row) record_.keyCellMark[column][row] = 0;
 }
 
 // ---- the event editor ----

@@ -113,7 +113,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const int column = index.column();
         const int row = index.row() + 1;
-        const bool marked = column < kChannels && view_.record_.keyCellMark[column][row] != 0;
+        const bool marked = view_.cellMarked(column, row);
         painter->save();
         painter->fillRect(option.rect, marked ? kBlue : option.palette.color(QPalette::Button));
         // A locked editor greys its names out like every other control.
@@ -291,9 +291,9 @@ void KeysGridView::nameCells() {
 // ---- showing ----
 
 void KeysGridView::fillGrid() {
+    markedRow_ = {};
     for (int column = 0; column < kChannels; ++column) {
         for (int row = 1; row < editor::kGridRows; ++row) {
-            record_.keyCellMark[column][row] = 0;
             QTableWidgetItem* item = grid_->item(row - 1, column);
             item->setText(qs(rules_.cellText(column, row)));
             Qt::ItemFlags flags = Qt::NoItemFlags;
@@ -318,7 +318,8 @@ void KeysGridView::rewriteEncoderLabels() {
 
 void KeysGridView::setKeyCell(int column, int row, const QString& text, bool marked) {
     if (column < 0 || column >= kChannels || row < 1 || row >= editor::kGridRows) return;
-    record_.keyCellMark[column][row] = marked ? 1 : 0;
+    if (marked) markedRow_[column] = row;
+    else if (markedRow_[column] == row) markedRow_[column] = 0;
     QTableWidgetItem* item = grid_->item(row - 1, column);
     // Qt hands every change of an item to its open editor, which then drops
     // what the user has typed. Learning sets the held button's cell on every
@@ -346,7 +347,15 @@ QString KeysGridView::keyCellText(int column, int row) const {
     return grid_->item(row - 1, column)->text();
 }
 
-void KeysGridView::repaintGrid() { grid_->viewport()->update(); }
+void KeysGridView::markCell(int column, int row) {
+    if (column < 0 || column >= kChannels) return;
+    markedRow_[column] = row;
+    grid_->viewport()->update();
+}
+
+bool KeysGridView::cellMarked(int column, int row) const {
+    return column >= 0 && column < kChannels && row != 0 && markedRow_[column] == row;
+}
 
 void KeysGridView::clearGridSelection() {
     grid_->clearSelection();

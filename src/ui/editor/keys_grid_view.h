@@ -19,6 +19,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include <array>
+
 class QAction;
 class QGroupBox;
 class QMenu;
@@ -69,10 +71,12 @@ public:
     void rewriteEncoderLabels();
     // One button cell's text and highlight (the learning procedure).
     void setKeyCell(int column, int row, const QString& text, bool marked);
+    // The one cell of a channel's column highlighted (row 0: none): the
+    // button learning recognises there now.
+    void markCell(int column, int row);
+    bool cellMarked(int column, int row) const;
     // What a button cell shows now, a name being typed in it included.
     QString keyCellText(int column, int row) const;
-    // Draws the grid again, e.g. after its cell marks changed.
-    void repaintGrid();
     void clearGridSelection();
 
     // The common timer's tick: the pointer hint goes once it is due.
@@ -122,6 +126,9 @@ private:
 
     EditorShell& window_;
     ConfigRecord& record_;
+    // The highlighted row of each channel's column (0: none): the window's
+    // own, never part of the configuration.
+    std::array<int, kChannels> markedRow_{};
     editor::KeysGridRules rules_;
     Partner* partner_ = nullptr;
 

@@ -54,7 +54,7 @@ void ParametersPage::setKeyCell(int column, int row, const QString& text, bool m
 
 QString ParametersPage::keyCellText(int column, int row) const { return keysGrid_->keyCellText(column, row); }
 
-void ParametersPage::repaintGrid() { keysGrid_->repaintGrid(); }
+void ParametersPage::markKeyCell(int column, int row) { keysGrid_->markCell(column, row); }
 
 void ParametersPage::clearGridSelection() { keysGrid_->clearGridSelection(); }
 

@@ -43,7 +43,7 @@ public:
     bool touchOffsetChecked() const override;
     void setKeyCell(int column, int row, const QString& text, bool marked) override;
     QString keyCellText(int column, int row) const override;
-    void repaintGrid() override;
+    void markKeyCell(int column, int row) override;
     void clearGridSelection() override;
 
 private:

@@ -80,14 +80,10 @@ bool ButtonLearning::readLevels() {
     return true;
 }
 
-void ButtonLearning::clearMarks(int channel) {
-    bool any = false;
-    for (int32_t& mark : record_.keyCellMark[channel]) {
-        any = any || mark != 0;
-        mark = 0;
-    }
-    levels_.recognisedRow[channel] = 0;
-    if (any) view_.keyMarksChanged(channel);
+void ButtonLearning::markRecognised(int channel, int row) {
+    if (levels_.recognisedRow[channel] == row) return;
+    levels_.recognisedRow[channel] = row;
+    view_.markRecognised(channel, row);
 }
 
 void ButtonLearning::handlePress(int channel, uint8_t level) {
@@ -98,10 +94,7 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
     key.level = level;      // a matched button follows its newest reading
     const std::string name = key.nameText();
     if (name.empty() || editor::isAutoLabel(name)) view_.setKeyCellText(channel, row, editor::autoLabel(channel, level));
-    clearMarks(channel);
-    record_.keyCellMark[channel][row] = 1;
-    levels_.recognisedRow[channel] = row;
-    view_.keyMarksChanged(channel);
+    markRecognised(channel, row);
 }
 
 bool ButtonLearning::start() {
@@ -143,7 +136,7 @@ void ButtonLearning::takeReading() {
                 handlePress(c, levels_.current[c]);
                 countdown_ = kCollectPolls;
             } else {
-                clearMarks(c);
+                markRecognised(c, 0);
             }
         }
         view_.showLevels(levels_);
@@ -154,7 +147,7 @@ void ButtonLearning::takeReading() {
 
 void ButtonLearning::end(bool writeResult) {
     state_ = State::Ending;
-    for (int c = 0; c < kChannels; ++c) clearMarks(c);
+    for (int c = 0; c < kChannels; ++c) markRecognised(c, 0);
     clearNotice(host_);
     if (writeResult) finish();
     stopRunning();

@@ -64,8 +64,9 @@ public:
     virtual void learningStarted() {}
     // A cell's text is replaced (the held button shows its auto label).
     virtual void setKeyCellText(int channel, int row, const std::string& text) = 0;
-    // keyCellMark of the column changed: repaint it.
-    virtual void keyMarksChanged(int channel) = 0;
+    // The button recognised on a channel is row (0: none): its cell alone
+    // in the column is marked.
+    virtual void markRecognised(int channel, int row) = 0;
     virtual void clearGridSelection() = 0;
     // After every reading; the default shows nothing.
     virtual void showLevels(const LearningLevels&) {}
@@ -98,7 +99,9 @@ private:
     void takeReading();
     bool readLevels();
     void handlePress(int channel, uint8_t level);
-    void clearMarks(int channel);
+    // The run's mark: which button each channel holds now (0: none), the
+    // cell the grid highlights.
+    void markRecognised(int channel, int row);
     void end(bool writeResult);
     void stopRunning();
     void finish();

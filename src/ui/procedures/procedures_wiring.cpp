@@ -157,12 +157,11 @@ void ProceduresWiring::learningStarted() {
 }
 
 void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
-    // A cell keeps its mark when its text changes: learning sets the marks
-    // itself and then asks for the column to be drawn again.
-    page_.setKeyCell(channel, row, QString::fromStdString(text), record_.keyCellMark[channel][row] != 0);
+    // A cell keeps its mark when its text changes.
+    page_.setKeyCell(channel, row, QString::fromStdString(text), learning_.levels().recognisedRow[channel] == row);
 }
 
-void ProceduresWiring::keyMarksChanged(int) { page_.repaintGrid(); }
+void ProceduresWiring::markRecognised(int channel, int row) { page_.markKeyCell(channel, row); }
 
 void ProceduresWiring::clearGridSelection() { page_.clearGridSelection(); }
 

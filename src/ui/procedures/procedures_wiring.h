@@ -81,7 +81,7 @@ private:
     void setLearningBusy(bool busy) override;
     void learningStarted() override;
     void setKeyCellText(int channel, int row, const std::string& text) override;
-    void keyMarksChanged(int channel) override;
+    void markRecognised(int channel, int row) override;
     void clearGridSelection() override;
     void showLevels(const LearningLevels& levels) override;
 

@@ -47,11 +47,12 @@ public:
     virtual void placeCalibrationButton(QWidget* button) = 0;
     // "Offset 10% when setting": how the calibration runs.
     virtual bool touchOffsetChecked() const = 0;
-    // A grid cell's text and mark; what a cell shows now (a name being
-    // typed in it included); the grid drawn again; no cell selected.
+    // A grid cell's text and mark; the one cell of a column marked (row 0:
+    // none); what a cell shows now (a name being typed in it included); no
+    // cell selected.
     virtual void setKeyCell(int column, int row, const QString& text, bool marked) = 0;
+    virtual void markKeyCell(int column, int row) = 0;
     virtual QString keyCellText(int column, int row) const = 0;
-    virtual void repaintGrid() = 0;
     virtual void clearGridSelection() = 0;
 
 protected:

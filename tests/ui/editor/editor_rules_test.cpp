@@ -351,14 +351,12 @@ TEST_F(EditorRules, DeletingAButtonClearsItsReferences) {
 TEST_F(EditorRules, DeletingAChannelLeavesPlaceholders) {
     Bench b;
     b.event(0) = EventRecord{1, 2, 2, 0, EventShortPress, {ReactionKeyboard, 0, 0x28, 0}};
-    b.record.keyCellMark[2][1] = 1;
     ASSERT_TRUE(b.grid.channelHasData(2));
     b.grid.state().dragCol = 2;
     b.grid.state().dragRow = 0;
     b.grid.state().popupAction = DeleteChannel;
     b.events.runPendingDelete(b.grid, 0);
     ASSERT_TRUE(!b.grid.channelHasData(2));
-    ASSERT_EQ(b.record.keyCellMark[2][1], 0);
     ASSERT_EQ(b.event(0).keyRow, uint8_t(1));
     const EventView view = b.show(0);
     ASSERT_EQ(view.keyText, std::string("3.[1] ?"));

@@ -24,7 +24,7 @@ public:
     void setKeyCellText(int channel, int row, const std::string& text) override {
         cellTexts.push_back({channel, row, text});
     }
-    void keyMarksChanged(int) override {}
+    void markRecognised(int channel, int row) override { marked[channel] = row; }
     void clearGridSelection() override { ++selectionCleared; }
     void showLevels(const LearningLevels& levels) override {
         ++readings[levels.phase];
@@ -33,6 +33,7 @@ public:
     }
 
     struct Cell { int channel; int row; std::string text; bool operator==(const Cell&) const = default; };
+    std::array<int, 4> marked{};   // the row marked in each channel's column, 0 none
     std::vector<bool> busyCalls;
     std::vector<Cell> cellTexts;
     int selectionCleared = 0;
@@ -188,8 +189,7 @@ TEST_F(ButtonLearningTest, TwoChannelsPressedInOneTurnAreMarkedInTheirOwnColumns
     const std::vector<Levels> script = {{120, I, 90, I}, {I, I, I, I}};
     view.onReading = [&](const LearningLevels& levels) {
         if (levels.phase == 2 && levels.current[0] == 120) {
-            EXPECT_EQ(record.keyCellMark[0][1], 1);
-            EXPECT_EQ(record.keyCellMark[2][1], 1);
+            EXPECT_EQ(view.marked, (std::array<int, 4>{1, 0, 1, 0}));
             EXPECT_EQ(levels.recognisedRow[0], 1);
             EXPECT_EQ(levels.recognisedRow[2], 1);
             checked = true;
@@ -201,8 +201,7 @@ TEST_F(ButtonLearningTest, TwoChannelsPressedInOneTurnAreMarkedInTheirOwnColumns
     learn();
     EXPECT_TRUE(checked);
     EXPECT_EQ(view.cellTexts, (std::vector<RecordingView::Cell>{{0, 1, "1.120"}, {2, 1, "3.90"}}));
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 16; ++r) EXPECT_EQ(record.keyCellMark[c][r], 0) << "marks cleared at the end";
+    EXPECT_EQ(view.marked, (std::array<int, 4>{})) << "marks cleared at the end";
 }
 
 TEST_F(ButtonLearningTest, NamedButtonKeepsItsTextAnAutoLabelledOneFollowsTheLevel) {

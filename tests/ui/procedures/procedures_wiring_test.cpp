@@ -216,7 +216,7 @@ private slots:
                 namesShown << bars->names()[0] << bars->names()[2];
                 cellsShown << program.keysGrid.keyCellText(0, 1) << program.keysGrid.keyCellText(2, 1);
                 QCOMPARE(int(bars->levels().pressThreshold[0]), 18);
-                QVERIFY(program.record.keyCellMark[0][1] != 0);
+                QVERIFY(program.keysGrid.cellMarked(0, 1));
                 picture(program, "learning-levels");
             }
             if (reads == 24) program.controller().state.keyLevels = {10, 10, 10, 10};
@@ -366,7 +366,7 @@ private slots:
             if (reads == 19) program.controller().state.keyLevels = {10, 10, 10, 120};
             if (reads == 21) {
                 QCOMPARE(grid->item(0, 3)->text(), QString("4.120"));
-                QVERIFY(program.record.keyCellMark[3][1] != 0);
+                QVERIFY(program.keysGrid.cellMarked(3, 1));
                 QVERIFY(grid->item(0, 3)->flags() & Qt::ItemIsEditable);
                 grid->editItem(grid->item(0, 3));
                 edit = grid->findChild<QLineEdit*>();
@@ -398,7 +398,7 @@ private slots:
 
         QVERIFY(reads >= 29);
         QCOMPARE(grid->item(0, 3)->text(), QString("MUTE"));
-        QCOMPARE(program.record.keyCellMark[3][1], 0);
+        QVERIFY(!program.keysGrid.cellMarked(3, 1));
         QCOMPARE(program.record.image.keys[3][0].nameText(), std::string("MUTE"));
         QCOMPARE(program.controllerImage().keys[3][0].nameText(), std::string("MUTE"));
         QCOMPARE(program.controllerImage().keys[3][0].level, uint8_t{120});
