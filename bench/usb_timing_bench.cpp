@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     std::size_t transfers = stack.backend.counters().transfers;
     double slept = stack.usbSleptMs;
     auto start = Clock::now();
-    if (stack.transfer.readConfiguration() != zmt::errNone) return fail("full read failed");
+    if (stack.transfer.readConfiguration() != zmt::ResultCode::Ok) return fail("full read failed");
     report("full_read", msSince(start), stack.floorMs(from), stack.backend.counters().transfers - transfers,
            stack.usbSleptMs - slept);
 
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     transfers = stack.backend.counters().transfers;
     slept = stack.usbSleptMs;
     start = Clock::now();
-    if (stack.transfer.writeConfiguration() != zmt::errNone) return fail("full write failed");
+    if (stack.transfer.writeConfiguration() != zmt::ResultCode::Ok) return fail("full write failed");
     report("full_write", msSince(start), stack.floorMs(from), stack.backend.counters().transfers - transfers,
            stack.usbSleptMs - slept);
     // The write ends in a restart: wait until the controller is back.

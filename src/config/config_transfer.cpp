@@ -29,7 +29,7 @@ const char* const kReadConfigurationError =
 } // namespace
 
 ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
-    if (code != errNone) host_.messageBox(MB_ERROR, formatText(LangText(format), resultText(code).c_str()));
+    if (code != ResultCode::Ok) host_.messageBox(MessageKind::Error, formatText(LangText(format), resultText(code).c_str()));
     return code;
 }
 
@@ -42,7 +42,7 @@ ResultCode ConfigTransfer::readController(ConfigImage& config,
     const ProgressScope progress(host_, kFullReadTotal,
                                  LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
     const ResultCode code = commands::readConfigMemory(link_, 0, config.bytes(), kConfigImageSize);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     return commands::readTouchMemory(link_, 0, touch, sizeof touch);
 }
 
@@ -53,7 +53,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     ConfigImage fresh;
     uint8_t touch[sizeof record_.touchState];
     const ResultCode code = readController(fresh, touch);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
 
     blankDeviceFixUp(fresh);
     record_.image = fresh;
@@ -64,7 +64,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     record_.deviceCopy = record_.image;
     if (history_) history_->reset(record_.image);
     flags_.imageValid = true;
-    return errNone;
+    return ResultCode::Ok;
 }
 
 ResultCode ConfigTransfer::readKeepingEdits() {
@@ -72,7 +72,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     ConfigImage held;
     uint8_t touch[sizeof record_.touchState];
     const ResultCode code = readController(held, touch);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     // No fix-up: deviceCopy is what the controller really holds.
     record_.deviceCopy = held;
     // The edits stay, but what came before them was another controller's:
@@ -80,7 +80,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     if (history_) history_->reset(record_.image);
     std::memcpy(record_.touchState, touch, sizeof touch);
     flags_.imageValid = true;
-    return errNone;
+    return ResultCode::Ok;
 }
 
 ResultCode ConfigTransfer::writeConfiguration() {
@@ -92,7 +92,7 @@ ResultCode ConfigTransfer::writeConfiguration() {
     const ConfigImage sent = record_.image;
     const ResultCode code =
         commands::writeConfigMemory(link_, 0, sent.bytes(), kConfigImageSize, &writeAccepted_);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
@@ -114,17 +114,17 @@ std::string ConfigTransfer::partialWriteText() const {
 
 bool ConfigTransfer::confirmResetToDefaults() {
     return host_.messageBox(
-               MB_WARNING | MB_DEFAULT_NO,
+               {MessageKind::Warning, DefaultAnswer::No},
                LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
-                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == ID_YES;
+                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restoreDefaults() { return commands::restoreDefaults(link_); }
 
 bool ConfigTransfer::confirmWriteConfiguration() {
-    return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    return host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                             LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
-                                     "Are you sure you want to write\ndata to the controller?")) == ID_YES;
+                                     "Are you sure you want to write\ndata to the controller?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
@@ -132,12 +132,12 @@ ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
 ResultCode ConfigTransfer::reportWriteFailure(ResultCode code) { return reportIfFailed(code, kWriteError); }
 
 ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length) {
-    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return errParameters;
+    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return ResultCode::BadParameters;
     uint8_t sent[kConfigImageSize];
     std::memcpy(sent, record_.image.bytes() + offset, length);
     const ResultCode code =
         reportWriteFailure(commands::writeConfigMemory(link_, static_cast<uint16_t>(offset), sent, length));
-    if (code == errNone) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
+    if (code == ResultCode::Ok) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
     return code;
 }
 
@@ -156,7 +156,7 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
     // holds no configuration to read. Wait for the new application.
     if (beforeUpdate_ && watch_ != nullptr && watch_->identity().bootLoaderRunning()) {
         forgetSerial();
-        return errNone;
+        return ResultCode::Ok;
     }
     // Decided before the image is declared unfit, which would hide the edits.
     const bool editsWaiting = flags_.imageValid && changesPending();
@@ -165,9 +165,9 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
         editsWaiting && keepEdits && keepEdits() ? readKeepingEditsCommand() : readDeviceCommand();
     // What a controller held when the session met it: kept once, however
     // often it is read again after a restart or a reset.
-    if (code == errNone && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
+    if (code == ResultCode::Ok && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
         keepSnapshot(SnapshotCause::FirstRead);
-    if (code == errNone && beforeUpdate_) {
+    if (code == ResultCode::Ok && beforeUpdate_) {
         const ConfigImage before = *beforeUpdate_;
         beforeUpdate_.reset();
         if (offerRestoreAfterUpdate(host_, before, record_.deviceCopy, lastSnapshotPath_)) {
@@ -196,19 +196,19 @@ bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
         lastSnapshotPath_ = kept.path;
         return true;
     }
-    host_.messageBox(MB_ERROR, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
+    host_.messageBox(MessageKind::Error, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
     return false;
 }
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
-    if (!confirmWriteConfiguration()) return errNone;
-    if (!keepSnapshot(SnapshotCause::FullWrite)) return errNone;
+    if (!confirmWriteConfiguration()) return ResultCode::Ok;
+    if (!keepSnapshot(SnapshotCause::FullWrite)) return ResultCode::Ok;
     const ResultCode code = writeConfiguration();
-    if (code == errNone) return code;
+    if (code == ResultCode::Ok) return code;
     std::string text = formatText(LangText("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
                                   resultText(code).c_str());
     if (const std::string partial = partialWriteText(); !partial.empty()) text += "\n" + partial;
-    host_.messageBox(MB_ERROR, text);
+    host_.messageBox(MessageKind::Error, text);
     return code;
 }
 
@@ -216,8 +216,8 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     // Asked first: a No leaves everything as it was. Forgetting the
     // controller before the answer would re-read it at the next poll and so
     // throw away the undo history and edits still waiting to be sent.
-    if (!confirmResetToDefaults()) return errNone;
-    if (!keepSnapshot(SnapshotCause::Defaults)) return errNone;
+    if (!confirmResetToDefaults()) return ResultCode::Ok;
+    if (!keepSnapshot(SnapshotCause::Defaults)) return ResultCode::Ok;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
     flags_.imageValid = false;
@@ -228,7 +228,7 @@ ResultCode ConfigTransfer::toDefaultCommand() {
 
 ResultCode ConfigTransfer::resetCommand() {
     // The controller reads its configuration anew as it starts.
-    if (!keepSnapshot(SnapshotCause::Restart)) return errNone;
+    if (!keepSnapshot(SnapshotCause::Restart)) return ResultCode::Ok;
     flags_.imageValid = false;
     forgetSerial();
     return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
@@ -270,13 +270,13 @@ void ConfigTransfer::syncChanges() {
         const std::size_t n = end - k;
         std::memcpy(run, image + k, n);
         const ResultCode code = commands::writeConfigMemory(link_, static_cast<uint16_t>(k), run, n);
-        if (code == errBusy) break;   // another exchange is under way: next tick
-        if (code != errNone) {
+        if (code == ResultCode::Busy) break;   // another exchange is under way: next tick
+        if (code != ResultCode::Ok) {
             syncRetryWaiting_ = true;
             syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
             if (!syncFailureShown_) {
                 syncFailureShown_ = true;
-                host_.messageBox(MB_ERROR, formatText(LangText(kWriteError), resultText(code).c_str()));
+                host_.messageBox(MessageKind::Error, formatText(LangText(kWriteError), resultText(code).c_str()));
             }
             break;
         }

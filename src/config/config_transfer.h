@@ -95,7 +95,7 @@ public:
     // only when the controller accepted them, takes them into deviceCopy;
     // otherwise they stay pending for syncChanges (the end of button
     // learning sends the button part this way). A range outside the image
-    // gives errParameters and sends nothing.
+    // gives ResultCode::BadParameters and sends nothing.
     ResultCode sendImageBytes(std::size_t offset, std::size_t length);
 
     // The toolbar commands: the operation plus its question and error box.

@@ -46,7 +46,7 @@ protected:
         backend.bed = bed.get();
     }
     void connect() {
-        ASSERT_EQ(watch.pollController(), errNone);
+        ASSERT_EQ(watch.pollController(), ResultCode::Ok);
         ASSERT_TRUE(flags.deviceConnected);
         ASSERT_TRUE(flags.imageValid);
     }
@@ -70,7 +70,7 @@ TEST_F(RealHidapi, IdentityComesThroughHidrawAndTheEntryCarriesWhatTheSearchMatc
     EXPECT_EQ(entries[0].usagePage, 0xFF00);
     EXPECT_EQ(entries[0].interfaceNumber, 0);
 
-    ASSERT_EQ(watch.pollController(), errNone);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
     EXPECT_TRUE(flags.deviceConnected);
     EXPECT_EQ(watch.identity().serialNumber, 4242u);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
@@ -86,8 +86,8 @@ TEST_F(RealHidapi, FullReadFullWriteAndAnEditReachTheController) {
 
     record.image.bytes()[100] = 0x11;
     record.image.bytes()[500] = 0x22;
-    host.answers.push_back(ID_YES);
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers.push_back(Answer::Yes);
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
     EXPECT_TRUE(controllerHoldsImage());
     ASSERT_EQ(host.boxes.size(), 1u) << "only the question before a full write";
     host.boxes.clear();
@@ -132,17 +132,17 @@ TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack)
     controller->faults.unplugAfterFrames = 5;
 
     const ResultCode code = transfer.readDeviceCommand();
-    EXPECT_EQ(code, errDisconnected);
+    EXPECT_EQ(code, ResultCode::Disconnected);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "Error reading the configuration of the device\nController is disconnected");
     EXPECT_LT(host.now - before, 2000u) << "retries end; nothing waits for a reply that cannot come";
     EXPECT_EQ(record.image.touchMode, 2);
     EXPECT_TRUE(transfer.changesPending());
 
-    EXPECT_NE(watch.pollController(), errNone);
+    EXPECT_NE(watch.pollController(), ResultCode::Ok);
     EXPECT_FALSE(flags.deviceConnected);
     bed->plug();
-    ASSERT_EQ(watch.pollController(), errNone);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
     EXPECT_TRUE(flags.deviceConnected);
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
@@ -164,10 +164,10 @@ TEST_F(RealHidapi, PullingOutAndPluggingInAreAnnounced) {
     connect();
     bed->unplug();
     EXPECT_TRUE(announced()) << "pulled out";
-    EXPECT_NE(watch.pollController(), errNone);
+    EXPECT_NE(watch.pollController(), ResultCode::Ok);
     bed->plug();
     EXPECT_TRUE(announced()) << "plugged in";
-    EXPECT_EQ(watch.pollController(), errNone);
+    EXPECT_EQ(watch.pollController(), ResultCode::Ok);
     EXPECT_FALSE(arrivals->takeEvents()) << "nothing more happened";
 }
 
@@ -175,8 +175,8 @@ TEST_F(RealHidapi, RightIdsWithAnotherProductStringAreNotTheController) {
     HidrawTestbed::Options options;
     options.product = "MORVA-TOUCH2";
     start(options);
-    EXPECT_EQ(watch.pollController(), errDisconnected);
-    EXPECT_EQ(resultText(errDisconnected), "Controller is disconnected");
+    EXPECT_EQ(watch.pollController(), ResultCode::Disconnected);
+    EXPECT_EQ(resultText(ResultCode::Disconnected), "Controller is disconnected");
     EXPECT_FALSE(transport.openDenied());
     EXPECT_EQ(bed->featureTransfers(), 0u) << "not opened, not written to";
 }
@@ -206,11 +206,11 @@ TEST_F(RealHidapi, InterfaceThatFailsToOpenIsPassedOverAndItsReasonLogged) {
     options.brokenTwinFirst = true;
     start(options);
     host.logOn = true;
-    ASSERT_EQ(link.probeController(), errNone);
+    ASSERT_EQ(link.probeController(), ResultCode::Ok);
     EXPECT_TRUE(host.memo.empty());
 
     bed->unplug();
-    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(link.probeController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.openDenied());
     ASSERT_EQ(host.memo.size(), 1u);
     EXPECT_EQ(host.memo[0].rfind("HID failure: ", 0), 0u) << host.memo[0];

@@ -466,7 +466,7 @@ bool EventEditor::mayChangeReaction() {
 
 bool EventEditor::reactionAccepted(int index) {
     if (eventRules_.takesReaction(index)) return true;
-    window_.showMessage(MB_INFORMATION, LangText(editor::kNoTriggerText));
+    window_.showMessage(MessageKind::Information, LangText(editor::kNoTriggerText));
     return false;
 }
 
@@ -500,7 +500,7 @@ void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLite
 // ---- infrared capture ----
 
 IrCodeReader EventEditor::irReader() {
-    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
+    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode::Disconnected; };
 }
 
 void EventEditor::onCaptureIrTrigger() {
@@ -517,17 +517,17 @@ void EventEditor::onCaptureIrReaction() {
 void EventEditor::reportIrCapture(const IrCapture& capture) {
     switch (capture.outcome) {
     case IrCaptureOutcome::BothSides:
-        window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
+        window_.showMessage(MessageKind::Warning, LangText(kIrBothSidesText));
         break;
     case IrCaptureOutcome::ReadFailed:
-        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
+        window_.showMessage(MessageKind::Error, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
         break;
     case IrCaptureOutcome::NoCode:
         window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
         showSelectedEvent();
         break;
     case IrCaptureOutcome::NotNec:
-        window_.showMessage(MB_WARNING, LangText(kIrReactionNecOnlyText));
+        window_.showMessage(MessageKind::Warning, LangText(kIrReactionNecOnlyText));
         break;
     case IrCaptureOutcome::Stored:
         showSelectedEvent();

@@ -75,7 +75,7 @@ void ButtonLearning::abandon() {
 
 bool ButtonLearning::readLevels() {
     uint8_t levels[kChannels] = {};
-    if (commands::readKeyLevels(link_, levels, kChannels) != errNone) return false;
+    if (commands::readKeyLevels(link_, levels, kChannels) != ResultCode::Ok) return false;
     for (int c = 0; c < kChannels; ++c) levels_.current[c] = levels[c];
     return true;
 }
@@ -105,9 +105,9 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
 }
 
 bool ButtonLearning::start() {
-    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                          LangText("Вы действительно хотите запустить настройку кнопок?\0"
-                                  "You really want to launch setup of keys?")) != ID_YES)
+                                  "You really want to launch setup of keys?")) != Answer::Yes)
         return false;
     // Its results replace the buttons as a whole; keep what is there now.
     if (!transfer_.keepSnapshot(SnapshotCause::LearningWritten)) return false;
@@ -115,8 +115,8 @@ bool ButtonLearning::start() {
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
     const uint8_t unlearned = 0;
-    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != errNone) return false;
-    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == errNone;
+    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != ResultCode::Ok) return false;
+    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == ResultCode::Ok;
 }
 
 void ButtonLearning::takeReading() {
@@ -179,7 +179,7 @@ void ButtonLearning::finish() {
     // it again once the run is over instead of believing it arrived.
     const ResultCode head = transfer_.sendImageBytes(0, kKeysOffset);
     const ResultCode keys = transfer_.sendImageBytes(kKeysOffset, kKeysSize);
-    if (head == errNone && keys == errNone) {
+    if (head == ResultCode::Ok && keys == ResultCode::Ok) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
         flags_.imageValid = true;

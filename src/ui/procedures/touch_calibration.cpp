@@ -76,13 +76,13 @@ void TouchCalibration::end() {
 
 bool TouchCalibration::start(bool offsetTenPercent) {
     ending_ = Ending::Declined;
-    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                          LangText("Вы действительно хотите запустить настройку тачпанели?\0"
-                                  "You really want to launch setup of touchpanel?")) != ID_YES)
+                                  "You really want to launch setup of touchpanel?")) != Answer::Yes)
         return false;
     ending_ = Ending::StartFailed;
     const uint8_t option = offsetTenPercent ? 1 : 0;
-    if (transfer_.reportWriteFailure(commands::writeTouchMemory(link_, 0, &option, 1)) != errNone) return false;
+    if (transfer_.reportWriteFailure(commands::writeTouchMemory(link_, 0, &option, 1)) != ResultCode::Ok) return false;
     ending_ = Ending::Stopped;
     previous_ = 0xFF;   // the first reading always counts as a change
     return true;
@@ -91,7 +91,7 @@ bool TouchCalibration::start(bool offsetTenPercent) {
 bool TouchCalibration::readState() {
     uint8_t state = 0;
     std::size_t received = 0;
-    if (transfer_.reportReadFailure(commands::readTouchMemoryFrame(link_, 1, &state, 1, received)) != errNone) {
+    if (transfer_.reportReadFailure(commands::readTouchMemoryFrame(link_, 1, &state, 1, received)) != ResultCode::Ok) {
         ending_ = Ending::ReadFailed;
         clearNotice(host_);
         return false;

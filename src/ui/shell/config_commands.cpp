@@ -90,7 +90,7 @@ void ConfigCommands::onSaveFile() {
     if (path.empty()) return;
     const FileResult saved = saveConfigFile(record_.image, path);
     if (!saved.ok()) {
-        window_.showMessage(MB_ERROR, saved.text());
+        window_.showMessage(MessageKind::Error, saved.text());
         return;
     }
     settings_.rememberConfigFile(path);
@@ -122,14 +122,14 @@ void ConfigCommands::openFile(const std::string& path) {
         const FileResult result = loadConfigFile(loaded, path);
         bool accepted = result.ok();
         if (!accepted) {
-            window_.showMessage(MB_ERROR, result.text());
+            window_.showMessage(MessageKind::Error, result.text());
         } else if (!result.damaged.empty() || !result.missing.empty()) {
             // Damaged values, or keys every saved file has (a file cut short):
             // loaded, the synchronisation would send their defaults.
             std::string warning = result.damaged.empty() ? std::string() : result.text();
             if (!result.missing.empty()) warning += (warning.empty() ? "" : "\n") + result.missingText();
             const std::string question = warning + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
-            accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
+            accepted = window_.showMessage({MessageKind::Warning, DefaultAnswer::No}, question) == Answer::Yes;
         }
         if (!accepted) {
             flags_.imageValid = wasValid;

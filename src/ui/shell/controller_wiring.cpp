@@ -142,23 +142,23 @@ void ControllerWiring::readNewController() {
         // were made on and the one they would go to.
         if (before && *before != serial && watch().chosenSerial())
             return window_.showMessage(
-                       MB_QUESTION | MB_DEFAULT_NO,
+                       {MessageKind::Question, DefaultAnswer::No},
                        formatText(LangText("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
                                            "Записать их в контроллер %u?\n"
                                            "Нет - прочитать конфигурацию контроллера %u.\0"
                                            "Changes made while controller %u was connected have not been written "
                                            "to it yet.\nWrite them to controller %u?\n"
                                            "No: read the configuration of controller %u instead."),
-                                  unsigned{*before}, unsigned{serial}, unsigned{serial})) == ID_YES;
-        return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                                  unsigned{*before}, unsigned{serial}, unsigned{serial})) == Answer::Yes;
+        return window_.showMessage({MessageKind::Question, DefaultAnswer::No},
                                    LangText("Изменения в программе ещё не записаны в контроллер.\n"
                                             "Записать их в подключенный контроллер?\n"
                                             "Нет - прочитать конфигурацию контроллера.\0"
                                             "Changes in the program have not been written to a controller yet.\n"
                                             "Write them to the controller just connected?\n"
-                                            "No: read the controller's configuration instead.")) == ID_YES;
+                                            "No: read the controller's configuration instead.")) == Answer::Yes;
     });
-    if (read == errNone) imageSerial_ = serial;
+    if (read == ResultCode::Ok) imageSerial_ = serial;
     window_.lockEditor(false);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
@@ -171,11 +171,11 @@ bool ControllerWiring::closeAllowed() {
     // and only what still could not be sent is asked about.
     syncTick();
     if (!changesWaiting()) return true;
-    const int answer = window_.showMessage(
-        MB_QUESTION | MB_DEFAULT_NO,
+    const Answer answer = window_.showMessage(
+        {MessageKind::Question, DefaultAnswer::No},
         LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
                  "Changes have not been written to the controller yet.\nClose the program anyway?"));
-    return answer == ID_YES;
+    return answer == Answer::Yes;
 }
 
 void ControllerWiring::showSimulatorWindow() {

@@ -109,7 +109,7 @@ bool FileOpening::eventFilter(QObject* watched, QEvent* event) {
         // then, and the open may ask a question.
         QTimer::singleShot(0, this, [this, verdict] {
             if (!verdict.file.empty()) openWhenFree(verdict.file);
-            else window_.showMessage(MB_WARNING, verdict.refusal);
+            else window_.showMessage(MessageKind::Warning, verdict.refusal);
         });
         return true;
     }

@@ -211,7 +211,7 @@ void MainForm::buildPages() {
     memo_->setObjectName(QStringLiteral("Memo"));
     monitoringLayout->addWidget(memo_);
     connect(memo_, &Memo::doubleClicked, this, [this] { onLogDoubleClick(); });
-    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MB_ERROR, why.toStdString()); });
+    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MessageKind::Error, why.toStdString()); });
 
     parametersPage_ = new TabSheet;
     parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
@@ -492,22 +492,22 @@ void MainForm::retranslatePicker() {
 
 // ---- message boxes, notices, waits ----
 
-int MainForm::showMessage(unsigned flags, const std::string& text) {
+Answer MainForm::showMessage(MessageStyle style, const std::string& text) {
     // The box's buttons are Qt's; the window follows on the next tick.
     if (qtTranslations_.release()) qtTextsOwed_ = true;
     pollTimer_->stop();
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
     // the box's caller returns, so the box opens at once; the exchange itself
-    // refuses anything nested (errBusy).
-    std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
+    // refuses anything nested (ResultCode::Busy).
+    std::unique_ptr<QMessageBox> box = buildMsgBox(style, QString::fromStdString(text), this);
     // Nobody may be there to answer while the system ends the program: the
     // text goes to the error output and the box gives its least committal answer.
     if (systemClose_) {
         std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
         return msgBoxAnswer(*box);
     }
-    const int answer = dialogs_->runMessageBox(*box);
+    const Answer answer = dialogs_->runMessageBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
     if (!flags_.appClosing) pollTimer_->start();

@@ -145,7 +145,7 @@ public:
 
     // A modal box over the window (MsgBoxFlags in, MsgBoxAnswer out, as in
     // device/host.h); the text is already in the current language.
-    int showMessage(unsigned flags, const std::string& text) override;
+    Answer showMessage(MessageStyle style, const std::string& text) override;
     // Who runs the window's modal dialogs (boxes, the settings' and the
     // log's file dialogs); dialogs must outlive the window.
     void setDialogs(ModalDialogs& dialogs);

@@ -46,7 +46,7 @@ protected:
     ButtonLearningTest() {
         flags.deviceConnected = true;
         controller().state.keyLevels = {I, I, I, I};
-        host().answers.push_back(ID_YES);
+        host().answers.push_back(Answer::Yes);
     }
 
     sim::SimulatedController& controller() { return *rig.controller; }
@@ -176,7 +176,7 @@ TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlo
     record = ConfigRecord{};
     view.snapshots.clear();
     view.readings[1] = view.readings[2] = 0;
-    host().answers.push_back(ID_YES);
+    host().answers.push_back(Answer::Yes);
     collect({{100, I, I, I}, {I, I, I, I}, {108, I, I, I}, {I, I, I, I}});
     EXPECT_EQ(record.image.keys[0][0].level, 100);
     EXPECT_EQ(record.image.keys[0][1].level, 108);
@@ -328,15 +328,15 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
 
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
     host().answers.clear();
-    host().answers.push_back(ID_NO);
+    host().answers.push_back(Answer::No);
     learn();
     EXPECT_EQ(controller().requestsHandled(), 0u);
 
-    host().answers.push_back(ID_YES);
+    host().answers.push_back(Answer::Yes);
     controller().faults.forceStatus = 0xFD;
     learn();
     ASSERT_EQ(host().boxes.size(), 3u);
-    EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
+    EXPECT_EQ(host().boxes.back().style.kind, MessageKind::Error);
     EXPECT_TRUE(host().notices.empty()) << "no prompt after a failed start";
     EXPECT_EQ(view.readings[1], 0);
 }
@@ -353,7 +353,7 @@ TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDelivers
     };
     learn();
     ASSERT_FALSE(host().boxes.empty());
-    EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
+    EXPECT_EQ(host().boxes.back().style.kind, MessageKind::Error);
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0) << "not on the controller, so not in its copy";
     EXPECT_TRUE(transfer.changesPending());
     EXPECT_NE(host().notices.back().text, "Настройка кнопок завершена успешно");
@@ -374,7 +374,7 @@ TEST_F(ButtonLearningTest, PromptsInEnglish) {
     EXPECT_EQ(texts, (std::vector<std::string>{"Do not press anything", "Press each button and give it a name", "",
                                                "Customize Buttons completed successfully"}));
     EXPECT_EQ(host().boxes.front().text, "You really want to launch setup of keys?");
-    EXPECT_EQ(host().boxes.front().flags, 0x120u);
+    EXPECT_EQ(host().boxes.front().style, MessageStyle(MessageKind::Question, DefaultAnswer::No));
 }
 
 } // namespace

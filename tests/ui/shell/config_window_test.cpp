@@ -107,7 +107,7 @@ private slots:
     }
 
     void fileOpenedBeforeTheControllerCameIsNotLostSilently() {
-        for (const int answer : {int(ID_NO), int(ID_YES)}) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
             Rig program;   // the controller is plugged in but not seen yet
             ConfigImage fromFile;
             std::memcpy(fromFile.bytes(), program.controller().state.config.data(), kConfigImageSize);
@@ -127,7 +127,7 @@ private slots:
             QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
             QVERIFY(program.window.flags().imageValid);
             program.tick();
-            if (answer == ID_NO) {
+            if (answer == Answer::No) {
                 // The controller's own configuration replaces the file's.
                 QCOMPARE(program.record.image.headType, uint8_t(0));
                 QVERIFY(program.configWrites().isEmpty());
@@ -151,7 +151,7 @@ private slots:
         QVERIFY(!program.window.changesPendingShown());
         program.controller().state.serialNumber = 2002;
         program.plug();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.poll();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
@@ -210,14 +210,14 @@ private slots:
         }
         program.record.image.headType = 2;
         program.nextFile = path;
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onOpenFile();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY2(program.boxes[0].contains("EVENTS/EVKEY05"), qPrintable(program.boxes[0]));
         QCOMPARE(program.record.image.headType, uint8_t(2));
         QVERIFY(program.notice().isEmpty());
 
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onOpenFile();
         QCOMPARE(program.record.image.headType, uint8_t(0));
         QCOMPARE(program.record.image.events[4].keyRow, uint8_t(1));
@@ -281,7 +281,7 @@ private slots:
     void everythingThatEditsWaitsWhileAWholeConfigurationTransferRuns() {
         Rig program;
         program.connect();
-        program.answers = {ID_YES, ID_YES, ID_YES};
+        program.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
         program.picker();   // built, as after its first opening
         QStringList live;
         program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
@@ -309,7 +309,7 @@ private slots:
         program.window.flags().imageValid = false;   // so no tick sends the edit first
         program.record.image.headType = 4;
         const std::size_t requests = program.requests();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(!program.window.flags().imageValid);
 
         program.logExchanges();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onWriteToController();
         QCOMPARE(program.configWrites().size(), 16);
         QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
@@ -327,7 +327,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 2);   // no error
 
         program.controller().faults.forceStatus = 0xFE;
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 4);
         QVERIFY(program.boxes[3].startsWith("Error writing configuration\n"));
@@ -337,13 +337,13 @@ private slots:
         Rig program;
         program.connect();
         program.controller().state.config[kHeadTypeOffset] = 2;
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
         QVERIFY(program.window.flags().imageValid);
         QVERIFY(program.wiring.watch().controllerRead());
 
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
         // The next poll sees a "new" controller and reads it again.
@@ -357,7 +357,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
         program.unplug();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onFactoryConfiguration();
         QVERIFY(program.boxes.last().startsWith("Failed to reset the device configuration in its default state\n"));
         program.commands.onRestartController();
@@ -382,7 +382,7 @@ private slots:
         program.window.setLanguage(English);
 
         program.window.show();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         QVERIFY(!program.window.close());
         QVERIFY(program.window.isVisible());
         QVERIFY(!program.window.flags().appClosing);
@@ -408,7 +408,7 @@ private slots:
         program.record.image.headType = 1;
         program.tick();
         program.window.show();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         QVERIFY(program.window.close());
         QVERIFY(program.window.flags().appClosing);
         QVERIFY(!program.window.isVisible());
@@ -439,7 +439,7 @@ private slots:
 
         // The controller's own write button: the typed value goes with it.
         type("800");
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         QTest::mouseClick(program.button("SpeedButtonWriteDevice"), Qt::LeftButton);
         QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 800);
 
@@ -448,7 +448,7 @@ private slots:
         program.unplug();
         type("900");
         const int boxes = program.boxes.size();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         QVERIFY(!program.window.close());
         QCOMPARE(int(program.record.image.longPressTimeout), 900);
         QCOMPARE(program.boxes.size(), boxes + 1);
@@ -505,7 +505,7 @@ private slots:
         QTest::keyClicks(field, "1200");
         const QString settingsFile = program.dir.filePath("zmtsetup.ini");
         QFile::remove(settingsFile);
-        program.answers = {ID_NO, ID_NO};   // would keep the window open if asked
+        program.answers = {Answer::No, Answer::No};   // would keep the window open if asked
 
         program.window.closeOnSystemRequest();
         QCoreApplication::processEvents();

@@ -129,7 +129,7 @@ private slots:
         program.record.image.headType = 2;   // an edit that cannot go out
         program.tick();
         const int boxes = program.boxes.size();
-        program.answers = {ID_NO};           // No: read the other one's configuration
+        program.answers = {Answer::No};           // No: read the other one's configuration
         program.pick("1002  1.17");
         program.poll();
         QCOMPARE(program.connectedSerial(), 1002u);

@@ -41,7 +41,7 @@ struct Rig : test::ProgramRig {
     QTableWidget* grid = child<QTableWidget>(window, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(window, "TabControlEVKEYx");
 
-    Rig() : ProgramRig({.answer = ID_YES}) {
+    Rig() : ProgramRig({.answer = Answer::Yes}) {
         controller().levelNoise = 0;
         window.setLanguage(English);
 
@@ -342,7 +342,7 @@ private slots:
         const ConfigImage before = p.image();
         p.image().headType = 2;
         p.tick();
-        p.answers = {ID_NO};
+        p.answers = {Answer::No};
         child<QToolButton>(p.window, "SpeedButtonToDefault")->click();
         p.poll();
         p.tick();
