@@ -6,6 +6,7 @@
 #include "bench_host.h"
 #include "config/config_transfer.h"
 #include "sim/simulated_hid_backend.h"
+#include "flags_for_tests.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,7 +27,7 @@ struct Stack {
     zmt::ConfigTransfer transfer{link, record, flags, nullptr};
     Stack() {
         backend.addController(controller);
-        flags.deviceConnected = true;
+        zmt::FlagsForTests::setDeviceConnected(flags, true);
     }
 };
 

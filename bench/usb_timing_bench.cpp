@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     const int edits = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     Stack stack;
-    if (!stack.flags.deviceConnected) return fail("the simulated controller was not found");
+    if (!stack.flags.deviceConnected()) return fail("the simulated controller was not found");
 
     std::size_t from = stack.controller->requestsHandled();
     std::size_t transfers = stack.backend.counters().transfers;
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     stack.host.setPoll([&stack] { stack.watch.onPollTick(); });
     zmt::delayMs(stack.host, 1000);
     stack.host.setPoll(nullptr);
-    if (!stack.flags.deviceConnected) return fail("the controller did not come back after the write");
+    if (!stack.flags.deviceConnected()) return fail("the controller did not come back after the write");
 
     // Edits at random moments between the ticks of the synchronisation.
     std::mt19937 random(20261207);

@@ -14,6 +14,7 @@
 #include "fuzz_support.h"
 #include "sim/simulated_controller.h"
 #include "virtual_host.h"
+#include "flags_for_tests.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -174,8 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             break;
         }
         case Operation::Sync: {
-            flags.imageValid = true;
-            flags.deviceConnected = true;
+            FlagsForTests::setImageValid(flags, true);
+            FlagsForTests::setDeviceConnected(flags, true);
             record.image.bytes()[offset % kConfigImageSize] ^= command | 1;
             const ConfigImage copyBefore = record.deviceCopy;
             transfer.syncChanges();

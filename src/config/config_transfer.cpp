@@ -3,6 +3,7 @@
 #include "device/commands.h"
 #include "lang/lang.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace zmt {
@@ -63,7 +64,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
     if (history_) history_->reset(record_.image);
-    flags_.imageValid = true;
+    configurationKnown();
     return ResultCode::Ok;
 }
 
@@ -79,7 +80,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     // undoing past this point would write that one's configuration here.
     if (history_) history_->reset(record_.image);
     std::memcpy(record_.touchState, touch, sizeof touch);
-    flags_.imageValid = true;
+    configurationKnown();
     return ResultCode::Ok;
 }
 
@@ -96,7 +97,7 @@ ResultCode ConfigTransfer::writeConfiguration() {
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
-    flags_.imageValid = true;
+    configurationKnown();
     return commands::restart(link_);
 }
 
@@ -141,6 +142,45 @@ ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length
     return code;
 }
 
+ResultCode ConfigTransfer::sendLearnedButtons() {
+    constexpr std::size_t keysOffset = offsetof(ConfigImage, keys);
+    // Both parts go out even when the first fails: what arrives is taken.
+    const ResultCode head = sendImageBytes(0, keysOffset);
+    const ResultCode keys = sendImageBytes(keysOffset, sizeof(ConfigImage::keys));
+    if (head != ResultCode::Ok) return head;
+    if (keys == ResultCode::Ok) configurationKnown();
+    return keys;
+}
+
+ConfigTransfer::ImageReplacement::ImageReplacement(ConfigTransfer& transfer)
+    : transfer_(transfer), wasValid_(transfer.flags_.imageValid()) {
+    transfer_.configurationForgotten();
+}
+
+ConfigTransfer::ImageReplacement::~ImageReplacement() {
+    if (!done_) restore();
+}
+
+void ConfigTransfer::ImageReplacement::restore() {
+    if (wasValid_) transfer_.configurationKnown();
+    else transfer_.configurationForgotten();
+}
+
+bool ConfigTransfer::ImageReplacement::keepSnapshot(SnapshotCause cause) {
+    // As it was before the file: so the snapshot is due when the program
+    // knew the controller's configuration, and so while its error box is
+    // up the ticks treat the image as they did then.
+    restore();
+    const bool kept = transfer_.keepSnapshot(cause);
+    transfer_.configurationForgotten();
+    return kept;
+}
+
+void ConfigTransfer::ImageReplacement::done() {
+    done_ = true;
+    transfer_.configurationKnown();
+}
+
 ResultCode ConfigTransfer::reportReadFailure(ResultCode code) { return reportIfFailed(code, kReadError); }
 
 ResultCode ConfigTransfer::readDeviceCommand() {
@@ -159,8 +199,8 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
         return ResultCode::Ok;
     }
     // Decided before the image is declared unfit, which would hide the edits.
-    const bool editsWaiting = flags_.imageValid && changesPending();
-    flags_.imageValid = false;
+    const bool editsWaiting = flags_.imageValid() && changesPending();
+    configurationForgotten();
     const ResultCode code =
         editsWaiting && keepEdits && keepEdits() ? readKeepingEditsCommand() : readDeviceCommand();
     // What a controller held when the session met it: kept once, however
@@ -190,7 +230,7 @@ void ConfigTransfer::compareAfterUpdate(const ConfigImage& before) {
 }
 
 bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
-    if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid) return true;
+    if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid()) return true;
     const FileResult kept = snapshotHook_(watch_->identity().serialNumber, record_.deviceCopy, cause);
     if (kept.ok()) {
         lastSnapshotPath_ = kept.path;
@@ -220,7 +260,7 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     if (!keepSnapshot(SnapshotCause::Defaults)) return ResultCode::Ok;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
-    flags_.imageValid = false;
+    configurationForgotten();
     forgetSerial();
     return reportIfFailed(restoreDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
                                              "Failed to reset the device configuration in its default state\n%s");
@@ -229,7 +269,7 @@ ResultCode ConfigTransfer::toDefaultCommand() {
 ResultCode ConfigTransfer::resetCommand() {
     // The controller reads its configuration anew as it starts.
     if (!keepSnapshot(SnapshotCause::Restart)) return ResultCode::Ok;
-    flags_.imageValid = false;
+    configurationForgotten();
     forgetSerial();
     return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
 }
@@ -241,8 +281,8 @@ bool ConfigTransfer::changesPending() const {
 void ConfigTransfer::syncChanges() {
     // A full transfer replaces the image itself; a tick that comes round
     // while one runs (or while a tick's own write lets events run) waits.
-    if (!flags_.imageValid || flags_.learningActive || transferRunning_ || syncRunning_) return;
-    if (!flags_.deviceConnected) {
+    if (!flags_.imageValid() || flags_.learningActive() || transferRunning_ || syncRunning_) return;
+    if (!flags_.deviceConnected()) {
         // Changes wait for the controller; a new failure once it is back
         // deserves a box of its own.
         syncFailureShown_ = false;

@@ -35,7 +35,7 @@ ResultCode ConnectionWatch::pollController() {
     window_.stopPollTimer();
 
     ResultCode code = ResultCode::Ok;
-    if (!flags_.deviceConnected) {
+    if (!flags_.deviceConnected()) {
         code = link_.probeController();
         if (code == ResultCode::Ok) code = readIdentity();
     } else if (!window_.deviceLogChecked()) {
@@ -73,9 +73,9 @@ ResultCode ConnectionWatch::pollController() {
             // Gone in the middle of the read (the transport dropped its
             // handle) and back before a poll could notice: read it again at
             // the next poll rather than leave it unread for good.
-            if (!flags_.imageValid && !link_.transport().isOpen()) forgetController();
+            if (!flags_.imageValid() && !link_.transport().isOpen()) forgetController();
         }
-        if (!flags_.deviceConnected) {
+        if (!flags_.deviceConnected()) {
             // Connected, the transport keeps to this controller: a handle
             // lost in the middle of a transfer is never reopened on another.
             link_.transport().expectSerial(identity_.serialNumber);
@@ -106,7 +106,7 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     // A controller that goes away before its configuration could be read
     // (unplugged half-way through the read, say) is read when it comes back;
     // otherwise the same serial number would leave it unread for good.
-    if (!flags_.imageValid) forgetController();
+    if (!flags_.imageValid()) forgetController();
     absence_ = code == ResultCode::Held      ? Absence::Busy
                : code == ResultCode::Several ? Absence::SeveralUnchosen
                : code == ResultCode::NoHold  ? Absence::CannotHold
@@ -126,21 +126,21 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
         link_.transport().expectSerial(chosen_);
         link_.transport().releaseHold();
     }
-    if (!flags_.deviceConnected) return;
+    if (!flags_.deviceConnected()) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
-    flags_.deviceConnected = false;
+    flags_.setDeviceConnected(false, {});
     window_.setToolbarBusy(false);
 }
 
 void ConnectionWatch::chooseSerial(std::optional<uint32_t> serial) {
     chosen_ = serial;
-    const bool another = flags_.deviceConnected && serial && *serial != identity_.serialNumber;
+    const bool another = flags_.deviceConnected() && serial && *serial != identity_.serialNumber;
     if (another) {
         announceDisconnected(ResultCode::Disconnected);
         return;
     }
-    if (!flags_.deviceConnected) link_.transport().expectSerial(serial);
+    if (!flags_.deviceConnected()) link_.transport().expectSerial(serial);
 }
 
 void ConnectionWatch::explainDeniedAccess() {
@@ -164,7 +164,7 @@ void ConnectionWatch::announceConnected() {
     printIdentity(identity_);
     shownApplicationVersion_ = identity_.applicationVersion;
     shownBootVersion_ = identity_.bootVersion;
-    flags_.deviceConnected = true;
+    flags_.setDeviceConnected(true, {});
     window_.setToolbarBusy(false);
 }
 

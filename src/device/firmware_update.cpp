@@ -112,7 +112,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         // is expected and only matters if the controller never comes back.
         const ResultCode handOver = commands::writeFirmwareFrame(link_, image.payload());
         if (handOver != ResultCode::Ok) {
-            flags_.deviceConnected = false;
+            watch_.announceAgain();
             bool back = false;
             // The pauses alone take 5 s, but each poll of a controller that
             // never answers runs into its own time-outs: counted in pauses
@@ -122,7 +122,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
                 delayMs(host_, kBootLoaderWaitStepMs);
                 if (step == kBootLoaderWaitSteps) break;
                 if (pollDuringWait_) pollDuringWait_();
-                if (flags_.deviceConnected) {
+                if (flags_.deviceConnected()) {
                     back = true;
                     break;
                 }

@@ -2,6 +2,7 @@
 #include "device/commands.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -71,8 +72,8 @@ protected:
     // Connects as the window does at start: a poll that reads the configuration.
     void connect() {
         ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
         host.memo.clear();
         host.notices.clear();
         host.boxes.clear();
@@ -104,7 +105,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     EXPECT_EQ(record.image.keys[0][0].level, 0);
     EXPECT_TRUE(imagesEqual());
     EXPECT_EQ(record.touchState[9], 10);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(shown, 1);
     ASSERT_FALSE(host.gaugeHistory.empty());
     EXPECT_EQ(host.gaugeHistory.front().maximum, 989);
@@ -112,7 +113,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     EXPECT_EQ(host.status, "Читаю конфигурацию из устройства");
 
     sentFrames();
-    flags.deviceConnected = true;
+    FlagsForTests::setDeviceConnected(flags, true);
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
     EXPECT_TRUE(host.notices.empty());
@@ -123,7 +124,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     record.image.longPressTimeout = 777;
     record.image.events[3].flags = 0x21;
     record.touchState[0] = 42;
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     const ConfigRecord before = record;
     controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
 
@@ -133,7 +134,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     EXPECT_EQ(std::memcmp(record.image.bytes(), before.image.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), before.deviceCopy.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(record.touchState[0], 42);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(shown, 0);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].style.kind, MessageKind::Error);
@@ -152,15 +153,15 @@ TEST_F(TransferTest, ReadingKeepingEditsTakesTheControllerAsItIsAndSendsOnlyTheD
     controller->faults.unplugAfterFrames = 5;
     EXPECT_NE(transfer.readKeepingEditsCommand(), ResultCode::Ok);
     EXPECT_EQ(host.boxes.size(), 1u);
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0);   // arrived before the break
     EXPECT_EQ(record.touchState[2], 0);
 
     controller->faults.unplugAfterFrames = -1;
     backend.plug(*port);
-    flags.deviceConnected = true;
+    FlagsForTests::setDeviceConnected(flags, true);
     ASSERT_EQ(transfer.readKeepingEdits(), ResultCode::Ok);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(int(record.image.longPressTimeout), 900);
     EXPECT_EQ(record.touchState[2], 7);
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0x33);
@@ -183,7 +184,7 @@ TEST_F(TransferTest, FullWriteAsksFirstAndNoSendsNothing) {
     EXPECT_EQ(host.boxes[0].style, MessageStyle(MessageKind::Question, DefaultAnswer::No));
     EXPECT_EQ(host.boxes[0].text, "Вы действительно хотите\nзаписать данные в контроллер?");
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_EQ(flags.imageValid, flagsBefore.imageValid);
+    EXPECT_EQ(flags.imageValid(), flagsBefore.imageValid());
     EXPECT_EQ(controller->state.config[974], 0);
 }
 
@@ -221,7 +222,7 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_EQ(transfer.toDefaultCommand(), ResultCode::Ok);
     EXPECT_EQ(host.boxes.back().style, MessageStyle(MessageKind::Warning, DefaultAnswer::No));
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_TRUE(watch.controllerRead());
     EXPECT_EQ(controller->state.config[974], 4);
 
@@ -232,16 +233,16 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
     EXPECT_FALSE(watch.controllerRead());
 
     watch.setLastSerial(1001);
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     EXPECT_EQ(transfer.resetCommand(), ResultCode::Ok);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x83, 0, 0}}));
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
     EXPECT_FALSE(watch.controllerRead());
 
     // Back after the restart: a fresh read, because the serial was forgotten.
     host.advance(sim::kRestartMs + 10);
     ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(record.image.headType, 0);
     EXPECT_EQ(shown, 2);
 }
@@ -271,13 +272,13 @@ TEST_F(TransferTest, ChangedRunsGoOutInAscendingOrderAndLongRunsInFramesOf64) {
 TEST_F(TransferTest, NothingIsSentWithoutAValidImageOrWhileButtonsAreLearned) {
     connect();
     record.image.enc0Mode = 3;
-    flags.imageValid = false;
+    FlagsForTests::setImageValid(flags, false);
     transfer.syncChanges();
-    flags.imageValid = true;
-    flags.learningActive = true;
+    FlagsForTests::setImageValid(flags, true);
+    FlagsForTests::setLearningActive(flags, true);
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
-    flags.learningActive = false;
+    FlagsForTests::setLearningActive(flags, false);
     transfer.syncChanges();
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
 }
@@ -286,7 +287,7 @@ TEST_F(TransferTest, EditsWhileTheControllerIsAwayStayPendingUntilItIsBack) {
     connect();
     backend.unplug(*port);
     ASSERT_NE(watch.pollController(), ResultCode::Ok);
-    ASSERT_FALSE(flags.deviceConnected);
+    ASSERT_FALSE(flags.deviceConnected());
 
     record.image.touchMode = 2;
     transfer.syncChanges();
@@ -466,7 +467,7 @@ TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFol
     EXPECT_EQ(kept[2].headType, 2);
     // Read again after the reset: the session met this controller already.
     ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-    ASSERT_TRUE(flags.imageValid);
+    ASSERT_TRUE(flags.imageValid());
     EXPECT_EQ(kept.size(), 3u);
     ASSERT_EQ(transfer.resetCommand(), ResultCode::Ok);
     ASSERT_EQ(kept.size(), 4u);

@@ -2,6 +2,7 @@
 #include "config/edit_history.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -166,7 +167,7 @@ class HistoryWithControllerTest : public ::testing::Test {
 protected:
     HistoryWithControllerTest() {
         transfer.setEditHistory(&history);
-        flags.deviceConnected = true;   // as the connection watch would have it
+        FlagsForTests::setDeviceConnected(flags, true);   // as the connection watch would have it
     }
     bool controllerHoldsImage() const {
         return std::memcmp(rig.controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;

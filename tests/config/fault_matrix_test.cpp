@@ -130,8 +130,8 @@ protected:
     void connect() {
         startTimers();
         rig.host.advance(2 * kPollIntervalMs);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
         ASSERT_FALSE(transfer.changesPending());
         rig.host.boxes.clear();
     }
@@ -258,8 +258,8 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
     controller().faults = sim::Faults{};
     controller().plug();
     rig.host.advance(kRecoveryMs);
-    EXPECT_TRUE(flags.deviceConnected);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.deviceConnected());
+    EXPECT_TRUE(flags.imageValid());
     if (cell.operation == Operation::FullRead && code != ResultCode::Ok) {
         // The user reads again.
         ASSERT_EQ(transfer.readDeviceCommand(), ResultCode::Ok);
@@ -380,7 +380,7 @@ protected:
 
 TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     const FirmwareFault& fault = GetParam();
-    ASSERT_TRUE(flags.deviceConnected);
+    ASSERT_TRUE(flags.deviceConnected());
     const auto inject = [&] { fault.inject(rig); };
     bool transferBegan = false;
     firmware.setBeforeTransfer([&] {
@@ -416,7 +416,7 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     controller().plug();
     rig.host.advance(kRecoveryMs);
     if (fault.expected != ResultCode::Ok) {
-        ASSERT_TRUE(flags.deviceConnected) << "the controller is not found again";
+        ASSERT_TRUE(flags.deviceConnected()) << "the controller is not found again";
         rig.host.boxes.clear();
         rig.host.answers.assign(3, Answer::Yes);   // a half-applied image may already report the new version
         ASSERT_EQ(update(nullptr), FirmwareOutcome::Updated)
@@ -424,7 +424,7 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
         EXPECT_EQ(controller().state.firmware, delivered) << "the boot loader does not hold the whole file";
     }
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + kRecoveryMs);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_FALSE(controller().state.bootMode);
     EXPECT_EQ(watch.identity().applicationVersion, kNewVersion);
 }

@@ -163,7 +163,7 @@ TEST_F(FirmwareTest, ApplicationHandsOverAndComesBackWithTheNewVersion) {
     EXPECT_EQ(rig.host.memo.front(), "**************** Устройство ****************");
 
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().applicationVersion, 118);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
     EXPECT_TRUE(controller().state.firmware.empty());
@@ -263,7 +263,7 @@ TEST_F(FirmwareTest, HandOverAnsweredWithAnErrorWaitsForTheWatchThenTransfers) {
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(500, 118))), FirmwareOutcome::Updated);
     EXPECT_TRUE(rig.host.boxes.empty());
     EXPECT_GE(rig.host.now - start, kBootLoaderSettleMs + kBootLoaderWaitStepMs);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
     EXPECT_EQ(watch.identity().applicationVersion, 118);
 }

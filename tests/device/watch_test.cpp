@@ -6,6 +6,7 @@
 #include "lang/lang.h"
 #include "scoped_environment.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ protected:
         watch.setReadConfiguration([this] {
             ++configurationReads;
             memoAtRead = rig.host.memo;
-            flags.imageValid = readSucceeds;
+            FlagsForTests::setImageValid(flags, readSucceeds);
             if (dropHandleInRead) rig.transport.closeController();
         });
     }
@@ -60,7 +61,7 @@ TEST_F(Watch, AbsentControllerOnlyShowsTheStatus) {
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_TRUE(rig.host.memo.empty());
     EXPECT_TRUE(window.buttonCalls.empty());
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 }
 
 TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
@@ -76,7 +77,7 @@ TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
                                  "Версия приложения 1.17",
                              }));
     EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false}));
     EXPECT_EQ(watch.lastSerial(), 1001u);
     EXPECT_EQ(rig.link.pollSkip(), 0);
@@ -103,7 +104,7 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_EQ(std::count(rig.host.memo.begin(), rig.host.memo.end(), "********** Контроллер отключен **********"), 1);
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false, false}));
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     rig.backend.plug(*rig.port);
     ASSERT_EQ(poll(), ResultCode::Ok);
@@ -128,7 +129,7 @@ TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
     EXPECT_EQ(poll(), ResultCode::Several);
     EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::SeveralUnchosen);
     EXPECT_EQ(rig.host.status, "Several controllers are connected: choose one");
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     watch.chooseSerial(2002);
     ASSERT_EQ(poll(), ResultCode::Ok);
@@ -140,7 +141,7 @@ TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
     rig.backend.unplug(second);
     EXPECT_EQ(poll(), ResultCode::Disconnected);
     EXPECT_EQ(poll(), ResultCode::Disconnected);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_EQ(rig.backend.lastOpened(), "sim:1");
     rig.backend.plug(second);
     ASSERT_EQ(poll(), ResultCode::Ok);
@@ -149,12 +150,12 @@ TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
     // Choosing the other is that one arriving: the disconnection is shown,
     // then its configuration is read and it is announced.
     watch.chooseSerial(1001);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_EQ(rig.host.memo.back(), "******** Controller is disconnected **********");
     ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.lastSerial(), 1001u);
     EXPECT_EQ(configurationReads, 2);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
 }
 
 TEST_F(Watch, TheControllerConnectedToIsKeptWithoutAChoice) {
@@ -187,7 +188,7 @@ TEST_F(Watch, AControllerHeldByAnotherProgramIsShownBusyAndLeftAlone) {
     EXPECT_EQ(rig.host.status, "The controller is busy (held by " + watch.heldBy().text() + ")");
     EXPECT_NE(watch.heldBy().processId, 0);
     EXPECT_EQ(rig.backend.counters().transfers, transfers);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     other.release();
     ASSERT_EQ(poll(), ResultCode::Ok);
@@ -234,7 +235,7 @@ TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
         EXPECT_EQ(poll(), ResultCode::NoHold);
         EXPECT_EQ(poll(), ResultCode::NoHold);
         EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::CannotHold);
-        EXPECT_FALSE(flags.deviceConnected);
+        EXPECT_FALSE(flags.deviceConnected());
         EXPECT_EQ(rig.host.status, resultText(ResultCode::NoHold));
         ASSERT_EQ(rig.host.boxes.size(), 1u) << "once, not on every poll";
         EXPECT_EQ(rig.host.boxes[0].style.kind, MessageKind::Error);
@@ -330,7 +331,7 @@ TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
 TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
     ASSERT_EQ(poll(), ResultCode::Ok);
     setLanguageIndex(English);
-    flags.deviceConnected = false;   // what applying a language does
+    watch.announceAgain();   // what the window asks for as the language changes
     ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(rig.host.memo.size(), 5u);
@@ -342,11 +343,11 @@ TEST_F(Watch, TickLetsSkippedTicksPassThenHidesTheGaugeAndPolls) {
     rig.link.setPollSkip(2);
     watch.onPollTick();
     watch.onPollTick();
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_TRUE(rig.host.gauge().visible);
     watch.onPollTick();
     EXPECT_FALSE(rig.host.gauge().visible);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
 }
 
 TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
@@ -374,7 +375,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_NE(std::find(rig.host.memo.begin(), rig.host.memo.end(), std::string("    ") + udevRulePath()),
               rig.host.memo.end());
 #endif
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_TRUE(window.buttonCalls.empty());
 
     // A language switch explains it once more, in the new language.
@@ -397,7 +398,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     // Access granted (rule installed and triggered): the ordinary arrival.
     rig.controller->state.openDenied = false;
     ASSERT_EQ(poll(), ResultCode::Ok);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(explanations(english), 0);
 
@@ -454,7 +455,7 @@ TEST_F(DeviceLog, FailedReadSwitchesItOffAndKeepsTheConnection) {
     rig.controller->faults.forceStatus = statusFailed;
     EXPECT_EQ(poll(), ResultCode::Ok);
     EXPECT_FALSE(window.deviceLog);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_TRUE(rig.host.memo.empty());
 }
 

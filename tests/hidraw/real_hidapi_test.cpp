@@ -9,6 +9,7 @@
 #include "device/hidapi_backend.h"
 #include "hidraw_testbed.h"
 #include "lang/lang.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +48,8 @@ protected:
     }
     void connect() {
         ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
     }
     bool controllerHoldsImage() const {
         return std::memcmp(controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
@@ -71,7 +72,7 @@ TEST_F(RealHidapi, IdentityComesThroughHidrawAndTheEntryCarriesWhatTheSearchMatc
     EXPECT_EQ(entries[0].interfaceNumber, 0);
 
     ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().serialNumber, 4242u);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
     EXPECT_EQ(watch.identity().applicationVersion, controller->state.applicationVersion);
@@ -118,7 +119,7 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
     ASSERT_EQ(outcome, FirmwareOutcome::Updated) << host.boxes.back().text;
     EXPECT_GT(bed->controllerNode(), "/dev/hidraw0") << "the boot loader came up as a new node";
     host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().applicationVersion, 118);
     EXPECT_EQ(controller->state.applicationVersion, 118);
 }
@@ -126,7 +127,7 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
 TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack) {
     start();
     connect();
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     record.image.touchMode = 2;   // an edit not yet sent
     const uint32_t before = host.now;
     controller->faults.unplugAfterFrames = 5;
@@ -140,10 +141,10 @@ TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack)
     EXPECT_TRUE(transfer.changesPending());
 
     EXPECT_NE(watch.pollController(), ResultCode::Ok);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     bed->plug();
     ASSERT_EQ(watch.pollController(), ResultCode::Ok);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(controller->state.config[967], 2);

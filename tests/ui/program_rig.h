@@ -142,8 +142,8 @@ struct ProgramRig {
     // The first poll finds the simulated controller and reads it.
     void connect() {
         poll();
-        QVERIFY(window.flags().deviceConnected);
-        QVERIFY(window.flags().imageValid);
+        QVERIFY(window.flags().deviceConnected());
+        QVERIFY(window.flags().imageValid());
     }
     // The cable out (and the poll that notices), and back in.
     void unplug() {

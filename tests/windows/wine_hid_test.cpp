@@ -65,7 +65,7 @@ protected:
             std::fclose(f);
         }
     }
-    bool connected() { return watch.pollController() == ResultCode::Ok && flags.deviceConnected; }
+    bool connected() { return watch.pollController() == ResultCode::Ok && flags.deviceConnected(); }
     void connect() { ASSERT_TRUE(eventually([this] { return connected(); })) << transport.failureText(); }
     // The configuration as the controller holds it, read afresh.
     std::vector<uint8_t> controllerConfiguration() {

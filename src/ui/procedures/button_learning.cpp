@@ -38,7 +38,7 @@ void ButtonLearning::onLearnButtons() {
     state_ = State::Starting;
     stopRequested_ = false;
     view_.setLearningBusy(true);
-    flags_.learningActive = true;
+    flags_.setLearningActive(true, {});
     if (!start()) {
         // Answered No, or the controller did not take the first writes:
         // nothing was learned and nothing is written.
@@ -47,7 +47,7 @@ void ButtonLearning::onLearnButtons() {
     }
     state_ = State::Reading;
     view_.learningStarted();
-    if (flags_.appClosing) end(false);
+    if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
     else {
         host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
@@ -63,7 +63,7 @@ void ButtonLearning::onTurn() {
     inTurn_ = false;
     // A click, or the close, that came while the controller was being read
     // ends the run now.
-    if (flags_.appClosing) end(false);
+    if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
 }
 
@@ -162,7 +162,7 @@ void ButtonLearning::end(bool writeResult) {
 
 void ButtonLearning::stopRunning() {
     state_ = State::Off;
-    flags_.learningActive = false;
+    flags_.setLearningActive(false, {});
     view_.setLearningBusy(false);
     view_.clearGridSelection();
 }
@@ -177,12 +177,9 @@ void ButtonLearning::finish() {
     // Only what the controller accepted counts as written; a part that
     // failed stays different from deviceCopy, so the synchronisation sends
     // it again once the run is over instead of believing it arrived.
-    const ResultCode head = transfer_.sendImageBytes(0, kKeysOffset);
-    const ResultCode keys = transfer_.sendImageBytes(kKeysOffset, kKeysSize);
-    if (head == ResultCode::Ok && keys == ResultCode::Ok) {
+    if (transfer_.sendLearnedButtons() == ResultCode::Ok) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
-        flags_.imageValid = true;
     } else {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Кнопки не записаны в устройство, запись будет повторена\0"

@@ -46,7 +46,7 @@ void TouchCalibration::onCalibrateTouch(bool offsetTenPercent) {
     state_ = State::Reading;
     // Stopped (or closed) while it started; otherwise the first reading at
     // once, the next ones on the window's turns.
-    if (stopRequested_ || flags_.appClosing) end();
+    if (stopRequested_ || flags_.appClosing()) end();
     else onTurn();
 }
 
@@ -58,7 +58,7 @@ void TouchCalibration::onTurn() {
     if (!goesOn) {
         state_ = State::Off;
         if (setBusy_) setBusy_(false);
-    } else if (stopRequested_ || flags_.appClosing) {
+    } else if (stopRequested_ || flags_.appClosing()) {
         end();
     }
 }

@@ -48,7 +48,6 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
       wiring_(wiring),
       transfer_(wiring.transfer()),
       record_(wiring.record()),
-      flags_(window.flags()),
       settings_(settings) {
     const auto connectButton = [this](MainForm::ToolButton which, void (ConfigCommands::*handler)()) {
         connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
@@ -113,11 +112,11 @@ void ConfigCommands::openFile(const std::string& path) {
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,
                         editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
-    const bool wasValid = flags_.imageValid;
+    // Nothing is sent while the image is being replaced; a file refused
+    // leaves the image as fit to send as it was.
+    ConfigTransfer::ImageReplacement replacement(transfer_);
     {
         BusyScope busy(window_);
-        // Nothing is sent while the image is being replaced.
-        flags_.imageValid = false;
         ConfigImage loaded = record_.image;
         const FileResult result = loadConfigFile(loaded, path);
         bool accepted = result.ok();
@@ -131,25 +130,16 @@ void ConfigCommands::openFile(const std::string& path) {
             const std::string question = warning + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
             accepted = window_.showMessage({MessageKind::Warning, DefaultAnswer::No}, question) == Answer::Yes;
         }
-        if (!accepted) {
-            flags_.imageValid = wasValid;
-            return;
-        }
+        if (!accepted) return;
         // What the controller holds is kept before the file replaces it,
         // when the program knows it.
-        flags_.imageValid = wasValid;
-        const bool kept = transfer_.keepSnapshot(SnapshotCause::FileSent);
-        flags_.imageValid = false;
-        if (!kept) {
-            flags_.imageValid = wasValid;
-            return;
-        }
+        if (!replacement.keepSnapshot(SnapshotCause::FileSent)) return;
         record_.image = loaded;
         settings_.rememberConfigFile(path);
     }
     window_.showImage();
     // From here the synchronisation sends what differs from the controller.
-    flags_.imageValid = true;
+    replacement.done();
     wiring_.refreshPendingPanel();
     window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }

@@ -26,7 +26,7 @@ void ControllerWiring::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(
 void ControllerWiring::WatchAdapter::startPollTimer() {
     // A poll that ends while the window is closing must not re-arm the timer
     // the shut-down has just stopped.
-    if (!window_.flags().appClosing) window_.pollTimer().start();
+    if (!window_.flags().appClosing()) window_.pollTimer().start();
 }
 
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile,
@@ -49,6 +49,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     connect(&window_.undoButtons(), &UndoButtons::redoRequested, this, [this] { redo(); });
     connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
     connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
+    connect(&window_, &MainForm::languageSwitching, this, [this] { watch().announceAgain(); });
     window_.setCloseGuard(this);
     window_.undoButtons().setLabels(this);
     transfer().setShowImage([this] { window_.showImage(); });
@@ -84,7 +85,7 @@ std::string ControllerWiring::redoLabel() {
 }
 
 bool ControllerWiring::changesWaiting() const {
-    return window_.flags().imageValid && stack_.transfer().changesPending();
+    return window_.flags().imageValid() && stack_.transfer().changesPending();
 }
 
 void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
@@ -92,7 +93,7 @@ void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changes
 void ControllerWiring::syncTick() {
     // An edit that named no step of its own still gets one, before it goes
     // out; learning's changes wait for its end, which is one step.
-    if (!window_.flags().learningActive) history_.checkpoint(record().image);
+    if (!window_.flags().learningActive()) history_.checkpoint(record().image);
     transfer().syncChanges();
     refreshPendingPanel();
 }
@@ -103,7 +104,7 @@ bool ControllerWiring::undoAllowed() const {
     // editing hold), nor while learning writes button records as presses
     // arrive (it sends them at its end; taking them back under its feet
     // would undo half of it), nor in the middle of an edit.
-    return !window_.editingHeld() && !window_.flags().learningActive && !history_.stepOpen();
+    return !window_.editingHeld() && !window_.flags().learningActive() && !history_.stepOpen();
 }
 
 bool ControllerWiring::undo() {

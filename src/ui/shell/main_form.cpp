@@ -435,7 +435,7 @@ bool MainForm::shutDownIfAllowed() {
     // Nothing here waits: the procedures are driven by ticks and see
     // appClosing on their next one (a firmware transfer in progress returns
     // when this handler has), and the controller is let go at once.
-    flags_.appClosing = true;
+    flags_.setClosing({});
     pollTimer_->stop();
     emit shuttingDown();
     if (settingsSource_) settingsSource_->saveSettings(currentSettings());
@@ -456,7 +456,7 @@ void MainForm::useLanguage(int index) {
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
     // The next poll announces the controller again, now in the new language.
-    flags_.deviceConnected = false;
+    emit languageSwitching();
     retranslate();
 }
 
@@ -510,7 +510,7 @@ Answer MainForm::showMessage(MessageStyle style, const std::string& text) {
     const Answer answer = dialogs_->runMessageBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
-    if (!flags_.appClosing) pollTimer_->start();
+    if (!flags_.appClosing()) pollTimer_->start();
     return answer;
 }
 
@@ -530,7 +530,7 @@ void MainForm::setToolbarBusy(bool busy) {
     const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;
     if (busy && toolbarFocus && lockedFocus_ == nullptr) lockedFocus_ = focused;
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
-    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
+    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected());
     if (busy || lockedFocus_ == nullptr) return;
     // Back on the button, unless the user has gone elsewhere meanwhile.
     if (toolbarFocus && lockedFocus_->isEnabled()) lockedFocus_->setFocus(Qt::OtherFocusReason);
@@ -600,7 +600,7 @@ void MainForm::onPollTick() { emit pollTick(); }
 
 void MainForm::onDevicesAnnounced() {
     // Not while the window closes: the poll timer has stopped for good.
-    if (flags_.appClosing) return;
+    if (flags_.appClosing()) return;
     emit devicesAnnounced();
     onPollTick();
 }

@@ -252,6 +252,9 @@ signals:
     // A shut-down the system asked for (SIGTERM, logout): one last attempt
     // to send edits that have not reached the controller, without asking.
     void closingUnasked();
+    // The language changes, before anything is shown in the new one: the
+    // connection watch announces the controller again at its next poll.
+    void languageSwitching();
     // Shut-down, after the poll stopped: close the controller handle.
     void shuttingDown();
     // The window has accepted its close; the program ends with it.

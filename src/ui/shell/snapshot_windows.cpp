@@ -113,7 +113,7 @@ void SnapshotWindows::retranslate() {
 }
 
 bool SnapshotWindows::controllerKnown() {
-    if (window_.flags().deviceConnected && window_.flags().imageValid) return true;
+    if (window_.flags().deviceConnected() && window_.flags().imageValid()) return true;
     window_.showMessage(MessageKind::Information, LangText("Контроллер не подключён\0No controller is connected"));
     return false;
 }

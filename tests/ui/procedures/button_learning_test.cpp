@@ -2,6 +2,7 @@
 #include "config/key_names.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ public:
 class ButtonLearningTest : public ::testing::Test {
 protected:
     ButtonLearningTest() {
-        flags.deviceConnected = true;
+        FlagsForTests::setDeviceConnected(flags, true);
         controller().state.keyLevels = {I, I, I, I};
         host().answers.push_back(Answer::Yes);
     }
@@ -155,7 +156,7 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     for (int c = 1; c < 4; ++c) EXPECT_EQ(stored.channelThreshold[c], kNoThreshold);
     // Everything written is known to be on the controller, and said so.
     EXPECT_EQ(std::memcmp(record.image.bytes(), record.deviceCopy.bytes(), kLearningWriteTotal), 0);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     ASSERT_FALSE(host().notices.empty());
     EXPECT_EQ(host().notices.back().text, "Настройка кнопок завершена успешно");
     EXPECT_EQ(host().notices.back().clearMs, 3000u);
@@ -163,7 +164,7 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     EXPECT_EQ((view.busyCalls), (std::vector<bool>{true, false}));
     EXPECT_EQ(view.selectionCleared, 1);
     EXPECT_FALSE(learning.active());
-    EXPECT_FALSE(flags.learningActive);
+    EXPECT_FALSE(flags.learningActive());
 }
 
 TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlot) {
@@ -295,7 +296,7 @@ TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     controller().state.config[0] = 1;
     host().logOn = true;
     view.onReading = [&](const LearningLevels&) {
-        flags.appClosing = true;   // the window closes during the idle phase
+        FlagsForTests::setAppClosing(flags, true);   // the window closes during the idle phase
     };
     learn();
     int writes = 0;
@@ -314,7 +315,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
             controller().state.keyLevels = {150, I, I, I};
             pressed = true;
         } else if (pressed && levels.recognisedRow[0] != 0) {
-            flags.appClosing = true;
+            FlagsForTests::setAppClosing(flags, true);
         }
     };
     learn();
@@ -323,7 +324,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
     expected[0] = 0;
     EXPECT_EQ(controller().state.config, expected) << "nothing beyond the starting write";
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0);
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
 }
 
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
@@ -342,7 +343,7 @@ TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
 }
 
 TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDeliversItLater) {
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     view.onReading = [&](const LearningLevels& levels) {
         if (levels.phase == 2 && view.readings[2] == 1) controller().state.keyLevels = {120, I, I, I};
         if (levels.phase == 2 && view.readings[2] == 2) {

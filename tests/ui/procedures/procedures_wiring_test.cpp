@@ -123,11 +123,11 @@ private slots:
                 // the boot loader (as after a hand-over that got no reply),
                 // which enables the toolbar again.
                 QTimer::singleShot(0, [&] {
-                    program.window.flags().deviceConnected = false;
+                    program.wiring.watch().announceAgain();
                     program.clock.now += sim::kRestartMs;
                     program.tick();
                     program.tick();
-                    QVERIFY(program.window.flags().deviceConnected);
+                    QVERIFY(program.window.flags().deviceConnected());
                     QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
                 });
             }
@@ -157,7 +157,7 @@ private slots:
         const QStringList log = program.memo().split('\n');
         QVERIFY(log.contains(updated));
         QCOMPARE(log.last(), language == English ? "Application version 1.18" : "Версия приложения 1.18");
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
     }
 

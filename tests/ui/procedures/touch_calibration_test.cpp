@@ -1,6 +1,7 @@
 #include "ui/procedures/touch_calibration.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +119,7 @@ TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
 }
 
 TEST_F(TouchCalibrationTest, ClosingEndsTheRun) {
-    rig.host.startTimer(350, [this] { flags.appClosing = true; });
+    rig.host.startTimer(350, [this] { FlagsForTests::setAppClosing(flags, true); });
     run({2});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
     EXPECT_EQ(rig.host.notices.back().text, "");

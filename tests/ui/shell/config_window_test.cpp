@@ -6,6 +6,7 @@
 #include "ui/log/memo.h"
 #include "ui/shell/toolbar_notice.h"
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,7 +98,7 @@ private slots:
         program.nextFile = path;
         QTest::mouseClick(program.button("SpeedButtonReadConfig"), Qt::LeftButton);
         QCOMPARE(program.notice(), QString("The configuration is read"));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.configWrites().isEmpty());   // sent by the timer, not the click
         program.tick();
         QCOMPARE(program.configWrites(), QStringList({"OFFSET:0965 LEN:02", "OFFSET:0974 LEN:01"}));
@@ -125,7 +126,7 @@ private slots:
             program.poll();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
             if (answer == Answer::No) {
                 // The controller's own configuration replaces the file's.
@@ -173,7 +174,7 @@ private slots:
             program.commands.onOpenFile();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].contains(bad), qPrintable(program.boxes[0]));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
         }
         QVERIFY(std::memcmp(&before, &program.record.image, sizeof before) == 0);
@@ -183,11 +184,11 @@ private slots:
 
         // Cancelling the dialog changes nothing either, and never marks a
         // configuration fit for sending.
-        program.window.flags().imageValid = false;
+        FlagsForTests::setImageValid(program.window.flags(), false);
         program.record.image.headType = 5;
         program.nextFile.clear();
         program.commands.onOpenFile();
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
         program.tick();
         QCOMPARE(program.requests(), requests);
     }
@@ -263,7 +264,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
         QCOMPARE(program.record.image.headType, uint8_t(5));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
 
         // A read that got no reply leaves no stopped gauge and no caption
@@ -294,7 +295,7 @@ private slots:
         program.commands.onWriteToController();
         program.commands.onFactoryConfiguration();
         program.poll();   // the controller read again after its reset
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         live.removeDuplicates();
         QCOMPARE(live, QStringList());
         program.afterRequest = nullptr;
@@ -306,7 +307,7 @@ private slots:
     void writeButtonAsksThenWritesEverythingAndRestarts() {
         Rig program;
         program.connect();
-        program.window.flags().imageValid = false;   // so no tick sends the edit first
+        FlagsForTests::setImageValid(program.window.flags(), false);   // so no tick sends the edit first
         program.record.image.headType = 4;
         const std::size_t requests = program.requests();
         program.answers = {Answer::No};
@@ -314,7 +315,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
         QCOMPARE(program.requests(), requests);
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
 
         program.logExchanges();
         program.answers = {Answer::Yes};
@@ -323,7 +324,7 @@ private slots:
         QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
         QVERIFY(program.memo().contains("> CMD:83 OFFSET:0000 LEN:00"));
         QVERIFY(program.imageEqualsController());
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QCOMPARE(program.boxes.size(), 2);   // no error
 
         program.controller().faults.forceStatus = 0xFE;
@@ -340,7 +341,7 @@ private slots:
         program.answers = {Answer::No};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.wiring.watch().controllerRead());
 
         program.answers = {Answer::Yes};
@@ -348,12 +349,12 @@ private slots:
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
         // The next poll sees a "new" controller and reads it again.
         program.poll();
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.imageEqualsController());
 
         program.commands.onRestartController();
         QVERIFY(!program.wiring.watch().controllerRead());
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
         program.unplug();
@@ -370,7 +371,7 @@ private slots:
         Rig program;
         program.connect();
         program.unplug();
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
         program.record.image.headType = 1;
         program.tick();
         auto* panel = program.window.findChild<QLabel*>("LabelChangesPendingx");
@@ -385,7 +386,7 @@ private slots:
         program.answers = {Answer::No};
         QVERIFY(!program.window.close());
         QVERIFY(program.window.isVisible());
-        QVERIFY(!program.window.flags().appClosing);
+        QVERIFY(!program.window.flags().appClosing());
         QVERIFY(program.boxes.last().startsWith("Changes have not been written to the controller yet."));
         QVERIFY(test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
 
@@ -410,7 +411,7 @@ private slots:
         program.window.show();
         program.answers = {Answer::Yes};
         QVERIFY(program.window.close());
-        QVERIFY(program.window.flags().appClosing);
+        QVERIFY(program.window.flags().appClosing());
         QVERIFY(!program.window.isVisible());
     }
 

@@ -33,7 +33,7 @@ struct Rig : test::ProgramRig {
         box()->setCurrentIndex(index);
         emit box()->activated(index);
     }
-    uint32_t connectedSerial() { return window.flags().deviceConnected ? wiring.watch().lastSerial() : 0; }
+    uint32_t connectedSerial() { return window.flags().deviceConnected() ? wiring.watch().lastSerial() : 0; }
 };
 
 } // namespace

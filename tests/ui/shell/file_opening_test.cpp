@@ -65,7 +65,7 @@ private slots:
         program.program.openAtStartup(path.toStdString());
         QCOMPARE(program.record.image.headType, uint8_t(0));
         program.poll();
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QCOMPARE(program.record.image.headType, uint8_t(3));
         QVERIFY(program.boxes.isEmpty());
         QCOMPARE(program.notice(), QString("The configuration is read"));
@@ -82,7 +82,7 @@ private slots:
         Rig program({.plugged = false});
         program.program.openAtStartup(program.writeConfigFile("car.ZMT", 3).toStdString());
         program.poll();
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
         QCOMPARE(program.record.image.headType, uint8_t(3));
         program.tick();
         // From here as any file opened without a controller (config_window_test).
@@ -111,7 +111,7 @@ private slots:
             program.poll();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].startsWith(QString(c.box).arg(path)), qPrintable(program.boxes[0]));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
             QCOMPARE(program.record.image.headType, c.headType);
             QCOMPARE(program.deviceHeadType(), c.headType);

@@ -5,6 +5,7 @@
 // window is usable again). A test that answered at once hid a calibration
 // that stopped following the controller after its first prompt.
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QTest>
 
@@ -78,7 +79,7 @@ const std::vector<Flow>& flows() {
         {"write to the controller",
          [](Rig& p) {
              p.connect();
-             p.window.flags().imageValid = false;   // so no tick sends the edit first
+             FlagsForTests::setImageValid(p.window.flags(), false);   // so no tick sends the edit first
              p.record.image.headType = 4;
              p.commands.onWriteToController();
          },

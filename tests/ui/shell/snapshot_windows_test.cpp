@@ -83,7 +83,7 @@ private slots:
         const bool ru = language == Russian;
         p.window.show();
         p.poll();
-        QVERIFY(p.window.flags().imageValid);
+        QVERIFY(p.window.flags().imageValid());
         const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
         QCOMPARE(store.list(1001).size(), std::size_t{1});
         QCOMPARE(store.list(1001)[0].cause, SnapshotCause::FirstRead);
@@ -239,7 +239,7 @@ private slots:
             p.poll();
         }
         QCOMPARE(p.controller().state.applicationVersion, 118);
-        QVERIFY(p.window.flags().imageValid);
+        QVERIFY(p.window.flags().imageValid());
         const auto offer = std::find_if(p.boxes.begin(), p.boxes.end(), [](const QString& box) {
             return box.contains("Put the old configuration back?");
         });

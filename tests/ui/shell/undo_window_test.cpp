@@ -4,6 +4,7 @@
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -56,7 +57,7 @@ struct Rig : test::ProgramRig {
         std::memcpy(controller().state.config.data(), held.bytes(), kConfigImageSize);
         window.show();
         poll();
-        QVERIFY(window.flags().deviceConnected && window.flags().imageValid);
+        QVERIFY(window.flags().deviceConnected() && window.flags().imageValid());
         window.setToolbarBusy(false);
     }
 
@@ -358,12 +359,12 @@ private slots:
         p.image().headType = 3;   // an edit nobody named still is one
         p.tick();
         QCOMPARE(p.undoButton->toolTip(), QString("Undo: change"));
-        p.window.flags().learningActive = true;
+        FlagsForTests::setLearningActive(p.window.flags(), true);
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
         QVERIFY(!p.wiring.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
-        p.window.flags().learningActive = false;
+        FlagsForTests::setLearningActive(p.window.flags(), false);
         p.window.setLanguage(Russian);
         QCOMPARE(p.undoButton->toolTip(), QString("Отменить: изменение"));
         QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);

@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 #include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
+#include "flags_for_tests.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -205,7 +206,7 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
-        window.flags().appClosing = true;
+        FlagsForTests::setAppClosing(window.flags(), true);
         window.showMessage(MessageKind::Error, "Ошибка записи");
         QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
