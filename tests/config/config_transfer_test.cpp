@@ -493,3 +493,88 @@ TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFol
     EXPECT_NE(host.boxes[1].text.find("nothing was changed"), std::string::npos) << host.boxes[1].text;
     EXPECT_TRUE(watch.controllerRead());
 }
+
+TEST_F(TransferTest, LearnedButtonsMakeTheImageTheControllersOnlyOnceBothPartsArrive) {
+    connect();
+    FlagsForTests::setImageValid(flags, false);
+    record.image.keysLearned = 1;
+    record.image.channelThreshold[2] = 90;
+    record.image.keys[2][0].level = 60;
+
+    backend.unplug(*port);
+    EXPECT_NE(transfer.sendLearnedButtons(), ResultCode::Ok);
+    EXPECT_FALSE(flags.imageValid());
+    EXPECT_TRUE(transfer.changesPending());
+
+    backend.plug(*port);
+    sentFrames();
+    EXPECT_EQ(transfer.sendLearnedButtons(), ResultCode::Ok);
+    EXPECT_TRUE(flags.imageValid());
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_TRUE(controllerHoldsImage());
+}
+
+// A file taking the image's place: nothing goes out meanwhile, and only a
+// replacement carried through changes whether the image may be sent.
+TEST_F(TransferTest, AnImageReplacementHoldsSendingAndPutsTheImageBackAsItWasUnlessDone) {
+    for (const bool before : {true, false}) {
+        FlagsForTests::setImageValid(flags, before);
+        {
+            ConfigTransfer::ImageReplacement refused(transfer);
+            EXPECT_FALSE(flags.imageValid());
+        }
+        EXPECT_EQ(flags.imageValid(), before);
+    }
+
+    connect();
+    record.image.enc0Mode = 3;
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        transfer.syncChanges();
+        EXPECT_TRUE(sentFrames().empty());
+        replacement.done();
+    }
+    EXPECT_TRUE(flags.imageValid());
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
+}
+
+TEST_F(TransferTest, AnImageReplacementKeepsASnapshotOnlyOfAConfigurationKnownBeforeIt) {
+    std::vector<SnapshotCause> kept;
+    FileResult outcome;
+    transfer.setSnapshotHook([&](uint32_t, const ConfigImage&, SnapshotCause cause) {
+        kept.push_back(cause);
+        return outcome;
+    });
+    connect();
+    kept.clear();
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_TRUE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        EXPECT_FALSE(flags.imageValid());   // still nothing goes out
+    }
+    EXPECT_EQ(kept, std::vector<SnapshotCause>{SnapshotCause::FileSent});
+    EXPECT_TRUE(flags.imageValid());
+
+    // Unknown before the file: no snapshot is due, and the file's image
+    // then counts as the configuration to send.
+    FlagsForTests::setImageValid(flags, false);
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_TRUE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        replacement.done();
+    }
+    EXPECT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(flags.imageValid());
+
+    // A snapshot that cannot be kept says so, and the image stays as it was.
+    outcome.error = FileError::CannotWrite;
+    outcome.path = "/data/1001";
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_FALSE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        EXPECT_FALSE(flags.imageValid());
+    }
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(flags.imageValid());
+}

@@ -77,6 +77,20 @@ private slots:
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
     }
 
+    // The banner is in the language of its day: a switch has the next poll
+    // announce the controller again, without a disconnected line between.
+    void languageSwitchAnnouncesTheControllerAgain() {
+        Rig program;
+        program.tick();
+        QVERIFY(program.memo().startsWith("******** Controller is connected"));
+        program.window.setLanguage(Russian);
+        QVERIFY(!program.window.flags().deviceConnected());
+        program.tick();
+        QVERIFY(program.window.flags().deviceConnected());
+        QVERIFY(program.memo().startsWith(QString::fromUtf8("********** Контроллер подключен")));
+        QVERIFY(!program.memo().contains(QString::fromUtf8("отключен")));
+    }
+
     // The controller is there but its node may not be opened: the Monitoring
     // page explains once, in the window's language, while the status bar
     // keeps the ordinary disconnected text on every poll.
