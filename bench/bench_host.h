@@ -19,7 +19,7 @@ class QuietHost : public Host {
 public:
     uint32_t tickMs() override { return ++ticks_; }
     void waitEvents(uint32_t) override {}
-    int messageBox(unsigned, const std::string&) override { return ID_OK; }
+    Answer messageBox(MessageStyle, const std::string&) override { return Answer::Ok; }
     void memoLine(const std::string&) override {}
     void memoClear() override {}
     bool exchangeLogOn() override { return false; }

@@ -65,7 +65,7 @@ void runAgainstFloor(benchmark::State& state, SimStack& stack, Transfer transfer
     Clock::duration measured{};
     for (auto _ : state) {
         const auto start = Clock::now();
-        if (transfer() != zmt::errNone) state.SkipWithError("transfer failed");
+        if (transfer() != zmt::ResultCode::Ok) state.SkipWithError("transfer failed");
         measured += Clock::now() - start;
     }
     const auto transfers = static_cast<double>(stack.backend.counters().transfers - before);
@@ -101,9 +101,9 @@ void BM_PollWithoutControllerHidapi(benchmark::State& state) {
     zmt::ProgramFlags flags;
     zmt::QuietWatchWindow window;   // never watched: the poll's own work is timed
     zmt::ConnectionWatch watch(link, flags, window);
-    zmt::ResultCode code = zmt::errNone;
+    zmt::ResultCode code = zmt::ResultCode::Ok;
     for (auto _ : state) code = watch.pollController();
-    if (code == zmt::errNone) state.SkipWithError("a controller is present: this measures its absence");
+    if (code == zmt::ResultCode::Ok) state.SkipWithError("a controller is present: this measures its absence");
     state.SetLabel(zmt::resultText(code));
 }
 BENCHMARK(BM_PollWithoutControllerHidapi)->Unit(benchmark::kMicrosecond)->UseRealTime();

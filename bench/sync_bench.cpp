@@ -19,14 +19,14 @@ struct Stack : zmt::bench::SimulatedStack<QuietHost> {
 
 void BM_SyncIdleTick(benchmark::State& state) {
     Stack stack;
-    if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+    if (stack.transfer.readConfiguration() != zmt::ResultCode::Ok) state.SkipWithError("read failed");
     for (auto _ : state) stack.transfer.syncChanges();
 }
 BENCHMARK(BM_SyncIdleTick);
 
 void BM_SyncOneEdit(benchmark::State& state) {
     Stack stack;
-    if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+    if (stack.transfer.readConfiguration() != zmt::ResultCode::Ok) state.SkipWithError("read failed");
     uint8_t value = 0;
     for (auto _ : state) {
         stack.record.image.headType = ++value;
@@ -38,7 +38,7 @@ BENCHMARK(BM_SyncOneEdit);
 void BM_FullRead(benchmark::State& state) {
     Stack stack;
     for (auto _ : state)
-        if (stack.transfer.readConfiguration() != zmt::errNone) state.SkipWithError("read failed");
+        if (stack.transfer.readConfiguration() != zmt::ResultCode::Ok) state.SkipWithError("read failed");
 }
 BENCHMARK(BM_FullRead)->Unit(benchmark::kMicrosecond);
 

@@ -67,7 +67,7 @@ double identityReads(std::size_t units) {
     const auto start = Clock::now();
     for (auto& device : devices) {
         zmt::IdentityBlock identity;
-        if (bus.link.identifyOpened(*device, identity) != zmt::errNone) std::exit(2);
+        if (bus.link.identifyOpened(*device, identity) != zmt::ResultCode::Ok) std::exit(2);
     }
     return msSince(start);
 }
@@ -76,7 +76,7 @@ double listAll(std::size_t units) {
     Bus bus(units);
     std::vector<zmt::PresentController> found;
     const auto start = Clock::now();
-    if (bus.transport.listControllers(found) != zmt::errNone || found.size() != units) std::exit(2);
+    if (bus.transport.listControllers(found) != zmt::ResultCode::Ok || found.size() != units) std::exit(2);
     return msSince(start);
 }
 
@@ -86,14 +86,14 @@ double listAll(std::size_t units) {
 double poll(std::size_t units, bool arriving) {
     Bus bus(units);
     if (units > 1) bus.watch.chooseSerial(1001);
-    if (bus.watch.pollController() != zmt::errNone) std::exit(2);
+    if (bus.watch.pollController() != zmt::ResultCode::Ok) std::exit(2);
     if (arriving) {
         bus.backend.unplug(*bus.ports[0]);
         bus.watch.pollController();
         bus.backend.plug(*bus.ports[0]);
     }
     const auto start = Clock::now();
-    if (bus.watch.pollController() != zmt::errNone) std::exit(2);
+    if (bus.watch.pollController() != zmt::ResultCode::Ok) std::exit(2);
     return msSince(start);
 }
 

@@ -95,13 +95,13 @@ int main(int argc, char** argv) {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     const int edits = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     Stack stack;
-    if (!stack.flags.deviceConnected) return fail("the simulated controller was not found");
+    if (!stack.flags.deviceConnected()) return fail("the simulated controller was not found");
 
     std::size_t from = stack.controller->requestsHandled();
     std::size_t transfers = stack.backend.counters().transfers;
     double slept = stack.usbSleptMs;
     auto start = Clock::now();
-    if (stack.transfer.readConfiguration() != zmt::errNone) return fail("full read failed");
+    if (stack.transfer.readConfiguration() != zmt::ResultCode::Ok) return fail("full read failed");
     report("full_read", msSince(start), stack.floorMs(from), stack.backend.counters().transfers - transfers,
            stack.usbSleptMs - slept);
 
@@ -110,14 +110,14 @@ int main(int argc, char** argv) {
     transfers = stack.backend.counters().transfers;
     slept = stack.usbSleptMs;
     start = Clock::now();
-    if (stack.transfer.writeConfiguration() != zmt::errNone) return fail("full write failed");
+    if (stack.transfer.writeConfiguration() != zmt::ResultCode::Ok) return fail("full write failed");
     report("full_write", msSince(start), stack.floorMs(from), stack.backend.counters().transfers - transfers,
            stack.usbSleptMs - slept);
     // The write ends in a restart: wait until the controller is back.
     stack.host.setPoll([&stack] { stack.watch.onPollTick(); });
     zmt::delayMs(stack.host, 1000);
     stack.host.setPoll(nullptr);
-    if (!stack.flags.deviceConnected) return fail("the controller did not come back after the write");
+    if (!stack.flags.deviceConnected()) return fail("the controller did not come back after the write");
 
     // Edits at random moments between the ticks of the synchronisation.
     std::mt19937 random(20261207);

@@ -17,10 +17,10 @@ class RecordingHost : public Host {
 public:
     uint32_t tickMs() override { return ++ticks_; }
     void waitEvents(uint32_t) override {}
-    int messageBox(unsigned, const std::string& text) override {
+    Answer messageBox(MessageStyle, const std::string& text) override {
         ++boxes;
         lastBox = text;
-        return ID_OK;
+        return Answer::Ok;
     }
     void memoLine(const std::string&) override { ++memoLines; }
     void memoClear() override {}

@@ -14,6 +14,7 @@
 #include "fuzz_support.h"
 #include "sim/simulated_controller.h"
 #include "virtual_host.h"
+#include "flags_for_tests.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -77,7 +78,7 @@ private:
 class FuzzedBackend : public HidBackend {
 public:
     FuzzedBackend(FuzzedDataProvider& input, test::VirtualHost& host) : input_(input), host_(host) {}
-    int initialise() override { return InitOk; }
+    InitResult initialise() override { return InitOk; }
     std::vector<HidInterfaceInfo> enumerate() override {
         return {{"fuzz", kControllerVendorId, kControllerProductId, u"ZEL", u"MORVA-TOUCH"}};
     }
@@ -93,7 +94,7 @@ private:
 
 void requireKnownCode(ResultCode code) {
     switch (code) {
-    case errNone: case errExchange: case errDisconnected: case errTimeout: case errParameters: case errResult:
+    case ResultCode::Ok: case ResultCode::Exchange: case ResultCode::Disconnected: case ResultCode::Timeout: case ResultCode::BadParameters: case ResultCode::BadResult:
         return;
     default: fuzz::fail("an operation returned a code it should never give here");
     }
@@ -124,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             static_cast<Operation>(input.ConsumeIntegralInRange<uint8_t>(0, uint8_t(Operation::Count) - 1));
         const uint8_t command = input.ConsumeIntegral<uint8_t>();
         const uint16_t offset = input.ConsumeIntegral<uint16_t>();
-        ResultCode code = errNone;
+        ResultCode code = ResultCode::Ok;
         switch (operation) {
         case Operation::ReadFrame: {
             std::vector<uint8_t> destination(input.ConsumeIntegralInRange<std::size_t>(0, 80));
@@ -132,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             code = link.readFrame(command, offset, destination.empty() ? nullptr : destination.data(),
                                   destination.size(), count);
             require(count <= kFrameData, "a read reports more than a frame carries");
-            require(code == errNone || count == 0, "a failed read reports bytes");
+            require(code == ResultCode::Ok || count == 0, "a failed read reports bytes");
             break;
         }
         case Operation::WriteFrame: {
             const auto bytes = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 70));
             code = link.writeFrame(command, offset, bytes.empty() ? nullptr : bytes.data(), bytes.size());
-            if (bytes.size() > kFrameData) require(code == errParameters, "an oversized frame was not refused");
+            if (bytes.size() > kFrameData) require(code == ResultCode::BadParameters, "an oversized frame was not refused");
             break;
         }
         case Operation::ReadBlock: {
@@ -164,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         case Operation::ReadConfiguration: {
             const ConfigImage before = record.image;
             code = transfer.readConfiguration();
-            if (code == errNone) {
+            if (code == ResultCode::Ok) {
                 require(std::memcmp(record.image.bytes(), record.deviceCopy.bytes(), kConfigImageSize) == 0,
                         "a good full read leaves image and controller copy apart");
             } else {
@@ -174,8 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             break;
         }
         case Operation::Sync: {
-            flags.imageValid = true;
-            flags.deviceConnected = true;
+            FlagsForTests::setImageValid(flags, true);
+            FlagsForTests::setDeviceConnected(flags, true);
             record.image.bytes()[offset % kConfigImageSize] ^= command | 1;
             const ConfigImage copyBefore = record.deviceCopy;
             transfer.syncChanges();

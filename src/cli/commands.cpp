@@ -24,7 +24,7 @@ int usageError(const std::string& message) {
 int deviceError(ResultCode code) {
     std::fprintf(stderr, "%s\n", resultText(code).c_str());
     // A hold that cannot be taken is no fault of the controller's.
-    return code == errNoHold ? exitBusy : exitDevice;
+    return code == ResultCode::NoHold ? exitBusy : exitDevice;
 }
 
 int unexpectedArgument(const std::string& argument) {
@@ -93,7 +93,7 @@ int runInfo(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
     IdentityBlock identity;
     const ResultCode code = session.readIdentity(identity);
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     Host& host = session.host();
     if (session.options().json) {
         host.memoLine(identityJson(identity));
@@ -110,7 +110,7 @@ int runMonitor(Session& session, const Arguments& arguments) {
     if (const int status = countOption(arguments, count); status != exitOk) return status;
 
     ResultCode code = session.link().probeController();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
 
     TerminalHost& host = session.host();
     TerminalHost::installInterruptHandler();
@@ -119,7 +119,7 @@ int runMonitor(Session& session, const Arguments& arguments) {
     // fails ends the monitor as it switches the window's device log off.
     while (!TerminalHost::interrupted) {
         code = session.watch().readDeviceLogRecord();
-        if (code != errNone) return deviceError(code);
+        if (code != ResultCode::Ok) return deviceError(code);
         if (count != 0 && host.memoLines() - linesBefore >= count) break;
         if (host.outputClosed()) break;
         delayMs(host, kDeviceLogIntervalMs);
@@ -132,9 +132,9 @@ int runRead(Session& session, const Arguments& arguments) {
     if (const int status = expectOneFile(arguments); status != exitOk) return status;
     const std::string& file = arguments.front();
     ResultCode code = session.link().probeController();
-    if (code == errNone) code = session.watch().readIdentity();
-    if (code == errNone) code = session.transfer().readConfiguration();
-    if (code != errNone) return deviceError(code);
+    if (code == ResultCode::Ok) code = session.watch().readIdentity();
+    if (code == ResultCode::Ok) code = session.transfer().readConfiguration();
+    if (code != ResultCode::Ok) return deviceError(code);
     // Read anyway, so kept as the window keeps its first read; a snapshot
     // that fails here stops nothing (nothing is changed), it is only said.
     storeSnapshot(session.watch().identity().serialNumber, session.record().image, SnapshotCause::FirstRead);
@@ -162,21 +162,21 @@ int runWrite(Session& session, const Arguments& arguments) {
     // what those keys held would be wiped with defaults, so it goes only
     // once that was said and answered.
     if (!loaded.missing.empty() &&
-        session.host().messageBox(MB_WARNING | MB_DEFAULT_NO,
+        session.host().messageBox({MessageKind::Warning, DefaultAnswer::No},
                                   loaded.missingText() + "\n" +
                                       LangText("Всё равно записать его в контроллер?\0"
-                                               "Write it to the controller anyway?\0")) != ID_YES)
+                                               "Write it to the controller anyway?\0")) != Answer::Yes)
         return declined();
     ConfigTransfer& transfer = session.transfer();
     ResultCode code = session.link().probeController();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     if (!transfer.confirmWriteConfiguration()) return declined();
     if (const int status = keepSnapshot(session, snapshot ? SnapshotCause::Restored : SnapshotCause::FileSent);
         status != exitOk)
         return status;
     session.record().image = fromFile;
     code = transfer.writeConfiguration();
-    if (code != errNone) {
+    if (code != ResultCode::Ok) {
         const int status = deviceError(code);
         if (const std::string partial = transfer.partialWriteText(); !partial.empty())
             std::fprintf(stderr, "%s\n", partial.c_str());
@@ -192,11 +192,11 @@ int runDefaults(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
     ConfigTransfer& transfer = session.transfer();
     ResultCode code = session.link().probeController();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     if (!transfer.confirmResetToDefaults()) return declined();
     if (const int status = keepSnapshot(session, SnapshotCause::Defaults); status != exitOk) return status;
     code = transfer.restoreDefaults();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     session.host().memoLine(LangText("Конфигурация контроллера сброшена в состояние по умолчанию\0"
                                      "The controller's configuration was reset to its defaults\0"));
     return exitOk;
@@ -207,7 +207,7 @@ int runReset(Session& session, const Arguments& arguments) {
     // The controller reads its configuration anew as it starts.
     if (const int status = keepSnapshot(session, SnapshotCause::Restart); status != exitOk) return status;
     const ResultCode code = session.transfer().restartDevice();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     session.host().memoLine(LangText("Контроллер перезапущен\0The controller was restarted\0"));
     return exitOk;
 }

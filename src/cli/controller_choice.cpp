@@ -37,12 +37,12 @@ int busyError(const HolderInfo& holder) {
 
 int checkControllerChoice(Session& session) {
     const ResultCode code = session.link().probeController();
-    if (code == errHeld) return busyError(session.transport().heldBy());
-    if (code == errNoHold) {
+    if (code == ResultCode::Held) return busyError(session.transport().heldBy());
+    if (code == ResultCode::NoHold) {
         std::fprintf(stderr, "%s\n", holdFailureText(session.transport().holdFailure()).c_str());
         return exitBusy;
     }
-    if (code == errSameSerial) {
+    if (code == ResultCode::SameSerial) {
         const std::vector<std::string>& paths = session.transport().sameSerialPaths();
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Серийный номер %lu у двух контроллеров: %s и %s.\n"
@@ -54,7 +54,7 @@ int checkControllerChoice(Session& session) {
                          .c_str());
         return exitDevice;
     }
-    if (code == errSeveral) {
+    if (code == ResultCode::Several) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Подключено несколько контроллеров: %s.\n"
                                          "Выберите один: --serial N (или --all для write, defaults, reset и flash).\0"
@@ -64,7 +64,7 @@ int checkControllerChoice(Session& session) {
                          .c_str());
         return exitUsage;
     }
-    if (code == errDisconnected && session.options().serial) {
+    if (code == ResultCode::Disconnected && session.options().serial) {
         std::fprintf(stderr, "%s\n",
                      formatText(LangText("Контроллер %lu не найден; подключены: %s\0"
                                          "Controller %lu not found; connected: %s\0"),
@@ -80,7 +80,7 @@ int runList(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
     std::vector<PresentController> found;
     const ResultCode code = session.transport().listControllers(found);
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     Host& host = session.host();
     if (session.options().json) {
         host.memoLine(controllerListJson(found));
@@ -91,7 +91,7 @@ int runList(Session& session, const Arguments& arguments) {
         const std::string serialText = serial ? std::to_string(*serial) : std::string("?");
         if (unit.busy) {
             host.memoLine(serialText + "  " + unit.holder.busyText());
-        } else if (unit.read != errNone) {
+        } else if (unit.read != ResultCode::Ok) {
             host.memoLine(serialText + "  " + resultText(unit.read));
         } else {
             const IdentityBlock& identity = unit.identity;
@@ -110,14 +110,14 @@ int runList(Session& session, const Arguments& arguments) {
 int runOnEveryController(Session& session, const CommandRow& command, const Arguments& arguments) {
     std::vector<PresentController> found;
     const ResultCode code = session.transport().listControllers(found);
-    if (code != errNone) return deviceError(code);
-    if (found.empty()) return deviceError(errDisconnected);
+    if (code != ResultCode::Ok) return deviceError(code);
+    if (found.empty()) return deviceError(ResultCode::Disconnected);
 
     TerminalHost& host = session.host();
     const std::string question =
         formatText(LangText("Выполнить '%s' на всех контроллерах (%s)?\0Run '%s' on every controller (%s)?\0"),
                    command.name, serialsText(found).c_str());
-    if (host.messageBox(MB_QUESTION | MB_DEFAULT_NO, question) != ID_YES) {
+    if (host.messageBox({MessageKind::Question, DefaultAnswer::No}, question) != Answer::Yes) {
         std::fprintf(stderr, "%s\n", LangText("Ничего не изменено.\0Nothing was changed.\0"));
         return exitDeclined;
     }
@@ -133,9 +133,9 @@ int runOnEveryController(Session& session, const CommandRow& command, const Argu
         if (unit.busy) {
             status = exitBusy;
             outcome = unit.holder.busyText();
-        } else if (unit.read != errNone || !serial) {
+        } else if (unit.read != ResultCode::Ok || !serial) {
             status = exitDevice;
-            outcome = resultText(unit.read != errNone ? unit.read : errExchange);
+            outcome = resultText(unit.read != ResultCode::Ok ? unit.read : ResultCode::Exchange);
         } else {
             session.useController(*serial);
             status = command.run(session, arguments);

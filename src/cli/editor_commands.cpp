@@ -16,7 +16,7 @@ int runIr(Session& session, const Arguments& arguments) {
     if (!arguments.empty()) return unexpectedArgument(arguments.front());
     IrCode code{};
     const ResultCode result = readIrCode(session.link(), code);
-    if (result != errNone) return deviceError(result);
+    if (result != ResultCode::Ok) return deviceError(result);
     if (session.options().json) session.host().memoLine(irCodeJson(code));
     else session.host().memoLine(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
     return exitOk;

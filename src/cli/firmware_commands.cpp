@@ -23,12 +23,12 @@ int offerOldConfiguration(Session& session, const KeptSnapshot& before) {
     if (!before.read) return exitOk;
     ConfigTransfer& transfer = session.transfer();
     ResultCode code = transfer.readConfiguration();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     if (!offerRestoreAfterUpdate(session.host(), before.image, session.record().image, before.path)) return exitOk;
     if (const int status = keepSnapshot(session, SnapshotCause::Restored); status != exitOk) return status;
     session.record().image = before.image;
     code = transfer.writeConfiguration();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     session.host().memoLine(LangText("Прежняя конфигурация записана в контроллер\0"
                                      "The old configuration was written to the controller\0"));
     return exitOk;
@@ -92,7 +92,7 @@ int runLevels(Session& session, const Arguments& arguments) {
         if (done != 0) delayMs(host, kLevelsIntervalMs);
         uint8_t levels[4] = {};
         const ResultCode code = commands::readKeyLevels(session.link(), levels, sizeof levels);
-        if (code != errNone) return deviceError(code);
+        if (code != ResultCode::Ok) return deviceError(code);
         host.memoLine(formatText("%3u %3u %3u %3u", levels[0], levels[1], levels[2], levels[3]));
         if (host.outputClosed()) break;
     }

@@ -12,12 +12,12 @@ namespace zmt::cli {
 
 int keepSnapshot(Session& session, SnapshotCause cause, KeptSnapshot* kept) {
     ResultCode code = session.link().probeController();
-    if (code == errNone) code = session.watch().readIdentity();
-    if (code != errNone) return deviceError(code);
+    if (code == ResultCode::Ok) code = session.watch().readIdentity();
+    if (code != ResultCode::Ok) return deviceError(code);
     const IdentityBlock identity = session.watch().identity();
     if (identity.bootLoaderRunning()) return exitOk;
     code = session.transfer().readConfiguration();
-    if (code != errNone) return deviceError(code);
+    if (code != ResultCode::Ok) return deviceError(code);
     const ConfigImage& image = session.record().image;
     if (kept != nullptr) {
         kept->read = true;
@@ -130,8 +130,8 @@ int loadSide(Session& session, const std::string& name, bool& controllerRead, Co
         if (!controllerRead) {
             if (const int status = checkControllerChoice(session); status != exitOk) return status;
             ResultCode code = session.link().probeController();
-            if (code == errNone) code = session.transfer().readConfiguration();
-            if (code != errNone) return deviceError(code);
+            if (code == ResultCode::Ok) code = session.transfer().readConfiguration();
+            if (code != ResultCode::Ok) return deviceError(code);
             controllerRead = true;
         }
         image = session.record().image;

@@ -68,7 +68,7 @@ std::string controllerListJson(const std::vector<PresentController>& found) {
     json.beginArray();
     for (const PresentController& unit : found) {
         json.beginObject();
-        if (!unit.busy && unit.read == 0) {
+        if (!unit.busy && unit.read == ResultCode::Ok) {
             writeIdentityMembers(json, unit.identity);
         } else {
             // Nothing was read: only what the holder's lock file tells.

@@ -20,7 +20,7 @@ bool Session::saveState(std::string& error) { return stack_.saveState(error); }
 
 ResultCode Session::readIdentity(IdentityBlock& identity) {
     ResultCode code = stack_.link().probeController();
-    if (code == errNone) code = stack_.watch().readIdentity();
+    if (code == ResultCode::Ok) code = stack_.watch().readIdentity();
     identity = stack_.watch().identity();
     return code;
 }

@@ -119,31 +119,30 @@ void TerminalHost::notice(unsigned, unsigned, const std::string& text) {
     std::fprintf(err_, "%s\n", shown(text).c_str());
 }
 
-int TerminalHost::messageBox(unsigned flags, const std::string& message) {
+Answer TerminalHost::messageBox(MessageStyle style, const std::string& message) {
     breakBar();
     const std::string text = shown(message);
     std::fflush(out_);
     // Questions and warnings both ask Yes or No, as the window shows them: the
     // reset to factory defaults and installing an older firmware are warnings.
-    const unsigned kind = flags & 0xFF;
-    if (kind != MB_QUESTION && kind != MB_WARNING) {
+    if (!asksYesNo(style.kind)) {
         std::fprintf(err_, "%s\n", text.c_str());
-        return ID_OK;
+        return Answer::Ok;
     }
     if (answering_ == Answering::AlwaysYes) {
         std::fprintf(err_, "%s %s\n", text.c_str(), LangText("-> да\0-> yes\0"));
-        return ID_YES;
+        return Answer::Yes;
     }
     if (isatty(fileno(stdin)) == 0) {
         // Nobody to ask: a script that wants Yes says so with --yes.
         std::fprintf(err_, "%s %s\n", text.c_str(), LangText("-> нет (нужен --yes)\0-> no (use --yes)\0"));
-        return ID_NO;
+        return Answer::No;
     }
-    return askOnTerminal(flags, text) ? ID_YES : ID_NO;
+    return askOnTerminal(style.defaultAnswer, text) ? Answer::Yes : Answer::No;
 }
 
-bool TerminalHost::askOnTerminal(unsigned flags, const std::string& text) {
-    const bool defaultNo = (flags & MB_DEFAULT_NO) != 0;
+bool TerminalHost::askOnTerminal(DefaultAnswer defaultAnswer, const std::string& text) {
+    const bool defaultNo = defaultAnswer == DefaultAnswer::No;
     std::fprintf(err_, "%s %s ", text.c_str(),
                  defaultNo ? LangText("[д/Н]\0[y/N]\0") : LangText("[Д/н]\0[Y/n]\0"));
     std::fflush(err_);

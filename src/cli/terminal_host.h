@@ -24,7 +24,7 @@ public:
     uint32_t tickMs() override;
     // Nothing runs in the background of a command, so waiting is sleeping.
     void waitEvents(uint32_t maxMs) override;
-    int messageBox(unsigned flags, const std::string& text) override;
+    Answer messageBox(MessageStyle style, const std::string& text) override;
     void memoLine(const std::string& line) override;
     void memoClear() override {}
     bool exchangeLogOn() override { return exchangeLog_; }
@@ -64,7 +64,7 @@ protected:
 private:
     // Ends a half-drawn progress bar line before any other output.
     void breakBar();
-    bool askOnTerminal(unsigned flags, const std::string& text);
+    bool askOnTerminal(DefaultAnswer defaultAnswer, const std::string& text);
 
     Answering answering_;
     bool exchangeLog_;

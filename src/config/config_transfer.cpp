@@ -3,6 +3,7 @@
 #include "device/commands.h"
 #include "lang/lang.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace zmt {
@@ -29,7 +30,7 @@ const char* const kReadConfigurationError =
 } // namespace
 
 ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
-    if (code != errNone) host_.messageBox(MB_ERROR, formatText(LangText(format), resultText(code).c_str()));
+    if (code != ResultCode::Ok) host_.messageBox(MessageKind::Error, formatText(LangText(format), resultText(code).c_str()));
     return code;
 }
 
@@ -42,7 +43,7 @@ ResultCode ConfigTransfer::readController(ConfigImage& config,
     const ProgressScope progress(host_, kFullReadTotal,
                                  LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
     const ResultCode code = commands::readConfigMemory(link_, 0, config.bytes(), kConfigImageSize);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     return commands::readTouchMemory(link_, 0, touch, sizeof touch);
 }
 
@@ -53,7 +54,7 @@ ResultCode ConfigTransfer::readConfiguration() {
     ConfigImage fresh;
     uint8_t touch[sizeof record_.touchState];
     const ResultCode code = readController(fresh, touch);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
 
     blankDeviceFixUp(fresh);
     record_.image = fresh;
@@ -63,8 +64,8 @@ ResultCode ConfigTransfer::readConfiguration() {
     // straighten out while showing is written back.
     record_.deviceCopy = record_.image;
     if (history_) history_->reset(record_.image);
-    flags_.imageValid = true;
-    return errNone;
+    configurationKnown();
+    return ResultCode::Ok;
 }
 
 ResultCode ConfigTransfer::readKeepingEdits() {
@@ -72,15 +73,15 @@ ResultCode ConfigTransfer::readKeepingEdits() {
     ConfigImage held;
     uint8_t touch[sizeof record_.touchState];
     const ResultCode code = readController(held, touch);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     // No fix-up: deviceCopy is what the controller really holds.
     record_.deviceCopy = held;
     // The edits stay, but what came before them was another controller's:
     // undoing past this point would write that one's configuration here.
     if (history_) history_->reset(record_.image);
     std::memcpy(record_.touchState, touch, sizeof touch);
-    flags_.imageValid = true;
-    return errNone;
+    configurationKnown();
+    return ResultCode::Ok;
 }
 
 ResultCode ConfigTransfer::writeConfiguration() {
@@ -92,11 +93,11 @@ ResultCode ConfigTransfer::writeConfiguration() {
     const ConfigImage sent = record_.image;
     const ResultCode code =
         commands::writeConfigMemory(link_, 0, sent.bytes(), kConfigImageSize, &writeAccepted_);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
     // The controller holds every byte now; nothing of it needs sending again
     // (and the restart below would make such writes fail).
     record_.deviceCopy = sent;
-    flags_.imageValid = true;
+    configurationKnown();
     return commands::restart(link_);
 }
 
@@ -114,17 +115,17 @@ std::string ConfigTransfer::partialWriteText() const {
 
 bool ConfigTransfer::confirmResetToDefaults() {
     return host_.messageBox(
-               MB_WARNING | MB_DEFAULT_NO,
+               {MessageKind::Warning, DefaultAnswer::No},
                LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
-                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == ID_YES;
+                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restoreDefaults() { return commands::restoreDefaults(link_); }
 
 bool ConfigTransfer::confirmWriteConfiguration() {
-    return host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    return host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                             LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
-                                     "Are you sure you want to write\ndata to the controller?")) == ID_YES;
+                                     "Are you sure you want to write\ndata to the controller?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
@@ -132,13 +133,52 @@ ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
 ResultCode ConfigTransfer::reportWriteFailure(ResultCode code) { return reportIfFailed(code, kWriteError); }
 
 ResultCode ConfigTransfer::sendImageBytes(std::size_t offset, std::size_t length) {
-    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return errParameters;
+    if (offset > kConfigImageSize || length > kConfigImageSize - offset) return ResultCode::BadParameters;
     uint8_t sent[kConfigImageSize];
     std::memcpy(sent, record_.image.bytes() + offset, length);
     const ResultCode code =
         reportWriteFailure(commands::writeConfigMemory(link_, static_cast<uint16_t>(offset), sent, length));
-    if (code == errNone) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
+    if (code == ResultCode::Ok) std::memcpy(record_.deviceCopy.bytes() + offset, sent, length);
     return code;
+}
+
+ResultCode ConfigTransfer::sendLearnedButtons() {
+    constexpr std::size_t keysOffset = offsetof(ConfigImage, keys);
+    // Both parts go out even when the first fails: what arrives is taken.
+    const ResultCode head = sendImageBytes(0, keysOffset);
+    const ResultCode keys = sendImageBytes(keysOffset, sizeof(ConfigImage::keys));
+    if (head != ResultCode::Ok) return head;
+    if (keys == ResultCode::Ok) configurationKnown();
+    return keys;
+}
+
+ConfigTransfer::ImageReplacement::ImageReplacement(ConfigTransfer& transfer)
+    : transfer_(transfer), wasValid_(transfer.flags_.imageValid()) {
+    transfer_.configurationForgotten();
+}
+
+ConfigTransfer::ImageReplacement::~ImageReplacement() {
+    if (!done_) restore();
+}
+
+void ConfigTransfer::ImageReplacement::restore() {
+    if (wasValid_) transfer_.configurationKnown();
+    else transfer_.configurationForgotten();
+}
+
+bool ConfigTransfer::ImageReplacement::keepSnapshot(SnapshotCause cause) {
+    // As it was before the file: so the snapshot is due when the program
+    // knew the controller's configuration, and so while its error box is
+    // up the ticks treat the image as they did then.
+    restore();
+    const bool kept = transfer_.keepSnapshot(cause);
+    transfer_.configurationForgotten();
+    return kept;
+}
+
+void ConfigTransfer::ImageReplacement::done() {
+    done_ = true;
+    transfer_.configurationKnown();
 }
 
 ResultCode ConfigTransfer::reportReadFailure(ResultCode code) { return reportIfFailed(code, kReadError); }
@@ -156,18 +196,18 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
     // holds no configuration to read. Wait for the new application.
     if (beforeUpdate_ && watch_ != nullptr && watch_->identity().bootLoaderRunning()) {
         forgetSerial();
-        return errNone;
+        return ResultCode::Ok;
     }
     // Decided before the image is declared unfit, which would hide the edits.
-    const bool editsWaiting = flags_.imageValid && changesPending();
-    flags_.imageValid = false;
+    const bool editsWaiting = flags_.imageValid() && changesPending();
+    configurationForgotten();
     const ResultCode code =
         editsWaiting && keepEdits && keepEdits() ? readKeepingEditsCommand() : readDeviceCommand();
     // What a controller held when the session met it: kept once, however
     // often it is read again after a restart or a reset.
-    if (code == errNone && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
+    if (code == ResultCode::Ok && watch_ != nullptr && readThisSession_.insert(watch_->identity().serialNumber).second)
         keepSnapshot(SnapshotCause::FirstRead);
-    if (code == errNone && beforeUpdate_) {
+    if (code == ResultCode::Ok && beforeUpdate_) {
         const ConfigImage before = *beforeUpdate_;
         beforeUpdate_.reset();
         if (offerRestoreAfterUpdate(host_, before, record_.deviceCopy, lastSnapshotPath_)) {
@@ -190,25 +230,25 @@ void ConfigTransfer::compareAfterUpdate(const ConfigImage& before) {
 }
 
 bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
-    if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid) return true;
+    if (!snapshotHook_ || watch_ == nullptr || !flags_.imageValid()) return true;
     const FileResult kept = snapshotHook_(watch_->identity().serialNumber, record_.deviceCopy, cause);
     if (kept.ok()) {
         lastSnapshotPath_ = kept.path;
         return true;
     }
-    host_.messageBox(MB_ERROR, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
+    host_.messageBox(MessageKind::Error, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
     return false;
 }
 
 ResultCode ConfigTransfer::writeDeviceCommand() {
-    if (!confirmWriteConfiguration()) return errNone;
-    if (!keepSnapshot(SnapshotCause::FullWrite)) return errNone;
+    if (!confirmWriteConfiguration()) return ResultCode::Ok;
+    if (!keepSnapshot(SnapshotCause::FullWrite)) return ResultCode::Ok;
     const ResultCode code = writeConfiguration();
-    if (code == errNone) return code;
+    if (code == ResultCode::Ok) return code;
     std::string text = formatText(LangText("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
                                   resultText(code).c_str());
     if (const std::string partial = partialWriteText(); !partial.empty()) text += "\n" + partial;
-    host_.messageBox(MB_ERROR, text);
+    host_.messageBox(MessageKind::Error, text);
     return code;
 }
 
@@ -216,11 +256,11 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     // Asked first: a No leaves everything as it was. Forgetting the
     // controller before the answer would re-read it at the next poll and so
     // throw away the undo history and edits still waiting to be sent.
-    if (!confirmResetToDefaults()) return errNone;
-    if (!keepSnapshot(SnapshotCause::Defaults)) return errNone;
+    if (!confirmResetToDefaults()) return ResultCode::Ok;
+    if (!keepSnapshot(SnapshotCause::Defaults)) return ResultCode::Ok;
     // The fresh configuration comes back through the re-read that the
     // forgotten serial number causes at the next poll.
-    flags_.imageValid = false;
+    configurationForgotten();
     forgetSerial();
     return reportIfFailed(restoreDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
                                              "Failed to reset the device configuration in its default state\n%s");
@@ -228,8 +268,8 @@ ResultCode ConfigTransfer::toDefaultCommand() {
 
 ResultCode ConfigTransfer::resetCommand() {
     // The controller reads its configuration anew as it starts.
-    if (!keepSnapshot(SnapshotCause::Restart)) return errNone;
-    flags_.imageValid = false;
+    if (!keepSnapshot(SnapshotCause::Restart)) return ResultCode::Ok;
+    configurationForgotten();
     forgetSerial();
     return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
 }
@@ -241,8 +281,8 @@ bool ConfigTransfer::changesPending() const {
 void ConfigTransfer::syncChanges() {
     // A full transfer replaces the image itself; a tick that comes round
     // while one runs (or while a tick's own write lets events run) waits.
-    if (!flags_.imageValid || flags_.learningActive || transferRunning_ || syncRunning_) return;
-    if (!flags_.deviceConnected) {
+    if (!flags_.imageValid() || flags_.learningActive() || transferRunning_ || syncRunning_) return;
+    if (!flags_.deviceConnected()) {
         // Changes wait for the controller; a new failure once it is back
         // deserves a box of its own.
         syncFailureShown_ = false;
@@ -270,13 +310,13 @@ void ConfigTransfer::syncChanges() {
         const std::size_t n = end - k;
         std::memcpy(run, image + k, n);
         const ResultCode code = commands::writeConfigMemory(link_, static_cast<uint16_t>(k), run, n);
-        if (code == errBusy) break;   // another exchange is under way: next tick
-        if (code != errNone) {
+        if (code == ResultCode::Busy) break;   // another exchange is under way: next tick
+        if (code != ResultCode::Ok) {
             syncRetryWaiting_ = true;
             syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
             if (!syncFailureShown_) {
                 syncFailureShown_ = true;
-                host_.messageBox(MB_ERROR, formatText(LangText(kWriteError), resultText(code).c_str()));
+                host_.messageBox(MessageKind::Error, formatText(LangText(kWriteError), resultText(code).c_str()));
             }
             break;
         }

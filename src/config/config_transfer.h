@@ -95,8 +95,36 @@ public:
     // only when the controller accepted them, takes them into deviceCopy;
     // otherwise they stay pending for syncChanges (the end of button
     // learning sends the button part this way). A range outside the image
-    // gives errParameters and sends nothing.
+    // gives ResultCode::BadParameters and sends nothing.
     ResultCode sendImageBytes(std::size_t offset, std::size_t length);
+    // The part a button learning run fills in (the image's head and its key
+    // table), each with sendImageBytes; once both have arrived the image
+    // counts as the controller's configuration. Ok, or the first failure.
+    ResultCode sendLearnedButtons();
+
+    // A file's image taking the place of the one in memory (the window's
+    // open file), from the first look at the file to the image in place:
+    // nothing is sent meanwhile, and unless done() is reached the image is
+    // fit to send exactly when it was before.
+    class ImageReplacement {
+    public:
+        explicit ImageReplacement(ConfigTransfer& transfer);
+        ~ImageReplacement();
+        ImageReplacement(const ImageReplacement&) = delete;
+        ImageReplacement& operator=(const ImageReplacement&) = delete;
+        // keepSnapshot of what the controller held before the file, due
+        // when the program knew that then.
+        bool keepSnapshot(SnapshotCause cause);
+        // The new image is in place: the synchronisation sends what differs.
+        void done();
+
+    private:
+        void restore();   // fit to send exactly when it was before
+
+        ConfigTransfer& transfer_;
+        const bool wasValid_;
+        bool done_ = false;
+    };
 
     // The toolbar commands: the operation plus its question and error box.
     // The window adds its busy state around them.
@@ -131,6 +159,10 @@ private:
     ResultCode readController(ConfigImage& config, uint8_t (&touch)[sizeof(ConfigRecord::touchState)]);
     void forgetSerial();
     ResultCode reportIfFailed(ResultCode code, const char* format);
+    // This object alone declares the image fit to send (imageValid): when it
+    // becomes the controller's configuration, and when it stops being it.
+    void configurationKnown() { flags_.setImageValid(true, {}); }
+    void configurationForgotten() { flags_.setImageValid(false, {}); }
 
     DeviceLink& link_;
     Host& host_;

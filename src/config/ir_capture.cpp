@@ -14,8 +14,8 @@ constexpr int kNecProtocol = 1;
 // Reads the code for a capture whose conflicts have been checked.
 IrCapture readCode(const IrCodeReader& read, IrCode& code) {
     code = IrCode{};
-    const ResultCode result = read ? read(code) : ResultCode(errDisconnected);
-    if (result != errNone) return {IrCaptureOutcome::ReadFailed, result};
+    const ResultCode result = read ? read(code) : ResultCode::Disconnected;
+    if (result != ResultCode::Ok) return {IrCaptureOutcome::ReadFailed, result};
     if (code.empty()) return {IrCaptureOutcome::NoCode};
     return {IrCaptureOutcome::Stored};
 }

@@ -27,7 +27,7 @@ enum class IrCaptureOutcome {
 
 struct IrCapture {
     IrCaptureOutcome outcome;
-    ResultCode result = errNone;
+    ResultCode result = ResultCode::Ok;
 };
 
 using IrCodeReader = std::function<ResultCode(IrCode&)>;

@@ -311,12 +311,12 @@ FileResult loadSnapshot(ConfigImage& image, const std::string& path, bool* fromS
 bool offerRestoreAfterUpdate(Host& host, const ConfigImage& before, const ConfigImage& after,
                              const std::string& snapshotPath) {
     if (std::memcmp(before.bytes(), after.bytes(), sizeof(ConfigImage)) == 0) return false;
-    return host.messageBox(MB_QUESTION,
+    return host.messageBox(MessageKind::Question,
                            formatText(LangText("После обновления конфигурация контроллера отличается от прежней\n"
                                                "(она сохранена в %s).\nВернуть прежнюю конфигурацию?\0"
                                                "After the update the controller's configuration differs from the one\n"
                                                "it held before (kept in %s).\nPut the old configuration back?"),
-                                      snapshotPath.c_str())) == ID_YES;
+                                      snapshotPath.c_str())) == Answer::Yes;
 }
 
 } // namespace zmt

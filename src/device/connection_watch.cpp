@@ -27,17 +27,17 @@ ResultCode ConnectionWatch::readIdentity() {
     raw.back() = 0;
     identity_ = IdentityBlock::fromBytes(raw);
     // Others that find it busy can name it.
-    if (code == errNone) link_.transport().noteSerial(identity_.serialNumber);
+    if (code == ResultCode::Ok) link_.transport().noteSerial(identity_.serialNumber);
     return code;
 }
 
 ResultCode ConnectionWatch::pollController() {
     window_.stopPollTimer();
 
-    ResultCode code = errNone;
-    if (!flags_.deviceConnected) {
+    ResultCode code = ResultCode::Ok;
+    if (!flags_.deviceConnected()) {
         code = link_.probeController();
-        if (code == errNone) code = readIdentity();
+        if (code == ResultCode::Ok) code = readIdentity();
     } else if (!window_.deviceLogChecked()) {
         window_.setPollInterval(kPollIntervalMs);
         code = readIdentity();
@@ -47,17 +47,17 @@ ResultCode ConnectionWatch::pollController() {
         bool keepLogging = window_.monitoringPageActive();
         if (keepLogging) {
             window_.setPollInterval(kDeviceLogIntervalMs);
-            keepLogging = readDeviceLogRecord() == errNone;
+            keepLogging = readDeviceLogRecord() == ResultCode::Ok;
         }
         if (!keepLogging) {
             window_.setDeviceLogChecked(false);
             window_.setPollInterval(kPollIntervalMs);
             window_.startPollTimer();
-            return errNone;
+            return ResultCode::Ok;
         }
     }
 
-    if (code != errNone) {
+    if (code != ResultCode::Ok) {
         announceDisconnected(code);
         explainDeniedAccess();
         const bool nothingThere = absence_ == Absence::Disconnected && !link_.transport().openDenied();
@@ -73,9 +73,9 @@ ResultCode ConnectionWatch::pollController() {
             // Gone in the middle of the read (the transport dropped its
             // handle) and back before a poll could notice: read it again at
             // the next poll rather than leave it unread for good.
-            if (!flags_.imageValid && !link_.transport().isOpen()) forgetController();
+            if (!flags_.imageValid() && !link_.transport().isOpen()) forgetController();
         }
-        if (!flags_.deviceConnected) {
+        if (!flags_.deviceConnected()) {
             // Connected, the transport keeps to this controller: a handle
             // lost in the middle of a transfer is never reopened on another.
             link_.transport().expectSerial(identity_.serialNumber);
@@ -106,41 +106,41 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
     // A controller that goes away before its configuration could be read
     // (unplugged half-way through the read, say) is read when it comes back;
     // otherwise the same serial number would leave it unread for good.
-    if (!flags_.imageValid) forgetController();
-    absence_ = code == errHeld      ? Absence::Busy
-               : code == errSeveral ? Absence::SeveralUnchosen
-               : code == errNoHold  ? Absence::CannotHold
+    if (!flags_.imageValid()) forgetController();
+    absence_ = code == ResultCode::Held      ? Absence::Busy
+               : code == ResultCode::Several ? Absence::SeveralUnchosen
+               : code == ResultCode::NoHold  ? Absence::CannotHold
                                     : Absence::Disconnected;
-    host_.statusText(code == errHeld ? heldBy().busyText() : resultText(code));
+    host_.statusText(code == ResultCode::Held ? heldBy().busyText() : resultText(code));
     // Nothing goes to a controller that cannot be held; the box says why,
     // once for each reason rather than on every poll.
-    const std::string holdFailure = code == errNoHold ? link_.transport().holdFailure() : std::string();
+    const std::string holdFailure = code == ResultCode::NoHold ? link_.transport().holdFailure() : std::string();
     if (!holdFailure.empty() && holdFailure != holdFailureShown_)
-        host_.messageBox(MB_ERROR, holdFailureText(holdFailure));
+        host_.messageBox(MessageKind::Error, holdFailureText(holdFailure));
     holdFailureShown_ = holdFailure;
     // Gone, busy or not chosen: another program may have it now, and with
     // none chosen whichever controller is plugged in next is taken. Not
     // when our own exchange is under way beneath this poll: the controller
     // is in use, by us.
-    if (code != errBusy) {
+    if (code != ResultCode::Busy) {
         link_.transport().expectSerial(chosen_);
         link_.transport().releaseHold();
     }
-    if (!flags_.deviceConnected) return;
+    if (!flags_.deviceConnected()) return;
     host_.memoLine(LangText("********** Контроллер отключен **********\0"
                             "******** Controller is disconnected **********\0"));
-    flags_.deviceConnected = false;
+    flags_.setDeviceConnected(false, {});
     window_.setToolbarBusy(false);
 }
 
 void ConnectionWatch::chooseSerial(std::optional<uint32_t> serial) {
     chosen_ = serial;
-    const bool another = flags_.deviceConnected && serial && *serial != identity_.serialNumber;
+    const bool another = flags_.deviceConnected() && serial && *serial != identity_.serialNumber;
     if (another) {
-        announceDisconnected(errDisconnected);
+        announceDisconnected(ResultCode::Disconnected);
         return;
     }
-    if (!flags_.deviceConnected) link_.transport().expectSerial(serial);
+    if (!flags_.deviceConnected()) link_.transport().expectSerial(serial);
 }
 
 void ConnectionWatch::explainDeniedAccess() {
@@ -164,7 +164,7 @@ void ConnectionWatch::announceConnected() {
     printIdentity(identity_);
     shownApplicationVersion_ = identity_.applicationVersion;
     shownBootVersion_ = identity_.bootVersion;
-    flags_.deviceConnected = true;
+    flags_.setDeviceConnected(true, {});
     window_.setToolbarBusy(false);
 }
 
@@ -188,11 +188,11 @@ ResultCode ConnectionWatch::readDeviceLogRecord() {
     std::array<uint8_t, kDeviceLogRecordSize> record{};
     std::size_t count = 0;
     const ResultCode code = commands::readDeviceLogRecord(link_, record.data(), record.size(), count);
-    if (code != errNone || count == 0) return code;
+    if (code != ResultCode::Ok || count == 0) return code;
     const std::size_t shown = std::min<std::size_t>(record[1], record.size() - 2);
     const std::string bytes = hexDump(record.data() + 2, shown);
     host_.memoLine(formatText("t:%02X l:%02X [%s ]", record[0], record[1], bytes.c_str()));
-    return errNone;
+    return ResultCode::Ok;
 }
 
 } // namespace zmt

@@ -97,6 +97,11 @@ public:
     // serial while connected is taken as that controller going and the
     // chosen one arriving (its configuration is read as for any new serial).
     void chooseSerial(std::optional<uint32_t> serial);
+    // The next poll looks for the controller and announces it again, as if
+    // it had just arrived (the window after a language switch, so that the
+    // announcement is in the new language; a firmware update while the
+    // controller restarts). Nothing is shown now.
+    void announceAgain() { flags_.setDeviceConnected(false, {}); }
     std::optional<uint32_t> chosenSerial() const { return chosen_; }
     // What the last poll met when it did not connect: another program holds
     // the controller (heldBy() says which; the status bar says so), or

@@ -19,13 +19,13 @@ bool fitsOffsetSpace(uint16_t offset, std::size_t length) {
 } // namespace
 
 ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
-    if (exchangeBusy_) return errBusy;
+    if (exchangeBusy_) return ResultCode::Busy;
     exchangeBusy_ = true;
 
     frame.seal();
     logFrame(">", frame);
     ResultCode code = transport_.sendReport(frame.bytes.data());
-    if (code != errNone) {
+    if (code != ResultCode::Ok) {
         logPlatformFailure();
         exchangeBusy_ = false;
         return code;
@@ -35,7 +35,7 @@ ResultCode DeviceLink::exchangeOnce(DeviceFrame& frame) {
     code = awaitReply(reply, [this](uint8_t* report) { return transport_.receiveReport(report); });
 
     exchangeBusy_ = false;
-    if (code == errNone) {
+    if (code == ResultCode::Ok) {
         frame = reply;
         loggedFailure_.clear();
     }
@@ -50,16 +50,16 @@ ResultCode DeviceLink::awaitReply(DeviceFrame& reply, const std::function<Result
         reply.bytes.fill(0);
         reply.bytes[0] = kReportId;
         const ResultCode code = receive(reply.bytes.data());
-        if (code != errNone) {
+        if (code != ResultCode::Ok) {
             logPlatformFailure();
             host_.processEvents();
             return code;
         }
         if (reply.command() != 0) break;
-        if (host_.tickMs() - start >= kReplyTimeoutMs) return errTimeout;
+        if (host_.tickMs() - start >= kReplyTimeoutMs) return ResultCode::Timeout;
     }
     logFrame("<", reply);
-    return (reply.length() > kFrameData || !reply.checkValid()) ? errExchange : errNone;
+    return (reply.length() > kFrameData || !reply.checkValid()) ? ResultCode::Exchange : ResultCode::Ok;
 }
 
 ResultCode DeviceLink::identifyOpened(HidDevice& device, IdentityBlock& identity) {
@@ -68,23 +68,23 @@ ResultCode DeviceLink::identifyOpened(HidDevice& device, IdentityBlock& identity
     DeviceFrame frame;
     frame.setCommand(cmdIdentity);
     frame.seal();
-    if (!device.setFeature(frame.bytes.data(), kReportSize)) return errExchange;
+    if (!device.setFeature(frame.bytes.data(), kReportSize)) return ResultCode::Exchange;
     DeviceFrame reply;
     ResultCode code = awaitReply(reply, [&device](uint8_t* report) {
-        return device.getFeature(report, kReportSize) && report[0] == kReportId ? errNone : errExchange;
+        return device.getFeature(report, kReportSize) && report[0] == kReportId ? ResultCode::Ok : ResultCode::Exchange;
     });
-    if (code == errNone && (reply.command() != kIdentityReply || reply.offset() != 0)) code = errExchange;
+    if (code == ResultCode::Ok && (reply.command() != kIdentityReply || reply.offset() != 0)) code = ResultCode::Exchange;
     std::array<uint8_t, kIdentityCapacity> raw{};
-    if (code == errNone) std::memcpy(raw.data(), reply.data(), std::min<std::size_t>(reply.length(), kFrameData));
+    if (code == ResultCode::Ok) std::memcpy(raw.data(), reply.data(), std::min<std::size_t>(reply.length(), kFrameData));
     identity = IdentityBlock::fromBytes(raw);
     return code;
 }
 
 ResultCode DeviceLink::exchangeFrame(DeviceFrame& frame) {
-    ResultCode code = errNone;
+    ResultCode code = ResultCode::Ok;
     for (int attempt = 0; attempt < kExchangeAttempts; ++attempt) {
         code = exchangeOnce(frame);
-        if (code == errNone || code == errBusy) return code;
+        if (code == ResultCode::Ok || code == ResultCode::Busy) return code;
         // Retries belong to the transfer that is under way: the connection
         // poll must not start its own exchanges (and time-outs) in the
         // pauses, or a slow controller multiplies the time a transfer takes.
@@ -97,11 +97,11 @@ ResultCode DeviceLink::exchangeFrame(DeviceFrame& frame) {
 ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* destination,
                                  std::size_t capacity, std::size_t& count) {
     count = 0;
-    if (exchangeBusy_) return errBusy;
+    if (exchangeBusy_) return ResultCode::Busy;
     if (destination == nullptr) capacity = 0;
     pollSkip_ = 2;
 
-    ResultCode code = errNone;
+    ResultCode code = ResultCode::Ok;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         if (capacity > 0) std::memset(destination, 0, capacity);
         count = 0;
@@ -109,23 +109,23 @@ ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* dest
         frame.setCommand(command);
         frame.setOffset(offset);
         code = exchangeFrame(frame);
-        if (code == errBusy) return code;
-        if (code != errNone) continue;
+        if (code == ResultCode::Busy) return code;
+        if (code != ResultCode::Ok) continue;
 
         const uint8_t reply = frame.command();
         if (reply == statusFailed) {
-            code = errResult;
+            code = ResultCode::BadResult;
         } else if (reply == statusRejected) {
-            code = errParameters;
+            code = ResultCode::BadParameters;
         } else if (reply == statusAccepted) {
-            return errNone;   // nothing to read: count 0
+            return ResultCode::Ok;   // nothing to read: count 0
         } else if (reply != (command | kWriteFlag) || frame.offset() != offset) {
-            code = errExchange;
+            code = ResultCode::Exchange;
         } else {
             const std::size_t copied = std::min<std::size_t>(capacity, frame.length());
             if (copied > 0) std::memcpy(destination, frame.data(), copied);   // destination may be null
             count = frame.length();
-            return errNone;
+            return ResultCode::Ok;
         }
     }
     return code;
@@ -133,9 +133,9 @@ ResultCode DeviceLink::readFrame(uint8_t command, uint16_t offset, uint8_t* dest
 
 ResultCode DeviceLink::writeFrame(uint8_t command, uint16_t offset, const uint8_t* data,
                                   std::size_t length) {
-    if (exchangeBusy_) return errBusy;
+    if (exchangeBusy_) return ResultCode::Busy;
     pollSkip_ = 2;
-    if (length > kFrameData) return errParameters;
+    if (length > kFrameData) return ResultCode::BadParameters;
 
     DeviceFrame frame;
     frame.setCommand(command | kWriteFlag);
@@ -143,61 +143,61 @@ ResultCode DeviceLink::writeFrame(uint8_t command, uint16_t offset, const uint8_
     frame.setLength(static_cast<uint8_t>(length));
     if (data != nullptr && length > 0) std::memcpy(frame.data(), data, length);
     const ResultCode code = exchangeFrame(frame);
-    if (code != errNone) return code;
+    if (code != ResultCode::Ok) return code;
 
-    if (frame.offset() != offset) return errExchange;
+    if (frame.offset() != offset) return ResultCode::Exchange;
     switch (frame.command()) {
-    case statusAccepted: return errNone;
-    case statusRejected: return errParameters;
-    case statusFailed: return errResult;
-    default: return errExchange;
+    case statusAccepted: return ResultCode::Ok;
+    case statusRejected: return ResultCode::BadParameters;
+    case statusFailed: return ResultCode::BadResult;
+    default: return ResultCode::Exchange;
     }
 }
 
 ResultCode DeviceLink::readBlock(uint8_t command, uint16_t offset, uint8_t* destination,
                                  std::size_t length) {
     // A region that runs past the 16-bit offsets would wrap round to offset 0.
-    if ((destination == nullptr && length > 0) || !fitsOffsetSpace(offset, length)) return errParameters;
+    if ((destination == nullptr && length > 0) || !fitsOffsetSpace(offset, length)) return ResultCode::BadParameters;
     uint8_t scratch[kBlockScratch];
     std::size_t done = 0;
     do {
         std::size_t got = 0;
         const ResultCode code =
             readFrame(command, static_cast<uint16_t>(offset + done), scratch, sizeof scratch, got);
-        if (code != errNone) return code;
+        if (code != ResultCode::Ok) return code;
         if (got == 0) break;
         got = std::min(got, length - done);
         host_.progressStep(static_cast<int>(got));
         if (got > 0) std::memcpy(destination + done, scratch, got);
         done += got;
     } while (done < length);
-    return done == length ? errNone : errExchange;
+    return done == length ? ResultCode::Ok : ResultCode::Exchange;
 }
 
 ResultCode DeviceLink::writeBlock(uint8_t command, uint16_t offset, const uint8_t* data,
                                   std::size_t length, std::size_t chunk, std::size_t* accepted) {
     if (accepted != nullptr) *accepted = 0;
-    if (chunk == 0 || !fitsOffsetSpace(offset, length)) return errParameters;
+    if (chunk == 0 || !fitsOffsetSpace(offset, length)) return ResultCode::BadParameters;
     std::size_t done = 0;
     std::size_t remaining = length;
     for (;;) {
         const std::size_t n = std::min(remaining, chunk);
         const ResultCode code = writeFrame(command, static_cast<uint16_t>(offset + done),
                                            data != nullptr ? data + done : nullptr, n);
-        if (code != errNone) return code;
+        if (code != ResultCode::Ok) return code;
         if (accepted != nullptr) *accepted = done + n;
         host_.progressStep(static_cast<int>(n));
-        if (remaining == n) return errNone;
+        if (remaining == n) return ResultCode::Ok;
         remaining -= n;
         done += n;
     }
 }
 
 ResultCode DeviceLink::probeController() {
-    if (exchangeBusy_) return errBusy;
+    if (exchangeBusy_) return ResultCode::Busy;
     exchangeBusy_ = true;
     const ResultCode code = transport_.openController();
-    if (code != errNone) logPlatformFailure();
+    if (code != ResultCode::Ok) logPlatformFailure();
     else loggedFailure_.clear();
     transport_.closeController();
     exchangeBusy_ = false;

@@ -9,7 +9,7 @@
 // between whole frames. An exchange that starts while another one is under
 // way can only be running inside that exchange's event processing; it could
 // never wait for the one beneath it (that one resumes only when the nested
-// call returns), so it is refused at once with errBusy, without retries or
+// call returns), so it is refused at once with ResultCode::Busy, without retries or
 // pauses, and nothing is sent.
 #include "device/host.h"
 #include "device/hid_transport.h"
@@ -35,14 +35,14 @@ public:
 
     // One read request at offset; copies min(capacity, reply length) bytes
     // into destination (zeroed first) and reports the reply length in count.
-    // Status 0xFF gives 0 with count 0. Two attempts.
+    // Status 0xFF gives Ok with count 0. Two attempts.
     ResultCode readFrame(uint8_t command, uint16_t offset, uint8_t* destination,
                          std::size_t capacity, std::size_t& count);
     // One write request of up to 64 bytes (data may be null: zeros).
-    // More than 64: errParameters and nothing is sent.
+    // More than 64: ResultCode::BadParameters and nothing is sent.
     ResultCode writeFrame(uint8_t command, uint16_t offset, const uint8_t* data, std::size_t length);
     // A whole region, frame by frame, each chunk stepping the progress gauge.
-    // A short region gives errExchange with what arrived left in destination.
+    // A short region gives ResultCode::Exchange with what arrived left in destination.
     ResultCode readBlock(uint8_t command, uint16_t offset, uint8_t* destination, std::size_t length);
     // A whole region in frames of `chunk` bytes (64 everywhere in the
     // program); length 0 sends one empty frame.

@@ -35,7 +35,7 @@ void fileError(Host& host, const char* literal, const std::string& path, const s
     const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
     std::string text = formatText(LangText(literal), stem.c_str(), extension.c_str());
     if (!reason.empty()) text += "\n" + reason;
-    host.messageBox(MB_ERROR, text);
+    host.messageBox(MessageKind::Error, text);
 }
 
 } // namespace

@@ -24,7 +24,7 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
                          "its boot loader (ZEL-MORVA-BOOT). Once it is back, run the update "
                          "again with the same file.");
     }
-    host_.messageBox(MB_ERROR, text);
+    host_.messageBox(MessageKind::Error, text);
     return FirmwareOutcome::Failed;
 }
 
@@ -36,7 +36,7 @@ std::string firmwareUpdatedText(uint16_t applicationVersion) {
 bool FirmwareUpdate::newApplicationRuns() {
     for (int poll = 0; poll < kRestartPolls; ++poll) {
         delayMs(host_, kRestartPollMs);
-        if (link_.probeController() == errNone && watch_.readIdentity() == errNone &&
+        if (link_.probeController() == ResultCode::Ok && watch_.readIdentity() == ResultCode::Ok &&
             !watch_.identity().bootLoaderRunning())
             return true;
     }
@@ -58,8 +58,8 @@ FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& as
     std::size_t count = 0;
     const ResultCode code = commands::readIdentity(link_, raw.data(), raw.size(), count);
     raw.back() = 0;
-    if (code != errNone) {
-        host_.messageBox(MB_ERROR, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
+    if (code != ResultCode::Ok) {
+        host_.messageBox(MessageKind::Error, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
                                                        "Error reading the device configuration\n%s"),
                                               resultText(code).c_str()));
         return FirmwareOutcome::DeviceRefused;
@@ -83,12 +83,12 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     if (!image.loaded() || image.buffer.size() < kFirmwareBufferSize) return FirmwareOutcome::FileRefused;
     const LdrHeader& header = image.header;
     if (identity_.deviceCode != header.deviceCode) {
-        host_.messageBox(MB_ERROR, LangText("Это обновление не для данного устройства\0"
+        host_.messageBox(MessageKind::Error, LangText("Это обновление не для данного устройства\0"
                                             "This update is not for this device"));
         return FirmwareOutcome::DeviceRefused;
     }
     if (identity_.deviceType != header.deviceType) {
-        host_.messageBox(MB_ERROR, LangText("Это обновление не для данного типа устройства\0"
+        host_.messageBox(MessageKind::Error, LangText("Это обновление не для данного типа устройства\0"
                                             "This update is not for this type of device"));
         return FirmwareOutcome::DeviceRefused;
     }
@@ -99,7 +99,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     else if (identity_.applicationVersion > header.applicationVersion)
         question = "Вы пытаетесь загрузить более старую версию, чем в устройстве\nПродолжаем?\0"
                    "Are you trying to download an older version than the device\nContinue?";
-    if (question != nullptr && host_.messageBox(MB_WARNING, LangText(question)) != ID_YES)
+    if (question != nullptr && host_.messageBox(MessageKind::Warning, LangText(question)) != Answer::Yes)
         return FirmwareOutcome::Cancelled;
 
     const std::size_t payload = image.payloadSize();
@@ -111,8 +111,8 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
         // loader; the reply may be lost in that restart, so an error here
         // is expected and only matters if the controller never comes back.
         const ResultCode handOver = commands::writeFirmwareFrame(link_, image.payload());
-        if (handOver != errNone) {
-            flags_.deviceConnected = false;
+        if (handOver != ResultCode::Ok) {
+            watch_.announceAgain();
             bool back = false;
             // The pauses alone take 5 s, but each poll of a controller that
             // never answers runs into its own time-outs: counted in pauses
@@ -122,7 +122,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
                 delayMs(host_, kBootLoaderWaitStepMs);
                 if (step == kBootLoaderWaitSteps) break;
                 if (pollDuringWait_) pollDuringWait_();
-                if (flags_.deviceConnected) {
+                if (flags_.deviceConnected()) {
                     back = true;
                     break;
                 }
@@ -134,16 +134,16 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     }
 
     if (beforeTransfer_) beforeTransfer_();
-    ResultCode code = errNone;
+    ResultCode code = ResultCode::Ok;
     for (int attempt = 0; attempt < kFirmwareAttempts; ++attempt) {
         code = commands::writeFirmwareData(link_, image.payload(), payload + kFrameData);
-        if (code == errNone) {
+        if (code == ResultCode::Ok) {
             // Every frame was confirmed, yet the new application may still
             // not run (the cable pulled before the boot loader starts it):
             // "updated" would then be untrue.
             if (awaitNewApplication_ && !newApplicationRuns()) {
                 host_.messageBox(
-                    MB_ERROR,
+                    MessageKind::Error,
                     formatText(LangText("Контроллер не запустил новое приложение\n"
                                         "Он получил всю прошивку %s, но так и не был замечен работающим с ней "
                                         "(отключён или без питания?). Подключите его снова; если он виден как "

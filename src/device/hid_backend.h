@@ -56,12 +56,13 @@ public:
 
 class HidBackend {
 public:
-    // Results of initialise(), the same numbers as the link's result codes.
-    enum InitResult : int { InitOk = 0, InitLibraryFailed = 1 };
+    // Results of initialise(); the transport turns a failure into
+    // ResultCode::HidLoad.
+    enum InitResult { InitOk, InitLibraryFailed };
 
     virtual ~HidBackend() = default;
     // Makes the library usable; may be called again after a failure.
-    virtual int initialise() = 0;
+    virtual InitResult initialise() = 0;
     // Every HID interface present, in the platform's enumeration order.
     virtual std::vector<HidInterfaceInfo> enumerate() = 0;
     // Opens one interface for reading and writing; nullptr when it cannot,

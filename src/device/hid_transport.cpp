@@ -19,40 +19,40 @@ std::string utf16ToNarrow(const std::u16string& text) {
 }
 
 ResultCode HidTransport::loadHidLibrary() {
-    if (bound_) return errNone;
-    int result = errHidLoad;
+    if (bound_) return ResultCode::Ok;
+    bool loaded = false;
     try {
-        result = backend_.initialise();
+        loaded = backend_.initialise() == HidBackend::InitOk;
     } catch (...) {
-        result = errHidLoad;
+        loaded = false;
     }
-    if (result != HidBackend::InitOk) return errHidLoad;
+    if (!loaded) return ResultCode::HidLoad;
     bound_ = true;
-    return errNone;
+    return ResultCode::Ok;
 }
 
 std::optional<uint32_t> PresentController::serial() const {
     if (busy) return holder.serial;
-    if (read != errNone) return std::nullopt;
+    if (read != ResultCode::Ok) return std::nullopt;
     return identity.serialNumber;
 }
 
 ResultCode HidTransport::candidates(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                                     const char* product, std::vector<std::string>& paths, bool& vendorDefined) {
-    ResultCode provisional = errDisconnected;
+    ResultCode provisional = ResultCode::Disconnected;
     const std::vector<HidInterfaceInfo> entries = backend_.enumerate();
     std::vector<const HidInterfaceInfo*> matches;
     for (const HidInterfaceInfo& info : entries) {
         if (info.vendorId != vendorId || info.productId != productId) continue;
-        provisional = errDisconnected;
+        provisional = ResultCode::Disconnected;
         if (manufacturer != nullptr && product != nullptr) {
             if (!info.manufacturer) {
-                provisional = errExchange;
+                provisional = ResultCode::Exchange;
                 continue;
             }
             if (utf16ToNarrow(*info.manufacturer) != manufacturer) continue;
             if (!info.product) {
-                provisional = errExchange;
+                provisional = ResultCode::Exchange;
                 continue;
             }
             if (utf16ToNarrow(*info.product) != product) continue;
@@ -139,15 +139,15 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
     // Why a controller could not be asked who it is (it timed out, its reply
     // was damaged): nothing else is sent to it, and the caller hears that
     // reason rather than "disconnected".
-    ResultCode unidentified = errNone;
-    ResultCode provisional = errDisconnected;
+    ResultCode unidentified = ResultCode::Ok;
+    ResultCode provisional = ResultCode::Disconnected;
     try {
         std::vector<std::string> paths;
         bool vendorDefined = false;
         provisional = candidates(vendorId, manufacturer, productId, product, paths, vendorDefined);
         // Two controllers and nobody said which: taking the first one would
         // write to a controller the user did not choose.
-        if (!expectedSerial_ && vendorDefined && paths.size() > 1 && reachable(paths) > 1) return errSeveral;
+        if (!expectedSerial_ && vendorDefined && paths.size() > 1 && reachable(paths) > 1) return ResultCode::Several;
         // The interface the controller was last met on goes first: usually
         // it is still there, and no other controller need be asked.
         if (const auto last = std::find(paths.begin(), paths.end(), lastPath_); last != paths.end())
@@ -167,10 +167,10 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
             if (!candidate) continue;
             if (expectedSerial_ && !knownAsExpected) {
                 IdentityBlock identity;
-                const ResultCode asked = identify_ ? identify_(*candidate, identity) : errExchange;
-                const bool identified = asked == errNone;
+                const ResultCode asked = identify_ ? identify_(*candidate, identity) : ResultCode::Exchange;
+                const bool identified = asked == ResultCode::Ok;
                 if (identified) knownSerials_[path] = identity.serialNumber;
-                else if (unidentified == errNone) unidentified = asked;
+                else if (unidentified == ResultCode::Ok) unidentified = asked;
                 if (!identified || identity.serialNumber != *expectedSerial_) {
                     if (ours) hold_.release();
                     continue;
@@ -182,7 +182,7 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
                 if (const auto twin = anotherWithSerial(path, paths, !knownAsExpected)) {
                     sameSerialPaths_ = {path, *twin};
                     if (ours) hold_.release();
-                    return errSameSerial;
+                    return ResultCode::SameSerial;
                 }
             }
             // Another interface, or a hold just taken: whose it is is not
@@ -194,16 +194,16 @@ ResultCode HidTransport::findDevice(uint16_t vendorId, const char* manufacturer,
             openPath_ = path;
             lastPath_ = path;
             failureText_.clear();
-            return errNone;
+            return ResultCode::Ok;
         }
     } catch (...) {
         device.reset();
-        return errDisconnected;
+        return ResultCode::Disconnected;
     }
     openDenied_ = denied;
-    if (holdFailed) return errNoHold;
-    if (busy) return errHeld;
-    if (unidentified != errNone) return unidentified;
+    if (holdFailed) return ResultCode::NoHold;
+    if (busy) return ResultCode::Held;
+    if (unidentified != ResultCode::Ok) return unidentified;
     return provisional;
 }
 
@@ -224,7 +224,7 @@ std::optional<std::string> HidTransport::anotherWithSerial(const std::string& fo
             const std::unique_ptr<HidDevice> device = holdAndOpen(other, hold, denied, busy, holdFailed);
             IdentityBlock identity;
             if (busy && heldBy_.serial == expectedSerial_) twin = other;
-            else if (device && identify_ && identify_(*device, identity) == errNone) {
+            else if (device && identify_ && identify_(*device, identity) == ResultCode::Ok) {
                 knownSerials_[other] = identity.serialNumber;
                 if (identity.serialNumber == *expectedSerial_) twin = other;
             }
@@ -239,7 +239,7 @@ std::optional<std::string> HidTransport::anotherWithSerial(const std::string& fo
 
 std::vector<std::string> HidTransport::presentPaths() {
     std::vector<std::string> paths;
-    if (loadHidLibrary() != errNone) return paths;
+    if (loadHidLibrary() != ResultCode::Ok) return paths;
     try {
         bool vendorDefined = false;
         candidates(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, paths,
@@ -253,7 +253,7 @@ std::vector<std::string> HidTransport::presentPaths() {
 ResultCode HidTransport::listControllers(std::vector<PresentController>& found) {
     found.clear();
     const ResultCode loaded = loadHidLibrary();
-    if (loaded != errNone) return loaded;
+    if (loaded != ResultCode::Ok) return loaded;
     try {
         std::vector<std::string> paths;
         bool vendorDefined = false;
@@ -263,7 +263,7 @@ ResultCode HidTransport::listControllers(std::vector<PresentController>& found) 
             PresentController entry;
             entry.path = path;
             if (device_ && path == openPath_) {
-                entry.read = identify_ ? identify_(*device_, entry.identity) : errExchange;
+                entry.read = identify_ ? identify_(*device_, entry.identity) : ResultCode::Exchange;
                 found.push_back(std::move(entry));
                 continue;
             }
@@ -276,26 +276,26 @@ ResultCode HidTransport::listControllers(std::vector<PresentController>& found) 
             if (entry.busy) {
                 entry.holder = heldBy_;
             } else if (holdFailed) {
-                entry.read = errNoHold;
+                entry.read = ResultCode::NoHold;
             } else if (!device) {
-                entry.read = errDisconnected;
+                entry.read = ResultCode::Disconnected;
             } else {
-                entry.read = identify_ ? identify_(*device, entry.identity) : errExchange;
+                entry.read = identify_ ? identify_(*device, entry.identity) : ResultCode::Exchange;
             }
-            if (entry.read == errNone && !entry.busy) knownSerials_[path] = entry.identity.serialNumber;
+            if (entry.read == ResultCode::Ok && !entry.busy) knownSerials_[path] = entry.identity.serialNumber;
             found.push_back(std::move(entry));
         }
     } catch (...) {
-        return errDisconnected;
+        return ResultCode::Disconnected;
     }
     heldBy_ = HolderInfo{};
-    return errNone;
+    return ResultCode::Ok;
 }
 
 ResultCode HidTransport::openController() {
-    if (device_) return errNone;
+    if (device_) return ResultCode::Ok;
     const ResultCode loaded = loadHidLibrary();
-    if (loaded != errNone) return loaded;
+    if (loaded != ResultCode::Ok) return loaded;
     return findDevice(kControllerVendorId, strings_.manufacturer, kControllerProductId, strings_.product, device_);
 }
 
@@ -326,40 +326,40 @@ void HidTransport::closeController() {
 }
 
 ResultCode HidTransport::setFeature(const uint8_t* report) {
-    if (!device_) return errDisconnected;
+    if (!device_) return ResultCode::Disconnected;
     try {
-        if (device_->setFeature(report, kReportSize)) return errNone;
+        if (device_->setFeature(report, kReportSize)) return ResultCode::Ok;
         failureText_ = device_->failureText();
-        return errExchange;
+        return ResultCode::Exchange;
     } catch (...) {
-        return errDisconnected;
+        return ResultCode::Disconnected;
     }
 }
 
 ResultCode HidTransport::getFeature(uint8_t* report) {
-    if (!device_) return errDisconnected;
+    if (!device_) return ResultCode::Disconnected;
     try {
         if (!device_->getFeature(report, kReportSize)) {
             failureText_ = device_->failureText();
-            return errExchange;
+            return ResultCode::Exchange;
         }
     } catch (...) {
-        return errDisconnected;
+        return ResultCode::Disconnected;
     }
-    return report[0] == kReportId ? errNone : errExchange;
+    return report[0] == kReportId ? ResultCode::Ok : ResultCode::Exchange;
 }
 
 ResultCode HidTransport::sendReport(const uint8_t* report) {
     ResultCode code = openController();
-    if (code == errNone) code = setFeature(report);
-    if (code != errNone) closeController();
+    if (code == ResultCode::Ok) code = setFeature(report);
+    if (code != ResultCode::Ok) closeController();
     return code;
 }
 
 ResultCode HidTransport::receiveReport(uint8_t* report) {
     ResultCode code = openController();
-    if (code == errNone) code = getFeature(report);
-    if (code != errNone) closeController();
+    if (code == ResultCode::Ok) code = getFeature(report);
+    if (code != ResultCode::Ok) closeController();
     return code;
 }
 

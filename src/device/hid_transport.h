@@ -7,6 +7,7 @@
 #include "device/controller_hold.h"
 #include "device/hid_backend.h"
 #include "device/identity.h"
+#include "device/result_code.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace zmt {
-
-using ResultCode = int;
 
 inline constexpr uint16_t kControllerVendorId = 0xFFFF;
 inline constexpr uint16_t kControllerProductId = 0x2013;
@@ -52,7 +51,7 @@ struct PresentController {
     HolderInfo holder;
     // Its identity, read when it is not busy (result of that read in read).
     IdentityBlock identity;
-    ResultCode read = 0;
+    ResultCode read = ResultCode::Ok;
 
     // The serial that names it, when known.
     std::optional<uint32_t> serial() const;
@@ -69,8 +68,8 @@ public:
     HidTransport(const HidTransport&) = delete;
     HidTransport& operator=(const HidTransport&) = delete;
 
-    // 0, or 1 / 2 when the library cannot be made usable; retried on the next
-    // call until it succeeds once.
+    // Ok, or HidLoad when the library cannot be made usable; retried on the
+    // next call until it succeeds once.
     ResultCode loadHidLibrary();
     // Searches the interfaces the platform lists, in its order, on what each
     // entry carries: IDs first, then the manufacturer and product strings
@@ -81,22 +80,22 @@ public:
     // controller shows the head unit sit on standard pages. When no match is
     // vendor-defined (a platform that does not tell the page) every match
     // qualifies. The first qualifying entry that opens wins.
-    // 0 with the open device, or 4 (none found) / 3 (the last entry with
-    // matching IDs had an unreadable string).
+    // Ok with the open device, or Disconnected (none found) / Exchange (the
+    // last entry with matching IDs had an unreadable string).
     //
     // Several controllers: each is held (controller_hold.h) before it is
-    // opened, and one held by another program is passed over (7, "busy",
+    // opened, and one held by another program is passed over (Held, "busy",
     // when nothing else qualifies; heldBy() says by whom). With a serial
     // expected, each controller opened is asked its identity and only that
-    // serial is kept (4 when it is not present; 10 when two interfaces
+    // serial is kept (Disconnected when it is not present; SameSerial when two interfaces
     // answer with it, sameSerialPaths() naming them: writing to whichever
     // came first could be the wrong one). A hold that cannot be taken (not
-    // a busy one) stops the search: 9, holdFailure() says why. With none expected and more
-    // than one vendor-defined interface present, nothing is opened: 8, the
+    // a busy one) stops the search: NoHold, holdFailure() says why. With none expected and more
+    // than one vendor-defined interface present, nothing is opened: Several, the
     // caller must choose. One controller present costs what it always did.
     ResultCode findDevice(uint16_t vendorId, const char* manufacturer, uint16_t productId,
                           const char* product, std::unique_ptr<HidDevice>& device);
-    // 0 at once while a handle is held; otherwise binds and searches.
+    // Ok at once while a handle is held; otherwise binds and searches.
     ResultCode openController();
     // Drops the handle; the hold stays until releaseHold(), so that no other
     // program slips in between two operations of ours.
@@ -119,16 +118,16 @@ public:
     // Who holds the controller the last search had to pass over.
     const HolderInfo& heldBy() const { return heldBy_; }
     // Why the last search could not take the hold on a controller
-    // (errNoHold; controller_hold.h), in the current language.
+    // (ResultCode::NoHold; controller_hold.h), in the current language.
     const std::string& holdFailure() const { return holdFailure_; }
     // The interfaces that answered with the expected serial when the last
-    // search found it on more than one (errSameSerial).
+    // search found it on more than one (ResultCode::SameSerial).
     const std::vector<std::string>& sameSerialPaths() const { return sameSerialPaths_; }
 
     // Every controller present, each through its vendor-defined interface,
     // in the platform's order, with its identity (one identity read each;
     // the one this transport holds is read over its own handle). Busy ones
-    // are listed unread. 0, or the library's failure.
+    // are listed unread. Ok, or the library's failure.
     ResultCode listControllers(std::vector<PresentController>& found);
     // The interfaces a search would consider, from the platform's list
     // alone: nothing is opened or asked (cheap enough for a timer).
@@ -136,7 +135,7 @@ public:
     bool isOpen() const { return device_ != nullptr; }
     // True when the last search found no controller but passed over the
     // controller's interface because the system refused access (on Linux a
-    // /dev/hidraw node the user may not open). The result code stays 4 as
+    // /dev/hidraw node the user may not open). The result code stays Disconnected as
     // ever; this only lets the shells explain how to grant access. Any other
     // reason an open or a report failed is kept in failureText().
     bool openDenied() const { return openDenied_; }
@@ -144,8 +143,9 @@ public:
     // transfer (not a refused access); empty after a clean search.
     const std::string& failureText() const { return failureText_; }
 
-    // One report on the held handle: 0, or 3 when the platform call fails or
-    // the fetched report is not report 1. A thrown platform failure gives 4.
+    // One report on the held handle: Ok, or Exchange when the platform call
+    // fails or the fetched report is not report 1. A thrown platform failure
+    // gives Disconnected.
     ResultCode setFeature(const uint8_t* report);
     ResultCode getFeature(uint8_t* report);
     // The interface of the open handle ("" when none is open).

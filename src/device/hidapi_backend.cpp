@@ -165,7 +165,7 @@ HidapiBackend::~HidapiBackend() {
     if (initialised_) calls_->exit();
 }
 
-int HidapiBackend::initialise() {
+HidBackend::InitResult HidapiBackend::initialise() {
     if (initialised_) return InitOk;
     if (!calls_) calls_ = loadCalls(library_);
     if (!calls_ || calls_->init() != 0) return InitLibraryFailed;

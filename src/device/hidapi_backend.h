@@ -18,7 +18,7 @@ public:
     static constexpr const char* kLibrary = "libhidapi-hidraw.so.0";
     explicit HidapiBackend(const char* library = kLibrary);
     ~HidapiBackend() override;
-    int initialise() override;
+    InitResult initialise() override;
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;
     // The interface path: the same node for every program on the machine.

@@ -8,16 +8,26 @@
 
 namespace zmt {
 
-// Message box kinds (low byte) and the flag that makes No the default answer.
-enum MsgBoxFlags : unsigned {
-    MB_ERROR = 0x10,
-    MB_QUESTION = 0x20,
-    MB_WARNING = 0x30,
-    MB_INFORMATION = 0x40,
-    MB_DEFAULT_NO = 0x100,
+// What a message box is for; its caption, icon and buttons follow from it.
+enum class MessageKind { Error, Question, Warning, Information };
+// The answer a box that asks Yes or No gives to Enter. A box that only
+// offers OK ignores it.
+enum class DefaultAnswer { Yes, No };
+// A box's kind and default answer. A kind alone asks with Yes as default,
+// so callers write MessageKind::Error, or {MessageKind::Question,
+// DefaultAnswer::No} where No is the safe answer.
+struct MessageStyle {
+    MessageStyle(MessageKind boxKind, DefaultAnswer answer = DefaultAnswer::Yes)
+        : kind(boxKind), defaultAnswer(answer) {}
+    bool operator==(const MessageStyle&) const = default;
+
+    MessageKind kind;
+    DefaultAnswer defaultAnswer;
 };
-// Button identifiers a message box answers with.
-enum MsgBoxAnswer : int { ID_OK = 1, ID_YES = 6, ID_NO = 7 };
+// Questions and warnings ask Yes or No; errors and information offer OK only.
+inline bool asksYesNo(MessageKind kind) { return kind == MessageKind::Question || kind == MessageKind::Warning; }
+// What a message box is answered with.
+enum class Answer { Ok, Yes, No };
 
 class Host {
 public:
@@ -31,9 +41,9 @@ public:
     virtual void waitEvents(uint32_t maxMs) = 0;
     void processEvents() { waitEvents(0); }
 
-    // A modal box; the text is already in the current language. Returns
-    // ID_OK, ID_YES or ID_NO.
-    virtual int messageBox(unsigned flags, const std::string& text) = 0;
+    // A modal box; the text is already in the current language. A box that
+    // asks Yes or No answers Yes or No; any other answers Ok.
+    virtual Answer messageBox(MessageStyle style, const std::string& text) = 0;
 
     // Monitoring log.
     virtual void memoLine(const std::string& line) = 0;

@@ -1,6 +1,6 @@
 #pragma once
 // The command frame every conversation with the controller uses, its check
-// byte, the command codes, and the result codes every device operation returns.
+// byte, the command codes, and the words for the result codes (result_code.h).
 #include "device/hid_transport.h"
 
 #include <array>
@@ -10,29 +10,8 @@
 
 namespace zmt {
 
-// ResultCode (declared with the transport): 0 success, 1..5 transport and
-// exchange failures, 6..10 refusals by this program (an exchange already
-// under way, the controller held by another program or not to be held here,
-// several controllers and none chosen, or two with one serial), -254 / -253
-// refusals by the controller.
-enum ResultCodes : int {
-    errNone = 0,
-    errHidLoad = 1,        // the HID library cannot be loaded
-    // 2 is not used: no backend lacks a function once its library loads.
-    errExchange = 3,       // a report cannot be moved, or a reply is wrong
-    errDisconnected = 4,   // no controller found, or a platform failure
-    errTimeout = 5,        // no reply within kReplyTimeoutMs
-    errBusy = 6,           // refused: another exchange is under way beneath this one
-    errHeld = 7,           // the controller is held by another program (controller_hold.h)
-    errSeveral = 8,        // several controllers present and none chosen
-    errNoHold = 9,         // the hold on the controller cannot be taken (controller_hold.h)
-    errSameSerial = 10,    // the serial asked for is carried by more than one controller
-    errParameters = -254,  // a frame over 64 bytes, or status 0xFE
-    errResult = -253,      // status 0xFD
-};
-
-// The text of a code in the current language. Unknown codes give
-// "Unknown error USB: <code>".
+// The text of a code in the current language. A value that is none of the
+// codes gives "Unknown error USB: <number>".
 std::string resultText(ResultCode code);
 
 // Commands; writes go out with bit 7 set (kWriteFlag).

@@ -46,8 +46,8 @@ public:
     // Every feature-report transfer first spends ms through `spend` (a test
     // advances its virtual clock; the benchmark sleeps).
     void setTransferCost(uint32_t ms, Spend spend) { costMs_ = ms; spend_ = std::move(spend); }
-    // What initialise() returns (0, 1 or 2).
-    int initResult = InitOk;
+    // What initialise() returns.
+    InitResult initResult = InitOk;
     bool throwOnEnumerate = false;
 
     // Held like hardware (controller_hold.h) under this prefix and the
@@ -55,7 +55,7 @@ public:
     // one program needs no hold (its state file is held instead).
     std::string holdPrefix;
 
-    int initialise() override { return initResult; }
+    InitResult initialise() override { return initResult; }
     std::string holdKey(const std::string& path) override { return holdPrefix.empty() ? "" : holdPrefix + path; }
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure& failure) override;

@@ -2,6 +2,7 @@
 #include "device/commands.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -59,9 +60,9 @@ protected:
     }
     // Connects as the window does at start: a poll that reads the configuration.
     void connect() {
-        ASSERT_EQ(watch.pollController(), errNone);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
         host.memo.clear();
         host.notices.clear();
         host.boxes.clear();
@@ -86,14 +87,14 @@ protected:
 TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack) {
     controller->state.config.fill(0);
     controller->state.touch = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    ASSERT_EQ(transfer.readConfiguration(), errNone);
+    ASSERT_EQ(transfer.readConfiguration(), ResultCode::Ok);
 
     EXPECT_EQ(uint16_t{record.image.longPressTimeout}, 1500);
     for (uint8_t threshold : record.image.channelThreshold) EXPECT_EQ(threshold, 255);
     EXPECT_EQ(record.image.keys[0][0].level, 0);
     EXPECT_TRUE(imagesEqual());
     EXPECT_EQ(record.touchState[9], 10);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(shown, 1);
     ASSERT_FALSE(host.gaugeHistory.empty());
     EXPECT_EQ(host.gaugeHistory.front().maximum, 989);
@@ -101,7 +102,7 @@ TEST_F(TransferTest, ReadingABlankControllerAppliesTheFixUpWithoutWritingItBack)
     EXPECT_EQ(host.status, "Читаю конфигурацию из устройства");
 
     sentFrames();
-    flags.deviceConnected = true;
+    FlagsForTests::setDeviceConnected(flags, true);
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
     EXPECT_TRUE(host.notices.empty());
@@ -112,20 +113,20 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     record.image.longPressTimeout = 777;
     record.image.events[3].flags = 0x21;
     record.touchState[0] = 42;
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     const ConfigRecord before = record;
     controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
 
     setLanguageIndex(English);
     const ResultCode code = transfer.readDeviceCommand();
-    EXPECT_NE(code, errNone);
+    EXPECT_NE(code, ResultCode::Ok);
     EXPECT_EQ(std::memcmp(record.image.bytes(), before.image.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(std::memcmp(record.deviceCopy.bytes(), before.deviceCopy.bytes(), kConfigImageSize), 0);
     EXPECT_EQ(record.touchState[0], 42);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(shown, 0);
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].flags, MB_ERROR);
+    EXPECT_EQ(host.boxes[0].style.kind, MessageKind::Error);
     EXPECT_EQ(host.boxes[0].text, "Error reading the configuration of the device\n" + resultText(code));
 }
 
@@ -139,17 +140,17 @@ TEST_F(TransferTest, ReadingKeepingEditsTakesTheControllerAsItIsAndSendsOnlyTheD
 
     // A read that breaks off changes nothing.
     controller->faults.unplugAfterFrames = 5;
-    EXPECT_NE(transfer.readKeepingEditsCommand(), errNone);
+    EXPECT_NE(transfer.readKeepingEditsCommand(), ResultCode::Ok);
     EXPECT_EQ(host.boxes.size(), 1u);
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0);   // arrived before the break
     EXPECT_EQ(record.touchState[2], 0);
 
     controller->faults.unplugAfterFrames = -1;
     backend.plug(*port);
-    flags.deviceConnected = true;
-    ASSERT_EQ(transfer.readKeepingEdits(), errNone);
-    EXPECT_TRUE(flags.imageValid);
+    FlagsForTests::setDeviceConnected(flags, true);
+    ASSERT_EQ(transfer.readKeepingEdits(), ResultCode::Ok);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(int(record.image.longPressTimeout), 900);
     EXPECT_EQ(record.touchState[2], 7);
     EXPECT_EQ(record.deviceCopy.channelThreshold[0], 0x33);
@@ -166,13 +167,13 @@ TEST_F(TransferTest, FullWriteAsksFirstAndNoSendsNothing) {
     connect();
     record.image.headType = 2;
     const ProgramFlags flagsBefore = flags;
-    host.answers = {ID_NO};
-    EXPECT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers = {Answer::No};
+    EXPECT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].flags, MB_QUESTION | MB_DEFAULT_NO);
+    EXPECT_EQ(host.boxes[0].style, MessageStyle(MessageKind::Question, DefaultAnswer::No));
     EXPECT_EQ(host.boxes[0].text, "Вы действительно хотите\nзаписать данные в контроллер?");
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_EQ(flags.imageValid, flagsBefore.imageValid);
+    EXPECT_EQ(flags.imageValid(), flagsBefore.imageValid());
     EXPECT_EQ(controller->state.config[974], 0);
 }
 
@@ -180,8 +181,8 @@ TEST_F(TransferTest, FullWriteSendsSixteenFramesThenRestartsAndLeavesNothingPend
     connect();
     record.image.headType = 2;
     record.image.keys[3][14].level = 200;
-    host.answers = {ID_YES};
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers = {Answer::Yes};
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
 
     std::vector<Frame> expected;
     for (unsigned offset = 0; offset < 960; offset += 64) expected.push_back({'>', 0x90, offset, 64});
@@ -206,31 +207,31 @@ TEST_F(TransferTest, ResetAndDefaultsForgetTheSerialSoTheNextPollReadsAgain) {
 
     // No changes nothing: the controller stays known, so it is not read
     // again (which would start the undo history anew).
-    host.answers = {ID_NO};
-    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
-    EXPECT_EQ(host.boxes.back().flags, MB_WARNING | MB_DEFAULT_NO);
+    host.answers = {Answer::No};
+    EXPECT_EQ(transfer.toDefaultCommand(), ResultCode::Ok);
+    EXPECT_EQ(host.boxes.back().style, MessageStyle(MessageKind::Warning, DefaultAnswer::No));
     EXPECT_TRUE(sentFrames().empty());
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_TRUE(watch.controllerRead());
     EXPECT_EQ(controller->state.config[974], 4);
 
-    host.answers = {ID_YES};
-    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
+    host.answers = {Answer::Yes};
+    EXPECT_EQ(transfer.toDefaultCommand(), ResultCode::Ok);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x84, 0, 0}}));
     EXPECT_EQ(controller->state.config[974], 0);
     EXPECT_FALSE(watch.controllerRead());
 
     watch.setLastSerial(1001);
-    flags.imageValid = true;
-    EXPECT_EQ(transfer.resetCommand(), errNone);
+    FlagsForTests::setImageValid(flags, true);
+    EXPECT_EQ(transfer.resetCommand(), ResultCode::Ok);
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x83, 0, 0}}));
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
     EXPECT_FALSE(watch.controllerRead());
 
     // Back after the restart: a fresh read, because the serial was forgotten.
     host.advance(sim::kRestartMs + 10);
-    ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.imageValid);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+    EXPECT_TRUE(flags.imageValid());
     EXPECT_EQ(record.image.headType, 0);
     EXPECT_EQ(shown, 2);
 }
@@ -260,13 +261,13 @@ TEST_F(TransferTest, ChangedRunsGoOutInAscendingOrderAndLongRunsInFramesOf64) {
 TEST_F(TransferTest, NothingIsSentWithoutAValidImageOrWhileButtonsAreLearned) {
     connect();
     record.image.enc0Mode = 3;
-    flags.imageValid = false;
+    FlagsForTests::setImageValid(flags, false);
     transfer.syncChanges();
-    flags.imageValid = true;
-    flags.learningActive = true;
+    FlagsForTests::setImageValid(flags, true);
+    FlagsForTests::setLearningActive(flags, true);
     transfer.syncChanges();
     EXPECT_TRUE(sentFrames().empty());
-    flags.learningActive = false;
+    FlagsForTests::setLearningActive(flags, false);
     transfer.syncChanges();
     EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
 }
@@ -274,8 +275,8 @@ TEST_F(TransferTest, NothingIsSentWithoutAValidImageOrWhileButtonsAreLearned) {
 TEST_F(TransferTest, EditsWhileTheControllerIsAwayStayPendingUntilItIsBack) {
     connect();
     backend.unplug(*port);
-    ASSERT_NE(watch.pollController(), errNone);
-    ASSERT_FALSE(flags.deviceConnected);
+    ASSERT_NE(watch.pollController(), ResultCode::Ok);
+    ASSERT_FALSE(flags.deviceConnected());
 
     record.image.touchMode = 2;
     transfer.syncChanges();
@@ -284,7 +285,7 @@ TEST_F(TransferTest, EditsWhileTheControllerIsAwayStayPendingUntilItIsBack) {
     EXPECT_TRUE(host.boxes.empty());
 
     backend.plug(*port);
-    ASSERT_EQ(watch.pollController(), errNone); // same serial: no new read
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok); // same serial: no new read
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(record.image.touchMode, 2);
     sentFrames();
@@ -302,7 +303,7 @@ TEST_F(TransferTest, AFailedRunIsRetriedLaterAndReportedOnce) {
 
     transfer.syncChanges();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].flags, MB_ERROR);
+    EXPECT_EQ(host.boxes[0].style.kind, MessageKind::Error);
     EXPECT_EQ(host.boxes[0].text.rfind("Error writing to the device\n", 0), 0u) << host.boxes[0].text;
     EXPECT_TRUE(transfer.changesPending());
     EXPECT_TRUE(host.notices.empty());
@@ -330,7 +331,7 @@ TEST_F(TransferTest, AFailedRunIsRetriedLaterAndReportedOnce) {
     record.image.enc1Div = 6;
     transfer.syncChanges();
     ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(host.boxes[1].text, "Error writing to the device\n" + resultText(errParameters));
+    EXPECT_EQ(host.boxes[1].text, "Error writing to the device\n" + resultText(ResultCode::BadParameters));
     EXPECT_EQ(record.deviceCopy.enc1Div, 5);
 }
 
@@ -361,8 +362,8 @@ TEST_F(TransferTest, TheTimerDoesNotSynchroniseInTheMiddleOfAFullTransfer) {
         record.image.enc0Div = 7; // an edit during the write
         transfer.syncChanges();
     });
-    host.answers = {ID_YES};
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers = {Answer::Yes};
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
     host.stopTimer(timer);
     const std::vector<Frame> frames = sentFrames();
     ASSERT_EQ(frames.size(), 17u);
@@ -377,18 +378,18 @@ TEST_F(TransferTest, GuardedCallsShowTheirBoxInTheCurrentLanguage) {
     controller->faults.forceStatus = 0xFD;
     setLanguageIndex(English);
     const uint8_t zero = 0;
-    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), errResult);
+    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), ResultCode::BadResult);
     uint8_t levels[4];
-    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), errResult);
+    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), ResultCode::BadResult);
     setLanguageIndex(Russian);
-    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), errResult);
+    EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), ResultCode::BadResult);
     ASSERT_EQ(host.boxes.size(), 3u);
     EXPECT_EQ(host.boxes[0].text, "Error writing to the device\nFailed result");
     EXPECT_EQ(host.boxes[1].text, "Error reading from the device\nFailed result");
     EXPECT_EQ(host.boxes[2].text, "Ошибка записи в устройство\nОшибка результата");
 
     controller->faults.forceStatus = 0;
-    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), errNone);
+    EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), ResultCode::Ok);
     EXPECT_EQ(host.boxes.size(), 3u);
 }
 
@@ -399,20 +400,20 @@ TEST_F(TransferTest, ImageBytesReachDeviceCopyOnlyWhenTheControllerTookThem) {
     record.image.keys[2][0].level = 60;
 
     backend.unplug(*port);
-    EXPECT_NE(transfer.sendImageBytes(0, 5), errNone);
+    EXPECT_NE(transfer.sendImageBytes(0, 5), ResultCode::Ok);
     EXPECT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(record.deviceCopy.keysLearned, 0);
     EXPECT_TRUE(transfer.changesPending());
 
     backend.plug(*port);
-    EXPECT_EQ(transfer.sendImageBytes(0, 5), errNone);
-    EXPECT_EQ(transfer.sendImageBytes(5, 420), errNone);
+    EXPECT_EQ(transfer.sendImageBytes(0, 5), ResultCode::Ok);
+    EXPECT_EQ(transfer.sendImageBytes(5, 420), ResultCode::Ok);
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_TRUE(controllerHoldsImage());
 
     sentFrames();
-    EXPECT_EQ(transfer.sendImageBytes(970, 10), errParameters);
-    EXPECT_EQ(transfer.sendImageBytes(980, 0), errParameters);
+    EXPECT_EQ(transfer.sendImageBytes(970, 10), ResultCode::BadParameters);
+    EXPECT_EQ(transfer.sendImageBytes(980, 0), ResultCode::BadParameters);
     EXPECT_TRUE(sentFrames().empty());
 }
 
@@ -437,33 +438,33 @@ TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFol
 
     // The image's edit is not what the controller held.
     record.image.headType = 2;
-    host.answers = {ID_NO};
+    host.answers = {Answer::No};
     transfer.writeDeviceCommand();
     EXPECT_EQ(kept.size(), 1u);
-    host.answers = {ID_YES};
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers = {Answer::Yes};
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[1].cause, SnapshotCause::FullWrite);
     EXPECT_EQ(kept[1].headType, 3);
 
     host.advance(sim::kRestartMs + 10);
-    ASSERT_EQ(watch.pollController(), errNone);
-    host.answers = {ID_YES};
-    ASSERT_EQ(transfer.toDefaultCommand(), errNone);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+    host.answers = {Answer::Yes};
+    ASSERT_EQ(transfer.toDefaultCommand(), ResultCode::Ok);
     ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept[2].cause, SnapshotCause::Defaults);
     EXPECT_EQ(kept[2].headType, 2);
     // Read again after the reset: the session met this controller already.
-    ASSERT_EQ(watch.pollController(), errNone);
-    ASSERT_TRUE(flags.imageValid);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+    ASSERT_TRUE(flags.imageValid());
     EXPECT_EQ(kept.size(), 3u);
-    ASSERT_EQ(transfer.resetCommand(), errNone);
+    ASSERT_EQ(transfer.resetCommand(), ResultCode::Ok);
     ASSERT_EQ(kept.size(), 4u);
     EXPECT_EQ(kept[3].cause, SnapshotCause::Restart);
 
     // A snapshot that cannot be kept stops the change it was to precede.
     host.advance(sim::kRestartMs + 10);
-    ASSERT_EQ(watch.pollController(), errNone);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
     controller->state.config[974] = 5;
     record.deviceCopy.headType = 5;
     record.image.headType = 5;
@@ -472,12 +473,97 @@ TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFol
     setLanguageIndex(English);
     host.boxes.clear();
     sentFrames();
-    host.answers = {ID_YES};
-    EXPECT_EQ(transfer.toDefaultCommand(), errNone);
+    host.answers = {Answer::Yes};
+    EXPECT_EQ(transfer.toDefaultCommand(), ResultCode::Ok);
     EXPECT_TRUE(sentFrames().empty());
     EXPECT_EQ(controller->state.config[974], 5);
     ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(host.boxes[1].flags, MB_ERROR);
+    EXPECT_EQ(host.boxes[1].style.kind, MessageKind::Error);
     EXPECT_NE(host.boxes[1].text.find("nothing was changed"), std::string::npos) << host.boxes[1].text;
     EXPECT_TRUE(watch.controllerRead());
+}
+
+TEST_F(TransferTest, LearnedButtonsMakeTheImageTheControllersOnlyOnceBothPartsArrive) {
+    connect();
+    FlagsForTests::setImageValid(flags, false);
+    record.image.keysLearned = 1;
+    record.image.channelThreshold[2] = 90;
+    record.image.keys[2][0].level = 60;
+
+    backend.unplug(*port);
+    EXPECT_NE(transfer.sendLearnedButtons(), ResultCode::Ok);
+    EXPECT_FALSE(flags.imageValid());
+    EXPECT_TRUE(transfer.changesPending());
+
+    backend.plug(*port);
+    sentFrames();
+    EXPECT_EQ(transfer.sendLearnedButtons(), ResultCode::Ok);
+    EXPECT_TRUE(flags.imageValid());
+    EXPECT_FALSE(transfer.changesPending());
+    EXPECT_TRUE(controllerHoldsImage());
+}
+
+// A file taking the image's place: nothing goes out meanwhile, and only a
+// replacement carried through changes whether the image may be sent.
+TEST_F(TransferTest, AnImageReplacementHoldsSendingAndPutsTheImageBackAsItWasUnlessDone) {
+    for (const bool before : {true, false}) {
+        FlagsForTests::setImageValid(flags, before);
+        {
+            ConfigTransfer::ImageReplacement refused(transfer);
+            EXPECT_FALSE(flags.imageValid());
+        }
+        EXPECT_EQ(flags.imageValid(), before);
+    }
+
+    connect();
+    record.image.enc0Mode = 3;
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        transfer.syncChanges();
+        EXPECT_TRUE(sentFrames().empty());
+        replacement.done();
+    }
+    EXPECT_TRUE(flags.imageValid());
+    transfer.syncChanges();
+    EXPECT_EQ(sentFrames(), (std::vector<Frame>{{'>', 0x90, 975, 1}}));
+}
+
+TEST_F(TransferTest, AnImageReplacementKeepsASnapshotOnlyOfAConfigurationKnownBeforeIt) {
+    std::vector<SnapshotCause> kept;
+    FileResult outcome;
+    transfer.setSnapshotHook([&](uint32_t, const ConfigImage&, SnapshotCause cause) {
+        kept.push_back(cause);
+        return outcome;
+    });
+    connect();
+    kept.clear();
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_TRUE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        EXPECT_FALSE(flags.imageValid());   // still nothing goes out
+    }
+    EXPECT_EQ(kept, std::vector<SnapshotCause>{SnapshotCause::FileSent});
+    EXPECT_TRUE(flags.imageValid());
+
+    // Unknown before the file: no snapshot is due, and the file's image
+    // then counts as the configuration to send.
+    FlagsForTests::setImageValid(flags, false);
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_TRUE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        replacement.done();
+    }
+    EXPECT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(flags.imageValid());
+
+    // A snapshot that cannot be kept says so, and the image stays as it was.
+    outcome.error = FileError::CannotWrite;
+    outcome.path = "/data/1001";
+    {
+        ConfigTransfer::ImageReplacement replacement(transfer);
+        EXPECT_FALSE(replacement.keepSnapshot(SnapshotCause::FileSent));
+        EXPECT_FALSE(flags.imageValid());
+    }
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(flags.imageValid());
 }

@@ -2,6 +2,7 @@
 #include "config/edit_history.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -166,7 +167,7 @@ class HistoryWithControllerTest : public ::testing::Test {
 protected:
     HistoryWithControllerTest() {
         transfer.setEditHistory(&history);
-        flags.deviceConnected = true;   // as the connection watch would have it
+        FlagsForTests::setDeviceConnected(flags, true);   // as the connection watch would have it
     }
     bool controllerHoldsImage() const {
         return std::memcmp(rig.controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
@@ -179,7 +180,7 @@ protected:
 };
 
 TEST_F(HistoryWithControllerTest, TheControllerFollowsAnUndoOnTheNextTick) {
-    ASSERT_EQ(transfer.readConfiguration(), errNone);
+    ASSERT_EQ(transfer.readConfiguration(), ResultCode::Ok);
     const ConfigImage asRead = record.image;
     {
         EditStep step(&history, record.image, label("events"));
@@ -200,7 +201,7 @@ TEST_F(HistoryWithControllerTest, TheControllerFollowsAnUndoOnTheNextTick) {
 }
 
 TEST_F(HistoryWithControllerTest, ReadingTheControllerStartsANewHistory) {
-    ASSERT_EQ(transfer.readConfiguration(), errNone);
+    ASSERT_EQ(transfer.readConfiguration(), ResultCode::Ok);
     {
         EditStep step(&history, record.image, label("head"));
         record.image.headType = 3;
@@ -208,7 +209,7 @@ TEST_F(HistoryWithControllerTest, ReadingTheControllerStartsANewHistory) {
     transfer.syncChanges();
     // Another controller's configuration arrives.
     rig.controller->state.config[974] = 1;
-    ASSERT_EQ(transfer.readConfiguration(), errNone);
+    ASSERT_EQ(transfer.readConfiguration(), ResultCode::Ok);
     EXPECT_FALSE(history.canUndo(record.image));
     EXPECT_EQ(history.undoSteps(), 0u);
     EXPECT_EQ(record.image.headType, 1);
@@ -218,7 +219,7 @@ TEST_F(HistoryWithControllerTest, ReadingTheControllerStartsANewHistory) {
         EditStep step(&history, record.image, label("head"));
         record.image.headType = 2;
     }
-    ASSERT_EQ(transfer.readKeepingEdits(), errNone);
+    ASSERT_EQ(transfer.readKeepingEdits(), ResultCode::Ok);
     EXPECT_EQ(record.image.headType, 2);
     EXPECT_FALSE(history.canUndo(record.image));
     // A read that fails keeps the history it had.
@@ -227,6 +228,6 @@ TEST_F(HistoryWithControllerTest, ReadingTheControllerStartsANewHistory) {
         record.image.headType = 4;
     }
     rig.controller->faults.unplugAfterFrames = 3;
-    EXPECT_NE(transfer.readConfiguration(), errNone);
+    EXPECT_NE(transfer.readConfiguration(), ResultCode::Ok);
     EXPECT_EQ(history.undoSteps(), 1u);
 }

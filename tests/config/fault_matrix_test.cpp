@@ -61,7 +61,7 @@ struct Fault {
     std::string name;
     std::function<void(sim::SimulatedController&)> inject;
     ResultCode expected;
-    // A full write also ends in errDisconnected when the reply to its closing
+    // A full write also ends in ResultCode::Disconnected when the reply to its closing
     // restart is lost: the controller is already restarting when the retry
     // comes. The configuration is in by then, which the convergence shows.
     bool restartReplyMayBeLost = false;
@@ -106,8 +106,8 @@ protected:
     void connect() {
         startTimers();
         rig.host.advance(2 * kPollIntervalMs);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
         ASSERT_FALSE(transfer.changesPending());
         rig.host.boxes.clear();
     }
@@ -128,7 +128,7 @@ protected:
             return transfer.readDeviceCommand();
         case Operation::FullWrite:
             edit();
-            rig.host.answers.push_back(ID_YES);
+            rig.host.answers.push_back(Answer::Yes);
             return transfer.writeDeviceCommand();
         case Operation::Sync:
             edit();
@@ -136,29 +136,29 @@ protected:
         case Operation::Connect:
             return tickAndTell(kPollIntervalMs);   // one poll
         }
-        return errNone;
+        return ResultCode::Ok;
     }
 
     // Lets a timer run; its failure tells only through its box.
     ResultCode tickAndTell(uint32_t ms) {
         const std::size_t shown = rig.host.boxes.size();
         rig.host.advance(ms);
-        if (rig.host.boxes.size() == shown) return errNone;
+        if (rig.host.boxes.size() == shown) return ResultCode::Ok;
         return failureCodeOf(rig.host.boxes.back().text);
     }
 
     // The code whose text ends a shown message.
     static ResultCode failureCodeOf(const std::string& text) {
-        for (ResultCode code : {errExchange, errDisconnected, errTimeout, errParameters, errResult})
+        for (ResultCode code : {ResultCode::Exchange, ResultCode::Disconnected, ResultCode::Timeout, ResultCode::BadParameters, ResultCode::BadResult})
             if (text.ends_with("\n" + resultText(code))) return code;
-        return errNone;
+        return ResultCode::Ok;
     }
 
     // The error messages shown (the write's question is not one).
     std::vector<std::string> errorBoxes() const {
         std::vector<std::string> texts;
         for (const auto& box : rig.host.boxes)
-            if ((box.flags & 0xFF) == MB_ERROR) texts.push_back(box.text);
+            if (box.style.kind == MessageKind::Error) texts.push_back(box.text);
         return texts;
     }
 
@@ -197,15 +197,15 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
     const uint32_t start = rig.host.now;
     const ResultCode code = run(cell.operation);
     const uint32_t elapsed = rig.host.now - start;
-    EXPECT_LT(elapsed, code == errNone ? kOperationBoundMs : kFailureBoundMs) << "the operation did not give up in time";
+    EXPECT_LT(elapsed, code == ResultCode::Ok ? kOperationBoundMs : kFailureBoundMs) << "the operation did not give up in time";
 
     const bool restartUnconfirmed = cell.operation == Operation::FullWrite && cell.fault.restartReplyMayBeLost &&
-                                    code == errDisconnected &&
+                                    code == ResultCode::Disconnected &&
                                     std::memcmp(controller().state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
-    const ResultCode expected = restartUnconfirmed ? errDisconnected : cell.fault.expected;
+    const ResultCode expected = restartUnconfirmed ? ResultCode::Disconnected : cell.fault.expected;
     EXPECT_EQ(code, expected) << resultText(code);
     const auto errors = errorBoxes();
-    if (expected == errNone) {
+    if (expected == ResultCode::Ok) {
         EXPECT_TRUE(errors.empty()) << errors.front();
     } else {
         ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry; the last: " << errors.back();
@@ -222,7 +222,7 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
         }
     }
     if (cell.operation == Operation::FullRead || cell.operation == Operation::Connect) {
-        if (code != errNone) {
+        if (code != ResultCode::Ok) {
             EXPECT_EQ(std::memcmp(record.image.bytes(), imageBefore.bytes(), kConfigImageSize), 0)
                 << "a failed read changed the image";
         }
@@ -234,11 +234,11 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
     controller().faults = sim::Faults{};
     controller().plug();
     rig.host.advance(kRecoveryMs);
-    EXPECT_TRUE(flags.deviceConnected);
-    EXPECT_TRUE(flags.imageValid);
-    if (cell.operation == Operation::FullRead && code != errNone) {
+    EXPECT_TRUE(flags.deviceConnected());
+    EXPECT_TRUE(flags.imageValid());
+    if (cell.operation == Operation::FullRead && code != ResultCode::Ok) {
         // The user reads again.
-        ASSERT_EQ(transfer.readDeviceCommand(), errNone);
+        ASSERT_EQ(transfer.readDeviceCommand(), ResultCode::Ok);
     }
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(std::memcmp(controller().state.config.data(), record.image.bytes(), kConfigImageSize), 0)
@@ -253,7 +253,7 @@ std::vector<Fault> faultsFor(Operation operation) {
     for (int frame = operation == Operation::Connect ? 2 : 1; frame <= info(operation).frames; ++frame)
         faults.push_back({"unplug_after_frame_" + std::to_string(frame),
                           [frame](sim::SimulatedController& c) { c.faults.unplugAfterFrames = frame; },
-                          errDisconnected});
+                          ResultCode::Disconnected});
     const auto corrupt = [](int percent) {
         return [percent](sim::SimulatedController& c) {
             c.faults.corruptPercent = percent;
@@ -261,18 +261,18 @@ std::vector<Fault> faultsFor(Operation operation) {
         };
     };
     // Retries absorb an occasional bad frame.
-    faults.push_back({"check_byte_corrupt_1_percent", corrupt(1), errNone, true});
-    faults.push_back({"check_byte_corrupt_10_percent", corrupt(10), errNone, true});
-    faults.push_back({"reply_after_990_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }, errNone});
+    faults.push_back({"check_byte_corrupt_1_percent", corrupt(1), ResultCode::Ok, true});
+    faults.push_back({"check_byte_corrupt_10_percent", corrupt(10), ResultCode::Ok, true});
+    faults.push_back({"reply_after_990_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }, ResultCode::Ok});
     // The rest spoil the identity too: such a controller is never announced.
     if (operation == Operation::Connect) return faults;
-    faults.push_back({"reply_after_1010_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }, errTimeout});
-    faults.push_back({"silent", [](sim::SimulatedController& c) { c.faults.noReply = true; }, errTimeout});
-    faults.push_back({"wrong_report_id", [](sim::SimulatedController& c) { c.faults.wrongReportId = true; }, errExchange});
-    faults.push_back({"wrong_offset", [](sim::SimulatedController& c) { c.faults.wrongOffset = true; }, errExchange});
-    faults.push_back({"wrong_command", [](sim::SimulatedController& c) { c.faults.wrongCommand = true; }, errExchange});
-    faults.push_back({"refused_FE", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }, errParameters});
-    faults.push_back({"refused_FD", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }, errResult});
+    faults.push_back({"reply_after_1010_ms", [](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }, ResultCode::Timeout});
+    faults.push_back({"silent", [](sim::SimulatedController& c) { c.faults.noReply = true; }, ResultCode::Timeout});
+    faults.push_back({"wrong_report_id", [](sim::SimulatedController& c) { c.faults.wrongReportId = true; }, ResultCode::Exchange});
+    faults.push_back({"wrong_offset", [](sim::SimulatedController& c) { c.faults.wrongOffset = true; }, ResultCode::Exchange});
+    faults.push_back({"wrong_command", [](sim::SimulatedController& c) { c.faults.wrongCommand = true; }, ResultCode::Exchange});
+    faults.push_back({"refused_FE", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }, ResultCode::BadParameters});
+    faults.push_back({"refused_FD", [](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }, ResultCode::BadResult});
     return faults;
 }
 
@@ -299,7 +299,7 @@ struct FirmwareFault {
     FirmwarePhase phase;
     std::function<void(test::SimRig&)> inject;
     FirmwareOutcome outcome;
-    ResultCode expected;   // errNone when the update completes
+    ResultCode expected;   // ResultCode::Ok when the update completes
 };
 
 void PrintTo(const FirmwareFault& fault, std::ostream* out) { *out << fault.name; }
@@ -356,7 +356,7 @@ protected:
 
 TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     const FirmwareFault& fault = GetParam();
-    ASSERT_TRUE(flags.deviceConnected);
+    ASSERT_TRUE(flags.deviceConnected());
     const auto inject = [&] { fault.inject(rig); };
     bool transferBegan = false;
     firmware.setBeforeTransfer([&] {
@@ -371,8 +371,8 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     EXPECT_EQ(outcome, fault.outcome);
     std::vector<std::string> errors;
     for (const auto& box : rig.host.boxes)
-        if ((box.flags & 0xFF) == MB_ERROR) errors.push_back(box.text);
-    if (fault.expected == errNone) {
+        if (box.style.kind == MessageKind::Error) errors.push_back(box.text);
+    if (fault.expected == ResultCode::Ok) {
         EXPECT_TRUE(errors.empty()) << (errors.empty() ? std::string() : errors.front());
         EXPECT_EQ(controller().state.firmware, delivered) << "the boot loader does not hold the whole file";
     } else {
@@ -391,16 +391,16 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     controller().faults = sim::Faults{};
     controller().plug();
     rig.host.advance(kRecoveryMs);
-    if (fault.expected != errNone) {
-        ASSERT_TRUE(flags.deviceConnected) << "the controller is not found again";
+    if (fault.expected != ResultCode::Ok) {
+        ASSERT_TRUE(flags.deviceConnected()) << "the controller is not found again";
         rig.host.boxes.clear();
-        rig.host.answers.assign(3, ID_YES);   // a half-applied image may already report the new version
+        rig.host.answers.assign(3, Answer::Yes);   // a half-applied image may already report the new version
         ASSERT_EQ(update(nullptr), FirmwareOutcome::Updated)
             << (rig.host.boxes.empty() ? std::string() : rig.host.boxes.back().text);
         EXPECT_EQ(controller().state.firmware, delivered) << "the boot loader does not hold the whole file";
     }
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + kRecoveryMs);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_FALSE(controller().state.bootMode);
     EXPECT_EQ(watch.identity().applicationVersion, kNewVersion);
 }
@@ -430,7 +430,7 @@ std::vector<FirmwareFault> firmwareFaults() {
     std::vector<FirmwareFault> faults;
     for (int frame = 1; frame <= 1 + kTransferFrames; ++frame)
         faults.push_back({"cut_after_firmware_frame_" + std::to_string(frame), FirmwarePhase::HandOver,
-                          cutAfterFirmwareFrame(frame), FirmwareOutcome::Failed, errDisconnected});
+                          cutAfterFirmwareFrame(frame), FirmwareOutcome::Failed, ResultCode::Disconnected});
     const auto corrupt = [](int percent) {
         return onController([percent](sim::SimulatedController& c) {
             c.faults.corruptPercent = percent;
@@ -439,32 +439,32 @@ std::vector<FirmwareFault> firmwareFaults() {
     };
     for (FirmwarePhase phase : {FirmwarePhase::HandOver, FirmwarePhase::Transfer}) {
         const std::string at = phase == FirmwarePhase::HandOver ? "handover_" : "transfer_";
-        faults.push_back({at + "check_byte_corrupt_10_percent", phase, corrupt(10), FirmwareOutcome::Updated, errNone});
+        faults.push_back({at + "check_byte_corrupt_10_percent", phase, corrupt(10), FirmwareOutcome::Updated, ResultCode::Ok});
         faults.push_back({at + "reply_after_990_ms", phase,
                           onController([](sim::SimulatedController& c) { c.faults.replyDelayMs = 990; }),
-                          FirmwareOutcome::Updated, errNone});
+                          FirmwareOutcome::Updated, ResultCode::Ok});
     }
     faults.push_back({"transfer_check_byte_always_corrupt", FirmwarePhase::Transfer,
                       onController([](sim::SimulatedController& c) { c.faults.corruptCheck = true; }),
-                      FirmwareOutcome::Failed, errExchange});
+                      FirmwareOutcome::Failed, ResultCode::Exchange});
     faults.push_back({"transfer_reply_after_1010_ms", FirmwarePhase::Transfer,
                       onController([](sim::SimulatedController& c) { c.faults.replyDelayMs = 1010; }),
-                      FirmwareOutcome::Failed, errTimeout});
+                      FirmwareOutcome::Failed, ResultCode::Timeout});
     faults.push_back({"transfer_silent", FirmwarePhase::Transfer,
                       onController([](sim::SimulatedController& c) { c.faults.noReply = true; }),
-                      FirmwareOutcome::Failed, errTimeout});
+                      FirmwareOutcome::Failed, ResultCode::Timeout});
     faults.push_back({"transfer_refused_FE", FirmwarePhase::Transfer,
                       onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFE; }),
-                      FirmwareOutcome::Failed, errParameters});
+                      FirmwareOutcome::Failed, ResultCode::BadParameters});
     faults.push_back({"transfer_refused_FD", FirmwarePhase::Transfer,
                       onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }),
-                      FirmwareOutcome::Failed, errResult});
+                      FirmwareOutcome::Failed, ResultCode::BadResult});
     faults.push_back({"handover_refused_FD", FirmwarePhase::HandOver,
                       onController([](sim::SimulatedController& c) { c.faults.forceStatus = 0xFD; }),
-                      FirmwareOutcome::Failed, errResult});
+                      FirmwareOutcome::Failed, ResultCode::BadResult});
     faults.push_back({"handover_silent", FirmwarePhase::HandOver,
                       onController([](sim::SimulatedController& c) { c.faults.noReply = true; }),
-                      FirmwareOutcome::Failed, errTimeout});
+                      FirmwareOutcome::Failed, ResultCode::Timeout});
     return faults;
 }
 

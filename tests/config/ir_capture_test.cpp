@@ -77,15 +77,15 @@ TEST(IrCapture, AFailedReadNamesItsCauseAndChangesNothing) {
     bench.rig.controller->faults.forceStatus = statusRejected;
     IrCapture capture = captureIrTrigger(event, bench.reader());
     EXPECT_EQ(capture.outcome, IrCaptureOutcome::ReadFailed);
-    EXPECT_EQ(capture.result, errParameters);
+    EXPECT_EQ(capture.result, ResultCode::BadParameters);
 
     bench.rig.controller->faults = {};
     bench.rig.controller->faults.noReply = true;
     capture = captureIrReaction(event, bench.reader());
     EXPECT_EQ(capture.outcome, IrCaptureOutcome::ReadFailed);
-    EXPECT_EQ(capture.result, errTimeout);
+    EXPECT_EQ(capture.result, ResultCode::Timeout);
 
     // Nobody to ask at all.
-    EXPECT_EQ(captureIrTrigger(event, nullptr).result, errDisconnected);
+    EXPECT_EQ(captureIrTrigger(event, nullptr).result, ResultCode::Disconnected);
     EXPECT_TRUE(same(event, kButtonEvent));
 }

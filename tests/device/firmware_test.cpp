@@ -152,7 +152,7 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
 
 TEST_F(FirmwareTest, ApplicationHandsOverAndComesBackWithTheNewVersion) {
     const std::string path = ldr("NEW.LDR", 118, simulatedPayload(3000, 118));
-    rig.host.answers.push_back(ID_YES);
+    rig.host.answers.push_back(Answer::Yes);
     EXPECT_EQ(update(path), FirmwareOutcome::Updated);
     EXPECT_TRUE(rig.host.boxes.empty()) << "a newer version asks nothing";
     ASSERT_FALSE(rig.host.notices.empty());
@@ -162,7 +162,7 @@ TEST_F(FirmwareTest, ApplicationHandsOverAndComesBackWithTheNewVersion) {
     EXPECT_EQ(rig.host.memo.front(), "**************** Устройство ****************");
 
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().applicationVersion, 118);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
     EXPECT_TRUE(controller().state.firmware.empty());
@@ -198,7 +198,7 @@ TEST_F(FirmwareTest, SameOrOlderVersionAsksAndNoSendsNothing) {
     rig.host.logOn = true;
     EXPECT_EQ(update(ldr("same.LDR", 117, simulatedPayload(200, 117))), FirmwareOutcome::Cancelled);
     ASSERT_EQ(rig.host.boxes.size(), 1u);
-    EXPECT_EQ(rig.host.boxes[0].flags, unsigned{MB_WARNING});
+    EXPECT_EQ(rig.host.boxes[0].style.kind, MessageKind::Warning);
     EXPECT_EQ(rig.host.boxes[0].text, "Вы пытаетесь загрузить такую же версию как и в устройстве\nПродолжаем?");
     EXPECT_TRUE(firmwareFrames().empty());
 
@@ -207,7 +207,7 @@ TEST_F(FirmwareTest, SameOrOlderVersionAsksAndNoSendsNothing) {
     EXPECT_TRUE(firmwareFrames().empty());
     EXPECT_FALSE(controller().state.bootMode);
 
-    rig.host.answers.push_back(ID_YES);
+    rig.host.answers.push_back(Answer::Yes);
     EXPECT_EQ(update(ldr("again.LDR", 117, simulatedPayload(200, 117))), FirmwareOutcome::Updated);
 }
 
@@ -262,7 +262,7 @@ TEST_F(FirmwareTest, HandOverAnsweredWithAnErrorWaitsForTheWatchThenTransfers) {
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(500, 118))), FirmwareOutcome::Updated);
     EXPECT_TRUE(rig.host.boxes.empty());
     EXPECT_GE(rig.host.now - start, kBootLoaderSettleMs + kBootLoaderWaitStepMs);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     rig.host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
     EXPECT_EQ(watch.identity().applicationVersion, 118);
 }
@@ -290,7 +290,7 @@ TEST_F(FirmwareTest, TransferFailingThreeTimesReportsTheLastCode) {
     rig.host.advance(kPollIntervalMs * 2);
     afterNextIdentityRead([this] { controller().faults.forceStatus = 0xFE; });
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(100, 118))), FirmwareOutcome::Failed);
-    EXPECT_EQ(lastBox().rfind("Ошибка обновления прошивки\n" + resultText(errParameters) +
+    EXPECT_EQ(lastBox().rfind("Ошибка обновления прошивки\n" + resultText(ResultCode::BadParameters) +
                                   "\nКонтроллер получил только часть новой прошивки",
                               0),
               0u)
@@ -310,7 +310,7 @@ TEST_F(FirmwareTest, AnAwaitedUpdateIsReportedOnlyOnceTheNewApplicationRuns) {
     // 300 bytes and the closing frame are 6 frames; the 7th request, the
     // first look for the new application, is the last the controller takes.
     firmware.setBeforeTransfer([this] { controller().faults.unplugAfterFrames = 7; });
-    rig.host.answers.push_back(ID_YES);   // the same version again
+    rig.host.answers.push_back(Answer::Yes);   // the same version again
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(300, 118))), FirmwareOutcome::NotStarted);
     EXPECT_EQ(rig.host.notices.size(), 1u) << "the cut update was reported as done";
     EXPECT_EQ(lastBox().rfind("The controller has not started the new application\n"

@@ -87,7 +87,7 @@ TEST(HidapiBackendStrings, WideTextBecomesUtf16AndUtf8) {
 class ListBackend : public HidBackend {
 public:
     explicit ListBackend(const hid_device_info* list) : entries_(HidapiBackend::entriesFrom(list)) {}
-    int initialise() override { return InitOk; }
+    InitResult initialise() override { return InitOk; }
     std::vector<HidInterfaceInfo> enumerate() override { return entries_; }
     std::unique_ptr<HidDevice> open(const std::string& path, HidOpenFailure&) override {
         opened.push_back(path);
@@ -112,7 +112,7 @@ TEST(HidapiBackendEntries, CompositeControllerIsOpenedOnceThroughItsVendorCollec
     list.add("/dev/hidraw1", L"ZEL", L"MORVA-TOUCH", 0xFF00, 1);   // ours
     ListBackend backend(list.first());
     HidTransport transport(backend);
-    ASSERT_EQ(transport.openController(), errNone);
+    ASSERT_EQ(transport.openController(), ResultCode::Ok);
     EXPECT_EQ(backend.opened, (std::vector<std::string>{"/dev/hidraw1"}));
 }
 
@@ -131,7 +131,7 @@ TEST(HidapiBackendLoading, AMissingLibraryIsTheHidLoadErrorNotACrash) {
     EXPECT_FALSE(failure.denied);
 
     HidTransport transport(backend);
-    EXPECT_EQ(transport.openController(), errHidLoad);
+    EXPECT_EQ(transport.openController(), ResultCode::HidLoad);
 }
 
 TEST(HidapiBackendLoading, TheInstalledLibraryLoadsByItsName) {

@@ -29,17 +29,18 @@ TEST(FrameCheck, ShiftsOncePerByte) {
 }
 
 TEST(ResultText, BothLanguagesAndUnknownCodes) {
-    EXPECT_EQ(resultText(errDisconnected), "Контроллер отключен");
-    EXPECT_EQ(resultText(11), "Неизвестная ошибка USB: 11");
-    EXPECT_EQ(resultText(errNoHold), "Контроллер нельзя закрепить за этой программой");
+    EXPECT_EQ(resultText(ResultCode::Disconnected), "Контроллер отключен");
+    // A value that is none of the codes (nothing makes one) still says its number.
+    EXPECT_EQ(resultText(static_cast<ResultCode>(40)), "Неизвестная ошибка USB: 40");
+    EXPECT_EQ(resultText(ResultCode::NoHold), "Контроллер нельзя закрепить за этой программой");
     setLanguageIndex(English);
-    EXPECT_EQ(resultText(errTimeout), "Out of the timeout response");
-    EXPECT_EQ(resultText(errParameters), "Error in parameters");
-    EXPECT_EQ(resultText(errSeveral), "Several controllers are connected: choose one");
-    EXPECT_EQ(resultText(errNoHold), "The controller cannot be held for this program");
-    EXPECT_EQ(resultText(errSameSerial), "Several controllers carry the same serial number");
-    EXPECT_EQ(resultText(11), "Unknown error USB: 11");
-    EXPECT_EQ(resultText(-1), "Unknown error USB: -1");
+    EXPECT_EQ(resultText(ResultCode::Timeout), "Out of the timeout response");
+    EXPECT_EQ(resultText(ResultCode::BadParameters), "Error in parameters");
+    EXPECT_EQ(resultText(ResultCode::Several), "Several controllers are connected: choose one");
+    EXPECT_EQ(resultText(ResultCode::NoHold), "The controller cannot be held for this program");
+    EXPECT_EQ(resultText(ResultCode::SameSerial), "Several controllers carry the same serial number");
+    EXPECT_EQ(resultText(static_cast<ResultCode>(40)), "Unknown error USB: 40");
+    EXPECT_EQ(resultText(static_cast<ResultCode>(-1)), "Unknown error USB: -1");
     setLanguageIndex(Russian);
 }
 
@@ -55,9 +56,9 @@ protected:
 TEST_F(ScriptedLink, RequestsAreBuiltByteForByte) {
     std::array<uint8_t, 65> identity{};
     std::size_t count = 0;
-    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), errNone);
+    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), ResultCode::Ok);
     const uint8_t one = 0x02;
-    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), errNone);
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), ResultCode::Ok);
     ASSERT_EQ(backend.sent.size(), 2u);
     EXPECT_EQ(backend.sent[0], fromHex({0x01, 0x01, 0x00, 0x00, 0x00}, 0x3A));
     EXPECT_EQ(backend.sent[1], fromHex({0x01, 0x90, 0xC7, 0x03, 0x01, 0x02}, 0x05));
@@ -65,9 +66,9 @@ TEST_F(ScriptedLink, RequestsAreBuiltByteForByte) {
 
 TEST_F(ScriptedLink, OversizedWriteIsRefusedUnsent) {
     std::array<uint8_t, 65> data{};
-    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, data.data(), 65), errParameters);
-    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0, data.data(), 65, 0), errParameters);
-    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0xFFF0, data.data(), 64), errParameters)
+    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, data.data(), 65), ResultCode::BadParameters);
+    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0, data.data(), 65, 0), ResultCode::BadParameters);
+    EXPECT_EQ(link.writeBlock(cmdConfigMemory, 0xFFF0, data.data(), 64), ResultCode::BadParameters)
         << "would wrap round to offset 0";
     EXPECT_TRUE(backend.sent.empty());
 }
@@ -75,7 +76,7 @@ TEST_F(ScriptedLink, OversizedWriteIsRefusedUnsent) {
 TEST_F(ScriptedLink, WriteBlockSplitsIntoChunksAndEmptyWriteSendsOneFrame) {
     std::vector<uint8_t> image(979);
     std::iota(image.begin(), image.end(), 0);
-    ASSERT_EQ(link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    ASSERT_EQ(link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), ResultCode::Ok);
     ASSERT_EQ(backend.sent.size(), 16u);
     for (std::size_t i = 0; i < 16; ++i) {
         DeviceFrame f;
@@ -85,7 +86,7 @@ TEST_F(ScriptedLink, WriteBlockSplitsIntoChunksAndEmptyWriteSendsOneFrame) {
         EXPECT_EQ(f.data()[0], static_cast<uint8_t>(i * 64));
     }
     backend.sent.clear();
-    ASSERT_EQ(link.writeBlock(cmdReset, 0, nullptr, 0), errNone);
+    ASSERT_EQ(link.writeBlock(cmdReset, 0, nullptr, 0), ResultCode::Ok);
     ASSERT_EQ(backend.sent.size(), 1u);
     EXPECT_EQ(backend.sent[0][1], 0x83);
     EXPECT_EQ(backend.sent[0][4], 0);
@@ -124,7 +125,7 @@ TEST_F(ScriptedLink, EachTypedCommandSendsItsOwnCodeDirectionAndOffset) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         backend.sent.clear();
-        ASSERT_EQ(c.call(), errNone);
+        ASSERT_EQ(c.call(), ResultCode::Ok);
         ASSERT_EQ(backend.sent.size(), c.frames);
         for (const Report& sent : backend.sent) EXPECT_EQ(sent[1], c.command);
         DeviceFrame first;
@@ -143,14 +144,14 @@ TEST_F(ScriptedLink, ReadCopiesUpToCapacityButCountsTheWholeReply) {
     std::array<uint8_t, 40> dest;
     dest.fill(0xEE);
     std::size_t count = 0;
-    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, dest.data(), 34, count), errNone);
+    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, dest.data(), 34, count), ResultCode::Ok);
     EXPECT_EQ(count, 40u);
     EXPECT_EQ(dest[33], 33);
     EXPECT_EQ(dest[34], 0xEE) << "nothing beyond the capacity is touched";
 
     // Only the count wanted: no destination at all.
     count = 0;
-    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, nullptr, 0, count), errNone);
+    ASSERT_EQ(link.readFrame(cmdConfigMemory, 0, nullptr, 0, count), ResultCode::Ok);
     EXPECT_EQ(count, 40u);
 }
 
@@ -166,7 +167,7 @@ TEST_F(ScriptedLink, MalformedRepliesAreRetriedThenReported) {
     host.logOn = true;
     std::size_t count = 0;
     uint8_t dest[64];
-    EXPECT_EQ(link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::Exchange);
     EXPECT_EQ(requests, 10) << "5 exchanges per attempt, 2 attempts";
     // Its log line lists no more than the 64 bytes a frame holds.
     ASSERT_EQ(host.memo.size(), 20u);
@@ -187,17 +188,17 @@ TEST_F(ScriptedLink, WriteReplyWithoutStatusIsNotRetried) {
         return f.bytes;
     };
     const uint8_t one = 1;
-    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, &one, 1), errExchange);
+    EXPECT_EQ(link.writeFrame(cmdConfigMemory, 0, &one, 1), ResultCode::Exchange);
     EXPECT_EQ(backend.sent.size(), 1u);
 }
 
 TEST_F(ScriptedLink, ExchangeLogLineFormat) {
     host.logOn = true;
     const uint8_t one = 0x02;
-    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 0, nullptr, 0), errNone);   // sets the epoch
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 0, nullptr, 0), ResultCode::Ok);   // sets the epoch
     host.memo.clear();
     host.advance(1234);
-    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), errNone);
+    ASSERT_EQ(link.writeFrame(cmdConfigMemory, 967, &one, 1), ResultCode::Ok);
     ASSERT_EQ(host.memo.size(), 2u);
     EXPECT_EQ(host.memo[0], "     1.234 > CMD:90 OFFSET:0967 LEN:01 [ 02 ]");
     EXPECT_EQ(host.memo[1], "     1.234 < CMD:FF OFFSET:0967 LEN:00");
@@ -207,13 +208,13 @@ TEST_F(ScriptedLink, IdentityFramesNeverReachTheLogAndNothingWhenSwitchedOff) {
     std::array<uint8_t, 65> identity{};
     std::size_t count = 0;
     host.logOn = true;
-    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), errNone);
+    ASSERT_EQ(link.readFrame(cmdIdentity, 0, identity.data(), identity.size(), count), ResultCode::Ok);
     EXPECT_TRUE(host.memo.empty());
     host.logOn = false;
-    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), errNone);
+    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), ResultCode::Ok);
     EXPECT_TRUE(host.memo.empty());
     host.logOn = true;
-    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), errNone);
+    ASSERT_EQ(link.readFrame(cmdIrCode, 0, identity.data(), 4, count), ResultCode::Ok);
     ASSERT_EQ(host.memo.size(), 2u);
     EXPECT_EQ(host.memo[1].substr(11, 28), "< CMD:93 OFFSET:0000 LEN:64 ");
 }
@@ -230,13 +231,13 @@ TEST_F(SimLink, SilentControllerCostsFiveTimeoutsPerAttempt) {
     faults().noReply = true;
     const uint8_t one = 1;
     uint32_t start = rig.host.now;
-    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errTimeout);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), ResultCode::Timeout);
     EXPECT_NEAR(rig.host.now - start, 5250, 20);
 
     start = rig.host.now;
     uint8_t dest[4];
     std::size_t count = 0;
-    EXPECT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), errTimeout);
+    EXPECT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), ResultCode::Timeout);
     EXPECT_NEAR(rig.host.now - start, 10500, 40);
 }
 
@@ -250,7 +251,7 @@ TEST_F(SimLink, TheConnectionPollStaysAwayWhileAFrameIsRetried) {
     faults().replyDelayMs = 1010;   // every attempt times out
     uint8_t dest[4];
     std::size_t count = 0;
-    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), errTimeout);
+    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), ResultCode::Timeout);
     EXPECT_EQ(polls, 0) << "a poll ran in the retry pauses";
 }
 
@@ -259,7 +260,7 @@ TEST_F(SimLink, SlowReplyWithinTheTimeoutArrives) {
     uint8_t dest[4];
     std::size_t count = 0;
     const uint32_t start = rig.host.now;
-    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), errNone);
+    EXPECT_EQ(rig.link.readFrame(cmdKeyLevels, 0, dest, 4, count), ResultCode::Ok);
     EXPECT_GE(rig.host.now - start, 700u);
     EXPECT_LT(rig.host.now - start, 710u) << "the reply is taken as soon as it is ready";
     EXPECT_EQ(rig.controller->requestsHandled(), 1u);
@@ -268,11 +269,11 @@ TEST_F(SimLink, SlowReplyWithinTheTimeoutArrives) {
 TEST_F(SimLink, UnpluggedControllerGivesDisconnectedAfterTheRetryPauses) {
     uint8_t dest[4];
     std::size_t count = 0;
-    ASSERT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), errNone);
+    ASSERT_EQ(rig.link.readFrame(cmdIrCode, 0, dest, 4, count), ResultCode::Ok);
     rig.backend.unplug(*rig.port);
     const uint32_t start = rig.host.now;
     const uint8_t one = 1;
-    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errDisconnected);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), ResultCode::Disconnected);
     EXPECT_NEAR(rig.host.now - start, 250, 10);
     EXPECT_FALSE(rig.transport.isOpen());
 }
@@ -281,36 +282,36 @@ TEST_F(SimLink, StatusRepliesToReads) {
     uint8_t dest[34];
     std::size_t count = 99;
     // An empty device log answers "accepted, nothing": 0 with count 0 ...
-    EXPECT_EQ(rig.link.readFrame(cmdDeviceLog, 0, dest, sizeof dest, count), errNone);
+    EXPECT_EQ(rig.link.readFrame(cmdDeviceLog, 0, dest, sizeof dest, count), ResultCode::Ok);
     EXPECT_EQ(count, 0u);
     // ... which makes a region read come up short.
-    EXPECT_EQ(rig.link.readBlock(cmdDeviceLog, 0, dest, 10), errExchange);
+    EXPECT_EQ(rig.link.readBlock(cmdDeviceLog, 0, dest, 10), ResultCode::Exchange);
 
     faults().forceStatus = statusRejected;
     const std::size_t before = rig.controller->requestsHandled();
-    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errParameters);
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::BadParameters);
     EXPECT_EQ(rig.controller->requestsHandled() - before, 2u);
     faults().forceStatus = statusFailed;
-    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), errResult);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), ResultCode::BadResult);
 }
 
 TEST_F(SimLink, WrongReplyIsRetriedOnceForReadsAndNotForWrites) {
     uint8_t dest[64];
     std::size_t count = 0;
     faults().wrongOffset = true;
-    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::Exchange);
     EXPECT_EQ(rig.controller->requestsHandled(), 2u);
-    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), errExchange);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, dest, 1), ResultCode::Exchange);
     EXPECT_EQ(rig.controller->requestsHandled(), 3u);
     faults().wrongOffset = false;
     faults().wrongCommand = true;
-    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::Exchange);
     faults().wrongCommand = false;
     faults().corruptCheck = true;
-    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::Exchange);
     faults().corruptCheck = false;
     faults().wrongReportId = true;
-    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), errExchange);
+    EXPECT_EQ(rig.link.readFrame(cmdConfigMemory, 0, dest, sizeof dest, count), ResultCode::Exchange);
     EXPECT_FALSE(rig.transport.isOpen());
 }
 
@@ -318,13 +319,13 @@ TEST_F(SimLink, ReadBlockTakesOnlyWhatIsWantedAndStepsProgress) {
     rig.controller->state.config[5] = 0x42;
     std::array<uint8_t, 12> dest;
     dest.fill(0xEE);
-    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, dest.data(), 10), errNone);
+    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, dest.data(), 10), ResultCode::Ok);
     EXPECT_EQ(dest[5], 0x42);
     EXPECT_EQ(dest[10], 0xEE);
 
     rig.host.progressStart(979, "reading");
     std::array<uint8_t, 979> image{};
-    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    ASSERT_EQ(rig.link.readBlock(cmdConfigMemory, 0, image.data(), image.size()), ResultCode::Ok);
     EXPECT_EQ(image, rig.controller->state.config);
     EXPECT_EQ(rig.host.gauge().position, 979);
     EXPECT_EQ(rig.host.gaugeHistory.size(), 1u + 16u);
@@ -333,17 +334,17 @@ TEST_F(SimLink, ReadBlockTakesOnlyWhatIsWantedAndStepsProgress) {
 TEST_F(SimLink, BlockWriteLandsInTheControllerMemory) {
     std::vector<uint8_t> image(979);
     std::iota(image.begin(), image.end(), 7);
-    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), ResultCode::Ok);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.controller->state.config.begin()));
     EXPECT_EQ(rig.link.pollSkip(), 2);
 }
 
 TEST_F(SimLink, ProbeOpensAndClosesWithoutSending) {
-    EXPECT_EQ(rig.link.probeController(), errNone);
+    EXPECT_EQ(rig.link.probeController(), ResultCode::Ok);
     EXPECT_FALSE(rig.transport.isOpen());
     EXPECT_EQ(rig.backend.counters().transfers, 0u);
     rig.backend.unplug(*rig.port);
-    EXPECT_EQ(rig.link.probeController(), errDisconnected);
+    EXPECT_EQ(rig.link.probeController(), ResultCode::Disconnected);
 }
 
 // A timer handler that talks to the controller while the link lets events run.
@@ -373,14 +374,14 @@ TEST_F(NestedExchange, InsideAnExchangeItIsRefusedAtOnceAndSendsNothing) {
     faults().failFetch = true;
     armNestedReader();
     const uint8_t one = 1;
-    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), errExchange);
+    EXPECT_EQ(rig.link.writeFrame(cmdConfigMemory, 0, &one, 1), ResultCode::Exchange);
     ASSERT_FALSE(nestedResults.empty());
     // Refused inside the exchanges; the ones run in the pauses between
     // exchanges found the fetch failing too, each making its own whole tries.
-    EXPECT_NE(std::count(nestedResults.begin(), nestedResults.end(), errBusy), 0);
+    EXPECT_NE(std::count(nestedResults.begin(), nestedResults.end(), ResultCode::Busy), 0);
     for (std::size_t i = 0; i < nestedResults.size(); ++i) {
-        EXPECT_TRUE(nestedResults[i] == errBusy || nestedResults[i] == errExchange) << nestedResults[i];
-        if (nestedResults[i] == errBusy) {
+        EXPECT_TRUE(nestedResults[i] == ResultCode::Busy || nestedResults[i] == ResultCode::Exchange) << static_cast<int>(nestedResults[i]);
+        if (nestedResults[i] == ResultCode::Busy) {
             EXPECT_EQ(requestsSentByNested[i], 0u);
         }
     }
@@ -393,10 +394,10 @@ TEST_F(NestedExchange, BetweenFramesItRunsWholeAndTheOuterTransferCompletes) {
     armNestedReader();
     rig.host.progressStart(979, "writing");
     std::vector<uint8_t> image(979, 0x5A);
-    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), errNone);
+    ASSERT_EQ(rig.link.writeBlock(cmdConfigMemory, 0, image.data(), image.size()), ResultCode::Ok);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.controller->state.config.begin()));
     ASSERT_FALSE(nestedResults.empty());
-    for (ResultCode code : nestedResults) EXPECT_EQ(code, errNone);
+    for (ResultCode code : nestedResults) EXPECT_EQ(code, ResultCode::Ok);
 }
 
 } // namespace

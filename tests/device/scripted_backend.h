@@ -44,14 +44,14 @@ public:
     };
     std::vector<Device> devices;
     std::function<Report(const Report&)> respond = acceptingReply;
-    int initResult = InitOk;
+    InitResult initResult = InitOk;
     bool failSend = false, failFetch = false, throwOnSend = false;
 
     std::vector<Report> sent;
     std::vector<std::size_t> openedIndexes;
     int initCalls = 0, enumerations = 0;
 
-    int initialise() override { ++initCalls; return initResult; }
+    InitResult initialise() override { ++initCalls; return initResult; }
     std::vector<HidInterfaceInfo> enumerate() override {
         ++enumerations;
         std::vector<HidInterfaceInfo> list;

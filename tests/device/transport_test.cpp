@@ -81,7 +81,7 @@ TYPED_TEST_SUITE(SearchContract, Worlds);
 
 TYPED_TEST(SearchContract, NothingPresentIsDisconnected) {
     this->world.add(u"ZEL", u"MORVA-TOUCH", 0x1234);
-    EXPECT_EQ(this->findController(), errDisconnected);
+    EXPECT_EQ(this->findController(), ResultCode::Disconnected);
     EXPECT_EQ(this->found, nullptr);
     EXPECT_TRUE(this->world.opened().empty()) << "a device with other IDs is never opened";
 }
@@ -93,24 +93,24 @@ TYPED_TEST(SearchContract, ImpostorsAreSkippedUnopenedAndTheFirstRealOneWins) {
     this->world.add(u"ZEL", u"MORVA-TOUCH");
     this->world.add(u"ZEL", u"MORVA-TOUCH2");
     this->world.add(u"ZEL", u"MORVA-TOUCH");
-    ASSERT_EQ(this->findController(), errNone);
+    ASSERT_EQ(this->findController(), ResultCode::Ok);
     EXPECT_EQ(this->world.opened(), (std::vector<std::size_t>{3})) << "strings come with the entries";
 }
 
 TYPED_TEST(SearchContract, UnreadableStringOfTheLastCandidateGivesExchangeError) {
     this->world.add(u"ZEL", u"OTHER");
     this->world.add(nullptr, u"MORVA-TOUCH");
-    EXPECT_EQ(this->findController(), errExchange);
+    EXPECT_EQ(this->findController(), ResultCode::Exchange);
     // A later candidate with readable but wrong strings brings back 4.
     this->world.add(u"ZEL", nullptr);
     this->world.add(u"ACME", u"MORVA-TOUCH");
-    EXPECT_EQ(this->findController(), errDisconnected);
+    EXPECT_EQ(this->findController(), ResultCode::Disconnected);
 }
 
 TYPED_TEST(SearchContract, WithoutTextsTheFirstIdMatchIsTaken) {
     this->world.add(u"ACME", u"GADGET");
     ASSERT_EQ(this->transport.findDevice(kControllerVendorId, nullptr, kControllerProductId, nullptr, this->found),
-              errNone);
+              ResultCode::Ok);
     EXPECT_EQ(this->lastOpened(), 0u);
 }
 
@@ -132,7 +132,7 @@ TYPED_TEST(SearchContract, CompositeControllerIsReachedThroughItsVendorDefinedCo
         for (uint16_t page : c.pages) world.add(u"ZEL", u"MORVA-TOUCH", 0x2013, page);
         HidTransport transport(world.backend);
         for (int search = 0; search < 2; ++search) {
-            ASSERT_EQ(transport.openController(), errNone);
+            ASSERT_EQ(transport.openController(), ResultCode::Ok);
             transport.closeController();
             EXPECT_EQ(world.opened().back(), c.chosen + 1) << "case with " << c.pages.size() << " entries";
         }
@@ -142,7 +142,7 @@ TYPED_TEST(SearchContract, CompositeControllerIsReachedThroughItsVendorDefinedCo
     TypeParam world;
     for (uint16_t page : {kKeyboardPage, kVendorPage, kVendorPage}) world.add(u"ZEL", u"MORVA-TOUCH", 0x2013, page);
     HidTransport transport(world.backend);
-    EXPECT_EQ(transport.openController(), errSeveral);
+    EXPECT_EQ(transport.openController(), ResultCode::Several);
     EXPECT_FALSE(transport.isOpen());
     EXPECT_EQ(world.reportsSent(), 0u);
 }
@@ -152,7 +152,7 @@ TEST(FindDevice, FirstOfTwoControllersIsUsedOnEverySearch) {
     backend.devices.resize(2);
     HidTransport transport(backend);
     for (int search = 0; search < 3; ++search) {
-        ASSERT_EQ(transport.openController(), errNone);
+        ASSERT_EQ(transport.openController(), ResultCode::Ok);
         transport.closeController();
     }
     EXPECT_EQ(backend.openedIndexes, (std::vector<std::size_t>{0, 0, 0}));
@@ -163,7 +163,7 @@ TEST(FindDevice, UnopenableInterfaceIsPassedOver) {
     backend.devices.resize(2);
     backend.devices[0].opens = false;
     HidTransport transport(backend);
-    ASSERT_EQ(transport.openController(), errNone);
+    ASSERT_EQ(transport.openController(), ResultCode::Ok);
     EXPECT_EQ(backend.openedIndexes, (std::vector<std::size_t>{1}));
 }
 
@@ -177,30 +177,30 @@ TEST(FindDevice, OnlyARefusedPermissionIsReportedAsDenied) {
     backend.devices[0].productId = 0x1234;   // not ours: never opened, never "denied"
     backend.devices[0].opens = false;
     backend.devices[0].denied = true;
-    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_EQ(transport.openController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.openDenied());
 
     backend.devices.resize(2);
     backend.devices[1].opens = false;         // busy, gone in between, not a hidraw node...
-    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_EQ(transport.openController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.openDenied());
     EXPECT_EQ(transport.failureText(), "busy 1");
 
     backend.devices[1].denied = true;
-    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_EQ(transport.openController(), ResultCode::Disconnected);
     EXPECT_TRUE(transport.openDenied());
     EXPECT_EQ(transport.failureText(), "") << "a refused access has its own explanation";
 
     // A second, accessible controller is found: nothing to explain.
     backend.devices.resize(3);
-    ASSERT_EQ(transport.openController(), errNone);
+    ASSERT_EQ(transport.openController(), ResultCode::Ok);
     EXPECT_FALSE(transport.openDenied());
     EXPECT_EQ(transport.failureText(), "");
     transport.closeController();
 
     // Gone altogether: not denied any more.
     backend.devices.clear();
-    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_EQ(transport.openController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.openDenied());
 }
 
@@ -214,8 +214,8 @@ TEST(FindDevice, PlatformReasonIsLoggedOnceWhileItLasts) {
     VirtualHost host;
     host.logOn = true;
     DeviceLink link(host, transport);
-    EXPECT_EQ(link.probeController(), errDisconnected);
-    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(link.probeController(), ResultCode::Disconnected);
+    EXPECT_EQ(link.probeController(), ResultCode::Disconnected);
     const auto reasons = [&host] {
         std::vector<std::string> tails;
         for (const std::string& line : host.memo) tails.push_back(line.substr(line.rfind(": ") + 2));
@@ -223,13 +223,13 @@ TEST(FindDevice, PlatformReasonIsLoggedOnceWhileItLasts) {
     };
     EXPECT_EQ(reasons(), (std::vector<std::string>{"busy 0"}));
     backend.devices[0].opens = true;
-    EXPECT_EQ(link.probeController(), errNone);
+    EXPECT_EQ(link.probeController(), ResultCode::Ok);
     backend.failFetch = true;
     DeviceFrame frame;
     frame.setCommand(cmdIdentity);   // identity frames stay out of the log
-    EXPECT_EQ(link.exchangeOnce(frame), errExchange);
+    EXPECT_EQ(link.exchangeOnce(frame), ResultCode::Exchange);
     backend.devices[0].opens = false;
-    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(link.probeController(), ResultCode::Disconnected);
     EXPECT_EQ(reasons(), (std::vector<std::string>{"busy 0", "fetch refused", "busy 0"}));
 }
 
@@ -238,7 +238,7 @@ TEST(FindDevice, PlatformFailureDuringSearchIsDisconnected) {
     world.add(u"ZEL", u"MORVA-TOUCH");
     world.backend.throwOnEnumerate = true;
     HidTransport transport(world.backend);
-    EXPECT_EQ(transport.openController(), errDisconnected);
+    EXPECT_EQ(transport.openController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.isOpen());
 }
 
@@ -247,14 +247,14 @@ TEST(LoadHidLibrary, FailureIsRetriedOnEveryOpenUntilItWorks) {
     backend.devices.resize(1);
     HidTransport transport(backend);
     backend.initResult = HidBackend::InitLibraryFailed;
-    EXPECT_EQ(transport.openController(), errHidLoad);
-    EXPECT_EQ(transport.openController(), errHidLoad);
+    EXPECT_EQ(transport.openController(), ResultCode::HidLoad);
+    EXPECT_EQ(transport.openController(), ResultCode::HidLoad);
     EXPECT_EQ(backend.initCalls, 2);
     EXPECT_EQ(backend.enumerations, 0);
     backend.initResult = HidBackend::InitOk;
-    EXPECT_EQ(transport.openController(), errNone);
+    EXPECT_EQ(transport.openController(), ResultCode::Ok);
     transport.closeController();
-    EXPECT_EQ(transport.openController(), errNone);
+    EXPECT_EQ(transport.openController(), ResultCode::Ok);
     EXPECT_EQ(backend.initCalls, 3) << "bound once, never again";
 }
 
@@ -270,36 +270,36 @@ protected:
 };
 
 TEST_F(ReportTransfer, HeldHandleIsReusedWithoutSearching) {
-    ASSERT_EQ(transport.sendReport(report.data()), errNone);
-    ASSERT_EQ(transport.receiveReport(report.data()), errNone);
-    ASSERT_EQ(transport.sendReport(report.data()), errNone);
+    ASSERT_EQ(transport.sendReport(report.data()), ResultCode::Ok);
+    ASSERT_EQ(transport.receiveReport(report.data()), ResultCode::Ok);
+    ASSERT_EQ(transport.sendReport(report.data()), ResultCode::Ok);
     EXPECT_EQ(backend.enumerations, 1);
 }
 
 TEST_F(ReportTransfer, FailedFetchDropsTheHandleAndTheNextSendSearchesAfresh) {
-    ASSERT_EQ(transport.sendReport(report.data()), errNone);
+    ASSERT_EQ(transport.sendReport(report.data()), ResultCode::Ok);
     backend.failFetch = true;
-    EXPECT_EQ(transport.receiveReport(report.data()), errExchange);
+    EXPECT_EQ(transport.receiveReport(report.data()), ResultCode::Exchange);
     EXPECT_FALSE(transport.isOpen());
     backend.failFetch = false;
-    ASSERT_EQ(transport.sendReport(report.data()), errNone);
+    ASSERT_EQ(transport.sendReport(report.data()), ResultCode::Ok);
     EXPECT_EQ(backend.enumerations, 2);
 }
 
 TEST_F(ReportTransfer, FetchedReportWithAnotherIdIsAnExchangeError) {
     backend.respond = [](const Report&) { Report r{}; r[0] = 2; r[1] = 0xFF; return r; };
-    ASSERT_EQ(transport.sendReport(report.data()), errNone);
-    EXPECT_EQ(transport.receiveReport(report.data()), errExchange);
+    ASSERT_EQ(transport.sendReport(report.data()), ResultCode::Ok);
+    EXPECT_EQ(transport.receiveReport(report.data()), ResultCode::Exchange);
     EXPECT_FALSE(transport.isOpen());
 }
 
 TEST_F(ReportTransfer, FailedSendAndPlatformExceptionDropTheHandle) {
     backend.failSend = true;
-    EXPECT_EQ(transport.sendReport(report.data()), errExchange);
+    EXPECT_EQ(transport.sendReport(report.data()), ResultCode::Exchange);
     EXPECT_FALSE(transport.isOpen());
     backend.failSend = false;
     backend.throwOnSend = true;
-    EXPECT_EQ(transport.sendReport(report.data()), errDisconnected);
+    EXPECT_EQ(transport.sendReport(report.data()), ResultCode::Disconnected);
     EXPECT_FALSE(transport.isOpen());
 }
 
@@ -319,7 +319,7 @@ protected:
         IdentityBlock identity;
         std::size_t count = 0;
         std::array<uint8_t, kIdentityCapacity> raw{};
-        EXPECT_EQ(rig.link.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count), errNone);
+        EXPECT_EQ(rig.link.readFrame(cmdIdentity, 0, raw.data(), raw.size(), count), ResultCode::Ok);
         return IdentityBlock::fromBytes(raw).serialNumber;
     }
     // Another program's hold on a unit's interface ("sim:N").
@@ -333,57 +333,57 @@ protected:
 };
 
 TEST_F(SeveralControllers, WithoutAChoiceNoneIsTalkedTo) {
-    EXPECT_EQ(rig.transport.openController(), errSeveral);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Several);
     EXPECT_EQ(rig.backend.counters().transfers, 0u);
     EXPECT_FALSE(rig.transport.holding());
     // One of them gone: the other is the only one, taken as ever.
     rig.backend.unplug(*rig.port);
     rig.backend.unplug(*third);
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_EQ(openSerial(), 1002u);
 }
 
 TEST_F(SeveralControllers, TheExpectedSerialIsTheOnlyOneEverTalkedTo) {
     rig.transport.expectSerial(1003);
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_EQ(openSerial(), 1003u);
     // A handle lost in a transfer is found again on the same interface,
     // known and on the bus all along: nobody is asked again.
     rig.transport.closeController();
     const std::size_t transfers = rig.backend.counters().transfers;
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_EQ(rig.backend.counters().transfers - transfers, 0u);
     EXPECT_EQ(openSerial(), 1003u);
     // Back on the bus after a pause (a restart) it is asked again, itself
     // first; the others, known and never gone, are left alone.
     rig.backend.unplug(*third);
     rig.transport.closeController();
-    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Disconnected);
     rig.backend.plug(*third);
     const std::size_t before = rig.backend.counters().transfers;
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_EQ(rig.backend.counters().transfers - before, 2u) << "one identity read";
     // Gone: "disconnected", never another one in its place.
     rig.backend.unplug(*third);
     rig.transport.closeController();
-    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Disconnected);
     EXPECT_FALSE(rig.transport.isOpen());
     rig.transport.expectSerial(4242);
-    EXPECT_EQ(rig.transport.openController(), errDisconnected);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Disconnected);
 }
 
 TEST_F(SeveralControllers, AControllerHeldElsewhereIsNeverAsked) {
     ControllerHold other = otherProgram("sim:1", 1002);
     const std::size_t transfers = rig.backend.counters().transfers;
     rig.transport.expectSerial(1002);
-    EXPECT_EQ(rig.transport.openController(), errHeld);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Held);
     EXPECT_NE(rig.transport.heldBy().processId, 0) << "the holder's process, from its lock file";
     EXPECT_EQ(rig.transport.heldBy().serial, 1002u);
     // Only the other two were asked who they are.
     EXPECT_EQ(rig.backend.counters().transfers - transfers, 4u);
 
     rig.transport.expectSerial(1001);
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_TRUE(rig.transport.holding());
     // While we hold 1001, another program is refused there, and told it is us.
     ControllerHold third;
@@ -398,7 +398,7 @@ TEST_F(SeveralControllers, AControllerHeldElsewhereIsNeverAsked) {
 
     other.release();
     rig.transport.expectSerial(1002);
-    EXPECT_EQ(rig.transport.openController(), errNone);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::Ok);
 }
 
 TEST_F(SeveralControllers, AHoldThatCannotBeTakenStopsEverything) {
@@ -407,31 +407,31 @@ TEST_F(SeveralControllers, AHoldThatCannotBeTakenStopsEverything) {
     ScopedEnvironment environment;
     environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
     rig.transport.expectSerial(1002);
-    EXPECT_EQ(rig.transport.openController(), errNoHold);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::NoHold);
     EXPECT_NE(rig.transport.holdFailure().find("/nonexistent/locks"), std::string::npos) << rig.transport.holdFailure();
     EXPECT_EQ(rig.backend.counters().transfers, 0u);
     EXPECT_FALSE(rig.transport.isOpen());
     std::vector<PresentController> found;
-    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    ASSERT_EQ(rig.transport.listControllers(found), ResultCode::Ok);
     ASSERT_EQ(found.size(), 3u);
-    for (const PresentController& unit : found) EXPECT_EQ(unit.read, errNoHold);
+    for (const PresentController& unit : found) EXPECT_EQ(unit.read, ResultCode::NoHold);
     EXPECT_EQ(rig.backend.counters().transfers, 0u);
 }
 
 TEST_F(SeveralControllers, OneSerialOnTwoControllersIsRefusedNamingBoth) {
     third->controller->state.serialNumber = 1001;
     rig.transport.expectSerial(1001);
-    EXPECT_EQ(rig.transport.openController(), errSameSerial);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::SameSerial);
     EXPECT_FALSE(rig.transport.isOpen());
     EXPECT_FALSE(rig.transport.holding());
     EXPECT_EQ(rig.transport.sameSerialPaths(), (std::vector<std::string>{"sim:0", "sim:2"}));
     // Known by now, and refused again without asking anyone.
     const std::size_t transfers = rig.backend.counters().transfers;
-    EXPECT_EQ(rig.transport.openController(), errSameSerial);
+    EXPECT_EQ(rig.transport.openController(), ResultCode::SameSerial);
     EXPECT_EQ(rig.backend.counters().transfers, transfers);
     // One of them gone: the other is the one.
     rig.backend.unplug(*third);
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     EXPECT_EQ(rig.transport.openPath(), "sim:0");
 }
 
@@ -440,7 +440,7 @@ TEST_F(SeveralControllers, ListNamesEachOnceWithOneIdentityReadEach) {
     rig.backend.addDevice(kControllerVendorId, kControllerProductId, u"ZEL", u"MORVA-TOUCH").usagePage = 0x01;
     ControllerHold other = otherProgram("sim:2", 1003);
     std::vector<PresentController> found;
-    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    ASSERT_EQ(rig.transport.listControllers(found), ResultCode::Ok);
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].serial(), 1001u);
     EXPECT_EQ(found[0].identity.controllerName, "ZEL-MORVA-TOUCH");
@@ -453,9 +453,9 @@ TEST_F(SeveralControllers, ListNamesEachOnceWithOneIdentityReadEach) {
 
     // The one this transport holds is read over its own handle.
     rig.transport.expectSerial(1002);
-    ASSERT_EQ(rig.transport.openController(), errNone);
+    ASSERT_EQ(rig.transport.openController(), ResultCode::Ok);
     const std::size_t opens = rig.backend.counters().opens;
-    ASSERT_EQ(rig.transport.listControllers(found), errNone);
+    ASSERT_EQ(rig.transport.listControllers(found), ResultCode::Ok);
     EXPECT_EQ(found[1].serial(), 1002u);
     EXPECT_EQ(rig.backend.counters().opens - opens, 1u) << "only 1001 opened again";
     EXPECT_TRUE(rig.transport.isOpen());

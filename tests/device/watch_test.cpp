@@ -6,6 +6,7 @@
 #include "lang/lang.h"
 #include "scoped_environment.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ protected:
         watch.setReadConfiguration([this] {
             ++configurationReads;
             memoAtRead = rig.host.memo;
-            flags.imageValid = readSucceeds;
+            FlagsForTests::setImageValid(flags, readSucceeds);
             if (dropHandleInRead) rig.transport.closeController();
         });
     }
@@ -56,16 +57,16 @@ protected:
 
 TEST_F(Watch, AbsentControllerOnlyShowsTheStatus) {
     rig.backend.unplug(*rig.port);
-    EXPECT_EQ(poll(), errDisconnected);
+    EXPECT_EQ(poll(), ResultCode::Disconnected);
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_TRUE(rig.host.memo.empty());
     EXPECT_TRUE(window.buttonCalls.empty());
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 }
 
 TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
     rig.host.memo.push_back("old line");
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 1);
     EXPECT_EQ(memoAtRead, (std::vector<std::string>{"old line"})) << "read before the announcement";
     EXPECT_EQ(rig.host.memo, (std::vector<std::string>{
@@ -76,37 +77,37 @@ TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
                                  "Версия приложения 1.17",
                              }));
     EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false}));
     EXPECT_EQ(watch.lastSerial(), 1001u);
     EXPECT_EQ(rig.link.pollSkip(), 0);
 }
 
 TEST_F(Watch, DotsCountToTenThenStartAgain) {
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     for (int dots = 1; dots <= 10; ++dots) {
-        ASSERT_EQ(poll(), errNone);
+        ASSERT_EQ(poll(), ResultCode::Ok);
         EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен" + std::string(dots, '.'));
     }
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.status, "Контроллер \"ZEL-MORVA-TOUCH\" подключен");
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.dotCount(), 1);
     EXPECT_EQ(configurationReads, 1);
 }
 
 TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     rig.backend.unplug(*rig.port);
-    EXPECT_NE(poll(), errNone);
-    EXPECT_NE(poll(), errNone);
+    EXPECT_NE(poll(), ResultCode::Ok);
+    EXPECT_NE(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_EQ(std::count(rig.host.memo.begin(), rig.host.memo.end(), "********** Контроллер отключен **********"), 1);
     EXPECT_EQ(window.buttonCalls, (std::vector<bool>{false, false}));
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     rig.backend.plug(*rig.port);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 1);
     EXPECT_EQ(rig.host.memo.front(), "********** Контроллер подключен *********") << "memo cleared on arrival";
 
@@ -114,7 +115,7 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
     rig.backend.unplug(*rig.port);
     poll();
     rig.backend.addController(other);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 2);
     EXPECT_EQ(watch.lastSerial(), 2002u);
 }
@@ -125,40 +126,40 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
 TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
     setLanguageIndex(English);
     sim::SimulatedHidBackend::Port& second = rig.addUnit(2002);
-    EXPECT_EQ(poll(), errSeveral);
+    EXPECT_EQ(poll(), ResultCode::Several);
     EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::SeveralUnchosen);
     EXPECT_EQ(rig.host.status, "Several controllers are connected: choose one");
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     watch.chooseSerial(2002);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.lastSerial(), 2002u);
     EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::None);
     EXPECT_EQ(configurationReads, 1);
 
     // The chosen one unplugged is disconnected, the other one stays unused.
     rig.backend.unplug(second);
-    EXPECT_EQ(poll(), errDisconnected);
-    EXPECT_EQ(poll(), errDisconnected);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_EQ(poll(), ResultCode::Disconnected);
+    EXPECT_EQ(poll(), ResultCode::Disconnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_EQ(rig.backend.lastOpened(), "sim:1");
     rig.backend.plug(second);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 1) << "the same controller back: nothing to read";
 
     // Choosing the other is that one arriving: the disconnection is shown,
     // then its configuration is read and it is announced.
     watch.chooseSerial(1001);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_EQ(rig.host.memo.back(), "******** Controller is disconnected **********");
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.lastSerial(), 1001u);
     EXPECT_EQ(configurationReads, 2);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
 }
 
 TEST_F(Watch, TheControllerConnectedToIsKeptWithoutAChoice) {
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     // Another one plugged in is listed first from now on; a handle lost
     // mid-transfer is still found again on the first one.
     auto other = std::make_shared<sim::SimulatedController>(2002);
@@ -166,12 +167,12 @@ TEST_F(Watch, TheControllerConnectedToIsKeptWithoutAChoice) {
     rig.backend.addController(other);
     rig.backend.plug(*rig.port);
     rig.transport.closeController();
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.identity().serialNumber, 1001u);
     // Gone and the other one alone: taken, as a new controller always was.
     rig.backend.unplug(*rig.port);
-    EXPECT_NE(poll(), errNone);
-    ASSERT_EQ(poll(), errNone);
+    EXPECT_NE(poll(), ResultCode::Ok);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(watch.lastSerial(), 2002u);
 }
 
@@ -182,19 +183,19 @@ TEST_F(Watch, AControllerHeldByAnotherProgramIsShownBusyAndLeftAlone) {
     HolderInfo none;
     ASSERT_TRUE(other.acquire(rig.backend.holdKey("sim:0"), none));
     const std::size_t transfers = rig.backend.counters().transfers;
-    EXPECT_EQ(poll(), errHeld);
+    EXPECT_EQ(poll(), ResultCode::Held);
     EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::Busy);
     EXPECT_EQ(rig.host.status, "The controller is busy (held by " + watch.heldBy().text() + ")");
     EXPECT_NE(watch.heldBy().processId, 0);
     EXPECT_EQ(rig.backend.counters().transfers, transfers);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
 
     other.release();
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_TRUE(rig.transport.holding()) << "held while connected";
     // Gone: let go, so that another program may have it when it is back.
     rig.backend.unplug(*rig.port);
-    EXPECT_NE(poll(), errNone);
+    EXPECT_NE(poll(), ResultCode::Ok);
     EXPECT_FALSE(rig.transport.holding());
 }
 
@@ -208,8 +209,8 @@ TEST_F(Watch, AnnouncedArrivalsSlowTheSearchOnlyWhileNothingIsThere) {
     poll();
     EXPECT_EQ(window.interval, kAnnouncedIdlePollMs);
     rig.backend.plug(*rig.port);
-    ASSERT_EQ(poll(), errNone);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(window.interval, kPollIntervalMs) << "the connected controller is watched as always";
     rig.backend.unplug(*rig.port);
     poll();
@@ -220,7 +221,7 @@ TEST_F(Watch, AnnouncedArrivalsSlowTheSearchOnlyWhileNothingIsThere) {
     ControllerHold other;
     HolderInfo none;
     ASSERT_TRUE(other.acquire(rig.backend.holdKey("sim:0"), none));
-    EXPECT_EQ(poll(), errHeld);
+    EXPECT_EQ(poll(), ResultCode::Held);
     EXPECT_EQ(window.interval, kPollIntervalMs);
 }
 
@@ -231,24 +232,24 @@ TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
     for (int language : {English, Russian}) {
         setLanguageIndex(language);
         rig.host.boxes.clear();
-        EXPECT_EQ(poll(), errNoHold);
-        EXPECT_EQ(poll(), errNoHold);
+        EXPECT_EQ(poll(), ResultCode::NoHold);
+        EXPECT_EQ(poll(), ResultCode::NoHold);
         EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::CannotHold);
-        EXPECT_FALSE(flags.deviceConnected);
-        EXPECT_EQ(rig.host.status, resultText(errNoHold));
+        EXPECT_FALSE(flags.deviceConnected());
+        EXPECT_EQ(rig.host.status, resultText(ResultCode::NoHold));
         ASSERT_EQ(rig.host.boxes.size(), 1u) << "once, not on every poll";
-        EXPECT_EQ(rig.host.boxes[0].flags, MB_ERROR);
+        EXPECT_EQ(rig.host.boxes[0].style.kind, MessageKind::Error);
         EXPECT_EQ(rig.host.boxes[0].text, holdFailureText(rig.transport.holdFailure()));
         EXPECT_NE(rig.host.boxes[0].text.find("/nonexistent/locks"), std::string::npos);
         EXPECT_NE(rig.host.boxes[0].text.find(language == English ? "nothing was changed" : "ничего не изменено"),
                   std::string::npos);
         // Connected once the hold can be had; the next failure is told again.
         environment.set("ZMT_LOCK_DIR", std::getenv("XDG_RUNTIME_DIR"));
-        ASSERT_EQ(poll(), errNone);
+        ASSERT_EQ(poll(), ResultCode::Ok);
         rig.transport.closeController();
         rig.transport.releaseHold();
         rig.backend.unplug(*rig.port);
-        EXPECT_NE(poll(), errNone);
+        EXPECT_NE(poll(), ResultCode::Ok);
         rig.backend.plug(*rig.port);
         environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
     }
@@ -256,18 +257,18 @@ TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
 
 TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack) {
     readSucceeds = false;   // unplugged in the middle of the read
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     rig.backend.unplug(*rig.port);
-    EXPECT_NE(poll(), errNone);
+    EXPECT_NE(poll(), ResultCode::Ok);
     rig.backend.plug(*rig.port);
     readSucceeds = true;
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 2);
     // Read now: the next departure and return read nothing.
     rig.backend.unplug(*rig.port);
-    EXPECT_NE(poll(), errNone);
+    EXPECT_NE(poll(), ResultCode::Ok);
     rig.backend.plug(*rig.port);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 2);
 
     // Gone during the read and back before the next poll: no poll ever saw
@@ -275,45 +276,45 @@ TEST_F(Watch, AControllerLostBeforeItsConfigurationWasReadIsReadWhenItComesBack)
     watch.forgetController();
     readSucceeds = false;
     dropHandleInRead = true;
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     readSucceeds = true;
     dropHandleInRead = false;
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 4);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 4) << "a refusal or a time-out is not retried on every poll";
 }
 
 TEST_F(Watch, ForgottenSerialReadsAgain) {
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     watch.forgetController();   // after reset or reset to defaults
     EXPECT_FALSE(watch.controllerRead());
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 2);
 }
 
 TEST_F(Watch, SerialNumberZeroIsReadLikeAnyOther) {
     rig.controller->state.serialNumber = 0;
     EXPECT_FALSE(watch.controllerRead());
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 1);
     EXPECT_TRUE(watch.controllerRead());
     EXPECT_EQ(watch.lastSerial(), 0u);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 1) << "read once, as any controller";
     // Another controller after it is new, and so is serial 0 after that one.
     rig.backend.unplug(*rig.port);
     poll();
     auto other = std::make_shared<sim::SimulatedController>(2002);
     rig.backend.addController(other);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(configurationReads, 2);
 }
 
 TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
     rig.controller->state.bootMode = true;
     setLanguageIndex(English);
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.memo, (std::vector<std::string>{
                                  "******** Controller is connected *************",
                                  "Controller          \"ZEL-MORVA-BOOT\"",
@@ -323,15 +324,15 @@ TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
                              }));
     // The English connected text has always begun with a Cyrillic Es.
     EXPECT_EQ(rig.host.status, "\xD0\xA1ontroller \"ZEL-MORVA-BOOT\" is connected");
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.status, "Controller \"ZEL-MORVA-BOOT\" is connected.");
 }
 
 TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
-    ASSERT_EQ(poll(), errNone);
+    ASSERT_EQ(poll(), ResultCode::Ok);
     setLanguageIndex(English);
-    flags.deviceConnected = false;   // what applying a language does
-    ASSERT_EQ(poll(), errNone);
+    watch.announceAgain();   // what the window asks for as the language changes
+    ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(rig.host.memo.size(), 5u);
     EXPECT_EQ(configurationReads, 1);
@@ -342,16 +343,16 @@ TEST_F(Watch, TickLetsSkippedTicksPassThenHidesTheGaugeAndPolls) {
     rig.link.setPollSkip(2);
     watch.onPollTick();
     watch.onPollTick();
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_TRUE(rig.host.gauge().visible);
     watch.onPollTick();
     EXPECT_FALSE(rig.host.gauge().visible);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
 }
 
 TEST_F(Watch, UnusableHidLibraryIsShownInTheStatus) {
     rig.backend.initResult = HidBackend::InitLibraryFailed;
-    EXPECT_EQ(poll(), errHidLoad);
+    EXPECT_EQ(poll(), ResultCode::HidLoad);
     EXPECT_EQ(rig.host.status, "Ошибка загрузки драйвера HID.DLL");
 }
 
@@ -366,7 +367,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     const std::string english = "Controller found, but access to it was denied.";
     rig.controller->state.openDenied = true;
 
-    for (int polls = 0; polls < 5; ++polls) EXPECT_EQ(poll(), errDisconnected);
+    for (int polls = 0; polls < 5; ++polls) EXPECT_EQ(poll(), ResultCode::Disconnected);
     EXPECT_EQ(rig.host.status, "Контроллер отключен");
     EXPECT_EQ(explanations(russian), 1);
     EXPECT_EQ(rig.host.memo.size(), accessDeniedHelp().size());
@@ -374,7 +375,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_NE(std::find(rig.host.memo.begin(), rig.host.memo.end(), std::string("    ") + udevRulePath()),
               rig.host.memo.end());
 #endif
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_FALSE(flags.deviceConnected());
     EXPECT_TRUE(window.buttonCalls.empty());
 
     // A language switch explains it once more, in the new language.
@@ -396,8 +397,8 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
 
     // Access granted (rule installed and triggered): the ordinary arrival.
     rig.controller->state.openDenied = false;
-    ASSERT_EQ(poll(), errNone);
-    EXPECT_TRUE(flags.deviceConnected);
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
     EXPECT_EQ(explanations(english), 0);
 
@@ -417,7 +418,7 @@ class DeviceLog : public Watch {
 protected:
     void SetUp() override {
         Watch::SetUp();
-        ASSERT_EQ(poll(), errNone);
+        ASSERT_EQ(poll(), ResultCode::Ok);
         window.deviceLog = true;
         rig.host.memo.clear();
     }
@@ -429,9 +430,9 @@ TEST_F(DeviceLog, RecordsAreFetchedEveryTenMillisecondsOnTheMonitoringPage) {
     for (int i = 0; i < 40; ++i) long_[i] = static_cast<uint8_t>(i);
     rig.controller->pushLogRecord(0x7F, long_, 40);
     const std::size_t identityReads = rig.controller->requestsHandled();
-    ASSERT_EQ(poll(), errNone);
-    ASSERT_EQ(poll(), errNone);
-    ASSERT_EQ(poll(), errNone);   // nothing waiting: no line
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    ASSERT_EQ(poll(), ResultCode::Ok);   // nothing waiting: no line
     EXPECT_EQ(window.interval, kDeviceLogIntervalMs);
     std::string expectedLong = "t:7F l:28 [";
     for (int i = 0; i < 32; ++i) expectedLong += formatText(" %02X", i);
@@ -444,7 +445,7 @@ TEST_F(DeviceLog, RecordsAreFetchedEveryTenMillisecondsOnTheMonitoringPage) {
 TEST_F(DeviceLog, LeavingThePageSwitchesItOff) {
     window.monitoring = false;
     const std::size_t before = rig.controller->requestsHandled();
-    EXPECT_EQ(poll(), errNone);
+    EXPECT_EQ(poll(), ResultCode::Ok);
     EXPECT_FALSE(window.deviceLog);
     EXPECT_EQ(window.interval, kPollIntervalMs);
     EXPECT_EQ(rig.controller->requestsHandled(), before);
@@ -452,9 +453,9 @@ TEST_F(DeviceLog, LeavingThePageSwitchesItOff) {
 
 TEST_F(DeviceLog, FailedReadSwitchesItOffAndKeepsTheConnection) {
     rig.controller->faults.forceStatus = statusFailed;
-    EXPECT_EQ(poll(), errNone);
+    EXPECT_EQ(poll(), ResultCode::Ok);
     EXPECT_FALSE(window.deviceLog);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_TRUE(rig.host.memo.empty());
 }
 

@@ -9,6 +9,7 @@
 #include "device/hidapi_backend.h"
 #include "hidraw_testbed.h"
 #include "lang/lang.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -46,9 +47,9 @@ protected:
         backend.bed = bed.get();
     }
     void connect() {
-        ASSERT_EQ(watch.pollController(), errNone);
-        ASSERT_TRUE(flags.deviceConnected);
-        ASSERT_TRUE(flags.imageValid);
+        ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+        ASSERT_TRUE(flags.deviceConnected());
+        ASSERT_TRUE(flags.imageValid());
     }
     bool controllerHoldsImage() const {
         return std::memcmp(controller->state.config.data(), record.image.bytes(), kConfigImageSize) == 0;
@@ -70,8 +71,8 @@ TEST_F(RealHidapi, IdentityComesThroughHidrawAndTheEntryCarriesWhatTheSearchMatc
     EXPECT_EQ(entries[0].usagePage, 0xFF00);
     EXPECT_EQ(entries[0].interfaceNumber, 0);
 
-    ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.deviceConnected);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().serialNumber, 4242u);
     EXPECT_EQ(watch.identity().controllerName, sim::kApplicationName);
     EXPECT_EQ(watch.identity().applicationVersion, controller->state.applicationVersion);
@@ -86,8 +87,8 @@ TEST_F(RealHidapi, FullReadFullWriteAndAnEditReachTheController) {
 
     record.image.bytes()[100] = 0x11;
     record.image.bytes()[500] = 0x22;
-    host.answers.push_back(ID_YES);
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone);
+    host.answers.push_back(Answer::Yes);
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok);
     EXPECT_TRUE(controllerHoldsImage());
     ASSERT_EQ(host.boxes.size(), 1u) << "only the question before a full write";
     host.boxes.clear();
@@ -118,7 +119,7 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
     ASSERT_EQ(outcome, FirmwareOutcome::Updated) << host.boxes.back().text;
     EXPECT_GT(bed->controllerNode(), "/dev/hidraw0") << "the boot loader came up as a new node";
     host.advance(sim::kFirmwareApplyIdleMs + sim::kRestartMs + 400);
-    EXPECT_TRUE(flags.deviceConnected);
+    EXPECT_TRUE(flags.deviceConnected());
     EXPECT_EQ(watch.identity().applicationVersion, 118);
     EXPECT_EQ(controller->state.applicationVersion, 118);
 }
@@ -126,24 +127,24 @@ TEST_F(RealHidapi, FirmwareUpdateHandsOverToTheBootLoaderAndComesBackNew) {
 TEST_F(RealHidapi, UnpluggedMidReadFailsAtOnceKeepsEditsAndDeliversThemWhenBack) {
     start();
     connect();
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     record.image.touchMode = 2;   // an edit not yet sent
     const uint32_t before = host.now;
     controller->faults.unplugAfterFrames = 5;
 
     const ResultCode code = transfer.readDeviceCommand();
-    EXPECT_EQ(code, errDisconnected);
+    EXPECT_EQ(code, ResultCode::Disconnected);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "Error reading the configuration of the device\nController is disconnected");
     EXPECT_LT(host.now - before, 2000u) << "retries end; nothing waits for a reply that cannot come";
     EXPECT_EQ(record.image.touchMode, 2);
     EXPECT_TRUE(transfer.changesPending());
 
-    EXPECT_NE(watch.pollController(), errNone);
-    EXPECT_FALSE(flags.deviceConnected);
+    EXPECT_NE(watch.pollController(), ResultCode::Ok);
+    EXPECT_FALSE(flags.deviceConnected());
     bed->plug();
-    ASSERT_EQ(watch.pollController(), errNone);
-    EXPECT_TRUE(flags.deviceConnected);
+    ASSERT_EQ(watch.pollController(), ResultCode::Ok);
+    EXPECT_TRUE(flags.deviceConnected());
     transfer.syncChanges();
     EXPECT_FALSE(transfer.changesPending());
     EXPECT_EQ(controller->state.config[967], 2);
@@ -164,10 +165,10 @@ TEST_F(RealHidapi, PullingOutAndPluggingInAreAnnounced) {
     connect();
     bed->unplug();
     EXPECT_TRUE(announced()) << "pulled out";
-    EXPECT_NE(watch.pollController(), errNone);
+    EXPECT_NE(watch.pollController(), ResultCode::Ok);
     bed->plug();
     EXPECT_TRUE(announced()) << "plugged in";
-    EXPECT_EQ(watch.pollController(), errNone);
+    EXPECT_EQ(watch.pollController(), ResultCode::Ok);
     EXPECT_FALSE(arrivals->takeEvents()) << "nothing more happened";
 }
 
@@ -175,8 +176,8 @@ TEST_F(RealHidapi, RightIdsWithAnotherProductStringAreNotTheController) {
     HidrawTestbed::Options options;
     options.product = "MORVA-TOUCH2";
     start(options);
-    EXPECT_EQ(watch.pollController(), errDisconnected);
-    EXPECT_EQ(resultText(errDisconnected), "Controller is disconnected");
+    EXPECT_EQ(watch.pollController(), ResultCode::Disconnected);
+    EXPECT_EQ(resultText(ResultCode::Disconnected), "Controller is disconnected");
     EXPECT_FALSE(transport.openDenied());
     EXPECT_EQ(bed->featureTransfers(), 0u) << "not opened, not written to";
 }
@@ -206,11 +207,11 @@ TEST_F(RealHidapi, InterfaceThatFailsToOpenIsPassedOverAndItsReasonLogged) {
     options.brokenTwinFirst = true;
     start(options);
     host.logOn = true;
-    ASSERT_EQ(link.probeController(), errNone);
+    ASSERT_EQ(link.probeController(), ResultCode::Ok);
     EXPECT_TRUE(host.memo.empty());
 
     bed->unplug();
-    EXPECT_EQ(link.probeController(), errDisconnected);
+    EXPECT_EQ(link.probeController(), ResultCode::Disconnected);
     EXPECT_FALSE(transport.openDenied());
     ASSERT_EQ(host.memo.size(), 1u);
     EXPECT_EQ(host.memo[0].rfind("HID failure: ", 0), 0u) << host.memo[0];

@@ -32,8 +32,8 @@ struct Stack {
                 }}) {}
 
     uint32_t serialSeen() {
-        EXPECT_EQ(stack.link().probeController(), errNone);
-        EXPECT_EQ(stack.watch().readIdentity(), errNone);
+        EXPECT_EQ(stack.link().probeController(), ResultCode::Ok);
+        EXPECT_EQ(stack.watch().readIdentity(), ResultCode::Ok);
         return stack.watch().identity().serialNumber;
     }
 };

@@ -19,12 +19,10 @@ void VirtualHost::advance(uint32_t ms) {
     while (static_cast<int32_t>(end - now) > 0) waitEvents(end - now);
 }
 
-int VirtualHost::messageBox(unsigned flags, const std::string& text) {
-    boxes.push_back({flags, text});
-    const unsigned kind = flags & 0xFF;
-    const bool yesNo = kind == MB_QUESTION || kind == MB_WARNING;
-    if (answers.empty()) return yesNo ? ID_NO : ID_OK;
-    int answer = answers.front();
+Answer VirtualHost::messageBox(MessageStyle style, const std::string& text) {
+    boxes.push_back({style, text});
+    if (answers.empty()) return asksYesNo(style.kind) ? Answer::No : Answer::Ok;
+    const Answer answer = answers.front();
     answers.pop_front();
     return answer;
 }

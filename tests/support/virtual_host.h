@@ -19,7 +19,7 @@ public:
     // first, and runs every timer that is due. 0 runs the due timers only.
     void waitEvents(uint32_t maxMs) override;
 
-    int messageBox(unsigned flags, const std::string& text) override;
+    Answer messageBox(MessageStyle style, const std::string& text) override;
     void memoLine(const std::string& line) override { memo.push_back(line); }
     void memoClear() override { memo.clear(); }
     bool exchangeLogOn() override { return logOn; }
@@ -35,7 +35,7 @@ public:
     // Moves time forward by ms, running timers on the way.
     void advance(uint32_t ms);
 
-    struct Box { unsigned flags; std::string text; };
+    struct Box { MessageStyle style; std::string text; };
     struct Notice { unsigned clearMs; unsigned blinkMs; std::string text; };
 
     uint32_t now = 1000;            // a non-zero start, as a real tick counter has
@@ -44,7 +44,7 @@ public:
     std::string status;
     std::vector<Notice> notices;
     std::vector<Box> boxes;
-    std::deque<int> answers;        // replies to boxes; ID_OK / ID_NO when empty
+    std::deque<Answer> answers;     // replies to boxes; Answer::Ok / Answer::No when empty
     int eventPasses = 0;            // how often the code under test let events run
     std::vector<Gauge> gaugeHistory;
 

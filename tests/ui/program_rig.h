@@ -49,7 +49,7 @@ struct RigOptions {
     // window opens.
     bool startUp = true;
     // What a box answers when the queue is empty.
-    int answer = ID_OK;
+    Answer answer = Answer::Ok;
     // The simulated controller's state file (empty: none) and the settings
     // file (empty: zmtsetup.ini in the rig's own folder).
     std::string stateFile = {};
@@ -83,7 +83,7 @@ struct ProgramRig {
     EventEditor& editor = program.events();
     ProceduresWiring& procedures = program.procedures();
 
-    std::deque<int> answers;
+    std::deque<Answer> answers;
     // How long a box stays open before it is answered, on the virtual clock.
     uint32_t answerDelayMs = 0;
     QStringList boxes;
@@ -115,7 +115,7 @@ struct ProgramRig {
             boxIcons << box.icon();
             passTime(answerDelayMs);
             if (answers.empty()) return options.answer;
-            const int answer = answers.front();
+            const Answer answer = answers.front();
             answers.pop_front();
             return answer;
         };
@@ -142,8 +142,8 @@ struct ProgramRig {
     // The first poll finds the simulated controller and reads it.
     void connect() {
         poll();
-        QVERIFY(window.flags().deviceConnected);
-        QVERIFY(window.flags().imageValid);
+        QVERIFY(window.flags().deviceConnected());
+        QVERIFY(window.flags().imageValid());
     }
     // The cable out (and the poll that notices), and back in.
     void unplug() {

@@ -36,9 +36,9 @@ public:
 // The window's modal dialogs answered without a modal loop by the
 // functions the test sets; one left unset runs its dialog for real.
 struct ScriptedDialogs : ModalDialogs {
-    std::function<int(QMessageBox&)> messageBox;
+    std::function<Answer(QMessageBox&)> messageBox;
     std::function<QString(QFileDialog&)> fileDialog;
-    int runMessageBox(QMessageBox& box) override {
+    Answer runMessageBox(QMessageBox& box) override {
         return messageBox ? messageBox(box) : ModalDialogs::runMessageBox(box);
     }
     QString runFileDialog(QFileDialog& dialog) override {

@@ -66,11 +66,11 @@ protected:
             std::fclose(f);
         }
     }
-    bool connected() { return watch.pollController() == errNone && flags.deviceConnected; }
+    bool connected() { return watch.pollController() == ResultCode::Ok && flags.deviceConnected(); }
     void connect() { ASSERT_TRUE(eventually([this] { return connected(); })) << transport.failureText(); }
     // The configuration as the controller holds it, read afresh.
     std::vector<uint8_t> controllerConfiguration() {
-        EXPECT_EQ(transfer.readDeviceCommand(), errNone);
+        EXPECT_EQ(transfer.readDeviceCommand(), ResultCode::Ok);
         return {record.image.bytes(), record.image.bytes() + kConfigImageSize};
     }
     const HidInterfaceInfo* controllerEntry(const std::vector<HidInterfaceInfo>& entries) {
@@ -113,8 +113,8 @@ TEST_F(WineHidPlain, WholeConfigurationWrittenAndReadBackThenAnEditReachesIt) {
     wanted[500] ^= 0x22;
     wanted[kConfigImageSize - 1] ^= 0xA5;
     std::memcpy(record.image.bytes(), wanted.data(), kConfigImageSize);
-    host.answers.push_back(ID_YES);
-    ASSERT_EQ(transfer.writeDeviceCommand(), errNone) << host.boxes.back().text;
+    host.answers.push_back(Answer::Yes);
+    ASSERT_EQ(transfer.writeDeviceCommand(), ResultCode::Ok) << host.boxes.back().text;
     ASSERT_EQ(host.boxes.size(), 1u) << "only the question before a full write";
 
     // The write ends in the controller's restart: off the bus and back.
@@ -134,7 +134,7 @@ TEST_F(WineHidPlain, PulledCableIsDisconnectedAndTheControllerIsFoundAgain) {
     connect();
     setCable(false);
     ASSERT_TRUE(eventually([this] { return !connected(); }));
-    EXPECT_EQ(transfer.readDeviceCommand(), errDisconnected);
+    EXPECT_EQ(transfer.readDeviceCommand(), ResultCode::Disconnected);
     ASSERT_FALSE(host.boxes.empty());
     EXPECT_EQ(host.boxes.back().text, "Error reading the configuration of the device\nController is disconnected");
 

@@ -367,7 +367,7 @@ bool EventEditor::mayChangeReaction() {
 
 bool EventEditor::reactionAccepted(int index) {
     if (eventRules_.takesReaction(index)) return true;
-    window_.showMessage(MB_INFORMATION, LangText(editor::kNoTriggerText));
+    window_.showMessage(MessageKind::Information, LangText(editor::kNoTriggerText));
     return false;
 }
 

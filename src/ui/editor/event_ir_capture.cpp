@@ -11,7 +11,7 @@
 namespace zmt::ui {
 
 IrCodeReader EventEditor::irReader() {
-    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode(errDisconnected); };
+    return [this](IrCode& code) { return link_ != nullptr ? readIrCode(*link_, code) : ResultCode::Disconnected; };
 }
 
 void EventEditor::onCaptureIrTrigger() {
@@ -28,17 +28,17 @@ void EventEditor::onCaptureIrReaction() {
 void EventEditor::reportIrCapture(const IrCapture& capture) {
     switch (capture.outcome) {
     case IrCaptureOutcome::BothSides:
-        window_.showMessage(MB_WARNING, LangText(kIrBothSidesText));
+        window_.showMessage(MessageKind::Warning, LangText(kIrBothSidesText));
         break;
     case IrCaptureOutcome::ReadFailed:
-        window_.showMessage(MB_ERROR, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
+        window_.showMessage(MessageKind::Error, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
         break;
     case IrCaptureOutcome::NoCode:
         window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
         showSelectedEvent();
         break;
     case IrCaptureOutcome::NotNec:
-        window_.showMessage(MB_WARNING, LangText(kIrReactionNecOnlyText));
+        window_.showMessage(MessageKind::Warning, LangText(kIrReactionNecOnlyText));
         break;
     case IrCaptureOutcome::Stored:
         showSelectedEvent();

@@ -591,7 +591,7 @@ void KeysGridView::commitTypedName() {
         item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
                         : KeysGridRules::NameCommit{KeysGridRules::NameOutcome::NoButton, {}, {}};
     if (result.outcome == KeysGridRules::NameOutcome::Duplicate) {
-        window_.showMessage(MB_INFORMATION, formatText(LangText(kDuplicateName), result.refused.c_str()));
+        window_.showMessage(MessageKind::Information, formatText(LangText(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
     nameCell(column, row);

@@ -38,7 +38,7 @@ void ButtonLearning::onLearnButtons() {
     state_ = State::Starting;
     stopRequested_ = false;
     view_.setLearningBusy(true);
-    flags_.learningActive = true;
+    flags_.setLearningActive(true, {});
     if (!start()) {
         // Answered No, or the controller did not take the first writes:
         // nothing was learned and nothing is written.
@@ -47,7 +47,7 @@ void ButtonLearning::onLearnButtons() {
     }
     state_ = State::Reading;
     view_.learningStarted();
-    if (flags_.appClosing) end(false);
+    if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
     else {
         host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
@@ -63,7 +63,7 @@ void ButtonLearning::onTurn() {
     inTurn_ = false;
     // A click, or the close, that came while the controller was being read
     // ends the run now.
-    if (flags_.appClosing) end(false);
+    if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
 }
 
@@ -75,7 +75,7 @@ void ButtonLearning::abandon() {
 
 bool ButtonLearning::readLevels() {
     uint8_t levels[kChannels] = {};
-    if (commands::readKeyLevels(link_, levels, kChannels) != errNone) return false;
+    if (commands::readKeyLevels(link_, levels, kChannels) != ResultCode::Ok) return false;
     for (int c = 0; c < kChannels; ++c) levels_.current[c] = levels[c];
     return true;
 }
@@ -98,9 +98,9 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
 }
 
 bool ButtonLearning::start() {
-    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                          LangText("Вы действительно хотите запустить настройку кнопок?\0"
-                                  "You really want to launch setup of keys?")) != ID_YES)
+                                  "You really want to launch setup of keys?")) != Answer::Yes)
         return false;
     // Its results replace the buttons as a whole; keep what is there now.
     if (!transfer_.keepSnapshot(SnapshotCause::LearningWritten)) return false;
@@ -108,8 +108,8 @@ bool ButtonLearning::start() {
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
     const uint8_t unlearned = 0;
-    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != errNone) return false;
-    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == errNone;
+    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != ResultCode::Ok) return false;
+    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == ResultCode::Ok;
 }
 
 void ButtonLearning::takeReading() {
@@ -155,7 +155,7 @@ void ButtonLearning::end(bool writeResult) {
 
 void ButtonLearning::stopRunning() {
     state_ = State::Off;
-    flags_.learningActive = false;
+    flags_.setLearningActive(false, {});
     view_.setLearningBusy(false);
     view_.clearGridSelection();
 }
@@ -170,12 +170,9 @@ void ButtonLearning::finish() {
     // Only what the controller accepted counts as written; a part that
     // failed stays different from deviceCopy, so the synchronisation sends
     // it again once the run is over instead of believing it arrived.
-    const ResultCode head = transfer_.sendImageBytes(0, kKeysOffset);
-    const ResultCode keys = transfer_.sendImageBytes(kKeysOffset, kKeysSize);
-    if (head == errNone && keys == errNone) {
+    if (transfer_.sendLearnedButtons() == ResultCode::Ok) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
-        flags_.imageValid = true;
     } else {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      LangText("Кнопки не записаны в устройство, запись будет повторена\0"

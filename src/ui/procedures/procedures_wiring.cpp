@@ -59,7 +59,7 @@ void ProceduresWiring::buildButtons() {
         button->setObjectName(QString::fromLatin1(name));
         button->setIcon(pictureIcon(icon));
         button->setIconSize(QSize(28, 28));
-        button->setEnabled(window_.flags().deviceConnected);
+        button->setEnabled(window_.flags().deviceConnected());
         connect(button, &QAbstractButton::clicked, this, [this, click] { (this->*click)(); });
         window_.addDeviceButton(button);
         return button;
@@ -92,7 +92,7 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
 
 void ProceduresWiring::onUpdateFirmware() {
     if (firmware_.running()) return;
-    const bool known = window_.flags().imageValid;
+    const bool known = window_.flags().imageValid();
     const ConfigImage before = record_.deviceCopy;
     window_.setToolbarBusy(true);
     window_.holdEditing(true);

@@ -46,7 +46,7 @@ void TouchCalibration::onCalibrateTouch(bool offsetTenPercent) {
     state_ = State::Reading;
     // Stopped (or closed) while it started; otherwise the first reading at
     // once, the next ones on the window's turns.
-    if (stopRequested_ || flags_.appClosing) end();
+    if (stopRequested_ || flags_.appClosing()) end();
     else onTurn();
 }
 
@@ -58,7 +58,7 @@ void TouchCalibration::onTurn() {
     if (!goesOn) {
         state_ = State::Off;
         if (setBusy_) setBusy_(false);
-    } else if (stopRequested_ || flags_.appClosing) {
+    } else if (stopRequested_ || flags_.appClosing()) {
         end();
     }
 }
@@ -76,13 +76,13 @@ void TouchCalibration::end() {
 
 bool TouchCalibration::start(bool offsetTenPercent) {
     ending_ = Ending::Declined;
-    if (host_.messageBox(MB_QUESTION | MB_DEFAULT_NO,
+    if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
                          LangText("Вы действительно хотите запустить настройку тачпанели?\0"
-                                  "You really want to launch setup of touchpanel?")) != ID_YES)
+                                  "You really want to launch setup of touchpanel?")) != Answer::Yes)
         return false;
     ending_ = Ending::StartFailed;
     const uint8_t option = offsetTenPercent ? 1 : 0;
-    if (transfer_.reportWriteFailure(commands::writeTouchMemory(link_, 0, &option, 1)) != errNone) return false;
+    if (transfer_.reportWriteFailure(commands::writeTouchMemory(link_, 0, &option, 1)) != ResultCode::Ok) return false;
     ending_ = Ending::Stopped;
     previous_ = 0xFF;   // the first reading always counts as a change
     return true;
@@ -91,7 +91,7 @@ bool TouchCalibration::start(bool offsetTenPercent) {
 bool TouchCalibration::readState() {
     uint8_t state = 0;
     std::size_t received = 0;
-    if (transfer_.reportReadFailure(commands::readTouchMemoryFrame(link_, 1, &state, 1, received)) != errNone) {
+    if (transfer_.reportReadFailure(commands::readTouchMemoryFrame(link_, 1, &state, 1, received)) != ResultCode::Ok) {
         ending_ = Ending::ReadFailed;
         clearNotice(host_);
         return false;

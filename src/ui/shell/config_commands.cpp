@@ -48,7 +48,6 @@ ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, Setti
       wiring_(wiring),
       transfer_(wiring.transfer()),
       record_(wiring.record()),
-      flags_(window.flags()),
       settings_(settings) {
     const auto connectButton = [this](MainForm::ToolButton which, void (ConfigCommands::*handler)()) {
         connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
@@ -90,7 +89,7 @@ void ConfigCommands::onSaveFile() {
     if (path.empty()) return;
     const FileResult saved = saveConfigFile(record_.image, path);
     if (!saved.ok()) {
-        window_.showMessage(MB_ERROR, saved.text());
+        window_.showMessage(MessageKind::Error, saved.text());
         return;
     }
     settings_.rememberConfigFile(path);
@@ -113,43 +112,34 @@ void ConfigCommands::openFile(const std::string& path) {
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,
                         editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
-    const bool wasValid = flags_.imageValid;
+    // Nothing is sent while the image is being replaced; a file refused
+    // leaves the image as fit to send as it was.
+    ConfigTransfer::ImageReplacement replacement(transfer_);
     {
         BusyScope busy(window_);
-        // Nothing is sent while the image is being replaced.
-        flags_.imageValid = false;
         ConfigImage loaded = record_.image;
         const FileResult result = loadConfigFile(loaded, path);
         bool accepted = result.ok();
         if (!accepted) {
-            window_.showMessage(MB_ERROR, result.text());
+            window_.showMessage(MessageKind::Error, result.text());
         } else if (!result.damaged.empty() || !result.missing.empty()) {
             // Damaged values, or keys every saved file has (a file cut short):
             // loaded, the synchronisation would send their defaults.
             std::string warning = result.damaged.empty() ? std::string() : result.text();
             if (!result.missing.empty()) warning += (warning.empty() ? "" : "\n") + result.missingText();
             const std::string question = warning + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
-            accepted = window_.showMessage(MB_WARNING | MB_DEFAULT_NO, question) == ID_YES;
+            accepted = window_.showMessage({MessageKind::Warning, DefaultAnswer::No}, question) == Answer::Yes;
         }
-        if (!accepted) {
-            flags_.imageValid = wasValid;
-            return;
-        }
+        if (!accepted) return;
         // What the controller holds is kept before the file replaces it,
         // when the program knows it.
-        flags_.imageValid = wasValid;
-        const bool kept = transfer_.keepSnapshot(SnapshotCause::FileSent);
-        flags_.imageValid = false;
-        if (!kept) {
-            flags_.imageValid = wasValid;
-            return;
-        }
+        if (!replacement.keepSnapshot(SnapshotCause::FileSent)) return;
         record_.image = loaded;
         settings_.rememberConfigFile(path);
     }
     window_.showImage();
     // From here the synchronisation sends what differs from the controller.
-    flags_.imageValid = true;
+    replacement.done();
     wiring_.refreshPendingPanel();
     window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
 }

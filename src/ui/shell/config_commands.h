@@ -11,7 +11,6 @@
 #include <string>
 
 namespace zmt {
-struct ProgramFlags;
 class ConfigTransfer;
 struct ConfigRecord;
 }
@@ -44,7 +43,6 @@ private:
     ControllerWiring& wiring_;
     ConfigTransfer& transfer_;
     ConfigRecord& record_;
-    ProgramFlags& flags_;
     SettingsStore& settings_;
 };
 

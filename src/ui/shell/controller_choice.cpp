@@ -56,7 +56,7 @@ QWidget& ControllerChoice::box() { return *box_; }
 bool ControllerChoice::mayAsk() const {
     // Never in the middle of a transfer or a procedure: the list asks the
     // controllers their identity.
-    return !window_.editingHeld() && !window_.flags().learningActive && !window_.flags().appClosing;
+    return !window_.editingHeld() && !window_.flags().learningActive() && !window_.flags().appClosing();
 }
 
 void ControllerChoice::onPollTick() {
@@ -126,7 +126,7 @@ void ControllerChoice::fill() {
         }
         if (chosenAway) box_->addItem(QString::fromStdString(formatText(LangText(kAbsentLiteral), unsigned{*chosen})),
                                       QVariant::fromValue(*chosen));
-        const auto shown = chosen ? chosen : (window_.flags().deviceConnected ? std::optional(watch_.lastSerial()) : std::nullopt);
+        const auto shown = chosen ? chosen : (window_.flags().deviceConnected() ? std::optional(watch_.lastSerial()) : std::nullopt);
         box_->setCurrentIndex(shown ? box_->findData(QVariant::fromValue(*shown)) : -1);
         window_.showControllerInTitle(shown);
     } else {

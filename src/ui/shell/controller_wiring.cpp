@@ -27,7 +27,7 @@ void ControllerWiring::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(
 void ControllerWiring::WatchAdapter::startPollTimer() {
     // A poll that ends while the window is closing must not re-arm the timer
     // the shut-down has just stopped.
-    if (!window_.flags().appClosing) window_.pollTimer().start();
+    if (!window_.flags().appClosing()) window_.pollTimer().start();
 }
 
 ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile,
@@ -50,6 +50,7 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     connect(&window_.undoButtons(), &UndoButtons::redoRequested, this, [this] { redo(); });
     connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
     connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
+    connect(&window_, &MainForm::languageSwitching, this, [this] { watch().announceAgain(); });
     window_.setCloseGuard(this);
     window_.undoButtons().setLabels(this);
     transfer().setShowImage([this] { window_.showImage(); });
@@ -87,7 +88,7 @@ std::string ControllerWiring::redoLabel() {
 }
 
 bool ControllerWiring::changesWaiting() const {
-    return window_.flags().imageValid && stack_.transfer().changesPending();
+    return window_.flags().imageValid() && stack_.transfer().changesPending();
 }
 
 void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
@@ -95,7 +96,7 @@ void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changes
 void ControllerWiring::syncTick() {
     // An edit that named no step of its own still gets one, before it goes
     // out; learning's changes wait for its end, which is one step.
-    if (!window_.flags().learningActive) history_.checkpoint(record().image);
+    if (!window_.flags().learningActive()) history_.checkpoint(record().image);
     transfer().syncChanges();
     refreshPendingPanel();
 }
@@ -106,7 +107,7 @@ bool ControllerWiring::undoAllowed() const {
     // editing hold), nor while learning writes button records as presses
     // arrive (it sends them at its end; taking them back under its feet
     // would undo half of it), nor in the middle of an edit.
-    return !window_.editingHeld() && !window_.flags().learningActive && !history_.stepOpen();
+    return !window_.editingHeld() && !window_.flags().learningActive() && !history_.stepOpen();
 }
 
 bool ControllerWiring::undo() {
@@ -145,23 +146,23 @@ void ControllerWiring::readNewController() {
         // were made on and the one they would go to.
         if (before && *before != serial && watch().chosenSerial())
             return window_.showMessage(
-                       MB_QUESTION | MB_DEFAULT_NO,
+                       {MessageKind::Question, DefaultAnswer::No},
                        formatText(LangText("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
                                            "Записать их в контроллер %u?\n"
                                            "Нет - прочитать конфигурацию контроллера %u.\0"
                                            "Changes made while controller %u was connected have not been written "
                                            "to it yet.\nWrite them to controller %u?\n"
                                            "No: read the configuration of controller %u instead."),
-                                  unsigned{*before}, unsigned{serial}, unsigned{serial})) == ID_YES;
-        return window_.showMessage(MB_QUESTION | MB_DEFAULT_NO,
+                                  unsigned{*before}, unsigned{serial}, unsigned{serial})) == Answer::Yes;
+        return window_.showMessage({MessageKind::Question, DefaultAnswer::No},
                                    LangText("Изменения в программе ещё не записаны в контроллер.\n"
                                             "Записать их в подключенный контроллер?\n"
                                             "Нет - прочитать конфигурацию контроллера.\0"
                                             "Changes in the program have not been written to a controller yet.\n"
                                             "Write them to the controller just connected?\n"
-                                            "No: read the controller's configuration instead.")) == ID_YES;
+                                            "No: read the controller's configuration instead.")) == Answer::Yes;
     });
-    if (read == errNone) imageSerial_ = serial;
+    if (read == ResultCode::Ok) imageSerial_ = serial;
     window_.lockEditor(false);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
@@ -174,11 +175,11 @@ bool ControllerWiring::closeAllowed() {
     // and only what still could not be sent is asked about.
     syncTick();
     if (!changesWaiting()) return true;
-    const int answer = window_.showMessage(
-        MB_QUESTION | MB_DEFAULT_NO,
+    const Answer answer = window_.showMessage(
+        {MessageKind::Question, DefaultAnswer::No},
         LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
                  "Changes have not been written to the controller yet.\nClose the program anyway?"));
-    return answer == ID_YES;
+    return answer == Answer::Yes;
 }
 
 void ControllerWiring::showSimulatorWindow() {

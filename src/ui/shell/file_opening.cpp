@@ -60,7 +60,7 @@ void FileOpening::openWhenFree(const std::string& path) {
 bool FileOpening::openAllowed() const {
     // The editing hold covers a firmware update from end to end, also while
     // the boot loader's announcement has enabled the toolbar again.
-    return !window_.flags().appClosing && window_.toolButton(MainForm::ToolButton::ReadConfig).isEnabled() &&
+    return !window_.flags().appClosing() && window_.toolButton(MainForm::ToolButton::ReadConfig).isEnabled() &&
            !window_.editingHeld() && QApplication::activeModalWidget() == nullptr;
 }
 
@@ -109,7 +109,7 @@ bool FileOpening::eventFilter(QObject* watched, QEvent* event) {
         // then, and the open may ask a question.
         QTimer::singleShot(0, this, [this, verdict] {
             if (!verdict.file.empty()) openWhenFree(verdict.file);
-            else window_.showMessage(MB_WARNING, verdict.refusal);
+            else window_.showMessage(MessageKind::Warning, verdict.refusal);
         });
         return true;
     }

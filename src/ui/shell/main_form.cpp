@@ -210,7 +210,7 @@ void MainForm::buildPages() {
     memo_->setObjectName(QStringLiteral("Memo"));
     monitoringLayout->addWidget(memo_);
     connect(memo_, &Memo::doubleClicked, this, [this] { onLogDoubleClick(); });
-    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MB_ERROR, why.toStdString()); });
+    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MessageKind::Error, why.toStdString()); });
 
     parametersPage_ = new TabSheet;
     parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
@@ -434,7 +434,7 @@ bool MainForm::shutDownIfAllowed() {
     // Nothing here waits: the procedures are driven by ticks and see
     // appClosing on their next one (a firmware transfer in progress returns
     // when this handler has), and the controller is let go at once.
-    flags_.appClosing = true;
+    flags_.setClosing({});
     pollTimer_->stop();
     emit shuttingDown();
     if (settingsSource_) settingsSource_->saveSettings(currentSettings());
@@ -455,7 +455,7 @@ void MainForm::useLanguage(int index) {
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
     // The next poll announces the controller again, now in the new language.
-    flags_.deviceConnected = false;
+    emit languageSwitching();
     retranslate();
 }
 
@@ -491,25 +491,25 @@ void MainForm::retranslatePicker() {
 
 // ---- message boxes, notices, waits ----
 
-int MainForm::showMessage(unsigned flags, const std::string& text) {
+Answer MainForm::showMessage(MessageStyle style, const std::string& text) {
     // The box's buttons are Qt's; the window follows on the next tick.
     if (qtTranslations_.release()) qtTextsOwed_ = true;
     pollTimer_->stop();
     // One thread: an exchange still under way when a box is about to open
     // can only be the one beneath this very call, and it cannot finish until
     // the box's caller returns, so the box opens at once; the exchange itself
-    // refuses anything nested (errBusy).
-    std::unique_ptr<QMessageBox> box = buildMsgBox(flags, QString::fromStdString(text), this);
+    // refuses anything nested (ResultCode::Busy).
+    std::unique_ptr<QMessageBox> box = buildMsgBox(style, QString::fromStdString(text), this);
     // Nobody may be there to answer while the system ends the program: the
     // text goes to the error output and the box gives its least committal answer.
     if (systemClose_) {
         std::fprintf(stderr, "zmtsetup: %s\n", text.c_str());
         return msgBoxAnswer(*box);
     }
-    const int answer = dialogs_->runMessageBox(*box);
+    const Answer answer = dialogs_->runMessageBox(*box);
     // Once closing has begun the controller is being shut; a poll now would
     // open it again behind the shut-down's back.
-    if (!flags_.appClosing) pollTimer_->start();
+    if (!flags_.appClosing()) pollTimer_->start();
     return answer;
 }
 
@@ -529,7 +529,7 @@ void MainForm::setToolbarBusy(bool busy) {
     const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;
     if (busy && toolbarFocus && lockedFocus_ == nullptr) lockedFocus_ = focused;
     for (QWidget* button : fileButtons_) button->setEnabled(!busy);
-    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected);
+    for (QWidget* button : controllerButtons_) button->setEnabled(!busy && flags_.deviceConnected());
     if (busy || lockedFocus_ == nullptr) return;
     // Back on the button, unless the user has gone elsewhere meanwhile.
     if (toolbarFocus && lockedFocus_->isEnabled()) lockedFocus_->setFocus(Qt::OtherFocusReason);
@@ -599,7 +599,7 @@ void MainForm::onPollTick() { emit pollTick(); }
 
 void MainForm::onDevicesAnnounced() {
     // Not while the window closes: the poll timer has stopped for good.
-    if (flags_.appClosing) return;
+    if (flags_.appClosing()) return;
     emit devicesAnnounced();
     onPollTick();
 }

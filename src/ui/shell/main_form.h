@@ -146,7 +146,7 @@ public:
 
     // A modal box over the window (MsgBoxFlags in, MsgBoxAnswer out, as in
     // device/host.h); the text is already in the current language.
-    int showMessage(unsigned flags, const std::string& text) override;
+    Answer showMessage(MessageStyle style, const std::string& text) override;
     // Who runs the window's modal dialogs (boxes, the settings' and the
     // log's file dialogs); dialogs must outlive the window.
     void setDialogs(ModalDialogs& dialogs);
@@ -253,6 +253,9 @@ signals:
     // A shut-down the system asked for (SIGTERM, logout): one last attempt
     // to send edits that have not reached the controller, without asking.
     void closingUnasked();
+    // The language changes, before anything is shown in the new one: the
+    // connection watch announces the controller again at its next poll.
+    void languageSwitching();
     // Shut-down, after the poll stopped: close the controller handle.
     void shuttingDown();
     // The window has accepted its close; the program ends with it.

@@ -34,7 +34,7 @@ void QtHost::waitEvents(uint32_t maxMs) {
     if (wake.isActive() && slept.elapsed() < waitMs) QThread::msleep(static_cast<unsigned long>(waitMs - slept.elapsed()));
 }
 
-int QtHost::messageBox(unsigned flags, const std::string& text) { return window_.showMessage(flags, text); }
+Answer QtHost::messageBox(MessageStyle style, const std::string& text) { return window_.showMessage(style, text); }
 
 void QtHost::memoLine(const std::string& line) { window_.memoLine(line); }
 

@@ -20,7 +20,7 @@ public:
     // and repaints, and never spinning a core.
     void waitEvents(uint32_t maxMs) override;
 
-    int messageBox(unsigned flags, const std::string& text) override;
+    Answer messageBox(MessageStyle style, const std::string& text) override;
     void memoLine(const std::string& line) override;
     void memoClear() override;
     bool exchangeLogOn() override;

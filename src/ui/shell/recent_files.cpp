@@ -106,7 +106,7 @@ void RecentFilesMenu::openRecent(const std::string& path) {
     if (!QFileInfo::exists(QString::fromStdString(path))) {
         settings_.forgetRecentFile(path);
         const FileResult gone{FileError::NotFound, path, {}, {}};
-        window_.showMessage(MB_ERROR, gone.text() + "\n" + LangText(kGoneFromListLiteral));
+        window_.showMessage(MessageKind::Error, gone.text() + "\n" + LangText(kGoneFromListLiteral));
         return;
     }
     opening_.openWhenFree(path);

@@ -24,7 +24,7 @@ std::optional<ProgramSettings> SettingsStore::loadSettings() {
     const FileResult result = zmt::loadSettings(path_, settings_);
     unreadable_ = !result.ok();
     if (unreadable_) {
-        window_.showMessage(MB_ERROR, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
+        window_.showMessage(MessageKind::Error, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
         settings_ = ProgramSettings{};
     }
     return settings_;
@@ -40,7 +40,7 @@ void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     next.controllerSerial = settings_.controllerSerial;
     settings_ = next;
     const FileResult result = zmt::saveSettings(path_, settings_);
-    if (!result.ok()) window_.showMessage(MB_ERROR, result.text());
+    if (!result.ok()) window_.showMessage(MessageKind::Error, result.text());
 }
 
 void SettingsStore::rememberConfigFile(const std::string& path) {

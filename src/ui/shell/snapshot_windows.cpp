@@ -114,8 +114,8 @@ void SnapshotWindows::retranslate() {
 }
 
 bool SnapshotWindows::controllerKnown() {
-    if (window_.flags().deviceConnected && window_.flags().imageValid) return true;
-    window_.showMessage(MB_INFORMATION, LangText("Контроллер не подключён\0No controller is connected"));
+    if (window_.flags().deviceConnected() && window_.flags().imageValid()) return true;
+    window_.showMessage(MessageKind::Information, LangText("Контроллер не подключён\0No controller is connected"));
     return false;
 }
 
@@ -205,7 +205,7 @@ void SnapshotWindows::restoreSelected() {
     ConfigImage held = record.image;
     const FileResult loaded = loadSnapshot(held, path);
     if (!loaded.ok()) {
-        window_.showMessage(MB_ERROR, loaded.text());
+        window_.showMessage(MessageKind::Error, loaded.text());
         return;
     }
     if (!wiring_.transfer().keepSnapshot(SnapshotCause::Restored)) return;
@@ -246,7 +246,7 @@ void SnapshotWindows::compareWith(const std::string& path) {
     ConfigImage file = wiring_.record().image;
     const FileResult loaded = loadSnapshot(file, path);
     if (!loaded.ok()) {
-        window_.showMessage(MB_ERROR, loaded.text());
+        window_.showMessage(MessageKind::Error, loaded.text());
         return;
     }
     if (compare_ == nullptr) buildCompare();

@@ -4,6 +4,8 @@
 // window's header. The main window is the one EditorShell. It lives here,
 // below the editors and the shell alike, so that the editors need nothing of
 // the shell's folder.
+#include "device/host.h"
+
 #include <QObject>
 
 #include <string>
@@ -59,7 +61,7 @@ public:
     virtual EditHistory* editHistory() const = 0;
     // A modal box (kinds and answers as in device/host.h), text in the
     // current language; the blinking toolbar notice.
-    virtual int showMessage(unsigned flags, const std::string& text) = 0;
+    virtual Answer showMessage(MessageStyle style, const std::string& text) = 0;
     virtual void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) = 0;
     // A remark that stays ms even when a brief notice comes over it.
     virtual void showRemark(unsigned ms, const std::string& text) = 0;

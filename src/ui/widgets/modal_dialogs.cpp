@@ -7,7 +7,7 @@
 
 namespace zmt::ui {
 
-int ModalDialogs::runMessageBox(QMessageBox& box) { return execMsgBox(box); }
+Answer ModalDialogs::runMessageBox(QMessageBox& box) { return execMsgBox(box); }
 
 QString ModalDialogs::runFileDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -2,6 +2,8 @@
 // How the window runs its modal dialogs: the message boxes, the settings'
 // file dialogs and the log's save dialog. The program runs them modally;
 // the tests hand the window another ModalDialogs that answers at once.
+#include "device/host.h"
+
 class QFileDialog;
 class QMessageBox;
 class QString;
@@ -11,8 +13,8 @@ namespace zmt::ui {
 class ModalDialogs {
 public:
     virtual ~ModalDialogs() = default;
-    // The box's answer (1 OK, 6 Yes, 7 No..., see msg_box.h).
-    virtual int runMessageBox(QMessageBox& box);
+    // The box's answer (see msg_box.h).
+    virtual Answer runMessageBox(QMessageBox& box);
     // The chosen file's full path, "" when cancelled.
     virtual QString runFileDialog(QFileDialog& dialog);
 };

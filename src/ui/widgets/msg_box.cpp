@@ -1,6 +1,5 @@
 #include "ui/widgets/msg_box.h"
 
-#include "device/host.h"
 #include "lang/lang.h"
 
 #include <QAbstractButton>
@@ -9,38 +8,19 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace zmt::ui {
 
 namespace {
 
 constexpr int kUnreadableBoxSide = 400;
 
-std::vector<int> buttonSet(unsigned set) {
-    switch (set) {
-    case 0x0: return {ID_OK};
-    case 0x1: return {ID_OK, ID_CANCEL};
-    case 0x2: return {ID_ABORT, ID_RETRY, ID_IGNORE};
-    case 0x3: return {ID_YES, ID_NO, ID_CANCEL};
-    case 0x4: return {ID_YES, ID_NO};
-    case 0x5: return {ID_RETRY, ID_CANCEL};
-    case 0x6: return {ID_CANCEL, ID_TRYAGAIN, ID_CONTINUE};
-    default: return {ID_OK};
-    }
-}
-
-QMessageBox::StandardButton standardButton(int answer) {
+QMessageBox::StandardButton standardButton(Answer answer) {
     switch (answer) {
-    case ID_OK: return QMessageBox::Ok;
-    case ID_CANCEL: return QMessageBox::Cancel;
-    case ID_ABORT: return QMessageBox::Abort;
-    case ID_RETRY: return QMessageBox::Retry;
-    case ID_IGNORE: return QMessageBox::Ignore;
-    case ID_YES: return QMessageBox::Yes;
-    case ID_NO: return QMessageBox::No;
-    default: return QMessageBox::NoButton;
+    case Answer::Ok: return QMessageBox::Ok;
+    case Answer::Yes: return QMessageBox::Yes;
+    case Answer::No: return QMessageBox::No;
     }
+    return QMessageBox::NoButton;
 }
 
 QMessageBox::Icon qtIcon(MsgBoxIcon icon) {
@@ -82,36 +62,22 @@ private:
 
 } // namespace
 
-MsgBoxLayout msgBoxLayout(unsigned flags) {
-    MsgBoxLayout layout{"", MsgBoxIcon::None, {}, ID_OK};
-    switch (flags & 0xFF) {
-    case MB_ERROR:
-        layout = {"Ошибка\0Error", MsgBoxIcon::Stop, {ID_OK}, ID_OK};
+MsgBoxLayout msgBoxLayout(MessageStyle style) {
+    MsgBoxLayout layout{"", MsgBoxIcon::None, {}, Answer::Ok};
+    switch (style.kind) {
+    case MessageKind::Error: layout = {"Ошибка\0Error", MsgBoxIcon::Stop, {Answer::Ok}, Answer::Ok}; break;
+    case MessageKind::Question:
+        layout = {"Вопрос\0Question", MsgBoxIcon::Question, {Answer::Yes, Answer::No}, Answer::Yes};
         break;
-    case MB_QUESTION:
-        layout = {"Вопрос\0Question", MsgBoxIcon::Question, {ID_YES, ID_NO}, ID_YES};
+    case MessageKind::Warning:
+        layout = {"Предупреждение\0Warning", MsgBoxIcon::Exclamation, {Answer::Yes, Answer::No}, Answer::Yes};
         break;
-    case MB_WARNING:
-        layout = {"Предупреждение\0Warning", MsgBoxIcon::Exclamation, {ID_YES, ID_NO}, ID_YES};
-        break;
-    case MB_INFORMATION:
-        layout = {"Информация\0Information", MsgBoxIcon::Information, {ID_OK}, ID_OK};
-        break;
-    default:
-        layout.buttons = buttonSet(flags & 0x0F);
-        switch (flags & 0xF0) {
-        case 0x10: layout.icon = MsgBoxIcon::Stop; break;
-        case 0x20: layout.icon = MsgBoxIcon::Question; break;
-        case 0x30: layout.icon = MsgBoxIcon::Exclamation; break;
-        case 0x40: layout.icon = MsgBoxIcon::Information; break;
-        default: break;
-        }
+    case MessageKind::Information:
+        layout = {"Информация\0Information", MsgBoxIcon::Information, {Answer::Ok}, Answer::Ok};
         break;
     }
-    // A default beyond the buttons shown falls back to the first, as the
-    // platform box does.
-    const std::size_t defaultIndex = (flags >> 8) & 0x0F;
-    layout.defaultButton = defaultIndex < layout.buttons.size() ? layout.buttons[defaultIndex] : layout.buttons.front();
+    // No as default means the second button; a box with one button keeps it.
+    if (style.defaultAnswer == DefaultAnswer::No && layout.buttons.size() > 1) layout.defaultButton = layout.buttons[1];
     return layout;
 }
 
@@ -122,20 +88,15 @@ QPoint centredPosition(const QRect& owner, const QSize& boxSize, int shiftDown) 
     return {owner.left() + owner.width() / 2 - w / 2, owner.top() + owner.height() / 2 - h / 2 + shiftDown};
 }
 
-std::unique_ptr<QMessageBox> buildMsgBox(unsigned flags, const QString& text, QWidget* owner) {
-    const MsgBoxLayout layout = msgBoxLayout(flags);
+std::unique_ptr<QMessageBox> buildMsgBox(MessageStyle style, const QString& text, QWidget* owner) {
+    const MsgBoxLayout layout = msgBoxLayout(style);
     auto box = std::make_unique<QMessageBox>(qtIcon(layout.icon), QString::fromUtf8(LangText(layout.captionLiteral)),
                                              QString(), QMessageBox::NoButton, owner);
     box->setTextFormat(Qt::PlainText);
     box->setText(text);
-    for (int answer : layout.buttons) {
+    for (const Answer answer : layout.buttons) {
         QPushButton* button = box->addButton(standardButton(answer));
-        if (button == nullptr) {
-            // Try again / Continue have no standard Qt button; label them plainly.
-            button = box->addButton(answer == ID_TRYAGAIN ? QStringLiteral("Try Again") : QStringLiteral("Continue"),
-                                    QMessageBox::AcceptRole);
-        }
-        button->setProperty("zmtAnswer", answer);
+        button->setProperty("zmtAnswer", static_cast<int>(answer));
         if (answer == layout.defaultButton) box->setDefaultButton(button);
     }
     box->setWindowModality(Qt::ApplicationModal);
@@ -146,20 +107,18 @@ std::unique_ptr<QMessageBox> buildMsgBox(unsigned flags, const QString& text, QW
     return box;
 }
 
-int msgBoxAnswer(const QMessageBox& box) {
+Answer msgBoxAnswer(const QMessageBox& box) {
     if (QAbstractButton* clicked = box.clickedButton()) {
         const QVariant answer = clicked->property("zmtAnswer");
-        if (answer.isValid()) return answer.toInt();
+        if (answer.isValid()) return static_cast<Answer>(answer.toInt());
     }
-    std::vector<int> offered;
-    for (QAbstractButton* button : box.buttons()) offered.push_back(button->property("zmtAnswer").toInt());
-    for (int safest : {int(ID_CANCEL), int(ID_NO)}) {
-        if (std::find(offered.begin(), offered.end(), safest) != offered.end()) return safest;
+    for (QAbstractButton* button : box.buttons()) {
+        if (button->property("zmtAnswer").toInt() == static_cast<int>(Answer::No)) return Answer::No;
     }
-    return ID_OK;
+    return Answer::Ok;
 }
 
-int execMsgBox(QMessageBox& box) {
+Answer execMsgBox(QMessageBox& box) {
     box.exec();
     return msgBoxAnswer(box);
 }

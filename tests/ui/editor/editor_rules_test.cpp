@@ -8,6 +8,7 @@
 #include "sim_rig.h"
 #include "ui/editor/editor_rules.h"
 #include "config/key_names.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ struct Bench {
 
     Bench() {
         EXPECT_EQ(int(transfer.readConfiguration()), 0);
-        flags.deviceConnected = true;
+        FlagsForTests::setDeviceConnected(flags, true);
         fixtures::putLearnedButtons(record.image);
         sync();
     }

@@ -41,7 +41,7 @@ struct Rig : test::ProgramRig {
     ~Rig() { child<QMenu>(form, "PopupMenuKeys")->hide(); }
 
     void connect() {
-        for (int i = 0; i < 10 && !form.flags().deviceConnected; ++i) form.onPollTick();
+        for (int i = 0; i < 10 && !form.flags().deviceConnected(); ++i) form.onPollTick();
         while (wiring.link().pollSkip() != 0) form.onPollTick();
     }
     // What a user does in the Simulator window to have the receiver see a code.
@@ -80,7 +80,7 @@ private slots:
         QVERIFY(!p.irGet->isEnabled());
         QVERIFY(!p.irSend->isEnabled());
         p.connect();
-        QVERIFY(p.form.flags().deviceConnected);
+        QVERIFY(p.form.flags().deviceConnected());
         QVERIFY(p.irGet->isEnabled());
         QVERIFY(p.irSend->isEnabled());
     }

@@ -706,7 +706,7 @@ private slots:
                     if (scroll->arrowType() == Qt::LeftArrow) return scroll->accessibleName();
                 return QString();
             };
-            if (boxFirst) p.form.showMessage(MB_INFORMATION, "Готово");
+            if (boxFirst) p.form.showMessage(MessageKind::Information, "Готово");
             p.form.onCommonTick();
             const QString russian = leftName();
             QVERIFY(!russian.isEmpty() && russian != QStringLiteral("Scroll Left"));

@@ -153,7 +153,7 @@ private slots:
         QStringList boxes;
         dialogs.messageBox = [&boxes](QMessageBox& box) {
             boxes << box.text();
-            return int(QMessageBox::Ok);
+            return Answer::Ok;
         };
         QTemporaryDir folder;
         QString answer = folder.filePath("монитор.txt");

@@ -2,6 +2,7 @@
 #include "config/key_names.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +46,9 @@ public:
 class ButtonLearningTest : public ::testing::Test {
 protected:
     ButtonLearningTest() {
-        flags.deviceConnected = true;
+        FlagsForTests::setDeviceConnected(flags, true);
         controller().state.keyLevels = {I, I, I, I};
-        host().answers.push_back(ID_YES);
+        host().answers.push_back(Answer::Yes);
     }
 
     sim::SimulatedController& controller() { return *rig.controller; }
@@ -156,7 +157,7 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     for (int c = 1; c < 4; ++c) EXPECT_EQ(stored.channelThreshold[c], kNoThreshold);
     // Everything written is known to be on the controller, and said so.
     EXPECT_EQ(std::memcmp(record.image.bytes(), record.deviceCopy.bytes(), kLearningWriteTotal), 0);
-    EXPECT_TRUE(flags.imageValid);
+    EXPECT_TRUE(flags.imageValid());
     ASSERT_FALSE(host().notices.empty());
     EXPECT_EQ(host().notices.back().text, "Настройка кнопок завершена успешно");
     EXPECT_EQ(host().notices.back().clearMs, 3000u);
@@ -164,7 +165,7 @@ TEST_F(ButtonLearningTest, TwoPressesGiveTwoButtonsWithThresholdAndTolerances) {
     EXPECT_EQ((view.busyCalls), (std::vector<bool>{true, false}));
     EXPECT_EQ(view.selectionCleared, 1);
     EXPECT_FALSE(learning.active());
-    EXPECT_FALSE(flags.learningActive);
+    EXPECT_FALSE(flags.learningActive());
 }
 
 TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlot) {
@@ -177,7 +178,7 @@ TEST_F(ButtonLearningTest, DriftingLevelFollowsOneSlotAndADistantOneTakesANewSlo
     record = ConfigRecord{};
     view.snapshots.clear();
     view.readings[1] = view.readings[2] = 0;
-    host().answers.push_back(ID_YES);
+    host().answers.push_back(Answer::Yes);
     collect({{100, I, I, I}, {I, I, I, I}, {108, I, I, I}, {I, I, I, I}});
     EXPECT_EQ(record.image.keys[0][0].level, 100);
     EXPECT_EQ(record.image.keys[0][1].level, 108);
@@ -294,7 +295,7 @@ TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     controller().state.config[0] = 1;
     host().logOn = true;
     view.onReading = [&](const LearningLevels&) {
-        flags.appClosing = true;   // the window closes during the idle phase
+        FlagsForTests::setAppClosing(flags, true);   // the window closes during the idle phase
     };
     learn();
     int writes = 0;
@@ -313,7 +314,7 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
             controller().state.keyLevels = {150, I, I, I};
             pressed = true;
         } else if (pressed && levels.recognisedRow[0] != 0) {
-            flags.appClosing = true;
+            FlagsForTests::setAppClosing(flags, true);
         }
     };
     learn();
@@ -322,26 +323,26 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
     expected[0] = 0;
     EXPECT_EQ(controller().state.config, expected) << "nothing beyond the starting write";
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0);
-    EXPECT_FALSE(flags.imageValid);
+    EXPECT_FALSE(flags.imageValid());
 }
 
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
     host().answers.clear();
-    host().answers.push_back(ID_NO);
+    host().answers.push_back(Answer::No);
     learn();
     EXPECT_EQ(controller().requestsHandled(), 0u);
 
-    host().answers.push_back(ID_YES);
+    host().answers.push_back(Answer::Yes);
     controller().faults.forceStatus = 0xFD;
     learn();
     ASSERT_EQ(host().boxes.size(), 3u);
-    EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
+    EXPECT_EQ(host().boxes.back().style.kind, MessageKind::Error);
     EXPECT_TRUE(host().notices.empty()) << "no prompt after a failed start";
     EXPECT_EQ(view.readings[1], 0);
 }
 
 TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDeliversItLater) {
-    flags.imageValid = true;
+    FlagsForTests::setImageValid(flags, true);
     view.onReading = [&](const LearningLevels& levels) {
         if (levels.phase == 2 && view.readings[2] == 1) controller().state.keyLevels = {120, I, I, I};
         if (levels.phase == 2 && view.readings[2] == 2) {
@@ -352,7 +353,7 @@ TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDelivers
     };
     learn();
     ASSERT_FALSE(host().boxes.empty());
-    EXPECT_EQ(host().boxes.back().flags, unsigned{MB_ERROR});
+    EXPECT_EQ(host().boxes.back().style.kind, MessageKind::Error);
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0) << "not on the controller, so not in its copy";
     EXPECT_TRUE(transfer.changesPending());
     EXPECT_NE(host().notices.back().text, "Настройка кнопок завершена успешно");
@@ -373,7 +374,7 @@ TEST_F(ButtonLearningTest, PromptsInEnglish) {
     EXPECT_EQ(texts, (std::vector<std::string>{"Do not press anything", "Press each button and give it a name", "",
                                                "Customize Buttons completed successfully"}));
     EXPECT_EQ(host().boxes.front().text, "You really want to launch setup of keys?");
-    EXPECT_EQ(host().boxes.front().flags, 0x120u);
+    EXPECT_EQ(host().boxes.front().style, MessageStyle(MessageKind::Question, DefaultAnswer::No));
 }
 
 } // namespace

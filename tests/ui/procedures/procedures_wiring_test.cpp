@@ -33,7 +33,7 @@ namespace {
 // The program as zmtsetup --simulator builds it, in the language the test
 // chose; boxes answer Yes.
 struct Rig : test::ProgramRig {
-    Rig() : ProgramRig({.startUp = false, .answer = ID_YES}) {
+    Rig() : ProgramRig({.startUp = false, .answer = Answer::Yes}) {
         controller().levelNoise = 0;
         // Started as the program starts, in the language the test chose.
         const int language = languageIndex();
@@ -123,11 +123,11 @@ private slots:
                 // the boot loader (as after a hand-over that got no reply),
                 // which enables the toolbar again.
                 QTimer::singleShot(0, [&] {
-                    program.window.flags().deviceConnected = false;
+                    program.wiring.watch().announceAgain();
                     program.clock.now += sim::kRestartMs;
                     program.tick();
                     program.tick();
-                    QVERIFY(program.window.flags().deviceConnected);
+                    QVERIFY(program.window.flags().deviceConnected());
                     QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
                 });
             }
@@ -157,7 +157,7 @@ private slots:
         const QStringList log = program.memo().split('\n');
         QVERIFY(log.contains(updated));
         QCOMPARE(log.last(), language == English ? "Application version 1.18" : "Версия приложения 1.18");
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(program.button("SpeedButtonUpdateDevice")->isEnabled());
     }
 
@@ -227,7 +227,7 @@ private slots:
         program.dialogs.messageBox = [&](QMessageBox& box) {
             program.boxes << box.text();
             barsAtQuestion = program.procedures.levelBars()->isVisible();
-            return int{ID_YES};
+            return Answer::Yes;
         };
         QVERIFY(program.button("SpeedButtonKeysSetup")->isEnabled());
         program.learnButtons();
@@ -322,7 +322,7 @@ private slots:
     void closingDuringLearningEndsTheRunWithoutWriting() {
         Rig program;
         program.tick();
-        program.dialogs.messageBox = [](QMessageBox&) { return int{ID_YES}; };
+        program.dialogs.messageBox = [](QMessageBox&) { return Answer::Yes; };
         program.button("SpeedButtonKeysSetup")->click();
         QVERIFY(program.procedures.learning().running());
         program.procedures.onProcedureTurn();
@@ -340,7 +340,7 @@ private slots:
         QList<bool> barsAtQuestion;
         program.dialogs.messageBox = [&](QMessageBox&) {
             barsAtQuestion << program.procedures.levelBars()->isVisible();
-            return int{ID_NO};
+            return Answer::No;
         };
         program.learnButtons();
         QCOMPARE(barsAtQuestion, QList<bool>{false});

@@ -1,6 +1,7 @@
 #include "ui/procedures/touch_calibration.h"
 #include "lang/lang.h"
 #include "sim_rig.h"
+#include "flags_for_tests.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 class TouchCalibrationTest : public ::testing::Test {
 protected:
     TouchCalibrationTest() {
-        rig.host.answers.push_back(ID_YES);
+        rig.host.answers.push_back(Answer::Yes);
         rig.host.logOn = true;
     }
     ~TouchCalibrationTest() override { setLanguageIndex(Russian); }
@@ -90,7 +91,7 @@ TEST_F(TouchCalibrationTest, EndingBeforeOrAfterTheLastCornerIsATimeOut) {
     const std::vector<std::vector<uint8_t>> runs = {{1, 2, 0}, {1, 2, 3, 4, 5, 0}, {0}, {1, 0x80}};
     for (const auto& states : runs) {
         rig.host.notices.clear();
-        rig.host.answers.push_back(ID_YES);
+        rig.host.answers.push_back(Answer::Yes);
         run(states);
         EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::TimedOut);
         EXPECT_EQ(rig.host.notices.back().text, "Настройка тачпанели завершена по таймауту");
@@ -118,7 +119,7 @@ TEST_F(TouchCalibrationTest, SecondClickStopsAndClearsTheNoticeWithoutWriting) {
 }
 
 TEST_F(TouchCalibrationTest, ClosingEndsTheRun) {
-    rig.host.startTimer(350, [this] { flags.appClosing = true; });
+    rig.host.startTimer(350, [this] { FlagsForTests::setAppClosing(flags, true); });
     run({2});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Stopped);
     EXPECT_EQ(rig.host.notices.back().text, "");
@@ -129,9 +130,9 @@ TEST_F(TouchCalibrationTest, NoSendsNothingAndFailuresShowTheirBox) {
     run({1});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Declined);
     EXPECT_EQ(rig.controller->requestsHandled(), 0u);
-    EXPECT_EQ(rig.host.boxes.front().flags, 0x120u);
+    EXPECT_EQ(rig.host.boxes.front().style, MessageStyle(MessageKind::Question, DefaultAnswer::No));
 
-    rig.host.answers.push_back(ID_YES);
+    rig.host.answers.push_back(Answer::Yes);
     rig.controller->faults.forceStatus = 0xFD;
     run({1});
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::StartFailed);
@@ -148,7 +149,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
     EXPECT_EQ(std::count(withRelease.begin(), withRelease.end(), "Пожалуйста отпустите нажатие"), 3);
 
     rig.host.notices.clear();
-    rig.host.answers.push_back(ID_YES);
+    rig.host.answers.push_back(Answer::Yes);
     rig.controller->calibrationReleaseBits = false;
     calibrate();
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::Succeeded);
@@ -157,7 +158,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
 
     // Giving up after the first corner is a time-out.
     rig.controller->calibrationAutoStepMs = 0;
-    rig.host.answers.push_back(ID_YES);
+    rig.host.answers.push_back(Answer::Yes);
     rig.host.startTimer(300, [this] { rig.controller->calibrationGiveUp(rig.host.now); });
     calibrate();
     EXPECT_EQ(calibration.lastEnding(), TouchCalibration::Ending::TimedOut);

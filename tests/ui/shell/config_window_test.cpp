@@ -6,6 +6,7 @@
 #include "ui/log/memo.h"
 #include "ui/shell/toolbar_notice.h"
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,7 +98,7 @@ private slots:
         program.nextFile = path;
         QTest::mouseClick(program.button("SpeedButtonReadConfig"), Qt::LeftButton);
         QCOMPARE(program.notice(), QString("The configuration is read"));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.configWrites().isEmpty());   // sent by the timer, not the click
         program.tick();
         QCOMPARE(program.configWrites(), QStringList({"OFFSET:0965 LEN:02", "OFFSET:0974 LEN:01"}));
@@ -107,7 +108,7 @@ private slots:
     }
 
     void fileOpenedBeforeTheControllerCameIsNotLostSilently() {
-        for (const int answer : {int(ID_NO), int(ID_YES)}) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
             Rig program;   // the controller is plugged in but not seen yet
             ConfigImage fromFile;
             std::memcpy(fromFile.bytes(), program.controller().state.config.data(), kConfigImageSize);
@@ -125,9 +126,9 @@ private slots:
             program.poll();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
-            if (answer == ID_NO) {
+            if (answer == Answer::No) {
                 // The controller's own configuration replaces the file's.
                 QCOMPARE(program.record.image.headType, uint8_t(0));
                 QVERIFY(program.configWrites().isEmpty());
@@ -151,7 +152,7 @@ private slots:
         QVERIFY(!program.window.changesPendingShown());
         program.controller().state.serialNumber = 2002;
         program.plug();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.poll();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Changes in the program have not been written to a controller yet."));
@@ -173,7 +174,7 @@ private slots:
             program.commands.onOpenFile();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].contains(bad), qPrintable(program.boxes[0]));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
         }
         QVERIFY(std::memcmp(&before, &program.record.image, sizeof before) == 0);
@@ -183,11 +184,11 @@ private slots:
 
         // Cancelling the dialog changes nothing either, and never marks a
         // configuration fit for sending.
-        program.window.flags().imageValid = false;
+        FlagsForTests::setImageValid(program.window.flags(), false);
         program.record.image.headType = 5;
         program.nextFile.clear();
         program.commands.onOpenFile();
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
         program.tick();
         QCOMPARE(program.requests(), requests);
     }
@@ -210,14 +211,14 @@ private slots:
         }
         program.record.image.headType = 2;
         program.nextFile = path;
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onOpenFile();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY2(program.boxes[0].contains("EVENTS/EVKEY05"), qPrintable(program.boxes[0]));
         QCOMPARE(program.record.image.headType, uint8_t(2));
         QVERIFY(program.notice().isEmpty());
 
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onOpenFile();
         QCOMPARE(program.record.image.headType, uint8_t(0));
         QCOMPARE(program.record.image.events[4].keyRow, uint8_t(1));
@@ -263,7 +264,7 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Error reading the configuration of the device\n"));
         QCOMPARE(program.record.image.headType, uint8_t(5));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.button("SpeedButtonReadDevice")->isEnabled());
 
         // A read that got no reply leaves no stopped gauge and no caption
@@ -281,7 +282,7 @@ private slots:
     void everythingThatEditsWaitsWhileAWholeConfigurationTransferRuns() {
         Rig program;
         program.connect();
-        program.answers = {ID_YES, ID_YES, ID_YES};
+        program.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
         program.picker();   // built, as after its first opening
         QStringList live;
         program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
@@ -294,7 +295,7 @@ private slots:
         program.commands.onWriteToController();
         program.commands.onFactoryConfiguration();
         program.poll();   // the controller read again after its reset
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         live.removeDuplicates();
         QCOMPARE(live, QStringList());
         program.afterRequest = nullptr;
@@ -306,28 +307,28 @@ private slots:
     void writeButtonAsksThenWritesEverythingAndRestarts() {
         Rig program;
         program.connect();
-        program.window.flags().imageValid = false;   // so no tick sends the edit first
+        FlagsForTests::setImageValid(program.window.flags(), false);   // so no tick sends the edit first
         program.record.image.headType = 4;
         const std::size_t requests = program.requests();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));
         QCOMPARE(program.requests(), requests);
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
 
         program.logExchanges();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onWriteToController();
         QCOMPARE(program.configWrites().size(), 16);
         QCOMPARE(program.configWrites().last(), QString("OFFSET:0960 LEN:19"));
         QVERIFY(program.memo().contains("> CMD:83 OFFSET:0000 LEN:00"));
         QVERIFY(program.imageEqualsController());
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QCOMPARE(program.boxes.size(), 2);   // no error
 
         program.controller().faults.forceStatus = 0xFE;
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onWriteToController();
         QCOMPARE(program.boxes.size(), 4);
         QVERIFY(program.boxes[3].startsWith("Error writing configuration\n"));
@@ -337,27 +338,27 @@ private slots:
         Rig program;
         program.connect();
         program.controller().state.config[kHeadTypeOffset] = 2;
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.wiring.watch().controllerRead());
 
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(0));
         // The next poll sees a "new" controller and reads it again.
         program.poll();
-        QVERIFY(program.window.flags().imageValid);
+        QVERIFY(program.window.flags().imageValid());
         QVERIFY(program.imageEqualsController());
 
         program.commands.onRestartController();
         QVERIFY(!program.wiring.watch().controllerRead());
-        QVERIFY(!program.window.flags().imageValid);
+        QVERIFY(!program.window.flags().imageValid());
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 
         program.unplug();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         program.commands.onFactoryConfiguration();
         QVERIFY(program.boxes.last().startsWith("Failed to reset the device configuration in its default state\n"));
         program.commands.onRestartController();
@@ -370,7 +371,7 @@ private slots:
         Rig program;
         program.connect();
         program.unplug();
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
         program.record.image.headType = 1;
         program.tick();
         auto* panel = program.window.findChild<QLabel*>("LabelChangesPendingx");
@@ -382,10 +383,10 @@ private slots:
         program.window.setLanguage(English);
 
         program.window.show();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         QVERIFY(!program.window.close());
         QVERIFY(program.window.isVisible());
-        QVERIFY(!program.window.flags().appClosing);
+        QVERIFY(!program.window.flags().appClosing());
         QVERIFY(program.boxes.last().startsWith("Changes have not been written to the controller yet."));
         QVERIFY(test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
 
@@ -408,9 +409,9 @@ private slots:
         program.record.image.headType = 1;
         program.tick();
         program.window.show();
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         QVERIFY(program.window.close());
-        QVERIFY(program.window.flags().appClosing);
+        QVERIFY(program.window.flags().appClosing());
         QVERIFY(!program.window.isVisible());
     }
 
@@ -439,7 +440,7 @@ private slots:
 
         // The controller's own write button: the typed value goes with it.
         type("800");
-        program.answers = {ID_YES};
+        program.answers = {Answer::Yes};
         QTest::mouseClick(program.button("SpeedButtonWriteDevice"), Qt::LeftButton);
         QCOMPARE(program.deviceByte(kLongPressOffset) | program.deviceByte(kLongPressOffset + 1) << 8, 800);
 
@@ -448,7 +449,7 @@ private slots:
         program.unplug();
         type("900");
         const int boxes = program.boxes.size();
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         QVERIFY(!program.window.close());
         QCOMPARE(int(program.record.image.longPressTimeout), 900);
         QCOMPARE(program.boxes.size(), boxes + 1);
@@ -505,7 +506,7 @@ private slots:
         QTest::keyClicks(field, "1200");
         const QString settingsFile = program.dir.filePath("zmtsetup.ini");
         QFile::remove(settingsFile);
-        program.answers = {ID_NO, ID_NO};   // would keep the window open if asked
+        program.answers = {Answer::No, Answer::No};   // would keep the window open if asked
 
         program.window.closeOnSystemRequest();
         QCoreApplication::processEvents();

@@ -33,7 +33,7 @@ struct Rig : test::ProgramRig {
         box()->setCurrentIndex(index);
         emit box()->activated(index);
     }
-    uint32_t connectedSerial() { return window.flags().deviceConnected ? wiring.watch().lastSerial() : 0; }
+    uint32_t connectedSerial() { return window.flags().deviceConnected() ? wiring.watch().lastSerial() : 0; }
 };
 
 } // namespace
@@ -129,7 +129,7 @@ private slots:
         program.record.image.headType = 2;   // an edit that cannot go out
         program.tick();
         const int boxes = program.boxes.size();
-        program.answers = {ID_NO};           // No: read the other one's configuration
+        program.answers = {Answer::No};           // No: read the other one's configuration
         program.pick("1002  1.17");
         program.poll();
         QCOMPARE(program.connectedSerial(), 1002u);

@@ -8,6 +8,7 @@
 #include "ui/log/memo.h"
 #include "ui/sim/simulator_window.h"
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -60,7 +61,7 @@ private slots:
         Rig program;
         QVERIFY(program.wiring.simulatorWindow() != nullptr);
         program.tick();
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(program.memo().startsWith("******** Controller is connected"));
         QVERIFY(program.memo().contains("The serial number   1001"));
         QCOMPARE(program.window.statusText(), QString::fromUtf8("Сontroller \"ZEL-MORVA-TOUCH\" is connected"));
@@ -71,9 +72,23 @@ private slots:
         program.simulatorControl<QCheckBox>("pluggedCheck")->click();
         program.tick();
         program.tick();
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
         QCOMPARE(program.memo().count("Controller is disconnected"), 1);
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+    }
+
+    // The banner is in the language of its day: a switch has the next poll
+    // announce the controller again, without a disconnected line between.
+    void languageSwitchAnnouncesTheControllerAgain() {
+        Rig program;
+        program.tick();
+        QVERIFY(program.memo().startsWith("******** Controller is connected"));
+        program.window.setLanguage(Russian);
+        QVERIFY(!program.window.flags().deviceConnected());
+        program.tick();
+        QVERIFY(program.window.flags().deviceConnected());
+        QVERIFY(program.memo().startsWith(QString::fromUtf8("********** Контроллер подключен")));
+        QVERIFY(!program.memo().contains(QString::fromUtf8("отключен")));
     }
 
     // The controller is there but its node may not be opened: the Monitoring
@@ -88,7 +103,7 @@ private slots:
         QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
         QVERIFY(program.memo().contains("sudo udevadm control --reload-rules && sudo udevadm trigger"));
         QVERIFY(program.memo().contains(QString::fromUtf8(udevRulePath())));
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
 
         // Switched to English: explained again, in English, once.
         program.window.setLanguage(English);
@@ -107,7 +122,7 @@ private slots:
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
         QVERIFY(!program.wiring.simulator()->controller().state.openDenied);
         program.tick();
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(!program.memo().contains("access to it was denied"));
     }
 
@@ -167,12 +182,12 @@ private slots:
         {
             ControllerWiring wiring(window, true, {});
             window.onPollTick();
-            QVERIFY(window.flags().deviceConnected);
+            QVERIFY(window.flags().deviceConnected());
         }
-        window.flags().deviceConnected = false;
+        FlagsForTests::setDeviceConnected(window.flags(), false);
         window.onPollTick();   // nothing left to call
         window.onCommonTick();
-        QVERIFY(!window.flags().deviceConnected);
+        QVERIFY(!window.flags().deviceConnected());
     }
 
     void wiringMayOutliveTheWindow() {

@@ -65,7 +65,7 @@ private slots:
         program.program.openAtStartup(path.toStdString());
         QCOMPARE(program.record.image.headType, uint8_t(0));
         program.poll();
-        QVERIFY(program.window.flags().deviceConnected);
+        QVERIFY(program.window.flags().deviceConnected());
         QCOMPARE(program.record.image.headType, uint8_t(3));
         QVERIFY(program.boxes.isEmpty());
         QCOMPARE(program.notice(), QString("The configuration is read"));
@@ -82,7 +82,7 @@ private slots:
         Rig program({.plugged = false});
         program.program.openAtStartup(program.writeConfigFile("car.ZMT", 3).toStdString());
         program.poll();
-        QVERIFY(!program.window.flags().deviceConnected);
+        QVERIFY(!program.window.flags().deviceConnected());
         QCOMPARE(program.record.image.headType, uint8_t(3));
         program.tick();
         // From here as any file opened without a controller (config_window_test).
@@ -94,14 +94,14 @@ private slots:
             const char* name;
             bool exists;
             bool damaged;
-            int answer;
+            Answer answer;
             const char* box;
             uint8_t headType;   // afterwards, in the program and the controller
         };
         const Case cases[] = {
-            {"missing.ZMT", false, false, ID_OK, "File %1 not found", 0},
-            {"damaged.ZMT", true, true, ID_NO, "File %1 was read, but some values are damaged: EVENTS/EVKEY05", 0},
-            {"damaged.ZMT", true, true, ID_YES, "File %1 was read, but some values are damaged: EVENTS/EVKEY05", 3},
+            {"missing.ZMT", false, false, Answer::Ok, "File %1 not found", 0},
+            {"damaged.ZMT", true, true, Answer::No, "File %1 was read, but some values are damaged: EVENTS/EVKEY05", 0},
+            {"damaged.ZMT", true, true, Answer::Yes, "File %1 was read, but some values are damaged: EVENTS/EVKEY05", 3},
         };
         for (const Case& c : cases) {
             Rig program;
@@ -111,7 +111,7 @@ private slots:
             program.poll();
             QCOMPARE(program.boxes.size(), 1);
             QVERIFY2(program.boxes[0].startsWith(QString(c.box).arg(path)), qPrintable(program.boxes[0]));
-            QVERIFY(program.window.flags().imageValid);
+            QVERIFY(program.window.flags().imageValid());
             program.tick();
             QCOMPARE(program.record.image.headType, c.headType);
             QCOMPARE(program.deviceHeadType(), c.headType);
@@ -271,7 +271,7 @@ private slots:
         QTest::keyClick(&program.window, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(program.record.image.headType, uint8_t(1));
         program.record.image.headType = 4;   // Ctrl+W asks first; No writes nothing
-        program.answers = {ID_NO};
+        program.answers = {Answer::No};
         QTest::keyClick(&program.window, Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(program.boxes.size(), 1);
         QVERIFY(program.boxes[0].startsWith("Are you sure you want to write"));

@@ -5,6 +5,7 @@
 // window is usable again). A test that answered at once hid a calibration
 // that stopped following the controller after its first prompt.
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QTest>
 
@@ -78,7 +79,7 @@ const std::vector<Flow>& flows() {
         {"write to the controller",
          [](Rig& p) {
              p.connect();
-             p.window.flags().imageValid = false;   // so no tick sends the edit first
+             FlagsForTests::setImageValid(p.window.flags(), false);   // so no tick sends the edit first
              p.record.image.headType = 4;
              p.commands.onWriteToController();
          },
@@ -124,24 +125,24 @@ private slots:
 
     void everyQuestionAnsweredLate_data() {
         QTest::addColumn<int>("flow");
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("yes");
         for (std::size_t i = 0; i < flows().size(); ++i) {
-            QTest::newRow(qPrintable(QString("%1, Yes").arg(flows()[i].name))) << int(i) << int(ID_YES);
-            QTest::newRow(qPrintable(QString("%1, No").arg(flows()[i].name))) << int(i) << int(ID_NO);
+            QTest::newRow(qPrintable(QString("%1, Yes").arg(flows()[i].name))) << int(i) << true;
+            QTest::newRow(qPrintable(QString("%1, No").arg(flows()[i].name))) << int(i) << false;
         }
     }
     void everyQuestionAnsweredLate() {
         QFETCH(int, flow);
-        QFETCH(int, answer);
+        QFETCH(bool, yes);
         const Flow& tried = flows()[static_cast<std::size_t>(flow)];
         Rig program;
-        program.answers = {answer};
+        program.answers = {yes ? Answer::Yes : Answer::No};
         tried.start(program);
         QCOMPARE(program.boxes.size(), 1);
-        QCOMPARE(tried.carriedOut(program), answer == ID_YES);
+        QCOMPARE(tried.carriedOut(program), yes);
         QVERIFY(!program.procedures.learning().active());
         QVERIFY(!program.procedures.calibration().active());
-        if (tried.closesWindow && answer == ID_YES) return;
+        if (tried.closesWindow && yes) return;
         // The window is usable again: its toolbar and its editor.
         program.passTime(500);
         QVERIFY(test::child<QToolButton>(program.window, "SpeedButtonReadConfig")->isEnabled());

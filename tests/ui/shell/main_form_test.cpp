@@ -7,6 +7,7 @@
 #include "ui/picker/form_keyboard.h"
 #include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
+#include "flags_for_tests.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -241,7 +242,8 @@ private slots:
         window.startUp();
         int images = 0;
         QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ++images; });
-        window.flags().deviceConnected = true;
+        int switches = 0;
+        QObject::connect(&window, &MainForm::languageSwitching, [&] { ++switches; });
 
         window.setLanguage(1);
         QCOMPARE(languageIndex(), 1);
@@ -251,7 +253,7 @@ private slots:
         QCOMPARE(child<QAction>(window, "MenuItemLog")->text(), QStringLiteral("Communication log"));
         QVERIFY(child<QAction>(window, "MenuItemLanguageEnglishx")->isChecked());
         QVERIFY(!child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
-        QVERIFY(!window.flags().deviceConnected);  // the next poll announces it again
+        QCOMPARE(switches, 1);  // the next poll announces the controller again
         QCOMPARE(images, 1);
 
         window.setLanguage(5);   // anything but English is Russian
@@ -299,7 +301,7 @@ private slots:
         QVERIFY(enabled("SpeedButtonReadConfig") && enabled("SpeedButtonWriteConfig"));
         QVERIFY(!enabled("SpeedButtonReadDevice") && !enabled("SpeedButtonUpdateDevice") && !enabled("SpeedButtonIRGET"));
 
-        window.flags().deviceConnected = true;
+        FlagsForTests::setDeviceConnected(window.flags(), true);
         window.setToolbarBusy(false);
         for (const char* name : kToolbarButtons) QVERIFY2(enabled(name), name);
         QVERIFY(enabled("SpeedButtonIRGET"));
@@ -418,7 +420,7 @@ private slots:
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
         QObject::connect(&window, &MainForm::shuttingDown, [&] {
             ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
-                          (window.flags().appClosing ? "yes" : "no"));
+                          (window.flags().appClosing() ? "yes" : "no"));
         });
         FakeSettings settings;
         settings.onSave = [&] { ran.push_back("save"); };
@@ -442,7 +444,7 @@ private slots:
         // still does: one turn per 100 ms while the window stays.
         int turnsAfterClose = 0;
         bool closeRequested = false;
-        for (int turn = 0; !window.flags().appClosing && turn < 100; ++turn) {
+        for (int turn = 0; !window.flags().appClosing() && turn < 100; ++turn) {
             if (turn == 3) {
                 QTimer::singleShot(0, &window, [&] { window.close(); });
                 closeRequested = true;

@@ -78,12 +78,12 @@ private slots:
     }
     void historyComparesRestoresAndUndoes() {
         QFETCH(int, language);
-        test::ProgramRig p({.answer = ID_YES});
+        test::ProgramRig p({.answer = Answer::Yes});
         p.window.setLanguage(language);
         const bool ru = language == Russian;
         p.window.show();
         p.poll();
-        QVERIFY(p.window.flags().imageValid);
+        QVERIFY(p.window.flags().imageValid());
         const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
         QCOMPARE(store.list(1001).size(), std::size_t{1});
         QCOMPARE(store.list(1001)[0].cause, SnapshotCause::FirstRead);
@@ -142,7 +142,7 @@ private slots:
     void aCutSnapshotIsNeverOfferedForRestore_data() { historyComparesRestoresAndUndoes_data(); }
     void aCutSnapshotIsNeverOfferedForRestore() {
         QFETCH(int, language);
-        test::ProgramRig p({.answer = ID_YES});
+        test::ProgramRig p({.answer = Answer::Yes});
         p.window.setLanguage(language);
         p.window.show();
         p.poll();
@@ -181,7 +181,7 @@ private slots:
         QFETCH(QString, historyLegend);
         QFETCH(QString, compareLegend);
         const ThreeHoursAheadOfUtc zone;
-        test::ProgramRig p({.answer = ID_YES});
+        test::ProgramRig p({.answer = Answer::Yes});
         p.window.setLanguage(language);
         p.window.show();
         p.poll();
@@ -222,7 +222,7 @@ private slots:
     }
 
     void firmwareThatClearsTheConfigurationOffersTheOldOneBack() {
-        test::ProgramRig p({.answer = ID_YES});
+        test::ProgramRig p({.answer = Answer::Yes});
         p.window.setLanguage(English);
         p.window.show();
         p.poll();
@@ -239,7 +239,7 @@ private slots:
             p.poll();
         }
         QCOMPARE(p.controller().state.applicationVersion, 118);
-        QVERIFY(p.window.flags().imageValid);
+        QVERIFY(p.window.flags().imageValid());
         const auto offer = std::find_if(p.boxes.begin(), p.boxes.end(), [](const QString& box) {
             return box.contains("Put the old configuration back?");
         });
@@ -256,7 +256,7 @@ private slots:
     }
 
     void needsAConnectedController() {
-        test::ProgramRig p({.plugged = false, .answer = ID_YES});
+        test::ProgramRig p({.plugged = false, .answer = Answer::Yes});
         p.window.setLanguage(English);
         p.poll();
         p.program.snapshotWindows().showHistory();

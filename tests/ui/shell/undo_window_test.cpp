@@ -4,6 +4,7 @@
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
+#include "flags_for_tests.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -41,7 +42,7 @@ struct Rig : test::ProgramRig {
     QTableWidget* grid = child<QTableWidget>(window, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(window, "TabControlEVKEYx");
 
-    Rig() : ProgramRig({.answer = ID_YES}) {
+    Rig() : ProgramRig({.answer = Answer::Yes}) {
         controller().levelNoise = 0;
         window.setLanguage(English);
 
@@ -56,7 +57,7 @@ struct Rig : test::ProgramRig {
         std::memcpy(controller().state.config.data(), held.bytes(), kConfigImageSize);
         window.show();
         poll();
-        QVERIFY(window.flags().deviceConnected && window.flags().imageValid);
+        QVERIFY(window.flags().deviceConnected() && window.flags().imageValid());
         window.setToolbarBusy(false);
     }
 
@@ -342,7 +343,7 @@ private slots:
         const ConfigImage before = p.image();
         p.image().headType = 2;
         p.tick();
-        p.answers = {ID_NO};
+        p.answers = {Answer::No};
         child<QToolButton>(p.window, "SpeedButtonToDefault")->click();
         p.poll();
         p.tick();
@@ -358,12 +359,12 @@ private slots:
         p.image().headType = 3;   // an edit nobody named still is one
         p.tick();
         QCOMPARE(p.undoButton->toolTip(), QString("Undo: change"));
-        p.window.flags().learningActive = true;
+        FlagsForTests::setLearningActive(p.window.flags(), true);
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
         QVERIFY(!p.wiring.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
-        p.window.flags().learningActive = false;
+        FlagsForTests::setLearningActive(p.window.flags(), false);
         p.window.setLanguage(Russian);
         QCOMPARE(p.undoButton->toolTip(), QString("Отменить: изменение"));
         QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);

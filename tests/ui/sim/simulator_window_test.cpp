@@ -53,7 +53,7 @@ struct Bench {
     }
     IdentityBlock identity() {
         std::array<uint8_t, kIdentityCapacity> raw{};
-        if (read(cmdIdentity, raw.data(), raw.size()) != errNone) return {};
+        if (read(cmdIdentity, raw.data(), raw.size()) != ResultCode::Ok) return {};
         return IdentityBlock::fromBytes(raw);
     }
 };
@@ -122,11 +122,11 @@ private slots:
         Bench bench;
         auto* plugged = bench.child<QCheckBox>("pluggedCheck");
         QVERIFY(plugged->isChecked());
-        QCOMPARE(bench.transport.openController(), errNone);
+        QCOMPARE(bench.transport.openController(), ResultCode::Ok);
         plugged->click();
         QVERIFY(!bench.controller().plugged());
         QCOMPARE(bench.identity().serialNumber, 0u);
-        QCOMPARE(bench.transport.openController(), errDisconnected);
+        QCOMPARE(bench.transport.openController(), ResultCode::Disconnected);
         plugged->click();
         QCOMPARE(bench.identity().serialNumber, 1001u);
         QVERIFY(bench.label("summaryLabel").startsWith("on USB"));
@@ -167,10 +167,10 @@ private slots:
         bench.child<QSlider>("levelSlider0")->setValue(0);
         bench.child<QSlider>("levelSlider2")->setValue(128);
         std::array<uint8_t, 4> levels{};
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
         QCOMPARE(levels, (std::array<uint8_t, 4>{0, sim::kIdleKeyLevel, 128, sim::kIdleKeyLevel}));
         bench.click("releaseButton");
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
         QCOMPARE(levels, (std::array<uint8_t, 4>{sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel, sim::kIdleKeyLevel}));
         // Levels the program cannot see change: the sliders follow them.
         bench.controller().state.keyLevels[3] = 7;
@@ -185,10 +185,10 @@ private slots:
         bench.child<QSpinBox>("irAddress")->setValue(0xA1B2);
         bench.child<QSpinBox>("irCommand")->setValue(0x45);
         std::array<uint8_t, 4> code{};
-        QCOMPARE(bench.read(cmdIrCode, code.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdIrCode, code.data(), 4), ResultCode::Ok);
         QCOMPARE(code, (std::array<uint8_t, 4>{}));   // nothing received until the button
         bench.click("irReceiveButton");
-        QCOMPARE(bench.read(cmdIrCode, code.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdIrCode, code.data(), 4), ResultCode::Ok);
         QCOMPARE(code, (std::array<uint8_t, 4>{0x45, 0xB2, 0xA1, 0x01}));
         QCOMPARE(bench.label("irCurrent"), QString("Last: 45 B2 A1 01"));
     }
@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(bench.controller().state.log.size(), std::size_t{2});
 
         std::array<uint8_t, 34> record{};
-        QCOMPARE(bench.read(cmdDeviceLog, record.data(), record.size()), errNone);
+        QCOMPARE(bench.read(cmdDeviceLog, record.data(), record.size()), ResultCode::Ok);
         QCOMPARE(record[0], uint8_t{0x7F});
         QCOMPARE(record[1], uint8_t{2});
         QCOMPARE(record[2], uint8_t{0x0A});
@@ -231,7 +231,7 @@ private slots:
         auto* press = bench.child<QPushButton>("touchPressButton");
         QVERIFY(!press->isEnabled());
         const uint8_t start = 1;
-        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), ResultCode::Ok);
         bench.window.refresh();
         QCOMPARE(bench.label("calibrationStep"), QString("Waiting for corner 1"));
         QVERIFY(press->isEnabled());
@@ -249,7 +249,7 @@ private slots:
         // Without release reports a press moves straight on; a give-up ends
         // the run the way the controller's time-out does.
         bench.child<QCheckBox>("releaseBitsCheck")->click();
-        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdTouchMemory, 0, &start, 1), ResultCode::Ok);
         bench.window.refresh();
         bench.click("touchPressButton");
         QCOMPARE(bench.controller().calibrationStep(), uint8_t{2});
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(bench.controller().calibrationStep(), uint8_t{4});
         bench.host.advance(1000);
         std::array<uint8_t, 2> touch{};
-        QCOMPARE(bench.read(cmdTouchMemory, touch.data(), 2), errNone);
+        QCOMPARE(bench.read(cmdTouchMemory, touch.data(), 2), ResultCode::Ok);
         QCOMPARE(touch[1], uint8_t{0});
     }
 
@@ -266,17 +266,17 @@ private slots:
         const uint8_t byte = 2;
         auto* refusal = bench.child<QComboBox>("refusalCombo");
         refusal->setCurrentIndex(1);
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errParameters);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::BadParameters);
         refusal->setCurrentIndex(2);
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errResult);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::BadResult);
         refusal->setCurrentIndex(0);
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::Ok);
 
         bench.child<QCheckBox>("corruptCheck")->click();
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errExchange);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::Exchange);
         bench.click("clearFaultsButton");
         QVERIFY(!bench.child<QCheckBox>("corruptCheck")->isChecked());
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::Ok);
         QCOMPARE(bench.controller().state.config[967], uint8_t{2});
     }
 
@@ -285,14 +285,14 @@ private slots:
         std::array<uint8_t, 4> levels{};
         bench.child<QSpinBox>("replyDelay")->setValue(500);
         const uint32_t before = bench.host.now;
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
         QVERIFY(bench.host.now - before >= 500);
         bench.child<QSpinBox>("replyDelay")->setValue(0);
 
         bench.child<QCheckBox>("noReplyCheck")->click();
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errTimeout);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Timeout);
         bench.child<QCheckBox>("noReplyCheck")->click();
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
     }
 
     void unplugAfterFrames() {
@@ -301,26 +301,26 @@ private slots:
         bench.click("unplugAfterButton");
         QCOMPARE(bench.label("unplugPending"), QString("Unplugs in 2 frames"));
         std::array<uint8_t, 4> levels{};
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
-        QVERIFY(bench.read(cmdKeyLevels, levels.data(), 4) != errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
+        QVERIFY(bench.read(cmdKeyLevels, levels.data(), 4) != ResultCode::Ok);
         bench.window.refresh();
         QVERIFY(!bench.child<QCheckBox>("pluggedCheck")->isChecked());
         QVERIFY(bench.label("unplugPending").isEmpty());
         bench.child<QCheckBox>("pluggedCheck")->click();
-        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), errNone);
+        QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
     }
 
     void trafficLine() {
         Bench bench;
         QCOMPARE(bench.label("trafficLabel"), QString("No request yet"));
         const uint8_t byte = 2;
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 967, &byte, 1), ResultCode::Ok);
         bench.window.refresh();
         QCOMPARE(bench.label("trafficLabel"), QString("Received (1): CMD:90 OFFSET:0967 LEN:01 [ 02 ]"));
         bench.window.adjustSize();
         const QSize shortLine = bench.window.size();
         std::array<uint8_t, 64> block{};
-        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 0, block.data(), block.size()), errNone);
+        QCOMPARE(bench.link.writeFrame(cmdConfigMemory, 0, block.data(), block.size()), ResultCode::Ok);
         bench.window.refresh();
         QVERIFY(bench.label("trafficLabel").startsWith("Received (2): CMD:90 OFFSET:0000 LEN:64 [ 00"));
         QVERIFY(bench.label("trafficLabel").endsWith(" ... ]"));

@@ -1,8 +1,9 @@
-// Message boxes: what each flags value shows, where the box goes, and how the
+// Message boxes: what each kind of box shows, where the box goes, and how the
 // box treats the device poll around it.
 #include "lang/lang.h"
 #include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
+#include "flags_for_tests.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,28 +75,22 @@ private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void kindsChooseCaptionIconAndButtons() {
-        const MsgBoxLayout error = msgBoxLayout(0x10);
-        QCOMPARE(error.buttons, std::vector<int>{ID_OK});
+        const MsgBoxLayout error = msgBoxLayout(MessageKind::Error);
+        QCOMPARE(error.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(error.icon, MsgBoxIcon::Stop);
         QCOMPARE(QString::fromUtf8(error.captionLiteral), QStringLiteral("Ошибка"));
-        const MsgBoxLayout info = msgBoxLayout(0x40);
-        QCOMPARE(info.buttons, std::vector<int>{ID_OK});
+        const MsgBoxLayout info = msgBoxLayout(MessageKind::Information);
+        QCOMPARE(info.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(info.icon, MsgBoxIcon::Information);
-        for (unsigned kind : {0x20u, 0x30u}) {
+        for (MessageKind kind : {MessageKind::Question, MessageKind::Warning}) {
             const MsgBoxLayout yesNo = msgBoxLayout(kind);
-            QCOMPARE(yesNo.buttons, (std::vector<int>{ID_YES, ID_NO}));
-            QCOMPARE(yesNo.defaultButton, int(ID_YES));
-            QCOMPARE(msgBoxLayout(kind | MB_DEFAULT_NO).defaultButton, int(ID_NO));
+            QCOMPARE(yesNo.buttons, (std::vector<Answer>{Answer::Yes, Answer::No}));
+            QCOMPARE(yesNo.defaultButton, Answer::Yes);
+            QCOMPARE(msgBoxLayout({kind, DefaultAnswer::No}).defaultButton, Answer::No);
         }
-        QCOMPARE(msgBoxLayout(0x30).icon, MsgBoxIcon::Exclamation);
-        // Any other low byte: no caption, and icon and buttons as the flags say.
-        const MsgBoxLayout other = msgBoxLayout(0x23);
-        QCOMPARE(QString::fromUtf8(other.captionLiteral), QString());
-        QCOMPARE(other.icon, MsgBoxIcon::Question);
-        QCOMPARE(other.buttons, (std::vector<int>{ID_YES, ID_NO, ID_CANCEL}));
-        QCOMPARE(msgBoxLayout(0x201).defaultButton, int(ID_OK));  // no third button: the first
-        QCOMPARE(msgBoxLayout(0x04).icon, MsgBoxIcon::None);
-        QCOMPARE(msgBoxLayout(0x0F).buttons, std::vector<int>{ID_OK});
+        QCOMPARE(msgBoxLayout(MessageKind::Warning).icon, MsgBoxIcon::Exclamation);
+        // A box with OK alone keeps it as its default whatever is asked for.
+        QCOMPARE(msgBoxLayout({MessageKind::Error, DefaultAnswer::No}).defaultButton, Answer::Ok);
     }
 
     void boxesAreCentredFiftyPixelsBelowTheMiddle() {
@@ -113,7 +108,7 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Yes);
-        QCOMPARE(window.showMessage(MB_QUESTION | MB_DEFAULT_NO, formatText("Удалить %d <b>кнопок</b>?", 3)), int(ID_YES));
+        QCOMPARE(window.showMessage({MessageKind::Question, DefaultAnswer::No}, formatText("Удалить %d <b>кнопок</b>?", 3)), Answer::Yes);
         QCOMPARE(seen.caption, QStringLiteral("Вопрос"));
         QCOMPARE(seen.text, QStringLiteral("Удалить 3 <b>кнопок</b>?"));
         QCOMPARE(seen.format, Qt::PlainText);  // a name like "<b>" is shown, not obeyed
@@ -130,7 +125,7 @@ private slots:
 
         window.setLanguage(English);
         answerBoxes(window, seen, QMessageBox::No);
-        QCOMPARE(window.showMessage(MB_WARNING | MB_DEFAULT_NO, "Sure?"), int(ID_NO));
+        QCOMPARE(window.showMessage({MessageKind::Warning, DefaultAnswer::No}, "Sure?"), Answer::No);
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QCOMPARE(seen.icon, QMessageBox::Warning);
         QCOMPARE(seen.defaultButton, QMessageBox::No);
@@ -140,7 +135,7 @@ private slots:
 
         window.setLanguage(Russian);
         answerBoxes(window, seen, QMessageBox::Yes);
-        QCOMPARE(window.showMessage(MB_QUESTION, "Готово?"), int(ID_YES));
+        QCOMPARE(window.showMessage(MessageKind::Question, "Готово?"), Answer::Yes);
         QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
     }
 
@@ -148,21 +143,20 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::NoButton);
-        QCOMPARE(window.showMessage(MB_WARNING, "?"), int(ID_NO));
-        QCOMPARE(window.showMessage(MB_ERROR, "!"), int(ID_OK));
-        QCOMPARE(window.showMessage(MB_QUESTION | 0x03, "?"), int(ID_CANCEL));
-        QCOMPARE(seen.caption, QString());
+        QCOMPARE(window.showMessage(MessageKind::Warning, "?"), Answer::No);
+        QCOMPARE(window.showMessage(MessageKind::Error, "!"), Answer::Ok);
+        QCOMPARE(window.showMessage(MessageKind::Question, "?"), Answer::No);
     }
 
     void errorAndInformationOfferOnlyOk() {
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
-        QCOMPARE(window.showMessage(MB_ERROR, "x"), int(ID_OK));
+        QCOMPARE(window.showMessage(MessageKind::Error, "x"), Answer::Ok);
         QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
         QCOMPARE(seen.caption, QStringLiteral("Ошибка"));
         QCOMPARE(seen.icon, QMessageBox::Critical);
-        QCOMPARE(window.showMessage(MB_INFORMATION, "x"), int(ID_OK));
+        QCOMPARE(window.showMessage(MessageKind::Information, "x"), Answer::Ok);
         QCOMPARE(seen.caption, QStringLiteral("Информация"));
     }
 
@@ -174,11 +168,11 @@ private slots:
         QSize boxSize;
         answerBoxes(window, seen, QMessageBox::Ok);
         boxDialogs().messageBox = [inner = boxDialogs().messageBox, &boxSize](QMessageBox& box) {
-            const int answer = inner(box);
+            const Answer answer = inner(box);
             boxSize = box.frameGeometry().size();
             return answer;
         };
-        window.showMessage(MB_INFORMATION, "Готово");
+        window.showMessage(MessageKind::Information, "Готово");
         QCOMPARE(seen.position, centredPosition(window.frameGeometry(), boxSize, kMsgBoxShiftDown));
     }
 
@@ -193,7 +187,7 @@ private slots:
             caption = box->windowTitle();
             box->defaultButton()->click();
         });
-        QCOMPARE(window.showMessage(MB_WARNING | MB_DEFAULT_NO, "Записать?"), int(ID_NO));
+        QCOMPARE(window.showMessage({MessageKind::Warning, DefaultAnswer::No}, "Записать?"), Answer::No);
         QCOMPARE(caption, QStringLiteral("Предупреждение"));
     }
 
@@ -203,7 +197,7 @@ private slots:
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
         QVERIFY(!poll->isActive());
-        window.showMessage(MB_ERROR, "x");
+        window.showMessage(MessageKind::Error, "x");
         QVERIFY(!seen.pollArmed);
         QVERIFY(poll->isActive());  // armed whatever it was before
     }
@@ -212,8 +206,8 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
-        window.flags().appClosing = true;
-        window.showMessage(MB_ERROR, "Ошибка записи");
+        FlagsForTests::setAppClosing(window.flags(), true);
+        window.showMessage(MessageKind::Error, "Ошибка записи");
         QVERIFY(!timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
     }
 
@@ -221,7 +215,7 @@ private slots:
         MainForm window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Yes);
-        QCOMPARE(window.host().messageBox(0x20, "Продолжить?"), int(ID_YES));
+        QCOMPARE(window.host().messageBox(MessageKind::Question, "Продолжить?"), Answer::Yes);
         QCOMPARE(seen.text, QStringLiteral("Продолжить?"));
     }
 };
