@@ -4,8 +4,8 @@
 // one event-loop pass, one more line and a scroll to the end afterwards; the
 // window is responsive while a pass stays well under 50 ms. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen memo_window [lines]
-#include "ui/shell/main_form.h"
-#include "ui/log/memo.h"
+#include "ui/shell/main_window.h"
+#include "ui/log/log_view.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -45,7 +45,7 @@ double msSince(Clock::time_point start) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const long lines = argc > 1 ? std::max(1L, std::atol(argv[1])) : 360000L;
-    zmt::ui::MainForm window;
+    zmt::ui::MainWindow window;
     // The device log runs only while its page is shown, so the view paints
     // as the lines arrive.
     window.pages().setCurrentIndex(0);
@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double oneMore = msSince(pass);
     // The log view itself, in sight: otherwise nothing would be painted.
-    auto* memo = window.findChild<zmt::ui::Memo*>(QStringLiteral("Memo"));
+    auto* memo = window.findChild<zmt::ui::LogView*>(QStringLiteral("Memo"));
     if (memo == nullptr || !memo->isVisible()) {
-        std::fprintf(stderr, "memo_window: the window shows no log view named Memo\n");
+        std::fprintf(stderr, "memo_window: the window shows no log view named LogView\n");
         return 1;
     }
     memo->verticalScrollBar()->setValue(0);

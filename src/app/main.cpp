@@ -8,7 +8,7 @@
 #include "ui/shell/file_handover.h"
 #include "ui/shell/file_opening.h"
 #include "ui/widgets/controls.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/program.h"
 #include "ui/shell/settings.h"
 #include "ui/shell/termination_signals.h"
@@ -55,7 +55,7 @@ void sayBeforeTheWindow(QMessageBox::Icon icon, const std::string& text) {
 void sayAlreadyRunning(const std::string& file) {
     sayBeforeTheWindow(
         QMessageBox::Information,
-        zmt::formatText(zmt::LangText("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
+        zmt::formatText(zmt::localized("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
                                       "The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
                         file.c_str()));
 }
@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
         }
         program.startUp();
         program.openAtStartup(options.configFile);
-        zmt::ui::MainForm& mainForm = program.window();
-        QObject::connect(&mainForm, &zmt::ui::MainForm::closed, &app, &QApplication::quit);
+        zmt::ui::MainWindow& mainForm = program.window();
+        QObject::connect(&mainForm, &zmt::ui::MainWindow::closed, &app, &QApplication::quit);
         // Logout, shutdown or kill end the program as a close would.
         zmt::ui::TerminationSignals termination;
         bool endedBySystem = false;

@@ -5,6 +5,8 @@
 #include "cli/firmware_commands.h"
 #include "cli/history_commands.h"
 #include "cli/json_output.h"
+#include "cli/levels_command.h"
+#include "cli/list_command.h"
 #include "config/config_file.h"
 #include "config/snapshot_store.h"
 #include "device/protocol.h"
@@ -17,7 +19,7 @@ namespace zmt::cli {
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "zmtctl: %s\n%s\n", message.c_str(),
-                 LangText("Подробности: zmtctl --help\0See: zmtctl --help\0"));
+                 localized("Подробности: zmtctl --help\0See: zmtctl --help\0"));
     return exitUsage;
 }
 
@@ -28,11 +30,11 @@ int deviceError(ResultCode code) {
 }
 
 int unexpectedArgument(const std::string& argument) {
-    return usageError(formatText(LangText("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
+    return usageError(formatText(localized("лишний аргумент '%s'\0unexpected argument '%s'\0"), argument.c_str()));
 }
 
 int needsValue(const std::string& name) {
-    return usageError(formatText(LangText("%s требует значение\0%s needs a value\0"), name.c_str()));
+    return usageError(formatText(localized("%s требует значение\0%s needs a value\0"), name.c_str()));
 }
 
 bool optionValue(const Arguments& arguments, std::size_t& i, const std::string& name, std::string& value,
@@ -59,10 +61,10 @@ int countOption(const Arguments& arguments, unsigned long& count) {
         std::string value;
         bool missing = false;
         if (!optionValue(arguments, i, "--count", value, missing)) return unexpectedArgument(arguments[i]);
-        if (missing) return usageError(LangText("--count требует число\0--count needs a number\0"));
+        if (missing) return usageError(localized("--count требует число\0--count needs a number\0"));
         const auto parsed = parseUnsigned(value, 1000000000UL);
         if (!parsed || *parsed == 0)
-            return usageError(formatText(LangText("--count: '%s' не число от 1 до 1000000000\0"
+            return usageError(formatText(localized("--count: '%s' не число от 1 до 1000000000\0"
                                                   "--count: '%s' is not a number from 1 to 1000000000\0"),
                                          value.c_str()));
         count = static_cast<unsigned long>(*parsed);
@@ -74,7 +76,7 @@ namespace {
 
 // Commands that take exactly one file name.
 int expectOneFile(const Arguments& arguments) {
-    if (arguments.empty()) return usageError(LangText("не указан файл\0the file name is missing\0"));
+    if (arguments.empty()) return usageError(localized("не указан файл\0the file name is missing\0"));
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     return exitOk;
 }
@@ -85,7 +87,7 @@ int fileError(const FileResult& result) {
 }
 
 int declined() {
-    std::fprintf(stderr, "%s\n", LangText("Ничего не изменено.\0Nothing was changed.\0"));
+    std::fprintf(stderr, "%s\n", localized("Ничего не изменено.\0Nothing was changed.\0"));
     return exitDeclined;
 }
 
@@ -100,8 +102,8 @@ int runInfo(Session& session, const Arguments& arguments) {
         return exitOk;
     }
     session.watch().printIdentity(identity);
-    host.memoLine(formatText(LangText("Код устройства    %u\0Device code         %u\0"), identity.deviceCode));
-    host.memoLine(formatText(LangText("Тип устройства    %u\0Device type         %u\0"), identity.deviceType));
+    host.memoLine(formatText(localized("Код устройства    %u\0Device code         %u\0"), identity.deviceCode));
+    host.memoLine(formatText(localized("Тип устройства    %u\0Device type         %u\0"), identity.deviceType));
     return exitOk;
 }
 
@@ -140,7 +142,7 @@ int runRead(Session& session, const Arguments& arguments) {
     storeSnapshot(session.watch().identity().serialNumber, session.record().image, SnapshotCause::FirstRead);
     const FileResult saved = saveConfigFile(session.record().image, file);
     if (!saved.ok()) return fileError(saved);
-    session.host().memoLine(formatText(LangText("Конфигурация контроллера записана в %s\0"
+    session.host().memoLine(formatText(localized("Конфигурация контроллера записана в %s\0"
                                                 "The controller's configuration was saved to %s\0"),
                                        file.c_str()));
     return exitOk;
@@ -164,7 +166,7 @@ int runWrite(Session& session, const Arguments& arguments) {
     if (!loaded.missing.empty() &&
         session.host().messageBox({MessageKind::Warning, DefaultAnswer::No},
                                   loaded.missingText() + "\n" +
-                                      LangText("Всё равно записать его в контроллер?\0"
+                                      localized("Всё равно записать его в контроллер?\0"
                                                "Write it to the controller anyway?\0")) != Answer::Yes)
         return declined();
     ConfigTransfer& transfer = session.transfer();
@@ -182,7 +184,7 @@ int runWrite(Session& session, const Arguments& arguments) {
             std::fprintf(stderr, "%s\n", partial.c_str());
         return status;
     }
-    session.host().memoLine(formatText(LangText("Конфигурация из %s записана в контроллер\0"
+    session.host().memoLine(formatText(localized("Конфигурация из %s записана в контроллер\0"
                                                 "The configuration from %s was written to the controller\0"),
                                        file.c_str()));
     return exitOk;
@@ -197,7 +199,7 @@ int runDefaults(Session& session, const Arguments& arguments) {
     if (const int status = keepSnapshot(session, SnapshotCause::Defaults); status != exitOk) return status;
     code = transfer.restoreDefaults();
     if (code != ResultCode::Ok) return deviceError(code);
-    session.host().memoLine(LangText("Конфигурация контроллера сброшена в состояние по умолчанию\0"
+    session.host().memoLine(localized("Конфигурация контроллера сброшена в состояние по умолчанию\0"
                                      "The controller's configuration was reset to its defaults\0"));
     return exitOk;
 }
@@ -208,7 +210,7 @@ int runReset(Session& session, const Arguments& arguments) {
     if (const int status = keepSnapshot(session, SnapshotCause::Restart); status != exitOk) return status;
     const ResultCode code = session.transfer().restartDevice();
     if (code != ResultCode::Ok) return deviceError(code);
-    session.host().memoLine(LangText("Контроллер перезапущен\0The controller was restarted\0"));
+    session.host().memoLine(localized("Контроллер перезапущен\0The controller was restarted\0"));
     return exitOk;
 }
 

@@ -17,9 +17,9 @@ std::string serialsText(const std::vector<PresentController>& found) {
         if (!text.empty()) text += ", ";
         const std::optional<uint32_t> serial = unit.serial();
         text += serial ? std::to_string(*serial) : std::string("?");
-        if (unit.busy) text += LangText(" (занят)\0 (busy)\0");
+        if (unit.busy) text += localized(" (занят)\0 (busy)\0");
     }
-    return text.empty() ? std::string(LangText("нет\0none\0")) : text;
+    return text.empty() ? std::string(localized("нет\0none\0")) : text;
 }
 
 std::vector<PresentController> presentControllers(Session& session) {
@@ -45,7 +45,7 @@ int checkControllerChoice(Session& session) {
     if (code == ResultCode::SameSerial) {
         const std::vector<std::string>& paths = session.transport().sameSerialPaths();
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Серийный номер %lu у двух контроллеров: %s и %s.\n"
+                     formatText(localized("Серийный номер %lu у двух контроллеров: %s и %s.\n"
                                          "Отключите один из них; ничего не изменено.\0"
                                          "Two controllers carry serial %lu: %s and %s.\n"
                                          "Unplug one of them; nothing was changed.\0"),
@@ -56,7 +56,7 @@ int checkControllerChoice(Session& session) {
     }
     if (code == ResultCode::Several) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Подключено несколько контроллеров: %s.\n"
+                     formatText(localized("Подключено несколько контроллеров: %s.\n"
                                          "Выберите один: --serial N (или --all для write, defaults, reset и flash).\0"
                                          "Several controllers are connected: %s.\n"
                                          "Choose one with --serial N (or --all for write, defaults, reset and flash).\0"),
@@ -66,43 +66,12 @@ int checkControllerChoice(Session& session) {
     }
     if (code == ResultCode::Disconnected && session.options().serial) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Контроллер %lu не найден; подключены: %s\0"
+                     formatText(localized("Контроллер %lu не найден; подключены: %s\0"
                                          "Controller %lu not found; connected: %s\0"),
                                 static_cast<unsigned long>(*session.options().serial),
                                 serialsText(presentControllers(session)).c_str())
                          .c_str());
         return exitDevice;
-    }
-    return exitOk;
-}
-
-int runList(Session& session, const Arguments& arguments) {
-    if (!arguments.empty()) return unexpectedArgument(arguments.front());
-    std::vector<PresentController> found;
-    const ResultCode code = session.transport().listControllers(found);
-    if (code != ResultCode::Ok) return deviceError(code);
-    Host& host = session.host();
-    if (session.options().json) {
-        host.memoLine(controllerListJson(found));
-        return exitOk;
-    }
-    for (const PresentController& unit : found) {
-        const std::optional<uint32_t> serial = unit.serial();
-        const std::string serialText = serial ? std::to_string(*serial) : std::string("?");
-        if (unit.busy) {
-            host.memoLine(serialText + "  " + unit.holder.busyText());
-        } else if (unit.read != ResultCode::Ok) {
-            host.memoLine(serialText + "  " + resultText(unit.read));
-        } else {
-            const IdentityBlock& identity = unit.identity;
-            const std::string application = identity.applicationVersion == 0
-                                                ? std::string(LangText("не загружено\0not loaded\0"))
-                                                : versionText(identity.applicationVersion);
-            host.memoLine(formatText(LangText("%s  \"%s\"  приложение %s  загрузчик %s\0"
-                                              "%s  \"%s\"  application %s  boot loader %s\0"),
-                                     serialText.c_str(), identity.controllerName.c_str(), application.c_str(),
-                                     versionText(identity.bootVersion).c_str()));
-        }
     }
     return exitOk;
 }
@@ -115,10 +84,10 @@ int runOnEveryController(Session& session, const CommandRow& command, const Argu
 
     TerminalHost& host = session.host();
     const std::string question =
-        formatText(LangText("Выполнить '%s' на всех контроллерах (%s)?\0Run '%s' on every controller (%s)?\0"),
+        formatText(localized("Выполнить '%s' на всех контроллерах (%s)?\0Run '%s' on every controller (%s)?\0"),
                    command.name, serialsText(found).c_str());
     if (host.messageBox({MessageKind::Question, DefaultAnswer::No}, question) != Answer::Yes) {
-        std::fprintf(stderr, "%s\n", LangText("Ничего не изменено.\0Nothing was changed.\0"));
+        std::fprintf(stderr, "%s\n", localized("Ничего не изменено.\0Nothing was changed.\0"));
         return exitDeclined;
     }
     // The one question covered the batch: the command's own are answered.
@@ -140,10 +109,10 @@ int runOnEveryController(Session& session, const CommandRow& command, const Argu
             session.useController(*serial);
             status = command.run(session, arguments);
             if (status == exitUsage) return status;   // the same for every controller
-            outcome = status == exitOk ? std::string(LangText("готово\0done\0"))
-                                       : formatText(LangText("не удалось (код %d)\0failed (status %d)\0"), status);
+            outcome = status == exitOk ? std::string(localized("готово\0done\0"))
+                                       : formatText(localized("не удалось (код %d)\0failed (status %d)\0"), status);
         }
-        host.memoLine(formatText(LangText("Контроллер %s: %s\0Controller %s: %s\0"), name.c_str(), outcome.c_str()));
+        host.memoLine(formatText(localized("Контроллер %s: %s\0Controller %s: %s\0"), name.c_str(), outcome.c_str()));
         if (status != exitOk && firstFailure == exitOk) firstFailure = status;
     }
     return firstFailure;

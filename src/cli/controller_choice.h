@@ -1,6 +1,6 @@
 #pragma once
 // Which controller a zmtctl command talks to when several are plugged in:
-// `list`, the check before a device command (--serial, or the only one
+// the check before a device command (--serial, or the only one
 // present), and --all, which runs a command on every controller in turn.
 #include "cli/commands.h"
 
@@ -13,9 +13,6 @@ namespace zmt::cli {
 // that are), or the controller held by another program (exitBusy). Any
 // other failure is left to the command to report, as it always was.
 int checkControllerChoice(Session& session);
-
-// zmtctl list [--json]
-int runList(Session& session, const Arguments& arguments);
 
 // zmtctl --all COMMAND ... (a command of DeviceUse::OneOrAll, without
 // --serial: the caller checks both): one question for the batch (or --yes), then the

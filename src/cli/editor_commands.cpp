@@ -18,12 +18,12 @@ int runIr(Session& session, const Arguments& arguments) {
     const ResultCode result = readIrCode(session.link(), code);
     if (result != ResultCode::Ok) return deviceError(result);
     if (session.options().json) session.host().memoLine(irCodeJson(code));
-    else session.host().memoLine(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
+    else session.host().memoLine(code.empty() ? std::string(localized(kNoIrCodeText)) : irTriggerText(code));
     return exitOk;
 }
 
 int runShow(Session& session, const Arguments& arguments) {
-    if (arguments.empty()) return usageError(LangText("нужен файл конфигурации\0a configuration file is needed\0"));
+    if (arguments.empty()) return usageError(localized("нужен файл конфигурации\0a configuration file is needed\0"));
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     auto image = std::make_unique<ConfigImage>();
     const FileResult loaded = loadConfigFile(*image, arguments.front());

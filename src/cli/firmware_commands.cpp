@@ -15,8 +15,6 @@ namespace zmt::cli {
 
 namespace {
 
-constexpr uint32_t kLevelsIntervalMs = 100;
-
 // After an update: when the new application holds another configuration
 // than the one kept before, offers to put that one back.
 int offerOldConfiguration(Session& session, const KeptSnapshot& before) {
@@ -29,7 +27,7 @@ int offerOldConfiguration(Session& session, const KeptSnapshot& before) {
     session.record().image = before.image;
     code = transfer.writeConfiguration();
     if (code != ResultCode::Ok) return deviceError(code);
-    session.host().memoLine(LangText("Прежняя конфигурация записана в контроллер\0"
+    session.host().memoLine(localized("Прежняя конфигурация записана в контроллер\0"
                                      "The old configuration was written to the controller\0"));
     return exitOk;
 }
@@ -51,7 +49,7 @@ bool parseVersion(const std::string& text, uint16_t& value) {
 }
 
 int runFlash(Session& session, const Arguments& arguments) {
-    if (arguments.empty()) return usageError(LangText("нужен файл прошивки\0a firmware file is needed\0"));
+    if (arguments.empty()) return usageError(localized("нужен файл прошивки\0a firmware file is needed\0"));
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     const std::string path = arguments[0];
 
@@ -83,22 +81,6 @@ int runFlash(Session& session, const Arguments& arguments) {
     return offerOldConfiguration(session, before);
 }
 
-int runLevels(Session& session, const Arguments& arguments) {
-    unsigned long count = 0;   // 0: until stopped
-    if (const int status = countOption(arguments, count); status != exitOk) return status;
-    TerminalHost& host = session.host();
-    TerminalHost::installInterruptHandler();
-    for (unsigned long done = 0; !TerminalHost::interrupted && (count == 0 || done < count); ++done) {
-        if (done != 0) delayMs(host, kLevelsIntervalMs);
-        uint8_t levels[4] = {};
-        const ResultCode code = commands::readKeyLevels(session.link(), levels, sizeof levels);
-        if (code != ResultCode::Ok) return deviceError(code);
-        host.memoLine(formatText("%3u %3u %3u %3u", levels[0], levels[1], levels[2], levels[3]));
-        if (host.outputClosed()) break;
-    }
-    return exitOk;
-}
-
 int runMakeLdr(Session&, const Arguments& arguments) {
     std::vector<std::string> files;
     LdrHeader header;
@@ -109,7 +91,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         if (optionValue(arguments, i, "--version", value, missing)) {
             if (missing) return needsValue("--version");
             if (!parseVersion(value, header.applicationVersion))
-                return usageError(formatText(LangText("--version: '%s' не версия вида 1.18\0"
+                return usageError(formatText(localized("--version: '%s' не версия вида 1.18\0"
                                                       "--version: '%s' is not a version like 1.18\0"),
                                              value.c_str()));
             haveVersion = true;
@@ -129,7 +111,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
             // Decimal or 0x-hexadecimal; a leading 0 is no octal.
             const auto parsed = parseUnsigned(value, matched->limit, NumberBase::DecimalOrHex);
             if (!parsed)
-                return usageError(formatText(LangText("%s: '%s' вне допустимого диапазона\0"
+                return usageError(formatText(localized("%s: '%s' вне допустимого диапазона\0"
                                                       "%s: '%s' is out of range\0"),
                                              matched->name, value.c_str()));
             if (matched->given == &haveCode) header.deviceCode = static_cast<uint8_t>(*parsed);
@@ -143,9 +125,9 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         }
     }
     if (files.size() != 2)
-        return usageError(LangText("нужны PAYLOAD и OUT.LDR\0PAYLOAD and OUT.LDR are needed\0"));
+        return usageError(localized("нужны PAYLOAD и OUT.LDR\0PAYLOAD and OUT.LDR are needed\0"));
     if (!haveVersion || !haveCode || !haveType)
-        return usageError(LangText("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
+        return usageError(localized("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
 
     // Read like every file of ours: a folder, a pipe (which would block for
     // ever) or a read error is refused with its reason, never taken for an
@@ -155,7 +137,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     if (read.error == FileError::NotFound || read.error == FileError::CannotRead) {
         const char* format = read.opened ? "Ошибка чтения файла \"%s\"\0Error reading file \"%s\"\0"
                                          : "Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0";
-        std::fprintf(stderr, "%s\n%s\n", formatText(LangText(format), files[0].c_str()).c_str(), read.reason().c_str());
+        std::fprintf(stderr, "%s\n%s\n", formatText(localized(format), files[0].c_str()).c_str(), read.reason().c_str());
         return exitFile;
     }
     const std::vector<uint8_t> payload(data.begin(), data.end());
@@ -163,13 +145,13 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     // an installation of nothing.
     if (read.ok() && payload.empty()) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Данные \"%s\" пусты\0Payload \"%s\" is empty\0"), files[0].c_str()).c_str());
+                     formatText(localized("Данные \"%s\" пусты\0Payload \"%s\" is empty\0"), files[0].c_str()).c_str());
         return exitFile;
     }
     std::vector<uint8_t> file;
     if (!read.ok() || !buildFirmwareFile(header, payload, file)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Данные \"%s\" длиннее %u байт\0Payload \"%s\" is longer than %u bytes\0"),
+                     formatText(localized("Данные \"%s\" длиннее %u байт\0Payload \"%s\" is longer than %u bytes\0"),
                                 files[0].c_str(), static_cast<unsigned>(kFirmwareFileMax - kFirmwareOverhead))
                          .c_str());
         return exitFile;
@@ -180,7 +162,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         files[1], std::string(reinterpret_cast<const char*>(file.data()), file.size()));
     if (!saved.ok()) {
         std::fprintf(stderr, "%s\n%s\n",
-                     formatText(LangText("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
+                     formatText(localized("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
                                 files[1].c_str()).c_str(),
                      saved.detail.c_str());
         return exitFile;

@@ -32,7 +32,7 @@ int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause
     // the safety net is better said than silently done.
     if (root.empty()) {
         std::fprintf(stderr, "%s\n",
-                     LangText("Снимок не сохранён: папка данных пользователя не задана (HOME)\0"
+                     localized("Снимок не сохранён: папка данных пользователя не задана (HOME)\0"
                               "No snapshot was kept: the user's data folder is not set (HOME)\0"));
         return exitOk;
     }
@@ -40,13 +40,13 @@ int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause
     const SnapshotStore::Taken taken = store.take(serial, image, cause);
     if (!taken.result.ok()) {
         std::fprintf(stderr, "%s\n%s\n", taken.result.text().c_str(),
-                     LangText(kSnapshotNotKeptText));
+                     localized(kSnapshotNotKeptText));
         return exitFile;
     }
     if (kept != nullptr) kept->path = taken.path;
     if (taken.added)
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Конфигурация контроллера сохранена в %s\0"
+                     formatText(localized("Конфигурация контроллера сохранена в %s\0"
                                          "The controller's configuration was kept in %s\0"),
                                 taken.path.c_str())
                          .c_str());
@@ -96,7 +96,7 @@ int runHistory(Session& session, const Arguments& arguments) {
         return exitOk;
     }
     if (rows.empty()) {
-        std::fprintf(stderr, "%s\n", LangText("Снимков нет\0No snapshots\0"));
+        std::fprintf(stderr, "%s\n", localized("Снимков нет\0No snapshots\0"));
         return exitOk;
     }
     for (const Row& row : rows)
@@ -150,7 +150,7 @@ int loadSide(Session& session, const std::string& name, bool& controllerRead, Co
 
 int runDiff(Session& session, const Arguments& arguments) {
     if (arguments.size() < 2)
-        return usageError(LangText("нужны два файла (или controller)\0two files (or controller) are needed\0"));
+        return usageError(localized("нужны два файла (или controller)\0two files (or controller) are needed\0"));
     if (arguments.size() > 2) return unexpectedArgument(arguments[2]);
     bool controllerRead = false;
     ConfigImage sides[2] = {};

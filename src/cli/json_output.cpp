@@ -111,7 +111,7 @@ std::string irCodeJson(const IrCode& code) {
         else json.number(value);
     }
     json.key("text");
-    json.string(code.empty() ? std::string(LangText(kNoIrCodeText)) : irTriggerText(code));
+    json.string(code.empty() ? std::string(localized(kNoIrCodeText)) : irTriggerText(code));
     json.endObject();
     return json.text();
 }

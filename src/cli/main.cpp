@@ -71,21 +71,21 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
             line.options.simulator = true;
             const std::string file = argument.substr(12);
             if (file.empty())
-                return usageError(LangText("--simulator=: не указан файл\0--simulator=: the file name is missing\0"));
+                return usageError(localized("--simulator=: не указан файл\0--simulator=: the file name is missing\0"));
             // Each file more is one simulated controller more.
             if (line.options.stateFile) line.options.moreUnits.push_back(file);
             else line.options.stateFile = file;
         } else if (argument == "--serial" || argument.rfind("--serial=", 0) == 0) {
             std::string value;
             if (argument == "--serial") {
-                if (i + 1 == argc) return usageError(LangText("--serial требует номер\0--serial needs a number\0"));
+                if (i + 1 == argc) return usageError(localized("--serial требует номер\0--serial needs a number\0"));
                 value = argv[++i];
             } else {
                 value = argument.substr(9);
             }
             const auto serial = parseUnsigned(value, 0xFFFFFFFFUL);
             if (!serial)
-                return usageError(formatText(LangText("--serial: '%s' не серийный номер\0"
+                return usageError(formatText(localized("--serial: '%s' не серийный номер\0"
                                                       "--serial: '%s' is not a serial number\0"),
                                              value.c_str()));
             line.options.serial = static_cast<uint32_t>(*serial);
@@ -94,13 +94,13 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
             std::string value;
             if (argument == "--lang") {
-                if (i + 1 == argc) return usageError(LangText("--lang требует ru или en\0--lang needs ru or en\0"));
+                if (i + 1 == argc) return usageError(localized("--lang требует ru или en\0--lang needs ru or en\0"));
                 value = argv[++i];
             } else {
                 value = argument.substr(7);
             }
             if (!parseLanguage(value, line.options.language))
-                return usageError(formatText(LangText("--lang: '%s' не ru и не en\0--lang: '%s' is neither ru nor en\0"),
+                return usageError(formatText(localized("--lang: '%s' не ru и не en\0--lang: '%s' is neither ru nor en\0"),
                                              value.c_str()));
         } else if (argument == "--json") {
             line.options.json = true;
@@ -116,7 +116,7 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         } else if (!line.command.empty()) {
             line.arguments.push_back(argument);   // the command's own option
         } else {
-            return usageError(formatText(LangText("неизвестный параметр '%s'\0unknown option '%s'\0"),
+            return usageError(formatText(localized("неизвестный параметр '%s'\0unknown option '%s'\0"),
                                          argument.c_str()));
         }
     }
@@ -124,7 +124,7 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
 }
 
 void printHelp() {
-    std::printf("%s", LangText(
+    std::printf("%s", localized(
         "ИМЯ\n"
         "    zmtctl - настройка контроллера ZEL MORVA TOUCH из командной строки\n"
         "\n"
@@ -219,7 +219,7 @@ void printHelp() {
         "COMMANDS\n\0"));
     for (const CommandRow& command : commandTable()) {
         std::printf("    %s%s%s\n", command.name, *command.synopsis ? " " : "", command.synopsis);
-        std::string help = LangText(command.help);
+        std::string help = localized(command.help);
         std::size_t start = 0;
         while (start <= help.size()) {
             const std::size_t end = help.find('\n', start);
@@ -228,7 +228,7 @@ void printHelp() {
             start = end + 1;
         }
     }
-    std::printf("%s", LangText(
+    std::printf("%s", localized(
         "\n"
         "КОДЫ ВОЗВРАТА\n"
         "    0   успешно\n"
@@ -272,10 +272,10 @@ int run(int argc, char** argv) {
         std::printf("zmtctl %s\n", kProgramVersion);
         return exitOk;
     }
-    if (line.command.empty()) return usageError(LangText("не указана команда\0no command given\0"));
+    if (line.command.empty()) return usageError(localized("не указана команда\0no command given\0"));
     const CommandRow* command = findCommand(line.command);
     if (command == nullptr)
-        return usageError(formatText(LangText("неизвестная команда '%s'\0unknown command '%s'\0"),
+        return usageError(formatText(localized("неизвестная команда '%s'\0unknown command '%s'\0"),
                                      line.command.c_str()));
 
     // Only these commands have facts to hand to a script; any other would
@@ -283,15 +283,15 @@ int run(int argc, char** argv) {
     if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
         line.command != "ir" && line.command != "history" &&
         line.command != "diff")
-        return usageError(formatText(LangText("--json работает только с info, list, show, ir, history и diff, не с '%s'\0"
+        return usageError(formatText(localized("--json работает только с info, list, show, ir, history и diff, не с '%s'\0"
                                               "--json works only with info, list, show, ir, history and diff, not with '%s'\0"),
                                      line.command.c_str()));
     if (line.options.all && command->use != DeviceUse::OneOrAll)
-        return usageError(formatText(LangText("--all работает только с write, defaults, reset и flash, не с '%s'\0"
+        return usageError(formatText(localized("--all работает только с write, defaults, reset и flash, не с '%s'\0"
                                               "--all works only with write, defaults, reset and flash, not with '%s'\0"),
                                      line.command.c_str()));
     if (line.options.all && line.options.serial)
-        return usageError(LangText("--serial и --all вместе не работают\0--serial and --all exclude each other\0"));
+        return usageError(localized("--serial и --all вместе не работают\0--serial and --all exclude each other\0"));
 
     // The name the hold gives others when they find a controller busy.
     ControllerHold::setProgramName("zmtctl");
@@ -299,7 +299,7 @@ int run(int argc, char** argv) {
     std::string error;
     if (!session.loadState(error)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Ошибка файла состояния симулятора: %s\0Simulator state file error: %s\0"),
+                     formatText(localized("Ошибка файла состояния симулятора: %s\0Simulator state file error: %s\0"),
                                 error.c_str()).c_str());
         return session.stateFileBusy() ? exitBusy : exitFile;
     }
@@ -318,7 +318,7 @@ int run(int argc, char** argv) {
     if (status == exitUsage) return status;
     if (!session.saveState(error)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(LangText("Ошибка записи файла состояния симулятора: %s\0"
+                     formatText(localized("Ошибка записи файла состояния симулятора: %s\0"
                                          "Cannot write the simulator state file: %s\0"),
                                 error.c_str()).c_str());
         return status != exitOk ? status : exitFile;
@@ -342,7 +342,7 @@ int endOutput(int status) {
     }
 #endif
     std::fprintf(stderr, "%s: %s\n",
-                 LangText("Ошибка записи в стандартный вывод\0Error writing to standard output\0"),
+                 localized("Ошибка записи в стандартный вывод\0Error writing to standard output\0"),
                  std::strerror(error));
     return status != exitOk ? status : exitFile;
 }

@@ -30,7 +30,7 @@ const char* const kReadConfigurationError =
 } // namespace
 
 ResultCode ConfigTransfer::reportIfFailed(ResultCode code, const char* format) {
-    if (code != ResultCode::Ok) host_.messageBox(MessageKind::Error, formatText(LangText(format), resultText(code).c_str()));
+    if (code != ResultCode::Ok) host_.messageBox(MessageKind::Error, formatText(localized(format), resultText(code).c_str()));
     return code;
 }
 
@@ -41,7 +41,7 @@ void ConfigTransfer::forgetSerial() {
 ResultCode ConfigTransfer::readController(ConfigImage& config,
                                           uint8_t (&touch)[sizeof(ConfigRecord::touchState)]) {
     const ProgressScope progress(host_, kFullReadTotal,
-                                 LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+                                 localized("Читаю конфигурацию из устройства\0Reading configuration from the device"));
     const ResultCode code = commands::readConfigMemory(link_, 0, config.bytes(), kConfigImageSize);
     if (code != ResultCode::Ok) return code;
     return commands::readTouchMemory(link_, 0, touch, sizeof touch);
@@ -87,7 +87,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
 ResultCode ConfigTransfer::writeConfiguration() {
     FlagScope running(transferRunning_);
     const ProgressScope progress(host_, static_cast<int>(kConfigImageSize),
-                                 LangText("Пишу конфигурацию в устройство\0Write configuration to the device"));
+                                 localized("Пишу конфигурацию в устройство\0Write configuration to the device"));
     // What goes out is the image as it was at the start; edits made while
     // the frames travel stay pending for the synchronisation.
     const ConfigImage sent = record_.image;
@@ -105,7 +105,7 @@ std::string ConfigTransfer::partialWriteText() const {
     // A cut at the first frame leaves the old configuration as it was; any
     // later one leaves a mixture that works in neither form's way.
     if (writeAccepted_ == 0 || writeAccepted_ >= kConfigImageSize) return {};
-    return formatText(LangText("Контроллер принял %u из %u байт новой конфигурации: теперь в нём часть новой и часть "
+    return formatText(localized("Контроллер принял %u из %u байт новой конфигурации: теперь в нём часть новой и часть "
                                "прежней. Запишите конфигурацию ещё раз, когда контроллер снова будет подключён.\0"
                                "The controller took %u of the %u bytes of the new configuration: it now holds part "
                                "of the new one and part of the old. Write the configuration again once the "
@@ -116,7 +116,7 @@ std::string ConfigTransfer::partialWriteText() const {
 bool ConfigTransfer::confirmResetToDefaults() {
     return host_.messageBox(
                {MessageKind::Warning, DefaultAnswer::No},
-               LangText("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
+               localized("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
                         "Are you sure you want to reset\nthe device configuration\nto its default state?")) == Answer::Yes;
 }
 
@@ -124,7 +124,7 @@ ResultCode ConfigTransfer::restoreDefaults() { return commands::restoreDefaults(
 
 bool ConfigTransfer::confirmWriteConfiguration() {
     return host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                            LangText("Вы действительно хотите\nзаписать данные в контроллер?\0"
+                            localized("Вы действительно хотите\nзаписать данные в контроллер?\0"
                                      "Are you sure you want to write\ndata to the controller?")) == Answer::Yes;
 }
 
@@ -236,7 +236,7 @@ bool ConfigTransfer::keepSnapshot(SnapshotCause cause) {
         lastSnapshotPath_ = kept.path;
         return true;
     }
-    host_.messageBox(MessageKind::Error, kept.text() + "\n" + LangText(kSnapshotNotKeptText));
+    host_.messageBox(MessageKind::Error, kept.text() + "\n" + localized(kSnapshotNotKeptText));
     return false;
 }
 
@@ -245,7 +245,7 @@ ResultCode ConfigTransfer::writeDeviceCommand() {
     if (!keepSnapshot(SnapshotCause::FullWrite)) return ResultCode::Ok;
     const ResultCode code = writeConfiguration();
     if (code == ResultCode::Ok) return code;
-    std::string text = formatText(LangText("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
+    std::string text = formatText(localized("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
                                   resultText(code).c_str());
     if (const std::string partial = partialWriteText(); !partial.empty()) text += "\n" + partial;
     host_.messageBox(MessageKind::Error, text);
@@ -316,7 +316,7 @@ void ConfigTransfer::syncChanges() {
             syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
             if (!syncFailureShown_) {
                 syncFailureShown_ = true;
-                host_.messageBox(MessageKind::Error, formatText(LangText(kWriteError), resultText(code).c_str()));
+                host_.messageBox(MessageKind::Error, formatText(localized(kWriteError), resultText(code).c_str()));
             }
             break;
         }
@@ -326,7 +326,7 @@ void ConfigTransfer::syncChanges() {
         syncRetryWaiting_ = false;
         k = end;
     }
-    if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, LangText("Запись изменений\0Record of changes"));
+    if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, localized("Запись изменений\0Record of changes"));
 }
 
 } // namespace zmt

@@ -128,11 +128,11 @@ bool EditHistory::canRedo(const ConfigImage& image) const {
 std::string EditHistory::undoLabel(const ConfigImage& image) const {
     if (!canUndo(image)) return {};
     if (outsideChanges(image)) return editLabel(kUnnamedEdit).text();
-    return LangText(steps_[next_ - 1].label);
+    return localized(steps_[next_ - 1].label);
 }
 
 std::string EditHistory::redoLabel(const ConfigImage& image) const {
-    return canRedo(image) ? LangText(steps_[next_].label) : std::string();
+    return canRedo(image) ? localized(steps_[next_].label) : std::string();
 }
 
 std::size_t EditHistory::storedBytes() const {

@@ -37,7 +37,7 @@ inline constexpr std::size_t kEditHistorySteps = 1000;
 struct EditLabel {
     std::string both;
     // In the language in force.
-    std::string text() const { return LangText(both); }
+    std::string text() const { return localized(both); }
 };
 
 // Fills each half of a bilingual format ("рус %d\0eng %d") with the same

@@ -103,14 +103,14 @@ std::string describeReaction(const Reaction& reaction) {
 
 std::string reactionDescriptionLine(const Reaction& reaction) {
     std::string text = describeReaction(reaction);
-    return text.empty() ? std::string(LangText(kNoReactionText)) : text;
+    return text.empty() ? std::string(localized(kNoReactionText)) : text;
 }
 
 namespace {
 
 std::string irCodeText(int protocol, unsigned address, unsigned command) {
     const char* name = irProtocolName(protocol);
-    if (name == nullptr) return LangText(kIrUndefined);
+    if (name == nullptr) return localized(kIrUndefined);
     return formatText("%s %u / %u", name, address, command);
 }
 
@@ -119,8 +119,8 @@ std::string irCodeText(int protocol, unsigned address, unsigned command) {
 std::string irTriggerText(const IrCode& code) { return irCodeText(code.protocol, code.address, code.command); }
 
 std::vector<std::string> describeIrReaction(const Reaction& reaction) {
-    if ((reaction.kind >> 4) != 1) return {"  ", LangText(kNoReactionText)};
-    return {"  ", LangText("ИК код\0IR code"), irCodeText(reaction.kind & 0x0F, reaction.word(), reaction.arg1)};
+    if ((reaction.kind >> 4) != 1) return {"  ", localized(kNoReactionText)};
+    return {"  ", localized("ИК код\0IR code"), irCodeText(reaction.kind & 0x0F, reaction.word(), reaction.arg1)};
 }
 
 std::vector<std::string> reactionMemoLines(const Reaction& reaction) {

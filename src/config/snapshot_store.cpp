@@ -118,7 +118,7 @@ std::optional<SnapshotCause> snapshotCauseFromKey(const std::string& key) {
 
 std::string snapshotCauseText(SnapshotCause cause) {
     for (const CauseRow& row : kCauses)
-        if (row.cause == cause) return LangText(row.text);
+        if (row.cause == cause) return localized(row.text);
     return {};
 }
 
@@ -312,7 +312,7 @@ bool offerRestoreAfterUpdate(Host& host, const ConfigImage& before, const Config
                              const std::string& snapshotPath) {
     if (std::memcmp(before.bytes(), after.bytes(), sizeof(ConfigImage)) == 0) return false;
     return host.messageBox(MessageKind::Question,
-                           formatText(LangText("После обновления конфигурация контроллера отличается от прежней\n"
+                           formatText(localized("После обновления конфигурация контроллера отличается от прежней\n"
                                                "(она сохранена в %s).\nВернуть прежнюю конфигурацию?\0"
                                                "After the update the controller's configuration differs from the one\n"
                                                "it held before (kept in %s).\nPut the old configuration back?"),

@@ -24,7 +24,7 @@ inline constexpr int kMaxDots = 10;
 inline constexpr std::size_t kDeviceLogRecordSize = 34;
 
 // What the watch needs of the main window (zmtctl and the tests implement it
-// too). Memo and status text go through the Host.
+// too). LogView and status text go through the Host.
 class WatchWindow {
 public:
     virtual ~WatchWindow() = default;

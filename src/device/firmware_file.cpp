@@ -33,7 +33,7 @@ void fileError(Host& host, const char* literal, const std::string& path, const s
     const std::size_t dot = name.find_last_of('.');
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    std::string text = formatText(LangText(literal), stem.c_str(), extension.c_str());
+    std::string text = formatText(localized(literal), stem.c_str(), extension.c_str());
     if (!reason.empty()) text += "\n" + reason;
     host.messageBox(MessageKind::Error, text);
 }
@@ -87,10 +87,10 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     image.header.deviceType = bytes[7];
 
     const std::string name = fileNameOf(path);
-    host.memoLine(LangText("**************** Обновление ****************\0"
+    host.memoLine(localized("**************** Обновление ****************\0"
                            "******************* Update *******************"));
-    host.memoLine(formatText(LangText("Файл обновления   \"%s\"\0The update file           \"%s\""), name.c_str()));
-    host.memoLine(formatText(LangText("Версия приложения %s\0Application version       %s"),
+    host.memoLine(formatText(localized("Файл обновления   \"%s\"\0The update file           \"%s\""), name.c_str()));
+    host.memoLine(formatText(localized("Версия приложения %s\0Application version       %s"),
                              versionText(image.header.applicationVersion).c_str()));
     return true;
 }

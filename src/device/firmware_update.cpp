@@ -12,12 +12,12 @@ const char* const kUpdateFailed = "Ошибка обновления проши�
 }
 
 FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
-    std::string text = formatText(LangText(kUpdateFailed), resultText(code).c_str());
+    std::string text = formatText(localized(kUpdateFailed), resultText(code).c_str());
     // The boot loader has taken over and holds an incomplete application:
     // the controller starts only its boot loader until an update completes.
     if (partTransferred) {
         text += '\n';
-        text += LangText("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
+        text += localized("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
                          "(ZEL-MORVA-BOOT). Когда он снова будет подключён, запустите обновление "
                          "ещё раз с тем же файлом.\0"
                          "The controller got only part of the new firmware and will start only "
@@ -29,7 +29,7 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
 }
 
 std::string firmwareUpdatedText(uint16_t applicationVersion) {
-    return formatText(LangText("Устройство обновлено до версии %s\0The device is updated to version %s"),
+    return formatText(localized("Устройство обновлено до версии %s\0The device is updated to version %s"),
                       versionText(applicationVersion).c_str());
 }
 
@@ -59,14 +59,14 @@ FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& as
     const ResultCode code = commands::readIdentity(link_, raw.data(), raw.size(), count);
     raw.back() = 0;
     if (code != ResultCode::Ok) {
-        host_.messageBox(MessageKind::Error, formatText(LangText("Ошибка чтения конфигурации устройства\n%s\0"
+        host_.messageBox(MessageKind::Error, formatText(localized("Ошибка чтения конфигурации устройства\n%s\0"
                                                        "Error reading the device configuration\n%s"),
                                               resultText(code).c_str()));
         return FirmwareOutcome::DeviceRefused;
     }
     identity_ = IdentityBlock::fromBytes(raw);
     host_.memoClear();
-    host_.memoLine(LangText("**************** Устройство ****************\0"
+    host_.memoLine(localized("**************** Устройство ****************\0"
                             "******************* Device *******************"));
     watch_.printIdentity(identity_);
 
@@ -83,12 +83,12 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     if (!image.loaded() || image.buffer.size() < kFirmwareBufferSize) return FirmwareOutcome::FileRefused;
     const LdrHeader& header = image.header;
     if (identity_.deviceCode != header.deviceCode) {
-        host_.messageBox(MessageKind::Error, LangText("Это обновление не для данного устройства\0"
+        host_.messageBox(MessageKind::Error, localized("Это обновление не для данного устройства\0"
                                             "This update is not for this device"));
         return FirmwareOutcome::DeviceRefused;
     }
     if (identity_.deviceType != header.deviceType) {
-        host_.messageBox(MessageKind::Error, LangText("Это обновление не для данного типа устройства\0"
+        host_.messageBox(MessageKind::Error, localized("Это обновление не для данного типа устройства\0"
                                             "This update is not for this type of device"));
         return FirmwareOutcome::DeviceRefused;
     }
@@ -99,12 +99,12 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     else if (identity_.applicationVersion > header.applicationVersion)
         question = "Вы пытаетесь загрузить более старую версию, чем в устройстве\nПродолжаем?\0"
                    "Are you trying to download an older version than the device\nContinue?";
-    if (question != nullptr && host_.messageBox(MessageKind::Warning, LangText(question)) != Answer::Yes)
+    if (question != nullptr && host_.messageBox(MessageKind::Warning, localized(question)) != Answer::Yes)
         return FirmwareOutcome::Cancelled;
 
     const std::size_t payload = image.payloadSize();
     const ProgressScope progress(host_, static_cast<int>(payload),
-                                 LangText("Обновление программного обеспечения\0Firmware update"));
+                                 localized("Обновление программного обеспечения\0Firmware update"));
 
     if (!identity_.bootLoaderRunning()) {
         // The first frame makes the application restart into its boot
@@ -144,7 +144,7 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
             if (awaitNewApplication_ && !newApplicationRuns()) {
                 host_.messageBox(
                     MessageKind::Error,
-                    formatText(LangText("Контроллер не запустил новое приложение\n"
+                    formatText(localized("Контроллер не запустил новое приложение\n"
                                         "Он получил всю прошивку %s, но так и не был замечен работающим с ней "
                                         "(отключён или без питания?). Подключите его снова; если он виден как "
                                         "ZEL-MORVA-BOOT, запустите обновление ещё раз с тем же файлом.\0"

@@ -13,7 +13,7 @@ class ButtonLearning;
 class ConfigTransfer;
 class ConnectionWatch;
 namespace ui {
-class MainForm;
+class MainWindow;
 }
 struct FlagsForTests;   // tests/support/flags_for_tests.h
 
@@ -36,7 +36,7 @@ public:
     bool learningActive() const { return learningActive_; }
 
     // The window, once it has begun to close; it never opens again.
-    void setClosing(FlagKey<ui::MainForm>) { appClosing_ = true; }
+    void setClosing(FlagKey<ui::MainWindow>) { appClosing_ = true; }
     // The connection watch, as it announces a controller and as it notices
     // it gone (or is asked to announce it afresh).
     void setDeviceConnected(bool connected, FlagKey<ConnectionWatch>) { deviceConnected_ = connected; }

@@ -23,26 +23,26 @@ bool DeviceFrame::checkValid() const { return frameCheck(bytes.data() + 1, 68) =
 
 std::string resultText(ResultCode code) {
     switch (code) {
-    case ResultCode::Ok: return LangText("Нет ошибок\0No errors\0");
-    case ResultCode::HidLoad: return LangText("Ошибка загрузки драйвера HID.DLL\0Error loading driver HID.DLL\0");
+    case ResultCode::Ok: return localized("Нет ошибок\0No errors\0");
+    case ResultCode::HidLoad: return localized("Ошибка загрузки драйвера HID.DLL\0Error loading driver HID.DLL\0");
     case ResultCode::Exchange:
-        return LangText("Ошибка обмена данными с контроллером\0Failed to communicate with the controller\0");
-    case ResultCode::Disconnected: return LangText("Контроллер отключен\0Controller is disconnected\0");
-    case ResultCode::Timeout: return LangText("Вышел таймаут ожидания ответа\0Out of the timeout response\0");
+        return localized("Ошибка обмена данными с контроллером\0Failed to communicate with the controller\0");
+    case ResultCode::Disconnected: return localized("Контроллер отключен\0Controller is disconnected\0");
+    case ResultCode::Timeout: return localized("Вышел таймаут ожидания ответа\0Out of the timeout response\0");
     case ResultCode::Busy:
-        return LangText("Контроллер занят другим обменом\0The controller is busy with another exchange\0");
+        return localized("Контроллер занят другим обменом\0The controller is busy with another exchange\0");
     case ResultCode::Held:
-        return LangText("Контроллер занят другой программой\0The controller is busy: another program holds it\0");
+        return localized("Контроллер занят другой программой\0The controller is busy: another program holds it\0");
     case ResultCode::Several:
-        return LangText("Подключено несколько контроллеров: выберите один\0"
+        return localized("Подключено несколько контроллеров: выберите один\0"
                         "Several controllers are connected: choose one\0");
     case ResultCode::NoHold:
-        return LangText("Контроллер нельзя закрепить за этой программой\0The controller cannot be held for this program\0");
+        return localized("Контроллер нельзя закрепить за этой программой\0The controller cannot be held for this program\0");
     case ResultCode::SameSerial:
-        return LangText("Один серийный номер у нескольких контроллеров\0Several controllers carry the same serial number\0");
-    case ResultCode::BadParameters: return LangText("Ошибка в параметрах\0Error in parameters\0");
-    case ResultCode::BadResult: return LangText("Ошибка результата\0Failed result\0");
-    default: return formatText(LangText("Неизвестная ошибка USB: %d\0Unknown error USB: %d\0"), static_cast<int>(code));
+        return localized("Один серийный номер у нескольких контроллеров\0Several controllers carry the same serial number\0");
+    case ResultCode::BadParameters: return localized("Ошибка в параметрах\0Error in parameters\0");
+    case ResultCode::BadResult: return localized("Ошибка результата\0Failed result\0");
+    default: return formatText(localized("Неизвестная ошибка USB: %d\0Unknown error USB: %d\0"), static_cast<int>(code));
     }
 }
 

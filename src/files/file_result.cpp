@@ -44,11 +44,11 @@ std::string FileResult::text() const {
         const std::size_t shown = std::min<std::size_t>(damaged.size(), 6);
         for (std::size_t i = 0; i < shown; ++i) list += (i ? ", " : "") + damaged[i];
         if (shown < damaged.size()) list += ", ...";
-        return formatText(LangText("Файл %s прочитан, но часть значений повреждена: %s\0"
+        return formatText(localized("Файл %s прочитан, но часть значений повреждена: %s\0"
                                    "File %s was read, but some values are damaged: %s"),
                           path.c_str(), list.c_str());
     }
-    std::string message = formatText(LangText(messageFormat(error)), path.c_str());
+    std::string message = formatText(localized(messageFormat(error)), path.c_str());
     if (!detail.empty()) message += "\n" + detail;
     return message;
 }
@@ -84,7 +84,7 @@ std::string keyRangesText(const std::vector<std::string>& keys) {
 
 std::string FileResult::missingText() const {
     if (!ok() || missing.empty()) return {};
-    return formatText(LangText("В файле %s нет ключей, которые есть в каждом сохранённом файле конфигурации "
+    return formatText(localized("В файле %s нет ключей, которые есть в каждом сохранённом файле конфигурации "
                                "(он обрезан?): %s.\nОни получат значения по умолчанию.\0"
                                "File %s lacks keys every saved configuration file has (was it cut short?): %s.\n"
                                "They would take their default values."),
@@ -98,7 +98,7 @@ fs::path pathFromUtf8(const std::string& utf8) {
 }
 
 std::string notRegularFileReason() {
-    return LangText("Это не обычный файл (канал, устройство или сокет)\0Not a regular file (a pipe, a device or a socket)");
+    return localized("Это не обычный файл (канал, устройство или сокет)\0Not a regular file (a pipe, a device or a socket)");
 }
 
 FileResult readWholeFile(const std::string& path, std::size_t maxBytes, std::string& content) {

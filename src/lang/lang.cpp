@@ -15,7 +15,7 @@ int languageIndex() { return currentLanguage; }
 
 void setLanguageIndex(int index) { currentLanguage = index == English ? English : Russian; }
 
-const char* LangText(const char* literal) {
+const char* localized(const char* literal) {
     if (literal == nullptr) return "(null)";
     const char* text = literal;
     for (int skip = 0; skip < currentLanguage; ++skip) {
@@ -25,9 +25,9 @@ const char* LangText(const char* literal) {
     return text;
 }
 
-std::string LangText(const std::string& text) {
+std::string localized(const std::string& text) {
     if (text.find('\0') == std::string::npos) return text;
-    return LangText(text.c_str());   // c_str() ends the English half with a NUL
+    return localized(text.c_str());   // c_str() ends the English half with a NUL
 }
 
 std::string bilingualCopy(const char* literal) {

@@ -10,19 +10,19 @@ namespace zmt {
 enum Language : int { Russian = 0, English = 1 };
 
 // The language in force: 0 Russian (at start), 1 English. The number of
-// halves LangText skips.
+// halves localized skips.
 int languageIndex();
 void setLanguageIndex(int index);
 
 // Picks the half of the current language. A half reached by skipping that is
 // empty gives "(null)", so a missing translation shows up instead of
 // vanishing; index 0 returns the Russian half as it is.
-const char* LangText(const char* literal);
+const char* localized(const char* literal);
 
 // A bilingual text made at run time keeps the literal's shape in a string:
-// the Russian half, a NUL, the English half. LangText picks its half (the
+// the Russian half, a NUL, the English half. localized picks its half (the
 // whole string when it has no NUL).
-std::string LangText(const std::string& text);
+std::string localized(const std::string& text);
 // A copy of a literal's two halves, for a text that must outlive it.
 std::string bilingualCopy(const char* literal);
 // Each half of a bilingual format ("рус %d\0eng %d") filled with the same

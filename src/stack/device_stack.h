@@ -1,5 +1,5 @@
 #pragma once
-// The controller side that zmtctl's session and zmtsetup's controller wiring
+// The controller side that zmtctl's session and zmtsetup's controller session
 // share, built in this one place in the order its parts depend on each
 // other: the HID backend (hidapi, or the in-process simulated controller with
 // its optional state file), the transport over it, the link, the connection

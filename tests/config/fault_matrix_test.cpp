@@ -209,7 +209,7 @@ TEST_P(FaultMatrix, EndsRightAndConvergesAfterReconnection) {
         EXPECT_TRUE(errors.empty()) << errors.front();
     } else {
         ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry; the last: " << errors.back();
-        std::string text = formatText(LangText(op.errorFormat), resultText(expected).c_str());
+        std::string text = formatText(localized(op.errorFormat), resultText(expected).c_str());
         if (cell.operation == Operation::FullWrite && transfer.writeAccepted() > 0 &&
             transfer.writeAccepted() < kConfigImageSize) {
             // A write cut part-way says how much the controller took, and it does hold that much.
@@ -378,7 +378,7 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     } else {
         ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry";
         const std::string reason = formatText(
-            LangText("Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s"), resultText(fault.expected).c_str());
+            localized("Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s"), resultText(fault.expected).c_str());
         EXPECT_EQ(errors[0].substr(0, reason.size()), reason);
         // Cut during the transfer, the boot loader holds part of it; the
         // message says so and what to do.

@@ -10,25 +10,25 @@ struct LanguageGuard {
 };
 } // namespace
 
-TEST(LangText, PicksTheHalfOfTheCurrentLanguage) {
+TEST(localized, PicksTheHalfOfTheCurrentLanguage) {
     LanguageGuard guard;
     const char* literal = "Ошибка\0Error";
     setLanguageIndex(Russian);
-    EXPECT_STREQ(LangText(literal), "Ошибка");
+    EXPECT_STREQ(localized(literal), "Ошибка");
     setLanguageIndex(English);
-    EXPECT_STREQ(LangText(literal), "Error");
+    EXPECT_STREQ(localized(literal), "Error");
 }
 
-TEST(LangText, MissingHalfGivesNullMarkerButRussianIsReturnedAsIs) {
+TEST(localized, MissingHalfGivesNullMarkerButRussianIsReturnedAsIs) {
     LanguageGuard guard;
     setLanguageIndex(English);
-    EXPECT_STREQ(LangText("Только\0"), "(null)");
-    EXPECT_STREQ(LangText(nullptr), "(null)");
+    EXPECT_STREQ(localized("Только\0"), "(null)");
+    EXPECT_STREQ(localized(nullptr), "(null)");
     setLanguageIndex(Russian);
-    EXPECT_STREQ(LangText("\0English"), "");
+    EXPECT_STREQ(localized("\0English"), "");
 }
 
-TEST(LangText, AnyIndexOtherThanEnglishMeansRussian) {
+TEST(localized, AnyIndexOtherThanEnglishMeansRussian) {
     LanguageGuard guard;
     setLanguageIndex(5);
     EXPECT_EQ(languageIndex(), Russian);

@@ -13,11 +13,11 @@
 #include "ui/editor/keys_grid_view.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
-#include "ui/shell/controller_wiring.h"
+#include "ui/shell/controller_session.h"
 #include "ui/widgets/controls.h"
-#include "ui/log/memo.h"
-#include "ui/picker/form_keyboard.h"
-#include "ui/procedures/procedures_wiring.h"
+#include "ui/log/log_view.h"
+#include "ui/picker/reaction_picker.h"
+#include "ui/procedures/guided_procedures.h"
 #include "ui/shell/program.h"
 #include "ui/shell/settings_store.h"
 #include "window_test_support.h"
@@ -64,7 +64,7 @@ struct ProgramRig {
     // Puts the program on the virtual clock.
     struct ClockMaker : HostMaker {
         VirtualClockHost* made = nullptr;
-        std::unique_ptr<QtHost> makeHost(MainForm& form) override {
+        std::unique_ptr<QtHost> makeHost(MainWindow& form) override {
             auto host = std::make_unique<VirtualClockHost>(form);
             made = host.get();
             return host;
@@ -73,15 +73,15 @@ struct ProgramRig {
     ScriptedDialogs dialogs;   // answered from answers and nextFile
     Program program;
     VirtualClockHost& clock = *clockMaker.made;
-    MainForm& window = program.window();
-    ControllerWiring& wiring = program.controller();
-    ConfigRecord& record = wiring.record();
+    MainWindow& window = program.window();
+    ControllerSession& session = program.controller();
+    ConfigRecord& record = session.record();
     SettingsStore& settings = program.settings();
     ConfigCommands& commands = program.commands();
     ParametersPanel& panel = program.parameters();
     KeysGridView& keysGrid = program.keysGrid();
     EventEditor& editor = program.events();
-    ProceduresWiring& procedures = program.procedures();
+    GuidedProcedures& procedures = program.procedures();
 
     std::deque<Answer> answers;
     // How long a box stays open before it is answered, on the virtual clock.
@@ -102,13 +102,13 @@ struct ProgramRig {
                    .snapshotFolder = dir.filePath("snapshots").toStdString(),
                    .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
-        wiring.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
+        session.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
             clock.now += ms;
             if (!afterRequest || controller().requestsHandled() == seen) return;
             seen = controller().requestsHandled();
             afterRequest(controller().lastRequest());
         });
-        if (!options.plugged) wiring.simulator()->backend().unplug(wiring.simulator()->port());
+        if (!options.plugged) session.simulator()->backend().unplug(session.simulator()->port());
         window.setDialogs(dialogs);
         dialogs.messageBox = [this](QMessageBox& box) {
             boxes << box.text();
@@ -123,19 +123,19 @@ struct ProgramRig {
         if (options.startUp) program.startUp();
     }
     ~ProgramRig() {
-        if (FormKeyBoard* built = window.builtPicker()) built->hide();
+        if (ReactionPicker* built = window.builtPicker()) built->hide();
         setLanguageIndex(Russian);
     }
 
     std::map<QTimer*, uint32_t> timerWaits_;   // since each running timer last fired
 
     // Built when first used, as in the program (an open does it too).
-    FormKeyBoard& picker() { return program.picker(); }
+    ReactionPicker& picker() { return program.picker(); }
 
-    sim::SimulatedController& controller() { return wiring.simulator()->controller(); }
+    sim::SimulatedController& controller() { return session.simulator()->controller(); }
     // One real poll: ticks that only count the skip after frames do not poll.
     void poll() {
-        while (wiring.link().pollSkip() != 0) window.onPollTick();
+        while (session.link().pollSkip() != 0) window.onPollTick();
         window.onPollTick();
     }
     void tick() { window.onCommonTick(); }
@@ -147,10 +147,10 @@ struct ProgramRig {
     }
     // The cable out (and the poll that notices), and back in.
     void unplug() {
-        wiring.simulator()->backend().unplug(wiring.simulator()->port());
+        session.simulator()->backend().unplug(session.simulator()->port());
         poll();
     }
-    void plug() { wiring.simulator()->backend().plug(wiring.simulator()->port()); }
+    void plug() { session.simulator()->backend().plug(session.simulator()->port()); }
     uint8_t deviceByte(std::size_t offset) { return controller().state.config[offset]; }
     // Lets ms of virtual time pass as it passes for a user: every 10 ms of
     // it, each of the program's running timers whose interval has gone by
@@ -206,7 +206,7 @@ struct ProgramRig {
     }
     QString notice() { return child<Panel>(window, "PanelMenu")->text(); }
     // The Monitoring page's log as shown.
-    QString memo() { return child<Memo>(window, "Memo")->toPlainText(); }
+    QString memo() { return child<LogView>(window, "Memo")->toPlainText(); }
     // A configuration file (name in the rig's folder, or a full path) holding the controller's
     // configuration with the head unit type changed to headType; damaged
     // gives one event a value that is not hexadecimal (the open asks first).

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the main window tests.
 #include "lang/lang.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/widgets/modal_dialogs.h"
 #include "ui/shell/qt_host.h"
 
@@ -46,7 +46,7 @@ struct ScriptedDialogs : ModalDialogs {
     }
 };
 
-inline VirtualClockHost& useVirtualClock(MainForm& window) {
+inline VirtualClockHost& useVirtualClock(MainWindow& window) {
     auto host = std::make_unique<VirtualClockHost>(window);
     VirtualClockHost& ref = *host;
     window.setHost(std::move(host));

@@ -68,18 +68,18 @@ PointerHint KeysGridRules::pointerAt(int column, int row) const {
         return {"", PointerShape::Default};
     }
     if (column == kEncoderColumn) {
-        if (encoderRowOn(row)) return {LangText(kEncoderTips[row - 1]), PointerShape::Hand};
+        if (encoderRowOn(row)) return {localized(kEncoderTips[row - 1]), PointerShape::Hand};
         return {"", PointerShape::NoEntry};
     }
     const KeyRecord* key = record_.image.keyAt(column, row);
     if (key == nullptr || key->level == 0) return {"", PointerShape::NoEntry};
     const std::string text = cellText(column, row);
     if (isAutoLabel(text)) {
-        return {formatText(LangText("Канал %u, код %u (допуск %u)\0Channel %u, code %u (limit %u)"),
+        return {formatText(localized("Канал %u, код %u (допуск %u)\0Channel %u, code %u (limit %u)"),
                            unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
                 PointerShape::Hand};
     }
-    return {formatText(LangText("Кнопка \"%s\" канал %u, код %u (допуск %u)\0Button \"%s\" channel %u, code %u (limit %u)"),
+    return {formatText(localized("Кнопка \"%s\" канал %u, код %u (допуск %u)\0Button \"%s\" channel %u, code %u (limit %u)"),
                        text.c_str(), unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
             PointerShape::Hand};
 }

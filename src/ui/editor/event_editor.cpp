@@ -11,7 +11,7 @@
 #include "ui/editor/event_controls.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 #include "ui/widgets/editor_host.h"
 
 #include <QApplication>
@@ -111,12 +111,12 @@ EventEditor::EventEditor(EditorShell& window, ConfigRecord& record, ParametersPa
             [this](bool locked) { setEditorLock(!locked); });
     // A picker built later comes under the lock in force.
     connect(&window.shellSignals(), &ShellSignals::pickerBuilt, this,
-            [this](FormKeyBoard& picker) { picker.setEditingEnabled(editorEnabled_); });
+            [this](ReactionPicker& picker) { picker.setEditingEnabled(editorEnabled_); });
     window.setEventTabs(eventTabs_);
 }
 
 void EventEditor::retranslate() {
-    const auto hint = [](QWidget* panel, const char* literal) { panel->setToolTip(QString::fromUtf8(LangText(literal))); };
+    const auto hint = [](QWidget* panel, const char* literal) { panel->setToolTip(QString::fromUtf8(localized(literal))); };
     retranslateHomeKey();
     hint(reactionPanel_, kReactionHint);
     hint(keyModPanel_, kModifierHint);
@@ -124,7 +124,7 @@ void EventEditor::retranslate() {
     // The event types' one home is the core's list, which zmtctl's listing
     // uses too; the window's translation table has no row for them.
     for (int i = 0; i < kEventTypeCount; ++i)
-        eventType_->setItemText(i, QString::fromUtf8(LangText(kEventTypeItems[i])));
+        eventType_->setItemText(i, QString::fromUtf8(localized(kEventTypeItems[i])));
     // Qt names the tab strip's scroll buttons (for screen readers) once,
     // when the strip is made, and never again: they follow the language
     // here, from Qt's own translation now in force.
@@ -137,7 +137,7 @@ void EventEditor::retranslate() {
 EventEditor::~EventEditor() {
     grid_.setPartner(nullptr);
     // The picker may outlive us; its describe callback points at our memos.
-    if (FormKeyBoard* picker = window_.builtPicker()) picker->detach();
+    if (ReactionPicker* picker = window_.builtPicker()) picker->detach();
 }
 
 // ---- building ----
@@ -213,7 +213,7 @@ void EventEditor::build(QWidget* page) {
     captionPanel(groupEvent, "PanelEventEvent", QRect(4, 66, 62, 24))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     eventType_ = named<QComboBox>(groupEvent, "ComboBoxEventEvent");
     eventType_->setGeometry(68, 66, 149, 24);
-    for (const char* item : kEventTypeItems) eventType_->addItem(QString::fromUtf8(LangText(item)));
+    for (const char* item : kEventTypeItems) eventType_->addItem(QString::fromUtf8(localized(item)));
     eventType_->setCurrentIndex(0);
     eventType_->setEnabled(false);
     connect(eventType_, &QComboBox::activated, this, [this](int index) { onEventTypeChanged(index); });
@@ -290,7 +290,7 @@ void EventEditor::showEvent(int index) {
 
     // The picker describes HID reactions itself when it opens on them; an
     // infrared one has only the memo's own text.
-    FormKeyBoard* picker = window_.builtPicker();
+    ReactionPicker* picker = window_.builtPicker();
     const bool pickerOpen = event != nullptr && picker != nullptr && picker->isVisible();
     if (view.irReaction || !pickerOpen) setMemoLines(reactionMemo_, view.reactionLines);
     // An open picker follows the selected tab. It does so for an infrared
@@ -314,7 +314,7 @@ void EventEditor::setEditorLock(bool enabled) {
     eventArea_->setEnabled(enabled);
     panel_.setGroupsEnabled(enabled);
     editorEnabled_ = enabled;
-    if (FormKeyBoard* picker = window_.builtPicker()) picker->setEditingEnabled(enabled);
+    if (ReactionPicker* picker = window_.builtPicker()) picker->setEditingEnabled(enabled);
 }
 
 // ---- the picker ----
@@ -367,7 +367,7 @@ bool EventEditor::mayChangeReaction() {
 
 bool EventEditor::reactionAccepted(int index) {
     if (eventRules_.takesReaction(index)) return true;
-    window_.showMessage(MessageKind::Information, LangText(editor::kNoTriggerText));
+    window_.showMessage(MessageKind::Information, localized(editor::kNoTriggerText));
     return false;
 }
 
@@ -387,7 +387,7 @@ void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLite
     // lie behind the main window or sit in the task bar, and the click would
     // look dead. Following the selected tab does not come here: that must
     // not take the input away from the main window.
-    FormKeyBoard& picker = window_.picker();
+    ReactionPicker& picker = window_.picker();
     if (picker.isMinimized()) picker.showNormal();
     picker.raise();
     picker.activateWindow();
@@ -423,7 +423,7 @@ void EventEditor::assignFromGrid(DropPanel panel, int column, int row) {
                        editor::KeysGridRules::dropAccepted(panel, *event, column);
     if (!taken) {
         // A drag shows the panel red; the keyboard is told in words.
-        window_.showNotice(kNotTakenNoticeMs, 0, LangText(kNotTakenText));
+        window_.showNotice(kNotTakenNoticeMs, 0, localized(kNotTakenText));
         return;
     }
     const EditStep step = edit(dropLabel(panel, index));

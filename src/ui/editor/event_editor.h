@@ -24,7 +24,7 @@
 #include "ui/editor/editor_rules.h"
 #include "config/ir_capture.h"
 #include "ui/editor/keys_grid_view.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 
 #include <QObject>
 #include <QPoint>

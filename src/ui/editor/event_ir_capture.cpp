@@ -28,17 +28,17 @@ void EventEditor::onCaptureIrReaction() {
 void EventEditor::reportIrCapture(const IrCapture& capture) {
     switch (capture.outcome) {
     case IrCaptureOutcome::BothSides:
-        window_.showMessage(MessageKind::Warning, LangText(kIrBothSidesText));
+        window_.showMessage(MessageKind::Warning, localized(kIrBothSidesText));
         break;
     case IrCaptureOutcome::ReadFailed:
-        window_.showMessage(MessageKind::Error, formatText(LangText(kIrReadFailedText), resultText(capture.result).c_str()));
+        window_.showMessage(MessageKind::Error, formatText(localized(kIrReadFailedText), resultText(capture.result).c_str()));
         break;
     case IrCaptureOutcome::NoCode:
-        window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, LangText(kNoIrCodeText));
+        window_.showNotice(kNoIrCodeNoticeMs, kNoIrCodeBlinkMs, localized(kNoIrCodeText));
         showSelectedEvent();
         break;
     case IrCaptureOutcome::NotNec:
-        window_.showMessage(MessageKind::Warning, LangText(kIrReactionNecOnlyText));
+        window_.showMessage(MessageKind::Warning, localized(kIrReactionNecOnlyText));
         break;
     case IrCaptureOutcome::Stored:
         showSelectedEvent();

@@ -27,8 +27,8 @@ void EventEditor::buildDeleteMenu() {
 
 void EventEditor::popupDeleteMenu(int action, const QPoint& global, int channel) {
     const char* caption = editor::deleteActionCaption(action);
-    deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(LangText(caption), channel))
-                                                         : QString::fromUtf8(LangText(caption)));
+    deleteItem_->setText(action == editor::DeleteChannel ? qs(formatText(localized(caption), channel))
+                                                         : QString::fromUtf8(localized(caption)));
     grid_.rules().state().popupAction = action;
     deleteMenu_->popup(global);
 }

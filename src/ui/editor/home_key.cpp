@@ -8,7 +8,7 @@
 #include "ui/widgets/editor_host.h"
 #include "ui/editor/event_controls.h"
 #include "ui/editor/parameters_panel.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -84,13 +84,13 @@ void EventEditor::onHomeReactionClicked() {
 
 void EventEditor::homeReactionDeleted() {
     // An open picker shows the emptied reaction; otherwise the memo says so.
-    const FormKeyBoard* picker = window_.builtPicker();
+    const ReactionPicker* picker = window_.builtPicker();
     if (picker != nullptr && picker->isVisible()) openPicker(kHomeAgainCaption, homeMemo_, record_.image.homeReaction);
     else describeHomeReaction();
 }
 
 QWidget* EventEditor::homeKey() const { return homePanel_; }
 
-void EventEditor::retranslateHomeKey() { homePanel_->setToolTip(QString::fromUtf8(LangText(kHomeHint))); }
+void EventEditor::retranslateHomeKey() { homePanel_->setToolTip(QString::fromUtf8(localized(kHomeHint))); }
 
 } // namespace zmt::ui

@@ -146,7 +146,7 @@ KeysGridView::KeysGridView(EditorShell& window, ConfigRecord& record)
     setObjectName(QStringLiteral("KeysGridView"));
     page_ = window.parametersPage();
     build(page_);
-    connect(&window.shellSignals(), &ShellSignals::commonTick, this, [this] { withdrawHintWhenDue(); });
+    connect(&window.shellSignals(), &ShellSignals::syncTick, this, [this] { withdrawHintWhenDue(); });
     connect(&window.shellSignals(), &ShellSignals::inputCommitted, this, [this] {
         const editor::GridEditorState& state = rules_.state();
         if (state.editState != editor::NamingState::Idle) grid_->finishEditing(state.editCol, state.editRow);
@@ -269,16 +269,16 @@ void KeysGridView::retranslate() {
         else grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
     }
     rewriteEncoderLabels();
-    asKey_->setText(QString::fromUtf8(LangText(kUseAsKeyText)));
-    asModifier_->setText(QString::fromUtf8(LangText(kUseAsModifierText)));
-    deleteKey_->setText(QString::fromUtf8(LangText(editor::deleteActionCaption(editor::DeleteOneKey))));
+    asKey_->setText(QString::fromUtf8(localized(kUseAsKeyText)));
+    asModifier_->setText(QString::fromUtf8(localized(kUseAsModifierText)));
+    deleteKey_->setText(QString::fromUtf8(localized(editor::deleteActionCaption(editor::DeleteOneKey))));
     nameCells();
 }
 
 void KeysGridView::nameCell(int column, int row) {
     QTableWidgetItem* item = grid_->item(row - 1, column);
     if (item == nullptr) return;
-    const QString text = item->text().isEmpty() ? QString::fromUtf8(LangText(kEmptyCellText)) : item->text();
+    const QString text = item->text().isEmpty() ? QString::fromUtf8(localized(kEmptyCellText)) : item->text();
     const QString name = QStringLiteral("%1, %2: %3").arg(qs(editor::channelCaption(column))).arg(row).arg(text);
     if (item->data(Qt::AccessibleTextRole).toString() != name) item->setData(Qt::AccessibleTextRole, name);
 }
@@ -420,7 +420,7 @@ void KeysGridView::updateCellMenu() {
     deleteChannel_->setVisible(channel);
     if (channel) {
         deleteChannel_->setText(
-            qs(formatText(LangText(editor::deleteActionCaption(editor::DeleteChannel)), cell.x() + 1)));
+            qs(formatText(localized(editor::deleteActionCaption(editor::DeleteChannel)), cell.x() + 1)));
     }
 }
 
@@ -591,7 +591,7 @@ void KeysGridView::commitTypedName() {
         item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
                         : KeysGridRules::NameCommit{KeysGridRules::NameOutcome::NoButton, {}, {}};
     if (result.outcome == KeysGridRules::NameOutcome::Duplicate) {
-        window_.showMessage(MessageKind::Information, formatText(LangText(kDuplicateName), result.refused.c_str()));
+        window_.showMessage(MessageKind::Information, formatText(localized(kDuplicateName), result.refused.c_str()));
     }
     if (item != nullptr) item->setText(qs(result.text));
     nameCell(column, row);

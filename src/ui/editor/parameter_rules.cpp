@@ -57,7 +57,7 @@ std::string switchedOffSettings(const ConfigImage& before, const ConfigImage& af
     for (const Setting& setting : kSettings) {
         if (setting.which == edited || !setting.on(before) || setting.on(after)) continue;
         if (!names.empty()) names += ", ";
-        names += LangText(setting.name);
+        names += localized(setting.name);
     }
     return names;
 }

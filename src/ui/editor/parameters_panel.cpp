@@ -37,7 +37,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QRect& where) {
 // The design-time items, in the language in force; the language switch
 // replaces them from the translation table, keeping the selection.
 void fillItems(QComboBox* list, const char* const* literals, int count) {
-    for (int i = 0; i < count; ++i) list->addItem(QString::fromUtf8(LangText(literals[i])));
+    for (int i = 0; i < count; ++i) list->addItem(QString::fromUtf8(localized(literals[i])));
 }
 
 } // namespace
@@ -61,14 +61,14 @@ void ParametersPanel::build() {
     // Long-press time-out.
     QGroupBox* keys = keySetupGroup_ = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
     auto* longCaption = named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16});
-    longCaption->setText(QString::fromUtf8(LangText("Длинное нажатие >\0Long tap >")));
+    longCaption->setText(QString::fromUtf8(localized("Длинное нажатие >\0Long tap >")));
     longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 37, 52, 20});
     longCaption->setBuddy(longTimeout_);   // the field is read out by its caption, not the group's
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);
     // Return commits the value as leaving the field does.
     connect(longTimeout_, &QLineEdit::returnPressed, this, [this] { onLongPressTimeLeft(); });
-    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(LangText("мСек\0mSec")));
+    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(localized("мСек\0mSec")));
 
     // Encoders.
     const char* groups[2] = {"GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup"};
@@ -81,11 +81,11 @@ void ParametersPanel::build() {
         // The mode list takes the room its longest item needs ("пины
         // RXD/TXD"); its caption is only as wide as "Режим".
         auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 21, 50, kRowHeight});
-        modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
+        modeLabel->setText(QString::fromUtf8(localized("Режим\0Mode")));
         encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {59, 21, 124, kRowHeight});
         fillItems(encoderMode_[encoder], kEncoderModeItems, kEncoderModeCount);
         auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 43, 66, kRowHeight});
-        divisorLabel->setText(QString::fromUtf8(LangText("Делитель\0Divisor")));
+        divisorLabel->setText(QString::fromUtf8(localized("Делитель\0Divisor")));
         encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 43, 52, kRowHeight});
         encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
         encoderDivisor_[encoder]->setValue(kMinDivisor);
@@ -104,14 +104,14 @@ void ParametersPanel::build() {
     fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {88, 21, 106, 17});
     touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 38, 106, 17});
     auto* modeLabel = named<Panel>(touch, "Panel2", {8, 58, 56, kRowHeight});
-    modeLabel->setText(QString::fromUtf8(LangText("Режим\0Mode")));
+    modeLabel->setText(QString::fromUtf8(localized("Режим\0Mode")));
     touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 58, 175, kRowHeight});
     fillItems(touchMode_, kTouchModeItems, kTouchModeCount);
     touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 80, 234, 17});
     windows_->setText(QStringLiteral("Windows"));
-    fiveLines_->setText(QString::fromUtf8(LangText("5 проводная\0" "5 lines")));
-    touchWakeUp_->setText(QString::fromUtf8(LangText("Пробуждать\0Wake Up")));
-    touchOffset_->setText(QString::fromUtf8(LangText("Отступ 10% при настройке\0Offset 10% when setting")));
+    fiveLines_->setText(QString::fromUtf8(localized("5 проводная\0" "5 lines")));
+    touchWakeUp_->setText(QString::fromUtf8(localized("Пробуждать\0Wake Up")));
+    touchOffset_->setText(QString::fromUtf8(localized("Отступ 10% при настройке\0Offset 10% when setting")));
     connect(windows_, &QCheckBox::clicked, this, [this] { onWindowsTouchToggled(); });
     connect(fiveLines_, &QCheckBox::clicked, this, [this] { onFiveWireTouchToggled(); });
     connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { onTouchWakeUpToggled(); });
@@ -120,7 +120,7 @@ void ParametersPanel::build() {
     // Head unit.
     QGroupBox* head = headGroup_ = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
     auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 22, 56, kRowHeight});
-    typeLabel->setText(QString::fromUtf8(LangText("Тип\0Type")));
+    typeLabel->setText(QString::fromUtf8(localized("Тип\0Type")));
     headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 22, 175, kRowHeight});
     fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
     connect(headType_, &QComboBox::activated, this, [this] { onHeadUnitTypeChanged(); });
@@ -192,7 +192,7 @@ void ParametersPanel::onLongPressTimeLeft() {
     // A value put right without a word looks like the program ignoring the user.
     if (typed != QString::number(value))
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(LangText("Допустимо от %u до %u мс, установлено %u\0"
+                           formatText(localized("Допустимо от %u до %u мс, установлено %u\0"
                                                "Allowed %u to %u ms, set to %u"),
                                       unsigned{kMinLongPressTimeout}, unsigned{kMaxLongPressTimeout}, unsigned{value}));
 }
@@ -205,7 +205,7 @@ void ParametersPanel::applyRule(ExclusiveSetting edited, const std::function<boo
     const std::string off = switchedOffSettings(before, image_, edited);
     if (!off.empty())
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(LangText("Выключено: %s\0"
+                           formatText(localized("Выключено: %s\0"
                                                "Switched off: %s"),
                                       off.c_str()));
 }

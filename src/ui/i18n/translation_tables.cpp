@@ -83,6 +83,6 @@ const TranslationRow* FindTranslation(const char* key, const TranslationRow* tab
     return nullptr;
 }
 
-const char* translationText(const TranslationRow& row) { return LangText(row.text); }
+const char* translationText(const TranslationRow& row) { return localized(row.text); }
 
 } // namespace zmt

@@ -50,7 +50,7 @@ void ButtonLearning::onLearnButtons() {
     if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
     else {
-        host_.notice(0, kNoticeBlinkMs, LangText("Ничего не нажимайте\0Do not press anything"));
+        host_.notice(0, kNoticeBlinkMs, localized("Ничего не нажимайте\0Do not press anything"));
         countdown_ = kIdlePolls;
         levels_.phase = LearningIdle;
     }
@@ -99,7 +99,7 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
 
 bool ButtonLearning::start() {
     if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                         LangText("Вы действительно хотите запустить настройку кнопок?\0"
+                         localized("Вы действительно хотите запустить настройку кнопок?\0"
                                   "You really want to launch setup of keys?")) != Answer::Yes)
         return false;
     // Its results replace the buttons as a whole; keep what is there now.
@@ -116,7 +116,7 @@ void ButtonLearning::takeReading() {
     bool stop = false;
     if (levels_.phase == LearningIdle) {
         if (--countdown_ == 0) {
-            host_.notice(0, kNoticeBlinkMs, LangText("Нажмите каждую кнопку и присвойте ей имя\0"
+            host_.notice(0, kNoticeBlinkMs, localized("Нажмите каждую кнопку и присвойте ей имя\0"
                                                      "Press each button and give it a name"));
             for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
             countdown_ = kCollectPolls;
@@ -166,16 +166,16 @@ void ButtonLearning::finish() {
     image.keysLearned = 1;
     for (int c = 0; c < kChannels; ++c)
         image.channelThreshold[c] = channelThreshold(image, c, levels_.idleMaximum[c]);
-    const ProgressScope progress(host_, kLearningWriteTotal, LangText("Пишу данные\0Write data"));
+    const ProgressScope progress(host_, kLearningWriteTotal, localized("Пишу данные\0Write data"));
     // Only what the controller accepted counts as written; a part that
     // failed stays different from deviceCopy, so the synchronisation sends
     // it again once the run is over instead of believing it arrived.
     if (transfer_.sendLearnedButtons() == ResultCode::Ok) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     LangText("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
+                     localized("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
     } else {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     LangText("Кнопки не записаны в устройство, запись будет повторена\0"
+                     localized("Кнопки не записаны в устройство, запись будет повторена\0"
                               "The buttons have not reached the device, writing will be retried"));
     }
 }

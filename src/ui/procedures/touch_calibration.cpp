@@ -77,7 +77,7 @@ void TouchCalibration::end() {
 bool TouchCalibration::start(bool offsetTenPercent) {
     ending_ = Ending::Declined;
     if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                         LangText("Вы действительно хотите запустить настройку тачпанели?\0"
+                         localized("Вы действительно хотите запустить настройку тачпанели?\0"
                                   "You really want to launch setup of touchpanel?")) != Answer::Yes)
         return false;
     ending_ = Ending::StartFailed;
@@ -99,7 +99,7 @@ bool TouchCalibration::readState() {
     if (state == previous_) return true;
     const uint8_t step = state & ~kPressedBit;
     if ((state & kPressedBit) && step != 0) {
-        host_.notice(0, kNoticeBlinkMs, LangText("Пожалуйста отпустите нажатие\0Please release it"));
+        host_.notice(0, kNoticeBlinkMs, localized("Пожалуйста отпустите нажатие\0Please release it"));
     } else if (step == 0) {
         clearNotice(host_);
         // Only a run whose last step was the last corner succeeded; the
@@ -109,18 +109,18 @@ bool TouchCalibration::readState() {
             // calibration itself is done all the same.
             commands::readTouchMemory(link_, 0, record_.touchState, sizeof record_.touchState);
             host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                         LangText("Настройка тачпанели завершена успешно\0"
+                         localized("Настройка тачпанели завершена успешно\0"
                                   "Setting the touch panel is completed successfully"));
             ending_ = Ending::Succeeded;
         } else {
             host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                         LangText("Настройка тачпанели завершена по таймауту\0"
+                         localized("Настройка тачпанели завершена по таймауту\0"
                                   "Setting the touch panel is completed by timeout"));
             ending_ = Ending::TimedOut;
         }
         return false;
     } else if (const char* prompt = promptOf(step)) {
-        host_.notice(0, kNoticeBlinkMs, LangText(prompt));
+        host_.notice(0, kNoticeBlinkMs, localized(prompt));
     }
     previous_ = state;
     return true;

@@ -4,8 +4,8 @@
 #include "config/config_transfer.h"
 #include "config/edit_history.h"
 #include "lang/lang.h"
-#include "ui/shell/controller_wiring.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/controller_session.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/settings_store.h"
 
 #include <QToolButton>
@@ -22,7 +22,7 @@ namespace {
 class BusyScope {
 public:
     enum Transfer { NoTransfer, WholeConfiguration };
-    explicit BusyScope(MainForm& window, Transfer transfer = NoTransfer)
+    explicit BusyScope(MainWindow& window, Transfer transfer = NoTransfer)
         : window_(window), locks_(transfer == WholeConfiguration) {
         window_.setToolbarBusy(true);
         window_.holdEditing(true);
@@ -37,22 +37,22 @@ public:
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    MainForm& window_;
+    MainWindow& window_;
     const bool locks_;
 };
 
 } // namespace
 
-ConfigCommands::ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings)
+ConfigCommands::ConfigCommands(MainWindow& window, ControllerSession& session, SettingsStore& settings)
     : window_(window),
-      wiring_(wiring),
-      transfer_(wiring.transfer()),
-      record_(wiring.record()),
+      session_(session),
+      transfer_(session.transfer()),
+      record_(session.record()),
       settings_(settings) {
-    const auto connectButton = [this](MainForm::ToolButton which, void (ConfigCommands::*handler)()) {
+    const auto connectButton = [this](MainWindow::ToolButton which, void (ConfigCommands::*handler)()) {
         connect(&window_.toolButton(which), &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
-    using Button = MainForm::ToolButton;
+    using Button = MainWindow::ToolButton;
     connectButton(Button::ReadDevice, &ConfigCommands::onReadFromController);
     connectButton(Button::WriteDevice, &ConfigCommands::onWriteToController);
     connectButton(Button::ToDefault, &ConfigCommands::onFactoryConfiguration);
@@ -93,7 +93,7 @@ void ConfigCommands::onSaveFile() {
         return;
     }
     settings_.rememberConfigFile(path);
-    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigSavedNotice));
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, localized(kConfigSavedNotice));
 }
 
 void ConfigCommands::onOpenFile() {
@@ -127,7 +127,7 @@ void ConfigCommands::openFile(const std::string& path) {
             // loaded, the synchronisation would send their defaults.
             std::string warning = result.damaged.empty() ? std::string() : result.text();
             if (!result.missing.empty()) warning += (warning.empty() ? "" : "\n") + result.missingText();
-            const std::string question = warning + "\n" + LangText("Всё равно загрузить его?\0Load it anyway?");
+            const std::string question = warning + "\n" + localized("Всё равно загрузить его?\0Load it anyway?");
             accepted = window_.showMessage({MessageKind::Warning, DefaultAnswer::No}, question) == Answer::Yes;
         }
         if (!accepted) return;
@@ -140,8 +140,8 @@ void ConfigCommands::openFile(const std::string& path) {
     window_.showImage();
     // From here the synchronisation sends what differs from the controller.
     replacement.done();
-    wiring_.refreshPendingPanel();
-    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, LangText(kConfigLoadedNotice));
+    session_.refreshPendingPanel();
+    window_.showNotice(kFileNoticeMs, kNoticeBlinkMs, localized(kConfigLoadedNotice));
 }
 
 } // namespace zmt::ui

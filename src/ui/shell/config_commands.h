@@ -3,7 +3,7 @@
 // controller, factory defaults, restart, open and save a configuration file.
 // Each runs inside the window's busy state and reports failures in a box.
 //
-//   ConfigCommands commands(window, wiring, settings);   // connects the buttons
+//   ConfigCommands commands(window, session, settings);   // connects the buttons
 #include "files/file_result.h"
 
 #include <QObject>
@@ -17,13 +17,13 @@ struct ConfigRecord;
 
 namespace zmt::ui {
 
-class ControllerWiring;
-class MainForm;
+class ControllerSession;
+class MainWindow;
 class SettingsStore;
 
 class ConfigCommands : public QObject {
 public:
-    ConfigCommands(MainForm& window, ControllerWiring& wiring, SettingsStore& settings);
+    ConfigCommands(MainWindow& window, ControllerSession& session, SettingsStore& settings);
 
     void onReadFromController();
     void onWriteToController();    // asks first
@@ -39,8 +39,8 @@ public:
 
 private:
 
-    MainForm& window_;
-    ControllerWiring& wiring_;
+    MainWindow& window_;
+    ControllerSession& session_;
     ConfigTransfer& transfer_;
     ConfigRecord& record_;
     SettingsStore& settings_;

@@ -3,7 +3,7 @@
 #include "device/connection_watch.h"
 #include "device/identity.h"
 #include "lang/lang.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/settings_store.h"
 
 #include <QComboBox>
@@ -34,7 +34,7 @@ constexpr const char* kChooseLiteral = "Выберите контроллер\0C
 constexpr const char* kHintLiteral = "Контроллер, с которым работает программа\0The controller the program works with";
 }
 
-ControllerChoice::ControllerChoice(MainForm& window, ConnectionWatch& watch, SettingsStore& settings)
+ControllerChoice::ControllerChoice(MainWindow& window, ConnectionWatch& watch, SettingsStore& settings)
     : QObject(&window), window_(window), watch_(watch), settings_(settings),
       box_(new ChoiceBox(*this, nullptr)) {
     box_->setObjectName(QStringLiteral("ComboBoxControllerx"));
@@ -45,9 +45,9 @@ ControllerChoice::ControllerChoice(MainForm& window, ConnectionWatch& watch, Set
     connect(box_, &QComboBox::activated, this, [this](int index) {
         if (index >= 0) choose(box_->itemData(index).toUInt());
     });
-    connect(&window_, &MainForm::pollTick, this, [this] { onPollTick(); });
+    connect(&window_, &MainWindow::pollTick, this, [this] { onPollTick(); });
     // Something arrived or left: the list is looked at with the poll that follows.
-    connect(&window_, &MainForm::devicesAnnounced, this, [this] { pollsToLook_ = 0; });
+    connect(&window_, &MainWindow::devicesAnnounced, this, [this] { pollsToLook_ = 0; });
     connect(&window_.shellSignals(), &ShellSignals::languageChanged, this, [this] { fill(); });
 }
 
@@ -104,7 +104,7 @@ void ControllerChoice::choose(uint32_t serial) {
 
 QString ControllerChoice::entryText(const PresentController& unit) const {
     const unsigned serial = unit.serial().value_or(0);
-    if (unit.busy) return QString::fromStdString(formatText(LangText(kBusyLiteral), serial));
+    if (unit.busy) return QString::fromStdString(formatText(localized(kBusyLiteral), serial));
     return QString::fromStdString(std::to_string(serial) + "  " + versionText(unit.identity.applicationVersion));
 }
 
@@ -124,7 +124,7 @@ void ControllerChoice::fill() {
             if (!serial) continue;
             box_->addItem(entryText(unit), QVariant::fromValue(*serial));
         }
-        if (chosenAway) box_->addItem(QString::fromStdString(formatText(LangText(kAbsentLiteral), unsigned{*chosen})),
+        if (chosenAway) box_->addItem(QString::fromStdString(formatText(localized(kAbsentLiteral), unsigned{*chosen})),
                                       QVariant::fromValue(*chosen));
         const auto shown = chosen ? chosen : (window_.flags().deviceConnected() ? std::optional(watch_.lastSerial()) : std::nullopt);
         box_->setCurrentIndex(shown ? box_->findData(QVariant::fromValue(*shown)) : -1);
@@ -141,9 +141,9 @@ void ControllerChoice::fill() {
 }
 
 void ControllerChoice::retranslate() {
-    box_->setToolTip(QString::fromStdString(LangText(kHintLiteral)));
-    box_->setAccessibleName(QString::fromStdString(LangText(kHintLiteral)));
-    box_->setPlaceholderText(QString::fromStdString(LangText(kChooseLiteral)));
+    box_->setToolTip(QString::fromStdString(localized(kHintLiteral)));
+    box_->setAccessibleName(QString::fromStdString(localized(kHintLiteral)));
+    box_->setPlaceholderText(QString::fromStdString(localized(kChooseLiteral)));
 }
 
 } // namespace zmt::ui

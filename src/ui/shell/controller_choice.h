@@ -28,7 +28,7 @@ struct ProgramFlags;
 namespace zmt::ui {
 
 class ChoiceBox;
-class MainForm;
+class MainWindow;
 class SettingsStore;
 
 class ControllerChoice : public QObject {
@@ -36,7 +36,7 @@ class ControllerChoice : public QObject {
 public:
     static constexpr int kLookEveryPolls = 10;   // 2 s at the usual poll
 
-    ControllerChoice(MainForm& window, ConnectionWatch& watch, SettingsStore& settings);
+    ControllerChoice(MainWindow& window, ConnectionWatch& watch, SettingsStore& settings);
 
     // After every poll of the watch.
     void onPollTick();
@@ -55,7 +55,7 @@ private:
     void retranslate();
     QString entryText(const PresentController& unit) const;
 
-    MainForm& window_;
+    MainWindow& window_;
     ConnectionWatch& watch_;
     SettingsStore& settings_;
     ChoiceBox* box_ = nullptr;

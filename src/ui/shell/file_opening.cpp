@@ -2,8 +2,8 @@
 
 #include "lang/lang.h"
 #include "ui/shell/config_commands.h"
-#include "ui/shell/controller_wiring.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/controller_session.h"
+#include "ui/shell/main_window.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -27,22 +27,22 @@ constexpr const char* kSeveralFilesDropLiteral =
 } // namespace
 
 DropVerdict judgeDrop(const QList<QUrl>& urls) {
-    if (urls.size() > 1) return {{}, LangText(kSeveralFilesDropLiteral)};
+    if (urls.size() > 1) return {{}, localized(kSeveralFilesDropLiteral)};
     const QUrl url = urls.value(0);
     const QString file = url.toLocalFile();
     if (!url.isLocalFile() || file.isEmpty() || QFileInfo(file).suffix().compare(QLatin1String("ZMT"), Qt::CaseInsensitive) != 0) {
         const QString shown = url.isLocalFile() ? QFileInfo(file).fileName() : url.toDisplayString();
-        return {{}, formatText(LangText(kNotConfigurationDropLiteral), shown.toStdString().c_str())};
+        return {{}, formatText(localized(kNotConfigurationDropLiteral), shown.toStdString().c_str())};
     }
     return {file.toStdString(), {}};
 }
 
-FileOpening::FileOpening(MainForm& window, ControllerWiring& wiring, ConfigCommands& commands)
-    : window_(window), wiring_(wiring), commands_(commands) {
+FileOpening::FileOpening(MainWindow& window, ControllerSession& session, ConfigCommands& commands)
+    : window_(window), session_(session), commands_(commands) {
     // After the controller's own handler (connected first), so the poll's
     // read of a controller found has happened.
-    connect(&window_, &MainForm::pollTick, this, [this] { afterPoll(); });
-    connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { openWaiting(); });
+    connect(&window_, &MainWindow::pollTick, this, [this] { afterPoll(); });
+    connect(&window_.shellSignals(), &ShellSignals::syncTick, this, [this] { openWaiting(); });
     window_.setAcceptDrops(true);
     window_.installEventFilter(this);
 }
@@ -60,13 +60,13 @@ void FileOpening::openWhenFree(const std::string& path) {
 bool FileOpening::openAllowed() const {
     // The editing hold covers a firmware update from end to end, also while
     // the boot loader's announcement has enabled the toolbar again.
-    return !window_.flags().appClosing() && window_.toolButton(MainForm::ToolButton::ReadConfig).isEnabled() &&
+    return !window_.flags().appClosing() && window_.toolButton(MainWindow::ToolButton::ReadConfig).isEnabled() &&
            !window_.editingHeld() && QApplication::activeModalWidget() == nullptr;
 }
 
 void FileOpening::afterPoll() {
     // Ticks that only count down the pause after a transfer did not poll.
-    if (polled_ || wiring_.link().pollSkip() != 0) return;
+    if (polled_ || session_.link().pollSkip() != 0) return;
     polled_ = true;
     if (startupFile_) waiting_.push_front(*startupFile_);
     startupFile_.reset();

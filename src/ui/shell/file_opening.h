@@ -6,7 +6,7 @@
 // checks, messages and undo step), and only while that button could be
 // clicked: never in the middle of a transfer, a firmware update or learning.
 //
-//   FileOpening opening(window, wiring, commands);   // takes drops from now on
+//   FileOpening opening(window, session, commands);   // takes drops from now on
 //   opening.openAtStartup(path);                      // the command line's file
 #include <QObject>
 #include <QList>
@@ -19,8 +19,8 @@
 namespace zmt::ui {
 
 class ConfigCommands;
-class ControllerWiring;
-class MainForm;
+class ControllerSession;
+class MainWindow;
 
 // What a drop of these URLs does: the file to open, or the refusal to show.
 struct DropVerdict {
@@ -32,7 +32,7 @@ DropVerdict judgeDrop(const QList<QUrl>& urls);
 
 class FileOpening : public QObject {
 public:
-    FileOpening(MainForm& window, ControllerWiring& wiring, ConfigCommands& commands);
+    FileOpening(MainWindow& window, ControllerSession& session, ConfigCommands& commands);
 
     // The command line's file. It waits for the first poll: a controller
     // found there has its configuration read first, so the file then goes
@@ -51,8 +51,8 @@ private:
     void afterPoll();
     void openWaiting();
 
-    MainForm& window_;
-    ControllerWiring& wiring_;
+    MainWindow& window_;
+    ControllerSession& session_;
     ConfigCommands& commands_;
     std::optional<std::string> startupFile_;
     bool polled_ = false;          // the first poll has run

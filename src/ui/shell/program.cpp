@@ -9,13 +9,13 @@
 #include "ui/editor/parameters_panel.h"
 #include "ui/shell/config_commands.h"
 #include "ui/shell/controller_choice.h"
-#include "ui/shell/controller_wiring.h"
+#include "ui/shell/controller_session.h"
 #include "ui/shell/file_opening.h"
 #include "ui/shell/recent_files.h"
 #include "ui/shell/toolbar_shortcuts.h"
-#include "ui/picker/form_keyboard.h"
-#include "ui/shell/main_form.h"
-#include "ui/procedures/procedures_wiring.h"
+#include "ui/picker/reaction_picker.h"
+#include "ui/shell/main_window.h"
+#include "ui/procedures/guided_procedures.h"
 #include "ui/shell/qt_host.h"
 #include "ui/shell/screenshots.h"
 #include "ui/shell/settings_store.h"
@@ -30,11 +30,11 @@
 namespace zmt::ui {
 
 Program::Program(ProgramOptions options)
-    : window_(std::make_unique<MainForm>()) {
+    : window_(std::make_unique<MainWindow>()) {
     // The link and the simulated controller keep the host they are given.
     if (options.hostMaker != nullptr) window_->setHost(options.hostMaker->makeHost(*window_));
     settings_ = std::make_unique<SettingsStore>(*window_, options.settingsPath);
-    controller_ = std::make_unique<ControllerWiring>(*window_, options.simulated, options.simulatorStateFile,
+    controller_ = std::make_unique<ControllerSession>(*window_, options.simulated, options.simulatorStateFile,
                                                      options.moreSimulatedUnits);
     if (!options.snapshotFolder.empty()) {
         snapshots_ = std::make_unique<SnapshotStore>(options.snapshotFolder);
@@ -53,22 +53,22 @@ Program::Program(ProgramOptions options)
     parametersPage_->events().setLink(&controller_->link());
     // Firmware update, button learning and touch calibration work on the
     // same record and transfer as the toolbar and the editors.
-    procedures_ = std::make_unique<ProceduresWiring>(
+    procedures_ = std::make_unique<GuidedProcedures>(
         *window_,
-        ProceduresWiring::Controller{controller_->link(), controller_->watch(), controller_->transfer(), record,
+        GuidedProcedures::Controller{controller_->link(), controller_->watch(), controller_->transfer(), record,
                                      controller_->simulatorWindow()},
         *parametersPage_, *settings_);
-    QObject::connect(&window_->toolButton(MainForm::ToolButton::UpdateDevice), &QAbstractButton::clicked,
+    QObject::connect(&window_->toolButton(MainWindow::ToolButton::UpdateDevice), &QAbstractButton::clicked,
                      procedures_.get(), [this] { procedures_->onUpdateFirmware(); });
-    QObject::connect(window_.get(), &MainForm::shuttingDown, procedures_.get(),
+    QObject::connect(window_.get(), &MainWindow::shuttingDown, procedures_.get(),
                      [this] { procedures_->onShuttingDown(); });
-    // After the controller's wiring: a file waiting for start-up is opened
+    // After the controller session: a file waiting for start-up is opened
     // once the poll has read the controller.
     fileOpening_ = std::make_unique<FileOpening>(*window_, *controller_, *commands_);
     recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
     snapshotWindows_ = std::make_unique<SnapshotWindows>(*window_, *controller_, *settings_, snapshots_.get());
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
-    // After the controller's wiring, so each poll is looked at once done.
+    // After the controller session, so each poll is looked at once done.
     controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);
 }
 
@@ -86,7 +86,7 @@ bool Program::saveState(std::string& error) { return controller_->saveState(erro
 
 void Program::startUp() { window_->startUp(); }
 
-FormKeyBoard& Program::picker() { return window_->picker(); }
+ReactionPicker& Program::picker() { return window_->picker(); }
 
 void Program::show() {
     window_->show();

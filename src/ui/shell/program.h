@@ -26,15 +26,15 @@ namespace zmt::ui {
 
 class ConfigCommands;
 class ControllerChoice;
-class ControllerWiring;
+class ControllerSession;
 class EventEditor;
 class FileOpening;
-class FormKeyBoard;
+class ReactionPicker;
 class KeysGridView;
-class MainForm;
+class MainWindow;
 class ParametersPage;
 class ParametersPanel;
-class ProceduresWiring;
+class GuidedProcedures;
 class QtHost;
 class RecentFilesMenu;
 class SettingsStore;
@@ -45,7 +45,7 @@ class ToolBarShortcuts;
 // on a virtual clock with one.
 class HostMaker {
 public:
-    virtual std::unique_ptr<QtHost> makeHost(MainForm& window) = 0;
+    virtual std::unique_ptr<QtHost> makeHost(MainWindow& window) = 0;
 
 protected:
     ~HostMaker() = default;
@@ -95,16 +95,16 @@ public:
     // beside that folder (../demo.ZMT) is shown in them when there is one.
     bool saveScreenshots(const QString& dir, QString* why);
 
-    MainForm& window() { return *window_; }
-    // Built on first use (see MainForm::picker).
-    FormKeyBoard& picker();
+    MainWindow& window() { return *window_; }
+    // Built on first use (see MainWindow::picker).
+    ReactionPicker& picker();
     SettingsStore& settings() { return *settings_; }
-    ControllerWiring& controller() { return *controller_; }
+    ControllerSession& controller() { return *controller_; }
     ConfigCommands& commands() { return *commands_; }
     ParametersPanel& parameters();
     KeysGridView& keysGrid();
     EventEditor& events();
-    ProceduresWiring& procedures() { return *procedures_; }
+    GuidedProcedures& procedures() { return *procedures_; }
     FileOpening& fileOpening() { return *fileOpening_; }
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
     SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
@@ -114,12 +114,12 @@ private:
     // First, so it goes last: the editors' widgets belong to the window and
     // work on its configuration record.
     std::unique_ptr<SnapshotStore> snapshots_;
-    std::unique_ptr<ControllerWiring> controller_;
-    std::unique_ptr<MainForm> window_;
+    std::unique_ptr<ControllerSession> controller_;
+    std::unique_ptr<MainWindow> window_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ConfigCommands> commands_;
     std::unique_ptr<ParametersPage> parametersPage_;
-    std::unique_ptr<ProceduresWiring> procedures_;
+    std::unique_ptr<GuidedProcedures> procedures_;
     // Files from the command line, drops, the recent list; the toolbar's keys.
     std::unique_ptr<FileOpening> fileOpening_;
     std::unique_ptr<RecentFilesMenu> recentFiles_;

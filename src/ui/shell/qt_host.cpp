@@ -1,6 +1,6 @@
 #include "ui/shell/qt_host.h"
 
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,7 +12,7 @@
 
 namespace zmt::ui {
 
-QtHost::QtHost(MainForm& window) : window_(window) { clock_.start(); }
+QtHost::QtHost(MainWindow& window) : window_(window) { clock_.start(); }
 
 uint32_t QtHost::tickMs() { return static_cast<uint32_t>(clock_.elapsed()); }
 

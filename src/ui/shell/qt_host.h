@@ -8,11 +8,11 @@
 
 namespace zmt::ui {
 
-class MainForm;
+class MainWindow;
 
 class QtHost : public Host {
 public:
-    explicit QtHost(MainForm& window);
+    explicit QtHost(MainWindow& window);
 
     uint32_t tickMs() override;
     // One pass over pending events; with maxMs > 0 the pass then sleeps in a
@@ -29,7 +29,7 @@ public:
 
 protected:
     void gaugeChanged(const Gauge& gauge) override;
-    MainForm& window_;
+    MainWindow& window_;
 
 private:
     QElapsedTimer clock_;

@@ -3,7 +3,7 @@
 #include "files/file_result.h"
 #include "lang/lang.h"
 #include "ui/shell/file_opening.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/settings_store.h"
 
 #include <QAction>
@@ -59,13 +59,13 @@ bool RecentFileList::remove(const std::string& path) {
     return true;
 }
 
-RecentFilesMenu::RecentFilesMenu(MainForm& window, SettingsStore& settings, FileOpening& opening)
+RecentFilesMenu::RecentFilesMenu(MainWindow& window, SettingsStore& settings, FileOpening& opening)
     : window_(window), settings_(settings), opening_(opening), menu_(new QMenu(&window)) {
     menu_->setObjectName(QStringLiteral("MenuRecentFilesx"));
     connect(menu_, &QMenu::aboutToShow, this, [this] { fill(); });
     // A right-click on the open button; the button takes no focus, so the
     // keyboard reaches the list through the toolbar's menu below.
-    QToolButton& open = window_.toolButton(MainForm::ToolButton::ReadConfig);
+    QToolButton& open = window_.toolButton(MainWindow::ToolButton::ReadConfig);
     open.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&open, &QWidget::customContextMenuRequested, this,
             [this, &open](const QPoint& at) { menu_->popup(open.mapToGlobal(at)); });
@@ -76,13 +76,13 @@ RecentFilesMenu::RecentFilesMenu(MainForm& window, SettingsStore& settings, File
 
 RecentFilesMenu::~RecentFilesMenu() = default;
 
-void RecentFilesMenu::retranslate() { menu_->setTitle(QString::fromUtf8(LangText(kRecentFilesLiteral))); }
+void RecentFilesMenu::retranslate() { menu_->setTitle(QString::fromUtf8(localized(kRecentFilesLiteral))); }
 
 void RecentFilesMenu::fill() {
     menu_->clear();
     const std::vector<std::string>& files = settings_.recentFiles();
     if (files.empty()) {
-        menu_->addAction(QString::fromUtf8(LangText(kNoRecentFilesLiteral)))->setEnabled(false);
+        menu_->addAction(QString::fromUtf8(localized(kNoRecentFilesLiteral)))->setEnabled(false);
         return;
     }
     // Chosen while a transfer or a procedure runs, a file would go in under its feet.
@@ -106,7 +106,7 @@ void RecentFilesMenu::openRecent(const std::string& path) {
     if (!QFileInfo::exists(QString::fromStdString(path))) {
         settings_.forgetRecentFile(path);
         const FileResult gone{FileError::NotFound, path, {}, {}};
-        window_.showMessage(MessageKind::Error, gone.text() + "\n" + LangText(kGoneFromListLiteral));
+        window_.showMessage(MessageKind::Error, gone.text() + "\n" + localized(kGoneFromListLiteral));
         return;
     }
     opening_.openWhenFree(path);

@@ -13,7 +13,7 @@ class QMenu;
 namespace zmt::ui {
 
 class FileOpening;
-class MainForm;
+class MainWindow;
 class SettingsStore;
 
 // The latest first, each file once, at most kRecentFileSlots (settings.h).
@@ -37,7 +37,7 @@ bool sameFile(const std::string& a, const std::string& b);
 
 class RecentFilesMenu : public QObject {
 public:
-    RecentFilesMenu(MainForm& window, SettingsStore& settings, FileOpening& opening);
+    RecentFilesMenu(MainWindow& window, SettingsStore& settings, FileOpening& opening);
     ~RecentFilesMenu() override;
 
     // Filled from the settings each time it opens.
@@ -50,7 +50,7 @@ private:
     void fill();
     void retranslate();
 
-    MainForm& window_;
+    MainWindow& window_;
     SettingsStore& settings_;
     FileOpening& opening_;
     QMenu* menu_;

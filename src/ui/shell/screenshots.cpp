@@ -2,8 +2,8 @@
 
 #include "lang/lang.h"
 #include "config/config_image.h"
-#include "ui/picker/form_keyboard.h"
-#include "ui/shell/main_form.h"
+#include "ui/picker/reaction_picker.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/toolbar_notice.h"
 
 #include <QCoreApplication>
@@ -14,7 +14,7 @@
 
 namespace zmt::ui {
 
-bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
+bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
     if (!QDir().mkpath(dir)) {
         if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
         return false;
@@ -49,7 +49,7 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         }
         // A transfer half done: status caption and gauge over the notice panel.
         const int total = 989;
-        window.host().progressStart(total, LangText("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+        window.host().progressStart(total, localized("Читаю конфигурацию из устройства\0Reading configuration from the device"));
         window.host().progressStep(total / 2);
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-transfer-%1.png").arg(QLatin1String(language)))) && ok;
@@ -58,12 +58,12 @@ bool saveScreenshots(MainForm& window, const QString& dir, QString* why) {
         window.host().progressHide();
         window.setStatusText(QString());
         // The toolbar notice an automatic write shows.
-        window.showNotice(0, 0, LangText("Запись изменений\0Record of changes"));
+        window.showNotice(0, 0, localized("Запись изменений\0Record of changes"));
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
         window.notice().clear();
         // The picker with a reaction chosen: modifiers and keys highlighted.
-        FormKeyBoard& picker = window.picker();
+        ReactionPicker& picker = window.picker();
         picker.open(sampleReaction, nullptr, "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
         QCoreApplication::processEvents();
         const QString file = QDir(dir).filePath(QStringLiteral("picker-%1.png").arg(QLatin1String(language)));

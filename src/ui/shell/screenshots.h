@@ -6,12 +6,12 @@
 
 namespace zmt::ui {
 
-class MainForm;
+class MainWindow;
 
 // Shows the window, grabs it, and saves main-<page>-<ru|en>.png and
 // picker-<ru|en>.png into dir.
 // The language in force before is restored. Returns false (with why) when a
 // picture could not be written.
-bool saveScreenshots(MainForm& window, const QString& dir, QString* why);
+bool saveScreenshots(MainWindow& window, const QString& dir, QString* why);
 
 } // namespace zmt::ui

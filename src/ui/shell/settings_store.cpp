@@ -2,7 +2,7 @@
 
 #include "lang/lang.h"
 #include "ui/widgets/dialog_centring.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/recent_files.h"
 
 #include <QDir>
@@ -15,7 +15,7 @@ constexpr unsigned kSettingsNoticeMs = 10000;
 
 } // namespace
 
-SettingsStore::SettingsStore(MainForm& window, std::string settingsPath)
+SettingsStore::SettingsStore(MainWindow& window, std::string settingsPath)
     : window_(window), path_(std::move(settingsPath)) {
     window_.setSettingsSource(this);
 }
@@ -24,7 +24,7 @@ std::optional<ProgramSettings> SettingsStore::loadSettings() {
     const FileResult result = zmt::loadSettings(path_, settings_);
     unreadable_ = !result.ok();
     if (unreadable_) {
-        window_.showMessage(MessageKind::Error, std::string(LangText(kSettingsReadError)) + "\n" + result.text());
+        window_.showMessage(MessageKind::Error, std::string(localized(kSettingsReadError)) + "\n" + result.text());
         settings_ = ProgramSettings{};
     }
     return settings_;
@@ -80,7 +80,7 @@ void SettingsStore::noticeFailedSave(const FileResult& saved) {
 }
 
 std::string SettingsStore::ask(const FileDialogKind& kind, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(&window_, QString::fromUtf8(LangText(kind.title)));
+    QFileDialog dialog(&window_, QString::fromUtf8(localized(kind.title)));
     // The same dialog on every system, and one the tests can look into.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);

@@ -8,8 +8,8 @@
 //   window.startUp();                        // loads the file
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
-#include "ui/procedures/procedures_wiring.h"
-#include "ui/shell/main_form.h"
+#include "ui/procedures/guided_procedures.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/settings.h"
 
 #include <QFileDialog>
@@ -24,7 +24,7 @@ namespace zmt::ui {
 class SettingsStore : private SettingsSource, public FirmwareFileChooser {
 public:
     // The window's settings source from now on.
-    SettingsStore(MainForm& window, std::string settingsPath);
+    SettingsStore(MainWindow& window, std::string settingsPath);
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
@@ -62,7 +62,7 @@ private:
     // A settings file that could not be written, in the status bar.
     void noticeFailedSave(const FileResult& saved);
 
-    MainForm& window_;
+    MainWindow& window_;
     std::string path_;
     ProgramSettings settings_;
     // A file we could not read is never overwritten: the user's own

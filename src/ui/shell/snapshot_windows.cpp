@@ -6,8 +6,8 @@
 #include "config/snapshot_store.h"
 #include "device/host.h"
 #include "lang/lang.h"
-#include "ui/shell/controller_wiring.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/controller_session.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/settings_store.h"
 #include "ui/widgets/window_placement.h"
 
@@ -41,7 +41,7 @@ const char* const kCompareLegend = "«-» — в контроллере, «+» �
 const char* const kHistoryHeaders[SnapshotWindows::HistoryColumns] = {
     "Время (местное)\0Local time", "Причина\0Cause", "Отличия от текущей\0Differences from now"};
 
-QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
 QString joined(const std::vector<std::string>& lines) {
     QStringList list;
@@ -79,9 +79,9 @@ QPlainTextEdit* differencesMemo(QWidget* parent, const char* name) {
 
 } // namespace
 
-SnapshotWindows::SnapshotWindows(MainForm& window, ControllerWiring& wiring, SettingsStore& settings,
+SnapshotWindows::SnapshotWindows(MainWindow& window, ControllerSession& session, SettingsStore& settings,
                                  SnapshotStore* store)
-    : window_(window), wiring_(wiring), settings_(settings), store_(store) {
+    : window_(window), session_(session), settings_(settings), store_(store) {
     historyAction_ = window_.toolBarMenu().addAction(QString());
     historyAction_->setObjectName(QStringLiteral("ActionSnapshotHistory"));
     compareAction_ = window_.toolBarMenu().addAction(QString());
@@ -115,7 +115,7 @@ void SnapshotWindows::retranslate() {
 
 bool SnapshotWindows::controllerKnown() {
     if (window_.flags().deviceConnected() && window_.flags().imageValid()) return true;
-    window_.showMessage(MessageKind::Information, LangText("Контроллер не подключён\0No controller is connected"));
+    window_.showMessage(MessageKind::Information, localized("Контроллер не подключён\0No controller is connected"));
     return false;
 }
 
@@ -163,9 +163,9 @@ void SnapshotWindows::fillHistory() {
         historyText_->setPlainText(text("Папка для снимков не задана\0There is no folder for snapshots"));
         return;
     }
-    const ConfigImage& now = wiring_.record().image;
+    const ConfigImage& now = session_.record().image;
     const std::vector<ListingEntry> listed = listingEntries(now);
-    for (const SnapshotEntry& entry : store_->list(wiring_.watch().identity().serialNumber)) {
+    for (const SnapshotEntry& entry : store_->list(session_.watch().identity().serialNumber)) {
         ConfigImage held = now;
         const FileResult loaded = loadSnapshot(held, entry.path);
         const std::string summary =
@@ -185,7 +185,7 @@ void SnapshotWindows::showSelected() {
     QTreeWidgetItem* item = list_->currentItem();
     restore_->setEnabled(item != nullptr);
     if (item == nullptr) return;
-    ConfigImage held = wiring_.record().image;
+    ConfigImage held = session_.record().image;
     const FileResult loaded = loadSnapshot(held, item->data(TimeColumn, Qt::UserRole).toString().toStdString());
     if (!loaded.ok()) {
         historyText_->setPlainText(QString::fromStdString(loaded.text()));
@@ -193,7 +193,7 @@ void SnapshotWindows::showSelected() {
         return;
     }
     // "-" the snapshot, "+" the configuration now.
-    historyText_->setPlainText(differencesText(compareConfigurations(held, wiring_.record().image)));
+    historyText_->setPlainText(differencesText(compareConfigurations(held, session_.record().image)));
     if (history_->isVisible()) fitWidth(history_, historyText_, list_);
 }
 
@@ -201,14 +201,14 @@ void SnapshotWindows::restoreSelected() {
     QTreeWidgetItem* item = list_ != nullptr ? list_->currentItem() : nullptr;
     if (item == nullptr || !controllerKnown()) return;
     const std::string path = item->data(TimeColumn, Qt::UserRole).toString().toStdString();
-    ConfigRecord& record = wiring_.record();
+    ConfigRecord& record = session_.record();
     ConfigImage held = record.image;
     const FileResult loaded = loadSnapshot(held, path);
     if (!loaded.ok()) {
         window_.showMessage(MessageKind::Error, loaded.text());
         return;
     }
-    if (!wiring_.transfer().keepSnapshot(SnapshotCause::Restored)) return;
+    if (!session_.transfer().keepSnapshot(SnapshotCause::Restored)) return;
     {
         // One step: undo gives back the configuration it replaced, and the
         // synchronisation sends whatever differs, as for any edit.
@@ -218,7 +218,7 @@ void SnapshotWindows::restoreSelected() {
         record.image = held;
     }
     window_.showImage();
-    wiring_.refreshPendingPanel();
+    session_.refreshPendingPanel();
     fillHistory();
 }
 
@@ -243,7 +243,7 @@ void SnapshotWindows::compareWithFile() {
 }
 
 void SnapshotWindows::compareWith(const std::string& path) {
-    ConfigImage file = wiring_.record().image;
+    ConfigImage file = session_.record().image;
     const FileResult loaded = loadSnapshot(file, path);
     if (!loaded.ok()) {
         window_.showMessage(MessageKind::Error, loaded.text());
@@ -251,7 +251,7 @@ void SnapshotWindows::compareWith(const std::string& path) {
     }
     if (compare_ == nullptr) buildCompare();
     // "-" the controller, "+" the file: what opening it would change.
-    QString shown = differencesText(compareConfigurations(wiring_.record().deviceCopy, file));
+    QString shown = differencesText(compareConfigurations(session_.record().deviceCopy, file));
     if (!loaded.damaged.empty()) shown = QString::fromStdString(loaded.text()) + "\n\n" + shown;
     compareText_->setPlainText(shown);
     compare_->setWindowTitle(text(kCompareTitle) + " " + QString::fromStdString(path));

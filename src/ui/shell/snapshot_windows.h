@@ -23,14 +23,14 @@ class SnapshotStore;
 
 namespace zmt::ui {
 
-class ControllerWiring;
-class MainForm;
+class ControllerSession;
+class MainWindow;
 class SettingsStore;
 
 class SnapshotWindows : public QObject {
 public:
     // store may be null (no data folder): the history then says so.
-    SnapshotWindows(MainForm& window, ControllerWiring& wiring, SettingsStore& settings, SnapshotStore* store);
+    SnapshotWindows(MainWindow& window, ControllerSession& session, SettingsStore& settings, SnapshotStore* store);
     ~SnapshotWindows() override;
 
     void showHistory();
@@ -64,8 +64,8 @@ private:
     // (when given) the list's columns show whole.
     void fitWidth(QDialog* dialog, QPlainTextEdit* memo, QTreeWidget* list = nullptr);
 
-    MainForm& window_;
-    ControllerWiring& wiring_;
+    MainWindow& window_;
+    ControllerSession& session_;
     SettingsStore& settings_;
     SnapshotStore* store_;
     QAction* historyAction_;

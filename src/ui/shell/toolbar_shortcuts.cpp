@@ -6,13 +6,13 @@
 namespace zmt::ui {
 
 const ToolButtonKeys kToolButtonKeys[4] = {
-    {MainForm::ToolButton::ReadConfig, QKeySequence(Qt::CTRL | Qt::Key_O)},
-    {MainForm::ToolButton::WriteConfig, QKeySequence(Qt::CTRL | Qt::Key_S)},
-    {MainForm::ToolButton::ReadDevice, QKeySequence(Qt::CTRL | Qt::Key_R)},
-    {MainForm::ToolButton::WriteDevice, QKeySequence(Qt::CTRL | Qt::Key_W)},
+    {MainWindow::ToolButton::ReadConfig, QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {MainWindow::ToolButton::WriteConfig, QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {MainWindow::ToolButton::ReadDevice, QKeySequence(Qt::CTRL | Qt::Key_R)},
+    {MainWindow::ToolButton::WriteDevice, QKeySequence(Qt::CTRL | Qt::Key_W)},
 };
 
-ToolBarShortcuts::ToolBarShortcuts(MainForm& window) : window_(window) {
+ToolBarShortcuts::ToolBarShortcuts(MainWindow& window) : window_(window) {
     for (const ToolButtonKeys& entry : kToolButtonKeys) {
         auto* shortcut = new QShortcut(entry.keys, &window_);
         QToolButton* button = &window_.toolButton(entry.button);

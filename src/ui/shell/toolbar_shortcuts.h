@@ -3,8 +3,8 @@
 // ("Open the device configuration file (Ctrl+O)"). A key does what a click
 // does, and nothing while the button is disabled (a transfer, an update or
 // learning under way, no controller for the controller's commands).
-// Undo and redo keep their own keys (MainForm).
-#include "ui/shell/main_form.h"
+// Undo and redo keep their own keys (MainWindow).
+#include "ui/shell/main_window.h"
 
 #include <QKeySequence>
 #include <QObject>
@@ -12,7 +12,7 @@
 namespace zmt::ui {
 
 struct ToolButtonKeys {
-    MainForm::ToolButton button;
+    MainWindow::ToolButton button;
     QKeySequence keys;
 };
 // Open Ctrl+O, save Ctrl+S, read from the controller Ctrl+R, write to it
@@ -22,14 +22,14 @@ extern const ToolButtonKeys kToolButtonKeys[4];
 
 class ToolBarShortcuts : public QObject {
 public:
-    explicit ToolBarShortcuts(MainForm& window);
+    explicit ToolBarShortcuts(MainWindow& window);
 
 private:
     // The translation rewrites the hints with every language switch; the
     // keys are added after it.
     void addKeysToHints();
 
-    MainForm& window_;
+    MainWindow& window_;
 };
 
 } // namespace zmt::ui

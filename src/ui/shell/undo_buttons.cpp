@@ -17,7 +17,7 @@ constexpr const char* kNothingToRedoLiteral = "Нечего возвращать
 
 void showStep(QToolButton& button, const std::string& step, const char* hint, const char* nothing) {
     button.setEnabled(!step.empty());
-    button.setToolTip(QString::fromStdString(step.empty() ? LangText(nothing) : formatText(LangText(hint), step.c_str())));
+    button.setToolTip(QString::fromStdString(step.empty() ? localized(nothing) : formatText(localized(hint), step.c_str())));
 }
 } // namespace
 

@@ -31,7 +31,7 @@ namespace zmt::ui {
 
 namespace {
 
-QString text(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
 // The level a channel rests at with no button held.
 constexpr int kIdleLevel = sim::kIdleKeyLevel;
@@ -344,7 +344,7 @@ void SimulatorWindow::retranslate() {
     language_ = languageIndex();
     // With several units each window says which one it works.
     if (simulator_.unitCount() > 1)
-        setWindowTitle(QString::fromStdString(formatText(LangText("Симулятор %u\0Simulator %u"), unsigned(unit_ + 1))));
+        setWindowTitle(QString::fromStdString(formatText(localized("Симулятор %u\0Simulator %u"), unsigned(unit_ + 1))));
     else
         setWindowTitle(text("Симулятор\0Simulator\0"));
     connectionBox_->setTitle(text("Контроллер\0Controller\0"));
@@ -356,7 +356,7 @@ void SimulatorWindow::retranslate() {
 
     levelsBox_->setTitle(text("Кнопки руля (уровни каналов)\0Steering-wheel buttons (channel levels)\0"));
     for (std::size_t channel = 0; channel < levelLabels_.size(); ++channel)
-        levelLabels_[channel]->setText(formatText(LangText("Канал %zu\0Channel %zu\0"), channel + 1).c_str());
+        levelLabels_[channel]->setText(formatText(localized("Канал %zu\0Channel %zu\0"), channel + 1).c_str());
     releaseButton_->setText(text("Отпустить все\0Release all\0"));
 
     infraredBox_->setTitle(text("ИК-приёмник\0Infrared receiver\0"));
@@ -405,7 +405,7 @@ void SimulatorWindow::applySerial() {
         return;
     }
     controller_.state.serialNumber = static_cast<uint32_t>(serial);
-    report(formatText(LangText("Серийный номер %lu\0Serial number %lu\0"), static_cast<unsigned long>(serial)).c_str());
+    report(formatText(localized("Серийный номер %lu\0Serial number %lu\0"), static_cast<unsigned long>(serial)).c_str());
 }
 
 void SimulatorWindow::setLevel(std::size_t channel, int level) {
@@ -444,7 +444,7 @@ void SimulatorWindow::applyRefusal(int index) {
 
 void SimulatorWindow::armUnplug() {
     controller_.faults.unplugAfterFrames = unplugAfter_->value();
-    report(formatText(LangText("Отключится после %d кадров\0Unplugs after %d frames\0"), unplugAfter_->value()).c_str());
+    report(formatText(localized("Отключится после %d кадров\0Unplugs after %d frames\0"), unplugAfter_->value()).c_str());
 }
 
 void SimulatorWindow::clearFaults() {
@@ -465,8 +465,8 @@ QString SimulatorWindow::calibrationText() const {
     if (step == 4) return text("Калибровка прервана\0Calibration given up\0");
     const unsigned corner = step & 0x7F;
     if (step & 0x80)
-        return formatText(LangText("Угол %u нажат\0Corner %u pressed\0"), corner).c_str();
-    return formatText(LangText("Ждёт угол %u\0Waiting for corner %u\0"), corner).c_str();
+        return formatText(localized("Угол %u нажат\0Corner %u pressed\0"), corner).c_str();
+    return formatText(localized("Ждёт угол %u\0Waiting for corner %u\0"), corner).c_str();
 }
 
 QString SimulatorWindow::trafficText() const {
@@ -481,14 +481,14 @@ QString SimulatorWindow::trafficText() const {
         line += hexDump(report.data() + 5, shown);
         line += shown < length ? " ... ]" : " ]";
     }
-    return formatText(LangText("Получено (%zu): %s\0Received (%zu): %s\0"), count, line.c_str()).c_str();
+    return formatText(localized("Получено (%zu): %s\0Received (%zu): %s\0"), count, line.c_str()).c_str();
 }
 
 QString SimulatorWindow::summaryText() const {
     const sim::ControllerState& state = controller_.state;
-    const char* presence = controller_.plugged() ? LangText("на USB\0on USB\0") : LangText("отключен\0unplugged\0");
-    const char* mode = state.bootMode ? LangText("загрузчик\0boot loader\0") : LangText("приложение\0application\0");
-    return formatText(LangText("%s | %s %s | серийный %lu\0%s | %s %s | serial %lu\0"), presence, mode,
+    const char* presence = controller_.plugged() ? localized("на USB\0on USB\0") : localized("отключен\0unplugged\0");
+    const char* mode = state.bootMode ? localized("загрузчик\0boot loader\0") : localized("приложение\0application\0");
+    return formatText(localized("%s | %s %s | серийный %lu\0%s | %s %s | serial %lu\0"), presence, mode,
                       versionText(state.applicationVersion).c_str(), static_cast<unsigned long>(state.serialNumber))
         .c_str();
 }
@@ -516,16 +516,16 @@ void SimulatorWindow::refresh() {
         levelValues_[channel]->setNum(state.keyLevels[channel]);
     }
     const auto& ir = state.irCode;
-    irCurrent_->setText(formatText(LangText("Последний: %02X %02X %02X %02X\0Last: %02X %02X %02X %02X\0"), ir[0],
+    irCurrent_->setText(formatText(localized("Последний: %02X %02X %02X %02X\0Last: %02X %02X %02X %02X\0"), ir[0],
                                    ir[1], ir[2], ir[3]).c_str());
-    logQueued_->setText(formatText(LangText("В очереди: %zu\0Queued: %zu\0"), state.log.size()).c_str());
+    logQueued_->setText(formatText(localized("В очереди: %zu\0Queued: %zu\0"), state.log.size()).c_str());
     calibrationStep_->setText(calibrationText());
     const bool calibrating = controller_.calibrationStep() != 0;
     touchPressButton_->setEnabled(calibrating);
     touchReleaseButton_->setEnabled(calibrating && controller_.calibrationReleaseBits);
     touchGiveUpButton_->setEnabled(calibrating);
     unplugPending_->setText(controller_.faults.unplugAfterFrames > 0
-                                ? formatText(LangText("Отключение через %d кадров\0Unplugs in %d frames\0"),
+                                ? formatText(localized("Отключение через %d кадров\0Unplugs in %d frames\0"),
                                              controller_.faults.unplugAfterFrames).c_str()
                                 : QString());
     trafficLabel_->setText(trafficText());

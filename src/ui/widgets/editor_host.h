@@ -20,7 +20,7 @@ class EditHistory;
 
 namespace zmt::ui {
 
-class FormKeyBoard;
+class ReactionPicker;
 
 // The window's notices to its parts. On a signal several parts serve, they
 // run in the order they connected (the Program connects the controller
@@ -30,7 +30,7 @@ class ShellSignals : public QObject {
 signals:
     // TimerCommon tick: the synchronisation of edited bytes and the keys
     // grid's pointer hint.
-    void commonTick();
+    void syncTick();
     // Input still being typed is committed now (the focused field has just
     // been left): before the window closes and before every toolbar action.
     void inputCommitted();
@@ -43,7 +43,7 @@ signals:
     // are rewritten; parts rewrite theirs.
     void languageChanged();
     // The picker has just been built, already translated and placed.
-    void pickerBuilt(FormKeyBoard& picker);
+    void pickerBuilt(ReactionPicker& picker);
     // Everything that edits (the Parameters page and the picker) waits,
     // greyed, while locked: a whole configuration is on its way, or no
     // controller has been chosen among several yet.
@@ -66,8 +66,8 @@ public:
     // A remark that stays ms even when a brief notice comes over it.
     virtual void showRemark(unsigned ms, const std::string& text) = 0;
     // The picker, built when first asked for; null while it is not.
-    virtual FormKeyBoard& picker() = 0;
-    virtual FormKeyBoard* builtPicker() const = 0;
+    virtual ReactionPicker& picker() = 0;
+    virtual ReactionPicker* builtPicker() const = 0;
     // Moves the picker clear of a clicked control (global coordinates).
     virtual void placePickerClearOf(const QRect& clicked) = 0;
     // A button enabled only while a controller is connected.

@@ -90,7 +90,7 @@ QPoint centredPosition(const QRect& owner, const QSize& boxSize, int shiftDown) 
 
 std::unique_ptr<QMessageBox> buildMsgBox(MessageStyle style, const QString& text, QWidget* owner) {
     const MsgBoxLayout layout = msgBoxLayout(style);
-    auto box = std::make_unique<QMessageBox>(qtIcon(layout.icon), QString::fromUtf8(LangText(layout.captionLiteral)),
+    auto box = std::make_unique<QMessageBox>(qtIcon(layout.icon), QString::fromUtf8(localized(layout.captionLiteral)),
                                              QString(), QMessageBox::NoButton, owner);
     box->setTextFormat(Qt::PlainText);
     box->setText(text);

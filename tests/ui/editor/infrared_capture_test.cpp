@@ -28,7 +28,7 @@ using test::child;
 // zmtsetup's Parameters page with the simulated controller plugged in and
 // connected, on a virtual clock.
 struct Rig : test::ProgramRig {
-    MainForm& form = window;
+    MainWindow& form = window;
     QToolButton* irGet = child<QToolButton>(form, "SpeedButtonIRGET");
     QToolButton* irSend = child<QToolButton>(form, "SpeedButtonGetIRSend");
 
@@ -42,11 +42,11 @@ struct Rig : test::ProgramRig {
 
     void connect() {
         for (int i = 0; i < 10 && !form.flags().deviceConnected(); ++i) form.onPollTick();
-        while (wiring.link().pollSkip() != 0) form.onPollTick();
+        while (session.link().pollSkip() != 0) form.onPollTick();
     }
     // What a user does in the Simulator window to have the receiver see a code.
     void receive(int protocol, int address, int command) {
-        SimulatorWindow& simulator = *wiring.simulatorWindow();
+        SimulatorWindow& simulator = *session.simulatorWindow();
         child<QSpinBox>(simulator, "irProtocol")->setValue(protocol);
         child<QSpinBox>(simulator, "irAddress")->setValue(address);
         child<QSpinBox>(simulator, "irCommand")->setValue(command);
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(same(p.event(1), before));
 
         p.receive(kNec, 4, 17);
-        p.wiring.simulator()->controller().faults.forceStatus = 0xFD;
+        p.session.simulator()->controller().faults.forceStatus = 0xFD;
         p.irGet->click();
         QCOMPARE(p.boxes.size(), 1);
         QCOMPARE(p.boxIcons[0], QMessageBox::Critical);

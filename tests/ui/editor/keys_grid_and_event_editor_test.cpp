@@ -44,7 +44,7 @@ using test::child;
 // learned configuration: channel 1 holds VOL+, VOL- and an unnamed button at
 // level 80, channel 3 one unnamed button, encoder 1 is on and encoder 2 off.
 struct Page : test::ProgramRig {
-    MainForm& form = window;
+    MainWindow& form = window;
     QTableWidget* grid = child<QTableWidget>(form, "StringGridKeys");
     QTabBar* tabs = child<QTabBar>(form, "TabControlEVKEYx");
     Panel* modPanel = child<Panel>(form, "PanelKeyModx");
@@ -589,7 +589,7 @@ private slots:
         p.form.setLanguage(English);
         p.editor.setEditorLock(false);   // as while the firmware is updated
         p.editor.onHomeReactionClicked();
-        FormKeyBoard* picker = p.form.builtPicker();
+        ReactionPicker* picker = p.form.builtPicker();
         QVERIFY(picker != nullptr && picker->isVisible());
         QCOMPARE(picker->windowTitle(), QStringLiteral("Keyboard (reaction to the virtual button HOME)"));
         QCOMPARE(child<QGroupBox>(*picker, "GroupBoxKeyCodes")->title(), QStringLiteral(" Key codes "));
@@ -883,7 +883,7 @@ private slots:
         auto* reaction = child<Panel>(p.form, "PanelEventReactionx");
         reaction->setFocus(Qt::TabFocusReason);
         Page::key(Qt::Key_Return);
-        FormKeyBoard& picker = p.picker();
+        ReactionPicker& picker = p.picker();
         QVERIFY(picker.isVisible());
         // The reaction holds no key yet: the focus is on the picker's first.
         QCOMPARE(picker.focusWidget(), child(picker, "SystemControl0x"));
@@ -962,7 +962,7 @@ private slots:
         p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
         p.select(0);
         p.editor.onEventReactionClicked();
-        FormKeyBoard& picker = p.picker();
+        ReactionPicker& picker = p.picker();
         QAccessibleInterface* a = Page::readerView(child(picker, "PanelKey4x"));
         QCOMPARE(a->role(), QAccessible::Button);
         QCOMPARE(a->text(QAccessible::Name), QStringLiteral("A"));
@@ -1008,7 +1008,7 @@ private slots:
         p.event(0) = EventRecord{1, 0, 0, 0, EventShortPress, {}};
         p.select(0);
         p.editor.onEventReactionClicked();
-        FormKeyBoard& picker = p.picker();
+        ReactionPicker& picker = p.picker();
         picker.onPickerKey({PickerControl::Key, 4});
         QCOMPARE(child<Panel>(picker, "PanelKey4x")->palette().color(QPalette::WindowText), QColor(Qt::white));
         QCOMPARE(child<Panel>(picker, "PanelKey5x")->palette().color(QPalette::WindowText), light);

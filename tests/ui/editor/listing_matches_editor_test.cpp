@@ -19,7 +19,7 @@ using test::child;
 
 // The program as zmtsetup builds it, with no controller plugged in.
 struct Page : test::ProgramRig {
-    MainForm& form = window;
+    MainWindow& form = window;
     Page() : ProgramRig({.plugged = false}) {}
 
     // The event line and the response line as the window shows event index.
@@ -28,14 +28,14 @@ struct Page : test::ProgramRig {
         editor.showSelectedEvent();
         QString trigger;
         if (child<QWidget>(form, "PanelIRCODE")->isVisibleTo(&form)) {
-            trigger = QString::fromUtf8(LangText("ИК код\0IR code")) + " " + child<Panel>(form, "PanelIRDEFx")->text();
+            trigger = QString::fromUtf8(localized("ИК код\0IR code")) + " " + child<Panel>(form, "PanelIRDEFx")->text();
         } else {
             const QString modifier = child<Panel>(form, "PanelKeyModx")->text();
             const QString key = child<Panel>(form, "PanelKeyValx")->text();
-            if (!modifier.isEmpty()) trigger = QString::fromUtf8(LangText("Модификатор\0Modifier")) + " " + modifier;
+            if (!modifier.isEmpty()) trigger = QString::fromUtf8(localized("Модификатор\0Modifier")) + " " + modifier;
             if (!key.isEmpty()) {
                 if (!trigger.isEmpty()) trigger += ", ";
-                trigger += QString::fromUtf8(LangText("Кнопка\0Button")) + " " + key;
+                trigger += QString::fromUtf8(localized("Кнопка\0Button")) + " " + key;
             }
         }
         QString line = QStringLiteral("  %1: ").arg(index + 1) + trigger + "; " +
@@ -44,7 +44,7 @@ struct Page : test::ProgramRig {
         if (child<QCheckBox>(form, "CheckBoxEventWakeUp")->isChecked()) line += "; " + child<QCheckBox>(form, "CheckBoxEventWakeUp")->text();
         QStringList memo = child<QLabel>(form, "MemoEventReactionx")->text().split('\n');
         memo.removeFirst();
-        return {line, "      " + QString::fromUtf8(LangText("Реакция: \0Response: ")) + memo.join(' ')};
+        return {line, "      " + QString::fromUtf8(localized("Реакция: \0Response: ")) + memo.join(' ')};
     }
 };
 

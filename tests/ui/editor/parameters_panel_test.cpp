@@ -3,7 +3,7 @@
 #include "ui/editor/parameter_rules.h"
 #include "ui/editor/parameters_panel.h"
 #include "ui/widgets/controls.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/i18n/translate_form.h"
 #include "ui/i18n/translation_tables.h"
 #include "../window_test_support.h"
@@ -30,7 +30,7 @@ namespace {
 using zmt::ui::test::child;
 
 struct Page {
-    MainForm window;
+    MainWindow window;
     ConfigRecord record;
     ParametersPanel* panel = nullptr;
     std::vector<std::string> refreshes;

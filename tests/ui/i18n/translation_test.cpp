@@ -1,5 +1,5 @@
 // Looking texts up in the translation tables and applying them to a window.
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "ui/widgets/controls.h"
 #include "ui/i18n/translate_form.h"
 #include "ui/i18n/translation_tables.h"
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(controlKind(new QTabBar(&window)), ControlKind::TabControl);
         QCOMPARE(controlKind(new QAction(&window)), ControlKind::MenuItem);
         QCOMPARE(controlKind(new QSpinBox(&window)), ControlKind::HintOnly);
-        QCOMPARE(controlKind(new Memo(&window)), ControlKind::Other);
+        QCOMPARE(controlKind(new LogView(&window)), ControlKind::Other);
         QCOMPARE(controlKind(nullptr), ControlKind::Other);
     }
 
@@ -166,7 +166,7 @@ private slots:
         keepMe->setText("program text");
         auto* fancy = named<FancyCombo>(&window, "FancyCombo");
         fancy->addItems({"mine"});
-        auto* memo = named<Memo>(&window, "MemoLog");
+        auto* memo = named<LogView>(&window, "MemoLog");
         memo->setPlainText("log");
 
         translateForm(kTestTable, &window);  // design-time texts

@@ -3,7 +3,7 @@
 // the description the opener's memo receives.
 #include "config/reaction_text.h"
 #include "ui/widgets/controls.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 #include "ui/i18n/translate_form.h"
 #include "ui/i18n/translation_tables.h"
 #include "../window_test_support.h"
@@ -42,7 +42,7 @@ struct DescribingOwner : ReactionOwner {
 
 // A picker opened on one reaction whose description goes to a memo.
 struct OpenPicker {
-    FormKeyBoard picker;
+    ReactionPicker picker;
     Reaction reaction{};
     QPlainTextEdit memo;
     DescribingOwner owner{reaction, memo};
@@ -76,7 +76,7 @@ class PickerTest : public QObject {
     Q_OBJECT
 private slots:
     void everyControlIsThereByName() {
-        FormKeyBoard picker;
+        ReactionPicker picker;
         QCOMPARE(picker.size(), QSize(750, 348));
         for (const KeyboardKey& key : kKeyboardKeys) {
             auto* panel = child<Panel>(picker, QStringLiteral("PanelKey%1x").arg(key.usage));
@@ -260,7 +260,7 @@ private slots:
     }
 
     void clicksWithoutATargetChangeNothing() {
-        FormKeyBoard picker;
+        ReactionPicker picker;
         QTest::mouseClick(child<Panel>(picker, QStringLiteral("PanelKey4x")), Qt::LeftButton);
         auto* vol = child<QToolButton>(picker, QStringLiteral("SpeedButtonMMKey00E9x"));
         QTest::mouseClick(vol, Qt::LeftButton);
@@ -274,7 +274,7 @@ private slots:
 
     void reopeningRetargetsAndKeepsItsOwnCopyOfTheTitle() {
         test::RussianAfterwards russian;
-        FormKeyBoard picker;
+        ReactionPicker picker;
         Reaction first{}, second{ReactionSystem, 0, 0x04, 0};
         QPlainTextEdit firstMemo, secondMemo;
         DescribingOwner firstOwner{first, firstMemo}, secondOwner{second, secondMemo};

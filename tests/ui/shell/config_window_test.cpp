@@ -3,7 +3,7 @@
 // synchronisation on the common timer with its pending panel, and the
 // question before closing with changes that never reached the controller.
 #include "config/config_file.h"
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "ui/shell/toolbar_notice.h"
 #include "../program_rig.h"
 #include "flags_for_tests.h"
@@ -342,7 +342,7 @@ private slots:
         program.commands.onFactoryConfiguration();
         QCOMPARE(program.deviceByte(kHeadTypeOffset), uint8_t(2));
         QVERIFY(program.window.flags().imageValid());
-        QVERIFY(program.wiring.watch().controllerRead());
+        QVERIFY(program.session.watch().controllerRead());
 
         program.answers = {Answer::Yes};
         program.commands.onFactoryConfiguration();
@@ -353,7 +353,7 @@ private slots:
         QVERIFY(program.imageEqualsController());
 
         program.commands.onRestartController();
-        QVERIFY(!program.wiring.watch().controllerRead());
+        QVERIFY(!program.session.watch().controllerRead());
         QVERIFY(!program.window.flags().imageValid());
         QCOMPARE(program.boxes.size(), 2);   // the two questions only
 

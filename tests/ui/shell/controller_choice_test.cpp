@@ -33,7 +33,7 @@ struct Rig : test::ProgramRig {
         box()->setCurrentIndex(index);
         emit box()->activated(index);
     }
-    uint32_t connectedSerial() { return window.flags().deviceConnected() ? wiring.watch().lastSerial() : 0; }
+    uint32_t connectedSerial() { return window.flags().deviceConnected() ? session.watch().lastSerial() : 0; }
 };
 
 } // namespace
@@ -81,7 +81,7 @@ private slots:
 
         // Unplugged, the chosen one is "disconnected": the other one is
         // never taken by itself.
-        auto& simulator = *program.wiring.simulator();
+        auto& simulator = *program.session.simulator();
         simulator.backend().unplug(simulator.port(1));
         for (int tick = 0; tick < 3; ++tick) program.poll();
         QCOMPARE(program.connectedSerial(), 0u);
@@ -123,7 +123,7 @@ private slots:
         program.pick("1001  1.17");
         program.poll();
         QCOMPARE(program.connectedSerial(), 1001u);
-        auto& simulator = *program.wiring.simulator();
+        auto& simulator = *program.session.simulator();
         simulator.backend().unplug(simulator.port(0));
         program.poll();
         program.record.image.headType = 2;   // an edit that cannot go out

@@ -25,7 +25,7 @@ struct Rig : test::ProgramRig {
     explicit Rig(test::RigOptions options = {}) : ProgramRig(std::move(options)) { window.setLanguage(English); }
 
     uint8_t deviceHeadType() { return controller().state.config[kHeadTypeOffset]; }
-    QToolButton& button(MainForm::ToolButton which) { return window.toolButton(which); }
+    QToolButton& button(MainWindow::ToolButton which) { return window.toolButton(which); }
     // A drag of these files over the window and, when it was taken, their
     // drop; true when the drag was taken. The open follows the drop.
     bool drop(const QStringList& files) {
@@ -42,7 +42,7 @@ struct Rig : test::ProgramRig {
         QCoreApplication::processEvents();
         return dropped.isAccepted();
     }
-    std::string undoLabel() { return wiring.history().undoLabel(record.image); }
+    std::string undoLabel() { return session.history().undoLabel(record.image); }
     QList<QAction*> recentEntries() {
         QMenu& menu = program.recentFiles().menu();
         emit menu.aboutToShow();
@@ -287,17 +287,17 @@ private slots:
         QCOMPARE(program.boxes.size(), 1);
 
         // The hints name the keys, in both languages and after every switch.
-        QCOMPARE(program.button(MainForm::ToolButton::ReadConfig).toolTip(),
+        QCOMPARE(program.button(MainWindow::ToolButton::ReadConfig).toolTip(),
                  QString("Open the device configuration file (Ctrl+O)"));
-        QCOMPARE(program.button(MainForm::ToolButton::WriteDevice).toolTip(),
+        QCOMPARE(program.button(MainWindow::ToolButton::WriteDevice).toolTip(),
                  QString("Write configuration to the device (Ctrl+W)"));
         program.window.setLanguage(Russian);
         program.window.setLanguage(Russian);   // the keys once, however often
-        QCOMPARE(program.button(MainForm::ToolButton::WriteConfig).toolTip(),
+        QCOMPARE(program.button(MainWindow::ToolButton::WriteConfig).toolTip(),
                  QString("Сохранить файл конфигурации устройства (Ctrl+S)"));
-        QCOMPARE(program.button(MainForm::ToolButton::ReadDevice).toolTip(),
+        QCOMPARE(program.button(MainWindow::ToolButton::ReadDevice).toolTip(),
                  QString("Прочитать конфигурацию из устройства (Ctrl+R)"));
-        QCOMPARE(program.button(MainForm::ToolButton::Reset).toolTip(), QString("Сброс устройства"));
+        QCOMPARE(program.button(MainWindow::ToolButton::Reset).toolTip(), QString("Сброс устройства"));
     }
 };
 

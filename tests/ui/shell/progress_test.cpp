@@ -9,8 +9,8 @@ using namespace zmt;
 using namespace zmt::ui;
 
 namespace {
-QProgressBar* gauge(MainForm& window) { return window.findChild<QProgressBar*>("CGaugeProgressProcent"); }
-QWidget* panelMenu(MainForm& window) { return window.findChild<QWidget*>("PanelMenu"); }
+QProgressBar* gauge(MainWindow& window) { return window.findChild<QProgressBar*>("CGaugeProgressProcent"); }
+QWidget* panelMenu(MainWindow& window) { return window.findChild<QWidget*>("PanelMenu"); }
 } // namespace
 
 class ProgressTest : public QObject {
@@ -18,7 +18,7 @@ class ProgressTest : public QObject {
 
 private slots:
     void aStepBeforeAnyTransferChangesNothing() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         window.setStatusText("Подключено");
         window.host().progressStep(4);
@@ -27,7 +27,7 @@ private slots:
     }
 
     void startShowsCaptionAndAnEmptyGaugeAcrossTheToolbar() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         window.host().progressStart(989, "Читаю конфигурацию из устройства");
         QCOMPARE(window.statusText(), QStringLiteral("Читаю конфигурацию из устройства"));
@@ -51,7 +51,7 @@ private slots:
     }
 
     void overshootStaysAtOneHundredPercent() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         window.host().progressStart(1000, "Обновление программного обеспечения");
         for (int sent = 0; sent < 1064; sent += 64) window.host().progressStep(64);
@@ -61,7 +61,7 @@ private slots:
     }
 
     void aHiddenGaugeComesBackOnlyWhileItsTransferRuns() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         window.host().progressStart(989, "Читаю конфигурацию из устройства");
         window.host().progressStep(494);

@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(p.controller().state.config[974], original);
         QCOMPARE(store.list(1001)[0].cause, SnapshotCause::Restored);
         QCOMPARE(list->model()->rowCount(), 3);
-        QVERIFY(p.wiring.undo());
+        QVERIFY(p.session.undo());
         QCOMPARE(p.record.image.headType, 3);
         p.tick();
         QCOMPARE(p.controller().state.config[974], 3);
@@ -249,7 +249,7 @@ private slots:
         p.tick();
         QCOMPARE(p.controller().state.config[974], 2);
         // One edit: undo gives the factory configuration the update left.
-        QVERIFY(p.wiring.undo());
+        QVERIFY(p.session.undo());
         QCOMPARE(p.record.image.headType, 0);
         const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
         QCOMPARE(store.list(1001)[0].cause, SnapshotCause::FirmwareUpdate);

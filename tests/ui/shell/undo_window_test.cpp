@@ -262,7 +262,7 @@ private slots:
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
         QVERIFY(!p.redoButton->isEnabled());
-        QVERIFY(!p.wiring.undo());
+        QVERIFY(!p.session.undo());
     }
 
     void aRunOfButtonLearningIsOneStepThatCannotBeUndoneWhileItRuns() {
@@ -277,7 +277,7 @@ private slots:
             if (reads == 19) p.controller().state.keyLevels = {150, 10, 120, 10};
             if (reads == 22) {
                 p.window.undoButtons().refresh();
-                refusedWhileRunning = !p.undoButton->isEnabled() && !p.wiring.undo();
+                refusedWhileRunning = !p.undoButton->isEnabled() && !p.session.undo();
             }
             if (reads == 24) p.controller().state.keyLevels = {10, 10, 10, 10};
             if (reads == 26) child<QToolButton>(p.window, "SpeedButtonKeysSetup")->click();   // stop
@@ -362,7 +362,7 @@ private slots:
         FlagsForTests::setLearningActive(p.window.flags(), true);
         p.tick();
         QVERIFY(!p.undoButton->isEnabled());
-        QVERIFY(!p.wiring.undo());
+        QVERIFY(!p.session.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
         FlagsForTests::setLearningActive(p.window.flags(), false);
         p.window.setLanguage(Russian);

@@ -41,7 +41,7 @@ test::ScriptedDialogs& boxDialogs() {
 
 // Runs the window's boxes without a modal loop: records what was built and
 // presses the button the test asks for (nullptr: the box is just closed).
-void answerBoxes(MainForm& window, SeenBox& seen, QMessageBox::StandardButton press) {
+void answerBoxes(MainWindow& window, SeenBox& seen, QMessageBox::StandardButton press) {
     window.setDialogs(boxDialogs());
     boxDialogs().messageBox = [&window, &seen, press](QMessageBox& box) {
         seen.caption = box.windowTitle();
@@ -105,7 +105,7 @@ private slots:
 
     void questionShowsYesNoInTheCurrentLanguageWithNoAsDefault() {
         test::RussianAfterwards russian;
-        MainForm window;
+        MainWindow window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Yes);
         QCOMPARE(window.showMessage({MessageKind::Question, DefaultAnswer::No}, formatText("Удалить %d <b>кнопок</b>?", 3)), Answer::Yes);
@@ -140,7 +140,7 @@ private slots:
     }
 
     void closingABoxWithoutAButtonNeverMeansYes() {
-        MainForm window;
+        MainWindow window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::NoButton);
         QCOMPARE(window.showMessage(MessageKind::Warning, "?"), Answer::No);
@@ -149,7 +149,7 @@ private slots:
     }
 
     void errorAndInformationOfferOnlyOk() {
-        MainForm window;
+        MainWindow window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
         QCOMPARE(window.showMessage(MessageKind::Error, "x"), Answer::Ok);
@@ -161,7 +161,7 @@ private slots:
     }
 
     void shownBoxSitsOverTheWindow() {
-        MainForm window;
+        MainWindow window;
         window.move(100, 100);
         window.show();
         SeenBox seen;
@@ -177,7 +177,7 @@ private slots:
     }
 
     void realModalBoxAnswersWithTheButtonPressed() {
-        MainForm window;
+        MainWindow window;
         window.show();
         QString caption;
         // Runs inside the box's own modal loop, as soon as it is up.
@@ -192,7 +192,7 @@ private slots:
     }
 
     void pollIsStoppedWhileTheBoxIsUpAndArmedAfterwards() {
-        MainForm window;
+        MainWindow window;
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
@@ -203,7 +203,7 @@ private slots:
     }
 
     void boxDuringShutDownLeavesThePollStopped() {
-        MainForm window;
+        MainWindow window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Ok);
         FlagsForTests::setAppClosing(window.flags(), true);
@@ -212,7 +212,7 @@ private slots:
     }
 
     void hostBoxesGoThroughTheWindow() {
-        MainForm window;
+        MainWindow window;
         SeenBox seen;
         answerBoxes(window, seen, QMessageBox::Yes);
         QCOMPARE(window.host().messageBox(MessageKind::Question, "Продолжить?"), Answer::Yes);

@@ -1,6 +1,6 @@
 // The monitoring log as its user meets it: selecting and copying, following
 // the end while lines arrive, the context menu and saving the whole log.
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "../window_test_support.h"
 
 #include <QAccessible>
@@ -25,7 +25,7 @@ using test::child;
 namespace {
 
 // The log with lines 0..count-1, then the Cyrillic banner.
-QString fill(MainForm& window, int count) {
+QString fill(MainWindow& window, int count) {
     QString expected;
     for (int i = 0; i < count; ++i) {
         window.memoLine(formatText("t:01 l:02 [ %02X ]", i & 0xFF));
@@ -37,16 +37,16 @@ QString fill(MainForm& window, int count) {
 
 } // namespace
 
-class MemoTest : public QObject {
+class LogViewTest : public QObject {
     Q_OBJECT
 
 private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void selectAllAndCopyGiveTheWholeLogAndTheMouseSelectsAcrossLines() {
-        MainForm window;
+        MainWindow window;
         window.show();
-        auto* memo = child<Memo>(window, "Memo");
+        auto* memo = child<LogView>(window, "Memo");
         const QString expected = fill(window, 2000);
         QApplication::clipboard()->clear();
         memo->setFocus();
@@ -90,9 +90,9 @@ private slots:
     }
 
     void followsTheEndOnlyWhileTheUserIsThere() {
-        MainForm window;
+        MainWindow window;
         window.show();
-        auto* memo = child<Memo>(window, "Memo");
+        auto* memo = child<LogView>(window, "Memo");
         QScrollBar* bar = memo->verticalScrollBar();
         fill(window, 500);
         QVERIFY(bar->maximum() > 0);
@@ -121,9 +121,9 @@ private slots:
     }
 
     void contextMenuOffersCopySelectAllAndSaveLogInBothLanguages() {
-        MainForm window;
+        MainWindow window;
         window.show();
-        auto* memo = child<Memo>(window, "Memo");
+        auto* memo = child<LogView>(window, "Memo");
         for (const auto& [language, save] : {std::pair{Russian, "Сохранить лог…"}, std::pair{English, "Save log…"}}) {
             setLanguageIndex(language);
             QStringList shown;
@@ -146,9 +146,9 @@ private slots:
 
     void saveLogWritesTheWholeLogOrSaysWhyNot() {
         test::ScriptedDialogs dialogs;
-        MainForm window;
+        MainWindow window;
         window.setDialogs(dialogs);
-        auto* memo = child<Memo>(window, "Memo");
+        auto* memo = child<LogView>(window, "Memo");
         const QString expected = fill(window, 300);
         QStringList boxes;
         dialogs.messageBox = [&boxes](QMessageBox& box) {
@@ -181,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MemoTest)
-#include "memo_test.moc"
+QTEST_MAIN(LogViewTest)
+#include "log_view_test.moc"

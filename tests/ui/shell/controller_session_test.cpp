@@ -5,7 +5,7 @@
 #include "device/access_help.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "ui/sim/simulator_window.h"
 #include "../program_rig.h"
 #include "flags_for_tests.h"
@@ -33,10 +33,10 @@ struct Rig : test::ProgramRig {
     void tick() {
         // Each tick after a poll first counts the frames' skip down.
         window.onPollTick();
-        while (wiring.link().pollSkip() != 0) window.onPollTick();
+        while (session.link().pollSkip() != 0) window.onPollTick();
     }
     template <class T> T* simulatorControl(const char* name) {
-        T* control = wiring.simulatorWindow()->findChild<T*>(name);
+        T* control = session.simulatorWindow()->findChild<T*>(name);
         if (control == nullptr) qFatal("no control %s", name);
         return control;
     }
@@ -51,7 +51,7 @@ std::string readFile(const QString& path) {
 
 } // namespace
 
-class ControllerWiringTest : public QObject {
+class ControllerSessionTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { setLanguageIndex(English); }
@@ -59,7 +59,7 @@ private slots:
 
     void pollAnnouncesAndLosesTheController() {
         Rig program;
-        QVERIFY(program.wiring.simulatorWindow() != nullptr);
+        QVERIFY(program.session.simulatorWindow() != nullptr);
         program.tick();
         QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(program.memo().startsWith("******** Controller is connected"));
@@ -120,7 +120,7 @@ private slots:
 
         // Access granted: the ordinary arrival clears the explanation away.
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
-        QVERIFY(!program.wiring.simulator()->controller().state.openDenied);
+        QVERIFY(!program.session.simulator()->controller().state.openDenied);
         program.tick();
         QVERIFY(program.window.flags().deviceConnected());
         QVERIFY(!program.memo().contains("access to it was denied"));
@@ -133,18 +133,18 @@ private slots:
         serial->setText("5150");
         QTest::mouseClick(program.simulatorControl<QPushButton>("serialButton"), Qt::LeftButton);
         program.tick();
-        QCOMPARE(program.wiring.watch().lastSerial(), 5150u);
+        QCOMPARE(program.session.watch().lastSerial(), 5150u);
     }
 
     void closingShutsTheControllerAndStopsThePoll() {
         Rig program;
         program.tick();
-        QVERIFY(program.wiring.transport().isOpen());
+        QVERIFY(program.session.transport().isOpen());
         program.window.shutDownIfAllowed();
-        QVERIFY(!program.wiring.transport().isOpen());
+        QVERIFY(!program.session.transport().isOpen());
         QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
         // A poll that still runs after closing began must not re-arm the timer.
-        program.wiring.watch().pollController();
+        program.session.watch().pollController();
         QVERIFY(!test::timerNamed(program.window, "TimerZELMORVATOUCHTest")->isActive());
     }
 
@@ -155,11 +155,11 @@ private slots:
             std::ofstream(path.toStdString()) << "serial = 77\nlog = 01 01 0A\n";
             Rig program(path.toStdString());
             std::string error;
-            QVERIFY(program.wiring.loadState(error));
+            QVERIFY(program.session.loadState(error));
             program.tick();
             QVERIFY(program.memo().contains("The serial number   77"));
             program.simulatorControl<QCheckBox>("bootModeCheck")->click();
-            QVERIFY(program.wiring.saveState(error));
+            QVERIFY(program.session.saveState(error));
         }
         const std::string saved = readFile(path);
         QVERIFY(saved.find("serial = 77\n") != std::string::npos);
@@ -170,17 +170,17 @@ private slots:
         std::ofstream(path.toStdString()) << "serial = many\n";
         Rig program(path.toStdString());
         std::string error;
-        QVERIFY(!program.wiring.loadState(error));
+        QVERIFY(!program.session.loadState(error));
         QVERIFY(error.find("line 1") != std::string::npos);
-        QCOMPARE(program.wiring.simulator()->controller().state.serialNumber, 1001u);
+        QCOMPARE(program.session.simulator()->controller().state.serialNumber, 1001u);
         QCOMPARE(readFile(path), std::string("serial = many\n"));
     }
 
-    void ticksLeaveWithTheWiring() {
-        MainForm window;
+    void ticksLeaveWithTheSession() {
+        MainWindow window;
         test::useVirtualClock(window);
         {
-            ControllerWiring wiring(window, true, {});
+            ControllerSession session(window, true, {});
             window.onPollTick();
             QVERIFY(window.flags().deviceConnected());
         }
@@ -190,29 +190,29 @@ private slots:
         QVERIFY(!window.flags().deviceConnected());
     }
 
-    void wiringMayOutliveTheWindow() {
+    void sessionMayOutliveTheWindow() {
         // As zmtsetup declares it: before the window, so the record outlives
         // the editors the window owns.
-        std::optional<ControllerWiring> wiring;
+        std::optional<ControllerSession> session;
         {
-            MainForm window;
+            MainWindow window;
             test::useVirtualClock(window);
-            wiring.emplace(window, true, std::string());
-            wiring->record().image.headType = 2;
+            session.emplace(window, true, std::string());
+            session->record().image.headType = 2;
         }
-        QCOMPARE(wiring->record().image.headType, uint8_t(2));
-        wiring.reset();   // must not reach for the window
+        QCOMPARE(session->record().image.headType, uint8_t(2));
+        session.reset();   // must not reach for the window
     }
 
     void hardwareModeHasNoSimulatorWindow() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
-        ControllerWiring wiring(window, false, "ignored.sim");
-        QVERIFY(wiring.simulatorWindow() == nullptr);
+        ControllerSession session(window, false, "ignored.sim");
+        QVERIFY(session.simulatorWindow() == nullptr);
         std::string error;
-        QVERIFY(wiring.loadState(error));
+        QVERIFY(session.loadState(error));
     }
 };
 
-QTEST_MAIN(ControllerWiringTest)
-#include "controller_wiring_test.moc"
+QTEST_MAIN(ControllerSessionTest)
+#include "controller_session_test.moc"

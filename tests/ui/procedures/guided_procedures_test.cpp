@@ -43,7 +43,7 @@ struct Rig : test::ProgramRig {
     }
     void tick() {
         window.onPollTick();
-        while (wiring.link().pollSkip() != 0) window.onPollTick();
+        while (session.link().pollSkip() != 0) window.onPollTick();
     }
     QAbstractButton* button(const char* name) {
         auto* found = window.findChild<QAbstractButton*>(name);
@@ -76,7 +76,7 @@ void picture(Rig& program, const QString& name) {
 
 } // namespace
 
-class ProceduresWiringTest : public QObject {
+class GuidedProceduresTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { setLanguageIndex(English); }
@@ -123,7 +123,7 @@ private slots:
                 // the boot loader (as after a hand-over that got no reply),
                 // which enables the toolbar again.
                 QTimer::singleShot(0, [&] {
-                    program.wiring.watch().announceAgain();
+                    program.session.watch().announceAgain();
                     program.clock.now += sim::kRestartMs;
                     program.tick();
                     program.tick();
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(firmwareFrames, 1 + (2000 + 64 + 63) / 64);
         // Said once the new application answered, and it stays said: in the
         // notice, and in the log with the identity of what runs now.
-        QCOMPARE(program.wiring.watch().identity().applicationVersion, uint16_t{118});
+        QCOMPARE(program.session.watch().identity().applicationVersion, uint16_t{118});
         program.passTime(10000);
         QCOMPARE(program.notice(), updated);
         const QStringList log = program.memo().split('\n');
@@ -174,7 +174,7 @@ private slots:
             // loader has started the new application.
             if (request[1] == (cmdFirmwareData | kWriteFlag) && ++firmwareFrames == lastFrame)
                 QTimer::singleShot(0, [&] {
-                    program.wiring.simulator()->backend().unplug(program.wiring.simulator()->port());
+                    program.session.simulator()->backend().unplug(program.session.simulator()->port());
                 });
         };
         program.button("SpeedButtonUpdateDevice")->click();
@@ -537,5 +537,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProceduresWiringTest)
-#include "procedures_wiring_test.moc"
+QTEST_MAIN(GuidedProceduresTest)
+#include "guided_procedures_test.moc"

@@ -1,10 +1,10 @@
 // The main window's frame: layout, notices, menus, memo, language switch,
 // device buttons, start-up and shut-down.
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "ui/shell/toolbar_notice.h"
 #include "ui/widgets/dialog_centring.h"
 #include "ui/widgets/controls.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 #include "ui/widgets/msg_box.h"
 #include "../window_test_support.h"
 #include "flags_for_tests.h"
@@ -30,7 +30,7 @@ namespace {
 
 using test::child;
 
-QLabel* panelMenu(MainForm& window) { return child<Panel>(window, "PanelMenu"); }
+QLabel* panelMenu(MainWindow& window) { return child<Panel>(window, "PanelMenu"); }
 
 // The settings file as the window sees it: what it loads, what it was
 // handed at the close.
@@ -53,14 +53,14 @@ const char* const kToolbarButtons[] = {"SpeedButtonUpdateDevice", "SpeedButtonRe
 
 } // namespace
 
-class MainFormTest : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
     void cleanup() { setLanguageIndex(Russian); }
 
     void frameIsLaidOutAsDesigned() {
-        MainForm window;
+        MainWindow window;
         QCOMPARE(window.size(), QSize(696, 442));
         QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -106,28 +106,28 @@ private slots:
         QVERIFY(!timerNamed(window, "TimerFlash")->isActive());
         QVERIFY(!timerNamed(window, "TimerOnShow")->isActive());
 
-        FormKeyBoard picker;
+        ReactionPicker picker;
         QCOMPARE(picker.size(), QSize(750, 348));
         QVERIFY(!picker.isModal());
     }
 
     void ticksReachThePartsInTheOrderTheyConnected() {
-        MainForm window;
+        MainWindow window;
         std::vector<std::string> ran;
         {
             QObject gone;   // a part that goes away is not called any more
-            QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, &gone, [&] { ran.push_back("gone"); });
+            QObject::connect(&window.shellSignals(), &ShellSignals::syncTick, &gone, [&] { ran.push_back("gone"); });
         }
-        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("sync"); });
-        QObject::connect(&window.shellSignals(), &ShellSignals::commonTick, [&] { ran.push_back("name"); });
-        QObject::connect(&window, &MainForm::pollTick, [&] { ran.push_back("poll"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::syncTick, [&] { ran.push_back("sync"); });
+        QObject::connect(&window.shellSignals(), &ShellSignals::syncTick, [&] { ran.push_back("name"); });
+        QObject::connect(&window, &MainWindow::pollTick, [&] { ran.push_back("poll"); });
         window.onCommonTick();
         window.onPollTick();
         QCOMPARE(ran, (std::vector<std::string>{"sync", "name", "poll"}));
     }
 
     void blinkingNoticeIsClearedOnceAndLeftVisibleAndEmpty() {
-        MainForm window;
+        MainWindow window;
         window.showNotice(3000, 250, formatText("%s %d", "Запись изменений", 1));
         QLabel* panel = panelMenu(window);
         QCOMPARE(panel->text(), QStringLiteral("Запись изменений 1"));
@@ -151,7 +151,7 @@ private slots:
     }
 
     void noticeWithoutAutoClearBlinksUntilReplaced() {
-        MainForm window;
+        MainWindow window;
         window.showNotice(0, 250, "первый");
         QVERIFY(!timerNamed(window, "TimerNoticeClear")->isActive());
         window.notice().onFlashTick();
@@ -166,7 +166,7 @@ private slots:
     }
 
     void diagnosticMenuItemsFollowTheDebugTick() {
-        MainForm window;
+        MainWindow window;
         auto* debug = child<QAction>(window, "MenuItemDebug");
         auto* log = child<QAction>(window, "MenuItemLog");
         auto* device = child<QAction>(window, "MenuItemDevice");
@@ -199,10 +199,10 @@ private slots:
     }
 
     void doubleClickEmptiesTheMemo() {
-        MainForm window;
+        MainWindow window;
         window.memoLine(formatText("t:%02X l:%02X [%s ]", 1, 2, "ab"));
         window.host().memoLine("вторая строка");
-        auto* memo = child<Memo>(window, "Memo");
+        auto* memo = child<LogView>(window, "Memo");
         QCOMPARE(memo->toPlainText(), QStringLiteral("t:01 l:02 [ab ]\nвторая строка"));
         QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);  // never wrapped
         QVERIFY(memo->font().fixedPitch());
@@ -214,7 +214,7 @@ private slots:
     }
 
     void aPictureButtonIsReadByItsHintWithoutTheShortcutInBrackets() {
-        MainForm window;
+        MainWindow window;
         auto* button = child<QToolButton>(window, "SpeedButtonReadConfig");
         const struct {
             const char* hint;
@@ -238,12 +238,12 @@ private slots:
 
     void setLanguageSelectsEnglishOnlyForOneAndQueriesWithMinusOne() {
         test::RussianAfterwards russian;
-        MainForm window;
+        MainWindow window;
         window.startUp();
         int images = 0;
         QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ++images; });
         int switches = 0;
-        QObject::connect(&window, &MainForm::languageSwitching, [&] { ++switches; });
+        QObject::connect(&window, &MainWindow::languageSwitching, [&] { ++switches; });
 
         window.setLanguage(1);
         QCOMPARE(languageIndex(), 1);
@@ -270,11 +270,11 @@ private slots:
 
     void languageSwitchReachesControlsAddedLater() {
         test::RussianAfterwards russian;
-        MainForm window;
+        MainWindow window;
         window.startUp();
         // The picker is built after start-up, when first needed; the switch
         // finds its controls by name.
-        FormKeyBoard& picker = window.picker();
+        ReactionPicker& picker = window.picker();
         auto* keyCodes = child<QGroupBox>(picker, "GroupBoxKeyCodes");
         picker.setTitleLiteral("Выбор\0Choice");
         int languageChanges = 0;
@@ -290,7 +290,7 @@ private slots:
     }
 
     void deviceButtonsFollowBusyAndConnection() {
-        MainForm window;
+        MainWindow window;
         // A button of a later page that needs the controller.
         auto* irGet = new QToolButton(child(window, "TabSheetParameters"));
         irGet->setObjectName("SpeedButtonIRGET");
@@ -317,7 +317,7 @@ private slots:
     void qtOwnTextsComeWithTheFirstTick() {
         test::RussianAfterwards russian;
         auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
-        MainForm window;
+        MainWindow window;
         window.startUp();
         QCOMPARE(qtYes(), QStringLiteral("&Yes"));
         window.onCommonTick();
@@ -329,7 +329,7 @@ private slots:
     }
 
     void startUpAppliesDefaultsAndArmsThePoll() {
-        MainForm window;
+        MainWindow window;
         std::vector<std::string> ran;
         QObject::connect(&window.shellSignals(), &ShellSignals::startingUp, [&] { ran.push_back("editor"); });
         QObject::connect(&window.shellSignals(), &ShellSignals::showingImage, [&] { ran.push_back("image"); });
@@ -348,7 +348,7 @@ private slots:
 
     void unusableSettingsKeepTheDesignTimeState() {
         test::RussianAfterwards russian;
-        MainForm window;
+        MainWindow window;
         // Built by the editor before start-up, and the picker after it; they
         // still get their texts.
         auto* keys = new QGroupBox(child(window, "TabSheetParameters"));
@@ -367,7 +367,7 @@ private slots:
 
     void storedSettingsComeBackAndAreHandedToSave() {
         test::RussianAfterwards russian;
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         ProgramSettings stored;
         stored.lang = 1;
@@ -396,7 +396,7 @@ private slots:
     }
 
     void pickerNeverOpenedKeepsItsPlaceAndIsBuiltThere() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         FakeSettings settings;
         settings.stored->keyLeft = 40;
@@ -412,20 +412,20 @@ private slots:
     }
 
     void closingStopsThePollClosesTheControllerThenSaves() {
-        MainForm window;
+        MainWindow window;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
         window.startUp();
         window.show();
         std::vector<std::string> ran;
         QTimer* poll = timerNamed(window, "TimerZELMORVATOUCHTest");
-        QObject::connect(&window, &MainForm::shuttingDown, [&] {
+        QObject::connect(&window, &MainWindow::shuttingDown, [&] {
             ran.push_back(std::string("close, poll ") + (poll->isActive() ? "on" : "off") + ", closing " +
                           (window.flags().appClosing() ? "yes" : "no"));
         });
         FakeSettings settings;
         settings.onSave = [&] { ran.push_back("save"); };
         window.setSettingsSource(&settings);
-        QSignalSpy closed(&window, &MainForm::closed);
+        QSignalSpy closed(&window, &MainWindow::closed);
         const uint32_t before = clock.now;
         QVERIFY(window.close());
         QCOMPARE(ran, (std::vector<std::string>{"close, poll off, closing yes", "save"}));
@@ -434,7 +434,7 @@ private slots:
     }
 
     void closingDuringAGuidedProcedureEndsItWithinOneTurn() {
-        MainForm window;
+        MainWindow window;
         test::useVirtualClock(window);
         window.show();
         FakeSettings settings;
@@ -458,14 +458,14 @@ private slots:
     }
 
     void closeRequestDuringShutDownIsNotRunTwice() {
-        MainForm window;
+        MainWindow window;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
         (void)clock;
         window.show();
         int saves = 0;
         bool innerAccepted = true;
         // A second click on the window's close box while the first close runs.
-        QObject::connect(&window, &MainForm::shuttingDown, [&] {
+        QObject::connect(&window, &MainWindow::shuttingDown, [&] {
             QCloseEvent again;
             QCoreApplication::sendEvent(&window, &again);
             innerAccepted = again.isAccepted();
@@ -479,7 +479,7 @@ private slots:
     }
 
     void windowHostLetsPendingEventsRunWithoutWaiting() {
-        MainForm window;
+        MainWindow window;
         bool ran = false;
         QTimer::singleShot(0, &window, [&] { ran = true; });
         const uint32_t before = window.host().tickMs();
@@ -490,7 +490,7 @@ private slots:
     }
 
     void fileDialogIsKeptOverTheWindowCentreForFiftyTicks() {
-        MainForm window;
+        MainWindow window;
         window.move(100, 100);
         QTimer* onShow = timerNamed(window, "TimerOnShow");
         QDialog dialog;
@@ -519,7 +519,7 @@ private slots:
     }
 
     void delayZeroReturnsAtOnceAndOthersWaitOnTheClock() {
-        MainForm window;
+        MainWindow window;
         test::VirtualClockHost& clock = test::useVirtualClock(window);
         QCOMPARE(delayMs(window.host(), 0), 0u);
         QCOMPARE(clock.passes, 0);
@@ -527,5 +527,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainFormTest)
-#include "main_form_test.moc"
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

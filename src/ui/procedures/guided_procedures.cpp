@@ -1,4 +1,4 @@
-#include "ui/procedures/procedures_wiring.h"
+#include "ui/procedures/guided_procedures.h"
 
 #include "config/edit_history.h"
 #include "lang/lang.h"
@@ -14,7 +14,7 @@
 
 namespace zmt::ui {
 
-ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller, ProcedurePage& page,
+GuidedProcedures::GuidedProcedures(ProcedureShell& window, Controller controller, ProcedurePage& page,
                                    FirmwareFileChooser& files)
     : window_(window), simulatorWindow_(controller.simulatorWindow), page_(page), files_(files),
       host_(controller.link.host()), watch_(controller.watch),
@@ -43,18 +43,18 @@ ProceduresWiring::ProceduresWiring(ProcedureShell& window, Controller controller
     buildButtons();
 }
 
-ProceduresWiring::~ProceduresWiring() = default;
+GuidedProcedures::~GuidedProcedures() = default;
 
-LevelBars* ProceduresWiring::levelBars() {
+LevelBars* GuidedProcedures::levelBars() {
     if (levelBars_ == nullptr) levelBars_ = new LevelBars(&window_.windowWidget());
     return levelBars_;
 }
 
-void ProceduresWiring::buildButtons() {
+void GuidedProcedures::buildButtons() {
     // Picture buttons like the toolbar's, in the room the parameters panel
     // leaves for them; their hints come with the window's translation, so
     // they follow the language without a caption of their own.
-    auto make = [this](const char* name, const char* icon, void (ProceduresWiring::*click)()) {
+    auto make = [this](const char* name, const char* icon, void (GuidedProcedures::*click)()) {
         auto* button = new QToolButton;
         button->setObjectName(QString::fromLatin1(name));
         button->setIcon(pictureIcon(icon));
@@ -64,16 +64,16 @@ void ProceduresWiring::buildButtons() {
         window_.addDeviceButton(button);
         return button;
     };
-    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &ProceduresWiring::onLearnButtons);
+    keysButton_ = make("SpeedButtonKeysSetup", ":/icons/learn_buttons.png", &GuidedProcedures::onLearnButtons);
     touchButton_ =
-        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &ProceduresWiring::onCalibrateTouch);
+        make("SpeedButtonTouchSetup", ":/icons/calibrate_touch.png", &GuidedProcedures::onCalibrateTouch);
     page_.placeLearningButton(keysButton_);
     page_.placeCalibrationButton(touchButton_);
     keysButton_->show();
     touchButton_->show();
 }
 
-void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
+void GuidedProcedures::busyExcept(bool busy, QWidget* keptEnabled) {
     // Disabling the focused button hands the focus on down the chain; a
     // run started from the keyboard is stopped from the same button.
     const bool focused = keptEnabled->window()->focusWidget() == keptEnabled;
@@ -90,7 +90,7 @@ void ProceduresWiring::busyExcept(bool busy, QWidget* keptEnabled) {
     if (focused && keptEnabled->isEnabled()) keptEnabled->setFocus(Qt::OtherFocusReason);
 }
 
-void ProceduresWiring::onUpdateFirmware() {
+void GuidedProcedures::onUpdateFirmware() {
     if (firmware_.running()) return;
     const bool known = window_.flags().imageValid();
     const ConfigImage before = record_.deviceCopy;
@@ -109,23 +109,23 @@ void ProceduresWiring::onUpdateFirmware() {
     window_.setToolbarBusy(false);
 }
 
-void ProceduresWiring::onLearnButtons() { learning_.onLearnButtons(); }
+void GuidedProcedures::onLearnButtons() { learning_.onLearnButtons(); }
 
-void ProceduresWiring::onProcedureTurn() {
+void GuidedProcedures::onProcedureTurn() {
     learning_.onTurn();
     calibration_.onTurn();
 }
 
-void ProceduresWiring::onShuttingDown() {
+void GuidedProcedures::onShuttingDown() {
     learning_.abandon();
     calibration_.abandon();
 }
 
-void ProceduresWiring::onCalibrateTouch() {
+void GuidedProcedures::onCalibrateTouch() {
     calibration_.onCalibrateTouch(page_.touchOffsetChecked());
 }
 
-void ProceduresWiring::setLearningBusy(bool busy) {
+void GuidedProcedures::setLearningBusy(bool busy) {
     // All the buttons learnt in one run are one step, from the question to
     // the writing of the result.
     if (busy) learningStep_.emplace(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
@@ -135,7 +135,7 @@ void ProceduresWiring::setLearningBusy(bool busy) {
     if (levelBars_ != nullptr) levelBars_->hide();
 }
 
-void ProceduresWiring::learningStarted() {
+void GuidedProcedures::learningStarted() {
     // Only now: before the question is answered there is nothing to show,
     // and a "No" must not leave a window flashing up and away.
     LevelBars* bars = levelBars();
@@ -156,23 +156,23 @@ void ProceduresWiring::learningStarted() {
     bars->show();
 }
 
-void ProceduresWiring::setKeyCellText(int channel, int row, const std::string& text) {
+void GuidedProcedures::setKeyCellText(int channel, int row, const std::string& text) {
     // A cell keeps its mark when its text changes.
     page_.setKeyCell(channel, row, QString::fromStdString(text), learning_.levels().recognisedRow[channel] == row);
 }
 
-void ProceduresWiring::markRecognised(int channel, int row) { page_.markKeyCell(channel, row); }
+void GuidedProcedures::markRecognised(int channel, int row) { page_.markKeyCell(channel, row); }
 
-void ProceduresWiring::clearGridSelection() { page_.clearGridSelection(); }
+void GuidedProcedures::clearGridSelection() { page_.clearGridSelection(); }
 
-QString ProceduresWiring::recognisedName(int channel, int row) const {
+QString GuidedProcedures::recognisedName(int channel, int row) const {
     if (row == 0) return {};
     // What the user sees in the grid (a name being typed included).
     const std::string shown = page_.keyCellText(channel, row).toStdString();
     return QString::fromStdString(editor::heldButtonName(record_.image, channel, row, shown));
 }
 
-void ProceduresWiring::showLevels(const LearningLevels& levels) {
+void GuidedProcedures::showLevels(const LearningLevels& levels) {
     std::array<QString, kChannels> names;
     for (int c = 0; c < kChannels; ++c) names[c] = recognisedName(c, levels.recognisedRow[c]);
     levelBars()->showLevels(levels, names);

@@ -38,8 +38,8 @@ class QToolButton;
 
 namespace zmt::ui {
 
-class FormKeyBoard;
-class Memo;
+class ReactionPicker;
+class LogView;
 class Panel;
 class QtHost;
 class TabSheet;
@@ -70,7 +70,7 @@ public:
     virtual bool closeAllowed() = 0;
 };
 
-class MainForm : public QWidget, public EditorShell, public ProcedureShell {
+class MainWindow : public QWidget, public EditorShell, public ProcedureShell {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 696;
@@ -78,8 +78,8 @@ public:
     static constexpr int kToolBarHeight = 29;
     static constexpr int kStatusBarHeight = 19;
 
-    explicit MainForm(QWidget* parent = nullptr);
-    ~MainForm() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The toolbar's buttons, left to right.
     enum class ToolButton { UpdateDevice, ReadConfig, WriteConfig, ReadDevice, WriteDevice, ToDefault, Reset };
@@ -102,7 +102,7 @@ public:
     QMenu& toolBarMenu() const { return *popupMenu_; }
 
     // --- what other parts reach through the window ---
-    // commonTick, startingUp, showingImage, languageChanged, pickerBuilt.
+    // syncTick, startingUp, showingImage, languageChanged, pickerBuilt.
     ShellSignals& shellSignals() override { return shellSignals_; }
     QWidget& windowWidget() override { return *this; }
     ProgramFlags& flags() override { return flags_; }
@@ -129,10 +129,10 @@ public:
     // it costs more than the rest of the window, and most runs never open
     // it. It comes translated, placed where the settings put it, and sends
     // pickerBuilt so the parts that govern it bring it up to date.
-    FormKeyBoard& picker() override;
+    ReactionPicker& picker() override;
     // The picker if it has been built, null until then: what only updates
     // the picker (language, lock, highlights) has nothing to do before.
-    FormKeyBoard* builtPicker() const override { return picker_.get(); }
+    ReactionPicker* builtPicker() const override { return picker_.get(); }
     // Before the picker opens for a click on clicked (a reaction panel, in
     // global coordinates; empty for none): a picker with no place yet (none
     // remembered in the settings) goes beside the window where it fits on
@@ -286,7 +286,7 @@ private:
     ModalDialogs* dialogs_ = &modalDialogs_;
     QtTranslations qtTranslations_;
     bool qtTextsOwed_ = false;   // Qt's texts came with a box: the window retranslates on the next tick
-    std::unique_ptr<FormKeyBoard> picker_;
+    std::unique_ptr<ReactionPicker> picker_;
     // Where the settings put the picker, for when it is built; nothing when
     // they hold no reachable place (it goes beside the window when opened).
     std::optional<QPoint> pickerPlace_;
@@ -311,7 +311,7 @@ private:
     QTabWidget* pages_ = nullptr;
     TabSheet* monitoringPage_ = nullptr;
     TabSheet* parametersPage_ = nullptr;
-    Memo* memo_ = nullptr;
+    LogView* memo_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;
     QLabel* pendingPanel_ = nullptr;

@@ -1,4 +1,4 @@
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 
 #include "files/file_writer.h"
 #include "lang/lang.h"
@@ -39,7 +39,7 @@ constexpr const char* kLogFilesLiteral = "Текстовые файлы (*.txt *
 constexpr const char* kAllFilesLiteral = "Все файлы (*)\0All files (*)";
 constexpr const char* kLogNameLiteral = "Журнал контроллера\0Controller log";
 
-QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+QString qText(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
 QString fromUtf8(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -47,7 +47,7 @@ QString fromUtf8(std::string_view utf8) {
 
 } // namespace
 
-Memo::Memo(QWidget* parent) : QAbstractScrollArea(parent) {
+LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     installAccessibility();
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
@@ -82,7 +82,7 @@ Memo::Memo(QWidget* parent) : QAbstractScrollArea(parent) {
 
 // ---- the lines ----
 
-void Memo::appendLine(std::string_view utf8) {
+void LogView::appendLine(std::string_view utf8) {
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     lines_.append(utf8);
@@ -91,12 +91,12 @@ void Memo::appendLine(std::string_view utf8) {
     viewport()->update();
 }
 
-void Memo::appendLine(const QString& line) {
+void LogView::appendLine(const QString& line) {
     const QByteArray utf8 = line.toUtf8();
     appendLine(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
-void Memo::clear() {
+void LogView::clear() {
     lines_.clear();
     anchor_ = cursor_ = Place{};
     selecting_ = false;
@@ -104,18 +104,18 @@ void Memo::clear() {
     viewport()->update();
 }
 
-void Memo::setPlainText(const QString& text) {
+void LogView::setPlainText(const QString& text) {
     clear();
     if (!text.isEmpty()) appendLine(text);
 }
 
-QString Memo::lineText(std::size_t index) const { return fromUtf8(lines_.line(index)); }
+QString LogView::lineText(std::size_t index) const { return fromUtf8(lines_.line(index)); }
 
-QString Memo::toPlainText() const { return fromUtf8(lines_.joined(0, lines_.size())); }
+QString LogView::toPlainText() const { return fromUtf8(lines_.joined(0, lines_.size())); }
 
 // ---- selection and clipboard ----
 
-QString Memo::selectedText() const {
+QString LogView::selectedText() const {
     if (!hasSelection() || lines_.empty()) return {};
     const auto [from, to] = std::minmax(anchor_, cursor_);
     if (from.line == to.line) return lineText(from.line).mid(from.column, to.column - from.column);
@@ -129,7 +129,7 @@ QString Memo::selectedText() const {
     return text;
 }
 
-std::pair<int, int> Memo::selectionOffsets() const {
+std::pair<int, int> LogView::selectionOffsets() const {
     if (!hasSelection()) return {0, 0};
     const Place from = std::min(anchor_, cursor_);
     const Place to = std::max(anchor_, cursor_);
@@ -141,20 +141,20 @@ std::pair<int, int> Memo::selectionOffsets() const {
     return {offset(from), offset(to)};
 }
 
-void Memo::selectAll() {
+void LogView::selectAll() {
     if (lines_.empty()) return;
     anchor_ = Place{};
     cursor_ = Place{lines_.size() - 1, static_cast<int>(lineText(lines_.size() - 1).size())};
     viewport()->update();
 }
 
-void Memo::copy() const {
+void LogView::copy() const {
     if (hasSelection()) QApplication::clipboard()->setText(selectedText());
 }
 
 // ---- saving ----
 
-bool Memo::saveLog() {
+bool LogView::saveLog() {
     QFileDialog dialog(this, qText(kSaveLogTitleLiteral));
     // The same dialog on every system, as the program's other file dialogs.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -168,7 +168,7 @@ bool Memo::saveLog() {
     return saveLogTo(path);
 }
 
-bool Memo::saveLogTo(const QString& path) {
+bool LogView::saveLogTo(const QString& path) {
     const FileResult saved = writeFileSafely(path.toStdString(), lines_.fileText());
     if (saved.ok()) return true;
     emit saveFailed(QString::fromStdString(saved.text()));
@@ -178,15 +178,15 @@ bool Memo::saveLogTo(const QString& path) {
 // ---- layout ----
 
 // The rows as a text control spaces them: the font's height rounded up.
-int Memo::lineHeight() const { return std::max(1, static_cast<int>(std::ceil(QFontMetricsF(font()).height()))); }
+int LogView::lineHeight() const { return std::max(1, static_cast<int>(std::ceil(QFontMetricsF(font()).height()))); }
 
-int Memo::charWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M'))); }
+int LogView::charWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M'))); }
 
-int Memo::visibleRows() const { return std::max(1, (viewport()->height() - kMargin) / lineHeight()); }
+int LogView::visibleRows() const { return std::max(1, (viewport()->height() - kMargin) / lineHeight()); }
 
-int Memo::firstVisibleLine() const { return verticalScrollBar()->value(); }
+int LogView::firstVisibleLine() const { return verticalScrollBar()->value(); }
 
-void Memo::updateScrollBars() {
+void LogView::updateScrollBars() {
     QScrollBar* vertical = verticalScrollBar();
     QScrollBar* horizontal = horizontalScrollBar();
     if (lines_.empty()) {
@@ -210,7 +210,7 @@ void Memo::updateScrollBars() {
     horizontal->setSingleStep(charWidth());
 }
 
-Memo::Place Memo::placeAt(const QPoint& point) const {
+LogView::Place LogView::placeAt(const QPoint& point) const {
     if (lines_.empty()) return {};
     const int row = point.y() < kMargin ? -1 : (point.y() - kMargin) / lineHeight();
     const long long wanted = static_cast<long long>(firstVisibleLine()) + row;
@@ -229,7 +229,7 @@ Memo::Place Memo::placeAt(const QPoint& point) const {
     return {index, column};
 }
 
-void Memo::resizeEvent(QResizeEvent* event) {
+void LogView::resizeEvent(QResizeEvent* event) {
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     QAbstractScrollArea::resizeEvent(event);
@@ -237,13 +237,13 @@ void Memo::resizeEvent(QResizeEvent* event) {
     if (atEnd) bar->setValue(bar->maximum());
 }
 
-void Memo::changeEvent(QEvent* event) {
+void LogView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) updateScrollBars();
     if (event->type() == QEvent::LanguageChange) retranslateActions();
 }
 
-void Memo::paintEvent(QPaintEvent*) {
+void LogView::paintEvent(QPaintEvent*) {
     if (lines_.empty()) return;   // the background is the viewport's own
     QPainter painter(viewport());
     const QFontMetrics metrics = fontMetrics();
@@ -277,7 +277,7 @@ void Memo::paintEvent(QPaintEvent*) {
 
 // ---- keyboard and mouse ----
 
-void Memo::keyPressEvent(QKeyEvent* event) {
+void LogView::keyPressEvent(QKeyEvent* event) {
     // The shortcuts reach the actions first; these are for when the window
     // is not the active one (the actions' shortcuts wait for that).
     if (event->matches(QKeySequence::Copy)) {
@@ -296,7 +296,7 @@ void Memo::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void Memo::mousePressEvent(QMouseEvent* event) {
+void LogView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -307,7 +307,7 @@ void Memo::mousePressEvent(QMouseEvent* event) {
     viewport()->update();
 }
 
-void Memo::mouseMoveEvent(QMouseEvent* event) {
+void LogView::mouseMoveEvent(QMouseEvent* event) {
     if (!selecting_ || !(event->buttons() & Qt::LeftButton)) return;
     const QPoint at = event->position().toPoint();
     // Dragging past the top or the bottom scrolls on, a line per move.
@@ -317,7 +317,7 @@ void Memo::mouseMoveEvent(QMouseEvent* event) {
     viewport()->update();
 }
 
-void Memo::mouseReleaseEvent(QMouseEvent* event) {
+void LogView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && selecting_) {
         selecting_ = false;
         // X11's selection: what is marked can be pasted with the middle button.
@@ -327,13 +327,13 @@ void Memo::mouseReleaseEvent(QMouseEvent* event) {
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
-void Memo::mouseDoubleClickEvent(QMouseEvent* event) {
+void LogView::mouseDoubleClickEvent(QMouseEvent* event) {
     selecting_ = false;
     event->accept();
     emit doubleClicked();
 }
 
-void Memo::retranslateActions() {
+void LogView::retranslateActions() {
     copyAction_->setText(qText(kCopyLiteral));
     selectAllAction_->setText(qText(kSelectAllLiteral));
     saveAction_->setText(qText(kSaveLogLiteral));
@@ -348,7 +348,7 @@ namespace {
 // breaks, as toPlainText gives it.
 class MemoAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit MemoAccessible(Memo* memo) : QAccessibleWidget(memo, QAccessible::EditableText) {}
+    explicit MemoAccessible(LogView* memo) : QAccessibleWidget(memo, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -396,17 +396,17 @@ public:
     }
 
 private:
-    Memo* memo() const { return static_cast<Memo*>(widget()); }
+    LogView* memo() const { return static_cast<LogView*>(widget()); }
 };
 
 QAccessibleInterface* memoInterface(const QString& className, QObject* object) {
-    if (className == QLatin1String(Memo::staticMetaObject.className())) return new MemoAccessible(static_cast<Memo*>(object));
+    if (className == QLatin1String(LogView::staticMetaObject.className())) return new MemoAccessible(static_cast<LogView*>(object));
     return nullptr;
 }
 
 } // namespace
 
-void Memo::installAccessibility() {
+void LogView::installAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(memoInterface);
         return true;
@@ -414,7 +414,7 @@ void Memo::installAccessibility() {
     (void)installed;
 }
 
-void Memo::contextMenuEvent(QContextMenuEvent* event) {
+void LogView::contextMenuEvent(QContextMenuEvent* event) {
     // Built in the language in force when it opens.
     retranslateActions();
     copyAction_->setEnabled(hasSelection());

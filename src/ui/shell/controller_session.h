@@ -12,10 +12,10 @@
 // guard, undo labels); the Program builds it (ui/shell/program.h).
 //
 // The editors' widgets belong to the window and work on record(), so the
-// record must outlive the window: the wiring may be destroyed after it.
+// record must outlive the window: the session may be destroyed after it.
 #include "config/edit_history.h"
 #include "stack/device_stack.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/shell/undo_buttons.h"
 
 #include <QObject>
@@ -36,16 +36,16 @@ namespace zmt::ui {
 
 class SimulatorWindow;
 
-class ControllerWiring : public QObject, private CloseGuard, private UndoLabels {
+class ControllerSession : public QObject, private CloseGuard, private UndoLabels {
 public:
     // simulated: the in-process controller instead of USB; stateFile (may be
     // empty) is where its state is kept between runs.
     // moreUnits: further simulated units, one per state file ("" for none).
-    ControllerWiring(MainForm& window, bool simulated, std::string stateFile, std::vector<std::string> moreUnits = {});
+    ControllerSession(MainWindow& window, bool simulated, std::string stateFile, std::vector<std::string> moreUnits = {});
     // The stack closes the controller.
-    ~ControllerWiring() override;
-    ControllerWiring(const ControllerWiring&) = delete;
-    ControllerWiring& operator=(const ControllerWiring&) = delete;
+    ~ControllerSession() override;
+    ControllerSession(const ControllerSession&) = delete;
+    ControllerSession& operator=(const ControllerSession&) = delete;
 
     // The simulated controller's state file (DeviceStack::loadState).
     bool loadState(std::string& error) { return stack_.loadState(error); }
@@ -66,7 +66,7 @@ public:
     ConfigRecord& record() { return stack_.record(); }
     ConfigTransfer& transfer() { return stack_.transfer(); }
     // The undo history of record().image; every full read starts it anew.
-    // The window hands it to the editors (MainForm::editHistory).
+    // The window hands it to the editors (MainWindow::editHistory).
     EditHistory& history() { return history_; }
     // Takes the latest edit back, or does the last one taken back again,
     // and shows the whole image; the synchronisation then sends what
@@ -106,7 +106,7 @@ private:
     // switch, the Monitoring page and the poll timer.
     class WatchAdapter : public WatchWindow {
     public:
-        explicit WatchAdapter(MainForm& window) : window_(window) {}
+        explicit WatchAdapter(MainWindow& window) : window_(window) {}
         void setToolbarBusy(bool busy) override;
         bool deviceLogChecked() override;
         void setDeviceLogChecked(bool checked) override;
@@ -116,10 +116,10 @@ private:
         void startPollTimer() override;
 
     private:
-        MainForm& window_;
+        MainWindow& window_;
     };
 
-    MainForm& window_;
+    MainWindow& window_;
     WatchAdapter adapter_;
     // Before the stack: its transfer keeps a pointer to the history.
     EditHistory history_;

@@ -41,14 +41,14 @@ protected:
     ~ReactionOwner() = default;
 };
 
-class FormKeyBoard : public QDialog {
+class ReactionPicker : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 750;
     static constexpr int kClientHeight = 348;
     static constexpr int kMaxConsumerUsages = 200;
 
-    explicit FormKeyBoard(QWidget* parent = nullptr);
+    explicit ReactionPicker(QWidget* parent = nullptr);
 
     // Shows the window (without taking the input from the main window) and
     // makes target the reaction it edits. titleLiteral is a bilingual text,

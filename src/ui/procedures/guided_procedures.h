@@ -11,7 +11,7 @@
 // reached through ProcedureShell only, the Parameters page through
 // ProcedurePage.
 //
-//   ProceduresWiring procedures(window, {link, watch, transfer, record, simulatorWindow},
+//   GuidedProcedures procedures(window, {link, watch, transfer, record, simulatorWindow},
 //                               parametersPage, settings);
 #include "config/config_transfer.h"
 #include "config/edit_history.h"
@@ -43,7 +43,7 @@ protected:
     ~FirmwareFileChooser() = default;
 };
 
-class ProceduresWiring : public QObject, private LearningView {
+class GuidedProcedures : public QObject, private LearningView {
     Q_OBJECT
 public:
     // The controller side the procedures drive; all outlive them.
@@ -57,8 +57,8 @@ public:
         const QWidget* simulatorWindow;
     };
     // The page, like the controller side, outlives the procedures.
-    ProceduresWiring(ProcedureShell& window, Controller controller, ProcedurePage& page, FirmwareFileChooser& files);
-    ~ProceduresWiring() override;
+    GuidedProcedures(ProcedureShell& window, Controller controller, ProcedurePage& page, FirmwareFileChooser& files);
+    ~GuidedProcedures() override;
 
     void onUpdateFirmware();
     void onLearnButtons();

@@ -1,10 +1,10 @@
-#include "ui/shell/controller_wiring.h"
+#include "ui/shell/controller_session.h"
 
 #include "device/device_notifications.h"
 #include "device/hidapi_backend.h"
 #include "lang/lang.h"
 #include "sim/simulator.h"
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 #include "ui/sim/simulator_window.h"
 #include "ui/widgets/window_placement.h"
 
@@ -18,39 +18,39 @@
 
 namespace zmt::ui {
 
-void ControllerWiring::WatchAdapter::setToolbarBusy(bool busy) { window_.setToolbarBusy(busy); }
-bool ControllerWiring::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
-void ControllerWiring::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
-bool ControllerWiring::WatchAdapter::monitoringPageActive() { return window_.monitoringPageActive(); }
-void ControllerWiring::WatchAdapter::setPollInterval(unsigned ms) { window_.pollTimer().setInterval(static_cast<int>(ms)); }
-void ControllerWiring::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(); }
-void ControllerWiring::WatchAdapter::startPollTimer() {
+void ControllerSession::WatchAdapter::setToolbarBusy(bool busy) { window_.setToolbarBusy(busy); }
+bool ControllerSession::WatchAdapter::deviceLogChecked() { return window_.deviceLogOn(); }
+void ControllerSession::WatchAdapter::setDeviceLogChecked(bool checked) { window_.setDeviceLogOn(checked); }
+bool ControllerSession::WatchAdapter::monitoringPageActive() { return window_.monitoringPageActive(); }
+void ControllerSession::WatchAdapter::setPollInterval(unsigned ms) { window_.pollTimer().setInterval(static_cast<int>(ms)); }
+void ControllerSession::WatchAdapter::stopPollTimer() { window_.pollTimer().stop(); }
+void ControllerSession::WatchAdapter::startPollTimer() {
     // A poll that ends while the window is closing must not re-arm the timer
     // the shut-down has just stopped.
     if (!window_.flags().appClosing()) window_.pollTimer().start();
 }
 
-ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string stateFile,
+ControllerSession::ControllerSession(MainWindow& window, bool simulated, std::string stateFile,
                                    std::vector<std::string> moreUnits)
     : window_(window),
       adapter_(window),
-      // Tests put the window on a virtual clock before the wiring is made;
+      // Tests put the window on a virtual clock before the session is made;
       // the link and the simulated controller keep the host they are given.
       stack_(window.host(), window.flags(), adapter_,
              {.simulated = simulated,
                .stateFile = std::move(stateFile),
                .hardware = makeHidapiBackend,
                .moreUnits = std::move(moreUnits)}) {
-    connect(&window_, &MainForm::pollTick, this, [this] { watch().onPollTick(); });
-    connect(&window_.shellSignals(), &ShellSignals::commonTick, this, [this] { syncTick(); });
+    connect(&window_, &MainWindow::pollTick, this, [this] { watch().onPollTick(); });
+    connect(&window_.shellSignals(), &ShellSignals::syncTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they connect later).
     connect(&window_.shellSignals(), &ShellSignals::startingUp, this, [this] { record().clear(); });
     connect(&window_.undoButtons(), &UndoButtons::undoRequested, this, [this] { undo(); });
     connect(&window_.undoButtons(), &UndoButtons::redoRequested, this, [this] { redo(); });
-    connect(&window_, &MainForm::closingUnasked, this, [this] { syncTick(); });
-    connect(&window_, &MainForm::shuttingDown, this, [this] { transport().closeController(); });
-    connect(&window_, &MainForm::languageSwitching, this, [this] { watch().announceAgain(); });
+    connect(&window_, &MainWindow::closingUnasked, this, [this] { syncTick(); });
+    connect(&window_, &MainWindow::shuttingDown, this, [this] { transport().closeController(); });
+    connect(&window_, &MainWindow::languageSwitching, this, [this] { watch().announceAgain(); });
     window_.setCloseGuard(this);
     window_.undoButtons().setLabels(this);
     transfer().setShowImage([this] { window_.showImage(); });
@@ -65,9 +65,9 @@ ControllerWiring::ControllerWiring(MainForm& window, bool simulated, std::string
     }
 }
 
-ControllerWiring::~ControllerWiring() = default;
+ControllerSession::~ControllerSession() = default;
 
-void ControllerWiring::listenForArrivals() {
+void ControllerSession::listenForArrivals() {
     arrivals_ = DeviceNotifications::open([this] { window_.onDevicesAnnounced(); });
     if (!arrivals_) return;   // the usual poll finds arrivals, as it always has
     // On Windows the announcements come with the window messages Qt
@@ -79,21 +79,21 @@ void ControllerWiring::listenForArrivals() {
     watch().setArrivalsAnnounced(true);
 }
 
-std::string ControllerWiring::undoLabel() {
+std::string ControllerSession::undoLabel() {
     return undoAllowed() ? history_.undoLabel(record().image) : std::string();
 }
 
-std::string ControllerWiring::redoLabel() {
+std::string ControllerSession::redoLabel() {
     return undoAllowed() ? history_.redoLabel(record().image) : std::string();
 }
 
-bool ControllerWiring::changesWaiting() const {
+bool ControllerSession::changesWaiting() const {
     return window_.flags().imageValid() && stack_.transfer().changesPending();
 }
 
-void ControllerWiring::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
+void ControllerSession::refreshPendingPanel() { window_.setChangesPending(changesWaiting()); }
 
-void ControllerWiring::syncTick() {
+void ControllerSession::syncTick() {
     // An edit that named no step of its own still gets one, before it goes
     // out; learning's changes wait for its end, which is one step.
     if (!window_.flags().learningActive()) history_.checkpoint(record().image);
@@ -101,7 +101,7 @@ void ControllerWiring::syncTick() {
     refreshPendingPanel();
 }
 
-bool ControllerWiring::undoAllowed() const {
+bool ControllerSession::undoAllowed() const {
     // Decided here alone, for the buttons, the keys and their hints: not
     // while a procedure or a whole transfer holds the image (the window's
     // editing hold), nor while learning writes button records as presses
@@ -110,19 +110,19 @@ bool ControllerWiring::undoAllowed() const {
     return !window_.editingHeld() && !window_.flags().learningActive() && !history_.stepOpen();
 }
 
-bool ControllerWiring::undo() {
+bool ControllerSession::undo() {
     if (!undoAllowed() || !history_.undo(record().image)) return false;
     afterUndoOrRedo();
     return true;
 }
 
-bool ControllerWiring::redo() {
+bool ControllerSession::redo() {
     if (!undoAllowed() || !history_.redo(record().image)) return false;
     afterUndoOrRedo();
     return true;
 }
 
-void ControllerWiring::afterUndoOrRedo() {
+void ControllerSession::afterUndoOrRedo() {
     // The open picker keeps editing the same reaction in the image; showing
     // the image re-targets it to the selected event and redraws it.
     window_.showImage();
@@ -130,7 +130,7 @@ void ControllerWiring::afterUndoOrRedo() {
     window_.undoButtons().refresh();
 }
 
-void ControllerWiring::readNewController() {
+void ControllerSession::readNewController() {
     // Read like the toolbar's read, with the toolbar busy meanwhile. When
     // the image holds edits (a file opened, say) that never reached a
     // controller, reading this one's configuration would replace them
@@ -147,7 +147,7 @@ void ControllerWiring::readNewController() {
         if (before && *before != serial && watch().chosenSerial())
             return window_.showMessage(
                        {MessageKind::Question, DefaultAnswer::No},
-                       formatText(LangText("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
+                       formatText(localized("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
                                            "Записать их в контроллер %u?\n"
                                            "Нет - прочитать конфигурацию контроллера %u.\0"
                                            "Changes made while controller %u was connected have not been written "
@@ -155,7 +155,7 @@ void ControllerWiring::readNewController() {
                                            "No: read the configuration of controller %u instead."),
                                   unsigned{*before}, unsigned{serial}, unsigned{serial})) == Answer::Yes;
         return window_.showMessage({MessageKind::Question, DefaultAnswer::No},
-                                   LangText("Изменения в программе ещё не записаны в контроллер.\n"
+                                   localized("Изменения в программе ещё не записаны в контроллер.\n"
                                             "Записать их в подключенный контроллер?\n"
                                             "Нет - прочитать конфигурацию контроллера.\0"
                                             "Changes in the program have not been written to a controller yet.\n"
@@ -169,7 +169,7 @@ void ControllerWiring::readNewController() {
     refreshPendingPanel();
 }
 
-bool ControllerWiring::closeAllowed() {
+bool ControllerSession::closeAllowed() {
     // A value typed just before the close (committed by the close itself)
     // has not met a common tick yet: it gets its chance to go out first,
     // and only what still could not be sent is asked about.
@@ -177,12 +177,12 @@ bool ControllerWiring::closeAllowed() {
     if (!changesWaiting()) return true;
     const Answer answer = window_.showMessage(
         {MessageKind::Question, DefaultAnswer::No},
-        LangText("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
+        localized("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
                  "Changes have not been written to the controller yet.\nClose the program anyway?"));
     return answer == Answer::Yes;
 }
 
-void ControllerWiring::showSimulatorWindow() {
+void ControllerSession::showSimulatorWindow() {
     if (!simulatorWindow_) return;
     // As narrow as its contents allow, so it fits beside the main window on
     // a 1280-pixel screen.
@@ -210,7 +210,7 @@ void ControllerWiring::showSimulatorWindow() {
     }
 }
 
-bool ControllerWiring::saveConnectedScreenshots(const QString& dir, QString* why) {
+bool ControllerSession::saveConnectedScreenshots(const QString& dir, QString* why) {
     if (!simulatorWindow_) return true;
     if (!QDir().mkpath(dir)) {
         if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);

@@ -23,10 +23,10 @@ class QAction;
 
 namespace zmt::ui {
 
-class Memo : public QAbstractScrollArea {
+class LogView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit Memo(QWidget* parent = nullptr);
+    explicit LogView(QWidget* parent = nullptr);
 
     // Adds a line at the end (line breaks inside it start further lines).
     // The view follows the end only while it is already there, so a user

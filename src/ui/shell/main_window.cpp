@@ -1,11 +1,11 @@
-#include "ui/shell/main_form.h"
+#include "ui/shell/main_window.h"
 
 #include "device/connection_watch.h"
 #include "lang/lang.h"
-#include "ui/log/memo.h"
+#include "ui/log/log_view.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 #include "ui/widgets/msg_box.h"
 #include "ui/shell/qt_host.h"
 #include "ui/shell/toolbar_notice.h"
@@ -53,7 +53,7 @@ constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
 constexpr int kCommonIntervalMs = 100;
 
-// The toolbar, left to right (as MainForm::ToolButton), the picture each
+// The toolbar, left to right (as MainWindow::ToolButton), the picture each
 // button shows and whether it needs the controller (the others only need
 // files).
 struct ToolButtonEntry {
@@ -70,7 +70,7 @@ constexpr ToolButtonEntry kToolButtons[] = {
     {"SpeedButtonToDefault", ":/icons/factory_defaults.png", true},
     {"SpeedButtonReset", ":/icons/reset_device.png", true},
 };
-static_assert(std::size(kToolButtons) == MainForm::kToolButtonCount);
+static_assert(std::size(kToolButtons) == MainWindow::kToolButtonCount);
 
 
 constexpr const char* kChangesPendingLiteral =
@@ -79,7 +79,7 @@ constexpr const char* kChangesPendingLiteral =
 constexpr const char* kTitleLiteral =
     "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
 
-QString qText(const char* literal) { return QString::fromUtf8(LangText(literal)); }
+QString qText(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
 QSize screenSize(const QWidget* window) {
     const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
@@ -104,7 +104,7 @@ QSize screenSizeAtOrigin(QSize size) {
 
 } // namespace
 
-MainForm::MainForm(QWidget* parent)
+MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       host_(std::make_unique<QtHost>(*this)) {
@@ -122,15 +122,15 @@ MainForm::MainForm(QWidget* parent)
     retranslate();
 }
 
-MainForm::~MainForm() = default;
+MainWindow::~MainWindow() = default;
 
-Host& MainForm::host() { return *host_; }
+Host& MainWindow::host() { return *host_; }
 
-void MainForm::setHost(std::unique_ptr<QtHost> host) {
+void MainWindow::setHost(std::unique_ptr<QtHost> host) {
     if (host) host_ = std::move(host);
 }
 
-void MainForm::buildToolBar() {
+void MainWindow::buildToolBar() {
     toolBar_ = new ToolBar(this);
     toolBar_->setObjectName(QStringLiteral("MainToolBar"));
     toolBar_->setGeometry(0, 0, kClientWidth, kToolBarHeight);
@@ -190,7 +190,7 @@ void MainForm::buildToolBar() {
     gauge_->hide();
 }
 
-void MainForm::buildPages() {
+void MainWindow::buildPages() {
     auto* mainPanel = new Panel(this);
     mainPanel->setObjectName(QStringLiteral("MainPanel"));
     mainPanel->setFrameStyle(QFrame::NoFrame);
@@ -206,11 +206,11 @@ void MainForm::buildPages() {
     monitoringPage_->setObjectName(QStringLiteral("TabSheetMonitoring"));
     auto* monitoringLayout = new QVBoxLayout(monitoringPage_);
     monitoringLayout->setContentsMargins(0, 0, 0, 0);
-    memo_ = new Memo(monitoringPage_);
+    memo_ = new LogView(monitoringPage_);
     memo_->setObjectName(QStringLiteral("Memo"));
     monitoringLayout->addWidget(memo_);
-    connect(memo_, &Memo::doubleClicked, this, [this] { onLogDoubleClick(); });
-    connect(memo_, &Memo::saveFailed, this, [this](const QString& why) { showMessage(MessageKind::Error, why.toStdString()); });
+    connect(memo_, &LogView::doubleClicked, this, [this] { onLogDoubleClick(); });
+    connect(memo_, &LogView::saveFailed, this, [this](const QString& why) { showMessage(MessageKind::Error, why.toStdString()); });
 
     parametersPage_ = new TabSheet;
     parametersPage_->setObjectName(QStringLiteral("TabSheetParameters"));
@@ -234,7 +234,7 @@ void MainForm::buildPages() {
     statusBar_->addPermanentWidget(pendingPanel_);
 }
 
-void MainForm::buildPopupMenu() {
+void MainWindow::buildPopupMenu() {
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
     auto checkItem = [this](const char* name) {
@@ -268,8 +268,8 @@ void MainForm::buildPopupMenu() {
     onDebugMenuToggled();
 }
 
-void MainForm::buildTimers() {
-    auto timer = [this](const char* name, int intervalMs, void (MainForm::*handler)()) {
+void MainWindow::buildTimers() {
+    auto timer = [this](const char* name, int intervalMs, void (MainWindow::*handler)()) {
         auto* t = new QTimer(this);
         t->setObjectName(QString::fromLatin1(name));
         t->setInterval(intervalMs);
@@ -277,8 +277,8 @@ void MainForm::buildTimers() {
         return t;
     };
     pollTimer_ =
-        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainForm::onPollTick);
-    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainForm::onCommonTick);
+        timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainWindow::onPollTick);
+    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainWindow::onCommonTick);
     notice_ = new ToolbarNotice(*this, *panelMenu_);
     dialogCentring_ = new DialogCentring(*this);
     commonTimer_->start();
@@ -286,7 +286,7 @@ void MainForm::buildTimers() {
 
 // ---- start-up and shut-down ----
 
-void MainForm::startUp() {
+void MainWindow::startUp() {
     // Controls the editor built since the window was made get their texts
     // now: in the settings' language, or the design-time ones when the
     // settings could not be used. Only once: translating the window is a
@@ -301,7 +301,7 @@ void MainForm::startUp() {
     showImage();
 }
 
-std::optional<ProgramSettings> MainForm::restoreSettings() {
+std::optional<ProgramSettings> MainWindow::restoreSettings() {
     // Without a settings file wired in, every start is a first start.
     const std::optional<ProgramSettings> loaded =
         settingsSource_ ? settingsSource_->loadSettings() : std::optional<ProgramSettings>(ProgramSettings{});
@@ -311,7 +311,7 @@ std::optional<ProgramSettings> MainForm::restoreSettings() {
     return loaded;
 }
 
-void MainForm::applySettings(const ProgramSettings& settings) {
+void MainWindow::applySettings(const ProgramSettings& settings) {
     move(restoredPosition(settings.mainLeft, settings.mainTop, this));
     pages_->setCurrentWidget(parametersPage_);
     initialEventPage_ = eventPageFromSetting(settings.eventPage);
@@ -323,10 +323,10 @@ void MainForm::applySettings(const ProgramSettings& settings) {
     useLanguage(settings.lang);
 }
 
-void MainForm::applyPickerSettings(const ProgramSettings& settings) {
+void MainWindow::applyPickerSettings(const ProgramSettings& settings) {
     // Placed as the window will stand when it is built: never shown, so
     // without a frame yet.
-    const QSize size(FormKeyBoard::kClientWidth, FormKeyBoard::kClientHeight);
+    const QSize size(ReactionPicker::kClientWidth, ReactionPicker::kClientHeight);
     const QPoint restored = picker_ ? restoredPosition(settings.keyLeft, settings.keyTop, picker_.get())
                                     : restoredPosition(settings.keyLeft, settings.keyTop, screenSizeAtOrigin(size), size);
     // Only a place the settings really hold is remembered: the screen's
@@ -340,8 +340,8 @@ void MainForm::applyPickerSettings(const ProgramSettings& settings) {
     }
 }
 
-void MainForm::placePickerClearOf(const QRect& clicked) {
-    FormKeyBoard& shown = picker();
+void MainWindow::placePickerClearOf(const QRect& clicked) {
+    ReactionPicker& shown = picker();
     // The window manager's frame is not known before the picker is first
     // shown; it will be the main window's.
     const QRect main = frameGeometry();
@@ -361,9 +361,9 @@ void MainForm::placePickerClearOf(const QRect& clicked) {
     pickerPlaced_ = true;
 }
 
-FormKeyBoard& MainForm::picker() {
+ReactionPicker& MainWindow::picker() {
     if (picker_) return *picker_;
-    picker_ = std::make_unique<FormKeyBoard>();
+    picker_ = std::make_unique<ReactionPicker>();
     // The picker edits too; undo there without going back to the main window.
     undoButtons_->addShortcuts(*picker_);
     retranslatePicker();
@@ -372,7 +372,7 @@ FormKeyBoard& MainForm::picker() {
     return *picker_;
 }
 
-ProgramSettings MainForm::currentSettings() const {
+ProgramSettings MainWindow::currentSettings() const {
     ProgramSettings settings;
     settings.mainTop = frameGeometry().top();
     settings.mainLeft = frameGeometry().left();
@@ -390,7 +390,7 @@ ProgramSettings MainForm::currentSettings() const {
     return settings;
 }
 
-void MainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // A second close request while the first one waits for the user's answer
     // about unsent edits (or after it closed) is the same close.
     if (closing_) {
@@ -408,7 +408,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
-void MainForm::commitPendingInput() {
+void MainWindow::commitPendingInput() {
     QWidget* focused = QApplication::focusWidget();
     // Only our own windows' fields; clearing the focus sends the field the
     // same focus-out that clicking elsewhere would.
@@ -420,7 +420,7 @@ void MainForm::commitPendingInput() {
     emit shellSignals_.inputCommitted();
 }
 
-void MainForm::closeOnSystemRequest() {
+void MainWindow::closeOnSystemRequest() {
     systemClose_ = true;
     // A box waiting for an answer would hold the shut-down for good.
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
@@ -428,7 +428,7 @@ void MainForm::closeOnSystemRequest() {
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
-bool MainForm::shutDownIfAllowed() {
+bool MainWindow::shutDownIfAllowed() {
     if (systemClose_) emit closingUnasked();
     else if (closeGuard_ && !closeGuard_->closeAllowed()) return false;
     // Nothing here waits: the procedures are driven by ticks and see
@@ -441,16 +441,16 @@ bool MainForm::shutDownIfAllowed() {
     return true;
 }
 
-void MainForm::showMonitoringPage() { pages_->setCurrentIndex(0); }
+void MainWindow::showMonitoringPage() { pages_->setCurrentIndex(0); }
 
 // ---- language ----
 
-void MainForm::setLanguage(int index) {
+void MainWindow::setLanguage(int index) {
     useLanguage(index);
     showImage();
 }
 
-void MainForm::useLanguage(int index) {
+void MainWindow::useLanguage(int index) {
     setLanguageIndex(index == English ? English : Russian);
     menuRussian_->setChecked(languageIndex() == Russian);
     menuEnglish_->setChecked(languageIndex() == English);
@@ -459,7 +459,7 @@ void MainForm::useLanguage(int index) {
     retranslate();
 }
 
-void MainForm::retranslate() {
+void MainWindow::retranslate() {
     // Qt's own texts first, so boxes and menus built from here on follow too.
     qtTranslations_.use(languageIndex());
     updateTitle();
@@ -470,20 +470,20 @@ void MainForm::retranslate() {
     emit shellSignals_.languageChanged();
 }
 
-void MainForm::showControllerInTitle(std::optional<uint32_t> serial) {
+void MainWindow::showControllerInTitle(std::optional<uint32_t> serial) {
     if (serial == titleSerial_) return;
     titleSerial_ = serial;
     updateTitle();
 }
 
-void MainForm::updateTitle() {
-    std::string title = formatText(LangText(kTitleLiteral), kProgramVersion);
+void MainWindow::updateTitle() {
+    std::string title = formatText(localized(kTitleLiteral), kProgramVersion);
     if (titleSerial_)
-        title += formatText(LangText(" - контроллер %u\0 - controller %u"), unsigned{*titleSerial_});
+        title += formatText(localized(" - контроллер %u\0 - controller %u"), unsigned{*titleSerial_});
     setWindowTitle(QString::fromStdString(title));
 }
 
-void MainForm::retranslatePicker() {
+void MainWindow::retranslatePicker() {
     if (!picker_) return;
     translateForm(kFormKeyBoardTranslation, picker_.get());
     picker_->retranslateTitle();
@@ -491,7 +491,7 @@ void MainForm::retranslatePicker() {
 
 // ---- message boxes, notices, waits ----
 
-Answer MainForm::showMessage(MessageStyle style, const std::string& text) {
+Answer MainWindow::showMessage(MessageStyle style, const std::string& text) {
     // The box's buttons are Qt's; the window follows on the next tick.
     if (qtTranslations_.release()) qtTextsOwed_ = true;
     pollTimer_->stop();
@@ -513,18 +513,18 @@ Answer MainForm::showMessage(MessageStyle style, const std::string& text) {
     return answer;
 }
 
-void MainForm::setDialogs(ModalDialogs& dialogs) {
+void MainWindow::setDialogs(ModalDialogs& dialogs) {
     dialogs_ = &dialogs;
     memo_->setDialogs(dialogs);
 }
 
-void MainForm::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
+void MainWindow::showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) {
     notice_->show(clearMs, blinkMs, text);
 }
 
-void MainForm::showRemark(unsigned ms, const std::string& text) { notice_->showRemark(ms, text); }
+void MainWindow::showRemark(unsigned ms, const std::string& text) { notice_->showRemark(ms, text); }
 
-void MainForm::setToolbarBusy(bool busy) {
+void MainWindow::setToolbarBusy(bool busy) {
     QWidget* focused = focusWidget();
     const bool toolbarFocus = focused != nullptr && focused->parentWidget() == toolBar_;
     if (busy && toolbarFocus && lockedFocus_ == nullptr) lockedFocus_ = focused;
@@ -536,12 +536,12 @@ void MainForm::setToolbarBusy(bool busy) {
     lockedFocus_ = nullptr;
 }
 
-void MainForm::holdEditing(bool held) {
+void MainWindow::holdEditing(bool held) {
     editingHolds_ = std::max(0, editingHolds_ + (held ? 1 : -1));
     undoButtons_->refresh();
 }
 
-void MainForm::lockEditor(bool locked) {
+void MainWindow::lockEditor(bool locked) {
     const bool wasLocked = editorLocked();
     editorLocks_ = std::max(0, editorLocks_ + (locked ? 1 : -1));
     if (editorLocked() != wasLocked) emit shellSignals_.editorLockChanged(editorLocked());
@@ -549,43 +549,43 @@ void MainForm::lockEditor(bool locked) {
 
 // ---- monitoring log, status, gauge ----
 
-void MainForm::memoLine(const std::string& line) { memo_->appendLine(std::string_view(line)); }
+void MainWindow::memoLine(const std::string& line) { memo_->appendLine(std::string_view(line)); }
 
-void MainForm::memoClear() { memo_->clear(); }
+void MainWindow::memoClear() { memo_->clear(); }
 
-bool MainForm::exchangeLogOn() const { return menuLog_->isChecked(); }
+bool MainWindow::exchangeLogOn() const { return menuLog_->isChecked(); }
 
-bool MainForm::deviceLogOn() const { return menuDevice_->isChecked(); }
+bool MainWindow::deviceLogOn() const { return menuDevice_->isChecked(); }
 
-void MainForm::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
+void MainWindow::setDeviceLogOn(bool on) { menuDevice_->setChecked(on); }
 
-QWidget* MainForm::parametersPage() const { return parametersPage_; }
+QWidget* MainWindow::parametersPage() const { return parametersPage_; }
 
-bool MainForm::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
+bool MainWindow::monitoringPageActive() const { return pages_->currentWidget() == monitoringPage_; }
 
-void MainForm::setChangesPending(bool pending) {
+void MainWindow::setChangesPending(bool pending) {
     changesPending_ = pending;
     pendingPanel_->setVisible(pending);
 }
 
-void MainForm::setStatusText(const QString& text) { statusPanel_->setText(text); }
+void MainWindow::setStatusText(const QString& text) { statusPanel_->setText(text); }
 
-QString MainForm::statusText() const { return statusPanel_->text(); }
+QString MainWindow::statusText() const { return statusPanel_->text(); }
 
-void MainForm::setToolBarEnd(QWidget* widget, int width) {
+void MainWindow::setToolBarEnd(QWidget* widget, int width) {
     toolBarEnd_ = widget;
     widget->setParent(toolBar_);
     widget->setGeometry(toolBar_->width() - width - kGaugeRightGap, kButtonTop, width, kButtonHeight);
 }
 
-void MainForm::fitNoticePanel() {
+void MainWindow::fitNoticePanel() {
     const int right = toolBarEnd_ != nullptr && !toolBarEnd_->isHidden() ? toolBarEnd_->x() - kSpacerWidth
                                                                        : toolBar_->width() - kGaugeRightGap;
     panelMenu_->resize(right - panelMenu_->x(), panelMenu_->height());
     gauge_->setGeometry(0, 0, panelMenu_->width(), panelMenu_->height());
 }
 
-void MainForm::showGauge(const Host::Gauge& gauge) {
+void MainWindow::showGauge(const Host::Gauge& gauge) {
     fitNoticePanel();
     // A transfer of nothing is complete; Qt would draw an empty range as "busy".
     gauge_->setRange(0, std::max(gauge.maximum, 1));
@@ -595,26 +595,26 @@ void MainForm::showGauge(const Host::Gauge& gauge) {
 
 // ---- timers and handlers ----
 
-void MainForm::onPollTick() { emit pollTick(); }
+void MainWindow::onPollTick() { emit pollTick(); }
 
-void MainForm::onDevicesAnnounced() {
+void MainWindow::onDevicesAnnounced() {
     // Not while the window closes: the poll timer has stopped for good.
     if (flags_.appClosing()) return;
     emit devicesAnnounced();
     onPollTick();
 }
 
-void MainForm::onCommonTick() {
+void MainWindow::onCommonTick() {
     // Controls Qt named itself before its texts came (the event tabs'
     // scroll buttons) are named again with the window's.
     if (qtTranslations_.release() || std::exchange(qtTextsOwed_, false)) retranslate();
-    emit shellSignals_.commonTick();
+    emit shellSignals_.syncTick();
     undoButtons_->refresh();
 }
 
-void MainForm::onLogDoubleClick() { memo_->clear(); }
+void MainWindow::onLogDoubleClick() { memo_->clear(); }
 
-void MainForm::onDebugMenuToggled() {
+void MainWindow::onDebugMenuToggled() {
     const bool visible = menuDebug_->isChecked();
     for (QAction* item : {menuDebug_, menuLog_, menuDevice_}) item->setVisible(visible);
 }

@@ -1,4 +1,4 @@
-#include "ui/picker/form_keyboard.h"
+#include "ui/picker/reaction_picker.h"
 
 #include "config/reaction_text.h"
 #include "lang/lang.h"
@@ -34,7 +34,7 @@ namespace {
 // keyboard has them: a 15-key main block, the navigation block and the
 // numeric keypad.
 constexpr int kGroupLeft = 4;
-constexpr int kGroupWidth = FormKeyBoard::kClientWidth - 2 * kGroupLeft;
+constexpr int kGroupWidth = ReactionPicker::kClientWidth - 2 * kGroupLeft;
 constexpr QRect kSystemGroup{kGroupLeft, 2, kGroupWidth, 46};
 constexpr QRect kConsumerGroup{kGroupLeft, 50, kGroupWidth, 56};
 constexpr QRect kKeyboardGroup{kGroupLeft, 108, kGroupWidth, 238};
@@ -160,7 +160,7 @@ const char* consumerIcon(uint16_t usage) {
 
 } // namespace
 
-FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
+ReactionPicker::ReactionPicker(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormKeyBoard"));
     setModal(false);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -174,7 +174,7 @@ FormKeyBoard::FormKeyBoard(QWidget* parent) : QDialog(parent) {
     clearHighlights();
 }
 
-Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where) {
+Panel* ReactionPicker::addPanel(QWidget* parent, PickerControl control, const QString& caption, const QRect& where) {
     auto* panel = new Panel(parent);
     // Before its caption is set: setting it may already have a screen
     // reader ask what the panel is.
@@ -191,7 +191,7 @@ Panel* FormKeyBoard::addPanel(QWidget* parent, PickerControl control, const QStr
     return panel;
 }
 
-void FormKeyBoard::buildSystemControls() {
+void ReactionPicker::buildSystemControls() {
     auto* group = new QGroupBox(this);
     editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxSystemControl"));
@@ -205,7 +205,7 @@ void FormKeyBoard::buildSystemControls() {
     }
 }
 
-void FormKeyBoard::buildConsumerButtons() {
+void ReactionPicker::buildConsumerButtons() {
     auto* group = new QGroupBox(this);
     editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxKeyboardPage0C"));
@@ -246,7 +246,7 @@ void FormKeyBoard::buildConsumerButtons() {
     connect(editMMKey_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Consumer); });
 }
 
-void FormKeyBoard::buildKeyboard() {
+void ReactionPicker::buildKeyboard() {
     auto* group = new QGroupBox(this);
     editingGroups_.push_back(group);
     group->setObjectName(QStringLiteral("GroupBoxKeyboardPage07"));
@@ -293,7 +293,7 @@ void FormKeyBoard::buildKeyboard() {
     connect(editKey2_, &QLineEdit::returnPressed, this, [this] { onCodeEntered(PickerEntry::Key2); });
 }
 
-void FormKeyBoard::focusKeys() {
+void ReactionPicker::focusKeys() {
     // Wherever the focus goes, it is shown: the picker is used from the
     // keyboard from here on, and the style marks a focused key only after
     // the keyboard has moved the focus in its window.
@@ -312,13 +312,13 @@ void FormKeyBoard::focusKeys() {
     first->setFocus(Qt::OtherFocusReason);
 }
 
-void FormKeyBoard::setEditingEnabled(bool enabled) {
+void ReactionPicker::setEditingEnabled(bool enabled) {
     for (QWidget* group : editingGroups_) group->setEnabled(enabled);
 }
 
 // ---- opening and highlighting ----
 
-void FormKeyBoard::open(Reaction& target, ReactionOwner* owner, const char* titleLiteral) {
+void ReactionPicker::open(Reaction& target, ReactionOwner* owner, const char* titleLiteral) {
     show();
     target_ = &target;
     owner_ = owner;
@@ -333,18 +333,18 @@ void FormKeyBoard::open(Reaction& target, ReactionOwner* owner, const char* titl
     if (owner_ != nullptr) owner_->reactionShown();
 }
 
-void FormKeyBoard::reopen() {
+void ReactionPicker::reopen() {
     if (target_ == nullptr) return;
     std::string title = titleLiteral_;
     open(*target_, owner_, title.empty() ? nullptr : title.data());
 }
 
-void FormKeyBoard::detach() {
+void ReactionPicker::detach() {
     target_ = nullptr;
     owner_ = nullptr;
 }
 
-void FormKeyBoard::setSelected(Panel* panel, bool selected) {
+void ReactionPicker::setSelected(Panel* panel, bool selected) {
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, selected ? kSelectedColour : palette().color(QPalette::Button));
     colours.setColor(QPalette::WindowText, selected ? textOnStrongColour(palette(), QPalette::Window) : buttonFaceText(palette()));
@@ -352,7 +352,7 @@ void FormKeyBoard::setSelected(Panel* panel, bool selected) {
     setToggleChecked(*panel, selected);
 }
 
-void FormKeyBoard::clearHighlights() {
+void ReactionPicker::clearHighlights() {
     for (QToolButton* button : consumerButtons_) button->setChecked(false);
     for (const KeyPanel& key : keyPanels_) setSelected(key.panel, false);
     editMMKey_->setText(QStringLiteral("x0000"));
@@ -360,7 +360,7 @@ void FormKeyBoard::clearHighlights() {
     editKey2_->setText(QStringLiteral("x00"));
 }
 
-void FormKeyBoard::highlight() {
+void ReactionPicker::highlight() {
     clearHighlights();
     const PickerHighlight shown = pickerHighlight(*target_);
     for (const KeyPanel& key : keyPanels_) {
@@ -380,7 +380,7 @@ void FormKeyBoard::highlight() {
 
 // ---- clicks and typed codes ----
 
-bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
+bool ReactionPicker::eventFilter(QObject* watched, QEvent* event) {
     const auto key = std::find_if(keyPanels_.begin(), keyPanels_.end(),
                                   [watched](const KeyPanel& candidate) { return candidate.panel == watched; });
     const auto consumer = std::find(consumerButtons_.begin(), consumerButtons_.end(), watched);
@@ -413,7 +413,7 @@ bool FormKeyBoard::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void FormKeyBoard::moveKeyFocus(QWidget* from, QPoint step) {
+void ReactionPicker::moveKeyFocus(QWidget* from, QPoint step) {
     const auto here = std::find_if(arrowStops_.begin(), arrowStops_.end(),
                                    [from](const ArrowStop& stop) { return stop.widget == from; });
     if (here == arrowStops_.end()) return;
@@ -460,7 +460,7 @@ void FormKeyBoard::moveKeyFocus(QWidget* from, QPoint step) {
     if (best != nullptr) best->widget->setFocus(Qt::OtherFocusReason);
 }
 
-void FormKeyBoard::onPickerKey(PickerControl control) {
+void ReactionPicker::onPickerKey(PickerControl control) {
     if (target_ == nullptr) {
         // A consumer button toggles itself; without a reaction nothing is chosen.
         for (QToolButton* button : consumerButtons_) button->setChecked(false);
@@ -471,9 +471,9 @@ void FormKeyBoard::onPickerKey(PickerControl control) {
     else highlight();   // undo a button's own toggle
 }
 
-bool FormKeyBoard::changeRefused() { return owner_ != nullptr && !owner_->mayChangeReaction(); }
+bool ReactionPicker::changeRefused() { return owner_ != nullptr && !owner_->mayChangeReaction(); }
 
-void FormKeyBoard::onCodeEntered(PickerEntry entry) {
+void ReactionPicker::onCodeEntered(PickerEntry entry) {
     if (target_ == nullptr) return;
     if (changeRefused()) {
         highlight();   // the typed code goes back to what the reaction holds
@@ -486,7 +486,7 @@ void FormKeyBoard::onCodeEntered(PickerEntry entry) {
 
 // ---- title ----
 
-void FormKeyBoard::setTitleLiteral(const char* literal) {
+void ReactionPicker::setTitleLiteral(const char* literal) {
     if (literal == nullptr) {
         titleLiteral_.clear();
         return;
@@ -495,8 +495,8 @@ void FormKeyBoard::setTitleLiteral(const char* literal) {
     retranslateTitle();
 }
 
-void FormKeyBoard::retranslateTitle() {
-    if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(LangText(titleLiteral_)));
+void ReactionPicker::retranslateTitle() {
+    if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(localized(titleLiteral_)));
 }
 
 namespace {
