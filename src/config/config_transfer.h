@@ -6,7 +6,7 @@
 //
 // The window owns one ConfigTransfer beside the device-state record, the
 // link and the connection watch, and calls:
-//   syncChanges()            on every tick of its 100 ms common timer;
+//   syncChanges()            on every tick of its 100 ms sync timer;
 //   readDeviceCommand() ...  from the toolbar buttons, wrapped in its busy state;
 //   readNewController()      from the connection watch (setReadConfiguration);
 //   changesPending()         to show edits that have not reached the controller.

@@ -357,7 +357,7 @@ TEST_F(TransferTest, EditsMadeWhileFramesTravelAreNotTakenAsSent) {
 TEST_F(TransferTest, TheTimerDoesNotSynchroniseInTheMiddleOfAFullTransfer) {
     connect();
     record.image.headType = 1;
-    // The common timer keeps ticking while the write lets events run.
+    // The sync timer keeps ticking while the write lets events run.
     const int timer = host.startTimer(1, [this] {
         record.image.enc0Div = 7; // an edit during the write
         transfer.syncChanges();

@@ -138,7 +138,7 @@ struct ProgramRig {
         while (session.link().pollSkip() != 0) window.onPollTick();
         window.onPollTick();
     }
-    void tick() { window.onCommonTick(); }
+    void tick() { window.onSyncTick(); }
     // The first poll finds the simulated controller and reads it.
     void connect() {
         poll();

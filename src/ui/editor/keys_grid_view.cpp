@@ -325,7 +325,7 @@ void KeysGridView::setKeyCell(int column, int row, const QString& text, bool mar
     // what the user has typed. Learning sets the held button's cell on every
     // reading (a real controller's level never reads the same twice), and
     // that is the very button the user is naming: the cell is left alone
-    // from the opening of its editor until the common tick has committed the
+    // from the opening of its editor until the sync tick has committed the
     // name, which may come a reading after the editor has closed.
     if (!rules_.beingNamed(column, row) && !cellEditorOpen(column, row)) item->setText(text);
     const Qt::ItemFlags flags = rules_.editable(column, row)

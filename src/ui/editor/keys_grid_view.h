@@ -9,7 +9,7 @@
 //     KeysGridView grid(mainForm, record);
 //     EventEditor events(mainForm, record, *panel, grid);
 // It places "GroupBoxKeys" with "StringGridKeys" on the page
-// "TabSheetParameters" and follows the window's common tick (the pointer
+// "TabSheetParameters" and follows the window's sync tick (the pointer
 // hint, a name being typed) and language changes (its header and encoder
 // labels).
 #include "config/config_image.h"
@@ -79,7 +79,7 @@ public:
     QString keyCellText(int column, int row) const;
     void clearGridSelection();
 
-    // The common timer's tick: the pointer hint goes once it is due.
+    // The sync timer's tick: the pointer hint goes once it is due.
     void withdrawHintWhenDue();
     // A name typed into a cell goes into the image (and so to the
     // controller) once its editor has closed; nothing while it is open.

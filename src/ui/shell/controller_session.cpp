@@ -171,7 +171,7 @@ void ControllerSession::readNewController() {
 
 bool ControllerSession::closeAllowed() {
     // A value typed just before the close (committed by the close itself)
-    // has not met a common tick yet: it gets its chance to go out first,
+    // has not met a sync tick yet: it gets its chance to go out first,
     // and only what still could not be sent is asked about.
     syncTick();
     if (!changesWaiting()) return true;

@@ -4,7 +4,7 @@
 // controller, the transport, the link, the connection watch, the
 // configuration record and its transfer) over the window's host and flags,
 // the Simulator window, the undo history, and the window signals that drive
-// them: the poll tick, the synchronisation on every common tick with the
+// them: the poll tick, the synchronisation on every sync tick with the
 // "changes pending" panel, the watch's configuration read in the busy
 // state (asking first when edits would be lost), the question before
 // closing with changes pending, the close of the controller, undo and redo.

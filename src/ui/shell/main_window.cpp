@@ -51,7 +51,7 @@ constexpr int kButtonTop = 3;
 constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
-constexpr int kCommonIntervalMs = 100;
+constexpr int kSyncIntervalMs = 100;
 
 // The toolbar, left to right (as MainWindow::ToolButton), the picture each
 // button shows and whether it needs the controller (the others only need
@@ -278,10 +278,10 @@ void MainWindow::buildTimers() {
     };
     pollTimer_ =
         timer("TimerZELMORVATOUCHTest", static_cast<int>(kPollIntervalMs), &MainWindow::onPollTick);
-    commonTimer_ = timer("TimerCommon", kCommonIntervalMs, &MainWindow::onCommonTick);
+    syncTimer_ = timer("TimerCommon", kSyncIntervalMs, &MainWindow::onSyncTick);
     notice_ = new ToolbarNotice(*this, *panelMenu_);
     dialogCentring_ = new DialogCentring(*this);
-    commonTimer_->start();
+    syncTimer_->start();
 }
 
 // ---- start-up and shut-down ----
@@ -604,7 +604,7 @@ void MainWindow::onDevicesAnnounced() {
     onPollTick();
 }
 
-void MainWindow::onCommonTick() {
+void MainWindow::onSyncTick() {
     // Controls Qt named itself before its texts came (the event tabs'
     // scroll buttons) are named again with the window's.
     if (qtTranslations_.release() || std::exchange(qtTextsOwed_, false)) retranslate();

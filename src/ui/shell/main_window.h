@@ -193,7 +193,7 @@ public:
     // it; null (windows built without one) means nothing is recorded.
     void setEditHistory(EditHistory* history) { editHistory_ = history; }
     EditHistory* editHistory() const override { return editHistory_; }
-    // The undo and redo buttons and keys (every common tick refreshes them).
+    // The undo and redo buttons and keys (every sync tick refreshes them).
     UndoButtons& undoButtons() { return *undoButtons_; }
 
     // The status bar's second panel: edits that have not reached the
@@ -220,7 +220,7 @@ public:
     void onPollTick();
     // A device arrived or left, as the system announced: poll now.
     void onDevicesAnnounced();
-    void onCommonTick();
+    void onSyncTick();
     void onLogDoubleClick();
     void onDebugMenuToggled();
     void onRussianChosen() { setLanguage(Russian); }
@@ -324,7 +324,7 @@ private:
     QAction* menuEnglish_ = nullptr;
 
     QTimer* pollTimer_ = nullptr;
-    QTimer* commonTimer_ = nullptr;
+    QTimer* syncTimer_ = nullptr;
     ToolbarNotice* notice_ = nullptr;
     DialogCentring* dialogCentring_ = nullptr;
     int initialEventPage_ = 0;

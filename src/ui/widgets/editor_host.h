@@ -28,7 +28,7 @@ class ReactionPicker;
 class ShellSignals : public QObject {
     Q_OBJECT
 signals:
-    // TimerCommon tick: the synchronisation of edited bytes and the keys
+    // The sync tick (every 100 ms): the synchronisation of edited bytes and the keys
     // grid's pointer hint.
     void syncTick();
     // Input still being typed is committed now (the focused field has just

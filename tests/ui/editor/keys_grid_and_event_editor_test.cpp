@@ -92,7 +92,7 @@ struct Page : test::ProgramRig {
     }
 
     // Types into the cell's in-place editor and confirms, then lets the
-    // common timer commit the name.
+    // sync timer commit the name.
     QLineEdit* openEditor(int column, int row) {
         // Closed editors linger until deferred deletion; only the new one may be found.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -707,7 +707,7 @@ private slots:
                 return QString();
             };
             if (boxFirst) p.form.showMessage(MessageKind::Information, "Готово");
-            p.form.onCommonTick();
+            p.form.onSyncTick();
             const QString russian = leftName();
             QVERIFY(!russian.isEmpty() && russian != QStringLiteral("Scroll Left"));
             p.form.setLanguage(English);

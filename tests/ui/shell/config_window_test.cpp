@@ -1,6 +1,6 @@
 // The configuration in the wired window: the simulated controller behind the
 // real transport and link, the toolbar's controller and file buttons, the
-// synchronisation on the common timer with its pending panel, and the
+// synchronisation on the sync timer with its pending panel, and the
 // question before closing with changes that never reached the controller.
 #include "config/config_file.h"
 #include "ui/log/log_view.h"
@@ -143,7 +143,7 @@ private slots:
     }
 
     // The question rests on the edits themselves, not on the panel, which
-    // only the next common tick brings up to date.
+    // only the next sync tick brings up to date.
     void aNewControllerIsAskedAboutEditsThePanelDoesNotShowYet() {
         Rig program;
         program.connect();

@@ -186,7 +186,7 @@ private slots:
         }
         FlagsForTests::setDeviceConnected(window.flags(), false);
         window.onPollTick();   // nothing left to call
-        window.onCommonTick();
+        window.onSyncTick();
         QVERIFY(!window.flags().deviceConnected());
     }
 

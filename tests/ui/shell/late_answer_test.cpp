@@ -1,5 +1,5 @@
 // Every flow of the window that asks first, answered the way a user answers:
-// seconds later, while the polls, the common tick and the procedures' timer
+// seconds later, while the polls, the sync tick and the procedures' timer
 // go on running. Each is answered Yes late (the flow is carried out to its
 // end and the window is usable again) and No late (nothing changes, and the
 // window is usable again). A test that answered at once hid a calibration

@@ -121,7 +121,7 @@ private slots:
         QObject::connect(&window.shellSignals(), &ShellSignals::syncTick, [&] { ran.push_back("sync"); });
         QObject::connect(&window.shellSignals(), &ShellSignals::syncTick, [&] { ran.push_back("name"); });
         QObject::connect(&window, &MainWindow::pollTick, [&] { ran.push_back("poll"); });
-        window.onCommonTick();
+        window.onSyncTick();
         window.onPollTick();
         QCOMPARE(ran, (std::vector<std::string>{"sync", "name", "poll"}));
     }
@@ -320,7 +320,7 @@ private slots:
         MainWindow window;
         window.startUp();
         QCOMPARE(qtYes(), QStringLiteral("&Yes"));
-        window.onCommonTick();
+        window.onSyncTick();
         QCOMPARE(qtYes(), QStringLiteral("&Да"));
         window.setLanguage(English);
         QCOMPARE(qtYes(), QStringLiteral("&Yes"));

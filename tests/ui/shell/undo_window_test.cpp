@@ -1,6 +1,6 @@
 // Undo and redo in zmtsetup --simulator, driven through the real widgets:
 // every kind of edit taken back and done again gives the exact bytes, and
-// the controller follows the image on the next common tick.
+// the controller follows the image on the next sync tick.
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
@@ -323,7 +323,7 @@ private slots:
         p.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
             if (request[1] != command || ++seen != 3) return;
             const ConfigImage before = p.image();
-            p.window.undoButtons().refresh();   // as every common tick does
+            p.window.undoButtons().refresh();   // as every sync tick does
             QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);
             QTest::keyClick(&p.window, Qt::Key_Y, Qt::ControlModifier);
             held = !p.undoButton->isEnabled() && !p.redoButton->isEnabled() && sameBytes(before, p.image());
