@@ -264,17 +264,6 @@ private slots:
         QCOMPARE(p.event(4).keyRow, uint8_t(0));
     }
 
-    void aDropOntoAnEventWithoutTriggerMakesItAnyPress() {
-        Page p;
-        p.select(5);
-        p.dragCell(0, 1, p.keyPanel);
-        QCOMPARE(p.event(5).keyRow, uint8_t(1));
-        QCOMPARE(p.event(5).flags & EV_TYPE_MASK, int(EventAnyPress));
-        QCOMPARE(p.type->currentIndex(), int(EventAnyPress));
-        QVERIFY(p.type->isEnabled());
-        QCOMPARE(p.keyPanel->text(), QStringLiteral("VOL+"));
-    }
-
     void namingInTheGrid() {
         Page p;
         // Seven letters typed keep five.
