@@ -31,12 +31,12 @@ public:
     // Toolbar buttons: busy disables them all; not busy enables the file
     // buttons, and the device buttons while deviceConnected is set.
     virtual void setToolbarBusy(bool busy) = 0;
-    // The device-log switch of the monitoring menu (MenuItemDevice).
+    // The device-log switch of the monitoring menu.
     virtual bool deviceLogChecked() = 0;
     virtual void setDeviceLogChecked(bool checked) = 0;
     // True while the first page (Monitoring) is the active one.
     virtual bool monitoringPageActive() = 0;
-    // The poll timer (TimerZELMORVATOUCHTest).
+    // The window's poll timer.
     virtual void setPollInterval(unsigned ms) = 0;
     virtual void stopPollTimer() = 0;
     virtual void startPollTimer() = 0;

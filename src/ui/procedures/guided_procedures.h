@@ -1,9 +1,9 @@
 #pragma once
 // The guided procedures in the window: the firmware update behind the
-// toolbar's SpeedButtonUpdateDevice, button learning behind
-// SpeedButtonKeysSetup (with the live level bars), and the touch panel
-// calibration behind SpeedButtonTouchSetup beside CheckBoxTouchDXY. The two
-// procedure buttons go where the parameters panel leaves room for them.
+// toolbar's update button, button learning behind the learning button (with
+// the live level bars), and the touch panel calibration behind the
+// calibration button beside its "offset" option. The two procedure buttons
+// go where the parameters panel leaves room for them.
 // They work on the controller's record and transfer; the firmware file is
 // asked through the settings' dialog, which remembers its folder; learning
 // shows recognised buttons in the buttons grid and reads names typed there
@@ -106,8 +106,8 @@ private:
     std::optional<EditStep> learningStep_;
     TouchCalibration calibration_;
     LevelBars* levelBars_ = nullptr;   // owned by the window, as its other tool windows
-    QToolButton* keysButton_ = nullptr;    // SpeedButtonKeysSetup, owned by the panel
-    QToolButton* touchButton_ = nullptr;   // SpeedButtonTouchSetup
+    QToolButton* keysButton_ = nullptr;    // learning's button, owned by the panel
+    QToolButton* touchButton_ = nullptr;   // calibration's button
 };
 
 } // namespace zmt::ui

@@ -245,7 +245,7 @@ signals:
     // Parts connect to these; on a signal several parts serve, they run in
     // the order they connected (the Program connects the controller before
     // the editors).
-    // TimerZELMORVATOUCHTest tick: the device poll and connection watch.
+    // The poll tick: the device poll and connection watch.
     void pollTick();
     // The system announced a device arriving or leaving; a poll follows at
     // once (the controller choice looks at the bus again with it).
