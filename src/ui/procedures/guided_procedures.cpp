@@ -8,6 +8,7 @@
 #include "ui/procedures/level_bars.h"
 
 #include <QIcon>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -150,8 +151,10 @@ void GuidedProcedures::learningStarted() {
         const int frameWidth = main.width() - window.width();
         bars->move(againstRightEdge(simulatorWindow_->frameGeometry(), bars->width() + frameWidth));
     } else {
-        // Seven pixels clear, where the bars have always stood.
-        bars->move(rightOf(window.frameGeometry(), 7));
+        // Seven pixels clear, where the bars have always stood, but never off
+        // the screen: a main window against the right edge has them over it.
+        const QSize frame = bars->size() + (window.frameGeometry().size() - window.size());
+        bars->move(keptOnScreen(rightOf(window.frameGeometry(), 7), frame, window.screen()->availableGeometry()));
     }
     bars->show();
 }

@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -334,6 +335,25 @@ private slots:
     }
 
     // Answered No, learning shows nothing at all.
+    // A main window against the screen's right edge has the level bars over
+    // it rather than beyond the edge, where nobody could see them.
+    void levelBarsStayOnTheScreen() {
+        Rig program;
+        program.tick();
+        const QRect screen = program.window.screen()->availableGeometry();
+        program.window.show();
+        program.window.move(screen.right() - program.window.frameGeometry().width() + 1, screen.top());
+        QRect bars;
+        program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+            if (request[1] != cmdKeyLevels || !bars.isNull()) return;
+            bars = program.procedures.levelBars()->frameGeometry();
+            program.button("SpeedButtonKeysSetup")->click();   // stop
+        };
+        program.learnButtons();
+        QVERIFY(!bars.isNull());
+        QVERIFY2(screen.contains(bars), qPrintable(QString("%1,%2 %3x%4").arg(bars.x()).arg(bars.y()).arg(bars.width()).arg(bars.height())));
+    }
+
     void learningAnsweredNoShowsNoLevelBars() {
         Rig program;
         program.tick();
