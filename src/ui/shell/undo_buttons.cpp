@@ -17,7 +17,12 @@ constexpr const char* kNothingToRedoLiteral = "Нечего возвращать
 
 void showStep(QToolButton& button, const std::string& step, const char* hint, const char* nothing) {
     button.setEnabled(!step.empty());
-    button.setToolTip(QString::fromStdString(step.empty() ? localized(nothing) : formatText(localized(hint), step.c_str())));
+    // Refreshed on every sync tick: a hint set again, even unchanged, is
+    // announced to the screen reader's side each time, which kept an idle
+    // window busy ten times a second.
+    const QString tip =
+        QString::fromStdString(step.empty() ? localized(nothing) : formatText(localized(hint), step.c_str()));
+    if (button.toolTip() != tip) button.setToolTip(tip);
 }
 } // namespace
 

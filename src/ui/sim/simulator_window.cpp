@@ -38,6 +38,7 @@ constexpr int kIdleLevel = sim::kIdleKeyLevel;
 constexpr std::size_t kTrafficBytesShown = 16;
 constexpr int kStatusMessageMs = 5000;
 
+
 QSpinBox* hexSpin(int maximum, int digits) {
     auto* spin = new QSpinBox;
     spin->setRange(0, maximum);
@@ -529,7 +530,9 @@ void SimulatorWindow::refresh() {
                                              controller_.faults.unplugAfterFrames).c_str()
                                 : QString());
     trafficLabel_->setText(trafficText());
-    trafficLabel_->setToolTip(trafficLabel_->text());
+    // A hint set again, even unchanged, is announced to the screen reader's
+    // side each time.
+    if (trafficLabel_->toolTip() != trafficLabel_->text()) trafficLabel_->setToolTip(trafficLabel_->text());
     summary_->setText(summaryText());
 }
 
