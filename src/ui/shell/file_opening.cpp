@@ -55,6 +55,8 @@ void FileOpening::openWhenFree(const std::string& path) {
     if (path.empty()) return;
     waiting_.push_back(path);
     openWaiting();
+    // Still waiting (a box open, say): the sync tick tries again.
+    if (!waiting_.empty()) window_.wakeSyncTick();
 }
 
 bool FileOpening::openAllowed() const {
@@ -71,6 +73,7 @@ void FileOpening::afterPoll() {
     if (startupFile_) waiting_.push_front(*startupFile_);
     startupFile_.reset();
     openWaiting();
+    if (!waiting_.empty()) window_.wakeSyncTick();
 }
 
 void FileOpening::openWaiting() {

@@ -52,6 +52,10 @@ constexpr int kSpacerWidth = 5;
 constexpr int kPanelMenuWidth = 412;
 constexpr int kGaugeRightGap = 5;
 constexpr int kSyncIntervalMs = 100;
+// Three seconds without input or controller before the sync tick rests:
+// long enough for what follows input on the tick (an undo step closed, a
+// pointer hint withdrawn, Qt's own texts installed at start).
+constexpr int kQuietSyncTicksBeforeRest = 30;
 
 // The toolbar, left to right (as MainWindow::ToolButton), the picture each
 // button shows and whether it needs the controller (the others only need
@@ -282,7 +286,38 @@ void MainWindow::buildTimers() {
     notice_ = new ToolbarNotice(*this, *panelMenu_);
     dialogCentring_ = new DialogCentring(*this);
     syncTimer_->start();
+    qApp->installEventFilter(this);
 }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+        wakeSyncTick();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::wakeSyncTick() {
+    quietSyncTicks_ = 0;
+    if (syncTimer_ != nullptr && !syncTimer_->isActive() && !flags_.appClosing()) syncTimer_->start();
+}
+
+bool MainWindow::syncTickResting() const { return !syncTimer_->isActive(); }
 
 // ---- start-up and shut-down ----
 
@@ -595,7 +630,11 @@ void MainWindow::showGauge(const Host::Gauge& gauge) {
 
 // ---- timers and handlers ----
 
-void MainWindow::onPollTick() { emit pollTick(); }
+void MainWindow::onPollTick() {
+    emit pollTick();
+    // A controller found: every edit must reach it within a tick again.
+    if (flags_.deviceConnected()) wakeSyncTick();
+}
 
 void MainWindow::onDevicesAnnounced() {
     // Not while the window closes: the poll timer has stopped for good.
@@ -610,6 +649,8 @@ void MainWindow::onSyncTick() {
     if (qtTranslations_.release() || std::exchange(qtTextsOwed_, false)) retranslate();
     emit shellSignals_.syncTick();
     undoButtons_->refresh();
+    if (flags_.deviceConnected() || qtTextsOwed_) quietSyncTicks_ = 0;
+    else if (++quietSyncTicks_ >= kQuietSyncTicksBeforeRest) syncTimer_->stop();
 }
 
 void MainWindow::onLogDoubleClick() { memo_->clear(); }

@@ -221,6 +221,12 @@ public:
     // A device arrived or left, as the system announced: poll now.
     void onDevicesAnnounced();
     void onSyncTick();
+    // The sync tick rests once nothing can need it (no controller connected,
+    // no input for a few seconds): an idle window with nothing plugged in
+    // then wakes only for its rare polls. Input, a controller announced and
+    // a file waiting to open start it again.
+    void wakeSyncTick();
+    bool syncTickResting() const;
     void onLogDoubleClick();
     void onDebugMenuToggled();
     void onRussianChosen() { setLanguage(Russian); }
@@ -263,6 +269,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Input anywhere in the program wakes the sync tick.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
@@ -325,6 +333,7 @@ private:
 
     QTimer* pollTimer_ = nullptr;
     QTimer* syncTimer_ = nullptr;
+    int quietSyncTicks_ = 0;   // ticks since input with no controller connected
     ToolbarNotice* notice_ = nullptr;
     DialogCentring* dialogCentring_ = nullptr;
     int initialEventPage_ = 0;

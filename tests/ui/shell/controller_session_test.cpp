@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -75,6 +76,35 @@ private slots:
         QVERIFY(!program.window.flags().deviceConnected());
         QCOMPARE(program.memo().count("Controller is disconnected"), 1);
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
+    }
+
+    // With nothing plugged in the sync tick rests after a few quiet seconds,
+    // so an idle window wakes only for its polls; input and a controller
+    // that arrives wake it, and with a controller it never rests: every edit
+    // reaches the controller within a tick.
+    void theSyncTickRestsOnlyWhileNothingNeedsIt() {
+        test::ProgramRig program;
+        program.connect();
+        program.passTime(5000);
+        QVERIFY(!program.window.syncTickResting());
+        program.unplug();
+        program.passTime(5000);
+        QVERIFY(program.window.syncTickResting());
+
+        QTest::keyClick(&program.window, Qt::Key_Shift);
+        QVERIFY(!program.window.syncTickResting());
+        program.record.image.touchMode = program.record.image.touchMode == 2 ? 1 : 2;   // an edit while away
+        program.passTime(200);
+        QVERIFY2(test::child<QToolButton>(program.window, "SpeedButtonUndox")->isEnabled(), "the tick made it an undo step");
+
+        program.passTime(5000);
+        QVERIFY(program.window.syncTickResting());
+        program.plug();
+        program.passTime(500);   // the polls go on while the tick rests
+        QVERIFY(program.window.flags().deviceConnected());
+        QVERIFY(!program.window.syncTickResting());
+        program.passTime(200);
+        QCOMPARE(program.deviceByte(967), program.record.image.touchMode);
     }
 
     // The banner is in the language of its day: a switch has the next poll
