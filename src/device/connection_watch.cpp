@@ -6,6 +6,7 @@
 #include "lang/number_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zmt {
 
@@ -31,11 +32,27 @@ ResultCode ConnectionWatch::readIdentity() {
     return code;
 }
 
+void ConnectionWatch::devicesAnnounced(bool busy) {
+    if (busy || link_.exchangeBusy()) return;
+    link_.setPollSkip(0);
+    departureToCheck_ = true;
+}
+
+bool ConnectionWatch::controllerLeftTheBus() {
+    const std::string& path = link_.transport().openPath();
+    if (path.empty()) return false;
+    const std::vector<std::string> present = presentPaths();
+    return std::find(present.begin(), present.end(), path) == present.end();
+}
+
 ResultCode ConnectionWatch::pollController() {
     window_.stopPollTimer();
 
     ResultCode code = ResultCode::Ok;
-    if (!flags_.deviceConnected()) {
+    if (std::exchange(departureToCheck_, false) && flags_.deviceConnected() && controllerLeftTheBus()) {
+        link_.transport().closeController();
+        code = ResultCode::Disconnected;
+    } else if (!flags_.deviceConnected()) {
         code = link_.probeController();
         if (code == ResultCode::Ok) code = readIdentity();
     } else if (!window_.deviceLogChecked()) {

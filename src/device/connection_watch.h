@@ -81,6 +81,15 @@ public:
     // chosen or not to be opened is still looked at on every usual poll,
     // since nothing is announced when that ends.
     void setArrivalsAnnounced(bool announced) { arrivalsAnnounced_ = announced; }
+    bool arrivalsAnnounced() const { return arrivalsAnnounced_; }
+    // A device arrived or left, the system says; the window polls next. That
+    // poll looks at once, not put off by our own last transfers, and while
+    // connected it first asks whether the controller is still on the bus: a
+    // controller pulled out is said gone at once, without the retries an
+    // exchange gives a controller that is slow to answer. Not while a
+    // transfer or a procedure is under way (busy, or an exchange of ours):
+    // it meets the departure itself.
+    void devicesAnnounced(bool busy);
     ResultCode pollController();
     // Four memo lines: name, serial, boot and application versions.
     void printIdentity(const IdentityBlock& identity);
@@ -132,6 +141,8 @@ public:
     int dotCount() const { return dotCount_; }
 
 private:
+    // The controller's node is no longer among the devices present.
+    bool controllerLeftTheBus();
     void announceDisconnected(ResultCode code);
     void announceConnected();
     // The memo explains a controller that is present but may not be opened,
@@ -153,6 +164,7 @@ private:
     Absence absence_ = Absence::None;
     int dotCount_ = 0;
     bool arrivalsAnnounced_ = false;
+    bool departureToCheck_ = false;   // announced; the next poll looks
     int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
     std::string holdFailureShown_;       // the reason last shown in a box; "" none
 };

@@ -24,6 +24,7 @@ void Host::progressStart(int total, const std::string& caption) {
     gauge_.running = true;
     gaugeChanged(gauge_);
     processEvents();
+    lastStepEventsMs_ = tickMs();
 }
 
 void Host::progressEnd() {
@@ -39,14 +40,17 @@ void Host::progressEnd() {
 
 void Host::progressStep(int count) {
     if (!gauge_.running || gauge_.position >= gauge_.maximum) return;
-    if (!gauge_.visible) {
+    const bool reshown = !gauge_.visible;
+    if (reshown) {
         statusText(gauge_.savedCaption);
         gauge_.visible = true;
     }
     gauge_.accumulated += count;
     gauge_.position = std::clamp(gauge_.accumulated, 0, gauge_.maximum);
+    if (!reshown && gauge_.position < gauge_.maximum && tickMs() - lastStepEventsMs_ < kProgressEventsMs) return;
     gaugeChanged(gauge_);
     processEvents();
+    lastStepEventsMs_ = tickMs();
 }
 
 void Host::progressHide() {

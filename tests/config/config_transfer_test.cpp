@@ -339,8 +339,10 @@ TEST_F(TransferTest, EditsMadeWhileFramesTravelAreNotTakenAsSent) {
     connect();
     std::memset(record.image.bytes() + 425, 0x22, 100);
     // A gauge left unfinished (a transfer that broke off) lets events run
-    // between the frames of every later block write.
+    // between the frames of every later block write, once its time to be
+    // drawn anew has come.
     host.progressStart(5000, "");
+    host.now += kProgressEventsMs;
     // The user edits the first byte of the run while the frames travel.
     const int timer = host.startTimer(1, [this] { record.image.bytes()[425] = 0x33; });
     transfer.syncChanges();

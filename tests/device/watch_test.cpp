@@ -225,6 +225,38 @@ TEST_F(Watch, AnnouncedArrivalsSlowTheSearchOnlyWhileNothingIsThere) {
     EXPECT_EQ(window.interval, kPollIntervalMs);
 }
 
+// Pulled out and announced, the controller is said gone by the poll that
+// follows, at once: no exchange and none of the retries that cover a
+// controller slow to answer. Unannounced, or announced while a transfer of
+// ours is under way, the poll meets the departure the usual way.
+TEST_F(Watch, AnnouncedDepartureIsSaidAtOnceUnlessATransferIsUnderWay) {
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    rig.link.setPollSkip(2);   // a transfer just ended
+    rig.backend.unplug(*rig.port);
+    watch.devicesAnnounced(/*busy=*/true);
+    EXPECT_EQ(rig.link.pollSkip(), 2) << "a busy window keeps its transfers' spacing";
+
+    watch.devicesAnnounced(/*busy=*/false);
+    EXPECT_EQ(rig.link.pollSkip(), 0);
+    const uint32_t before = rig.host.now;
+    watch.onPollTick();
+    EXPECT_FALSE(flags.deviceConnected());
+    EXPECT_LT(rig.host.now - before, kRetryPauseMs);
+    EXPECT_FALSE(rig.transport.isOpen());
+
+    rig.backend.plug(*rig.port);
+    watch.devicesAnnounced(false);
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    watch.devicesAnnounced(false);   // another device came: the controller stays
+    EXPECT_EQ(poll(), ResultCode::Ok);
+    EXPECT_TRUE(flags.deviceConnected());
+
+    rig.backend.unplug(*rig.port);
+    const uint32_t unannounced = rig.host.now;
+    EXPECT_NE(poll(), ResultCode::Ok);
+    EXPECT_GE(rig.host.now - unannounced, kRetryPauseMs) << "without a word from the system the exchange finds out";
+}
+
 TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
     rig.holdLikeHardware();
     ScopedEnvironment environment;

@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <utility>
+
 namespace zmt::ui {
 
 void ControllerSession::WatchAdapter::setToolbarBusy(bool busy) { window_.setToolbarBusy(busy); }
@@ -41,7 +43,16 @@ ControllerSession::ControllerSession(MainWindow& window, bool simulated, std::st
                .stateFile = std::move(stateFile),
                .hardware = makeHidapiBackend,
                .moreUnits = std::move(moreUnits)}) {
-    connect(&window_, &MainWindow::pollTick, this, [this] { watch().onPollTick(); });
+    connect(&window_, &MainWindow::pollTick, this, [this] {
+        // From the first poll on, once the window is up: opening them loads
+        // libudev, no part of what the first window needs, and that poll
+        // searches the bus itself.
+        if (std::exchange(arrivalsToListenFor_, false)) listenForArrivals();
+        watch().onPollTick();
+    });
+    connect(&window_, &MainWindow::devicesAnnounced, this, [this] {
+        watch().devicesAnnounced(window_.editingHeld() || window_.flags().learningActive());
+    });
     connect(&window_.shellSignals(), &ShellSignals::syncTick, this, [this] { syncTick(); });
     // Start-up begins with an empty record; the editors prepare their
     // controls after this (they connect later).
@@ -57,7 +68,7 @@ ControllerSession::ControllerSession(MainWindow& window, bool simulated, std::st
     transfer().setEditHistory(&history_);
     window_.setEditHistory(&history_);
     watch().setReadConfiguration([this] { readNewController(); });
-    if (!simulated) listenForArrivals();
+    arrivalsToListenFor_ = !simulated;
     if (simulator() != nullptr) {
         simulatorWindow_ = std::make_unique<SimulatorWindow>(*simulator());
         for (std::size_t unit = 1; unit < simulator()->unitCount(); ++unit)

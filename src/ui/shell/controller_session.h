@@ -132,6 +132,7 @@ private:
     // The system's announcements of devices arriving and leaving (real
     // controllers only; null when the system offers none).
     std::unique_ptr<DeviceNotifications> arrivals_;
+    bool arrivalsToListenFor_ = false;   // opened at the first poll
 };
 
 } // namespace zmt::ui

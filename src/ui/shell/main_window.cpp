@@ -286,7 +286,6 @@ void MainWindow::buildTimers() {
     notice_ = new ToolbarNotice(*this, *panelMenu_);
     dialogCentring_ = new DialogCentring(*this);
     syncTimer_->start();
-    qApp->installEventFilter(this);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -314,7 +313,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::wakeSyncTick() {
     quietSyncTicks_ = 0;
-    if (syncTimer_ != nullptr && !syncTimer_->isActive() && !flags_.appClosing()) syncTimer_->start();
+    if (syncTimer_ == nullptr || syncTimer_->isActive() || flags_.appClosing()) return;
+    qApp->removeEventFilter(this);
+    syncTimer_->start();
 }
 
 bool MainWindow::syncTickResting() const { return !syncTimer_->isActive(); }
@@ -650,7 +651,12 @@ void MainWindow::onSyncTick() {
     emit shellSignals_.syncTick();
     undoButtons_->refresh();
     if (flags_.deviceConnected() || qtTextsOwed_) quietSyncTicks_ = 0;
-    else if (++quietSyncTicks_ >= kQuietSyncTicksBeforeRest) syncTimer_->stop();
+    else if (++quietSyncTicks_ >= kQuietSyncTicksBeforeRest) {
+        syncTimer_->stop();
+        // Only a resting tick needs to hear of input (every event of the
+        // program passes an application's filter while it is there).
+        qApp->installEventFilter(this);
+    }
 }
 
 void MainWindow::onLogDoubleClick() { memo_->clear(); }
