@@ -1,0 +1,107 @@
+// Every window at its own size, in Russian and in English, cuts no text and
+// lays no control with text over another (tests/ui/layout_check.h says what
+// is measured). A caption that grows in translation fails here, with the
+// control, its text and the pixels it lacks.
+#include "../layout_check.h"
+#include "../program_rig.h"
+#include "ui/shell/snapshot_windows.h"
+#include "ui/sim/simulator_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace zmt::ui {
+
+class LayoutCheckTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The check itself: each kind of cut text is found, and room enough is
+    // not taken for a fault.
+    void theCheckFindsCutTextAndOverlaps() {
+        QWidget window;
+        window.resize(400, 300);
+        const auto place = [](QWidget* widget, const char* name, QRect where) {
+            widget->setObjectName(QString::fromLatin1(name));
+            widget->setGeometry(where);
+        };
+        place(new QLabel(QStringLiteral("Длинная подпись"), &window), "narrowLabel", {0, 0, 30, 20});
+        place(new QLabel(QStringLiteral("Да"), &window), "wideLabel", {0, 30, 100, 20});
+        auto* combo = new QComboBox(&window);
+        combo->addItems({QStringLiteral("Один"), QStringLiteral("Очень длинный пункт списка")});
+        place(combo, "narrowCombo", {0, 60, 80, 24});
+        place(new QCheckBox(QStringLiteral("Включено"), &window), "narrowCheck", {0, 90, 40, 20});
+        place(new QPushButton(QStringLiteral("Записать в контроллер"), &window), "narrowButton", {0, 120, 60, 24});
+        auto* group = new QGroupBox(QStringLiteral("Настройки головного устройства"), &window);
+        place(group, "narrowGroup", {200, 0, 60, 60});
+        place(new QCheckBox(QStringLiteral("А"), &window), "first", {200, 100, 60, 20});
+        place(new QCheckBox(QStringLiteral("Б"), &window), "second", {220, 110, 60, 20});
+        window.show();
+        QCoreApplication::processEvents();
+
+        QStringList found;
+        for (const test::LayoutFault& fault : test::layoutFaults(window)) found << fault.where.section(QLatin1Char('/'), 1, 1);
+        found.sort();
+        QCOMPARE(found, (QStringList{QStringLiteral("first"), QStringLiteral("narrowButton"), QStringLiteral("narrowCheck"),
+                                     QStringLiteral("narrowCombo"), QStringLiteral("narrowGroup"),
+                                     QStringLiteral("narrowLabel")}));
+    }
+
+    void noTextIsCutInAnyWindow_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Russian") << int(Russian);
+        QTest::newRow("English") << int(English);
+    }
+    void noTextIsCutInAnyWindow() {
+        QFETCH(int, language);
+        test::ProgramRig p({.answer = Answer::Yes});
+        p.window.setLanguage(language);
+        p.window.show();
+        p.poll();
+        QVERIFY(p.window.flags().imageValid());
+        // Every event in use, with a reaction: the event panel shows all it can.
+        p.editor.selectEvent(3);
+
+        std::vector<test::LayoutFault> faults;
+        const auto check = [&faults](QWidget& window) {
+            QCoreApplication::processEvents();
+            for (test::LayoutFault& fault : test::layoutFaults(window)) faults.push_back(std::move(fault));
+        };
+        for (int page = 0; page < p.window.pages().count(); ++page) {
+            p.window.pages().setCurrentIndex(page);
+            check(p.window);
+        }
+        ReactionPicker& picker = p.picker();
+        Reaction sample{ReactionKeyboard, 0x41, 4, 30};
+        picker.open(sample, nullptr,
+                    "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+        check(picker);
+        picker.hide();
+        SnapshotWindows& snapshots = p.program.snapshotWindows();
+        snapshots.showHistory();
+        QVERIFY(snapshots.historyDialog() != nullptr);
+        check(*snapshots.historyDialog());
+        snapshots.historyDialog()->close();
+        snapshots.compareWith(p.writeConfigFile("other.ZMT", 2).toStdString());
+        QVERIFY(snapshots.compareDialog() != nullptr);
+        check(*snapshots.compareDialog());
+        snapshots.compareDialog()->close();
+        SimulatorWindow* simulator = p.session.simulatorWindow();
+        QVERIFY(simulator != nullptr);
+        simulator->show();
+        check(*simulator);
+        simulator->hide();
+
+        QVERIFY2(faults.empty(), test::describe(faults).c_str());
+    }
+};
+
+} // namespace zmt::ui
+
+QTEST_MAIN(zmt::ui::LayoutCheckTest)
+#include "layout_check_test.moc"
