@@ -194,35 +194,63 @@ bool quoteFoundIn(const std::string& quote, const std::string& shownText) {
 
 bool quoteFitsFormat(const std::string& quote, const std::string& format) {
     const std::vector<int> tokens = formatTokens(normalised(format));
-    // Every place in the format the quote may have reached so far; it may
-    // start anywhere.
-    std::vector<char> reached(tokens.size() + 1, 1);
+    // A piece of the quote must meet some of the format's own words, or any
+    // text at all would fit inside a value.
+    constexpr std::size_t kEnough = 3;
+    const std::size_t places = tokens.size() + 1;
+    // reached[j * (kEnough + 1) + n]: the quote so far fits up to token j,
+    // with n (at most kEnough) of its characters met by the format's own.
+    const auto at = [](std::size_t j, std::size_t n) { return j * (kEnough + 1) + n; };
+    std::vector<char> reached(places * (kEnough + 1), 0);
     // A conversion may also stand for nothing.
     const auto close = [&] {
         for (std::size_t j = 0; j < tokens.size(); ++j)
-            if (reached[j] && tokens[j] == -1) reached[j + 1] = 1;
+            for (std::size_t n = 0; n <= kEnough; ++n)
+                if (reached[at(j, n)] && tokens[j] == -1) reached[at(j + 1, n)] = 1;
     };
-    close();
-    const std::vector<std::string> parts = splitOn(normalised(quote), kEllipsis);
-    for (std::size_t p = 0; p < parts.size(); ++p) {
-        if (p > 0) {
-            // "…" skips any part of the format.
-            std::size_t first = 0;
-            while (first < reached.size() && !reached[first]) ++first;
-            for (std::size_t j = first; j < reached.size(); ++j) reached[j] = 1;
+    bool fitted = false;
+    for (const std::string& part : splitOn(normalised(quote), kEllipsis)) {
+        const std::string piece = normalised(part);
+        if (piece.empty()) continue;
+        // The first piece starts anywhere; a later one anywhere after the
+        // place the one before it ended ("…" skips any part of the format).
+        std::size_t first = 0;
+        if (fitted) {
+            while (first < places && !reached[at(first, kEnough)]) ++first;
+            if (first == places) return false;
         }
-        for (const char c : parts[p]) {
+        std::fill(reached.begin(), reached.end(), 0);
+        for (std::size_t j = first; j < places; ++j) reached[at(j, 0)] = 1;
+        close();
+        for (const char c : piece) {
             std::vector<char> next(reached.size(), 0);
             bool alive = false;
             for (std::size_t j = 0; j < tokens.size(); ++j) {
-                if (!reached[j]) continue;
-                if (tokens[j] == -1) next[j] = alive = true;
-                else if (tokens[j] == static_cast<unsigned char>(c)) next[j + 1] = alive = true;
+                for (std::size_t n = 0; n <= kEnough; ++n) {
+                    if (!reached[at(j, n)]) continue;
+                    if (tokens[j] == -1) next[at(j, n)] = alive = true;
+                    else if (tokens[j] == static_cast<unsigned char>(c))
+                        next[at(j + 1, std::min(n + 1, kEnough))] = alive = true;
+                }
             }
             if (!alive) return false;
             reached.swap(next);
             close();
         }
+        // A short piece is enough when all of it is the format's own.
+        const std::size_t needed = std::min(kEnough, piece.size());
+        bool met = false;
+        for (std::size_t j = 0; j < places && !met; ++j)
+            for (std::size_t n = needed; n <= kEnough; ++n) met = met || reached[at(j, n)];
+        if (!met) return false;
+        // Only the ends that met enough of the format go on.
+        for (std::size_t j = 0; j < places; ++j) {
+            bool enough = false;
+            for (std::size_t n = needed; n <= kEnough; ++n) enough = enough || reached[at(j, n)];
+            for (std::size_t n = 0; n <= kEnough; ++n) reached[at(j, n)] = 0;
+            reached[at(j, kEnough)] = enough;
+        }
+        fitted = true;
     }
     return true;
 }
