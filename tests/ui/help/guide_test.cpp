@@ -274,8 +274,11 @@ TEST(Guide, MessageBoxesLeadToTheirEntries) {
         {"Ошибка записи конфигурации\nКонтроллер нельзя закрепить за этой программой: другие пользователи могут писать в эту папку.",
          "Error writing configuration\nThe controller cannot be held for this program: other users can write to this folder.",
          "msg-hold"},
-        {"Контроллер принял 128 из 979 байт новой конфигурации: теперь в нём часть новой и часть прежней.",
-         "The controller took 128 of the 979 bytes of the new configuration: it now holds part of the new one and part of the old.",
+        {"Ошибка записи конфигурации\nКонтроллер отключен\nКонтроллер принял 128 из 979 байт новой конфигурации: теперь в "
+         "нём часть новой и часть прежней. Запишите конфигурацию ещё раз, когда контроллер снова будет подключён.",
+         "Error writing configuration\nController is disconnected\nThe controller took 128 of the 979 bytes of the new "
+         "configuration: it now holds part of the new one and part of the old. Write the configuration again once the "
+         "controller is back.",
          "msg-partial-write"},
         {"Это обновление не для данного устройства", "This update is not for this device", "msg-firmware"},
         {"Файл /home/me/car.ZMT не найден", "File /home/me/car.ZMT not found", "msg-files"},
