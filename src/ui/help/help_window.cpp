@@ -18,11 +18,13 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace zmt::ui {
@@ -57,6 +59,24 @@ QString anchorIn(const QTextBlock& block) {
         if (!names.isEmpty()) return names.first();
     }
     return {};
+}
+
+// Qt reads the named anchor of a heading ("## <a name=...>Title</a>") as
+// inline HTML, which leaves the heading's text in the body's font: give the
+// headings their size and weight back, as Qt gives them to plain headings.
+void styleHeadings(QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int level = block.blockFormat().headingLevel();
+        if (level <= 0) continue;
+        QTextCharFormat heading;
+        heading.setFontWeight(QFont::Bold);
+        heading.setProperty(QTextFormat::FontSizeAdjustment, std::max(4 - level, 0));
+        QTextCursor cursor(block);
+        cursor.select(QTextCursor::BlockUnderCursor);
+        cursor.movePosition(QTextCursor::StartOfBlock);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(heading);
+    }
 }
 
 } // namespace
@@ -158,9 +178,10 @@ void HelpWindow::retranslate() {
 
 void HelpWindow::load(const QString& anchor) {
     const QUrl url(guideUrl(anchor));
-    if (browser_->source().adjusted(QUrl::RemoveFragment) != url.adjusted(QUrl::RemoveFragment))
+    if (browser_->source().adjusted(QUrl::RemoveFragment) != url.adjusted(QUrl::RemoveFragment)) {
         browser_->setSource(url, QTextDocument::MarkdownResource);
-    else
+        styleHeadings(*browser_->document());
+    } else
         browser_->setSource(url);
     // The same address again (F1 twice on one page) scrolls back to it too.
     browser_->scrollToAnchor(anchor);

@@ -192,7 +192,8 @@ private slots:
                 }
             }
             // A link between sections goes there, and Back comes back.
-            browser.setSource(QUrl("#msg-files"));
+            // As a click on a link does: the link's address against the guide's.
+            browser.setSource(browser.source().resolved(QUrl("#msg-files")));
             QCOMPARE(p.help().currentTopic(), QString("msg-files"));
             child<QToolButton>(p.help(), "ButtonHelpBack")->click();
             QCOMPARE(p.help().currentTopic(), QString("parameters-page"));
