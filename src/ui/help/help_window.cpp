@@ -250,6 +250,15 @@ void HelpWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape closes it, as it closes the program's other small windows.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---- F1 and the menu ----
 
 HelpDesk::HelpDesk(QWidget& mainWindow, QMenu& menu, ShellSignals& shell, HelpPlaceKeeper& keeper)

@@ -171,6 +171,11 @@ private slots:
         QCOMPARE(p.help().currentTopic(), QString("parameters"));
         QCOMPARE(p.help().windowTitle(), QString("Help — ZEL MORVA TOUCH"));
         QCOMPARE(child<QToolButton>(p.help(), "ButtonHelpContents")->text(), QString("Contents"));
+        // Escape in the text closes the window; F1 there changes nothing.
+        p.pressF1(&p.help().browser());
+        QCOMPARE(p.help().currentTopic(), QString("parameters"));
+        QTest::keyClick(&p.help().browser(), Qt::Key_Escape);
+        QVERIFY(!p.help().isVisible());
     }
 
     // What the checks of the guide's text cannot see: the sections and
