@@ -120,13 +120,12 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("topic");
-        QTest::newRow("write error, Russian") << int(Russian) << "Ошибка записи в устройство\nКонтроллер отключен"
-                                              << "msg-controller";
-        QTest::newRow("write error, English") << int(English) << "Error writing to the device\nController is disconnected"
-                                              << "msg-controller";
-        QTest::newRow("firmware, Russian") << int(Russian) << "Это обновление не для данного устройства" << "msg-firmware";
-        QTest::newRow("file, English") << int(English) << "File /tmp/car.ZMT not found" << "msg-files";
-        QTest::newRow("unknown, English") << int(English) << "Something new" << "troubleshooting";
+        // Which entry explains which text is the guide checks' table; here
+        // only that a real box leads there, in each language.
+        QTest::newRow("Russian") << int(Russian) << "Ошибка записи в устройство\nКонтроллер отключен" << "msg-controller";
+        QTest::newRow("English") << int(English) << "Error writing to the device\nController is disconnected"
+                                 << "msg-controller";
+        QTest::newRow("unknown") << int(English) << "Something new" << "troubleshooting";
     }
     void aMessageBoxOpensItsEntry() {
         QFETCH(int, language);
@@ -140,8 +139,7 @@ private slots:
         p.pressF1(box->buttons().first());
         QCOMPARE(p.help().currentTopic(), topic);
         QCOMPARE(p.shownGuide(), guideOf(language));
-        if (text.startsWith("Ошибка записи")) test::savePicture(p.help().grab(), "help-message");
-        if (text.startsWith("Error writing")) test::savePicture(p.help().grab(), "help-message");
+        if (topic == "msg-controller") test::savePicture(p.help().grab(), "help-message");
     }
 
     void theMenuItemOpensItInTheProgramsLanguage() {
