@@ -37,6 +37,9 @@ bool quoteFitsFormat(const std::string& quote, const std::string& format);
 
 // Sections whose anchors start with this explain the program's messages.
 inline constexpr const char* kMessageSectionPrefix = "msg-";
+// The guide's first section, its table of contents: where F1 goes when
+// nothing nearer has a section.
+inline constexpr const char* kContentsAnchor = "contents";
 // Where a message without an entry of its own is explained.
 inline constexpr const char* kTroubleshootingAnchor = "troubleshooting";
 

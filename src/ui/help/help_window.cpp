@@ -32,7 +32,6 @@ namespace zmt::ui {
 namespace {
 
 constexpr const char* kTopicProperty = "zmtHelpTopic";
-constexpr const char* kContentsAnchor = "contents";
 constexpr int kDefaultWidth = 760;
 constexpr int kDefaultHeight = 640;
 
@@ -104,7 +103,7 @@ void setHelpTopic(QWidget& widget, const char* anchor) {
 }
 
 QString helpTopicFor(QWidget* widget) {
-    if (widget == nullptr) return QString::fromLatin1(kContentsAnchor);
+    if (widget == nullptr) return QString::fromLatin1(help::kContentsAnchor);
     // A box's subject is its text: the guide's entry that quotes it.
     if (const auto* box = qobject_cast<const QMessageBox*>(widget->window()))
         return QString::fromStdString(help::topicForMessage(guideIndex(), box->text().toStdString()));
@@ -119,7 +118,7 @@ QString helpTopicFor(QWidget* widget) {
     }
     // Outside the pages (the toolbar, the status bar): the page shown.
     if (QString topic = shownPageTopic(*last); !topic.isEmpty()) return topic;
-    return QString::fromLatin1(kContentsAnchor);
+    return QString::fromLatin1(help::kContentsAnchor);
 }
 
 // ---- the window ----
@@ -144,7 +143,7 @@ HelpWindow::HelpWindow(QWidget* owner, HelpPlaceKeeper& keeper) : QWidget(owner,
     forward_->setEnabled(false);
     connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
-    connect(contents_, &QToolButton::clicked, this, [this] { load(QString::fromLatin1(kContentsAnchor)); });
+    connect(contents_, &QToolButton::clicked, this, [this] { load(QString::fromLatin1(help::kContentsAnchor)); });
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QWidget::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QWidget::setEnabled);
 
@@ -206,7 +205,7 @@ QString HelpWindow::currentTopic() const {
     for (QTextBlock block = browser_->cursorForPosition(QPoint(0, 0)).block(); block.isValid();
          block = block.previous())
         if (QString anchor = anchorIn(block); !anchor.isEmpty()) return anchor;
-    return QString::fromLatin1(kContentsAnchor);
+    return QString::fromLatin1(help::kContentsAnchor);
 }
 
 void HelpWindow::placeOnFirstShow() {

@@ -255,7 +255,7 @@ TEST(Guide, BothLanguagesHaveTheSameSections) {
         }
     }
     EXPECT_EQ(anchors[0], anchors[1]);
-    for (const char* needed : {"contents", kTroubleshootingAnchor}) EXPECT_NE(std::find(anchors[1].begin(), anchors[1].end(), needed), anchors[1].end()) << needed;
+    for (const char* needed : {kContentsAnchor, kTroubleshootingAnchor}) EXPECT_NE(std::find(anchors[1].begin(), anchors[1].end(), needed), anchors[1].end()) << needed;
 }
 
 // The boxes the program shows most, each as the user sees it, lead F1 to
