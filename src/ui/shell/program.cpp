@@ -86,6 +86,15 @@ void Program::wireHelp() {
         setHelpTopic(*pages.widget(page),
                      pages.widget(page) == window_->parametersPage() ? "parameters-page" : "monitoring");
     setHelpTopic(parameters(), "parameters");
+    setHelpTopic(*keysGrid().box(), "learning");
+    // The event's controls; the reaction's group (the box and its IR button,
+    // the last of them) has a section of its own.
+    const std::vector<QWidget*> eventControls = events().tabStops();
+    QWidget* reactionGroup = eventControls.empty() ? nullptr : eventControls.back()->parentWidget();
+    if (reactionGroup != nullptr) setHelpTopic(*reactionGroup, "reactions");
+    for (QWidget* control : eventControls)
+        if (control->parentWidget() != reactionGroup) setHelpTopic(*control, "events");
+    setHelpTopic(*events().homeKey(), "home");
     if (QWidget* simulator = controller_->simulatorWindow()) setHelpTopic(*simulator, "simulator");
     QObject::connect(&window_->shellSignals(), &ShellSignals::pickerBuilt, help_,
                      [](ReactionPicker& picker) { setHelpTopic(picker, "reactions"); });

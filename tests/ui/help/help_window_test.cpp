@@ -82,7 +82,11 @@ private slots:
         };
         const Place places[] = {
             {"buttons grid", [&] { p.showPage("TabSheetParameters"); return child<QWidget>(p.window, "StringGridKeys"); },
-             "parameters-page"},
+             "learning"},
+            {"event type", [&] { return child<QWidget>(p.window, "ComboBoxEventEvent"); }, "events"},
+            {"event's reaction", [&] { return child<QWidget>(p.window, "PanelEventReactionx"); }, "reactions"},
+            {"HOME key", [&] { return child<QWidget>(p.window, "PanelHOMEx"); }, "home"},
+            {"event tabs", [&] { return child<QWidget>(p.window, "TabControlEVKEYx"); }, "events"},
             {"long-press field", [&] { return child<QWidget>(p.window, "Edit_PAR_LongTO"); }, "parameters"},
             {"toolbar, Parameters shown", [&] { return child<QWidget>(p.window, "SpeedButtonReadDevice"); }, "parameters-page"},
             {"monitoring log", [&] { p.showPage("TabSheetMonitoring"); return child<QWidget>(p.window, "Memo"); }, "monitoring"},
