@@ -63,19 +63,34 @@ QString anchorIn(const QTextBlock& block) {
 // Qt reads the named anchor of a heading ("## <a name=...>Title</a>") as
 // inline HTML, which leaves the heading's text in the body's font: give the
 // headings their size and weight back, as Qt gives them to plain headings.
+bool headingsStyled(const QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (block.blockFormat().headingLevel() > 0 && !block.begin().atEnd())
+            return block.begin().fragment().charFormat().fontWeight() >= QFont::Bold;
+    return true;
+}
+
 void styleHeadings(QTextDocument& document) {
+    // A move within the guide keeps the document: touching it again would
+    // only make it be laid out anew.
+    if (headingsStyled(document)) return;
+    // One edit for all headings: the document is laid out once, not once
+    // per heading.
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const int level = block.blockFormat().headingLevel();
         if (level <= 0) continue;
         QTextCharFormat heading;
         heading.setFontWeight(QFont::Bold);
         heading.setProperty(QTextFormat::FontSizeAdjustment, std::max(4 - level, 0));
-        QTextCursor cursor(block);
-        cursor.select(QTextCursor::BlockUnderCursor);
-        cursor.movePosition(QTextCursor::StartOfBlock);
-        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.setPosition(block.position());
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(heading);
     }
+    cursor.endEditBlock();
+    // Only the look changed: the text is the guide's as read.
+    document.setModified(false);
 }
 
 } // namespace
@@ -145,6 +160,12 @@ HelpWindow::HelpWindow(QWidget* owner, HelpPlaceKeeper& keeper) : QWidget(owner,
     connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
     connect(contents_, &QToolButton::clicked, this, [this] { load(QString::fromLatin1(help::kContentsAnchor)); });
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QWidget::setEnabled);
+    // The browser reads the guide again on some moves within it (Back, a
+    // link): each reading gets its headings back.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& source) {
+        asked_ = source.fragment();
+        styleHeadings(*browser_->document());
+    });
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QWidget::setEnabled);
 
     auto* buttons = new QHBoxLayout;
@@ -177,17 +198,16 @@ void HelpWindow::retranslate() {
 
 void HelpWindow::load(const QString& anchor) {
     const QUrl url(guideUrl(anchor));
-    if (browser_->source().adjusted(QUrl::RemoveFragment) != url.adjusted(QUrl::RemoveFragment)) {
+    // Qt reads the whole guide again on every new address, even one within
+    // it: a move within the guide only scrolls.
+    if (browser_->source().adjusted(QUrl::RemoveFragment) != url.adjusted(QUrl::RemoveFragment))
         browser_->setSource(url, QTextDocument::MarkdownResource);
-        styleHeadings(*browser_->document());
-    } else
-        browser_->setSource(url);
-    // The same address again (F1 twice on one page) scrolls back to it too.
+    asked_ = anchor;
     browser_->scrollToAnchor(anchor);
 }
 
 QString HelpWindow::currentTopic() const {
-    const QString asked = browser_->source().fragment();
+    const QString& asked = asked_;
     const QTextDocument& document = *browser_->document();
     const int top = browser_->verticalScrollBar()->value();
     const int bottom = top + browser_->viewport()->height();

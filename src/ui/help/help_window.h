@@ -75,6 +75,8 @@ private:
     QToolButton* forward_ = nullptr;
     QToolButton* contents_ = nullptr;
     bool placed_ = false;
+    // The section asked for last (F1, a link, Back).
+    QString asked_;
 };
 
 // F1 anywhere in the program and the menu item: opens the help window (built

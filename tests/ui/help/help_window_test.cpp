@@ -48,6 +48,18 @@ struct HelpRig : test::ProgramRig {
     void showPage(const char* page) { window.pages().setCurrentWidget(child<QWidget>(window, page)); }
 };
 
+// Every heading shows as one, in bold, the anchor it carries or not.
+bool headingsLookLikeHeadings(const QTextDocument& document) {
+    int headings = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() <= 0) continue;
+        ++headings;
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (fragment.fragment().charFormat().fontWeight() < QFont::Bold) return false;
+    }
+    return headings > 0;
+}
+
 QString guideOf(int language) { return language == English ? "guide-en.md" : "guide-ru.md"; }
 
 // Every anchor name Qt kept in the document it made of the guide.
@@ -168,14 +180,19 @@ private slots:
         p.pressF1(child<QWidget>(p.window, "Edit_PAR_LongTO"));
         QCOMPARE(p.shownGuide(), QString("guide-ru.md"));
         QCOMPARE(p.help().windowTitle(), QString("Справка — ZEL MORVA TOUCH"));
+        QVERIFY(headingsLookLikeHeadings(*p.help().browser().document()));
         p.window.setLanguage(English);
         QCOMPARE(p.shownGuide(), QString("guide-en.md"));
         QCOMPARE(p.help().currentTopic(), QString("parameters"));
+        QVERIFY(headingsLookLikeHeadings(*p.help().browser().document()));
+        p.pressF1(child<QWidget>(p.window, "StringGridKeys"));
+        QCOMPARE(p.help().currentTopic(), QString("learning"));
+        QVERIFY(headingsLookLikeHeadings(*p.help().browser().document()));
         QCOMPARE(p.help().windowTitle(), QString("Help — ZEL MORVA TOUCH"));
         QCOMPARE(child<QToolButton>(p.help(), "ButtonHelpContents")->text(), QString("Contents"));
         // Escape in the text closes the window; F1 there changes nothing.
         p.pressF1(&p.help().browser());
-        QCOMPARE(p.help().currentTopic(), QString("parameters"));
+        QCOMPARE(p.help().currentTopic(), QString("learning"));
         QTest::keyClick(&p.help().browser(), Qt::Key_Escape);
         QVERIFY(!p.help().isVisible());
     }
