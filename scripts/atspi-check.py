@@ -43,6 +43,22 @@ def walk(node, path, found, seen, depth=0):
         walk(child, here, found, seen, depth + 1)
 
 
+def open_help(app, tries=50):
+    """Presses F1 over the main window, so the help window is read too."""
+    frames = [window for window in app if window.getRole() == pyatspi.ROLE_FRAME]
+    if not frames:
+        return
+    extents = frames[0].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(extents.x + extents.width // 2, extents.y + extents.height // 2, "abs")
+    before = app.childCount
+    pyatspi.Registry.generateKeyboardEvent(0xFFBE, None, pyatspi.KEY_SYM)   # F1
+    for _ in range(tries):
+        if app.childCount > before:
+            return
+        time.sleep(0.1)
+    print("atspi-check: F1 opened no help window", file=sys.stderr)
+
+
 def main():
     app = find_program(sys.argv[1] if len(sys.argv) > 1 else "zmtsetup")
     if app is None:
@@ -51,6 +67,7 @@ def main():
     unnamed = []
     seen = {}
     windows = 0
+    open_help(app)
     for window in app:
         windows += 1
         if window.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG):

@@ -25,7 +25,8 @@ for path in usr/bin/zmtsetup usr/bin/zmtctl usr/lib/udev/rules.d/70-zel-morva-to
             usr/share/man/man1/zmtsetup.1.gz usr/share/man/man1/zmtctl.1.gz \
             usr/share/doc/zmtsetup/changelog.gz usr/share/doc/zmtsetup/copyright \
             "usr/share/metainfo/$METAINFO" usr/share/bash-completion/completions/zmtctl \
-            usr/share/mime/packages/zmtsetup.xml; do
+            usr/share/mime/packages/zmtsetup.xml usr/share/doc/zmtsetup/guide/guide-ru.md \
+            usr/share/doc/zmtsetup/guide/guide-en.md usr/share/doc/zmtsetup/screenshots/main-parameters-ru.png; do
   grep -qE " \./$path$" <<<"$contents" || fail "package lacks /$path"
 done
 for size in $ICON_SIZES; do

@@ -30,7 +30,8 @@ for page in zmtsetup zmtctl; do
     || fail "no manual page $page(1) compressed from packaging/man/$page.1"
 done
 for file in share/doc/zmtsetup/changelog.gz share/doc/zmtsetup/copyright "share/metainfo/$METAINFO" \
-            share/bash-completion/completions/zmtctl; do
+            share/bash-completion/completions/zmtctl share/doc/zmtsetup/guide/guide-ru.md \
+            share/doc/zmtsetup/guide/guide-en.md share/doc/zmtsetup/screenshots/main-parameters-en.png; do
   [ -f "$prefix/$file" ] || fail "$file not installed"
 done
 

@@ -11,6 +11,7 @@
 #include "ui/shell/controller_choice.h"
 #include "ui/shell/controller_session.h"
 #include "ui/shell/file_opening.h"
+#include "ui/help/help_window.h"
 #include "ui/shell/recent_files.h"
 #include "ui/shell/toolbar_shortcuts.h"
 #include "ui/picker/reaction_picker.h"
@@ -25,6 +26,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace zmt::ui {
@@ -70,6 +72,32 @@ Program::Program(ProgramOptions options)
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
     // After the controller session, so each poll is looked at once done.
     controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);
+    wireHelp();
+}
+
+void Program::wireHelp() {
+    help_ = new HelpDesk(*window_, window_->toolBarMenu(), window_->shellSignals(), *settings_);
+    // Before the settings are written, so the help window's place goes with them.
+    QObject::connect(window_.get(), &MainWindow::shuttingDown, help_, [this] { help_->onShuttingDown(); });
+    // F1 opens the guide where the user is: each page, window and panel
+    // names its section.
+    QTabWidget& pages = window_->pages();
+    for (int page = 0; page < pages.count(); ++page)
+        setHelpTopic(*pages.widget(page),
+                     pages.widget(page) == window_->parametersPage() ? "parameters-page" : "monitoring");
+    setHelpTopic(parameters(), "parameters");
+    setHelpTopic(*keysGrid().box(), "learning");
+    // The event's controls; the reaction's group (the box and its IR button,
+    // the last of them) has a section of its own.
+    const std::vector<QWidget*> eventControls = events().tabStops();
+    QWidget* reactionGroup = eventControls.empty() ? nullptr : eventControls.back()->parentWidget();
+    if (reactionGroup != nullptr) setHelpTopic(*reactionGroup, "reactions");
+    for (QWidget* control : eventControls)
+        if (control->parentWidget() != reactionGroup) setHelpTopic(*control, "events");
+    setHelpTopic(*events().homeKey(), "home");
+    if (QWidget* simulator = controller_->simulatorWindow()) setHelpTopic(*simulator, "simulator");
+    QObject::connect(&window_->shellSignals(), &ShellSignals::pickerBuilt, help_,
+                     [](ReactionPicker& picker) { setHelpTopic(picker, "reactions"); });
 }
 
 Program::~Program() = default;

@@ -35,6 +35,7 @@ class MainWindow;
 class ParametersPage;
 class ParametersPanel;
 class GuidedProcedures;
+class HelpDesk;
 class QtHost;
 class RecentFilesMenu;
 class SettingsStore;
@@ -109,8 +110,11 @@ public:
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
     SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
     ControllerChoice& controllerChoice() { return *controllerChoice_; }
+    HelpDesk& help() { return *help_; }
 
 private:
+    void wireHelp();
+
     // First, so it goes last: the editors' widgets belong to the window and
     // work on its configuration record.
     std::unique_ptr<SnapshotStore> snapshots_;
@@ -126,6 +130,7 @@ private:
     std::unique_ptr<SnapshotWindows> snapshotWindows_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
     ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
+    HelpDesk* help_ = nullptr;                       // owned by the window
 };
 
 } // namespace zmt::ui

@@ -91,6 +91,10 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.keyVisible = ini.readInteger(kMain, "KeyVisible", 0) != 0;
     if (const auto serial = optionalInteger(ini, "Controller"); serial && *serial > 0)
         settings.controllerSerial = static_cast<uint32_t>(*serial);
+    settings.helpLeft = optionalInteger(ini, "HelpLeft");
+    settings.helpTop = optionalInteger(ini, "HelpTop");
+    settings.helpWidth = optionalInteger(ini, "HelpWidth");
+    settings.helpHeight = optionalInteger(ini, "HelpHeight");
     settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
     settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
@@ -117,6 +121,10 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
     writePosition("KeyLeft", settings.keyLeft);
     ini.writeInteger(kMain, "KeyVisible", settings.keyVisible ? 1 : 0);
     if (settings.controllerSerial) ini.writeText(kMain, "Controller", std::to_string(*settings.controllerSerial));
+    writePosition("HelpLeft", settings.helpLeft);
+    writePosition("HelpTop", settings.helpTop);
+    writePosition("HelpWidth", settings.helpWidth);
+    writePosition("HelpHeight", settings.helpHeight);
     return saveWithFolder(ini, settingsPath);
 }
 

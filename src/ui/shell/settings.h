@@ -30,6 +30,12 @@ struct ProgramSettings {
     // The controller chosen last among several (its serial); nothing when
     // no choice was ever made.
     std::optional<uint32_t> controllerSerial;
+    // The help window's outer top-left corner and inner size, as it was last
+    // closed; nothing until it has been opened once.
+    std::optional<int> helpLeft;
+    std::optional<int> helpTop;
+    std::optional<int> helpWidth;
+    std::optional<int> helpHeight;
 };
 
 inline constexpr std::size_t kRecentFileSlots = 8;
@@ -43,7 +49,8 @@ inline constexpr const char* kSettingsReadError =
 // returns the error.
 FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings);
 // Writes the MainSettings keys (MainTop, MainLeft, EventPage, Lang, Log, Debug,
-// KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was chosen), keeping everything else in the
+// KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was chosen and the help
+// window's HelpLeft, HelpTop, HelpWidth and HelpHeight once it has been opened), keeping everything else in the
 // file, and creates the settings folder when needed. The remembered files
 // are not written here: rememberFile stores them when they are chosen.
 FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings);

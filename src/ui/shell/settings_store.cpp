@@ -38,9 +38,25 @@ void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     next.firmwareFile = settings_.firmwareFile;
     next.recentFiles = settings_.recentFiles;
     next.controllerSerial = settings_.controllerSerial;
+    next.helpLeft = settings_.helpLeft;
+    next.helpTop = settings_.helpTop;
+    next.helpWidth = settings_.helpWidth;
+    next.helpHeight = settings_.helpHeight;
     settings_ = next;
     const FileResult result = zmt::saveSettings(path_, settings_);
     if (!result.ok()) window_.showMessage(MessageKind::Error, result.text());
+}
+
+std::optional<QRect> SettingsStore::helpPlace() const {
+    if (!settings_.helpLeft || !settings_.helpTop || !settings_.helpWidth || !settings_.helpHeight) return std::nullopt;
+    return QRect(*settings_.helpLeft, *settings_.helpTop, *settings_.helpWidth, *settings_.helpHeight);
+}
+
+void SettingsStore::rememberHelpPlace(const QRect& frame) {
+    settings_.helpLeft = frame.left();
+    settings_.helpTop = frame.top();
+    settings_.helpWidth = frame.width();
+    settings_.helpHeight = frame.height();
 }
 
 void SettingsStore::rememberConfigFile(const std::string& path) {

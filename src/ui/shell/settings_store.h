@@ -8,6 +8,7 @@
 //   window.startUp();                        // loads the file
 //   std::string file = settings.askOpenConfigFile();   // "" when cancelled
 //   settings.rememberConfigFile(file);
+#include "ui/help/help_window.h"
 #include "ui/procedures/guided_procedures.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/settings.h"
@@ -21,7 +22,7 @@
 
 namespace zmt::ui {
 
-class SettingsStore : private SettingsSource, public FirmwareFileChooser {
+class SettingsStore : private SettingsSource, public FirmwareFileChooser, public HelpPlaceKeeper {
 public:
     // The window's settings source from now on.
     SettingsStore(MainWindow& window, std::string settingsPath);
@@ -52,6 +53,9 @@ public:
     // The controller chosen among several, kept with the rest when the
     // window closes.
     void rememberControllerSerial(uint32_t serial) { settings_.controllerSerial = serial; }
+    // HelpPlaceKeeper: kept with the rest when the window closes.
+    std::optional<QRect> helpPlace() const override;
+    void rememberHelpPlace(const QRect& frame) override;
 
 private:
     // SettingsSource

@@ -8,6 +8,7 @@
 #include "lang/lang.h"
 #include "ui/shell/controller_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/help/help_window.h"
 #include "ui/shell/settings_store.h"
 #include "ui/widgets/window_placement.h"
 
@@ -122,6 +123,7 @@ bool SnapshotWindows::controllerKnown() {
 void SnapshotWindows::buildHistory() {
     history_ = new QDialog(&window_);
     history_->setObjectName(QStringLiteral("FormSnapshotHistory"));
+    setHelpTopic(*history_, "snapshots");
     list_ = new QTreeWidget(history_);
     list_->setObjectName(QStringLiteral("ListSnapshots"));
     list_->setColumnCount(HistoryColumns);
@@ -225,6 +227,7 @@ void SnapshotWindows::restoreSelected() {
 void SnapshotWindows::buildCompare() {
     compare_ = new QDialog(&window_);
     compare_->setObjectName(QStringLiteral("FormCompareWithFile"));
+    setHelpTopic(*compare_, "compare");
     compareText_ = differencesMemo(compare_, "MemoCompareDifferences");
     compareLegend_ = legend(compare_, "LabelCompareLegend");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, compare_);

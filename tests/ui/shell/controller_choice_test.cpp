@@ -68,6 +68,12 @@ private slots:
         QVERIFY(notice->geometry().right() < program.box()->geometry().left());
         program.window.show();
         test::savePicture(program.window.grab(), "main-several-controllers");
+        // The Russian guide shows the Russian window.
+        program.window.setLanguage(Russian);
+        program.poll();
+        test::savePicture(program.window.grab(), "main-several-controllers");
+        program.window.setLanguage(English);
+        program.poll();
 
         program.pick("1002  1.17");
         program.poll();
