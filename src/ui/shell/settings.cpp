@@ -106,8 +106,11 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
 
 FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings) {
     IniFile ini;
-    FileResult result = readForUpdate(ini, settingsPath);
+    FileResult result = ini.read(settingsPath);
+    const bool existed = result.ok();
+    if (result.error == FileError::NotFound) result.error = FileError::None;
     if (!result.ok()) return result;   // never replace a file we could not read
+    const std::string before = ini.contents();
     const auto writePosition = [&ini](const char* key, const std::optional<int>& value) {
         if (value) ini.writeInteger(kMain, key, *value);
     };
@@ -125,6 +128,9 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
     writePosition("HelpTop", settings.helpTop);
     writePosition("HelpWidth", settings.helpWidth);
     writePosition("HelpHeight", settings.helpHeight);
+    // Nothing changed (the usual close): the file stays as it is, with no
+    // write and no wait for the disk to take it.
+    if (existed && ini.contents() == before) return result;
     return saveWithFolder(ini, settingsPath);
 }
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 using namespace zmt;
 using zmt::test::readFile;
 using zmt::test::TempFolder;
@@ -74,6 +77,18 @@ TEST(Settings, SavingWritesTheKeysInOrderAndKeepsTheRest) {
     ASSERT_TRUE(loadSettings(path, again).ok());
     EXPECT_EQ(again.mainLeft, -3);
     EXPECT_EQ(again.configFile, "/data/cfg/car.ZMT");
+
+    // The same settings again (a close with nothing changed): not written,
+    // the file keeps its time. A change is written.
+    namespace fs = std::filesystem;
+    const fs::file_time_type old = fs::last_write_time(path) - std::chrono::hours(24);
+    fs::last_write_time(path, old);
+    ASSERT_TRUE(saveSettings(path, again).ok());
+    EXPECT_EQ(fs::last_write_time(path), old);
+    again.eventPage = 6;
+    ASSERT_TRUE(saveSettings(path, again).ok());
+    EXPECT_NE(fs::last_write_time(path), old);
+    EXPECT_NE(readFile(path).find("EventPage=6"), std::string::npos);
 }
 
 TEST(Settings, RememberedFoldersFollowTheirKindAndCancelChangesNothing) {
