@@ -385,6 +385,12 @@ TEST_F(QuickSetupTest, BackTakesTheLastStepBackAndAsksForItAgain) {
 enum class StopAt { Measuring, Waiting, AfterPresses, Conflict, Summary };
 enum class StopBy { Cancel, Abandon, Unplug };
 
+std::string stopName(const ::testing::TestParamInfo<std::tuple<StopAt, StopBy>>& info) {
+    static const char* const at[] = {"Measuring", "Waiting", "AfterPresses", "Conflict", "Summary"};
+    static const char* const by[] = {"Cancel", "Abandon", "Unplug"};
+    return std::string(at[int(std::get<0>(info.param))]) + "_" + by[int(std::get<1>(info.param))];
+}
+
 class QuickSetupStop : public QuickSetupTest,
                        public ::testing::WithParamInterface<std::tuple<StopAt, StopBy>> {};
 
@@ -437,13 +443,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, QuickSetupStop,
                          ::testing::Combine(::testing::Values(StopAt::Measuring, StopAt::Waiting, StopAt::AfterPresses,
                                                               StopAt::Conflict, StopAt::Summary),
                                             ::testing::Values(StopBy::Cancel, StopBy::Abandon, StopBy::Unplug)),
-                         [](const auto& info) {
-                             static const char* const at[] = {"Measuring", "Waiting", "AfterPresses", "Conflict",
-                                                              "Summary"};
-                             static const char* const by[] = {"Cancel", "Abandon", "Unplug"};
-                             return std::string(at[int(std::get<0>(info.param))]) + "_" +
-                                    by[int(std::get<1>(info.param))];
-                         });
+                         stopName);
 
 TEST_F(QuickSetupTest, ASnapshotThatCannotBeKeptStopsTheFlowBeforeAnythingIsWritten) {
     connectWithButtons();
