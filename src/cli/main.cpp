@@ -282,9 +282,9 @@ int run(int argc, char** argv) {
     // print text where a script expects JSON.
     if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
         line.command != "ir" && line.command != "history" &&
-        line.command != "diff")
-        return usageError(formatText(localized("--json работает только с info, list, show, ir, history и diff, не с '%s'\0"
-                                              "--json works only with info, list, show, ir, history and diff, not with '%s'\0"),
+        line.command != "diff" && line.command != "functions")
+        return usageError(formatText(localized("--json работает только с info, list, show, ir, history, diff и functions, не с '%s'\0"
+                                              "--json works only with info, list, show, ir, history, diff and functions, not with '%s'\0"),
                                      line.command.c_str()));
     if (line.options.all && command->use != DeviceUse::OneOrAll)
         return usageError(formatText(localized("--all работает только с write, defaults, reset и flash, не с '%s'\0"

@@ -97,11 +97,11 @@ uint32_t TerminalHost::tickMs() {
 }
 
 void TerminalHost::waitEvents(uint32_t maxMs) {
-    if (maxMs == 0 || interrupted) return;
     if (ownClock_) {
-        ownNow_ += maxMs;
+        ownNow_ += maxMs;   // also when interrupted: a wait still ends
         return;
     }
+    if (maxMs == 0 || interrupted) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
 }
 
