@@ -195,6 +195,7 @@ void QuickSetup::onTurn() {
         const Run::Deferred deferred = r.deferred;
         r.deferred = Run::Deferred::None;
         if (deferred == Run::Deferred::Apply) apply();
+        else if (r.step == QuickStep::Testing) setStep(QuickStep::Off);
         else end(QuickOutcome::Cancelled, deferred == Run::Deferred::Cancel);
         return;
     }

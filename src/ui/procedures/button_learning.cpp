@@ -19,6 +19,8 @@ static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
 void ButtonLearning::onLearnButtons() {
     switch (state_) {
     case State::Off:
+        // The quick set-up learns buttons itself; one run at a time.
+        if (flags_.quickSetupActive()) return;
         break;
     case State::Reading:
         if (inTurn_) stopRequested_ = true;
