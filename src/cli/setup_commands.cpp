@@ -32,9 +32,6 @@ using namespace setup;
 
 namespace {
 
-// The image bytes a set-up changes: flag, thresholds, buttons and events.
-constexpr std::size_t kSetupBytes = offsetof(ConfigImage, longPressTimeout);
-
 std::string usageText(const FunctionEntry& entry) {
     switch (entry.kind) {
     case FunctionKind::Reaction:
@@ -222,9 +219,7 @@ int runAssign(Session& session, const Arguments& arguments) {
         const PlacedButton placed = placeButton(work, channel, level, shortFunction->shortName);
         if (placed.kind == PlacedButton::ChannelFull) {
             std::fprintf(stderr, "%s\n",
-                         formatText(localized("На канале %d уже 15 кнопок: новая не помещается\0"
-                                             "Channel %d already holds 15 buttons: no new one fits\0"),
-                                    channel + 1)
+                         formatText(localized(kChannelFullText), channel + 1)
                              .c_str());
             return declined();
         }
@@ -259,12 +254,11 @@ int runAssign(Session& session, const Arguments& arguments) {
             placedAll = assignPress(work, button, PressLength::Short, FunctionChoice::of(*shortFunction), false) >= 0;
     }
     if (!placedAll) {
-        std::fprintf(stderr, "%s\n", localized("Все 60 событий заняты: функции некуда записаться\0"
-                                               "All 60 events are in use: there is no room for the function\0"));
+        std::fprintf(stderr, "%s\n", localized(kNoFreeEventText));
         return declined();
     }
     if (idle) settleChannels(work, *idle);
-    std::memcpy(session.record().image.bytes(), work.bytes(), kSetupBytes);
+    std::memcpy(session.record().image.bytes(), work.bytes(), kSetupImageBytes);
     if (const int sent = sendImageChanges(session); sent != exitOk) return sent;
 
     std::string line = describeButton(work, button) + ": " + functionName(*shortFunction);

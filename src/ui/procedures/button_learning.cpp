@@ -170,9 +170,7 @@ void ButtonLearning::finish() {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      localized("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
     } else {
-        host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     localized("Кнопки не записаны в устройство, запись будет повторена\0"
-                              "The buttons have not reached the device, writing will be retried"));
+        host_.notice(kDoneNoticeMs, kNoticeBlinkMs, localized(ConfigTransfer::kButtonsNotSentText));
     }
 }
 
