@@ -3,6 +3,7 @@
 #include "cli/history_commands.h"
 #include "cli/json_writer.h"
 #include "config/button_names.h"
+#include "config/key_names.h"
 #include "config/reaction_text.h"
 #include "device/commands.h"
 #include "lang/lang.h"
@@ -333,10 +334,16 @@ ConflictAnswer askConflict(Session& session) {
     return ConflictAnswer::Skip;
 }
 
+// Text padded with blanks to width characters (not bytes: Cyrillic takes two).
+std::string padded(const std::string& text, std::size_t width) {
+    const std::size_t count = editor::characterCount(text);
+    return count >= width ? text + " " : text + std::string(width - count, ' ');
+}
+
 void printSummary(const std::vector<SummaryRow>& rows, std::FILE* to) {
     for (const SummaryRow& row : rows)
-        std::fprintf(to, "%-6s %-24s %s\n", TerminalHost::shown(row.button).c_str(), row.shortPress.c_str(),
-                     row.longPress.empty() ? "-" : row.longPress.c_str());
+        std::fprintf(to, "%s%s%s\n", padded(TerminalHost::shown(row.button), 7).c_str(),
+                     padded(row.shortPress, 25).c_str(), row.longPress.empty() ? "-" : row.longPress.c_str());
 }
 
 } // namespace
@@ -465,8 +472,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
     case QuickOutcome::Disconnected:
         return deviceError(ResultCode::Disconnected);
     default:
-        std::fprintf(stderr, "%s\n", TerminalHost::shown(flow.prompt()).c_str());
-        return declined();
+        return declined();   // the view has said what became of the run
     }
 }
 
