@@ -358,6 +358,12 @@ void QuickSetup::back() {
     setStep(r.step);
 }
 
+bool QuickSetup::canGoBack() const {
+    const Run& r = *run_;
+    return (r.step == QuickStep::Waiting || r.step == QuickStep::Conflict || r.step == QuickStep::Summary) &&
+           !r.checkpoints.empty();
+}
+
 void QuickSetup::finish() {
     Run& r = *run_;
     if (r.step != QuickStep::Waiting) return;

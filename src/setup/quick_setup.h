@@ -119,6 +119,9 @@ public:
     void skip();
     // Waiting, Conflict or Summary: undo the previous step and ask for it again.
     void back();
+    // back() has something to take back (a step, a skip, a long press, the
+    // press of a conflict); false at the first step.
+    bool canGoBack() const;
     // Waiting: no more functions; to the summary.
     void finish();
     void answerConflict(ConflictAnswer answer);

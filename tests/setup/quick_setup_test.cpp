@@ -365,7 +365,9 @@ TEST_F(QuickSetupTest, NothingSwitchesAFaultyButtonOff) {
 TEST_F(QuickSetupTest, BackTakesTheLastStepBackAndAsksForItAgain) {
     connect();
     startAndMeasure();
+    EXPECT_FALSE(flow.canGoBack());
     press(1, 120);
+    EXPECT_TRUE(flow.canGoBack());
     press(1, 80);
     flow.back();
     EXPECT_EQ(flow.stepIndex(), 1);
