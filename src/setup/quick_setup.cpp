@@ -71,6 +71,14 @@ struct QuickSetup::Run {
     void sayText(const char* literal) {
         remark = [literal] { return std::string(localized(literal)); };
     }
+    void sayNoButton(const PressResult& press) {
+        const int channel = press.channel + 1;
+        const int level = press.level;
+        remark = [channel, level] {
+            return formatText(localized("На канале %d нет кнопки с уровнем %d\0Channel %d has no button at level %d"),
+                              channel, level);
+        };
+    }
 
     // The controller's learned flag as it was, and whether it was switched off.
     uint8_t heldLearned = 0;
@@ -244,7 +252,15 @@ void QuickSetup::takePress(const PressResult& press) {
         return;
     }
     const FunctionChoice choice = currentFunction();
-    if (const int row = findKeySlot(r.work, press.channel, press.level); row != 0) {
+    const int knownRow = findKeySlot(r.work, press.channel, press.level);
+    // Switching off is for a button the controller knows; an unknown level
+    // sends nothing already, and learning it would only add a button.
+    if (knownRow == 0 && choice.function->kind == FunctionKind::Nothing) {
+        r.sayNoButton(press);
+        r.view.changed();
+        return;
+    }
+    if (const int row = knownRow; row != 0) {
         for (const Assignment& done : r.assignments) {
             if (done.button != ButtonPlace{press.channel, row}) continue;
             const std::string name = editor::buttonName(r.work, press.channel, row);
@@ -633,12 +649,7 @@ void QuickSetup::showTest(const PressResult& press) {
         result.longPress = pressText(image, button, PressLength::Long);
         r.remark = nullptr;
     } else {
-        const int channel = press.channel + 1;
-        const int level = press.level;
-        r.say([channel, level] {
-            return formatText(localized("На канале %d нет кнопки с уровнем %d\0Channel %d has no button at level %d"),
-                              channel, level);
-        });
+        r.sayNoButton(press);
     }
     r.lastTest = result;
     r.view.changed();

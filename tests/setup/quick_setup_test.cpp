@@ -354,6 +354,8 @@ TEST_F(QuickSetupTest, NothingSwitchesAFaultyButtonOff) {
     startAndMeasure();
     ASSERT_TRUE(flow.chooseFunction(FunctionChoice::of(*findFunction("nothing"))));
     EXPECT_EQ(flow.prompt(), "Press and release the button to switch off");
+    press(1, 150);
+    EXPECT_EQ(flow.remark(), "Channel 2 has no button at level 150") << "an unknown button is not learned to be off";
     press(0, 40);
     EXPECT_EQ(flow.stepIndex(), 0) << "the list goes on at Volume up";
     flow.finish();
