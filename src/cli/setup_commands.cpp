@@ -83,10 +83,9 @@ ResultCode measureIdle(Session& session, ChannelLevels& idle) {
     IdleMeasurement measurement;
     for (int i = 0; i < kSteadyReadings; ++i) {
         if (i != 0) delayMs(session.host(), kQuickTurnMs);
-        uint8_t levels[kChannels] = {};
-        if (const ResultCode code = commands::readKeyLevels(session.link(), levels, kChannels); code != ResultCode::Ok)
-            return code;
-        measurement.add({levels[0], levels[1], levels[2], levels[3]});
+        ChannelLevels levels{};
+        if (const ResultCode code = readChannelLevels(session.link(), levels); code != ResultCode::Ok) return code;
+        measurement.add(levels);
     }
     idle = measurement.maximum;
     return ResultCode::Ok;

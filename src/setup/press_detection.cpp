@@ -17,6 +17,13 @@ ResultCode startLearningOnController(DeviceLink& link) {
     return commands::writeConfigMemory(link, 0, nullptr, 0);
 }
 
+ResultCode readChannelLevels(DeviceLink& link, ChannelLevels& levels) {
+    uint8_t read[kChannels] = {};
+    const ResultCode code = commands::readKeyLevels(link, read, kChannels);
+    if (code == ResultCode::Ok) std::copy(std::begin(read), std::end(read), levels.begin());
+    return code;
+}
+
 void IdleMeasurement::add(const ChannelLevels& reading) {
     for (int c = 0; c < kChannels; ++c) maximum[c] = std::max(maximum[c], reading[c]);
 }

@@ -34,6 +34,9 @@ uint8_t pressThreshold(uint8_t idleMaximum);
 // program's own image keeps the buttons). Ok, or the first failure.
 ResultCode startLearningOnController(DeviceLink& link);
 
+// One reading of the four channels; levels is left alone on a failure.
+ResultCode readChannelLevels(DeviceLink& link, ChannelLevels& levels);
+
 // The highest level each channel showed while nothing was pressed.
 struct IdleMeasurement {
     ChannelLevels maximum{};

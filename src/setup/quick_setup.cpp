@@ -181,19 +181,11 @@ void QuickSetup::setStep(QuickStep step) {
     run_->view.changed();
 }
 
-bool QuickSetup::readLevels() {
-    Run& r = *run_;
-    uint8_t levels[kChannels] = {};
-    if (commands::readKeyLevels(r.link, levels, kChannels) != ResultCode::Ok) return false;
-    for (int c = 0; c < kChannels; ++c) r.current[c] = levels[c];
-    return true;
-}
-
 void QuickSetup::onTurn() {
     Run& r = *run_;
     if (!running() || r.inTurn) return;
     r.inTurn = true;
-    const bool read = readLevels();
+    const bool read = readChannelLevels(r.link, r.current) == ResultCode::Ok;
     r.inTurn = false;
     if (r.deferred != Run::Deferred::None) {
         const Run::Deferred deferred = r.deferred;

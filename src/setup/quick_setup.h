@@ -173,7 +173,6 @@ private:
     std::unique_ptr<Run> run_;
 
     void setStep(QuickStep step);
-    bool readLevels();
     void lostController();
     void takePress(const PressResult& press);
     void placeShort(const ButtonPlace& button, const FunctionChoice& choice, bool keepOld);

@@ -70,12 +70,7 @@ void ButtonLearning::abandon() {
     if (state_ == State::Reading && !inTurn_) end(false);
 }
 
-bool ButtonLearning::readLevels() {
-    uint8_t levels[kChannels] = {};
-    if (commands::readKeyLevels(link_, levels, kChannels) != ResultCode::Ok) return false;
-    for (int c = 0; c < kChannels; ++c) levels_.current[c] = levels[c];
-    return true;
-}
+bool ButtonLearning::readLevels() { return setup::readChannelLevels(link_, levels_.current) == ResultCode::Ok; }
 
 void ButtonLearning::markRecognised(int channel, int row) {
     if (levels_.recognisedRow[channel] == row) return;
