@@ -100,7 +100,10 @@ bool ButtonLearning::start() {
     idle_ = {};
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
-    return transfer_.reportWriteFailure(setup::startLearningOnController(link_)) == ResultCode::Ok;
+    heldLearned_ = record_.deviceCopy.keysLearned;
+    if (transfer_.reportWriteFailure(setup::startLearningOnController(link_)) != ResultCode::Ok) return false;
+    record_.deviceCopy.keysLearned = 0;   // what it holds now
+    return true;
 }
 
 void ButtonLearning::takeReading() {
@@ -141,7 +144,18 @@ void ButtonLearning::end(bool writeResult) {
     for (int c = 0; c < kChannels; ++c) markRecognised(c, 0);
     clearNotice(host_);
     if (writeResult) finish();
+    else putBackLearnedFlag();
     stopRunning();
+}
+
+void ButtonLearning::putBackLearnedFlag() {
+    // The window closes in the middle of a run: what was learned is left
+    // out, but the controller must not be left without its buttons (its
+    // learned flag at 0 until learning is run again). Only the flag goes
+    // back; a controller already gone gets it from the synchronisation
+    // when it returns, as deviceCopy still says 0.
+    if (commands::writeConfigMemory(link_, 0, &heldLearned_, 1) == ResultCode::Ok)
+        record_.deviceCopy.keysLearned = heldLearned_;
 }
 
 void ButtonLearning::stopRunning() {

@@ -97,6 +97,7 @@ private:
     // cell the grid highlights.
     void markRecognised(int channel, int row);
     void end(bool writeResult);
+    void putBackLearnedFlag();
     void stopRunning();
     void finish();
 
@@ -110,6 +111,7 @@ private:
     setup::IdleMeasurement idle_;
     State state_ = State::Off;
     int countdown_ = 0;
+    uint8_t heldLearned_ = 0;   // the controller's learned flag before the run
     // A click that came while the start or a turn was talking to the
     // controller (or the turn's own end); the step ends the run when done.
     bool stopRequested_ = false;

@@ -294,15 +294,19 @@ TEST_F(ButtonLearningTest, NoPressEndsAfterSixHundredPollsAndWritesThresholds) {
 TEST_F(ButtonLearningTest, StartWritesClearTheControllersLearnedFlagOnly) {
     controller().state.config[0] = 1;
     host().logOn = true;
+    int writes = -1;
+    uint8_t flagWhileReading = 0xFF;
     view.onReading = [&](const LearningLevels&) {
+        if (writes >= 0) return;
+        writes = 0;
+        for (const std::string& line : host().memo)
+            if (line.find("> CMD:90") != std::string::npos) ++writes;
+        flagWhileReading = controller().state.config[0];
         FlagsForTests::setAppClosing(flags, true);   // the window closes during the idle phase
     };
     learn();
-    int writes = 0;
-    for (const std::string& line : host().memo)
-        if (line.find("> CMD:90") != std::string::npos) ++writes;
     EXPECT_EQ(writes, 2) << "the learned flag, then one empty frame";
-    EXPECT_EQ(controller().state.config[0], 0);
+    EXPECT_EQ(flagWhileReading, 0);
 }
 
 TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
@@ -324,6 +328,21 @@ TEST_F(ButtonLearningTest, ClosingTheWindowDuringARunWritesNothing) {
     EXPECT_EQ(controller().state.config, expected) << "nothing beyond the starting write";
     EXPECT_EQ(record.deviceCopy.keys[0][0].level, 0);
     EXPECT_FALSE(flags.imageValid());
+}
+
+// Closing in the middle of a run leaves what was learned out, but gives the
+// controller its learned flag back: its buttons must keep working.
+TEST_F(ButtonLearningTest, ClosingDuringARunGivesTheControllerItsButtonsBack) {
+    controller().state.config[0] = 1;
+    record.image.keysLearned = 1;
+    record.deviceCopy.keysLearned = 1;
+    const auto before = controller().state.config;
+    view.onReading = [&](const LearningLevels& levels) {
+        if (levels.phase == LearningCollecting) FlagsForTests::setAppClosing(flags, true);
+    };
+    learn();
+    EXPECT_EQ(controller().state.config, before);
+    EXPECT_EQ(record.deviceCopy.keysLearned, 1);
 }
 
 TEST_F(ButtonLearningTest, RefusedQuestionOrFailedStartSendsNothingMore) {
