@@ -15,6 +15,9 @@ class ConnectionWatch;
 namespace ui {
 class MainWindow;
 }
+namespace setup {
+class QuickSetup;
+}
 struct FlagsForTests;   // tests/support/flags_for_tests.h
 
 // Made by Owner alone: a setter that asks for it can only be called there.
@@ -32,7 +35,7 @@ public:
     bool deviceConnected() const { return deviceConnected_; }
     // The image holds a configuration; changes may be sent.
     bool imageValid() const { return imageValid_; }
-    // Button learning in progress: no automatic writing.
+    // Button learning or the quick set-up in progress: no automatic writing.
     bool learningActive() const { return learningActive_; }
 
     // The window, once it has begun to close; it never opens again.
@@ -45,6 +48,9 @@ public:
     void setImageValid(bool valid, FlagKey<ConfigTransfer>) { imageValid_ = valid; }
     // The learning run, from its start to its end.
     void setLearningActive(bool active, FlagKey<ButtonLearning>) { learningActive_ = active; }
+    // The quick set-up, from its start to its end: it learns buttons too,
+    // and the two never run at once.
+    void setLearningActive(bool active, FlagKey<setup::QuickSetup>) { learningActive_ = active; }
 
 private:
     friend struct FlagsForTests;
