@@ -36,6 +36,7 @@ class ParametersPage;
 class ParametersPanel;
 class GuidedProcedures;
 class QtHost;
+class QuickSetupEntry;
 class RecentFilesMenu;
 class SettingsStore;
 class SnapshotWindows;
@@ -63,6 +64,9 @@ struct ProgramOptions {
     // Where the snapshots of the controllers' configurations go (one folder
     // per serial); empty: none are kept.
     std::string snapshotFolder = {};
+    // A controller read with nothing set up on it is offered the quick
+    // set-up (once per serial); off where nobody is there to answer.
+    bool offerQuickSetup = true;
     // Who makes the window's host (it must outlive the constructor);
     // null: the window's own.
     HostMaker* hostMaker = nullptr;
@@ -109,6 +113,7 @@ public:
     RecentFilesMenu& recentFiles() { return *recentFiles_; }
     SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
     ControllerChoice& controllerChoice() { return *controllerChoice_; }
+    QuickSetupEntry& quickSetup() { return *quickSetup_; }
 
 private:
     // First, so it goes last: the editors' widgets belong to the window and
@@ -125,6 +130,7 @@ private:
     std::unique_ptr<RecentFilesMenu> recentFiles_;
     std::unique_ptr<SnapshotWindows> snapshotWindows_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
+    std::unique_ptr<QuickSetupEntry> quickSetup_;
     ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
 };
 

@@ -52,6 +52,16 @@ public:
     // The controller chosen among several, kept with the rest when the
     // window closes.
     void rememberControllerSerial(uint32_t serial) { settings_.controllerSerial = serial; }
+    // The controllers the quick set-up was offered for: each once, kept in
+    // the file at once.
+    bool quickSetupOffered(uint32_t serial) const { return zmt::quickSetupOffered(settings_, serial); }
+    void rememberQuickSetupOffered(uint32_t serial);
+    // Where the quick set-up window stood when it last closed (its frame's
+    // top-left), kept with the rest when the main window closes.
+    void rememberQuickSetupPlace(int left, int top) {
+        settings_.quickLeft = left;
+        settings_.quickTop = top;
+    }
 
 private:
     // SettingsSource

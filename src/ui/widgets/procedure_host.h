@@ -54,6 +54,9 @@ public:
     virtual void markKeyCell(int column, int row) = 0;
     virtual QString keyCellText(int column, int row) const = 0;
     virtual void clearGridSelection() = 0;
+    // The event editor shows event index (0..59): the button test points at
+    // what a pressed button triggers.
+    virtual void selectEvent(int index) = 0;
 
 protected:
     ~ProcedurePage() = default;
