@@ -4,6 +4,8 @@
 // learning and the quick set-up both start with, the press threshold taken
 // from it, and the detector that turns a run of readings into one press.
 #include "config/config_image.h"
+#include "device/device_link.h"
+#include "device/result_code.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +28,11 @@ inline constexpr uint8_t kSteadySpread = 7;
 // and a phantom button would be stored on every turn. Such a channel simply
 // cannot register a press.
 uint8_t pressThreshold(uint8_t idleMaximum);
+
+// Tells the controller that buttons are being learned: it forgets its
+// learned flag and so sends nothing for the presses made meanwhile (the
+// program's own image keeps the buttons). Ok, or the first failure.
+ResultCode startLearningOnController(DeviceLink& link);
 
 // The highest level each channel showed while nothing was pressed.
 struct IdleMeasurement {

@@ -38,6 +38,8 @@ namespace zmt::setup {
 
 inline constexpr uint32_t kQuickTurnMs = 100;
 
+struct ButtonPlace;   // setup/button_assignment.h
+
 enum class QuickStep {
     Off,        // not running: before start, after apply, cancel or a stop
     Measuring,  // idle levels: nothing may be pressed
@@ -166,6 +168,20 @@ private:
     // rebuild when it changes.
     struct Run;
     std::unique_ptr<Run> run_;
+
+    void setStep(QuickStep step);
+    bool readLevels();
+    void lostController();
+    void takePress(const PressResult& press);
+    void placeShort(const ButtonPlace& button, const FunctionChoice& choice, bool keepOld);
+    void placeLong(const FunctionChoice& choice, bool keepOld);
+    void assigned(const ButtonPlace& button, const FunctionChoice& choice);
+    void advance();
+    void pushCheckpoint();
+    bool popCheckpoint();
+    void end(QuickOutcome outcome, bool tell);
+    void restoreController();
+    void showTest(const PressResult& press);
 };
 
 } // namespace zmt::setup
