@@ -20,6 +20,10 @@ namespace zmt::ui {
 namespace {
 
 constexpr unsigned kOutcomeNoticeMs = 5000;
+// The controller went away while the window waited for the user.
+constexpr const char* kLostLiteral =
+    "Контроллер отключён; ничего не изменено. Он получит прежнюю настройку, когда вернётся\0"
+    "The controller was unplugged; nothing was changed. It gets back what it held when it returns";
 
 QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
@@ -239,7 +243,10 @@ void QuickSetupWindow::fillFunctions() {
 QuickSetupWindow::Page QuickSetupWindow::page() const { return static_cast<Page>(pages_->currentIndex()); }
 
 bool QuickSetupWindow::startQuickSetup() {
-    applied_ = false;
+    // The finished gauge of the read just before (the offer follows it)
+    // would stay: the run's readings keep the poll that hides it away.
+    host_.progressHide();
+    lostController_ = false;
     if (flow_->step() == setup::QuickStep::Testing) flow_->stopTest();
     show();
     raise();
@@ -250,7 +257,8 @@ bool QuickSetupWindow::startQuickSetup() {
 }
 
 bool QuickSetupWindow::startButtonTest() {
-    applied_ = false;
+    host_.progressHide();
+    lostController_ = false;
     show();
     raise();
     activateWindow();
@@ -318,8 +326,11 @@ void QuickSetupWindow::refresh() {
         break;
     }
     pages_->setCurrentIndex(static_cast<int>(shown));
-    prompt_->setText(QString::fromStdString(flow_->prompt()));
-    remark_->setText(QString::fromStdString(flow_->remark()));
+    // "Cancelled: the controller holds what it held" is not yet true of one
+    // that went away; the remark says what is.
+    prompt_->setText(lostController_ ? QString() : QString::fromStdString(flow_->prompt()));
+    prompt_->setVisible(!prompt_->text().isEmpty());
+    remark_->setText(QString::fromUtf8(lostController_ ? localized(kLostLiteral) : flow_->remark().c_str()));
     remark_->setVisible(!remark_->text().isEmpty());
 
     const bool waiting = step == QuickStep::Waiting;
@@ -364,7 +375,8 @@ void QuickSetupWindow::refresh() {
     if (shown != before && usual != nullptr && isVisible()) usual->setFocus(Qt::OtherFocusReason);
 
     holdMainWindow(active);
-    if (flow_->running()) {
+    // While active the turns also watch for the controller going away.
+    if (flow_->running() || active) {
         if (!turns_.isActive()) turns_.start();
     } else {
         turns_.stop();
@@ -393,9 +405,8 @@ void QuickSetupWindow::showTest() {
         return;
     }
     if (!result->known) {
-        testButton_->setText(QString::fromStdString(
-            formatText(localized("Канал %d, уровень %u: кнопка не обучена\0Channel %d, level %u: not a learned button"),
-                       result->channel + 1, unsigned{result->level})));
+        // The remark names the channel and the level.
+        testButton_->clear();
         testShort_->clear();
         testLong_->clear();
         for (int channel = 0; channel < kChannels; ++channel) page_.markKeyCell(channel, 0);
@@ -423,7 +434,16 @@ void QuickSetupWindow::holdMainWindow(bool held) {
 
 void QuickSetupWindow::onTurn() {
     const bool wasActive = flow_->active();
-    flow_->onTurn();
+    if (flow_->running()) {
+        flow_->onTurn();
+    } else if (wasActive && !shell_.flags().deviceConnected()) {
+        // Waiting for an answer (a button in use, the summary) the flow reads
+        // nothing, so the poll is the one to notice the cable pulled. What
+        // the controller held goes back to it when it returns, as after a
+        // failed reading.
+        lostController_ = true;
+        flow_->cancel();
+    }
     // A run ends by itself only when the controller is lost: say so.
     if (wasActive && !flow_->active()) reportOutcome();
     if (!flow_->running()) refresh();
@@ -450,31 +470,18 @@ void QuickSetupWindow::onApply() {
         return;
     }
     // What was set up is tried at once, in the same window.
-    applied_ = true;
     flow_->startTest();
     refresh();
 }
 
 void QuickSetupWindow::reportOutcome() {
-    Host& host = host_;
-    switch (flow_->outcome()) {
-    case setup::QuickOutcome::Applied:
-        host.notice(kOutcomeNoticeMs, kNoticeBlinkMs,
-                    flow_->remark().empty() ? localized("Быстрая настройка применена\0Quick set-up applied")
-                                            : flow_->remark());
-        break;
-    case setup::QuickOutcome::Cancelled:
-        host.notice(kOutcomeNoticeMs, kNoticeBlinkMs,
-                    localized("Быстрая настройка отменена: в контроллере всё как было\0"
-                             "Quick set-up cancelled: the controller holds what it held before"));
-        break;
-    case setup::QuickOutcome::Disconnected:
-    case setup::QuickOutcome::NotStarted:
-        if (!flow_->remark().empty()) host.notice(kOutcomeNoticeMs, kNoticeBlinkMs, flow_->remark());
-        break;
-    case setup::QuickOutcome::None:
-        break;
-    }
+    // The flow words it: the remark when something went wrong (the buttons
+    // did not arrive, the controller went away), else the end it came to.
+    if (flow_->outcome() == setup::QuickOutcome::None) return;
+    const std::string said = lostController_        ? std::string(localized(kLostLiteral))
+                             : flow_->remark().empty() ? flow_->prompt()
+                                                       : flow_->remark();
+    if (!said.empty()) host_.notice(kOutcomeNoticeMs, kNoticeBlinkMs, said);
 }
 
 } // namespace zmt::ui

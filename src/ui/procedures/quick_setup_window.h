@@ -90,8 +90,9 @@ private:
     QTimer turns_{this};
     bool holding_ = false;
     bool refreshing_ = false;
-    // The run has been applied: the test follows in the same window.
-    bool applied_ = false;
+    // The run ended because the controller went away while the window
+    // waited for an answer.
+    bool lostController_ = false;
 
     QLabel* prompt_ = nullptr;
     QLabel* remark_ = nullptr;
