@@ -102,32 +102,35 @@ void QuickSetupWindow::build() {
     layout->addWidget(prompt_);
     layout->addWidget(remark_);
 
+    // The channels' levels while the flow reads them (the run and the test).
+    bars_ = new LevelBars(this);
+    // Inside the window here, not a window of its own as beside learning.
+    bars_->setWindowFlags(Qt::Widget);
+    layout->addWidget(bars_, 0, Qt::AlignHCenter);
+
     pages_ = new QStackedWidget(this);
     layout->addWidget(pages_, 1);
 
-    // The run: the channels' levels, the step's function, a long press.
+    // The run: the step's function, a long press.
     auto* run = new QWidget;
     auto* runLayout = new QGridLayout(run);
     runLayout->setContentsMargins(0, 0, 0, 0);
-    bars_ = new LevelBars(run);
-    // Inside the window here, not a window of its own as beside learning.
-    bars_->setWindowFlags(Qt::Widget);
-    runLayout->addWidget(bars_, 0, 0, 1, 3, Qt::AlignHCenter);
     functionLabel_ = new QLabel(run);
     function_ = new QComboBox(run);
     function_->setObjectName(QStringLiteral("ComboQuickFunction"));
     functionLabel_->setBuddy(function_);
-    runLayout->addWidget(functionLabel_, 1, 0);
-    runLayout->addWidget(function_, 1, 1, 1, 2);
+    runLayout->addWidget(functionLabel_, 0, 0);
+    runLayout->addWidget(function_, 0, 1, 1, 2);
     longLabel_ = new QLabel(run);
     longPress_ = new QComboBox(run);
     longPress_->setObjectName(QStringLiteral("ComboQuickLongPress"));
     longLabel_->setBuddy(longPress_);
     addLong_ = button(run, "ButtonQuickAddLongPress");
-    runLayout->addWidget(longLabel_, 2, 0);
-    runLayout->addWidget(longPress_, 2, 1);
-    runLayout->addWidget(addLong_, 2, 2);
+    runLayout->addWidget(longLabel_, 1, 0);
+    runLayout->addWidget(longPress_, 1, 1);
+    runLayout->addWidget(addLong_, 1, 2);
     runLayout->setColumnStretch(1, 1);
+    runLayout->setRowStretch(2, 1);
     connect(function_, &QComboBox::activated, this, [this](int index) { onFunctionChosen(index); });
     connect(addLong_, &QPushButton::clicked, this, [this] { onAddLongPress(); });
     pages_->addWidget(run);
@@ -158,6 +161,9 @@ void QuickSetupWindow::build() {
     summary_->verticalHeader()->hide();
     summary_->horizontalHeader()->setStretchLastSection(true);
     summary_->setTabKeyNavigation(false);
+    // Ten functions at most: a short table, which must not stretch the window.
+    summary_->setMinimumHeight(120);
+    summary_->setMaximumHeight(240);
     pages_->addWidget(summary_);
 
     auto* test = new QWidget;
@@ -200,6 +206,10 @@ void QuickSetupWindow::build() {
     setTabOrder(skip_, finish_);
     setTabOrder(finish_, apply_);
     setTabOrder(apply_, close_);
+    // As large as its largest step from the start, so that it does not
+    // jump from step to step (the summary's table, a two-line prompt).
+    prompt_->setText(QStringLiteral("\n"));
+    setMinimumSize(std::max(440, sizeHint().width()), sizeHint().height());
 }
 
 void QuickSetupWindow::retranslate() {
@@ -326,6 +336,7 @@ void QuickSetupWindow::refresh() {
         break;
     }
     pages_->setCurrentIndex(static_cast<int>(shown));
+    bars_->setVisible(step == QuickStep::Measuring || step == QuickStep::Waiting || step == QuickStep::Testing);
     // "Cancelled: the controller holds what it held" is not yet true of one
     // that went away; the remark says what is.
     prompt_->setText(lostController_ ? QString() : QString::fromStdString(flow_->prompt()));
