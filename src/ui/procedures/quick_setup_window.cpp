@@ -475,6 +475,8 @@ void QuickSetupWindow::onAddLongPress() {
 
 void QuickSetupWindow::onApply() {
     flow_->apply();
+    // The grid and the event editor show what the run set up.
+    if (flow_->outcome() == setup::QuickOutcome::Applied) shell_.showImage();
     reportOutcome();
     if (flow_->outcome() != setup::QuickOutcome::Applied) {
         refresh();

@@ -186,7 +186,7 @@ public:
     QWidget* parametersPage() const override;
 
     // The whole refresh of the editors after the image was replaced.
-    void showImage() { emit shellSignals_.showingImage(); }
+    void showImage() override { emit shellSignals_.showingImage(); }
 
     // The undo history of the configuration the editors work on; its owner
     // (the one that owns the record) sets it. Editors open their steps on

@@ -33,6 +33,8 @@ public:
     virtual void addDeviceButton(QWidget* button) = 0;
     // The Monitoring page, where a firmware update reports.
     virtual void showMonitoringPage() = 0;
+    // The editors show the image anew (a procedure replaced a part of it).
+    virtual void showImage() = 0;
 
 protected:
     ~ProcedureShell() = default;

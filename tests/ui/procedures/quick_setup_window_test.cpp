@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
@@ -81,9 +82,22 @@ struct Rig : test::ProgramRig {
     QString undoHint() { return test::child<QToolButton>(window, "SpeedButtonUndox")->toolTip(); }
 };
 
-void picture(Rig& program, const QString& name) {
+// The window alone, or beside the main window (the test points into its
+// grid and event editor).
+void picture(Rig& program, const QString& name, bool withMainWindow = false) {
     if (qEnvironmentVariableIsEmpty("ZMT_SCREENSHOT_DIR")) return;
-    test::savePicture(program.quick().grab(), name);
+    QPixmap quick = program.quick().grab();
+    if (withMainWindow) {
+        const QPixmap main = program.window.grab();
+        QPixmap both(main.width() + quick.width() + 8, std::max(main.height(), quick.height()));
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, main);
+        painter.drawPixmap(main.width() + 8, 0, quick);
+        painter.end();
+        quick = both;
+    }
+    test::savePicture(quick, name);
 }
 
 } // namespace
@@ -223,6 +237,7 @@ private slots:
 
         QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Test);
         QVERIFY(!program.window.editorLocked());
+        QCOMPARE(program.keysGrid.keyCellText(0, 1), QString("VOL+"));
         program.passTime(300);   // the events go out with the synchronisation
         QCOMPARE(program.held().keysLearned, uint8_t{1});
         QCOMPARE(program.held().keys[0][1].level, uint8_t{200});
@@ -237,7 +252,7 @@ private slots:
         const int event = program.editor.selectedEvent();
         QCOMPARE(int(program.record.image.events[event].keyRow), 1);
         QCOMPARE(int(program.record.image.events[event].keyCol), 0);
-        picture(program, "quick-setup-test");
+        picture(program, "quick-setup-test", true);
         program.button("ButtonQuickClose")->click();
         QVERIFY(!program.quick().isVisible());
         QVERIFY(!program.flow().running());
@@ -319,16 +334,29 @@ private slots:
     // A button that already does something is asked about inside the
     // window; the user takes a few seconds (the program's timers run
     // meanwhile) and keeps both: the old event stays beside the new one.
+    void aButtonInUseIsAskedAboutInTheWindow_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("doesNow");
+        QTest::newRow("en") << int(English) << QString("Button HORN already does something. Replace, keep both, or skip?")
+                            << QString("Short press: Mute (event 1)");
+        QTest::newRow("ru") << int(Russian)
+                            << QString("Кнопка HORN уже что-то делает. Заменить, оставить оба или пропустить?")
+                            << QString("Короткое нажатие: Без звука (событие 1)");
+    }
     void aButtonInUseIsAskedAboutInTheWindow() {
+        QFETCH(int, language);
+        QFETCH(QString, question);
+        QFETCH(QString, doesNow);
+        setLanguageIndex(language);
         Rig program;
         program.holdOneButton();
         program.startQuickSetup();
         program.press(0, 150);
         QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Conflict);
         QVERIFY(program.boxes.isEmpty());
-        QCOMPARE(program.shown("LabelQuickPrompt"),
-                 QString("Button HORN already does something. Replace, keep both, or skip?"));
-        QVERIFY(program.shown("LabelQuickConflict").contains("Short press: Mute (event 1)"));
+        QCOMPARE(program.shown("LabelQuickPrompt"), question);
+        QVERIFY2(program.shown("LabelQuickConflict").contains(doesNow), qPrintable(program.shown("LabelQuickConflict")));
         QVERIFY(program.button("ButtonQuickReplace")->isDefault());
         picture(program, "quick-setup-conflict");
         program.passTime(5000);
