@@ -162,7 +162,6 @@ void QuickSetupWindow::build() {
     summary_->horizontalHeader()->setStretchLastSection(true);
     summary_->setTabKeyNavigation(false);
     // Ten functions at most: a short table, which must not stretch the window.
-    summary_->setMinimumHeight(120);
     summary_->setMaximumHeight(240);
     pages_->addWidget(summary_);
 
@@ -206,10 +205,25 @@ void QuickSetupWindow::build() {
     setTabOrder(skip_, finish_);
     setTabOrder(finish_, apply_);
     setTabOrder(apply_, close_);
-    // As large as its largest step from the start, so that it does not
-    // jump from step to step (the summary's table, a two-line prompt).
-    prompt_->setText(QStringLiteral("\n"));
-    setMinimumSize(std::max(440, sizeHint().width()), sizeHint().height());
+    // Wide enough for a two-line prompt in either language; as high as the
+    // step in sight needs (fitPage).
+    setMinimumWidth(460);
+    fitPage();
+}
+
+void QuickSetupWindow::fitPage() {
+    // Only the page in sight counts: the summary's table would otherwise
+    // leave a gap under every step's few controls.
+    for (int index = 0; index < pages_->count(); ++index) {
+        const bool current = index == pages_->currentIndex();
+        pages_->widget(index)->setSizePolicy(current ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                                             current ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    }
+    // The wrapped prompt and remark take the height they need at this width.
+    layout()->activate();
+    const int wide = std::max(width(), minimumWidth());
+    const int high = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wide) : sizeHint().height();
+    resize(wide, std::max(high, layout()->totalMinimumSize().height()));
 }
 
 void QuickSetupWindow::retranslate() {
@@ -263,6 +277,7 @@ bool QuickSetupWindow::startQuickSetup() {
     activateWindow();
     const bool started = flow_->start();
     refresh();
+    fitPage();
     return started;
 }
 
@@ -274,6 +289,7 @@ bool QuickSetupWindow::startButtonTest() {
     activateWindow();
     const bool started = flow_->step() == setup::QuickStep::Testing || flow_->startTest();
     refresh();
+    fitPage();
     return started;
 }
 
@@ -383,6 +399,7 @@ void QuickSetupWindow::refresh() {
                          : step == QuickStep::Measuring ? nullptr
                                                         : close_;
     for (QPushButton* each : {skip_, replace_, apply_, close_}) each->setDefault(each == usual);
+    if (shown != before) fitPage();
     if (shown != before && usual != nullptr && isVisible()) usual->setFocus(Qt::OtherFocusReason);
 
     holdMainWindow(active);

@@ -70,6 +70,7 @@ private:
 
     void build();
     void refresh();
+    void fitPage();
     void fillFunctions();
     void fillSummary();
     void showTest();
