@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     const int presses = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 10) : 9;
     QTemporaryDir dir;
     zmt::ui::Program program({.simulated = true,
+                              .simulatorStateFile = {},
                               .settingsPath = dir.filePath("zmtsetup.ini").toStdString(),
                               .offerQuickSetup = false});
     program.startUp();

@@ -267,27 +267,26 @@ void QuickSetupWindow::fillFunctions() {
 QuickSetupWindow::Page QuickSetupWindow::page() const { return static_cast<Page>(pages_->currentIndex()); }
 
 bool QuickSetupWindow::startQuickSetup() {
-    // The finished gauge of the read just before (the offer follows it)
-    // would stay: the run's readings keep the poll that hides it away.
-    host_.progressHide();
-    lostController_ = false;
-    if (flow_->step() == setup::QuickStep::Testing) flow_->stopTest();
-    show();
-    raise();
-    activateWindow();
-    const bool started = flow_->start();
-    refresh();
-    fitPage();
-    return started;
+    return openOn([this] {
+        if (flow_->step() == setup::QuickStep::Testing) flow_->stopTest();
+        return flow_->start();
+    });
 }
 
 bool QuickSetupWindow::startButtonTest() {
+    return openOn([this] { return flow_->step() == setup::QuickStep::Testing || flow_->startTest(); });
+}
+
+bool QuickSetupWindow::openOn(const std::function<bool()>& begin) {
+    // The finished gauge of the read just before (the offer follows it)
+    // would stay: the flow's readings keep the poll that hides it away.
     host_.progressHide();
     lostController_ = false;
+    longFor_ = {-1, 0};
     show();
     raise();
     activateWindow();
-    const bool started = flow_->step() == setup::QuickStep::Testing || flow_->startTest();
+    const bool started = begin();
     refresh();
     fitPage();
     return started;
@@ -373,9 +372,22 @@ void QuickSetupWindow::refresh() {
     for (QWidget* longRow : {static_cast<QWidget*>(longLabel_), static_cast<QWidget*>(longPress_),
                              static_cast<QWidget*>(addLong_)})
         longRow->setVisible(longOffered);
-    if (longOffered)
-        longLabel_->setText(QString::fromStdString(formatText(
-            localized("&Долгое нажатие кнопки %s:\0&Long press of button %s:"), rows.back().button.c_str())));
+    if (longOffered) {
+        const setup::SummaryRow& last = rows.back();
+        longLabel_->setText(QString::fromStdString(
+            formatText(localized("&Долгое нажатие кнопки %s:\0&Long press of button %s:"), last.button.c_str())));
+        // For a button just set up, the list starts on a function other
+        // than its short press: Add alone then gives it something new.
+        if (longFor_ != std::pair(last.channel, last.row)) {
+            longFor_ = {last.channel, last.row};
+            const QString shortPress = QString::fromStdString(last.shortPress);
+            for (int index = 0; index < longPress_->count(); ++index) {
+                if (longPress_->itemText(index) == shortPress) continue;
+                longPress_->setCurrentIndex(index);
+                break;
+            }
+        }
+    }
 
     if (step == QuickStep::Conflict) {
         QStringList lines;

@@ -21,7 +21,9 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 class QComboBox;
 class QLabel;
@@ -70,6 +72,8 @@ private:
 
     void build();
     void refresh();
+    // Shows the window and begins (a run or the test) in it.
+    bool openOn(const std::function<bool()>& begin);
     void fitPage();
     void fillFunctions();
     void fillSummary();
@@ -94,6 +98,8 @@ private:
     // The run ended because the controller went away while the window
     // waited for an answer.
     bool lostController_ = false;
+    // The button (channel, row) the long-press list was last set for.
+    std::pair<int, int> longFor_{-1, 0};
 
     QLabel* prompt_ = nullptr;
     QLabel* remark_ = nullptr;

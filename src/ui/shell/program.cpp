@@ -96,7 +96,10 @@ void Program::show() {
     controller_->showSimulatorWindow();
 }
 
-void Program::openAtStartup(const std::string& path) { fileOpening_->openAtStartup(path); }
+void Program::openAtStartup(const std::string& path) {
+    fileOpening_->openAtStartup(path);
+    if (!path.empty()) quickSetup_->withholdOffer();
+}
 
 bool Program::saveScreenshots(const QString& dir, QString* why) {
     // The pictures show the demonstration configuration kept beside the

@@ -136,9 +136,11 @@ void QuickSetupEntry::controllerRead() {
 }
 
 void QuickSetupEntry::offerNow(uint32_t serial) {
-    // The controller may have gone, or another come, meanwhile.
-    if (!controllerReady(false) || session_.watch().identity().serialNumber != serial ||
-        settings_.quickSetupOffered(serial) || (window_ && window_->isVisible()))
+    // The controller may have gone, or another come, meanwhile, or a file
+    // opened since may have set it up.
+    if (!offer_ || !controllerReady(false) || session_.watch().identity().serialNumber != serial ||
+        settings_.quickSetupOffered(serial) || !nothingSetUp(session_.record().image) ||
+        (window_ && window_->isVisible()))
         return;
     // Asked once, whatever the answer: a "No" is not asked again either.
     settings_.rememberQuickSetupOffered(serial);

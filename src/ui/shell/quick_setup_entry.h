@@ -40,6 +40,9 @@ public:
     // A controller's configuration has just been read: the offer, when it
     // is due, follows as soon as the poll that read it is over.
     void controllerRead();
+    // No offer in this run: the program was started with a configuration
+    // file, which is what the user wants the controller to hold.
+    void withholdOffer() { offer_ = false; }
 
     QAction* quickSetupAction() const { return quickSetupAction_; }
     QAction* buttonTestAction() const { return buttonTestAction_; }

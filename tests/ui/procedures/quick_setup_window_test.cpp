@@ -183,6 +183,15 @@ private slots:
         setUp.connect();
         setUp.passTime(500);
         QVERIFY(setUp.boxes.isEmpty());
+
+        // Started with a configuration file: that is what the user wants
+        // the controller to hold, blank or not.
+        Rig withFile({.offerQuickSetup = true});
+        withFile.program.openAtStartup(withFile.writeConfigFile("car.ZMT", 3).toStdString());
+        withFile.connect();
+        withFile.passTime(500);
+        QCOMPARE(int(withFile.held().headType), 3);
+        QVERIFY(withFile.boxes.isEmpty());
     }
 
     // A run as a user makes it: Volume up with a long press Mute, Volume
@@ -371,6 +380,53 @@ private slots:
             if (event.keyCol == 0 && event.keyRow == 1 && event.eventType() != 0) ++onHorn;
         QCOMPARE(onHorn, 2);
         QCOMPARE(program.held().keys[0][0].nameText(), std::string("HORN"));
+    }
+
+    // "Test buttons…" on its own: a learned button shows its name and what
+    // it does, the grid marks it and the event editor shows its event; a
+    // press no button matches says so; closing it cancels nothing.
+    void theButtonTestFromTheMenu() {
+        Rig program;
+        program.holdOneButton();
+        program.connect();
+        program.editor.selectEvent(5);
+        program.entry().buttonTestAction()->trigger();
+        QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Test);
+        QCOMPARE(program.shown("LabelQuickPrompt"), QString("Press any button"));
+        QVERIFY(!program.window.editorLocked());
+        program.press(0, 150);
+        QCOMPARE(program.shown("LabelQuickTestButton"), QString("HORN"));
+        QCOMPARE(program.shown("LabelQuickTestShort"), QString("Short press: Mute"));
+        QCOMPARE(program.shown("LabelQuickTestLong"), QString("Long press: nothing"));
+        QVERIFY(program.keysGrid.cellMarked(0, 1));
+        QCOMPARE(program.editor.selectedEvent(), 0);
+        program.press(0, 100);
+        QCOMPARE(program.shown("LabelQuickRemark"), QString("Channel 1 has no button at level 100"));
+        QVERIFY(program.shown("LabelQuickTestButton").isEmpty());
+        QVERIFY(!program.keysGrid.cellMarked(0, 1));
+        const QString notice = program.notice();
+        QTest::keyClick(&program.quick(), Qt::Key_Escape);
+        QVERIFY(!program.quick().isVisible());
+        QVERIFY(!program.flow().running());
+        QCOMPARE(program.notice(), notice);
+    }
+
+    // The window stands where it stood, in the next run of the program too.
+    void theWindowComesBackWhereItStood() {
+        QTemporaryDir dir;
+        const std::string settings = dir.filePath("zmtsetup.ini").toStdString();
+        {
+            Rig program({.settingsPath = settings});
+            program.connect();
+            program.entry().quickSetupAction()->trigger();
+            program.quick().move(40, 60);
+            program.quick().reject();
+            program.window.close();
+        }
+        Rig again({.settingsPath = settings});
+        again.connect();
+        again.entry().quickSetupAction()->trigger();
+        QCOMPARE(again.quick().frameGeometry().topLeft(), QPoint(40, 60));
     }
 
     // The open window follows a language switch; Back takes a step back.
