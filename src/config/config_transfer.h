@@ -150,6 +150,11 @@ public:
     // again kSyncRetryDelayMs later; its error box is shown once, not on
     // every retry.
     void syncChanges();
+    // The sending part of a tick on its own: every run of changed bytes now,
+    // in ascending order, each taken into deviceCopy once accepted, up to
+    // the first failure (no box). zmtctl sends its edits this way; sent
+    // counts the bytes that arrived.
+    ResultCode sendChanges(std::size_t* sent = nullptr);
     // True while the image holds bytes the controller has not accepted (as
     // far as we know), whether or not they can go out right now.
     bool changesPending() const;
