@@ -152,6 +152,10 @@ public:
     void setDialogs(ModalDialogs& dialogs);
     ModalDialogs& dialogs() { return *dialogs_; }
 
+    // A controller is connected and its configuration is in the image;
+    // otherwise the user is told that none is connected.
+    bool controllerKnown();
+
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
     void showRemark(unsigned ms, const std::string& text) override;

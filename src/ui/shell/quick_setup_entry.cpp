@@ -65,17 +65,16 @@ void QuickSetupEntry::retranslate() {
 }
 
 void QuickSetupEntry::updateActions() {
-    const bool ready = main_.flags().deviceConnected() && main_.flags().imageValid() && !main_.editingHeld();
+    const bool ready = controllerReady(false);
     quickSetupAction_->setEnabled(ready);
     buttonTestAction_->setEnabled(ready);
 }
 
 bool QuickSetupEntry::controllerReady(bool say) {
-    const ProgramFlags& flags = main_.flags();
-    if (flags.deviceConnected() && flags.imageValid() && !flags.appClosing() && !main_.editingHeld()) return true;
-    if (say && !flags.appClosing())
-        main_.showMessage(MessageKind::Information, localized("Контроллер не подключён\0No controller is connected"));
-    return false;
+    // Not while the program closes or another procedure holds the image.
+    if (main_.flags().appClosing() || main_.editingHeld()) return false;
+    if (say) return main_.controllerKnown();
+    return main_.flags().deviceConnected() && main_.flags().imageValid();
 }
 
 QuickSetupWindow& QuickSetupEntry::setupWindow() {

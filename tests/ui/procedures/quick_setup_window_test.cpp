@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
@@ -86,18 +85,8 @@ struct Rig : test::ProgramRig {
 // grid and event editor).
 void picture(Rig& program, const QString& name, bool withMainWindow = false) {
     if (qEnvironmentVariableIsEmpty("ZMT_SCREENSHOT_DIR")) return;
-    QPixmap quick = program.quick().grab();
-    if (withMainWindow) {
-        const QPixmap main = program.window.grab();
-        QPixmap both(main.width() + quick.width() + 8, std::max(main.height(), quick.height()));
-        both.fill(Qt::white);
-        QPainter painter(&both);
-        painter.drawPixmap(0, 0, main);
-        painter.drawPixmap(main.width() + 8, 0, quick);
-        painter.end();
-        quick = both;
-    }
-    test::savePicture(quick, name);
+    const QPixmap quick = program.quick().grab();
+    test::savePicture(withMainWindow ? test::sideBySide(program.window.grab(), quick) : quick, name);
 }
 
 } // namespace
