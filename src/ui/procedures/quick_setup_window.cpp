@@ -399,10 +399,14 @@ void QuickSetupWindow::refresh() {
 
     const bool active = flow_->active();
     back_->setVisible(step == QuickStep::Waiting || step == QuickStep::Conflict || step == QuickStep::Summary);
-    back_->setEnabled(flow_->stepIndex() > 0 || step == QuickStep::Conflict);
+    // Back from the summary or a question always has somewhere to go; from a
+    // step only once one was taken.
+    back_->setEnabled(flow_->stepIndex() > 0 || step != QuickStep::Waiting);
     skip_->setVisible(waiting);
     finish_->setVisible(waiting);
     apply_->setVisible(step == QuickStep::Summary);
+    // A summary with nothing in it has nothing to apply.
+    apply_->setEnabled(!rows.empty());
     close_->setText(active ? text("Отмена\0Cancel") : text("Закрыть\0Close"));
     // Enter takes the step on: the next function, the usual answer, Apply.
     QPushButton* usual = waiting                      ? skip_

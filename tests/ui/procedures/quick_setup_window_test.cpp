@@ -431,6 +431,12 @@ private slots:
         program.button("ButtonQuickBack")->click();
         QCOMPARE(program.shown("LabelQuickPrompt"), QString("Нажмите и отпустите кнопку для «Громкость +»"));
         QVERIFY(!program.button("ButtonQuickBack")->isEnabled());
+        // Finished before any step: nothing to apply, and Back returns.
+        program.button("ButtonQuickFinish")->click();
+        QVERIFY(!program.button("ButtonQuickApply")->isEnabled());
+        QVERIFY(program.button("ButtonQuickBack")->isEnabled());
+        program.button("ButtonQuickBack")->click();
+        QCOMPARE(program.flow().step(), QuickStep::Waiting);
         program.window.setLanguage(English);
         QCOMPARE(program.button("ButtonQuickSkip")->text(), QString("&Skip"));
     }
