@@ -3,6 +3,7 @@
 #include "cli/history_commands.h"
 #include "cli/json_writer.h"
 #include "config/button_names.h"
+#include "config/key_names.h"
 #include "config/reaction_text.h"
 #include "device/commands.h"
 #include "lang/lang.h"
@@ -31,9 +32,6 @@ namespace zmt::cli {
 using namespace setup;
 
 namespace {
-
-// The image bytes a set-up changes: flag, thresholds, buttons and events.
-constexpr std::size_t kSetupBytes = offsetof(ConfigImage, longPressTimeout);
 
 std::string usageText(const FunctionEntry& entry) {
     switch (entry.kind) {
@@ -222,9 +220,7 @@ int runAssign(Session& session, const Arguments& arguments) {
         const PlacedButton placed = placeButton(work, channel, level, shortFunction->shortName);
         if (placed.kind == PlacedButton::ChannelFull) {
             std::fprintf(stderr, "%s\n",
-                         formatText(localized("На канале %d уже 15 кнопок: новая не помещается\0"
-                                             "Channel %d already holds 15 buttons: no new one fits\0"),
-                                    channel + 1)
+                         formatText(localized(kChannelFullText), channel + 1)
                              .c_str());
             return declined();
         }
@@ -259,12 +255,11 @@ int runAssign(Session& session, const Arguments& arguments) {
             placedAll = assignPress(work, button, PressLength::Short, FunctionChoice::of(*shortFunction), false) >= 0;
     }
     if (!placedAll) {
-        std::fprintf(stderr, "%s\n", localized("Все 60 событий заняты: функции некуда записаться\0"
-                                               "All 60 events are in use: there is no room for the function\0"));
+        std::fprintf(stderr, "%s\n", localized(kNoFreeEventText));
         return declined();
     }
     if (idle) settleChannels(work, *idle);
-    std::memcpy(session.record().image.bytes(), work.bytes(), kSetupBytes);
+    std::memcpy(session.record().image.bytes(), work.bytes(), kSetupImageBytes);
     if (const int sent = sendImageChanges(session); sent != exitOk) return sent;
 
     std::string line = describeButton(work, button) + ": " + functionName(*shortFunction);
@@ -339,10 +334,16 @@ ConflictAnswer askConflict(Session& session) {
     return ConflictAnswer::Skip;
 }
 
+// Text padded with blanks to width characters (not bytes: Cyrillic takes two).
+std::string padded(const std::string& text, std::size_t width) {
+    const std::size_t count = editor::characterCount(text);
+    return count >= width ? text + " " : text + std::string(width - count, ' ');
+}
+
 void printSummary(const std::vector<SummaryRow>& rows, std::FILE* to) {
     for (const SummaryRow& row : rows)
-        std::fprintf(to, "%-6s %-24s %s\n", TerminalHost::shown(row.button).c_str(), row.shortPress.c_str(),
-                     row.longPress.empty() ? "-" : row.longPress.c_str());
+        std::fprintf(to, "%s%s%s\n", padded(TerminalHost::shown(row.button), 7).c_str(),
+                     padded(row.shortPress, 25).c_str(), row.longPress.empty() ? "-" : row.longPress.c_str());
 }
 
 } // namespace
@@ -471,8 +472,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
     case QuickOutcome::Disconnected:
         return deviceError(ResultCode::Disconnected);
     default:
-        std::fprintf(stderr, "%s\n", TerminalHost::shown(flow.prompt()).c_str());
-        return declined();
+        return declined();   // the view has said what became of the run
     }
 }
 

@@ -11,11 +11,23 @@
 #include "setup/function_catalogue.h"
 #include "setup/press_detection.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zmt::setup {
+
+// The part of the image a set-up may change: the learned flag, the
+// thresholds, the buttons and the events; the parameters after them are
+// never touched.
+inline constexpr std::size_t kSetupImageBytes = offsetof(ConfigImage, longPressTimeout);
+
+// What the refusals say (bilingual formats: the channel counted from 1).
+inline constexpr const char* kChannelFullText = "На канале %d уже 15 кнопок: новая не помещается\0"
+                                                "Channel %d already holds 15 buttons: no new one fits";
+inline constexpr const char* kNoFreeEventText = "Все 60 событий заняты: функции некуда записаться\0"
+                                                "All 60 events are in use: there is no room for the function";
 
 struct ButtonPlace {
     int channel = 0;   // grid column 0..3

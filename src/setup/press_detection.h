@@ -42,6 +42,12 @@ struct IdleMeasurement {
     ChannelLevels thresholds() const;
 };
 
+// What a press that cannot be taken asks for.
+inline constexpr const char* kTwoChannelsText = "Нажаты две кнопки сразу: нажмите одну ещё раз\0"
+                                                "Two buttons at once: press one again";
+inline constexpr const char* kUnsteadyText = "Уровень кнопки не устоялся: нажмите ещё раз\0"
+                                             "The button's level was unsteady: press again";
+
 // What one reading ended, if anything.
 struct PressResult {
     enum Kind {

@@ -13,11 +13,6 @@ namespace zmt::setup {
 
 namespace {
 
-// The part of the image a set-up may change: the learned flag, the
-// thresholds, the buttons and the events. The parameters after them are
-// never touched.
-constexpr std::size_t kSetupBytes = offsetof(ConfigImage, longPressTimeout);
-
 // A button given functions in this run.
 struct Assignment {
     ButtonPlace button;
@@ -195,6 +190,7 @@ void QuickSetup::onTurn() {
         const Run::Deferred deferred = r.deferred;
         r.deferred = Run::Deferred::None;
         if (deferred == Run::Deferred::Apply) apply();
+        else if (r.step == QuickStep::Testing) setStep(QuickStep::Off);
         else end(QuickOutcome::Cancelled, deferred == Run::Deferred::Cancel);
         return;
     }
@@ -237,12 +233,12 @@ void QuickSetup::lostController() {
 void QuickSetup::takePress(const PressResult& press) {
     Run& r = *run_;
     if (press.kind == PressResult::TwoChannels) {
-        r.sayText("Нажаты две кнопки сразу: нажмите одну ещё раз\0Two buttons at once: press one again");
+        r.sayText(kTwoChannelsText);
         r.view.changed();
         return;
     }
     if (press.kind == PressResult::Unsteady) {
-        r.sayText("Уровень кнопки не устоялся: нажмите ещё раз\0The button's level was unsteady: press again");
+        r.sayText(kUnsteadyText);
         r.view.changed();
         return;
     }
@@ -267,9 +263,7 @@ void QuickSetup::takePress(const PressResult& press) {
         popCheckpoint();
         const int channel = press.channel + 1;
         r.say([channel] {
-            return formatText(localized("На канале %d уже 15 кнопок: новая не помещается\0"
-                                        "Channel %d already holds 15 buttons: no new one fits"),
-                              channel);
+            return formatText(localized(kChannelFullText), channel);
         });
         r.view.changed();
         return;
@@ -296,8 +290,7 @@ void QuickSetup::placeShort(const ButtonPlace& button, const FunctionChoice& cho
     const int event = assignPress(r.work, button, PressLength::Short, choice, keepOld);
     if (event < 0) {
         popCheckpoint();
-        r.sayText("Все 60 событий заняты: функции некуда записаться\0"
-                   "All 60 events are in use: there is no room for the function");
+        r.sayText(kNoFreeEventText);
         setStep(QuickStep::Waiting);
         return;
     }
@@ -412,8 +405,7 @@ void QuickSetup::placeLong(const FunctionChoice& choice, bool keepOld) {
     Assignment& last = r.assignments.back();
     if (assignPress(r.work, last.button, PressLength::Long, choice, keepOld) < 0) {
         popCheckpoint();
-        r.sayText("Все 60 событий заняты: функции некуда записаться\0"
-                   "All 60 events are in use: there is no room for the function");
+        r.sayText(kNoFreeEventText);
         setStep(resume);
         return;
     }
@@ -518,7 +510,7 @@ bool QuickSetup::apply() {
     // Only what the run changed goes into the image: an edit made beside
     // the flow (another part of the window) is kept.
     if (r.history != nullptr) r.history->begin(r.record.image, editLabel("Быстрая настройка\0Quick set-up"));
-    for (std::size_t i = 0; i < kSetupBytes; ++i)
+    for (std::size_t i = 0; i < kSetupImageBytes; ++i)
         if (r.work.bytes()[i] != r.base.bytes()[i]) r.record.image.bytes()[i] = r.work.bytes()[i];
     if (r.history != nullptr) r.history->commit(r.record.image);
     r.controllerLearning = false;
@@ -531,8 +523,7 @@ bool QuickSetup::apply() {
     const bool sent = r.transfer.sendLearnedButtons() == ResultCode::Ok;
     r.remark = nullptr;
     if (!sent)
-        r.sayText("Кнопки не записаны в устройство, запись будет повторена\0"
-                   "The buttons have not reached the device, writing will be retried");
+        r.sayText(ConfigTransfer::kButtonsNotSentText);
     r.view.changed();
     return sent;
 }
@@ -617,9 +608,7 @@ void QuickSetup::showTest(const PressResult& press) {
     Run& r = *run_;
     if (press.kind != PressResult::Pressed) {
         r.lastTest.reset();
-        r.sayText(press.kind == PressResult::TwoChannels
-                       ? "Нажаты две кнопки сразу: нажмите одну ещё раз\0Two buttons at once: press one again"
-                       : "Уровень кнопки не устоялся: нажмите ещё раз\0The button's level was unsteady: press again");
+        r.sayText(press.kind == PressResult::TwoChannels ? kTwoChannelsText : kUnsteadyText);
         r.view.changed();
         return;
     }

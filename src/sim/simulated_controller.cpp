@@ -104,8 +104,8 @@ std::array<uint8_t, kChannels> SimulatedController::noisyLevels() {
     std::array<uint8_t, kChannels> levels = state.keyLevels;
     if (!state.presses.empty()) {
         const ScriptedPress press = state.presses.front();
-        if (++scriptReads_ > kScriptedRestReads && press.channel < kChannels) levels[press.channel] = press.level;
-        if (scriptReads_ == kScriptedRestReads + kScriptedHoldReads) {
+        if (++scriptReads_ > press.restReads && press.channel < kChannels) levels[press.channel] = press.level;
+        if (scriptReads_ >= press.restReads + kScriptedHoldReads) {
             state.presses.pop_front();
             scriptReads_ = 0;
         }

@@ -52,17 +52,18 @@ struct LogRecord {
     bool operator==(const LogRecord&) const = default;
 };
 
-// A button press played from a script (the state file's `press` lines), so
-// that a run with nobody at the wheel sees presses: the channel rests for
-// kScriptedRestReads readings of the levels, then reads level for
-// kScriptedHoldReads, and the press is done.
+// A button press played from a script (the state file's `press` lines, the
+// Simulator window's "Press"), so that a run with nobody at the wheel sees
+// presses: the channel rests for restReads readings of the levels, then
+// reads level for kScriptedHoldReads, and the press is done.
+inline constexpr int kScriptedRestReads = 25;   // longer than the idle measurement before a set-up
+inline constexpr int kScriptedHoldReads = 5;
 struct ScriptedPress {
     uint8_t channel = 0;   // 0..3
     uint8_t level = 0;
+    int restReads = kScriptedRestReads;
     bool operator==(const ScriptedPress&) const = default;
 };
-inline constexpr int kScriptedRestReads = 25;
-inline constexpr int kScriptedHoldReads = 5;
 
 // Everything the state file keeps between runs.
 struct ControllerState {

@@ -445,6 +445,30 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, QuickSetupStop,
                                             ::testing::Values(StopBy::Cancel, StopBy::Abandon, StopBy::Unplug)),
                          stopName);
 
+// A click handled while a turn waits to try its read again (the pause lets
+// window events run) is carried out when the turn is done, never in the
+// middle of its exchange.
+TEST_F(QuickSetupTest, ACancelThatComesWhileATurnReadsTheLevelsWaitsForTheTurn) {
+    connectWithButtons();
+    startAndMeasure();
+    controller().faults.corruptCheck = true;   // the first attempt fails
+    delayMs(rig.host, kQuickTurnMs);
+    int cancels = 0;
+    int timer = 0;
+    timer = rig.host.startTimer(1, [&] {
+        ++cancels;
+        controller().faults.corruptCheck = false;
+        flow.cancel();
+        EXPECT_EQ(flow.step(), QuickStep::Waiting) << "nothing happens inside the exchange";
+        rig.host.stopTimer(timer);
+    });
+    flow.onTurn();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(flow.step(), QuickStep::Off);
+    EXPECT_EQ(flow.outcome(), QuickOutcome::Cancelled);
+    EXPECT_TRUE(controllerAsBefore());
+}
+
 TEST_F(QuickSetupTest, ASnapshotThatCannotBeKeptStopsTheFlowBeforeAnythingIsWritten) {
     connectWithButtons();
     snapshotOutcome.error = FileError::CannotWrite;

@@ -19,6 +19,8 @@ static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
 void ButtonLearning::onLearnButtons() {
     switch (state_) {
     case State::Off:
+        // The quick set-up learns buttons itself; one run at a time.
+        if (flags_.quickSetupActive()) return;
         break;
     case State::Reading:
         if (inTurn_) stopRequested_ = true;
@@ -168,9 +170,7 @@ void ButtonLearning::finish() {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      localized("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
     } else {
-        host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     localized("Кнопки не записаны в устройство, запись будет повторена\0"
-                              "The buttons have not reached the device, writing will be retried"));
+        host_.notice(kDoneNoticeMs, kNoticeBlinkMs, localized(ConfigTransfer::kButtonsNotSentText));
     }
 }
 
