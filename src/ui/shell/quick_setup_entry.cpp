@@ -9,6 +9,7 @@
 #include "ui/widgets/window_placement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -19,6 +20,8 @@ namespace zmt::ui {
 namespace {
 
 QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
+
+constexpr int kOfferRetryMs = 500;
 
 } // namespace
 
@@ -141,6 +144,11 @@ void QuickSetupEntry::offerNow(uint32_t serial) {
         settings_.quickSetupOffered(serial) || !nothingSetUp(session_.record().image) ||
         (window_ && window_->isVisible()))
         return;
+    // Never a box over another one: asked once that one is answered.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(kOfferRetryMs, this, [this, serial] { offerNow(serial); });
+        return;
+    }
     // Asked once, whatever the answer: a "No" is not asked again either.
     settings_.rememberQuickSetupOffered(serial);
     const Answer answer = main_.showMessage(
