@@ -12,8 +12,9 @@
 // it is open, and the editors are locked while a run holds the controller,
 // so nothing can change the image under the run's feet. Cancel, Escape,
 // the close box and the end of the program put back what the controller
-// held; the toolbar says so. It is driven by its own timer, one reading
-// every 100 ms while the flow reads.
+// held; the toolbar says so, and so does the window when the cable is
+// pulled. It is driven by its own timer: one reading every 100 ms while the
+// flow reads, and while it waits for an answer a look at the connection.
 #include "config/config_transfer.h"
 #include "device/device_link.h"
 #include "setup/quick_setup.h"

@@ -184,8 +184,9 @@ private slots:
     }
 
     // A run as a user makes it: Volume up with a long press Mute, Volume
-    // down, Next track, Finish, Apply (Enter), then the test: the grid and
-    // the event editor point at the button pressed.
+    // down, Mute on a third button, Finish, Apply (Enter), then the test: the
+    // grid and the event editor point at the button pressed; one undo takes
+    // it all back.
     void aWholeRunWithTheSimulator_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("volumeUp");
