@@ -24,6 +24,7 @@ struct Assignment {
 
 // Where the run stood before a step was taken; back() returns to it.
 struct Checkpoint {
+    QuickStep step = QuickStep::Waiting;   // Waiting, or Summary for a long press added there
     ConfigImage work;
     std::vector<Assignment> assignments;
     int stepIndex = 0;
@@ -291,7 +292,7 @@ void QuickSetup::placeShort(const ButtonPlace& button, const FunctionChoice& cho
     if (event < 0) {
         popCheckpoint();
         r.sayText(kNoFreeEventText);
-        setStep(QuickStep::Waiting);
+        setStep(r.step);
         return;
     }
     r.assignments.push_back({button, choice, event, std::nullopt, {}});
@@ -320,13 +321,14 @@ void QuickSetup::advance() {
 
 void QuickSetup::pushCheckpoint() {
     Run& r = *run_;
-    r.checkpoints.push_back({r.work, r.assignments, r.stepIndex, r.chosen, r.learnedNew});
+    r.checkpoints.push_back({r.step, r.work, r.assignments, r.stepIndex, r.chosen, r.learnedNew});
 }
 
 bool QuickSetup::popCheckpoint() {
     Run& r = *run_;
     if (r.checkpoints.empty()) return false;
     Checkpoint& last = r.checkpoints.back();
+    r.step = last.step;   // told to the view by the caller
     r.work = last.work;
     r.assignments = std::move(last.assignments);
     r.stepIndex = last.stepIndex;
@@ -349,11 +351,11 @@ void QuickSetup::skip() {
 void QuickSetup::back() {
     Run& r = *run_;
     if (r.step != QuickStep::Waiting && r.step != QuickStep::Conflict && r.step != QuickStep::Summary) return;
-    // In a conflict the press is taken back and the same step asked again;
-    // elsewhere the step before this one.
+    // In a conflict the press (or long press) is taken back and the same
+    // step asked again; elsewhere the step before this one.
     if (!popCheckpoint()) return;
     r.remark = nullptr;
-    setStep(QuickStep::Waiting);
+    setStep(r.step);
 }
 
 void QuickSetup::finish() {
@@ -400,13 +402,13 @@ bool QuickSetup::addLongPress(const FunctionChoice& choice) {
 
 void QuickSetup::placeLong(const FunctionChoice& choice, bool keepOld) {
     Run& r = *run_;
-    const QuickStep resume = r.stepIndex >= static_cast<int>(setupSteps().size()) ? QuickStep::Summary
-                                                                                   : QuickStep::Waiting;
+    // Where addLongPress was called from: the run goes on there.
+    const QuickStep resume = r.checkpoints.back().step;
     Assignment& last = r.assignments.back();
     if (assignPress(r.work, last.button, PressLength::Long, choice, keepOld) < 0) {
         popCheckpoint();
         r.sayText(kNoFreeEventText);
-        setStep(resume);
+        setStep(r.step);
         return;
     }
     // Its own short press stops answering the long one.
@@ -433,7 +435,7 @@ void QuickSetup::answerConflict(ConflictAnswer answer) {
             pushCheckpoint();
             advance();
         } else {
-            setStep(r.stepIndex >= static_cast<int>(setupSteps().size()) ? QuickStep::Summary : QuickStep::Waiting);
+            setStep(r.step);
         }
         return;
     }

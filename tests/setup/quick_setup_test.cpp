@@ -381,6 +381,27 @@ TEST_F(QuickSetupTest, BackTakesTheLastStepBackAndAsksForItAgain) {
     EXPECT_EQ(record.image.keys[2][0].level, 80);
 }
 
+TEST_F(QuickSetupTest, ALongPressAddedAtTheSummaryStaysThereAndBackTakesItBackFirst) {
+    connect();
+    startAndMeasure();
+    press(1, 120);
+    flow.finish();
+    ASSERT_TRUE(flow.addLongPress(FunctionChoice::of(*findFunction("mute"))));
+    EXPECT_EQ(flow.step(), QuickStep::Summary);
+    EXPECT_EQ(flow.summary().at(0).longPress, "Mute");
+    ASSERT_TRUE(flow.addLongPress(FunctionChoice::of(*findFunction("stop"))));
+    EXPECT_EQ(flow.summary().at(0).longPress, "Stop") << "a second long press replaces the first";
+    EXPECT_EQ(eventsOnPress(flow.pending(), {1, 1}, PressLength::Long).size(), 1u);
+    flow.back();
+    EXPECT_EQ(flow.step(), QuickStep::Summary);
+    EXPECT_EQ(flow.summary().at(0).longPress, "Mute");
+    flow.back();
+    flow.back();
+    EXPECT_EQ(flow.step(), QuickStep::Waiting);
+    EXPECT_EQ(flow.stepIndex(), 1) << "back past the summary to the step it was finished at";
+    EXPECT_TRUE(flow.summary().at(0).longPress.empty());
+}
+
 // Where a run is stopped, and how.
 enum class StopAt { Measuring, Waiting, AfterPresses, Conflict, Summary };
 enum class StopBy { Cancel, Abandon, Unplug };
