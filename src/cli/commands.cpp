@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/levels_command.h"
 #include "cli/list_command.h"
+#include "cli/setup_commands.h"
 #include "config/config_file.h"
 #include "config/snapshot_store.h"
 #include "device/protocol.h"
@@ -72,6 +73,11 @@ int countOption(const Arguments& arguments, unsigned long& count) {
     return exitOk;
 }
 
+int declined() {
+    std::fprintf(stderr, "%s\n", localized("Ничего не изменено.\0Nothing was changed.\0"));
+    return exitDeclined;
+}
+
 namespace {
 
 // Commands that take exactly one file name.
@@ -84,11 +90,6 @@ int expectOneFile(const Arguments& arguments) {
 int fileError(const FileResult& result) {
     std::fprintf(stderr, "%s\n", result.text().c_str());
     return exitFile;
-}
-
-int declined() {
-    std::fprintf(stderr, "%s\n", localized("Ничего не изменено.\0Nothing was changed.\0"));
-    return exitDeclined;
 }
 
 int runInfo(Session& session, const Arguments& arguments) {
@@ -300,6 +301,44 @@ const std::vector<CommandRow>& commandTable() {
          "Prints the levels of the four button channels, one line a read, every\n"
          "100 ms, N times or until Ctrl+C.\0",
          runLevels, DeviceUse::One},
+        {"functions", "",
+         "Перечисляет функции быстрой настройки: ключ для assign, короткое имя\n"
+         "кнопки, что посылается (usage страницы Consumer) и название. С --json -\n"
+         "массив объектов (key, name, shortName, kind, usagePage, usage, usageName).\n"
+         "Контроллер не нужен.\0"
+         "Lists the quick set-up's functions: the key for assign, the button's short\n"
+         "name, what it sends (a Consumer page usage) and its name. With --json an\n"
+         "array of objects (key, name, shortName, kind, usagePage, usage,\n"
+         "usageName). No controller is needed.\0",
+         runFunctions, DeviceUse::None},
+        {"assign", "BUTTON FUNCTION [--long FUNCTION]",
+         "Даёт кнопке функцию (ключ из zmtctl functions; nothing отключает кнопку).\n"
+         "КНОПКА - имя обученной кнопки или канал и уровень (2:120; новая кнопка\n"
+         "обучается, её имя - короткое имя функции). --long - функция долгого\n"
+         "нажатия. Если кнопка уже что-то делает, изменение без --yes отклоняется\n"
+         "(код 4); с --yes старое заменяется. Перед изменением берётся снимок.\0"
+         "Gives a button a function (a key of zmtctl functions; nothing switches the\n"
+         "button off). BUTTON is a learned button's name or a channel and level\n"
+         "(2:120: a new button is learned and named by the function's short name).\n"
+         "--long gives its long press a function too. When the button already does\n"
+         "something the change is refused without --yes (status 4); --yes replaces\n"
+         "it. A snapshot is kept first.\0",
+         runAssign, DeviceUse::One},
+        {"quick-setup", "[--functions LIST]",
+         "Быстрая настройка в терминале: для каждой функции нажмите и отпустите\n"
+         "кнопку руля (подсказки в stderr). LIST - ключи через запятую, ключ/ключ\n"
+         "добавляет долгое нажатие (volume-down/mute). Enter пропускает функцию,\n"
+         "f - к итогу, q или Ctrl+C отменяют: в контроллере остаётся то, что было\n"
+         "(код 4). Применить спрашивает (см. --yes); конфликты с --yes заменяются,\n"
+         "без терминала пропускаются. Перед началом берётся снимок.\0"
+         "The quick set-up on a terminal: for each function press and release a\n"
+         "steering-wheel button (prompts on stderr). LIST is keys separated by\n"
+         "commas; key/key adds a long press (volume-down/mute). Enter skips a\n"
+         "function, f goes to the summary, q or Ctrl+C cancel: the controller keeps\n"
+         "what it held (status 4). Applying asks first (see --yes); with --yes a\n"
+         "button already in use is replaced, without a terminal it is skipped. A\n"
+         "snapshot is kept first.\0",
+         runQuickSetup, DeviceUse::One},
         {"make-ldr", "PAYLOAD OUT.LDR --version V --code C --type T [--reserved R]",
          "Собирает файл прошивки: заголовок (версия вида 1.18, код и тип устройства),\n"
          "данные PAYLOAD как есть и контрольная сумма CRC-16. Устройство не нужно.\0"

@@ -44,6 +44,8 @@ int usageError(const std::string& message);
 // A device failure: the result code's text on stderr; returns exitDevice.
 int deviceError(ResultCode code);
 
+// "Nothing was changed." on stderr; returns exitDeclined.
+int declined();
 // The usage errors every command shares: an argument it does not take, and
 // an option given without its value.
 int unexpectedArgument(const std::string& argument);

@@ -156,8 +156,9 @@ void printHelp() {
         "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
         "        или LANG начинается с \"ru\", иначе английский.\n"
         "    --json\n"
-        "        Для info, list, show, ir, history и diff: вместо текста JSON в stdout\n"
-        "        (поля описаны в zmtctl(1)). Ошибки и коды возврата те же.\n"
+        "        Для info, list, show, ir, history, diff и functions: вместо текста\n"
+        "        JSON в stdout (поля описаны в zmtctl(1)). Ошибки и коды возврата\n"
+        "        те же.\n"
         "    --log\n"
         "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
         "        не печатаются).\n"
@@ -202,9 +203,9 @@ void printHelp() {
         "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
         "        starts with \"ru\", English otherwise.\n"
         "    --json\n"
-        "        For info, list, show, ir, history and diff: JSON on stdout instead\n"
-        "        of text (its fields are listed in zmtctl(1)). Errors and exit\n"
-        "        statuses stay the same.\n"
+        "        For info, list, show, ir, history, diff and functions: JSON on\n"
+        "        stdout instead of text (its fields are listed in zmtctl(1)). Errors\n"
+        "        and exit statuses stay the same.\n"
         "    --log\n"
         "        Print the exchange log on stderr, one line per frame (identity\n"
         "        frames are not logged).\n"
@@ -235,7 +236,7 @@ void printHelp() {
         "    1   неверные параметры или аргументы\n"
         "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
         "    3   файл не читается или не записывается\n"
-        "    4   на вопрос ответ \"Нет\": ничего не изменено\n"
+        "    4   на вопрос ответ \"Нет\" или изменение отклонено: ничего не изменено\n"
         "    5   контроллер (или файл состояния симулятора) занят другой программой\n"
         "\n"
         "ПРИМЕРЫ\n"
@@ -243,14 +244,15 @@ void printHelp() {
         "    zmtctl --simulator=unit.sim --lang en info\n"
         "    zmtctl --simulator=unit.sim monitor --count 5\n"
         "    zmtctl read car.ZMT\n"
-        "    zmtctl --yes write car.ZMT\n\0"
+        "    zmtctl --yes write car.ZMT\n"
+        "    zmtctl assign VOL+ volume-up --long mute\n\0"
         "\n"
         "EXIT STATUS\n"
         "    0   success\n"
         "    1   bad options or arguments\n"
         "    2   the controller failed or is not connected (its text on stderr)\n"
         "    3   a file cannot be read or written\n"
-        "    4   a question was answered No: nothing was changed\n"
+        "    4   a question was answered No, or the change was refused: nothing was changed\n"
         "    5   another program holds the controller (or the simulator state file)\n"
         "\n"
         "EXAMPLES\n"
@@ -258,7 +260,8 @@ void printHelp() {
         "    zmtctl --simulator=unit.sim --lang en info\n"
         "    zmtctl --simulator=unit.sim monitor --count 5\n"
         "    zmtctl read car.ZMT\n"
-        "    zmtctl --yes write car.ZMT\n\0"));
+        "    zmtctl --yes write car.ZMT\n"
+        "    zmtctl assign VOL+ volume-up --long mute\n\0"));
 }
 
 int run(int argc, char** argv) {
@@ -282,9 +285,9 @@ int run(int argc, char** argv) {
     // print text where a script expects JSON.
     if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
         line.command != "ir" && line.command != "history" &&
-        line.command != "diff")
-        return usageError(formatText(localized("--json работает только с info, list, show, ir, history и diff, не с '%s'\0"
-                                              "--json works only with info, list, show, ir, history and diff, not with '%s'\0"),
+        line.command != "diff" && line.command != "functions")
+        return usageError(formatText(localized("--json работает только с info, list, show, ir, history, diff и functions, не с '%s'\0"
+                                              "--json works only with info, list, show, ir, history, diff and functions, not with '%s'\0"),
                                      line.command.c_str()));
     if (line.options.all && command->use != DeviceUse::OneOrAll)
         return usageError(formatText(localized("--all работает только с write, defaults, reset и flash, не с '%s'\0"

@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "device/hidapi_backend.h"
+#include "sim/simulator.h"
 
 namespace zmt::cli {
 
@@ -14,7 +15,13 @@ Session::Session(const GlobalOptions& options)
     if (options.serial) stack_.watch().chooseSerial(options.serial);
 }
 
-bool Session::loadState(std::string& error) { return stack_.loadState(error); }
+bool Session::loadState(std::string& error) {
+    if (!stack_.loadState(error)) return false;
+    if (sim::Simulator* simulator = stack_.simulator())
+        for (std::size_t unit = 0; unit < simulator->unitCount(); ++unit)
+            if (!simulator->controller(unit).state.presses.empty()) host_.useOwnClock();
+    return true;
+}
 
 bool Session::saveState(std::string& error) { return stack_.saveState(error); }
 

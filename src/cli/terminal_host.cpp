@@ -84,12 +84,23 @@ TerminalHost::TerminalHost(Answering answering, bool exchangeLog, std::FILE* out
     : answering_(answering), exchangeLog_(exchangeLog), out_(out), err_(err),
       drawBar_(isatty(fileno(err)) != 0) {}
 
+void TerminalHost::useOwnClock() {
+    if (ownClock_) return;
+    ownNow_ = tickMs();
+    ownClock_ = true;
+}
+
 uint32_t TerminalHost::tickMs() {
+    if (ownClock_) return ownNow_;
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 void TerminalHost::waitEvents(uint32_t maxMs) {
+    if (ownClock_) {
+        ownNow_ += maxMs;   // also when interrupted: a wait still ends
+        return;
+    }
     if (maxMs == 0 || interrupted) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
 }

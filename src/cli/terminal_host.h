@@ -33,6 +33,10 @@ public:
     void statusText(const std::string&) override {}
     void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
 
+    // From now on time passes only while the program waits, and waiting
+    // costs nothing: for a simulated controller that plays scripted presses,
+    // which count readings, not seconds, so nobody sits through them.
+    void useOwnClock();
     // From now on every question is answered Yes (a batch's one question
     // covered them).
     void answerEveryQuestion() { answering_ = Answering::AlwaysYes; }
@@ -74,6 +78,8 @@ private:
     bool barOpen_ = false;
     std::size_t memoLines_ = 0;
     bool outputClosed_ = false;
+    bool ownClock_ = false;
+    uint32_t ownNow_ = 0;
 };
 
 } // namespace zmt::cli

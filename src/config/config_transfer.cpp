@@ -278,6 +278,35 @@ bool ConfigTransfer::changesPending() const {
     return std::memcmp(record_.image.bytes(), record_.deviceCopy.bytes(), kConfigImageSize) != 0;
 }
 
+ResultCode ConfigTransfer::sendChanges(std::size_t* sent) {
+    uint8_t* image = record_.image.bytes();
+    uint8_t* copy = record_.deviceCopy.bytes();
+    std::size_t total = 0;
+    ResultCode code = ResultCode::Ok;
+    std::size_t k = 0;
+    while (k < kConfigImageSize && code == ResultCode::Ok) {
+        if (image[k] == copy[k]) {
+            ++k;
+            continue;
+        }
+        std::size_t end = k;
+        while (end < kConfigImageSize && image[end] != copy[end]) ++end;
+        // Send a snapshot: the user may edit while the frames travel, and
+        // only what the controller actually got may reach deviceCopy.
+        uint8_t run[kConfigImageSize];
+        const std::size_t n = end - k;
+        std::memcpy(run, image + k, n);
+        code = commands::writeConfigMemory(link_, static_cast<uint16_t>(k), run, n);
+        if (code == ResultCode::Ok) {
+            std::memcpy(copy + k, run, n);
+            total += n;
+        }
+        k = end;
+    }
+    if (sent != nullptr) *sent = total;
+    return code;
+}
+
 void ConfigTransfer::syncChanges() {
     // A full transfer replaces the image itself; a tick that comes round
     // while one runs (or while a tick's own write lets events run) waits.
@@ -293,38 +322,20 @@ void ConfigTransfer::syncChanges() {
     if (link_.exchangeBusy()) return;
     FlagScope running(syncRunning_);
 
-    uint8_t* image = record_.image.bytes();
-    uint8_t* copy = record_.deviceCopy.bytes();
     std::size_t total = 0;
-    std::size_t k = 0;
-    while (k < kConfigImageSize) {
-        if (image[k] == copy[k]) {
-            ++k;
-            continue;
-        }
-        std::size_t end = k;
-        while (end < kConfigImageSize && image[end] != copy[end]) ++end;
-        // Send a snapshot: the user may edit while the frames travel, and
-        // only what the controller actually got may reach deviceCopy.
-        uint8_t run[kConfigImageSize];
-        const std::size_t n = end - k;
-        std::memcpy(run, image + k, n);
-        const ResultCode code = commands::writeConfigMemory(link_, static_cast<uint16_t>(k), run, n);
-        if (code == ResultCode::Busy) break;   // another exchange is under way: next tick
-        if (code != ResultCode::Ok) {
-            syncRetryWaiting_ = true;
-            syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
-            if (!syncFailureShown_) {
-                syncFailureShown_ = true;
-                host_.messageBox(MessageKind::Error, formatText(localized(kWriteError), resultText(code).c_str()));
-            }
-            break;
-        }
-        std::memcpy(copy + k, run, n);
-        total += n;
+    const ResultCode code = sendChanges(&total);
+    if (total > 0) {
+        // A run arrived: a failure after it deserves a box of its own.
         syncFailureShown_ = false;
         syncRetryWaiting_ = false;
-        k = end;
+    }
+    if (code != ResultCode::Ok && code != ResultCode::Busy) {   // busy: another exchange is under way, next tick
+        syncRetryWaiting_ = true;
+        syncRetryAt_ = host_.tickMs() + kSyncRetryDelayMs;
+        if (!syncFailureShown_) {
+            syncFailureShown_ = true;
+            host_.messageBox(MessageKind::Error, formatText(localized(kWriteError), resultText(code).c_str()));
+        }
     }
     if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, localized("Запись изменений\0Record of changes"));
 }

@@ -97,6 +97,9 @@ public:
     // learning sends the button part this way). A range outside the image
     // gives ResultCode::BadParameters and sends nothing.
     ResultCode sendImageBytes(std::size_t offset, std::size_t length);
+    // Said when the learned buttons did not all arrive (they are sent again).
+    static constexpr const char* kButtonsNotSentText = "Кнопки не записаны в устройство, запись будет повторена\0"
+                                                       "The buttons have not reached the device, writing will be retried";
     // The part a button learning run fills in (the image's head and its key
     // table), each with sendImageBytes; once both have arrived the image
     // counts as the controller's configuration. Ok, or the first failure.
@@ -150,6 +153,11 @@ public:
     // again kSyncRetryDelayMs later; its error box is shown once, not on
     // every retry.
     void syncChanges();
+    // The sending part of a tick on its own: every run of changed bytes now,
+    // in ascending order, each taken into deviceCopy once accepted, up to
+    // the first failure (no box). zmtctl sends its edits this way; sent
+    // counts the bytes that arrived.
+    ResultCode sendChanges(std::size_t* sent = nullptr);
     // True while the image holds bytes the controller has not accepted (as
     // far as we know), whether or not they can go out right now.
     bool changesPending() const;

@@ -37,6 +37,7 @@ const CauseRow kCauses[] = {
     {SnapshotCause::LearningWritten, "learning", "Перед записью результатов обучения\0Before learning results were written"},
     {SnapshotCause::Restored, "restore", "Перед восстановлением снимка\0Before a snapshot was restored"},
     {SnapshotCause::FirstRead, "first-read", "Первое чтение за сеанс\0First read of a session"},
+    {SnapshotCause::QuickSetup, "quick-setup", "Перед быстрой настройкой\0Before the quick set-up"},
 };
 
 std::string utf8(const fs::path& path) {

@@ -39,6 +39,7 @@ enum class SnapshotCause {
     LearningWritten,   // button learning's results written
     Restored,          // a snapshot put back
     FirstRead,         // the first full read of a session
+    QuickSetup,        // the quick set-up started (or zmtctl assign changed a button)
 };
 
 // The cause as it stands in file names ("full-write"); nothing for an unknown key.

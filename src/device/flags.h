@@ -15,6 +15,9 @@ class ConnectionWatch;
 namespace ui {
 class MainWindow;
 }
+namespace setup {
+class QuickSetup;
+}
 struct FlagsForTests;   // tests/support/flags_for_tests.h
 
 // Made by Owner alone: a setter that asks for it can only be called there.
@@ -32,8 +35,10 @@ public:
     bool deviceConnected() const { return deviceConnected_; }
     // The image holds a configuration; changes may be sent.
     bool imageValid() const { return imageValid_; }
-    // Button learning in progress: no automatic writing.
-    bool learningActive() const { return learningActive_; }
+    // Button learning or the quick set-up in progress: no automatic writing.
+    bool learningActive() const { return learningActive_ || quickSetupActive_; }
+    // The quick set-up alone.
+    bool quickSetupActive() const { return quickSetupActive_; }
 
     // The window, once it has begun to close; it never opens again.
     void setClosing(FlagKey<ui::MainWindow>) { appClosing_ = true; }
@@ -45,6 +50,8 @@ public:
     void setImageValid(bool valid, FlagKey<ConfigTransfer>) { imageValid_ = valid; }
     // The learning run, from its start to its end.
     void setLearningActive(bool active, FlagKey<ButtonLearning>) { learningActive_ = active; }
+    // The quick set-up, from its start to its end: it learns buttons too.
+    void setQuickSetupActive(bool active, FlagKey<setup::QuickSetup>) { quickSetupActive_ = active; }
 
 private:
     friend struct FlagsForTests;
@@ -53,6 +60,7 @@ private:
     bool deviceConnected_ = false;
     bool imageValid_ = false;
     bool learningActive_ = false;
+    bool quickSetupActive_ = false;
 };
 
 } // namespace zmt

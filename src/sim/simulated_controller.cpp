@@ -102,6 +102,14 @@ void SimulatedController::applyFirmware() {
 
 std::array<uint8_t, kChannels> SimulatedController::noisyLevels() {
     std::array<uint8_t, kChannels> levels = state.keyLevels;
+    if (!state.presses.empty()) {
+        const ScriptedPress press = state.presses.front();
+        if (++scriptReads_ > press.restReads && press.channel < kChannels) levels[press.channel] = press.level;
+        if (scriptReads_ >= press.restReads + kScriptedHoldReads) {
+            state.presses.pop_front();
+            scriptReads_ = 0;
+        }
+    }
     if (levelNoise == 0) return levels;
     for (uint8_t& level : levels) {
         if (level == kIdleKeyLevel) continue;

@@ -52,6 +52,19 @@ struct LogRecord {
     bool operator==(const LogRecord&) const = default;
 };
 
+// A button press played from a script (the state file's `press` lines, the
+// Simulator window's "Press"), so that a run with nobody at the wheel sees
+// presses: the channel rests for restReads readings of the levels, then
+// reads level for kScriptedHoldReads, and the press is done.
+inline constexpr int kScriptedRestReads = 25;   // longer than the idle measurement before a set-up
+inline constexpr int kScriptedHoldReads = 5;
+struct ScriptedPress {
+    uint8_t channel = 0;   // 0..3
+    uint8_t level = 0;
+    int restReads = kScriptedRestReads;
+    bool operator==(const ScriptedPress&) const = default;
+};
+
 // Everything the state file keeps between runs.
 struct ControllerState {
     uint16_t applicationVersion = 117;
@@ -68,6 +81,7 @@ struct ControllerState {
     std::array<uint8_t, kIrCodeSize> irCode{};
     std::deque<LogRecord> log;
     std::vector<uint8_t> firmware;           // frames the boot loader stored
+    std::deque<ScriptedPress> presses;       // still to be played, the next first
 
     ControllerState() { restoreDefaults(); }
     // Factory configuration: long-press time-out 1500 ms, no learned
@@ -182,6 +196,7 @@ private:
     bool firmwarePending_ = false;
     std::optional<uint32_t> givingUpSince_;
     uint32_t noiseSeed_ = 0x2545F491;
+    int scriptReads_ = 0;   // readings of the levels into the first scripted press
 };
 
 } // namespace zmt::sim

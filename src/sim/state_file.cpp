@@ -95,6 +95,20 @@ bool applyLine(const std::string& key, const std::string& value, ControllerState
         return true;
     }
 
+    if (key == "press") {
+        // "2:120": channel 1..4, as zmtctl names a button, then its level.
+        const auto colon = value.find(':');
+        uint64_t channel = 0;
+        uint64_t level = 0;
+        if (colon == std::string::npos || !parseNumber(value.substr(0, colon), 4, channel) || channel == 0 ||
+            !parseNumber(value.substr(colon + 1), 255, level) || level == 0) {
+            error = quotedText(value) + " is not CHANNEL:LEVEL (channel 1 to 4, level 1 to 255)";
+            return false;
+        }
+        state.presses.push_back({static_cast<uint8_t>(channel - 1), static_cast<uint8_t>(level)});
+        return true;
+    }
+
     const auto dot = key.find('.');
     const std::string name = key.substr(0, dot);
     uint64_t offset = 0;
@@ -151,6 +165,8 @@ std::string formatControllerState(const ControllerState& state) {
         bytes.insert(bytes.end(), record.data.begin(), record.data.end());
         out << "log = " << hexRun(bytes.data(), bytes.size()) << '\n';
     }
+    for (const ScriptedPress& press : state.presses)
+        out << "press = " << unsigned{press.channel} + 1 << ':' << unsigned{press.level} << '\n';
     writeRuns(out, "config", state.config.data(), state.config.size());
     writeRuns(out, "firmware", state.firmware.data(), state.firmware.size());
     return out.str();

@@ -1,8 +1,8 @@
 # zmtctl over the real hidapi path: hidraw-testbed fakes the controller at the
 # kernel interface (umockdev) and the simulated controller answers its
 # feature reports. Identity, a read and a write through a composite
-# controller, a device with the right IDs but another product string, and a
-# node the user may not open.
+# controller, the quick set-up, a device with the right IDs but another
+# product string, and a node the user may not open.
 . "$(dirname "$0")/lib.sh"
 BED="${ZMT_HIDRAW_TESTBED:?the test bed program is not built on this system}"
 
@@ -34,6 +34,22 @@ expect_rc 0 "composite write"
 bed --composite --state "$WORK/unit.sim" -- read "$WORK/c.ZMT"
 expect_rc 0 "composite read back"
 grep -q '^LONGTO=2500' "$WORK/c.ZMT" || fail "composite write did not reach the controller"
+
+# The quick set-up reads the levels and writes the buttons and events the
+# same way: a new button by channel and level, then a guided run whose
+# press the simulated controller plays from its state file.
+export XDG_DATA_HOME="$WORK/data"
+bed --composite --state "$WORK/unit.sim" -- assign 2:120 volume-up --long mute
+expect_rc 0 "assign through hidraw"
+expect_out "VOL+ (2:120): Volume up; long press: Mute" "assign through hidraw"
+echo "press = 3:60" >>"$WORK/unit.sim"
+bed --composite --state "$WORK/unit.sim" -- --yes quick-setup --functions next-track
+expect_rc 0 "quick-setup through hidraw"
+expect_out_has "NEXT (3:" "quick-setup through hidraw"
+bed --composite --state "$WORK/unit.sim" -- read "$WORK/d.ZMT"
+"$ZMTCTL" --lang en show "$WORK/d.ZMT" >"$WORK/d.txt"
+grep -q "ConsumerPage:MUTE" "$WORK/d.txt" && grep -q "ConsumerPage:NEXT TRACK" "$WORK/d.txt" ||
+  fail "the set-up did not reach the controller through hidraw: $(cat "$WORK/d.txt")"
 
 bed --product MORVA-TOUCH2 -- info
 expect_rc 2 "other product"

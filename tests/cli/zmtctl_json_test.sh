@@ -39,7 +39,7 @@ expect_rc 1 "info with an argument"
 for command in monitor reset levels "read $WORK/x.ZMT"; do
   run --simulator --lang en --json $command
   expect_rc 1 "--json $command"
-  expect_err_has "--json works only with info, list, show, ir, history and diff" "--json $command"
+  expect_err_has "--json works only with info, list, show, ir, history, diff and functions" "--json $command"
 done
 [ ! -e "$WORK/x.ZMT" ] || fail "read --json wrote a file"
 

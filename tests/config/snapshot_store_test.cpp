@@ -196,7 +196,7 @@ TEST(SnapshotStore, FolderThatCannotBeMadeIsAnErrorNotASnapshot) {
 TEST(SnapshotStore, CausesReadInBothLanguagesAndNamesRoundTrip) {
     for (SnapshotCause cause : {SnapshotCause::FileSent, SnapshotCause::FullWrite, SnapshotCause::Defaults,
                                 SnapshotCause::Restart, SnapshotCause::FirmwareUpdate, SnapshotCause::LearningWritten,
-                                SnapshotCause::Restored, SnapshotCause::FirstRead}) {
+                                SnapshotCause::Restored, SnapshotCause::FirstRead, SnapshotCause::QuickSetup}) {
         EXPECT_EQ(snapshotCauseFromKey(snapshotCauseKey(cause)), cause);
         setLanguageIndex(Russian);
         const std::string russian = snapshotCauseText(cause);

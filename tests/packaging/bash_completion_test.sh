@@ -6,6 +6,8 @@
 . "$SOURCE/packaging/linux/zmtctl.bash-completion"
 
 cd "$WORK" || exit 1
+# The completion asks zmtctl itself for the function keys: the one built here.
+PATH="$BIN:$PATH"
 mkdir folder
 touch car.ZMT old.zmt new.LDR fw.ldr unit.sim notes.txt
 
@@ -26,7 +28,7 @@ while IFS='|' read -r expected words; do
   got=$(complete_words "$@")
   [ "$got" == "$expected" ] || fail "zmtctl $words: got '$got', expected '$expected'"
 done <<'EOF'
-defaults diff flash history info ir levels list make-ldr monitor read reset show write|''
+assign defaults diff flash functions history info ir levels list make-ldr monitor quick-setup read reset show write|''
 show|s
 car.ZMT folder old.zmt|show ''
 car.ZMT|show c
@@ -54,6 +56,12 @@ unit.sim|--simulator = u
 --count|levels --c
 --code|make-ldr in.bin --co
 --simulator --simulator=|--sim
+volume-down volume-up|assign VOL+ vol
+|assign ''
+mute|assign 2:120 play-pause --long mu
+--long|assign 2:120 mute --lon
+--functions|quick-setup --f
+|quick-setup --functions ''
 EOF
 
 # Nothing --help lists is missing: every command, and every option of the

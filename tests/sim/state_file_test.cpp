@@ -24,6 +24,8 @@ ControllerState usedState() {
     state.log.push_back({1, 2, {0x0A, 0x0B}});
     state.log.push_back({7, 40, std::vector<uint8_t>(32, 0x55)});
     state.firmware.assign(130, 0x42);
+    state.presses.push_back({1, 120});
+    state.presses.push_back({3, 255});
     return state;
 }
 
@@ -66,6 +68,11 @@ TEST(StateFile, BadLinesAreRefusedWithTheLineAndLeaveTheStateAlone) {
         {"memory.0 = 00\n", "unknown key"},
         {"firmware.16440 = 00 00 00 00 00 00 00 00 00\n", "firmware"},
         {"log = 01\n", "log record"},
+        {"press = 5:120\n", "line 1: '5:120' is not CHANNEL:LEVEL"},
+        {"press = 0:120\n", "CHANNEL:LEVEL"},
+        {"press = 2:0\n", "CHANNEL:LEVEL"},
+        {"press = 2:256\n", "CHANNEL:LEVEL"},
+        {"press = 2 120\n", "CHANNEL:LEVEL"},
         {"key_levels = 00 00 00 00 00\n", "past the end"},
     };
     for (const auto& c : cases) {

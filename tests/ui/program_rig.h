@@ -56,6 +56,10 @@ struct RigOptions {
     std::string settingsPath = {};
     // Simulated controllers on the bus (serials 1001, 1002...).
     std::size_t units = 1;
+    // The quick set-up's offer to a controller with nothing set up (the
+    // simulated one is such a controller): off, so that the tests of other
+    // windows meet only the boxes they are about.
+    bool offerQuickSetup = false;
 };
 
 struct ProgramRig {
@@ -100,6 +104,7 @@ struct ProgramRig {
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
                    .snapshotFolder = dir.filePath("snapshots").toStdString(),
+                   .offerQuickSetup = options.offerQuickSetup,
                    .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         session.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {

@@ -4,7 +4,6 @@
 #include "device/commands.h"
 #include "lang/lang.h"
 
-#include <algorithm>
 #include <cstddef>
 
 namespace zmt {
@@ -17,13 +16,11 @@ static_assert(kKeysOffset + kKeysSize == kLearningWriteTotal);
 
 } // namespace
 
-uint8_t pressThreshold(uint8_t idleMaximum) {
-    return static_cast<uint8_t>(std::min(idleMaximum + int{kPressMargin}, 255));
-}
-
 void ButtonLearning::onLearnButtons() {
     switch (state_) {
     case State::Off:
+        // The quick set-up learns buttons itself; one run at a time.
+        if (flags_.quickSetupActive()) return;
         break;
     case State::Reading:
         if (inTurn_) stopRequested_ = true;
@@ -38,7 +35,7 @@ void ButtonLearning::onLearnButtons() {
     state_ = State::Starting;
     stopRequested_ = false;
     view_.setLearningBusy(true);
-    flags_.setLearningActive(true, {});
+    flags_.setLearningActive(true, FlagKey<ButtonLearning>{});
     if (!start()) {
         // Answered No, or the controller did not take the first writes:
         // nothing was learned and nothing is written.
@@ -105,11 +102,10 @@ bool ButtonLearning::start() {
     // Its results replace the buttons as a whole; keep what is there now.
     if (!transfer_.keepSnapshot(SnapshotCause::LearningWritten)) return false;
     levels_ = LearningLevels{};
+    idle_ = {};
     // The controller forgets its buttons while we learn, so it sends nothing
     // for presses the user makes now. Our own image keeps them until the end.
-    const uint8_t unlearned = 0;
-    if (transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, &unlearned, 1)) != ResultCode::Ok) return false;
-    return transfer_.reportWriteFailure(commands::writeConfigMemory(link_, 0, nullptr, 0)) == ResultCode::Ok;
+    return transfer_.reportWriteFailure(setup::startLearningOnController(link_)) == ResultCode::Ok;
 }
 
 void ButtonLearning::takeReading() {
@@ -118,14 +114,14 @@ void ButtonLearning::takeReading() {
         if (--countdown_ == 0) {
             host_.notice(0, kNoticeBlinkMs, localized("Нажмите каждую кнопку и присвойте ей имя\0"
                                                      "Press each button and give it a name"));
-            for (int c = 0; c < kChannels; ++c) levels_.pressThreshold[c] = pressThreshold(levels_.idleMaximum[c]);
+            levels_.pressThreshold = idle_.thresholds();
             countdown_ = kCollectPolls;
             levels_.phase = LearningCollecting;
         } else if (!readLevels()) {
             stop = true;
         } else {
-            for (int c = 0; c < kChannels; ++c)
-                if (levels_.current[c] > levels_.idleMaximum[c]) levels_.idleMaximum[c] = levels_.current[c];
+            idle_.add(levels_.current);
+            levels_.idleMaximum = idle_.maximum;
             view_.showLevels(levels_);
         }
     } else if (!readLevels()) {
@@ -155,7 +151,7 @@ void ButtonLearning::end(bool writeResult) {
 
 void ButtonLearning::stopRunning() {
     state_ = State::Off;
-    flags_.setLearningActive(false, {});
+    flags_.setLearningActive(false, FlagKey<ButtonLearning>{});
     view_.setLearningBusy(false);
     view_.clearGridSelection();
 }
@@ -174,9 +170,7 @@ void ButtonLearning::finish() {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
                      localized("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
     } else {
-        host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     localized("Кнопки не записаны в устройство, запись будет повторена\0"
-                              "The buttons have not reached the device, writing will be retried"));
+        host_.notice(kDoneNoticeMs, kNoticeBlinkMs, localized(ConfigTransfer::kButtonsNotSentText));
     }
 }
 

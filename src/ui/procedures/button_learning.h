@@ -14,6 +14,7 @@
 #include "config/config_transfer.h"
 #include "device/device_link.h"
 #include "device/flags.h"
+#include "setup/press_detection.h"
 
 #include <array>
 #include <cstdint>
@@ -21,18 +22,11 @@
 
 namespace zmt {
 
-inline constexpr int kIdlePolls = 20;          // 19 readings, the 20th turn ends the phase
+inline constexpr int kIdlePolls = setup::kIdleReadings + 1;   // the turn after the last reading ends the phase
 inline constexpr int kCollectPolls = 600;      // polls without a press before the run ends
-inline constexpr uint8_t kPressMargin = 8;     // above the idle maximum counts as a press
 inline constexpr uint32_t kLearningTurnMs = 100;
 inline constexpr int kLearningWriteTotal = 425;
-
-// The level a reading must exceed to count as a press. It stops at 255
-// rather than wrapping round: a channel resting at 248 or above would
-// otherwise get a tiny threshold, its idle level would read as a held button
-// and a phantom button would be stored on every turn. Such a channel simply
-// cannot register a press.
-uint8_t pressThreshold(uint8_t idleMaximum);
+using setup::pressThreshold;
 
 // Where a learning run is: about to start, measuring the channels at rest,
 // then collecting the buttons pressed.
@@ -113,6 +107,7 @@ private:
     ProgramFlags& flags_;
     LearningView& view_;
     LearningLevels levels_;
+    setup::IdleMeasurement idle_;
     State state_ = State::Off;
     int countdown_ = 0;
     // A click that came while the start or a turn was talking to the

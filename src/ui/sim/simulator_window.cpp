@@ -163,6 +163,24 @@ QGroupBox* SimulatorWindow::buildLevels() {
     releaseButton_ = new QPushButton;
     releaseButton_->setObjectName("releaseButton");
     layout->addWidget(releaseButton_, 4, 1, 1, 2, Qt::AlignRight);
+    // A press held steady for half a second and let go, as a hand on the
+    // wheel makes it: a slider dragged to a level passes through others on
+    // the way, which a set-up reads as an unsteady press.
+    pressChannel_ = new QComboBox;
+    pressChannel_->setObjectName("pressChannel");
+    pressChannel_->addItems({"1", "2", "3", "4"});
+    pressLevel_ = new QSpinBox;
+    pressLevel_->setObjectName("pressLevel");
+    pressLevel_->setRange(1, 255);
+    pressLevel_->setValue(120);
+    pressButton_ = new QPushButton;
+    pressButton_->setObjectName("pressButton");
+    auto* pressRow = new QHBoxLayout;
+    pressRow->addWidget(pressChannel_);
+    pressRow->addWidget(pressLevel_);
+    pressRow->addStretch();
+    pressRow->addWidget(pressButton_);
+    layout->addLayout(pressRow, 5, 0, 1, 3);
     layout->setColumnStretch(1, 1);
     return levelsBox_;
 }
@@ -313,6 +331,7 @@ void SimulatorWindow::connectControls() {
         connect(levelSliders_[channel], &QSlider::valueChanged, this,
                 [this, channel](int level) { setLevel(channel, level); });
     connect(releaseButton_, &QPushButton::clicked, this, &SimulatorWindow::releaseButtons);
+    connect(pressButton_, &QPushButton::clicked, this, &SimulatorWindow::pressButton);
 
     connect(irReceiveButton_, &QPushButton::clicked, this, &SimulatorWindow::receiveIrCode);
     connect(logQueueButton_, &QPushButton::clicked, this, &SimulatorWindow::queueLogRecord);
@@ -359,6 +378,13 @@ void SimulatorWindow::retranslate() {
     for (std::size_t channel = 0; channel < levelLabels_.size(); ++channel)
         levelLabels_[channel]->setText(formatText(localized("Канал %zu\0Channel %zu\0"), channel + 1).c_str());
     releaseButton_->setText(text("Отпустить все\0Release all\0"));
+    for (int channel = 0; channel < pressChannel_->count(); ++channel)
+        pressChannel_->setItemText(channel, formatText(localized("Канал %d\0Channel %d\0"), channel + 1).c_str());
+    pressChannel_->setAccessibleName(text("Канал нажатия\0Channel of the press\0"));
+    pressLevel_->setAccessibleName(text("Уровень нажатия\0Level of the press\0"));
+    pressButton_->setText(text("Нажать\0Press\0"));
+    pressButton_->setToolTip(text("Кнопка на выбранном уровне нажата полсекунды и отпущена\0"
+                                  "The button at the chosen level is held for half a second, then let go\0"));
 
     infraredBox_->setTitle(text("ИК-приёмник\0Infrared receiver\0"));
     irProtocolLabel_->setText(text("Протокол\0Protocol\0"));
@@ -412,6 +438,16 @@ void SimulatorWindow::applySerial() {
 void SimulatorWindow::setLevel(std::size_t channel, int level) {
     controller_.state.keyLevels[channel] = static_cast<uint8_t>(level);
     levelValues_[channel]->setNum(level);
+}
+
+void SimulatorWindow::pressButton() {
+    const int channel = pressChannel_->currentIndex();
+    const int level = pressLevel_->value();
+    controller_.state.presses.push_back(
+        {static_cast<uint8_t>(channel), static_cast<uint8_t>(level), /*restReads=*/0});
+    report(formatText(localized("Нажата кнопка: канал %d, уровень %d\0Button pressed: channel %d, level %d\0"),
+                      channel + 1, level)
+               .c_str());
 }
 
 void SimulatorWindow::releaseButtons() {

@@ -56,6 +56,7 @@ private:
     void applySerial();
     void setLevel(std::size_t channel, int level);
     void releaseButtons();
+    void pressButton();
     void receiveIrCode();
     void queueLogRecord();
     void applyRefusal(int index);
@@ -85,6 +86,9 @@ private:
     std::array<QSlider*, 4> levelSliders_{};
     std::array<QLabel*, 4> levelValues_{};
     QPushButton* releaseButton_ = nullptr;
+    QComboBox* pressChannel_ = nullptr;
+    QSpinBox* pressLevel_ = nullptr;
+    QPushButton* pressButton_ = nullptr;
 
     QGroupBox* infraredBox_ = nullptr;
     QLabel* irProtocolLabel_ = nullptr;

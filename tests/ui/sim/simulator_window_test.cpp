@@ -179,6 +179,25 @@ private slots:
         QCOMPARE(bench.controller().state.keyLevels[3], uint8_t{7});
     }
 
+    // "Press": the chosen channel reads the level for five readings from
+    // the next one on, steady, then rests again.
+    void pressAndRelease() {
+        Bench bench;
+        bench.child<QComboBox>("pressChannel")->setCurrentIndex(1);
+        bench.child<QSpinBox>("pressLevel")->setValue(90);
+        bench.click("pressButton");
+        std::vector<uint8_t> channel2;
+        for (int i = 0; i < 7; ++i) {
+            std::array<uint8_t, 4> levels{};
+            QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
+            QCOMPARE(levels[0], sim::kIdleKeyLevel);
+            channel2.push_back(levels[1]);
+        }
+        const uint8_t rest = sim::kIdleKeyLevel;
+        QCOMPARE(channel2, (std::vector<uint8_t>{90, 90, 90, 90, 90, rest, rest}));
+        QVERIFY(bench.controller().state.presses.empty());
+    }
+
     void infraredCode() {
         Bench bench;
         bench.child<QSpinBox>("irProtocol")->setValue(1);
