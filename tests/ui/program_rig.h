@@ -192,6 +192,14 @@ struct ProgramRig {
             passTime(kLearningTurnMs);
     }
     void learnButtons() { runProcedure("SpeedButtonKeysSetup"); }
+    // A steering-wheel button held half a second, as a thumb does, then let
+    // go: every channel back at its idle level.
+    void holdButton(int channel, uint8_t level, uint8_t idle) {
+        controller().state.keyLevels[static_cast<std::size_t>(channel)] = level;
+        passTime(500);
+        controller().state.keyLevels = {idle, idle, idle, idle};
+        passTime(300);
+    }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
     // startsFromFactory: the new application starts from the factory

@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 #include "ui/procedures/level_bars.h"
 #include "ui/widgets/procedure_host.h"
+#include "ui/widgets/reaction_chooser.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -20,6 +21,7 @@ namespace zmt::ui {
 namespace {
 
 constexpr unsigned kOutcomeNoticeMs = 5000;
+constexpr int kLeastWidth = 460;
 // The controller went away while the window waited for the user.
 constexpr const char* kLostLiteral =
     "Контроллер отключён; ничего не изменено. Он получит прежнюю настройку, когда вернётся\0"
@@ -47,9 +49,9 @@ QString orNothing(const std::string& what) {
     return what.empty() ? text("ничего\0nothing") : QString::fromStdString(what);
 }
 
-// The entries a step may be given instead of the list's own: the ordinary
-// functions and "nothing" (a faulty button switched off).
-bool offeredForAStep(const setup::FunctionEntry& entry) { return entry.kind != setup::FunctionKind::Picker; }
+bool sameReaction(const Reaction& a, const Reaction& b) {
+    return a.kind == b.kind && a.arg1 == b.arg1 && a.arg2 == b.arg2 && a.arg3 == b.arg3;
+}
 
 // The first event a button triggers by itself (no modifier held), short
 // presses first; -1 for none.
@@ -68,9 +70,10 @@ int eventOfButton(const ConfigImage& image, int channel, int row) {
 
 } // namespace
 
-QuickSetupWindow::QuickSetupWindow(ProcedureShell& shell, Controller controller, ProcedurePage& page)
+QuickSetupWindow::QuickSetupWindow(ProcedureShell& shell, Controller controller, ProcedurePage& page,
+                                   ReactionChooser& chooser)
     : QDialog(&shell.windowWidget()), shell_(shell), page_(page), host_(controller.link.host()),
-      record_(controller.record),
+      record_(controller.record), chooser_(chooser),
       flow_(std::make_unique<setup::QuickSetup>(controller.link, controller.transfer, controller.record,
                                                 shell.flags(), shell.editHistory(),
                                                 static_cast<setup::QuickSetupView&>(*this))) {
@@ -129,6 +132,10 @@ void QuickSetupWindow::build() {
     runLayout->addWidget(longLabel_, 1, 0);
     runLayout->addWidget(longPress_, 1, 1);
     runLayout->addWidget(addLong_, 1, 2);
+    // The longest function's name shows whole in either language: the
+    // lists take the width of their items (fillFunctions), and the window
+    // follows.
+    for (QComboBox* list : {function_, longPress_}) list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     runLayout->setColumnStretch(1, 1);
     runLayout->setRowStretch(2, 1);
     connect(function_, &QComboBox::activated, this, [this](int index) { onFunctionChosen(index); });
@@ -205,9 +212,11 @@ void QuickSetupWindow::build() {
     setTabOrder(skip_, finish_);
     setTabOrder(finish_, apply_);
     setTabOrder(apply_, close_);
-    // Wide enough for a two-line prompt in either language; as high as the
-    // step in sight needs (fitPage).
-    setMinimumWidth(460);
+    // Wide enough for a two-line prompt in either language, wider when a
+    // step's lists and labels need it (the layout then widens the window);
+    // as high as the step in sight needs (fitPage).
+    const QMargins margins = layout->contentsMargins();
+    prompt_->setMinimumWidth(kLeastWidth - margins.left() - margins.right());
     fitPage();
 }
 
@@ -221,7 +230,8 @@ void QuickSetupWindow::fitPage() {
     }
     // The wrapped prompt and remark take the height they need at this width.
     layout()->activate();
-    const int wide = std::max(width(), minimumWidth());
+    // At least as wide as the lists need for their longest item.
+    const int wide = std::max(width(), layout()->totalMinimumSize().width());
     const int high = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wide) : sizeHint().height();
     resize(wide, std::max(high, layout()->totalMinimumSize().height()));
 }
@@ -254,7 +264,6 @@ void QuickSetupWindow::fillFunctions() {
     function_->clear();
     longPress_->clear();
     for (const setup::FunctionEntry& entry : setup::functionCatalogue()) {
-        if (!offeredForAStep(entry)) continue;
         const QString name = QString::fromStdString(setup::functionName(entry));
         function_->addItem(name, QString::fromLatin1(entry.key));
         // A long press does something: "nothing" is what it does without one.
@@ -262,6 +271,9 @@ void QuickSetupWindow::fillFunctions() {
     }
     const int kept = longPress_->findData(keptLong);
     longPress_->setCurrentIndex(kept >= 0 ? kept : 0);
+    // A layout gives a list no more than its minimum: the width of its
+    // items, in the language just chosen.
+    for (QComboBox* list : {function_, longPress_}) list->setMinimumWidth(list->sizeHint().width());
 }
 
 QuickSetupWindow::Page QuickSetupWindow::page() const { return static_cast<Page>(pages_->currentIndex()); }
@@ -293,6 +305,7 @@ bool QuickSetupWindow::openOn(const std::function<bool()>& begin) {
 }
 
 void QuickSetupWindow::abandon() {
+    stopPicking();
     if (flow_->active()) flow_->abandon();
     if (flow_->step() == setup::QuickStep::Testing) flow_->stopTest();
     turns_.stop();
@@ -300,6 +313,7 @@ void QuickSetupWindow::abandon() {
 }
 
 void QuickSetupWindow::reject() {
+    stopPicking();
     const bool wasActive = flow_->active();
     if (wasActive) flow_->cancel();
     if (flow_->step() == setup::QuickStep::Testing) flow_->stopTest();
@@ -360,6 +374,9 @@ void QuickSetupWindow::refresh() {
     remark_->setVisible(!remark_->text().isEmpty());
 
     const bool waiting = step == QuickStep::Waiting;
+    // A picker left open for a step that is over would give its choice to
+    // the next one.
+    if (pickingStep_ >= 0 && (!waiting || flow_->stepsBegun() != pickingStep_)) stopPicking();
     for (QWidget* choice : {static_cast<QWidget*>(functionLabel_), static_cast<QWidget*>(function_)})
         choice->setVisible(waiting);
     if (waiting) {
@@ -369,6 +386,7 @@ void QuickSetupWindow::refresh() {
     // The long press goes to the button the last step set up.
     const std::vector<setup::SummaryRow> rows = flow_->summary();
     const bool longOffered = waiting && !rows.empty();
+    const bool longRowAppears = longOffered && !longPress_->isVisibleTo(this);
     for (QWidget* longRow : {static_cast<QWidget*>(longLabel_), static_cast<QWidget*>(longPress_),
                              static_cast<QWidget*>(addLong_)})
         longRow->setVisible(longOffered);
@@ -415,7 +433,7 @@ void QuickSetupWindow::refresh() {
                          : step == QuickStep::Measuring ? nullptr
                                                         : close_;
     for (QPushButton* each : {skip_, replace_, apply_, close_}) each->setDefault(each == usual);
-    if (shown != before) fitPage();
+    if (shown != before || longRowAppears) fitPage();
     if (shown != before && usual != nullptr && isVisible()) usual->setFocus(Qt::OtherFocusReason);
 
     holdMainWindow(active);
@@ -495,9 +513,43 @@ void QuickSetupWindow::onTurn() {
 
 void QuickSetupWindow::onFunctionChosen(int index) {
     const setup::FunctionEntry* entry = setup::findFunction(function_->itemData(index).toString().toStdString());
-    if (entry == nullptr || flow_->currentFunction().function == entry) return;
+    if (entry == nullptr) return;
+    // Chosen again, it opens the picker again: the way to change the key.
+    if (entry->kind == setup::FunctionKind::Picker) {
+        pickAnotherKey();
+        return;
+    }
+    if (flow_->currentFunction().function == entry) return;
     flow_->chooseFunction(setup::FunctionChoice::of(*entry));
     refresh();
+}
+
+void QuickSetupWindow::pickAnotherKey() {
+    if (flow_->step() != setup::QuickStep::Waiting) return;
+    pickingStep_ = flow_->stepsBegun();
+    beforePicking_ = flow_->currentFunction();
+    // The list shows the step's function until a key is picked.
+    refresh();
+    chooser_.chooseReaction(*this, beforePicking_.reaction,
+                            [this](const Reaction& reaction) { onReactionPicked(setup::FunctionChoice::picked(reaction)); });
+}
+
+void QuickSetupWindow::onReactionPicked(const setup::FunctionChoice& picked) {
+    if (pickingStep_ < 0 || flow_->step() != setup::QuickStep::Waiting || flow_->stepsBegun() != pickingStep_) return;
+    // The picker opened on the step's reaction, or brought back to it, or
+    // emptied (its keys clicked off): the step's own function again rather
+    // than a button that would send nothing.
+    const bool asBefore = !picked.valid() || sameReaction(picked.reaction, beforePicking_.reaction);
+    const setup::FunctionChoice choice = asBefore ? beforePicking_ : picked;
+    const setup::FunctionChoice now = flow_->currentFunction();
+    if (choice.function == now.function && sameReaction(choice.reaction, now.reaction)) return;
+    flow_->chooseFunction(choice);
+}
+
+void QuickSetupWindow::stopPicking() {
+    if (pickingStep_ < 0) return;
+    pickingStep_ = -1;
+    chooser_.stopChoosingReaction();
 }
 
 void QuickSetupWindow::onAddLongPress() {

@@ -37,6 +37,7 @@ namespace zmt::ui {
 class LevelBars;
 class ProcedurePage;
 class ProcedureShell;
+class ReactionChooser;
 
 class QuickSetupWindow : public QDialog, private setup::QuickSetupView {
     Q_OBJECT
@@ -47,7 +48,7 @@ public:
         ConfigTransfer& transfer;
         ConfigRecord& record;
     };
-    QuickSetupWindow(ProcedureShell& shell, Controller controller, ProcedurePage& page);
+    QuickSetupWindow(ProcedureShell& shell, Controller controller, ProcedurePage& page, ReactionChooser& chooser);
     ~QuickSetupWindow() override;
 
     // Opens the window on a new run (false, with the reason said, when the
@@ -83,6 +84,10 @@ private:
     void holdMainWindow(bool held);
     void onTurn();
     void onFunctionChosen(int index);
+    // "Another key…": the picker on the step's own reaction.
+    void pickAnotherKey();
+    void onReactionPicked(const setup::FunctionChoice& choice);
+    void stopPicking();
     void onAddLongPress();
     void onApply();
     // Says in the main window's toolbar how the run ended.
@@ -92,6 +97,7 @@ private:
     ProcedurePage& page_;
     Host& host_;
     ConfigRecord& record_;
+    ReactionChooser& chooser_;
     std::unique_ptr<setup::QuickSetup> flow_;
     QTimer turns_{this};
     bool holding_ = false;
@@ -101,6 +107,10 @@ private:
     bool lostController_ = false;
     // The button (channel, row) the long-press list was last set for.
     std::pair<int, int> longFor_{-1, 0};
+    // The step the picker is open for (the flow's stepsBegun; -1: none) and
+    // the function the step had before, which an emptied reaction goes back to.
+    int pickingStep_ = -1;
+    setup::FunctionChoice beforePicking_;
 
     QLabel* prompt_ = nullptr;
     QLabel* remark_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "config/config_image.h"
 #include "lang/lang.h"
+#include "ui/help/help_window.h"
+#include "ui/i18n/translate_form.h"
 #include "ui/procedures/quick_setup_window.h"
 #include "ui/shell/controller_session.h"
 #include "ui/shell/main_window.h"
@@ -65,6 +67,10 @@ void QuickSetupEntry::retranslate() {
     quickSetupAction_->setText(text("Быстрая настройка…\0Quick set-up…"));
     buttonTestAction_->setText(text("Проверка кнопок…\0Test buttons…"));
     if (window_) window_->retranslate();
+    if (picker_) {
+        translateForm(kFormKeyBoardTranslation, picker_);
+        picker_->retranslateTitle();
+    }
 }
 
 void QuickSetupEntry::updateActions() {
@@ -83,13 +89,45 @@ bool QuickSetupEntry::controllerReady(bool say) {
 QuickSetupWindow& QuickSetupEntry::setupWindow() {
     if (!window_) {
         window_ = std::make_unique<QuickSetupWindow>(
-            main_, QuickSetupWindow::Controller{session_.link(), session_.transfer(), session_.record()}, page_);
+            main_, QuickSetupWindow::Controller{session_.link(), session_.transfer(), session_.record()}, page_,
+            static_cast<ReactionChooser&>(*this));
+        // F1 anywhere in it opens the guide on the quick set-up.
+        setHelpTopic(*window_, "quick-setup");
         // Where it stood is kept each time it closes.
         connect(window_.get(), &QDialog::finished, this, [this] {
             settings_.rememberQuickSetupPlace(window_->frameGeometry().left(), window_->frameGeometry().top());
         });
     }
     return *window_;
+}
+
+void QuickSetupEntry::chooseReaction(QWidget& over, const Reaction& start,
+                                     std::function<void(const Reaction&)> chosen) {
+    if (!picker_) {
+        // A child of the set-up window: the main window's input is blocked
+        // while it is open, its children's is not.
+        picker_ = new ReactionPicker(&over);
+        setHelpTopic(*picker_, "reactions");
+        translateForm(kFormKeyBoardTranslation, picker_);
+    }
+    chosen_ = {};
+    picking_ = start;
+    picker_->open(picking_, this, "Другая клавиша (быстрая настройка)\0Another key (quick set-up)");
+    chosen_ = std::move(chosen);
+    picker_->raise();
+    picker_->activateWindow();
+    picker_->focusKeys();
+}
+
+void QuickSetupEntry::stopChoosingReaction() {
+    chosen_ = {};
+    if (!picker_) return;
+    picker_->detach();
+    picker_->hide();
+}
+
+void QuickSetupEntry::reactionShown() {
+    if (chosen_) chosen_(picking_);
 }
 
 void QuickSetupEntry::openQuickSetup() {

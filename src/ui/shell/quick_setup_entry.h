@@ -6,16 +6,18 @@
 // settings by the controller's serial, so it is never asked twice. The
 // window itself (ui/procedures/quick_setup_window.h) is built when first
 // opened and stands where it stood last time.
+#include "config/config_image.h"
+#include "ui/picker/reaction_picker.h"
+#include "ui/widgets/reaction_chooser.h"
+
 #include <QObject>
+#include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAction;
-
-namespace zmt {
-struct ConfigImage;
-}
 
 namespace zmt::ui {
 
@@ -28,7 +30,10 @@ class SettingsStore;
 // Nothing set up on it yet: no button has a level and no event does anything.
 bool nothingSetUp(const ConfigImage& image);
 
-class QuickSetupEntry : public QObject {
+// It also keeps the picker for the window's "another key…": one of its
+// own, over the window, since the main window's picker waits with the
+// editors while a run holds the controller.
+class QuickSetupEntry : public QObject, private ReactionChooser, private ReactionOwner {
 public:
     // offer: make the offer at all (not while pictures are taken unattended).
     QuickSetupEntry(MainWindow& window, ControllerSession& session, SettingsStore& settings, ProcedurePage& page,
@@ -50,7 +55,16 @@ public:
     QuickSetupWindow* builtWindow() const { return window_.get(); }
     QuickSetupWindow& setupWindow();
 
+    // Built on first "another key…"; null before.
+    ReactionPicker* builtPicker() const { return picker_; }
+
 private:
+    // ReactionChooser
+    void chooseReaction(QWidget& over, const Reaction& start, std::function<void(const Reaction&)> chosen) override;
+    void stopChoosingReaction() override;
+    // ReactionOwner
+    void reactionShown() override;
+
     void offerNow(uint32_t serial);
     bool controllerReady(bool say);
     void retranslate();
@@ -65,6 +79,12 @@ private:
     bool offer_;
     QAction* quickSetupAction_ = nullptr;
     QAction* buttonTestAction_ = nullptr;
+    // The picker edits picking_ in place; chosen_ hears each change.
+    // Declared before the window so that they outlive it: the window's end
+    // closes the picker.
+    QPointer<ReactionPicker> picker_;
+    Reaction picking_{};
+    std::function<void(const Reaction&)> chosen_;
     std::unique_ptr<QuickSetupWindow> window_;
     bool placed_ = false;
 };

@@ -8,6 +8,7 @@
 // set, pictures of the window are saved there.
 #include "../program_rig.h"
 #include "setup/quick_setup.h"
+#include "ui/picker/reaction_picker.h"
 #include "ui/procedures/quick_setup_window.h"
 #include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/undo_buttons.h"
@@ -48,12 +49,7 @@ struct Rig : test::ProgramRig {
     setup::QuickSetup& flow() { return quick().flow(); }
     void letGo() { controller().state.keyLevels = {kIdle, kIdle, kIdle, kIdle}; }
     // Holds a button half a second, as a thumb does, and lets it go.
-    void press(int channel, uint8_t level) {
-        controller().state.keyLevels[channel] = level;
-        passTime(500);
-        letGo();
-        passTime(300);
-    }
+    void press(int channel, uint8_t level) { holdButton(channel, level, kIdle); }
     // Connected, the window open and the idle levels measured.
     void startQuickSetup() {
         connect();
@@ -370,6 +366,57 @@ private slots:
             if (event.keyCol == 0 && event.keyRow == 1 && event.eventType() != 0) ++onHorn;
         QCOMPARE(onHorn, 2);
         QCOMPARE(program.held().keys[0][0].nameText(), std::string("HORN"));
+    }
+
+    // "Another key…" opens a picker of its own on the step's reaction while
+    // the editors (and the main window's picker) stay locked; a key picked
+    // there becomes the step's function, a picker closed untouched or
+    // emptied leaves the step as it was, and a step that moves on closes it
+    // so that a late click changes nothing.
+    void anotherKeyFromThePicker_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("function");   // of the step once the button is pressed
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("a key picked") << "pick" << "another-key" << "A";
+        QTest::newRow("closed untouched") << "close" << "volume-up" << "Volume up";
+        QTest::newRow("picked, then emptied") << "empty" << "volume-up" << "Volume up";
+        // The picked key's step skipped: the list's Volume up is asked again,
+        // a step of its own, which a late click in the picker must not touch.
+        QTest::newRow("the picked step skipped") << "skip" << "volume-up" << "Volume up";
+    }
+    void anotherKeyFromThePicker() {
+        QFETCH(QString, how);
+        QFETCH(QString, function);
+        QFETCH(QString, summary);
+        Rig program;
+        program.startQuickSetup();
+        auto* functions = test::child<QComboBox>(program.quick(), "ComboQuickFunction");
+        const int another = functions->findData(QString("another-key"));
+        QVERIFY(another >= 0);
+        functions->setCurrentIndex(another);
+        emit functions->activated(another);
+        ReactionPicker* picker = program.entry().builtPicker();
+        QVERIFY(picker != nullptr && picker->isVisible());
+        QVERIFY(program.window.editorLocked());
+        // Opened on Volume up: nothing chosen yet.
+        QCOMPARE(program.flow().currentFunction().function->key, std::string("volume-up"));
+        const PickerControl keyA{PickerControl::Key, 0x04};
+        if (how != "close") picker->onPickerKey(keyA);
+        if (how == "empty") picker->onPickerKey(keyA);   // clicked off again
+        if (how == "skip") {
+            program.button("ButtonQuickSkip")->click();
+            QVERIFY(!picker->isVisible());
+            picker->onPickerKey(PickerControl{PickerControl::Key, 0x05});
+        }
+        if (how == "close") picker->reject();
+        QCOMPARE(program.flow().currentFunction().function->key, function.toStdString());
+        program.press(0, 150);
+        QVERIFY(!picker->isVisible());
+        program.button("ButtonQuickFinish")->click();
+        auto* table = test::child<QTableWidget>(program.quick(), "TableQuickSummary");
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 1)->text(), summary);
+        program.quick().reject();
     }
 
     // "Test buttons…" on its own: a learned button shows its name and what
