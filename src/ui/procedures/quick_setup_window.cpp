@@ -114,8 +114,11 @@ void QuickSetupWindow::build() {
     pages_ = new QStackedWidget(this);
     layout->addWidget(pages_, 1);
 
-    // The run: the step's function, a long press.
-    auto* run = new QWidget;
+    // Under the page: the step's function (at a step) and a long press for
+    // the button the last step set up (at a step and at the summary).
+    auto* run = new QWidget(this);
+    choices_ = run;
+    layout->addWidget(run);
     auto* runLayout = new QGridLayout(run);
     runLayout->setContentsMargins(0, 0, 0, 0);
     functionLabel_ = new QLabel(run);
@@ -137,10 +140,9 @@ void QuickSetupWindow::build() {
     // follows.
     for (QComboBox* list : {function_, longPress_}) list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     runLayout->setColumnStretch(1, 1);
-    runLayout->setRowStretch(2, 1);
     connect(function_, &QComboBox::activated, this, [this](int index) { onFunctionChosen(index); });
     connect(addLong_, &QPushButton::clicked, this, [this] { onAddLongPress(); });
-    pages_->addWidget(run);
+    pages_->addWidget(new QWidget);   // a step: the bars and the choices say it all
 
     // A button that already does something: what it does, and the answers.
     auto* conflict = new QWidget;
@@ -200,14 +202,15 @@ void QuickSetupWindow::build() {
     connect(apply_, &QPushButton::clicked, this, [this] { onApply(); });
     connect(close_, &QPushButton::clicked, this, [this] { reject(); });
 
-    // Tab goes as the eye does: the step's choices, then the buttons.
-    setTabOrder(function_, longPress_);
-    setTabOrder(longPress_, addLong_);
-    setTabOrder(addLong_, replace_);
+    // Tab goes as the eye does: the page, the choices under it, then the
+    // buttons.
     setTabOrder(replace_, keepBoth_);
     setTabOrder(keepBoth_, skipConflict_);
     setTabOrder(skipConflict_, summary_);
-    setTabOrder(summary_, back_);
+    setTabOrder(summary_, function_);
+    setTabOrder(function_, longPress_);
+    setTabOrder(longPress_, addLong_);
+    setTabOrder(addLong_, back_);
     setTabOrder(back_, skip_);
     setTabOrder(skip_, finish_);
     setTabOrder(finish_, apply_);
@@ -385,7 +388,8 @@ void QuickSetupWindow::refresh() {
     }
     // The long press goes to the button the last step set up.
     const std::vector<setup::SummaryRow> rows = flow_->summary();
-    const bool longOffered = waiting && !rows.empty();
+    const bool longOffered = (waiting || step == QuickStep::Summary) && !rows.empty();
+    choices_->setVisible(waiting || longOffered);
     const bool longRowAppears = longOffered && !longPress_->isVisibleTo(this);
     for (QWidget* longRow : {static_cast<QWidget*>(longLabel_), static_cast<QWidget*>(longPress_),
                              static_cast<QWidget*>(addLong_)})

@@ -116,6 +116,7 @@ private:
     QLabel* remark_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     LevelBars* bars_ = nullptr;
+    QWidget* choices_ = nullptr;
     QLabel* functionLabel_ = nullptr;
     QComboBox* function_ = nullptr;
     QLabel* longLabel_ = nullptr;

@@ -368,6 +368,28 @@ private slots:
         QCOMPARE(program.held().keys[0][0].nameText(), std::string("HORN"));
     }
 
+    // The long press is offered at the summary too, for the last button set
+    // up: added there it shows in the summary at once, and Back takes it
+    // back before leaving the summary.
+    void aLongPressAddedAtTheSummary() {
+        Rig program;
+        program.startQuickSetup();
+        program.press(0, 150);
+        program.button("ButtonQuickFinish")->click();
+        QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Summary);
+        auto* longPress = test::child<QComboBox>(program.quick(), "ComboQuickLongPress");
+        QVERIFY(longPress->isVisible());
+        longPress->setCurrentIndex(longPress->findData(QString("mute")));
+        program.button("ButtonQuickAddLongPress")->click();
+        QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Summary);
+        auto* table = test::child<QTableWidget>(program.quick(), "TableQuickSummary");
+        QCOMPARE(table->item(0, 2)->text(), QString("Mute"));
+        program.button("ButtonQuickBack")->click();
+        QCOMPARE(program.quick().page(), QuickSetupWindow::Page::Summary);
+        QCOMPARE(table->item(0, 2)->text(), QString());
+        program.quick().reject();
+    }
+
     // "Another key…" opens a picker of its own on the step's reaction while
     // the editors (and the main window's picker) stay locked; a key picked
     // there becomes the step's function, a picker closed untouched or
