@@ -49,10 +49,6 @@ QString orNothing(const std::string& what) {
     return what.empty() ? text("ничего\0nothing") : QString::fromStdString(what);
 }
 
-bool sameReaction(const Reaction& a, const Reaction& b) {
-    return a.kind == b.kind && a.arg1 == b.arg1 && a.arg2 == b.arg2 && a.arg3 == b.arg3;
-}
-
 // The first event a button triggers by itself (no modifier held), short
 // presses first; -1 for none.
 int eventOfButton(const ConfigImage& image, int channel, int row) {
@@ -543,10 +539,10 @@ void QuickSetupWindow::onReactionPicked(const setup::FunctionChoice& picked) {
     // The picker opened on the step's reaction, or brought back to it, or
     // emptied (its keys clicked off): the step's own function again rather
     // than a button that would send nothing.
-    const bool asBefore = !picked.valid() || sameReaction(picked.reaction, beforePicking_.reaction);
+    const bool asBefore = !picked.valid() || setup::sameReaction(picked.reaction, beforePicking_.reaction);
     const setup::FunctionChoice choice = asBefore ? beforePicking_ : picked;
     const setup::FunctionChoice now = flow_->currentFunction();
-    if (choice.function == now.function && sameReaction(choice.reaction, now.reaction)) return;
+    if (choice.function == now.function && setup::sameReaction(choice.reaction, now.reaction)) return;
     flow_->chooseFunction(choice);
 }
 
