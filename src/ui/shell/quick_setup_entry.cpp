@@ -110,6 +110,10 @@ void QuickSetupEntry::chooseReaction(QWidget& over, const Reaction& start,
         setHelpTopic(*picker_, "reactions");
         translateForm(kFormKeyBoardTranslation, picker_);
     }
+    // Beside the set-up window, not over its prompt and lists.
+    if (const QScreen* screen = over.screen())
+        picker_->move(pickerBeside(over.frameGeometry(), QRect(), picker_->frameGeometry().size(),
+                                   screen->availableGeometry()));
     chosen_ = {};
     picking_ = start;
     picker_->open(picking_, this, "Другая клавиша (быстрая настройка)\0Another key (quick set-up)");
