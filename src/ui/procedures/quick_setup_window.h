@@ -2,8 +2,9 @@
 // The quick set-up's window: press a steering-wheel button, it gets a
 // function. It shows the flow of setup/quick_setup.h step by step: the idle
 // measurement, then function by function the prompt with Skip, Back and
-// Finish, the function of the step (another one, or "nothing" for a faulty
-// button), a long press for the button just set up, the question about a
+// Finish, the function of the step (another one, any key from a picker of
+// its own, or "nothing" for a faulty button), a long press for the button
+// just set up (at a step and at the summary), the question about a
 // button that already does something (inside the window, not a box), the
 // levels of the four channels, the summary with Apply, and then the button
 // test, which the toolbar's menu also opens on its own.
