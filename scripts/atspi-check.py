@@ -70,7 +70,9 @@ def main():
     open_help(app)
     for window in app:
         windows += 1
-        if window.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG):
+        # A message box (the quick set-up's offer to a controller with
+        # nothing set up comes at start) reads as an alert, as it should.
+        if window.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
             unnamed.append(f"window read as {window.getRoleName()}: {window.name!r}")
         walk(window, "", unnamed, seen)
     for line in unnamed:

@@ -130,7 +130,9 @@ int main(int argc, char** argv) {
                                   .simulatorStateFile = options.simulatorStateFile,
                                   .moreSimulatedUnits = options.moreSimulatorStateFiles,
                                   .settingsPath = settingsPath,
-                                  .snapshotFolder = zmt::defaultSnapshotFolder()});
+                                  .snapshotFolder = zmt::defaultSnapshotFolder(),
+                                  // Pictures are taken with nobody there to answer.
+                                  .offerQuickSetup = options.screenshotDir.empty()});
         std::string stateError;
         // A refusal of the state file is said in the user's language.
         if (options.simulator) useSettingsLanguage(settingsPath);

@@ -37,11 +37,11 @@ constexpr FunctionEntry kCatalogue[] = {
 constexpr std::size_t kOrdinary = 10;
 static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kOrdinary + 2);
 
+} // namespace
+
 bool sameReaction(const Reaction& a, const Reaction& b) {
     return a.kind == b.kind && a.arg1 == b.arg1 && a.arg2 == b.arg2 && a.arg3 == b.arg3;
 }
-
-} // namespace
 
 std::span<const FunctionEntry> functionCatalogue() { return kCatalogue; }
 

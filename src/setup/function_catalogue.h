@@ -57,5 +57,7 @@ std::string choiceText(const FunctionChoice& choice);
 // How a reaction already in an event reads: the catalogue's name when an
 // ordinary function sends exactly it, else its description.
 std::string reactionText(const Reaction& reaction);
+// The same bytes sent: the same reaction.
+bool sameReaction(const Reaction& a, const Reaction& b);
 
 } // namespace zmt::setup

@@ -58,6 +58,9 @@ struct QuickSetup::Run {
     QuickStep step = QuickStep::Off;
     QuickOutcome outcome = QuickOutcome::None;
     int stepIndex = 0;
+    // Counts the steps begun (never taken back): a step's identity, which
+    // stepIndex is not, since a chosen function's step shares its index.
+    int stepsBegun = 0;
     std::optional<FunctionChoice> chosen;   // this step's function instead of the list's
     ConfigImage base{};                     // the image when the run started
     ConfigImage work{};                     // what apply() makes of it
@@ -113,6 +116,7 @@ bool QuickSetup::active() const { return run_->step != QuickStep::Off && run_->s
 QuickStep QuickSetup::step() const { return run_->step; }
 QuickOutcome QuickSetup::outcome() const { return run_->outcome; }
 int QuickSetup::stepIndex() const { return run_->stepIndex; }
+int QuickSetup::stepsBegun() const { return run_->stepsBegun; }
 const ConfigImage& QuickSetup::pending() const { return run_->work; }
 const std::optional<TestResult>& QuickSetup::lastTest() const { return run_->lastTest; }
 
@@ -324,6 +328,7 @@ void QuickSetup::advance() {
     // the list goes on where it was.
     if (r.chosen) r.chosen.reset();
     else ++r.stepIndex;
+    ++r.stepsBegun;
     setStep(r.stepIndex >= static_cast<int>(setupSteps().size()) ? QuickStep::Summary : QuickStep::Waiting);
 }
 
@@ -363,6 +368,7 @@ void QuickSetup::back() {
     // step asked again; elsewhere the step before this one.
     if (!popCheckpoint()) return;
     r.remark = nullptr;
+    ++r.stepsBegun;
     setStep(r.step);
 }
 

@@ -154,6 +154,9 @@ public:
     FunctionChoice currentFunction() const;
     // Index of the current step among setupSteps() (setupSteps().size() at the summary).
     int stepIndex() const;
+    // Grows by one each time a step begins (the next one, or one asked
+    // again by Back): what a choice made for "this step" is tied to.
+    int stepsBegun() const;
     // What to do now, in the current language ("Press and release the
     // button for Volume up").
     std::string prompt() const;

@@ -193,10 +193,12 @@ inline std::vector<LayoutFault> layoutFaults(QWidget& window) {
         else if (auto* tabs = qobject_cast<QTabBar*>(widget)) checkTabBar(faults, *tabs);
         else if (auto* header = qobject_cast<QHeaderView*>(widget)) checkHeader(faults, *header);
         if (!showsText(*widget)) continue;
-        // Overlap between siblings that both show text.
-        for (QObject* other : widget->parent() != nullptr ? widget->parent()->children() : QObjectList()) {
-            auto* sibling = qobject_cast<QWidget*>(other);
-            if (sibling == nullptr || sibling <= widget || !sibling->isVisibleTo(&window) || !showsText(*sibling)) continue;
+        // Overlap between siblings that both show text, each pair told once,
+        // by the one made first (an order by address would vary from run to run).
+        const QObjectList siblings = widget->parent() != nullptr ? widget->parent()->children() : QObjectList();
+        for (qsizetype next = siblings.indexOf(widget) + 1; next > 0 && next < siblings.size(); ++next) {
+            auto* sibling = qobject_cast<QWidget*>(siblings[next]);
+            if (sibling == nullptr || !sibling->isVisibleTo(&window) || !showsText(*sibling)) continue;
             const QRect shared = widget->geometry() & sibling->geometry();
             if (!shared.isEmpty())
                 faults.push_back({controlPath(*widget), QStringLiteral("overlaps %1 by %2x%3 px")

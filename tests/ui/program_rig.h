@@ -56,6 +56,10 @@ struct RigOptions {
     std::string settingsPath = {};
     // Simulated controllers on the bus (serials 1001, 1002...).
     std::size_t units = 1;
+    // The quick set-up's offer to a controller with nothing set up (the
+    // simulated one is such a controller): off, so that the tests of other
+    // windows meet only the boxes they are about.
+    bool offerQuickSetup = false;
 };
 
 struct ProgramRig {
@@ -100,6 +104,7 @@ struct ProgramRig {
                    .settingsPath = options.settingsPath.empty() ? dir.filePath("zmtsetup.ini").toStdString()
                                                                 : options.settingsPath,
                    .snapshotFolder = dir.filePath("snapshots").toStdString(),
+                   .offerQuickSetup = options.offerQuickSetup,
                    .hostMaker = &clockMaker}) {
         std::size_t seen = 0;
         session.simulator()->backend().setTransferCost(1, [this, seen](uint32_t ms) mutable {
@@ -187,6 +192,14 @@ struct ProgramRig {
             passTime(kLearningTurnMs);
     }
     void learnButtons() { runProcedure("SpeedButtonKeysSetup"); }
+    // A steering-wheel button held half a second, as a thumb does, then let
+    // go: every channel back at its idle level.
+    void holdButton(int channel, uint8_t level, uint8_t idle) {
+        controller().state.keyLevels[static_cast<std::size_t>(channel)] = level;
+        passTime(500);
+        controller().state.keyLevels = {idle, idle, idle, idle};
+        passTime(300);
+    }
     // A firmware file of version 1.18 for the simulated controller, with a
     // payload of 2000 bytes, in the rig's folder; the update asks for it.
     // startsFromFactory: the new application starts from the factory

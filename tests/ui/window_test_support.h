@@ -7,11 +7,13 @@
 
 #include <QCoreApplication>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -77,6 +79,18 @@ inline void savePicture(const QPixmap& picture, const QString& name) {
     if (dir.isEmpty()) return;
     const QString language = languageIndex() == English ? "-en" : "-ru";
     QVERIFY(picture.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
+}
+
+// Two pictures side by side, 8 pixels apart on white, tops level: a
+// window with the one it stands beside.
+inline QPixmap sideBySide(const QPixmap& left, const QPixmap& right) {
+    QPixmap both(left.width() + right.width() + 8, std::max(left.height(), right.height()));
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + 8, 0, right);
+    painter.end();
+    return both;
 }
 
 // Confirms a grid cell's name with Return as a user does: the delegate

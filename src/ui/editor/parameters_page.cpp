@@ -58,4 +58,6 @@ void ParametersPage::markKeyCell(int column, int row) { keysGrid_->markCell(colu
 
 void ParametersPage::clearGridSelection() { keysGrid_->clearGridSelection(); }
 
+void ParametersPage::selectEvent(int index) { events_->selectEvent(index); }
+
 } // namespace zmt::ui

@@ -45,6 +45,7 @@ public:
     QString keyCellText(int column, int row) const override;
     void markKeyCell(int column, int row) override;
     void clearGridSelection() override;
+    void selectEvent(int index) override;
 
 private:
     // Tab goes as the eye does: the grid, the event strip and the event,

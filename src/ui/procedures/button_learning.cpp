@@ -35,7 +35,7 @@ void ButtonLearning::onLearnButtons() {
     state_ = State::Starting;
     stopRequested_ = false;
     view_.setLearningBusy(true);
-    flags_.setLearningActive(true, {});
+    flags_.setLearningActive(true, FlagKey<ButtonLearning>{});
     if (!start()) {
         // Answered No, or the controller did not take the first writes:
         // nothing was learned and nothing is written.
@@ -160,7 +160,7 @@ void ButtonLearning::putBackLearnedFlag() {
 
 void ButtonLearning::stopRunning() {
     state_ = State::Off;
-    flags_.setLearningActive(false, {});
+    flags_.setLearningActive(false, FlagKey<ButtonLearning>{});
     view_.setLearningBusy(false);
     view_.clearGridSelection();
 }

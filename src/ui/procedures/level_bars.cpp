@@ -37,9 +37,14 @@ void LevelBars::retranslate() {
 }
 
 void LevelBars::showLevels(const LearningLevels& levels, const std::array<QString, kChannels>& names) {
+    // Ten readings a second while a button is awaited, most of them the
+    // same: only a change is painted.
+    const bool same = levels.phase == levels_.phase && levels.current == levels_.current &&
+                      levels.idleMaximum == levels_.idleMaximum && levels.pressThreshold == levels_.pressThreshold &&
+                      levels.recognisedRow == levels_.recognisedRow && names == names_;
     levels_ = levels;
     names_ = names;
-    update();
+    if (!same) update();
 }
 
 void LevelBars::paintEvent(QPaintEvent*) {

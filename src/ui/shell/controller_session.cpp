@@ -178,6 +178,7 @@ void ControllerSession::readNewController() {
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
     refreshPendingPanel();
+    if (read == ResultCode::Ok && afterRead_ && !transfer().changesPending()) afterRead_();
 }
 
 bool ControllerSession::closeAllowed() {

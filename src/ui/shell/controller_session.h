@@ -21,6 +21,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +82,10 @@ public:
     // tick does it too), e.g. right after a file replaced the image.
     void refreshPendingPanel();
 
+    // Called once a controller's configuration has been read into the image
+    // (not when the user kept edits instead), after the window is free again.
+    void setAfterRead(std::function<void()> hook) { afterRead_ = std::move(hook); }
+
     HidTransport& transport() { return stack_.transport(); }
     DeviceLink& link() { return stack_.link(); }
     ConnectionWatch& watch() { return stack_.watch(); }
@@ -133,6 +138,7 @@ private:
     // controllers only; null when the system offers none).
     std::unique_ptr<DeviceNotifications> arrivals_;
     bool arrivalsToListenFor_ = false;   // opened at the first poll
+    std::function<void()> afterRead_;
 };
 
 } // namespace zmt::ui

@@ -549,6 +549,12 @@ Answer MainWindow::showMessage(MessageStyle style, const std::string& text) {
     return answer;
 }
 
+bool MainWindow::controllerKnown() {
+    if (flags_.deviceConnected() && flags_.imageValid()) return true;
+    showMessage(MessageKind::Information, localized("Контроллер не подключён\0No controller is connected"));
+    return false;
+}
+
 void MainWindow::setDialogs(ModalDialogs& dialogs) {
     dialogs_ = &dialogs;
     memo_->setDialogs(dialogs);

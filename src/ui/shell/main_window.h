@@ -152,6 +152,10 @@ public:
     void setDialogs(ModalDialogs& dialogs);
     ModalDialogs& dialogs() { return *dialogs_; }
 
+    // A controller is connected and its configuration is in the image;
+    // otherwise the user is told that none is connected.
+    bool controllerKnown();
+
     // The blinking toolbar notice; clearMs 0 keeps it, blinkMs 0 keeps it steady.
     void showNotice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
     void showRemark(unsigned ms, const std::string& text) override;
@@ -186,7 +190,7 @@ public:
     QWidget* parametersPage() const override;
 
     // The whole refresh of the editors after the image was replaced.
-    void showImage() { emit shellSignals_.showingImage(); }
+    void showImage() override { emit shellSignals_.showingImage(); }
 
     // The undo history of the configuration the editors work on; its owner
     // (the one that owns the record) sets it. Editors open their steps on

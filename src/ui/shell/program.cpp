@@ -18,6 +18,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/procedures/guided_procedures.h"
 #include "ui/shell/qt_host.h"
+#include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/screenshots.h"
 #include "ui/shell/settings_store.h"
 #include "ui/shell/snapshot_windows.h"
@@ -70,6 +71,8 @@ Program::Program(ProgramOptions options)
     recentFiles_ = std::make_unique<RecentFilesMenu>(*window_, *settings_, *fileOpening_);
     snapshotWindows_ = std::make_unique<SnapshotWindows>(*window_, *controller_, *settings_, snapshots_.get());
     shortcuts_ = std::make_unique<ToolBarShortcuts>(*window_);
+    quickSetup_ = std::make_unique<QuickSetupEntry>(*window_, *controller_, *settings_, *parametersPage_,
+                                                    options.offerQuickSetup);
     // After the controller session, so each poll is looked at once done.
     controllerChoice_ = new ControllerChoice(*window_, controller_->watch(), *settings_);
     wireHelp();
@@ -121,7 +124,10 @@ void Program::show() {
     controller_->showSimulatorWindow();
 }
 
-void Program::openAtStartup(const std::string& path) { fileOpening_->openAtStartup(path); }
+void Program::openAtStartup(const std::string& path) {
+    fileOpening_->openAtStartup(path);
+    if (!path.empty()) quickSetup_->withholdOffer();
+}
 
 bool Program::saveScreenshots(const QString& dir, QString* why) {
     // The pictures show the demonstration configuration kept beside the

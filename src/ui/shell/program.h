@@ -37,6 +37,7 @@ class ParametersPanel;
 class GuidedProcedures;
 class HelpDesk;
 class QtHost;
+class QuickSetupEntry;
 class RecentFilesMenu;
 class SettingsStore;
 class SnapshotWindows;
@@ -64,6 +65,9 @@ struct ProgramOptions {
     // Where the snapshots of the controllers' configurations go (one folder
     // per serial); empty: none are kept.
     std::string snapshotFolder = {};
+    // A controller read with nothing set up on it is offered the quick
+    // set-up (once per serial); off where nobody is there to answer.
+    bool offerQuickSetup = true;
     // Who makes the window's host (it must outlive the constructor);
     // null: the window's own.
     HostMaker* hostMaker = nullptr;
@@ -111,6 +115,7 @@ public:
     SnapshotWindows& snapshotWindows() { return *snapshotWindows_; }
     ControllerChoice& controllerChoice() { return *controllerChoice_; }
     HelpDesk& help() { return *help_; }
+    QuickSetupEntry& quickSetup() { return *quickSetup_; }
 
 private:
     void wireHelp();
@@ -129,6 +134,7 @@ private:
     std::unique_ptr<RecentFilesMenu> recentFiles_;
     std::unique_ptr<SnapshotWindows> snapshotWindows_;
     std::unique_ptr<ToolBarShortcuts> shortcuts_;
+    std::unique_ptr<QuickSetupEntry> quickSetup_;
     ControllerChoice* controllerChoice_ = nullptr;   // owned by the window
     HelpDesk* help_ = nullptr;                       // owned by the window
 };

@@ -2,6 +2,8 @@
 
 #include "files/ini_file.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +37,35 @@ void writeRecentFiles(IniFile& ini, const ProgramSettings& settings) {
         if (slot < settings.recentFiles.size()) ini.writeText(kRecent, recentKey(slot), settings.recentFiles[slot]);
         else if (ini.find(kRecent, recentKey(slot))) ini.writeText(kRecent, recentKey(slot), "");
     }
+}
+
+const char* const kQuickSetup = "QuickSetup";
+const char* const kOffered = "Offered";
+
+// "1001,1002": serials in decimal (the whole 32-bit range); anything that
+// is not one is skipped.
+std::vector<uint32_t> parseSerials(const std::string& text) {
+    std::vector<uint32_t> serials;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        uint64_t value = 0;
+        bool digits = end > start && end - start <= 10;
+        for (std::size_t i = start; digits && i < end; ++i) {
+            digits = text[i] >= '0' && text[i] <= '9';
+            value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+        }
+        if (digits && value > 0 && value <= UINT32_MAX) serials.push_back(static_cast<uint32_t>(value));
+        start = end + 1;
+    }
+    return serials;
+}
+
+std::string joinSerials(const std::vector<uint32_t>& serials) {
+    std::string text;
+    for (uint32_t serial : serials) text += (text.empty() ? "" : ",") + std::to_string(serial);
+    return text;
 }
 
 std::string& rememberedFile(ProgramSettings& settings, FileKind kind) {
@@ -95,6 +126,9 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.helpTop = optionalInteger(ini, "HelpTop");
     settings.helpWidth = optionalInteger(ini, "HelpWidth");
     settings.helpHeight = optionalInteger(ini, "HelpHeight");
+    settings.quickTop = optionalInteger(ini, "QuickTop");
+    settings.quickLeft = optionalInteger(ini, "QuickLeft");
+    settings.quickSetupOffered = parseSerials(ini.readText(kQuickSetup, kOffered, ""));
     settings.configFile = ini.readText(sectionOf(FileKind::Configuration), keyOf(FileKind::Configuration), "");
     settings.firmwareFile = ini.readText(sectionOf(FileKind::Firmware), keyOf(FileKind::Firmware), "");
     for (std::size_t slot = 0; slot < kRecentFileSlots; ++slot) {
@@ -124,6 +158,8 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
     writePosition("KeyLeft", settings.keyLeft);
     ini.writeInteger(kMain, "KeyVisible", settings.keyVisible ? 1 : 0);
     if (settings.controllerSerial) ini.writeText(kMain, "Controller", std::to_string(*settings.controllerSerial));
+    writePosition("QuickTop", settings.quickTop);
+    writePosition("QuickLeft", settings.quickLeft);
     writePosition("HelpLeft", settings.helpLeft);
     writePosition("HelpTop", settings.helpTop);
     writePosition("HelpWidth", settings.helpWidth);
@@ -151,6 +187,24 @@ FileResult storeRecentFiles(const std::string& settingsPath, const ProgramSettin
     FileResult result = readForUpdate(ini, settingsPath);
     if (!result.ok()) return result;
     writeRecentFiles(ini, settings);
+    return saveWithFolder(ini, settingsPath);
+}
+
+bool quickSetupOffered(const ProgramSettings& settings, uint32_t serial) {
+    const std::vector<uint32_t>& offered = settings.quickSetupOffered;
+    return std::find(offered.begin(), offered.end(), serial) != offered.end();
+}
+
+FileResult rememberQuickSetupOffered(const std::string& settingsPath, ProgramSettings& settings, uint32_t serial) {
+    if (quickSetupOffered(settings, serial)) return FileResult{FileError::None, settingsPath, {}, {}};
+    std::vector<uint32_t>& offered = settings.quickSetupOffered;
+    offered.push_back(serial);
+    if (offered.size() > kQuickSetupOfferedKept)
+        offered.erase(offered.begin(), offered.end() - static_cast<std::ptrdiff_t>(kQuickSetupOfferedKept));
+    IniFile ini;
+    FileResult result = readForUpdate(ini, settingsPath);
+    if (!result.ok()) return result;
+    ini.writeText(kQuickSetup, kOffered, joinSerials(offered));
     return saveWithFolder(ini, settingsPath);
 }
 

@@ -36,9 +36,19 @@ struct ProgramSettings {
     std::optional<int> helpTop;
     std::optional<int> helpWidth;
     std::optional<int> helpHeight;
+    // The quick set-up window's place; nothing until it was first moved off
+    // its default place beside the main window.
+    std::optional<int> quickTop;
+    std::optional<int> quickLeft;
+    // The controllers (serials) the quick set-up has been offered for, the
+    // latest last: each is offered once, whatever the answer was.
+    std::vector<uint32_t> quickSetupOffered;
 };
 
 inline constexpr std::size_t kRecentFileSlots = 8;
+// An installer sets up unit after unit: the oldest serials are let go so
+// the file stays small.
+inline constexpr std::size_t kQuickSetupOfferedKept = 256;
 
 // Shown when the settings file exists but cannot be read.
 inline constexpr const char* kSettingsReadError =
@@ -49,8 +59,9 @@ inline constexpr const char* kSettingsReadError =
 // returns the error.
 FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings);
 // Writes the MainSettings keys (MainTop, MainLeft, EventPage, Lang, Log, Debug,
-// KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was chosen and the help
-// window's HelpLeft, HelpTop, HelpWidth and HelpHeight once it has been opened), keeping everything else in the
+// KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was
+// chosen, QuickTop and QuickLeft when known, and the help window's HelpLeft,
+// HelpTop, HelpWidth and HelpHeight once it has been opened), keeping everything else in the
 // file, and creates the settings folder when needed. The remembered files
 // are not written here: rememberFile stores them when they are chosen.
 FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& settings);
@@ -64,6 +75,11 @@ FileResult rememberFile(const std::string& settingsPath, ProgramSettings& settin
                         const std::string& path);
 // Stores settings.recentFiles alone (an entry taken out of the list).
 FileResult storeRecentFiles(const std::string& settingsPath, const ProgramSettings& settings);
+// Adds serial to the controllers the quick set-up was offered for, in
+// settings and at once in the file (a program that ends abruptly must not
+// ask again); a serial already there changes nothing.
+FileResult rememberQuickSetupOffered(const std::string& settingsPath, ProgramSettings& settings, uint32_t serial);
+bool quickSetupOffered(const ProgramSettings& settings, uint32_t serial);
 // The folder a dialog starts in: the folder of the remembered file of its kind.
 std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind);
 

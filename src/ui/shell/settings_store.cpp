@@ -42,6 +42,9 @@ void SettingsStore::saveSettings(const ProgramSettings& fromWindow) {
     next.helpTop = settings_.helpTop;
     next.helpWidth = settings_.helpWidth;
     next.helpHeight = settings_.helpHeight;
+    next.quickTop = settings_.quickTop;
+    next.quickLeft = settings_.quickLeft;
+    next.quickSetupOffered = settings_.quickSetupOffered;
     settings_ = next;
     const FileResult result = zmt::saveSettings(path_, settings_);
     if (!result.ok()) window_.showMessage(MessageKind::Error, result.text());
@@ -72,6 +75,15 @@ void SettingsStore::forgetRecentFile(const std::string& path) {
     if (!recent.remove(path)) return;
     settings_.recentFiles = recent.files();
     if (!unreadable_) noticeFailedSave(storeRecentFiles(path_, settings_));
+}
+
+void SettingsStore::rememberQuickSetupOffered(uint32_t serial) {
+    if (unreadable_) {
+        // Not asked again in this run; the unreadable file stays as it is.
+        if (!quickSetupOffered(serial)) settings_.quickSetupOffered.push_back(serial);
+        return;
+    }
+    noticeFailedSave(zmt::rememberQuickSetupOffered(path_, settings_, serial));
 }
 
 void SettingsStore::remember(FileKind kind, const std::string& path) {

@@ -56,6 +56,16 @@ public:
     // HelpPlaceKeeper: kept with the rest when the window closes.
     std::optional<QRect> helpPlace() const override;
     void rememberHelpPlace(const QRect& frame) override;
+    // The controllers the quick set-up was offered for: each once, kept in
+    // the file at once.
+    bool quickSetupOffered(uint32_t serial) const { return zmt::quickSetupOffered(settings_, serial); }
+    void rememberQuickSetupOffered(uint32_t serial);
+    // Where the quick set-up window stood when it last closed (its frame's
+    // top-left), kept with the rest when the main window closes.
+    void rememberQuickSetupPlace(int left, int top) {
+        settings_.quickLeft = left;
+        settings_.quickTop = top;
+    }
 
 private:
     // SettingsSource

@@ -114,12 +114,6 @@ void SnapshotWindows::retranslate() {
     }
 }
 
-bool SnapshotWindows::controllerKnown() {
-    if (window_.flags().deviceConnected() && window_.flags().imageValid()) return true;
-    window_.showMessage(MessageKind::Information, localized("Контроллер не подключён\0No controller is connected"));
-    return false;
-}
-
 void SnapshotWindows::buildHistory() {
     history_ = new QDialog(&window_);
     history_->setObjectName(QStringLiteral("FormSnapshotHistory"));
@@ -149,7 +143,7 @@ void SnapshotWindows::buildHistory() {
 }
 
 void SnapshotWindows::showHistory() {
-    if (!controllerKnown()) return;
+    if (!window_.controllerKnown()) return;
     if (history_ == nullptr) buildHistory();
     fillHistory();
     history_->show();
@@ -201,7 +195,7 @@ void SnapshotWindows::showSelected() {
 
 void SnapshotWindows::restoreSelected() {
     QTreeWidgetItem* item = list_ != nullptr ? list_->currentItem() : nullptr;
-    if (item == nullptr || !controllerKnown()) return;
+    if (item == nullptr || !window_.controllerKnown()) return;
     const std::string path = item->data(TimeColumn, Qt::UserRole).toString().toStdString();
     ConfigRecord& record = session_.record();
     ConfigImage held = record.image;
@@ -240,7 +234,7 @@ void SnapshotWindows::buildCompare() {
 }
 
 void SnapshotWindows::compareWithFile() {
-    if (!controllerKnown()) return;
+    if (!window_.controllerKnown()) return;
     const std::string path = settings_.askOpenConfigFile();
     if (!path.empty()) compareWith(path);
 }

@@ -58,7 +58,6 @@ private:
     void buildCompare();
     void fillHistory();
     void showSelected();
-    bool controllerKnown();
     void retranslate();
     // Widens dialog, as far as its screen allows, so that memo's lines and
     // (when given) the list's columns show whole.

@@ -33,6 +33,8 @@ public:
     virtual void addDeviceButton(QWidget* button) = 0;
     // The Monitoring page, where a firmware update reports.
     virtual void showMonitoringPage() = 0;
+    // The editors show the image anew (a procedure replaced a part of it).
+    virtual void showImage() = 0;
 
 protected:
     ~ProcedureShell() = default;
@@ -54,6 +56,9 @@ public:
     virtual void markKeyCell(int column, int row) = 0;
     virtual QString keyCellText(int column, int row) const = 0;
     virtual void clearGridSelection() = 0;
+    // The event editor shows event index (0..59): the button test points at
+    // what a pressed button triggers.
+    virtual void selectEvent(int index) = 0;
 
 protected:
     ~ProcedurePage() = default;

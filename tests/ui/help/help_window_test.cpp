@@ -6,11 +6,14 @@
 #include "../program_rig.h"
 #include "../window_test_support.h"
 #include "ui/help/help_window.h"
+#include "ui/procedures/quick_setup_window.h"
+#include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
 #include "ui/widgets/msg_box.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QMenu>
 #include <QTabWidget>
@@ -118,6 +121,13 @@ private slots:
                  return static_cast<QWidget*>(p.program.snapshotWindows().compareDialog());
              },
              "compare"},
+            {"quick set-up window",
+             [&] {
+                 p.program.quickSetup().quickSetupAction()->trigger();
+                 return static_cast<QWidget*>(child<QComboBox>(p.program.quickSetup().setupWindow(),
+                                                               "ComboQuickFunction"));
+             },
+             "quick-setup"},
         };
         for (const Place& place : places) {
             QWidget* control = place.control();

@@ -63,15 +63,7 @@ void picture(Rig& program, const QString& name) {
     if (qEnvironmentVariableIsEmpty("ZMT_SCREENSHOT_DIR")) return;
     QPixmap window = program.window.grab();
     LevelBars* bars = program.procedures.levelBars();
-    if (bars->isVisible()) {
-        QPixmap both(window.width() + bars->width() + 8, std::max(window.height(), bars->height()));
-        both.fill(Qt::white);
-        QPainter painter(&both);
-        painter.drawPixmap(0, 0, window);
-        painter.drawPixmap(window.width() + 8, 0, bars->grab());
-        painter.end();
-        window = both;
-    }
+    if (bars->isVisible()) window = test::sideBySide(window, bars->grab());
     test::savePicture(window, name);
 }
 

@@ -4,9 +4,12 @@
 // control, its text and the pixels it lacks.
 #include "../layout_check.h"
 #include "../program_rig.h"
+#include "ui/procedures/quick_setup_window.h"
+#include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -96,6 +99,52 @@ private slots:
         simulator->show();
         check(*simulator);
         simulator->hide();
+
+        QVERIFY2(faults.empty(), test::describe(faults).c_str());
+    }
+
+    // The quick set-up's window at each of its pages: a step waiting for a
+    // press (with the long press offered), the summary, the button test, and
+    // the question about a button in use (a second run on a button the first
+    // one set up).
+    void noTextIsCutInTheQuickSetupWindow_data() { noTextIsCutInAnyWindow_data(); }
+    void noTextIsCutInTheQuickSetupWindow() {
+        QFETCH(int, language);
+        constexpr uint8_t kIdle = 10;
+        test::ProgramRig p;
+        p.controller().levelNoise = 0;
+        p.controller().state.keyLevels = {kIdle, kIdle, kIdle, kIdle};
+        p.window.setLanguage(language);
+        p.window.show();
+        p.connect();
+        QuickSetupEntry& entry = p.program.quickSetup();
+        QuickSetupWindow& quick = entry.setupWindow();
+
+        std::vector<test::LayoutFault> faults;
+        const auto check = [&](QuickSetupWindow::Page expected) {
+            QCoreApplication::processEvents();
+            QCOMPARE(quick.page(), expected);
+            for (test::LayoutFault& fault : test::layoutFaults(quick)) faults.push_back(std::move(fault));
+        };
+        const auto measure = [&] {
+            entry.quickSetupAction()->trigger();
+            p.passTime(2100);
+        };
+        measure();
+        check(QuickSetupWindow::Page::Run);
+        p.holdButton(0, 150, kIdle);
+        check(QuickSetupWindow::Page::Run);
+        test::child<QPushButton>(quick, "ButtonQuickFinish")->click();
+        check(QuickSetupWindow::Page::Summary);
+        test::child<QPushButton>(quick, "ButtonQuickApply")->click();
+        p.passTime(500);
+        p.holdButton(0, 150, kIdle);
+        check(QuickSetupWindow::Page::Test);
+        test::child<QPushButton>(quick, "ButtonQuickClose")->click();
+        measure();
+        p.holdButton(0, 150, kIdle);
+        check(QuickSetupWindow::Page::Conflict);
+        quick.reject();
 
         QVERIFY2(faults.empty(), test::describe(faults).c_str());
     }

@@ -201,3 +201,40 @@ TEST(SettingsLocation, WindowsKeepsThemBelowAppDataWhateverTheUserIsCalled) {
     EXPECT_TRUE(std::filesystem::is_regular_file(appData / "zmtsetup" / "zmtsetup.ini"));
 }
 #endif
+
+// The quick set-up is offered once per controller: the serials it was
+// offered for survive the file (the whole 32-bit range, junk skipped), a
+// serial is written once, the file's other keys stay, and the list keeps
+// only the latest of a long series of units.
+TEST(Settings, QuickSetupOffersAreRememberedPerSerial) {
+    TempFolder folder;
+    const std::string path = folder.file("zmtsetup.ini");
+    writeFile(path, "[MainSettings]\nLang=1\n[QuickSetup]\nOffered=1001,x,,4294967295,4294967296,-5,77\n");
+    ProgramSettings settings;
+    ASSERT_TRUE(loadSettings(path, settings).ok());
+    EXPECT_EQ(settings.quickSetupOffered, (std::vector<uint32_t>{1001, 4294967295u, 77}));
+    EXPECT_TRUE(quickSetupOffered(settings, 77));
+    EXPECT_FALSE(quickSetupOffered(settings, 1002));
+
+    ASSERT_TRUE(rememberQuickSetupOffered(path, settings, 1002).ok());
+    ASSERT_TRUE(rememberQuickSetupOffered(path, settings, 1001).ok());
+    ProgramSettings again;
+    ASSERT_TRUE(loadSettings(path, again).ok());
+    EXPECT_EQ(again.quickSetupOffered, (std::vector<uint32_t>{1001, 4294967295u, 77, 1002}));
+    EXPECT_EQ(again.lang, 1);
+
+    for (uint32_t serial = 1; serial <= kQuickSetupOfferedKept + 10; ++serial)
+        ASSERT_TRUE(rememberQuickSetupOffered(path, settings, 5000 + serial).ok());
+    ASSERT_TRUE(loadSettings(path, again).ok());
+    EXPECT_EQ(again.quickSetupOffered.size(), kQuickSetupOfferedKept);
+    EXPECT_EQ(again.quickSetupOffered.back(), 5000 + kQuickSetupOfferedKept + 10);
+    EXPECT_FALSE(quickSetupOffered(again, 1002));   // among the oldest, let go
+
+    // The window's place goes with the main window's keys, only once known.
+    settings.quickTop = 30;
+    settings.quickLeft = 700;
+    ASSERT_TRUE(saveSettings(path, settings).ok());
+    ASSERT_TRUE(loadSettings(path, again).ok());
+    EXPECT_EQ(again.quickTop, 30);
+    EXPECT_EQ(again.quickLeft, 700);
+}
