@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -98,6 +99,14 @@ int main(int argc, char** argv) {
 
     zmt::ui::ProgramOptions options;
     options.settingsPath = QDir(home.path()).filePath(QStringLiteral("zmtsetup.ini")).toStdString();
+    // Both controllers met before: the quick set-up's offer, a box that
+    // waits for an answer, is not made.
+    QFile settings(QString::fromStdString(options.settingsPath));
+    if (!settings.open(QIODevice::WriteOnly) || settings.write("[QuickSetup]\r\nOffered=4242,4243\r\n") < 0) {
+        std::fprintf(stderr, "plug_window: cannot write the settings file\n");
+        return 1;
+    }
+    settings.close();
     options.snapshotFolder = QDir(home.path()).filePath(QStringLiteral("snapshots")).toStdString();
     zmt::ui::Program program(options);
     program.startUp();
