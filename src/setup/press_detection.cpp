@@ -17,6 +17,10 @@ ResultCode startLearningOnController(DeviceLink& link) {
     return commands::writeConfigMemory(link, 0, nullptr, 0);
 }
 
+void putBackLearnedFlag(DeviceLink& link, ConfigRecord& record, uint8_t held) {
+    if (commands::writeConfigMemory(link, 0, &held, 1) == ResultCode::Ok) record.deviceCopy.keysLearned = held;
+}
+
 ResultCode readChannelLevels(DeviceLink& link, ChannelLevels& levels) {
     uint8_t read[kChannels] = {};
     const ResultCode code = commands::readKeyLevels(link, read, kChannels);

@@ -33,6 +33,11 @@ uint8_t pressThreshold(uint8_t idleMaximum);
 // learned flag and so sends nothing for the presses made meanwhile (the
 // program's own image keeps the buttons). Ok, or the first failure.
 ResultCode startLearningOnController(DeviceLink& link);
+// Gives the controller back the learned flag it held before such a start
+// (a run left unfinished). deviceCopy takes it only when the write went
+// through; otherwise it keeps saying 0, so the synchronisation puts the
+// flag back once the controller can be reached again.
+void putBackLearnedFlag(DeviceLink& link, ConfigRecord& record, uint8_t held);
 
 // One reading of the four channels; levels is left alone on a failure.
 ResultCode readChannelLevels(DeviceLink& link, ChannelLevels& levels);

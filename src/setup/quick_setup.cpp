@@ -1,7 +1,6 @@
 #include "setup/quick_setup.h"
 
 #include "config/button_names.h"
-#include "device/commands.h"
 #include "lang/lang.h"
 #include "setup/button_assignment.h"
 
@@ -595,11 +594,7 @@ void QuickSetup::restoreController() {
     Run& r = *run_;
     if (!r.controllerLearning) return;
     r.controllerLearning = false;
-    // The flag goes back as the controller held it. When it cannot be
-    // written now (the controller went away), deviceCopy still says 0, so
-    // the synchronisation puts it back as soon as the controller returns.
-    const uint8_t held = r.heldLearned;
-    if (commands::writeConfigMemory(r.link, 0, &held, 1) == ResultCode::Ok) r.record.deviceCopy.keysLearned = held;
+    putBackLearnedFlag(r.link, r.record, r.heldLearned);
 }
 
 bool QuickSetup::startTest() {

@@ -1,7 +1,6 @@
 #include "ui/procedures/button_learning.h"
 
 #include "config/key_names.h"
-#include "device/commands.h"
 #include "lang/lang.h"
 
 #include <cstddef>
@@ -151,11 +150,8 @@ void ButtonLearning::end(bool writeResult) {
 void ButtonLearning::putBackLearnedFlag() {
     // The window closes in the middle of a run: what was learned is left
     // out, but the controller must not be left without its buttons (its
-    // learned flag at 0 until learning is run again). Only the flag goes
-    // back; a controller already gone gets it from the synchronisation
-    // when it returns, as deviceCopy still says 0.
-    if (commands::writeConfigMemory(link_, 0, &heldLearned_, 1) == ResultCode::Ok)
-        record_.deviceCopy.keysLearned = heldLearned_;
+    // learned flag at 0 until learning is run again). Only the flag goes back.
+    setup::putBackLearnedFlag(link_, record_, heldLearned_);
 }
 
 void ButtonLearning::stopRunning() {
