@@ -40,7 +40,7 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
 // The language the user chose, for what is said before the window exists.
 void useSettingsLanguage(const std::string& settingsPath) {
     zmt::ProgramSettings settings;
-    if (zmt::loadSettings(settingsPath, settings).ok()) zmt::setLanguageIndex(settings.lang == zmt::English ? zmt::English : zmt::Russian);
+    if (zmt::loadSettings(settingsPath, settings).ok()) zmt::setLanguage(settings.lang);
 }
 
 // What ends the program before its window opens is said in a box as well as
@@ -55,8 +55,7 @@ void sayBeforeTheWindow(QMessageBox::Icon icon, const std::string& text) {
 void sayAlreadyRunning(const std::string& file) {
     sayBeforeTheWindow(
         QMessageBox::Information,
-        zmt::formatText(zmt::localized("Программа настройки ZEL MORVA TOUCH уже запущена.\nОткройте файл %s в ней.\0"
-                                      "The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
+        zmt::formatText(zmt::localized("The ZEL MORVA TOUCH setup program is already running.\nOpen the file %s there."),
                         file.c_str()));
 }
 

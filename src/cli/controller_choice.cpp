@@ -17,9 +17,9 @@ std::string serialsText(const std::vector<PresentController>& found) {
         if (!text.empty()) text += ", ";
         const std::optional<uint32_t> serial = unit.serial();
         text += serial ? std::to_string(*serial) : std::string("?");
-        if (unit.busy) text += localized(" (занят)\0 (busy)\0");
+        if (unit.busy) text += localized(" (busy)");
     }
-    return text.empty() ? std::string(localized("нет\0none\0")) : text;
+    return text.empty() ? std::string(localized("none")) : text;
 }
 
 std::vector<PresentController> presentControllers(Session& session) {
@@ -45,10 +45,7 @@ int checkControllerChoice(Session& session) {
     if (code == ResultCode::SameSerial) {
         const std::vector<std::string>& paths = session.transport().sameSerialPaths();
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Серийный номер %lu у двух контроллеров: %s и %s.\n"
-                                         "Отключите один из них; ничего не изменено.\0"
-                                         "Two controllers carry serial %lu: %s and %s.\n"
-                                         "Unplug one of them; nothing was changed.\0"),
+                     formatText(localized("Two controllers carry serial %lu: %s and %s.\nUnplug one of them; nothing was changed."),
                                 static_cast<unsigned long>(session.transport().expectedSerial().value_or(0)), paths.at(0).c_str(),
                                 paths.at(1).c_str())
                          .c_str());
@@ -56,18 +53,15 @@ int checkControllerChoice(Session& session) {
     }
     if (code == ResultCode::Several) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Подключено несколько контроллеров: %s.\n"
-                                         "Выберите один: --serial N (или --all для write, defaults, reset и flash).\0"
-                                         "Several controllers are connected: %s.\n"
-                                         "Choose one with --serial N (or --all for write, defaults, reset and flash).\0"),
+                     formatText(localized("Several controllers are connected: %s.\nChoose one with --serial N (or --all for write, "
+                                          "defaults, reset and flash)."),
                                 serialsText(presentControllers(session)).c_str())
                          .c_str());
         return exitUsage;
     }
     if (code == ResultCode::Disconnected && session.options().serial) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Контроллер %lu не найден; подключены: %s\0"
-                                         "Controller %lu not found; connected: %s\0"),
+                     formatText(localized("Controller %lu not found; connected: %s"),
                                 static_cast<unsigned long>(*session.options().serial),
                                 serialsText(presentControllers(session)).c_str())
                          .c_str());
@@ -84,10 +78,10 @@ int runOnEveryController(Session& session, const CommandRow& command, const Argu
 
     TerminalHost& host = session.host();
     const std::string question =
-        formatText(localized("Выполнить '%s' на всех контроллерах (%s)?\0Run '%s' on every controller (%s)?\0"),
+        formatText(localized("Run '%s' on every controller (%s)?"),
                    command.name, serialsText(found).c_str());
     if (host.messageBox({MessageKind::Question, DefaultAnswer::No}, question) != Answer::Yes) {
-        std::fprintf(stderr, "%s\n", localized("Ничего не изменено.\0Nothing was changed.\0"));
+        std::fprintf(stderr, "%s\n", localized("Nothing was changed."));
         return exitDeclined;
     }
     // The one question covered the batch: the command's own are answered.
@@ -109,10 +103,10 @@ int runOnEveryController(Session& session, const CommandRow& command, const Argu
             session.useController(*serial);
             status = command.run(session, arguments);
             if (status == exitUsage) return status;   // the same for every controller
-            outcome = status == exitOk ? std::string(localized("готово\0done\0"))
-                                       : formatText(localized("не удалось (код %d)\0failed (status %d)\0"), status);
+            outcome = status == exitOk ? std::string(localized("done"))
+                                       : formatText(localized("failed (status %d)"), status);
         }
-        host.memoLine(formatText(localized("Контроллер %s: %s\0Controller %s: %s\0"), name.c_str(), outcome.c_str()));
+        host.memoLine(formatText(localized("Controller %s: %s"), name.c_str(), outcome.c_str()));
         if (status != exitOk && firstFailure == exitOk) firstFailure = status;
     }
     return firstFailure;

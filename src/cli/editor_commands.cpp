@@ -23,7 +23,7 @@ int runIr(Session& session, const Arguments& arguments) {
 }
 
 int runShow(Session& session, const Arguments& arguments) {
-    if (arguments.empty()) return usageError(localized("нужен файл конфигурации\0a configuration file is needed\0"));
+    if (arguments.empty()) return usageError(localized("a configuration file is needed"));
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     auto image = std::make_unique<ConfigImage>();
     const FileResult loaded = loadConfigFile(*image, arguments.front());

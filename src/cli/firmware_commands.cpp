@@ -27,8 +27,7 @@ int offerOldConfiguration(Session& session, const KeptSnapshot& before) {
     session.record().image = before.image;
     code = transfer.writeConfiguration();
     if (code != ResultCode::Ok) return deviceError(code);
-    session.host().memoLine(localized("Прежняя конфигурация записана в контроллер\0"
-                                     "The old configuration was written to the controller\0"));
+    session.host().memoLine(localized("The old configuration was written to the controller"));
     return exitOk;
 }
 
@@ -49,7 +48,7 @@ bool parseVersion(const std::string& text, uint16_t& value) {
 }
 
 int runFlash(Session& session, const Arguments& arguments) {
-    if (arguments.empty()) return usageError(localized("нужен файл прошивки\0a firmware file is needed\0"));
+    if (arguments.empty()) return usageError(localized("a firmware file is needed"));
     if (arguments.size() > 1) return unexpectedArgument(arguments[1]);
     const std::string path = arguments[0];
 
@@ -91,8 +90,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         if (optionValue(arguments, i, "--version", value, missing)) {
             if (missing) return needsValue("--version");
             if (!parseVersion(value, header.applicationVersion))
-                return usageError(formatText(localized("--version: '%s' не версия вида 1.18\0"
-                                                      "--version: '%s' is not a version like 1.18\0"),
+                return usageError(formatText(localized("--version: '%s' is not a version like 1.18"),
                                              value.c_str()));
             haveVersion = true;
             continue;
@@ -111,8 +109,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
             // Decimal or 0x-hexadecimal; a leading 0 is no octal.
             const auto parsed = parseUnsigned(value, matched->limit, NumberBase::DecimalOrHex);
             if (!parsed)
-                return usageError(formatText(localized("%s: '%s' вне допустимого диапазона\0"
-                                                      "%s: '%s' is out of range\0"),
+                return usageError(formatText(localized("%s: '%s' is out of range"),
                                              matched->name, value.c_str()));
             if (matched->given == &haveCode) header.deviceCode = static_cast<uint8_t>(*parsed);
             else if (matched->given == &haveType) header.deviceType = static_cast<uint8_t>(*parsed);
@@ -125,9 +122,9 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         }
     }
     if (files.size() != 2)
-        return usageError(localized("нужны PAYLOAD и OUT.LDR\0PAYLOAD and OUT.LDR are needed\0"));
+        return usageError(localized("PAYLOAD and OUT.LDR are needed"));
     if (!haveVersion || !haveCode || !haveType)
-        return usageError(localized("нужны --version, --code и --type\0--version, --code and --type are needed\0"));
+        return usageError(localized("--version, --code and --type are needed"));
 
     // Read like every file of ours: a folder, a pipe (which would block for
     // ever) or a read error is refused with its reason, never taken for an
@@ -135,8 +132,8 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     std::string data;
     const FileResult read = readWholeFile(files[0], kFirmwareFileMax, data);
     if (read.error == FileError::NotFound || read.error == FileError::CannotRead) {
-        const char* format = read.opened ? "Ошибка чтения файла \"%s\"\0Error reading file \"%s\"\0"
-                                         : "Ошибка открытия файла \"%s\"\0Error opening file \"%s\"\0";
+        const char* format = read.opened ? N_("Error reading file \"%s\"")
+                                         : N_("Error opening file \"%s\"");
         std::fprintf(stderr, "%s\n%s\n", formatText(localized(format), files[0].c_str()).c_str(), read.reason().c_str());
         return exitFile;
     }
@@ -145,13 +142,13 @@ int runMakeLdr(Session&, const Arguments& arguments) {
     // an installation of nothing.
     if (read.ok() && payload.empty()) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Данные \"%s\" пусты\0Payload \"%s\" is empty\0"), files[0].c_str()).c_str());
+                     formatText(localized("Payload \"%s\" is empty"), files[0].c_str()).c_str());
         return exitFile;
     }
     std::vector<uint8_t> file;
     if (!read.ok() || !buildFirmwareFile(header, payload, file)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Данные \"%s\" длиннее %u байт\0Payload \"%s\" is longer than %u bytes\0"),
+                     formatText(localized("Payload \"%s\" is longer than %u bytes"),
                                 files[0].c_str(), static_cast<unsigned>(kFirmwareFileMax - kFirmwareOverhead))
                          .c_str());
         return exitFile;
@@ -162,7 +159,7 @@ int runMakeLdr(Session&, const Arguments& arguments) {
         files[1], std::string(reinterpret_cast<const char*>(file.data()), file.size()));
     if (!saved.ok()) {
         std::fprintf(stderr, "%s\n%s\n",
-                     formatText(localized("Ошибка записи файла \"%s\"\0Error writing file \"%s\"\0"),
+                     formatText(localized("Error writing file \"%s\""),
                                 files[1].c_str()).c_str(),
                      saved.detail.c_str());
         return exitFile;

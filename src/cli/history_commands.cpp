@@ -32,8 +32,7 @@ int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause
     // the safety net is better said than silently done.
     if (root.empty()) {
         std::fprintf(stderr, "%s\n",
-                     localized("Снимок не сохранён: папка данных пользователя не задана (HOME)\0"
-                              "No snapshot was kept: the user's data folder is not set (HOME)\0"));
+                     localized("No snapshot was kept: the user's data folder is not set (HOME)"));
         return exitOk;
     }
     SnapshotStore store(root);
@@ -46,8 +45,7 @@ int storeSnapshot(uint32_t serial, const ConfigImage& image, SnapshotCause cause
     if (kept != nullptr) kept->path = taken.path;
     if (taken.added)
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Конфигурация контроллера сохранена в %s\0"
-                                         "The controller's configuration was kept in %s\0"),
+                     formatText(localized("The controller's configuration was kept in %s"),
                                 taken.path.c_str())
                          .c_str());
     return exitOk;
@@ -96,7 +94,7 @@ int runHistory(Session& session, const Arguments& arguments) {
         return exitOk;
     }
     if (rows.empty()) {
-        std::fprintf(stderr, "%s\n", localized("Снимков нет\0No snapshots\0"));
+        std::fprintf(stderr, "%s\n", localized("No snapshots"));
         return exitOk;
     }
     for (const Row& row : rows)
@@ -150,7 +148,7 @@ int loadSide(Session& session, const std::string& name, bool& controllerRead, Co
 
 int runDiff(Session& session, const Arguments& arguments) {
     if (arguments.size() < 2)
-        return usageError(localized("нужны два файла (или controller)\0two files (or controller) are needed\0"));
+        return usageError(localized("two files (or controller) are needed"));
     if (arguments.size() > 2) return unexpectedArgument(arguments[2]);
     bool controllerRead = false;
     ConfigImage sides[2] = {};

@@ -27,10 +27,9 @@ int runList(Session& session, const Arguments& arguments) {
         } else {
             const IdentityBlock& identity = unit.identity;
             const std::string application = identity.applicationVersion == 0
-                                                ? std::string(localized("не загружено\0not loaded\0"))
+                                                ? std::string(localized("not loaded"))
                                                 : versionText(identity.applicationVersion);
-            host.memoLine(formatText(localized("%s  \"%s\"  приложение %s  загрузчик %s\0"
-                                              "%s  \"%s\"  application %s  boot loader %s\0"),
+            host.memoLine(formatText(localized("%s  \"%s\"  application %s  boot loader %s"),
                                      serialText.c_str(), identity.controllerName.c_str(), application.c_str(),
                                      versionText(identity.bootVersion).c_str()));
         }

@@ -7,12 +7,14 @@
 #include "lang/lang.h"
 #include "lang/number_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zmt::cli {
@@ -26,19 +28,34 @@ struct CommandLine {
     Arguments arguments;
 };
 
-// Russian for a Russian locale, English otherwise; --lang overrides it.
-Language languageFromEnvironment() {
+// The language the environment asks for, as gettext reads it: the locale of
+// LC_ALL, LC_MESSAGES or LANG, with LANGUAGE's list of choices before it
+// unless the locale is C. The first one with a catalogue present; English
+// otherwise. --lang overrides it.
+std::string languageFromEnvironment() {
+    std::string locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return std::strncmp(value, "ru", 2) == 0 ? Russian : English;
+        if (value != nullptr && *value != '\0') {
+            locale = value;
+            break;
+        }
     }
-    return English;
+    if (locale.empty() || locale == "C" || locale == "POSIX") return kSourceLanguage;
+    if (const char* priorities = std::getenv("LANGUAGE")) {
+        std::string_view list(priorities);
+        while (!list.empty()) {
+            const std::string choice(list.substr(0, list.find(':')));
+            if (!choice.empty() && setLanguage(choice)) return languageCode();
+            list.remove_prefix(std::min(list.size(), choice.size() + 1));
+        }
+    }
+    return setLanguage(locale) ? languageCode() : kSourceLanguage;
 }
 
-bool parseLanguage(const std::string& value, Language& language) {
-    if (value == "ru") language = Russian;
-    else if (value == "en") language = English;
-    else return false;
+bool parseLanguage(const std::string& value, std::string& language) {
+    if (!setLanguage(value)) return false;
+    language = languageCode();
     return true;
 }
 
@@ -53,7 +70,7 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         if (argument == "--lang" && i + 1 < argc) parseLanguage(argv[i + 1], line.options.language);
         if (argument.rfind("--lang=", 0) == 0) parseLanguage(argument.substr(7), line.options.language);
     }
-    setLanguageIndex(line.options.language);
+    setLanguage(line.options.language);
 
     bool onlyArguments = false;
     for (int i = 1; i < argc; ++i) {
@@ -71,22 +88,21 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
             line.options.simulator = true;
             const std::string file = argument.substr(12);
             if (file.empty())
-                return usageError(localized("--simulator=: не указан файл\0--simulator=: the file name is missing\0"));
+                return usageError(localized("--simulator=: the file name is missing"));
             // Each file more is one simulated controller more.
             if (line.options.stateFile) line.options.moreUnits.push_back(file);
             else line.options.stateFile = file;
         } else if (argument == "--serial" || argument.rfind("--serial=", 0) == 0) {
             std::string value;
             if (argument == "--serial") {
-                if (i + 1 == argc) return usageError(localized("--serial требует номер\0--serial needs a number\0"));
+                if (i + 1 == argc) return usageError(localized("--serial needs a number"));
                 value = argv[++i];
             } else {
                 value = argument.substr(9);
             }
             const auto serial = parseUnsigned(value, 0xFFFFFFFFUL);
             if (!serial)
-                return usageError(formatText(localized("--serial: '%s' не серийный номер\0"
-                                                      "--serial: '%s' is not a serial number\0"),
+                return usageError(formatText(localized("--serial: '%s' is not a serial number"),
                                              value.c_str()));
             line.options.serial = static_cast<uint32_t>(*serial);
         } else if (argument == "--all") {
@@ -94,13 +110,13 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
             std::string value;
             if (argument == "--lang") {
-                if (i + 1 == argc) return usageError(localized("--lang требует ru или en\0--lang needs ru or en\0"));
+                if (i + 1 == argc) return usageError(localized("--lang needs ru or en"));
                 value = argv[++i];
             } else {
                 value = argument.substr(7);
             }
             if (!parseLanguage(value, line.options.language))
-                return usageError(formatText(localized("--lang: '%s' не ru и не en\0--lang: '%s' is neither ru nor en\0"),
+                return usageError(formatText(localized("--lang: '%s' is neither ru nor en"),
                                              value.c_str()));
         } else if (argument == "--json") {
             line.options.json = true;
@@ -116,7 +132,7 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         } else if (!line.command.empty()) {
             line.arguments.push_back(argument);   // the command's own option
         } else {
-            return usageError(formatText(localized("неизвестный параметр '%s'\0unknown option '%s'\0"),
+            return usageError(formatText(localized("unknown option '%s'"),
                                          argument.c_str()));
         }
     }
@@ -125,99 +141,30 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
 
 void printHelp() {
     std::printf("%s", localized(
-        "ИМЯ\n"
-        "    zmtctl - настройка контроллера ZEL MORVA TOUCH из командной строки\n"
-        "\n"
-        "СИНТАКСИС\n"
-        "    zmtctl [ПАРАМЕТРЫ] КОМАНДА [АРГУМЕНТЫ]\n"
-        "\n"
-        "ОПИСАНИЕ\n"
-        "    Находит контроллер на USB (или симулятор в процессе) и выполняет одну\n"
-        "    команду. Вывод команды идёт в stdout; ошибки, вопросы, лог обмена и\n"
-        "    индикатор хода (только на терминале) - в stderr.\n"
-        "\n"
-        "ПАРАМЕТРЫ\n"
-        "    --simulator[=ФАЙЛ]\n"
-        "        Работать с симулятором контроллера вместо USB. С ФАЙЛОМ его\n"
-        "        состояние читается из файла и после команды записывается обратно\n"
-        "        (через временный файл); несуществующий файл - новый контроллер.\n"
-        "        Формат файла описан в docs/simulator.md. Каждый следующий\n"
-        "        --simulator=ФАЙЛ добавляет ещё один контроллер (серийные номера\n"
-        "        новых: 1001, 1002...). Файл, занятый другим запуском, - код 5.\n"
-        "    --serial N\n"
-        "        Работать с контроллером с серийным номером N. Без него при\n"
-        "        нескольких подключённых контроллерах команда ничего не делает и\n"
-        "        перечисляет их (код 1).\n"
-        "    --all\n"
-        "        Для write, defaults, reset и flash: по очереди на каждом\n"
-        "        подключённом контроллере, строка результата на каждый; ошибка на\n"
-        "        одном не останавливает остальные. Один вопрос на всё (см. --yes).\n"
-        "    --lang ru|en\n"
-        "        Язык сообщений. По умолчанию русский, если LC_ALL, LC_MESSAGES\n"
-        "        или LANG начинается с \"ru\", иначе английский.\n"
-        "    --json\n"
-        "        Для info, list, show, ir, history, diff и functions: вместо текста\n"
-        "        JSON в stdout (поля описаны в zmtctl(1)). Ошибки и коды возврата\n"
-        "        те же.\n"
-        "    --log\n"
-        "        Печатать лог обмена в stderr, строка на кадр (кадры идентификации\n"
-        "        не печатаются).\n"
-        "    -y, --yes\n"
-        "        Отвечать \"Да\" на все вопросы. Без него вопрос задаётся на\n"
-        "        терминале, а если stdin не терминал, ответ - \"Нет\".\n"
-        "    -h, --help\n"
-        "        Эта справка.\n"
-        "    -V, --version\n"
-        "        Версия программы.\n"
-        "\n"
-        "КОМАНДЫ\n\0"
-        "NAME\n"
-        "    zmtctl - configure the ZEL MORVA TOUCH controller from the command line\n"
-        "\n"
-        "SYNOPSIS\n"
-        "    zmtctl [OPTIONS] COMMAND [ARGUMENTS]\n"
-        "\n"
-        "DESCRIPTION\n"
-        "    Finds the controller on USB (or the in-process simulated controller) and\n"
-        "    runs one command. The command's output goes to stdout; errors,\n"
-        "    questions, the exchange log and the progress bar (on a terminal only)\n"
-        "    go to stderr.\n"
-        "\n"
-        "OPTIONS\n"
-        "    --simulator[=FILE]\n"
-        "        Use the simulated controller instead of USB. With FILE its state is\n"
-        "        loaded from the file and saved back after the command (through a\n"
-        "        temporary file); a file that does not exist gives a new controller.\n"
-        "        The file format is described in docs/simulator.md. Each further\n"
-        "        --simulator=FILE adds one more controller (new ones are numbered\n"
-        "        1001, 1002...). A file another run holds gives status 5.\n"
-        "    --serial N\n"
-        "        Talk to the controller with serial number N. Without it, when\n"
-        "        several controllers are connected, a command does nothing and\n"
-        "        lists them (status 1).\n"
-        "    --all\n"
-        "        For write, defaults, reset and flash: each connected controller\n"
-        "        in turn, one result line each; a failure on one does not stop\n"
-        "        the others. One question covers them all (see --yes).\n"
-        "    --lang ru|en\n"
-        "        Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n"
-        "        starts with \"ru\", English otherwise.\n"
-        "    --json\n"
-        "        For info, list, show, ir, history, diff and functions: JSON on\n"
-        "        stdout instead of text (its fields are listed in zmtctl(1)). Errors\n"
-        "        and exit statuses stay the same.\n"
-        "    --log\n"
-        "        Print the exchange log on stderr, one line per frame (identity\n"
-        "        frames are not logged).\n"
-        "    -y, --yes\n"
-        "        Answer Yes to every question. Without it a question is asked on\n"
-        "        the terminal, and answered No when stdin is not a terminal.\n"
-        "    -h, --help\n"
-        "        This help.\n"
-        "    -V, --version\n"
-        "        The program's version.\n"
-        "\n"
-        "COMMANDS\n\0"));
+        "NAME\n    zmtctl - configure the ZEL MORVA TOUCH controller from the command "
+        "line\n\nSYNOPSIS\n    zmtctl [OPTIONS] COMMAND [ARGUMENTS]\n\nDESCRIPTION\n    Finds the "
+        "controller on USB (or the in-process simulated controller) and\n    runs one command. The "
+        "command's output goes to stdout; errors,\n    questions, the exchange log and the "
+        "progress bar (on a terminal only)\n    go to stderr.\n\nOPTIONS\n    --simulator[=FILE]\n "
+        "       Use the simulated controller instead of USB. With FILE its state is\n        "
+        "loaded from the file and saved back after the command (through a\n        temporary "
+        "file); a file that does not exist gives a new controller.\n        The file format is "
+        "described in docs/simulator.md. Each further\n        --simulator=FILE adds one more "
+        "controller (new ones are numbered\n        1001, 1002...). A file another run holds gives "
+        "status 5.\n    --serial N\n        Talk to the controller with serial number N. Without "
+        "it, when\n        several controllers are connected, a command does nothing and\n        "
+        "lists them (status 1).\n    --all\n        For write, defaults, reset and flash: each "
+        "connected controller\n        in turn, one result line each; a failure on one does not "
+        "stop\n        the others. One question covers them all (see --yes).\n    --lang ru|en\n   "
+        "     Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n        starts "
+        "with \"ru\", English otherwise.\n    --json\n        For info, list, show, ir, history, "
+        "diff and functions: JSON on\n        stdout instead of text (its fields are listed in "
+        "zmtctl(1)). Errors\n        and exit statuses stay the same.\n    --log\n        Print "
+        "the exchange log on stderr, one line per frame (identity\n        frames are not "
+        "logged).\n    -y, --yes\n        Answer Yes to every question. Without it a question is "
+        "asked on\n        the terminal, and answered No when stdin is not a terminal.\n    -h, "
+        "--help\n        This help.\n    -V, --version\n        The program's "
+        "version.\n\nCOMMANDS\n"));
     for (const CommandRow& command : commandTable()) {
         std::printf("    %s%s%s\n", command.name, *command.synopsis ? " " : "", command.synopsis);
         std::string help = localized(command.help);
@@ -230,38 +177,13 @@ void printHelp() {
         }
     }
     std::printf("%s", localized(
-        "\n"
-        "КОДЫ ВОЗВРАТА\n"
-        "    0   успешно\n"
-        "    1   неверные параметры или аргументы\n"
-        "    2   ошибка контроллера или он не подключен (текст ошибки в stderr)\n"
-        "    3   файл не читается или не записывается\n"
-        "    4   на вопрос ответ \"Нет\" или изменение отклонено: ничего не изменено\n"
-        "    5   контроллер (или файл состояния симулятора) занят другой программой\n"
-        "\n"
-        "ПРИМЕРЫ\n"
-        "    zmtctl info\n"
-        "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n"
-        "    zmtctl read car.ZMT\n"
-        "    zmtctl --yes write car.ZMT\n"
-        "    zmtctl assign VOL+ volume-up --long mute\n\0"
-        "\n"
-        "EXIT STATUS\n"
-        "    0   success\n"
-        "    1   bad options or arguments\n"
-        "    2   the controller failed or is not connected (its text on stderr)\n"
-        "    3   a file cannot be read or written\n"
-        "    4   a question was answered No, or the change was refused: nothing was changed\n"
-        "    5   another program holds the controller (or the simulator state file)\n"
-        "\n"
-        "EXAMPLES\n"
-        "    zmtctl info\n"
-        "    zmtctl --simulator=unit.sim --lang en info\n"
-        "    zmtctl --simulator=unit.sim monitor --count 5\n"
-        "    zmtctl read car.ZMT\n"
-        "    zmtctl --yes write car.ZMT\n"
-        "    zmtctl assign VOL+ volume-up --long mute\n\0"));
+        "\nEXIT STATUS\n    0   success\n    1   bad options or arguments\n    2   the controller "
+        "failed or is not connected (its text on stderr)\n    3   a file cannot be read or "
+        "written\n    4   a question was answered No, or the change was refused: nothing was "
+        "changed\n    5   another program holds the controller (or the simulator state "
+        "file)\n\nEXAMPLES\n    zmtctl info\n    zmtctl --simulator=unit.sim --lang en info\n    "
+        "zmtctl --simulator=unit.sim monitor --count 5\n    zmtctl read car.ZMT\n    zmtctl --yes "
+        "write car.ZMT\n    zmtctl assign VOL+ volume-up --long mute\n"));
 }
 
 int run(int argc, char** argv) {
@@ -275,10 +197,10 @@ int run(int argc, char** argv) {
         std::printf("zmtctl %s\n", kProgramVersion);
         return exitOk;
     }
-    if (line.command.empty()) return usageError(localized("не указана команда\0no command given\0"));
+    if (line.command.empty()) return usageError(localized("no command given"));
     const CommandRow* command = findCommand(line.command);
     if (command == nullptr)
-        return usageError(formatText(localized("неизвестная команда '%s'\0unknown command '%s'\0"),
+        return usageError(formatText(localized("unknown command '%s'"),
                                      line.command.c_str()));
 
     // Only these commands have facts to hand to a script; any other would
@@ -286,15 +208,13 @@ int run(int argc, char** argv) {
     if (line.options.json && line.command != "info" && line.command != "list" && line.command != "show" &&
         line.command != "ir" && line.command != "history" &&
         line.command != "diff" && line.command != "functions")
-        return usageError(formatText(localized("--json работает только с info, list, show, ir, history, diff и functions, не с '%s'\0"
-                                              "--json works only with info, list, show, ir, history, diff and functions, not with '%s'\0"),
+        return usageError(formatText(localized("--json works only with info, list, show, ir, history, diff and functions, not with '%s'"),
                                      line.command.c_str()));
     if (line.options.all && command->use != DeviceUse::OneOrAll)
-        return usageError(formatText(localized("--all работает только с write, defaults, reset и flash, не с '%s'\0"
-                                              "--all works only with write, defaults, reset and flash, not with '%s'\0"),
+        return usageError(formatText(localized("--all works only with write, defaults, reset and flash, not with '%s'"),
                                      line.command.c_str()));
     if (line.options.all && line.options.serial)
-        return usageError(localized("--serial и --all вместе не работают\0--serial and --all exclude each other\0"));
+        return usageError(localized("--serial and --all exclude each other"));
 
     // The name the hold gives others when they find a controller busy.
     ControllerHold::setProgramName("zmtctl");
@@ -302,7 +222,7 @@ int run(int argc, char** argv) {
     std::string error;
     if (!session.loadState(error)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Ошибка файла состояния симулятора: %s\0Simulator state file error: %s\0"),
+                     formatText(localized("Simulator state file error: %s"),
                                 error.c_str()).c_str());
         return session.stateFileBusy() ? exitBusy : exitFile;
     }
@@ -321,8 +241,7 @@ int run(int argc, char** argv) {
     if (status == exitUsage) return status;
     if (!session.saveState(error)) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Ошибка записи файла состояния симулятора: %s\0"
-                                         "Cannot write the simulator state file: %s\0"),
+                     formatText(localized("Cannot write the simulator state file: %s"),
                                 error.c_str()).c_str());
         return status != exitOk ? status : exitFile;
     }
@@ -345,7 +264,7 @@ int endOutput(int status) {
     }
 #endif
     std::fprintf(stderr, "%s: %s\n",
-                 localized("Ошибка записи в стандартный вывод\0Error writing to standard output\0"),
+                 localized("Error writing to standard output"),
                  std::strerror(error));
     return status != exitOk ? status : exitFile;
 }

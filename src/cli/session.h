@@ -21,7 +21,7 @@ struct GlobalOptions {
     std::vector<std::string> moreUnits;     // --simulator=FILE repeated: one unit each
     std::optional<uint32_t> serial;         // --serial N
     bool all = false;                       // --all
-    Language language = English;
+    std::string language = kSourceLanguage;
     bool exchangeLog = false;               // --log
     bool yes = false;                       // --yes
     bool json = false;                      // --json: one JSON object on stdout

@@ -38,9 +38,9 @@ std::string usageText(const FunctionEntry& entry) {
     case FunctionKind::Reaction:
         return formatText("Consumer 0x%04X %s", entry.reaction.word(), entry.usageName);
     case FunctionKind::Picker:
-        return localized("(выбирается в окне)\0(picked in the window)\0");
+        return localized("(picked in the window)");
     case FunctionKind::Nothing:
-        return localized("(события кнопки удаляются)\0(the button's events are cleared)\0");
+        return localized("(the button's events are cleared)");
     }
     return {};
 }
@@ -49,18 +49,16 @@ std::string usageText(const FunctionEntry& entry) {
 const FunctionEntry* scriptFunction(const std::string& key, bool forLongPress, int& status) {
     const FunctionEntry* entry = findFunction(key);
     if (entry == nullptr) {
-        status = usageError(formatText(localized("неизвестная функция '%s' (список: zmtctl functions)\0"
-                                                "unknown function '%s' (see zmtctl functions)\0"),
+        status = usageError(formatText(localized("unknown function '%s' (see zmtctl functions)"),
                                        key.c_str()));
         return nullptr;
     }
     if (entry->kind == FunctionKind::Picker) {
-        status = usageError(localized("another-key выбирается в окне программы\0"
-                                      "another-key is picked in the program's window\0"));
+        status = usageError(localized("another-key is picked in the program's window"));
         return nullptr;
     }
     if (forLongPress && entry->kind == FunctionKind::Nothing) {
-        status = usageError(localized("долгое нажатие не может быть nothing\0a long press cannot be nothing\0"));
+        status = usageError(localized("a long press cannot be nothing"));
         return nullptr;
     }
     status = exitOk;
@@ -96,8 +94,7 @@ ResultCode measureIdle(Session& session, ChannelLevels& idle) {
 int readForChange(Session& session) {
     if (const int status = keepSnapshot(session, SnapshotCause::QuickSetup); status != exitOk) return status;
     if (!session.flags().imageValid()) {
-        std::fprintf(stderr, "%s\n", localized("Работает только загрузчик: настраивать нечего\0"
-                                               "Only the boot loader runs: there is nothing to set up\0"));
+        std::fprintf(stderr, "%s\n", localized("Only the boot loader runs: there is nothing to set up"));
         return exitDevice;
     }
     return exitOk;
@@ -172,7 +169,7 @@ int runAssign(Session& session, const Arguments& arguments) {
         }
     }
     if (positional.size() < 2)
-        return usageError(localized("нужны КНОПКА и ФУНКЦИЯ\0BUTTON and FUNCTION are needed\0"));
+        return usageError(localized("BUTTON and FUNCTION are needed"));
     int status = exitOk;
     const FunctionEntry* shortFunction = scriptFunction(positional[1], false, status);
     if (shortFunction == nullptr) return status;
@@ -181,8 +178,7 @@ int runAssign(Session& session, const Arguments& arguments) {
         longFunction = scriptFunction(*longKey, true, status);
         if (longFunction == nullptr) return status;
         if (shortFunction->kind == FunctionKind::Nothing)
-            return usageError(localized("отключённой кнопке нельзя дать долгое нажатие\0"
-                                        "a button switched off cannot have a long press\0"));
+            return usageError(localized("a button switched off cannot have a long press"));
     }
     const std::optional<std::pair<int, uint8_t>> place = channelAndLevel(positional[0]);
 
@@ -194,8 +190,7 @@ int runAssign(Session& session, const Arguments& arguments) {
         const std::optional<ButtonPlace> named = findButtonByName(work, positional[0]);
         if (!named) {
             std::fprintf(stderr, "%s\n",
-                         formatText(localized("Нет кнопки с именем %s (или укажите канал и уровень, 2:120)\0"
-                                             "No button is called %s (or give a channel and level, 2:120)\0"),
+                         formatText(localized("No button is called %s (or give a channel and level, 2:120)"),
                                     TerminalHost::shown(positional[0]).c_str())
                              .c_str());
             return declined();
@@ -208,8 +203,7 @@ int runAssign(Session& session, const Arguments& arguments) {
             if (const ResultCode code = measureIdle(session, rest); code != ResultCode::Ok) return deviceError(code);
             if (level <= pressThreshold(rest[channel])) {
                 std::fprintf(stderr, "%s\n",
-                             formatText(localized("Уровень %d не выше уровня покоя канала %d (%d)\0"
-                                                 "Level %d is not above the rest level of channel %d (%d)\0"),
+                             formatText(localized("Level %d is not above the rest level of channel %d (%d)"),
                                         level, channel + 1, rest[channel])
                                  .c_str());
                 return declined();
@@ -233,12 +227,12 @@ int runAssign(Session& session, const Arguments& arguments) {
             if (std::find(old.begin(), old.end(), e) == old.end()) old.push_back(e);
     if (!old.empty()) {
         std::fprintf(stderr, "%s\n",
-                     formatText(localized("Кнопка %s уже назначена:\0Button %s already does:\0"),
+                     formatText(localized("Button %s already does:"),
                                 TerminalHost::shown(describeButton(work, button)).c_str())
                          .c_str());
         for (const std::string& line : describeEvents(work, old)) std::fprintf(stderr, "  %s\n", line.c_str());
         if (!session.options().yes) {
-            std::fprintf(stderr, "%s\n", localized("Заменить: --yes\0To replace it: --yes\0"));
+            std::fprintf(stderr, "%s\n", localized("To replace it: --yes"));
             return declined();
         }
     }
@@ -263,7 +257,7 @@ int runAssign(Session& session, const Arguments& arguments) {
 
     std::string line = describeButton(work, button) + ": " + functionName(*shortFunction);
     if (longFunction != nullptr)
-        line += formatText(localized("; долгое нажатие: %s\0; long press: %s\0"), functionName(*longFunction).c_str());
+        line += formatText(localized("; long press: %s"), functionName(*longFunction).c_str());
     session.host().memoLine(line);
     return exitOk;
 }
@@ -323,7 +317,7 @@ std::optional<std::string> typedLine() {
 ConflictAnswer askConflict(Session& session) {
     if (session.options().yes) return ConflictAnswer::Replace;
     if (!stdinIsTerminal()) return ConflictAnswer::Skip;
-    std::fprintf(stderr, "%s ", localized("[з]аменить, [о]ставить оба, [п]ропустить?\0[r]eplace, [k]eep both, [s]kip?\0"));
+    std::fprintf(stderr, "%s ", localized("[r]eplace, [k]eep both, [s]kip?"));
     std::fflush(stderr);
     char buffer[64];
     if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return ConflictAnswer::Skip;
@@ -366,8 +360,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
             const FunctionEntry* entry = scriptFunction(item.substr(0, slash), false, status);
             if (entry == nullptr) return status;
             if (entry->kind != FunctionKind::Reaction)
-                return usageError(formatText(localized("'%s' не шаг настройки (для неё: zmtctl assign)\0"
-                                                      "'%s' is no step of the set-up (use zmtctl assign)\0"),
+                return usageError(formatText(localized("'%s' is no step of the set-up (use zmtctl assign)"),
                                              entry->key));
             const FunctionEntry* longPress = nullptr;
             if (slash != std::string::npos) {
@@ -388,8 +381,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
     QuickSetup flow(session.link(), session.transfer(), session.record(), session.flags(), nullptr, view);
     view.attach(flow, [&wanted](int step) { return wanted.contains(step); });
     if (stdinIsTerminal())
-        std::fprintf(stderr, "%s\n", localized("Enter - пропустить функцию, f - к итогу, q - отменить\0"
-                                               "Enter skips a function, f goes to the summary, q cancels\0"));
+        std::fprintf(stderr, "%s\n", localized("Enter skips a function, f goes to the summary, q cancels"));
     if (!flow.start()) return exitDevice;
 
     // A function with a long press wanted gets it once its button is found
@@ -422,7 +414,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
             printSummary(flow.summary(), stderr);
             const bool apply =
                 host.messageBox({MessageKind::Question, DefaultAnswer::No},
-                                localized("Применить настройку?\0Apply the set-up?\0")) == Answer::Yes;
+                                localized("Apply the set-up?")) == Answer::Yes;
             if (apply) flow.apply();
             else flow.cancel();
             continue;
@@ -464,7 +456,7 @@ int runQuickSetup(Session& session, const Arguments& arguments) {
             host.memoLine(describeButton(session.record().image, {row.channel, row.row}) + ": " + row.shortPress +
                           (row.longPress.empty()
                                ? std::string()
-                               : formatText(localized("; долгое нажатие: %s\0; long press: %s\0"),
+                               : formatText(localized("; long press: %s"),
                                             row.longPress.c_str())));
         return exitOk;
     }

@@ -141,12 +141,12 @@ Answer TerminalHost::messageBox(MessageStyle style, const std::string& message) 
         return Answer::Ok;
     }
     if (answering_ == Answering::AlwaysYes) {
-        std::fprintf(err_, "%s %s\n", text.c_str(), localized("-> да\0-> yes\0"));
+        std::fprintf(err_, "%s %s\n", text.c_str(), localized("-> yes"));
         return Answer::Yes;
     }
     if (isatty(fileno(stdin)) == 0) {
         // Nobody to ask: a script that wants Yes says so with --yes.
-        std::fprintf(err_, "%s %s\n", text.c_str(), localized("-> нет (нужен --yes)\0-> no (use --yes)\0"));
+        std::fprintf(err_, "%s %s\n", text.c_str(), localized("-> no (use --yes)"));
         return Answer::No;
     }
     return askOnTerminal(style.defaultAnswer, text) ? Answer::Yes : Answer::No;
@@ -155,7 +155,7 @@ Answer TerminalHost::messageBox(MessageStyle style, const std::string& message) 
 bool TerminalHost::askOnTerminal(DefaultAnswer defaultAnswer, const std::string& text) {
     const bool defaultNo = defaultAnswer == DefaultAnswer::No;
     std::fprintf(err_, "%s %s ", text.c_str(),
-                 defaultNo ? localized("[д/Н]\0[y/N]\0") : localized("[Д/н]\0[Y/n]\0"));
+                 defaultNo ? localized("[y/N]") : localized("[Y/n]"));
     std::fflush(err_);
     char buffer[64];
     if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;

@@ -12,8 +12,8 @@ constexpr const char* kEncoderLabels[kEncoderDirections] = {"Enc1+", "Enc1-", "E
 } // namespace
 
 std::string channelCaption(int column) {
-    if (column >= 0 && column < kChannels) return formatText(localized("Канал %d\0Ch %d"), column + 1);
-    if (column == kEncoderColumn) return localized("Энкодер\0Encoder");
+    if (column >= 0 && column < kChannels) return formatText(localized("Ch %d"), column + 1);
+    if (column == kEncoderColumn) return localized("Encoder");
     return {};
 }
 

@@ -101,8 +101,7 @@ std::vector<ConfigDifference> compareConfigurations(const ConfigImage& first, co
     // than call them the same.
     if (differences.empty())
         differences.push_back({ListingSection::Parameters, "memory", {},
-                               {formatText(localized("  Память контроллера: отличающихся байт: %u\0"
-                                                    "  Controller memory: bytes that differ: %u"),
+                               {formatText(localized("  Controller memory: bytes that differ: %u"),
                                            static_cast<unsigned>(bytesDiffering))}});
     return differences;
 }
@@ -124,7 +123,7 @@ std::vector<std::string> differenceLines(const std::vector<ConfigDifference>& di
 }
 
 std::string differenceSummary(const std::vector<ConfigDifference>& differences) {
-    if (differences.empty()) return localized("Совпадает\0Same");
+    if (differences.empty()) return localized("Same");
     int buttons = 0, events = 0;
     bool home = false, parameters = false;
     for (const ConfigDifference& difference : differences) {
@@ -136,11 +135,11 @@ std::string differenceSummary(const std::vector<ConfigDifference>& differences) 
         }
     }
     std::vector<std::string> parts;
-    if (buttons > 0) parts.push_back(formatText(localized("кнопок: %d\0buttons: %d"), buttons));
-    if (events > 0) parts.push_back(formatText(localized("событий: %d\0events: %d"), events));
-    if (home) parts.push_back(localized("кнопка HOME\0HOME key"));
-    if (parameters) parts.push_back(localized("параметры\0parameters"));
-    std::string text = localized("Отличается: \0Differs: ");
+    if (buttons > 0) parts.push_back(formatText(localized("buttons: %d"), buttons));
+    if (events > 0) parts.push_back(formatText(localized("events: %d"), events));
+    if (home) parts.push_back(localized("HOME key"));
+    if (parameters) parts.push_back(localized("parameters"));
+    std::string text = localized("Differs: ");
     for (std::size_t k = 0; k < parts.size(); ++k) text += (k ? ", " : "") + parts[k];
     return text;
 }

@@ -5,6 +5,7 @@
 // the events), so files written by earlier versions and by hand keep loading.
 #include "config/config_image.h"
 #include "files/file_result.h"
+#include "lang/lang.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +14,8 @@
 namespace zmt {
 
 // Toolbar notices after a configuration file was saved or loaded.
-inline constexpr const char* kConfigSavedNotice = "Конфигурация записана\0The configuration is written";
-inline constexpr const char* kConfigLoadedNotice = "Конфигурация прочитана\0The configuration is read";
+inline constexpr const char* kConfigSavedNotice = N_("The configuration is written");
+inline constexpr const char* kConfigLoadedNotice = N_("The configuration is read");
 inline constexpr unsigned kFileNoticeMs = 2500;
 
 // 2n upper-case hexadecimal digits, high nibble first, no separators.

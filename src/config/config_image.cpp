@@ -1,4 +1,5 @@
 #include "config/config_image.h"
+#include "lang/lang.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,34 +8,34 @@
 namespace zmt {
 
 const char* const kEventTypeItems[kEventTypeCount] = {
-    "Отключено\0Disabled",
-    "Короткое нажатие\0Short press",
-    "Длиное нажатие\0Long tap",
-    "Любое нажатие\0Any press",
+    NC_("state", "Disabled"),
+    N_("Short press"),
+    N_("Long tap"),
+    N_("Any press"),
 };
 
 const char* const kTouchModeItems[kTouchModeCount] = {
-    "Отключен\0Disabled",
-    "Только внешний тач\0Only external touch",
-    "Перехват - 0В\0Intercept - 0V",
-    "Перехват - 5В\0Intercept - 5V",
+    NC_("mode", "Disabled"),
+    N_("Only external touch"),
+    N_("Intercept - 0V"),
+    N_("Intercept - 5V"),
 };
 
 const char* const kHeadTypeItems[kHeadTypeCount] = {
-    "Не задан\0Disabled",
-    "ALPINE\0ALPINE",
-    "KENWOOD тип 1\0KENWOOD type 1",
-    "PIONEER тип 1\0PIONEER type 1",
-    "PIONEER тип 2\0PIONEER type 2",
-    "KENWOOD тип 2\0KENWOOD type 2",
+    NC_("head unit type", "Disabled"),
+    N_("ALPINE"),
+    N_("KENWOOD type 1"),
+    N_("PIONEER type 1"),
+    N_("PIONEER type 2"),
+    N_("KENWOOD type 2"),
 };
 
 const char* const kEncoderModeItems[kEncoderModeCount] = {
-    "Отключен\0Disabled",
-    "пины RXD/TXD\0pins RXD/TXD",
-    "пины Touch12\0pins Touch12",
-    "пины Touch34\0pins Touch34",
-    "пины Keys12\0pins Keys12",
+    NC_("mode", "Disabled"),
+    N_("pins RXD/TXD"),
+    N_("pins Touch12"),
+    N_("pins Touch34"),
+    N_("pins Keys12"),
 };
 
 const char* irProtocolName(int protocol) {

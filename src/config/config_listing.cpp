@@ -20,7 +20,7 @@ ListedChoice choice(const char* const* items, int count, unsigned value) {
     return {value, formatText("? (%u)", value)};
 }
 
-std::string yesNo(bool on) { return localized(on ? "да\0yes" : "нет\0no"); }
+std::string yesNo(bool on) { return localized(on ? N_("yes") : N_("no")); }
 
 bool allZero(const void* bytes, std::size_t n) {
     const auto* p = static_cast<const uint8_t*>(bytes);
@@ -82,14 +82,14 @@ void describeParameters(const ConfigImage& image, ConfigDescription& description
 }
 
 std::string triggerText(const ListedEvent& event) {
-    if (event.irTrigger) return std::string(localized("ИК код\0IR code")) + " " + event.irCode;
+    if (event.irTrigger) return std::string(localized("IR code")) + " " + event.irCode;
     std::string text;
     if (!event.modifier.empty()) {
-        text += std::string(localized("Модификатор\0Modifier")) + " " + event.modifier;
+        text += std::string(localized("Modifier")) + " " + event.modifier;
     }
     if (!event.button.empty()) {
         if (!text.empty()) text += ", ";
-        text += std::string(localized("Кнопка\0Button")) + " " + event.button;
+        text += std::string(localized("Button")) + " " + event.button;
     }
     return text;
 }
@@ -126,45 +126,42 @@ std::vector<ListingEntry> listingEntries(const ConfigImage& image) {
         std::string name = button.name;
         name.append(kKeyNameLength - std::min<std::size_t>(editor::characterCount(name), kKeyNameLength), ' ');
         entries.push_back({ListingSection::Buttons, formatText("ch%d.%d", button.channel, button.slot),
-                           {formatText(localized("  Канал %d [%d]  %s  код %u, допуск %u\0"
-                                                "  Ch %d [%d]  %s  code %u, limit %u"),
+                           {formatText(localized("  Ch %d [%d]  %s  code %u, limit %u"),
                                        button.channel, button.slot, name.c_str(), button.code, button.limit)}});
     }
     for (const ListedEvent& event : description.events) {
         std::string line = formatText("  %d: ", event.number) + triggerText(event) + "; " + event.type.text;
-        if (event.oneTimeOnly) line += std::string("; ") + localized("Однократно\0One time only");
-        if (event.wakeUp) line += std::string("; ") + localized("Пробуждать\0Wake Up");
+        if (event.oneTimeOnly) line += std::string("; ") + localized("One time only");
+        if (event.wakeUp) line += std::string("; ") + localized("Wake Up");
         entries.push_back({ListingSection::Events, formatText("event%d", event.number),
-                           {line, std::string("      ") + localized("Реакция: \0Response: ") + event.response}});
+                           {line, std::string("      ") + localized("Response: ") + event.response}});
     }
     entries.push_back({ListingSection::Home, "home",
-                       {std::string(localized("Кнопка HOME: \0Button HOME: ")) + description.home}});
+                       {std::string(localized("Button HOME: ")) + description.home}});
     entries.push_back({ListingSection::Parameters, "longTap",
-                       {formatText(localized("  Длинное нажатие > %u мСек\0  Long tap > %u mSec"), description.longTapMs)}});
+                       {formatText(localized("  Long tap > %u mSec"), description.longTapMs)}});
     for (int encoder = 0; encoder < 2; ++encoder) {
         const ListedEncoder& listed = description.encoders[encoder];
         entries.push_back({ListingSection::Parameters, formatText("encoder%d", encoder + 1),
-                           {formatText(localized("  Энкодер %d: режим %s, делитель %u\0"
-                                                "  Encoder %d: mode %s, divisor %u"),
+                           {formatText(localized("  Encoder %d: mode %s, divisor %u"),
                                        encoder + 1, listed.mode.text.c_str(), listed.divisor)}});
     }
     entries.push_back({ListingSection::Parameters, "touchPanel",
-                       {formatText(localized("  Тачпанель: Windows %s, 5 проводная %s, пробуждать %s, режим %s\0"
-                                            "  Touch panel: Windows %s, 5 lines %s, wake up %s, mode %s"),
+                       {formatText(localized("  Touch panel: Windows %s, 5 lines %s, wake up %s, mode %s"),
                                    yesNo(description.touchWindows).c_str(), yesNo(description.touchFiveLines).c_str(),
                                    yesNo(description.touchWakeUp).c_str(), description.touchMode.text.c_str())}});
     entries.push_back({ListingSection::Parameters, "headUnit",
-                       {formatText(localized("  Головное устройство: %s\0  Head unit: %s"),
+                       {formatText(localized("  Head unit: %s"),
                                    description.headUnit.text.c_str())}});
     return entries;
 }
 
 std::string listingSectionTitle(ListingSection section) {
     switch (section) {
-    case ListingSection::Buttons: return localized("Кнопки\0Buttons");
-    case ListingSection::Events: return localized("События\0Events");
+    case ListingSection::Buttons: return localized("Buttons");
+    case ListingSection::Events: return localized("Events");
     case ListingSection::Home: return {};
-    case ListingSection::Parameters: return localized("Параметры\0Parameters");
+    case ListingSection::Parameters: return localized("Parameters");
     }
     return {};
 }

@@ -22,10 +22,10 @@ private:
     bool& flag_;
 };
 
-const char* const kWriteError = "Ошибка записи в устройство\n%s\0Error writing to the device\n%s";
-const char* const kReadError = "Ошибка чтения из устройства\n%s\0Error reading from the device\n%s";
+const char* const kWriteError = N_("Error writing to the device\n%s");
+const char* const kReadError = N_("Error reading from the device\n%s");
 const char* const kReadConfigurationError =
-    "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s";
+    N_("Error reading the configuration of the device\n%s");
 
 } // namespace
 
@@ -41,7 +41,7 @@ void ConfigTransfer::forgetSerial() {
 ResultCode ConfigTransfer::readController(ConfigImage& config,
                                           uint8_t (&touch)[sizeof(ConfigRecord::touchState)]) {
     const ProgressScope progress(host_, kFullReadTotal,
-                                 localized("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+                                 localized("Reading configuration from the device"));
     const ResultCode code = commands::readConfigMemory(link_, 0, config.bytes(), kConfigImageSize);
     if (code != ResultCode::Ok) return code;
     return commands::readTouchMemory(link_, 0, touch, sizeof touch);
@@ -87,7 +87,7 @@ ResultCode ConfigTransfer::readKeepingEdits() {
 ResultCode ConfigTransfer::writeConfiguration() {
     FlagScope running(transferRunning_);
     const ProgressScope progress(host_, static_cast<int>(kConfigImageSize),
-                                 localized("Пишу конфигурацию в устройство\0Write configuration to the device"));
+                                 localized(NC_("progress", "Write configuration to the device")));
     // What goes out is the image as it was at the start; edits made while
     // the frames travel stay pending for the synchronisation.
     const ConfigImage sent = record_.image;
@@ -105,27 +105,22 @@ std::string ConfigTransfer::partialWriteText() const {
     // A cut at the first frame leaves the old configuration as it was; any
     // later one leaves a mixture that works in neither form's way.
     if (writeAccepted_ == 0 || writeAccepted_ >= kConfigImageSize) return {};
-    return formatText(localized("Контроллер принял %u из %u байт новой конфигурации: теперь в нём часть новой и часть "
-                               "прежней. Запишите конфигурацию ещё раз, когда контроллер снова будет подключён.\0"
-                               "The controller took %u of the %u bytes of the new configuration: it now holds part "
-                               "of the new one and part of the old. Write the configuration again once the "
-                               "controller is back."),
+    return formatText(localized("The controller took %u of the %u bytes of the new configuration: it now holds part of the "
+                                "new one and part of the old. Write the configuration again once the controller is back."),
                       static_cast<unsigned>(writeAccepted_), static_cast<unsigned>(kConfigImageSize));
 }
 
 bool ConfigTransfer::confirmResetToDefaults() {
     return host_.messageBox(
                {MessageKind::Warning, DefaultAnswer::No},
-               localized("Вы действительно хотите сбросить\nконфигурацию устройства\nв состояние по умолчанию?\0"
-                        "Are you sure you want to reset\nthe device configuration\nto its default state?")) == Answer::Yes;
+               localized("Are you sure you want to reset\nthe device configuration\nto its default state?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restoreDefaults() { return commands::restoreDefaults(link_); }
 
 bool ConfigTransfer::confirmWriteConfiguration() {
     return host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                            localized("Вы действительно хотите\nзаписать данные в контроллер?\0"
-                                     "Are you sure you want to write\ndata to the controller?")) == Answer::Yes;
+                            localized("Are you sure you want to write\ndata to the controller?")) == Answer::Yes;
 }
 
 ResultCode ConfigTransfer::restartDevice() { return commands::restart(link_); }
@@ -213,7 +208,7 @@ ResultCode ConfigTransfer::readNewController(const std::function<bool()>& keepEd
         if (offerRestoreAfterUpdate(host_, before, record_.deviceCopy, lastSnapshotPath_)) {
             {
                 const EditStep step(history_, record_.image,
-                                    editLabel("вернуть конфигурацию\0put the configuration back"));
+                                    editLabel(N_("put the configuration back")));
                 record_.image = before;
             }
             if (showImage_) showImage_();
@@ -245,7 +240,7 @@ ResultCode ConfigTransfer::writeDeviceCommand() {
     if (!keepSnapshot(SnapshotCause::FullWrite)) return ResultCode::Ok;
     const ResultCode code = writeConfiguration();
     if (code == ResultCode::Ok) return code;
-    std::string text = formatText(localized("Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"),
+    std::string text = formatText(localized("Error writing configuration\n%s"),
                                   resultText(code).c_str());
     if (const std::string partial = partialWriteText(); !partial.empty()) text += "\n" + partial;
     host_.messageBox(MessageKind::Error, text);
@@ -262,8 +257,7 @@ ResultCode ConfigTransfer::toDefaultCommand() {
     // forgotten serial number causes at the next poll.
     configurationForgotten();
     forgetSerial();
-    return reportIfFailed(restoreDefaults(), "Ошибка сброса конфигурации устройства в состояние по умолчанию\n%s\0"
-                                             "Failed to reset the device configuration in its default state\n%s");
+    return reportIfFailed(restoreDefaults(), N_("Failed to reset the device configuration in its default state\n%s"));
 }
 
 ResultCode ConfigTransfer::resetCommand() {
@@ -271,7 +265,7 @@ ResultCode ConfigTransfer::resetCommand() {
     if (!keepSnapshot(SnapshotCause::Restart)) return ResultCode::Ok;
     configurationForgotten();
     forgetSerial();
-    return reportIfFailed(restartDevice(), "Ошибка сброса устройства\n%s\0Failed to reset the device\n%s");
+    return reportIfFailed(restartDevice(), N_("Failed to reset the device\n%s"));
 }
 
 bool ConfigTransfer::changesPending() const {
@@ -337,7 +331,7 @@ void ConfigTransfer::syncChanges() {
             host_.messageBox(MessageKind::Error, formatText(localized(kWriteError), resultText(code).c_str()));
         }
     }
-    if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, localized("Запись изменений\0Record of changes"));
+    if (total > 0) host_.notice(kSyncNoticeMs, kNoticeBlinkMs, localized("Record of changes"));
 }
 
 } // namespace zmt

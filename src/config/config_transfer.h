@@ -17,6 +17,7 @@
 #include "device/connection_watch.h"
 #include "device/device_link.h"
 #include "device/flags.h"
+#include "lang/lang.h"
 
 #include <cstdint>
 #include <functional>
@@ -98,8 +99,7 @@ public:
     // gives ResultCode::BadParameters and sends nothing.
     ResultCode sendImageBytes(std::size_t offset, std::size_t length);
     // Said when the learned buttons did not all arrive (they are sent again).
-    static constexpr const char* kButtonsNotSentText = "Кнопки не записаны в устройство, запись будет повторена\0"
-                                                       "The buttons have not reached the device, writing will be retried";
+    static constexpr const char* kButtonsNotSentText = N_("The buttons have not reached the device, writing will be retried");
     // The part a button learning run fills in (the image's head and its key
     // table), each with sendImageBytes; once both have arrived the image
     // counts as the controller's configuration. Ok, or the first failure.

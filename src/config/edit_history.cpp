@@ -10,14 +10,14 @@ namespace zmt {
 namespace {
 
 // Text of an outside change: something edited the image without naming it.
-constexpr const char* kUnnamedEdit = "изменение\0change";
+constexpr const char* kUnnamedEdit = N_("change");
 
 } // namespace
 
-EditLabel editLabel(const char* literal, ...) {
+EditLabel editLabel(const char* format, ...) {
     va_list args;
-    va_start(args, literal);
-    EditLabel label{formatBilingualV(literal, args)};
+    va_start(args, format);
+    EditLabel label{formatInEveryLanguageV(format, args)};
     va_end(args);
     return label;
 }
@@ -55,7 +55,7 @@ void EditHistory::record(const ConfigImage& image, const EditLabel& label) {
     baseline_ = image;
     if (step.runs.empty()) return;
     step.runs.shrink_to_fit();
-    step.label = label.both;
+    step.label = label.everyLanguage;
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(next_), steps_.end());
     steps_.push_back(std::move(step));
     if (steps_.size() > maxSteps_) steps_.pop_front();

@@ -32,17 +32,17 @@ namespace zmt {
 
 inline constexpr std::size_t kEditHistorySteps = 1000;
 
-// A step's name in both languages, formatted when the step begins, as a
-// bilingual text ("рус\0eng", see formatBilingual).
+// A step's name in every language, formatted when the step begins (see
+// formatInEveryLanguageV), so History follows a later language switch.
 struct EditLabel {
-    std::string both;
+    std::string everyLanguage;
     // In the language in force.
-    std::string text() const { return localized(both); }
+    std::string text() const { return localized(everyLanguage); }
 };
 
-// Fills each half of a bilingual format ("рус %d\0eng %d") with the same
-// arguments.
-EditLabel editLabel(const char* literal, ...);
+// A step's name: the English format (marked N_) filled with the arguments, in
+// every language.
+EditLabel editLabel(const char* format, ...);
 
 class EditHistory {
 public:

@@ -9,6 +9,7 @@
 #include "config/config_image.h"
 #include "device/device_link.h"
 #include "device/protocol.h"
+#include "lang/lang.h"
 
 #include <functional>
 
@@ -41,11 +42,11 @@ IrCapture captureIrReaction(EventRecord& event, const IrCodeReader& read);
 
 // What the user is told, as bilingual literals.
 inline constexpr const char* kIrBothSidesText =
-    "Вы не можете ставить ИК код на событие и реакцию\0You can not put the IR code for the event, and the reaction";
-inline constexpr const char* kIrReadFailedText = "Ошибка получения ИК кода\n%s\0Failed to get IR code\n%s";
-inline constexpr const char* kNoIrCodeText = "ИК код отсутствует\0No Infrared code";
+    N_("You can not put the IR code for the event, and the reaction");
+inline constexpr const char* kIrReadFailedText = N_("Failed to get IR code\n%s");
+inline constexpr const char* kNoIrCodeText = N_("No Infrared code");
 inline constexpr const char* kIrReactionNecOnlyText =
-    "Для реакции поддерживается только протокол NEC\0For the reaction is only supported protocol NEC";
+    N_("For the reaction is only supported protocol NEC");
 
 // The notice about an absent code stays 2500 ms and blinks like every notice.
 inline constexpr unsigned kNoIrCodeNoticeMs = 2500;

@@ -120,7 +120,7 @@ std::string irTriggerText(const IrCode& code) { return irCodeText(code.protocol,
 
 std::vector<std::string> describeIrReaction(const Reaction& reaction) {
     if ((reaction.kind >> 4) != 1) return {"  ", localized(kNoReactionText)};
-    return {"  ", localized("ИК код\0IR code"), irCodeText(reaction.kind & 0x0F, reaction.word(), reaction.arg1)};
+    return {"  ", localized("IR code"), irCodeText(reaction.kind & 0x0F, reaction.word(), reaction.arg1)};
 }
 
 std::vector<std::string> reactionMemoLines(const Reaction& reaction) {

@@ -4,6 +4,7 @@
 // event editor's memos and zmtctl all describe reactions from these tables,
 // so a key shows the same caption on the keyboard and in every description.
 #include "config/config_image.h"
+#include "lang/lang.h"
 
 #include <cstdint>
 #include <string>
@@ -49,14 +50,14 @@ inline bool isInfraredReaction(const Reaction& reaction) { return reaction.kind 
 std::string describeReaction(const Reaction& reaction);
 
 // Shown when a reaction has no parts.
-inline constexpr const char* kNoReactionText = "Отсутствует\0Not specified";
+inline constexpr const char* kNoReactionText = N_("Not specified");
 
 // The description in the current language: describeReaction, or
 // "Not specified" when that is empty.
 std::string reactionDescriptionLine(const Reaction& reaction);
 
 // Shown for an infrared code whose protocol has no name.
-inline constexpr const char* kIrUndefined = "Отсутствует\0Undefined";
+inline constexpr const char* kIrUndefined = N_("Undefined");
 
 // The trigger text of an infrared-triggered event: "NEC 4 / 17" (protocol,
 // address, command), or "Undefined" for a protocol without a name.

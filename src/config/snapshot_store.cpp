@@ -29,15 +29,15 @@ struct CauseRow {
 };
 
 const CauseRow kCauses[] = {
-    {SnapshotCause::FileSent, "file-sent", "Перед отправкой файла\0Before a file was sent"},
-    {SnapshotCause::FullWrite, "full-write", "Перед полной записью\0Before a full write"},
-    {SnapshotCause::Defaults, "defaults", "Перед сбросом в состояние по умолчанию\0Before the reset to defaults"},
-    {SnapshotCause::Restart, "restart", "Перед перезапуском\0Before a restart"},
-    {SnapshotCause::FirmwareUpdate, "firmware-update", "Перед обновлением прошивки\0Before a firmware update"},
-    {SnapshotCause::LearningWritten, "learning", "Перед записью результатов обучения\0Before learning results were written"},
-    {SnapshotCause::Restored, "restore", "Перед восстановлением снимка\0Before a snapshot was restored"},
-    {SnapshotCause::FirstRead, "first-read", "Первое чтение за сеанс\0First read of a session"},
-    {SnapshotCause::QuickSetup, "quick-setup", "Перед быстрой настройкой\0Before the quick set-up"},
+    {SnapshotCause::FileSent, "file-sent", N_("Before a file was sent")},
+    {SnapshotCause::FullWrite, "full-write", N_("Before a full write")},
+    {SnapshotCause::Defaults, "defaults", N_("Before the reset to defaults")},
+    {SnapshotCause::Restart, "restart", N_("Before a restart")},
+    {SnapshotCause::FirmwareUpdate, "firmware-update", N_("Before a firmware update")},
+    {SnapshotCause::LearningWritten, "learning", N_("Before learning results were written")},
+    {SnapshotCause::Restored, "restore", N_("Before a snapshot was restored")},
+    {SnapshotCause::FirstRead, "first-read", N_("First read of a session")},
+    {SnapshotCause::QuickSetup, "quick-setup", N_("Before the quick set-up")},
 };
 
 std::string utf8(const fs::path& path) {
@@ -313,10 +313,8 @@ bool offerRestoreAfterUpdate(Host& host, const ConfigImage& before, const Config
                              const std::string& snapshotPath) {
     if (std::memcmp(before.bytes(), after.bytes(), sizeof(ConfigImage)) == 0) return false;
     return host.messageBox(MessageKind::Question,
-                           formatText(localized("После обновления конфигурация контроллера отличается от прежней\n"
-                                               "(она сохранена в %s).\nВернуть прежнюю конфигурацию?\0"
-                                               "After the update the controller's configuration differs from the one\n"
-                                               "it held before (kept in %s).\nPut the old configuration back?"),
+                           formatText(localized("After the update the controller's configuration differs from the one\nit held before "
+                                                "(kept in %s).\nPut the old configuration back?"),
                                       snapshotPath.c_str())) == Answer::Yes;
 }
 

@@ -12,6 +12,7 @@
 // for byte under IMAGE), which the configuration loader skips.
 #include "config/config_image.h"
 #include "files/file_result.h"
+#include "lang/lang.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +28,7 @@ class Host;
 
 // Said when a snapshot that was due could not be kept (after the reason).
 inline constexpr const char* kSnapshotNotKeptText =
-    "Снимок конфигурации контроллера не сохранён; ничего не изменено.\0"
-    "The snapshot of the controller's configuration could not be kept; nothing was changed.";
+    N_("The snapshot of the controller's configuration could not be kept; nothing was changed.");
 
 enum class SnapshotCause {
     FileSent,          // a configuration file opened and sent

@@ -109,7 +109,7 @@ ResultCode ConnectionWatch::pollController() {
             if (++dotCount_ > kMaxDots) dotCount_ = 0;
             const std::string dots(static_cast<std::size_t>(dotCount_), '.');
             host_.statusText(formatText(
-                localized("Контроллер \"%s\" подключен%s\0Controller \"%s\" is connected%s\0"),
+                localized("Controller \"%s\" is connected%s"),
                 identity_.controllerName.c_str(), dots.c_str()));
         }
     }
@@ -144,8 +144,7 @@ void ConnectionWatch::announceDisconnected(ResultCode code) {
         link_.transport().releaseHold();
     }
     if (!flags_.deviceConnected()) return;
-    host_.memoLine(localized("********** Контроллер отключен **********\0"
-                            "******** Controller is disconnected **********\0"));
+    host_.memoLine(localized("******** Controller is disconnected **********"));
     flags_.setDeviceConnected(false, {});
     window_.setToolbarBusy(false);
 }
@@ -173,10 +172,9 @@ void ConnectionWatch::explainDeniedAccess() {
 void ConnectionWatch::announceConnected() {
     dotCount_ = 0;
     host_.memoClear();
-    host_.memoLine(localized("********** Контроллер подключен *********\0"
-                            "******** Controller is connected *************\0"));
+    host_.memoLine(localized("******** Controller is connected *************"));
     // The English text has always started with a Cyrillic capital Es.
-    host_.statusText(formatText(localized("Контроллер \"%s\" подключен\0Сontroller \"%s\" is connected\0"),
+    host_.statusText(formatText(localized("Сontroller \"%s\" is connected"),
                                 identity_.controllerName.c_str()));
     printIdentity(identity_);
     shownApplicationVersion_ = identity_.applicationVersion;
@@ -186,17 +184,16 @@ void ConnectionWatch::announceConnected() {
 }
 
 void ConnectionWatch::printIdentity(const IdentityBlock& identity) {
-    host_.memoLine(formatText(localized("Контроллер        \"%s\"\0Controller          \"%s\"\0"),
+    host_.memoLine(formatText(localized("Controller          \"%s\""),
                               identity.controllerName.c_str()));
-    host_.memoLine(formatText(localized("Серийный номер    %lu\0The serial number   %lu\0"),
+    host_.memoLine(formatText(localized("The serial number   %lu"),
                               static_cast<unsigned long>(identity.serialNumber)));
-    host_.memoLine(formatText(localized("Версия загрузчика %s\0Boot version        %s\0"),
+    host_.memoLine(formatText(localized("Boot version        %s"),
                               versionText(identity.bootVersion).c_str()));
     if (identity.applicationVersion == 0) {
-        host_.memoLine(localized("Версия приложения (Приложение не загружено)\0"
-                                "Application version (application is not loaded)\0"));
+        host_.memoLine(localized("Application version (application is not loaded)"));
     } else {
-        host_.memoLine(formatText(localized("Версия приложения %s\0Application version %s\0"),
+        host_.memoLine(formatText(localized("Application version %s"),
                                   versionText(identity.applicationVersion).c_str()));
     }
 }

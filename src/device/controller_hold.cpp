@@ -111,8 +111,8 @@ std::string systemFailure(const char* literal, const std::string& path, const st
     return formatText(localized(literal), path.c_str(), reason.c_str());
 }
 
-constexpr const char* kCannotOpenLiteral = "не удаётся открыть %s: %s\0cannot open %s: %s\0";
-constexpr const char* kCannotLockLiteral = "не удаётся заблокировать %s: %s\0cannot lock %s: %s\0";
+constexpr const char* kCannotOpenLiteral = N_("cannot open %s: %s");
+constexpr const char* kCannotLockLiteral = N_("cannot lock %s: %s");
 
 #ifdef _WIN32
 // The lock sits on a byte far past the content, so that others may read
@@ -176,7 +176,7 @@ std::string unsafeFolderReason(const std::string& folder) {
     if (::stat(folder.c_str(), &status) != 0) return std::strerror(errno);
     if (!S_ISDIR(status.st_mode)) return std::strerror(ENOTDIR);
     if ((status.st_uid != geteuid() && status.st_uid != 0) || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return localized("другие пользователи могут писать в эту папку\0other users can write to this folder\0");
+        return localized("other users can write to this folder");
     return {};
 }
 
@@ -190,7 +190,7 @@ int openLockFile(const std::string& path, std::string& why) {
     }
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid() || status.st_nlink != 1) {
-        why = localized("это не простой файл этого пользователя\0it is not a plain file of this user's\0");
+        why = localized("it is not a plain file of this user's");
         ::close(fd);
         return -1;
     }
@@ -365,22 +365,20 @@ const ControllerHold::Handle ControllerHold::kNoHandle = -1;
 #endif
 
 std::string HolderInfo::text() const {
-    std::string shown = program.empty() ? std::string(localized("другая программа\0another program\0")) : program;
+    std::string shown = program.empty() ? std::string(localized("another program")) : program;
     if (processId != 0)
-        shown += formatText(localized(", процесс %ld\0, process %ld\0"), processId);
+        shown += formatText(localized(", process %ld"), processId);
     return shown;
 }
 
 std::string HolderInfo::busyText() const {
-    return formatText(localized("Контроллер занят (его держит %s)\0The controller is busy (held by %s)\0"),
+    return formatText(localized("The controller is busy (held by %s)"),
                       text().c_str());
 }
 
 std::string holdFailureText(const std::string& reason) {
-    return formatText(localized("Контроллер нельзя закрепить за этой программой: %s.\n"
-                               "Без этого другая программа могла бы писать в него одновременно, поэтому ничего не изменено.\0"
-                               "The controller cannot be held for this program: %s.\n"
-                               "Without the hold another program could write to it at the same time, so nothing was changed.\0"),
+    return formatText(localized("The controller cannot be held for this program: %s.\nWithout the hold another program "
+                                "could write to it at the same time, so nothing was changed."),
                       reason.c_str());
 }
 
@@ -462,8 +460,7 @@ bool ControllerHold::acquire(const std::string& key, HolderInfo& holder, Place p
 bool ControllerHold::acquireLockFile(const std::string& key, HolderInfo& holder, Handle& handle) {
     const std::string folder = lockFolder();
     if (folder.empty()) {
-        failure_ = localized("не задана папка для файлов блокировки (XDG_RUNTIME_DIR, HOME)\0"
-                            "no folder for lock files is set (XDG_RUNTIME_DIR, HOME)\0");
+        failure_ = localized("no folder for lock files is set (XDG_RUNTIME_DIR, HOME)");
         return false;
     }
     const std::string path = lockFileFor(key);
@@ -494,8 +491,7 @@ bool ControllerHold::acquireLockFile(const std::string& key, HolderInfo& holder,
         ::mkdir(folder.c_str(), 0700);
     }
     if (const std::string unsafe = unsafeFolderReason(folder); !unsafe.empty()) {
-        failure_ = formatText(localized("папка файлов блокировки %s не годится: %s\0"
-                                       "the lock folder %s cannot be used: %s\0"),
+        failure_ = formatText(localized("the lock folder %s cannot be used: %s"),
                               folder.c_str(), unsafe.c_str());
         return false;
     }

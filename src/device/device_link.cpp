@@ -210,7 +210,7 @@ void DeviceLink::logPlatformFailure() {
     const std::string& reason = transport_.failureText();
     if (reason.empty() || reason == loggedFailure_ || !host_.exchangeLogOn()) return;
     loggedFailure_ = reason;
-    host_.exchangeLogLine(formatText(localized("Ошибка HID: %s\0HID failure: %s\0"), reason.c_str()));
+    host_.exchangeLogLine(formatText(localized("HID failure: %s"), reason.c_str()));
 }
 
 void DeviceLink::logFrame(const char* direction, const DeviceFrame& frame) {

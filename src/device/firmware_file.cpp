@@ -59,8 +59,8 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     std::string data;
     const FileResult read = readWholeFile(path, kFirmwareFileMax, data);
     if (read.error == FileError::NotFound || read.error == FileError::CannotRead) {
-        const char* opening = "Ошибка открытия файла \"%s%s\"\0Error opening file \"%s%s\"";
-        const char* reading = "Ошибка чтения файла \"%s%s\"\0Error reading file \"%s%s\"";
+        const char* opening = N_("Error opening file \"%s%s\"");
+        const char* reading = N_("Error reading file \"%s%s\"");
         fileError(host, read.opened ? reading : opening, path, read.reason());
         return false;
     }
@@ -68,7 +68,7 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     // would "install" nothing and report success. It is as unusable as an
     // oversized one.
     if (read.error == FileError::TooLarge || data.size() <= kFirmwareOverhead) {
-        fileError(host, "Ошибка размера файла \"%s%s\"\0Error file size \"%s%s\"", path);
+        fileError(host, N_("Error file size \"%s%s\""), path);
         return false;
     }
     std::memcpy(image.buffer.data(), data.data(), data.size());
@@ -77,7 +77,7 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     const auto stored = static_cast<uint16_t>(bytes[size - 2] | bytes[size - 1] << 8);
     if (crc16Xmodem(bytes, size - kFirmwareCheckSize) != stored) {
         forget(image);
-        fileError(host, "Ошибка файла \"%s%s\"\0Error in file \"%s%s\"", path);
+        fileError(host, N_("Error in file \"%s%s\""), path);
         return false;
     }
     image.fileSize = size;
@@ -87,10 +87,9 @@ bool loadFirmwareFile(Host& host, const std::string& path, FirmwareImage& image)
     image.header.deviceType = bytes[7];
 
     const std::string name = fileNameOf(path);
-    host.memoLine(localized("**************** Обновление ****************\0"
-                           "******************* Update *******************"));
-    host.memoLine(formatText(localized("Файл обновления   \"%s\"\0The update file           \"%s\""), name.c_str()));
-    host.memoLine(formatText(localized("Версия приложения %s\0Application version       %s"),
+    host.memoLine(localized("******************* Update *******************"));
+    host.memoLine(formatText(localized("The update file           \"%s\""), name.c_str()));
+    host.memoLine(formatText(localized("Application version       %s"),
                              versionText(image.header.applicationVersion).c_str()));
     return true;
 }

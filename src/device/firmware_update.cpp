@@ -8,7 +8,7 @@
 namespace zmt {
 
 namespace {
-const char* const kUpdateFailed = "Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s";
+const char* const kUpdateFailed = N_("Failed to update the firmware\n%s");
 }
 
 FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
@@ -17,19 +17,15 @@ FirmwareOutcome FirmwareUpdate::fail(ResultCode code, bool partTransferred) {
     // the controller starts only its boot loader until an update completes.
     if (partTransferred) {
         text += '\n';
-        text += localized("Контроллер получил только часть новой прошивки и запустит лишь загрузчик "
-                         "(ZEL-MORVA-BOOT). Когда он снова будет подключён, запустите обновление "
-                         "ещё раз с тем же файлом.\0"
-                         "The controller got only part of the new firmware and will start only "
-                         "its boot loader (ZEL-MORVA-BOOT). Once it is back, run the update "
-                         "again with the same file.");
+        text += localized("The controller got only part of the new firmware and will start only its boot loader "
+                          "(ZEL-MORVA-BOOT). Once it is back, run the update again with the same file.");
     }
     host_.messageBox(MessageKind::Error, text);
     return FirmwareOutcome::Failed;
 }
 
 std::string firmwareUpdatedText(uint16_t applicationVersion) {
-    return formatText(localized("Устройство обновлено до версии %s\0The device is updated to version %s"),
+    return formatText(localized("The device is updated to version %s"),
                       versionText(applicationVersion).c_str());
 }
 
@@ -59,15 +55,13 @@ FirmwareOutcome FirmwareUpdate::runUpdate(const std::function<std::string()>& as
     const ResultCode code = commands::readIdentity(link_, raw.data(), raw.size(), count);
     raw.back() = 0;
     if (code != ResultCode::Ok) {
-        host_.messageBox(MessageKind::Error, formatText(localized("Ошибка чтения конфигурации устройства\n%s\0"
-                                                       "Error reading the device configuration\n%s"),
+        host_.messageBox(MessageKind::Error, formatText(localized("Error reading the device configuration\n%s"),
                                               resultText(code).c_str()));
         return FirmwareOutcome::DeviceRefused;
     }
     identity_ = IdentityBlock::fromBytes(raw);
     host_.memoClear();
-    host_.memoLine(localized("**************** Устройство ****************\0"
-                            "******************* Device *******************"));
+    host_.memoLine(localized("******************* Device *******************"));
     watch_.printIdentity(identity_);
 
     const std::string path = askFile ? askFile() : std::string();
@@ -83,28 +77,24 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
     if (!image.loaded() || image.buffer.size() < kFirmwareBufferSize) return FirmwareOutcome::FileRefused;
     const LdrHeader& header = image.header;
     if (identity_.deviceCode != header.deviceCode) {
-        host_.messageBox(MessageKind::Error, localized("Это обновление не для данного устройства\0"
-                                            "This update is not for this device"));
+        host_.messageBox(MessageKind::Error, localized("This update is not for this device"));
         return FirmwareOutcome::DeviceRefused;
     }
     if (identity_.deviceType != header.deviceType) {
-        host_.messageBox(MessageKind::Error, localized("Это обновление не для данного типа устройства\0"
-                                            "This update is not for this type of device"));
+        host_.messageBox(MessageKind::Error, localized("This update is not for this type of device"));
         return FirmwareOutcome::DeviceRefused;
     }
     const char* question = nullptr;
     if (identity_.applicationVersion == header.applicationVersion)
-        question = "Вы пытаетесь загрузить такую же версию как и в устройстве\nПродолжаем?\0"
-                   "Are you trying to download the same version as in the device\nContinue?";
+        question = N_("Are you trying to download the same version as in the device\nContinue?");
     else if (identity_.applicationVersion > header.applicationVersion)
-        question = "Вы пытаетесь загрузить более старую версию, чем в устройстве\nПродолжаем?\0"
-                   "Are you trying to download an older version than the device\nContinue?";
+        question = N_("Are you trying to download an older version than the device\nContinue?");
     if (question != nullptr && host_.messageBox(MessageKind::Warning, localized(question)) != Answer::Yes)
         return FirmwareOutcome::Cancelled;
 
     const std::size_t payload = image.payloadSize();
     const ProgressScope progress(host_, static_cast<int>(payload),
-                                 localized("Обновление программного обеспечения\0Firmware update"));
+                                 localized(NC_("window title", "Firmware update")));
 
     if (!identity_.bootLoaderRunning()) {
         // The first frame makes the application restart into its boot
@@ -144,14 +134,9 @@ FirmwareOutcome FirmwareUpdate::flashFirmware(const FirmwareImage& image) {
             if (awaitNewApplication_ && !newApplicationRuns()) {
                 host_.messageBox(
                     MessageKind::Error,
-                    formatText(localized("Контроллер не запустил новое приложение\n"
-                                        "Он получил всю прошивку %s, но так и не был замечен работающим с ней "
-                                        "(отключён или без питания?). Подключите его снова; если он виден как "
-                                        "ZEL-MORVA-BOOT, запустите обновление ещё раз с тем же файлом.\0"
-                                        "The controller has not started the new application\n"
-                                        "It received all of firmware %s, but has not been seen running it "
-                                        "(unplugged or without power?). Plug it back in; if it shows as "
-                                        "ZEL-MORVA-BOOT, run the update again with the same file."),
+                    formatText(localized("The controller has not started the new application\nIt received all of firmware %s, but "
+                                         "has not been seen running it (unplugged or without power?). Plug it back in; if it shows "
+                                         "as ZEL-MORVA-BOOT, run the update again with the same file."),
                                versionText(header.applicationVersion).c_str()));
                 return FirmwareOutcome::NotStarted;
             }

@@ -18,15 +18,14 @@ namespace {
 const char* messageFormat(FileError error) {
     switch (error) {
     case FileError::None: return "";
-    case FileError::NotFound: return "Файл %s не найден\0File %s not found";
-    case FileError::CannotRead: return "Не удаётся прочитать файл %s\0Unable to read %s";
-    case FileError::TooLarge: return "Файл %s слишком большой\0File %s is too large";
+    case FileError::NotFound: return N_("File %s not found");
+    case FileError::CannotRead: return N_("Unable to read %s");
+    case FileError::TooLarge: return N_("File %s is too large");
     case FileError::NotConfiguration:
-        return "Файл %s не является файлом конфигурации\0File %s is not a configuration file";
-    case FileError::CannotWrite: return "Не удаётся записать файл %s\0Unable to write to %s";
+        return N_("File %s is not a configuration file");
+    case FileError::CannotWrite: return N_("Unable to write to %s");
     case FileError::Incomplete:
-        return "Снимок %s неполон (обрезан?), и он не будет использован\0"
-               "The snapshot %s is incomplete (cut short?) and will not be used";
+        return N_("The snapshot %s is incomplete (cut short?) and will not be used");
     }
     return "";
 }
@@ -44,8 +43,7 @@ std::string FileResult::text() const {
         const std::size_t shown = std::min<std::size_t>(damaged.size(), 6);
         for (std::size_t i = 0; i < shown; ++i) list += (i ? ", " : "") + damaged[i];
         if (shown < damaged.size()) list += ", ...";
-        return formatText(localized("Файл %s прочитан, но часть значений повреждена: %s\0"
-                                   "File %s was read, but some values are damaged: %s"),
+        return formatText(localized("File %s was read, but some values are damaged: %s"),
                           path.c_str(), list.c_str());
     }
     std::string message = formatText(localized(messageFormat(error)), path.c_str());
@@ -84,10 +82,8 @@ std::string keyRangesText(const std::vector<std::string>& keys) {
 
 std::string FileResult::missingText() const {
     if (!ok() || missing.empty()) return {};
-    return formatText(localized("В файле %s нет ключей, которые есть в каждом сохранённом файле конфигурации "
-                               "(он обрезан?): %s.\nОни получат значения по умолчанию.\0"
-                               "File %s lacks keys every saved configuration file has (was it cut short?): %s.\n"
-                               "They would take their default values."),
+    return formatText(localized("File %s lacks keys every saved configuration file has (was it cut short?): %s.\nThey "
+                                "would take their default values."),
                       path.c_str(), keyRangesText(missing).c_str());
 }
 
@@ -98,7 +94,7 @@ fs::path pathFromUtf8(const std::string& utf8) {
 }
 
 std::string notRegularFileReason() {
-    return localized("Это не обычный файл (канал, устройство или сокет)\0Not a regular file (a pipe, a device or a socket)");
+    return localized("Not a regular file (a pipe, a device or a socket)");
 }
 
 FileResult readWholeFile(const std::string& path, std::size_t maxBytes, std::string& content) {

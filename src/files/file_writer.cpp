@@ -346,8 +346,7 @@ FileResult writeFileSafely(const std::string& path, const std::string& content) 
     std::string detail = reason(failure.error);
     if (failure.oldContentLost) {
         detail += '\n';
-        detail += localized("Прежнее содержимое файла восстановить не удалось\0"
-                           "The file's old content could not be put back");
+        detail += localized("The file's old content could not be put back");
     }
     return refuse(detail);
 }

@@ -124,7 +124,7 @@ std::vector<std::string> describeEvents(const ConfigImage& image, const std::vec
     std::vector<std::string> lines;
     for (int e : events) {
         const EventRecord& event = image.events[e];
-        lines.push_back(formatText(localized("%s: %s (событие %d)\0%s: %s (event %d)"),
+        lines.push_back(formatText(localized("%s: %s (event %d)"),
                                    localized(kEventTypeItems[event.eventType() & 3]),
                                    reactionText(event.reaction).c_str(), e + 1));
     }

@@ -10,6 +10,7 @@
 #include "config/config_image.h"
 #include "setup/function_catalogue.h"
 #include "setup/press_detection.h"
+#include "lang/lang.h"
 
 #include <cstddef>
 #include <optional>
@@ -24,10 +25,8 @@ namespace zmt::setup {
 inline constexpr std::size_t kSetupImageBytes = offsetof(ConfigImage, longPressTimeout);
 
 // What the refusals say (bilingual formats: the channel counted from 1).
-inline constexpr const char* kChannelFullText = "На канале %d уже 15 кнопок: новая не помещается\0"
-                                                "Channel %d already holds 15 buttons: no new one fits";
-inline constexpr const char* kNoFreeEventText = "Все 60 событий заняты: функции некуда записаться\0"
-                                                "All 60 events are in use: there is no room for the function";
+inline constexpr const char* kChannelFullText = N_("Channel %d already holds 15 buttons: no new one fits");
+inline constexpr const char* kNoFreeEventText = N_("All 60 events are in use: there is no room for the function");
 
 struct ButtonPlace {
     int channel = 0;   // grid column 0..3

@@ -17,20 +17,20 @@ constexpr Reaction consumer(uint16_t usage) {
 // their own. The short names are ASCII, so they fit the controller's five
 // name bytes in any code page.
 constexpr FunctionEntry kCatalogue[] = {
-    {"volume-up", "Громкость +\0Volume up", "VOL+", FunctionKind::Reaction, consumer(0x00E9), "Volume Increment"},
-    {"volume-down", "Громкость -\0Volume down", "VOL-", FunctionKind::Reaction, consumer(0x00EA), "Volume Decrement"},
-    {"mute", "Без звука\0Mute", "MUTE", FunctionKind::Reaction, consumer(0x00E2), "Mute"},
-    {"next-track", "Следующий трек\0Next track", "NEXT", FunctionKind::Reaction, consumer(0x00B5), "Scan Next Track"},
-    {"previous-track", "Предыдущий трек\0Previous track", "PREV", FunctionKind::Reaction, consumer(0x00B6),
+    {"volume-up", N_("Volume up"), "VOL+", FunctionKind::Reaction, consumer(0x00E9), "Volume Increment"},
+    {"volume-down", N_("Volume down"), "VOL-", FunctionKind::Reaction, consumer(0x00EA), "Volume Decrement"},
+    {"mute", N_("Mute"), "MUTE", FunctionKind::Reaction, consumer(0x00E2), "Mute"},
+    {"next-track", N_("Next track"), "NEXT", FunctionKind::Reaction, consumer(0x00B5), "Scan Next Track"},
+    {"previous-track", N_("Previous track"), "PREV", FunctionKind::Reaction, consumer(0x00B6),
      "Scan Previous Track"},
-    {"play-pause", "Воспроизведение/пауза\0Play/Pause", "PLAY", FunctionKind::Reaction, consumer(0x00CD), "Play/Pause"},
-    {"stop", "Стоп\0Stop", "STOP", FunctionKind::Reaction, consumer(0x00B7), "Stop"},
-    {"home", "Домой\0Home", "HOME", FunctionKind::Reaction, consumer(0x0223), "AC Home"},
-    {"back", "Назад\0Back", "BACK", FunctionKind::Reaction, consumer(0x0224), "AC Back"},
-    {"voice-assistant", "Голосовой помощник\0Voice assistant", "VOICE", FunctionKind::Reaction, consumer(0x00CF),
+    {"play-pause", N_("Play/Pause"), "PLAY", FunctionKind::Reaction, consumer(0x00CD), "Play/Pause"},
+    {"stop", N_("Stop"), "STOP", FunctionKind::Reaction, consumer(0x00B7), "Stop"},
+    {"home", N_("Home"), "HOME", FunctionKind::Reaction, consumer(0x0223), "AC Home"},
+    {"back", N_("Back"), "BACK", FunctionKind::Reaction, consumer(0x0224), "AC Back"},
+    {"voice-assistant", N_("Voice assistant"), "VOICE", FunctionKind::Reaction, consumer(0x00CF),
      "Voice Command"},
-    {"another-key", "Другая клавиша…\0Another key…", "KEY", FunctionKind::Picker, Reaction{}, ""},
-    {"nothing", "Ничего (кнопка отключена)\0Nothing (button switched off)", "OFF", FunctionKind::Nothing, Reaction{},
+    {"another-key", N_("Another key…"), "KEY", FunctionKind::Picker, Reaction{}, ""},
+    {"nothing", N_("Nothing (button switched off)"), "OFF", FunctionKind::Nothing, Reaction{},
      ""},
 };
 

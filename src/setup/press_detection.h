@@ -6,6 +6,7 @@
 #include "config/config_image.h"
 #include "device/device_link.h"
 #include "device/result_code.h"
+#include "lang/lang.h"
 
 #include <array>
 #include <cstdint>
@@ -51,10 +52,8 @@ struct IdleMeasurement {
 };
 
 // What a press that cannot be taken asks for.
-inline constexpr const char* kTwoChannelsText = "Нажаты две кнопки сразу: нажмите одну ещё раз\0"
-                                                "Two buttons at once: press one again";
-inline constexpr const char* kUnsteadyText = "Уровень кнопки не устоялся: нажмите ещё раз\0"
-                                             "The button's level was unsteady: press again";
+inline constexpr const char* kTwoChannelsText = N_("Two buttons at once: press one again");
+inline constexpr const char* kUnsteadyText = N_("The button's level was unsteady: press again");
 
 // What one reading ended, if anything.
 struct PressResult {

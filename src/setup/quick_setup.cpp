@@ -77,7 +77,7 @@ struct QuickSetup::Run {
         const int channel = press.channel + 1;
         const int level = press.level;
         remark = [channel, level] {
-            return formatText(localized("На канале %d нет кнопки с уровнем %d\0Channel %d has no button at level %d"),
+            return formatText(localized("Channel %d has no button at level %d"),
                               channel, level);
         };
     }
@@ -132,12 +132,12 @@ bool QuickSetup::start() {
     r.outcome = QuickOutcome::NotStarted;
     r.lastTest.reset();
     if (!r.flags.imageValid()) {
-        r.sayText("Сначала прочитайте конфигурацию контроллера\0Read the controller's configuration first");
+        r.sayText(N_("Read the controller's configuration first"));
         r.view.changed();
         return false;
     }
     if (r.flags.learningActive()) {
-        r.sayText("Идёт настройка кнопок\0Button learning is running");
+        r.sayText(N_("Button learning is running"));
         r.view.changed();
         return false;
     }
@@ -155,8 +155,7 @@ bool QuickSetup::start() {
         // old one back costs nothing.
         r.controllerLearning = true;
         restoreController();
-        r.sayText("Контроллер не принял начало настройки; ничего не изменено\0"
-                   "The controller did not take the start of the set-up; nothing was changed");
+        r.sayText(N_("The controller did not take the start of the set-up; nothing was changed"));
         r.view.changed();
         return false;
     }
@@ -224,13 +223,13 @@ void QuickSetup::lostController() {
     Run& r = *run_;
     if (r.step == QuickStep::Testing) {
         r.step = QuickStep::Off;
-        r.sayText("Контроллер не отвечает\0The controller does not answer");
+        r.sayText(N_("The controller does not answer"));
         r.view.changed();
         return;
     }
     end(QuickOutcome::Disconnected, true);
-    r.sayText("Контроллер не отвечает; ничего не изменено. Он получит прежнюю настройку, когда вернётся\0"
-               "The controller does not answer; nothing was changed. It gets back what it held when it returns");
+    r.sayText(N_("The controller does not answer; nothing was changed. It gets back what it held when it "
+                 "returns"));
     r.view.changed();
 }
 
@@ -261,8 +260,7 @@ void QuickSetup::takePress(const PressResult& press) {
             const std::string name = editor::buttonName(r.work, press.channel, row);
             const FunctionChoice had = done.shortChoice;
             r.say([name, had] {
-                return formatText(localized("У кнопки %s уже есть функция «%s»: нажмите другую\0"
-                                            "Button %s already has %s: press another one"),
+                return formatText(localized("Button %s already has %s: press another one"),
                                   name.c_str(), choiceText(had).c_str());
             });
             r.view.changed();
@@ -314,7 +312,7 @@ void QuickSetup::assigned(const ButtonPlace& button, const FunctionChoice& choic
     Run& r = *run_;
     const std::string name = editor::buttonName(r.work, button.channel, button.row);
     r.say([name, choice] {
-        return formatText(localized("%s: %s\0%s: %s"), name.c_str(), choiceText(choice).c_str());
+        return formatText(localized("%s: %s"), name.c_str(), choiceText(choice).c_str());
     });
     advance();
 }
@@ -436,7 +434,7 @@ void QuickSetup::placeLong(const FunctionChoice& choice, bool keepOld) {
     r.conflict.reset();
     const std::string name = editor::buttonName(r.work, last.button.channel, last.button.row);
     r.say([name, choice] {
-        return formatText(localized("%s, долгое нажатие: %s\0%s, long press: %s"), name.c_str(),
+        return formatText(localized("%s, long press: %s"), name.c_str(),
                           choiceText(choice).c_str());
     });
     setStep(resume);
@@ -449,7 +447,7 @@ void QuickSetup::answerConflict(ConflictAnswer answer) {
     if (answer == ConflictAnswer::Skip) {
         // The press is taken back; the function is left out.
         popCheckpoint();
-        r.sayText("Пропущено\0Skipped");
+        r.sayText(N_("Skipped"));
         if (conflict.length == PressLength::Short) {
             pushCheckpoint();
             advance();
@@ -488,32 +486,29 @@ std::string QuickSetup::prompt() const {
     const Run& r = *run_;
     switch (r.step) {
     case QuickStep::Off:
-        if (r.outcome == QuickOutcome::Applied) return localized("Настройка применена\0The set-up was applied");
+        if (r.outcome == QuickOutcome::Applied) return localized("The set-up was applied");
         if (r.outcome == QuickOutcome::Cancelled)
-            return localized("Настройка отменена: в контроллере всё как было\0"
-                             "The set-up was cancelled: the controller holds what it held");
+            return localized("The set-up was cancelled: the controller holds what it held");
         return {};
     case QuickStep::Measuring:
-        return localized("Ничего не нажимайте\0Do not press anything");
+        return localized("Do not press anything");
     case QuickStep::Waiting: {
         const FunctionChoice choice = currentFunction();
         if (choice.function != nullptr && choice.function->kind == FunctionKind::Nothing)
-            return localized("Нажмите и отпустите кнопку, которую нужно отключить\0"
-                             "Press and release the button to switch off");
-        return formatText(localized("Нажмите и отпустите кнопку для «%s»\0Press and release the button for %s"),
+            return localized("Press and release the button to switch off");
+        return formatText(localized("Press and release the button for %s"),
                           choiceText(choice).c_str());
     }
     case QuickStep::Conflict: {
         if (!r.conflict) return {};
         const std::string name = editor::buttonName(r.work, r.conflict->button.channel, r.conflict->button.row);
-        return formatText(localized("Кнопка %s уже что-то делает. Заменить, оставить оба или пропустить?\0"
-                                    "Button %s already does something. Replace, keep both, or skip?"),
+        return formatText(localized("Button %s already does something. Replace, keep both, or skip?"),
                           name.c_str());
     }
     case QuickStep::Summary:
-        return localized("Проверьте и примените настройку\0Check the set-up, then apply it");
+        return localized("Check the set-up, then apply it");
     case QuickStep::Testing:
-        return localized("Нажмите любую кнопку\0Press any button");
+        return localized("Press any button");
     }
     return {};
 }
@@ -530,7 +525,7 @@ bool QuickSetup::apply() {
     if (r.learnedNew) settleChannels(r.work, r.idle.maximum);
     // Only what the run changed goes into the image: an edit made beside
     // the flow (another part of the window) is kept.
-    if (r.history != nullptr) r.history->begin(r.record.image, editLabel("Быстрая настройка\0Quick set-up"));
+    if (r.history != nullptr) r.history->begin(r.record.image, editLabel(N_("Quick set-up")));
     for (std::size_t i = 0; i < kSetupImageBytes; ++i)
         if (r.work.bytes()[i] != r.base.bytes()[i]) r.record.image.bytes()[i] = r.work.bytes()[i];
     if (r.history != nullptr) r.history->commit(r.record.image);

@@ -40,10 +40,10 @@ bool Simulator::loadUnit(std::size_t index, const std::string& path, std::string
         // run without the hold could undo another run's save.
         lastLoadBusy_ = true;
         if (unit.stateFileHold.failure().empty())
-            error = formatText(localized("%s уже используется (%s)\0%s is in use (held by %s)\0"), path.c_str(),
+            error = formatText(localized("%s is in use (held by %s)"), path.c_str(),
                                holder.text().c_str());
         else
-            error = formatText(localized("%s нельзя закрепить за этой программой: %s\0%s cannot be held for this program: %s\0"),
+            error = formatText(localized("%s cannot be held for this program: %s"),
                                path.c_str(), unit.stateFileHold.failure().c_str());
         return false;
     }

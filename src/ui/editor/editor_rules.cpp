@@ -10,10 +10,10 @@ namespace zmt::editor {
 namespace {
 
 constexpr const char* kEncoderTips[kEncoderDirections] = {
-    "Увеличение значения энкодера 1\0Increasing the value of the encoder 1",
-    "Уменьшение значения энкодера 1\0Decreasing the value of the encoder 1",
-    "Увеличение значения энкодера 2\0Increasing the value of the encoder 2",
-    "Уменьшение значения энкодера 2\0Decreasing the value of the encoder 2",
+    N_("Increasing the value of the encoder 1"),
+    N_("Decreasing the value of the encoder 1"),
+    N_("Increasing the value of the encoder 2"),
+    N_("Decreasing the value of the encoder 2"),
 };
 
 bool reactionPresent(const Reaction& reaction) {
@@ -24,13 +24,13 @@ bool reactionPresent(const Reaction& reaction) {
 
 const char* deleteActionCaption(int action) {
     switch (action) {
-    case DeleteOneKey: return "Удалить эту кнопку\0Delete this key";
-    case DeleteModifier: return "Удалить модификатор\0Delete mod key";
-    case DeleteEventKey: return "Удалить кнопку\0Delete key";
-    case DeleteReaction: return "Удалить реакцию\0Delete reaction";
-    case DeleteHomeReaction: return "Удалить кнопку HOME\0Delete HOME key";
-    case DeleteChannel: return "Удалить все кнопки %d канала\0Delete all buttons of the channel %d";
-    case DeleteIrTrigger: return "Удалить ИК код\0Delete IR code";
+    case DeleteOneKey: return N_("Delete this key");
+    case DeleteModifier: return N_("Delete mod key");
+    case DeleteEventKey: return N_("Delete key");
+    case DeleteReaction: return N_("Delete reaction");
+    case DeleteHomeReaction: return N_("Delete HOME key");
+    case DeleteChannel: return N_("Delete all buttons of the channel %d");
+    case DeleteIrTrigger: return N_("Delete IR code");
     default: return "\0";
     }
 }
@@ -75,11 +75,11 @@ PointerHint KeysGridRules::pointerAt(int column, int row) const {
     if (key == nullptr || key->level == 0) return {"", PointerShape::NoEntry};
     const std::string text = cellText(column, row);
     if (isAutoLabel(text)) {
-        return {formatText(localized("Канал %u, код %u (допуск %u)\0Channel %u, code %u (limit %u)"),
+        return {formatText(localized("Channel %u, code %u (limit %u)"),
                            unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
                 PointerShape::Hand};
     }
-    return {formatText(localized("Кнопка \"%s\" канал %u, код %u (допуск %u)\0Button \"%s\" channel %u, code %u (limit %u)"),
+    return {formatText(localized("Button \"%s\" channel %u, code %u (limit %u)"),
                        text.c_str(), unsigned(column + 1), unsigned{key->level}, unsigned{key->tolerance}),
             PointerShape::Hand};
 }

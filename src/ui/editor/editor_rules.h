@@ -8,6 +8,7 @@
 #include "config/button_names.h"
 #include "config/config_image.h"
 #include "config/event_view.h"
+#include "lang/lang.h"
 
 #include <optional>
 #include <string>
@@ -148,7 +149,7 @@ private:
 
 // Why a reaction is refused for an event without a trigger.
 inline constexpr const char* kNoTriggerText =
-    "Сначала задайте событию кнопку или ИК код\0Give the event a button or an IR code first";
+    N_("Give the event a button or an IR code first");
 
 class EventRules {
 public:

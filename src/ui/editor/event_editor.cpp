@@ -36,12 +36,12 @@ using namespace event_controls;
 
 namespace {
 
-constexpr const char* kReactionHint = "Нажмите для редактирования реакции\0Click to edit the responce";
-constexpr const char* kModifierHint = "Перетащите сюда нужную кнопку модификатор\0Drag a button modifier here";
-constexpr const char* kKeyHint = "Перетащите сюда нужную кнопку\0Drag a button here";
+constexpr const char* kReactionHint = N_("Click to edit the responce");
+constexpr const char* kModifierHint = N_("Drag a button modifier here");
+constexpr const char* kKeyHint = N_("Drag a button here");
 
 constexpr const char* kNotTakenText =
-    "Эту кнопку нельзя назначить сюда\0This button cannot be assigned here";
+    N_("This button cannot be assigned here");
 constexpr unsigned kNotTakenNoticeMs = 3000;
 
 const QColor kRed(255, 0, 0);
@@ -81,8 +81,8 @@ private:
 
 // What a drop (or its keyboard twin) sets, as the undo button names it.
 EditLabel dropLabel(DropPanel panel, int index) {
-    return panel == DropPanel::Modifier ? editLabel("событие %d: модификатор\0event %d: modifier", index + 1)
-                                        : editLabel("событие %d: кнопка\0event %d: key", index + 1);
+    return panel == DropPanel::Modifier ? editLabel(N_("event %d: modifier"), index + 1)
+                                        : editLabel(N_("event %d: key"), index + 1);
 }
 
 } // namespace
@@ -319,17 +319,9 @@ void EventEditor::setEditorLock(bool enabled) {
 
 // ---- the picker ----
 
-const char* EventEditor::eventCaption(int index) {
-    // Built as a bilingual literal of our own, so a language switch picks
-    // the other half just like it does for the fixed captions.
-    eventCaption_.fill('\0');
-    const std::string russian = formatText("Клавиатура (реакция на событие %d)", index + 1);
-    const std::string english = formatText("Keyboard (Reactions for the event %d)", index + 1);
-    const std::size_t room = eventCaption_.size() - 2;
-    const std::size_t first = std::min(russian.size(), room / 2);
-    std::memcpy(eventCaption_.data(), russian.data(), first);
-    std::memcpy(eventCaption_.data() + first + 1, english.data(), std::min(english.size(), room - first - 1));
-    return eventCaption_.data();
+std::string EventEditor::eventCaption(int index) {
+    // In every language, so a language switch retitles the open picker.
+    return formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), index + 1);
 }
 
 EditStep EventEditor::edit(EditLabel label) {
@@ -338,7 +330,7 @@ EditStep EventEditor::edit(EditLabel label) {
     return EditStep(window_.editHistory(), record_.image, std::move(label));
 }
 
-void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction) {
+void EventEditor::openPicker(const std::string& caption, QLabel* memo, Reaction& reaction) {
     // Each change the picker makes is a step of its own. The picker calls
     // back after every change and when it opens; changes nobody named are
     // set apart first, so the picker's name goes only to what it changed.
@@ -346,11 +338,11 @@ void EventEditor::openPicker(const char* captionLiteral, QLabel* memo, Reaction&
     if (history != nullptr) history->checkpoint(record_.image);
     const bool home = &reaction == &record_.image.homeReaction;
     pickerEvent_ = home ? -1 : selectedEvent();
-    pickerLabel_ = home ? editLabel("реакция HOME\0HOME reaction")
-                        : editLabel("событие %d: реакция\0event %d: reaction", pickerEvent_ + 1);
+    pickerLabel_ = home ? editLabel(N_("HOME reaction"))
+                        : editLabel(N_("event %d: reaction"), pickerEvent_ + 1);
     pickerReaction_ = &reaction;
     pickerMemo_ = memo;
-    window_.picker().open(reaction, this, captionLiteral);
+    window_.picker().open(reaction, this, caption);
 }
 
 void EventEditor::reactionShown() {
@@ -378,11 +370,11 @@ void EventEditor::onEventReactionClicked() {
     openPickerFrom(reactionPanel_, eventCaption(index), reactionMemo_, event->reaction);
 }
 
-void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo,
+void EventEditor::openPickerFrom(const QWidget* clicked, const std::string& caption, QLabel* memo,
                                  Reaction& reaction) {
     // Placed before it shows, so it never appears over the panel first.
     window_.placePickerClearOf(QRect(clicked->mapToGlobal(QPoint(0, 0)), clicked->size()));
-    openPicker(captionLiteral, memo, reaction);
+    openPicker(caption, memo, reaction);
     // A click on a reaction is the way to the picker; one already open may
     // lie behind the main window or sit in the task bar, and the click would
     // look dead. Following the selected tab does not come here: that must
@@ -399,18 +391,18 @@ void EventEditor::openPickerFrom(const QWidget* clicked, const char* captionLite
 void EventEditor::onEventTabChanged() { showSelectedEvent(); }
 
 void EventEditor::onEventTypeChanged(int index) {
-    const EditStep step = edit(editLabel("событие %d: тип\0event %d: type", selectedEvent() + 1));
+    const EditStep step = edit(editLabel(N_("event %d: type"), selectedEvent() + 1));
     eventRules_.setEventType(selectedEvent(), index);
     showSelectedEvent();
 }
 
 void EventEditor::onEventOnceToggled(bool checked) {
-    const EditStep step = edit(editLabel("событие %d: однократно\0event %d: once", selectedEvent() + 1));
+    const EditStep step = edit(editLabel(N_("event %d: once"), selectedEvent() + 1));
     eventRules_.setOnce(selectedEvent(), checked);
 }
 
 void EventEditor::onEventWakeUpToggled(bool checked) {
-    const EditStep step = edit(editLabel("событие %d: пробуждение\0event %d: wake-up", selectedEvent() + 1));
+    const EditStep step = edit(editLabel(N_("event %d: wake-up"), selectedEvent() + 1));
     eventRules_.setWakeUp(selectedEvent(), checked);
 }
 

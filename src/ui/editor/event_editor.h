@@ -120,13 +120,13 @@ private:
 
     // One undo step for the handler it is made in.
     EditStep edit(EditLabel label);
-    void openPicker(const char* captionLiteral, QLabel* memo, Reaction& reaction);
+    void openPicker(const std::string& caption, QLabel* memo, Reaction& reaction);
     // True when the event keeps a reaction; otherwise the user is told why
     // not (an information box) and false comes back.
     bool reactionAccepted(int index);
     // For a click on a reaction panel: the picker opens clear of the panel
     // clicked, and comes back from the task bar and to the front.
-    void openPickerFrom(const QWidget* clicked, const char* captionLiteral, QLabel* memo, Reaction& reaction);
+    void openPickerFrom(const QWidget* clicked, const std::string& caption, QLabel* memo, Reaction& reaction);
     // The HOME memo's type and place for the description it shows.
     void fitHomeMemo();
     // The HOME reaction was deleted: shown again in the open picker, or
@@ -137,7 +137,7 @@ private:
     // Shows what an infrared capture came to; the event is shown again
     // whenever it may have changed.
     void reportIrCapture(const IrCapture& capture);
-    const char* eventCaption(int index);
+    static std::string eventCaption(int index);
 
     EditorShell& window_;
     ConfigRecord& record_;
@@ -166,7 +166,6 @@ private:
     double homeMemoPoints_ = 0;
     QMenu* deleteMenu_ = nullptr;
     QAction* deleteItem_ = nullptr;
-    std::array<char, 200> eventCaption_{};  // Russian half, NUL, English half
     // The reaction the picker was last opened on, its memo and the name of
     // the picker's changes to it; pickerEvent_ is -1 for the HOME key's.
     Reaction* pickerReaction_ = nullptr;

@@ -15,13 +15,13 @@ IrCodeReader EventEditor::irReader() {
 }
 
 void EventEditor::onCaptureIrTrigger() {
-    const EditStep step = edit(editLabel("ИК код события %d\0IR trigger of event %d", selectedEvent() + 1));
+    const EditStep step = edit(editLabel(N_("IR trigger of event %d"), selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrTrigger(*event, irReader()));
 }
 
 void EventEditor::onCaptureIrReaction() {
     if (!reactionAccepted(selectedEvent())) return;
-    const EditStep step = edit(editLabel("ИК реакция события %d\0IR reaction of event %d", selectedEvent() + 1));
+    const EditStep step = edit(editLabel(N_("IR reaction of event %d"), selectedEvent() + 1));
     if (EventRecord* event = record_.image.eventAt(selectedEvent())) reportIrCapture(captureIrReaction(*event, irReader()));
 }
 

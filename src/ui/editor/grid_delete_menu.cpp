@@ -41,22 +41,22 @@ EditLabel deleteLabel(int action, const editor::KeysGridRules& rules, const edit
     case editor::DeleteOneKey: {
         // Named as the grid labels an unnamed button: channel and level.
         const std::string button = rules.autoLabel(grid.dragCol, grid.dragRow);
-        return editLabel("удалить кнопку %s\0delete button %s", button.c_str());
+        return editLabel(N_("delete button %s"), button.c_str());
     }
     case editor::DeleteChannel:
-        return editLabel("удалить канал %d\0delete channel %d", grid.dragCol + 1);
+        return editLabel(N_("delete channel %d"), grid.dragCol + 1);
     case editor::DeleteModifier:
-        return editLabel("событие %d: удалить модификатор\0event %d: delete modifier", event);
+        return editLabel(N_("event %d: delete modifier"), event);
     case editor::DeleteEventKey:
-        return editLabel("событие %d: удалить кнопку\0event %d: delete key", event);
+        return editLabel(N_("event %d: delete key"), event);
     case editor::DeleteReaction:
-        return editLabel("событие %d: удалить реакцию\0event %d: delete reaction", event);
+        return editLabel(N_("event %d: delete reaction"), event);
     case editor::DeleteHomeReaction:
-        return editLabel("удалить реакцию HOME\0delete HOME reaction");
+        return editLabel(N_("delete HOME reaction"));
     case editor::DeleteIrTrigger:
-        return editLabel("событие %d: удалить ИК код\0event %d: delete IR trigger", event);
+        return editLabel(N_("event %d: delete IR trigger"), event);
     default:
-        return editLabel("удаление\0delete");
+        return editLabel(N_("delete"));
     }
 }
 

@@ -20,10 +20,10 @@ using namespace event_controls;
 namespace {
 
 constexpr const char* kHomeCaption =
-    "Клавиатура (реакция на виртуальную кнопку HOME)\0Keyboard (reaction to the virtual button HOME)";
-constexpr const char* kHomeAgainCaption = "Клавиатура (кнопка HOME)\0Keyboard (HOME key)";
+    N_("Keyboard (reaction to the virtual button HOME)");
+constexpr const char* kHomeAgainCaption = N_("Keyboard (HOME key)");
 constexpr const char* kHomeHint =
-    "Нажмите для редактирования виртуальной кнопки HOME\0Click to edit the virtual key HOME";
+    N_("Click to edit the virtual key HOME");
 
 } // namespace
 
@@ -79,13 +79,13 @@ void EventEditor::describeHomeReaction() {
 }
 
 void EventEditor::onHomeReactionClicked() {
-    openPickerFrom(homePanel_, kHomeCaption, homeMemo_, record_.image.homeReaction);
+    openPickerFrom(homePanel_, formatInEveryLanguage(kHomeCaption), homeMemo_, record_.image.homeReaction);
 }
 
 void EventEditor::homeReactionDeleted() {
     // An open picker shows the emptied reaction; otherwise the memo says so.
     const ReactionPicker* picker = window_.builtPicker();
-    if (picker != nullptr && picker->isVisible()) openPicker(kHomeAgainCaption, homeMemo_, record_.image.homeReaction);
+    if (picker != nullptr && picker->isVisible()) openPicker(formatInEveryLanguage(kHomeAgainCaption), homeMemo_, record_.image.homeReaction);
     else describeHomeReaction();
 }
 

@@ -38,16 +38,15 @@ namespace {
 constexpr int kColumnWidth = 45 + 1;
 constexpr int kRowHeight = 20 + 1;
 constexpr const char* kDuplicateName =
-    "Имя \"%s\"\nуже присвоено другой кнопке\nВведите другое имя\0"
-    "The name \"%s\"\nis already assigned\nPlease enter a different name";
+    N_("The name \"%s\"\nis already assigned\nPlease enter a different name");
 
 const QColor kBlue(0, 0, 255);
 
 // The selected cell's menu, the keyboard's way to do what dragging and the
 // right button do.
-constexpr const char* kEmptyCellText = "пусто\0empty";
-constexpr const char* kUseAsKeyText = "Назначить кнопкой события\0Use as the event's button";
-constexpr const char* kUseAsModifierText = "Назначить модификатором события\0Use as the event's modifier";
+constexpr const char* kEmptyCellText = N_("empty");
+constexpr const char* kUseAsKeyText = N_("Use as the event's button");
+constexpr const char* kUseAsModifierText = N_("Use as the event's modifier");
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -585,7 +584,7 @@ void KeysGridView::commitTypedName() {
     // spans the whole handler, so what showing the event again straightens
     // out undoes with the rename.
     const std::string before = editor::buttonName(record_.image, column, row);
-    EditStep step(window_.editHistory(), record_.image, editLabel("имя кнопки %s\0name of button %s", button.c_str()));
+    EditStep step(window_.editHistory(), record_.image, editLabel(N_("name of button %s"), button.c_str()));
     QTableWidgetItem* item = grid_->item(row - 1, column);
     const KeysGridRules::NameCommit result =
         item != nullptr ? rules_.commitName(column, row, item->text().toStdString(), state.editText)
@@ -596,7 +595,7 @@ void KeysGridView::commitTypedName() {
     if (item != nullptr) item->setText(qs(result.text));
     nameCell(column, row);
     if (!result.text.empty()) {
-        step.rename(editLabel("переименовать кнопку %s в %s\0rename button %s to %s", before.c_str(),
+        step.rename(editLabel(N_("rename button %s to %s"), before.c_str(),
                               result.text.c_str()));
     }
     if (partner_ != nullptr) partner_->buttonsChanged();

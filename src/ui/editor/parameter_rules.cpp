@@ -43,15 +43,15 @@ std::string switchedOffSettings(const ConfigImage& before, const ConfigImage& af
     };
     static constexpr Setting kSettings[] = {
         {ExclusiveSetting::Encoder1Mode, [](const ConfigImage& i) { return i.enc0Mode != EncoderDisabled; },
-         "энкодер 1\0encoder 1"},
+         N_("encoder 1")},
         {ExclusiveSetting::Encoder2Mode, [](const ConfigImage& i) { return i.enc1Mode != EncoderDisabled; },
-         "энкодер 2\0encoder 2"},
+         N_("encoder 2")},
         {ExclusiveSetting::HeadType, [](const ConfigImage& i) { return i.headType != 0; },
-         "тип головного устройства\0head unit type"},
+         N_("head unit type")},
         {ExclusiveSetting::TouchMode, [](const ConfigImage& i) { return i.touchMode != 0; },
-         "режим сенсорной панели\0touch panel mode"},
+         N_("touch panel mode")},
         {ExclusiveSetting::FiveWireTouch, [](const ConfigImage& i) { return (i.touchFlags & TOUCH_5LINES) != 0; },
-         "5 проводная сенсорная панель\0" "5-wire touch panel"},
+         N_("5-wire touch panel")},
     };
     std::string names;
     for (const Setting& setting : kSettings) {

@@ -61,14 +61,14 @@ void ParametersPanel::build() {
     // Long-press time-out.
     QGroupBox* keys = keySetupGroup_ = groupBox(this, "GroupBoxKeySetup", {0, 0, 187, 60});
     auto* longCaption = named<QLabel>(keys, "Label_PAR_LongTO_Descripion", {8, 20, 128, 16});
-    longCaption->setText(QString::fromUtf8(localized("Длинное нажатие >\0Long tap >")));
+    longCaption->setText(QString::fromUtf8(localized("Long tap >")));
     longTimeout_ = named<QLineEdit>(keys, "Edit_PAR_LongTO", {8, 37, 52, 20});
     longCaption->setBuddy(longTimeout_);   // the field is read out by its caption, not the group's
     longTimeout_->setMaxLength(kLongTimeoutLength);
     longTimeout_->installEventFilter(this);
     // Return commits the value as leaving the field does.
     connect(longTimeout_, &QLineEdit::returnPressed, this, [this] { onLongPressTimeLeft(); });
-    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(localized("мСек\0mSec")));
+    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(localized("mSec")));
 
     // Encoders.
     const char* groups[2] = {"GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup"};
@@ -81,11 +81,11 @@ void ParametersPanel::build() {
         // The mode list takes the room its longest item needs ("пины
         // RXD/TXD"); its caption is only as wide as "Режим".
         auto* modeLabel = named<Panel>(group, modeLabels[encoder], {6, 21, 50, kRowHeight});
-        modeLabel->setText(QString::fromUtf8(localized("Режим\0Mode")));
+        modeLabel->setText(QString::fromUtf8(localized("Mode")));
         encoderMode_[encoder] = named<QComboBox>(group, modeLists[encoder], {59, 21, 124, kRowHeight});
         fillItems(encoderMode_[encoder], kEncoderModeItems, kEncoderModeCount);
         auto* divisorLabel = named<Panel>(group, divisorLabels[encoder], {6, 43, 66, kRowHeight});
-        divisorLabel->setText(QString::fromUtf8(localized("Делитель\0Divisor")));
+        divisorLabel->setText(QString::fromUtf8(localized("Divisor")));
         encoderDivisor_[encoder] = named<QSpinBox>(group, divisors[encoder], {75, 43, 52, kRowHeight});
         encoderDivisor_[encoder]->setRange(kMinDivisor, kMaxDivisor);
         encoderDivisor_[encoder]->setValue(kMinDivisor);
@@ -104,14 +104,14 @@ void ParametersPanel::build() {
     fiveLines_ = named<QCheckBox>(touch, "CheckBox5lines", {88, 21, 106, 17});
     touchWakeUp_ = named<QCheckBox>(touch, "CheckBoxTouchWakeUp", {8, 38, 106, 17});
     auto* modeLabel = named<Panel>(touch, "Panel2", {8, 58, 56, kRowHeight});
-    modeLabel->setText(QString::fromUtf8(localized("Режим\0Mode")));
+    modeLabel->setText(QString::fromUtf8(localized("Mode")));
     touchMode_ = named<QComboBox>(touch, "ComboBoxTouchMode", {67, 58, 175, kRowHeight});
     fillItems(touchMode_, kTouchModeItems, kTouchModeCount);
     touchOffset_ = named<QCheckBox>(touch, "CheckBoxTouchDXY", {8, 80, 234, 17});
     windows_->setText(QStringLiteral("Windows"));
-    fiveLines_->setText(QString::fromUtf8(localized("5 проводная\0" "5 lines")));
-    touchWakeUp_->setText(QString::fromUtf8(localized("Пробуждать\0Wake Up")));
-    touchOffset_->setText(QString::fromUtf8(localized("Отступ 10% при настройке\0Offset 10% when setting")));
+    fiveLines_->setText(QString::fromUtf8(localized("5 lines")));
+    touchWakeUp_->setText(QString::fromUtf8(localized("Wake Up")));
+    touchOffset_->setText(QString::fromUtf8(localized("Offset 10% when setting")));
     connect(windows_, &QCheckBox::clicked, this, [this] { onWindowsTouchToggled(); });
     connect(fiveLines_, &QCheckBox::clicked, this, [this] { onFiveWireTouchToggled(); });
     connect(touchWakeUp_, &QCheckBox::clicked, this, [this] { onTouchWakeUpToggled(); });
@@ -120,7 +120,7 @@ void ParametersPanel::build() {
     // Head unit.
     QGroupBox* head = headGroup_ = groupBox(this, "GroupBoxHEAD", {192, 151, 250, 49});
     auto* typeLabel = named<Panel>(head, "PanelHEADTYPEText", {8, 22, 56, kRowHeight});
-    typeLabel->setText(QString::fromUtf8(localized("Тип\0Type")));
+    typeLabel->setText(QString::fromUtf8(localized("Type")));
     headType_ = named<QComboBox>(head, "ComboBoxHEADTYPE", {67, 22, 175, kRowHeight});
     fillItems(headType_, kHeadTypeItems, kHeadTypeCount);
     connect(headType_, &QComboBox::activated, this, [this] { onHeadUnitTypeChanged(); });
@@ -184,7 +184,7 @@ EditStep ParametersPanel::edit(const char* label) {
 }
 
 void ParametersPanel::onLongPressTimeLeft() {
-    const EditStep step = edit("время длинного нажатия\0long press time-out");
+    const EditStep step = edit(N_("long press time-out"));
     const QString typed = longTimeout_->text().trimmed();
     const uint16_t value = correctedLongPressTimeout(typed.toStdString());
     longTimeout_->setText(QString::number(value));
@@ -192,8 +192,7 @@ void ParametersPanel::onLongPressTimeLeft() {
     // A value put right without a word looks like the program ignoring the user.
     if (typed != QString::number(value))
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(localized("Допустимо от %u до %u мс, установлено %u\0"
-                                               "Allowed %u to %u ms, set to %u"),
+                           formatText(localized("Allowed %u to %u ms, set to %u"),
                                       unsigned{kMinLongPressTimeout}, unsigned{kMaxLongPressTimeout}, unsigned{value}));
 }
 
@@ -205,51 +204,50 @@ void ParametersPanel::applyRule(ExclusiveSetting edited, const std::function<boo
     const std::string off = switchedOffSettings(before, image_, edited);
     if (!off.empty())
         window_.showRemark(kCorrectionNoticeMs,
-                           formatText(localized("Выключено: %s\0"
-                                               "Switched off: %s"),
+                           formatText(localized("Switched off: %s"),
                                       off.c_str()));
 }
 
 void ParametersPanel::onEncoder1DivisorChanged() {
-    const EditStep step = edit("делитель энкодера 1\0encoder 1 divisor");
+    const EditStep step = edit(N_("encoder 1 divisor"));
     setEncoderDivisor(image_, 0, encoderDivisor_[0]->value());
 }
 void ParametersPanel::onEncoder2DivisorChanged() {
-    const EditStep step = edit("делитель энкодера 2\0encoder 2 divisor");
+    const EditStep step = edit(N_("encoder 2 divisor"));
     setEncoderDivisor(image_, 1, encoderDivisor_[1]->value());
 }
 
 void ParametersPanel::onEncoder1ModeChanged() {
-    const EditStep step = edit("режим энкодера 1\0encoder 1 mode");
+    const EditStep step = edit(N_("encoder 1 mode"));
     applyRule(ExclusiveSetting::Encoder1Mode,
               [this](ConfigImage& image) { return setEncoderMode(image, 0, encoderMode_[0]->currentIndex()); });
 }
 void ParametersPanel::onEncoder2ModeChanged() {
-    const EditStep step = edit("режим энкодера 2\0encoder 2 mode");
+    const EditStep step = edit(N_("encoder 2 mode"));
     applyRule(ExclusiveSetting::Encoder2Mode,
               [this](ConfigImage& image) { return setEncoderMode(image, 1, encoderMode_[1]->currentIndex()); });
 }
 void ParametersPanel::onHeadUnitTypeChanged() {
-    const EditStep step = edit("тип головного устройства\0head unit type");
+    const EditStep step = edit(N_("head unit type"));
     applyRule(ExclusiveSetting::HeadType,
               [this](ConfigImage& image) { return setHeadType(image, headType_->currentIndex()); });
 }
 void ParametersPanel::onTouchModeChanged() {
-    const EditStep step = edit("режим сенсорной панели\0touch panel mode");
+    const EditStep step = edit(N_("touch panel mode"));
     applyRule(ExclusiveSetting::TouchMode,
               [this](ConfigImage& image) { return setTouchMode(image, touchMode_->currentIndex()); });
 }
 void ParametersPanel::onWindowsTouchToggled() {
-    const EditStep step = edit("сенсорная панель: Windows\0touch panel: Windows");
+    const EditStep step = edit(N_("touch panel: Windows"));
     setWindowsTouch(image_, windows_->isChecked());
 }
 void ParametersPanel::onFiveWireTouchToggled() {
-    const EditStep step = edit("сенсорная панель: 5 проводов\0touch panel: 5 wires");
+    const EditStep step = edit(N_("touch panel: 5 wires"));
     applyRule(ExclusiveSetting::FiveWireTouch,
               [this](ConfigImage& image) { return setFiveWireTouch(image, fiveLines_->isChecked()); });
 }
 void ParametersPanel::onTouchWakeUpToggled() {
-    const EditStep step = edit("пробуждение от сенсорной панели\0touch panel wake-up");
+    const EditStep step = edit(N_("touch panel wake-up"));
     setTouchWakeUp(image_, touchWakeUp_->isChecked());
 }
 

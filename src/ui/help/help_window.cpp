@@ -95,9 +95,13 @@ void styleHeadings(QTextDocument& document) {
 
 } // namespace
 
+// The guide is written in Russian and in English; every other language
+// reads the English one.
+int guideLanguage() { return languageCode() == "ru" ? 0 : 1; }
+
 const std::vector<help::GuideSection>& guideIndex() {
     static std::array<std::vector<help::GuideSection>, 2> indexes;
-    const int language = languageIndex() == English ? English : Russian;
+    const int language = guideLanguage();
     std::vector<help::GuideSection>& index = indexes[static_cast<std::size_t>(language)];
     if (index.empty()) {
         QFile file(QStringLiteral(":/guide/") + QString::fromLatin1(help::guideFileName(language)));
@@ -108,7 +112,7 @@ const std::vector<help::GuideSection>& guideIndex() {
 
 QString guideUrl(const QString& anchor) {
     QUrl url(QStringLiteral("qrc:/guide/") +
-             QString::fromLatin1(help::guideFileName(languageIndex() == English ? English : Russian)));
+             QString::fromLatin1(help::guideFileName(guideLanguage())));
     if (!anchor.isEmpty()) url.setFragment(anchor);
     return url.toString();
 }
@@ -185,11 +189,11 @@ HelpWindow::HelpWindow(QWidget* owner, HelpPlaceKeeper& keeper) : QWidget(owner,
 }
 
 void HelpWindow::retranslate() {
-    setWindowTitle(text("Справка — ZEL MORVA TOUCH\0Help — ZEL MORVA TOUCH"));
-    back_->setText(text("Назад\0Back"));
-    forward_->setText(text("Вперёд\0Forward"));
-    contents_->setText(text("Содержание\0Contents"));
-    browser_->setAccessibleName(text("Руководство пользователя\0User guide"));
+    setWindowTitle(text(N_("Help — ZEL MORVA TOUCH")));
+    back_->setText(text(N_("Back")));
+    forward_->setText(text(N_("Forward")));
+    contents_->setText(text(N_("Contents")));
+    browser_->setAccessibleName(text(N_("User guide")));
     // The guide of the other language, at the same section.
     if (!browser_->source().isEmpty() && browser_->source().adjusted(QUrl::RemoveFragment) !=
                                              QUrl(guideUrl(QString())))
@@ -294,7 +298,7 @@ HelpDesk::HelpDesk(QWidget& mainWindow, QMenu& menu, ShellSignals& shell, HelpPl
 }
 
 void HelpDesk::retranslate() {
-    menuItem_->setText(text("Справка\0Help"));
+    menuItem_->setText(text(N_("Help")));
     if (window_) window_->retranslate();
 }
 

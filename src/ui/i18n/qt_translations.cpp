@@ -18,7 +18,7 @@ QtTranslations::~QtTranslations() {
 
 QString QtTranslations::folder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
-bool QtTranslations::use(int language) {
+bool QtTranslations::use(const std::string& language) {
     if (held_) {
         wanted_ = language;
         return true;
@@ -32,22 +32,23 @@ bool QtTranslations::use(int language) {
 bool QtTranslations::release() {
     if (!held_) return false;
     held_ = false;
-    if (wanted_ >= 0) use(wanted_);
+    if (!wanted_.empty()) use(wanted_);
     return true;
 }
 
-bool QtTranslations::load(int language) {
+bool QtTranslations::load(const std::string& language) {
     if (installed_) {
         QCoreApplication::removeTranslator(translator_.get());
         installed_ = false;
     }
-    if (language != Russian) return true;
+    if (language == kSourceLanguage) return true;
     // qtbase holds the widgets' texts; "qt_ru" would pull in every module.
-    if (!translator_->load(QStringLiteral("qtbase_ru"), folder())) {
+    const QString name = QStringLiteral("qtbase_") + QString::fromStdString(language);
+    if (!translator_->load(name, folder())) {
         // Said once, so that a packager sees why the buttons stay English.
         if (!warned_)
-            std::fprintf(stderr, "zmtsetup: Qt's Russian texts (qtbase_ru.qm) are not in %s\n",
-                         folder().toLocal8Bit().constData());
+            std::fprintf(stderr, "zmtsetup: Qt's texts for '%s' (%s.qm) are not in %s\n", language.c_str(),
+                         name.toLocal8Bit().constData(), folder().toLocal8Bit().constData());
         warned_ = true;
         return false;
     }

@@ -2,11 +2,12 @@
 // Qt's own texts in the program's language: the standard buttons of message
 // boxes and file dialogs ("Да", "Нет", "Отмена") and the edit fields' context
 // menus ("Отменить", "Вырезать", "Копировать", "Вставить"). Our texts come
-// from the bilingual literals; these come from Qt's translation files
+// from the program's catalogues; these come from Qt's translation files
 // (Debian's qt6-translations-l10n), in the folder Qt was built to use.
 #include <QString>
 
 #include <memory>
+#include <string>
 
 class QTranslator;
 
@@ -19,12 +20,12 @@ public:
     QtTranslations(const QtTranslations&) = delete;
     QtTranslations& operator=(const QtTranslations&) = delete;
 
-    // Installs Qt's translation for the language, or none for English (Qt's
-    // texts are English already). Widgets that are shown follow at once;
+    // Installs Qt's translation for the language (a code of languages()), or
+    // none for English (Qt's texts are English already). Widgets that are shown follow at once;
     // asking again for the same language changes nothing.
     // False when the translation cannot be loaded: Qt's texts then stay
     // English, which is all a missing file costs. While held: true.
-    bool use(int language);
+    bool use(const std::string& language);
 
     // Qt's texts show only in a box, a menu or a dialog, none of which the
     // first window has: while held, use() only notes the language, and
@@ -36,15 +37,15 @@ public:
     static QString folder();
 
 private:
-    bool load(int language);
+    bool load(const std::string& language);
 
     std::unique_ptr<QTranslator> translator_;
     bool installed_ = false;
-    int language_ = -1;   // the language last installed for (not while held)
+    std::string language_;   // the language last installed for (not while held)
     bool loaded_ = false;
     bool warned_ = false;
     bool held_ = false;
-    int wanted_ = -1;   // asked for while held
+    std::string wanted_;   // asked for while held
 };
 
 } // namespace zmt::ui

@@ -31,13 +31,13 @@ namespace {
 // The gap between the frame and the text, as a text control leaves it.
 constexpr int kMargin = 4;
 
-constexpr const char* kCopyLiteral = "&Копировать\0&Copy";
-constexpr const char* kSelectAllLiteral = "Выделить &всё\0Select &All";
-constexpr const char* kSaveLogLiteral = "Сохранить лог…\0Save log…";
-constexpr const char* kSaveLogTitleLiteral = "Сохранить лог\0Save log";
-constexpr const char* kLogFilesLiteral = "Текстовые файлы (*.txt *.log)\0Text files (*.txt *.log)";
-constexpr const char* kAllFilesLiteral = "Все файлы (*)\0All files (*)";
-constexpr const char* kLogNameLiteral = "Журнал контроллера\0Controller log";
+constexpr const char* kCopyLiteral = N_("&Copy");
+constexpr const char* kSelectAllLiteral = N_("Select &All");
+constexpr const char* kSaveLogLiteral = N_("Save log…");
+constexpr const char* kSaveLogTitleLiteral = N_("Save log");
+constexpr const char* kLogFilesLiteral = N_("Text files (*.txt *.log)");
+constexpr const char* kAllFilesLiteral = N_("All files (*)");
+constexpr const char* kLogNameLiteral = N_("Controller log");
 
 QString qText(const char* literal) { return QString::fromUtf8(localized(literal)); }
 

@@ -318,11 +318,11 @@ void ReactionPicker::setEditingEnabled(bool enabled) {
 
 // ---- opening and highlighting ----
 
-void ReactionPicker::open(Reaction& target, ReactionOwner* owner, const char* titleLiteral) {
+void ReactionPicker::open(Reaction& target, ReactionOwner* owner, std::string title) {
     show();
     target_ = &target;
     owner_ = owner;
-    setTitleLiteral(titleLiteral);
+    setTitle(std::move(title));
     if (isInfraredReaction(target)) {
         // Highlights left from the previous target would claim this reaction
         // is a key; the infrared text is shown by its own display.
@@ -335,8 +335,7 @@ void ReactionPicker::open(Reaction& target, ReactionOwner* owner, const char* ti
 
 void ReactionPicker::reopen() {
     if (target_ == nullptr) return;
-    std::string title = titleLiteral_;
-    open(*target_, owner_, title.empty() ? nullptr : title.data());
+    open(*target_, owner_, title_);
 }
 
 void ReactionPicker::detach() {
@@ -486,17 +485,13 @@ void ReactionPicker::onCodeEntered(PickerEntry entry) {
 
 // ---- title ----
 
-void ReactionPicker::setTitleLiteral(const char* literal) {
-    if (literal == nullptr) {
-        titleLiteral_.clear();
-        return;
-    }
-    titleLiteral_ = bilingualCopy(literal);
+void ReactionPicker::setTitle(std::string title) {
+    title_ = std::move(title);
     retranslateTitle();
 }
 
 void ReactionPicker::retranslateTitle() {
-    if (!titleLiteral_.empty()) setWindowTitle(QString::fromStdString(localized(titleLiteral_)));
+    if (!title_.empty()) setWindowTitle(QString::fromStdString(localized(title_)));
 }
 
 namespace {

@@ -51,13 +51,13 @@ public:
     explicit ReactionPicker(QWidget* parent = nullptr);
 
     // Shows the window (without taking the input from the main window) and
-    // makes target the reaction it edits. titleLiteral is a bilingual text,
-    // copied, so a caption assembled in a buffer may go away afterwards.
+    // makes target the reaction it edits. title is a text in every language
+    // (formatInEveryLanguage), so it follows a language switch.
     // An infrared target clears the highlights and is not shown to the
     // owner; otherwise the window highlights the target and tells the owner
     // (which may be null). target and owner must outlive the picker or be
     // replaced by another open or by detach.
-    void open(Reaction& target, ReactionOwner* owner, const char* titleLiteral);
+    void open(Reaction& target, ReactionOwner* owner, std::string title);
     using QDialog::open;
     // Forgets the target; clicks and typed codes are then ignored.
     void detach();
@@ -74,8 +74,8 @@ public:
 
     // The bilingual title the picker shows for what it is picking; the
     // language switch re-applies it. nullptr: no title of its own.
-    void setTitleLiteral(const char* literal);
-    const char* titleLiteral() const { return titleLiteral_.empty() ? nullptr : titleLiteral_.data(); }
+    void setTitle(std::string title);
+    const std::string& title() const { return title_; }
     void retranslateTitle();
 
     // Consumer usages of the buttons present, in increasing order.
@@ -106,7 +106,7 @@ private:
 
     Reaction* target_ = nullptr;
     ReactionOwner* owner_ = nullptr;
-    std::string titleLiteral_;   // a bilingual text: both halves
+    std::string title_;   // in every language
     std::vector<uint16_t> consumerUsages_;
 
     std::vector<QWidget*> editingGroups_;

@@ -46,7 +46,7 @@ void ButtonLearning::onLearnButtons() {
     if (flags_.appClosing()) end(false);
     else if (stopRequested_) end(true);
     else {
-        host_.notice(0, kNoticeBlinkMs, localized("Ничего не нажимайте\0Do not press anything"));
+        host_.notice(0, kNoticeBlinkMs, localized("Do not press anything"));
         countdown_ = kIdlePolls;
         levels_.phase = LearningIdle;
     }
@@ -90,8 +90,7 @@ void ButtonLearning::handlePress(int channel, uint8_t level) {
 
 bool ButtonLearning::start() {
     if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                         localized("Вы действительно хотите запустить настройку кнопок?\0"
-                                  "You really want to launch setup of keys?")) != Answer::Yes)
+                         localized("You really want to launch setup of keys?")) != Answer::Yes)
         return false;
     // Its results replace the buttons as a whole; keep what is there now.
     if (!transfer_.keepSnapshot(SnapshotCause::LearningWritten)) return false;
@@ -109,8 +108,7 @@ void ButtonLearning::takeReading() {
     bool stop = false;
     if (levels_.phase == LearningIdle) {
         if (--countdown_ == 0) {
-            host_.notice(0, kNoticeBlinkMs, localized("Нажмите каждую кнопку и присвойте ей имя\0"
-                                                     "Press each button and give it a name"));
+            host_.notice(0, kNoticeBlinkMs, localized("Press each button and give it a name"));
             levels_.pressThreshold = idle_.thresholds();
             countdown_ = kCollectPolls;
             levels_.phase = LearningCollecting;
@@ -167,13 +165,13 @@ void ButtonLearning::finish() {
     image.keysLearned = 1;
     for (int c = 0; c < kChannels; ++c)
         image.channelThreshold[c] = channelThreshold(image, c, levels_.idleMaximum[c]);
-    const ProgressScope progress(host_, kLearningWriteTotal, localized("Пишу данные\0Write data"));
+    const ProgressScope progress(host_, kLearningWriteTotal, localized("Write data"));
     // Only what the controller accepted counts as written; a part that
     // failed stays different from deviceCopy, so the synchronisation sends
     // it again once the run is over instead of believing it arrived.
     if (transfer_.sendLearnedButtons() == ResultCode::Ok) {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                     localized("Настройка кнопок завершена успешно\0Customize Buttons completed successfully"));
+                     localized("Customize Buttons completed successfully"));
     } else {
         host_.notice(kDoneNoticeMs, kNoticeBlinkMs, localized(ConfigTransfer::kButtonsNotSentText));
     }

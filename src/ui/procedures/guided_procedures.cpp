@@ -129,7 +129,7 @@ void GuidedProcedures::onCalibrateTouch() {
 void GuidedProcedures::setLearningBusy(bool busy) {
     // All the buttons learnt in one run are one step, from the question to
     // the writing of the result.
-    if (busy) learningStep_.emplace(window_.editHistory(), record_.image, editLabel("обучение кнопок\0learn buttons"));
+    if (busy) learningStep_.emplace(window_.editHistory(), record_.image, editLabel(N_("learn buttons")));
     busyExcept(busy, keysButton_);
     if (busy) return;
     learningStep_.reset();

@@ -32,7 +32,7 @@ LevelBars::LevelBars(QWidget* parent) : QWidget(parent) {
 }
 
 void LevelBars::retranslate() {
-    setWindowTitle(QString::fromUtf8(localized("Уровни кнопок\0Button levels")));
+    setWindowTitle(QString::fromUtf8(localized("Button levels")));
     update();
 }
 
@@ -50,8 +50,8 @@ void LevelBars::showLevels(const LearningLevels& levels, const std::array<QStrin
 void LevelBars::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const QString phase = QString::fromUtf8(levels_.phase == LearningCollecting ? localized("Нажимайте кнопки\0Press the buttons")
-                                                               : localized("Покой\0Idle"));
+    const QString phase = QString::fromUtf8(levels_.phase == LearningCollecting ? localized("Press the buttons")
+                                                               : localized("Idle"));
     painter.drawText(QRect(0, 2, width(), 18), Qt::AlignCenter, phase);
     const int bottom = kTop + kBarHeight;
     for (int c = 0; c < kChannels; ++c) {

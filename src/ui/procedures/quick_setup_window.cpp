@@ -24,8 +24,8 @@ constexpr unsigned kOutcomeNoticeMs = 5000;
 constexpr int kLeastWidth = 460;
 // The controller went away while the window waited for the user.
 constexpr const char* kLostLiteral =
-    "Контроллер отключён; ничего не изменено. Он получит прежнюю настройку, когда вернётся\0"
-    "The controller was unplugged; nothing was changed. It gets back what it held when it returns";
+    N_("The controller was unplugged; nothing was changed. It gets back what it held when it "
+       "returns");
 
 QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
@@ -46,7 +46,7 @@ QPushButton* button(QWidget* parent, const char* name) {
 
 // What a press does, or that it does nothing.
 QString orNothing(const std::string& what) {
-    return what.empty() ? text("ничего\0nothing") : QString::fromStdString(what);
+    return what.empty() ? text(N_("nothing")) : QString::fromStdString(what);
 }
 
 // The first event a button triggers by itself (no modifier held), short
@@ -236,21 +236,21 @@ void QuickSetupWindow::fitPage() {
 }
 
 void QuickSetupWindow::retranslate() {
-    setWindowTitle(text("Быстрая настройка\0Quick set-up"));
+    setWindowTitle(text(N_("Quick set-up")));
     bars_->retranslate();
-    functionLabel_->setText(text("&Функция шага:\0F&unction of this step:"));
-    addLong_->setText(text("Доба&вить\0A&dd"));
-    replace_->setText(text("&Заменить\0&Replace"));
-    keepBoth_->setText(text("&Оставить оба\0&Keep both"));
-    skipConflict_->setText(text("&Пропустить\0&Skip"));
-    back_->setText(text("&Назад\0&Back"));
-    skip_->setText(text("&Пропустить\0&Skip"));
-    finish_->setText(text("&Готово\0&Finish"));
-    apply_->setText(text("П&рименить\0&Apply"));
-    summary_->setHorizontalHeaderLabels({text("Кнопка\0Button"), text("Короткое нажатие\0Short press"),
-                                         text("Длинное нажатие\0Long press")});
-    summary_->setAccessibleName(text("Итог настройки\0Summary of the set-up"));
-    bars_->setAccessibleName(text("Уровни кнопок\0Button levels"));
+    functionLabel_->setText(text(N_("F&unction of this step:")));
+    addLong_->setText(text(N_("A&dd")));
+    replace_->setText(text(N_("&Replace")));
+    keepBoth_->setText(text(N_("&Keep both")));
+    skipConflict_->setText(text(N_("&Skip")));
+    back_->setText(text(N_("&Back")));
+    skip_->setText(text(N_("&Skip")));
+    finish_->setText(text(N_("&Finish")));
+    apply_->setText(text(N_("&Apply")));
+    summary_->setHorizontalHeaderLabels({text(N_("Button")), text(N_("Short press")),
+                                         text(N_("Long press"))});
+    summary_->setAccessibleName(text(N_("Summary of the set-up")));
+    bars_->setAccessibleName(text(N_("Button levels")));
     fillFunctions();
     refresh();
 }
@@ -393,7 +393,7 @@ void QuickSetupWindow::refresh() {
     if (longOffered) {
         const setup::SummaryRow& last = rows.back();
         longLabel_->setText(QString::fromStdString(
-            formatText(localized("&Долгое нажатие кнопки %s:\0&Long press of button %s:"), last.button.c_str())));
+            formatText(localized("&Long press of button %s:"), last.button.c_str())));
         // For a button just set up, the list starts on a function other
         // than its short press: Add alone then gives it something new.
         if (longFor_ != std::pair(last.channel, last.row)) {
@@ -410,7 +410,7 @@ void QuickSetupWindow::refresh() {
     if (step == QuickStep::Conflict) {
         QStringList lines;
         for (const std::string& line : flow_->conflictLines()) lines << QString::fromStdString(line);
-        conflict_->setText(text("Эта кнопка уже назначена:\0This button already does:") + "\n" + lines.join('\n'));
+        conflict_->setText(text(N_("This button already does:")) + "\n" + lines.join('\n'));
     }
     if (step == QuickStep::Summary) fillSummary();
     if (step == QuickStep::Testing) showTest();
@@ -425,7 +425,7 @@ void QuickSetupWindow::refresh() {
     apply_->setVisible(step == QuickStep::Summary);
     // A summary with nothing in it has nothing to apply.
     apply_->setEnabled(!rows.empty());
-    close_->setText(active ? text("Отмена\0Cancel") : text("Закрыть\0Close"));
+    close_->setText(active ? text(N_("Cancel")) : text(N_("Close")));
     // Enter takes the step on: the next function, the usual answer, Apply.
     QPushButton* usual = waiting                      ? skip_
                          : step == QuickStep::Conflict ? replace_
@@ -475,8 +475,8 @@ void QuickSetupWindow::showTest() {
         return;
     }
     testButton_->setText(QString::fromStdString(result->button));
-    testShort_->setText(text("Короткое нажатие: \0Short press: ") + orNothing(result->shortPress));
-    testLong_->setText(text("Длинное нажатие: \0Long press: ") + orNothing(result->longPress));
+    testShort_->setText(text(N_("Short press: ")) + orNothing(result->shortPress));
+    testLong_->setText(text(N_("Long press: ")) + orNothing(result->longPress));
     // The grid and the event editor point at the button and what it triggers.
     for (int channel = 0; channel < kChannels; ++channel)
         page_.markKeyCell(channel, channel == result->channel ? result->row : 0);

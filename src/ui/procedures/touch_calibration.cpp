@@ -12,14 +12,14 @@ constexpr unsigned kDoneNoticeMs = 3000;
 constexpr uint8_t kPressedBit = 0x80;
 constexpr uint8_t kLastCorner = 3;
 
-const char* const kTopLeft = "Нажмите в верхнем левом углу\0Press at top left corner";
-const char* const kBottomRight = "Нажмите в нижнем правом углу\0Press at bottom right corner";
+const char* const kTopLeft = N_("Press at top left corner");
+const char* const kBottomRight = N_("Press at bottom right corner");
 
 // The prompt of a step the controller reports, or nullptr to keep the current one.
 const char* promptOf(uint8_t step) {
     switch (step) {
     case 1: return kTopLeft;
-    case 2: return "Нажмите в верхнем правом углу\0Press at top right corner";
+    case 2: return N_("Press at top right corner");
     case 3: return kBottomRight;
     case 4: return kTopLeft;
     case 5: return kBottomRight;
@@ -77,8 +77,7 @@ void TouchCalibration::end() {
 bool TouchCalibration::start(bool offsetTenPercent) {
     ending_ = Ending::Declined;
     if (host_.messageBox({MessageKind::Question, DefaultAnswer::No},
-                         localized("Вы действительно хотите запустить настройку тачпанели?\0"
-                                  "You really want to launch setup of touchpanel?")) != Answer::Yes)
+                         localized("You really want to launch setup of touchpanel?")) != Answer::Yes)
         return false;
     ending_ = Ending::StartFailed;
     const uint8_t option = offsetTenPercent ? 1 : 0;
@@ -99,7 +98,7 @@ bool TouchCalibration::readState() {
     if (state == previous_) return true;
     const uint8_t step = state & ~kPressedBit;
     if ((state & kPressedBit) && step != 0) {
-        host_.notice(0, kNoticeBlinkMs, localized("Пожалуйста отпустите нажатие\0Please release it"));
+        host_.notice(0, kNoticeBlinkMs, localized("Please release it"));
     } else if (step == 0) {
         clearNotice(host_);
         // Only a run whose last step was the last corner succeeded; the
@@ -109,13 +108,11 @@ bool TouchCalibration::readState() {
             // calibration itself is done all the same.
             commands::readTouchMemory(link_, 0, record_.touchState, sizeof record_.touchState);
             host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                         localized("Настройка тачпанели завершена успешно\0"
-                                  "Setting the touch panel is completed successfully"));
+                         localized("Setting the touch panel is completed successfully"));
             ending_ = Ending::Succeeded;
         } else {
             host_.notice(kDoneNoticeMs, kNoticeBlinkMs,
-                         localized("Настройка тачпанели завершена по таймауту\0"
-                                  "Setting the touch panel is completed by timeout"));
+                         localized("Setting the touch panel is completed by timeout"));
             ending_ = Ending::TimedOut;
         }
         return false;

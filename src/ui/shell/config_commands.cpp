@@ -111,7 +111,7 @@ void ConfigCommands::openFile(const std::string& path) {
     // One step for the whole file; a file refused leaves no step.
     const std::string fileName = std::filesystem::path(path).filename().string();
     const EditStep step(window_.editHistory(), record_.image,
-                        editLabel("загрузить файл %s\0load file %s", fileName.c_str()));
+                        editLabel(N_("load file %s"), fileName.c_str()));
     // Nothing is sent while the image is being replaced; a file refused
     // leaves the image as fit to send as it was.
     ConfigTransfer::ImageReplacement replacement(transfer_);
@@ -127,7 +127,7 @@ void ConfigCommands::openFile(const std::string& path) {
             // loaded, the synchronisation would send their defaults.
             std::string warning = result.damaged.empty() ? std::string() : result.text();
             if (!result.missing.empty()) warning += (warning.empty() ? "" : "\n") + result.missingText();
-            const std::string question = warning + "\n" + localized("Всё равно загрузить его?\0Load it anyway?");
+            const std::string question = warning + "\n" + localized("Load it anyway?");
             accepted = window_.showMessage({MessageKind::Warning, DefaultAnswer::No}, question) == Answer::Yes;
         }
         if (!accepted) return;

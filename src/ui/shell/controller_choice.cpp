@@ -28,10 +28,10 @@ private:
 
 namespace {
 constexpr int kBoxWidth = 170;
-constexpr const char* kBusyLiteral = "%u (занят)\0%u (busy)";
-constexpr const char* kAbsentLiteral = "%u (не подключен)\0%u (not connected)";
-constexpr const char* kChooseLiteral = "Выберите контроллер\0Choose a controller";
-constexpr const char* kHintLiteral = "Контроллер, с которым работает программа\0The controller the program works with";
+constexpr const char* kBusyLiteral = N_("%u (busy)");
+constexpr const char* kAbsentLiteral = N_("%u (not connected)");
+constexpr const char* kChooseLiteral = N_("Choose a controller");
+constexpr const char* kHintLiteral = N_("The controller the program works with");
 }
 
 ControllerChoice::ControllerChoice(MainWindow& window, ConnectionWatch& watch, SettingsStore& settings)

@@ -158,20 +158,12 @@ void ControllerSession::readNewController() {
         if (before && *before != serial && watch().chosenSerial())
             return window_.showMessage(
                        {MessageKind::Question, DefaultAnswer::No},
-                       formatText(localized("Изменения, сделанные при контроллере %u, ещё не записаны в него.\n"
-                                           "Записать их в контроллер %u?\n"
-                                           "Нет - прочитать конфигурацию контроллера %u.\0"
-                                           "Changes made while controller %u was connected have not been written "
-                                           "to it yet.\nWrite them to controller %u?\n"
-                                           "No: read the configuration of controller %u instead."),
+                       formatText(localized("Changes made while controller %u was connected have not been written to it yet.\nWrite "
+                                            "them to controller %u?\nNo: read the configuration of controller %u instead."),
                                   unsigned{*before}, unsigned{serial}, unsigned{serial})) == Answer::Yes;
         return window_.showMessage({MessageKind::Question, DefaultAnswer::No},
-                                   localized("Изменения в программе ещё не записаны в контроллер.\n"
-                                            "Записать их в подключенный контроллер?\n"
-                                            "Нет - прочитать конфигурацию контроллера.\0"
-                                            "Changes in the program have not been written to a controller yet.\n"
-                                            "Write them to the controller just connected?\n"
-                                            "No: read the controller's configuration instead.")) == Answer::Yes;
+                                   localized("Changes in the program have not been written to a controller yet.\nWrite them to the "
+                                             "controller just connected?\nNo: read the controller's configuration instead.")) == Answer::Yes;
     });
     if (read == ResultCode::Ok) imageSerial_ = serial;
     window_.lockEditor(false);
@@ -189,8 +181,7 @@ bool ControllerSession::closeAllowed() {
     if (!changesWaiting()) return true;
     const Answer answer = window_.showMessage(
         {MessageKind::Question, DefaultAnswer::No},
-        localized("Изменения ещё не записаны в контроллер.\nВсё равно закрыть программу?\0"
-                 "Changes have not been written to the controller yet.\nClose the program anyway?"));
+        localized("Changes have not been written to the controller yet.\nClose the program anyway?"));
     return answer == Answer::Yes;
 }
 
@@ -228,7 +219,7 @@ bool ControllerSession::saveConnectedScreenshots(const QString& dir, QString* wh
         if (why) *why = QStringLiteral("cannot create the folder %1").arg(dir);
         return false;
     }
-    const int languageBefore = languageIndex();
+    const std::string languageBefore = languageCode();
     window_.pages().setCurrentIndex(0);
     window_.show();
     showSimulatorWindow();
@@ -243,7 +234,7 @@ bool ControllerSession::saveConnectedScreenshots(const QString& dir, QString* wh
     for (const char* language : {"ru", "en"}) {
         // The language switch makes the next poll announce the controller
         // again; three polls give the banner, the identity and two dots.
-        window_.setLanguage(QLatin1String(language) == QLatin1String("en") ? English : Russian);
+        window_.setLanguage(language);
         window_.setToolbarBusy(false);
         for (int poll = 0; poll < 3; ++poll) watch().pollController();
         simulatorWindow_->refresh();

@@ -18,11 +18,9 @@ namespace zmt::ui {
 namespace {
 
 constexpr const char* kNotConfigurationDropLiteral =
-    "Файл %s не открыт: перетаскиванием открываются только файлы конфигурации (*.ZMT)\0"
-    "File %s was not opened: only configuration files (*.ZMT) can be dropped here";
+    N_("File %s was not opened: only configuration files (*.ZMT) can be dropped here");
 constexpr const char* kSeveralFilesDropLiteral =
-    "Перетащите один файл конфигурации (*.ZMT), а не несколько\0"
-    "Drop one configuration file (*.ZMT), not several";
+    N_("Drop one configuration file (*.ZMT), not several");
 
 } // namespace
 

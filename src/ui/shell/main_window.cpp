@@ -78,10 +78,10 @@ static_assert(std::size(kToolButtons) == MainWindow::kToolButtonCount);
 
 
 constexpr const char* kChangesPendingLiteral =
-    "Изменения ещё не записаны в контроллер\0Changes not yet written to the controller";
+    N_("Changes not yet written to the controller");
 
 constexpr const char* kTitleLiteral =
-    "Программа настройки ZEL MORVA TOUCH. Версия %s\0Setup program ZEL MORVA TOUCH. Version %s";
+    N_("Setup program ZEL MORVA TOUCH. Version %s");
 
 QString qText(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
@@ -255,18 +255,17 @@ void MainWindow::buildPopupMenu() {
 
     QMenu* languages = popupMenu_->addMenu(QStringLiteral("Язык/Language"));
     languages->menuAction()->setObjectName(QStringLiteral("MenuItemLanguagex"));
-    menuRussian_ = new QAction(QStringLiteral("Русский"), languages);
-    menuRussian_->setObjectName(QStringLiteral("MenuItemLanguageRussianx"));
-    menuEnglish_ = new QAction(QStringLiteral("English"), languages);
-    menuEnglish_->setObjectName(QStringLiteral("MenuItemLanguageEnglishx"));
-    for (QAction* item : {menuRussian_, menuEnglish_}) {
+    // One item per language present, each in its own name: a catalogue added
+    // to the build shows here with nothing else to change.
+    for (const Language& language : zmt::languages()) {
+        auto* item = new QAction(QString::fromStdString(language.name), languages);
+        item->setObjectName(QStringLiteral("languageItem-") + QString::fromStdString(language.code));
         item->setCheckable(true);
+        item->setChecked(language.code == languageCode());
         languages->addAction(item);
+        languageItems_.push_back(item);
+        connect(item, &QAction::triggered, this, [this, code = language.code] { setLanguage(code); });
     }
-    menuRussian_->setChecked(languageIndex() == Russian);
-    menuEnglish_->setChecked(languageIndex() == English);
-    connect(menuRussian_, &QAction::triggered, this, [this] { onRussianChosen(); });
-    connect(menuEnglish_, &QAction::triggered, this, [this] { onEnglishChosen(); });
 
     // Diagnostics stay out of sight until the stored setting asks for them.
     onDebugMenuToggled();
@@ -413,7 +412,7 @@ ProgramSettings MainWindow::currentSettings() const {
     settings.mainTop = frameGeometry().top();
     settings.mainLeft = frameGeometry().left();
     settings.eventPage = eventTabs_ != nullptr ? std::max(0, eventTabs_->currentIndex()) : initialEventPage_;
-    settings.lang = languageIndex();
+    settings.lang = languageCode();
     settings.log = menuLog_->isChecked();
     settings.debug = menuDebug_->isChecked();
     // A picker never built stays where the settings put it, or placeless.
@@ -481,15 +480,16 @@ void MainWindow::showMonitoringPage() { pages_->setCurrentIndex(0); }
 
 // ---- language ----
 
-void MainWindow::setLanguage(int index) {
-    useLanguage(index);
+void MainWindow::setLanguage(const std::string& code) {
+    useLanguage(code);
     showImage();
 }
 
-void MainWindow::useLanguage(int index) {
-    setLanguageIndex(index == English ? English : Russian);
-    menuRussian_->setChecked(languageIndex() == Russian);
-    menuEnglish_->setChecked(languageIndex() == English);
+void MainWindow::useLanguage(const std::string& code) {
+    // A language no catalogue is present for (a settings file from a build
+    // that had it) leaves the one in force.
+    zmt::setLanguage(code);
+    for (std::size_t i = 0; i < languageItems_.size(); ++i) languageItems_[i]->setChecked(i == languageIndex());
     // The next poll announces the controller again, now in the new language.
     emit languageSwitching();
     retranslate();
@@ -497,7 +497,7 @@ void MainWindow::useLanguage(int index) {
 
 void MainWindow::retranslate() {
     // Qt's own texts first, so boxes and menus built from here on follow too.
-    qtTranslations_.use(languageIndex());
+    qtTranslations_.use(languageCode());
     updateTitle();
     translateForm(kMainFormTranslation, this);
     retranslatePicker();
@@ -515,7 +515,7 @@ void MainWindow::showControllerInTitle(std::optional<uint32_t> serial) {
 void MainWindow::updateTitle() {
     std::string title = formatText(localized(kTitleLiteral), kProgramVersion);
     if (titleSerial_)
-        title += formatText(localized(" - контроллер %u\0 - controller %u"), unsigned{*titleSerial_});
+        title += formatText(localized(" - controller %u"), unsigned{*titleSerial_});
     setWindowTitle(QString::fromStdString(title));
 }
 
@@ -551,7 +551,7 @@ Answer MainWindow::showMessage(MessageStyle style, const std::string& text) {
 
 bool MainWindow::controllerKnown() {
     if (flags_.deviceConnected() && flags_.imageValid()) return true;
-    showMessage(MessageKind::Information, localized("Контроллер не подключён\0No controller is connected"));
+    showMessage(MessageKind::Information, localized("No controller is connected"));
     return false;
 }
 

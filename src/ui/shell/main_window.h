@@ -140,9 +140,9 @@ public:
     // the next click meant for the panel cannot land on a picker key.
     void placePickerClearOf(const QRect& clicked) override;
 
-    // Switches the program's language: 1 English, anything else Russian (a
-    // settings file may hold any number). The one in force is languageIndex().
-    void setLanguage(int index);
+    // Switches the program's language to a code of languages(); an unknown
+    // one changes nothing. The one in force is languageCode().
+    void setLanguage(const std::string& code);
 
     // A modal box over the window (MsgBoxFlags in, MsgBoxAnswer out, as in
     // device/host.h); the text is already in the current language.
@@ -233,8 +233,6 @@ public:
     bool syncTickResting() const;
     void onLogDoubleClick();
     void onDebugMenuToggled();
-    void onRussianChosen() { setLanguage(Russian); }
-    void onEnglishChosen() { setLanguage(English); }
     // Commits what is typed into the focused field, exactly as leaving the
     // field does: done before the window closes and before every toolbar
     // action, whose buttons take no focus.
@@ -283,7 +281,7 @@ private:
     void buildTimers();
     std::optional<ProgramSettings> restoreSettings();
     // setLanguage without showing the image again.
-    void useLanguage(int index);
+    void useLanguage(const std::string& code);
     void applyPickerSettings(const ProgramSettings& settings);
     void retranslatePicker();
     void updateTitle();
@@ -332,8 +330,7 @@ private:
     QAction* menuDebug_ = nullptr;
     QAction* menuLog_ = nullptr;
     QAction* menuDevice_ = nullptr;
-    QAction* menuRussian_ = nullptr;
-    QAction* menuEnglish_ = nullptr;
+    std::vector<QAction*> languageItems_;   // in the order of languages()
 
     QTimer* pollTimer_ = nullptr;
     QTimer* syncTimer_ = nullptr;

@@ -64,8 +64,8 @@ QuickSetupEntry::QuickSetupEntry(MainWindow& window, ControllerSession& session,
 QuickSetupEntry::~QuickSetupEntry() = default;
 
 void QuickSetupEntry::retranslate() {
-    quickSetupAction_->setText(text("Быстрая настройка…\0Quick set-up…"));
-    buttonTestAction_->setText(text("Проверка кнопок…\0Test buttons…"));
+    quickSetupAction_->setText(text(N_("Quick set-up…")));
+    buttonTestAction_->setText(text(N_("Test buttons…")));
     if (window_) window_->retranslate();
     if (picker_) {
         translateForm(kFormKeyBoardTranslation, picker_);
@@ -116,7 +116,7 @@ void QuickSetupEntry::chooseReaction(QWidget& over, const Reaction& start,
                                    screen->availableGeometry()));
     chosen_ = {};
     picking_ = start;
-    picker_->open(picking_, this, "Другая клавиша (быстрая настройка)\0Another key (quick set-up)");
+    picker_->open(picking_, this, formatInEveryLanguage(N_("Another key (quick set-up)")));
     chosen_ = std::move(chosen);
     picker_->raise();
     picker_->activateWindow();
@@ -195,12 +195,9 @@ void QuickSetupEntry::offerNow(uint32_t serial) {
     settings_.rememberQuickSetupOffered(serial);
     const Answer answer = main_.showMessage(
         MessageKind::Question,
-        formatText(localized("На контроллере %u ещё ничего не настроено: нет ни обученных кнопок, ни событий.\n"
-                            "Запустить быструю настройку? Нажимаете кнопку на руле и выбираете, что она делает.\n"
-                            "Её можно запустить и позже: меню панели инструментов, «Быстрая настройка…».\0"
-                            "Nothing is set up on controller %u yet: no learned buttons, no events.\n"
-                            "Start the quick set-up? You press a steering-wheel button and choose what it does.\n"
-                            "It is also there later: the toolbar's menu, \"Quick set-up…\"."),
+        formatText(localized("Nothing is set up on controller %u yet: no learned buttons, no events.\nStart the quick "
+                             "set-up? You press a steering-wheel button and choose what it does.\nIt is also there "
+                             "later: the toolbar's menu, \"Quick set-up…\"."),
                    unsigned{serial}));
     if (answer == Answer::Yes) openQuickSetup();
 }

@@ -20,10 +20,10 @@ namespace zmt::ui {
 
 namespace {
 
-constexpr const char* kRecentFilesLiteral = "Недавние файлы\0Recent files";
-constexpr const char* kNoRecentFilesLiteral = "Недавних файлов нет\0No recent files";
+constexpr const char* kRecentFilesLiteral = N_("Recent files");
+constexpr const char* kNoRecentFilesLiteral = N_("No recent files");
 constexpr const char* kGoneFromListLiteral =
-    "Он убран из списка недавних файлов.\0It has been taken out of the recent files.";
+    N_("It has been taken out of the recent files.");
 // Long paths are shortened in the middle to this width; the hint has them whole.
 constexpr int kEntryWidthPixels = 480;
 

@@ -26,7 +26,7 @@ bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
     const bool polling = poll->isActive();
     poll->stop();
     QTabWidget* pages = &window.pages();
-    const int languageBefore = languageIndex();
+    const std::string languageBefore = languageCode();
     const int pageBefore = pages->currentIndex();
     window.show();
     auto save = [&](const QString& file) {
@@ -38,7 +38,7 @@ bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
     // lCtrl + rAlt + A + 1: both sides of the modifiers and both key slots.
     Reaction sampleReaction{ReactionKeyboard, 0x41, 4, 30};
     for (const char* language : {"ru", "en"}) {
-        window.setLanguage(QString::fromLatin1(language) == QLatin1String("en") ? English : Russian);
+        window.setLanguage(language);
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
             // Let layout and painting catch up before the picture is taken.
@@ -49,7 +49,7 @@ bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
         }
         // A transfer half done: status caption and gauge over the notice panel.
         const int total = 989;
-        window.host().progressStart(total, localized("Читаю конфигурацию из устройства\0Reading configuration from the device"));
+        window.host().progressStart(total, localized("Reading configuration from the device"));
         window.host().progressStep(total / 2);
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-transfer-%1.png").arg(QLatin1String(language)))) && ok;
@@ -58,13 +58,13 @@ bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
         window.host().progressHide();
         window.setStatusText(QString());
         // The toolbar notice an automatic write shows.
-        window.showNotice(0, 0, localized("Запись изменений\0Record of changes"));
+        window.showNotice(0, 0, localized("Record of changes"));
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-notice-%1.png").arg(QLatin1String(language)))) && ok;
         window.notice().clear();
         // The picker with a reaction chosen: modifiers and keys highlighted.
         ReactionPicker& picker = window.picker();
-        picker.open(sampleReaction, nullptr, "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+        picker.open(sampleReaction, nullptr, formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 1));
         QCoreApplication::processEvents();
         const QString file = QDir(dir).filePath(QStringLiteral("picker-%1.png").arg(QLatin1String(language)));
         ok = picker.grab().save(file) && ok;

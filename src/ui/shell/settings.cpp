@@ -1,6 +1,7 @@
 #include "ui/shell/settings.h"
 
 #include "files/ini_file.h"
+#include "lang/lang.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -97,14 +98,26 @@ bool writableFile(const fs::path& file) {
 } // namespace
 
 const FileDialogKind kOpenConfigDialog{FileKind::Configuration,
-                                       "Выбор файла конфигурации устройства\0The choice of device configuration file",
+                                       N_("The choice of device configuration file"),
                                        "ZMT", "*.ZMT"};
 const FileDialogKind kSaveConfigDialog{FileKind::Configuration,
-                                       "Сохранение файла конфигурации устройства\0Saving the Configuration File Devices",
+                                       N_("Saving the Configuration File Devices"),
                                        "ZMT", "*.ZMT"};
 const FileDialogKind kFirmwareDialog{FileKind::Firmware,
-                                     "Выбор файла обновления прошивки устройства\0The choice of device firmware update file",
+                                     N_("The choice of device firmware update file"),
                                      "LDR", "*.LDR"};
+
+std::string languageFromSetting(const std::string& value) {
+    // Numbers are what the file has always held: 1 English, any other Russian.
+    if (value.empty() || value.find_first_not_of("-0123456789") == std::string::npos) return value == "1" ? "en" : "ru";
+    return value;
+}
+
+std::string languageSetting(const std::string& code) {
+    if (code == "ru") return "0";
+    if (code == "en") return "1";
+    return code;
+}
 
 FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings) {
     settings = ProgramSettings{};
@@ -114,7 +127,7 @@ FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settin
     settings.mainTop = optionalInteger(ini, "MainTop");
     settings.mainLeft = optionalInteger(ini, "MainLeft");
     settings.eventPage = eventPageFromSetting(ini.readInteger(kMain, "EventPage", 0));
-    settings.lang = ini.readInteger(kMain, "Lang", 0);
+    settings.lang = languageFromSetting(ini.readText(kMain, "Lang", "0"));
     settings.log = ini.readInteger(kMain, "Log", 0) != 0;
     settings.debug = ini.readInteger(kMain, "Debug", 0) != 0;
     settings.keyTop = optionalInteger(ini, "KeyTop");
@@ -151,7 +164,7 @@ FileResult saveSettings(const std::string& settingsPath, const ProgramSettings& 
     writePosition("MainTop", settings.mainTop);
     writePosition("MainLeft", settings.mainLeft);
     ini.writeInteger(kMain, "EventPage", settings.eventPage);
-    ini.writeInteger(kMain, "Lang", settings.lang);
+    ini.writeText(kMain, "Lang", languageSetting(settings.lang));
     ini.writeFlag(kMain, "Log", settings.log);
     ini.writeFlag(kMain, "Debug", settings.debug);
     writePosition("KeyTop", settings.keyTop);

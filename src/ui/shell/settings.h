@@ -4,6 +4,7 @@
 // each file dialog. The windows hold a ProgramSettings, fill it from the file
 // at start and write it back when the main window closes.
 #include "files/file_result.h"
+#include "lang/lang.h"
 
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@ struct ProgramSettings {
     std::optional<int> mainTop;
     std::optional<int> mainLeft;
     int eventPage = 0;          // tab of the event editor, 0..59
-    int lang = 0;               // language index
+    std::string lang = "ru";    // a language code of languages()
     bool log = false;           // exchange log switch
     bool debug = false;         // debug switch
     std::optional<int> keyTop;  // picker window
@@ -52,12 +53,18 @@ inline constexpr std::size_t kQuickSetupOfferedKept = 256;
 
 // Shown when the settings file exists but cannot be read.
 inline constexpr const char* kSettingsReadError =
-    "Ошибка чтения файла конфигурации программы\0Error reading the configuration file of the program";
+    N_("Error reading the configuration file of the program");
 
 // Reads the settings. A missing file is the normal first start: defaults and
 // success. A file that cannot be read leaves settings at their defaults and
 // returns the error.
 FileResult loadSettings(const std::string& settingsPath, ProgramSettings& settings);
+
+// The language in the file's Lang key: 0 and 1 for Russian and English, as
+// files have always held them (so an older program reads them too), the code
+// for any other language.
+std::string languageFromSetting(const std::string& value);
+std::string languageSetting(const std::string& code);
 // Writes the MainSettings keys (MainTop, MainLeft, EventPage, Lang, Log, Debug,
 // KeyTop, KeyLeft, KeyVisible, in that order, then Controller when one was
 // chosen, QuickTop and QuickLeft when known, and the help window's HelpLeft,
@@ -94,7 +101,7 @@ extern const FileDialogKind kOpenConfigDialog;
 extern const FileDialogKind kSaveConfigDialog;
 extern const FileDialogKind kFirmwareDialog;
 // Shown when a dialog cannot be made.
-inline constexpr const char* kDialogCreateError = "Ошибка создания формы диалога\0Failed to create the dialog";
+inline constexpr const char* kDialogCreateError = N_("Failed to create the dialog");
 
 // The event tab to select: a stored index outside 0..59 selects the first tab.
 int eventPageFromSetting(int stored);

@@ -34,13 +34,13 @@ namespace zmt::ui {
 
 namespace {
 
-const char* const kHistoryTitle = "История…\0History…";
-const char* const kCompareTitle = "Сравнить с файлом…\0Compare with file…";
+const char* const kHistoryTitle = N_("History…");
+const char* const kCompareTitle = N_("Compare with file…");
 // What the differences' "-" and "+" stand for in each window.
-const char* const kHistoryLegend = "«-» — в снимке, «+» — сейчас\0\"-\" in the snapshot, \"+\" now";
-const char* const kCompareLegend = "«-» — в контроллере, «+» — в файле\0\"-\" in the controller, \"+\" in the file";
+const char* const kHistoryLegend = N_("\"-\" in the snapshot, \"+\" now");
+const char* const kCompareLegend = N_("\"-\" in the controller, \"+\" in the file");
 const char* const kHistoryHeaders[SnapshotWindows::HistoryColumns] = {
-    "Время (местное)\0Local time", "Причина\0Cause", "Отличия от текущей\0Differences from now"};
+    N_("Local time"), N_("Cause"), N_("Differences from now")};
 
 QString text(const char* literal) { return QString::fromUtf8(localized(literal)); }
 
@@ -101,7 +101,7 @@ void SnapshotWindows::retranslate() {
     // Open windows are filled again in the new language.
     if (history_ != nullptr) {
         history_->setWindowTitle(text(kHistoryTitle));
-        restore_->setText(text("Восстановить\0Restore"));
+        restore_->setText(text(N_("Restore")));
         historyLegend_->setText(text(kHistoryLegend));
         QStringList headers;
         for (const char* header : kHistoryHeaders) headers << text(header);
@@ -156,7 +156,7 @@ void SnapshotWindows::fillHistory() {
     historyText_->clear();
     restore_->setEnabled(false);
     if (store_ == nullptr) {
-        historyText_->setPlainText(text("Папка для снимков не задана\0There is no folder for snapshots"));
+        historyText_->setPlainText(text(N_("There is no folder for snapshots")));
         return;
     }
     const ConfigImage& now = session_.record().image;
@@ -172,7 +172,7 @@ void SnapshotWindows::fillHistory() {
         item->setData(TimeColumn, Qt::UserRole, QString::fromStdString(entry.path));
     }
     for (int column = 0; column < HistoryColumns; ++column) list_->resizeColumnToContents(column);
-    if (list_->topLevelItemCount() == 0) historyText_->setPlainText(text("Снимков нет\0No snapshots"));
+    if (list_->topLevelItemCount() == 0) historyText_->setPlainText(text(N_("No snapshots")));
     else list_->setCurrentItem(list_->topLevelItem(0));
     if (history_->isVisible()) fitWidth(history_, historyText_, list_);
 }
@@ -209,7 +209,7 @@ void SnapshotWindows::restoreSelected() {
         // One step: undo gives back the configuration it replaced, and the
         // synchronisation sends whatever differs, as for any edit.
         const EditStep step(window_.editHistory(), record.image,
-                            editLabel("восстановить снимок %s\0restore snapshot %s",
+                            editLabel(N_("restore snapshot %s"),
                                       item->text(TimeColumn).toUtf8().constData()));
         record.image = held;
     }

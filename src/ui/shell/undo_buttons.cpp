@@ -10,10 +10,10 @@ namespace zmt::ui {
 
 namespace {
 // The hints name the step the button would take.
-constexpr const char* kUndoHintLiteral = "Отменить: %s\0Undo: %s";
-constexpr const char* kRedoHintLiteral = "Вернуть: %s\0Redo: %s";
-constexpr const char* kNothingToUndoLiteral = "Нечего отменять\0Nothing to undo";
-constexpr const char* kNothingToRedoLiteral = "Нечего возвращать\0Nothing to redo";
+constexpr const char* kUndoHintLiteral = N_("Undo: %s");
+constexpr const char* kRedoHintLiteral = N_("Redo: %s");
+constexpr const char* kNothingToUndoLiteral = N_("Nothing to undo");
+constexpr const char* kNothingToRedoLiteral = N_("Nothing to redo");
 
 void showStep(QToolButton& button, const std::string& step, const char* hint, const char* nothing) {
     button.setEnabled(!step.empty());

@@ -310,19 +310,19 @@ void SimulatorWindow::connectControls() {
     connect(pluggedCheck_, &QCheckBox::toggled, this, [this](bool plugged) {
         if (plugged) controller_.plug();
         else controller_.unplug();
-        report(plugged ? text("Контроллер подключен к USB\0Controller plugged in\0")
-                       : text("Контроллер отключен от USB\0Controller unplugged\0"));
+        report(plugged ? text(N_("Controller plugged in"))
+                       : text(N_("Controller unplugged")));
     });
     connect(bootModeCheck_, &QCheckBox::toggled, this, [this](bool boot) {
         controller_.state.bootMode = boot;
-        report(boot ? text("Работает только загрузчик\0Only the boot loader runs\0")
-                    : text("Работает приложение\0The application runs\0"));
+        report(boot ? text(N_("Only the boot loader runs"))
+                    : text(N_("The application runs")));
     });
     // What a hidraw node without the udev rule does: listed, but not opened.
     connect(openDeniedCheck_, &QCheckBox::toggled, this, [this](bool denied) {
         controller_.state.openDenied = denied;
-        report(denied ? text("Доступ к устройству запрещён\0Access to the device denied\0")
-                      : text("Доступ к устройству разрешён\0Access to the device granted\0"));
+        report(denied ? text(N_("Access to the device denied"))
+                      : text(N_("Access to the device granted")));
     });
     connect(serialButton_, &QPushButton::clicked, this, &SimulatorWindow::applySerial);
     connect(serialEdit_, &QLineEdit::returnPressed, this, &SimulatorWindow::applySerial);
@@ -364,56 +364,55 @@ void SimulatorWindow::retranslate() {
     language_ = languageIndex();
     // With several units each window says which one it works.
     if (simulator_.unitCount() > 1)
-        setWindowTitle(QString::fromStdString(formatText(localized("Симулятор %u\0Simulator %u"), unsigned(unit_ + 1))));
+        setWindowTitle(QString::fromStdString(formatText(localized("Simulator %u"), unsigned(unit_ + 1))));
     else
-        setWindowTitle(text("Симулятор\0Simulator\0"));
-    connectionBox_->setTitle(text("Контроллер\0Controller\0"));
-    pluggedCheck_->setText(text("Подключен к USB\0Plugged in to USB\0"));
-    bootModeCheck_->setText(text("Режим загрузчика\0Boot loader mode\0"));
-    openDeniedCheck_->setText(text("Нет доступа (нет правила udev)\0Access denied (no udev rule)\0"));
-    serialLabel_->setText(text("Серийный номер\0Serial number\0"));
-    serialButton_->setText(text("Применить\0Apply\0"));
+        setWindowTitle(text(N_("Simulator")));
+    connectionBox_->setTitle(text(N_("Controller")));
+    pluggedCheck_->setText(text(N_("Plugged in to USB")));
+    bootModeCheck_->setText(text(N_("Boot loader mode")));
+    openDeniedCheck_->setText(text(N_("Access denied (no udev rule)")));
+    serialLabel_->setText(text(N_("Serial number")));
+    serialButton_->setText(text(N_("Apply")));
 
-    levelsBox_->setTitle(text("Кнопки руля (уровни каналов)\0Steering-wheel buttons (channel levels)\0"));
+    levelsBox_->setTitle(text(N_("Steering-wheel buttons (channel levels)")));
     for (std::size_t channel = 0; channel < levelLabels_.size(); ++channel)
-        levelLabels_[channel]->setText(formatText(localized("Канал %zu\0Channel %zu\0"), channel + 1).c_str());
-    releaseButton_->setText(text("Отпустить все\0Release all\0"));
+        levelLabels_[channel]->setText(formatText(localized("Channel %zu"), channel + 1).c_str());
+    releaseButton_->setText(text(N_("Release all")));
     for (int channel = 0; channel < pressChannel_->count(); ++channel)
-        pressChannel_->setItemText(channel, formatText(localized("Канал %d\0Channel %d\0"), channel + 1).c_str());
-    pressChannel_->setAccessibleName(text("Канал нажатия\0Channel of the press\0"));
-    pressLevel_->setAccessibleName(text("Уровень нажатия\0Level of the press\0"));
-    pressButton_->setText(text("Нажать\0Press\0"));
-    pressButton_->setToolTip(text("Кнопка на выбранном уровне нажата полсекунды и отпущена\0"
-                                  "The button at the chosen level is held for half a second, then let go\0"));
+        pressChannel_->setItemText(channel, formatText(localized("Channel %d"), channel + 1).c_str());
+    pressChannel_->setAccessibleName(text(N_("Channel of the press")));
+    pressLevel_->setAccessibleName(text(N_("Level of the press")));
+    pressButton_->setText(text(N_("Press")));
+    pressButton_->setToolTip(text(N_("The button at the chosen level is held for half a second, then let go")));
 
-    infraredBox_->setTitle(text("ИК-приёмник\0Infrared receiver\0"));
-    irProtocolLabel_->setText(text("Протокол\0Protocol\0"));
-    irAddressLabel_->setText(text("Адрес\0Address\0"));
-    irCommandLabel_->setText(text("Команда\0Command\0"));
-    irReceiveButton_->setText(text("Принять код\0Receive code\0"));
+    infraredBox_->setTitle(text(N_("Infrared receiver")));
+    irProtocolLabel_->setText(text(N_("Protocol")));
+    irAddressLabel_->setText(text(N_("Address")));
+    irCommandLabel_->setText(text(N_("Command")));
+    irReceiveButton_->setText(text(N_("Receive code")));
 
-    logBox_->setTitle(text("Журнал устройства\0Device log\0"));
-    logTypeLabel_->setText(text("Тип записи\0Record type\0"));
-    logBytesLabel_->setText(text("Байты (hex)\0Bytes (hex)\0"));
-    logQueueButton_->setText(text("В очередь\0Queue\0"));
+    logBox_->setTitle(text(NC_("log window title", "Device log")));
+    logTypeLabel_->setText(text(N_("Record type")));
+    logBytesLabel_->setText(text(N_("Bytes (hex)")));
+    logQueueButton_->setText(text(N_("Queue")));
 
-    calibrationBox_->setTitle(text("Калибровка тачпанели\0Touch calibration\0"));
-    touchPressButton_->setText(text("Нажать\0Press\0"));
-    touchReleaseButton_->setText(text("Отпустить\0Release\0"));
-    releaseBits_->setText(text("Сообщать об отпускании\0Report the release\0"));
-    touchGiveUpButton_->setText(text("Таймаут\0Time out\0"));
+    calibrationBox_->setTitle(text(N_("Touch calibration")));
+    touchPressButton_->setText(text(N_("Press")));
+    touchReleaseButton_->setText(text(N_("Release")));
+    releaseBits_->setText(text(N_("Report the release")));
+    touchGiveUpButton_->setText(text(N_("Time out")));
 
-    faultsBox_->setTitle(text("Неисправности\0Faults\0"));
-    replyDelayLabel_->setText(text("Задержка ответа\0Reply delay\0"));
-    replyDelay_->setSuffix(text(" мс\0 ms\0"));
-    noReply_->setText(text("Не отвечать\0No reply\0"));
-    corruptCheck_->setText(text("Неверный контрольный байт\0Bad check byte\0"));
-    refusalLabel_->setText(text("Отказ\0Refusal\0"));
-    refusal_->setItemText(0, text("нет\0none\0"));
-    refusal_->setItemText(1, text("0xFE (параметры)\0" "0xFE (parameters)\0"));
-    refusal_->setItemText(2, text("0xFD (ошибка)\0" "0xFD (failure)\0"));
-    unplugAfterButton_->setText(text("Обрыв после N кадров\0Unplug after N frames\0"));
-    clearFaultsButton_->setText(text("Сбросить все\0Clear all\0"));
+    faultsBox_->setTitle(text(N_("Faults")));
+    replyDelayLabel_->setText(text(N_("Reply delay")));
+    replyDelay_->setSuffix(text(N_(" ms")));
+    noReply_->setText(text(N_("No reply")));
+    corruptCheck_->setText(text(N_("Bad check byte")));
+    refusalLabel_->setText(text(N_("Refusal")));
+    refusal_->setItemText(0, text(N_("none")));
+    refusal_->setItemText(1, text(N_("0xFE (parameters)")));
+    refusal_->setItemText(2, text(N_("0xFD (failure)")));
+    unplugAfterButton_->setText(text(N_("Unplug after N frames")));
+    clearFaultsButton_->setText(text(N_("Clear all")));
     refresh();
 }
 
@@ -428,11 +427,11 @@ void SimulatorWindow::applySerial() {
     bool ok = false;
     const qulonglong serial = serialEdit_->text().toULongLong(&ok);
     if (!ok || serial > 0xFFFFFFFFull) {
-        report(text("Серийный номер - число от 0 до 4294967295\0The serial number is a number from 0 to 4294967295\0"));
+        report(text(N_("The serial number is a number from 0 to 4294967295")));
         return;
     }
     controller_.state.serialNumber = static_cast<uint32_t>(serial);
-    report(formatText(localized("Серийный номер %lu\0Serial number %lu\0"), static_cast<unsigned long>(serial)).c_str());
+    report(formatText(localized("Serial number %lu"), static_cast<unsigned long>(serial)).c_str());
 }
 
 void SimulatorWindow::setLevel(std::size_t channel, int level) {
@@ -445,14 +444,14 @@ void SimulatorWindow::pressButton() {
     const int level = pressLevel_->value();
     controller_.state.presses.push_back(
         {static_cast<uint8_t>(channel), static_cast<uint8_t>(level), /*restReads=*/0});
-    report(formatText(localized("Нажата кнопка: канал %d, уровень %d\0Button pressed: channel %d, level %d\0"),
+    report(formatText(localized("Button pressed: channel %d, level %d"),
                       channel + 1, level)
                .c_str());
 }
 
 void SimulatorWindow::releaseButtons() {
     for (QSlider* slider : levelSliders_) slider->setValue(kIdleLevel);
-    report(text("Кнопки отпущены\0Buttons released\0"));
+    report(text(N_("Buttons released")));
 }
 
 void SimulatorWindow::receiveIrCode() {
@@ -460,18 +459,17 @@ void SimulatorWindow::receiveIrCode() {
     const int address = irAddress_->value();
     controller_.state.irCode = {static_cast<uint8_t>(irCommand_->value()), static_cast<uint8_t>(address & 0xFF),
                                 static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(irProtocol_->value())};
-    report(text("ИК-код принят\0Infrared code received\0"));
+    report(text(N_("Infrared code received")));
 }
 
 void SimulatorWindow::queueLogRecord() {
     const auto bytes = parseHexBytes(logBytes_->text().toStdString());
     if (!bytes || bytes->size() > sim::kLogDataMax) {
-        report(text("Байты записи: до 32 пар hex-цифр через пробел\0"
-                    "Record bytes: up to 32 pairs of hex digits separated by blanks\0"));
+        report(text(N_("Record bytes: up to 32 pairs of hex digits separated by blanks")));
         return;
     }
     controller_.pushLogRecord(static_cast<uint8_t>(logType_->value()), *bytes);
-    report(text("Запись поставлена в очередь\0Record queued\0"));
+    report(text(N_("Record queued")));
 }
 
 void SimulatorWindow::applyRefusal(int index) {
@@ -481,7 +479,7 @@ void SimulatorWindow::applyRefusal(int index) {
 
 void SimulatorWindow::armUnplug() {
     controller_.faults.unplugAfterFrames = unplugAfter_->value();
-    report(formatText(localized("Отключится после %d кадров\0Unplugs after %d frames\0"), unplugAfter_->value()).c_str());
+    report(formatText(localized("Unplugs after %d frames"), unplugAfter_->value()).c_str());
 }
 
 void SimulatorWindow::clearFaults() {
@@ -493,22 +491,22 @@ void SimulatorWindow::clearFaults() {
         corruptCheck_->setChecked(false);
         refusal_->setCurrentIndex(0);
     }
-    report(text("Неисправности сброшены\0Faults cleared\0"));
+    report(text(N_("Faults cleared")));
 }
 
 QString SimulatorWindow::calibrationText() const {
     const uint8_t step = controller_.calibrationStep();
-    if (step == 0) return text("Калибровка не идёт\0No calibration running\0");
-    if (step == 4) return text("Калибровка прервана\0Calibration given up\0");
+    if (step == 0) return text(N_("No calibration running"));
+    if (step == 4) return text(N_("Calibration given up"));
     const unsigned corner = step & 0x7F;
     if (step & 0x80)
-        return formatText(localized("Угол %u нажат\0Corner %u pressed\0"), corner).c_str();
-    return formatText(localized("Ждёт угол %u\0Waiting for corner %u\0"), corner).c_str();
+        return formatText(localized("Corner %u pressed"), corner).c_str();
+    return formatText(localized("Waiting for corner %u"), corner).c_str();
 }
 
 QString SimulatorWindow::trafficText() const {
     const std::size_t count = controller_.requestsHandled();
-    if (count == 0) return text("Запросов ещё не было\0No request yet\0");
+    if (count == 0) return text(N_("No request yet"));
     const auto& report = controller_.lastRequest();
     const unsigned length = report[4];
     std::string line = formatText("CMD:%02X OFFSET:%04u LEN:%02u", report[1], report[2] | (report[3] << 8), length);
@@ -518,14 +516,14 @@ QString SimulatorWindow::trafficText() const {
         line += hexDump(report.data() + 5, shown);
         line += shown < length ? " ... ]" : " ]";
     }
-    return formatText(localized("Получено (%zu): %s\0Received (%zu): %s\0"), count, line.c_str()).c_str();
+    return formatText(localized("Received (%zu): %s"), count, line.c_str()).c_str();
 }
 
 QString SimulatorWindow::summaryText() const {
     const sim::ControllerState& state = controller_.state;
-    const char* presence = controller_.plugged() ? localized("на USB\0on USB\0") : localized("отключен\0unplugged\0");
-    const char* mode = state.bootMode ? localized("загрузчик\0boot loader\0") : localized("приложение\0application\0");
-    return formatText(localized("%s | %s %s | серийный %lu\0%s | %s %s | serial %lu\0"), presence, mode,
+    const char* presence = controller_.plugged() ? localized("on USB") : localized("unplugged");
+    const char* mode = state.bootMode ? localized("boot loader") : localized("application");
+    return formatText(localized("%s | %s %s | serial %lu"), presence, mode,
                       versionText(state.applicationVersion).c_str(), static_cast<unsigned long>(state.serialNumber))
         .c_str();
 }
@@ -553,16 +551,16 @@ void SimulatorWindow::refresh() {
         levelValues_[channel]->setNum(state.keyLevels[channel]);
     }
     const auto& ir = state.irCode;
-    irCurrent_->setText(formatText(localized("Последний: %02X %02X %02X %02X\0Last: %02X %02X %02X %02X\0"), ir[0],
+    irCurrent_->setText(formatText(localized("Last: %02X %02X %02X %02X"), ir[0],
                                    ir[1], ir[2], ir[3]).c_str());
-    logQueued_->setText(formatText(localized("В очереди: %zu\0Queued: %zu\0"), state.log.size()).c_str());
+    logQueued_->setText(formatText(localized("Queued: %zu"), state.log.size()).c_str());
     calibrationStep_->setText(calibrationText());
     const bool calibrating = controller_.calibrationStep() != 0;
     touchPressButton_->setEnabled(calibrating);
     touchReleaseButton_->setEnabled(calibrating && controller_.calibrationReleaseBits);
     touchGiveUpButton_->setEnabled(calibrating);
     unplugPending_->setText(controller_.faults.unplugAfterFrames > 0
-                                ? formatText(localized("Отключение через %d кадров\0Unplugs in %d frames\0"),
+                                ? formatText(localized("Unplugs in %d frames"),
                                              controller_.faults.unplugAfterFrames).c_str()
                                 : QString());
     trafficLabel_->setText(trafficText());

@@ -130,7 +130,7 @@ private:
     QLabel* trafficLabel_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* summary_ = nullptr;
-    int language_ = -1;   // the language the texts are in
+    std::size_t language_ = SIZE_MAX;   // the language the texts are in, as languageIndex()
     std::optional<uint32_t> shownSerial_;
 };
 

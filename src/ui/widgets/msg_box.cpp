@@ -65,15 +65,15 @@ private:
 MsgBoxLayout msgBoxLayout(MessageStyle style) {
     MsgBoxLayout layout{"", MsgBoxIcon::None, {}, Answer::Ok};
     switch (style.kind) {
-    case MessageKind::Error: layout = {"Ошибка\0Error", MsgBoxIcon::Stop, {Answer::Ok}, Answer::Ok}; break;
+    case MessageKind::Error: layout = {N_("Error"), MsgBoxIcon::Stop, {Answer::Ok}, Answer::Ok}; break;
     case MessageKind::Question:
-        layout = {"Вопрос\0Question", MsgBoxIcon::Question, {Answer::Yes, Answer::No}, Answer::Yes};
+        layout = {N_("Question"), MsgBoxIcon::Question, {Answer::Yes, Answer::No}, Answer::Yes};
         break;
     case MessageKind::Warning:
-        layout = {"Предупреждение\0Warning", MsgBoxIcon::Exclamation, {Answer::Yes, Answer::No}, Answer::Yes};
+        layout = {N_("Warning"), MsgBoxIcon::Exclamation, {Answer::Yes, Answer::No}, Answer::Yes};
         break;
     case MessageKind::Information:
-        layout = {"Информация\0Information", MsgBoxIcon::Information, {Answer::Ok}, Answer::Ok};
+        layout = {N_("Information"), MsgBoxIcon::Information, {Answer::Ok}, Answer::Ok};
         break;
     }
     // No as default means the second button; a box with one button keeps it.

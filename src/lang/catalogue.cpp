@@ -1,0 +1,344 @@
+#include "lang/catalogue.h"
+
+#include <cctype>
+#include <cstring>
+#include <map>
+
+namespace zmt {
+
+namespace {
+
+// One entry as the file spells it.
+struct PoEntry {
+    std::string context;
+    std::string id;
+    std::string idPlural;
+    bool hasContext = false;
+    bool fuzzy = false;
+    std::map<int, std::string> strings;   // msgstr is [0]; msgstr[N] is [N]
+};
+
+// The text of a quoted .po string, escapes undone. Unknown escapes keep their
+// character, as msgfmt would refuse them anyway.
+std::string unquote(std::string_view line) {
+    std::string text;
+    const std::size_t open = line.find('"');
+    const std::size_t close = line.rfind('"');
+    if (open == std::string_view::npos || close <= open) return text;
+    for (std::size_t i = open + 1; i < close; ++i) {
+        char c = line[i];
+        if (c != '\\' || i + 1 >= close) {
+            text += c;
+            continue;
+        }
+        c = line[++i];
+        switch (c) {
+        case 'n': text += '\n'; break;
+        case 't': text += '\t'; break;
+        case 'r': text += '\r'; break;
+        case 'a': text += '\a'; break;
+        case 'b': text += '\b'; break;
+        case 'f': text += '\f'; break;
+        case 'v': text += '\v'; break;
+        case 'x': {
+            int value = 0;
+            while (i + 1 < close && std::isxdigit(static_cast<unsigned char>(line[i + 1])))
+                value = value * 16 + (std::isdigit(static_cast<unsigned char>(line[i + 1])) ? line[i + 1] - '0' : (std::tolower(line[i + 1]) - 'a' + 10)), ++i;
+            text += static_cast<char>(value);
+            break;
+        }
+        default:
+            if (c >= '0' && c <= '7') {
+                int value = c - '0';
+                for (int digits = 1; digits < 3 && i + 1 < close && line[i + 1] >= '0' && line[i + 1] <= '7'; ++digits)
+                    value = value * 8 + (line[++i] - '0');
+                text += static_cast<char>(value);
+            } else {
+                text += c;
+            }
+        }
+    }
+    return text;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+std::vector<PoEntry> readEntries(std::string_view po) {
+    std::vector<PoEntry> entries;
+    PoEntry entry;
+    std::string* continued = nullptr;   // the string a bare "..." line goes on
+    bool started = false;
+    bool idSeen = false;
+    bool fuzzyComing = false;
+    const auto finish = [&] {
+        if (started) entries.push_back(std::move(entry));
+        entry = PoEntry{};
+        continued = nullptr;
+        started = false;
+    };
+    while (!po.empty()) {
+        const std::size_t end = po.find('\n');
+        std::string_view line = po.substr(0, end);
+        po = end == std::string_view::npos ? std::string_view{} : po.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (line.empty()) continue;
+        if (line[0] == '#') {
+            if (startsWith(line, "#,") && line.find("fuzzy") != std::string_view::npos) fuzzyComing = true;
+            continue;
+        }
+        if (line[0] == '"') {
+            if (continued != nullptr) *continued += unquote(line);
+            continue;
+        }
+        // msgctxt always opens an entry; msgid does unless it follows its msgctxt.
+        const bool context = startsWith(line, "msgctxt");
+        const bool id = startsWith(line, "msgid ") || startsWith(line, "msgid\"");
+        if (started && (context || (id && !(entry.hasContext && !idSeen)))) finish();
+        if (!started) {
+            started = true;
+            idSeen = false;
+            entry.fuzzy = fuzzyComing;
+            fuzzyComing = false;
+        }
+        if (id) idSeen = true;
+        if (startsWith(line, "msgctxt")) {
+            entry.hasContext = true;
+            entry.context = unquote(line);
+            continued = &entry.context;
+        } else if (startsWith(line, "msgid_plural")) {
+            entry.idPlural = unquote(line);
+            continued = &entry.idPlural;
+        } else if (startsWith(line, "msgid")) {
+            entry.id = unquote(line);
+            continued = &entry.id;
+        } else if (startsWith(line, "msgstr[")) {
+            const int index = std::atoi(std::string(line.substr(7)).c_str());
+            std::string& text = entry.strings[index < 0 ? 0 : index];
+            text = unquote(line);
+            continued = &text;
+        } else if (startsWith(line, "msgstr")) {
+            std::string& text = entry.strings[0];
+            text = unquote(line);
+            continued = &text;
+        } else {
+            continued = nullptr;   // a line the format does not have: skipped
+        }
+    }
+    finish();
+    return entries;
+}
+
+// A header field's value ("Language: ru\n" gives "ru").
+std::string headerField(const std::string& header, std::string_view field) {
+    std::size_t at = 0;
+    while (at < header.size()) {
+        std::size_t end = header.find('\n', at);
+        if (end == std::string::npos) end = header.size();
+        const std::string_view line(header.data() + at, end - at);
+        if (startsWith(line, field) && line.size() > field.size() && line[field.size()] == ':') {
+            std::string_view value = line.substr(field.size() + 1);
+            while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.remove_suffix(1);
+            return std::string(value);
+        }
+        at = end + 1;
+    }
+    return {};
+}
+
+// A small recursive-descent reader of the plural rule: the grammar of C's
+// conditional expressions over one variable, as Plural-Forms uses it.
+class PluralRule {
+public:
+    PluralRule(std::string_view text, unsigned long n) : text_(text), n_(n) {}
+
+    bool evaluate(unsigned long& result) {
+        result = conditional();
+        skipBlanks();
+        return ok_ && at_ == text_.size();
+    }
+
+private:
+    void skipBlanks() {
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) ++at_;
+    }
+    bool take(std::string_view token) {
+        skipBlanks();
+        if (text_.substr(at_, token.size()) != token) return false;
+        // "<" must not take the first half of "<=", nor "=" of "==" alone.
+        if (token.size() == 1 && at_ + 1 < text_.size() && text_[at_ + 1] == '=' && std::strchr("<>!=", token[0])) return false;
+        at_ += token.size();
+        return true;
+    }
+    unsigned long conditional() {
+        const unsigned long condition = logicalOr();
+        if (!take("?")) return condition;
+        const unsigned long yes = conditional();
+        if (!take(":")) ok_ = false;
+        const unsigned long no = conditional();
+        return condition != 0 ? yes : no;
+    }
+    unsigned long logicalOr() {
+        unsigned long value = logicalAnd();
+        while (take("||")) {
+            const unsigned long right = logicalAnd();
+            value = (value != 0 || right != 0) ? 1 : 0;
+        }
+        return value;
+    }
+    unsigned long logicalAnd() {
+        unsigned long value = equality();
+        while (take("&&")) {
+            const unsigned long right = equality();
+            value = (value != 0 && right != 0) ? 1 : 0;
+        }
+        return value;
+    }
+    unsigned long equality() {
+        unsigned long value = relation();
+        for (;;) {
+            if (take("==")) value = value == relation() ? 1 : 0;
+            else if (take("!=")) value = value != relation() ? 1 : 0;
+            else return value;
+        }
+    }
+    unsigned long relation() {
+        unsigned long value = sum();
+        for (;;) {
+            if (take("<=")) value = value <= sum() ? 1 : 0;
+            else if (take(">=")) value = value >= sum() ? 1 : 0;
+            else if (take("<")) value = value < sum() ? 1 : 0;
+            else if (take(">")) value = value > sum() ? 1 : 0;
+            else return value;
+        }
+    }
+    unsigned long sum() {
+        unsigned long value = product();
+        for (;;) {
+            if (take("+")) value += product();
+            else if (take("-")) value -= product();
+            else return value;
+        }
+    }
+    unsigned long product() {
+        unsigned long value = unary();
+        for (;;) {
+            if (take("*")) value *= unary();
+            else if (take("/")) value = divide(value, unary(), true);
+            else if (take("%")) value = divide(value, unary(), false);
+            else return value;
+        }
+    }
+    unsigned long divide(unsigned long value, unsigned long divisor, bool quotient) {
+        if (divisor == 0) {
+            ok_ = false;
+            return 0;
+        }
+        return quotient ? value / divisor : value % divisor;
+    }
+    unsigned long unary() {
+        if (take("!")) return unary() == 0 ? 1 : 0;
+        skipBlanks();
+        if (take("(")) {
+            const unsigned long value = conditional();
+            if (!take(")")) ok_ = false;
+            return value;
+        }
+        if (at_ < text_.size() && text_[at_] == 'n') {
+            ++at_;
+            return n_;
+        }
+        if (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) {
+            unsigned long value = 0;
+            while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) value = value * 10 + static_cast<unsigned long>(text_[at_++] - '0');
+            return value;
+        }
+        ok_ = false;
+        return 0;
+    }
+
+    std::string_view text_;
+    unsigned long n_;
+    std::size_t at_ = 0;
+    bool ok_ = true;
+};
+
+} // namespace
+
+bool evaluatePluralRule(std::string_view rule, unsigned long count, unsigned long& result) {
+    return PluralRule(rule, count).evaluate(result);
+}
+
+std::vector<std::string> printfDirectives(std::string_view format) {
+    std::vector<std::string> directives;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') continue;
+        std::size_t end = i + 1;
+        while (end < format.size() && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
+        if (end >= format.size()) {
+            directives.emplace_back(format.substr(i));
+            break;
+        }
+        if (format[end] != '%') directives.emplace_back(format.substr(i, end - i + 1));
+        i = end;
+    }
+    return directives;
+}
+
+Catalogue::Catalogue(std::string_view poText) {
+    for (PoEntry& entry : readEntries(poText)) {
+        if (entry.id.empty() && !entry.hasContext) {
+            const std::string& header = entry.strings[0];
+            code_ = headerField(header, "Language");
+            name_ = headerField(header, "X-Language-Name");
+            if (name_.empty()) name_ = code_;
+            const std::string forms = headerField(header, "Plural-Forms");
+            const std::size_t count = forms.find("nplurals=");
+            const std::size_t rule = forms.find("plural=", count == std::string::npos ? 0 : count + 9);
+            if (count != std::string::npos && rule != std::string::npos) {
+                pluralCount_ = static_cast<std::size_t>(std::atoi(forms.c_str() + count + 9));
+                std::string expression = forms.substr(rule + 7);
+                while (!expression.empty() && (expression.back() == ';' || expression.back() == ' ')) expression.pop_back();
+                unsigned long probe = 0;
+                if (pluralCount_ >= 1 && evaluatePluralRule(expression, 1, probe)) pluralRule_ = expression;
+                else pluralCount_ = 2;
+            }
+            continue;
+        }
+        if (entry.fuzzy) continue;
+        const bool plural = !entry.idPlural.empty();
+        const auto sourceDirectives = printfDirectives(plural ? entry.idPlural : entry.id);
+        std::vector<std::string> forms;
+        bool usable = true;
+        for (std::size_t index = 0; index < (plural ? pluralCount_ : 1); ++index) {
+            const auto found = entry.strings.find(static_cast<int>(index));
+            if (found == entry.strings.end() || found->second.empty() || printfDirectives(found->second) != sourceDirectives) usable = false;
+            else forms.push_back(found->second);
+        }
+        if (!usable) continue;
+        std::string key = entry.hasContext ? entry.context + '\004' + entry.id : entry.id;
+        entries_[std::move(key)] = std::move(forms);
+    }
+}
+
+const char* Catalogue::find(std::string_view key) const {
+    const auto found = entries_.find(std::string(key));
+    return found == entries_.end() ? nullptr : found->second.front().c_str();
+}
+
+const char* Catalogue::findPlural(std::string_view singular, unsigned long count) const {
+    const auto found = entries_.find(std::string(singular));
+    if (found == entries_.end()) return nullptr;
+    const std::size_t index = pluralIndex(count);
+    return found->second[index < found->second.size() ? index : found->second.size() - 1].c_str();
+}
+
+std::size_t Catalogue::pluralIndex(unsigned long count) const {
+    if (pluralRule_.empty()) return count == 1 ? 0 : 1;
+    unsigned long index = 0;
+    if (!evaluatePluralRule(pluralRule_, count, index) || index >= pluralCount_) return 0;
+    return index;
+}
+
+} // namespace zmt
