@@ -23,7 +23,7 @@ using namespace zmt::ui;
 
 namespace {
 
-constexpr const char* kCaption = "Клавиатура (реакция на событие 3)\0Keyboard (Reactions for the event 3)";
+constexpr const char* kCaption = N_("Keyboard (Reactions for the event 3)");
 
 using zmt::ui::test::child;
 
@@ -111,7 +111,7 @@ private slots:
 
     void keysFillKey1ThenKey2AndComeOffAgain() {
         test::RussianAfterwards russian;
-        setLanguageIndex(English);
+        setLanguage("en");
         OpenPicker p;
         QCOMPARE(p.line(), QStringLiteral("Not specified"));
         p.click("PanelKey4x");
@@ -148,7 +148,7 @@ private slots:
         // A keyboard reaction without bits or keys is still one, and says so.
         QVERIFY(same(p.reaction, {ReactionKeyboard, 0, 0, 0}));
         QCOMPARE(p.line(), QStringLiteral("Отсутствует"));
-        setLanguageIndex(English);
+        setLanguage("en");
         p.click("PanelMod0x");
         p.click("PanelMod0x");
         QCOMPARE(p.line(), QStringLiteral("Not specified"));
@@ -280,7 +280,7 @@ private slots:
         DescribingOwner firstOwner{first, firstMemo}, secondOwner{second, secondMemo};
         {
             auto caption = std::make_unique<char[]>(200);
-            const char title[] = "Событие 12\0Event 12";
+            const char title[] = N_("Event 12");
             std::memcpy(caption.get(), title, sizeof title);
             picker.open(first, &firstOwner, caption.get());
         }
@@ -295,7 +295,7 @@ private slots:
         // Hiding keeps the target; a language switch re-titles from the copy.
         picker.hide();
         QCOMPARE(picker.target(), &second);
-        setLanguageIndex(English);
+        setLanguage("en");
         translateForm(kFormKeyBoardTranslation, &picker);
         picker.retranslateTitle();
         QCOMPARE(picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 3)"));

@@ -2,6 +2,7 @@
 // lays no control with text over another (tests/ui/layout_check.h says what
 // is measured). A caption that grows in translation fails here, with the
 // control, its text and the pixels it lacks.
+#include "test_languages.h"
 #include "../layout_check.h"
 #include "../program_rig.h"
 #include "ui/procedures/quick_setup_window.h"
@@ -63,7 +64,7 @@ private slots:
     void noTextIsCutInAnyWindow() {
         QFETCH(int, language);
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.poll();
         QVERIFY(p.window.flags().imageValid());
@@ -82,7 +83,7 @@ private slots:
         ReactionPicker& picker = p.picker();
         Reaction sample{ReactionKeyboard, 0x41, 4, 30};
         picker.open(sample, nullptr,
-                    "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+                    N_("Keyboard (Reactions for the event 1)"));
         check(picker);
         picker.hide();
         SnapshotWindows& snapshots = p.program.snapshotWindows();
@@ -114,7 +115,7 @@ private slots:
         test::ProgramRig p;
         p.controller().levelNoise = 0;
         p.controller().state.keyLevels = {kIdle, kIdle, kIdle, kIdle};
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.connect();
         QuickSetupEntry& entry = p.program.quickSetup();

@@ -63,13 +63,13 @@ struct Bench {
 class SimulatorWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { setLanguageIndex(English); }
+    void init() { setLanguage("en"); }
 
     void titleFollowsTheLanguage() {
         Bench bench;
         QCOMPARE(bench.window.objectName(), QString("SimulatorWindow"));
         QCOMPARE(bench.window.windowTitle(), QString("Simulator"));
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         bench.window.retranslate();
         QCOMPARE(bench.window.windowTitle(), QString::fromUtf8("Симулятор"));
         QCOMPARE(bench.child<QPushButton>("releaseButton")->text(), QString::fromUtf8("Отпустить все"));
@@ -109,7 +109,7 @@ private slots:
         Bench bench;
         bench.window.show();   // measured as drawn, with the style's own margins
         for (int language : {English, Russian}) {
-            setLanguageIndex(language);
+            setLanguage(codeOf(language));
             bench.window.retranslate();
             QCoreApplication::processEvents();
             // 1280 minus the main window (696) and two window frames.

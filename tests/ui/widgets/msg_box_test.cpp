@@ -72,7 +72,7 @@ class MsgBoxTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void kindsChooseCaptionIconAndButtons() {
         const MsgBoxLayout error = msgBoxLayout(MessageKind::Error);
@@ -123,7 +123,7 @@ private slots:
         std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Отменить действие"));
 
-        window.setLanguage(English);
+        window.setLanguage("en");
         answerBoxes(window, seen, QMessageBox::No);
         QCOMPARE(window.showMessage({MessageKind::Warning, DefaultAnswer::No}, "Sure?"), Answer::No);
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
@@ -133,7 +133,7 @@ private slots:
         menu.reset(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
 
-        window.setLanguage(Russian);
+        window.setLanguage("ru");
         answerBoxes(window, seen, QMessageBox::Yes);
         QCOMPARE(window.showMessage(MessageKind::Question, "Готово?"), Answer::Yes);
         QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
