@@ -112,6 +112,9 @@ const std::array<std::vector<std::string>, 2>& programTexts() {
         }
         for (const std::string& literal : stringLiterals(readFile(kSourceRoot / "translations" / "ru.po")))
             found[0].push_back(withoutMnemonics(literal));
+        // The language menu names each language in itself, in every language.
+        for (const Language& language : languages())
+            for (auto& texts : found) texts.push_back(language.name);
         return found;
     }();
     return texts;

@@ -23,7 +23,8 @@ using namespace zmt::ui;
 
 namespace {
 
-constexpr const char* kCaption = N_("Keyboard (Reactions for the event 3)");
+// A title in every language, as the editor makes them.
+const std::string kCaption = formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 3);
 
 using zmt::ui::test::child;
 
@@ -278,14 +279,9 @@ private slots:
         Reaction first{}, second{ReactionSystem, 0, 0x04, 0};
         QPlainTextEdit firstMemo, secondMemo;
         DescribingOwner firstOwner{first, firstMemo}, secondOwner{second, secondMemo};
-        {
-            auto caption = std::make_unique<char[]>(200);
-            const char title[] = N_("Event 12");
-            std::memcpy(caption.get(), title, sizeof title);
-            picker.open(first, &firstOwner, caption.get());
-        }
+        picker.open(first, &firstOwner, formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 12));
         QVERIFY(picker.isVisible());
-        QCOMPARE(picker.windowTitle(), QStringLiteral("Событие 12"));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
         picker.open(second, &secondOwner, kCaption);
         QVERIFY(child<Panel>(picker, QStringLiteral("SystemControl2x"))->property("selected").toBool());
         QTest::mouseClick(child<Panel>(picker, QStringLiteral("PanelKey4x")), Qt::LeftButton);

@@ -38,9 +38,9 @@ struct Rig : test::ProgramRig {
     Rig() : ProgramRig({.startUp = false, .answer = Answer::Yes}) {
         controller().levelNoise = 0;
         // Started as the program starts, in the language the test chose.
-        const int language = languageIndex();
+        const std::string language = languageCode();
         program.startUp();
-        window.setLanguage(codeOf(language));
+        window.setLanguage(language);
         window.resize(window.sizeHint());
     }
     void tick() {

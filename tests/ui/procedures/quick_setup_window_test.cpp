@@ -37,9 +37,9 @@ struct Rig : test::ProgramRig {
         controller().levelNoise = 0;
         letGo();
         // Started as the program starts, in the language the test chose.
-        const int language = languageIndex();
+        const std::string language = languageCode();
         program.startUp();
-        window.setLanguage(codeOf(language));
+        window.setLanguage(language);
     }
     static test::RigOptions startedHere(test::RigOptions options) {
         options.startUp = false;

@@ -78,7 +78,7 @@ private slots:
         const MsgBoxLayout error = msgBoxLayout(MessageKind::Error);
         QCOMPARE(error.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(error.icon, MsgBoxIcon::Stop);
-        QCOMPARE(QString::fromUtf8(error.captionLiteral), QStringLiteral("Ошибка"));
+        QCOMPARE(QString::fromUtf8(localized(error.captionLiteral)), QStringLiteral("Ошибка"));
         const MsgBoxLayout info = msgBoxLayout(MessageKind::Information);
         QCOMPARE(info.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(info.icon, MsgBoxIcon::Information);
