@@ -319,6 +319,25 @@ private slots:
         bench.child<QSpinBox>("unplugAfter")->setValue(2);
         bench.click("unplugAfterButton");
         QCOMPARE(bench.label("unplugPending"), QString("Unplugs in 2 frames"));
+        // The count reads right in each language's plural forms.
+        {
+            const struct {
+                const char* language;
+                int frames;
+                const char* shown;
+            } counts[] = {{"en", 1, "Unplugs in 1 frame"},        {"ru", 1, "Отключение через 1 кадр"},
+                          {"ru", 3, "Отключение через 3 кадра"},  {"ru", 5, "Отключение через 5 кадров"},
+                          {"ru", 11, "Отключение через 11 кадров"}, {"ru", 21, "Отключение через 21 кадр"}};
+            for (const auto& count : counts) {
+                setLanguage(count.language);
+                bench.child<QSpinBox>("unplugAfter")->setValue(count.frames);
+                bench.click("unplugAfterButton");
+                QCOMPARE(bench.label("unplugPending"), QString::fromUtf8(count.shown));
+            }
+            setLanguage("en");
+            bench.child<QSpinBox>("unplugAfter")->setValue(2);
+            bench.click("unplugAfterButton");
+        }
         std::array<uint8_t, 4> levels{};
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
         QVERIFY(bench.read(cmdKeyLevels, levels.data(), 4) != ResultCode::Ok);
