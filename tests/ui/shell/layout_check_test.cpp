@@ -9,6 +9,7 @@
 #include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
+#include "ui/widgets/msg_box.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -82,8 +83,7 @@ private slots:
         }
         ReactionPicker& picker = p.picker();
         Reaction sample{ReactionKeyboard, 0x41, 4, 30};
-        picker.open(sample, nullptr,
-                    N_("Keyboard (Reactions for the event 1)"));
+        picker.open(sample, nullptr, formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 1));
         check(picker);
         picker.hide();
         SnapshotWindows& snapshots = p.program.snapshotWindows();
@@ -100,6 +100,24 @@ private slots:
         simulator->show();
         check(*simulator);
         simulator->hide();
+        // A box of each kind, with real messages: its caption, its text and
+        // its buttons in the language.
+        const struct {
+            MessageKind kind;
+            std::string text;
+        } boxes[] = {
+            {MessageKind::Error, formatText(localized("Failed to update the firmware\n%s"), localized("Controller is disconnected"))},
+            {MessageKind::Question, formatText(localized("Changes made while controller %u was connected have not been written to it yet.\nWrite "
+                                                         "them to controller %u?\nNo: read the configuration of controller %u instead."),
+                                               1001u, 1002u, 1002u)},
+            {MessageKind::Warning, localized("Only the boot loader runs")},
+            {MessageKind::Information, formatText(localized("Unknown error USB: %d"), 7)},
+        };
+        for (const auto& box : boxes) {
+            const auto shown = buildMsgBox(box.kind, QString::fromStdString(box.text), &p.window);
+            shown->show();
+            check(*shown);
+        }
 
         QVERIFY2(faults.empty(), test::describe(faults).c_str());
     }
