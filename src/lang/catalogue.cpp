@@ -271,16 +271,21 @@ bool evaluatePluralRule(std::string_view rule, unsigned long count, unsigned lon
 }
 
 std::vector<std::string> printfDirectives(std::string_view format) {
+    // Only what printf would take for a conversion counts: "10% off" or a
+    // percent sign before a Cyrillic letter is text, in the English and in
+    // the translation alike.
     std::vector<std::string> directives;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') continue;
         std::size_t end = i + 1;
         while (end < format.size() && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
-        if (end >= format.size()) {
-            directives.emplace_back(format.substr(i));
-            break;
+        if (end >= format.size()) break;
+        if (format[end] == '%' && end == i + 1) {
+            i = end;
+            continue;
         }
-        if (format[end] != '%') directives.emplace_back(format.substr(i, end - i + 1));
+        if (std::strchr("diouxXeEfFgGaAcspn", format[end]) == nullptr) continue;
+        directives.emplace_back(format.substr(i, end - i + 1));
         i = end;
     }
     return directives;

@@ -86,6 +86,20 @@ TEST(Catalogues, TheBuiltInOnesAreOfferedEachInItsOwnName) {
     EXPECT_STREQ(localized(NC_("head unit type", "Disabled")), "Disabled");
 }
 
+TEST(Catalogues, EveryShippedTranslationIsUsed) {
+    // A translation the reader drops shows English in its place: each entry
+    // of a shipped catalogue must come through.
+    const BuiltInCatalogues builtIn = builtInCatalogues();
+    ASSERT_GT(builtIn.count, 0u);
+    for (std::size_t i = 0; i < builtIn.count; ++i) {
+        const std::string text = builtIn.texts[i];
+        std::size_t entries = 0;
+        for (std::size_t at = text.find("\nmsgid "); at != std::string::npos; at = text.find("\nmsgid ", at + 1)) ++entries;
+        const Catalogue catalogue(text);
+        EXPECT_EQ(catalogue.size() + 1, entries) << catalogue.code();   // the header is no entry
+    }
+}
+
 TEST(Catalogues, ATranslationIsFoundOnlyWhenItIsSafeToShow) {
     TestLanguage test;
     const struct {
@@ -143,8 +157,10 @@ TEST(Catalogues, APluralRuleThatDoesNotParseIsRefused) {
 }
 
 TEST(Catalogues, DirectivesAreComparedInOrder) {
-    EXPECT_EQ(printfDirectives("%d of %-5s, 100%% %zu %"), (std::vector<std::string>{"%d", "%-5s", "%zu", "%"}));
+    EXPECT_EQ(printfDirectives("%d of %-5s, 100%% %zu %"), (std::vector<std::string>{"%d", "%-5s", "%zu"}));
     EXPECT_TRUE(printfDirectives("no directives").empty());
+    // A percent sign in text is no directive, before a Cyrillic letter too.
+    EXPECT_EQ(printfDirectives("Offset 10% when setting"), printfDirectives("Отступ 10% при настройке"));
 }
 
 TEST(Catalogues, ALocaleNameChoosesItsLanguageAndAnUnknownOneChangesNothing) {
