@@ -115,6 +115,7 @@ TEST(Catalogues, ATranslationIsFoundOnlyWhenItIsSafeToShow) {
         {"Channel %d of %s", "Channel %d of %s"},    // its directives differ: printf would misread
         {"Not in the catalogue", "Not in the catalogue"},
         {NC_("other", "Error"), "Error"},            // a context of its own is another text
+        {"after %d frame", "after %d frame"},        // a plural entry answers only for a count
     };
     for (const auto& c : cases) EXPECT_STREQ(localized(c.source), c.shown) << c.source;
 }
@@ -128,6 +129,7 @@ TEST(Catalogues, PluralsFollowTheLanguagesRule) {
                  {21, "после %d кадра"}, {22, "после %d кадров"}, {111, "после %d кадров"}};
     for (const auto& c : cases)
         EXPECT_STREQ(localizedPlural("after %d frame", "after %d frames", c.count), c.form) << c.count;
+    EXPECT_STREQ(localizedPlural("Error", "Errors", 5), "Errors");   // a plain entry has no forms
     setLanguage("en");
     EXPECT_STREQ(localizedPlural("after %d frame", "after %d frames", 1), "after %d frame");
     EXPECT_STREQ(localizedPlural("after %d frame", "after %d frames", 0), "after %d frames");

@@ -238,3 +238,18 @@ TEST(Settings, QuickSetupOffersAreRememberedPerSerial) {
     EXPECT_EQ(again.quickTop, 30);
     EXPECT_EQ(again.quickLeft, 700);
 }
+
+// The Lang key keeps the numbers every earlier program wrote and reads, and
+// holds a code only for a language they never had.
+TEST(Settings, LanguageKeepsTheOldNumbersAndTakesCodesForOtherLanguages) {
+    const struct {
+        const char* stored;
+        const char* language;
+    } reads[] = {{"0", "ru"},   {"1", "en"},        {"7", "ru"},          {"-1", "ru"}, {"", "ru"},
+                 {"de", "de"},  {"pt_BR", "pt_BR"}, {"sr-Latn", "sr-Latn"}, {"d e", "ru"}, {"1de", "ru"},
+                 {"x;y", "ru"}, {"абв", "ru"},      {"abcdefghijklmnopq", "ru"}};
+    for (const auto& read : reads) EXPECT_EQ(languageFromSetting(read.stored), read.language) << read.stored;
+    EXPECT_EQ(languageSetting("ru"), "0");
+    EXPECT_EQ(languageSetting("en"), "1");
+    EXPECT_EQ(languageSetting("de"), "de");
+}
