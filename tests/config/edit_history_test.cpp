@@ -158,7 +158,10 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
 
 TEST(EditHistory, LabelsFormatEveryLanguage) {
     const EditLabel made = editLabel(N_("delete button %s"), "2.137");
-    EXPECT_EQ(made.everyLanguage, std::string("delete button 2.137") + '\0' + "удалить кнопку 2.137");
+    setLanguage("en");
+    EXPECT_EQ(made.text(), "delete button 2.137");
+    setLanguage("ru");
+    EXPECT_EQ(made.text(), "удалить кнопку 2.137");
 }
 
 // The history against a simulated controller: undo is an edit like any other
