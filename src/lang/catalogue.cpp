@@ -275,12 +275,13 @@ std::vector<std::string> printfDirectives(std::string_view format) {
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') continue;
         std::size_t end = i + 1;
-        while (end < format.size() && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
-        if (end >= format.size()) {
-            directives.emplace_back(format.substr(i));
-            break;
-        }
-        if (format[end] != '%') directives.emplace_back(format.substr(i, end - i + 1));
+        while (end < format.size() && format[end] != '\0' && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
+        if (end >= format.size()) break;
+        // Only a conversion takes an argument: the '%' of "10% when" or of a
+        // text that ends in "10%" is plain text, and counting it would throw
+        // away a translation whose next letter differs.
+        if (format[end] != '\0' && std::strchr("diouxXeEfFgGaAcspnCS", format[end]) != nullptr)
+            directives.emplace_back(format.substr(i, end - i + 1));
         i = end;
     }
     return directives;

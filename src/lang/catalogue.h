@@ -46,7 +46,8 @@ private:
 // >= + - * / % ! and parentheses) for count. False when it does not parse.
 bool evaluatePluralRule(std::string_view rule, unsigned long count, unsigned long& result);
 
-// The printf conversions of a format in order ("%d", "%-5s", ...), %% left out.
+// The printf conversions of a format in order ("%d", "%-5s", ...); "%%" and a
+// '%' followed by no conversion ("10% when", "10%") are left out.
 std::vector<std::string> printfDirectives(std::string_view format);
 
 // The .po texts built into the programs (translations/*.po), made by the build.
