@@ -40,6 +40,7 @@ faults=(
   "mark|A text for the probe||translations/zmtsetup.pot is out of date"
   "mark|A text for the probe||  new in src/: A text for the probe"
   'add_line|const char* k = localized("Проба\0" "Probe");||a two-language literal'
+  'add_line|const char* k = localized(on ? "Probe on" : "Probe off");||only the first reaches the catalogues'
   'po|msgid "See: zmtctl --help"|#, fuzzy\nmsgid "See: zmtctl --help"|fuzzy (a guess to confirm), 1:'
   'po|msgstr "Подробности: zmtctl --help"|msgstr ""|untranslated, 1:'
   'po|msgid "See: zmtctl --help"\nmsgstr "Подробности: zmtctl --help"\n||missing (run scripts/translations update), 1:'
