@@ -57,3 +57,19 @@ TEST(Catalogue, KeepsATranslationUnlessItsDirectivesDiffer) {
         if (c.taken && found != nullptr) EXPECT_STREQ(found, c.translation);
     }
 }
+
+// A translation the reader leaves out shows in English without a word, so
+// every entry of a shipped catalogue must be taken (scripts/translations
+// check sees to it that each is translated and not fuzzy).
+TEST(Catalogue, TakesEveryEntryOfTheShippedCatalogues) {
+    const BuiltInCatalogues shipped = builtInCatalogues();
+    ASSERT_GT(shipped.count, 0u);
+    for (std::size_t i = 0; i < shipped.count; ++i) {
+        const std::string text = shipped.texts[i];
+        std::size_t entries = 0;   // "msgid" opening a line, the header's left out
+        for (std::size_t at = text.find("\nmsgid "); at != std::string::npos; at = text.find("\nmsgid ", at + 1))
+            entries += text.compare(at, 10, "\nmsgid \"\"\n") != 0 || text.compare(at + 10, 1, "\"") == 0;
+        const Catalogue catalogue(text);
+        EXPECT_EQ(catalogue.size(), entries) << catalogue.code();
+    }
+}
