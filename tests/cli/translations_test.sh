@@ -39,6 +39,7 @@ expect_rc 0 "check on the committed catalogues"
 faults=(
   "mark|A text for the probe||translations/zmtsetup.pot is out of date"
   "mark|A text for the probe||  new in src/: A text for the probe"
+  "mark|Mode||the same texts; their files, order, comments or flags differ"
   'add_line|const char* k = localized("Проба\0" "Probe");||a two-language literal'
   'add_line|const char* k = localized(on ? "Probe on" : "Probe off");||only the first reaches the catalogues'
   'po|msgid "See: zmtctl --help"|#, fuzzy\nmsgid "See: zmtctl --help"|fuzzy (a guess to confirm), 1:'
