@@ -46,6 +46,7 @@ faults=(
   'po|msgstr "Подробности: zmtctl --help"|msgstr ""|untranslated, 1:'
   'po|msgid "See: zmtctl --help"\nmsgstr "Подробности: zmtctl --help"\n||missing (run scripts/translations update), 1:'
   "po|лишний аргумент '%s'|лишний аргумент '%d'|msgfmt --check failed"
+  'po|nplurals=3;|nplurals=2;|plural expression can produce values as large as 2'
   'po|X-Language-Name|X-Name|the header has no X-Language-Name'
   'po|Plural-Forms|X-Plural|the header has no Plural-Forms'
 )
