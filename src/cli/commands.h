@@ -31,7 +31,7 @@ using Arguments = std::vector<std::string>;
 struct CommandRow {
     const char* name;
     const char* synopsis;   // arguments after the name, e.g. "[--count N]"
-    const char* help;       // bilingual literal, one or more lines
+    const char* help;       // English, marked N_; one or more lines
     int (*run)(Session& session, const Arguments& arguments);
     DeviceUse use;
 };

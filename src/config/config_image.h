@@ -171,7 +171,7 @@ enum ReactionKind : uint8_t {
     ReactionInfrared = 0x10,   // plus the protocol number
 };
 
-// Item texts of the editor's drop-down lists, as bilingual literals; the index
+// Item texts of the editor's drop-down lists, as English texts marked N_; the index
 // is the stored value.
 inline constexpr int kEventTypeCount = 4;
 inline constexpr int kTouchModeCount = 4;

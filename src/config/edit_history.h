@@ -93,7 +93,7 @@ public:
 private:
     // A step's runs are packed into one buffer, each as offset (2 bytes),
     // length (2 bytes), the bytes before and the bytes after; its name is
-    // the label's bilingual text. Two allocations a step.
+    // the label's text in every language. Two allocations a step.
     struct Step {
         std::string label;
         std::vector<uint8_t> runs;

@@ -40,7 +40,7 @@ IrCapture captureIrTrigger(EventRecord& event, const IrCodeReader& read);
 // The code becomes the event's reaction (NEC only; the protocol is implied).
 IrCapture captureIrReaction(EventRecord& event, const IrCodeReader& read);
 
-// What the user is told, as bilingual literals.
+// What the user is told, as English texts marked N_.
 inline constexpr const char* kIrBothSidesText =
     N_("You can not put the IR code for the event, and the reaction");
 inline constexpr const char* kIrReadFailedText = N_("Failed to get IR code\n%s");

@@ -2,11 +2,12 @@
 
 #include <cctype>
 #include <cstring>
-#include <map>
 
 namespace zmt {
 
 namespace {
+
+constexpr int kMostPluralForms = 8;
 
 // One entry as the file spells it.
 struct PoEntry {
@@ -15,7 +16,7 @@ struct PoEntry {
     std::string idPlural;
     bool hasContext = false;
     bool fuzzy = false;
-    std::map<int, std::string> strings;   // msgstr is [0]; msgstr[N] is [N]
+    std::vector<std::string> strings;   // msgstr is [0]; msgstr[N] is [N]
 };
 
 // The text of a quoted .po string, escapes undone. Unknown escapes keep their
@@ -25,13 +26,18 @@ std::string unquote(std::string_view line) {
     const std::size_t open = line.find('"');
     const std::size_t close = line.rfind('"');
     if (open == std::string_view::npos || close <= open) return text;
+    text.reserve(close - open);
     for (std::size_t i = open + 1; i < close; ++i) {
-        char c = line[i];
-        if (c != '\\' || i + 1 >= close) {
-            text += c;
+        // The run up to the next escape goes in at once.
+        const std::size_t escape = std::min(line.find('\\', i), close);
+        text.append(line.data() + i, escape - i);
+        i = escape;
+        if (i >= close) break;
+        if (i + 1 >= close) {
+            text += '\\';
             continue;
         }
-        c = line[++i];
+        const char c = line[++i];
         switch (c) {
         case 'n': text += '\n'; break;
         case 't': text += '\t'; break;
@@ -113,11 +119,19 @@ std::vector<PoEntry> readEntries(std::string_view po) {
             entry.id = unquote(line);
             continued = &entry.id;
         } else if (startsWith(line, "msgstr[")) {
-            const int index = std::atoi(std::string(line.substr(7)).c_str());
-            std::string& text = entry.strings[index < 0 ? 0 : index];
+            // No language has more than a handful of forms; a number beyond
+            // that is a damaged line, not a reason to allocate.
+            const int index = std::atoi(std::string(line.substr(7, 3)).c_str());
+            if (index < 0 || index >= kMostPluralForms) {
+                continued = nullptr;
+                continue;
+            }
+            if (entry.strings.size() <= static_cast<std::size_t>(index)) entry.strings.resize(static_cast<std::size_t>(index) + 1);
+            std::string& text = entry.strings[static_cast<std::size_t>(index)];
             text = unquote(line);
             continued = &text;
         } else if (startsWith(line, "msgstr")) {
+            if (entry.strings.empty()) entry.strings.resize(1);
             std::string& text = entry.strings[0];
             text = unquote(line);
             continued = &text;
@@ -271,17 +285,21 @@ bool evaluatePluralRule(std::string_view rule, unsigned long count, unsigned lon
 }
 
 std::vector<std::string> printfDirectives(std::string_view format) {
+    // Only what printf would take for a conversion counts: "10% off" or a
+    // percent sign before a Cyrillic letter is text, in the English and in
+    // the translation alike.
     std::vector<std::string> directives;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') continue;
         std::size_t end = i + 1;
-        while (end < format.size() && format[end] != '\0' && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
+        while (end < format.size() && std::strchr("-+ #0123456789.*'hljztLq", format[end]) != nullptr) ++end;
         if (end >= format.size()) break;
-        // Only a conversion takes an argument: the '%' of "10% when" or of a
-        // text that ends in "10%" is plain text, and counting it would throw
-        // away a translation whose next letter differs.
-        if (format[end] != '\0' && std::strchr("diouxXeEfFgGaAcspnCS", format[end]) != nullptr)
-            directives.emplace_back(format.substr(i, end - i + 1));
+        if (format[end] == '%' && end == i + 1) {
+            i = end;
+            continue;
+        }
+        if (std::strchr("diouxXeEfFgGaAcspn", format[end]) == nullptr) continue;
+        directives.emplace_back(format.substr(i, end - i + 1));
         i = end;
     }
     return directives;
@@ -290,6 +308,7 @@ std::vector<std::string> printfDirectives(std::string_view format) {
 Catalogue::Catalogue(std::string_view poText) {
     for (PoEntry& entry : readEntries(poText)) {
         if (entry.id.empty() && !entry.hasContext) {
+            if (entry.strings.empty()) continue;
             const std::string& header = entry.strings[0];
             code_ = headerField(header, "Language");
             name_ = headerField(header, "X-Language-Name");
@@ -302,37 +321,51 @@ Catalogue::Catalogue(std::string_view poText) {
                 std::string expression = forms.substr(rule + 7);
                 while (!expression.empty() && (expression.back() == ';' || expression.back() == ' ')) expression.pop_back();
                 unsigned long probe = 0;
-                if (pluralCount_ >= 1 && evaluatePluralRule(expression, 1, probe)) pluralRule_ = expression;
+                if (pluralCount_ >= 1 && pluralCount_ <= static_cast<std::size_t>(kMostPluralForms) &&
+                    evaluatePluralRule(expression, 1, probe))
+                    pluralRule_ = expression;
                 else pluralCount_ = 2;
             }
             continue;
         }
         if (entry.fuzzy) continue;
         const bool plural = !entry.idPlural.empty();
-        const auto sourceDirectives = printfDirectives(plural ? entry.idPlural : entry.id);
+        const std::string& source = plural ? entry.idPlural : entry.id;
+        const auto sourceDirectives = printfDirectives(source);
+        // Texts with no percent sign on either side need no comparing.
+        const auto sameDirectives = [&](const std::string& translation) {
+            if (source.find('%') == std::string::npos && translation.find('%') == std::string::npos) return true;
+            return printfDirectives(translation) == sourceDirectives;
+        };
         std::vector<std::string> forms;
-        bool usable = true;
+        // The code passes the same arguments to either English form.
+        bool usable = !plural || printfDirectives(entry.id) == sourceDirectives;
         for (std::size_t index = 0; index < (plural ? pluralCount_ : 1); ++index) {
-            const auto found = entry.strings.find(static_cast<int>(index));
-            if (found == entry.strings.end() || found->second.empty() || printfDirectives(found->second) != sourceDirectives) usable = false;
-            else forms.push_back(found->second);
+            if (index >= entry.strings.size() || entry.strings[index].empty() ||
+                !sameDirectives(entry.strings[index]))
+                usable = false;
+            else
+                forms.push_back(std::move(entry.strings[index]));
         }
         if (!usable) continue;
         std::string key = entry.hasContext ? entry.context + '\004' + entry.id : entry.id;
-        entries_[std::move(key)] = std::move(forms);
+        entries_[std::move(key)] = Entry{plural, std::move(forms)};
     }
 }
 
 const char* Catalogue::find(std::string_view key) const {
-    const auto found = entries_.find(std::string(key));
-    return found == entries_.end() ? nullptr : found->second.front().c_str();
+    // A plural entry's forms carry the count's directive, which a text
+    // looked up alone need not have: only a plain entry answers.
+    const auto found = entries_.find(key);
+    return found == entries_.end() || found->second.plural ? nullptr : found->second.forms.front().c_str();
 }
 
 const char* Catalogue::findPlural(std::string_view singular, unsigned long count) const {
-    const auto found = entries_.find(std::string(singular));
-    if (found == entries_.end()) return nullptr;
+    const auto found = entries_.find(singular);
+    if (found == entries_.end() || !found->second.plural) return nullptr;
+    const std::vector<std::string>& forms = found->second.forms;
     const std::size_t index = pluralIndex(count);
-    return found->second[index < found->second.size() ? index : found->second.size() - 1].c_str();
+    return forms[index < forms.size() ? index : forms.size() - 1].c_str();
 }
 
 std::size_t Catalogue::pluralIndex(unsigned long count) const {

@@ -3,6 +3,7 @@
 // translation of each English text, the plural rule, and the language's code
 // and own name from the header.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,15 +40,24 @@ private:
     std::string name_;
     std::string pluralRule_;   // the C expression of Plural-Forms, empty for English's n != 1
     std::size_t pluralCount_ = 2;
-    std::unordered_map<std::string, std::vector<std::string>> entries_;
+    // Looked up by string_view, with no copy of the key.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+    struct Entry {
+        bool plural;                      // from msgid_plural: findPlural's only
+        std::vector<std::string> forms;   // one, or one per plural form
+    };
+    std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>> entries_;
 };
 
 // Evaluates a Plural-Forms expression (C syntax over n: ?: || && == != < > <=
 // >= + - * / % ! and parentheses) for count. False when it does not parse.
 bool evaluatePluralRule(std::string_view rule, unsigned long count, unsigned long& result);
 
-// The printf conversions of a format in order ("%d", "%-5s", ...); "%%" and a
-// '%' followed by no conversion ("10% when", "10%") are left out.
+// The printf conversions of a format in order ("%d", "%-5s", ...); "%%" and
+// a percent sign no conversion follows are text.
 std::vector<std::string> printfDirectives(std::string_view format);
 
 // The .po texts built into the programs (translations/*.po), made by the build.

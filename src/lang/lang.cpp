@@ -25,12 +25,9 @@ struct Languages {
     void add(const char* poText) {
         auto catalogue = std::make_unique<Catalogue>(poText);
         if (catalogue->code().empty() || catalogue->code() == kSourceLanguage) return;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].code == catalogue->code()) {   // the later text of one language wins
-                catalogues[i] = std::move(catalogue);
-                return;
-            }
-        }
+        // A language present already keeps its catalogue: texts looked up in
+        // it are pointers into it, and must stay valid.
+        if (find(catalogue->code()) < list.size()) return;
         const auto at = std::lower_bound(list.begin(), list.end(), catalogue->code(),
                                          [](const Language& language, const std::string& code) { return language.code < code; });
         const auto index = static_cast<std::size_t>(at - list.begin());

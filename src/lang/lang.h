@@ -63,8 +63,8 @@ std::size_t languageIndex();
 // False, and nothing changes, when no such language is present.
 bool setLanguage(std::string_view code);
 
-// Adds a catalogue (the text of a .po file, kept, not copied) to the
-// languages present. The built-in ones come in by themselves; this is for a
+// Adds a catalogue (the text of a .po file) to the languages present; one
+// of a language present already is left out. The built-in ones come in by themselves; this is for a
 // catalogue that is not shipped, the pseudo-language of the layout checks.
 void addCatalogue(const char* poText);
 

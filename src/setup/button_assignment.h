@@ -24,7 +24,7 @@ namespace zmt::setup {
 // never touched.
 inline constexpr std::size_t kSetupImageBytes = offsetof(ConfigImage, longPressTimeout);
 
-// What the refusals say (bilingual formats: the channel counted from 1).
+// What the refusals say (formats marked N_: the channel counted from 1).
 inline constexpr const char* kChannelFullText = N_("Channel %d already holds 15 buttons: no new one fits");
 inline constexpr const char* kNoFreeEventText = N_("All 60 events are in use: there is no room for the function");
 

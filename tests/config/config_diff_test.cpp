@@ -1,3 +1,4 @@
+#include "test_languages.h"
 #include "config/config_diff.h"
 #include "lang/lang.h"
 #include "learned_buttons.h"
@@ -48,8 +49,8 @@ const Change kChanges[] = {
 
 class ConfigDiffTest : public ::testing::TestWithParam<int> {
 protected:
-    void SetUp() override { setLanguageIndex(GetParam()); }
-    void TearDown() override { setLanguageIndex(English); }
+    void SetUp() override { setLanguage(codeOf(GetParam())); }
+    void TearDown() override { setLanguage("en"); }
 };
 
 } // namespace

@@ -134,11 +134,11 @@ TEST(ConfigFile, AFileCutShortLoadsButNamesTheKeysItLacks) {
     ASSERT_TRUE(result.ok()) << result.text();
     ASSERT_FALSE(result.missing.empty());
     EXPECT_EQ(result.missing.back(), "EVENTS/EVKEY60");
-    setLanguageIndex(English);
+    setLanguage("en");
     const std::string text = result.missingText();
     EXPECT_NE(text.find("File " + path + " lacks keys every saved configuration file has"), std::string::npos) << text;
     EXPECT_NE(text.find("EVENTS/EVKEY01..EVKEY60"), std::string::npos) << "keys in a row as one range: " << text;
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_NE(result.missingText().find("нет ключей"), std::string::npos);
     // A whole file lacks nothing and says nothing.
     ASSERT_TRUE(saveConfigFile(randomImage(7), path).ok());
@@ -174,9 +174,9 @@ TEST(ConfigFile, HandWrittenFileLoadsLenientlyAndNamesTheDamagedValues) {
 
     EXPECT_EQ(result.damaged,
               (std::vector<std::string>{"PARAM/ENC0DIV", "PARAM/ENC1DIV", "KEYSCH2/KEY03", "EVENTS/EVKEY02", "EVENTS/EVKEY05"}));
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_NE(result.text().find("some values are damaged: PARAM/ENC0DIV, PARAM/ENC1DIV, KEYSCH2"), std::string::npos);
-    setLanguageIndex(Russian);
+    setLanguage("ru");
 }
 
 TEST(ConfigFile, SavingOverAFileKeepsWhatElseItHolds) {
@@ -275,9 +275,9 @@ TEST(ConfigFile, AFileThatCannotBeWrittenIsReportedNotClaimedSaved) {
     FileResult result = saveConfigFile(oneButtonImage(), intoNowhere);
     EXPECT_EQ(result.error, FileError::CannotWrite);
     EXPECT_FALSE(std::filesystem::exists(intoNowhere));
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(result.text().rfind("Unable to write to " + intoNowhere, 0), 0u);
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_EQ(result.text().rfind("Не удаётся записать файл " + intoNowhere, 0), 0u);
 
     // A file we cannot read is not overwritten with our keys alone.

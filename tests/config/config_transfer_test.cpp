@@ -37,7 +37,7 @@ protected:
         watch.setReadConfiguration([this] { transfer.readNewController(); });
         transfer.setShowImage([this] { ++shown; });
     }
-    ~TransferTest() override { setLanguageIndex(Russian); }
+    ~TransferTest() override { setLanguage("ru"); }
 
     // Sent frames (requests) since the last call, identity polls left out.
     std::vector<Frame> sentFrames() {
@@ -117,7 +117,7 @@ TEST_F(TransferTest, AReadThatBreaksOffLeavesImageAndFlagsAsTheyWere) {
     const ConfigRecord before = record;
     controller->faults.unplugAfterFrames = 5; // part of the image arrives, then the controller is gone
 
-    setLanguageIndex(English);
+    setLanguage("en");
     const ResultCode code = transfer.readDeviceCommand();
     EXPECT_NE(code, ResultCode::Ok);
     EXPECT_EQ(std::memcmp(record.image.bytes(), before.image.bytes(), kConfigImageSize), 0);
@@ -299,7 +299,7 @@ TEST_F(TransferTest, AFailedRunIsRetriedLaterAndReportedOnce) {
     connect();
     backend.unplug(*port); // the watch has not noticed yet
     record.image.enc1Div = 5;
-    setLanguageIndex(English);
+    setLanguage("en");
 
     transfer.syncChanges();
     ASSERT_EQ(host.boxes.size(), 1u);
@@ -378,12 +378,12 @@ TEST_F(TransferTest, TheTimerDoesNotSynchroniseInTheMiddleOfAFullTransfer) {
 TEST_F(TransferTest, GuardedCallsShowTheirBoxInTheCurrentLanguage) {
     connect();
     controller->faults.forceStatus = 0xFD;
-    setLanguageIndex(English);
+    setLanguage("en");
     const uint8_t zero = 0;
     EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), ResultCode::BadResult);
     uint8_t levels[4];
     EXPECT_EQ(transfer.reportReadFailure(commands::readKeyLevels(link, levels, sizeof levels)), ResultCode::BadResult);
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_EQ(transfer.reportWriteFailure(commands::writeConfigMemory(link, 0, &zero, 1)), ResultCode::BadResult);
     ASSERT_EQ(host.boxes.size(), 3u);
     EXPECT_EQ(host.boxes[0].text, "Error writing to the device\nFailed result");
@@ -472,7 +472,7 @@ TEST_F(TransferTest, SnapshotsPrecedeWholeChangesWithWhatTheControllerHeldAndFol
     record.image.headType = 5;
     outcome.error = FileError::CannotWrite;
     outcome.path = "/data/1001";
-    setLanguageIndex(English);
+    setLanguage("en");
     host.boxes.clear();
     sentFrames();
     host.answers = {Answer::Yes};

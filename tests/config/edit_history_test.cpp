@@ -24,7 +24,7 @@ ConfigImage patterned() {
     return image;
 }
 
-EditLabel label(const char* text) { return editLabel("%s\0%s", text, text); }
+EditLabel label(const char* text) { return editLabel(N_("%s"), text, text); }
 
 } // namespace
 
@@ -34,7 +34,7 @@ TEST(EditHistory, GroupedEditsUndoAsOneAndEmptyStepsLeaveNothing) {
     EditHistory history;
     history.reset(image);
     {
-        EditStep outer(&history, image, editLabel("параметр\0parameter"));
+        EditStep outer(&history, image, editLabel(N_("parameter")));
         image.enc0Mode = 3;
         {
             // The exclusions a parameter change causes edit elsewhere.
@@ -49,16 +49,16 @@ TEST(EditHistory, GroupedEditsUndoAsOneAndEmptyStepsLeaveNothing) {
         image.headType = image.headType;
     }
     ASSERT_EQ(history.undoSteps(), 1u);
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(history.undoLabel(image), "parameter");
-    setLanguageIndex(Russian);
-    EXPECT_EQ(history.undoLabel(image), "параметр");
+    setLanguage("ru");
+    EXPECT_EQ(history.undoLabel(image), "parameter");
 
     const ConfigImage edited = image;
     ASSERT_TRUE(history.undo(image));
     EXPECT_TRUE(sameBytes(image, start));
     EXPECT_FALSE(history.undo(image));
-    EXPECT_EQ(history.redoLabel(image), "параметр");
+    EXPECT_EQ(history.redoLabel(image), "parameter");
     ASSERT_TRUE(history.redo(image));
     EXPECT_TRUE(sameBytes(image, edited));
     EXPECT_FALSE(history.redo(image));
@@ -72,7 +72,7 @@ TEST(EditHistory, AChainOfEditsUndoesToTheStartAndRedoesToTheEnd) {
     history.reset(image);
     std::vector<ConfigImage> after;
     for (int edit = 0; edit < 100; ++edit) {
-        EditStep step(&history, image, editLabel("правка %d\0edit %d", edit, edit));
+        EditStep step(&history, image, editLabel(N_("edit %d"), edit, edit));
         // Scattered runs, some at the image's first and last byte.
         const int changes = 1 + static_cast<int>(random() % 4);
         for (int c = 0; c < changes; ++c) {
@@ -145,7 +145,7 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
     EditHistory history;
     history.reset(image);
     for (int edit = 1; edit <= 1500; ++edit) {
-        EditStep step(&history, image, editLabel("время длинного нажатия\0long press time-out"));
+        EditStep step(&history, image, editLabel(N_("long press time-out")));
         image.longPressTimeout = static_cast<uint16_t>(edit);
     }
     EXPECT_EQ(history.undoSteps(), kEditHistorySteps);
@@ -156,9 +156,9 @@ TEST(EditHistory, KeepsTheLatestThousandStepsCompactly) {
     EXPECT_EQ(history.redoSteps(), kEditHistorySteps);
 }
 
-TEST(EditHistory, LabelsFormatBothLanguages) {
-    const EditLabel made = editLabel("удалить кнопку %d.%d\0delete button %d.%d", 2, 137);
-    EXPECT_EQ(made.both, std::string("удалить кнопку 2.137") + '\0' + "delete button 2.137");
+TEST(EditHistory, LabelsFormatEveryLanguage) {
+    const EditLabel made = editLabel(N_("delete button %s"), "2.137");
+    EXPECT_EQ(made.everyLanguage, std::string("delete button 2.137") + '\0' + "удалить кнопку 2.137");
 }
 
 // The history against a simulated controller: undo is an edit like any other

@@ -45,13 +45,13 @@ struct OperationInfo {
 OperationInfo info(Operation operation) {
     switch (operation) {
     case Operation::FullRead:   // 16 configuration frames and the touch block
-        return {"read", 17, "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s"};
+        return {"read", 17, N_("Error reading the configuration of the device\n%s")};
     case Operation::FullWrite:  // 16 configuration frames and the restart
-        return {"write", 17, "Ошибка записи конфигурации\n%s\0Error writing configuration\n%s"};
+        return {"write", 17, N_("Error writing configuration\n%s")};
     case Operation::Sync:       // a run of 100 bytes (two frames) and two single bytes
-        return {"sync", 4, "Ошибка записи в устройство\n%s\0Error writing to the device\n%s"};
+        return {"sync", 4, N_("Error writing to the device\n%s")};
     case Operation::Connect:    // the identity, then the full read
-        return {"connect", 18, "Ошибка чтения конфигурации из устройства\n%s\0Error reading the configuration of the device\n%s"};
+        return {"connect", 18, N_("Error reading the configuration of the device\n%s")};
     }
     return {};
 }
@@ -88,13 +88,13 @@ constexpr uint32_t kRecoveryMs = 5'000;
 class FaultMatrix : public ::testing::TestWithParam<Cell> {
 protected:
     FaultMatrix() {
-        setLanguageIndex(English);
+        setLanguage("en");
         watch.setReadConfiguration([this] { transfer.readNewController(); });
         // Other configuration in the controller than the defaults, so a read
         // that goes wrong has something to lose.
         for (std::size_t k = 200; k < 260; ++k) controller().state.config[k] = static_cast<uint8_t>(k);
     }
-    ~FaultMatrix() override { setLanguageIndex(Russian); }
+    ~FaultMatrix() override { setLanguage("ru"); }
 
     sim::SimulatedController& controller() { return *rig.controller; }
 
@@ -316,7 +316,7 @@ constexpr uint32_t kFirmwareBoundMs = 40'000;
 class FirmwareFaultMatrix : public ::testing::TestWithParam<FirmwareFault> {
 protected:
     FirmwareFaultMatrix() {
-        setLanguageIndex(English);
+        setLanguage("en");
         controller().state.applicationVersion = kOldVersion;
         // The payload starts with the description the new application reads its version from.
         std::vector<uint8_t> payload(kMatrixPayload);
@@ -334,7 +334,7 @@ protected:
         window.startPollTimer();
         rig.host.advance(2 * kPollIntervalMs);
     }
-    ~FirmwareFaultMatrix() override { setLanguageIndex(Russian); }
+    ~FirmwareFaultMatrix() override { setLanguage("ru"); }
 
     sim::SimulatedController& controller() { return *rig.controller; }
     FirmwareOutcome update(const std::function<void()>& afterIdentity) {
@@ -378,7 +378,7 @@ TEST_P(FirmwareFaultMatrix, EndsRightAndCompletesWhenRunAgain) {
     } else {
         ASSERT_EQ(errors.size(), 1u) << "one message, not one per retry";
         const std::string reason = formatText(
-            localized("Ошибка обновления прошивки\n%s\0Failed to update the firmware\n%s"), resultText(fault.expected).c_str());
+            localized("Failed to update the firmware\n%s"), resultText(fault.expected).c_str());
         EXPECT_EQ(errors[0].substr(0, reason.size()), reason);
         // Cut during the transfer, the boot loader holds part of it; the
         // message says so and what to do.

@@ -14,7 +14,7 @@ using namespace zmt;
 namespace {
 
 struct RussianAfterwards {
-    ~RussianAfterwards() { setLanguageIndex(Russian); }
+    ~RussianAfterwards() { setLanguage("ru"); }
 };
 
 } // namespace
@@ -58,9 +58,9 @@ TEST(ReactionDescription, NothingToDescribeReadsNotSpecifiedInEitherLanguage) {
     RussianAfterwards restore;
     for (const Reaction& reaction : {Reaction{0, 0, 0, 0}, Reaction{ReactionKeyboard, 0, 0, 0},
                                      Reaction{0x05, 1, 2, 3}, Reaction{0x0F, 0xFF, 0xFF, 0xFF}}) {
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         EXPECT_EQ(reactionDescriptionLine(reaction), "Отсутствует");
-        setLanguageIndex(English);
+        setLanguage("en");
         EXPECT_EQ(reactionDescriptionLine(reaction), "Not specified");
     }
     EXPECT_TRUE(isInfraredReaction({0x11, 1, 2, 3}));
@@ -70,13 +70,13 @@ TEST(ReactionDescription, NothingToDescribeReadsNotSpecifiedInEitherLanguage) {
 
 TEST(InfraredText, CodesNameTheirProtocolOrReadUndefined) {
     RussianAfterwards restore;
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_EQ(irTriggerText(IrCode{17, 4, 1}), "NEC 4 / 17");
     EXPECT_EQ(irTriggerText(IrCode{255, 0xFFFF, 7}), "SONY20 65535 / 255");
     for (uint8_t protocol : {0, 4, 8, 0xFF}) EXPECT_EQ(irTriggerText(IrCode{1, 2, protocol}), "Отсутствует");
     EXPECT_EQ(describeIrReaction(Reaction{0x13, 9, 0x00, 0x01}),
               (std::vector<std::string>{"  ", "ИК код", "RC5 256 / 9"}));
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(irTriggerText(IrCode{1, 2, 4}), "Undefined");
     EXPECT_EQ(describeIrReaction(Reaction{0x11, 17, 4, 0}), (std::vector<std::string>{"  ", "IR code", "NEC 4 / 17"}));
     EXPECT_EQ(describeIrReaction(Reaction{0x18, 9, 0, 0}).back(), "Undefined");
@@ -86,7 +86,7 @@ TEST(InfraredText, CodesNameTheirProtocolOrReadUndefined) {
 
 TEST(InfraredText, TheMemoLinesChooseTheirDescriptionByKind) {
     RussianAfterwards restore;
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(reactionMemoLines({ReactionConsumer, 0, 0xE9, 0}), (std::vector<std::string>{"  ", "ConsumerPage:VOL+"}));
     EXPECT_EQ(reactionMemoLines({}), (std::vector<std::string>{"  ", "Not specified"}));
     EXPECT_EQ(reactionMemoLines({0x12, 3, 0x10, 0}), (std::vector<std::string>{"  ", "IR code", "JVC 16 / 3"}));

@@ -141,9 +141,9 @@ TEST(SnapshotStore, ACutSnapshotIsRefusedNamingTheFile) {
         const FileResult loaded = loadSnapshot(restored, taken.path);
         EXPECT_EQ(loaded.error, FileError::Incomplete) << "cut at " << cut;
         EXPECT_EQ(int{restored.longPressTimeout}, 1) << "untouched, cut at " << cut;
-        setLanguageIndex(English);
+        setLanguage("en");
         EXPECT_NE(loaded.text().find("The snapshot " + taken.path + " is incomplete"), std::string::npos) << loaded.text();
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         EXPECT_NE(loaded.text().find("Снимок " + taken.path + " неполон"), std::string::npos);
     }
     // Counted short on purpose by hand: KEYS alone tells.
@@ -198,13 +198,13 @@ TEST(SnapshotStore, CausesReadInBothLanguagesAndNamesRoundTrip) {
                                 SnapshotCause::Restart, SnapshotCause::FirmwareUpdate, SnapshotCause::LearningWritten,
                                 SnapshotCause::Restored, SnapshotCause::FirstRead, SnapshotCause::QuickSetup}) {
         EXPECT_EQ(snapshotCauseFromKey(snapshotCauseKey(cause)), cause);
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         const std::string russian = snapshotCauseText(cause);
-        setLanguageIndex(English);
+        setLanguage("en");
         EXPECT_NE(russian, snapshotCauseText(cause));
         EXPECT_FALSE(snapshotCauseText(cause).empty());
     }
-    setLanguageIndex(Russian);
+    setLanguage("ru");
 }
 
 TEST(SnapshotStore, DefaultFolderFollowsTheDataHome) {

@@ -41,7 +41,7 @@ protected:
     }
     ~FirmwareTest() override {
         std::filesystem::remove_all(dir);
-        setLanguageIndex(Russian);
+        setLanguage("ru");
     }
 
     std::string writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -119,7 +119,7 @@ TEST_F(FirmwareTest, FileChecksInOrderNameTheFile) {
     EXPECT_EQ(image.buffer[8 + 16374 + 2], 0) << "after the file the buffer reads zeros";
 
     largest.push_back(0);
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_FALSE(loadFirmwareFile(rig.host, writeFile("big.LDR", largest), image));
     EXPECT_EQ(lastBox(), "Error file size \"big.LDR\"");
 
@@ -301,7 +301,7 @@ TEST_F(FirmwareTest, TransferFailingThreeTimesReportsTheLastCode) {
 // only once it runs, and a controller gone right after the last frame gets
 // a message that says what it holds and what to do.
 TEST_F(FirmwareTest, AnAwaitedUpdateIsReportedOnlyOnceTheNewApplicationRuns) {
-    setLanguageIndex(English);
+    setLanguage("en");
     firmware.setAwaitNewApplication(true);
     EXPECT_EQ(update(ldr("NEW.LDR", 118, simulatedPayload(300, 118))), FirmwareOutcome::Updated);
     EXPECT_EQ(watch.identity().applicationVersion, 118) << "reported before the new application ran";

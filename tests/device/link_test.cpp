@@ -33,7 +33,7 @@ TEST(ResultText, BothLanguagesAndUnknownCodes) {
     // A value that is none of the codes (nothing makes one) still says its number.
     EXPECT_EQ(resultText(static_cast<ResultCode>(40)), "Неизвестная ошибка USB: 40");
     EXPECT_EQ(resultText(ResultCode::NoHold), "Контроллер нельзя закрепить за этой программой");
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(resultText(ResultCode::Timeout), "Out of the timeout response");
     EXPECT_EQ(resultText(ResultCode::BadParameters), "Error in parameters");
     EXPECT_EQ(resultText(ResultCode::Several), "Several controllers are connected: choose one");
@@ -41,7 +41,7 @@ TEST(ResultText, BothLanguagesAndUnknownCodes) {
     EXPECT_EQ(resultText(ResultCode::SameSerial), "Several controllers carry the same serial number");
     EXPECT_EQ(resultText(static_cast<ResultCode>(40)), "Unknown error USB: 40");
     EXPECT_EQ(resultText(static_cast<ResultCode>(-1)), "Unknown error USB: -1");
-    setLanguageIndex(Russian);
+    setLanguage("ru");
 }
 
 class ScriptedLink : public ::testing::Test {

@@ -1,6 +1,7 @@
 // The connection watch on the simulated controller: arrival and departure,
 // the configuration read for a new serial number, dots, the boot loader, the
 // language switch and the device log.
+#include "test_languages.h"
 #include "device/access_help.h"
 #include "device/connection_watch.h"
 #include "lang/lang.h"
@@ -47,7 +48,7 @@ protected:
             if (dropHandleInRead) rig.transport.closeController();
         });
     }
-    void TearDown() override { setLanguageIndex(Russian); }
+    void TearDown() override { setLanguage("ru"); }
     ResultCode poll() {
         const ResultCode code = watch.pollController();
         EXPECT_TRUE(window.timerRunning);
@@ -124,7 +125,7 @@ TEST_F(Watch, ReplugOfTheSameControllerReadsNothingAnotherSerialDoes) {
 // connected to), says when nothing is chosen or the controller is held by
 // another program, and never goes over to another controller by itself.
 TEST_F(Watch, SeveralControllersWaitForAChoiceAndTheChosenOneIsKept) {
-    setLanguageIndex(English);
+    setLanguage("en");
     sim::SimulatedHidBackend::Port& second = rig.addUnit(2002);
     EXPECT_EQ(poll(), ResultCode::Several);
     EXPECT_EQ(watch.absence(), ConnectionWatch::Absence::SeveralUnchosen);
@@ -177,7 +178,7 @@ TEST_F(Watch, TheControllerConnectedToIsKeptWithoutAChoice) {
 }
 
 TEST_F(Watch, AControllerHeldByAnotherProgramIsShownBusyAndLeftAlone) {
-    setLanguageIndex(English);
+    setLanguage("en");
     rig.holdLikeHardware();
     ControllerHold other;
     HolderInfo none;
@@ -262,7 +263,7 @@ TEST_F(Watch, AHoldThatCannotBeTakenIsExplainedInABoxOncePerReason) {
     ScopedEnvironment environment;
     environment.set("ZMT_LOCK_DIR", "/nonexistent/locks");
     for (int language : {English, Russian}) {
-        setLanguageIndex(language);
+        setLanguage(codeOf(language));
         rig.host.boxes.clear();
         EXPECT_EQ(poll(), ResultCode::NoHold);
         EXPECT_EQ(poll(), ResultCode::NoHold);
@@ -345,7 +346,7 @@ TEST_F(Watch, SerialNumberZeroIsReadLikeAnyOther) {
 
 TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
     rig.controller->state.bootMode = true;
-    setLanguageIndex(English);
+    setLanguage("en");
     ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.memo, (std::vector<std::string>{
                                  "******** Controller is connected *************",
@@ -362,7 +363,7 @@ TEST_F(Watch, BootLoaderShowsThatNoApplicationIsLoaded) {
 
 TEST_F(Watch, LanguageSwitchReannouncesWithoutADisconnectedLine) {
     ASSERT_EQ(poll(), ResultCode::Ok);
-    setLanguageIndex(English);
+    setLanguage("en");
     watch.announceAgain();   // what the window asks for as the language changes
     ASSERT_EQ(poll(), ResultCode::Ok);
     EXPECT_EQ(rig.host.memo.front(), "******** Controller is connected *************");
@@ -411,7 +412,7 @@ TEST_F(Watch, LockedControllerIsExplainedOncePerAppearance) {
     EXPECT_TRUE(window.buttonCalls.empty());
 
     // A language switch explains it once more, in the new language.
-    setLanguageIndex(English);
+    setLanguage("en");
     poll();
     poll();
     EXPECT_EQ(explanations(english), 1);

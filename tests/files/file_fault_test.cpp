@@ -57,8 +57,8 @@ enum class Target { New, Replaced, InPlaceLonger, InPlaceShorter };
 
 class SaveFaults : public ::testing::TestWithParam<Target> {
 protected:
-    SaveFaults() { setLanguageIndex(English); }
-    ~SaveFaults() override { setLanguageIndex(Russian); }
+    SaveFaults() { setLanguage("en"); }
+    ~SaveFaults() override { setLanguage("ru"); }
 
     void prepare() {
         for (const auto& entry : fs::directory_iterator(folder.path())) fs::remove(entry.path());
@@ -189,7 +189,7 @@ std::vector<Loader> loaders() {
              ProgramSettings settings;
              const FileResult result = loadSettings(path, settings);
              message = result.text();
-             EXPECT_EQ(result.ok(), settings.lang == 1);
+             EXPECT_EQ(result.ok(), settings.lang == "en");
              return result.ok();
          }},
         {"configuration", "[PARAM]\r\nLONGTO=777\r\n",
@@ -213,7 +213,7 @@ std::vector<Loader> loaders() {
 }
 
 TEST(LoadFaults, AnyOneCallFailingIsAnErrorWithItsReasonNeverAnEmptyFile) {
-    setLanguageIndex(English);
+    setLanguage("en");
     TempFolder folder;
     for (const Loader& loader : loaders()) {
         SCOPED_TRACE(loader.name);
@@ -243,7 +243,7 @@ TEST(LoadFaults, AnyOneCallFailingIsAnErrorWithItsReasonNeverAnEmptyFile) {
         }
         EXPECT_EQ(readFile(path), loader.content);
     }
-    setLanguageIndex(Russian);
+    setLanguage("ru");
 }
 
 } // namespace

@@ -67,9 +67,9 @@ TEST_F(FileWriter, AFileTheUserMayNotWriteIsRefusedAndLeftAsItWas) {
     fs::create_directory(folder.file("sub"));
     const FileResult folderRefused = writeFileSafely(folder.file("sub"), "x");
     EXPECT_EQ(folderRefused.error, FileError::CannotWrite);
-    setLanguageIndex(English);
+    setLanguage("en");
     const std::string message = folderRefused.text();
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_EQ(message.rfind("Unable to write to " + folder.file("sub"), 0), 0u) << message;
 }
 

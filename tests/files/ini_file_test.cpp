@@ -139,9 +139,9 @@ TEST(IniFile, SavingReplacesTheFileAtomicallyAndReportsFailure) {
     FileResult failed = ini.save(nowhere);
     EXPECT_EQ(failed.error, FileError::CannotWrite);
     EXPECT_FALSE(std::filesystem::exists(nowhere));
-    setLanguageIndex(English);
+    setLanguage("en");
     EXPECT_EQ(failed.text().rfind("Unable to write to " + nowhere, 0), 0u) << failed.text();
-    setLanguageIndex(Russian);
+    setLanguage("ru");
 }
 
 #ifndef _WIN32   // Windows lets only administrators make symbolic links

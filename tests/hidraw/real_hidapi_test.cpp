@@ -35,10 +35,10 @@ public:
 
 class RealHidapi : public ::testing::Test, protected ControllerChain<TestbedBackend> {
 protected:
-    RealHidapi() { setLanguageIndex(English); }
+    RealHidapi() { setLanguage("en"); }
     ~RealHidapi() override {
         transport.closeController();   // while the bed's node is still there
-        setLanguageIndex(Russian);
+        setLanguage("ru");
     }
 
     void start(HidrawTestbed::Options options = {}) {

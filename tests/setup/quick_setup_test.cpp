@@ -104,12 +104,12 @@ TEST(FunctionCatalogue, KeysAreUniqueShortNamesFitAndReactionsAreConsumerUsages)
         keys.push_back(entry.key);
         EXPECT_LE(std::strlen(entry.shortName), std::size_t{kKeyNameLength}) << entry.key;
         EXPECT_EQ(findFunction(entry.key), &entry);
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         const std::string russian = functionName(entry);
-        setLanguageIndex(English);
+        setLanguage("en");
         EXPECT_NE(russian, functionName(entry)) << entry.key;
     }
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     EXPECT_EQ(setupSteps().size(), 10u);
     for (const FunctionEntry& entry : setupSteps()) {
         EXPECT_EQ(entry.kind, FunctionKind::Reaction);
@@ -133,7 +133,7 @@ public:
 class QuickSetupTest : public ::testing::Test {
 protected:
     QuickSetupTest() {
-        setLanguageIndex(English);
+        setLanguage("en");
         controller().state.keyLevels = kRest;
         watch.setReadConfiguration([this] { transfer.readNewController(); });
         transfer.setEditHistory(&history);
@@ -143,7 +143,7 @@ protected:
             return snapshotOutcome;
         });
     }
-    ~QuickSetupTest() override { setLanguageIndex(Russian); }
+    ~QuickSetupTest() override { setLanguage("ru"); }
 
     sim::SimulatedController& controller() { return *rig.controller; }
     ConfigImage& controllerImage() { return *reinterpret_cast<ConfigImage*>(controller().state.config.data()); }

@@ -129,7 +129,7 @@ struct ProgramRig {
     }
     ~ProgramRig() {
         if (ReactionPicker* built = window.builtPicker()) built->hide();
-        setLanguageIndex(Russian);
+        setLanguage("ru");
     }
 
     std::map<QTimer*, uint32_t> timerWaits_;   // since each running timer last fired

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the main window tests.
 #include "lang/lang.h"
+#include "test_languages.h"
 #include "ui/shell/main_window.h"
 #include "ui/widgets/modal_dialogs.h"
 #include "ui/shell/qt_host.h"
@@ -77,7 +78,7 @@ T* child(QObject& window, const QString& name) {
 inline void savePicture(const QPixmap& picture, const QString& name) {
     const QByteArray dir = qgetenv("ZMT_SCREENSHOT_DIR");
     if (dir.isEmpty()) return;
-    const QString language = languageIndex() == English ? "-en" : "-ru";
+    const QString language = languageCode() == "en" ? "-en" : "-ru";
     QVERIFY(picture.save(QString::fromLocal8Bit(dir) + "/" + name + language + ".png"));
 }
 
@@ -108,7 +109,7 @@ inline QTimer* timerNamed(QObject& window, const char* name) {
 
 // Leaves the process in Russian whatever a test switched to.
 struct RussianAfterwards {
-    ~RussianAfterwards() { setLanguageIndex(Russian); }
+    ~RussianAfterwards() { setLanguage("ru"); }
 };
 
 } // namespace zmt::ui::test

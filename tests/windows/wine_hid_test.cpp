@@ -47,11 +47,11 @@ bool eventually(const std::function<bool()>& done, int seconds = 20) {
 
 class WineHid : public ::testing::Test, protected ControllerChain<HidapiBackend> {
 protected:
-    WineHid() : ControllerChain(kWineStrings) { setLanguageIndex(English); }
+    WineHid() : ControllerChain(kWineStrings) { setLanguage("en"); }
     ~WineHid() override {
         transport.closeController();
         setCable(true);
-        setLanguageIndex(Russian);
+        setLanguage("ru");
     }
 
     // The bed pulls the cable while its cable file exists; Wine reaches the

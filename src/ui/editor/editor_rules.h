@@ -30,7 +30,7 @@ enum DeleteAction : int {
     DeleteChannel = 6,
     DeleteIrTrigger = 7,
 };
-// The caption the menu item shows for an action (a bilingual literal; action
+// The caption the menu item shows for an action (an English text marked N_; action
 // 6 holds a %d for the channel number).
 const char* deleteActionCaption(int action);
 

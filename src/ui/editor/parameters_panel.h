@@ -80,7 +80,7 @@ private:
     // Runs one of the exclusion rules on the image, shows the result and
     // says which other settings it switched off.
     void applyRule(ExclusiveSetting edited, const std::function<bool(ConfigImage&)>& rule);
-    // One undo step for the handler it is made in (label: a bilingual literal).
+    // One undo step for the handler it is made in (label: a text marked N_).
     EditStep edit(const char* label);
 
     EditorShell& window_;

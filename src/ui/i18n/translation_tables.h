@@ -10,7 +10,7 @@ namespace zmt {
 
 struct TranslationRow {
     const char* key;
-    const char* text;   // a bilingual literal, "Русский\0" "English"
+    const char* text;   // the English text, marked N_; localized when applied
 };
 
 // Both tables end with a row whose key is empty.
@@ -22,8 +22,7 @@ extern const TranslationRow kFormKeyBoardTranslation[];
 // preceded by "x" is never found, whatever the table holds.
 const TranslationRow* FindTranslation(const char* key, const TranslationRow* table);
 
-// The row's text in the current language; an empty half shows as "(null)"
-// so a missing translation is visible instead of blanking a control.
+// The row's text in the current language (English where no catalogue has it).
 const char* translationText(const TranslationRow& row);
 
 } // namespace zmt

@@ -72,8 +72,9 @@ public:
     // The editor's lock: the system, consumer and keyboard groups.
     void setEditingEnabled(bool enabled);
 
-    // The bilingual title the picker shows for what it is picking; the
-    // language switch re-applies it. nullptr: no title of its own.
+    // The title the picker shows for what it is picking, in every language
+    // (formatInEveryLanguage); the language switch re-applies it. Empty: no
+    // title of its own.
     void setTitle(std::string title);
     const std::string& title() const { return title_; }
     void retranslateTitle();

@@ -50,6 +50,9 @@ bool saveScreenshots(MainWindow& window, const QString& dir, QString* why) {
         // A transfer half done: status caption and gauge over the notice panel.
         const int total = 989;
         window.host().progressStart(total, localized("Reading configuration from the device"));
+        // Steps that follow each other within a few milliseconds are drawn
+        // together; a gauge shown again draws its step at once.
+        window.host().progressHide();
         window.host().progressStep(total / 2);
         QCoreApplication::processEvents();
         ok = save(QDir(dir).filePath(QStringLiteral("main-transfer-%1.png").arg(QLatin1String(language)))) && ok;

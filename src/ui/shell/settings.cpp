@@ -3,6 +3,7 @@
 #include "files/ini_file.h"
 #include "lang/lang.h"
 
+#include <cctype>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -110,7 +111,11 @@ const FileDialogKind kFirmwareDialog{FileKind::Firmware,
 std::string languageFromSetting(const std::string& value) {
     // Numbers are what the file has always held: 1 English, any other Russian.
     if (value.empty() || value.find_first_not_of("-0123456789") == std::string::npos) return value == "1" ? "en" : "ru";
-    return value;
+    // A code is a few letters ("de", "pt_BR", "sr-Latn"); anything else is
+    // damage, and the program starts as it does with no setting.
+    const bool code = value.size() <= 16 && std::isalpha(static_cast<unsigned char>(value[0])) &&
+                      value.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") == std::string::npos;
+    return code ? value : "ru";
 }
 
 std::string languageSetting(const std::string& code) {

@@ -90,7 +90,7 @@ bool quickSetupOffered(const ProgramSettings& settings, uint32_t serial);
 // The folder a dialog starts in: the folder of the remembered file of its kind.
 std::string dialogStartFolder(const ProgramSettings& settings, FileKind kind);
 
-// What a file dialog shows. Titles are bilingual literals.
+// What a file dialog shows. Titles are English texts marked N_, localized when shown.
 struct FileDialogKind {
     FileKind kind;
     const char* title;

@@ -479,7 +479,9 @@ void SimulatorWindow::applyRefusal(int index) {
 
 void SimulatorWindow::armUnplug() {
     controller_.faults.unplugAfterFrames = unplugAfter_->value();
-    report(formatText(localized("Unplugs after %d frames"), unplugAfter_->value()).c_str());
+    const int frames = unplugAfter_->value();
+    report(formatText(localizedPlural("Unplugs after %d frame", "Unplugs after %d frames", static_cast<unsigned long>(frames)), frames)
+               .c_str());
 }
 
 void SimulatorWindow::clearFaults() {
@@ -560,7 +562,8 @@ void SimulatorWindow::refresh() {
     touchReleaseButton_->setEnabled(calibrating && controller_.calibrationReleaseBits);
     touchGiveUpButton_->setEnabled(calibrating);
     unplugPending_->setText(controller_.faults.unplugAfterFrames > 0
-                                ? formatText(localized("Unplugs in %d frames"),
+                                ? formatText(localizedPlural("Unplugs in %d frame", "Unplugs in %d frames",
+                                                             static_cast<unsigned long>(controller_.faults.unplugAfterFrames)),
                                              controller_.faults.unplugAfterFrames).c_str()
                                 : QString());
     trafficLabel_->setText(trafficText());

@@ -18,7 +18,7 @@ namespace zmt::ui {
 enum class MsgBoxIcon { None, Stop, Question, Exclamation, Information };
 
 struct MsgBoxLayout {
-    const char* captionLiteral;  // bilingual
+    const char* captionLiteral;  // English, marked N_
     MsgBoxIcon icon;
     std::vector<Answer> buttons; // answers in the order shown
     Answer defaultButton;        // one of buttons

@@ -2,6 +2,7 @@
 // against the simulated controller: every edit must leave the image as the
 // controller expects it, and one synchronisation tick later the controller
 // must hold exactly that image.
+#include "test_languages.h"
 #include "config/config_transfer.h"
 #include "lang/lang.h"
 #include "learned_buttons.h"
@@ -53,7 +54,7 @@ struct Bench {
 
 class EditorRules : public ::testing::Test {
 protected:
-    void TearDown() override { setLanguageIndex(Russian); }
+    void TearDown() override { setLanguage("ru"); }
 };
 
 TEST_F(EditorRules, CellTextsAndAutoLabels) {
@@ -82,7 +83,7 @@ TEST_F(EditorRules, PointerHints) {
     PointerHint hint = b.grid.pointerAt(2, 1);
     ASSERT_EQ(hint.tip, std::string("Канал 3, код 42 (допуск 15)"));
     ASSERT_EQ(int(hint.shape), int(PointerShape::Hand));
-    setLanguageIndex(English);
+    setLanguage("en");
     ASSERT_EQ(b.grid.pointerAt(0, 1).tip, std::string("Button \"VOL+\" channel 1, code 40 (limit 10)"));
     ASSERT_EQ(b.grid.pointerAt(4, 2).tip, std::string("Decreasing the value of the encoder 1"));
     ASSERT_EQ(int(b.grid.pointerAt(4, 3).shape), int(PointerShape::NoEntry));
@@ -293,9 +294,9 @@ TEST_F(EditorRules, CaptionsAndHeldButtonNames) {
         const char* english;
     } headers[] = {{0, "Канал 1", "Ch 1"}, {3, "Канал 4", "Ch 4"}, {4, "Энкодер", "Encoder"}, {5, "", ""}, {-1, "", ""}};
     for (const auto& h : headers) {
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         ASSERT_EQ(channelCaption(h.column), std::string(h.russian));
-        setLanguageIndex(English);
+        setLanguage("en");
         ASSERT_EQ(channelCaption(h.column), std::string(h.english));
     }
 

@@ -115,7 +115,7 @@ private slots:
         p.receive(4, 1, 1);
         p.irGet->click();
         QCOMPARE(p.triggerText(), QStringLiteral("Отсутствует"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QCOMPARE(p.triggerText(), QStringLiteral("Undefined"));
     }
 
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(p.boxes.size(), 1);
         QCOMPARE(p.event(0).reaction.kind, uint8_t(0x11));
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nИК код\nNEC 260 / 34"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QCOMPARE(p.reactionMemo(), QStringLiteral("  \nIR code\nNEC 260 / 34"));
     }
 
@@ -160,7 +160,7 @@ private slots:
         }
         QVERIFY(same(p.event(5), before5));
         QVERIFY(same(p.event(6), before6));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         p.irSend->click();
         QCOMPARE(p.boxes.last(), QStringLiteral("You can not put the IR code for the event, and the reaction"));
     }
@@ -173,7 +173,7 @@ private slots:
         p.select(1);
         p.irGet->click();
         QCOMPARE(p.notice(), QStringLiteral("ИК код отсутствует"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         p.irSend->click();
         QCOMPARE(p.notice(), QStringLiteral("No Infrared code"));
         QVERIFY(p.boxes.isEmpty());

@@ -2,6 +2,7 @@
 // releases on the buttons grid, typing into its cells, the pop-up menus and
 // the event editor's controls. The rules themselves are tested without a
 // window; here we check that the widgets reach them and show the answers.
+#include "test_languages.h"
 #include "config/config_image.h"
 #include "config/reaction_text.h"
 #include "learned_buttons.h"
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(p.cell(4, 3), QString());
         QCOMPARE(p.grid->horizontalHeaderItem(0)->text(), QStringLiteral("Канал 1"));
         QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Энкодер"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QCOMPARE(p.grid->horizontalHeaderItem(3)->text(), QStringLiteral("Ch 4"));
         QCOMPARE(p.grid->horizontalHeaderItem(4)->text(), QStringLiteral("Encoder"));
         QCOMPARE(p.keyPanel->toolTip(), QStringLiteral("Drag a button here"));
@@ -348,7 +349,7 @@ private slots:
         QVERIFY(!p.menu->isVisible());
 
         // A whole channel: its header, captioned with the channel number.
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QTest::mousePress(header->viewport(), Qt::RightButton, {}, headerPoint(2));
         QVERIFY(p.menu->isVisible());
         QCOMPARE(p.deleteItem->text(), QStringLiteral("Delete all buttons of the channel 3"));
@@ -456,7 +457,7 @@ private slots:
         QTest::mouseClick(reaction, Qt::LeftButton, {}, reaction->rect().center());
         QVERIFY(p.picker().isVisible());
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 12)"));
         p.select(12);
         QCOMPARE(p.picker().windowTitle(), QStringLiteral("Keyboard (Reactions for the event 13)"));
@@ -575,7 +576,7 @@ private slots:
     void thePickerBuiltWhenFirstOpenedComesTranslatedAndLocked() {
         Page p;
         QVERIFY(p.form.builtPicker() == nullptr);   // start-up leaves it for later
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         p.editor.setEditorLock(false);   // as while the firmware is updated
         p.editor.onHomeReactionClicked();
         ReactionPicker* picker = p.form.builtPicker();
@@ -634,7 +635,7 @@ private slots:
         QCoreApplication::processEvents();
         auto* page = child<QWidget>(p.form, "TabSheetParameters");
         for (int language : {Russian, English}) {
-            p.form.setLanguage(language);
+            p.form.setLanguage(codeOf(language));
             for (QComboBox* list : page->findChildren<QComboBox*>()) {
                 QStyleOptionComboBox option;
                 option.initFrom(list);
@@ -699,9 +700,9 @@ private slots:
             p.form.onSyncTick();
             const QString russian = leftName();
             QVERIFY(!russian.isEmpty() && russian != QStringLiteral("Scroll Left"));
-            p.form.setLanguage(English);
+            p.form.setLanguage("en");
             QCOMPARE(leftName(), QStringLiteral("Scroll Left"));
-            p.form.setLanguage(Russian);
+            p.form.setLanguage("ru");
             QCOMPARE(leftName(), russian);
         }
     }
@@ -760,7 +761,7 @@ private slots:
     void keyboardSetsAndDeletesAnEventsButtons() {
         test::RussianAfterwards russian;
         Page p;
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         p.useKeyboard();
         p.select(1);
         p.grid->setFocus(Qt::TabFocusReason);
@@ -933,7 +934,7 @@ private slots:
         QVERIFY(!russianOpen.isEmpty());
         QCOMPARE(p.cellReaderName(0, 3), QStringLiteral("Канал 1, 3: 1.80"));
         QCOMPARE(p.cellReaderName(1, 1), QStringLiteral("Канал 2, 1: пусто"));
-        p.form.setLanguage(English);
+        p.form.setLanguage("en");
         QCOMPARE(Page::readerName(open), QStringLiteral("Open the device configuration file"));
         QVERIFY(open->toolTip().endsWith(QStringLiteral("(Ctrl+O)")));
         for (const char* name : {"SpeedButtonUpdateDevice", "SpeedButtonToDefault", "SpeedButtonReset",

@@ -1,6 +1,7 @@
 // zmtctl show must read like the window: for every event of a file, the
 // trigger, type, options and reaction it lists are what the event editor's
 // panels, list, check boxes and memo show for that event, in both languages.
+#include "test_languages.h"
 #include "config/config_file.h"
 #include "config/config_listing.h"
 #include "../program_rig.h"
@@ -28,14 +29,14 @@ struct Page : test::ProgramRig {
         editor.showSelectedEvent();
         QString trigger;
         if (child<QWidget>(form, "PanelIRCODE")->isVisibleTo(&form)) {
-            trigger = QString::fromUtf8(localized("ИК код\0IR code")) + " " + child<Panel>(form, "PanelIRDEFx")->text();
+            trigger = QString::fromUtf8(localized("IR code")) + " " + child<Panel>(form, "PanelIRDEFx")->text();
         } else {
             const QString modifier = child<Panel>(form, "PanelKeyModx")->text();
             const QString key = child<Panel>(form, "PanelKeyValx")->text();
-            if (!modifier.isEmpty()) trigger = QString::fromUtf8(localized("Модификатор\0Modifier")) + " " + modifier;
+            if (!modifier.isEmpty()) trigger = QString::fromUtf8(localized("Modifier")) + " " + modifier;
             if (!key.isEmpty()) {
                 if (!trigger.isEmpty()) trigger += ", ";
-                trigger += QString::fromUtf8(localized("Кнопка\0Button")) + " " + key;
+                trigger += QString::fromUtf8(localized("Button")) + " " + key;
             }
         }
         QString line = QStringLiteral("  %1: ").arg(index + 1) + trigger + "; " +
@@ -44,7 +45,7 @@ struct Page : test::ProgramRig {
         if (child<QCheckBox>(form, "CheckBoxEventWakeUp")->isChecked()) line += "; " + child<QCheckBox>(form, "CheckBoxEventWakeUp")->text();
         QStringList memo = child<QLabel>(form, "MemoEventReactionx")->text().split('\n');
         memo.removeFirst();
-        return {line, "      " + QString::fromUtf8(localized("Реакция: \0Response: ")) + memo.join(' ')};
+        return {line, "      " + QString::fromUtf8(localized("Response: ")) + memo.join(' ')};
     }
 };
 
@@ -61,7 +62,7 @@ private slots:
     void everyListedEventReadsAsTheEditorShowsIt() {
         QFETCH(int, language);
         Page p;
-        p.form.setLanguage(language);
+        p.form.setLanguage(codeOf(language));
         const std::string path = qEnvironmentVariable("ZMT_TEST_DATA").toStdString() + "/show-reactions.ZMT";
         QVERIFY(loadConfigFile(p.record.image, path).ok());
         const ConfigImage before = p.record.image;

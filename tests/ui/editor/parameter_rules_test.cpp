@@ -82,13 +82,13 @@ TEST(ParameterExclusions, WhatARuleSwitchedOffIsNamed) {
         {imageWith(EncoderRxdTxd, 0, 0, 0, 0), [](ConfigImage& i) { return setEncoderMode(i, 0, EncoderDisabled); },
          ExclusiveSetting::Encoder1Mode, ""},
     };
-    setLanguageIndex(English);
+    setLanguage("en");
     for (const auto& c : cases) {
         ConfigImage after = c.before;
         c.edit(after);
         EXPECT_EQ(switchedOffSettings(c.before, after, c.edited), c.named);
     }
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     ConfigImage after = cases[0].before;
     setHeadType(after, 1);
     EXPECT_EQ(switchedOffSettings(cases[0].before, after, ExclusiveSetting::HeadType),

@@ -126,9 +126,9 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(page.image().longPressTimeout, uint16_t(1500));
         QCOMPARE(page.notice(), QString("Допустимо от 200 до 1500 мс, установлено 1500"));
-        setLanguageIndex(English);
+        setLanguage("en");
         page.typeTimeout("50");
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         QCOMPARE(page.notice(), QString("Allowed 200 to 1500 ms, set to 1500"));
     }
 
@@ -226,7 +226,7 @@ private slots:
         zmt::ui::test::RussianAfterwards russian;
         Page page(imageWith(EncoderTouch12, 0, 0, 2, 0));
         QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD тип 1"));
-        page.window.setLanguage(1);
+        page.window.setLanguage("en");
         QCOMPARE(page.list("ComboBoxHEADTYPE")->currentText(), QStringLiteral("KENWOOD type 1"));
         QCOMPARE(page.list("ComboBoxEditEncoder1Mode")->currentText(), QStringLiteral("pins Touch12"));
         QCOMPARE(child<Panel>(*page.panel, "PanelEncoder1DivText")->text(), QStringLiteral("Divisor"));

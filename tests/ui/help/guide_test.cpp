@@ -3,6 +3,7 @@
 // guides have the same sections, and a message box finds the entry that
 // explains it. The program's texts are read from its sources, so a text
 // renamed in the code and not in the guide fails here.
+#include "test_languages.h"
 #include "ui/help/guide_index.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ std::string readFile(const fs::path& path) {
 }
 
 // The string literals of a C++ source, adjacent ones joined as the compiler
-// joins them ("рус\0" "eng"), escapes decoded.
+// joins them, escapes decoded.
 std::vector<std::string> stringLiterals(const std::string& source) {
     std::vector<std::string> literals;
     std::string current;
@@ -94,9 +95,10 @@ std::string withoutMnemonics(const std::string& text) {
     return shown;
 }
 
-// The program's texts by language: each half of a bilingual literal goes to
-// its language, a literal of one language only (a product name, "Windows",
-// the language menu) to both.
+// The program's texts by language: English, as the code has them; Russian,
+// the Russian catalogue's texts and the literals no catalogue translates (a
+// product name, "Windows", the language menu). The catalogue's quoted strings
+// read like a source's literals.
 const std::array<std::vector<std::string>, 2>& programTexts() {
     static const std::array<std::vector<std::string>, 2> texts = [] {
         std::array<std::vector<std::string>, 2> found;
@@ -104,18 +106,15 @@ const std::array<std::vector<std::string>, 2>& programTexts() {
             const std::string extension = entry.path().extension().string();
             if (extension != ".cpp" && extension != ".h") continue;
             for (const std::string& literal : stringLiterals(readFile(entry.path()))) {
-                const std::string shown = withoutMnemonics(literal);
-                const std::size_t nul = shown.find('\0');
-                if (nul == std::string::npos) {
-                    found[0].push_back(shown);
-                    found[1].push_back(shown);
-                    continue;
-                }
-                found[0].push_back(shown.substr(0, nul));
-                const std::size_t next = shown.find('\0', nul + 1);
-                found[1].push_back(shown.substr(nul + 1, next == std::string::npos ? std::string::npos : next - nul - 1));
+                found[0].push_back(withoutMnemonics(literal));
+                found[1].push_back(withoutMnemonics(literal));
             }
         }
+        for (const std::string& literal : stringLiterals(readFile(kSourceRoot / "translations" / "ru.po")))
+            found[0].push_back(withoutMnemonics(literal));
+        // The language menu names each language in itself, in every language.
+        for (const Language& language : languages())
+            for (auto& texts : found) texts.push_back(language.name);
         return found;
     }();
     return texts;

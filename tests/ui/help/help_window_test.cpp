@@ -87,7 +87,7 @@ private slots:
     void f1OpensTheSectionForWhereTheUserIs() {
         QFETCH(int, language);
         HelpRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.connect();
         p.window.show();
         struct Place {
@@ -158,7 +158,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, topic);
         HelpRig p;
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         const std::unique_ptr<QMessageBox> box = buildMsgBox(MessageStyle(MessageKind::Error), text, &p.window);
         box->show();
@@ -172,7 +172,7 @@ private slots:
         HelpRig p;
         p.window.show();
         for (const int language : {int(Russian), int(English)}) {
-            p.window.setLanguage(language);
+            p.window.setLanguage(codeOf(language));
             QAction& item = p.program.help().menuItem();
             QVERIFY(p.window.toolBarMenu().actions().contains(&item));
             QCOMPARE(item.text(), language == English ? QString("Help") : QString("Справка"));
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(p.shownGuide(), QString("guide-ru.md"));
         QCOMPARE(p.help().windowTitle(), QString("Справка — ZEL MORVA TOUCH"));
         QVERIFY(headingsLookLikeHeadings(*p.help().browser().document()));
-        p.window.setLanguage(English);
+        p.window.setLanguage("en");
         QCOMPARE(p.shownGuide(), QString("guide-en.md"));
         QCOMPARE(p.help().currentTopic(), QString("parameters"));
         QVERIFY(headingsLookLikeHeadings(*p.help().browser().document()));
@@ -213,7 +213,7 @@ private slots:
         HelpRig p;
         p.window.show();
         for (const int language : {int(Russian), int(English)}) {
-            p.window.setLanguage(language);
+            p.window.setLanguage(codeOf(language));
             p.program.help().showHelpFor(&p.window);
             QTextBrowser& browser = p.help().browser();
             const QStringList anchors = anchorsIn(*browser.document());

@@ -24,27 +24,27 @@ using namespace zmt::ui;
 namespace {
 
 const TranslationRow kTestTable[] = {
-    {"TestForm_Caption", "Окно\0" "Window"},
-    {"TestForm_ComboBoxEventEvent_Caption", "Один\r\nДва\r\nТри\r\n\0" "One\r\nTwo\r\nThree\r\n"},
-    {"TestForm_ComboBoxTouchMode_Caption", "А\r\nБ\r\n\0" "A\r\nB\r\n"},
-    {"TestForm_CheckBoxEventOnce_Caption", "Однократно\0" "One time only"},
-    {"TestForm_CheckBoxEventOnce_Hint", "Подсказка\0" "Hint"},
-    {"TestForm_CheckBoxTri_Caption", "Три\0" "Tri"},
-    {"TestForm_TabControlEVKEY_Caption", "1\r\n2\r\n3\r\n\0" "I\r\nII\r\nIII\r\n"},
-    {"TestForm_CheckListBoxOptions_Caption", "Раз\r\nДва\r\n\0" "One\r\nTwo\r\n"},
-    {"TestForm_GroupBoxKeys_Caption", " Кнопки \0" " Buttons "},
-    {"TestForm_PanelKeyText_Caption", "Кнопка\0" "Button"},
-    {"TestForm_LabelUnit_Caption", "мСек\0" "mSec"},
-    {"TestForm_TabSheetPage_Caption", "Страница\0" "Page"},
-    {"TestForm_SpeedButtonRead_Hint", "Прочитать\0" "Read"},
-    {"TestForm_SpinEditDelay_Hint", "Задержка\0" "Delay"},
-    {"TestForm_MenuItemLog_Caption", "Лог обмена\0" "Communication log"},
-    {"TestForm_MenuItemLog_Hint", "Подсказка меню\0" "Menu hint"},
-    {"TestForm_PanelKeyModx_Caption", "Не трогать\0" "Do not touch"},
-    {"TestForm_FancyCombo_Caption", "Нет\r\n\0" "No\r\n"},
-    {"TestForm_MemoLog_Caption", "Нет\0" "No"},
+    {"TestForm_Caption", N_("Window")},
+    {"TestForm_ComboBoxEventEvent_Caption", N_("One\r\nTwo\r\nThree\r\n")},
+    {"TestForm_ComboBoxTouchMode_Caption", N_("A\r\nB\r\n")},
+    {"TestForm_CheckBoxEventOnce_Caption", N_("One time only")},
+    {"TestForm_CheckBoxEventOnce_Hint", N_("Hint")},
+    {"TestForm_CheckBoxTri_Caption", N_("Tri")},
+    {"TestForm_TabControlEVKEY_Caption", N_("I\r\nII\r\nIII\r\n")},
+    {"TestForm_CheckListBoxOptions_Caption", N_("One\r\nTwo\r\n")},
+    {"TestForm_GroupBoxKeys_Caption", N_(" Buttons ")},
+    {"TestForm_PanelKeyText_Caption", N_("Button")},
+    {"TestForm_LabelUnit_Caption", N_("mSec")},
+    {"TestForm_TabSheetPage_Caption", N_("Page")},
+    {"TestForm_SpeedButtonRead_Hint", N_("Read")},
+    {"TestForm_SpinEditDelay_Hint", N_("Delay")},
+    {"TestForm_MenuItemLog_Caption", N_("Communication log")},
+    {"TestForm_MenuItemLog_Hint", N_("Menu hint")},
+    {"TestForm_PanelKeyModx_Caption", N_("Do not touch")},
+    {"TestForm_FancyCombo_Caption", N_("No\r\n")},
+    {"TestForm_MemoLog_Caption", N_("No")},
     {"", ""},
-    {"TestForm_AfterTheEnd_Caption", "За концом\0" "Past the end"},
+    {"TestForm_AfterTheEnd_Caption", N_("Past the end")},
 };
 
 // A control built on a translated class but of its own kind: the exact-class
@@ -70,16 +70,92 @@ QStringList comboItems(const QComboBox* combo) {
 
 } // namespace
 
+// The test table's texts in a language of the test's own, so that the
+// switch is seen from one set of texts to another whatever the program's
+// catalogues hold.
+constexpr const char* kTestCatalogue = R"po(msgid ""
+msgstr "Language: ts\nX-Language-Name: Test\n"
+
+msgid "Window"
+msgstr "Окно"
+
+msgid "One\r\nTwo\r\nThree\r\n"
+msgstr "Один\r\nДва\r\nТри\r\n"
+
+msgid "A\r\nB\r\n"
+msgstr "А\r\nБ\r\n"
+
+msgid "One time only"
+msgstr "Однократно"
+
+msgid "Hint"
+msgstr "Подсказка"
+
+msgid "Tri"
+msgstr "Три"
+
+msgid "I\r\nII\r\nIII\r\n"
+msgstr "1\r\n2\r\n3\r\n"
+
+msgid "One\r\nTwo\r\n"
+msgstr "Раз\r\nДва\r\n"
+
+msgid " Buttons "
+msgstr " Кнопки "
+
+msgid "Button"
+msgstr "Кнопка"
+
+msgid "mSec"
+msgstr "мСек"
+
+msgid "Page"
+msgstr "Страница"
+
+msgid "Read"
+msgstr "Прочитать"
+
+msgid "Delay"
+msgstr "Задержка"
+
+msgid "Communication log"
+msgstr "Лог обмена"
+
+msgid "Menu hint"
+msgstr "Подсказка меню"
+
+msgid "Do not touch"
+msgstr "Не трогать"
+
+msgid "No\r\n"
+msgstr "Нет\r\n"
+
+msgid "No"
+msgstr "Нет"
+
+msgid "Past the end"
+msgstr "За концом"
+
+msgid "b"
+msgstr "а"
+)po";
+
+void useTestLanguage() {
+    static const bool added = (addCatalogue(kTestCatalogue), true);
+    (void)added;
+    setLanguage("ts");
+}
+
 class TranslationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void findsExactKeysUpToTheEmptyRow() {
         const TranslationRow* row = FindTranslation("TestForm_LabelUnit_Caption", kTestTable);
         QVERIFY(row != nullptr);
-        QCOMPARE(QString::fromUtf8(row->text), QStringLiteral("мСек"));
+        QCOMPARE(QString::fromUtf8(row->text), QStringLiteral("mSec"));
         QVERIFY(FindTranslation("TestForm_labelunit_Caption", kTestTable) == nullptr);  // case matters
         QVERIFY(FindTranslation("TestForm_LabelUnit_Caption ", kTestTable) == nullptr);
         QVERIFY(FindTranslation("TestForm_AfterTheEnd_Caption", kTestTable) == nullptr);
@@ -91,7 +167,7 @@ private slots:
         QVERIFY(FindTranslation("TestForm_PanelKeyModx_Caption", kTestTable) == nullptr);
         // Only the character right before the last "_" counts.
         QVERIFY(FindTranslation("TestForm_CheckBoxTri_Caption", kTestTable) != nullptr);
-        const TranslationRow tableWithX[] = {{"Formx_Panel_Caption", "а\0b"}, {"", ""}};
+        const TranslationRow tableWithX[] = {{"Formx_Panel_Caption", N_("b")}, {"", ""}};
         QVERIFY(FindTranslation("Formx_Panel_Caption", tableWithX) != nullptr);
     }
 
@@ -104,18 +180,16 @@ private slots:
         QCOMPARE(pickerRows, 5);
         const TranslationRow* hint = FindTranslation("MainForm_PanelMenu_Hint", kMainFormTranslation);
         QVERIFY(hint != nullptr);
-        setLanguageIndex(English);
+        setLanguage("en");
         QCOMPARE(QString::fromUtf8(translationText(*hint)),
                  QStringLiteral("Select Options from the menu after clicking the right mouse button"));
         QVERIFY(FindTranslation("MainForm_MenuItemLanguagex_Caption", kMainFormTranslation) == nullptr);
         QVERIFY(FindTranslation("FormKeyBoard_GroupBoxKeyCodes_Caption", kMainFormTranslation) == nullptr);
     }
 
-    void emptyEnglishHalfShowsAsNull() {
-        const TranslationRow row{"K_C_Caption", "Русский\0"};
-        QCOMPARE(QString::fromUtf8(translationText(row)), QStringLiteral("Русский"));
-        setLanguageIndex(English);
-        QCOMPARE(QString::fromUtf8(translationText(row)), QStringLiteral("(null)"));
+    void aTextNoCatalogueHoldsShowsInEnglish() {
+        const TranslationRow row{"K_C_Caption", "Not in any catalogue"};
+        QCOMPARE(QString::fromUtf8(translationText(row)), QStringLiteral("Not in any catalogue"));
     }
 
     void listTextsSplitAtLineBreaksWithoutATrailingEmptyItem() {
@@ -169,6 +243,7 @@ private slots:
         auto* memo = named<LogView>(&window, "MemoLog");
         memo->setPlainText("log");
 
+        useTestLanguage();
         translateForm(kTestTable, &window);  // design-time texts
         QCOMPARE(window.windowTitle(), QStringLiteral("Окно"));
         QCOMPARE(comboItems(event), (QStringList{"Один", "Два", "Три"}));
@@ -185,7 +260,7 @@ private slots:
         QSignalSpy tabChanged(tabs, &QTabBar::currentChanged);
         QSignalSpy onceToggled(once, &QCheckBox::toggled);
 
-        setLanguageIndex(English);
+        setLanguage("en");
         translateForm(kTestTable, &window);
         QCOMPARE(window.windowTitle(), QStringLiteral("Window"));
         QCOMPARE(comboItems(event), (QStringList{"One", "Two", "Three"}));
@@ -218,7 +293,7 @@ private slots:
         QCOMPARE(comboItems(fancy), QStringList{"mine"});
         QCOMPARE(memo->toPlainText(), QStringLiteral("log"));
 
-        setLanguageIndex(Russian);
+        useTestLanguage();
         translateForm(kTestTable, &window);
         QCOMPARE(comboItems(event), (QStringList{"Один", "Два", "Три"}));
         QCOMPARE(event->currentIndex(), 2);

@@ -41,7 +41,7 @@ class LogViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void selectAllAndCopyGiveTheWholeLogAndTheMouseSelectsAcrossLines() {
         MainWindow window;
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(start, 2);
         QCOMPARE(text->text(start, end), memo->selectedText());
         QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Журнал контроллера"));
-        window.setLanguage(English);
+        window.setLanguage("en");
         QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Controller log"));
         // A click without a drag selects nothing; copying then leaves the clipboard alone.
         QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, at(1, 0));
@@ -125,7 +125,7 @@ private slots:
         window.show();
         auto* memo = child<LogView>(window, "Memo");
         for (const auto& [language, save] : {std::pair{Russian, "Сохранить лог…"}, std::pair{English, "Save log…"}}) {
-            setLanguageIndex(language);
+            setLanguage(codeOf(language));
             QStringList shown;
             // Read the menu once it is up, then close it: the menu runs its own loop.
             QTimer::singleShot(0, &window, [&shown] {
@@ -167,7 +167,7 @@ private slots:
         QVERIFY(boxes.isEmpty());
 
         // A folder that does not exist: the user is told, the log stays.
-        setLanguageIndex(English);
+        setLanguage("en");
         answer = folder.filePath("missing/log.txt");
         save->trigger();
         QCOMPARE(boxes.size(), 1);

@@ -23,7 +23,8 @@ using namespace zmt::ui;
 
 namespace {
 
-constexpr const char* kCaption = "Клавиатура (реакция на событие 3)\0Keyboard (Reactions for the event 3)";
+// A title in every language, as the editor makes them.
+const std::string kCaption = formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 3);
 
 using zmt::ui::test::child;
 
@@ -111,7 +112,7 @@ private slots:
 
     void keysFillKey1ThenKey2AndComeOffAgain() {
         test::RussianAfterwards russian;
-        setLanguageIndex(English);
+        setLanguage("en");
         OpenPicker p;
         QCOMPARE(p.line(), QStringLiteral("Not specified"));
         p.click("PanelKey4x");
@@ -148,7 +149,7 @@ private slots:
         // A keyboard reaction without bits or keys is still one, and says so.
         QVERIFY(same(p.reaction, {ReactionKeyboard, 0, 0, 0}));
         QCOMPARE(p.line(), QStringLiteral("Отсутствует"));
-        setLanguageIndex(English);
+        setLanguage("en");
         p.click("PanelMod0x");
         p.click("PanelMod0x");
         QCOMPARE(p.line(), QStringLiteral("Not specified"));
@@ -278,14 +279,9 @@ private slots:
         Reaction first{}, second{ReactionSystem, 0, 0x04, 0};
         QPlainTextEdit firstMemo, secondMemo;
         DescribingOwner firstOwner{first, firstMemo}, secondOwner{second, secondMemo};
-        {
-            auto caption = std::make_unique<char[]>(200);
-            const char title[] = "Событие 12\0Event 12";
-            std::memcpy(caption.get(), title, sizeof title);
-            picker.open(first, &firstOwner, caption.get());
-        }
+        picker.open(first, &firstOwner, formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 12));
         QVERIFY(picker.isVisible());
-        QCOMPARE(picker.windowTitle(), QStringLiteral("Событие 12"));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Клавиатура (реакция на событие 12)"));
         picker.open(second, &secondOwner, kCaption);
         QVERIFY(child<Panel>(picker, QStringLiteral("SystemControl2x"))->property("selected").toBool());
         QTest::mouseClick(child<Panel>(picker, QStringLiteral("PanelKey4x")), Qt::LeftButton);
@@ -295,7 +291,7 @@ private slots:
         // Hiding keeps the target; a language switch re-titles from the copy.
         picker.hide();
         QCOMPARE(picker.target(), &second);
-        setLanguageIndex(English);
+        setLanguage("en");
         translateForm(kFormKeyBoardTranslation, &picker);
         picker.retranslateTitle();
         QCOMPARE(picker.windowTitle(), QStringLiteral("Keyboard (Reactions for the event 3)"));

@@ -385,9 +385,9 @@ TEST_F(ButtonLearningTest, FailedFinishStaysPendingAndTheSynchronisationDelivers
 }
 
 TEST_F(ButtonLearningTest, PromptsInEnglish) {
-    setLanguageIndex(English);
+    setLanguage("en");
     collect({{I, I, I, I}});
-    setLanguageIndex(Russian);
+    setLanguage("ru");
     std::vector<std::string> texts;
     for (const auto& n : host().notices) texts.push_back(n.text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Do not press anything", "Press each button and give it a name", "",

@@ -4,6 +4,7 @@
 // calibration button runs the controller's corner sequence. With
 // ZMT_SCREENSHOT_DIR set, pictures of learning and of an update in progress
 // are saved there.
+#include "test_languages.h"
 #include "config/config_transfer.h"
 #include "config/snapshot_store.h"
 #include "device/protocol.h"
@@ -37,7 +38,7 @@ struct Rig : test::ProgramRig {
     Rig() : ProgramRig({.startUp = false, .answer = Answer::Yes}) {
         controller().levelNoise = 0;
         // Started as the program starts, in the language the test chose.
-        const int language = languageIndex();
+        const std::string language = languageCode();
         program.startUp();
         window.setLanguage(language);
         window.resize(window.sizeHint());
@@ -72,8 +73,8 @@ void picture(Rig& program, const QString& name) {
 class GuidedProceduresTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { setLanguageIndex(English); }
-    void cleanup() { setLanguageIndex(Russian); }
+    void init() { setLanguage("en"); }
+    void cleanup() { setLanguage("ru"); }
 
     void procedureButtonsSitInTheParametersPanel() {
         Rig program;
@@ -85,10 +86,10 @@ private slots:
         QVERIFY(program.button("SpeedButtonTouchSetup")->isEnabled());
 
         // Their hints follow the language like the window's own controls.
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QCOMPARE(program.button("SpeedButtonTouchSetup")->toolTip(),
                  QString("Настройка ориентации тачпанели и координат углов изображения"));
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
         QCOMPARE(program.button("SpeedButtonKeysSetup")->toolTip(), QString("Button settings"));
         QVERIFY(test::drawnForBothDensities(program.button("SpeedButtonKeysSetup")->icon(), 28));
     }
@@ -102,7 +103,7 @@ private slots:
     void firmwareUpdateFromTheToolbar() {
         QFETCH(int, language);
         QFETCH(QString, updated);
-        setLanguageIndex(language);
+        setLanguage(codeOf(language));
         Rig program;
         program.tick();
         program.useFirmwareFile();
@@ -192,7 +193,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, question);
         QFETCH(QString, done);
-        setLanguageIndex(language);
+        setLanguage(codeOf(language));
         Rig program;
         program.tick();
         program.controller().state.keyLevels = {10, 10, 10, 10};
@@ -279,7 +280,7 @@ private slots:
     // A read that broke off in Russian leaves nothing behind: a later
     // learning run in English does not bring back its caption and figure.
     void aFailedReadLeavesNoCaptionForLaterTransfers() {
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         Rig program;
         program.tick();
         int frames = 0;
@@ -291,7 +292,7 @@ private slots:
         program.controller().faults.forceStatus = 0;
         QVERIFY(program.boxes.last().startsWith("Ошибка чтения конфигурации из устройства"));
         program.tick();
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
         program.tick();
         auto* gauge = program.window.findChild<QWidget*>("CGaugeProgressProcent");
         QVERIFY(gauge->isHidden());
@@ -490,7 +491,7 @@ private slots:
         QFETCH(int, cornersPressed);
         QFETCH(QStringList, prompts);
         QFETCH(QString, ending);
-        setLanguageIndex(language);
+        setLanguage(codeOf(language));
         Rig program;
         program.tick();
         sim::SimulatedController& controller = program.controller();

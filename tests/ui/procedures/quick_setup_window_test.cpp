@@ -6,6 +6,7 @@
 // way out (Cancel, Escape, the close box, the program's close, the cable)
 // at every step leaving the controller as it was. With ZMT_SCREENSHOT_DIR
 // set, pictures of the window are saved there.
+#include "test_languages.h"
 #include "../program_rig.h"
 #include "setup/quick_setup.h"
 #include "ui/picker/reaction_picker.h"
@@ -36,7 +37,7 @@ struct Rig : test::ProgramRig {
         controller().levelNoise = 0;
         letGo();
         // Started as the program starts, in the language the test chose.
-        const int language = languageIndex();
+        const std::string language = languageCode();
         program.startUp();
         window.setLanguage(language);
     }
@@ -90,8 +91,8 @@ void picture(Rig& program, const QString& name, bool withMainWindow = false) {
 class QuickSetupWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { setLanguageIndex(English); }
-    void cleanup() { setLanguageIndex(Russian); }
+    void init() { setLanguage("en"); }
+    void cleanup() { setLanguage("ru"); }
 
     // Both items follow the language; without a controller they say so
     // instead of opening an empty window.
@@ -109,7 +110,7 @@ private slots:
         QFETCH(QStringList, items);
         QFETCH(QString, first);
         Rig program;
-        program.window.setLanguage(language);
+        program.window.setLanguage(codeOf(language));
         QVERIFY(program.window.toolBarMenu().actions().contains(program.entry().quickSetupAction()));
         QCOMPARE((QStringList{program.entry().quickSetupAction()->text(), program.entry().buttonTestAction()->text()}),
                  items);
@@ -204,7 +205,7 @@ private slots:
         QFETCH(QStringList, firstRow);
         QFETCH(QString, tested);
         Rig program;
-        program.window.setLanguage(language);
+        program.window.setLanguage(codeOf(language));
         program.startQuickSetup();
         QCOMPARE(program.shown("LabelQuickPrompt"), volumeUp);
         picture(program, "quick-setup");
@@ -343,7 +344,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, question);
         QFETCH(QString, doesNow);
-        setLanguageIndex(language);
+        setLanguage(codeOf(language));
         Rig program;
         program.holdOneButton();
         program.startQuickSetup();
@@ -493,7 +494,7 @@ private slots:
         Rig program;
         program.startQuickSetup();
         program.press(0, 150);
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QCOMPARE(program.quick().windowTitle(), QString("Быстрая настройка"));
         QCOMPARE(program.shown("LabelQuickPrompt"), QString("Нажмите и отпустите кнопку для «Громкость -»"));
         QCOMPARE(program.button("ButtonQuickClose")->text(), QString("Отмена"));
@@ -507,7 +508,7 @@ private slots:
         QVERIFY(program.button("ButtonQuickBack")->isEnabled());
         program.button("ButtonQuickBack")->click();
         QCOMPARE(program.flow().step(), QuickStep::Waiting);
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
         QCOMPARE(program.button("ButtonQuickSkip")->text(), QString("&Skip"));
     }
 };

@@ -20,7 +20,7 @@ protected:
         rig.host.answers.push_back(Answer::Yes);
         rig.host.logOn = true;
     }
-    ~TouchCalibrationTest() override { setLanguageIndex(Russian); }
+    ~TouchCalibrationTest() override { setLanguage("ru"); }
 
     void run(std::vector<uint8_t> states, bool offset = false) {
         // Each request is answered as it arrives, so the state for the next
@@ -166,7 +166,7 @@ TEST_F(TouchCalibrationTest, SimulatedPanelWithAndWithoutReleaseReports) {
 }
 
 TEST_F(TouchCalibrationTest, EnglishPrompts) {
-    setLanguageIndex(English);
+    setLanguage("en");
     run({1, 2, 3, 4, 5, 0x85, 0});
     EXPECT_EQ(noticeTexts(), (std::vector<std::string>{
                                  "Press at top left corner", "Press at top right corner",

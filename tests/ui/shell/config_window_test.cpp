@@ -2,6 +2,7 @@
 // real transport and link, the toolbar's controller and file buttons, the
 // synchronisation on the sync timer with its pending panel, and the
 // question before closing with changes that never reached the controller.
+#include "test_languages.h"
 #include "config/config_file.h"
 #include "ui/log/log_view.h"
 #include "ui/shell/toolbar_notice.h"
@@ -32,7 +33,7 @@ constexpr std::size_t kHeadTypeOffset = 974;
 
 // The program as zmtsetup --simulator builds it, in English.
 struct Rig : test::ProgramRig {
-    Rig() { window.setLanguage(English); }   // the fresh settings file said Russian
+    Rig() { window.setLanguage("en"); }   // the fresh settings file said Russian
 
     QToolButton* button(const char* name) { return window.findChild<QToolButton*>(name); }
     void logExchanges() { window.findChild<QAction*>("MenuItemLog")->setChecked(true); }
@@ -59,7 +60,7 @@ struct Rig : test::ProgramRig {
 class ConfigWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void newControllerIsReadWhileTheToolbarIsBusy() {
         Rig program;
@@ -378,9 +379,9 @@ private slots:
         QVERIFY(program.window.changesPendingShown());
         QVERIFY(!panel->isHidden());
         QCOMPARE(panel->text(), QString("Changes not yet written to the controller"));
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QCOMPARE(panel->text(), QString::fromUtf8("Изменения ещё не записаны в контроллер"));
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
 
         program.window.show();
         program.answers = {Answer::No};

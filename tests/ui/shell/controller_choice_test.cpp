@@ -1,6 +1,7 @@
 // Several controllers on the bus: the toolbar offers the choice, the chosen
 // one is taken (and remembered), it is never swapped for another by itself,
 // and with one controller nothing of it shows.
+#include "test_languages.h"
 #include "device/connection_watch.h"
 #include "sim/simulator.h"
 #include "ui/shell/controller_choice.h"
@@ -19,7 +20,7 @@ namespace {
 struct Rig : test::ProgramRig {
     explicit Rig(std::size_t units = 2, std::string settingsPath = {})
         : ProgramRig({.settingsPath = std::move(settingsPath), .units = units}) {
-        window.setLanguage(English);
+        window.setLanguage("en");
     }
     QComboBox* box() { return window.findChild<QComboBox*>("ComboBoxControllerx"); }
     QStringList entries() {
@@ -69,10 +70,10 @@ private slots:
         program.window.show();
         test::savePicture(program.window.grab(), "main-several-controllers");
         // The Russian guide shows the Russian window.
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         program.poll();
         test::savePicture(program.window.grab(), "main-several-controllers");
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
         program.poll();
 
         program.pick("1002  1.17");
@@ -81,9 +82,9 @@ private slots:
         QVERIFY(program.window.findChild<QWidget*>("Edit_PAR_LongTO")->isEnabled());
         // The title says which one the window works with.
         QVERIFY(program.window.windowTitle().endsWith(" - controller 1002"));
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QVERIFY(program.window.windowTitle().endsWith(" - контроллер 1002"));
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
 
         // Unplugged, the chosen one is "disconnected": the other one is
         // never taken by itself.

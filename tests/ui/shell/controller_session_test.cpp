@@ -2,6 +2,7 @@
 // over the simulated controller, the Simulator window's controls reach the
 // program through the ordinary HID path, closing shuts the controller, and
 // the state file carries the controller from one run to the next.
+#include "test_languages.h"
 #include "device/access_help.h"
 #include "device/protocol.h"
 #include "sim/simulator.h"
@@ -55,8 +56,8 @@ std::string readFile(const QString& path) {
 class ControllerSessionTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { setLanguageIndex(English); }
-    void cleanup() { setLanguageIndex(Russian); }
+    void init() { setLanguage("en"); }
+    void cleanup() { setLanguage("ru"); }
 
     void pollAnnouncesAndLosesTheController() {
         Rig program;
@@ -113,7 +114,7 @@ private slots:
         Rig program;
         program.tick();
         QVERIFY(program.memo().startsWith("******** Controller is connected"));
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QVERIFY(!program.window.flags().deviceConnected());
         program.tick();
         QVERIFY(program.window.flags().deviceConnected());
@@ -127,7 +128,7 @@ private slots:
     void lockedControllerIsExplainedOnceInEitherLanguage() {
         Rig program;
         program.simulatorControl<QCheckBox>("openDeniedCheck")->click();
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         for (int poll = 0; poll < 4; ++poll) program.tick();
         QCOMPARE(program.window.statusText(), QString::fromUtf8("Контроллер отключен"));
         QCOMPARE(program.memo().count(QString::fromUtf8("Контроллер найден, но доступ к нему запрещён.")), 1);
@@ -136,7 +137,7 @@ private slots:
         QVERIFY(!program.window.flags().deviceConnected());
 
         // Switched to English: explained again, in English, once.
-        program.window.setLanguage(English);
+        program.window.setLanguage("en");
         for (int poll = 0; poll < 4; ++poll) program.tick();
         QCOMPARE(program.window.statusText(), QString("Controller is disconnected"));
         QCOMPARE(program.memo().count("Controller found, but access to it was denied."), 1);

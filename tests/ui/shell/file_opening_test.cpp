@@ -22,7 +22,7 @@ namespace {
 constexpr std::size_t kHeadTypeOffset = 974;
 
 struct Rig : test::ProgramRig {
-    explicit Rig(test::RigOptions options = {}) : ProgramRig(std::move(options)) { window.setLanguage(English); }
+    explicit Rig(test::RigOptions options = {}) : ProgramRig(std::move(options)) { window.setLanguage("en"); }
 
     uint8_t deviceHeadType() { return controller().state.config[kHeadTypeOffset]; }
     QToolButton& button(MainWindow::ToolButton which) { return window.toolButton(which); }
@@ -55,7 +55,7 @@ struct Rig : test::ProgramRig {
 class FileOpeningTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     // The file waits for the first poll; a controller found there is read
     // first, and the file then goes to it with no question, as one step.
@@ -155,10 +155,10 @@ private slots:
             QCOMPARE(program.boxes, QStringList{c.box});
             QCOMPARE(program.boxIcons.last(), QMessageBox::Warning);
         }
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         QCOMPARE(QString::fromStdString(judgeDrop({QUrl::fromLocalFile(text)}).refusal),
                  QString("Файл notes.txt не открыт: перетаскиванием открываются только файлы конфигурации (*.ZMT)"));
-        setLanguageIndex(English);
+        setLanguage("en");
         // While the open button is disabled (a transfer, an update), the
         // window takes no drop at all.
         // Nor while a firmware update holds the editing, even with the
@@ -241,7 +241,7 @@ private slots:
         QMenu& menu = program.program.recentFiles().menu();
         QVERIFY(program.window.toolBarMenu().actions().contains(menu.menuAction()));
         QCOMPARE(menu.title(), QString("Recent files"));
-        program.window.setLanguage(Russian);
+        program.window.setLanguage("ru");
         QCOMPARE(menu.title(), QString("Недавние файлы"));
         // While the toolbar is busy the entries cannot be chosen.
         program.poll();
@@ -291,8 +291,8 @@ private slots:
                  QString("Open the device configuration file (Ctrl+O)"));
         QCOMPARE(program.button(MainWindow::ToolButton::WriteDevice).toolTip(),
                  QString("Write configuration to the device (Ctrl+W)"));
-        program.window.setLanguage(Russian);
-        program.window.setLanguage(Russian);   // the keys once, however often
+        program.window.setLanguage("ru");
+        program.window.setLanguage("ru");   // the keys once, however often
         QCOMPARE(program.button(MainWindow::ToolButton::WriteConfig).toolTip(),
                  QString("Сохранить файл конфигурации устройства (Ctrl+S)"));
         QCOMPARE(program.button(MainWindow::ToolButton::ReadDevice).toolTip(),

@@ -21,7 +21,7 @@ constexpr std::size_t kHeadTypeOffset = 974;
 
 struct Rig : test::ProgramRig {
     Rig() {
-        window.setLanguage(English);
+        window.setLanguage("en");
         controller().levelNoise = 0;
         answerDelayMs = kReadingTimeMs;
     }
@@ -121,7 +121,7 @@ const std::vector<Flow>& flows() {
 class LateAnswerTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void everyQuestionAnsweredLate_data() {
         QTest::addColumn<int>("flow");

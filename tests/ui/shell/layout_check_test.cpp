@@ -2,12 +2,14 @@
 // lays no control with text over another (tests/ui/layout_check.h says what
 // is measured). A caption that grows in translation fails here, with the
 // control, its text and the pixels it lacks.
+#include "test_languages.h"
 #include "../layout_check.h"
 #include "../program_rig.h"
 #include "ui/procedures/quick_setup_window.h"
 #include "ui/shell/quick_setup_entry.h"
 #include "ui/shell/snapshot_windows.h"
 #include "ui/sim/simulator_window.h"
+#include "ui/widgets/msg_box.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -63,7 +65,7 @@ private slots:
     void noTextIsCutInAnyWindow() {
         QFETCH(int, language);
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.poll();
         QVERIFY(p.window.flags().imageValid());
@@ -81,8 +83,7 @@ private slots:
         }
         ReactionPicker& picker = p.picker();
         Reaction sample{ReactionKeyboard, 0x41, 4, 30};
-        picker.open(sample, nullptr,
-                    "Клавиатура (реакция на событие 1)\0Keyboard (Reactions for the event 1)");
+        picker.open(sample, nullptr, formatInEveryLanguage(N_("Keyboard (Reactions for the event %d)"), 1));
         check(picker);
         picker.hide();
         SnapshotWindows& snapshots = p.program.snapshotWindows();
@@ -99,6 +100,24 @@ private slots:
         simulator->show();
         check(*simulator);
         simulator->hide();
+        // A box of each kind, with real messages: its caption, its text and
+        // its buttons in the language.
+        const struct {
+            MessageKind kind;
+            std::string text;
+        } boxes[] = {
+            {MessageKind::Error, formatText(localized("Failed to update the firmware\n%s"), localized("Controller is disconnected"))},
+            {MessageKind::Question, formatText(localized("Changes made while controller %u was connected have not been written to it yet.\nWrite "
+                                                         "them to controller %u?\nNo: read the configuration of controller %u instead."),
+                                               1001u, 1002u, 1002u)},
+            {MessageKind::Warning, localized("Only the boot loader runs")},
+            {MessageKind::Information, formatText(localized("Unknown error USB: %d"), 7)},
+        };
+        for (const auto& box : boxes) {
+            const auto shown = buildMsgBox(box.kind, QString::fromStdString(box.text), &p.window);
+            shown->show();
+            check(*shown);
+        }
 
         QVERIFY2(faults.empty(), test::describe(faults).c_str());
     }
@@ -114,7 +133,7 @@ private slots:
         test::ProgramRig p;
         p.controller().levelNoise = 0;
         p.controller().state.keyLevels = {kIdle, kIdle, kIdle, kIdle};
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.connect();
         QuickSetupEntry& entry = p.program.quickSetup();

@@ -57,7 +57,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void frameIsLaidOutAsDesigned() {
         MainWindow window;
@@ -175,8 +175,9 @@ private slots:
         QCOMPARE(log->text(), QStringLiteral("Лог обмена"));
         QCOMPARE(device->text(), QStringLiteral("Лог устройства"));
         QCOMPARE(languages->text(), QStringLiteral("Язык/Language"));
-        QCOMPARE(child<QAction>(window, "MenuItemLanguageRussianx")->text(), QStringLiteral("Русский"));
-        QCOMPARE(child<QAction>(window, "MenuItemLanguageEnglishx")->text(), QStringLiteral("English"));
+        // Every language present, each in its own name.
+        QCOMPARE(child<QAction>(window, "languageItem-ru")->text(), QStringLiteral("Русский"));
+        QCOMPARE(child<QAction>(window, "languageItem-en")->text(), QStringLiteral("English"));
         // Default settings: only the language sub-menu shows.
         window.startUp();
         QVERIFY(!debug->isVisible() && !log->isVisible() && !device->isVisible());
@@ -245,27 +246,29 @@ private slots:
         int switches = 0;
         QObject::connect(&window, &MainWindow::languageSwitching, [&] { ++switches; });
 
-        window.setLanguage(1);
-        QCOMPARE(languageIndex(), 1);
+        window.setLanguage("en");
+        QCOMPARE(languageCode(), std::string("en"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Setup program ZEL MORVA TOUCH. Version 1.17"));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(0), QStringLiteral("Monitoring"));
         QCOMPARE(child<QToolButton>(window, "SpeedButtonReset")->toolTip(), QStringLiteral("Reset device"));
         QCOMPARE(child<QAction>(window, "MenuItemLog")->text(), QStringLiteral("Communication log"));
-        QVERIFY(child<QAction>(window, "MenuItemLanguageEnglishx")->isChecked());
-        QVERIFY(!child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+        QVERIFY(child<QAction>(window, "languageItem-en")->isChecked());
+        QVERIFY(!child<QAction>(window, "languageItem-ru")->isChecked());
         QCOMPARE(switches, 1);  // the next poll announces the controller again
         QCOMPARE(images, 1);
 
-        window.setLanguage(5);   // anything but English is Russian
-        QCOMPARE(languageIndex(), 0);
+        window.setLanguage("de");   // no such catalogue: nothing changes
+        QCOMPARE(languageCode(), std::string("en"));
+        window.setLanguage("ru");
+        QCOMPARE(languageCode(), std::string("ru"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Программа настройки ZEL MORVA TOUCH. Версия 1.17"));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->tabText(1), QStringLiteral("Параметры"));
-        QVERIFY(child<QAction>(window, "MenuItemLanguageRussianx")->isChecked());
+        QVERIFY(child<QAction>(window, "languageItem-ru")->isChecked());
 
-        child<QAction>(window, "MenuItemLanguageEnglishx")->trigger();
-        QCOMPARE(languageIndex(), 1);
-        child<QAction>(window, "MenuItemLanguageRussianx")->trigger();
-        QCOMPARE(languageIndex(), 0);
+        child<QAction>(window, "languageItem-en")->trigger();
+        QCOMPARE(languageCode(), std::string("en"));
+        child<QAction>(window, "languageItem-ru")->trigger();
+        QCOMPARE(languageCode(), std::string("ru"));
     }
 
     void languageSwitchReachesControlsAddedLater() {
@@ -276,17 +279,17 @@ private slots:
         // finds its controls by name.
         ReactionPicker& picker = window.picker();
         auto* keyCodes = child<QGroupBox>(picker, "GroupBoxKeyCodes");
-        picker.setTitleLiteral("Выбор\0Choice");
+        picker.setTitle(formatInEveryLanguage(N_("Keyboard (HOME key)")));
         int languageChanges = 0;
         QObject::connect(&window.shellSignals(), &ShellSignals::languageChanged, [&] { ++languageChanges; });
 
-        window.setLanguage(1);
+        window.setLanguage("en");
         QCOMPARE(languageChanges, 1);
         QCOMPARE(keyCodes->title(), QStringLiteral(" Key codes "));
-        QCOMPARE(picker.windowTitle(), QStringLiteral("Choice"));
-        window.setLanguage(0);
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Keyboard (HOME key)"));
+        window.setLanguage("ru");
         QCOMPARE(keyCodes->title(), QStringLiteral(" Коды кнопок "));
-        QCOMPARE(picker.windowTitle(), QStringLiteral("Выбор"));
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Клавиатура (кнопка HOME)"));
     }
 
     void deviceButtonsFollowBusyAndConnection() {
@@ -322,9 +325,9 @@ private slots:
         QCOMPARE(qtYes(), QStringLiteral("&Yes"));
         window.onSyncTick();
         QCOMPARE(qtYes(), QStringLiteral("&Да"));
-        window.setLanguage(English);
+        window.setLanguage("en");
         QCOMPARE(qtYes(), QStringLiteral("&Yes"));
-        window.setLanguage(Russian);
+        window.setLanguage("ru");
         QCOMPARE(qtYes(), QStringLiteral("&Да"));
     }
 
@@ -342,7 +345,7 @@ private slots:
         QVERIFY(timerNamed(window, "TimerZELMORVATOUCHTest")->isActive());
         QVERIFY(child(window, "SpeedButtonReadConfig")->isEnabled());
         QVERIFY(!child(window, "SpeedButtonReadDevice")->isEnabled());
-        QCOMPARE(languageIndex(), 0);
+        QCOMPARE(languageCode(), std::string("ru"));
         QVERIFY(window.builtPicker() == nullptr);   // not shown, so not built
     }
 
@@ -358,7 +361,7 @@ private slots:
         window.setSettingsSource(&settings);
         child<QTabWidget>(window, "PageControlMain")->setCurrentIndex(0);
         window.startUp();
-        QCOMPARE(languageIndex(), 0);
+        QCOMPARE(languageCode(), std::string("ru"));
         QCOMPARE(child<QTabWidget>(window, "PageControlMain")->currentIndex(), 0);
         QCOMPARE(keys->title(), QStringLiteral(" Кнопки "));
         QCOMPARE(child<QGroupBox>(window.picker(), "GroupBoxKeyCodes")->title(), QStringLiteral(" Коды кнопок "));
@@ -370,7 +373,7 @@ private slots:
         MainWindow window;
         test::useVirtualClock(window);
         ProgramSettings stored;
-        stored.lang = 1;
+        stored.lang = "en";
         stored.log = true;
         stored.debug = true;
         stored.eventPage = 60;  // out of range: the first tab
@@ -382,14 +385,14 @@ private slots:
         window.setSettingsSource(&settings);
         const std::optional<ProgramSettings>& saved = settings.saved;
         window.startUp();
-        QCOMPARE(languageIndex(), 1);
+        QCOMPARE(languageCode(), std::string("en"));
         QCOMPARE(window.initialEventPage(), 0);
         QVERIFY(child<QAction>(window, "MenuItemDebug")->isVisible());
         QVERIFY(window.builtPicker() != nullptr && window.builtPicker()->isVisible());
 
         window.close();
         QVERIFY(saved.has_value());
-        QCOMPARE(saved->lang, 1);
+        QCOMPARE(saved->lang, std::string("en"));
         QVERIFY(saved->log && saved->debug);
         QCOMPARE(saved->mainLeft, std::optional<int>(window.frameGeometry().left()));
         QVERIFY(saved->keyVisible);

@@ -47,7 +47,7 @@ struct DialogSeen {
 class SettingsStoreTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void settingsComeBackFromTheUsersConfigurationFolder() {
         const std::string path =
@@ -61,7 +61,7 @@ private slots:
             Window first(path);
             first.window.startUp();
             QCOMPARE(first.window.initialEventPage(), 59);
-            first.window.setLanguage(English);
+            first.window.setLanguage("en");
             first.window.findChild<QAction*>("MenuItemLog")->setChecked(true);
             first.window.findChild<QAction*>("MenuItemDebug")->setChecked(true);
             first.window.move(30, 40);
@@ -77,7 +77,7 @@ private slots:
 
         Window second(path);
         second.window.startUp();
-        QCOMPARE(languageIndex(), int(English));
+        QCOMPARE(languageCode(), std::string("en"));
         QVERIFY(second.window.exchangeLogOn());
         QVERIFY(second.window.findChild<QAction*>("MenuItemDebug")->isChecked());
         QCOMPARE(second.window.initialEventPage(), 59);
@@ -96,7 +96,7 @@ private slots:
         window.window.startUp();
         QCOMPARE(window.boxes.size(), 1);
         QVERIFY(window.boxes[0].startsWith(QString::fromUtf8("Ошибка чтения файла конфигурации программы")));
-        QCOMPARE(languageIndex(), int(Russian));
+        QCOMPARE(languageCode(), std::string("ru"));
         QVERIFY(window.window.builtPicker() == nullptr);   // not shown, so never built
         window.store.rememberConfigFile("/cfg/car.ZMT");   // kept for this run only
         QCOMPARE(window.store.settings().configFile, std::string("/cfg/car.ZMT"));
@@ -114,7 +114,7 @@ private slots:
         QVERIFY(window.boxes.isEmpty());   // no file yet is a first start
         // A file chosen during the run cannot be remembered: the window says
         // so in its notice, without a box in the way of the open or save.
-        setLanguageIndex(English);
+        setLanguage("en");
         window.store.rememberConfigFile("/cfg/car.ZMT");
         QVERIFY(window.boxes.isEmpty());
         QVERIFY2(window.notice().startsWith("Unable to write to " + path + ": "), qPrintable(window.notice()));
@@ -129,7 +129,7 @@ private slots:
         const std::string settingsPath = dir.filePath("zmtsetup.ini").toStdString();
         Window window(settingsPath);
         window.window.startUp();
-        window.window.setLanguage(English);
+        window.window.setLanguage("en");
         QTimer* onShow = test::timerNamed(window.window, "TimerOnShow");
         DialogSeen seen;
         QString answer;
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(seen.folder, dir.filePath("cfg"));
         window.store.rememberConfigFile("");
 
-        window.window.setLanguage(Russian);
+        window.window.setLanguage("ru");
         answer = dir.filePath("fw/new.LDR");
         window.store.askFirmwareFile();
         QCOMPARE(seen.title, QString::fromUtf8("Выбор файла обновления прошивки устройства"));

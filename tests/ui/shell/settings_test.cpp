@@ -16,12 +16,12 @@ using zmt::test::writeFile;
 TEST(Settings, NoFileMeansDefaultsAndCentredWindows) {
     TempFolder folder;
     ProgramSettings settings;
-    settings.lang = 1;
+    settings.lang = "en";
     FileResult result = loadSettings(folder.file("zmtsetup.ini"), settings);
     EXPECT_TRUE(result.ok());
     EXPECT_FALSE(settings.mainTop || settings.mainLeft || settings.keyTop || settings.keyLeft);
     EXPECT_EQ(settings.eventPage, 0);
-    EXPECT_EQ(settings.lang, 0);
+    EXPECT_EQ(settings.lang, "ru");
     EXPECT_FALSE(settings.log || settings.debug || settings.keyVisible);
     EXPECT_EQ(dialogStartFolder(settings, FileKind::Configuration), "");
     const ui::Position main = ui::placeWindow(settings.mainLeft, settings.mainTop, {1280, 800}, {701, 501});
@@ -41,7 +41,7 @@ TEST(Settings, ValuesComeBackAndTheEventPageIsClamped) {
     EXPECT_EQ(settings.mainTop, 10);
     EXPECT_EQ(settings.mainLeft, -10);
     EXPECT_EQ(settings.eventPage, 59);
-    EXPECT_EQ(settings.lang, 1);
+    EXPECT_EQ(settings.lang, "en");
     EXPECT_TRUE(settings.log);
     EXPECT_FALSE(settings.debug);
     EXPECT_FALSE(settings.keyTop); // not a number: as if missing, so centred
@@ -63,7 +63,7 @@ TEST(Settings, SavingWritesTheKeysInOrderAndKeepsTheRest) {
     settings.mainTop = 12;
     settings.mainLeft = -3;
     settings.eventPage = 5;
-    settings.lang = 1;
+    settings.lang = "en";
     settings.log = true;
     settings.keyTop = 40;
     settings.keyLeft = 50;
@@ -124,7 +124,7 @@ TEST(Settings, AFileThatCannotBeReadGivesDefaultsAndIsNotOverwritten) {
     ProgramSettings settings;
     FileResult result = loadSettings(path, settings);
     EXPECT_EQ(result.error, FileError::TooLarge);
-    EXPECT_EQ(settings.lang, 0);
+    EXPECT_EQ(settings.lang, "ru");
     settings.mainTop = 5;
     EXPECT_FALSE(saveSettings(path, settings).ok());
     EXPECT_FALSE(rememberFile(path, settings, FileKind::Firmware, "/x.LDR").ok());
@@ -194,10 +194,10 @@ TEST(SettingsLocation, WindowsKeepsThemBelowAppDataWhateverTheUserIsCalled) {
     const std::string path = settingsFilePath(utf8(folder.path() / "zmtsetup.exe"), configFolder);
     EXPECT_EQ(path, utf8(appData / "zmtsetup" / "zmtsetup.ini"));
     ProgramSettings settings;
-    settings.lang = 1;
+    settings.lang = "en";
     ASSERT_TRUE(saveSettings(path, settings).ok());   // its folders are made on the way
     ASSERT_TRUE(loadSettings(path, settings).ok());
-    EXPECT_EQ(settings.lang, 1);
+    EXPECT_EQ(settings.lang, "en");
     EXPECT_TRUE(std::filesystem::is_regular_file(appData / "zmtsetup" / "zmtsetup.ini"));
 }
 #endif
@@ -221,7 +221,7 @@ TEST(Settings, QuickSetupOffersAreRememberedPerSerial) {
     ProgramSettings again;
     ASSERT_TRUE(loadSettings(path, again).ok());
     EXPECT_EQ(again.quickSetupOffered, (std::vector<uint32_t>{1001, 4294967295u, 77, 1002}));
-    EXPECT_EQ(again.lang, 1);
+    EXPECT_EQ(again.lang, "en");
 
     for (uint32_t serial = 1; serial <= kQuickSetupOfferedKept + 10; ++serial)
         ASSERT_TRUE(rememberQuickSetupOffered(path, settings, 5000 + serial).ok());
@@ -237,4 +237,19 @@ TEST(Settings, QuickSetupOffersAreRememberedPerSerial) {
     ASSERT_TRUE(loadSettings(path, again).ok());
     EXPECT_EQ(again.quickTop, 30);
     EXPECT_EQ(again.quickLeft, 700);
+}
+
+// The Lang key keeps the numbers every earlier program wrote and reads, and
+// holds a code only for a language they never had.
+TEST(Settings, LanguageKeepsTheOldNumbersAndTakesCodesForOtherLanguages) {
+    const struct {
+        const char* stored;
+        const char* language;
+    } reads[] = {{"0", "ru"},   {"1", "en"},        {"7", "ru"},          {"-1", "ru"}, {"", "ru"},
+                 {"de", "de"},  {"pt_BR", "pt_BR"}, {"sr-Latn", "sr-Latn"}, {"d e", "ru"}, {"1de", "ru"},
+                 {"x;y", "ru"}, {"абв", "ru"},      {"abcdefghijklmnopq", "ru"}};
+    for (const auto& read : reads) EXPECT_EQ(languageFromSetting(read.stored), read.language) << read.stored;
+    EXPECT_EQ(languageSetting("ru"), "0");
+    EXPECT_EQ(languageSetting("en"), "1");
+    EXPECT_EQ(languageSetting("de"), "de");
 }

@@ -79,7 +79,7 @@ private slots:
     void historyComparesRestoresAndUndoes() {
         QFETCH(int, language);
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         const bool ru = language == Russian;
         p.window.show();
         p.poll();
@@ -143,7 +143,7 @@ private slots:
     void aCutSnapshotIsNeverOfferedForRestore() {
         QFETCH(int, language);
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.poll();
         const SnapshotStore store(p.dir.filePath("snapshots").toStdString());
@@ -182,7 +182,7 @@ private slots:
         QFETCH(QString, compareLegend);
         const ThreeHoursAheadOfUtc zone;
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(language);
+        p.window.setLanguage(codeOf(language));
         p.window.show();
         p.poll();
         // Buttons, an event, the HOME key and the head unit all differ from
@@ -223,7 +223,7 @@ private slots:
 
     void firmwareThatClearsTheConfigurationOffersTheOldOneBack() {
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(English);
+        p.window.setLanguage("en");
         p.window.show();
         p.poll();
         p.commands.openFile(p.writeConfigFile("two.ZMT", 2).toStdString());
@@ -257,7 +257,7 @@ private slots:
 
     void needsAConnectedController() {
         test::ProgramRig p({.plugged = false, .answer = Answer::Yes});
-        p.window.setLanguage(English);
+        p.window.setLanguage("en");
         p.poll();
         p.program.snapshotWindows().showHistory();
         QCOMPARE(p.boxes.size(), 1);

@@ -1,6 +1,7 @@
 // Undo and redo in zmtsetup --simulator, driven through the real widgets:
 // every kind of edit taken back and done again gives the exact bytes, and
 // the controller follows the image on the next sync tick.
+#include "test_languages.h"
 #include "config/config_file.h"
 #include "device/protocol.h"
 #include "../program_rig.h"
@@ -44,7 +45,7 @@ struct Rig : test::ProgramRig {
 
     Rig() : ProgramRig({.answer = Answer::Yes}) {
         controller().levelNoise = 0;
-        window.setLanguage(English);
+        window.setLanguage("en");
 
         ConfigImage held;
         std::memcpy(held.bytes(), controller().state.config.data(), kConfigImageSize);
@@ -365,7 +366,7 @@ private slots:
         QVERIFY(!p.session.undo());
         QCOMPARE(p.image().headType, uint8_t(3));
         FlagsForTests::setLearningActive(p.window.flags(), false);
-        p.window.setLanguage(Russian);
+        p.window.setLanguage("ru");
         QCOMPARE(p.undoButton->toolTip(), QString("Отменить: изменение"));
         QTest::keyClick(&p.window, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(p.image().headType != 3);

@@ -63,13 +63,13 @@ struct Bench {
 class SimulatorWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { setLanguageIndex(English); }
+    void init() { setLanguage("en"); }
 
     void titleFollowsTheLanguage() {
         Bench bench;
         QCOMPARE(bench.window.objectName(), QString("SimulatorWindow"));
         QCOMPARE(bench.window.windowTitle(), QString("Simulator"));
-        setLanguageIndex(Russian);
+        setLanguage("ru");
         bench.window.retranslate();
         QCOMPARE(bench.window.windowTitle(), QString::fromUtf8("Симулятор"));
         QCOMPARE(bench.child<QPushButton>("releaseButton")->text(), QString::fromUtf8("Отпустить все"));
@@ -109,7 +109,7 @@ private slots:
         Bench bench;
         bench.window.show();   // measured as drawn, with the style's own margins
         for (int language : {English, Russian}) {
-            setLanguageIndex(language);
+            setLanguage(codeOf(language));
             bench.window.retranslate();
             QCoreApplication::processEvents();
             // 1280 minus the main window (696) and two window frames.
@@ -319,6 +319,25 @@ private slots:
         bench.child<QSpinBox>("unplugAfter")->setValue(2);
         bench.click("unplugAfterButton");
         QCOMPARE(bench.label("unplugPending"), QString("Unplugs in 2 frames"));
+        // The count reads right in each language's plural forms.
+        {
+            const struct {
+                const char* language;
+                int frames;
+                const char* shown;
+            } counts[] = {{"en", 1, "Unplugs in 1 frame"},        {"ru", 1, "Отключение через 1 кадр"},
+                          {"ru", 3, "Отключение через 3 кадра"},  {"ru", 5, "Отключение через 5 кадров"},
+                          {"ru", 11, "Отключение через 11 кадров"}, {"ru", 21, "Отключение через 21 кадр"}};
+            for (const auto& count : counts) {
+                setLanguage(count.language);
+                bench.child<QSpinBox>("unplugAfter")->setValue(count.frames);
+                bench.click("unplugAfterButton");
+                QCOMPARE(bench.label("unplugPending"), QString::fromUtf8(count.shown));
+            }
+            setLanguage("en");
+            bench.child<QSpinBox>("unplugAfter")->setValue(2);
+            bench.click("unplugAfterButton");
+        }
         std::array<uint8_t, 4> levels{};
         QCOMPARE(bench.read(cmdKeyLevels, levels.data(), 4), ResultCode::Ok);
         QVERIFY(bench.read(cmdKeyLevels, levels.data(), 4) != ResultCode::Ok);

@@ -72,13 +72,13 @@ class MsgBoxTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setLanguageIndex(Russian); }
+    void cleanup() { setLanguage("ru"); }
 
     void kindsChooseCaptionIconAndButtons() {
         const MsgBoxLayout error = msgBoxLayout(MessageKind::Error);
         QCOMPARE(error.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(error.icon, MsgBoxIcon::Stop);
-        QCOMPARE(QString::fromUtf8(error.captionLiteral), QStringLiteral("Ошибка"));
+        QCOMPARE(QString::fromUtf8(localized(error.captionLiteral)), QStringLiteral("Ошибка"));
         const MsgBoxLayout info = msgBoxLayout(MessageKind::Information);
         QCOMPARE(info.buttons, std::vector<Answer>{Answer::Ok});
         QCOMPARE(info.icon, MsgBoxIcon::Information);
@@ -123,7 +123,7 @@ private slots:
         std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Отменить действие"));
 
-        window.setLanguage(English);
+        window.setLanguage("en");
         answerBoxes(window, seen, QMessageBox::No);
         QCOMPARE(window.showMessage({MessageKind::Warning, DefaultAnswer::No}, "Sure?"), Answer::No);
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
@@ -133,7 +133,7 @@ private slots:
         menu.reset(field.createStandardContextMenu());
         QCOMPARE(menu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), QStringLiteral("&Undo"));
 
-        window.setLanguage(Russian);
+        window.setLanguage("ru");
         answerBoxes(window, seen, QMessageBox::Yes);
         QCOMPARE(window.showMessage(MessageKind::Question, "Готово?"), Answer::Yes);
         QCOMPARE(seen.buttonTexts, (QStringList{QStringLiteral("&Да"), QStringLiteral("&Нет")}));
