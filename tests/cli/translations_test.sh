@@ -90,10 +90,12 @@ python3 - "$REPO/translations/de.po" <<'PY'
 import re, sys
 path = sys.argv[1]
 def translate(entry):
-    found = re.search(r'^msgid ((?:".*"\n)+)msgstr ""$', entry, re.M)
-    if not found or entry.lstrip().startswith('msgid ""\nmsgstr ""\n"'):
+    if entry.lstrip().startswith('msgid ""\nmsgstr ""\n"'):   # the header
         return entry
-    return entry[:found.start()] + "msgid " + found.group(1) + "msgstr " + found.group(1).rstrip("\n") + entry[found.end():]
+    texts = dict(re.findall(r'^(msgid|msgid_plural) ((?:".*"\n?)+)', entry, re.M))
+    entry = entry.replace('msgstr ""', "msgstr " + texts.get("msgid", '""').strip(), 1)
+    entry = entry.replace('msgstr[0] ""', "msgstr[0] " + texts.get("msgid", '""').strip(), 1)
+    return entry.replace('msgstr[1] ""', "msgstr[1] " + texts.get("msgid_plural", '""').strip(), 1)
 text = open(path, encoding="utf-8").read()
 open(path, "w", encoding="utf-8").write("\n\n".join(translate(entry) for entry in text.split("\n\n")))
 PY
