@@ -10,13 +10,15 @@ FAILED=0
 
 fail() { echo "FAIL: $*" >&2; FAILED=1; }
 
-# run ARGS...: runs zmtctl, leaving OUT, ERR and RC.
-run() {
-  "$ZMTCTL" "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
+# run_program PROGRAM ARGS...: runs it without input, leaving OUT, ERR and RC.
+run_program() {
+  "$@" >"$RUN/out" 2>"$RUN/err" </dev/null
   RC=$?
   OUT=$(cat "$RUN/out")
   ERR=$(cat "$RUN/err")
 }
+# run ARGS...: runs zmtctl.
+run() { run_program "$ZMTCTL" "$@"; }
 
 expect_rc() { [ "$RC" -eq "$1" ] || fail "$2: exit status $RC, expected $1 (stderr: $ERR)"; }
 expect_out() { [ "$OUT" == "$1" ] || fail "$2: stdout was
