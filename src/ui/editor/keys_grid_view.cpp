@@ -184,6 +184,9 @@ void KeysGridView::build(QWidget* page) {
     grid_->horizontalHeader()->setMinimumSectionSize(kColumnWidth);
     grid_->horizontalHeader()->setFixedHeight(kRowHeight);
     grid_->horizontalHeader()->setSectionsClickable(false);
+    // The columns keep their width: a caption longer than its column (a
+    // longer translation) ends in "…" rather than being cut.
+    grid_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     grid_->horizontalHeader()->setHighlightSections(false);
     // "Канал 1" and "Энкодер" must fit a 45 px column: no section margins
     // (KeysGridHeader), and a slightly smaller type than the window's where

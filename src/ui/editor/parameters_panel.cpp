@@ -1,5 +1,7 @@
 #include "ui/editor/parameters_panel.h"
 
+#include "ui/widgets/fitted_text.h"
+
 #include "ui/editor/parameter_rules.h"
 #include "lang/lang.h"
 #include "ui/widgets/controls.h"
@@ -68,7 +70,7 @@ void ParametersPanel::build() {
     longTimeout_->installEventFilter(this);
     // Return commits the value as leaving the field does.
     connect(longTimeout_, &QLineEdit::returnPressed, this, [this] { onLongPressTimeLeft(); });
-    named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20})->setText(QString::fromUtf8(localized("mSec")));
+    setFittedText(*named<QLabel>(keys, "Label_PAR_LongTO_MSEC", {64, 37, 40, 20}), QString::fromUtf8(localized("mSec")));
 
     // Encoders.
     const char* groups[2] = {"GroupBoxEncoder1Setup", "GroupBoxEncoder2Setup"};

@@ -1,5 +1,7 @@
 #include "ui/i18n/translate_form.h"
 
+#include "ui/widgets/fitted_text.h"
+
 #include "ui/widgets/controls.h"
 
 #include <QAction>
@@ -81,11 +83,11 @@ void translateControl(QObject* control, const TranslationRow* caption, const Tra
     const QSignalBlocker quiet(control);
     switch (controlKind(control)) {
     case ControlKind::GroupBox:
-        if (caption) static_cast<QGroupBox*>(control)->setTitle(text(*caption));
+        if (caption) setFittedTitle(*static_cast<QGroupBox*>(control), text(*caption));
         break;
     case ControlKind::Panel:
     case ControlKind::Label:
-        if (caption) static_cast<QLabel*>(control)->setText(text(*caption));
+        if (caption) setFittedText(*static_cast<QLabel*>(control), text(*caption));
         break;
     case ControlKind::SpeedButton:
         if (caption) static_cast<QToolButton*>(control)->setText(text(*caption));
@@ -109,7 +111,7 @@ void translateControl(QObject* control, const TranslationRow* caption, const Tra
         if (caption) {
             auto* box = static_cast<QCheckBox*>(control);
             const Qt::CheckState kept = box->checkState();
-            box->setText(text(*caption));
+            setFittedText(*box, text(*caption));
             box->setCheckState(kept);
         }
         break;

@@ -2,7 +2,7 @@
 // lays no control with text over another (tests/ui/layout_check.h says what
 // is measured). A caption that grows in translation fails here, with the
 // control, its text and the pixels it lacks.
-#include "test_languages.h"
+#include "pseudo_language.h"
 #include "../layout_check.h"
 #include "../program_rig.h"
 #include "ui/procedures/quick_setup_window.h"
@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace zmt::ui {
 
@@ -46,26 +48,45 @@ private slots:
         place(group, "narrowGroup", {200, 0, 60, 60});
         place(new QCheckBox(QStringLiteral("А"), &window), "first", {200, 100, 60, 20});
         place(new QCheckBox(QStringLiteral("Б"), &window), "second", {220, 110, 60, 20});
+        // A caption at a fixed place that does not fit is elided, whole for a
+        // screen reader, and the check lists it as elided: no worse.
+        auto* fitted = new QCheckBox(&window);
+        place(fitted, "fittedCheck", {0, 150, 60, 20});
+        setFittedText(*fitted, QStringLiteral("Отступ 10% при настройке"));
+        auto* fits = new QCheckBox(&window);
+        place(fits, "fitsCheck", {0, 180, 200, 20});
+        setFittedText(*fits, QStringLiteral("Отступ"));
         window.show();
         QCoreApplication::processEvents();
+        QVERIFY(fitted->text().endsWith(QChar(0x2026)));
+        QCOMPARE(fitted->accessibleName(), QStringLiteral("Отступ 10% при настройке"));
+        QCOMPARE(fits->text(), QStringLiteral("Отступ"));
 
         QStringList found;
-        for (const test::LayoutFault& fault : test::layoutFaults(window)) found << fault.where.section(QLatin1Char('/'), 1, 1);
+        QStringList worse;
+        for (const test::LayoutFault& fault : test::layoutFaults(window)) {
+            found << fault.where.section(QLatin1Char('/'), 1, 1);
+            if (test::worseThanElision(fault)) worse << fault.where.section(QLatin1Char('/'), 1, 1);
+        }
         found.sort();
-        QCOMPARE(found, (QStringList{QStringLiteral("first"), QStringLiteral("narrowButton"), QStringLiteral("narrowCheck"),
-                                     QStringLiteral("narrowCombo"), QStringLiteral("narrowGroup"),
+        QCOMPARE(found, (QStringList{QStringLiteral("first"), QStringLiteral("fittedCheck"), QStringLiteral("narrowButton"),
+                                     QStringLiteral("narrowCheck"), QStringLiteral("narrowCombo"), QStringLiteral("narrowGroup"),
                                      QStringLiteral("narrowLabel")}));
+        QVERIFY(!worse.contains(QStringLiteral("fittedCheck")) && !worse.contains(QStringLiteral("narrowCombo")));
+        QVERIFY(worse.contains(QStringLiteral("narrowCheck")));
     }
 
     void noTextIsCutInAnyWindow_data() {
-        QTest::addColumn<int>("language");
-        QTest::newRow("Russian") << int(Russian);
-        QTest::newRow("English") << int(English);
+        addPseudoLanguage();
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Russian") << QStringLiteral("ru");
+        QTest::newRow("English") << QStringLiteral("en");
+        QTest::newRow("pseudo") << QString::fromLatin1(kPseudoLanguage);
     }
     void noTextIsCutInAnyWindow() {
-        QFETCH(int, language);
+        QFETCH(QString, language);
         test::ProgramRig p({.answer = Answer::Yes});
-        p.window.setLanguage(codeOf(language));
+        p.window.setLanguage(language.toStdString());
         p.window.show();
         p.poll();
         QVERIFY(p.window.flags().imageValid());
@@ -119,7 +140,9 @@ private slots:
             check(*shown);
         }
 
-        QVERIFY2(faults.empty(), test::describe(faults).c_str());
+        const auto failing = test::failingFaults(std::move(faults), language == QLatin1String(kPseudoLanguage));
+        if (!failing.empty()) std::fprintf(stderr, "%s\n", test::describe(failing).c_str());
+        QVERIFY2(failing.empty(), test::describe(failing).c_str());
     }
 
     // The quick set-up's window at each of its pages: a step waiting for a
@@ -128,12 +151,12 @@ private slots:
     // one set up).
     void noTextIsCutInTheQuickSetupWindow_data() { noTextIsCutInAnyWindow_data(); }
     void noTextIsCutInTheQuickSetupWindow() {
-        QFETCH(int, language);
+        QFETCH(QString, language);
         constexpr uint8_t kIdle = 10;
         test::ProgramRig p;
         p.controller().levelNoise = 0;
         p.controller().state.keyLevels = {kIdle, kIdle, kIdle, kIdle};
-        p.window.setLanguage(codeOf(language));
+        p.window.setLanguage(language.toStdString());
         p.window.show();
         p.connect();
         QuickSetupEntry& entry = p.program.quickSetup();
@@ -165,7 +188,9 @@ private slots:
         check(QuickSetupWindow::Page::Conflict);
         quick.reject();
 
-        QVERIFY2(faults.empty(), test::describe(faults).c_str());
+        const auto failing = test::failingFaults(std::move(faults), language == QLatin1String(kPseudoLanguage));
+        if (!failing.empty()) std::fprintf(stderr, "%s\n", test::describe(failing).c_str());
+        QVERIFY2(failing.empty(), test::describe(failing).c_str());
     }
 };
 
