@@ -243,6 +243,9 @@ private slots:
         auto* memo = named<LogView>(&window, "MemoLog");
         memo->setPlainText("log");
 
+        // Places wide enough for every caption: the fitting to a narrow place
+        // has its own test with the layout check.
+        for (QWidget* control : window.findChildren<QWidget*>()) control->resize(400, 40);
         useTestLanguage();
         translateForm(kTestTable, &window);  // design-time texts
         QCOMPARE(window.windowTitle(), QStringLiteral("Окно"));
