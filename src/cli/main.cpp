@@ -7,14 +7,12 @@
 #include "lang/lang.h"
 #include "lang/number_text.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace zmt::cli {
@@ -28,29 +26,15 @@ struct CommandLine {
     Arguments arguments;
 };
 
-// The language the environment asks for, as gettext reads it: the locale of
-// LC_ALL, LC_MESSAGES or LANG, with LANGUAGE's list of choices before it
-// unless the locale is C. The first one with a catalogue present; English
-// otherwise. --lang overrides it.
+// The language of the locale LC_ALL, LC_MESSAGES or LANG names (the first
+// set), when a catalogue of it is built in; English otherwise. --lang
+// overrides it.
 std::string languageFromEnvironment() {
-    std::string locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            locale = value;
-            break;
-        }
+        if (value != nullptr && *value != '\0') return setLanguage(value) ? languageCode() : kSourceLanguage;
     }
-    if (locale.empty() || locale == "C" || locale == "POSIX") return kSourceLanguage;
-    if (const char* priorities = std::getenv("LANGUAGE")) {
-        std::string_view list(priorities);
-        while (!list.empty()) {
-            const std::string choice(list.substr(0, list.find(':')));
-            if (!choice.empty() && setLanguage(choice)) return languageCode();
-            list.remove_prefix(std::min(list.size(), choice.size() + 1));
-        }
-    }
-    return setLanguage(locale) ? languageCode() : kSourceLanguage;
+    return kSourceLanguage;
 }
 
 bool parseLanguage(const std::string& value, std::string& language) {
@@ -110,6 +94,8 @@ int parseCommandLine(int argc, char** argv, CommandLine& line) {
         } else if (argument == "--lang" || argument.rfind("--lang=", 0) == 0) {
             std::string value;
             if (argument == "--lang") {
+                // The two languages shipped; a catalogue added later is taken
+                // all the same, it only goes unnamed here.
                 if (i + 1 == argc) return usageError(localized("--lang needs ru or en"));
                 value = argv[++i];
             } else {
@@ -156,8 +142,9 @@ void printHelp() {
         "lists them (status 1).\n    --all\n        For write, defaults, reset and flash: each "
         "connected controller\n        in turn, one result line each; a failure on one does not "
         "stop\n        the others. One question covers them all (see --yes).\n    --lang ru|en\n   "
-        "     Language of the messages. Russian when LC_ALL, LC_MESSAGES or LANG\n        starts "
-        "with \"ru\", English otherwise.\n    --json\n        For info, list, show, ir, history, "
+        "     Language of the messages: ru, en or another language built in.\n"
+        "        By default the one LC_ALL, LC_MESSAGES or LANG names (Russian\n"
+        "        when it starts with \"ru\"), English when none is built in.\n    --json\n        For info, list, show, ir, history, "
         "diff and functions: JSON on\n        stdout instead of text (its fields are listed in "
         "zmtctl(1)). Errors\n        and exit statuses stay the same.\n    --log\n        Print "
         "the exchange log on stderr, one line per frame (identity\n        frames are not "
