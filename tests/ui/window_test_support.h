@@ -26,7 +26,7 @@ class VirtualClockHost : public QtHost {
 public:
     using QtHost::QtHost;
     uint32_t tickMs() override { return now; }
-    void waitEvents(uint32_t maxMs) override {
+    void passEvents(uint32_t maxMs) override {
         QCoreApplication::processEvents();
         now += maxMs;
         ++passes;
