@@ -6,6 +6,7 @@
 #include "ui/shell/qt_host.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -105,6 +106,24 @@ inline void confirmCellName(QWidget* edit) {
 inline QTimer* timerNamed(QObject& window, const char* name) {
     return window.findChild<QTimer*>(QString::fromLatin1(name));
 }
+
+// Counts a control's paints as the user saw them: drawn greyed (disabled)
+// or drawn as usual.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QWidget& watched) : watched_(watched) { watched.installEventFilter(this); }
+    int greyed = 0;
+    int usual = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == &watched_ && event->type() == QEvent::Paint) ++(watched_.isEnabled() ? usual : greyed);
+        return false;
+    }
+
+private:
+    QWidget& watched_;
+};
 
 // Leaves the process in Russian whatever a test switched to.
 struct RussianAfterwards {
