@@ -222,6 +222,9 @@ void MainWindow::buildPages() {
     pages_->addTab(monitoringPage_, QString());
     pages_->addTab(parametersPage_, QString());
     pages_->setCurrentWidget(parametersPage_);
+    // Turned to while a transfer holds its picture, the page shows as it is
+    // (greyed) rather than what was on the screen before.
+    connect(pages_, &QTabWidget::currentChanged, this, [this] { showHeldPage(); });
 
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));

@@ -82,20 +82,24 @@ private slots:
             const char* name;
             uint32_t replyDelayMs;     // each reply this late: the read outlasts the page's grace
             const char* typedBefore;   // typed into the long-press field, not confirmed
+            bool turnedToDuringRead;   // the Monitoring page shown until the read has begun
             bool greyedShown;
             int longPressAfter;        // in the field and the image once the read is over
         };
         const Case cases[] = {
-            {"quick read", 0, nullptr, false, 1234},
-            {"slow read", 10, nullptr, true, 1234},
+            {"quick read", 0, nullptr, false, false, 1234},
+            {"slow read", 10, nullptr, false, true, 1234},
             // Asked about, and kept for the new controller.
-            {"a value typed before the controller came", 0, "700", true, 700},
+            {"a value typed before the controller came", 0, "700", false, true, 700},
+            // Shown as it is, not with the other page's picture.
+            {"the page turned to during a quick read", 0, nullptr, true, true, 1234},
         };
         for (const Case& c : cases) {
             Rig program;
             program.connect();
             auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
-            program.window.findChild<QTabWidget*>("PageControlMain")->setCurrentIndex(1);
+            auto* pages = program.window.findChild<QTabWidget*>("PageControlMain");
+            pages->setCurrentIndex(1);
             program.window.show();
             program.window.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&program.window));
@@ -109,12 +113,17 @@ private slots:
             program.controller().state.config[kLongPressOffset] = 1234 & 0xFF;
             program.controller().state.config[kLongPressOffset + 1] = 1234 >> 8;
             program.controller().faults.replyDelayMs = c.replyDelayMs;
+            if (c.turnedToDuringRead) pages->setCurrentIndex(0);
             program.plug();
             QCoreApplication::processEvents();
             test::PaintLog keys(*program.window.findChild<QWidget*>("GroupBoxKeys"));
             bool typingTaken = false;
             program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
                 if ((request[1] & ~kWriteFlag) != cmdConfigMemory) return;
+                if (c.turnedToDuringRead && pages->currentIndex() == 0) {
+                    pages->setCurrentIndex(1);
+                    QCoreApplication::processEvents();
+                }
                 const QString before = field->text();
                 QTest::keyClicks(field, "5");
                 typingTaken = typingTaken || field->text() != before;
