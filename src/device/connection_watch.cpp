@@ -53,7 +53,7 @@ ResultCode ConnectionWatch::pollController() {
         link_.transport().closeController();
         code = ResultCode::Disconnected;
     } else if (!flags_.deviceConnected()) {
-        code = link_.probeController();
+        code = link_.openController();
         if (code == ResultCode::Ok) code = readIdentity();
     } else if (!window_.deviceLogChecked()) {
         window_.setPollInterval(kPollIntervalMs);

@@ -194,12 +194,17 @@ ResultCode DeviceLink::writeBlock(uint8_t command, uint16_t offset, const uint8_
 }
 
 ResultCode DeviceLink::probeController() {
+    const ResultCode code = openController();
+    if (code != ResultCode::Busy) transport_.closeController();
+    return code;
+}
+
+ResultCode DeviceLink::openController() {
     if (exchangeBusy_) return ResultCode::Busy;
     exchangeBusy_ = true;
     const ResultCode code = transport_.openController();
     if (code != ResultCode::Ok) logPlatformFailure();
     else loggedFailure_.clear();
-    transport_.closeController();
     exchangeBusy_ = false;
     return code;
 }

@@ -52,6 +52,9 @@ public:
                           std::size_t length, std::size_t chunk = kFrameData, std::size_t* accepted = nullptr);
     // Opens and closes the controller without sending anything.
     ResultCode probeController();
+    // The probe without its close: the handle stays for the exchange that
+    // follows, which would otherwise search the bus and open it again.
+    ResultCode openController();
 
     // One request and its reply (1000 ms time-out, tight reply poll); the
     // frame is replaced by the reply on success.

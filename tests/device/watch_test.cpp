@@ -84,6 +84,15 @@ TEST_F(Watch, ArrivalReadsTheConfigurationFirstThenAnnounces) {
     EXPECT_EQ(rig.link.pollSkip(), 0);
 }
 
+// The poll that finds a controller searches the bus once: the handle its
+// search opened is the one the identity is read over.
+TEST_F(Watch, AnArrivalSearchesTheBusOnce) {
+    const std::size_t searches = rig.backend.counters().enumerations;
+    ASSERT_EQ(poll(), ResultCode::Ok);
+    EXPECT_EQ(rig.backend.counters().enumerations - searches, 1u);
+    EXPECT_TRUE(rig.transport.isOpen());
+}
+
 TEST_F(Watch, DotsCountToTenThenStartAgain) {
     ASSERT_EQ(poll(), ResultCode::Ok);
     for (int dots = 1; dots <= 10; ++dots) {

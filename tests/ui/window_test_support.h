@@ -7,6 +7,7 @@
 #include "ui/shell/qt_host.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -27,7 +28,7 @@ class VirtualClockHost : public QtHost {
 public:
     using QtHost::QtHost;
     uint32_t tickMs() override { return now; }
-    void waitEvents(uint32_t maxMs) override {
+    void passEvents(uint32_t maxMs) override {
         QCoreApplication::processEvents();
         now += maxMs;
         ++passes;
@@ -106,6 +107,24 @@ inline void confirmCellName(QWidget* edit) {
 inline QTimer* timerNamed(QObject& window, const char* name) {
     return window.findChild<QTimer*>(QString::fromLatin1(name));
 }
+
+// Counts a control's paints as the user saw them: drawn greyed (disabled)
+// or drawn as usual.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QWidget& watched) : watched_(watched) { watched.installEventFilter(this); }
+    int greyed = 0;
+    int usual = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == &watched_ && event->type() == QEvent::Paint) ++(watched_.isEnabled() ? usual : greyed);
+        return false;
+    }
+
+private:
+    QWidget& watched_;
+};
 
 // Leaves the process in Russian whatever a test switched to.
 struct RussianAfterwards {

@@ -299,7 +299,6 @@ void EventEditor::showEvent(int index) {
     // the result.
     if (pickerOpen) openPicker(eventCaption(index), reactionMemo_, event->reaction);
     else if (view.irReaction && picker != nullptr) picker->clearHighlights();
-    if (window_.windowWidget().isVisible()) window_.windowWidget().update();
 }
 
 

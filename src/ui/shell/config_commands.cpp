@@ -26,10 +26,10 @@ public:
         : window_(window), locks_(transfer == WholeConfiguration) {
         window_.setToolbarBusy(true);
         window_.holdEditing(true);
-        if (locks_) window_.lockEditor(true);
+        if (locks_) window_.lockEditorForTransfer(true);
     }
     ~BusyScope() {
-        if (locks_) window_.lockEditor(false);
+        if (locks_) window_.lockEditorForTransfer(false);
         window_.holdEditing(false);
         window_.setToolbarBusy(false);
     }

@@ -148,7 +148,7 @@ void ControllerSession::readNewController() {
     // without a word, so the user chooses.
     window_.setToolbarBusy(true);
     window_.holdEditing(true);
-    window_.lockEditor(true);
+    window_.lockEditorForTransfer(true);
     const uint32_t serial = watch().identity().serialNumber;
     const std::optional<uint32_t> before = imageSerial_;
     const ResultCode read = transfer().readNewController([this, serial, before] {
@@ -166,7 +166,7 @@ void ControllerSession::readNewController() {
                                              "controller just connected?\nNo: read the controller's configuration instead.")) == Answer::Yes;
     });
     if (read == ResultCode::Ok) imageSerial_ = serial;
-    window_.lockEditor(false);
+    window_.lockEditorForTransfer(false);
     window_.holdEditing(false);
     window_.setToolbarBusy(false);
     refreshPendingPanel();

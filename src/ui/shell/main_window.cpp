@@ -222,6 +222,9 @@ void MainWindow::buildPages() {
     pages_->addTab(monitoringPage_, QString());
     pages_->addTab(parametersPage_, QString());
     pages_->setCurrentWidget(parametersPage_);
+    // Turned to while a transfer holds its picture, the page shows as it is
+    // (greyed) rather than what was on the screen before.
+    connect(pages_, &QTabWidget::currentChanged, this, [this] { showHeldPage(); });
 
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
@@ -528,6 +531,9 @@ void MainWindow::retranslatePicker() {
 // ---- message boxes, notices, waits ----
 
 Answer MainWindow::showMessage(MessageStyle style, const std::string& text) {
+    // A box may wait long for its answer: the page behind it shows that
+    // it cannot be edited meanwhile.
+    showHeldPage();
     // The box's buttons are Qt's; the window follows on the next tick.
     if (qtTranslations_.release()) qtTextsOwed_ = true;
     pollTimer_->stop();
@@ -587,6 +593,29 @@ void MainWindow::lockEditor(bool locked) {
     const bool wasLocked = editorLocked();
     editorLocks_ = std::max(0, editorLocks_ + (locked ? 1 : -1));
     if (editorLocked() != wasLocked) emit shellSignals_.editorLockChanged(editorLocked());
+}
+
+void MainWindow::lockEditorForTransfer(bool locked) {
+    transferLocks_ = std::max(0, transferLocks_ + (locked ? 1 : -1));
+    // A page already locked (no controller chosen, a procedure) shows so
+    // already: nothing to hold.
+    if (locked && transferLocks_ == 1 && !editorLocked()) {
+        parametersPage_->setUpdatesEnabled(false);
+        pageHeldSince_ = host_->tickMs();
+    }
+    lockEditor(locked);
+    // The editors have their new contents and are unlocked: one paint shows both.
+    if (transferLocks_ == 0) showHeldPage();
+}
+
+void MainWindow::showHeldPageIfDue() {
+    if (pageHeldSince_ && host_->tickMs() - *pageHeldSince_ >= kGreyedPageAfterMs) showHeldPage();
+}
+
+void MainWindow::showHeldPage() {
+    if (!pageHeldSince_) return;
+    pageHeldSince_.reset();
+    parametersPage_->setUpdatesEnabled(true);
 }
 
 // ---- monitoring log, status, gauge ----

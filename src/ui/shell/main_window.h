@@ -179,6 +179,20 @@ public:
     // Locks nest; the editor hears of the first lock and of the last release.
     void lockEditor(bool locked) override;
     bool editorLocked() const { return editorLocks_ > 0; }
+    // lockEditor for a whole configuration on its way to or from the
+    // controller. The editors refuse input from the first moment, but the
+    // page keeps its picture until the transfer has run kGreyedPageAfterMs
+    // or opens a box: most transfers end sooner, and a read then draws the
+    // page once, with what it brought, instead of greyed first and again
+    // right after. Nests like lockEditor.
+    void lockEditorForTransfer(bool locked);
+    // Called whenever the core lets events run: a page held by a transfer
+    // that has run long enough to be noticed shows greyed from now on.
+    void showHeldPageIfDue();
+    // How long a transfer may hold the page's picture: a tenth of a second
+    // still reads as at once, and meanwhile the gauge and the status line
+    // say what runs.
+    static constexpr uint32_t kGreyedPageAfterMs = 100;
 
     void memoLine(const std::string& line);
     void memoClear();
@@ -286,6 +300,7 @@ private:
     void retranslatePicker();
     void updateTitle();
     void retranslate();
+    void showHeldPage();
 
     ProgramFlags flags_;
     SettingsSource* settingsSource_ = nullptr;
@@ -340,6 +355,10 @@ private:
     int initialEventPage_ = 0;
     int editingHolds_ = 0;
     int editorLocks_ = 0;
+    int transferLocks_ = 0;
+    // When a transfer's lock began holding the page's picture; nothing while
+    // the page paints as usual.
+    std::optional<uint32_t> pageHeldSince_;
     std::optional<uint32_t> titleSerial_;
     bool closing_ = false;
     bool systemClose_ = false;

@@ -17,6 +17,11 @@ QtHost::QtHost(MainWindow& window) : window_(window) { clock_.start(); }
 uint32_t QtHost::tickMs() { return static_cast<uint32_t>(clock_.elapsed()); }
 
 void QtHost::waitEvents(uint32_t maxMs) {
+    window_.showHeldPageIfDue();
+    passEvents(maxMs);
+}
+
+void QtHost::passEvents(uint32_t maxMs) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (maxMs == 0) return;
     const int waitMs = static_cast<int>(std::min<uint32_t>(maxMs, 0x7fffffff));

@@ -15,10 +15,9 @@ public:
     explicit QtHost(MainWindow& window);
 
     uint32_t tickMs() override;
-    // One pass over pending events; with maxMs > 0 the pass then sleeps in a
-    // local event loop until maxMs have gone by, still serving timers, clicks
-    // and repaints, and never spinning a core.
-    void waitEvents(uint32_t maxMs) override;
+    // Lets the window show a page a transfer held too long (greyed), then
+    // passes events.
+    void waitEvents(uint32_t maxMs) final;
 
     Answer messageBox(MessageStyle style, const std::string& text) override;
     void memoLine(const std::string& line) override;
@@ -28,6 +27,10 @@ public:
     void notice(unsigned clearMs, unsigned blinkMs, const std::string& text) override;
 
 protected:
+    // One pass over pending events; with maxMs > 0 the pass then sleeps in a
+    // local event loop until maxMs have gone by, still serving timers, clicks
+    // and repaints, and never spinning a core.
+    virtual void passEvents(uint32_t maxMs);
     void gaugeChanged(const Gauge& gauge) override;
     MainWindow& window_;
 

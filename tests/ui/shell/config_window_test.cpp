@@ -74,6 +74,74 @@ private slots:
         QVERIFY(program.button("SpeedButtonReadConfig")->isEnabled());
     }
 
+    // A controller read as it arrives: the editors refuse input from the
+    // read's first request to its last, and the page is drawn greyed only
+    // when the read lasts long enough to be noticed or a box asks first;
+    // otherwise it is drawn once, with the configuration the read brought.
+    void anArrivalsReadRefusesInputAndShowsThePageGreyedOnlyWhenItIsNoticed() {
+        struct Case {
+            const char* name;
+            uint32_t replyDelayMs;     // each reply this late: the read outlasts the page's grace
+            const char* typedBefore;   // typed into the long-press field, not confirmed
+            bool turnedToDuringRead;   // the Monitoring page shown until the read has begun
+            bool greyedShown;
+            int longPressAfter;        // in the field and the image once the read is over
+        };
+        const Case cases[] = {
+            {"quick read", 0, nullptr, false, false, 1234},
+            {"slow read", 10, nullptr, false, true, 1234},
+            // Asked about, and kept for the new controller.
+            {"a value typed before the controller came", 0, "700", false, true, 700},
+            // Shown as it is, not with the other page's picture.
+            {"the page turned to during a quick read", 0, nullptr, true, true, 1234},
+        };
+        for (const Case& c : cases) {
+            Rig program;
+            program.connect();
+            auto* field = program.window.findChild<QLineEdit*>("Edit_PAR_LongTO");
+            auto* pages = program.window.findChild<QTabWidget*>("PageControlMain");
+            pages->setCurrentIndex(1);
+            program.window.show();
+            program.window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&program.window));
+            if (c.typedBefore != nullptr) {
+                field->setFocus();
+                field->selectAll();
+                QTest::keyClicks(field, c.typedBefore);
+            }
+            program.unplug();
+            program.controller().state.serialNumber = 2002;
+            program.controller().state.config[kLongPressOffset] = 1234 & 0xFF;
+            program.controller().state.config[kLongPressOffset + 1] = 1234 >> 8;
+            program.controller().faults.replyDelayMs = c.replyDelayMs;
+            if (c.turnedToDuringRead) pages->setCurrentIndex(0);
+            program.plug();
+            QCoreApplication::processEvents();
+            test::PaintLog keys(*program.window.findChild<QWidget*>("GroupBoxKeys"));
+            bool typingTaken = false;
+            program.afterRequest = [&](const std::array<uint8_t, kReportSize>& request) {
+                if ((request[1] & ~kWriteFlag) != cmdConfigMemory) return;
+                if (c.turnedToDuringRead && pages->currentIndex() == 0) {
+                    pages->setCurrentIndex(1);
+                    QCoreApplication::processEvents();
+                }
+                const QString before = field->text();
+                QTest::keyClicks(field, "5");
+                typingTaken = typingTaken || field->text() != before;
+            };
+            program.answers = {Answer::Yes};
+            program.poll();
+            program.afterRequest = nullptr;
+            QCoreApplication::processEvents();
+            QVERIFY2(!typingTaken, c.name);
+            QVERIFY2((keys.greyed > 0) == c.greyedShown, c.name);
+            QVERIFY2(keys.usual == 1, c.name);   // once with what the read brought
+            QCOMPARE(program.boxes.size(), c.typedBefore != nullptr ? 1 : 0);
+            QCOMPARE(field->text(), QString::number(c.longPressAfter));
+            QCOMPARE(int(program.record.image.longPressTimeout), c.longPressAfter);
+        }
+    }
+
     void editReachesTheControllerWithinOneTick() {
         Rig program;
         program.connect();
