@@ -19,7 +19,7 @@ enum class FunctionKind {
 
 struct FunctionEntry {
     const char* key;         // stable, for scripts: "volume-up"
-    const char* names;       // "русский\0english", through localized()
+    const char* names;       // English, marked N_; shown through localized()
     const char* shortName;   // what a new button is called, at most 5 characters
     FunctionKind kind;
     Reaction reaction;       // for FunctionKind::Reaction
