@@ -5,6 +5,10 @@ set(names "")
 set(index 0)
 foreach(file IN LISTS FILES)
   file(READ ${file} text)
+  # The programs need the entries and their flags ("#, fuzzy"); the
+  # translators' comments, source references and obsolete entries stay in
+  # the file, out of the programs' memory.
+  string(REGEX REPLACE "\n#[:.|~ ][^\n]*" "" text "${text}")
   # A raw string literal holds the file as it is; its closing mark must not
   # occur in a catalogue, which no translation has reason to contain.
   string(FIND "${text}" ")zmtcatalogue\"" clash)

@@ -1,6 +1,7 @@
 #include "lang/catalogue.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 namespace zmt {
@@ -69,15 +70,17 @@ std::string unquote(std::string_view line) {
 
 bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-std::vector<PoEntry> readEntries(std::string_view po) {
-    std::vector<PoEntry> entries;
+// Reads the entries of a .po text one by one, handing each to take, so no
+// more than one is held at a time.
+template <typename Take>
+void readEntries(std::string_view po, Take take) {
     PoEntry entry;
     std::string* continued = nullptr;   // the string a bare "..." line goes on
     bool started = false;
     bool idSeen = false;
     bool fuzzyComing = false;
     const auto finish = [&] {
-        if (started) entries.push_back(std::move(entry));
+        if (started) take(entry);
         entry = PoEntry{};
         continued = nullptr;
         started = false;
@@ -140,7 +143,6 @@ std::vector<PoEntry> readEntries(std::string_view po) {
         }
     }
     finish();
-    return entries;
 }
 
 // A header field's value ("Language: ru\n" gives "ru").
@@ -306,29 +308,27 @@ std::vector<std::string> printfDirectives(std::string_view format) {
 }
 
 Catalogue::Catalogue(std::string_view poText) {
-    for (PoEntry& entry : readEntries(poText)) {
+    // Every text goes into one buffer, each ended by a NUL; the table is
+    // made when the buffer is whole, its keys views into it.
+    struct Pending {
+        std::size_t key;
+        std::size_t keyLength;
+        Entry entry;
+    };
+    std::vector<Pending> pending;
+    texts_.reserve(poText.size());
+    const auto keep = [this](std::string_view text) {
+        const std::size_t at = texts_.size();
+        texts_.append(text);
+        texts_.push_back('\0');
+        return at;
+    };
+    readEntries(poText, [&](PoEntry& entry) {
         if (entry.id.empty() && !entry.hasContext) {
-            if (entry.strings.empty()) continue;
-            const std::string& header = entry.strings[0];
-            code_ = headerField(header, "Language");
-            name_ = headerField(header, "X-Language-Name");
-            if (name_.empty()) name_ = code_;
-            const std::string forms = headerField(header, "Plural-Forms");
-            const std::size_t count = forms.find("nplurals=");
-            const std::size_t rule = forms.find("plural=", count == std::string::npos ? 0 : count + 9);
-            if (count != std::string::npos && rule != std::string::npos) {
-                pluralCount_ = static_cast<std::size_t>(std::atoi(forms.c_str() + count + 9));
-                std::string expression = forms.substr(rule + 7);
-                while (!expression.empty() && (expression.back() == ';' || expression.back() == ' ')) expression.pop_back();
-                unsigned long probe = 0;
-                if (pluralCount_ >= 1 && pluralCount_ <= static_cast<std::size_t>(kMostPluralForms) &&
-                    evaluatePluralRule(expression, 1, probe))
-                    pluralRule_ = expression;
-                else pluralCount_ = 2;
-            }
-            continue;
+            if (!entry.strings.empty()) readHeader(entry.strings[0]);
+            return;
         }
-        if (entry.fuzzy) continue;
+        if (entry.fuzzy) return;
         const bool plural = !entry.idPlural.empty();
         const std::string& source = plural ? entry.idPlural : entry.id;
         const auto sourceDirectives = printfDirectives(source);
@@ -337,35 +337,51 @@ Catalogue::Catalogue(std::string_view poText) {
             if (source.find('%') == std::string::npos && translation.find('%') == std::string::npos) return true;
             return printfDirectives(translation) == sourceDirectives;
         };
-        std::vector<std::string> forms;
         // The code passes the same arguments to either English form.
-        bool usable = !plural || printfDirectives(entry.id) == sourceDirectives;
-        for (std::size_t index = 0; index < (plural ? pluralCount_ : 1); ++index) {
-            if (index >= entry.strings.size() || entry.strings[index].empty() ||
-                !sameDirectives(entry.strings[index]))
-                usable = false;
-            else
-                forms.push_back(std::move(entry.strings[index]));
-        }
-        if (!usable) continue;
-        std::string key = entry.hasContext ? entry.context + '\004' + entry.id : entry.id;
-        entries_[std::move(key)] = Entry{plural, std::move(forms)};
-    }
+        if (plural && printfDirectives(entry.id) != sourceDirectives) return;
+        const std::size_t forms = plural ? pluralCount_ : 1;
+        for (std::size_t index = 0; index < forms; ++index)
+            if (index >= entry.strings.size() || entry.strings[index].empty() || !sameDirectives(entry.strings[index])) return;
+        const std::string key = entry.hasContext ? entry.context + '\004' + entry.id : entry.id;
+        Pending made{keep(key), key.size(), Entry{plural, static_cast<uint32_t>(formStarts_.size()), static_cast<uint8_t>(forms)}};
+        for (std::size_t index = 0; index < forms; ++index) formStarts_.push_back(static_cast<uint32_t>(keep(entry.strings[index])));
+        pending.push_back(made);
+    });
+    texts_.shrink_to_fit();
+    entries_.reserve(pending.size());
+    for (const Pending& made : pending) entries_.emplace(std::string_view(texts_.data() + made.key, made.keyLength), made.entry);
+}
+
+void Catalogue::readHeader(const std::string& header) {
+    code_ = headerField(header, "Language");
+    name_ = headerField(header, "X-Language-Name");
+    if (name_.empty()) name_ = code_;
+    const std::string forms = headerField(header, "Plural-Forms");
+    const std::size_t count = forms.find("nplurals=");
+    const std::size_t rule = forms.find("plural=", count == std::string::npos ? 0 : count + 9);
+    if (count == std::string::npos || rule == std::string::npos) return;
+    pluralCount_ = static_cast<std::size_t>(std::atoi(forms.c_str() + count + 9));
+    std::string expression = forms.substr(rule + 7);
+    while (!expression.empty() && (expression.back() == ';' || expression.back() == ' ')) expression.pop_back();
+    unsigned long probe = 0;
+    if (pluralCount_ >= 1 && pluralCount_ <= static_cast<std::size_t>(kMostPluralForms) && evaluatePluralRule(expression, 1, probe))
+        pluralRule_ = expression;
+    else
+        pluralCount_ = 2;
 }
 
 const char* Catalogue::find(std::string_view key) const {
     // A plural entry's forms carry the count's directive, which a text
     // looked up alone need not have: only a plain entry answers.
     const auto found = entries_.find(key);
-    return found == entries_.end() || found->second.plural ? nullptr : found->second.forms.front().c_str();
+    return found == entries_.end() || found->second.plural ? nullptr : texts_.data() + formStarts_[found->second.firstForm];
 }
 
 const char* Catalogue::findPlural(std::string_view singular, unsigned long count) const {
     const auto found = entries_.find(singular);
     if (found == entries_.end() || !found->second.plural) return nullptr;
-    const std::vector<std::string>& forms = found->second.forms;
-    const std::size_t index = pluralIndex(count);
-    return forms[index < forms.size() ? index : forms.size() - 1].c_str();
+    const std::size_t index = std::min<std::size_t>(pluralIndex(count), found->second.forms - 1u);
+    return texts_.data() + formStarts_[found->second.firstForm + index];
 }
 
 std::size_t Catalogue::pluralIndex(unsigned long count) const {

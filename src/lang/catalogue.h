@@ -3,7 +3,7 @@
 // translation of each English text, the plural rule, and the language's code
 // and own name from the header.
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +18,9 @@ public:
     // the English text then shows, where a wrong directive would read
     // arguments that were never passed.
     explicit Catalogue(std::string_view poText);
+    // The table points into the catalogue's own buffer.
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
 
     // "ru" from the header's Language ("ru_RU" gives "ru_RU"); empty when the
     // header names none, and such a catalogue is not offered.
@@ -40,16 +43,16 @@ private:
     std::string name_;
     std::string pluralRule_;   // the C expression of Plural-Forms, empty for English's n != 1
     std::size_t pluralCount_ = 2;
-    // Looked up by string_view, with no copy of the key.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-    };
+    void readHeader(const std::string& header);
+
     struct Entry {
-        bool plural;                      // from msgid_plural: findPlural's only
-        std::vector<std::string> forms;   // one, or one per plural form
+        bool plural;          // from msgid_plural: findPlural's only
+        uint32_t firstForm;   // in formStarts_
+        uint8_t forms;        // one, or one per plural form
     };
-    std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>> entries_;
+    std::string texts_;                  // every key and form, each ended by a NUL
+    std::vector<uint32_t> formStarts_;   // where each form starts in texts_
+    std::unordered_map<std::string_view, Entry> entries_;   // keys are views into texts_
 };
 
 // Evaluates a Plural-Forms expression (C syntax over n: ?: || && == != < > <=
