@@ -316,6 +316,8 @@ Catalogue::Catalogue(std::string_view poText) {
         Entry entry;
     };
     std::vector<Pending> pending;
+    // The texts take less room than the file that spells them: one buffer
+    // of its size holds them without moving (a move would hold two at once).
     texts_.reserve(poText.size());
     const auto keep = [this](std::string_view text) {
         const std::size_t at = texts_.size();
@@ -347,7 +349,6 @@ Catalogue::Catalogue(std::string_view poText) {
         for (std::size_t index = 0; index < forms; ++index) formStarts_.push_back(static_cast<uint32_t>(keep(entry.strings[index])));
         pending.push_back(made);
     });
-    texts_.shrink_to_fit();
     entries_.reserve(pending.size());
     for (const Pending& made : pending) entries_.emplace(std::string_view(texts_.data() + made.key, made.keyLength), made.entry);
 }
