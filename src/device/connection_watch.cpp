@@ -81,7 +81,7 @@ ResultCode ConnectionWatch::pollController() {
         window_.setPollInterval(arrivalsAnnounced_ && nothingThere ? kAnnouncedIdlePollMs : kPollIntervalMs);
     } else {
         absence_ = Absence::None;
-        deniedAccessExplainedIn_ = -1;
+        deniedAccessExplainedIn_.clear();
         holdFailureShown_.clear();
         if (lastSerial_ != identity_.serialNumber) {
             // A new controller shows its configuration read first, then is announced.
@@ -161,12 +161,12 @@ void ConnectionWatch::chooseSerial(std::optional<uint32_t> serial) {
 
 void ConnectionWatch::explainDeniedAccess() {
     if (!link_.transport().openDenied()) {
-        deniedAccessExplainedIn_ = -1;
+        deniedAccessExplainedIn_.clear();
         return;
     }
-    if (deniedAccessExplainedIn_ == languageIndex()) return;
+    if (deniedAccessExplainedIn_ == languageCode()) return;
     for (const std::string& line : accessDeniedHelp()) host_.memoLine(line);
-    deniedAccessExplainedIn_ = languageIndex();
+    deniedAccessExplainedIn_ = languageCode();
 }
 
 void ConnectionWatch::announceConnected() {

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zmt {
@@ -165,7 +166,7 @@ private:
     int dotCount_ = 0;
     bool arrivalsAnnounced_ = false;
     bool departureToCheck_ = false;   // announced; the next poll looks
-    int deniedAccessExplainedIn_ = -1;   // language of the explanation; -1 none
+    std::string deniedAccessExplainedIn_;   // language of the explanation; empty: none
     std::string holdFailureShown_;       // the reason last shown in a box; "" none
 };
 

@@ -111,8 +111,12 @@ void expectPseudo(const std::string& source, const char* pseudo) {
     EXPECT_EQ(text[text.size() - (source.size() - last)], ']');
     const std::size_t length = codePoints(source);
     EXPECT_GE(codePoints(text), length + 2);
-    if (length >= 20) EXPECT_GE(codePoints(text) * 10, length * 13);
-    if (asciiLetters(source) >= 6) EXPECT_LT(asciiLetters(text) * 2, asciiLetters(source));
+    if (length >= 20) {
+        EXPECT_GE(codePoints(text) * 10, length * 13);
+    }
+    if (asciiLetters(source) >= 6) {
+        EXPECT_LT(asciiLetters(text) * 2, asciiLetters(source));
+    }
     EXPECT_EQ(printfDirectives(text), printfDirectives(source));
     EXPECT_EQ(mnemonics(text), mnemonics(source));
 }
