@@ -61,6 +61,7 @@ FileResult IniFile::read(const std::string& path) {
     if (byteOrderMark_) data.erase(0, 3);
     crlf_ = data.find("\r\n") != std::string::npos || data.empty();
     lines_.clear();
+    lastSection_.reset();
     std::size_t start = 0;
     while (start < data.size()) {
         std::size_t end = data.find('\n', start);
@@ -101,10 +102,12 @@ IniFile::Line IniFile::parseLine(std::string text) {
 
 std::optional<IniFile::Range> IniFile::sectionRange(const std::string& section) const {
     const std::string name = lowerCase(section);
+    if (lastSection_ && lastSection_->name == name) return lastSection_->range;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (!lines_[i].section || lines_[i].name != name) continue;
         std::size_t end = i + 1;
         while (end < lines_.size() && !lines_[end].section) ++end;
+        lastSection_ = FoundSection{name, Range{i, end}};
         return Range{i, end};
     }
     return std::nullopt;
@@ -145,6 +148,7 @@ int IniFile::readInteger(const std::string& section, const std::string& key, int
 void IniFile::writeText(const std::string& section, const std::string& key, const std::string& value) {
     Line line = parseLine(key + "=" + value.substr(0, value.find_first_of("\r\n")));
     const auto range = sectionRange(section);
+    lastSection_.reset();   // a line added below moves the sections after it
     if (!range) {
         lines_.push_back(parseLine("[" + section + "]"));
         lines_.push_back(std::move(line));

@@ -63,6 +63,10 @@ private:
     std::optional<std::size_t> keyLine(const Range& range, const std::string& key) const;
 
     std::vector<Line> lines_;
+    // Files are read and written section by section: the section found last
+    // is remembered until a line is added or the file read again.
+    struct FoundSection { std::string name; Range range; };
+    mutable std::optional<FoundSection> lastSection_;
     bool crlf_ = true;       // new files get the line ends the Windows tools expect
     bool byteOrderMark_ = false;
 };

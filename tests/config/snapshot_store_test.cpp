@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -216,4 +217,44 @@ TEST(SnapshotStore, DefaultFolderFollowsTheDataHome) {
     if (saved) setenv("XDG_DATA_HOME", before.c_str(), 1);
     else unsetenv("XDG_DATA_HOME");
 #endif
+}
+
+TEST(SnapshotStore, OnlyFilesNamedAsSnapshotsAreListed) {
+    StoreRig rig;
+    const std::string folder = rig.temp.file("snapshots/1001");
+    std::filesystem::create_directories(folder);
+    const struct {
+        const char* name;
+        bool listed;
+        unsigned sequence;
+    } names[] = {
+        {"20261207-224500-full-write.ZMT", true, 1},
+        {"20261207-224501_12-quick-setup.ZMT", true, 12},
+        {"20261207-224502_999999-restore.ZMT", true, 999999},
+        {"20261207-224503_1234567-restore.ZMT", false, 0},   // sequence too long
+        {"20261207-224504_-restore.ZMT", false, 0},
+        {"20261207-224505_1x-restore.ZMT", false, 0},
+        {"20261207-224506-full-write.zmt", false, 0},        // the store writes .ZMT
+        {"20261207-224507-not-a-cause.ZMT", false, 0},
+        {"20261207-224508-.ZMT", false, 0},
+        {"20261207-22450-full-write.ZMT", false, 0},
+        {"2026120x-224509-full-write.ZMT", false, 0},
+        {"20261207_224510-full-write.ZMT", false, 0},
+        {"20261207-224511-full-write.ZMT.bak", false, 0},
+        {"notes.ZMT", false, 0},
+        {".ZMT", false, 0},
+    };
+    for (const auto& row : names) writeFile(folder + "/" + row.name, "");
+    std::vector<std::string> listed;
+    for (const SnapshotEntry& entry : rig.store.list(1001)) {
+        const std::string name = std::filesystem::path(entry.path).filename().string();
+        listed.push_back(name);
+        for (const auto& row : names) {
+            if (name == row.name) {
+                EXPECT_EQ(entry.sequence, row.sequence) << name;
+            }
+        }
+    }
+    for (const auto& row : names)
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), row.name), row.listed ? 1 : 0) << row.name;
 }

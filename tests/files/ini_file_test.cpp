@@ -75,6 +75,17 @@ TEST(IniFile, WritingReplacesInPlaceAndKeepsEverythingElse) {
     EXPECT_EQ(ini.contents(),
               "; written by hand\r\n[PARAM]\r\nLONGTO=1500\r\nMINE=keep\r\nTOUCH_WINDOWS=1\r\n\r\n"
               "[EXTRA]\r\nA=1\r\n[EVENTS]\r\nEVKEY01=00\r\n");
+    // Reads between the writes: a section that grows is read whole, and one
+    // read in again is looked for afresh.
+    ini.writeText("PARAM", "ADDED", "x");
+    EXPECT_EQ(ini.find("PARAM", "added"), "x");
+    EXPECT_EQ(ini.find("EXTRA", "A"), "1");
+    ini.writeText("EXTRA", "B", "2");
+    EXPECT_EQ(ini.find("extra", "B"), "2");
+    writeFile(folder.file("other.ini"), "[EXTRA]\r\nC=3\r\n");
+    ASSERT_TRUE(ini.read(folder.file("other.ini")).ok());
+    EXPECT_EQ(ini.find("EXTRA", "B"), std::nullopt);
+    EXPECT_EQ(ini.find("EXTRA", "C"), "3");
 }
 
 TEST(IniFile, LineEndsAndByteOrderMarkOfTheFileAreKept) {
