@@ -16,9 +16,14 @@ const char* const kParam = "PARAM";
 const char* const kEventsSection = "EVENTS";
 const char* const kTouchWakeUpKey = "TOUCH_WAKEUP";
 
-std::string buttonSection(int channel) { return formatText("KEYSCH%d", channel + 1); }
-std::string buttonKey(int slot) { return formatText("KEY%02d", slot + 1); }
-std::string eventKey(int event) { return formatText("EVKEY%02d", event + 1); }
+// Every key name is made again for every file read, so plainly: a printf
+// per name was a third of the time a snapshot took to read.
+std::string withTwoDigits(const char* prefix, int number) {
+    return prefix + std::string(number < 10 ? "0" : "") + std::to_string(number);
+}
+std::string buttonSection(int channel) { return "KEYSCH" + std::to_string(channel + 1); }
+std::string buttonKey(int slot) { return withTwoDigits("KEY", slot + 1); }
+std::string eventKey(int event) { return withTwoDigits("EVKEY", event + 1); }
 
 // Reading one file into a fresh image, noting every value that was not clean.
 class Reader {

@@ -125,15 +125,15 @@ std::vector<ListingEntry> listingEntries(const ConfigImage& image) {
         // Padded by characters, not bytes, so Cyrillic names line up too.
         std::string name = button.name;
         name.append(kKeyNameLength - std::min<std::size_t>(editor::characterCount(name), kKeyNameLength), ' ');
-        entries.push_back({ListingSection::Buttons, formatText("ch%d.%d", button.channel, button.slot),
+        entries.push_back({ListingSection::Buttons, "ch" + std::to_string(button.channel) + "." + std::to_string(button.slot),
                            {formatText(localized("  Ch %d [%d]  %s  code %u, limit %u"),
                                        button.channel, button.slot, name.c_str(), button.code, button.limit)}});
     }
     for (const ListedEvent& event : description.events) {
-        std::string line = formatText("  %d: ", event.number) + triggerText(event) + "; " + event.type.text;
+        std::string line = "  " + std::to_string(event.number) + ": " + triggerText(event) + "; " + event.type.text;
         if (event.oneTimeOnly) line += std::string("; ") + localized("One time only");
         if (event.wakeUp) line += std::string("; ") + localized("Wake Up");
-        entries.push_back({ListingSection::Events, formatText("event%d", event.number),
+        entries.push_back({ListingSection::Events, "event" + std::to_string(event.number),
                            {line, std::string("      ") + localized("Response: ") + event.response}});
     }
     entries.push_back({ListingSection::Home, "home",
@@ -142,7 +142,7 @@ std::vector<ListingEntry> listingEntries(const ConfigImage& image) {
                        {formatText(localized("  Long tap > %u mSec"), description.longTapMs)}});
     for (int encoder = 0; encoder < 2; ++encoder) {
         const ListedEncoder& listed = description.encoders[encoder];
-        entries.push_back({ListingSection::Parameters, formatText("encoder%d", encoder + 1),
+        entries.push_back({ListingSection::Parameters, "encoder" + std::to_string(encoder + 1),
                            {formatText(localized("  Encoder %d: mode %s, divisor %u"),
                                        encoder + 1, listed.mode.text.c_str(), listed.divisor)}});
     }

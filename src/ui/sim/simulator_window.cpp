@@ -530,6 +530,17 @@ QString SimulatorWindow::summaryText() const {
         .c_str();
 }
 
+// Opened after the language was switched in the main window: in the new
+// language and laid out for it from its first picture, not one refresh later
+// with captions cut to the old language's widths until the layout catches up.
+void SimulatorWindow::showEvent(QShowEvent* event) {
+    if (language_ != languageIndex()) {
+        retranslate();
+        if (layout() != nullptr) layout()->activate();
+    }
+    QWidget::showEvent(event);
+}
+
 void SimulatorWindow::refresh() {
     if (language_ != languageIndex()) retranslate();
     controller_.advance(now());

@@ -44,6 +44,9 @@ public:
     // language switch made in the main window).
     void refresh();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QGroupBox* buildConnection();
     QGroupBox* buildLevels();

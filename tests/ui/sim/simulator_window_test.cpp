@@ -73,6 +73,14 @@ private slots:
         bench.window.retranslate();
         QCOMPARE(bench.window.windowTitle(), QString::fromUtf8("Симулятор"));
         QCOMPARE(bench.child<QPushButton>("releaseButton")->text(), QString::fromUtf8("Отпустить все"));
+        // Switched while the window was hidden, before any refresh: shown in
+        // the new language and laid out for its captions at once.
+        setLanguage("en");
+        bench.window.show();
+        QCOMPARE(bench.window.windowTitle(), QString("Simulator"));
+        const QPushButton* release = bench.child<QPushButton>("releaseButton");
+        QCOMPARE(release->text(), QString("Release all"));
+        QVERIFY(release->width() >= release->sizeHint().width());
     }
 
     // Beside the main window and wholly on the screen: a 1280-pixel screen
