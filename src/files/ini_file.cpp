@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 namespace zmt {
 
@@ -12,20 +13,28 @@ namespace {
 
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string trim(const std::string& text) {
+std::string trim(std::string_view text) {
     const auto isBlank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isBlank(static_cast<unsigned char>(text[begin]))) ++begin;
     while (end > begin && isBlank(static_cast<unsigned char>(text[end - 1]))) --end;
-    return text.substr(begin, end - begin);
+    return std::string(text.substr(begin, end - begin));
 }
 
 // ASCII only: names must compare the same whatever locale the program runs in.
+char lowerCaseLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string lowerCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : text) c = lowerCaseLetter(c);
     return text;
+}
+
+// A name as stored (lower case already) against one asked for in any case,
+// without copying the asked one: files are read a key at a time.
+bool sameName(const std::string& stored, const std::string& asked) {
+    return stored.size() == asked.size() &&
+           std::equal(stored.begin(), stored.end(), asked.begin(), [](char s, char a) { return s == lowerCaseLetter(a); });
 }
 
 } // namespace
@@ -91,33 +100,31 @@ IniFile::Line IniFile::parseLine(std::string text) {
         const std::size_t close = trimmed.find(']');
         if (close != std::string::npos) {
             line.section = true;
-            line.name = lowerCase(trim(trimmed.substr(1, close - 1)));
+            line.name = lowerCase(trim(std::string_view(trimmed).substr(1, close - 1)));
         }
         return line;
     }
     const std::size_t equals = trimmed.find('=');
-    if (equals != std::string::npos) line.name = lowerCase(trim(trimmed.substr(0, equals)));
+    if (equals != std::string::npos) line.name = lowerCase(trim(std::string_view(trimmed).substr(0, equals)));
     return line;
 }
 
 std::optional<IniFile::Range> IniFile::sectionRange(const std::string& section) const {
-    const std::string name = lowerCase(section);
-    if (lastSection_ && lastSection_->name == name) return lastSection_->range;
+    if (lastSection_ && sameName(lastSection_->name, section)) return lastSection_->range;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (!lines_[i].section || lines_[i].name != name) continue;
+        if (!lines_[i].section || !sameName(lines_[i].name, section)) continue;
         std::size_t end = i + 1;
         while (end < lines_.size() && !lines_[end].section) ++end;
-        lastSection_ = FoundSection{name, Range{i, end}};
+        lastSection_ = FoundSection{lines_[i].name, Range{i, end}};
         return Range{i, end};
     }
     return std::nullopt;
 }
 
 std::optional<std::size_t> IniFile::keyLine(const Range& range, const std::string& key) const {
-    const std::string name = lowerCase(key);
-    if (name.empty()) return std::nullopt;
+    if (key.empty()) return std::nullopt;
     for (std::size_t i = range.header + 1; i < range.end; ++i)
-        if (lines_[i].name == name) return i;
+        if (sameName(lines_[i].name, key)) return i;
     return std::nullopt;
 }
 
@@ -129,7 +136,7 @@ std::optional<std::string> IniFile::find(const std::string& section, const std::
     const auto line = keyLine(*range, key);
     if (!line) return std::nullopt;
     const std::string& text = lines_[*line].text;
-    return trim(text.substr(text.find('=') + 1));
+    return trim(std::string_view(text).substr(text.find('=') + 1));
 }
 
 std::string IniFile::readText(const std::string& section, const std::string& key,
