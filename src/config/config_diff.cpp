@@ -3,6 +3,7 @@
 #include "lang/lang.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <set>
 #include <unordered_map>
@@ -22,7 +23,9 @@ std::string trimmed(const std::string& line) {
 // place in the listing (the fixed parts are in both listings alike).
 struct Placed {
     ListingSection section;
-    std::vector<int> numbers;
+    // At most two in a key ("ch2.11", "event7"); -1 where a key has fewer,
+    // so "event7" sorts before "event7.1" as it would by its numbers alone.
+    std::array<int, 2> numbers;
     std::size_t index;
     std::string key;
 
@@ -34,12 +37,16 @@ struct Placed {
 };
 
 Placed placeOf(const ListingEntry& entry, std::size_t index) {
-    Placed placed{entry.section, {}, index, entry.key};
+    Placed placed{entry.section, {-1, -1}, index, entry.key};
     if (entry.section == ListingSection::Buttons || entry.section == ListingSection::Events) {
         int number = -1;
+        std::size_t found = 0;
         for (char c : entry.key + ".") {
             if (c >= '0' && c <= '9') number = (number < 0 ? 0 : number * 10) + (c - '0');
-            else if (number >= 0) placed.numbers.push_back(std::exchange(number, -1));
+            else if (number >= 0) {
+                if (found < placed.numbers.size()) placed.numbers[found++] = number;
+                number = -1;
+            }
         }
         placed.index = 0;
     }

@@ -23,18 +23,10 @@ std::string trim(std::string_view text) {
 }
 
 // ASCII only: names must compare the same whatever locale the program runs in.
-char lowerCaseLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string lowerCase(std::string text) {
-    for (char& c : text) c = lowerCaseLetter(c);
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
-}
-
-// A name as stored (lower case already) against one asked for in any case,
-// without copying the asked one: files are read a key at a time.
-bool sameName(const std::string& stored, const std::string& asked) {
-    return stored.size() == asked.size() &&
-           std::equal(stored.begin(), stored.end(), asked.begin(), [](char s, char a) { return s == lowerCaseLetter(a); });
 }
 
 } // namespace
@@ -110,9 +102,10 @@ IniFile::Line IniFile::parseLine(std::string text) {
 }
 
 std::optional<IniFile::Range> IniFile::sectionRange(const std::string& section) const {
-    if (lastSection_ && sameName(lastSection_->name, section)) return lastSection_->range;
+    const std::string name = lowerCase(section);
+    if (lastSection_ && lastSection_->name == name) return lastSection_->range;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (!lines_[i].section || !sameName(lines_[i].name, section)) continue;
+        if (!lines_[i].section || lines_[i].name != name) continue;
         std::size_t end = i + 1;
         while (end < lines_.size() && !lines_[end].section) ++end;
         lastSection_ = FoundSection{lines_[i].name, Range{i, end}};
@@ -122,9 +115,10 @@ std::optional<IniFile::Range> IniFile::sectionRange(const std::string& section) 
 }
 
 std::optional<std::size_t> IniFile::keyLine(const Range& range, const std::string& key) const {
-    if (key.empty()) return std::nullopt;
+    const std::string name = lowerCase(key);
+    if (name.empty()) return std::nullopt;
     for (std::size_t i = range.header + 1; i < range.end; ++i)
-        if (sameName(lines_[i].name, key)) return i;
+        if (lines_[i].name == name) return i;
     return std::nullopt;
 }
 
