@@ -5,10 +5,12 @@
 #include "files/file_writer.h"
 #include "files/ini_file.h"
 #include "lang/lang.h"
+#include "lang/number_text.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -67,9 +69,7 @@ std::string fileName(const std::string& stamp, unsigned sequence, SnapshotCause 
     return name + "-" + snapshotCauseKey(cause) + ".ZMT";
 }
 
-bool allDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool allDigits(std::string_view text) { return parseUnsigned(text, UINT64_MAX).has_value(); }
 
 // "YYYYMMDD-HHMMSS[_N]-cause.ZMT" and nothing else: whatever else lies in the
 // folder is left alone. Read by hand: std::regex made listing 200 snapshots
@@ -89,8 +89,9 @@ std::optional<SnapshotEntry> parseName(const fs::path& path) {
     if (rest.front() == '_') {
         const std::size_t digitsEnd = rest.find('-');
         const std::string_view digits = rest.substr(1, digitsEnd == std::string_view::npos ? 0 : digitsEnd - 1);
-        if (!allDigits(digits) || digits.size() > 6) return std::nullopt;
-        sequence = static_cast<unsigned>(std::stoul(std::string(digits)));
+        const auto number = digits.size() <= 6 ? parseUnsigned(digits, 999999) : std::nullopt;
+        if (!number) return std::nullopt;
+        sequence = static_cast<unsigned>(*number);
         rest.remove_prefix(digits.size() + 1);
     }
     if (rest.size() < 2 || rest.front() != '-') return std::nullopt;
@@ -286,9 +287,8 @@ std::vector<uint32_t> SnapshotStore::serials() const {
     std::error_code ec;
     for (fs::directory_iterator it(pathFromUtf8(root_), ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = utf8(it->path().filename());
-        if (name.empty() || name.size() > 10 || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
-        const unsigned long long value = std::stoull(name);
-        if (value <= UINT32_MAX && it->is_directory(ec)) found.push_back(static_cast<uint32_t>(value));
+        const auto value = name.size() <= 10 ? parseUnsigned(name, UINT32_MAX) : std::nullopt;
+        if (value && it->is_directory(ec)) found.push_back(static_cast<uint32_t>(*value));
     }
     std::sort(found.begin(), found.end());
     return found;

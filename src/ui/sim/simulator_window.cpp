@@ -534,15 +534,18 @@ QString SimulatorWindow::summaryText() const {
 // language and laid out for it from its first picture, not one refresh later
 // with captions cut to the old language's widths until the layout catches up.
 void SimulatorWindow::showEvent(QShowEvent* event) {
-    if (language_ != languageIndex()) {
-        retranslate();
-        if (layout() != nullptr) layout()->activate();
-    }
+    followLanguage();
     QWidget::showEvent(event);
 }
 
+void SimulatorWindow::followLanguage() {
+    if (language_ == languageIndex()) return;
+    retranslate();
+    if (layout() != nullptr) layout()->activate();
+}
+
 void SimulatorWindow::refresh() {
-    if (language_ != languageIndex()) retranslate();
+    followLanguage();
     controller_.advance(now());
     const sim::ControllerState& state = controller_.state;
     {

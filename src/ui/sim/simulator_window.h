@@ -48,6 +48,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Retranslates and lays out again when the program's language changed.
+    void followLanguage();
     QGroupBox* buildConnection();
     QGroupBox* buildLevels();
     QGroupBox* buildInfrared();
